@@ -1,0 +1,6 @@
+#include "wintype.h"
+
+void registerWinType()
+{
+    qRegisterMetaType<WinType>("WinType");
+}
