@@ -1,0 +1,182 @@
+#include "kuapplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+#include "kuaccessdb.h"
+
+namespace {
+
+QPointer<kuApplication> g_application;
+
+QString joinPath(const QStringList& parts)
+{
+    return parts.join(QDir::separator());
+}
+
+QString ensureFolder(const QString& path)
+{
+    QDir dir(path);
+    if (!dir.exists())
+        dir.mkpath(QStringLiteral("."));
+    return path;
+}
+
+QJsonObject defaultNetwork()
+{
+    return QJsonObject{{QStringLiteral("Host"), QStringLiteral("127.0.0.1")},
+                       {QStringLiteral("Port"), 1234},
+                       {QStringLiteral("User"), QStringLiteral("username")},
+                       {QStringLiteral("Password"), QStringLiteral("mirabelz")},
+                       {QStringLiteral("Enabled"), false}};
+}
+
+// Stored settings files are Qt's binary JSON; the API is deprecated but kept for them.
+QT_WARNING_PUSH
+QT_WARNING_DISABLE_DEPRECATED
+QJsonObject fromBinary(const QByteArray& data)
+{
+    return QJsonDocument::fromBinaryData(data, QJsonDocument::Validate).object();
+}
+
+QByteArray toBinary(const QJsonObject& root)
+{
+    return QJsonDocument(root).toBinaryData();
+}
+QT_WARNING_POP
+
+} // namespace
+
+kuApplication::kuApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setOrganizationName(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\""));
+    setApplicationName(QStringLiteral("Velmoran"));
+    setQuitOnLastWindowClosed(true);
+    settingsFile = defaultSettingsFile();
+}
+
+kuApplication::~kuApplication() = default;
+
+QPointer<kuApplication> kuApplication::createInstance(int& argc, char** argv)
+{
+    if (g_application)
+        return g_application;
+    g_application = new kuApplication(argc, argv);
+    g_application->loadActiveSettings();
+    return g_application;
+}
+
+QPointer<kuApplication> kuApplication::instance()
+{
+    return g_application;
+}
+
+QString kuApplication::themePath()
+{
+    if (appSettingsObject.isEmpty())
+        return QStringLiteral(":/default");
+    if (!appSettingsObject.contains(QStringLiteral("appstyle")))
+        appSettingsObject.insert(QStringLiteral("appstyle"), QStringLiteral("default"));
+    return QStringLiteral(":/") + appSettingsObject.value(QStringLiteral("appstyle")).toString();
+}
+
+kuNetworkSettings kuApplication::networkSettings() const
+{
+    return network;
+}
+
+void kuApplication::setNetworkSettings(const kuNetworkSettings& settings)
+{
+    network = settings;
+}
+
+QString kuApplication::settingsFilePath() const
+{
+    return settingsFile;
+}
+
+QJsonObject kuApplication::appSettings() const
+{
+    return appSettingsObject;
+}
+
+QString kuApplication::configPath()
+{
+    return ensureFolder(joinPath({QDir::homePath(), QStringLiteral(".config"), QStringLiteral("Velmoran")}));
+}
+
+QString kuApplication::defaultSettingsFile()
+{
+    return joinPath({configPath(), QStringLiteral("Velmoran") + QStringLiteral("_v2") + QStringLiteral(".vlm")});
+}
+
+QStringList kuApplication::pluginPaths()
+{
+    return {ensureFolder(joinPath({configPath(), QStringLiteral("plugins")})),
+            ensureFolder(joinPath({QCoreApplication::applicationDirPath(), QStringLiteral("plugins")}))};
+}
+
+bool kuApplication::saveSettings(const QJsonObject& application, const QString& filePath)
+{
+    const QJsonObject net{{QStringLiteral("Host"), network.proxyHost},
+                          {QStringLiteral("Port"), int(network.proxyPort)},
+                          {QStringLiteral("User"), network.proxyUser},
+                          {QStringLiteral("Password"), network.proxyPassword},
+                          {QStringLiteral("Enabled"), network.proxyEnabled}};
+    const QJsonObject root{{QStringLiteral("application"), application},
+                           {QStringLiteral("network"), net}};
+
+    // Written aside and renamed, so a failed write never leaves a cut file behind.
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qWarning() << "Couldn't open save file.";
+        return false;
+    }
+    const QByteArray data = toBinary(root);
+    if (file.write(data) != data.size())
+        file.cancelWriting();
+    if (!file.commit()) {
+        qWarning() << "Couldn't write save file." << filePath;
+        return false;
+    }
+    emit on_saveAppSettings(filePath);
+    return true;
+}
+
+QJsonObject kuApplication::loadSettings(const QString& filePath)
+{
+    QJsonObject root;
+    QFile file(filePath);
+    if (file.exists() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray data = file.readAll();
+        settingsFile = filePath;
+        if (!data.isEmpty())
+            root = fromBinary(data);
+    }
+    if (!root.contains(QStringLiteral("network")))
+        root.insert(QStringLiteral("network"), defaultNetwork());
+
+    const QJsonObject net = root.value(QStringLiteral("network")).toObject();
+    network.proxyEnabled = net.value(QStringLiteral("Enabled")).toBool();
+    network.proxyHost = net.value(QStringLiteral("Host")).toString();
+    // The file may hold any number; the port keeps its low 16 bits.
+    network.proxyPort = quint16(net.value(QStringLiteral("Port")).toInt());
+    network.proxyUser = net.value(QStringLiteral("User")).toString();
+    network.proxyPassword = net.value(QStringLiteral("Password")).toString();
+
+    emit on_loadAppSettings(filePath);
+    return root;
+}
+
+void kuApplication::loadActiveSettings()
+{
+    kuAccessDB db;
+    const QVariantList result =
+        db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"));
+    if (!result.isEmpty())
+        settingsFile = result.first().toString();
+    appSettingsObject = loadSettings(settingsFile);
+}

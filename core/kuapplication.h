@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QApplication>
+#include <QJsonObject>
+#include <QPointer>
+#include <QStringList>
+
+#include "kunetworksettings.h"
+
+// The program's application object: owns the settings file in use and knows
+// the program's folders. One per process, reached through instance().
+class kuApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    static QPointer<kuApplication> createInstance(int& argc, char** argv);
+    static QPointer<kuApplication> instance();
+
+    ~kuApplication() override;
+
+    QString themePath();
+
+    kuNetworkSettings networkSettings() const;
+    void setNetworkSettings(const kuNetworkSettings& settings);
+
+    QString settingsFilePath() const;
+    QJsonObject appSettings() const;
+
+    // Folders depend only on the home and program folders, so they work without an instance.
+    static QString configPath();
+    static QString defaultSettingsFile();
+    static QStringList pluginPaths();
+
+    bool saveSettings(const QJsonObject& application, const QString& filePath);
+    QJsonObject loadSettings(const QString& filePath);
+    void loadActiveSettings();
+
+signals:
+    void on_saveAppSettings(QString filePath);
+    void on_loadAppSettings(QString filePath);
+
+private:
+    kuApplication(int& argc, char** argv);
+
+    kuNetworkSettings network;
+    QJsonObject appSettingsObject;
+    QString settingsFile;
+};

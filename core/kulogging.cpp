@@ -1,0 +1,129 @@
+#include "kulogging.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include <spdlog/sinks/base_sink.h>
+#include <spdlog/sinks/basic_file_sink.h>
+#include <spdlog/sinks/stdout_sinks.h>
+#include <spdlog/spdlog.h>
+
+#include "kulogsignal.h"
+
+namespace {
+
+const char* const kLoggerName = "Velmoran";
+const char* const kPattern = "%Y-%m-%d %H:%M:%S.%e [%t] %l %n - %v";
+
+// spdlog has no sink that calls back; this one hands each formatted line to kuLogSignal.
+class SignalSink : public spdlog::sinks::base_sink<std::mutex>
+{
+protected:
+    void sink_it_(const spdlog::details::log_msg& msg) override
+    {
+        spdlog::memory_buf_t formatted;
+        formatter_->format(msg, formatted);
+        QString line = QString::fromUtf8(formatted.data(), int(formatted.size()));
+        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        emit kuLogSignal::instance()->on_message(line);
+    }
+    void flush_() override {}
+};
+
+} // namespace
+
+QString logFilePath(const QString& logDir, const QDate& day)
+{
+    return logDir + QDir::separator() + QStringLiteral("Velmoran") + day.toString(QStringLiteral("_yyyyMMdd"))
+        + QStringLiteral(".log");
+}
+
+void installMessageLogging(const QString& logDir)
+{
+    const QString dir = logDir.isEmpty()
+        ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
+        : logDir;
+
+    auto signalSink = std::make_shared<SignalSink>();
+    signalSink->set_level(spdlog::level::info);
+    auto consoleSink = std::make_shared<spdlog::sinks::stdout_sink_mt>();
+    consoleSink->set_level(spdlog::level::trace);
+
+    std::vector<spdlog::sink_ptr> sinks{signalSink, consoleSink};
+    // The day is taken once: a run past midnight keeps the file of its start day.
+    const QString path = logFilePath(dir, QDate::currentDate());
+    QDir().mkpath(dir);
+    try {
+        auto fileSink = std::make_shared<spdlog::sinks::basic_file_sink_mt>(
+            QFile::encodeName(path).toStdString(), false);
+        fileSink->set_level(spdlog::level::info);
+        sinks.push_back(fileSink);
+    } catch (const spdlog::spdlog_ex& e) {
+        std::fprintf(stderr, "Cannot open log file %s: %s\n", qPrintable(path), e.what());
+    }
+
+    spdlog::drop(kLoggerName);
+    auto logger = std::make_shared<spdlog::logger>(kLoggerName, sinks.begin(), sinks.end());
+    logger->set_pattern(kPattern);
+    logger->set_level(spdlog::level::trace);
+    logger->flush_on(spdlog::level::info);
+    spdlog::register_logger(logger);
+}
+
+QString logMessageText(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const QString prefix = QStringLiteral("(%1:%2) ").arg(QLatin1String(context.function)).arg(context.line);
+    switch (type) {
+    case QtDebugMsg:
+    case QtInfoMsg:
+        return prefix + text;
+    case QtWarningMsg:
+    case QtCriticalMsg:
+    case QtFatalMsg:
+        return text + QStringLiteral(" >>> ") + prefix;
+    }
+    return QString();
+}
+
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const std::string line = logMessageText(type, context, text).toStdString();
+    const auto logger = spdlog::get(kLoggerName);
+    if (!logger) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+        if (type == QtFatalMsg)
+            std::abort();
+        return;
+    }
+    switch (type) {
+    case QtDebugMsg:
+        logger->debug(line);
+        break;
+    case QtInfoMsg:
+        logger->info(line);
+        break;
+    case QtWarningMsg:
+        logger->warn(line);
+        break;
+    case QtCriticalMsg:
+        logger->error(line);
+        break;
+    case QtFatalMsg:
+        logger->critical(line);
+        logger->flush();
+        std::abort();
+    }
+}
+
+void shutdownLogging()
+{
+    if (const auto logger = spdlog::get(kLoggerName))
+        logger->flush();
+    spdlog::drop(kLoggerName);
+}

@@ -1,0 +1,7 @@
+#include "kulogsignal.h"
+
+kuLogSignal* kuLogSignal::instance()
+{
+    static kuLogSignal signal;
+    return &signal;
+}
