@@ -1,0 +1,53 @@
+#include "kuconnectplugin.h"
+
+#include <QCryptographicHash>
+
+kuConnectPlugin::kuConnectPlugin(const QString& name, const QByteArray& idString, quint8 priority,
+                                 const QString& serverUrl, QObject* parent)
+    : QObject(parent)
+    , m_name(name)
+    , m_idString(idString)
+    , m_priority(priority)
+    , m_serverUrl(serverUrl)
+{
+}
+
+QString kuConnectPlugin::pluginName() const
+{
+    return m_name;
+}
+
+QString kuConnectPlugin::description() const
+{
+    return m_name;
+}
+
+QString kuConnectPlugin::guid() const
+{
+    return QString::fromLatin1(QCryptographicHash::hash(m_idString, QCryptographicHash::Keccak_256).toHex());
+}
+
+int kuConnectPlugin::type() const
+{
+    return pkConnection;
+}
+
+int kuConnectPlugin::version() const
+{
+    return 10601000;
+}
+
+QString kuConnectPlugin::server() const
+{
+    return m_serverUrl;
+}
+
+int kuConnectPlugin::dataType() const
+{
+    return 3;
+}
+
+quint8 kuConnectPlugin::priority() const
+{
+    return m_priority;
+}
