@@ -1,0 +1,172 @@
+#include "kufunctions.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QOperatingSystemVersion>
+#include <QSysInfo>
+#include <QVector>
+
+#include "kuapplication.h"
+#include "kuiconmanager.h"
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("kuFunctions", text);
+}
+
+// Widens the information boxes, which would otherwise hug short texts.
+const QString padding(11, QLatin1Char(' '));
+
+bool runBox(const char* title, QMessageBox::Icon icon, const QString& text,
+            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box;
+    // A wait cursor left by the caller must not stay over the box.
+    QGuiApplication::restoreOverrideCursor();
+    QFont font = box.font();
+    font.setPixelSize(14);
+    font.setFamily(QStringLiteral("Tahoma"));
+    font.setWeight(QFont::DemiBold);
+    box.setWindowTitle(tr(title));
+    const QPointer<kuApplication> app = kuApplication::instance();
+    box.setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png"),
+                                          app ? app->themePath() : QString()));
+    box.setWindowModality(Qt::WindowModal);
+    box.setFont(font);
+    box.setIcon(icon);
+    box.setText(text);
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(defaultButton);
+    setTahomaFontTree(&box);
+    box.exec();
+    return box.clickedButton() == box.button(QMessageBox::Ok);
+}
+
+} // namespace
+
+void showMessage(const QString& text)
+{
+    runBox("Сообщение", QMessageBox::Information, text + padding, QMessageBox::Close, QMessageBox::Close);
+}
+
+void showError(const QString& text)
+{
+    runBox("Ошибка", QMessageBox::Critical, text + padding, QMessageBox::Close, QMessageBox::Close);
+}
+
+void showWarning(const QString& text)
+{
+    runBox("Предупреждение", QMessageBox::Warning, text + padding, QMessageBox::Close, QMessageBox::Close);
+}
+
+bool askQuestion(const QString& text)
+{
+    return runBox("Вопрос", QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel,
+                  QMessageBox::Cancel);
+}
+
+void setTahomaFont(QWidget* widget)
+{
+    if (!widget)
+        return;
+    QFont font = widget->font();
+    if (font.pointSize() == -1)
+        return;
+    font.setPixelSize(font.pointSize() + 3);
+    font.setFamily(QStringLiteral("Tahoma"));
+    widget->setFont(font);
+}
+
+QString formatNumber(double value, int precision, QChar separator)
+{
+    QString text = QLocale(QLocale::English, QLocale::AnyCountry).toString(value, 'f', precision);
+    text.replace(QLatin1Char(','), separator);
+    return text;
+}
+
+QDateTime dateTimeFromUnix(qint64 seconds)
+{
+    return QDateTime::fromMSecsSinceEpoch(seconds * 1000, Qt::OffsetFromUTC, 10800);
+}
+
+QString osDescription()
+{
+    QString version = QStringLiteral(">7 ");
+#ifdef Q_OS_WIN
+    const QOperatingSystemVersion os = QOperatingSystemVersion::current();
+    if (os >= QOperatingSystemVersion::Windows10)
+        version = QStringLiteral("10 ");
+    else if (os >= QOperatingSystemVersion::Windows8_1)
+        version = QStringLiteral("8.1 ");
+    else if (os >= QOperatingSystemVersion::Windows8)
+        version = QStringLiteral("8 ");
+    else if (os >= QOperatingSystemVersion::Windows7)
+        version = QStringLiteral("7 ");
+#endif
+    return QStringLiteral("Microsoft Windows ") + version + QStringLiteral("( ")
+        + QSysInfo::currentCpuArchitecture() + QStringLiteral(" )");
+}
+
+QString errorText(int code)
+{
+    static const char* const texts[] = {
+        QT_TRANSLATE_NOOP("kuFunctions", "Ошибочная ошибка"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается открыть файл"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временную таблицу"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать таблицу"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается добавить записи в таблицу"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается удалить записи из таблицы"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается получить доступ к БД"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Ошибка в сетевом соединении"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временный файл"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не удается записать файл"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Ошибка транзакции"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Не достаточно памяти"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Тикер не найден"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Нет доступа к данным"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Сеть недоступна"),
+        QT_TRANSLATE_NOOP("kuFunctions", "Ошибка в данных"),
+    };
+    constexpr int count = int(sizeof(texts) / sizeof(texts[0]));
+    // An unknown code gets the catch-all text rather than whatever follows the table.
+    if (code < 0 || code >= count)
+        code = 0;
+    return tr(texts[code]);
+}
+
+int findSubstring(const QString& text, int from, const QString& pattern)
+{
+    if (from < 0)
+        from = 0;
+    const int n = text.size();
+    const int m = pattern.size();
+    if (from >= n)
+        return -1;
+    if (m == 0)
+        return from;
+
+    // Knuth-Morris-Pratt: prefix[i] is the length of the longest proper
+    // prefix of pattern[0..i] that is also its suffix.
+    QVector<int> prefix(m, 0);
+    for (int i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && pattern.at(k) != pattern.at(i))
+            k = prefix[k - 1];
+        if (pattern.at(k) == pattern.at(i))
+            ++k;
+        prefix[i] = k;
+    }
+
+    for (int i = from, q = 0; i < n; ++i) {
+        while (q > 0 && pattern.at(q) != text.at(i))
+            q = prefix[q - 1];
+        if (pattern.at(q) == text.at(i))
+            ++q;
+        if (q == m)
+            return i - m + 1;
+    }
+    return -1;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QChar>
+#include <QDateTime>
+#include <QString>
+#include <QWidget>
+
+// Styled modal message boxes; they return when the user closes them.
+void showMessage(const QString& text);
+void showError(const QString& text);
+void showWarning(const QString& text);
+// True only when the user clicked Ok.
+bool askQuestion(const QString& text);
+
+// Tahoma at the point size + 3 in pixels; a font already sized in pixels is kept.
+void setTahomaFont(QWidget* widget);
+
+// setTahomaFont on every descendant, then on the widget itself.
+template <typename W>
+void setTahomaFontTree(W* widget)
+{
+    if (!widget)
+        return;
+    const QList<QWidget*> children = widget->template findChildren<QWidget*>(QString());
+    for (QWidget* child : children)
+        setTahomaFont(child);
+    setTahomaFont(widget);
+}
+
+// Fixed-point text with the thousands groups split by separator.
+QString formatNumber(double value, int precision, QChar separator);
+// Server timestamps are shown at the exchange's fixed UTC+3, whatever the local zone.
+QDateTime dateTimeFromUnix(qint64 seconds);
+// Operating-system text sent at login; plain ASCII.
+QString osDescription();
+// Text of a local error code (0 to 15); other codes give the text of code 0.
+QString errorText(int code);
+// First position of pattern in text at or after from, or -1.
+int findSubstring(const QString& text, int from, const QString& pattern);
