@@ -1,0 +1,218 @@
+#include <QtTest>
+#include <QLabel>
+#include <QMessageBox>
+#include <QUrl>
+#include <climits>
+
+#include "kufunctions.h"
+
+class tst_Functions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatNumber_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("million and a quarter") << 1000000.25 << 2 << QChar(' ') << "1 000 000.25";
+        QTest::newRow("thousand") << 1000.0 << 2 << QChar(' ') << "1 000.00";
+        QTest::newRow("below a thousand") << 999.5 << 1 << QChar(' ') << "999.5";
+        QTest::newRow("negative") << -12345.678 << 2 << QChar(' ') << "-12 345.68";
+        QTest::newRow("other separator") << 1234567.0 << 0 << QChar('\'') << "1'234'567";
+        QTest::newRow("zero") << 0.0 << 3 << QChar(' ') << "0.000";
+        QTest::newRow("half to no decimals") << 0.5 << 0 << QChar(' ')
+                                             << QLocale(QLocale::English).toString(0.5, 'f', 0);
+    }
+    void formatNumber()
+    {
+        QFETCH(double, value);
+        QFETCH(int, precision);
+        QFETCH(QChar, separator);
+        QFETCH(QString, expected);
+        QCOMPARE(::formatNumber(value, precision, separator), expected);
+    }
+
+    // Always UTC+3, independent of the machine's zone.
+    void dateTimeFromUnix_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("local");
+        QTest::newRow("epoch") << qint64(0) << "1970-01-01T03:00:00+03:00";
+        QTest::newRow("summer") << qint64(1720000000) << "2024-07-03T12:46:40+03:00";
+        QTest::newRow("winter") << qint64(1704067200) << "2024-01-01T03:00:00+03:00";
+        QTest::newRow("before epoch") << qint64(-10800) << "1970-01-01T00:00:00+03:00";
+    }
+    void dateTimeFromUnix()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, local);
+        const QDateTime dt = ::dateTimeFromUnix(seconds);
+        QCOMPARE(dt.offsetFromUtc(), 10800);
+        QCOMPARE(dt.toString(Qt::ISODate), local);
+        QCOMPARE(dt.toSecsSinceEpoch(), seconds);
+    }
+
+    void findSubstring_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("after a false start") << "abcabd" << 0 << "abd" << 3;
+        QTest::newRow("overlapping") << "aaa" << 1 << "aa" << 1;
+        QTest::newRow("from at end") << "abc" << 3 << "c" << -1;
+        QTest::newRow("from past end") << "abc" << 10 << "c" << -1;
+        QTest::newRow("skips earlier match") << "abab" << 1 << "ab" << 2;
+        QTest::newRow("prefix table fallback") << "aabaabaaab" << 0 << "aabaaab" << 3;
+        QTest::newRow("absent") << "abcdef" << 0 << "xyz" << -1;
+        QTest::newRow("pattern longer than text") << "ab" << 0 << "abc" << -1;
+        QTest::newRow("case matters") << "Сбербанк" << 0 << "сбер" << -1;
+        QTest::newRow("cyrillic") << "акции сбербанк" << 0 << "сбер" << 6;
+        QTest::newRow("whole text") << "газпром" << 0 << "газпром" << 0;
+        QTest::newRow("empty pattern") << "abc" << 1 << "" << 1;
+        QTest::newRow("empty pattern, empty text") << "" << 0 << "" << -1;
+        QTest::newRow("negative from searches all") << "xab" << -5 << "ab" << 1;
+    }
+    void findSubstring()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(QString, pattern);
+        QFETCH(int, expected);
+        QCOMPARE(::findSubstring(text, from, pattern), expected);
+    }
+
+    void errorText_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("0") << 0 << "Ошибочная ошибка";
+        QTest::newRow("1") << 1 << "Не удается открыть файл";
+        QTest::newRow("7") << 7 << "Ошибка в сетевом соединении";
+        QTest::newRow("13") << 13 << "Нет доступа к данным";
+        QTest::newRow("15") << 15 << "Ошибка в данных";
+        // Outside the table: never past its end.
+        QTest::newRow("16") << 16 << "Ошибочная ошибка";
+        QTest::newRow("-1") << -1 << "Ошибочная ошибка";
+        QTest::newRow("INT_MAX") << INT_MAX << "Ошибочная ошибка";
+        QTest::newRow("INT_MIN") << INT_MIN << "Ошибочная ошибка";
+    }
+    void errorText()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, expected);
+        QCOMPARE(::errorText(code), expected);
+    }
+
+    // Sent as a URL parameter at login.
+    void osDescription()
+    {
+        const QString text = ::osDescription();
+        QCOMPARE(text, QStringLiteral("Microsoft Windows >7 ( ") + QSysInfo::currentCpuArchitecture()
+                           + QStringLiteral(" )"));
+        for (QChar c : text)
+            QVERIFY(c.unicode() >= 0x20 && c.unicode() < 0x7f);
+        const QByteArray encoded = QUrl::toPercentEncoding(text);
+        QVERIFY(!encoded.contains(' ') && !encoded.contains('>') && !encoded.contains('&'));
+        QCOMPARE(QUrl::fromPercentEncoding(encoded), text);
+    }
+
+    void tahomaFont()
+    {
+        QWidget parent;
+        auto* points = new QLabel(&parent);
+        QFont f = points->font();
+        f.setPointSize(9);
+        points->setFont(f);
+        auto* pixels = new QLabel(points);
+        f.setPixelSize(20);
+        f.setFamily(QStringLiteral("Courier"));
+        pixels->setFont(f);
+        QFont own = parent.font();
+        own.setPointSize(10);
+        parent.setFont(own);
+        // The label set its own points before, so the parent's change does not reach it.
+        QCOMPARE(points->font().pointSize(), 9);
+
+        setTahomaFontTree(&parent);
+        QCOMPARE(points->font().pixelSize(), 12);
+        QCOMPARE(points->font().family(), QStringLiteral("Tahoma"));
+        QCOMPARE(pixels->font().pixelSize(), 20);
+        QCOMPARE(pixels->font().family(), QStringLiteral("Courier"));
+        QCOMPARE(parent.font().pixelSize(), 13);
+        QCOMPARE(parent.font().family(), QStringLiteral("Tahoma"));
+
+        setTahomaFont(nullptr);
+        setTahomaFontTree<QWidget>(nullptr);
+    }
+
+    // Closes the box that is about to run; reports what it saw.
+    void messageBoxes_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("shownText");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("answer");
+        const QString pad(11, QLatin1Char(' '));
+        QTest::newRow("message") << 0 << "Сообщение" << int(QMessageBox::Information) << "текст" + pad
+                                 << int(Qt::Key_Escape) << false;
+        QTest::newRow("error") << 1 << "Ошибка" << int(QMessageBox::Critical) << "текст" + pad
+                               << int(Qt::Key_Escape) << false;
+        QTest::newRow("warning") << 2 << "Предупреждение" << int(QMessageBox::Warning) << "текст" + pad
+                                 << int(Qt::Key_Escape) << false;
+        QTest::newRow("question, Escape") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст"
+                                          << int(Qt::Key_Escape) << false;
+        // Return presses the default button, which is Cancel.
+        QTest::newRow("question, Return") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст"
+                                          << int(Qt::Key_Return) << false;
+        QTest::newRow("question, Ok clicked") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст"
+                                              << 0 << true;
+    }
+    void messageBoxes()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        QFETCH(QString, shownText);
+        QFETCH(int, key);
+        QFETCH(bool, answer);
+
+        QString seenTitle, seenText, seenFamily;
+        int seenIcon = -1;
+        bool seenWindowIcon = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seenTitle = box->windowTitle();
+            seenText = box->text();
+            seenIcon = box->icon();
+            seenFamily = box->font().family();
+            seenWindowIcon = !box->windowIcon().isNull();
+            if (key)
+                QTest::keyClick(box, Qt::Key(key));
+            else
+                box->button(QMessageBox::Ok)->click();
+        });
+        const QString text = QStringLiteral("текст");
+        bool result = false;
+        switch (kind) {
+        case 0: showMessage(text); break;
+        case 1: showError(text); break;
+        case 2: showWarning(text); break;
+        default: result = askQuestion(text); break;
+        }
+        QCOMPARE(seenTitle, title);
+        QCOMPARE(seenText, shownText);
+        QCOMPARE(seenIcon, icon);
+        QCOMPARE(seenFamily, QStringLiteral("Tahoma"));
+        QVERIFY(seenWindowIcon);
+        QCOMPARE(result, answer);
+    }
+};
+
+QTEST_MAIN(tst_Functions)
+#include "tst_functions.moc"
