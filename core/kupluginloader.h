@@ -32,8 +32,7 @@ QList<QSharedPointer<Interface>> loadPlugins(int kind, const QStringList& folder
 template <class Interface>
 QList<QSharedPointer<Interface>> loadPlugins(int kind)
 {
-    const QPointer<kuApplication> app = kuApplication::instance();
-    return app ? loadPlugins<Interface>(kind, app->pluginPaths()) : QList<QSharedPointer<Interface>>();
+    return loadPlugins<Interface>(kind, kuApplication::pluginPaths());
 }
 
 // Orders connection plug-ins by priority, higher first; plug-ins of equal

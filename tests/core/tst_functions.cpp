@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
 #include <QUrl>

@@ -154,6 +154,20 @@ private slots:
         QVERIFY(conn.isNull());
     }
 
+    // Without folders the application's two plug-in folders are searched, the configuration one first.
+    void applicationFolders()
+    {
+        const QStringList folders = kuApplication::pluginPaths();
+        QCOMPARE(folders.size(), 2);
+        const QString copy = folders.first() + "/nested/ku_sparelink1.so";
+        QFile::remove(copy);
+        QVERIFY(copyTo(built("ku_sparelink1"), copy));
+        const auto plugins = loadPlugins<ConnectPluginInterface>(pkConnection);
+        QVERIFY(!plugins.isEmpty());
+        QCOMPARE(plugins.first()->pluginName(), QStringLiteral("Резервный сервер"));
+        QVERIFY(QFile::remove(copy));
+    }
+
     void guidsDiffer()
     {
         const auto plugins = loadPlugins<ConnectPluginInterface>(pkConnection, {m_beside});
