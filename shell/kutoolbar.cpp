@@ -1,0 +1,8 @@
+#include "kutoolbar.h"
+
+kuToolBar::kuToolBar(QWidget* parent)
+    : QToolBar(parent)
+{
+    setObjectName(QStringLiteral("kuToolBar"));
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
