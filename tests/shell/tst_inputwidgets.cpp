@@ -1,0 +1,274 @@
+#include "kucheckcombobox.h"
+#include "kucolorbutton.h"
+#include "kutoolbar.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QMainWindow>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+class tst_InputWidgets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void colorButtonTexts_data();
+    void colorButtonTexts();
+    void colorButtonSignals();
+    void colorButtonAlphaSwitch();
+    void colorButtonDialog_data();
+    void colorButtonDialog();
+    void checkComboFace_data();
+    void checkComboFace();
+    void checkComboEntries();
+    void checkComboElidesNarrowFace();
+    void toolBarOffersNoContextMenu();
+};
+
+namespace {
+
+// Acts on the colour dialog once its modal loop runs.
+void whenColorDialogOpens(const std::function<void(QColorDialog*)>& act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(0);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        }
+    });
+    poll->start();
+}
+
+} // namespace
+
+void tst_InputWidgets::colorButtonTexts_data()
+{
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+    QTest::addColumn<bool>("alphaEnabled");
+    QTest::newRow("orange") << QColor(255, 128, 0) << "RGBA #ff8000ff" << "RGBA #ff8000ff\nRGBA 255, 128, 0, 255" << false;
+    QTest::newRow("small values are padded") << QColor(1, 2, 3) << "RGBA #010203ff" << "RGBA #010203ff\nRGBA 1, 2, 3, 255" << false;
+    QTest::newRow("half transparent") << QColor(10, 200, 255, 128) << "RGBA #0ac8ff80" << "RGBA #0ac8ff80\nRGBA 10, 200, 255, 128" << true;
+}
+
+void tst_InputWidgets::colorButtonTexts()
+{
+    QFETCH(QColor, colour);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+    QFETCH(bool, alphaEnabled);
+
+    kuColorButton button(colour);
+    QCOMPARE(button.text(), text);
+    QCOMPARE(button.toolTip(), toolTip);
+    QCOMPARE(button.alphaEnabled(), alphaEnabled);
+    QCOMPARE(button.color(), colour);
+    QCOMPARE(button.property("color").value<QColor>(), colour);
+
+    // The same texts through setColor on a default (black) button.
+    kuColorButton other;
+    QCOMPARE(other.color(), QColor(Qt::black));
+    QCOMPARE(other.text(), QStringLiteral("RGBA #000000ff"));
+    other.setAlphaEnabled(alphaEnabled);
+    other.setColor(colour);
+    QCOMPARE(other.text(), text);
+    QCOMPARE(other.toolTip(), toolTip);
+}
+
+void tst_InputWidgets::colorButtonSignals()
+{
+    kuColorButton button(QColor(Qt::red));
+    QSignalSpy changed(&button, &kuColorButton::colorChanged);
+
+    button.setDefaultColor(QColor(Qt::blue));
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(button.color(), QColor(Qt::blue));
+
+    button.setColor(QColor(Qt::blue));
+    button.setColor(QColor(Qt::blue));
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.last().at(0).value<QColor>(), QColor(Qt::blue));
+
+    // Without the alpha channel a transparent colour is stored opaque.
+    button.setColor(QColor(0, 0, 255, 20));
+    QCOMPARE(changed.last().at(0).value<QColor>().alpha(), 255);
+    QCOMPARE(button.text(), QStringLiteral("RGBA #0000ffff"));
+}
+
+void tst_InputWidgets::colorButtonAlphaSwitch()
+{
+    const QColor translucent(255, 128, 0, 128);
+    kuColorButton button(translucent);
+    QVERIFY(button.alphaEnabled());
+    QSignalSpy changed(&button, &kuColorButton::colorChanged);
+
+    button.setAlphaEnabled(false);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).value<QColor>(), QColor(255, 128, 0, 255));
+    QCOMPARE(button.color().alpha(), 255);
+    QCOMPARE(button.text(), QStringLiteral("RGBA #ff800080"));
+
+    // Switched back on, the kept alpha counts again.
+    button.setAlphaEnabled(true);
+    QCOMPARE(button.color(), translucent);
+}
+
+void tst_InputWidgets::colorButtonDialog_data()
+{
+    QTest::addColumn<QColor>("start");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("opaque, cancelled") << QColor(Qt::red) << false;
+    QTest::newRow("opaque, accepted") << QColor(Qt::red) << true;
+    QTest::newRow("translucent, accepted") << QColor(255, 0, 0, 100) << true;
+}
+
+void tst_InputWidgets::colorButtonDialog()
+{
+    QFETCH(QColor, start);
+    QFETCH(bool, accept);
+    kuColorButton button(start);
+    QSignalSpy changed(&button, &kuColorButton::colorChanged);
+    const QColor chosen(0, 128, 255, start.alpha());
+
+    bool alphaOffered = !button.alphaEnabled();
+    QColor initial;
+    whenColorDialogOpens([&](QColorDialog* dialog) {
+        alphaOffered = dialog->testOption(QColorDialog::ShowAlphaChannel);
+        initial = dialog->currentColor();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Выбор цвета"));
+        if (accept) {
+            dialog->setCurrentColor(chosen);
+            dialog->accept();
+        } else {
+            dialog->reject();
+        }
+    });
+    button.click();
+
+    QCOMPARE(alphaOffered, button.alphaEnabled());
+    QCOMPARE(initial, start);
+    if (accept) {
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).value<QColor>(), chosen);
+        QCOMPARE(button.color(), chosen);
+    } else {
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(button.color(), start);
+    }
+}
+
+void tst_InputWidgets::checkComboFace_data()
+{
+    QTest::addColumn<QList<int>>("checkedRows");
+    QTest::addColumn<QString>("face");
+    QTest::newRow("none") << QList<int>{} << "";
+    QTest::newRow("first and third") << QList<int>{0, 2} << "A, C";
+    QTest::newRow("all") << QList<int>{0, 1, 2} << "A, B, C";
+}
+
+void tst_InputWidgets::checkComboFace()
+{
+    QFETCH(QList<int>, checkedRows);
+    QFETCH(QString, face);
+    kuCheckComboBox combo;
+    combo.resize(300, 24);
+    combo.addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+
+    auto* model = qobject_cast<QStandardItemModel*>(combo.model());
+    QVERIFY(model);
+    for (int row : checkedRows)
+        model->item(row)->setCheckState(Qt::Checked);
+
+    QCOMPARE(combo.displayText(), face);
+    QCOMPARE(combo.toolTip(), face);
+    QCOMPARE(combo.checkedItems().join(QStringLiteral(", ")), face);
+}
+
+void tst_InputWidgets::checkComboEntries()
+{
+    kuCheckComboBox combo;
+    combo.resize(300, 24);
+    combo.addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    combo.insertItem(1, QStringLiteral("Inserted"));
+    auto* model = qobject_cast<QStandardItemModel*>(combo.model());
+
+    // Entries are checked, never selected.
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(model->item(row)->flags(), Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+        QCOMPARE(model->item(row)->checkState(), Qt::Unchecked);
+    }
+
+    combo.setCheckedItems({QStringLiteral("C"), QStringLiteral("a"), QStringLiteral("Inserted")});
+    QCOMPARE(combo.checkedItems(), (QStringList{QStringLiteral("Inserted"), QStringLiteral("C")}));
+    QCOMPARE(combo.displayText(), QStringLiteral("Inserted, C"));
+
+    // Removing a checked entry drops it from the face.
+    combo.removeItem(1);
+    QCOMPARE(combo.checkedItems(), QStringList{QStringLiteral("C")});
+    QCOMPARE(combo.toolTip(), QStringLiteral("C"));
+
+    combo.setCheckedItems({QStringLiteral("nothing")});
+    QVERIFY(combo.checkedItems().isEmpty());
+    QVERIFY(combo.displayText().isEmpty());
+    QVERIFY(combo.toolTip().isEmpty());
+}
+
+void tst_InputWidgets::checkComboElidesNarrowFace()
+{
+    kuCheckComboBox combo;
+    combo.resize(600, 24);
+    combo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&combo));
+    const QStringList names{QStringLiteral("Первый счёт"), QStringLiteral("Второй счёт"), QStringLiteral("Третий счёт")};
+    combo.addItems(names);
+    combo.setCheckedItems(names);
+    const QString joined = names.join(QStringLiteral(", "));
+    QCOMPARE(combo.displayText(), joined);
+
+    combo.resize(80, 24);
+    QCOMPARE(combo.toolTip(), joined);
+    QVERIFY(combo.displayText() != joined);
+    QVERIFY(combo.displayText().endsWith(QChar(0x2026)));
+    QVERIFY(combo.fontMetrics().horizontalAdvance(combo.displayText()) <= 80 - 26);
+
+    combo.resize(600, 24);
+    QCOMPARE(combo.displayText(), joined);
+}
+
+void tst_InputWidgets::toolBarOffersNoContextMenu()
+{
+    struct Window : QMainWindow
+    {
+        int menus = 0;
+        void contextMenuEvent(QContextMenuEvent* event) override
+        {
+            ++menus;
+            event->accept();
+        }
+    } window;
+    auto* toolBar = new kuToolBar(&window);
+    window.addToolBar(toolBar);
+    auto* plain = new QToolBar(&window);
+    window.addToolBar(plain);
+
+    QContextMenuEvent onPlain(QContextMenuEvent::Mouse, QPoint(2, 2));
+    QApplication::sendEvent(plain, &onPlain);
+    QCOMPARE(window.menus, 1);
+
+    QContextMenuEvent onOurs(QContextMenuEvent::Mouse, QPoint(2, 2));
+    QApplication::sendEvent(toolBar, &onOurs);
+    QCOMPARE(window.menus, 1);
+}
+
+QTEST_MAIN(tst_InputWidgets)
+#include "tst_inputwidgets.moc"
