@@ -1,0 +1,89 @@
+#pragma once
+
+#include "kuabstractdataconverter.h"
+#include "kupaperinfo.h"
+
+#include <QSharedPointer>
+#include <QThreadPool>
+#include <QVector>
+
+class QTextCodec;
+
+// Converter for replies that are hex text of one MessagePack value.
+// Market, trade, additional and update replies are decoded on one dedicated
+// thread, in arrival order; login, server time and order replies in the caller's.
+class dcMessagePack : public kuAbstractDataConverter
+{
+    Q_OBJECT
+public:
+    // Instrument id passed with every error the converter reports.
+    static constexpr int noPaper = -100;
+
+    explicit dcMessagePack(QObject *parent = nullptr);
+    ~dcMessagePack() override;
+
+    // Hex body to the list it carries; a server error, a malformed body or a
+    // value that is not a list emits on_receviedError and gives an empty list.
+    QVariantList decode(WinType winType, const QByteArray &hexData, int paperID);
+    static QString serverErrorText(int code);
+
+    QJsonObject buildQuotes(const QVariantList &list, int start) const;
+    QJsonArray buildOrderBook(const QVariantList &list, int start) const;
+    QJsonArray buildLastTrades(const QVariantList &list, int start) const;
+    void buildCandles(const QVariantList &entry);
+    void emitLastPrices(const QVariantList &entry);
+    QJsonObject buildOrders(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
+    QJsonObject buildTrades(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
+    QJsonObject buildPositions(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
+    QVector<QSharedPointer<kuPaperInfo>> buildPapers(const QVariantList &list) const;
+
+    void storeCandles(int paperID, const QVariantList &list);
+    void storePluginList(const QVariantList &list);
+
+    // Blocks until every queued reply has been decoded (shutdown, tests).
+    bool waitForDone(int msecs = -1);
+
+signals:
+    // A text for the main window's message bar (order confirmations).
+    void on_infoMessage(QString text, int timeoutMs);
+    // An update reply was a server error or unreadable; errorCode is the
+    // server's "error_code", 0 when there was none.
+    void on_updatesFailed(int errorCode, QString msg);
+
+public slots:
+    void slot_authorizedData(QByteArray hexData) override;
+    void slot_marketDataReceived(QByteArray hexData, int paperID, WinType winType) override;
+    void slot_tradeDataReceived(QByteArray hexData, WinType winType) override;
+    void slot_additionalDataReceived(QByteArray hexData, WinType winType, QVariantMap args) override;
+    void slot_snapshotDateTime(QByteArray hexData) override;
+    void slot_orderStatus(QByteArray hexData, QJsonObject orderObject) override;
+    void slot_receivedUpdates(QByteArray hexData) override;
+
+protected:
+    struct Statement
+    {
+        QString sql;
+        QVector<QVariantList> rows;
+    };
+    // Runs the statements, each once per row of bound values, in one transaction.
+    virtual bool runTransaction(const QVector<Statement> &statements);
+
+private:
+    struct Reply
+    {
+        QVariant value;
+        bool readable = false;
+        bool isError = false;
+        int errorCode = 0;
+    };
+    Reply unpackReply(const QByteArray &hexData) const;
+    QString text(const QVariant &value) const;
+
+    void processMarketData(const QByteArray &hexData, int paperID, WinType winType);
+    void processTradeData(const QByteArray &hexData, WinType winType);
+    void processAdditionalData(const QByteArray &hexData, WinType winType, const QVariantMap &args);
+    void processUpdates(const QByteArray &hexData);
+
+    QTextCodec *codec = nullptr;
+    QThreadPool pool;
+};

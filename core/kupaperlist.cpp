@@ -1,0 +1,47 @@
+#include "kupaperlist.h"
+
+QSharedPointer<kuPaperList> kuPaperList::instance()
+{
+    static QSharedPointer<kuPaperList> registry;
+    if (registry.isNull())
+        registry = QSharedPointer<kuPaperList>(new kuPaperList);
+    return registry;
+}
+
+void kuPaperList::addPaper(int paperID, const QSharedPointer<kuPaperInfo> &paper)
+{
+    if (paper.isNull() || paper->type() == -1)
+        return;
+    if (paper->type() == 5)
+        options.insert(paperID, paper);
+    else
+        papers.insert(paperID, paper);
+    if (!exchangeNames.contains(paper->exchangeID()))
+        exchangeNames.insert(paper->exchangeID(), paper->exchangeName());
+}
+
+QSharedPointer<kuPaperInfo> kuPaperList::paper(int paperID) const
+{
+    auto it = papers.constFind(paperID);
+    if (it != papers.constEnd())
+        return it.value();
+    return options.value(paperID);
+}
+
+QString kuPaperList::ticker(int paperID) const
+{
+    const auto p = paper(paperID);
+    return p ? p->ticker() : QString();
+}
+
+QString kuPaperList::issuer(int paperID) const
+{
+    const auto p = paper(paperID);
+    return p ? p->issuer() : QString();
+}
+
+QString kuPaperList::exchangeName(int paperID) const
+{
+    const auto p = paper(paperID);
+    return p ? p->exchangeName() : QString();
+}

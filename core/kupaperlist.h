@@ -1,0 +1,36 @@
+#pragma once
+
+#include "kuabstractpaperlist.h"
+#include "kupaperinfo.h"
+
+#include <QHash>
+#include <QMap>
+#include <QObject>
+#include <QSharedPointer>
+
+// The process-wide instrument registry. Written and read on the GUI thread
+// only: the converter builds records on its decoding thread and hands them
+// over here in one queued call.
+class kuPaperList : public QObject, public kuAbstractPaperList
+{
+    Q_OBJECT
+public:
+    static QSharedPointer<kuPaperList> instance();
+
+    void addPaper(int paperID, const QSharedPointer<kuPaperInfo> &paper);
+    QSharedPointer<kuPaperInfo> paper(int paperID) const;
+
+    QString ticker(int paperID) const override;
+    QString issuer(int paperID) const override;
+    QString exchangeName(int paperID) const override;
+
+    bool optionsEmpty() const { return options.isEmpty(); }
+    QMap<int, QString> exchanges() const { return exchangeNames; }
+
+private:
+    kuPaperList() = default;
+
+    QHash<int, QSharedPointer<kuPaperInfo>> papers;
+    QHash<int, QSharedPointer<kuPaperInfo>> options;
+    QMap<int, QString> exchangeNames;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDate>
+#include <QTime>
+
+// The trading server's date and time as the program knows it: local date and
+// time until the first server time reply, then the server's wall clock.
+// Guarded, so the GUI clock and any reader may use it from any thread.
+QDate serverDate();
+QTime serverTime();
+void setServerDate(const QDate &date);
+void setServerTime(const QTime &time);
