@@ -1,0 +1,101 @@
+#include "kumsgpackreader.h"
+#include "msgpackfixture.h"
+
+#include <QtTest>
+
+class tst_MsgPackReader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void values_data();
+    void values();
+    void rawTextBytesKept();
+    void malformed_data();
+    void malformed();
+};
+
+void tst_MsgPackReader::values_data()
+{
+    QTest::addColumn<QVariant>("packed");
+    QTest::addColumn<QVariant>("expected");
+
+    QTest::newRow("positive fixint") << QVariant(5) << QVariant(5);
+    QTest::newRow("negative int") << QVariant(-70000) << QVariant(-70000);
+    QTest::newRow("int32 max") << QVariant(2147483647) << QVariant(2147483647);
+    QTest::newRow("above int32 stays 64-bit") << QVariant(qlonglong(5000000000LL)) << QVariant(qlonglong(5000000000LL));
+    QTest::newRow("below int32 stays 64-bit") << QVariant(qlonglong(-5000000000LL)) << QVariant(qlonglong(-5000000000LL));
+    QTest::newRow("uint64 max") << QVariant(qulonglong(18446744073709551615ULL))
+                                << QVariant(qulonglong(18446744073709551615ULL));
+    QTest::newRow("double") << QVariant(101.123456789) << QVariant(101.123456789);
+    QTest::newRow("float32") << QVariant(float(0.5f)) << QVariant(0.5);
+    QTest::newRow("bool") << QVariant(true) << QVariant(true);
+    QTest::newRow("nil") << QVariant() << QVariant();
+    QTest::newRow("nested")
+        << QVariant(QVariantList{1, QVariantMap{{"a", QVariantList{QByteArray("x")}}}, QVariantList{}})
+        << QVariant(QVariantList{1, QVariantMap{{"a", QVariantList{QByteArray("x")}}}, QVariantList{}});
+
+    QVariant deepest = QVariantList{1};
+    for (int depth = 1; depth < kuMsgPackReader::maxDepth; ++depth)
+        deepest = QVariantList{deepest};
+    QTest::newRow("nesting at the limit") << deepest << deepest;
+}
+
+void tst_MsgPackReader::values()
+{
+    QFETCH(QVariant, packed);
+    QFETCH(QVariant, expected);
+    QVariant value;
+    QString error;
+    QVERIFY2(kuMsgPackReader::unpackHex(packHex(packed), &value, &error), qPrintable(error));
+    QCOMPARE(value.userType(), expected.userType());
+    QCOMPARE(value, expected);
+}
+
+void tst_MsgPackReader::rawTextBytesKept()
+{
+    // The server's texts are KOI8-R: neither str nor bin may be decoded as UTF-8 on the way.
+    const QByteArray cyrillic = koi8(QStringLiteral("Сбербанк"));
+    MsgPack pack;
+    pack.value(QVariantList{cyrillic, bin(cyrillic)});
+    QVariant value;
+    QVERIFY(kuMsgPackReader::unpack(pack.bytes(), &value));
+    const QVariantList list = value.toList();
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(list.at(0).toByteArray(), cyrillic);
+    QCOMPARE(list.at(1).toByteArray(), cyrillic);
+}
+
+void tst_MsgPackReader::malformed_data()
+{
+    QTest::addColumn<QByteArray>("hex");
+
+    QTest::newRow("odd length") << QByteArray("9");
+    QTest::newRow("non-hex character") << QByteArray("9g");
+    QTest::newRow("blank inside") << QByteArray("92 0102");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("truncated array") << QByteArray("930102");
+    QTest::newRow("truncated string") << QByteArray("a5616263");
+    QTest::newRow("truncated float") << QByteArray("cb4059");
+    QTest::newRow("array claiming 2^32-1 elements") << QByteArray("ddffffffff01");
+    QTest::newRow("map claiming 2^32-1 pairs") << QByteArray("dfffffffff");
+    QTest::newRow("str32 claiming 4 GiB") << QByteArray("dbffffffff41");
+    QTest::newRow("never-used type byte") << QByteArray("c1");
+    QTest::newRow("bytes after the value") << QByteArray("9101ff");
+    QTest::newRow("array as map key") << QByteArray("81910102");
+    QTest::newRow("nesting 10000 deep") << QByteArray("91").repeated(10000) + "c0";
+    QTest::newRow("nesting one past the limit")
+        << QByteArray("91").repeated(kuMsgPackReader::maxDepth + 1) + "c0";
+}
+
+void tst_MsgPackReader::malformed()
+{
+    QFETCH(QByteArray, hex);
+    QVariant value(42);
+    QString error;
+    QVERIFY(!kuMsgPackReader::unpackHex(hex, &value, &error));
+    QVERIFY(!value.isValid());
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_MsgPackReader)
+#include "tst_msgpackreader.moc"
