@@ -1,6 +1,8 @@
 #include "dcmessagepack.h"
 
+#include "kuaccessdb.h"
 #include "kuaccount.h"
+#include "kucandletables.h"
 #include "kumsgpackreader.h"
 #include "kupaperlist.h"
 #include "serverclock.h"
@@ -643,11 +645,10 @@ QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const QVariantLi
 
 void dcMessagePack::storeCandles(int paperID, const QVariantList &list)
 {
-    const QString table = QStringLiteral("tablechart_for_%1").arg(paperID);
     // Re-sent candles replace what is stored: the newest one may have been stored while still forming.
     const QString insert = QStringLiteral(
         "insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);");
-    QVector<Statement> batch{{insert.arg(table), {}}, {insert.arg(table + QStringLiteral("_hist")), {}}};
+    QVector<Statement> batch{{insert.arg(candleTableName(paperID)), {}}, {insert.arg(candleHistTableName(paperID)), {}}};
     auto flush = [&] {
         if (batch[0].rows.isEmpty() && batch[1].rows.isEmpty())
             return;
@@ -719,6 +720,12 @@ void dcMessagePack::storePluginList(const QVariantList &list)
 
 bool dcMessagePack::runTransaction(const QVector<Statement> &statements)
 {
-    Q_UNUSED(statements)
-    return false;
+    // Failures are logged by the database access; the next batch still runs.
+    kuAccessDB db;
+    bool ok = true;
+    for (const Statement &statement : statements) {
+        if (!statement.rows.isEmpty())
+            ok = db.executeBatch(statement.sql, statement.rows) && ok;
+    }
+    return ok;
 }

@@ -65,7 +65,8 @@ protected:
         QString sql;
         QVector<QVariantList> rows;
     };
-    // Runs the statements, each once per row of bound values, in one transaction.
+    // Runs each statement once per row of bound values, one transaction per
+    // statement; a batch touches both candle tables only when time frames mix.
     virtual bool runTransaction(const QVector<Statement> &statements);
 
 private:
