@@ -1,2 +1,148 @@
-#include <QApplication>
-int main(int argc, char** argv) { QApplication a(argc, argv); return 0; }
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTextCodec>
+#include <QTranslator>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+#include "kuapplication.h"
+#include "kuclient.h"
+#include "kufunctions.h"
+#include "kuiconmanager.h"
+#include "kulogging.h"
+#include "kuloginform.h"
+#include "kumigration.h"
+#include "kusingleinstance.h"
+
+namespace {
+
+// Write end is written from the SIGTERM handler, read end watched by the event loop.
+int g_termPipe[2] = {-1, -1};
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("main", text);
+}
+
+std::vector<std::unique_ptr<QTranslator>> installTranslators(kuApplication* app)
+{
+    std::vector<std::unique_ptr<QTranslator>> translators;
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/i18n");
+    for (const char* prefix : {"qt_", "qtbase_"}) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QLatin1String(prefix) + QLocale::system().name(), folder)) {
+            app->installTranslator(translator.get());
+            translators.push_back(std::move(translator));
+        }
+    }
+    return translators;
+}
+
+void applyDefaultStyleSheet(kuApplication* app)
+{
+    QFile file(QStringLiteral(":/default/share/themes/default/default.qss"));
+    if (file.open(QIODevice::ReadOnly))
+        app->setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+// The message box and the exit run on the event loop, never inside the handler.
+void onTermination()
+{
+    char byte = 0;
+    while (::read(g_termPipe[0], &byte, 1) > 0) {
+    }
+    std::signal(SIGTERM, SIG_DFL);
+    showError(tr("Что-то пошло не так :-(. Пожалуйста, свяжитесь с разработчиками %1")
+                  .arg(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\"")));
+    QCoreApplication::exit(3);
+}
+
+} // namespace
+
+void crashHandler(int signal)
+{
+    if (signal == SIGTERM && g_termPipe[1] >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(g_termPipe[1], &byte, 1);
+        return;
+    }
+    // Only async-signal-safe calls here: the process state cannot be trusted.
+    static const char line[] = "Velmoran: fatal signal, the program stops.\n";
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(3);
+}
+
+void initApplication()
+{
+    installMessageLogging();
+    qInstallMessageHandler(messageHandler);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    qInfo() << "Velmoran started";
+
+    if (!updateDatabaseSchema()) {
+        const QString text = errorText(13);
+        showError(text);
+        qCritical().noquote() << text;
+        shutdownLogging();
+        std::exit(-13);
+    }
+
+    // Pending plug-in removals and installations, the connection manager and the
+    // first value of the server clock follow here once they exist.
+}
+
+int main(int argc, char** argv)
+{
+    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
+    const auto translators = installTranslators(app);
+
+    // Tests give their runs keys of their own.
+    const QString keySuffix = QString::fromLocal8Bit(qgetenv("VELMORAN_INSTANCE_KEY"));
+    auto guard = std::make_unique<kuSingleInstance>(QStringLiteral("VelmoranSemaphor") + keySuffix,
+                                                    QStringLiteral("VelmoranSharedMemory") + keySuffix);
+    if (guard->anotherInstanceRuns()) {
+        showWarning(tr("Приложение уже запущено.\nВы можете запустить только один экземпляр приложения."));
+        return 1;
+    }
+
+    initApplication();
+
+    std::unique_ptr<QSocketNotifier> termNotifier;
+    if (::pipe2(g_termPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        termNotifier = std::make_unique<QSocketNotifier>(g_termPipe[0], QSocketNotifier::Read);
+        QObject::connect(termNotifier.get(), &QSocketNotifier::activated, app, &onTermination);
+    }
+    std::signal(SIGTERM, crashHandler);
+    std::signal(SIGSEGV, crashHandler);
+
+    app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
+    applyDefaultStyleSheet(app);
+
+    QPointer<kuClient> client = kuClient::createInstance(nullptr);
+    QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
+    loginForm->show();
+    QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
+
+    const int result = app->exec();
+
+    if (loginForm)
+        loginForm->close();
+    if (loginForm)
+        delete loginForm.data();
+    if (client)
+        delete client.data();
+    termNotifier.reset();
+    if (app)
+        delete app.data();
+    shutdownLogging();
+    guard.reset();
+    return result;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QSharedMemory>
+#include <QSystemSemaphore>
+
+// Keeps the program to one running instance: the first one holds a one-byte
+// shared-memory segment for as long as this object lives; a later one finds it.
+class kuSingleInstance
+{
+public:
+    kuSingleInstance(const QString& semaphoreKey, const QString& memoryKey);
+
+    bool anotherInstanceRuns() const { return another; }
+
+private:
+    // Declared in this order so that the segment goes before the semaphore.
+    QSystemSemaphore semaphore;
+    QSharedMemory memory;
+    bool another = false;
+};

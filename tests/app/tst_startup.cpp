@@ -1,0 +1,88 @@
+#include <QtTest>
+
+#include <QProcess>
+#include <QSystemSemaphore>
+#include <QTemporaryDir>
+
+#include "kuaccessdb.h"
+#include "kuapplication.h"
+#include "kumigration.h"
+#include "kusettingshash.h"
+#include "kusingleinstance.h"
+
+// Starts the built program with a home, a temporary folder (where the
+// single-instance keys live) and keys of its own.
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir home;
+    const QString keySuffix = QStringLiteral("tst%1").arg(QCoreApplication::applicationPid());
+    const QString semKey = QStringLiteral("VelmoranSemaphor") + keySuffix;
+    const QString memKey = QStringLiteral("VelmoranSharedMemory") + keySuffix;
+
+    std::unique_ptr<QProcess> start()
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("TMPDIR"), home.path());
+        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran"), QStringList());
+        return process;
+    }
+
+    // Logging starts only past the single-instance check; the main thread's id is the pid.
+    static bool loggedBy(qint64 pid)
+    {
+        QFile log(QStringLiteral(VELMORAN_BINARY_DIR "/bin/logs/Velmoran_%1.log")
+                      .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
+        return log.open(QIODevice::ReadOnly)
+            && log.readAll().contains(QStringLiteral("[%1] info Velmoran").arg(pid).toUtf8());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("TMPDIR", QFile::encodeName(home.path()));
+    }
+
+    void cleanupTestCase()
+    {
+        // Takes away the segment and the semaphore the killed runs left behind.
+        { kuSingleInstance probe(semKey, memKey); }
+        QSystemSemaphore(semKey, 1, QSystemSemaphore::Create);
+        QSystemSemaphore(memKey, 1, QSystemSemaphore::Create);
+    }
+
+    void firstStartAndStartAfterKill()
+    {
+        auto first = start();
+        QVERIFY(first->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(loggedBy(first->processId()), 30000);
+        QCOMPARE(databaseVersion(), 3);
+        const QString settings = kuApplication::defaultSettingsFile();
+        kuAccessDB db;
+        QCOMPARE(db.execute(QStringLiteral("select path, hash, active_flag from settings;")),
+                 (QVariantList{settings, settingsHash(settings), "1"}));
+        QVERIFY(kuSingleInstance(semKey, memKey).anotherInstanceRuns());
+
+        first->kill();
+        QVERIFY(first->waitForFinished());
+
+        auto next = start();
+        QVERIFY(next->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(loggedBy(next->processId()), 30000);
+        QCOMPARE(next->state(), QProcess::Running);
+        next->kill();
+        QVERIFY(next->waitForFinished());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Startup)
+#include "tst_startup.moc"
