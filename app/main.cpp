@@ -1,9 +1,11 @@
 #include <QCoreApplication>
+#include <QDate>
 #include <QFile>
 #include <QLocale>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTextCodec>
+#include <QTime>
 #include <QTranslator>
 
 #include <csignal>
@@ -21,6 +23,7 @@
 #include "kuloginform.h"
 #include "kumigration.h"
 #include "kusingleinstance.h"
+#include "serverclock.h"
 
 namespace {
 
@@ -95,8 +98,10 @@ void initApplication()
         std::exit(-13);
     }
 
-    // Pending plug-in removals and installations, the connection manager and the
-    // first value of the server clock follow here once they exist.
+    // Pending plug-in removals and installations, then the connection manager, go here.
+
+    setServerDate(QDate::currentDate());
+    setServerTime(QTime::currentTime());
 }
 
 int main(int argc, char** argv)
