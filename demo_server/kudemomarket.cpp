@@ -1,0 +1,1003 @@
+#include "kudemomarket.h"
+
+#include "kudemopacker.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QByteArray koi8(const QString &text)
+{
+    static QTextCodec *codec = QTextCodec::codecForName("KOI8-R");
+    return codec->fromUnicode(text);
+}
+
+quint64 mix(quint64 x)
+{
+    x += 0x9e3779b97f4a7c15ULL;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
+double unit(quint64 x)
+{
+    return double(x >> 11) * (1.0 / 9007199254740992.0);
+}
+
+QDateTime msk(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, kuDemoMarket::mskOffset);
+}
+
+const qint64 minuteHistoryDays = 30;
+const qint64 dayHistoryDays = 5 * 365;
+const double minuteSigma = 0.0007;
+const double daySigma = 0.018;
+// Share of a derivative's value blocked as guarantee.
+const double guaranteeShare = 0.1;
+
+} // namespace
+
+kuDemoMarket::kuDemoMarket(quint64 seed, qint64 startMs)
+    : m_seed(seed)
+    , m_start(startMs)
+    , m_now(startMs)
+    , m_random(mix(seed ^ 0x5eedULL))
+    , m_instruments(kuDemoInstrument::catalogue(seed))
+{
+    for (const kuDemoInstrument &info : qAsConst(m_instruments)) {
+        Paper p;
+        p.info = info;
+        p.last = p.open = p.high = p.low = info.firstPrice;
+        p.prevClose = std::max(info.step, round(p, info.firstPrice * (1.0 + 0.03 * (unit(mix(seed ^ quint64(info.id) * 7919)) - 0.5))));
+        p.forming.time = m_now / 60000 * 60;
+        p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
+        m_paperIndex.insert(info.id, m_papers.size());
+        m_papers.append(p);
+    }
+    for (Paper &p : m_papers)
+        rebuildBook(p);
+}
+
+const kuDemoInstrument *kuDemoMarket::instrument(int paperId) const
+{
+    const Paper *p = paper(paperId);
+    return p ? &p->info : nullptr;
+}
+
+double kuDemoMarket::lastPrice(int paperId) const
+{
+    const Paper *p = paper(paperId);
+    return p ? p->last : 0.0;
+}
+
+double kuDemoMarket::bestBid(int paperId) const
+{
+    const Paper *p = paper(paperId);
+    return p ? std::max(p->info.step, round(*p, p->last - p->info.step)) : 0.0;
+}
+
+double kuDemoMarket::bestAsk(int paperId) const
+{
+    const Paper *p = paper(paperId);
+    return p ? round(*p, p->last + p->info.step) : 0.0;
+}
+
+kuDemoMarket::Paper *kuDemoMarket::paper(int paperId)
+{
+    const auto it = m_paperIndex.constFind(paperId);
+    return it == m_paperIndex.constEnd() ? nullptr : &m_papers[*it];
+}
+
+const kuDemoMarket::Paper *kuDemoMarket::paper(int paperId) const
+{
+    const auto it = m_paperIndex.constFind(paperId);
+    return it == m_paperIndex.constEnd() ? nullptr : &m_papers[*it];
+}
+
+double kuDemoMarket::round(const Paper &p, double price) const
+{
+    const double steps = std::round(price / p.info.step);
+    // Keep the decimals of the step so that 245.3 is not sent as 245.29999.
+    const double scale = std::pow(10.0, 10);
+    return std::round(steps * p.info.step * scale) / scale;
+}
+
+double kuDemoMarket::noise(int paperId, qint64 t, quint64 salt) const
+{
+    quint64 h = mix(m_seed ^ mix(quint64(paperId) * 0x100000001b3ULL ^ mix(quint64(t) ^ (salt << 56))));
+    // Sum of four uniforms: close enough to a normal draw and fully reproducible.
+    double sum = 0;
+    for (int i = 0; i < 4; ++i) {
+        h = mix(h);
+        sum += unit(h);
+    }
+    return (sum - 2.0) * std::sqrt(3.0);
+}
+
+void kuDemoMarket::step(qint64 ms)
+{
+    m_now += std::max<qint64>(0, ms);
+    for (Paper &p : m_papers) {
+        rollCandle(p);
+        movePaper(p, true, 0.0);
+    }
+    for (const Paper &p : qAsConst(m_papers))
+        matchOrders(p.info.id);
+}
+
+void kuDemoMarket::setLastPrice(int paperId, double price)
+{
+    Paper *p = paper(paperId);
+    if (!p)
+        return;
+    rollCandle(*p);
+    movePaper(*p, false, price);
+    matchOrders(paperId);
+}
+
+void kuDemoMarket::movePaper(Paper &p, bool randomMove, double target)
+{
+    const double old = p.last;
+    const double step = p.info.step;
+    bool trade = false;
+    int lots = 1;
+    if (randomMove) {
+        if (unit(m_random()) < 0.45) {
+            const int maxSteps = std::max(1, int(p.last * 0.0003 / step));
+            const int k = 1 + int(m_random() % quint64(maxSteps));
+            const int direction = unit(m_random()) < 0.5 ? -1 : 1;
+            p.last = std::max(step, round(p, p.last + direction * k * step));
+        }
+        trade = unit(m_random()) < 0.35;
+        lots = 1 + int(m_random() % 50);
+    } else {
+        p.last = std::max(step, round(p, target));
+        trade = true;
+    }
+    const bool moved = !qFuzzyCompare(old, p.last);
+    if (moved || unit(m_random()) < 0.3)
+        rebuildBook(p);
+    if (moved) {
+        p.high = std::max(p.high, p.last);
+        p.low = std::min(p.low, p.last);
+        p.priceStamp = nextStamp();
+        p.forming.close = p.last;
+        p.forming.high = std::max(p.forming.high, p.last);
+        p.forming.low = std::min(p.forming.low, p.last);
+        p.formingStamp = nextStamp();
+        touchHolders(p.info.id);
+    }
+    if (trade)
+        printTrade(p, lots, p.last);
+    if (moved || trade)
+        p.quoteStamp = nextStamp();
+}
+
+void kuDemoMarket::rebuildBook(Paper &p)
+{
+    p.book.clear();
+    const double step = p.info.step;
+    const double bid = std::max(step, round(p, p.last - step));
+    const double ask = round(p, p.last + step);
+    for (int k = bookDepth - 1; k >= 0; --k)
+        p.book.append({1, 1 + int(m_random() % 300), round(p, ask + k * step)});
+    for (int k = 0; k < bookDepth; ++k) {
+        const double price = round(p, bid - k * step);
+        if (price < step / 2)
+            break;
+        p.book.append({2, 1 + int(m_random() % 300), price});
+    }
+    p.bestBidSession = std::max(p.bestBidSession, bid);
+    p.bestAskSession = p.bestAskSession > 0 ? std::min(p.bestAskSession, ask) : ask;
+    p.bookStamp = nextStamp();
+}
+
+void kuDemoMarket::printTrade(Paper &p, int lots, double price)
+{
+    p.tape.append({m_nextDealId++, m_now / 1000, lots, price, nextStamp()});
+    if (p.tape.size() > tapeLength)
+        p.tape.remove(0, p.tape.size() - tapeLength);
+    const qint64 pieces = qint64(lots) * p.info.lot;
+    ++p.trades;
+    p.lots += lots;
+    p.pieces += pieces;
+    p.priceLots += price * lots;
+    p.money += p.info.value(price) * double(pieces);
+    p.forming.volume += double(pieces);
+    p.formingStamp = nextStamp();
+    p.quoteStamp = nextStamp();
+}
+
+void kuDemoMarket::rollCandle(Paper &p)
+{
+    const qint64 minute = m_now / 60000 * 60;
+    if (minute == p.forming.time)
+        return;
+    p.forming.stamp = nextStamp();
+    p.closed.append(p.forming);
+    p.closedStamp = p.forming.stamp;
+    p.forming = kuDemoCandle();
+    p.forming.time = minute;
+    p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
+    p.formingStamp = nextStamp();
+}
+
+void kuDemoMarket::touchHolders(int paperId)
+{
+    for (Account &a : m_accounts) {
+        if (a.positions.contains(paperId))
+            a.stamp = nextStamp();
+    }
+}
+
+qint64 kuDemoMarket::dayAnchor() const
+{
+    const qint64 local = m_start / 1000 + mskOffset;
+    return local / 86400 * 86400 - mskOffset;
+}
+
+QVector<kuDemoCandle> kuDemoMarket::minuteHistory(const Paper &p, qint64 from, qint64 to) const
+{
+    QVector<kuDemoCandle> out;
+    const qint64 anchor = minuteAnchor();
+    const qint64 first = anchor - minuteHistoryDays * 86400;
+    from = std::max(from, first);
+    to = std::min(to, anchor - 60);
+    if (from > to)
+        return out;
+    double close = p.info.firstPrice;
+    // Walk back from the opening price so that history joins the live market.
+    for (qint64 t = anchor - 60; t >= from; t -= 60) {
+        const double open = std::max(p.info.step, round(p, close * std::exp(-minuteSigma * noise(p.info.id, t, 1))));
+        if (t <= to) {
+            kuDemoCandle c;
+            c.open = open;
+            c.close = close;
+            const double spread = 1.0 + 0.3 * minuteSigma * std::fabs(noise(p.info.id, t, 2));
+            c.high = round(p, std::max(open, close) * spread);
+            c.low = std::max(p.info.step, round(p, std::min(open, close) / spread));
+            c.volume = double(p.info.lot) * double(1 + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % 200));
+            c.time = t;
+            c.timeFrame = 1;
+            out.append(c);
+        }
+        close = open;
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+QVector<kuDemoCandle> kuDemoMarket::dayHistory(const Paper &p, qint64 from, qint64 to) const
+{
+    QVector<kuDemoCandle> out;
+    const qint64 anchor = dayAnchor();
+    const qint64 first = anchor - dayHistoryDays * 86400;
+    from = std::max(from, first);
+    to = std::min(to, anchor - 86400);
+    if (from > to)
+        return out;
+    double close = p.prevClose;
+    for (qint64 t = anchor - 86400; t >= from; t -= 86400) {
+        const double open = std::max(p.info.step, round(p, close * std::exp(-daySigma * noise(p.info.id, t, 3))));
+        if (t <= to) {
+            kuDemoCandle c;
+            c.open = open;
+            c.close = close;
+            const double spread = 1.0 + 0.5 * daySigma * std::fabs(noise(p.info.id, t, 4));
+            c.high = round(p, std::max(open, close) * spread);
+            c.low = std::max(p.info.step, round(p, std::min(open, close) / spread));
+            c.volume = double(p.info.lot) * double(1000 + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % 100000));
+            c.time = t;
+            c.timeFrame = 1440;
+            out.append(c);
+        }
+        close = open;
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+void kuDemoMarket::addUser(const QString &login)
+{
+    if (hasUser(login))
+        return;
+    const int code = 100 + m_accounts.size() + 1;
+    const qint64 opened = m_start - 14 * 86400000LL;
+
+    Account stock;
+    stock.login = login;
+    stock.name = QStringLiteral("Фондовый-") + login;
+    stock.code = code;
+    stock.isDefault = true;
+    stock.exchanges = {1};
+    stock.money = 1000000.0;
+    auto hold = [&](Account &a, int paperId, int amount, double factor) {
+        const Paper *p = paper(paperId);
+        if (!p)
+            return;
+        Position pos;
+        pos.paperId = paperId;
+        pos.opened = opened;
+        pos.amount = amount;
+        pos.price = round(*p, p->info.firstPrice * factor);
+        a.positions.insert(paperId, pos);
+    };
+    hold(stock, 1, 100, 0.93);
+    hold(stock, 3, 5, 1.02);
+    hold(stock, 13, 20, 0.99);
+    hold(stock, 18, 2000, 0.98);
+
+    Account futures;
+    futures.login = login;
+    futures.name = QStringLiteral("Срочный-") + login;
+    futures.code = code + 1;
+    futures.isDefault = false;
+    futures.exchanges = {2};
+    futures.money = 500000.0;
+    hold(futures, 22, 2, 0.99);
+    hold(futures, 24, -3, 1.01);
+
+    stock.stamp = nextStamp();
+    futures.stamp = nextStamp();
+    m_accounts.append(stock);
+    m_accounts.append(futures);
+}
+
+bool kuDemoMarket::hasUser(const QString &login) const
+{
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account &a) { return a.login == login; });
+}
+
+QStringList kuDemoMarket::accounts(const QString &login) const
+{
+    QStringList names;
+    for (const Account &a : m_accounts) {
+        if (a.login == login)
+            names << a.name;
+    }
+    return names;
+}
+
+QString kuDemoMarket::accountByHash(const QString &login, const QString &hash) const
+{
+    for (const Account &a : m_accounts) {
+        if (a.login == login && QCryptographicHash::hash(koi8(a.name), QCryptographicHash::Sha1).toHex() == hash.toLatin1().toLower())
+            return a.name;
+    }
+    return QString();
+}
+
+kuDemoMarket::Account *kuDemoMarket::account(const QString &name)
+{
+    for (Account &a : m_accounts) {
+        if (a.name == name)
+            return &a;
+    }
+    return nullptr;
+}
+
+const kuDemoMarket::Account *kuDemoMarket::account(const QString &name) const
+{
+    for (const Account &a : m_accounts) {
+        if (a.name == name)
+            return &a;
+    }
+    return nullptr;
+}
+
+const kuDemoMarket::Order *kuDemoMarket::order(int orderId) const
+{
+    const auto it = m_orders.constFind(orderId);
+    return it == m_orders.constEnd() ? nullptr : &*it;
+}
+
+void kuDemoMarket::packLogin(kuDemoPacker &p, const QString &login, const QString &session) const
+{
+    const QStringList names = accounts(login);
+    p.map(quint32(1 + names.size()));
+    p.str("session").array(1).str(session.toLatin1());
+    int n = 0;
+    for (const QString &name : names) {
+        const Account *a = account(name);
+        p.str("account" + QByteArray::number(++n));
+        p.array(quint32(3 + a->exchanges.size()));
+        p.str(koi8(a->name)).integer(a->code).integer(a->isDefault ? 1 : 0);
+        for (int exchange : a->exchanges)
+            p.integer(exchange);
+    }
+}
+
+void kuDemoMarket::packInstruments(kuDemoPacker &p) const
+{
+    p.array(quint32(m_papers.size() * 14));
+    for (const Paper &paper : m_papers) {
+        const kuDemoInstrument &i = paper.info;
+        p.integer(i.id).integer(i.type).integer(i.lot).integer(i.exchangeId).integer(i.spare).integer(i.marketAllowed);
+        p.real(i.step).real(i.nominal).real(i.coupon);
+        p.str(koi8(i.ticker)).str(koi8(i.issuer)).str(koi8(i.shortName)).str(koi8(i.spareText)).str(koi8(i.exchangeName));
+    }
+}
+
+void kuDemoMarket::packQuote(kuDemoPacker &p, int paperId, bool withKind) const
+{
+    const Paper *q = paper(paperId);
+    if (!q)
+        return;
+    int toBuy = 0, toSell = 0, toBuyTotal = 0, toSellTotal = 0;
+    for (const Level &l : q->book) {
+        if (l.action == 1) {
+            toSellTotal += l.amount;
+            toSell = l.amount; // offers run down to the best one
+        } else {
+            toBuyTotal += l.amount;
+            if (toBuy == 0)
+                toBuy = l.amount;
+        }
+    }
+    const double avg = q->lots > 0 ? round(*q, q->priceLots / double(q->lots)) : 0.0;
+    p.array(withKind ? 20 : 18);
+    if (withKind)
+        p.integer(1).integer(paperId);
+    p.integer(paperId).real(bestBid(paperId)).integer(toBuy).real(bestAsk(paperId)).integer(toSell);
+    p.integer(toBuyTotal).integer(toSellTotal);
+    p.real(q->open).real(q->high).real(q->low).real(q->last).real(avg);
+    p.integer(q->pieces).integer(q->trades).real(q->money);
+    p.real(q->bestBidSession).real(q->bestAskSession).real(q->prevClose);
+}
+
+void kuDemoMarket::packOrderBook(kuDemoPacker &p, int paperId, bool withKind) const
+{
+    const Paper *q = paper(paperId);
+    if (!q)
+        return;
+    p.array(quint32(q->book.size() * 4 + (withKind ? 2 : 0)));
+    if (withKind)
+        p.integer(10).integer(paperId);
+    for (const Level &l : q->book) {
+        // A rough yield for bonds: coupon rate plus the pull to par.
+        const double yield = q->info.type == 2 ? std::round(std::max(0.5, 9.0 + 0.8 * (100.0 - l.price)) * 100.0) / 100.0 : 0.0;
+        p.integer(l.action).integer(l.amount).real(l.price).real(yield);
+    }
+}
+
+void kuDemoMarket::packTape(kuDemoPacker &p, int paperId, quint64 since, bool withKind) const
+{
+    const Paper *q = paper(paperId);
+    if (!q)
+        return;
+    QVector<const TapeTrade *> trades;
+    for (const TapeTrade &t : q->tape) {
+        if (t.stamp > since)
+            trades.append(&t);
+    }
+    p.array(quint32(trades.size() * 4 + (withKind ? 2 : 0)));
+    if (withKind)
+        p.integer(13).integer(paperId);
+    for (const TapeTrade *t : qAsConst(trades))
+        p.integer(t->time).integer(t->amount).real(t->price).integer(t->dealId);
+}
+
+void kuDemoMarket::packCandles(kuDemoPacker &p, int paperId, qint64 minuteFrom, qint64 to, qint64 dayFrom) const
+{
+    const Paper *q = paper(paperId);
+    if (!q)
+        return;
+    QVector<kuDemoCandle> candles = minuteHistory(*q, minuteFrom, to);
+    for (const kuDemoCandle &c : q->closed) {
+        if (c.time >= minuteFrom && c.time <= to)
+            candles.append(c);
+    }
+    candles += dayHistory(*q, dayFrom, to);
+    p.array(quint32(candles.size() * 7));
+    for (const kuDemoCandle &c : qAsConst(candles))
+        p.real(c.open).real(c.close).real(c.high).real(c.low).real(c.volume).integer(c.time).integer(c.timeFrame);
+}
+
+void kuDemoMarket::packOrder(kuDemoPacker &p, const Order &o) const
+{
+    const QDateTime placed = msk(o.placed);
+    p.integer(o.id).str(placed.toString(QStringLiteral("yyyy-MM-dd")).toLatin1()).str(placed.toString(QStringLiteral("HH:mm:ss")).toLatin1());
+    p.integer(o.paperId).integer(o.act).integer(o.amount).real(o.price);
+    const Paper *q = paper(o.paperId);
+    p.real(q ? q->info.value(o.price) * o.amount : 0.0);
+    p.integer(o.status).integer(o.type).integer(o.limitation).str(koi8(o.reason));
+    p.integer(o.fcond).integer(o.scond).integer(o.isMarket1).integer(o.isMarket2);
+    p.real(o.ifPrice1).real(o.stopPrice1).real(o.ifPrice2).real(o.stopPrice2);
+}
+
+void kuDemoMarket::packFill(kuDemoPacker &p, const Fill &f) const
+{
+    const QDateTime time = msk(f.time);
+    p.integer(f.id).str(time.toString(QStringLiteral("yyyy-MM-dd")).toLatin1()).str(time.toString(QStringLiteral("HH:mm:ss")).toLatin1());
+    p.integer(f.paperId).integer(f.act).integer(f.amount).real(f.price).real(f.total).real(f.comiss).real(f.money);
+    p.str(koi8(f.note));
+}
+
+double kuDemoMarket::blockedMoney(const Account &a) const
+{
+    double sum = 0;
+    for (const Order &o : m_orders) {
+        if (o.account != a.name || !o.isActive() || o.isStop())
+            continue;
+        const Paper *q = paper(o.paperId);
+        if (!q)
+            continue;
+        if (q->info.isDerivative())
+            sum += q->info.value(o.type ? q->last : o.price) * o.amount * guaranteeShare;
+        else if (o.act == 1)
+            sum += q->info.value(o.type ? bestAsk(o.paperId) : o.price) * o.amount;
+    }
+    return sum;
+}
+
+double kuDemoMarket::guarantee(const Account &a) const
+{
+    double sum = 0;
+    for (const Position &pos : a.positions) {
+        const Paper *q = paper(pos.paperId);
+        if (q && q->info.isDerivative())
+            sum += q->info.value(q->last) * std::abs(pos.amount) * guaranteeShare;
+    }
+    return sum;
+}
+
+double kuDemoMarket::unrealized(const Account &a) const
+{
+    double sum = 0;
+    for (const Position &pos : a.positions) {
+        const Paper *q = paper(pos.paperId);
+        if (q)
+            sum += (q->info.value(q->last) - q->info.value(pos.price)) * pos.amount;
+    }
+    return sum;
+}
+
+void kuDemoMarket::packAccount(kuDemoPacker &p, const Account &a) const
+{
+    p.map(4);
+    p.str("part_id").bin(koi8(a.name));
+    p.str("position").array(quint32(a.positions.size() * 8));
+    double holdings = 0;
+    for (const Position &pos : a.positions) {
+        const Paper *q = paper(pos.paperId);
+        int blocked = 0, buying = 0;
+        for (const Order &o : m_orders) {
+            if (o.account == a.name && o.paperId == pos.paperId && o.isActive() && !o.isStop())
+                (o.act == 2 ? blocked : buying) += o.amount;
+        }
+        const double last = q ? q->last : 0.0;
+        if (q && !q->info.isDerivative())
+            holdings += q->info.value(last) * pos.amount;
+        p.integer(pos.paperId).str(msk(pos.opened).toString(QStringLiteral("yyyy-MM-dd")).toLatin1());
+        p.integer(pos.amount).real(pos.price).real(q ? q->info.value(pos.price) * pos.amount : 0.0);
+        p.integer(blocked).integer(pos.amount + buying - blocked).real(last);
+    }
+    const double blocked = blockedMoney(a);
+    const double go = guarantee(a);
+    const double profit = unrealized(a);
+    double derivativeProfit = 0;
+    for (const Position &pos : a.positions) {
+        const Paper *q = paper(pos.paperId);
+        if (q && q->info.isDerivative())
+            derivativeProfit += (q->info.value(q->last) - q->info.value(pos.price)) * pos.amount;
+    }
+    const double portfolio = a.money + holdings + derivativeProfit;
+    p.str("money").array(6).real(a.money).real(blocked).real(a.money - blocked).real(go).real(profit);
+    p.real(go > 0 ? std::round(portfolio / go * 10000.0) / 100.0 : 0.0);
+    p.str("margin").array(3).real(portfolio).real(go * 0.5).real(go);
+}
+
+void kuDemoMarket::packPortfolio(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+{
+    QVector<const Account *> list;
+    for (const Account &a : m_accounts) {
+        if (a.login == login && a.stamp > since)
+            list.append(&a);
+    }
+    p.array(quint32(list.size() + (withKind ? 1 : 0)));
+    if (withKind)
+        p.integer(80);
+    for (const Account *a : qAsConst(list))
+        packAccount(p, *a);
+}
+
+void kuDemoMarket::packOrders(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+{
+    QVector<QPair<const Account *, QVector<const Order *>>> groups;
+    for (const Account &a : m_accounts) {
+        if (a.login != login)
+            continue;
+        QVector<const Order *> orders;
+        for (const Order &o : m_orders) {
+            if (o.account == a.name && o.stamp > since)
+                orders.append(&o);
+        }
+        // A snapshot names every account, an update only those that changed.
+        if (!withKind || !orders.isEmpty())
+            groups.append({&a, orders});
+    }
+    p.array(quint32(groups.size() + (withKind ? 1 : 0)));
+    if (withKind)
+        p.integer(82);
+    for (const auto &g : qAsConst(groups)) {
+        p.map(2).str("part_id").bin(koi8(g.first->name));
+        p.str("orders").array(quint32(g.second.size() * 20));
+        for (const Order *o : g.second)
+            packOrder(p, *o);
+    }
+}
+
+void kuDemoMarket::packTrades(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+{
+    QVector<QPair<const Account *, QVector<const Fill *>>> groups;
+    for (const Account &a : m_accounts) {
+        if (a.login != login)
+            continue;
+        QVector<const Fill *> fills;
+        for (const Fill &f : a.fills) {
+            if (f.stamp > since)
+                fills.append(&f);
+        }
+        if (!withKind || !fills.isEmpty())
+            groups.append({&a, fills});
+    }
+    p.array(quint32(groups.size() + (withKind ? 1 : 0)));
+    if (withKind)
+        p.integer(83);
+    for (const auto &g : qAsConst(groups)) {
+        p.map(2).str("part_id").bin(koi8(g.first->name));
+        p.str("trades").array(quint32(g.second.size() * 11));
+        for (const Fill *f : g.second)
+            packFill(p, *f);
+    }
+}
+
+void kuDemoMarket::packReport(kuDemoPacker &p, const QString &accountName, const QString &login, qint64 fromSec, qint64 toSec) const
+{
+    QVector<const Fill *> fills;
+    const Account *a = account(accountName);
+    if (a && a->login == login) {
+        for (const Fill &f : a->fills) {
+            if (f.time / 1000 >= fromSec && f.time / 1000 <= toSec)
+                fills.append(&f);
+        }
+    }
+    p.array(quint32(fills.size() * 11));
+    for (const Fill *f : qAsConst(fills))
+        packFill(p, *f);
+}
+
+void kuDemoMarket::packTime(kuDemoPacker &p) const
+{
+    const QDateTime now = msk(m_now);
+    p.array(2).str(now.toString(QStringLiteral("dd.MM.yyyy")).toLatin1()).str(now.toString(QStringLiteral("HH:mm:ss")).toLatin1());
+}
+
+void kuDemoMarket::packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> &streams, quint64 since) const
+{
+    QList<kuDemoStream> sorted = streams.values();
+    std::sort(sorted.begin(), sorted.end());
+    QVector<QByteArray> entries;
+    QVector<int> prices;
+    for (const kuDemoStream &s : qAsConst(sorted)) {
+        const Paper *q = paper(s.second);
+        if (!q)
+            continue;
+        kuDemoPacker e;
+        switch (s.first) {
+        case 1:
+            if (q->quoteStamp > since) {
+                packQuote(e, s.second, true);
+                entries.append(e.bytes());
+            }
+            break;
+        case 10:
+            if (q->bookStamp > since) {
+                packOrderBook(e, s.second, true);
+                entries.append(e.bytes());
+            }
+            break;
+        case 13:
+            if (!q->tape.isEmpty() && q->tape.constLast().stamp > since) {
+                packTape(e, s.second, since, true);
+                entries.append(e.bytes());
+            }
+            break;
+        case 7: {
+            QVector<const kuDemoCandle *> closed;
+            for (auto it = q->closed.crbegin(); it != q->closed.crend() && it->stamp > since; ++it)
+                closed.prepend(&*it);
+            if (!closed.isEmpty()) {
+                kuDemoPacker c;
+                c.array(quint32(3 + closed.size() * 7)).integer(7).integer(s.second).integer(1);
+                for (const kuDemoCandle *k : qAsConst(closed))
+                    c.real(k->open).real(k->close).real(k->high).real(k->low).real(k->volume).integer(k->time).integer(k->timeFrame);
+                entries.append(c.bytes());
+            }
+            if (q->formingStamp > since) {
+                const kuDemoCandle &k = q->forming;
+                e.array(10).integer(7).integer(s.second).integer(2);
+                e.real(k.open).real(k.close).real(k.high).real(k.low).real(k.volume).integer(k.time).integer(k.timeFrame);
+                entries.append(e.bytes());
+            }
+            break;
+        }
+        case 14:
+            if (q->priceStamp > since)
+                prices.append(s.second);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!prices.isEmpty()) {
+        kuDemoPacker e;
+        e.array(quint32(1 + prices.size() * 2)).integer(14);
+        for (int id : qAsConst(prices))
+            e.integer(id).real(lastPrice(id));
+        entries.append(e.bytes());
+    }
+    p.array(quint32(entries.size()));
+    for (const QByteArray &e : qAsConst(entries))
+        p.raw(e);
+}
+
+void kuDemoMarket::packAccountUpdates(kuDemoPacker &p, const QString &login, const QSet<kuDemoStream> &streams, quint64 since) const
+{
+    QVector<QByteArray> entries;
+    auto changed = [&](auto &&test) {
+        for (const Account &a : m_accounts) {
+            if (a.login == login && test(a))
+                return true;
+        }
+        return false;
+    };
+    if (streams.contains({80, 0}) && changed([&](const Account &a) { return a.stamp > since; })) {
+        kuDemoPacker e;
+        packPortfolio(e, login, since, true);
+        entries.append(e.bytes());
+    }
+    if (streams.contains({82, 0}) && std::any_of(m_orders.cbegin(), m_orders.cend(), [&](const Order &o) {
+            const Account *a = account(o.account);
+            return o.stamp > since && a && a->login == login;
+        })) {
+        kuDemoPacker e;
+        packOrders(e, login, since, true);
+        entries.append(e.bytes());
+    }
+    if (streams.contains({83, 0}) && changed([&](const Account &a) { return !a.fills.isEmpty() && a.fills.constLast().stamp > since; })) {
+        kuDemoPacker e;
+        packTrades(e, login, since, true);
+        entries.append(e.bytes());
+    }
+    p.array(quint32(entries.size()));
+    for (const QByteArray &e : qAsConst(entries))
+        p.raw(e);
+}
+
+int kuDemoMarket::reject(Order &o, const QString &reason)
+{
+    o.status = 5;
+    o.reason = reason;
+    o.stamp = nextStamp();
+    m_orders.insert(o.id, o);
+    return o.id;
+}
+
+int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r)
+{
+    const bool isCancel = r.code == 1003 || r.code == 1012;
+    const bool isChange = r.code == 1002 || r.code == 1011;
+    const bool isStop = r.code == 1010 || r.code == 1011 || r.code == 1012;
+
+    if (isCancel || isChange) {
+        auto it = m_orders.find(r.orderId);
+        const Account *owner = it == m_orders.end() ? nullptr : account(it->account);
+        if (!owner || owner->login != login || it->isStop() != isStop)
+            return -3;
+        if (!it->isActive())
+            return -10;
+        if (isCancel) {
+            it->status = 6;
+            it->reason = QStringLiteral("Снято по запросу клиента");
+            it->stamp = nextStamp();
+            account(it->account)->stamp = nextStamp();
+            return it->id;
+        }
+    }
+
+    const Account *a = account(r.account);
+    if (!a || a->login != login)
+        return -12;
+    const Paper *q = paper(r.paperId);
+    if (!q)
+        return -3;
+    if (isChange && (m_orders.value(r.orderId).account != r.account || m_orders.value(r.orderId).paperId != r.paperId))
+        return -3;
+
+    Order o = isChange ? m_orders.value(r.orderId) : Order();
+    if (!isChange) {
+        o.id = m_nextOrderId++;
+        o.account = r.account;
+        o.placed = m_now;
+        o.paperId = r.paperId;
+    }
+    const int side = r.action < 0 ? -1 : 1;
+    o.amount = r.amount;
+    if (isStop) {
+        o.act = side > 0 ? 5 : 6;
+        o.fcond = r.fcond ? 1 : 0;
+        o.scond = r.scond ? 1 : 0;
+        o.isMarket1 = r.isMarket1 ? 1 : 0;
+        o.isMarket2 = r.isMarket2 ? 1 : 0;
+        o.ifPrice1 = r.ifPrice1;
+        o.stopPrice1 = r.stopPrice1;
+        o.ifPrice2 = r.ifPrice2;
+        o.stopPrice2 = r.stopPrice2;
+    } else {
+        o.act = side > 0 ? 1 : 2;
+        o.price = r.price;
+        o.type = r.isMarket ? 1 : 0;
+        o.limitation = r.ordTime == 2 ? 1 : 0;
+    }
+    const double step = q->info.step;
+    auto offGrid = [&](double price) { return std::fabs(price / step - std::round(price / step)) > 1e-6; };
+
+    if (!a->exchanges.contains(q->info.exchangeId))
+        return reject(o, QStringLiteral("Инструмент не торгуется на площадках счёта"));
+    if (o.amount <= 0 || o.amount % q->info.lot != 0)
+        return reject(o, QStringLiteral("Количество должно быть кратно лоту (%1)").arg(q->info.lot));
+    if (isStop) {
+        if (!o.fcond && !o.scond)
+            return reject(o, QStringLiteral("Не задано ни одно условие"));
+        if ((o.fcond && o.ifPrice1 <= 0) || (o.scond && o.ifPrice2 <= 0))
+            return reject(o, QStringLiteral("Неверная цена срабатывания"));
+        if ((o.fcond && o.isMarket1 && !q->info.marketAllowed) || (o.scond && o.isMarket2 && !q->info.marketAllowed))
+            return reject(o, QStringLiteral("Рыночные поручения по инструменту запрещены"));
+    } else {
+        if (o.type == 1 && !q->info.marketAllowed)
+            return reject(o, QStringLiteral("Рыночные поручения по инструменту запрещены"));
+        if (o.type == 0 && (o.price <= 0 || offGrid(o.price)))
+            return reject(o, QStringLiteral("Цена не кратна шагу цены (%1)").arg(step));
+        const double price = o.type ? bestAsk(o.paperId) : o.price;
+        double need = q->info.value(price) * o.amount;
+        if (q->info.isDerivative())
+            need *= guaranteeShare;
+        else if (o.act == 2)
+            need = 0;
+        const Order previous = isChange ? m_orders.value(o.id) : Order();
+        const double free = a->money - blockedMoney(*a);
+        const double released = isChange && previous.isActive() ? q->info.value(previous.price) * previous.amount : 0.0;
+        if (need > free + released)
+            return reject(o, QStringLiteral("Недостаточно средств"));
+    }
+    o.status = 1;
+    o.reason.clear();
+    o.stamp = nextStamp();
+    m_orders.insert(o.id, o);
+    account(o.account)->stamp = nextStamp();
+    matchOrders(o.paperId);
+    return o.id;
+}
+
+void kuDemoMarket::matchOrders(int paperId)
+{
+    Paper *q = paper(paperId);
+    if (!q)
+        return;
+    // Orders placed by triggered stops are matched in the next round.
+    for (int pass = 0; pass < 3; ++pass) {
+        QVector<int> ids;
+        for (const Order &o : qAsConst(m_orders)) {
+            if (o.paperId == paperId && o.isActive())
+                ids.append(o.id);
+        }
+        bool placed = false;
+        for (int id : qAsConst(ids)) {
+            Order &o = m_orders[id];
+            const double bid = bestBid(paperId);
+            const double ask = bestAsk(paperId);
+            if (o.isStop()) {
+                const bool first = o.fcond && q->last <= o.ifPrice1 + 1e-9;
+                const bool second = o.scond && q->last >= o.ifPrice2 - 1e-9;
+                if (!first && !second)
+                    continue;
+                const int condition = first ? 1 : 2;
+                o.status = 3;
+                o.stamp = nextStamp();
+                const Order stop = o;
+                placeChild(stop, condition == 1 ? stop.isMarket1 : stop.isMarket2,
+                           condition == 1 ? stop.stopPrice1 : stop.stopPrice2, condition);
+                placed = true;
+            } else if (o.act == 1 && (o.type == 1 || ask <= o.price + 1e-9)) {
+                fillOrder(o, o.type == 1 ? ask : std::min(o.price, ask));
+            } else if (o.act == 2 && (o.type == 1 || bid >= o.price - 1e-9)) {
+                fillOrder(o, o.type == 1 ? bid : std::max(o.price, bid));
+            }
+        }
+        if (!placed)
+            break;
+    }
+}
+
+void kuDemoMarket::placeChild(const Order &stop, bool market, double price, int condition)
+{
+    Order child;
+    child.id = m_nextOrderId++;
+    child.account = stop.account;
+    child.placed = m_now;
+    child.paperId = stop.paperId;
+    child.act = stop.act == 5 ? 1 : 2;
+    child.amount = stop.amount;
+    child.type = market || price <= 0 ? 1 : 0;
+    child.price = child.type ? 0.0 : price;
+    child.status = 1;
+    child.stamp = nextStamp();
+    m_orders.insert(child.id, child);
+    Order &s = m_orders[stop.id];
+    s.reason = QStringLiteral("Условие %1 выполнено, выставлено поручение №%2").arg(condition).arg(child.id);
+    s.stamp = nextStamp();
+    if (Account *a = account(stop.account))
+        a->stamp = nextStamp();
+}
+
+void kuDemoMarket::fillOrder(Order &o, double price)
+{
+    Account *a = account(o.account);
+    Paper *q = paper(o.paperId);
+    if (!a || !q)
+        return;
+    const kuDemoInstrument &info = q->info;
+    const int signedAmount = o.act == 1 ? o.amount : -o.amount;
+    const double total = info.value(price) * o.amount;
+    const double comiss = info.isDerivative() ? 2.0 * o.amount : std::round(total * 0.0005 * 100.0) / 100.0;
+
+    Position &pos = a->positions[o.paperId];
+    if (pos.paperId == 0) {
+        pos.paperId = o.paperId;
+        pos.opened = m_now;
+    }
+    const int old = pos.amount;
+    const int now = old + signedAmount;
+    if (info.isDerivative()) {
+        if (old != 0 && (old > 0) != (signedAmount > 0)) {
+            const int closed = std::min(std::abs(old), std::abs(signedAmount));
+            a->money += (info.value(price) - info.value(pos.price)) * closed * (old > 0 ? 1 : -1);
+        }
+    } else {
+        a->money -= signedAmount * info.value(price);
+    }
+    a->money -= comiss;
+    if (old == 0 || (old > 0) == (signedAmount > 0))
+        pos.price = (pos.price * std::abs(old) + price * std::abs(signedAmount)) / std::abs(now);
+    else if (now != 0 && (now > 0) != (old > 0))
+        pos.price = price;
+    pos.amount = now;
+    if (now == 0)
+        a->positions.remove(o.paperId);
+
+    o.status = 3;
+    o.stamp = nextStamp();
+    Fill f;
+    f.id = m_nextFillId++;
+    f.time = m_now;
+    f.paperId = o.paperId;
+    f.act = o.act;
+    f.amount = o.amount;
+    f.price = price;
+    f.total = total;
+    f.comiss = comiss;
+    f.money = a->money;
+    f.note = QStringLiteral("Сделка по поручению №%1").arg(o.id);
+    f.stamp = nextStamp();
+    a->fills.append(f);
+    a->stamp = nextStamp();
+    printTrade(*q, std::max(1, o.amount / std::max(1, info.lot)), price);
+}

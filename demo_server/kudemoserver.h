@@ -1,0 +1,118 @@
+#pragma once
+
+#include "kudemocertificate.h"
+#include "kudemomarket.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class QSslSocket;
+class kuDemoListener;
+
+// Local stand-in for the broker's trading server: HTTPS GET on loopback,
+// hex MessagePack replies, a simulated market behind them.
+class kuDemoServer : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 primaryPort = 47443;
+    static constexpr quint16 sparePort = 4744;
+    static const char *const basePath; // "/Brenholt/vlmV1.6"
+
+    struct Options
+    {
+        quint64 seed = 1;
+        QString dataDir;             // holds server.crt and server.key
+        qint64 startMs = 0;          // market clock at start; 0 takes the real time
+        int tickMs = 250;            // market steps on a timer; 0 leaves stepping to step()
+        qint64 sessionTimeoutMs = 30 * 60 * 1000;
+        bool logRequests = false;    // one line per request through qInfo
+    };
+
+    explicit kuDemoServer(const Options &options, QObject *parent = nullptr);
+    ~kuDemoServer() override;
+
+    // Listens on 127.0.0.1 on every port given (0 picks a free one). False with errorString() on failure.
+    bool start(const QList<quint16> &ports);
+    // Stops listening and drops every open connection; sessions and the market stay.
+    void stopListening();
+    // Listens again on the ports it had.
+    bool restartListening();
+    bool isListening() const;
+    QList<quint16> ports() const;
+    quint16 port() const; // the first one
+    QString errorString() const { return m_error; }
+    QString baseUrl(int portIndex = 0) const;
+    QSslCertificate certificate() const { return m_certificate.certificate(); }
+
+    // Users; DEMO with password demo exists from the start.
+    void addUser(const QString &login, const QString &password);
+
+    // The simulated market; step() also expires idle sessions.
+    kuDemoMarket &market() { return *m_market; }
+    void step(qint64 ms);
+    void setSessionTimeout(qint64 ms) { m_options.sessionTimeoutMs = ms; }
+    int sessionCount() const { return m_sessions.size(); }
+
+    // Fault injection.
+    void setReplyDelay(int ms) { m_delayMs = ms; }
+    void setReplyStatus(int httpStatus) { m_status = httpStatus; } // 0 or 200: normal
+    void setDropConnections(bool drop) { m_drop = drop; }
+    void setRefuseLogins(int errorCode) { m_refuseCode = errorCode; } // 0: accept
+
+    // Every request target (path and query as received), oldest first.
+    QStringList requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+
+signals:
+    void requestReceived(const QString &target);
+
+private:
+    struct Session
+    {
+        QString id;
+        QString login;
+        qint64 lastSeen = 0;
+        QSet<kuDemoStream> streams;
+        quint64 marketSince = 0;
+        quint64 updatesSince = 0;
+    };
+    using Params = QMap<QString, QByteArray>;
+
+    void acceptDescriptor(qintptr descriptor);
+    void readSocket(QSslSocket *socket);
+    void reply(QSslSocket *socket, int status, const QByteArray &body, bool close);
+    QByteArray handle(const QString &script, const Params &params);
+    QByteArray login(const Params &params);
+    QByteArray orderRequest(const Session &session, const Params &params);
+    QByteArray pluginList() const;
+    void expireSessions();
+    void tick();
+
+    Options m_options;
+    kuDemoCertificate m_certificate;
+    std::unique_ptr<kuDemoMarket> m_market;
+    QList<kuDemoListener *> m_listeners;
+    QList<quint16> m_ports;
+    QHash<QSslSocket *, QByteArray> m_buffers;
+    QMap<QString, QString> m_users; // login -> password
+    QHash<QString, Session> m_sessions;
+    QStringList m_requests;
+    QString m_error;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_clockSeen = 0;
+    quint64 m_sessionCounter = 0;
+    int m_delayMs = 0;
+    int m_status = 0;
+    bool m_drop = false;
+    int m_refuseCode = 0;
+};

@@ -1,0 +1,110 @@
+#include "kudemoserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    // Only async-signal-safe work here; the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmoran-demo-server"));
+    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd HH:mm:ss.zzz} %{message}"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Local demo trading server for Velmoran (user DEMO, password demo)."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on, 127.0.0.1 only; repeat for more (default 47443 and 4744)."), QStringLiteral("port"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the simulated market (default 1)."), QStringLiteral("number"), QStringLiteral("1"));
+    const QCommandLineOption dataOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the generated certificate."), QStringLiteral("dir"));
+    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Add a user; repeatable."), QStringLiteral("login:password"));
+    const QCommandLineOption timeoutOption(QStringLiteral("session-timeout"), QStringLiteral("Idle seconds before a session closes (default 1800)."), QStringLiteral("seconds"), QStringLiteral("1800"));
+    const QCommandLineOption tickOption(QStringLiteral("tick-ms"), QStringLiteral("Milliseconds between market steps (default 250)."), QStringLiteral("ms"), QStringLiteral("250"));
+    const QCommandLineOption delayOption(QStringLiteral("delay"), QStringLiteral("Delay every reply by this many milliseconds."), QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption statusOption(QStringLiteral("status"), QStringLiteral("Answer every request with this HTTP status."), QStringLiteral("code"), QStringLiteral("0"));
+    const QCommandLineOption dropOption(QStringLiteral("drop"), QStringLiteral("Close every connection without answering."));
+    const QCommandLineOption refuseOption(QStringLiteral("refuse-logins"), QStringLiteral("Refuse every login with this error code (5 by default)."), QStringLiteral("code"));
+    parser.addOptions({portOption, seedOption, dataOption, userOption, timeoutOption, tickOption, delayOption,
+                       statusOption, dropOption, refuseOption});
+    parser.process(app);
+
+    kuDemoServer::Options options;
+    options.seed = parser.value(seedOption).toULongLong();
+    options.dataDir = parser.isSet(dataOption)
+        ? parser.value(dataOption)
+        : QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("velmoran-demo-server"));
+    options.sessionTimeoutMs = parser.value(timeoutOption).toLongLong() * 1000;
+    options.tickMs = qMax(1, parser.value(tickOption).toInt());
+    options.logRequests = true;
+
+    kuDemoServer server(options);
+    for (const QString &user : parser.values(userOption)) {
+        const int colon = user.indexOf(QLatin1Char(':'));
+        if (colon <= 0) {
+            qCritical("--user wants login:password, got %s", qPrintable(user));
+            return 2;
+        }
+        server.addUser(user.left(colon), user.mid(colon + 1));
+    }
+    server.setReplyDelay(parser.value(delayOption).toInt());
+    server.setReplyStatus(parser.value(statusOption).toInt());
+    server.setDropConnections(parser.isSet(dropOption));
+    if (parser.isSet(refuseOption))
+        server.setRefuseLogins(parser.value(refuseOption).toInt() > 0 ? parser.value(refuseOption).toInt() : 5);
+
+    QList<quint16> ports;
+    for (const QString &text : parser.values(portOption)) {
+        bool ok = false;
+        const uint port = text.toUInt(&ok);
+        if (!ok || port > 65535) {
+            qCritical("bad port %s", qPrintable(text));
+            return 2;
+        }
+        ports << quint16(port);
+    }
+    if (ports.isEmpty())
+        ports = {kuDemoServer::primaryPort, kuDemoServer::sparePort};
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        qCritical("cannot set up signal handling");
+        return 1;
+    }
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
+        qInfo("stopping");
+        app.quit();
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    if (!server.start(ports)) {
+        qCritical("cannot start: %s", qPrintable(server.errorString()));
+        return 1;
+    }
+    for (int i = 0; i < server.ports().size(); ++i)
+        qInfo("listening on %s", qPrintable(server.baseUrl(i)));
+    qInfo("certificate in %s; user DEMO, password demo", qPrintable(options.dataDir));
+    const int code = app.exec();
+    server.stopListening();
+    return code;
+}
