@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption delayOption(QStringLiteral("delay"), QStringLiteral("Delay every reply by this many milliseconds."), QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption statusOption(QStringLiteral("status"), QStringLiteral("Answer every request with this HTTP status."), QStringLiteral("code"), QStringLiteral("0"));
     const QCommandLineOption dropOption(QStringLiteral("drop"), QStringLiteral("Close every connection without answering."));
-    const QCommandLineOption refuseOption(QStringLiteral("refuse-logins"), QStringLiteral("Refuse every login with this error code (5 by default)."), QStringLiteral("code"));
+    const QCommandLineOption refuseOption(QStringLiteral("refuse-logins"), QStringLiteral("Refuse every login with this server error code (5: wrong name or password)."), QStringLiteral("code"));
     parser.addOptions({portOption, seedOption, dataOption, userOption, timeoutOption, tickOption, delayOption,
                        statusOption, dropOption, refuseOption});
     parser.process(app);
