@@ -21,6 +21,8 @@ const char* const kLoggerName = "Velmoran";
 const char* const kPattern = "%Y-%m-%d %H:%M:%S.%e [%t] %l %n - %v";
 
 // spdlog has no sink that calls back; this one hands each formatted line to kuLogSignal.
+// A receiver that logs from its slot does not come back here: Qt prints messages
+// issued inside the message handler straight to standard error.
 class SignalSink : public spdlog::sinks::base_sink<std::mutex>
 {
 protected:
@@ -50,6 +52,7 @@ void installMessageLogging(const QString& logDir)
         ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
         : logDir;
 
+    kuLogSignal::instance(); // created on this (the GUI) thread, not on the first thread that logs
     auto signalSink = std::make_shared<SignalSink>();
     signalSink->set_level(spdlog::level::info);
     auto consoleSink = std::make_shared<spdlog::sinks::stdout_sink_mt>();

@@ -112,8 +112,9 @@ sqlite3* QueryWorker::openDatabase()
         rc = sqlite3_exec(handle, kPragmas, nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
+        openError = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
         qCritical() << "Cannot create or open database.";
-        qCritical() << (handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
+        qCritical().noquote() << openError;
         sqlite3_close_v2(handle);
         return nullptr;
     }
@@ -214,8 +215,13 @@ QueryWorker::Outcome QueryWorker::runBatch(const QVector<QVariantList>& rows, QS
 template <typename Attempt>
 bool QueryWorker::retrying(Attempt attempt)
 {
-    if (!openDatabase() || sql.isEmpty())
+    if (sql.isEmpty())
         return false;
+    // Reported like any other failure, so an unreachable database never looks like an empty result.
+    if (!openDatabase()) {
+        emit executeFailed(openError);
+        return false;
+    }
     QString error;
     const int attempts = g_busyAttempts.loadRelaxed();
     for (int i = 0; i < attempts; ++i) {

@@ -52,6 +52,7 @@ private:
     template <typename Attempt> bool retrying(Attempt attempt);
 
     sqlite3* db = nullptr;
+    QString openError;
     QString sql;
     QVariantList params;
 };

@@ -64,8 +64,8 @@ private slots:
     {
         auto first = start();
         QVERIFY(first->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(loggedBy(first->processId()), 30000);
-        QCOMPARE(databaseVersion(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(databaseVersion(), 3, 30000);
+        QTRY_VERIFY(loggedBy(first->processId()));
         const QString settings = kuApplication::defaultSettingsFile();
         kuAccessDB db;
         QCOMPARE(db.execute(QStringLiteral("select path, hash, active_flag from settings;")),

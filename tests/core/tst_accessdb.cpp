@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QDir>
 #include <QFile>
 
 #include "kuaccessdb.h"
@@ -168,6 +169,18 @@ private slots:
         QVERIFY(db.execute(QStringLiteral("select * from missing;")).isEmpty());
         QVERIFY(!db.executeNonQuery(QStringLiteral("insert into missing values(1);")));
         QCOMPARE(failed.count() + done.count(), 0);
+    }
+
+    void unreachableDatabaseIsReported()
+    {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(kuAccessDB::databasePath() + QLatin1String(suffix));
+        QVERIFY(QDir().mkpath(kuAccessDB::databasePath()));
+        QueryWorker worker(QStringLiteral("select 1;"));
+        QSignalSpy failed(&worker, &QueryWorker::executeFailed);
+        QVERIFY(worker.execute().isEmpty());
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(QDir(kuAccessDB::databasePath()).removeRecursively());
     }
 
     // Another connection holds the write lock: the statement gives up after the set

@@ -55,7 +55,8 @@ private slots:
     void firstStart()
     {
         QVERIFY(app());
-        QCOMPARE(kuApplication::createInstance(*new int(0), nullptr).data(), app());
+        int argc = 0;
+        QCOMPARE(kuApplication::createInstance(argc, nullptr).data(), app());
         QCOMPARE(app()->applicationName(), QStringLiteral("Velmoran"));
         QCOMPARE(app()->settingsFilePath(), kuApplication::defaultSettingsFile());
         QCOMPARE(app()->appSettings().keys(), QStringList{"network"});
