@@ -280,6 +280,9 @@ void kuDemoServer::readSocket(QSslSocket *socket)
         const QByteArray target = requestLine.value(1);
         const QString targetText = QString::fromLatin1(target);
         m_requests.append(targetText);
+        // A server left running for days keeps only the recent part of its record.
+        if (m_requests.size() > requestRecordLimit)
+            m_requests.erase(m_requests.begin(), m_requests.begin() + requestRecordLimit / 10);
         emit requestReceived(targetText);
         if (m_drop) {
             m_buffers.remove(socket);

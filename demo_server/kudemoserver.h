@@ -26,6 +26,7 @@ public:
     static constexpr quint16 primaryPort = 47443;
     static constexpr quint16 sparePort = 4744;
     static const char *const basePath; // "/Brenholt/vlmV1.6"
+    static constexpr int requestRecordLimit = 100000;
 
     struct Options
     {
@@ -68,7 +69,7 @@ public:
     void setDropConnections(bool drop) { m_drop = drop; }
     void setRefuseLogins(int errorCode) { m_refuseCode = errorCode; } // 0: accept
 
-    // Every request target (path and query as received), oldest first.
+    // Every request target (path and query as received), oldest first, the last requestRecordLimit at most.
     QStringList requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 

@@ -14,9 +14,9 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int number)
 {
-    const char byte = 1;
+    const char byte = char(number);
     // Only async-signal-safe work here; the event loop does the rest.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
@@ -90,12 +90,24 @@ int main(int argc, char *argv[])
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
         char byte = 0;
-        [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
-        qInfo("stopping");
-        app.quit();
+        if (::read(signalPipe[0], &byte, 1) != 1)
+            return;
+        // USR1 and USR2 take the server off the network and back, to try reconnecting.
+        if (byte == SIGUSR1) {
+            server.stopListening();
+            qInfo("stopped listening");
+        } else if (byte == SIGUSR2) {
+            if (server.restartListening())
+                qInfo("listening again");
+            else
+                qWarning("cannot listen again: %s", qPrintable(server.errorString()));
+        } else {
+            qInfo("stopping");
+            app.quit();
+        }
     });
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    for (int number : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2})
+        std::signal(number, onSignal);
 
     if (!server.start(ports)) {
         qCritical("cannot start: %s", qPrintable(server.errorString()));

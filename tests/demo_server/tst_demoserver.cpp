@@ -4,6 +4,8 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QNetworkAccessManager>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QSslConfiguration>
@@ -14,6 +16,9 @@
 #include <msgpack.h>
 
 #include <memory>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -110,9 +115,11 @@ private slots:
     void sessionExpires();
     void faultSwitches();
     void twoPortsShareSessions();
+    void programLogsAndStops();
 
 private:
     Reply get(const QString &pathAndQuery, int portIndex = 0, int timeoutMs = 0, const QByteArray &verb = "GET");
+    Reply fetch(const QUrl &url, const QSslCertificate &certificate, int timeoutMs = 0, const QByteArray &verb = "GET");
     QString logIn(const QByteArray &user = "DEMO", const QByteArray &password = "demo");
     QVariantList poll(const QString &session, const char *script);
 
@@ -147,10 +154,16 @@ void tst_DemoServer::cleanup()
 
 Reply tst_DemoServer::get(const QString &pathAndQuery, int portIndex, int timeoutMs, const QByteArray &verb)
 {
-    QNetworkRequest request(QUrl(m_server->baseUrl(portIndex) + QLatin1Char('/') + pathAndQuery, QUrl::TolerantMode));
+    return fetch(QUrl(m_server->baseUrl(portIndex) + QLatin1Char('/') + pathAndQuery, QUrl::TolerantMode),
+                 m_server->certificate(), timeoutMs, verb);
+}
+
+Reply tst_DemoServer::fetch(const QUrl &url, const QSslCertificate &certificate, int timeoutMs, const QByteArray &verb)
+{
+    QNetworkRequest request(url);
     // Trust exactly the server's own certificate: no error is ignored.
     QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    ssl.setCaCertificates({m_server->certificate()});
+    ssl.setCaCertificates({certificate});
     request.setSslConfiguration(ssl);
     if (timeoutMs > 0)
         request.setTransferTimeout(timeoutMs);
@@ -682,6 +695,45 @@ void tst_DemoServer::twoPortsShareSessions()
     const QString session = logIn();
     QVERIFY(!session.isEmpty());
     QCOMPARE(get(QStringLiteral("kuGetDateTime?ID=") + session, 1).value().toList().size(), 2);
+}
+
+void tst_DemoServer::programLogsAndStops()
+{
+    QTemporaryDir dataDir;
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    QByteArray log;
+    connect(&program, &QProcess::readyRead, this, [&] { log += program.readAll(); });
+    program.start(QStringLiteral(VELMORAN_BINARY_DIR "/bin/velmoran-demo-server"),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data-dir"), dataDir.path(),
+                   QStringLiteral("--seed"), QStringLiteral("3")});
+    QVERIFY(program.waitForStarted());
+    const QRegularExpression listening(QStringLiteral("listening on (https://127\\.0\\.0\\.1:\\d+/Brenholt/vlmV1\\.6)"));
+    QTRY_VERIFY_WITH_TIMEOUT(listening.match(QString::fromUtf8(log)).hasMatch(), 30000);
+    const QString base = listening.match(QString::fromUtf8(log)).captured(1);
+    QFile certFile(dataDir.filePath(QStringLiteral("server.crt")));
+    QVERIFY(certFile.open(QIODevice::ReadOnly));
+    const QSslCertificate certificate(certFile.readAll(), QSsl::Pem);
+    // The key stays private to its owner.
+    QCOMPARE(QFile::permissions(dataDir.filePath(QStringLiteral("server.key"))) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+
+    const QUrl url(base + QStringLiteral("/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux"));
+    QVERIFY(fetch(url, certificate).value().toMap().contains(QStringLiteral("session")));
+    QTRY_VERIFY(log.contains("GET /Brenholt/vlmV1.6/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux -> 200"));
+
+    ::kill(pid_t(program.processId()), SIGUSR1);
+    QTRY_VERIFY(log.contains("stopped listening"));
+    QCOMPARE(fetch(url, certificate).error, QNetworkReply::ConnectionRefusedError);
+    ::kill(pid_t(program.processId()), SIGUSR2);
+    QTRY_VERIFY(log.contains("listening again"));
+    QCOMPARE(fetch(url, certificate).status, 200);
+
+    program.terminate();
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    log += program.readAll();
+    QVERIFY(log.contains("stopping"));
 }
 
 QTEST_GUILESS_MAIN(tst_DemoServer)
