@@ -11,6 +11,11 @@
 
 namespace {
 
+double cents(double value)
+{
+    return std::round(value * 100.0) / 100.0;
+}
+
 QByteArray koi8(const QString &text)
 {
     static QTextCodec *codec = QTextCodec::codecForName("KOI8-R");
@@ -506,7 +511,7 @@ void kuDemoMarket::packOrder(kuDemoPacker &p, const Order &o) const
     p.integer(o.id).str(placed.toString(QStringLiteral("yyyy-MM-dd")).toLatin1()).str(placed.toString(QStringLiteral("HH:mm:ss")).toLatin1());
     p.integer(o.paperId).integer(o.act).integer(o.amount).real(o.price);
     const Paper *q = paper(o.paperId);
-    p.real(q ? q->info.value(o.price) * o.amount : 0.0);
+    p.real(q ? cents(q->info.value(o.price) * o.amount) : 0.0);
     p.integer(o.status).integer(o.type).integer(o.limitation).str(koi8(o.reason));
     p.integer(o.fcond).integer(o.scond).integer(o.isMarket1).integer(o.isMarket2);
     p.real(o.ifPrice1).real(o.stopPrice1).real(o.ifPrice2).real(o.stopPrice2);
@@ -516,7 +521,7 @@ void kuDemoMarket::packFill(kuDemoPacker &p, const Fill &f) const
 {
     const QDateTime time = msk(f.time);
     p.integer(f.id).str(time.toString(QStringLiteral("yyyy-MM-dd")).toLatin1()).str(time.toString(QStringLiteral("HH:mm:ss")).toLatin1());
-    p.integer(f.paperId).integer(f.act).integer(f.amount).real(f.price).real(f.total).real(f.comiss).real(f.money);
+    p.integer(f.paperId).integer(f.act).integer(f.amount).real(f.price).real(cents(f.total)).real(f.comiss).real(cents(f.money));
     p.str(koi8(f.note));
 }
 
@@ -576,7 +581,7 @@ void kuDemoMarket::packAccount(kuDemoPacker &p, const Account &a) const
         if (q && !q->info.isDerivative())
             holdings += q->info.value(last) * pos.amount;
         p.integer(pos.paperId).str(msk(pos.opened).toString(QStringLiteral("yyyy-MM-dd")).toLatin1());
-        p.integer(pos.amount).real(pos.price).real(q ? q->info.value(pos.price) * pos.amount : 0.0);
+        p.integer(pos.amount).real(pos.price).real(q ? cents(q->info.value(pos.price) * pos.amount) : 0.0);
         p.integer(blocked).integer(pos.amount + buying - blocked).real(last);
     }
     const double blocked = blockedMoney(a);
@@ -589,9 +594,9 @@ void kuDemoMarket::packAccount(kuDemoPacker &p, const Account &a) const
             derivativeProfit += (q->info.value(q->last) - q->info.value(pos.price)) * pos.amount;
     }
     const double portfolio = a.money + holdings + derivativeProfit;
-    p.str("money").array(6).real(a.money).real(blocked).real(a.money - blocked).real(go).real(profit);
-    p.real(go > 0 ? std::round(portfolio / go * 10000.0) / 100.0 : 0.0);
-    p.str("margin").array(3).real(portfolio).real(go * 0.5).real(go);
+    p.str("money").array(6).real(cents(a.money)).real(cents(blocked)).real(cents(a.money - blocked)).real(cents(go)).real(cents(profit));
+    p.real(go > 0 ? cents(portfolio / go * 100.0) : 0.0);
+    p.str("margin").array(3).real(cents(portfolio)).real(cents(go * 0.5)).real(cents(go));
 }
 
 void kuDemoMarket::packPortfolio(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
@@ -942,7 +947,7 @@ void kuDemoMarket::placeChild(const Order &stop, bool market, double price, int 
     child.stamp = nextStamp();
     m_orders.insert(child.id, child);
     Order &s = m_orders[stop.id];
-    s.reason = QStringLiteral("Условие %1 выполнено, выставлено поручение №%2").arg(condition).arg(child.id);
+    s.reason = QStringLiteral("Условие %1 выполнено, выставлено поручение %2").arg(condition).arg(child.id);
     s.stamp = nextStamp();
     if (Account *a = account(stop.account))
         a->stamp = nextStamp();
@@ -984,6 +989,9 @@ void kuDemoMarket::fillOrder(Order &o, double price)
         a->positions.remove(o.paperId);
 
     o.status = 3;
+    // A filled market order shows what it was filled at.
+    if (o.type == 1)
+        o.price = price;
     o.stamp = nextStamp();
     Fill f;
     f.id = m_nextFillId++;
@@ -995,7 +1003,7 @@ void kuDemoMarket::fillOrder(Order &o, double price)
     f.total = total;
     f.comiss = comiss;
     f.money = a->money;
-    f.note = QStringLiteral("Сделка по поручению №%1").arg(o.id);
+    f.note = QStringLiteral("Сделка по поручению %1").arg(o.id);
     f.stamp = nextStamp();
     a->fills.append(f);
     a->stamp = nextStamp();
