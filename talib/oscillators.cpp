@@ -1,0 +1,241 @@
+// Oscillators over one series or the typical price: RSI, MOM, ROC, CCI and MFI.
+#include "tacommon.h"
+
+#include <cmath>
+#include <new>
+#include <vector>
+
+using namespace velmoran_ta;
+
+namespace {
+
+constexpr int kRsiPeriod = 14;
+constexpr int kMomPeriod = 10;
+constexpr int kRocPeriod = 10;
+constexpr int kCciPeriod = 14;
+constexpr int kMfiPeriod = 14;
+
+inline double typicalPrice(const double *high, const double *low, const double *close, int t)
+{
+    return (high[t] + low[t] + close[t]) / 3;
+}
+
+} // namespace
+
+extern "C" {
+
+int TA_RSI_Lookback(int optInTimePeriod)
+{
+    if (!periodParam(optInTimePeriod, kRsiPeriod, 2))
+        return -1;
+    return optInTimePeriod;
+}
+
+TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
+                  int *outBegIdx, int *outNBElement, double outReal[])
+{
+    clearCounts(outBegIdx, outNBElement);
+    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    if (rc != TA_SUCCESS)
+        return rc;
+    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kRsiPeriod, 2))
+        return TA_BAD_PARAM;
+    const int p = optInTimePeriod;
+    if (!firstOutput(startIdx, endIdx, p))
+        return TA_SUCCESS;
+
+    // Plain averages of the first p gains and losses, then Wilder's averages.
+    double gain = 0.0;
+    double loss = 0.0;
+    for (int t = startIdx - p + 1; t <= startIdx; ++t) {
+        const double change = inReal[t] - inReal[t - 1];
+        if (change < 0)
+            loss -= change;
+        else
+            gain += change;
+    }
+    gain /= p;
+    loss /= p;
+    for (int t = startIdx;;) {
+        const double total = gain + loss;
+        *outReal++ = isZero(total) ? 0.0 : 100.0 * (gain / total);
+        if (++t > endIdx)
+            break;
+        const double change = inReal[t] - inReal[t - 1];
+        gain *= p - 1;
+        loss *= p - 1;
+        if (change < 0)
+            loss -= change;
+        else
+            gain += change;
+        gain /= p;
+        loss /= p;
+    }
+    return done(startIdx, endIdx, outBegIdx, outNBElement);
+}
+
+int TA_MOM_Lookback(int optInTimePeriod)
+{
+    if (!periodParam(optInTimePeriod, kMomPeriod, 1))
+        return -1;
+    return optInTimePeriod;
+}
+
+TA_RetCode TA_MOM(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
+                  int *outBegIdx, int *outNBElement, double outReal[])
+{
+    clearCounts(outBegIdx, outNBElement);
+    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    if (rc != TA_SUCCESS)
+        return rc;
+    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kMomPeriod, 1))
+        return TA_BAD_PARAM;
+    const int p = optInTimePeriod;
+    if (!firstOutput(startIdx, endIdx, p))
+        return TA_SUCCESS;
+    for (int t = startIdx; t <= endIdx; ++t)
+        *outReal++ = inReal[t] - inReal[t - p];
+    return done(startIdx, endIdx, outBegIdx, outNBElement);
+}
+
+int TA_ROC_Lookback(int optInTimePeriod)
+{
+    if (!periodParam(optInTimePeriod, kRocPeriod, 1))
+        return -1;
+    return optInTimePeriod;
+}
+
+TA_RetCode TA_ROC(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
+                  int *outBegIdx, int *outNBElement, double outReal[])
+{
+    clearCounts(outBegIdx, outNBElement);
+    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    if (rc != TA_SUCCESS)
+        return rc;
+    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kRocPeriod, 1))
+        return TA_BAD_PARAM;
+    const int p = optInTimePeriod;
+    if (!firstOutput(startIdx, endIdx, p))
+        return TA_SUCCESS;
+    for (int t = startIdx; t <= endIdx; ++t) {
+        const double old = inReal[t - p];
+        *outReal++ = old != 0.0 ? (inReal[t] / old - 1.0) * 100.0 : 0.0;
+    }
+    return done(startIdx, endIdx, outBegIdx, outNBElement);
+}
+
+int TA_CCI_Lookback(int optInTimePeriod)
+{
+    if (!periodParam(optInTimePeriod, kCciPeriod, 2))
+        return -1;
+    return optInTimePeriod - 1;
+}
+
+TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                  const double inClose[], int optInTimePeriod, int *outBegIdx,
+                  int *outNBElement, double outReal[])
+{
+    clearCounts(outBegIdx, outNBElement);
+    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    if (rc != TA_SUCCESS)
+        return rc;
+    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
+        || !periodParam(optInTimePeriod, kCciPeriod, 2))
+        return TA_BAD_PARAM;
+    const int p = optInTimePeriod;
+    if (!firstOutput(startIdx, endIdx, p - 1))
+        return TA_SUCCESS;
+
+    std::vector<double> window;
+    try {
+        window.resize(static_cast<size_t>(p));
+    } catch (const std::bad_alloc &) {
+        return TA_ALLOC_ERR;
+    }
+    // Typical prices in a ring; slot of bar t is (t - oldest) mod p.
+    int slot = 0;
+    for (int t = startIdx - p + 1; t < startIdx; ++t)
+        window[slot++] = typicalPrice(inHigh, inLow, inClose, t);
+    for (int t = startIdx; t <= endIdx; ++t) {
+        const double last = typicalPrice(inHigh, inLow, inClose, t);
+        window[slot] = last;
+        // Summed afresh: the deviation pass below is O(p) anyway, and a fresh sum does not drift.
+        double sum = 0.0;
+        for (int j = 0; j < p; ++j)
+            sum += window[j];
+        const double average = sum / p;
+        double deviations = 0.0;
+        bool flat = true;
+        for (int j = 0; j < p; ++j) {
+            deviations += std::fabs(window[j] - average);
+            flat = flat && window[j] == last;
+        }
+        const double distance = last - average;
+        // A flat window would otherwise divide rounding noise by rounding noise.
+        if (distance != 0.0 && deviations != 0.0 && !flat)
+            *outReal++ = distance / (0.015 * (deviations / p));
+        else
+            *outReal++ = 0.0;
+        if (++slot == p)
+            slot = 0;
+    }
+    return done(startIdx, endIdx, outBegIdx, outNBElement);
+}
+
+int TA_MFI_Lookback(int optInTimePeriod)
+{
+    if (!periodParam(optInTimePeriod, kMfiPeriod, 2))
+        return -1;
+    return optInTimePeriod;
+}
+
+TA_RetCode TA_MFI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                  const double inClose[], const double inVolume[], int optInTimePeriod,
+                  int *outBegIdx, int *outNBElement, double outReal[])
+{
+    clearCounts(outBegIdx, outNBElement);
+    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    if (rc != TA_SUCCESS)
+        return rc;
+    if (!allSet(inHigh, inLow, inClose, inVolume, outBegIdx, outNBElement, outReal)
+        || !periodParam(optInTimePeriod, kMfiPeriod, 2))
+        return TA_BAD_PARAM;
+    const int p = optInTimePeriod;
+    if (!firstOutput(startIdx, endIdx, p))
+        return TA_SUCCESS;
+
+    // Ring of the last p flows: positive in even slots, negative in odd ones.
+    std::vector<double> flows;
+    try {
+        flows.resize(2 * static_cast<size_t>(p));
+    } catch (const std::bad_alloc &) {
+        return TA_ALLOC_ERR;
+    }
+    double positive = 0.0;
+    double negative = 0.0;
+    double prevPrice = typicalPrice(inHigh, inLow, inClose, startIdx - p);
+    int slot = 0;
+    for (int t = startIdx - p + 1; t <= endIdx; ++t) {
+        if (t > startIdx) {
+            positive -= flows[2 * slot];
+            negative -= flows[2 * slot + 1];
+        }
+        const double price = typicalPrice(inHigh, inLow, inClose, t);
+        const double change = price - prevPrice;
+        prevPrice = price;
+        const double flow = price * inVolume[t];
+        flows[2 * slot] = change > 0 ? flow : 0.0;
+        flows[2 * slot + 1] = change < 0 ? flow : 0.0;
+        positive += flows[2 * slot];
+        negative += flows[2 * slot + 1];
+        if (++slot == p)
+            slot = 0;
+        if (t >= startIdx) {
+            const double total = positive + negative;
+            *outReal++ = total < 1.0 ? 0.0 : 100.0 * (positive / total);
+        }
+    }
+    return done(startIdx, endIdx, outBegIdx, outNBElement);
+}
+
+} // extern "C"

@@ -1,0 +1,111 @@
+// Argument checks and running kernels shared by the indicator functions.
+#ifndef VELMORAN_TACOMMON_H
+#define VELMORAN_TACOMMON_H
+
+#include "ta_libc.h"
+
+namespace velmoran_ta {
+
+constexpr int kMaxPeriod = 100000;
+constexpr double kMaxReal = 3e37;
+
+// TA-Lib's tolerance for sums and variances that should be zero.
+inline bool isZero(double v) { return -1e-8 < v && v < 1e-8; }
+inline bool isZeroOrNeg(double v) { return v < 1e-8; }
+
+inline bool allSet() { return true; }
+template <class P, class... Rest>
+inline bool allSet(P p, Rest... rest) { return p != nullptr && allSet(rest...); }
+
+// Zeroes the counters so that every failure leaves them empty.
+inline void clearCounts(int *outBegIdx, int *outNBElement)
+{
+    if (outBegIdx)
+        *outBegIdx = 0;
+    if (outNBElement)
+        *outNBElement = 0;
+}
+
+inline TA_RetCode checkIndexes(int startIdx, int endIdx)
+{
+    if (startIdx < 0)
+        return TA_OUT_OF_RANGE_START_INDEX;
+    if (endIdx < 0 || endIdx < startIdx)
+        return TA_OUT_OF_RANGE_END_INDEX;
+    return TA_SUCCESS;
+}
+
+// Resolves the default sentinel and checks the range.
+inline bool periodParam(int &value, int defaultValue, int minimum)
+{
+    if (value == TA_INTEGER_DEFAULT) {
+        value = defaultValue;
+        return true;
+    }
+    return value >= minimum && value <= kMaxPeriod;
+}
+
+// NaN fails the range test as well.
+inline bool realParam(double &value, double defaultValue, double minimum, double maximum)
+{
+    if (value == TA_REAL_DEFAULT) {
+        value = defaultValue;
+        return true;
+    }
+    return value >= minimum && value <= maximum;
+}
+
+inline bool maTypeParam(TA_MAType &type)
+{
+    if (static_cast<int>(type) == TA_INTEGER_DEFAULT) {
+        type = TA_MAType_SMA;
+        return true;
+    }
+    return type >= TA_MAType_SMA && type <= TA_MAType_T3;
+}
+
+inline bool maSupported(TA_MAType type) { return type == TA_MAType_SMA || type == TA_MAType_EMA; }
+
+// Look-back of the supported averages (both p - 1).
+inline int maLookback(int period) { return period - 1; }
+
+// Raises startIdx to the look-back; false when no value is left to compute.
+inline bool firstOutput(int &startIdx, int endIdx, int lookback)
+{
+    if (startIdx < lookback)
+        startIdx = lookback;
+    return startIdx <= endIdx;
+}
+
+inline TA_RetCode done(int startIdx, int endIdx, int *outBegIdx, int *outNBElement)
+{
+    *outBegIdx = startIdx;
+    *outNBElement = endIdx - startIdx + 1;
+    return TA_SUCCESS;
+}
+
+inline double emaFactor(int period) { return 2.0 / (period + 1); }
+
+inline double trueRange(double high, double low, double prevClose)
+{
+    double range = high - low;
+    const double up = high > prevClose ? high - prevClose : prevClose - high;
+    if (up > range)
+        range = up;
+    const double down = low > prevClose ? low - prevClose : prevClose - low;
+    if (down > range)
+        range = down;
+    return range;
+}
+
+// The kernels write the values of input indexes first..last to out[0..];
+// first must be at least the kernel's look-back.
+void smaRun(const double *in, int first, int last, int period, double *out);
+// Seeded with the plain average of the period ending at first.
+void emaRun(const double *in, int first, int last, int period, double k, double *out);
+// SMA or EMA; period 1 copies the input.
+void maRun(const double *in, int first, int last, int period, TA_MAType type, double *out);
+
+} // namespace velmoran_ta
+
+#endif
