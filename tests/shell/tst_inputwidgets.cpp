@@ -1,10 +1,12 @@
 #include "kucheckcombobox.h"
 #include "kucolorbutton.h"
+#include "kudoublespinbox.h"
 #include "kutoolbar.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -24,6 +26,11 @@ private slots:
     void colorButtonAlphaSwitch();
     void colorButtonDialog_data();
     void colorButtonDialog();
+    void spinBoxFormat_data();
+    void spinBoxFormat();
+    void spinBoxParse_data();
+    void spinBoxParse();
+    void spinBoxEditsShownText();
     void checkComboFace_data();
     void checkComboFace();
     void checkComboEntries();
@@ -165,6 +172,88 @@ void tst_InputWidgets::colorButtonDialog()
         QCOMPARE(changed.count(), 0);
         QCOMPARE(button.color(), start);
     }
+}
+
+void tst_InputWidgets::spinBoxFormat_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("groups and point") << 1234.5 << 2 << "1 234.50";
+    QTest::newRow("below a thousand") << 12.0 << 0 << "12";
+    QTest::newRow("millions, negative") << -1234567.891 << 3 << "-1 234 567.891";
+    QTest::newRow("rounding adds a group") << 999.999 << 2 << "1 000.00";
+}
+
+void tst_InputWidgets::spinBoxFormat()
+{
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(QString, text);
+    kuDoubleSpinBox spin;
+    spin.setRange(-1e9, 1e9);
+    spin.setDecimals(decimals);
+    spin.setValue(value);
+    QCOMPARE(spin.text(), text);
+    QCOMPARE(spin.locale().decimalPoint(), QLatin1Char('.'));
+}
+
+void tst_InputWidgets::spinBoxParse_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("state");
+    QTest::newRow("with a blank") << "" << "1 234.5" << 1234.5 << int(QValidator::Acceptable);
+    QTest::newRow("without blanks") << "" << "1234.5" << 1234.5 << int(QValidator::Acceptable);
+    QTest::newRow("as shown") << "" << "1 234 567.25" << 1234567.25 << int(QValidator::Acceptable);
+    QTest::newRow("negative") << "" << "-1 000" << -1000.0 << int(QValidator::Acceptable);
+    QTest::newRow("blank suffix kept") << " шт." << "1 234.50 шт." << 1234.5 << int(QValidator::Acceptable);
+    QTest::newRow("letters") << "" << "1 2a4" << 0.0 << int(QValidator::Invalid);
+}
+
+void tst_InputWidgets::spinBoxParse()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QFETCH(int, state);
+    kuDoubleSpinBox spin;
+    spin.setRange(-1e9, 1e9);
+    spin.setDecimals(2);
+    spin.setSuffix(suffix);
+
+    QString input = text;
+    int pos = input.size();
+    QCOMPARE(int(spin.validate(input, pos)), state);
+    QCOMPARE(input, text);
+    if (state == QValidator::Acceptable)
+        QCOMPARE(spin.valueFromText(text), value);
+}
+
+void tst_InputWidgets::spinBoxEditsShownText()
+{
+    kuDoubleSpinBox spin;
+    spin.setRange(0, 1e7);
+    spin.setDecimals(2);
+    spin.setValue(1234.5);
+    spin.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&spin));
+    QCOMPARE(spin.text(), QStringLiteral("1 234.50"));
+
+    // Typing with blanks, as the box shows numbers, is taken.
+    spin.selectAll();
+    QTest::keyClicks(&spin, QStringLiteral("2 345.75"));
+    QCOMPARE(spin.text(), QStringLiteral("2 345.75"));
+    QTest::keyClick(&spin, Qt::Key_Return);
+    QCOMPARE(spin.value(), 2345.75);
+
+    // A digit put into the shown text is read back as well.
+    spin.findChild<QLineEdit*>()->setCursorPosition(1);
+    QTest::keyClicks(&spin, QStringLiteral("1"));
+    QTest::keyClick(&spin, Qt::Key_Return);
+    QCOMPARE(spin.value(), 21345.75);
+    QCOMPARE(spin.text(), QStringLiteral("21 345.75"));
 }
 
 void tst_InputWidgets::checkComboFace_data()
