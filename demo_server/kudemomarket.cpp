@@ -53,6 +53,7 @@ kuDemoMarket::kuDemoMarket(quint64 seed, qint64 startMs)
     : m_seed(seed)
     , m_start(startMs)
     , m_now(startMs)
+    , m_day(dayOf(startMs))
     , m_random(mix(seed ^ 0x5eedULL))
     , m_instruments(kuDemoInstrument::catalogue(seed))
 {
@@ -129,10 +130,14 @@ double kuDemoMarket::noise(int paperId, qint64 t, quint64 salt) const
 void kuDemoMarket::step(qint64 ms)
 {
     m_now += std::max<qint64>(0, ms);
+    const qint64 day = dayOf(m_now);
     for (Paper &p : m_papers) {
+        if (day != m_day)
+            rollDay(p, m_day);
         rollCandle(p);
         movePaper(p, true, 0.0);
     }
+    m_day = day;
     for (const Paper &p : qAsConst(m_papers))
         matchOrders(p.info.id);
 }
@@ -227,7 +232,6 @@ void kuDemoMarket::rollCandle(Paper &p)
         return;
     p.forming.stamp = nextStamp();
     p.closed.append(p.forming);
-    p.closedStamp = p.forming.stamp;
     p.forming = kuDemoCandle();
     p.forming.time = minute;
     p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
@@ -242,10 +246,31 @@ void kuDemoMarket::touchHolders(int paperId)
     }
 }
 
-qint64 kuDemoMarket::dayAnchor() const
+qint64 kuDemoMarket::dayOf(qint64 ms)
 {
-    const qint64 local = m_start / 1000 + mskOffset;
+    const qint64 local = ms / 1000 + mskOffset;
     return local / 86400 * 86400 - mskOffset;
+}
+
+void kuDemoMarket::rollDay(Paper &p, qint64 dayStart)
+{
+    // The day's candle closes and the session figures start afresh.
+    kuDemoCandle c;
+    c.open = p.open;
+    c.close = p.last;
+    c.high = p.high;
+    c.low = p.low;
+    c.volume = double(p.pieces);
+    c.time = dayStart;
+    c.timeFrame = 1440;
+    c.stamp = nextStamp();
+    p.closedDays.append(c);
+    p.prevClose = p.open = p.high = p.low = p.last;
+    p.trades = p.lots = p.pieces = 0;
+    p.money = p.priceLots = 0;
+    p.bestBidSession = p.bestAskSession = 0;
+    rebuildBook(p);
+    p.quoteStamp = nextStamp();
 }
 
 QVector<kuDemoCandle> kuDemoMarket::minuteHistory(const Paper &p, qint64 from, qint64 to) const
@@ -500,6 +525,10 @@ void kuDemoMarket::packCandles(kuDemoPacker &p, int paperId, qint64 minuteFrom, 
             candles.append(c);
     }
     candles += dayHistory(*q, dayFrom, to);
+    for (const kuDemoCandle &c : q->closedDays) {
+        if (c.time >= dayFrom && c.time <= to)
+            candles.append(c);
+    }
     p.array(quint32(candles.size() * 7));
     for (const kuDemoCandle &c : qAsConst(candles))
         p.real(c.open).real(c.close).real(c.high).real(c.low).real(c.volume).integer(c.time).integer(c.timeFrame);
@@ -719,6 +748,11 @@ void kuDemoMarket::packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> &
             QVector<const kuDemoCandle *> closed;
             for (auto it = q->closed.crbegin(); it != q->closed.crend() && it->stamp > since; ++it)
                 closed.prepend(&*it);
+            // A day that has just ended follows its minutes.
+            for (const kuDemoCandle &k : q->closedDays) {
+                if (k.stamp > since)
+                    closed.append(&k);
+            }
             if (!closed.isEmpty()) {
                 kuDemoPacker c;
                 c.array(quint32(3 + closed.size() * 7)).integer(7).integer(s.second).integer(1);

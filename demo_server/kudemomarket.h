@@ -143,7 +143,8 @@ private:
         QVector<TapeTrade> tape;
         kuDemoCandle forming;
         QVector<kuDemoCandle> closed; // live minute candles since the start
-        quint64 quoteStamp = 0, bookStamp = 0, priceStamp = 0, formingStamp = 0, closedStamp = 0;
+        QVector<kuDemoCandle> closedDays; // live day candles since the start
+        quint64 quoteStamp = 0, bookStamp = 0, priceStamp = 0, formingStamp = 0;
     };
     struct Position
     {
@@ -187,6 +188,8 @@ private:
     void rebuildBook(Paper &p);
     void printTrade(Paper &p, int lots, double price);
     void rollCandle(Paper &p);
+    void rollDay(Paper &p, qint64 dayStart);
+    static qint64 dayOf(qint64 ms);
     void matchOrders(int paperId);
     void fillOrder(Order &o, double price);
     void placeChild(const Order &stop, bool market, double price, int condition);
@@ -201,11 +204,12 @@ private:
     double unrealized(const Account &a) const;
     int reject(Order &o, const QString &reason);
     qint64 minuteAnchor() const { return m_start / 60000 * 60; }
-    qint64 dayAnchor() const;
+    qint64 dayAnchor() const { return dayOf(m_start); }
 
     quint64 m_seed;
     qint64 m_start;
     qint64 m_now;
+    qint64 m_day; // start of the trading day at the server, seconds
     quint64 m_stamp = 0;
     std::mt19937_64 m_random;
     QVector<kuDemoInstrument> m_instruments;

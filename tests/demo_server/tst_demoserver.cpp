@@ -108,6 +108,7 @@ private slots:
     void requestErrors();
     void instrumentList();
     void candles();
+    void dayEndClosesTheSession();
     void pluginListAndReport();
     void subscriptionsReachMarketPoll();
     void limitOrderFillsWhenMarketCrosses();
@@ -388,6 +389,40 @@ void tst_DemoServer::candles()
                                    .value().toList();
     QCOMPARE(later.size(), 2 * 7);
     QCOMPARE(later.at(7 + 5).toLongLong(), now / 60 * 60);
+}
+
+void tst_DemoServer::dayEndClosesTheSession()
+{
+    // 23:59:00 at the server (UTC+3) on 9 December.
+    const qint64 dayStart = startMs / 1000 - 12 * 3600;
+    kuDemoMarket market(5, (dayStart + 86400 - 60) * 1000);
+    for (int i = 0; i < 200; ++i)
+        market.step(250);
+    const double closing = market.lastPrice(1);
+    const quint64 before = market.stamp();
+    market.step(10000); // past midnight
+
+    kuDemoPacker quote;
+    market.packQuote(quote, 1, false);
+    const QVariantList q = decode(quote.hex()).toList();
+    QCOMPARE(q.at(7).toDouble(), closing);  // open
+    QCOMPARE(q.at(17).toDouble(), closing); // previous close
+    QVERIFY(q.at(13).toInt() <= 1);         // trades of the new day
+
+    // The finished day joins the daily candles and the chart's updates.
+    kuDemoPacker candles;
+    market.packCandles(candles, 1, dayStart + 86400, dayStart + 86400, dayStart - 86400);
+    const QVariantList list = decode(candles.hex()).toList();
+    QCOMPARE(list.size(), 2 * 7);
+    QCOMPARE(list.at(7 + 1).toDouble(), closing);
+    QCOMPARE(list.at(7 + 5).toLongLong(), dayStart);
+    QCOMPARE(list.at(7 + 6).toInt(), 1440);
+    kuDemoPacker updates;
+    market.packMarketUpdates(updates, {{7, 1}}, before);
+    const QVariantList closed = decode(updates.hex()).toList().value(0).toList();
+    QCOMPARE(closed.mid(0, 3), (QVariantList{7, 1, 1}));
+    QCOMPARE(closed.constLast().toInt(), 1440);
+    QCOMPARE(closed.at(closed.size() - 2).toLongLong(), dayStart);
 }
 
 void tst_DemoServer::pluginListAndReport()
