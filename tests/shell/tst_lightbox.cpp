@@ -115,6 +115,9 @@ void tst_LightBox::staysOnTopOfNewChildren()
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
     QCOMPARE(box->isVisible(), shown);
+    // Shown before its window, the cover is laid out when the window appears.
+    if (shown)
+        QCOMPARE(box->geometry(), parent.rect());
 
     // A window that adds widgets after it was shown keeps its cover, above them.
     auto* label = new QLabel(QStringLiteral("late"), &parent);
