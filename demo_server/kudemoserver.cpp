@@ -104,6 +104,7 @@ bool toSeconds(const QByteArray &text, bool endOfDay, qint64 *seconds)
 kuDemoServer::kuDemoServer(const Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
+    , m_timer(this)
 {
     const qint64 start = options.startMs > 0 ? options.startMs : QDateTime::currentMSecsSinceEpoch();
     m_market = std::make_unique<kuDemoMarket>(options.seed, start);

@@ -18,7 +18,8 @@ class QSslSocket;
 class kuDemoListener;
 
 // Local stand-in for the broker's trading server: HTTPS GET on loopback,
-// hex MessagePack replies, a simulated market behind them.
+// hex MessagePack replies, a simulated market behind them. Single-threaded; it may be
+// moved to a thread of its own before start() is invoked there (blocking clients in-process).
 class kuDemoServer : public QObject
 {
     Q_OBJECT
@@ -42,11 +43,11 @@ public:
     ~kuDemoServer() override;
 
     // Listens on 127.0.0.1 on every port given (0 picks a free one). False with errorString() on failure.
-    bool start(const QList<quint16> &ports);
+    Q_INVOKABLE bool start(const QList<quint16> &ports);
     // Stops listening and drops every open connection; sessions and the market stay.
-    void stopListening();
+    Q_INVOKABLE void stopListening();
     // Listens again on the ports it had.
-    bool restartListening();
+    Q_INVOKABLE bool restartListening();
     bool isListening() const;
     QList<quint16> ports() const;
     quint16 port() const; // the first one
@@ -59,7 +60,7 @@ public:
 
     // The simulated market; step() also expires idle sessions.
     kuDemoMarket &market() { return *m_market; }
-    void step(qint64 ms);
+    Q_INVOKABLE void step(qint64 ms);
     void setSessionTimeout(qint64 ms) { m_options.sessionTimeoutMs = ms; }
     int sessionCount() const { return m_sessions.size(); }
 

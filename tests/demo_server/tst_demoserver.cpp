@@ -9,6 +9,8 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QSslConfiguration>
+#include <QSslSocket>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -117,6 +119,7 @@ private slots:
     void faultSwitches();
     void twoPortsShareSessions();
     void programLogsAndStops();
+    void ownThreadAndKeepAlive();
 
 private:
     Reply get(const QString &pathAndQuery, int portIndex = 0, int timeoutMs = 0, const QByteArray &verb = "GET");
@@ -771,6 +774,57 @@ void tst_DemoServer::programLogsAndStops()
     QCOMPARE(program.exitCode(), 0);
     log += program.readAll();
     QVERIFY(log.contains("stopping"));
+}
+
+void tst_DemoServer::ownThreadAndKeepAlive()
+{
+    m_server.reset();
+    kuDemoServer::Options options;
+    options.dataDir = m_dataDir.path();
+    options.startMs = startMs;
+    options.tickMs = 0;
+    auto *server = new kuDemoServer(options);
+    QThread thread;
+    server->moveToThread(&thread);
+    thread.start();
+    bool started = false;
+    QMetaObject::invokeMethod(server, [&] { started = server->start({0}); }, Qt::BlockingQueuedConnection);
+    QVERIFY(started);
+
+    // A blocking client in this thread: two requests on one connection.
+    QSslSocket socket;
+    QSslConfiguration ssl = socket.sslConfiguration();
+    ssl.setCaCertificates({server->certificate()});
+    socket.setSslConfiguration(ssl);
+    socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server->port());
+    QVERIFY2(socket.waitForEncrypted(10000), qPrintable(socket.errorString()));
+    auto exchange = [&](const QByteArray &target) {
+        socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QByteArray data;
+        int headEnd = -1, length = -1;
+        while (length < 0 || data.size() < headEnd + 4 + length) {
+            if (!socket.waitForReadyRead(10000))
+                return QByteArray("<no reply>");
+            data += socket.readAll();
+            headEnd = data.indexOf("\r\n\r\n");
+            const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Content-Length: (\\d+)"))
+                                                  .match(QString::fromLatin1(data.left(qMax(headEnd, 0))));
+            if (headEnd >= 0 && m.hasMatch())
+                length = m.captured(1).toInt();
+        }
+        return data;
+    };
+    const QByteArray first = exchange("/Brenholt/vlmV1.6/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux");
+    QVERIFY2(first.startsWith("HTTP/1.1 200 OK\r\n"), first.constData());
+    QVERIFY(first.contains("Connection: keep-alive"));
+    const QString session = decode(first.mid(first.indexOf("\r\n\r\n") + 4)).toMap().value(QStringLiteral("session")).toList().value(0).toString();
+    const QByteArray second = exchange("/Brenholt/vlmV1.6/kuGetDateTime?ID=" + session.toLatin1());
+    QCOMPARE(decode(second.mid(second.indexOf("\r\n\r\n") + 4)).toList().size(), 2);
+    QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+
+    QMetaObject::invokeMethod(server, [server] { delete server; }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    QVERIFY(thread.wait(10000));
 }
 
 QTEST_GUILESS_MAIN(tst_DemoServer)
