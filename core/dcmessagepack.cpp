@@ -49,10 +49,17 @@ QJsonObject candleObject(const QVariantList &list, int at)
     return candle;
 }
 
-// The value a fixed-notation literal of that many decimals would have stored.
+// Stored precision of the cache: prices to 8 decimals, volumes and prices of
+// the catalogue as the fixed-notation texts of old had them.
 double rounded(double value, int decimals)
 {
-    return QString::number(value, 'f', decimals).toDouble();
+    static const double scales[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    const double scale = scales[decimals];
+    const double scaled = value * scale;
+    // Beyond 2^53 a double has no fraction left to round.
+    if (std::fabs(scaled) >= 9007199254740992.0)
+        return value;
+    return std::round(scaled) / scale;
 }
 
 const int candleBatch = 500;

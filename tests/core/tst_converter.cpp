@@ -79,6 +79,7 @@ private slots:
     void init();
     void cleanup();
 
+    void interfaceOrder();
     void serverErrors_data();
     void serverErrors();
     void everyStreamAfterError_data();
@@ -124,6 +125,28 @@ void tst_Converter::cleanup()
 {
     delete recorder;
     delete converter;
+}
+
+void tst_Converter::interfaceOrder()
+{
+    // Plug-ins and saved connections address these by meta-object index.
+    const QStringList expected{
+        "on_statusAuthorization(QVariantList)", "on_statusAuthorization()", "on_snapshotPapers()",
+        "on_snapshotChart(int,QVariant)", "on_updateChart(int,QVariant)", "on_snapshotOrderBook(int,QJsonArray)",
+        "on_updateOrderBook(int,QJsonArray)", "on_snapshotLastTrades(int,QJsonArray)",
+        "on_updateLastTrades(int,QJsonArray)", "on_snapshotQuotes(int,QJsonObject)", "on_updateQuotes(int,QJsonObject)",
+        "on_syncDateTime()", "on_updateLastPrice(int,double)", "on_snapshotPositions(QJsonObject)",
+        "on_updatePositions(QJsonObject)", "on_snapshotOrders(QJsonObject)", "on_updateOrders(QJsonObject)",
+        "on_snapshotTrades(QJsonObject)", "on_updateTrades(QJsonObject)", "on_receviedError(WinType,QString,int)",
+        "on_snapshotAdditionalData(WinType,QVariantList,QVariantMap)", "slot_authorizedData(QByteArray)",
+        "slot_marketDataReceived(QByteArray,int,WinType)", "slot_tradeDataReceived(QByteArray,WinType)",
+        "slot_additionalDataReceived(QByteArray,WinType,QVariantMap)", "slot_snapshotDateTime(QByteArray)",
+        "slot_orderStatus(QByteArray,QJsonObject)", "slot_receivedUpdates(QByteArray)"};
+    const QMetaObject &meta = kuAbstractDataConverter::staticMetaObject;
+    QStringList actual;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+        actual << QString::fromLatin1(meta.method(i).methodSignature());
+    QCOMPARE(actual, expected);
 }
 
 void tst_Converter::serverErrors_data()

@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_converter LIBS velmoran_core msgpackc)

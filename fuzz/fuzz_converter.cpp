@@ -1,0 +1,70 @@
+// Feeds arbitrary reply bodies through the converter: the first byte picks
+// whether the rest is taken as hex text as it arrives or as the bytes behind it.
+
+#include "dcmessagepack.h"
+#include "kumsgpackreader.h"
+
+#include <QCoreApplication>
+#include <QJsonObject>
+
+namespace {
+
+// Storing candles and plug-ins would only exercise SQLite.
+class Converter : public dcMessagePack
+{
+protected:
+    bool runTransaction(const QVector<Statement> &) override { return true; }
+};
+
+QCoreApplication *app()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_converter";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return &instance;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qputenv("QT_LOGGING_RULES", "*.warning=false");
+    app();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static Converter converter;
+    if (size == 0)
+        return 0;
+    const QByteArray rest(reinterpret_cast<const char *>(data) + 1, int(size - 1));
+    const QByteArray hex = (data[0] & 1) ? rest : rest.toHex();
+
+    QVariant value;
+    kuMsgPackReader::unpackHex(hex, &value);
+
+    const QVariantList list = converter.decode(wtOrderBook, hex, dcMessagePack::noPaper);
+    for (int start : {0, 2}) {
+        converter.buildQuotes(list, start);
+        converter.buildOrderBook(list, start);
+        converter.buildLastTrades(list, start);
+    }
+    converter.buildCandles(list);
+    converter.emitLastPrices(list);
+    converter.buildOrders(list.cbegin(), list.cend());
+    converter.buildTrades(list.cbegin(), list.cend());
+    converter.buildPositions(list.cbegin(), list.cend());
+    converter.buildPapers(list);
+    converter.storeCandles(1, list);
+    converter.storePluginList(list);
+
+    converter.slot_authorizedData(hex);
+    converter.slot_snapshotDateTime(hex);
+    converter.slot_orderStatus(hex, QJsonObject{{"paperID", 1}, {"type", 1001}});
+    converter.slot_receivedUpdates(hex);
+    converter.waitForDone();
+    QCoreApplication::processEvents();
+    return 0;
+}
