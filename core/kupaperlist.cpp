@@ -2,9 +2,7 @@
 
 QSharedPointer<kuPaperList> kuPaperList::instance()
 {
-    static QSharedPointer<kuPaperList> registry;
-    if (registry.isNull())
-        registry = QSharedPointer<kuPaperList>(new kuPaperList);
+    static const QSharedPointer<kuPaperList> registry(new kuPaperList);
     return registry;
 }
 
