@@ -248,7 +248,7 @@ void kuDemoServer::readSocket(QSslSocket *socket)
     buffer += socket->readAll();
     // Requests are small; anything larger than this is not one of ours.
     if (buffer.size() > 64 * 1024 && buffer.indexOf("\r\n\r\n") < 0) {
-        reply(socket, 400, QByteArray(), true);
+        reply(socket, 400, QByteArray(), true, 0);
         return;
     }
     for (;;) {
@@ -285,47 +285,80 @@ void kuDemoServer::readSocket(QSslSocket *socket)
         if (m_requests.size() > requestRecordLimit)
             m_requests.erase(m_requests.begin(), m_requests.begin() + requestRecordLimit / 10);
         emit requestReceived(targetText);
-        if (m_drop) {
+
+        const int question = target.indexOf('?');
+        const QByteArray path = question < 0 ? target : target.left(question);
+        const QByteArray prefix = QByteArray(basePath) + '/';
+        const QString script = path.startsWith(prefix) ? QString::fromLatin1(path.mid(prefix.size())) : QString();
+        if (takeFault(m_dropFaults, script)) {
+            if (m_options.logRequests)
+                qInfo("%s %s -> dropped", method.constData(), target.constData());
             m_buffers.remove(socket);
             socket->abort();
             socket->deleteLater();
             return;
         }
         if (requestLine.size() != 3 || target.isEmpty()) {
-            reply(socket, 400, QByteArray(), true);
+            reply(socket, 400, QByteArray(), true, 0);
             return;
+        }
+        const int delay = takeFault(m_delayFaults, script);
+        // A failing server does nothing of what it was asked.
+        const int failure = takeFault(m_statusFaults, script);
+        if (failure) {
+            if (m_options.logRequests)
+                qInfo("%s %s -> %d (injected)", method.constData(), target.constData(), failure);
+            reply(socket, failure, QByteArray(), close, delay);
+            if (close)
+                return;
+            continue;
         }
 
         QByteArray body;
         if (method != "GET") {
             body = kuDemoPacker::errorReply(errNotGet);
         } else {
-            const int question = target.indexOf('?');
-            const QByteArray path = question < 0 ? target : target.left(question);
-            const QByteArray query = question < 0 ? QByteArray() : target.mid(question + 1);
-            const QByteArray prefix = QByteArray(basePath) + '/';
             Params params;
             // Values stay bytes: the login name arrives percent-encoded in cp1251.
-            for (const QByteArray &pair : query.split('&')) {
+            for (const QByteArray &pair : target.mid(question < 0 ? target.size() : question + 1).split('&')) {
                 if (pair.isEmpty())
                     continue;
                 const int eq = pair.indexOf('=');
                 const QByteArray name = QByteArray::fromPercentEncoding(eq < 0 ? pair : pair.left(eq));
                 params.insert(QString::fromLatin1(name), eq < 0 ? QByteArray() : QByteArray::fromPercentEncoding(pair.mid(eq + 1)));
             }
-            const QString script = path.startsWith(prefix) ? QString::fromLatin1(path.mid(prefix.size())) : QString();
             body = handle(script, params);
         }
-        const int status = m_status > 0 ? m_status : 200;
         if (m_options.logRequests)
-            qInfo("%s %s -> %d, %d bytes", method.constData(), target.constData(), status, int(body.size()));
-        reply(socket, status, status == 200 ? body : QByteArray(), close);
+            qInfo("%s %s -> 200, %d bytes", method.constData(), target.constData(), int(body.size()));
+        reply(socket, 200, body, close, delay);
         if (close)
             return;
     }
 }
 
-void kuDemoServer::reply(QSslSocket *socket, int status, const QByteArray &body, bool close)
+int kuDemoServer::takeFault(QHash<QString, Fault> &faults, const QString &script)
+{
+    auto it = faults.find(script);
+    if (it == faults.end())
+        it = faults.find(QString());
+    if (it == faults.end())
+        return 0;
+    const int value = it->value;
+    if (it->remaining > 0 && --it->remaining == 0)
+        faults.erase(it);
+    return value;
+}
+
+void kuDemoServer::setFault(QHash<QString, Fault> &faults, int value, const QString &script, int times)
+{
+    if (value == 0 || times == 0)
+        faults.remove(script);
+    else
+        faults.insert(script, Fault{value, times});
+}
+
+void kuDemoServer::reply(QSslSocket *socket, int status, const QByteArray &body, bool close, int delayMs)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) + "\r\n";
     head += "Content-Type: text/plain\r\n";
@@ -340,8 +373,8 @@ void kuDemoServer::reply(QSslSocket *socket, int status, const QByteArray &body,
         if (close)
             guard->disconnectFromHost();
     };
-    if (m_delayMs > 0)
-        QTimer::singleShot(m_delayMs, this, send);
+    if (delayMs > 0)
+        QTimer::singleShot(delayMs, this, send);
     else
         send();
 }

@@ -64,11 +64,17 @@ public:
     void setSessionTimeout(qint64 ms) { m_options.sessionTimeoutMs = ms; }
     int sessionCount() const { return m_sessions.size(); }
 
-    // Fault injection.
-    void setReplyDelay(int ms) { m_delayMs = ms; }
-    void setReplyStatus(int httpStatus) { m_status = httpStatus; } // 0 or 200: normal
-    void setDropConnections(bool drop) { m_drop = drop; }
-    void setRefuseLogins(int errorCode) { m_refuseCode = errorCode; } // 0: accept
+    // Fault injection. `script` names one request ("kuMarketDataUpdate"); empty means every
+    // request without a fault of its own. `times` > 0 ends the fault after that many requests.
+    void setReplyDelay(int ms, const QString &script = QString(), int times = -1) { setFault(m_delayFaults, ms, script, times); }
+    // Answers the status with an empty body and does not carry the request out; 0 or 200 ends it.
+    void setReplyStatus(int httpStatus, const QString &script = QString(), int times = -1)
+    {
+        setFault(m_statusFaults, httpStatus == 200 ? 0 : httpStatus, script, times);
+    }
+    // Closes the connection on the request, unanswered.
+    void setDropConnections(bool drop, const QString &script = QString(), int times = -1) { setFault(m_dropFaults, drop ? 1 : 0, script, times); }
+    void setRefuseLogins(int errorCode) { m_refuseCode = errorCode; } // server error code, 0: accept
 
     // Every request target (path and query as received), oldest first, the last requestRecordLimit at most.
     QStringList requests() const { return m_requests; }
@@ -88,10 +94,17 @@ private:
         quint64 updatesSince = 0;
     };
     using Params = QMap<QString, QByteArray>;
+    struct Fault
+    {
+        int value = 0;
+        int remaining = -1;
+    };
 
     void acceptDescriptor(qintptr descriptor);
     void readSocket(QSslSocket *socket);
-    void reply(QSslSocket *socket, int status, const QByteArray &body, bool close);
+    void reply(QSslSocket *socket, int status, const QByteArray &body, bool close, int delayMs);
+    static int takeFault(QHash<QString, Fault> &faults, const QString &script);
+    static void setFault(QHash<QString, Fault> &faults, int value, const QString &script, int times);
     QByteArray handle(const QString &script, const Params &params);
     QByteArray login(const Params &params);
     QByteArray orderRequest(const Session &session, const Params &params);
@@ -113,8 +126,8 @@ private:
     QElapsedTimer m_clock;
     qint64 m_clockSeen = 0;
     quint64 m_sessionCounter = 0;
-    int m_delayMs = 0;
-    int m_status = 0;
-    bool m_drop = false;
+    QHash<QString, Fault> m_delayFaults;
+    QHash<QString, Fault> m_statusFaults;
+    QHash<QString, Fault> m_dropFaults;
     int m_refuseCode = 0;
 };

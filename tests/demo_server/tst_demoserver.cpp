@@ -693,6 +693,19 @@ void tst_DemoServer::faultSwitches()
     m_server->setReplyStatus(0);
     QCOMPARE(get(time).status, 200);
 
+    // Two failed market polls, then the poll works again and has lost nothing.
+    get(QStringLiteral("kuGetOrderBook?ID=%1&PID=1").arg(session));
+    m_server->setReplyStatus(500, QStringLiteral("kuMarketDataUpdate"), 2);
+    m_server->step(250);
+    m_server->market().setLastPrice(1, m_server->market().lastPrice(1) + 0.05);
+    const QString marketPoll = QStringLiteral("kuMarketDataUpdate?ID=") + session;
+    QCOMPARE(get(marketPoll).status, 500);
+    QCOMPARE(get(time).status, 200);
+    QCOMPARE(get(marketPoll).status, 500);
+    r = get(marketPoll);
+    QCOMPARE(r.status, 200);
+    QCOMPARE(r.value().toList().value(0).toList().value(0).toInt(), 10);
+
     // A delayed reply misses a short client time-out but arrives for a patient client.
     m_server->setReplyDelay(3000);
     QCOMPARE(get(time, 0, 100).error, QNetworkReply::OperationCanceledError);
@@ -717,7 +730,7 @@ void tst_DemoServer::faultSwitches()
 
     // The client may retry a dropped request; every attempt is on record.
     const QStringList seen = m_server->requests();
-    QVERIFY(seen.count(QStringLiteral("/Brenholt/vlmV1.6/") + time) >= 6);
+    QVERIFY(seen.count(QStringLiteral("/Brenholt/vlmV1.6/") + time) >= 7);
     QCOMPARE(seen.constLast(), QStringLiteral("/Brenholt/vlmV1.6/") + time);
 }
 
