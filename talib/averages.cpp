@@ -3,8 +3,6 @@
 #include "tacommon.h"
 
 #include <cmath>
-#include <new>
-#include <vector>
 
 using namespace velmoran_ta;
 
