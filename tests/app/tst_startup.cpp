@@ -64,6 +64,8 @@ private slots:
     {
         auto first = start();
         QVERIFY(first->waitForStarted());
+        // Only the program may create the file: a query from here would create it first.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(kuAccessDB::databasePath()), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(databaseVersion(), 3, 30000);
         QTRY_VERIFY(loggedBy(first->processId()));
         const QString settings = kuApplication::defaultSettingsFile();
