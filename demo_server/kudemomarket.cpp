@@ -887,24 +887,26 @@ int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r
         o.limitation = r.ordTime == 2 ? 1 : 0;
     }
     const double step = q->info.step;
+    // A refused change leaves the order as it was; a refused new order is kept as rejected.
+    auto refuse = [&](const QString &reason) { return isChange ? -3 : reject(o, reason); };
     auto offGrid = [&](double price) { return std::fabs(price / step - std::round(price / step)) > 1e-6; };
 
     if (!a->exchanges.contains(q->info.exchangeId))
-        return reject(o, QStringLiteral("Инструмент не торгуется на площадках счёта"));
+        return refuse(QStringLiteral("Инструмент не торгуется на площадках счёта"));
     if (o.amount <= 0 || o.amount % q->info.lot != 0)
-        return reject(o, QStringLiteral("Количество должно быть кратно лоту (%1)").arg(q->info.lot));
+        return refuse(QStringLiteral("Количество должно быть кратно лоту (%1)").arg(q->info.lot));
     if (isStop) {
         if (!o.fcond && !o.scond)
-            return reject(o, QStringLiteral("Не задано ни одно условие"));
+            return refuse(QStringLiteral("Не задано ни одно условие"));
         if ((o.fcond && o.ifPrice1 <= 0) || (o.scond && o.ifPrice2 <= 0))
-            return reject(o, QStringLiteral("Неверная цена срабатывания"));
+            return refuse(QStringLiteral("Неверная цена срабатывания"));
         if ((o.fcond && o.isMarket1 && !q->info.marketAllowed) || (o.scond && o.isMarket2 && !q->info.marketAllowed))
-            return reject(o, QStringLiteral("Рыночные поручения по инструменту запрещены"));
+            return refuse(QStringLiteral("Рыночные поручения по инструменту запрещены"));
     } else {
         if (o.type == 1 && !q->info.marketAllowed)
-            return reject(o, QStringLiteral("Рыночные поручения по инструменту запрещены"));
+            return refuse(QStringLiteral("Рыночные поручения по инструменту запрещены"));
         if (o.type == 0 && (o.price <= 0 || offGrid(o.price)))
-            return reject(o, QStringLiteral("Цена не кратна шагу цены (%1)").arg(step));
+            return refuse(QStringLiteral("Цена не кратна шагу цены (%1)").arg(step));
         const double price = o.type ? bestAsk(o.paperId) : o.price;
         double need = q->info.value(price) * o.amount;
         if (q->info.isDerivative())
@@ -915,7 +917,7 @@ int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r
         const double free = a->money - blockedMoney(*a);
         const double released = isChange && previous.isActive() ? q->info.value(previous.price) * previous.amount : 0.0;
         if (need > free + released)
-            return reject(o, QStringLiteral("Недостаточно средств"));
+            return refuse(QStringLiteral("Недостаточно средств"));
     }
     o.status = 1;
     o.reason.clear();

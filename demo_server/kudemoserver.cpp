@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QHostAddress>
+#include <QRandomGenerator>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTextCodec>
@@ -504,8 +505,10 @@ QByteArray kuDemoServer::login(const Params &params)
     session.login = login;
     session.lastSeen = m_market->now();
     session.marketSince = session.updatesSince = m_market->stamp();
-    const QByteArray seed = QByteArray::number(m_options.seed) + ':' + QByteArray::number(++m_sessionCounter) + ':' + login.toUtf8();
-    session.id = QString::fromLatin1(QCryptographicHash::hash(seed, QCryptographicHash::Sha1).toHex());
+    // Unguessable even with a known seed: a session is all a request needs to trade.
+    QByteArray token(20, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(token.data()), token.size() / 4);
+    session.id = QString::fromLatin1(token.toHex());
     m_sessions.insert(session.id, session);
 
     kuDemoPacker p;

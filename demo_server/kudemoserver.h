@@ -125,7 +125,6 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_clockSeen = 0;
-    quint64 m_sessionCounter = 0;
     QHash<QString, Fault> m_delayFaults;
     QHash<QString, Fault> m_statusFaults;
     QHash<QString, Fault> m_dropFaults;

@@ -645,6 +645,11 @@ void tst_DemoServer::marketStopAndCancel()
     QCOMPARE(changed.toList().value(0).toInt(), resting);
     QCOMPARE(market.order(resting)->amount, 20);
     QCOMPARE(market.order(resting)->price, far + 1);
+    // A change the market refuses leaves the order as it was.
+    QCOMPARE(errorCode(send(QStringLiteral("TYPE=1002&ACC=%1&PID=1&ACT=-1&QUANT=5&IM=0&PRICE=%2&TIME=1&EF=0&OID=%3")
+                                .arg(stock, QString::number(far, 'f', 6)).arg(resting))), 3);
+    QCOMPARE(market.order(resting)->amount, 20);
+    QCOMPARE(statusOf(resting), 1);
     QCOMPARE(send(QStringLiteral("TYPE=1012&OID=%1").arg(resting)).toMap().value(QStringLiteral("error_code")).toInt(), 3);
     QCOMPARE(send(QStringLiteral("TYPE=1003&OID=%1").arg(resting)).toList().value(0).toInt(), resting);
     QCOMPARE(statusOf(resting), 6);
