@@ -274,6 +274,10 @@ void kuDemoServer::readSocket(QSslSocket *socket)
             else if (name == "connection")
                 close = value == "close" ? true : (value == "keep-alive" ? false : close);
         }
+        if (bodyLength < 0 || bodyLength > 64 * 1024) {
+            reply(socket, 400, QByteArray(), true, 0);
+            return;
+        }
         if (buffer.size() < end + 4 + bodyLength)
             return;
         buffer.remove(0, end + 4 + bodyLength);
