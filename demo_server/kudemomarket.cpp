@@ -232,6 +232,9 @@ void kuDemoMarket::rollCandle(Paper &p)
         return;
     p.forming.stamp = nextStamp();
     p.closed.append(p.forming);
+    // Minutes older than the history a chart can ask for are let go.
+    if (p.closed.size() > minuteHistoryDays * 1440)
+        p.closed.remove(0, p.closed.size() - int(minuteHistoryDays * 1440));
     p.forming = kuDemoCandle();
     p.forming.time = minute;
     p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
