@@ -12,7 +12,7 @@
 
 #include <random>
 
-class kuDemoPacker;
+class QDateTime;
 
 // A stream a session follows: (kind, instrument id or 0).
 using kuDemoStream = QPair<int, int>;
@@ -73,25 +73,13 @@ public:
     // The account whose KOI8-R name hashes (SHA-1, hex) to `hash`, or empty.
     QString accountByHash(const QString &login, const QString &hash) const;
 
-    // Replies, each packed into `p` as one value.
-    void packLogin(kuDemoPacker &p, const QString &login, const QString &session) const;
-    void packInstruments(kuDemoPacker &p) const;
-    void packQuote(kuDemoPacker &p, int paperId, bool withKind) const;
-    void packOrderBook(kuDemoPacker &p, int paperId, bool withKind) const;
-    void packTape(kuDemoPacker &p, int paperId, quint64 since, bool withKind) const;
-    void packCandles(kuDemoPacker &p, int paperId, qint64 minuteFrom, qint64 to, qint64 dayFrom) const;
-    void packPortfolio(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const;
-    void packOrders(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const;
-    void packTrades(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const;
-    void packReport(kuDemoPacker &p, const QString &account, const QString &login, qint64 fromSec, qint64 toSec) const;
-    void packTime(kuDemoPacker &p) const;
-    // Entries of kinds 1, 7, 10, 13 and 14 changed after `since`.
-    void packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> &streams, quint64 since) const;
-    // Entries of kinds 80, 82 and 83 changed after `since`.
-    void packAccountUpdates(kuDemoPacker &p, const QString &login, const QSet<kuDemoStream> &streams, quint64 since) const;
-
     // Runs an order request; returns the order id, or a server error code as a negative number.
     int orderRequest(const QString &login, const kuDemoOrderRequest &request);
+
+    // Text bytes as the terminal reads them; money to the kopeck; the server's wall clock (UTC+3).
+    static QByteArray koi8(const QString &text);
+    static double cents(double value);
+    static QDateTime serverTime(qint64 ms);
 
     // Every change gets a stamp; a poll returns what is newer than the last one it saw.
     quint64 stamp() const { return m_stamp; }
@@ -118,6 +106,8 @@ public:
     const Order *order(int orderId) const;
 
 private:
+    friend class kuDemoReplies;
+
     struct Level
     {
         int action; // 1 offer, 2 bid
@@ -196,9 +186,6 @@ private:
     void touchHolders(int paperId);
     QVector<kuDemoCandle> minuteHistory(const Paper &p, qint64 from, qint64 to) const;
     QVector<kuDemoCandle> dayHistory(const Paper &p, qint64 from, qint64 to) const;
-    void packOrder(kuDemoPacker &p, const Order &o) const;
-    void packFill(kuDemoPacker &p, const Fill &f) const;
-    void packAccount(kuDemoPacker &p, const Account &a) const;
     double blockedMoney(const Account &a) const;
     double guarantee(const Account &a) const;
     double unrealized(const Account &a) const;

@@ -2,6 +2,7 @@
 
 #include "kudemolistener.h"
 #include "kudemopacker.h"
+#include "kudemoreplies.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -426,7 +427,7 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
     kuDemoPacker p;
     const kuDemoMarket &market = *m_market;
     if (script == QLatin1String("kuGetInitInfo")) {
-        market.packInstruments(p);
+        kuDemoReplies(market).packInstruments(p);
     } else if (script == QLatin1String("kuGetCandles")) {
         qint64 from = 0, to = 0, dayFrom = 0;
         bool ok1 = false, ok2 = false, ok3 = false;
@@ -436,25 +437,25 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
         if (!ok1 || !ok2 || !ok3)
             return kuDemoPacker::errorReply(errNoValue);
         session.streams.insert({7, paperId});
-        market.packCandles(p, paperId, from, to, dayFrom);
+        kuDemoReplies(market).packCandles(p, paperId, from, to, dayFrom);
     } else if (script == QLatin1String("kuGetOrderBook")) {
         session.streams.insert({10, paperId});
-        market.packOrderBook(p, paperId, false);
+        kuDemoReplies(market).packOrderBook(p, paperId, false);
     } else if (script == QLatin1String("kuLastTrades")) {
         session.streams.insert({13, paperId});
-        market.packTape(p, paperId, 0, false);
+        kuDemoReplies(market).packTape(p, paperId, 0, false);
     } else if (script == QLatin1String("kuGetQuotes")) {
         session.streams.insert({1, paperId});
-        market.packQuote(p, paperId, false);
+        kuDemoReplies(market).packQuote(p, paperId, false);
     } else if (script == QLatin1String("kuGetPortfolio")) {
         session.streams.insert({80, 0});
-        market.packPortfolio(p, session.login, 0, false);
+        kuDemoReplies(market).packPortfolio(p, session.login, 0, false);
     } else if (script == QLatin1String("kuGetOrders")) {
         session.streams.insert({82, 0});
-        market.packOrders(p, session.login, 0, false);
+        kuDemoReplies(market).packOrders(p, session.login, 0, false);
     } else if (script == QLatin1String("kuGetTrades")) {
         session.streams.insert({83, 0});
-        market.packTrades(p, session.login, 0, false);
+        kuDemoReplies(market).packTrades(p, session.login, 0, false);
     } else if (script == QLatin1String("kuGetReportData")) {
         qint64 from = 0, to = 0;
         if (!toSeconds(params.value(QStringLiteral("SDATE")), false, &from) || !toSeconds(params.value(QStringLiteral("EDATE")), true, &to))
@@ -462,11 +463,11 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
         const QString account = market.accountByHash(session.login, QString::fromLatin1(params.value(QStringLiteral("ACC"))));
         if (account.isEmpty())
             return kuDemoPacker::errorReply(errAccount);
-        market.packReport(p, account, session.login, from, to);
+        kuDemoReplies(market).packReport(p, account, session.login, from, to);
     } else if (script == QLatin1String("kuGetPluginList")) {
         return pluginList();
     } else if (script == QLatin1String("kuGetDateTime")) {
-        market.packTime(p);
+        kuDemoReplies(market).packTime(p);
     } else if (script == QLatin1String("kuUnAuthorized")) {
         m_sessions.erase(found);
         return emptyList();
@@ -481,10 +482,10 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
         session.streams.insert({14, paperId});
         p.array(2).integer(paperId).real(market.lastPrice(paperId));
     } else if (script == QLatin1String("kuMarketDataUpdate")) {
-        market.packMarketUpdates(p, session.streams, session.marketSince);
+        kuDemoReplies(market).packMarketUpdates(p, session.streams, session.marketSince);
         session.marketSince = market.stamp();
     } else if (script == QLatin1String("kuGetUpdates")) {
-        market.packAccountUpdates(p, session.login, session.streams, session.updatesSince);
+        kuDemoReplies(market).packAccountUpdates(p, session.login, session.streams, session.updatesSince);
         session.updatesSince = market.stamp();
     } else if (script == QLatin1String("kuOrderManager")) {
         return orderRequest(session, params);
@@ -516,7 +517,7 @@ QByteArray kuDemoServer::login(const Params &params)
     m_sessions.insert(session.id, session);
 
     kuDemoPacker p;
-    m_market->packLogin(p, login, session.id);
+    kuDemoReplies(*m_market).packLogin(p, login, session.id);
     return p.hex();
 }
 

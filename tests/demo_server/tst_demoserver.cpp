@@ -1,4 +1,5 @@
 #include "kudemopacker.h"
+#include "kudemoreplies.h"
 #include "kudemoserver.h"
 
 #include <QCryptographicHash>
@@ -205,8 +206,8 @@ void tst_DemoServer::sameSeedSameMarket()
         kuDemoMarket market(seed, startMs);
         kuDemoPacker p;
         p.array(3);
-        market.packInstruments(p);
-        market.packCandles(p, 1, startMs / 1000 - 3 * 3600, startMs / 1000, startMs / 1000 - 90 * 86400);
+        kuDemoReplies(market).packInstruments(p);
+        kuDemoReplies(market).packCandles(p, 1, startMs / 1000 - 3 * 3600, startMs / 1000, startMs / 1000 - 90 * 86400);
         p.array(quint32(market.instruments().size()));
         for (const kuDemoInstrument &i : market.instruments())
             p.real(market.lastPrice(i.id));
@@ -406,7 +407,7 @@ void tst_DemoServer::dayEndClosesTheSession()
     market.step(10000); // past midnight
 
     kuDemoPacker quote;
-    market.packQuote(quote, 1, false);
+    kuDemoReplies(market).packQuote(quote, 1, false);
     const QVariantList q = decode(quote.hex()).toList();
     QCOMPARE(q.at(7).toDouble(), closing);  // open
     QCOMPARE(q.at(17).toDouble(), closing); // previous close
@@ -414,14 +415,14 @@ void tst_DemoServer::dayEndClosesTheSession()
 
     // The finished day joins the daily candles and the chart's updates.
     kuDemoPacker candles;
-    market.packCandles(candles, 1, dayStart + 86400, dayStart + 86400, dayStart - 86400);
+    kuDemoReplies(market).packCandles(candles, 1, dayStart + 86400, dayStart + 86400, dayStart - 86400);
     const QVariantList list = decode(candles.hex()).toList();
     QCOMPARE(list.size(), 2 * 7);
     QCOMPARE(list.at(7 + 1).toDouble(), closing);
     QCOMPARE(list.at(7 + 5).toLongLong(), dayStart);
     QCOMPARE(list.at(7 + 6).toInt(), 1440);
     kuDemoPacker updates;
-    market.packMarketUpdates(updates, {{7, 1}}, before);
+    kuDemoReplies(market).packMarketUpdates(updates, {{7, 1}}, before);
     const QVariantList closed = decode(updates.hex()).toList().value(0).toList();
     QCOMPARE(closed.mid(0, 3), (QVariantList{7, 1, 1}));
     QCOMPARE(closed.constLast().toInt(), 1440);
