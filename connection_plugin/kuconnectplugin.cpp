@@ -1,6 +1,10 @@
 #include "kuconnectplugin.h"
 
+#include "kutlspolicy.h"
+
 #include <QCryptographicHash>
+#include <QDebug>
+#include <QUrl>
 
 kuConnectPlugin::kuConnectPlugin(const QString& name, const QByteArray& idString, quint8 priority,
                                  const QString& serverUrl, QObject* parent)
@@ -50,4 +54,18 @@ int kuConnectPlugin::dataType() const
 quint8 kuConnectPlugin::priority() const
 {
     return m_priority;
+}
+
+QString kuConnectPlugin::serverUrlFor(const char* host, const char* overrideVariable)
+{
+    QString server = QString::fromLatin1(host);
+    const QString replacement = qEnvironmentVariable(overrideVariable);
+    if (!replacement.isEmpty()) {
+        const QUrl probe(QStringLiteral("https://") + replacement);
+        if (probe.isValid() && kuTlsPolicy::isLoopbackHost(probe.host()))
+            server = replacement;
+        else
+            qWarning() << "Ignored" << overrideVariable << ": not a host on this machine";
+    }
+    return QStringLiteral("https://") + server + QStringLiteral("/Brenholt/vlmV1.6");
 }

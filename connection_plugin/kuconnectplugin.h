@@ -4,8 +4,10 @@
 
 #include "connectplugininterface.h"
 
-// Base URL of a build's server; VELMORAN_SERVER_HOST is set per build.
-#define VELMORAN_SERVER_URL "https://" VELMORAN_SERVER_HOST "/Brenholt/vlmV1.6"
+// Base URL of a build's server: VELMORAN_SERVER_HOST is set per build, and
+// VELMORAN_HOST_VARIABLE names the environment variable that may replace it by
+// a loopback host:port (tests point the plug-ins at a local demo server).
+#define VELMORAN_SERVER_URL kuConnectPlugin::serverUrlFor(VELMORAN_SERVER_HOST, VELMORAN_HOST_VARIABLE)
 
 // What the two builds share of their plug-in class: everything but the
 // values that tell them apart and the connection class they make.
@@ -23,6 +25,10 @@ public:
     QString server() const override;
     int dataType() const override;
     quint8 priority() const override;
+
+    // "https://" + host + the server path; the variable's value replaces the
+    // host only when it names this machine, so no setting sends a password elsewhere.
+    static QString serverUrlFor(const char* host, const char* overrideVariable);
 
 protected:
     // idString is hashed into guid(); it is the stable key of the plug-in.

@@ -4,7 +4,7 @@
 
 qMainlinkConnPlugin::qMainlinkConnPlugin(QObject* parent)
     : kuConnectPlugin(tr("Основной сервер"), QByteArrayLiteral("ku_mainlink_win_x86_mingw"), 10,
-                      QStringLiteral(VELMORAN_SERVER_URL), parent)
+                      VELMORAN_SERVER_URL, parent)
 {
 }
 

@@ -3,6 +3,6 @@
 #include "kuconnectplugin.h"
 
 qSparelinkConn::qSparelinkConn(QObject* parent)
-    : kuMainConn(QStringLiteral(VELMORAN_SERVER_URL), parent)
+    : kuMainConn(VELMORAN_SERVER_URL, parent)
 {
 }

@@ -4,7 +4,7 @@
 
 qSparelinkConnPlugin::qSparelinkConnPlugin(QObject* parent)
     : kuConnectPlugin(tr("Резервный сервер"), QByteArrayLiteral("ku_sparelink_win_x86_mingw"), 5,
-                      QStringLiteral(VELMORAN_SERVER_URL), parent)
+                      VELMORAN_SERVER_URL, parent)
 {
 }
 

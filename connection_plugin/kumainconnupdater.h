@@ -1,0 +1,56 @@
+#pragma once
+
+#include "kuconntimings.h"
+#include "kutlspolicy.h"
+
+#include <QAtomicInt>
+#include <QMutex>
+#include <QThread>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class kuMainConn;
+
+// The polling thread of one connection: market-data and account updates and
+// the server time, each on its own timer. It works on its own copy of the URL
+// and session, so the connection may change or go while it runs.
+class kuMainConnUpdater : public QThread
+{
+    Q_OBJECT
+
+public:
+    kuMainConnUpdater(kuMainConn* owner, const QString& serverUrl, const QString& sessionId,
+                      const kuConnTimings& timings, const kuTlsPolicy& tls);
+    ~kuMainConnUpdater() override;
+
+    // The owner is going away: nothing is delivered to it from now on. Any thread.
+    void detach();
+    // Ends the thread; polls in flight are aborted on the way out. Any thread.
+    void stop();
+    int failureCount() const;
+
+protected:
+    void run() override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    enum Kind { Market = 0, Updates = 1 };
+    void poll(Kind kind);
+    void pollFinished(Kind kind, QNetworkReply* reply);
+
+    QMutex m_ownerLock;
+    kuMainConn* m_owner;
+    QThread* m_home;
+    const QString m_serverUrl;
+    const QString m_sessionId;
+    const kuConnTimings m_timings;
+    const kuTlsPolicy m_tls;
+    int m_updatesTimer = 0;
+    int m_timeTimer = 0;
+    int m_marketTimer = 0;
+    QAtomicInt m_failures;
+    QAtomicInt m_stopping;
+    // Polling thread only.
+    QNetworkAccessManager* m_manager = nullptr;
+    QNetworkReply* m_inFlight[2] = {nullptr, nullptr};
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextCodec;
+
+// Values as they go into request URLs.
+namespace kuRequestText {
+
+// Percent-encoded UTF-8; unreserved characters stay as they are.
+QString encoded(const QString& value);
+// The login name in cp1251, percent-encoded.
+QString login(const QString& name, QTextCodec* cp1251);
+// Fixed notation without decimals.
+QString wholeNumber(int value);
+// Fixed notation with 6 decimals.
+QString price(double value);
+// SHA-1 of the KOI8-R bytes of the account name, 40 lower-case hex digits.
+QString accountHash(const QString& account);
+// Replaces %1..%N by values[0..N-1] in one pass, so that a value holding "%2"
+// is never substituted again. Values must already be encoded.
+QString fill(const QString& pattern, const QStringList& values);
+
+} // namespace kuRequestText
