@@ -39,6 +39,8 @@ public:
     {
         if (off >= n)
             return fail(QStringLiteral("truncated value"));
+        if (++values > quint64(kuMsgPackReader::maxValues))
+            return fail(QStringLiteral("more than %1 values").arg(kuMsgPackReader::maxValues));
         const unsigned char t = p[off++];
         if (t <= 0x7f || t >= 0xe0 || t == 0xc0 || t == 0xc2 || t == 0xc3)
             return true;
@@ -128,6 +130,7 @@ private:
     const unsigned char *p;
     size_t n;
     size_t off = 0;
+    quint64 values = 0;
 };
 
 QString keyText(const msgpack_object &o, bool *ok)

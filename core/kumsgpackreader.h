@@ -15,7 +15,9 @@ public:
     // Containers nested deeper than this are refused (msgpack-c's own stack holds 32).
     static constexpr int maxDepth = 24;
     // Largest decoded body accepted; hex text may be twice as long.
-    static constexpr int maxBodyBytes = 32 * 1024 * 1024;
+    static constexpr int maxBodyBytes = 16 * 1024 * 1024;
+    // Values in one reply (about 570,000 candles); each costs some 80 bytes once built.
+    static constexpr int maxValues = 4000000;
 
     // Strict hex decoding: even length and hex digits only, surrounding
     // white space aside. Returns false and leaves bytes empty otherwise.
@@ -28,6 +30,7 @@ public:
     static bool unpackHex(const QByteArray &hex, QVariant *value, QString *error = nullptr);
 
     // Checks the structure without building anything: every count fits in the
-    // bytes left, nesting stays within maxDepth, nothing is cut short or left over.
+    // bytes left, nesting stays within maxDepth, at most maxValues values,
+    // nothing is cut short or left over.
     static bool validate(const char *data, size_t size, QString *error = nullptr);
 };

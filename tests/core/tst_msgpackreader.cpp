@@ -68,23 +68,29 @@ void tst_MsgPackReader::rawTextBytesKept()
 void tst_MsgPackReader::malformed_data()
 {
     QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("odd length") << QByteArray("9");
-    QTest::newRow("non-hex character") << QByteArray("9g");
-    QTest::newRow("blank inside") << QByteArray("92 0102");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("truncated array") << QByteArray("930102");
-    QTest::newRow("truncated string") << QByteArray("a5616263");
-    QTest::newRow("truncated float") << QByteArray("cb4059");
-    QTest::newRow("array claiming 2^32-1 elements") << QByteArray("ddffffffff01");
-    QTest::newRow("map claiming 2^32-1 pairs") << QByteArray("dfffffffff");
-    QTest::newRow("str32 claiming 4 GiB") << QByteArray("dbffffffff41");
-    QTest::newRow("never-used type byte") << QByteArray("c1");
-    QTest::newRow("bytes after the value") << QByteArray("9101ff");
-    QTest::newRow("array as map key") << QByteArray("81910102");
-    QTest::newRow("nesting 10000 deep") << QByteArray("91").repeated(10000) + "c0";
+    QTest::newRow("odd length") << QByteArray("9") << QString("odd");
+    QTest::newRow("non-hex character") << QByteArray("9g") << QString("non-hex");
+    QTest::newRow("blank inside") << QByteArray("92 01 02") << QString("non-hex");
+    QTest::newRow("empty") << QByteArray() << QString("empty");
+    QTest::newRow("truncated array") << QByteArray("930102") << QString("exceeds the bytes left");
+    QTest::newRow("truncated string") << QByteArray("a5616263") << QString("truncated");
+    QTest::newRow("truncated float") << QByteArray("cb4059") << QString("truncated");
+    QTest::newRow("array claiming 2^32-1 elements") << QByteArray("ddffffffff01") << QString("exceeds the bytes left");
+    QTest::newRow("map claiming 2^32-1 pairs") << QByteArray("dfffffffff") << QString("exceeds the bytes left");
+    QTest::newRow("str32 claiming 4 GiB") << QByteArray("dbffffffff41") << QString("truncated");
+    QTest::newRow("never-used type byte") << QByteArray("c1") << QString("invalid type byte");
+    QTest::newRow("bytes after the value") << QByteArray("9101ff") << QString("after the value");
+    QTest::newRow("array as map key") << QByteArray("81910102") << QString("map key");
+    QTest::newRow("more values than allowed")
+        << QByteArray("dd") + QByteArray::number(kuMsgPackReader::maxValues, 16).rightJustified(8, '0')
+               + QByteArray("00").repeated(kuMsgPackReader::maxValues) << QString("more than");
+    QTest::newRow("body too large") << QByteArray("c6") + QByteArray::number(kuMsgPackReader::maxBodyBytes, 16).rightJustified(8, '0')
+                                       + QByteArray("00").repeated(kuMsgPackReader::maxBodyBytes - 4) << QString("larger than");
+    QTest::newRow("nesting 10000 deep") << QByteArray("91").repeated(10000) + "c0" << QString("nesting deeper");
     QTest::newRow("nesting one past the limit")
-        << QByteArray("91").repeated(kuMsgPackReader::maxDepth + 1) + "c0";
+        << QByteArray("91").repeated(kuMsgPackReader::maxDepth + 1) + "c0" << QString("nesting deeper");
 }
 
 void tst_MsgPackReader::malformed()
@@ -94,7 +100,8 @@ void tst_MsgPackReader::malformed()
     QString error;
     QVERIFY(!kuMsgPackReader::unpackHex(hex, &value, &error));
     QVERIFY(!value.isValid());
-    QVERIFY(!error.isEmpty());
+    QFETCH(QString, reason);
+    QVERIFY2(error.contains(reason), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(tst_MsgPackReader)
