@@ -39,13 +39,13 @@ int groupCount(const QVariantList &list, int start, int width)
 QJsonObject candleObject(const QVariantList &list, int at)
 {
     QJsonObject candle;
-    candle.insert(QStringLiteral("Open"), list.at(at).toDouble());
-    candle.insert(QStringLiteral("Close"), list.at(at + 1).toDouble());
-    candle.insert(QStringLiteral("High"), list.at(at + 2).toDouble());
-    candle.insert(QStringLiteral("Low"), list.at(at + 3).toDouble());
-    candle.insert(QStringLiteral("Volume"), list.at(at + 4).toDouble());
-    candle.insert(QStringLiteral("unixTime"), list.at(at + 5).toLongLong());
-    candle.insert(QStringLiteral("timeFrame"), list.at(at + 6).toInt());
+    candle.insert(QLatin1String("Open"), list.at(at).toDouble());
+    candle.insert(QLatin1String("Close"), list.at(at + 1).toDouble());
+    candle.insert(QLatin1String("High"), list.at(at + 2).toDouble());
+    candle.insert(QLatin1String("Low"), list.at(at + 3).toDouble());
+    candle.insert(QLatin1String("Volume"), list.at(at + 4).toDouble());
+    candle.insert(QLatin1String("unixTime"), list.at(at + 5).toLongLong());
+    candle.insert(QLatin1String("timeFrame"), list.at(at + 6).toInt());
     return candle;
 }
 
@@ -407,24 +407,24 @@ QJsonObject dcMessagePack::buildQuotes(const QVariantList &list, int start) cons
     if (start < 0 || list.size() - start < 18)
         return quote;
     auto v = [&](int k) -> const QVariant & { return list.at(start + k); };
-    quote.insert(QStringLiteral("paperID"), v(0).toInt());
-    quote.insert(QStringLiteral("buy"), v(1).toDouble());
-    quote.insert(QStringLiteral("toBuy"), v(2).toInt());
-    quote.insert(QStringLiteral("sell"), v(3).toDouble());
-    quote.insert(QStringLiteral("toSell"), v(4).toInt());
-    quote.insert(QStringLiteral("toBuyTotal"), v(5).toInt());
-    quote.insert(QStringLiteral("toSellTotal"), v(6).toInt());
-    quote.insert(QStringLiteral("open"), v(7).toDouble());
-    quote.insert(QStringLiteral("max"), v(8).toDouble());
-    quote.insert(QStringLiteral("min"), v(9).toDouble());
-    quote.insert(QStringLiteral("last"), v(10).toDouble());
-    quote.insert(QStringLiteral("avg"), v(11).toDouble());
-    quote.insert(QStringLiteral("paperVol"), v(12).toInt());
-    quote.insert(QStringLiteral("volume"), v(13).toInt());
-    quote.insert(QStringLiteral("moneyVol"), v(14).toDouble());
-    quote.insert(QStringLiteral("bestBuy"), v(15).toDouble());
-    quote.insert(QStringLiteral("bestSell"), v(16).toDouble());
-    quote.insert(QStringLiteral("price"), v(17).toDouble());
+    quote.insert(QLatin1String("paperID"), v(0).toInt());
+    quote.insert(QLatin1String("buy"), v(1).toDouble());
+    quote.insert(QLatin1String("toBuy"), v(2).toInt());
+    quote.insert(QLatin1String("sell"), v(3).toDouble());
+    quote.insert(QLatin1String("toSell"), v(4).toInt());
+    quote.insert(QLatin1String("toBuyTotal"), v(5).toInt());
+    quote.insert(QLatin1String("toSellTotal"), v(6).toInt());
+    quote.insert(QLatin1String("open"), v(7).toDouble());
+    quote.insert(QLatin1String("max"), v(8).toDouble());
+    quote.insert(QLatin1String("min"), v(9).toDouble());
+    quote.insert(QLatin1String("last"), v(10).toDouble());
+    quote.insert(QLatin1String("avg"), v(11).toDouble());
+    quote.insert(QLatin1String("paperVol"), v(12).toInt());
+    quote.insert(QLatin1String("volume"), v(13).toInt());
+    quote.insert(QLatin1String("moneyVol"), v(14).toDouble());
+    quote.insert(QLatin1String("bestBuy"), v(15).toDouble());
+    quote.insert(QLatin1String("bestSell"), v(16).toDouble());
+    quote.insert(QLatin1String("price"), v(17).toDouble());
     return quote;
 }
 
@@ -435,10 +435,10 @@ QJsonArray dcMessagePack::buildOrderBook(const QVariantList &list, int start) co
     for (int i = 0; i < n; ++i) {
         const int at = start + i * 4;
         QJsonObject level;
-        level.insert(QStringLiteral("action"), list.at(at).toInt());
-        level.insert(QStringLiteral("amount"), list.at(at + 1).toInt());
-        level.insert(QStringLiteral("price"), list.at(at + 2).toDouble());
-        level.insert(QStringLiteral("yeild"), list.at(at + 3).toDouble());
+        level.insert(QLatin1String("action"), list.at(at).toInt());
+        level.insert(QLatin1String("amount"), list.at(at + 1).toInt());
+        level.insert(QLatin1String("price"), list.at(at + 2).toDouble());
+        level.insert(QLatin1String("yeild"), list.at(at + 3).toDouble());
         levels.append(level);
     }
     return levels;
@@ -451,10 +451,10 @@ QJsonArray dcMessagePack::buildLastTrades(const QVariantList &list, int start) c
     for (int i = 0; i < n; ++i) {
         const int at = start + i * 4;
         QJsonObject trade;
-        trade.insert(QStringLiteral("unixtime"), list.at(at).toLongLong());
-        trade.insert(QStringLiteral("amount"), list.at(at + 1).toInt());
-        trade.insert(QStringLiteral("price"), list.at(at + 2).toDouble());
-        trade.insert(QStringLiteral("dealID"), list.at(at + 3).toLongLong());
+        trade.insert(QLatin1String("unixtime"), list.at(at).toLongLong());
+        trade.insert(QLatin1String("amount"), list.at(at + 1).toInt());
+        trade.insert(QLatin1String("price"), list.at(at + 2).toDouble());
+        trade.insert(QLatin1String("dealID"), list.at(at + 3).toLongLong());
         trades.append(trade);
     }
     return trades;
@@ -469,8 +469,8 @@ void dcMessagePack::buildCandles(const QVariantList &entry)
     for (int i = 0; i < n; ++i)
         candles.append(candleObject(entry, 3 + i * 7));
     QJsonObject message;
-    message.insert(QStringLiteral("updateType"), entry.at(2).toInt());
-    message.insert(QStringLiteral("candles"), candles);
+    message.insert(QLatin1String("updateType"), entry.at(2).toInt());
+    message.insert(QLatin1String("candles"), candles);
     emit on_updateChart(entry.at(1).toInt(), QVariant(message));
 }
 
@@ -512,26 +512,26 @@ QJsonObject dcMessagePack::buildOrders(QVariantList::const_iterator begin, QVari
         for (int i = 0; i < n; ++i) {
             auto v = [&](int k) -> const QVariant & { return values.at(i * 20 + k); };
             QJsonObject order;
-            order.insert(QStringLiteral("order_id"), v(0).toInt());
-            order.insert(QStringLiteral("date"), v(1).toString());
-            order.insert(QStringLiteral("time"), v(2).toString());
-            order.insert(QStringLiteral("paper_id"), v(3).toInt());
-            order.insert(QStringLiteral("act"), v(4).toInt());
-            order.insert(QStringLiteral("amount"), v(5).toInt());
-            order.insert(QStringLiteral("price"), v(6).toDouble());
-            order.insert(QStringLiteral("balance"), v(7).toDouble());
-            order.insert(QStringLiteral("status"), v(8).toInt());
-            order.insert(QStringLiteral("type"), v(9).toInt());
-            order.insert(QStringLiteral("limitation"), v(10).toInt());
-            order.insert(QStringLiteral("reason"), text(v(11)));
-            order.insert(QStringLiteral("fcond"), v(12).toInt());
-            order.insert(QStringLiteral("scond"), v(13).toInt());
-            order.insert(QStringLiteral("isMarket1"), v(14).toInt());
-            order.insert(QStringLiteral("isMarket2"), v(15).toInt());
-            order.insert(QStringLiteral("ifPrice1"), v(16).toDouble());
-            order.insert(QStringLiteral("stopPrice1"), v(17).toDouble());
-            order.insert(QStringLiteral("ifPrice2"), v(18).toDouble());
-            order.insert(QStringLiteral("stopPrice2"), v(19).toDouble());
+            order.insert(QLatin1String("order_id"), v(0).toInt());
+            order.insert(QLatin1String("date"), v(1).toString());
+            order.insert(QLatin1String("time"), v(2).toString());
+            order.insert(QLatin1String("paper_id"), v(3).toInt());
+            order.insert(QLatin1String("act"), v(4).toInt());
+            order.insert(QLatin1String("amount"), v(5).toInt());
+            order.insert(QLatin1String("price"), v(6).toDouble());
+            order.insert(QLatin1String("balance"), v(7).toDouble());
+            order.insert(QLatin1String("status"), v(8).toInt());
+            order.insert(QLatin1String("type"), v(9).toInt());
+            order.insert(QLatin1String("limitation"), v(10).toInt());
+            order.insert(QLatin1String("reason"), text(v(11)));
+            order.insert(QLatin1String("fcond"), v(12).toInt());
+            order.insert(QLatin1String("scond"), v(13).toInt());
+            order.insert(QLatin1String("isMarket1"), v(14).toInt());
+            order.insert(QLatin1String("isMarket2"), v(15).toInt());
+            order.insert(QLatin1String("ifPrice1"), v(16).toDouble());
+            order.insert(QLatin1String("stopPrice1"), v(17).toDouble());
+            order.insert(QLatin1String("ifPrice2"), v(18).toDouble());
+            order.insert(QLatin1String("stopPrice2"), v(19).toDouble());
             orders.append(order);
         }
         appendUnder(result, account, orders);
@@ -551,17 +551,17 @@ QJsonObject dcMessagePack::buildTrades(QVariantList::const_iterator begin, QVari
         for (int i = 0; i < n; ++i) {
             auto v = [&](int k) -> const QVariant & { return values.at(i * 11 + k); };
             QJsonObject trade;
-            trade.insert(QStringLiteral("trade_id"), v(0).toInt());
-            trade.insert(QStringLiteral("date"), v(1).toString());
-            trade.insert(QStringLiteral("time"), v(2).toString());
-            trade.insert(QStringLiteral("paper_id"), v(3).toInt());
-            trade.insert(QStringLiteral("act"), v(4).toInt());
-            trade.insert(QStringLiteral("amount"), v(5).toInt());
-            trade.insert(QStringLiteral("price"), v(6).toDouble());
-            trade.insert(QStringLiteral("total"), v(7).toDouble());
-            trade.insert(QStringLiteral("comiss"), v(8).toDouble());
-            trade.insert(QStringLiteral("account"), v(9).toDouble());
-            trade.insert(QStringLiteral("note"), text(v(10)));
+            trade.insert(QLatin1String("trade_id"), v(0).toInt());
+            trade.insert(QLatin1String("date"), v(1).toString());
+            trade.insert(QLatin1String("time"), v(2).toString());
+            trade.insert(QLatin1String("paper_id"), v(3).toInt());
+            trade.insert(QLatin1String("act"), v(4).toInt());
+            trade.insert(QLatin1String("amount"), v(5).toInt());
+            trade.insert(QLatin1String("price"), v(6).toDouble());
+            trade.insert(QLatin1String("total"), v(7).toDouble());
+            trade.insert(QLatin1String("comiss"), v(8).toDouble());
+            trade.insert(QLatin1String("account"), v(9).toDouble());
+            trade.insert(QLatin1String("note"), text(v(10)));
             trades.append(trade);
         }
         appendUnder(result, account, trades);
@@ -585,34 +585,34 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
         for (int i = 0; i < n; ++i) {
             auto v = [&](int k) -> const QVariant & { return values.at(i * 8 + k); };
             QJsonObject position;
-            position.insert(QStringLiteral("paper_id"), v(0).toInt());
-            position.insert(QStringLiteral("bdate"), v(1).toString());
-            position.insert(QStringLiteral("amount"), v(2).toInt());
-            position.insert(QStringLiteral("price"), v(3).toDouble());
-            position.insert(QStringLiteral("balance"), v(4).toDouble());
-            position.insert(QStringLiteral("blocked"), v(5).toInt());
-            position.insert(QStringLiteral("expected"), v(6).toInt());
-            position.insert(QStringLiteral("lastprice"), v(7).toDouble());
+            position.insert(QLatin1String("paper_id"), v(0).toInt());
+            position.insert(QLatin1String("bdate"), v(1).toString());
+            position.insert(QLatin1String("amount"), v(2).toInt());
+            position.insert(QLatin1String("price"), v(3).toDouble());
+            position.insert(QLatin1String("balance"), v(4).toDouble());
+            position.insert(QLatin1String("blocked"), v(5).toInt());
+            position.insert(QLatin1String("expected"), v(6).toInt());
+            position.insert(QLatin1String("lastprice"), v(7).toDouble());
             positions.append(position);
         }
 
         QJsonObject money;
         const QVariantList m = element.value(moneyKey).toList();
         if (m.size() >= 6) {
-            money.insert(QStringLiteral("balance"), m.at(0).toDouble());
-            money.insert(QStringLiteral("blocked"), m.at(1).toDouble());
-            money.insert(QStringLiteral("expected"), m.at(2).toDouble());
-            money.insert(QStringLiteral("go"), m.at(3).toDouble());
-            money.insert(QStringLiteral("profit"), m.at(4).toDouble());
-            money.insert(QStringLiteral("pmarga"), m.at(5).toDouble());
+            money.insert(QLatin1String("balance"), m.at(0).toDouble());
+            money.insert(QLatin1String("blocked"), m.at(1).toDouble());
+            money.insert(QLatin1String("expected"), m.at(2).toDouble());
+            money.insert(QLatin1String("go"), m.at(3).toDouble());
+            money.insert(QLatin1String("profit"), m.at(4).toDouble());
+            money.insert(QLatin1String("pmarga"), m.at(5).toDouble());
         }
 
         QJsonObject margin;
         const QVariantList g = element.value(marginKey).toList();
         if (g.size() >= 3) {
-            margin.insert(QStringLiteral("marg_portfolio"), g.at(0).toDouble());
-            margin.insert(QStringLiteral("min_marga"), g.at(1).toDouble());
-            margin.insert(QStringLiteral("init_marga"), g.at(2).toDouble());
+            margin.insert(QLatin1String("marg_portfolio"), g.at(0).toDouble());
+            margin.insert(QLatin1String("min_marga"), g.at(1).toDouble());
+            margin.insert(QLatin1String("init_marga"), g.at(2).toDouble());
         }
 
         QJsonObject accountObject;
