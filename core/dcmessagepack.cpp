@@ -675,11 +675,10 @@ void dcMessagePack::storeCandles(int paperID, const QVariantList &list)
         const double volume = v(4).toDouble();
         const bool finite = std::isfinite(open) && std::isfinite(close) && std::isfinite(high)
             && std::isfinite(low) && std::isfinite(volume);
-        if (start == 0 || start > qulonglong(LLONG_MAX)) {
-            // no candle without a start time
-        } else if (!finite) {
+        const bool hasStart = start != 0 && start <= qulonglong(LLONG_MAX);
+        if (hasStart && !finite) {
             qWarning() << "Candle of" << paperID << "at" << start << "has a non-finite value, skipped";
-        } else {
+        } else if (hasStart) {
             Statement &target = v(6).toInt() == 1 ? batch[0] : batch[1];
             target.rows.append(QVariantList{rounded(open, 8), rounded(high, 8), rounded(low, 8),
                                             rounded(close, 8), rounded(volume, 0), qlonglong(start)});
