@@ -17,6 +17,7 @@
 
 #include "kuapplication.h"
 #include "kuclient.h"
+#include "kuconnectionmanager.h"
 #include "kufunctions.h"
 #include "kuiconmanager.h"
 #include "kulogging.h"
@@ -98,7 +99,9 @@ void initApplication()
         std::exit(-13);
     }
 
-    // Pending plug-in removals and installations, then the connection manager, go here.
+    // Pending plug-in removals and installations go here, before the connection manager.
+
+    kuConnectionManager::createInstance(kuApplication::instance());
 
     setServerDate(QDate::currentDate());
     setServerTime(QTime::currentTime());
@@ -133,6 +136,8 @@ int main(int argc, char** argv)
 
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
+    // After a broken connection is replaced, the form logs in again on the new one.
+    kuConnectionManager::instance()->setReloginReceiver(loginForm);
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
 

@@ -1,0 +1,173 @@
+#include "kuconnectionmanager.h"
+
+#include "dcmessagepack.h"
+#include "kupluginloader.h"
+
+#include <QDebug>
+#include <QTimer>
+
+namespace {
+QPointer<kuConnectionManager> g_manager;
+}
+
+QPointer<kuConnectionManager> kuConnectionManager::createInstance(QObject* parent)
+{
+    if (!g_manager) {
+        const auto found = loadPlugins<ConnectPluginInterface>(pkConnection);
+        g_manager = new kuConnectionManager(Connectors(found.cbegin(), found.cend()), parent);
+    }
+    return g_manager;
+}
+
+QPointer<kuConnectionManager> kuConnectionManager::instance()
+{
+    if (!g_manager)
+        createInstance();
+    return g_manager;
+}
+
+kuConnectionManager::kuConnectionManager(const Connectors& connectors, QObject* parent)
+    : QObject(parent)
+    , m_connectors(connectors)
+{
+    m_converters.insert(3, new dcMessagePack(this));
+    sortByPriority(m_connectors);
+}
+
+kuConnectionManager::~kuConnectionManager()
+{
+    // The connection is a child; it goes before the plug-ins that made it.
+    delete m_connection.data();
+}
+
+QPointer<kuAbstractConn> kuConnectionManager::connection()
+{
+    if (!m_connection)
+        m_connection = createConnection();
+    return m_connection;
+}
+
+QPointer<kuAbstractDataConverter> kuConnectionManager::dataConverter()
+{
+    return m_converters.value(m_currentDataType);
+}
+
+QStringList kuConnectionManager::connectorNames() const
+{
+    QStringList names;
+    for (const auto& connector : m_connectors)
+        names << connector->description();
+    return names;
+}
+
+int kuConnectionManager::currentIndex() const
+{
+    return m_currentIndex;
+}
+
+void kuConnectionManager::changeConnector(int index)
+{
+    if (index >= 0 && index < m_connectors.size())
+        m_currentIndex = index;
+}
+
+bool kuConnectionManager::blockAllSignals(bool block)
+{
+    if (m_connection)
+        m_connection->blockSignals(block);
+    if (const auto converter = dataConverter())
+        converter->blockSignals(block);
+    return blockSignals(block);
+}
+
+void kuConnectionManager::setReloginReceiver(QObject* receiver, const QByteArray& slotName)
+{
+    m_reloginReceiver = receiver;
+    m_reloginSlot = slotName;
+}
+
+void kuConnectionManager::setRetryPause(int ms)
+{
+    m_retryPauseMs = ms;
+}
+
+QPointer<kuAbstractConn> kuConnectionManager::fallback(const QString& message)
+{
+    emit connectError(message);
+    // A child, so that a replaced fallback does not leak.
+    return new kuAbstractConn(this);
+}
+
+QPointer<kuAbstractConn> kuConnectionManager::createConnection()
+{
+    if (m_currentIndex < 0 || m_currentIndex >= m_connectors.size())
+        return fallback(tr("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер..."));
+    const auto connector = m_connectors.at(m_currentIndex);
+    m_currentDataType = connector->dataType();
+    const QPointer<kuAbstractDataConverter> converter = dataConverter();
+    if (!converter)
+        return fallback(tr("Не удалось подобрать нужный вариант протокола обработки данных. "
+                           "Пожалуйста, выберите другой сервер..."));
+    const QPointer<kuAbstractConn> conn = connector->create(this);
+    if (!conn)
+        return fallback(tr("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер..."));
+
+    kuAbstractConn* c = conn.data();
+    kuAbstractDataConverter* v = converter.data();
+    connect(c, &kuAbstractConn::on_receivedAuthorizedData, v, &kuAbstractDataConverter::slot_authorizedData);
+    connect(v, &kuAbstractDataConverter::on_statusAuthorization, c, &kuAbstractConn::statusAuthorization);
+    connect(c, &kuAbstractConn::on_receivedMarketData, v, &kuAbstractDataConverter::slot_marketDataReceived);
+    connect(c, &kuAbstractConn::on_receivedTradeData, v, &kuAbstractDataConverter::slot_tradeDataReceived);
+    connect(c, &kuAbstractConn::on_receivedAdditionalData, v, &kuAbstractDataConverter::slot_additionalDataReceived);
+    connect(c, &kuAbstractConn::on_receivedDateTime, v, &kuAbstractDataConverter::slot_snapshotDateTime);
+    connect(c, &kuAbstractConn::on_receivedOrderStatus, v, &kuAbstractDataConverter::slot_orderStatus);
+    connect(c, &kuAbstractConn::on_receivedUpdates, v, &kuAbstractDataConverter::slot_receivedUpdates);
+    connect(v, &kuAbstractDataConverter::on_syncDateTime, this, &kuConnectionManager::on_syncDateTime);
+    connect(c, &kuAbstractConn::on_connStatusChange, this, &kuConnectionManager::on_connStatusChange);
+    // Queued: the connection is replaced and deleted here, never inside its own
+    // signal. A notice still queued from a connection already replaced is dropped.
+    connect(
+        c, &kuAbstractConn::on_brokenConnection, this,
+        [this, conn] {
+            if (conn && conn == m_connection)
+                slot_brokenConnection();
+        },
+        Qt::QueuedConnection);
+    return conn;
+}
+
+void kuConnectionManager::slot_brokenConnection()
+{
+    if (m_connection) {
+        m_connection->blockSignals(true);
+        disconnect(m_connection, nullptr, nullptr, nullptr);
+    }
+    const int count = m_connectors.size();
+    const int next = m_currentIndex + 1 < count ? m_currentIndex + 1 : 0;
+    if (next != m_currentIndex) {
+        replaceConnection(next);
+        return;
+    }
+    emit connectError(tr("Не удалось восстановить соединение с сервером. Пожалуйста обратитесь в тех. поддержку."));
+    if (count == 0)
+        return;
+    // The only server may come back: try it again after a pause.
+    const QPointer<kuAbstractConn> broken = m_connection;
+    QTimer::singleShot(m_retryPauseMs, this, [this, broken] {
+        if (broken == m_connection)
+            replaceConnection(m_currentIndex);
+    });
+}
+
+void kuConnectionManager::replaceConnection(int index)
+{
+    if (m_connection)
+        m_connection->deleteLater();
+    m_connection = nullptr;
+    m_currentIndex = index;
+    m_connection = createConnection();
+    if (!m_reloginReceiver)
+        return;
+    if (!QMetaObject::invokeMethod(m_reloginReceiver, m_reloginSlot.constData(), Qt::AutoConnection))
+        qWarning() << "Re-login after a new connection failed: no slot" << m_reloginSlot;
+}

@@ -1,0 +1,263 @@
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "dcmessagepack.h"
+#include "kuconnectionmanager.h"
+#include "kudemoserver.h"
+#include "kupluginloader.h"
+
+namespace {
+
+class FakeConn : public kuAbstractConn
+{
+    Q_OBJECT
+public:
+    using kuAbstractConn::kuAbstractConn;
+    int authorizations = 0;
+    QList<QVariantList> statuses;
+    void authorize(const QString&, const QString&, const QString&, const QString&) override { ++authorizations; }
+    void statusAuthorization(const QVariantList& list) override { statuses << list; }
+};
+
+class FakeConnector : public ConnectPluginInterface
+{
+public:
+    FakeConnector(QString name, quint8 priority, int dataType = 3)
+        : m_name(std::move(name)), m_priority(priority), m_dataType(dataType) {}
+    int type() const override { return pkConnection; }
+    QString pluginName() const override { return m_name; }
+    QString description() const override { return m_name; }
+    QString guid() const override { return QString(); }
+    int version() const override { return 0; }
+    QPointer<kuAbstractConn> create(QObject* parent) override
+    {
+        auto* conn = new FakeConn(parent);
+        conn->setObjectName(m_name);
+        return conn;
+    }
+    QString server() const override { return QString(); }
+    int dataType() const override { return m_dataType; }
+    quint8 priority() const override { return m_priority; }
+
+private:
+    QString m_name;
+    quint8 m_priority;
+    int m_dataType;
+};
+
+kuConnectionManager::Connectors connectors(const QList<int>& priorities, int dataType = 3)
+{
+    kuConnectionManager::Connectors list;
+    for (int p : priorities)
+        list << QSharedPointer<ConnectPluginInterface>(new FakeConnector(QString::number(p), quint8(p), dataType));
+    return list;
+}
+
+// Stands in for the login form: logs in again when asked.
+class Relogin : public QObject
+{
+    Q_OBJECT
+public:
+    std::function<void()> action;
+    int calls = 0;
+public slots:
+    void onAcceptButtonPressed()
+    {
+        ++calls;
+        if (action)
+            action();
+    }
+};
+
+const QString noServer = QStringLiteral("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер...");
+const QString noRestore = QStringLiteral("Не удалось восстановить соединение с сервером. Пожалуйста обратитесь в тех. поддержку.");
+
+} // namespace
+
+class tst_ConnectionManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Higher priority first, compared as unsigned bytes; the first is the default choice.
+    void order_data()
+    {
+        QTest::addColumn<QList<int>>("priorities");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("primary and spare") << QList<int>{5, 10} << QStringList{"10", "5"};
+        QTest::newRow("200 before 10") << QList<int>{10, 200, 5} << QStringList{"200", "10", "5"};
+    }
+
+    void order()
+    {
+        QFETCH(QList<int>, priorities);
+        QFETCH(QStringList, names);
+        kuConnectionManager manager(connectors(priorities));
+        QCOMPARE(manager.connectorNames(), names);
+        QCOMPARE(manager.connection()->objectName(), names.first());
+    }
+
+    void changeConnector_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("valid") << 1 << 1;
+        QTest::newRow("negative") << -1 << 0;
+        QTest::newRow("one past the end") << 2 << 0;
+    }
+
+    void changeConnector()
+    {
+        QFETCH(int, index);
+        QFETCH(int, chosen);
+        kuConnectionManager manager(connectors({10, 5}));
+        manager.changeConnector(index);
+        QCOMPARE(manager.currentIndex(), chosen);
+        QCOMPARE(manager.connection()->objectName(), manager.connectorNames().at(chosen));
+    }
+
+    // Without a usable plug-in the connection is the inert fallback, and the login form is told why.
+    void fallback_data()
+    {
+        QTest::addColumn<QList<int>>("priorities");
+        QTest::addColumn<int>("dataType");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no plug-in") << QList<int>{} << 3 << noServer;
+        QTest::newRow("unknown data type") << QList<int>{10} << 9
+                                           << QStringLiteral("Не удалось подобрать нужный вариант протокола обработки "
+                                                             "данных. Пожалуйста, выберите другой сервер...");
+    }
+
+    void fallback()
+    {
+        QFETCH(QList<int>, priorities);
+        QFETCH(int, dataType);
+        QFETCH(QString, error);
+        kuConnectionManager manager(connectors(priorities, dataType));
+        QSignalSpy errors(&manager, &kuConnectionManager::connectError);
+        const QPointer<kuAbstractConn> conn = manager.connection();
+        QVERIFY(conn);
+        QCOMPARE(conn->metaObject(), &kuAbstractConn::staticMetaObject);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().first().toString(), error);
+        QCOMPARE(manager.connection(), conn);
+        QSignalSpy status(conn.data(), &kuAbstractConn::on_connStatusChange);
+        QTest::ignoreMessage(QtCriticalMsg, "Не удалось получить котировку по данному инструменту");
+        conn->getQuotes(5);
+        QCOMPARE(status.count(), 1);
+    }
+
+    // The connection's replies reach the converter and come back to the connection.
+    void wiring()
+    {
+        kuConnectionManager manager(connectors({10}));
+        auto* conn = qobject_cast<FakeConn*>(manager.connection().data());
+        QVERIFY(conn);
+        QVERIFY(qobject_cast<dcMessagePack*>(manager.dataConverter().data()));
+        QSignalSpy status(&manager, &kuConnectionManager::on_connStatusChange);
+        emit conn->on_connStatusChange(true);
+        QCOMPARE(status.count(), 1);
+        // An empty login reply: the converter reports the failure to the connection.
+        emit conn->on_receivedAuthorizedData(QByteArray());
+        QCOMPARE(conn->statuses.size(), 1);
+        QVERIFY(conn->statuses.first().isEmpty());
+    }
+
+    // A broken connection is replaced after its signal has returned, by the
+    // next plug-in's (round the list), and the login form logs in again.
+    void handOver()
+    {
+        kuConnectionManager manager(connectors({10, 5}));
+        Relogin relogin;
+        manager.setReloginReceiver(&relogin);
+        const QPointer<kuAbstractConn> first = manager.connection();
+        emit first->on_brokenConnection();
+        emit first->on_brokenConnection(); // a late second notice changes nothing
+        QVERIFY(first);
+        QCOMPARE(relogin.calls, 0);
+        QTRY_COMPARE(relogin.calls, 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(relogin.calls, 1);
+        QCOMPARE(manager.currentIndex(), 1);
+        const QPointer<kuAbstractConn> second = manager.connection();
+        QCOMPARE(second->objectName(), QStringLiteral("5"));
+        QTRY_VERIFY(!first);
+
+        emit second->on_brokenConnection();
+        QTRY_COMPARE(relogin.calls, 2);
+        QCOMPARE(manager.currentIndex(), 0);
+        QCOMPARE(manager.connection()->objectName(), QStringLiteral("10"));
+    }
+
+    // With one plug-in the same one is tried again after a pause.
+    void singleConnectorRetries()
+    {
+        kuConnectionManager manager(connectors({10}));
+        manager.setRetryPause(20);
+        Relogin relogin;
+        manager.setReloginReceiver(&relogin);
+        QSignalSpy errors(&manager, &kuConnectionManager::connectError);
+        const QPointer<kuAbstractConn> first = manager.connection();
+        emit first->on_brokenConnection();
+        QVERIFY(errors.wait());
+        QCOMPARE(errors.first().first().toString(), noRestore);
+        QCOMPARE(manager.connection(), first);
+        QVERIFY(first->signalsBlocked());
+        QTRY_COMPARE(relogin.calls, 1);
+        QVERIFY(manager.connection() != first);
+        QCOMPARE(manager.currentIndex(), 0);
+    }
+
+    void blockAllSignals()
+    {
+        kuConnectionManager manager(connectors({10}));
+        const auto conn = manager.connection();
+        QCOMPARE(manager.blockAllSignals(true), false);
+        QVERIFY(conn->signalsBlocked() && manager.dataConverter()->signalsBlocked() && manager.signalsBlocked());
+        QCOMPARE(manager.blockAllSignals(false), true);
+        QVERIFY(!conn->signalsBlocked() && !manager.dataConverter()->signalsBlocked());
+    }
+
+    // The two plug-in builds against two demo servers: the primary dies, the
+    // spare takes over and the user is logged in there.
+    void deadPrimaryHandsOverToSpare()
+    {
+        QTemporaryDir dir;
+        kuDemoServer::Options options;
+        options.dataDir = dir.path();
+        kuDemoServer primary(options);
+        kuDemoServer spare(options);
+        QVERIFY2(primary.start({0}), qPrintable(primary.errorString()));
+        QVERIFY2(spare.start({0}), qPrintable(spare.errorString()));
+        qputenv("VELMORAN_MAINLINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(primary.port()));
+        qputenv("VELMORAN_SPARELINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(spare.port()));
+        const auto found = loadPlugins<ConnectPluginInterface>(pkConnection, {qEnvironmentVariable("VELMORAN_PLUGIN_DIR")});
+        QCOMPARE(found.size(), 2);
+
+        kuConnectionManager manager(kuConnectionManager::Connectors(found.cbegin(), found.cend()));
+        QSignalSpy status(&manager, &kuConnectionManager::on_connStatusChange);
+        Relogin relogin;
+        relogin.action = [&manager] { manager.connection()->authorize("DEMO", "demo", "1.6.3", "Linux"); };
+        manager.setReloginReceiver(&relogin);
+        relogin.action();
+        QTRY_VERIFY_WITH_TIMEOUT(primary.requests().join(' ').contains("kuMarketDataUpdate"), 10000);
+        QCOMPARE(status.count(), 1);
+        QCOMPARE(status.first().first().toBool(), true);
+
+        primary.stopListening();
+        QTRY_VERIFY_WITH_TIMEOUT(spare.requests().join(' ').contains("kuMarketDataUpdate"), 30000);
+        QCOMPARE(relogin.calls, 1);
+        QCOMPARE(manager.currentIndex(), 1);
+        QVERIFY(spare.requests().join(' ').contains("kuAuthorized"));
+        QCOMPARE(status.at(1).first().toBool(), false);
+        QTRY_COMPARE(status.last().first().toBool(), true);
+
+        // Logging out on close stops polling without a reconnection.
+        QCOMPARE(manager.connection()->unAuthorize("Unknown"), 0);
+        QVERIFY(spare.requests().join(' ').contains("kuUnAuthorized"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ConnectionManager)
+#include "tst_connectionmanager.moc"
