@@ -46,6 +46,10 @@ ContainerWidget::~ContainerWidget()
         delete _sections.takeLast();
     while (!_floatings.isEmpty())
         delete _floatings.takeLast();
+    // Docked-away floating windows wait for deleteLater; they reach back into
+    // our lists when they go, so they must go while those lists still exist.
+    qDeleteAll(findChildren<FloatingWidget*>(QString(), Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<SectionWidget*>());
     _hiddenSectionContents.clear();
     _contentsByUid.clear();
     _contentsByName.clear();
