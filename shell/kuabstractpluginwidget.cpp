@@ -1,0 +1,18 @@
+#include "kuabstractpluginwidget.h"
+
+#include <QDebug>
+
+kuAbstractPluginWidget::kuAbstractPluginWidget(kuAbstractPaperList* paperList, kuAbstractAccount* account,
+                                               kuConnectionManager* connectionManager, QWidget* parent)
+    : QWidget(parent)
+    , m_paperList(paperList)
+    , m_account(account)
+    , m_connectionManager(connectionManager)
+{
+}
+
+QJsonObject kuAbstractPluginWidget::menuEntries()
+{
+    qWarning().noquote() << tr("Не удалось встроится в меню приложения");
+    return QJsonObject();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "wintype.h"
+
+#include <QDialog>
+#include <QMap>
+#include <QPointer>
+#include <QSharedPointer>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace Ui {
+class kuPluginManager;
+}
+class kuLightBoxWidget;
+class kuPluginManagerItem;
+class kuPluginManagerModel;
+class kuPluginManagerView;
+
+// The dialog "Управление расширениями": the server's plug-in catalogue with
+// the widget plug-ins of this machine, and the user's choices about them.
+class kuPluginManager : public QDialog
+{
+    Q_OBJECT
+public:
+    using ItemMap = QMap<QString, QSharedPointer<kuPluginManagerItem>>;
+
+    explicit kuPluginManager(QWidget* parent = nullptr);
+    ~kuPluginManager() override;
+
+    void refreshPlugins();
+    void markLoadedPlugins(ItemMap& items);
+    kuPluginManagerModel* model() const;
+
+    // The library file of a plug-in name: "ku_name" plus this platform's suffix.
+    static QString pluginFileName(const QString& pluginName);
+    // Names from the server become file names: only "ku_" and word characters.
+    static bool isValidPluginName(const QString& pluginName);
+    // Start-up, before any plug-in is loaded: removals first, then installations.
+    static void removePendingPlugins();
+    static void installPendingPlugins();
+
+public slots:
+    void serverPluginSync();
+    void slot_serverPluginSync(WinType winType, QVariantList dataList, QVariantMap args);
+    void reject() override;
+
+private:
+    void dropVanishedRows(const QVariantMap& args);
+
+    std::unique_ptr<Ui::kuPluginManager> ui;
+    QPointer<kuPluginManagerModel> m_model;
+    QPointer<kuPluginManagerView> m_view;
+    QPointer<kuLightBoxWidget> m_lightBox;
+};

@@ -1,0 +1,254 @@
+#include "kupluginmanagerdownloader.h"
+
+#include "kuabstractconn.h"
+#include "kuabstractdataconverter.h"
+#include "kuaccessdb.h"
+#include "kuapplication.h"
+#include "kufunctions.h"
+#include "kupluginmanager.h"
+#include "kupluginmanagersources.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslError>
+#include <QUrlQuery>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool isLoopbackHost(const QString& host)
+{
+    QString name = host.trimmed().toLower();
+    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        name = name.mid(1, name.size() - 2);
+    if (name == QLatin1String("localhost"))
+        return true;
+    QHostAddress address;
+    return address.setAddress(name) && address.isLoopback();
+}
+
+} // namespace
+
+kuPluginManagerDownloader::kuPluginManagerDownloader(QObject* parent)
+    : QObject(parent)
+    , m_network(new QNetworkAccessManager(this))
+{
+}
+
+kuPluginManagerDownloader::~kuPluginManagerDownloader()
+{
+    stop();
+    if (m_network)
+        delete m_network.data();
+}
+
+QString kuPluginManagerDownloader::downloadFolder()
+{
+    const QString path = QDir(kuApplication::configPath()).filePath(QStringLiteral("downloads"));
+    QDir().mkpath(path);
+    const QFileInfo info(path);
+    // A folder planted by someone else must not receive libraries we later load.
+    if (info.isSymLink() || !info.isDir())
+        return QString();
+#ifdef Q_OS_UNIX
+    if (info.ownerId() != ::getuid())
+        return QString();
+#endif
+    if (!QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+        return QString();
+    return info.absoluteFilePath();
+}
+
+QUrl kuPluginManagerDownloader::fileUrl(const QString& serverUrl, const QString& sessionId, const QString& guid)
+{
+    QUrl url(serverUrl + QStringLiteral("/kuGetPluginFile"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("ID"), QString::fromLatin1(QUrl::toPercentEncoding(sessionId)));
+    query.addQueryItem(QStringLiteral("GUID"), QString::fromLatin1(QUrl::toPercentEncoding(guid)));
+    url.setQuery(query);
+    return url;
+}
+
+void kuPluginManagerDownloader::start(const QString& guid)
+{
+    kuAbstractConn* conn = kuPluginManagerSources::connection();
+    if (!conn) {
+        fail(QStringLiteral("no connection"));
+        return;
+    }
+    start(guid, fileUrl(conn->serverUrl(), conn->sessionId(), guid));
+}
+
+void kuPluginManagerDownloader::start(const QString& guid, const QUrl& url)
+{
+    stop();
+    m_targetPath.clear();
+    m_partPath.clear();
+
+    kuAccessDB db;
+    const QString name =
+        db.execute(QStringLiteral("select plugin_name from plugins where guid = ?1;"), {guid}).value(0).toString();
+    if (!kuPluginManager::isValidPluginName(name)) {
+        fail(QStringLiteral("invalid plug-in name '%1'").arg(name));
+        return;
+    }
+    if (url.scheme() != QLatin1String("https")) {
+        fail(QStringLiteral("not an HTTPS address: %1").arg(url.toDisplayString(QUrl::RemoveQuery)));
+        return;
+    }
+    const QString folder = downloadFolder();
+    if (folder.isEmpty()) {
+        fail(QStringLiteral("no private download folder"));
+        return;
+    }
+    const QString target = QDir(folder).filePath(kuPluginManager::pluginFileName(name));
+    const QString part = target + QStringLiteral(".part");
+    auto* file = new QFile(part, this);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const QString error = file->errorString();
+        delete file;
+        fail(error);
+        return;
+    }
+    m_file = file;
+    m_partPath = part;
+    m_targetPath = target;
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(3);
+    QNetworkReply* reply = m_network->get(request);
+    // Only the local demo server may use a certificate we cannot verify.
+    connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError>& errors) {
+        if (isLoopbackHost(reply->request().url().host()) && isLoopbackHost(reply->url().host()))
+            reply->ignoreSslErrors(errors);
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, &kuPluginManagerDownloader::slot_downloadProgress);
+    connect(reply, &QNetworkReply::finished, this, &kuPluginManagerDownloader::slot_downloadReady);
+    m_reply = reply;
+    m_downloading = true;
+    m_writeFailed = false;
+    m_progress = 0;
+    emit needUpdate();
+}
+
+bool kuPluginManagerDownloader::writeBuffered(QNetworkReply* reply)
+{
+    const QByteArray data = reply->readAll();
+    if (data.isEmpty() || !m_file || !m_file->isOpen())
+        return true;
+    if (m_file->write(data) != data.size() || !m_file->flush())
+        m_writeFailed = true;
+    return !m_writeFailed;
+}
+
+void kuPluginManagerDownloader::slot_downloadProgress(qlonglong bytesSent, qlonglong bytesTotal)
+{
+    auto* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply)
+        return;
+    writeBuffered(reply);
+    // An unknown or empty total tells nothing about the share done.
+    if (bytesTotal <= 0)
+        return;
+    const int percent = bytesSent >= bytesTotal ? 100 : qBound(0, int(double(bytesSent) / bytesTotal * 100), 100);
+    if (percent != m_progress && m_downloading) {
+        m_progress = percent;
+        emit needUpdate();
+    }
+}
+
+void kuPluginManagerDownloader::slot_downloadReady()
+{
+    auto* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply)
+        return;
+    reply->deleteLater();
+    if (reply != m_reply)
+        return;
+    m_downloading = false;
+    writeBuffered(reply);
+    const bool closedCleanly = m_file && m_file->error() == QFileDevice::NoError;
+    if (m_file)
+        m_file->close();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    QString why;
+    if (reply->error() != QNetworkReply::NoError)
+        why = reply->errorString();
+    else if (!status.isValid() || status.toInt() != 200)
+        why = QStringLiteral("HTTP status %1").arg(status.toInt());
+    else if (m_writeFailed || !closedCleanly)
+        why = QStringLiteral("cannot write %1").arg(m_partPath);
+
+    if (why.isEmpty()) {
+        if (QFile::exists(m_targetPath) && !QFile::remove(m_targetPath))
+            why = QStringLiteral("cannot replace %1").arg(m_targetPath);
+        else if (!QFile::rename(m_partPath, m_targetPath))
+            why = QStringLiteral("cannot rename %1").arg(m_partPath);
+    }
+    if (m_file)
+        delete m_file.data();
+    if (!why.isEmpty()) {
+        QFile::remove(m_partPath);
+        fail(why);
+        return;
+    }
+    m_progress = 100;
+    emit on_downloadReady();
+    emit needUpdate();
+}
+
+void kuPluginManagerDownloader::fail(const QString& why)
+{
+    qDebug() << "Не удалось загрузить файл модуля";
+    qCritical().noquote() << why;
+    emit on_downloadFailed();
+    emit needUpdate();
+}
+
+void kuPluginManagerDownloader::stop()
+{
+    m_downloading = false;
+    m_progress = 0;
+    if (m_reply) {
+        // Aborting finishes the reply at once; that is not a failed download.
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+    if (m_file) {
+        m_file->close();
+        m_file->remove();
+        delete m_file.data();
+    }
+}
+
+void kuPluginManagerDownloader::cancel()
+{
+    stop();
+    if (!m_targetPath.isEmpty())
+        QFile::remove(m_targetPath);
+    m_targetPath.clear();
+}
+
+void kuPluginManagerDownloader::slot_showError(WinType winType, QString msg, int paperID)
+{
+    Q_UNUSED(paperID)
+    if (winType != wtPluginList)
+        return;
+    stop();
+    showError(msg);
+    if (kuAbstractDataConverter* converter = kuPluginManagerSources::converter())
+        disconnect(converter, &kuAbstractDataConverter::on_receviedError, this,
+                   &kuPluginManagerDownloader::slot_showError);
+}
