@@ -1,26 +1,226 @@
 #include "kuloginform.h"
+#include "ui_kuloginform.h"
 
-#include <QDialogButtonBox>
-#include <QVBoxLayout>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QValidator>
+#include <QNetworkProxy>
+#include <QPushButton>
+
+#include "kuabstractdataconverter.h"
+#include "kuapplication.h"
+#include "kuconnectionmanager.h"
+#include "kufunctions.h"
 
 namespace {
+
 QPointer<kuLoginForm> g_form;
-}
+
+const QString clientVersion = QStringLiteral("1.6.3");
+
+// Proxy ports run to 65535, so five digits; an empty field or 0 is no port yet.
+class PortValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int&) const override
+    {
+        if (input.isEmpty())
+            return Intermediate;
+        if (input.size() > 5)
+            return Invalid;
+        for (const QChar c : input)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return Invalid;
+        const int port = input.toInt();
+        if (port > 65535)
+            return Invalid;
+        return port == 0 ? Intermediate : Acceptable;
+    }
+};
+
+} // namespace
 
 kuLoginForm::kuLoginForm()
+    : ui(new Ui::kuLoginForm)
 {
+    ui->setupUi(this);
     setObjectName(QStringLiteral("kuLoginForm"));
-    setWindowTitle(QStringLiteral("Velmoran"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buttons);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    fillServers();
+    loadSettings();
+}
+
+kuLoginForm::~kuLoginForm()
+{
+    delete ui;
+}
+
+QPointer<kuLoginForm> kuLoginForm::create()
+{
+    g_form = new kuLoginForm;
+    return g_form;
 }
 
 QPointer<kuLoginForm> kuLoginForm::instance()
 {
-    if (!g_form)
-        g_form = new kuLoginForm;
-    return g_form;
+    return g_form ? g_form : create();
+}
+
+void kuLoginForm::fillServers()
+{
+    editPassword = ui->editPassword;
+    editLogin = ui->editLogin;
+    editProxyServer = ui->editProxyServer;
+    editProxyPort = ui->editProxyPort;
+    editProxyUsername = ui->editProxyUsername;
+    editProxyPassword = ui->editProxyPassword;
+    comboServers = ui->comboServers;
+    acceptButton = ui->buttonBox->button(QDialogButtonBox::Ok);
+    cancelButton = ui->buttonBox->button(QDialogButtonBox::Cancel);
+    acceptButton->setEnabled(false);
+    editProxyPort->setValidator(new PortValidator(editProxyPort));
+
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    comboServers->addItems(manager->connectorNames());
+
+    connect(editLogin, &QLineEdit::editingFinished, this, &kuLoginForm::moveFocusToPasswordLine);
+    connect(editPassword, &QLineEdit::editingFinished, this, &kuLoginForm::moveFocusToAcceptButton);
+    connect(comboServers, QOverload<int>::of(&QComboBox::activated), manager,
+            &kuConnectionManager::changeConnector);
+    connect(manager, &kuConnectionManager::connectError, this, &kuLoginForm::slot_connError);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(acceptButton, &QPushButton::clicked, this, &kuLoginForm::onAcceptButtonPressed);
+}
+
+void kuLoginForm::loadSettings()
+{
+    const kuNetworkSettings settings = kuApplication::instance()->networkSettings();
+    ui->isEnableProxy->setChecked(settings.proxyEnabled);
+    editProxyServer->setText(settings.proxyHost);
+    editProxyPort->setText(QString::number(settings.proxyPort));
+    editProxyUsername->setText(settings.proxyUser);
+    editProxyPassword->setText(settings.proxyPassword);
+}
+
+void kuLoginForm::saveSettings()
+{
+    kuNetworkSettings settings;
+    settings.proxyEnabled = ui->isEnableProxy->isChecked();
+    settings.proxyHost = editProxyServer->text();
+    settings.proxyPort = editProxyPort->text().toUShort(nullptr, 10);
+    settings.proxyUser = editProxyUsername->text();
+    settings.proxyPassword = editProxyPassword->text();
+    kuApplication::instance()->setNetworkSettings(settings);
+}
+
+void kuLoginForm::applyProxySettings()
+{
+    if (ui->isEnableProxy->checkState() != Qt::Checked) {
+        QNetworkProxy::setApplicationProxy(QNetworkProxy());
+        return;
+    }
+    QNetworkProxy proxy(QNetworkProxy::HttpProxy, editProxyServer->text(),
+                        editProxyPort->text().toUShort(nullptr, 10), editProxyUsername->text(),
+                        editProxyPassword->text());
+    // The proxy password stays out of the log.
+    qDebug().noquote() << tr("Настройки прокси-сервера: %1:%2@%3")
+                              .arg(proxy.hostName())
+                              .arg(proxy.port())
+                              .arg(proxy.user());
+    QNetworkProxy::setApplicationProxy(proxy);
+}
+
+void kuLoginForm::onAcceptButtonPressed()
+{
+    const QString login = editLogin->text();
+    const QString password = editPassword->text();
+    saveSettings();
+    applyProxySettings();
+    acceptButton->setEnabled(false);
+
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    const QPointer<kuAbstractConn> connection = manager->connection();
+    const QPointer<kuAbstractDataConverter> current = manager->dataConverter();
+    if (current && current != converter)
+        disconnectConverter();
+    converter = current;
+    // Listening before the request, and once: a second press must not double every reply.
+    if (converter)
+        connect(converter, &kuAbstractDataConverter::on_receviedError, this,
+                &kuLoginForm::slot_onAuthorized, Qt::UniqueConnection);
+    if (connection)
+        connection->authorize(login, password, clientVersion, osDescription());
+}
+
+void kuLoginForm::moveFocusToPasswordLine()
+{
+    editPassword->setFocus(Qt::OtherFocusReason);
+}
+
+void kuLoginForm::moveFocusToAcceptButton()
+{
+    acceptButton->setFocus();
+    acceptButton->setDefault(true);
+}
+
+void kuLoginForm::checkToEnableButton(QString pass)
+{
+    acceptButton->setEnabled(comboServers->count() > 0 && !pass.isEmpty());
+}
+
+void kuLoginForm::editToUpperCase(QString str)
+{
+    const int cursor = editLogin->cursorPosition();
+    editLogin->setText(str.toUpper());
+    editLogin->setCursorPosition(cursor);
+}
+
+void kuLoginForm::slot_onAuthorized(WinType winType, QString msg, int priority)
+{
+    if (winType != wtAuthorization)
+        return;
+    const bool notice = priority >= 1 && priority <= 4;
+    if (!msg.isEmpty() && !notice) {
+        qCritical().noquote() << msg;
+        // A refused re-login after a broken connection runs hidden; the user needs the form back.
+        if (!isVisible())
+            show();
+        showError(msg);
+        editPassword->clear();
+        acceptButton->setEnabled(true);
+        return;
+    }
+    if (!msg.isEmpty())
+        showMessage(msg);
+    acceptButton->setEnabled(true);
+    emit accepted();
+    disconnectConverter();
+    hide();
+}
+
+void kuLoginForm::slot_connError(QString msg)
+{
+    if (!msg.isEmpty()) {
+        qCritical().noquote() << msg;
+        showError(msg);
+    }
+    acceptButton->setEnabled(true);
+    disconnectConverter();
+}
+
+void kuLoginForm::disconnectConverter()
+{
+    if (converter)
+        disconnect(converter, &kuAbstractDataConverter::on_receviedError, this,
+                   &kuLoginForm::slot_onAuthorized);
+}
+
+void kuLoginForm::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
 }

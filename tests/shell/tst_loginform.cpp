@@ -1,0 +1,392 @@
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QNetworkProxy>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "kuabstractdataconverter.h"
+#include "kuapplication.h"
+#include "kuconnectionmanager.h"
+#include "kuloginform.h"
+
+// Records every message box as it opens and closes it, so the boxes' own
+// event loops end without a user.
+class BoxCatcher : public QObject
+{
+public:
+    struct Box
+    {
+        QMessageBox::Icon icon;
+        QString text;
+    };
+    QList<Box> boxes;
+
+    BoxCatcher() { qApp->installEventFilter(this); }
+    ~BoxCatcher() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box && event->type() == QEvent::Show) {
+            boxes.append({box->icon(), box->text().trimmed()});
+            QMetaObject::invokeMethod(box, "reject", Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+// Types text key by key, as a keyboard does, including letters beyond ASCII.
+void type(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+class tst_LoginForm : public QObject
+{
+    Q_OBJECT
+
+    QPointer<kuLoginForm> form;
+    std::unique_ptr<BoxCatcher> catcher;
+
+    template <typename T>
+    T* child(const char* name) const
+    {
+        T* widget = form->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    QLineEdit* edit(const char* name) const { return child<QLineEdit>(name); }
+    QPushButton* acceptButton() const
+    {
+        return child<QDialogButtonBox>("buttonBox")->button(QDialogButtonBox::Ok);
+    }
+
+    void newForm()
+    {
+        delete form.data();
+        form = kuLoginForm::instance();
+        QVERIFY(form);
+    }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void freshForm();
+    void userNameIsUpperCaseAndShort_data();
+    void userNameIsUpperCaseAndShort();
+    void acceptButtonRules();
+    void proxyPortTakesFiveDigits_data();
+    void proxyPortTakesFiveDigits();
+    void proxyRecordSavedAndApplied_data();
+    void proxyRecordSavedAndApplied();
+    void loginOutcome_data();
+    void loginOutcome();
+    void connectionErrorReEnablesTheButton_data();
+    void connectionErrorReEnablesTheButton();
+    void languageChangeKeepsTheFields();
+};
+
+void tst_LoginForm::initTestCase()
+{
+    // The program's plug-in folder beside the test is empty; the user's one gets the builds.
+    const QString folder = kuApplication::configPath() + QStringLiteral("/plugins");
+    QVERIFY(QDir().mkpath(folder));
+    for (const char* name : {"ku_mainlink1.so", "ku_sparelink1.so"}) {
+        const QString target = folder + QLatin1Char('/') + QLatin1String(name);
+        QFile::remove(target);
+        QVERIFY(QFile::copy(qEnvironmentVariable("VELMORAN_PLUGIN_DIR") + QLatin1Char('/') + QLatin1String(name),
+                            target));
+    }
+    QVERIFY(kuConnectionManager::instance());
+}
+
+void tst_LoginForm::init()
+{
+    catcher = std::make_unique<BoxCatcher>();
+    newForm();
+}
+
+void tst_LoginForm::cleanup()
+{
+    QNetworkProxy::setApplicationProxy(QNetworkProxy());
+    delete form.data();
+    catcher.reset();
+}
+
+void tst_LoginForm::freshForm()
+{
+    QCOMPARE(form->objectName(), QStringLiteral("kuLoginForm"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Авторизация"));
+    QVERIFY(form->isModal());
+    QVERIFY(!(form->windowFlags() & Qt::WindowContextHelpButtonHint));
+    auto* tabs = child<QTabWidget>("tabWidgetLogin");
+    QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("tabConnect"));
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Подключение"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Прокси-сервер"));
+    QVERIFY(!child<QCheckBox>("isEnableProxy")->isChecked());
+    auto* servers = child<QComboBox>("comboServers");
+    QCOMPARE(servers->count(), 2);
+    QCOMPARE(servers->itemText(0), QStringLiteral("Основной сервер"));
+    QCOMPARE(servers->itemText(1), QStringLiteral("Резервный сервер"));
+    QVERIFY(!acceptButton()->isEnabled());
+    QCOMPARE(kuLoginForm::instance(), form);
+}
+
+void tst_LoginForm::userNameIsUpperCaseAndShort_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("latin") << "demo" << "DEMO";
+    QTest::newRow("mixed") << "dEmo_1" << "DEMO_1";
+    QTest::newRow("cyrillic") << "иванов" << "ИВАНОВ";
+    QTest::newRow("longer than 24") << "abcdefghijklmnopqrstuvwxyz" << "ABCDEFGHIJKLMNOPQRSTUVWX";
+}
+
+void tst_LoginForm::userNameIsUpperCaseAndShort()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QLineEdit* login = edit("editLogin");
+    type(login, typed);
+    QCOMPARE(login->text(), shown);
+    if (shown.size() == login->maxLength())
+        return;
+    // A letter typed in the middle lands there, not at the end.
+    login->setCursorPosition(1);
+    type(login, QStringLiteral("x"));
+    QCOMPARE(login->text().left(2), shown.left(1) + QLatin1Char('X'));
+}
+
+void tst_LoginForm::acceptButtonRules()
+{
+    QLineEdit* password = edit("editPassword");
+    type(password, QStringLiteral("s"));
+    QVERIFY(acceptButton()->isEnabled());
+    password->clear();
+    QVERIFY(!acceptButton()->isEnabled());
+    type(edit("editLogin"), QStringLiteral("demo"));
+    QVERIFY(!acceptButton()->isEnabled());
+
+    // Without a server to choose, no password enables it.
+    child<QComboBox>("comboServers")->clear();
+    type(password, QStringLiteral("secret"));
+    QVERIFY(!acceptButton()->isEnabled());
+}
+
+void tst_LoginForm::proxyPortTakesFiveDigits_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("acceptable");
+    QTest::newRow("four digits") << "3128" << "3128" << true;
+    QTest::newRow("five digits") << "10000" << "10000" << true;
+    QTest::newRow("highest") << "65535" << "65535" << true;
+    QTest::newRow("above the range") << "65536" << "6553" << true;
+    QTest::newRow("five nines") << "99999" << "9999" << true;
+    QTest::newRow("six digits") << "123456" << "12345" << true;
+    QTest::newRow("letters") << "8a0b8" << "808" << true;
+    QTest::newRow("zero") << "0" << "0" << false;
+    QTest::newRow("sign") << "-1" << "1" << true;
+}
+
+void tst_LoginForm::proxyPortTakesFiveDigits()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, acceptable);
+    QLineEdit* port = edit("editProxyPort");
+    port->clear();
+    type(port, typed);
+    QCOMPARE(port->text(), shown);
+    QCOMPARE(port->hasAcceptableInput(), acceptable);
+}
+
+namespace {
+
+QStringList g_logLines;
+
+void collectLog(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    g_logLines.append(text);
+}
+
+} // namespace
+
+void tst_LoginForm::proxyRecordSavedAndApplied_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("enabled") << true;
+    QTest::newRow("disabled") << false;
+}
+
+void tst_LoginForm::proxyRecordSavedAndApplied()
+{
+    QFETCH(bool, enabled);
+    kuNetworkSettings stored;
+    stored.proxyHost = QStringLiteral("127.0.0.1");
+    stored.proxyPort = 3128;
+    stored.proxyUser = QStringLiteral("squid");
+    stored.proxyPassword = QStringLiteral("proxy-secret");
+    stored.proxyEnabled = enabled;
+    kuApplication::instance()->setNetworkSettings(stored);
+    newForm();
+    QCOMPARE(edit("editProxyServer")->text(), stored.proxyHost);
+    QCOMPARE(edit("editProxyPort")->text(), QStringLiteral("3128"));
+    QCOMPARE(edit("editProxyUsername")->text(), stored.proxyUser);
+    QCOMPARE(edit("editProxyPassword")->text(), stored.proxyPassword);
+    QCOMPARE(child<QCheckBox>("isEnableProxy")->isChecked(), enabled);
+
+    edit("editProxyPort")->setText(QStringLiteral("60000"));
+    type(edit("editLogin"), QStringLiteral("demo"));
+    type(edit("editPassword"), QStringLiteral("login-secret"));
+    // A proxy left from an earlier login must go when the box is cleared.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
+    g_logLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectLog);
+    QTest::mouseClick(acceptButton(), Qt::LeftButton);
+    qInstallMessageHandler(previous);
+
+    const kuNetworkSettings saved = kuApplication::instance()->networkSettings();
+    QCOMPARE(saved.proxyEnabled, enabled);
+    QCOMPARE(saved.proxyHost, stored.proxyHost);
+    QCOMPARE(saved.proxyPort, quint16(60000));
+    QCOMPARE(saved.proxyUser, stored.proxyUser);
+    QCOMPARE(saved.proxyPassword, stored.proxyPassword);
+    QVERIFY(!acceptButton()->isEnabled());
+
+    const QNetworkProxy proxy = QNetworkProxy::applicationProxy();
+    if (enabled) {
+        QCOMPARE(proxy.type(), QNetworkProxy::HttpProxy);
+        QCOMPARE(proxy.hostName(), stored.proxyHost);
+        QCOMPARE(proxy.port(), quint16(60000));
+        QCOMPARE(proxy.user(), stored.proxyUser);
+        QCOMPARE(proxy.password(), stored.proxyPassword);
+        QVERIFY(g_logLines.join('\n').contains(QStringLiteral("127.0.0.1:60000@squid")));
+    } else {
+        // Qt keeps a reset application proxy as "no proxy".
+        QCOMPARE(proxy.type(), QNetworkProxy::NoProxy);
+    }
+    for (const QString& line : qAsConst(g_logLines)) {
+        QVERIFY2(!line.contains(QStringLiteral("secret")), qPrintable(line));
+    }
+}
+
+void tst_LoginForm::loginOutcome_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<int>("winType");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("priority");
+    QTest::addColumn<int>("box"); // -1: none
+    QTest::addColumn<bool>("accepted");
+
+    const QString refused = QStringLiteral("Неверное имя пользователя или пароль.");
+    const QString network = QStringLiteral("Ошибка сетевого доступа.");
+    const int none = -1;
+    QTest::newRow("accepted") << true << 1000 << "" << 0 << none << true;
+    for (int level = 1; level <= 4; ++level)
+        QTest::addRow("notice %d", level) << true << 1000 << "Торги начнутся в 10:00" << level
+                                          << int(QMessageBox::Information) << true;
+    QTest::newRow("refused") << true << 1000 << refused << 5 << int(QMessageBox::Critical) << false;
+    QTest::newRow("no usable reply") << true << 1000 << network << 7 << int(QMessageBox::Critical) << false;
+    QTest::newRow("other level") << true << 1000 << network << 0 << int(QMessageBox::Critical) << false;
+    QTest::newRow("order book error") << true << 10 << refused << 5 << none << false;
+    QTest::newRow("empty instrument list error") << true << 1001 << "" << 0 << none << false;
+    // A re-login after a broken connection runs with the form hidden.
+    QTest::newRow("hidden, accepted") << false << 1000 << "" << 0 << none << true;
+    QTest::newRow("hidden, refused") << false << 1000 << refused << 5 << int(QMessageBox::Critical) << false;
+}
+
+void tst_LoginForm::loginOutcome()
+{
+    QFETCH(bool, shown);
+    QFETCH(int, winType);
+    QFETCH(QString, message);
+    QFETCH(int, priority);
+    QFETCH(int, box);
+    QFETCH(bool, accepted);
+
+    form->setVisible(shown);
+    type(edit("editLogin"), QStringLiteral("demo"));
+    type(edit("editPassword"), QStringLiteral("secret"));
+    acceptButton()->setEnabled(false); // as while the request runs
+    QSignalSpy acceptance(form.data(), &QDialog::accepted);
+
+    form->slot_onAuthorized(WinType(winType), message, priority);
+
+    QCOMPARE(catcher->boxes.size(), box == -1 ? 0 : 1);
+    if (box != -1) {
+        QCOMPARE(int(catcher->boxes.first().icon), box);
+        QCOMPARE(catcher->boxes.first().text, message);
+    }
+    QCOMPARE(acceptance.count(), accepted ? 1 : 0);
+    QCOMPARE(form->result(), 0); // the signal only: no event loop is left
+    const bool refusal = box == QMessageBox::Critical;
+    const bool untouched = !accepted && !refusal;
+    QCOMPARE(form->isVisible(), refusal || (untouched && shown));
+    QCOMPARE(edit("editPassword")->text(), refusal ? QString() : QStringLiteral("secret"));
+    QCOMPARE(acceptButton()->isEnabled(), !untouched);
+    QCOMPARE(edit("editLogin")->text(), QStringLiteral("DEMO"));
+}
+
+void tst_LoginForm::connectionErrorReEnablesTheButton_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::newRow("with text") << "Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер...";
+    QTest::newRow("empty") << "";
+}
+
+void tst_LoginForm::connectionErrorReEnablesTheButton()
+{
+    QFETCH(QString, message);
+    form->show();
+    acceptButton()->setEnabled(false);
+    emit kuConnectionManager::instance()->connectError(message);
+    QCOMPARE(catcher->boxes.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(catcher->boxes.first().icon, QMessageBox::Critical);
+        QCOMPARE(catcher->boxes.first().text, message);
+    }
+    QVERIFY(acceptButton()->isEnabled());
+    QVERIFY(form->isVisible());
+}
+
+void tst_LoginForm::languageChangeKeepsTheFields()
+{
+    QLineEdit* port = edit("editProxyPort");
+    port->setText(QStringLiteral("3128"));
+    type(edit("editLogin"), QStringLiteral("demo"));
+    child<QLabel>("labelUsername")->setText(QString());
+    form->setWindowTitle(QString());
+
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(form, &change);
+
+    QCOMPARE(child<QLabel>("labelUsername")->text(), QStringLiteral("Пользователь:"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Авторизация"));
+    QCOMPARE(port->text(), QStringLiteral("3128"));
+    QCOMPARE(edit("editLogin")->text(), QStringLiteral("DEMO"));
+}
+
+int main(int argc, char** argv)
+{
+    QDir(kuApplication::configPath()).removeRecursively();
+    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
+    registerWinType();
+    tst_LoginForm test;
+    const int rc = QTest::qExec(&test, argc, argv);
+    delete app.data();
+    return rc;
+}
+
+#include "tst_loginform.moc"
