@@ -48,7 +48,8 @@ kuLoginForm::kuLoginForm()
     ui->setupUi(this);
     setObjectName(QStringLiteral("kuLoginForm"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setModal(true);
+    // Over the main window too, when a failed re-login brings the form back.
+    setWindowModality(Qt::ApplicationModal);
     fillServers();
     loadSettings();
 }

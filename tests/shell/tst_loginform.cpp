@@ -127,7 +127,7 @@ void tst_LoginForm::freshForm()
 {
     QCOMPARE(form->objectName(), QStringLiteral("kuLoginForm"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Авторизация"));
-    QVERIFY(form->isModal());
+    QCOMPARE(form->windowModality(), Qt::ApplicationModal);
     QVERIFY(!(form->windowFlags() & Qt::WindowContextHelpButtonHint));
     auto* tabs = child<QTabWidget>("tabWidgetLogin");
     QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("tabConnect"));
