@@ -136,8 +136,6 @@ int main(int argc, char** argv)
 
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
-    // After a broken connection is replaced, the form logs in again on the new one.
-    kuConnectionManager::instance()->setReloginReceiver(loginForm);
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
 

@@ -67,8 +67,18 @@ int kuConnectionManager::currentIndex() const
 
 void kuConnectionManager::changeConnector(int index)
 {
-    if (index >= 0 && index < m_connectors.size())
-        m_currentIndex = index;
+    if (index < 0 || index >= m_connectors.size())
+        return;
+    const bool other = index != m_currentIndex;
+    m_currentIndex = index;
+    // A connection that never logged in still points at the server the user
+    // left; dropping it makes the next login go to the one chosen now.
+    if (other && m_connection && m_connection->sessionId().isEmpty()) {
+        m_connection->blockSignals(true);
+        disconnect(m_connection, nullptr, nullptr, nullptr);
+        m_connection->deleteLater();
+        m_connection = nullptr;
+    }
 }
 
 bool kuConnectionManager::blockAllSignals(bool block)

@@ -50,6 +50,7 @@ public:
     void setRetryPause(int ms);
 
 public slots:
+    // Records the choice; a connection without a session is dropped so that the next one is built on it.
     void changeConnector(int index);
     void slot_brokenConnection();
 

@@ -89,9 +89,10 @@ void kuLoginForm::fillServers()
 
     connect(editLogin, &QLineEdit::editingFinished, this, &kuLoginForm::moveFocusToPasswordLine);
     connect(editPassword, &QLineEdit::editingFinished, this, &kuLoginForm::moveFocusToAcceptButton);
-    connect(comboServers, QOverload<int>::of(&QComboBox::activated), manager,
-            &kuConnectionManager::changeConnector);
+    connect(comboServers, QOverload<int>::of(&QComboBox::activated), this, &kuLoginForm::selectServer);
     connect(manager, &kuConnectionManager::connectError, this, &kuLoginForm::slot_connError);
+    // After a broken connection is replaced, the form logs in again on the new one.
+    manager->setReloginReceiver(this);
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
     connect(acceptButton, &QPushButton::clicked, this, &kuLoginForm::onAcceptButtonPressed);
 }
@@ -154,6 +155,13 @@ void kuLoginForm::onAcceptButtonPressed()
                 &kuLoginForm::slot_onAuthorized, Qt::UniqueConnection);
     if (connection)
         connection->authorize(login, password, clientVersion, osDescription());
+}
+
+void kuLoginForm::selectServer(int index)
+{
+    kuConnectionManager::instance()->changeConnector(index);
+    // A login still waiting on the server left behind gets no answer any more.
+    checkToEnableButton(editPassword->text());
 }
 
 void kuLoginForm::moveFocusToPasswordLine()

@@ -47,6 +47,7 @@ private:
     void saveSettings();
     void applyProxySettings();
     void disconnectConverter();
+    void selectServer(int index);
 
     Ui::kuLoginForm* ui = nullptr;
     QLineEdit* editPassword = nullptr;

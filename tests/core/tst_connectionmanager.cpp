@@ -16,6 +16,8 @@ public:
     using kuAbstractConn::kuAbstractConn;
     int authorizations = 0;
     QList<QVariantList> statuses;
+    QString session;
+    QString sessionId() const override { return session; }
     void authorize(const QString&, const QString&, const QString&, const QString&) override { ++authorizations; }
     void statusAuthorization(const QVariantList& list) override { statuses << list; }
 };
@@ -115,6 +117,35 @@ private slots:
         manager.changeConnector(index);
         QCOMPARE(manager.currentIndex(), chosen);
         QCOMPARE(manager.connection()->objectName(), manager.connectorNames().at(chosen));
+    }
+
+    // Another server chosen before a login succeeded gets the next login; a
+    // connection with a session stays until it breaks.
+    void changeConnectorAfterAConnectionExists_data()
+    {
+        QTest::addColumn<QString>("session");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("no session") << QString() << "5";
+        QTest::newRow("logged in") << "f00d" << "10";
+    }
+
+    void changeConnectorAfterAConnectionExists()
+    {
+        QFETCH(QString, session);
+        QFETCH(QString, next);
+        kuConnectionManager manager(connectors({10, 5}));
+        const QPointer<kuAbstractConn> first = manager.connection();
+        static_cast<FakeConn*>(first.data())->session = session;
+        manager.changeConnector(1);
+        QCOMPARE(manager.currentIndex(), 1);
+        QCOMPARE(manager.connection()->objectName(), next);
+        if (session.isEmpty()) {
+            // A late login reply of the dropped connection reaches nobody.
+            QVERIFY(first->signalsBlocked());
+            QTRY_VERIFY(!first);
+        }
+        manager.changeConnector(1);
+        QCOMPARE(manager.connection()->objectName(), next);
     }
 
     // Without a usable plug-in the connection is the inert fallback, and the login form is told why.

@@ -2,51 +2,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QNetworkProxy>
-#include <QPushButton>
 #include <QTabWidget>
 
 #include "kuabstractdataconverter.h"
 #include "kuapplication.h"
 #include "kuconnectionmanager.h"
 #include "kuloginform.h"
-
-// Records every message box as it opens and closes it, so the boxes' own
-// event loops end without a user.
-class BoxCatcher : public QObject
-{
-public:
-    struct Box
-    {
-        QMessageBox::Icon icon;
-        QString text;
-    };
-    QList<Box> boxes;
-
-    BoxCatcher() { qApp->installEventFilter(this); }
-    ~BoxCatcher() override { qApp->removeEventFilter(this); }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* box = qobject_cast<QMessageBox*>(watched);
-        if (box && event->type() == QEvent::Show) {
-            boxes.append({box->icon(), box->text().trimmed()});
-            QMetaObject::invokeMethod(box, "reject", Qt::QueuedConnection);
-        }
-        return false;
-    }
-};
-
-// Types text key by key, as a keyboard does, including letters beyond ASCII.
-void type(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
+#include "loginformfixture.h"
 
 class tst_LoginForm : public QObject
 {
@@ -56,18 +20,9 @@ class tst_LoginForm : public QObject
     std::unique_ptr<BoxCatcher> catcher;
 
     template <typename T>
-    T* child(const char* name) const
-    {
-        T* widget = form->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
-    QLineEdit* edit(const char* name) const { return child<QLineEdit>(name); }
-    QPushButton* acceptButton() const
-    {
-        return child<QDialogButtonBox>("buttonBox")->button(QDialogButtonBox::Ok);
-    }
+    T* child(const char* name) const { return formChild<T>(form, name); }
+    QLineEdit* edit(const char* name) const { return formEdit(form, name); }
+    QPushButton* acceptButton() const { return formAcceptButton(form); }
 
     void newForm()
     {
@@ -98,15 +53,7 @@ private slots:
 
 void tst_LoginForm::initTestCase()
 {
-    // The program's plug-in folder beside the test is empty; the user's one gets the builds.
-    const QString folder = kuApplication::configPath() + QStringLiteral("/plugins");
-    QVERIFY(QDir().mkpath(folder));
-    for (const char* name : {"ku_mainlink1.so", "ku_sparelink1.so"}) {
-        const QString target = folder + QLatin1Char('/') + QLatin1String(name);
-        QFile::remove(target);
-        QVERIFY(QFile::copy(qEnvironmentVariable("VELMORAN_PLUGIN_DIR") + QLatin1Char('/') + QLatin1String(name),
-                            target));
-    }
+    QVERIFY(installConnectionPlugins());
     QVERIFY(kuConnectionManager::instance());
 }
 
@@ -378,15 +325,6 @@ void tst_LoginForm::languageChangeKeepsTheFields()
     QCOMPARE(edit("editLogin")->text(), QStringLiteral("DEMO"));
 }
 
-int main(int argc, char** argv)
-{
-    QDir(kuApplication::configPath()).removeRecursively();
-    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
-    registerWinType();
-    tst_LoginForm test;
-    const int rc = QTest::qExec(&test, argc, argv);
-    delete app.data();
-    return rc;
-}
+LOGINFORM_TEST_MAIN(tst_LoginForm)
 
 #include "tst_loginform.moc"
