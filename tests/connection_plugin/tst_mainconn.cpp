@@ -438,6 +438,20 @@ private slots:
         QCOMPARE(errors.first().at(1).toString(), dcMessagePack::serverErrorText(7));
     }
 
+    // A login that gave no session starts nothing.
+    void emptyLoginResult()
+    {
+        kuMainConn conn(m_server->baseUrl());
+        conn.setTimings(marketOnlyTimings());
+        QSignalSpy statuses(&conn, &kuAbstractConn::on_connStatusChange);
+        conn.statusAuthorization(QVariantList());
+        QVERIFY(!conn.isPolling());
+        QVERIFY(conn.sessionId().isEmpty());
+        QVERIFY(statuses.isEmpty());
+        conn.requestLastPrice(m_paper);
+        QCOMPARE(m_server->requests().size(), 1);
+    }
+
     void logoutStopsPolling()
     {
         auto conn = loggedIn(marketOnlyTimings());
