@@ -113,6 +113,10 @@ bool ContainerWidget::hideSectionContent(const SectionContent::RefPtr& sc)
     if (!sc)
         return false;
     if (FloatingWidget* fw = floatingOf(sc->uid())) {
+        // Reporting an already hidden window again would loop a handler that
+        // removes closed contents (removal hides first).
+        if (fw->isHidden())
+            return true;
         fw->hide();
         reportHidden(sc);
         return true;
@@ -188,7 +192,9 @@ bool ContainerWidget::removeSectionContent(const SectionContent::RefPtr& sc)
         InternalContentData data;
         fw->takeContent(data);
         _floatings.removeAll(fw);
-        delete fw;
+        // Its close button may be the one whose click got us here.
+        fw->hide();
+        fw->deleteLater();
         delete data.titleWidget;
         delete data.contentWidget;
         return true;

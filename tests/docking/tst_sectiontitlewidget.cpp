@@ -24,6 +24,7 @@ private slots:
     void releaseOutsideLeavesFloating();
     void closingFloatingWindow_data();
     void closingFloatingWindow();
+    void closeHandlerMayRemoveTheContent();
 
 private:
     // Container on screen with H[a+b*, c].
@@ -261,12 +262,45 @@ void tst_SectionTitleWidget::closingFloatingWindow()
     QCOMPARE(visibility.count(), closes ? 0 : 1);
     QVERIFY(!f.c.isSectionContentVisible(f.b));
     QCOMPARE(f.c.visibleContentCount(), 2);
+    // Already hidden: nothing more is reported.
+    QVERIFY(f.c.hideSectionContent(f.b));
+    QCOMPARE(closed.count() + visibility.count(), 1);
 
     QVERIFY(f.c.showSectionContent(f.b));
     QVERIFY(fw->isVisible());
     // A closed content keeps state 0, which reads as visible once its window shows.
     QCOMPARE(f.b->visibilityState(), closes ? 0 : 2);
     QVERIFY(f.c.isSectionContentVisible(f.b));
+}
+
+// A workspace drops a closed window for good from inside the signal, while
+// the close button that started it is still in its click.
+void tst_SectionTitleWidget::closeHandlerMayRemoveTheContent()
+{
+    Fixture f;
+    connect(&f.c, &ContainerWidget::sectionContentClosed, &f.c,
+            [&f](const SectionContent::RefPtr& sc) { QVERIFY(f.c.removeSectionContent(sc)); });
+
+    SectionTitleWidget* title = f.left->titleAt(1);
+    press(title, QPoint(5, 4));
+    const QPoint away = f.c.mapToGlobal(QPoint(700, 500));
+    moveTo(title, away);
+    releaseAt(title, away);
+    QPointer<FloatingWidget> fw = f.c.floatings().first();
+    QPointer<QWidget> floatingBody = f.b->contentWidget();
+    fw->findChild<QToolButton*>("closeButton")->click();
+    QVERIFY(f.c.floatings().isEmpty());
+    QVERIFY(!floatingBody);
+    QTRY_VERIFY(!fw);
+
+    QPointer<QWidget> dockedBody = f.cc->contentWidget();
+    f.right->findChild<QToolButton*>("closeButton")->click();
+    QVERIFY(!dockedBody);
+    QCOMPARE(layoutTree(&f.c), QString("H[a]"));
+    f.b.reset();
+    f.cc.reset();
+    QVERIFY(!f.c.hasSectionContent("b"));
+    QVERIFY(!f.c.hasSectionContent("c"));
 }
 
 QTEST_MAIN(tst_SectionTitleWidget)
