@@ -498,6 +498,27 @@ private slots:
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     }
 
+    // A server that does not answer: the blocking request gives up after its
+    // time-out, and polls that time out count as failures.
+    void timeouts()
+    {
+        kuConnTimings timings = marketOnlyTimings();
+        timings.requestTimeoutMs = 200;
+        timings.pollTimeoutMs = 100;
+        auto conn = loggedIn(timings);
+        QSignalSpy statuses(conn.get(), &kuAbstractConn::on_connStatusChange);
+        m_server->setReplyDelay(5000);
+        QElapsedTimer clock;
+        clock.start();
+        conn->requestLastPrice(m_paper);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(conn->syncGet(QUrl(m_server->baseUrl() + QStringLiteral("/kuGetDateTime?ID="))).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!statuses.isEmpty(), 10000);
+        QCOMPARE(statuses.first().first().toBool(), false);
+        conn->unAuthorize(QStringLiteral("Unknown"));
+        QVERIFY(!conn->isReconnecting());
+    }
+
     // The connection may go while it probes (its window closed, the manager replaced it).
     void deletedWhileProbing()
     {
