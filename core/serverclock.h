@@ -10,3 +10,7 @@ QDate serverDate();
 QTime serverTime();
 void setServerDate(const QDate &date);
 void setServerTime(const QTime &time);
+// Both or nothing: an unreadable reply must not leave a half-set or invalid clock.
+bool setServerDateTime(const QDate &date, const QTime &time);
+// Moves the clock on, turning the date over when the time passes midnight.
+void advanceServerClock(int seconds);

@@ -3,8 +3,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
-// The main window. Only what start-up needs so far: it is created hidden and
-// shown once the login form is accepted.
+class kuTabWidget;
+
+// The main window. So far: created hidden, shown once the login form is
+// accepted, with the workspace tabs as its central widget.
 class kuClient : public QMainWindow
 {
     Q_OBJECT
@@ -12,6 +14,14 @@ public:
     static QPointer<kuClient> createInstance(QWidget* parent = nullptr);
     static QPointer<kuClient> instance();
 
+    kuTabWidget* tabWidget() const;
+
+public slots:
+    // Shown on the message bar of the current workspace; an empty text is ignored.
+    void showInfoMessage(const QString& text, int timeout);
+
 private:
     explicit kuClient(QWidget* parent);
+
+    QPointer<kuTabWidget> m_tabWidget;
 };

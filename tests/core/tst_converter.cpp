@@ -536,7 +536,9 @@ void tst_Converter::serverClock_data()
     QTest::newRow("valid") << packHex(QVariantList{QByteArray("09.12.2026"), QByteArray("14:05:00")})
                            << QStringList{"sync"} << QDate(2026, 12, 9) << QTime(14, 5, 0);
     QTest::newRow("not matching the formats") << packHex(QVariantList{QByteArray("2026-12-09"), QByteArray("14:05")})
-                                              << QStringList{"sync"} << QDate() << QTime();
+                                              << QStringList() << QDate(2001, 2, 3) << QTime(4, 5, 6);
+    QTest::newRow("time only unreadable") << packHex(QVariantList{QByteArray("09.12.2026"), QByteArray("25:00:00")})
+                                          << QStringList() << QDate(2001, 2, 3) << QTime(4, 5, 6);
     QTest::newRow("one value") << packHex(QVariantList{QByteArray("09.12.2026")}) << QStringList()
                                << QDate(2001, 2, 3) << QTime(4, 5, 6);
     QTest::newRow("server error") << packHex(QVariantMap{{"error_code", 9}})
