@@ -24,25 +24,39 @@ public:
     {
         ++unsubscribed;
         blockedWhenUnsubscribed = signalsBlocked();
+        if (unsubscribeCount)
+            ++*unsubscribeCount;
     }
 
     int subscribed = 0;
     int unsubscribed = 0;
     bool blockedWhenUnsubscribed = false;
+    // Outlives the window, for checks after it is gone.
+    int* unsubscribeCount = nullptr;
 
 private:
     WinType m_type;
 };
 
-// Answers the next modal box with the given button; records whether one came.
-inline void answerNextBox(QMessageBox::StandardButton button, bool* asked = nullptr)
+// While it lives, answers the first modal box that comes with the given button.
+class BoxAnswer
 {
-    QTimer::singleShot(0, [button, asked] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        if (asked)
-            *asked = true;
-        box->button(button)->click();
-    });
-}
+public:
+    explicit BoxAnswer(QMessageBox::StandardButton button)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked = true;
+            m_timer.stop();
+            box->button(button)->click();
+        });
+        m_timer.start(5);
+    }
+
+    bool asked = false;
+
+private:
+    QTimer m_timer;
+};

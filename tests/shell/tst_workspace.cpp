@@ -380,10 +380,9 @@ void tst_WorkSpace::windowBaseErrors()
     if (firstSnapshotShown)
         window->hideLightBox();
 
-    bool asked = false;
-    answerNextBox(QMessageBox::Close, &asked);
+    BoxAnswer answer(QMessageBox::Close);
     window->slot_showError(WinType(type), "Ошибка сервера", paper);
-    QCOMPARE(asked, acts);
+    QCOMPARE(answer.asked, acts);
     QCOMPARE(closing.count(), acts ? 1 : 0);
     QCOMPARE(ws->container()->isSectionContentVisible(ws->sectionContent("book")), !acts);
     if (acts) {
