@@ -1,6 +1,7 @@
 #include "kuclient.h"
 
 #include "kuapplication.h"
+#include "kuconnectionmanager.h"
 #include "kuiconmanager.h"
 #include "kutabwidget.h"
 #include "kuworkspace.h"
@@ -25,6 +26,11 @@ kuClient::kuClient(QWidget* parent)
     m_tabWidget = new kuTabWidget(this);
     setCentralWidget(m_tabWidget);
     m_tabWidget->newWorkSpace();
+
+    if (const QPointer<kuConnectionManager> manager = kuConnectionManager::instance()) {
+        connect(manager, &kuConnectionManager::on_connStatusChange, m_tabWidget, &kuTabWidget::setStatus);
+        connect(manager, &kuConnectionManager::on_syncDateTime, m_tabWidget, &kuTabWidget::setCurrentTime);
+    }
 }
 
 QPointer<kuClient> kuClient::createInstance(QWidget* parent)

@@ -1,5 +1,6 @@
 #include "kuwindowbase.h"
 
+#include "kuconnectionmanager.h"
 #include "kufunctions.h"
 #include "kulightboxwidget.h"
 
@@ -20,12 +21,25 @@ kuWindowBase::~kuWindowBase() = default;
 
 void kuWindowBase::unsubscribe()
 {
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    if (!manager)
+        return;
+    if (const QPointer<kuAbstractConn> connection = manager->connection())
+        connection->unsubscribe(winType(), m_paperID);
 }
 
 bool kuWindowBase::disconnectAll()
 {
     blockSignals(true);
-    return QObject::disconnect(this, nullptr, nullptr, nullptr);
+    bool cut = QObject::disconnect(this, nullptr, nullptr, nullptr);
+    // Qt cannot list a receiver's senders; windows take their data from the
+    // converter and the connection manager, so those are cut by name.
+    if (const QPointer<kuConnectionManager> manager = kuConnectionManager::instance()) {
+        cut = QObject::disconnect(manager, nullptr, this, nullptr) || cut;
+        if (const QPointer<kuAbstractDataConverter> converter = manager->dataConverter())
+            cut = QObject::disconnect(converter, nullptr, this, nullptr) || cut;
+    }
+    return cut;
 }
 
 QJsonObject kuWindowBase::saveSettings()

@@ -1,3 +1,4 @@
+#include "kuconnectionmanager.h"
 #include "kuicontitlewidget.h"
 #include "kulightboxwidget.h"
 #include "kuqueuedmessagetoolbar.h"
@@ -407,13 +408,20 @@ void tst_WorkSpace::windowBaseBasics()
     QCOMPARE(settings.value("winType").toInt(), int(wtChart));
     QCOMPARE(settings.value("paperID").toInt(), 3);
 
+    // Cut as sender and as receiver of the converter's data.
     int received = 0;
     connect(&window, &kuWindowBase::on_closeWindow, this, [&] { ++received; });
+    QPointer<kuAbstractDataConverter> converter = kuConnectionManager::instance()->dataConverter();
+    QVERIFY(converter);
+    connect(converter, &kuAbstractDataConverter::on_syncDateTime, &window, &kuWindowBase::showLightBox);
+    window.hideLightBox();
     QVERIFY(window.disconnectAll());
     QVERIFY(window.signalsBlocked());
     window.blockSignals(false);
     emit window.on_closeWindow();
+    emit converter->on_syncDateTime();
     QCOMPARE(received, 0);
+    QVERIFY(!window.isBusy());
     QVERIFY(!window.disconnectAll());
 }
 
