@@ -22,6 +22,7 @@
 #include "kuiconmanager.h"
 #include "kulogging.h"
 #include "kuloginform.h"
+#include "kupluginmanager.h"
 #include "kumigration.h"
 #include "kusingleinstance.h"
 #include "serverclock.h"
@@ -99,7 +100,9 @@ void initApplication()
         std::exit(-13);
     }
 
-    // Pending plug-in removals and installations go here, before the connection manager.
+    // Before any plug-in library is loaded.
+    kuPluginManager::removePendingPlugins();
+    kuPluginManager::installPendingPlugins();
 
     kuConnectionManager::createInstance(kuApplication::instance());
 

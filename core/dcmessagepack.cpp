@@ -298,8 +298,12 @@ void dcMessagePack::processAdditionalData(const QByteArray &hexData, WinType win
 {
     const QVariantList list = decode(winType, hexData, noPaper);
     if (winType == wtPluginList) {
-        storePluginList(list);
-        emit on_snapshotAdditionalData(winType, QVariantList(), args);
+        const QStringList guids = storePluginList(list);
+        // The reader drops rows that vanished from the catalogue, only after a catalogue came.
+        QVariantMap withGuids = args;
+        if (!list.isEmpty())
+            withGuids.insert(QStringLiteral("guids"), guids);
+        emit on_snapshotAdditionalData(winType, QVariantList(), withGuids);
     } else {
         emit on_snapshotAdditionalData(winType, list, args);
     }
@@ -692,7 +696,7 @@ void dcMessagePack::storeCandles(int paperID, const QVariantList &list)
     flush();
 }
 
-void dcMessagePack::storePluginList(const QVariantList &list)
+QStringList dcMessagePack::storePluginList(const QVariantList &list)
 {
     static const QRegularExpression validName(QStringLiteral("^ku_[A-Za-z0-9_]+$"));
     // A guid already known keeps its status; a new one starts enabled.
@@ -706,6 +710,7 @@ void dcMessagePack::storePluginList(const QVariantList &list)
         batch[0].rows.clear();
     };
 
+    QStringList stored;
     const int n = list.size() / 7;
     for (int i = 0; i < n; ++i) {
         auto v = [&](int k) -> const QVariant & { return list.at(i * 7 + k); };
@@ -718,6 +723,7 @@ void dcMessagePack::storePluginList(const QVariantList &list)
         } else if (!std::isfinite(price)) {
             qWarning() << "Plug-in catalogue: price of" << guid << "is not a number, row dropped";
         } else {
+            stored << guid;
             batch[0].rows.append(QVariantList{guid, text(v(1)), text(v(2)), v(4).toString(), pluginName,
                                               rounded(price, 2), qlonglong(v(3).toUInt())});
         }
@@ -725,6 +731,7 @@ void dcMessagePack::storePluginList(const QVariantList &list)
             flush();
     }
     flush();
+    return stored;
 }
 
 bool dcMessagePack::runTransaction(const QVector<Statement> &statements)

@@ -38,7 +38,8 @@ public:
     QVector<QSharedPointer<kuPaperInfo>> buildPapers(const QVariantList &list) const;
 
     void storeCandles(int paperID, const QVariantList &list);
-    void storePluginList(const QVariantList &list);
+    // The guids of the rows stored.
+    QStringList storePluginList(const QVariantList &list);
 
     // Blocks until every queued reply has been decoded (shutdown, tests).
     bool waitForDone(int msecs = -1);

@@ -6,6 +6,10 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QHostAddress>
 #include <QRandomGenerator>
 #include <QSslConfiguration>
@@ -321,6 +325,7 @@ void kuDemoServer::readSocket(QSslSocket *socket)
         }
 
         QByteArray body;
+        int status = 200;
         if (method != "GET") {
             body = kuDemoPacker::errorReply(errNotGet);
         } else {
@@ -333,11 +338,15 @@ void kuDemoServer::readSocket(QSslSocket *socket)
                 const QByteArray name = QByteArray::fromPercentEncoding(eq < 0 ? pair : pair.left(eq));
                 params.insert(QString::fromLatin1(name), eq < 0 ? QByteArray() : QByteArray::fromPercentEncoding(pair.mid(eq + 1)));
             }
-            body = handle(script, params);
+            // A file is not a MessagePack reply: failures are HTTP statuses.
+            if (script == QLatin1String("kuGetPluginFile"))
+                body = pluginFile(params, &status);
+            else
+                body = handle(script, params);
         }
         if (m_options.logRequests)
-            qInfo("%s %s -> 200, %d bytes", method.constData(), target.constData(), int(body.size()));
-        reply(socket, 200, body, close, delay);
+            qInfo("%s %s -> %d, %d bytes", method.constData(), target.constData(), status, int(body.size()));
+        reply(socket, status, body, close, delay);
         if (close)
             return;
     }
@@ -602,12 +611,64 @@ QByteArray kuDemoServer::pluginList() const
         {"ku_newsfeed_win_x86_mingw", "Лента новостей", "Новости эмитентов и биржи в отдельном окне", 10601000, 0.0, "ku_newsfeed"},
         {"ku_bondcalc_win_x86_mingw", "Калькулятор облигаций", "Доходность и дюрация облигаций по текущим ценам", 10500000, 1500.0, "ku_bondcalc"},
     };
+    const QList<QJsonObject> offered = offeredPlugins();
     kuDemoPacker p;
-    p.array(2 * 7);
+    p.array(quint32((2 + offered.size()) * 7));
     for (const Entry &e : entries) {
         p.str(QCryptographicHash::hash(e.id, QCryptographicHash::Keccak_256).toHex());
         p.str(koi8->fromUnicode(QString::fromUtf8(e.title))).str(koi8->fromUnicode(QString::fromUtf8(e.description)));
         p.integer(e.version).str(QByteArray()).real(e.price).str(e.name);
     }
+    for (const QJsonObject &o : offered) {
+        QFile icon(QDir(m_options.pluginDir).filePath(o.value(QStringLiteral("icon")).toString()));
+        const QByteArray iconHex = !o.value(QStringLiteral("icon")).toString().isEmpty() && icon.open(QIODevice::ReadOnly)
+            ? icon.readAll().toHex() : QByteArray();
+        p.str(o.value(QStringLiteral("guid")).toString().toLatin1());
+        p.str(koi8->fromUnicode(o.value(QStringLiteral("title")).toString()));
+        p.str(koi8->fromUnicode(o.value(QStringLiteral("description")).toString()));
+        p.integer(quint32(o.value(QStringLiteral("version")).toDouble())).str(iconHex);
+        p.real(o.value(QStringLiteral("price")).toDouble()).str(o.value(QStringLiteral("name")).toString().toLatin1());
+    }
     return p.hex();
+}
+
+QList<QJsonObject> kuDemoServer::offeredPlugins() const
+{
+    static const QRegularExpression validName(QStringLiteral("^ku_[A-Za-z0-9_]+$"));
+    QList<QJsonObject> result;
+    if (m_options.pluginDir.isEmpty())
+        return result;
+    const QDir dir(m_options.pluginDir);
+    for (const QString &name : dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
+        if (validName.match(o.value(QStringLiteral("name")).toString()).hasMatch() && !o.value(QStringLiteral("guid")).toString().isEmpty())
+            result << o;
+    }
+    return result;
+}
+
+QByteArray kuDemoServer::pluginFile(const Params &params, int *status)
+{
+    const auto found = m_sessions.find(QString::fromLatin1(params.value(QStringLiteral("ID"))));
+    if (found == m_sessions.end() || m_market->now() - found->lastSeen > m_options.sessionTimeoutMs) {
+        *status = 403;
+        return QByteArray();
+    }
+    found->lastSeen = m_market->now();
+    const QString guid = QString::fromLatin1(params.value(QStringLiteral("GUID")));
+    for (const QJsonObject &o : offeredPlugins()) {
+        if (o.value(QStringLiteral("guid")).toString() != guid)
+            continue;
+        QFile file(QDir(m_options.pluginDir).filePath(o.value(QStringLiteral("name")).toString() + QStringLiteral(".so")));
+        if (file.open(QIODevice::ReadOnly)) {
+            *status = 200;
+            return file.readAll();
+        }
+        break;
+    }
+    *status = 404;
+    return QByteArray();
 }

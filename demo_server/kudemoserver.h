@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QJsonObject>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
@@ -37,6 +38,7 @@ public:
         int tickMs = 250;            // market steps on a timer; 0 leaves stepping to step()
         qint64 sessionTimeoutMs = 30 * 60 * 1000;
         bool logRequests = false;    // one line per request through qInfo
+        QString pluginDir;           // plug-ins offered for download: <name>.json beside each library
     };
 
     explicit kuDemoServer(const Options &options, QObject *parent = nullptr);
@@ -109,6 +111,9 @@ private:
     QByteArray login(const Params &params);
     QByteArray orderRequest(const Session &session, const Params &params);
     QByteArray pluginList() const;
+    QList<QJsonObject> offeredPlugins() const;
+    // A plug-in library by GUID for a session, with the HTTP status to answer.
+    QByteArray pluginFile(const Params &params, int *status);
     void expireSessions();
     void tick();
 

@@ -42,6 +42,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption statusOption(QStringLiteral("status"), QStringLiteral("Answer every request with this HTTP status."), QStringLiteral("code"), QStringLiteral("0"));
     const QCommandLineOption dropOption(QStringLiteral("drop"), QStringLiteral("Close every connection without answering."));
     const QCommandLineOption refuseOption(QStringLiteral("refuse-logins"), QStringLiteral("Refuse every login with this server error code (5: wrong name or password)."), QStringLiteral("code"));
+    const QCommandLineOption pluginOption(QStringLiteral("plugin-dir"), QStringLiteral("Folder of plug-ins offered for download (<name>.json beside each library)."), QStringLiteral("dir"));
+    parser.addOption(pluginOption);
     parser.addOptions({portOption, seedOption, dataOption, userOption, timeoutOption, tickOption, delayOption,
                        statusOption, dropOption, refuseOption});
     parser.process(app);
@@ -54,6 +56,7 @@ int main(int argc, char *argv[])
     options.sessionTimeoutMs = parser.value(timeoutOption).toLongLong() * 1000;
     options.tickMs = qMax(1, parser.value(tickOption).toInt());
     options.logRequests = true;
+    options.pluginDir = parser.value(pluginOption);
 
     kuDemoServer server(options);
     for (const QString &user : parser.values(userOption)) {

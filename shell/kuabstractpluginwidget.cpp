@@ -3,7 +3,7 @@
 #include <QDebug>
 
 kuAbstractPluginWidget::kuAbstractPluginWidget(kuAbstractPaperList* paperList, kuAbstractAccount* account,
-                                               kuConnectionManager* connectionManager, QWidget* parent)
+                                               kuAbstractConnectionManager* connectionManager, QWidget* parent)
     : QWidget(parent)
     , m_paperList(paperList)
     , m_account(account)

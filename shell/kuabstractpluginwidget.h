@@ -5,7 +5,7 @@
 
 class kuAbstractPaperList;
 class kuAbstractAccount;
-class kuConnectionManager;
+class kuAbstractConnectionManager;
 
 // Base of the window a widget plug-in gives to the program. The registries
 // are the program's; the window only borrows them.
@@ -14,7 +14,7 @@ class kuAbstractPluginWidget : public QWidget
     Q_OBJECT
 public:
     kuAbstractPluginWidget(kuAbstractPaperList* paperList, kuAbstractAccount* account,
-                           kuConnectionManager* connectionManager, QWidget* parent = nullptr);
+                           kuAbstractConnectionManager* connectionManager, QWidget* parent = nullptr);
 
     // Menu entries the window wants under "Расширения": each value an object
     // with "callback" (a method signature of the window), "description" and "icon".
@@ -23,10 +23,10 @@ public:
 protected:
     kuAbstractPaperList* paperList() const { return m_paperList; }
     kuAbstractAccount* account() const { return m_account; }
-    kuConnectionManager* connectionManager() const { return m_connectionManager; }
+    kuAbstractConnectionManager* connectionManager() const { return m_connectionManager; }
 
 private:
     kuAbstractPaperList* const m_paperList;
     kuAbstractAccount* const m_account;
-    kuConnectionManager* const m_connectionManager;
+    kuAbstractConnectionManager* const m_connectionManager;
 };

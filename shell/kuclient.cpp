@@ -1,10 +1,24 @@
 #include "kuclient.h"
 
+#include "kuabstractpluginwidget.h"
+#include "kuaccessdb.h"
+#include "kuaccount.h"
 #include "kuapplication.h"
 #include "kuconnectionmanager.h"
 #include "kuiconmanager.h"
+#include "kupaperlist.h"
+#include "kupluginloader.h"
+#include "kupluginmanager.h"
 #include "kutabwidget.h"
 #include "kuworkspace.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QIcon>
+#include <QJsonObject>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaMethod>
 
 namespace {
 QPointer<kuClient> g_client;
@@ -31,6 +45,19 @@ kuClient::kuClient(QWidget* parent)
         connect(manager, &kuConnectionManager::on_connStatusChange, m_tabWidget, &kuTabWidget::setStatus);
         connect(manager, &kuConnectionManager::on_syncDateTime, m_tabWidget, &kuTabWidget::setCurrentTime);
     }
+
+    m_pluginsMenu = menuBar()->addMenu(tr("Расширения"));
+    m_pluginsMenu->setObjectName(QStringLiteral("mPlugins"));
+    QAction* managerAction = m_pluginsMenu->addAction(tr("Управление расширениями"));
+    managerAction->setObjectName(QStringLiteral("mPluginManager"));
+    connect(managerAction, &QAction::triggered, this, [this] { pluginManager()->exec(); });
+    loadPluginActions();
+}
+
+kuClient::~kuClient()
+{
+    // The plug-in windows are owned by their shared pointers, not by this window.
+    m_pluginWindows.clear();
 }
 
 QPointer<kuClient> kuClient::createInstance(QWidget* parent)
@@ -56,4 +83,52 @@ void kuClient::showInfoMessage(const QString& text, int timeout)
         return;
     if (kuWorkSpace* workspace = m_tabWidget->currentWorkSpace())
         workspace->postMessage(text, kuIconManager::pixmap(QStringLiteral("info.png"), currentTheme()), timeout);
+}
+
+kuPluginManager* kuClient::pluginManager()
+{
+    if (!m_pluginManager)
+        m_pluginManager = new kuPluginManager(this);
+    return m_pluginManager;
+}
+
+void kuClient::loadPluginActions()
+{
+    kuAccessDB db;
+    const QVariantList rows = db.execute(QStringLiteral("select guid, status & 0x1 from plugins where not status & 0x8;"));
+    QHash<QString, bool> enabled;
+    for (int i = 0; i + 1 < rows.size(); i += 2)
+        enabled.insert(rows.at(i).toString(), rows.at(i + 1).toInt() != 0);
+
+    bool separated = false;
+    for (const auto& plugin : loadPlugins<WidgetPluginInterface>(pkWidget)) {
+        if (!enabled.value(plugin->guid(), false))
+            continue;
+        const QSharedPointer<kuAbstractPluginWidget> window = plugin->createWindow(
+            kuPaperList::instance().data(), kuAccount::instance().data(), kuConnectionManager::instance().data(), this);
+        if (!window)
+            continue;
+        m_pluginWindows << window;
+        const QJsonObject entries = window->menuEntries();
+        for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
+            const QJsonObject entry = it.value().toObject();
+            if (entry.isEmpty())
+                continue;
+            const QByteArray signature =
+                QMetaObject::normalizedSignature(entry.value(QStringLiteral("callback")).toString().toLatin1());
+            const int method = window->metaObject()->indexOfMethod(signature.constData());
+            if (method < 0) {
+                qWarning() << "Plug-in" << plugin->pluginName() << "has no method" << signature;
+                continue;
+            }
+            if (!separated) {
+                m_pluginsMenu->addSeparator();
+                separated = true;
+            }
+            QAction* action = m_pluginsMenu->addAction(QIcon(entry.value(QStringLiteral("icon")).toString()),
+                                                       entry.value(QStringLiteral("description")).toString());
+            connect(action, QMetaMethod::fromSignal(&QAction::triggered), window.data(),
+                    window->metaObject()->method(method));
+        }
+    }
 }

@@ -210,6 +210,8 @@ void kuPluginManagerDownloader::slot_downloadReady()
 
 void kuPluginManagerDownloader::fail(const QString& why)
 {
+    // A failed download is not a finished one, however many bytes came.
+    m_progress = 0;
     qDebug() << "Не удалось загрузить файл модуля";
     qCritical().noquote() << why;
     emit on_downloadFailed();

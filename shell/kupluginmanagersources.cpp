@@ -1,35 +1,29 @@
 #include "kupluginmanagersources.h"
 
-namespace {
-std::function<kuAbstractConn*()>& connectionSource()
-{
-    static std::function<kuAbstractConn*()> source;
-    return source;
-}
+#include "kuconnectionmanager.h"
 
-std::function<kuAbstractDataConverter*()>& converterSource()
+namespace {
+kuAbstractConnectionManager* g_manager = nullptr;
+
+kuAbstractConnectionManager* manager()
 {
-    static std::function<kuAbstractDataConverter*()> source;
-    return source;
+    return g_manager ? g_manager : kuConnectionManager::instance().data();
 }
 } // namespace
 
-void kuPluginManagerSources::setConnection(std::function<kuAbstractConn*()> source)
+void kuPluginManagerSources::setConnectionManager(kuAbstractConnectionManager* manager)
 {
-    connectionSource() = std::move(source);
-}
-
-void kuPluginManagerSources::setConverter(std::function<kuAbstractDataConverter*()> source)
-{
-    converterSource() = std::move(source);
+    g_manager = manager;
 }
 
 kuAbstractConn* kuPluginManagerSources::connection()
 {
-    return connectionSource() ? connectionSource()() : nullptr;
+    kuAbstractConnectionManager* m = manager();
+    return m ? m->connection().data() : nullptr;
 }
 
 kuAbstractDataConverter* kuPluginManagerSources::converter()
 {
-    return converterSource() ? converterSource()() : nullptr;
+    kuAbstractConnectionManager* m = manager();
+    return m ? m->dataConverter().data() : nullptr;
 }

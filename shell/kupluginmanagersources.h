@@ -1,19 +1,18 @@
 #pragma once
 
-#include <functional>
-
 class kuAbstractConn;
+class kuAbstractConnectionManager;
 class kuAbstractDataConverter;
 
-// Where the plug-in manager finds the current connection and converter.
-// Start-up points these at the connection manager; unset, they give null.
+// Where the plug-in manager finds the current connection and converter: the
+// process-wide connection manager unless another one is set (tests do).
 class kuPluginManagerSources
 {
 public:
     kuPluginManagerSources() = delete;
 
-    static void setConnection(std::function<kuAbstractConn*()> source);
-    static void setConverter(std::function<kuAbstractDataConverter*()> source);
+    // Not owned; null returns to the process-wide manager.
+    static void setConnectionManager(kuAbstractConnectionManager* manager);
     static kuAbstractConn* connection();
     static kuAbstractDataConverter* converter();
 };
