@@ -1,0 +1,297 @@
+#include "kuabstractpluginwidget.h"
+#include "kuapplication.h"
+#include "kuclient.h"
+#include "kupluginmanager.h"
+#include "kupluginmanageritem.h"
+#include "kupluginmanagermodel.h"
+#include "kupluginmanagersources.h"
+#include "pluginfixture.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QMenu>
+#include <QtTest>
+
+namespace {
+
+QString offeredFolder()
+{
+    return QStringLiteral(VELMORAN_BINARY_DIR "/demo-plugins");
+}
+
+// The guid our own widget plug-in reports.
+QString widgetGuid()
+{
+    QFile file(offeredFolder() + "/ku_instrumentlist.json");
+    file.open(QIODevice::ReadOnly);
+    return QJsonDocument::fromJson(file.readAll()).object().value("guid").toString();
+}
+
+QString pngHex()
+{
+    QImage image(8, 6, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return QString::fromLatin1(buffer.data().toHex());
+}
+
+bool setIcon(const QString& guid, const QString& icon)
+{
+    kuAccessDB db;
+    return db.executeNonQuery("update plugins set icon = ?1 where guid = ?2;", {icon, guid});
+}
+
+QStringList rowGuids(const kuPluginManagerModel* model)
+{
+    QStringList guids;
+    if (model->rowCount() != 1)
+        return {"<groups: " + QString::number(model->rowCount()) + ">"};
+    const QModelIndex group = model->index(0, 0);
+    for (int r = 0; r < model->rowCount(group); ++r)
+        guids << model->index(r, 0, group).data(kuPluginManagerModel::GuidRole).toString();
+    return guids;
+}
+
+kuPluginManagerItem* itemOf(const kuPluginManagerModel* model, const QString& guid)
+{
+    const QModelIndex group = model->index(0, 0);
+    for (int r = 0; r < model->rowCount(group); ++r) {
+        if (model->index(r, 0, group).data(kuPluginManagerModel::GuidRole).toString() == guid)
+            return model->itemAt(model->index(r, 0, group));
+    }
+    return nullptr;
+}
+
+QVariantMap catalogueOf(const QStringList& guids)
+{
+    return {{"guids", guids}};
+}
+
+class BareWindow : public kuAbstractPluginWidget
+{
+public:
+    BareWindow()
+        : kuAbstractPluginWidget(nullptr, nullptr, nullptr, nullptr)
+    {
+    }
+};
+
+} // namespace
+
+class tst_PluginManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void catalogueLoad();
+    void installedPlugins_data();
+    void installedPlugins();
+    void vanishedRows_data();
+    void vanishedRows();
+    void closingKeepsOrCancelsChoices_data();
+    void closingKeepsOrCancelsChoices();
+    void defaultMenuEntries();
+    void pluginMenuOfTheMainWindow();
+
+private:
+    void installWidgetPlugin();
+
+    FakeConn m_conn;
+    FakeManager m_manager;
+};
+
+void tst_PluginManager::initTestCase()
+{
+    QVERIFY(!widgetGuid().isEmpty());
+    m_manager.conn = &m_conn;
+    kuPluginManagerSources::setConnectionManager(&m_manager);
+}
+
+void tst_PluginManager::cleanupTestCase()
+{
+    kuPluginManagerSources::setConnectionManager(nullptr);
+}
+
+void tst_PluginManager::init()
+{
+    QVERIFY(freshDatabase());
+    QDir(kuApplication::pluginPaths().at(0)).removeRecursively();
+    m_conn.pluginListRequests = 0;
+}
+
+void tst_PluginManager::installWidgetPlugin()
+{
+    const QString target = kuApplication::pluginPaths().at(0) + "/ku_instrumentlist.so";
+    QVERIFY(QFile::copy(offeredFolder() + "/ku_instrumentlist.so", target));
+}
+
+void tst_PluginManager::catalogueLoad()
+{
+    QVERIFY(insertPluginRow("cc", "ku_c", 0x0));
+    QVERIFY(insertPluginRow("aa", "ku_a", 0x1));
+    QVERIFY(insertPluginRow("bb", "ku_b", 0x9));
+    QVERIFY(setIcon("aa", pngHex()));
+    QVERIFY(setIcon("bb", "not hex at all"));
+
+    kuPluginManager dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Управление расширениями"));
+    QCOMPARE(m_conn.pluginListRequests, 1);
+    // The refresh leaves the table alone: statuses survive until the catalogue comes.
+    QCOMPARE(pluginStatus("cc"), 0x0);
+    QCOMPARE(pluginStatus("bb"), 0x9);
+
+    dialog.slot_serverPluginSync(wtReportData, {}, {});
+    QCOMPARE(dialog.model()->rowCount(), 0);
+
+    for (int reply = 0; reply < 2; ++reply) {
+        dialog.slot_serverPluginSync(wtPluginList, {}, catalogueOf({"aa", "bb", "cc"}));
+        QCOMPARE(rowGuids(dialog.model()), (QStringList{"aa", "bb", "cc"}));
+    }
+    const kuPluginManagerModel* model = dialog.model();
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("Доступные модули"));
+    QCOMPARE(itemOf(model, "aa")->icon().size(), QSize(8, 6));
+    QVERIFY(itemOf(model, "bb")->icon().isNull());
+    QCOMPARE(itemOf(model, "bb")->status(), 0x9);
+    QVERIFY(!itemOf(model, "aa")->isInstalled());
+}
+
+void tst_PluginManager::installedPlugins_data()
+{
+    QTest::addColumn<int>("catalogueVersion"); // 0: not in the catalogue
+    QTest::addColumn<bool>("updateAvailable");
+    QTest::newRow("newer in the catalogue") << 10603000 << true;
+    QTest::newRow("same version") << 10601000 << false;
+    QTest::newRow("older in the catalogue") << 10600000 << false;
+    QTest::newRow("not in the catalogue") << 0 << false;
+}
+
+void tst_PluginManager::installedPlugins()
+{
+    QFETCH(int, catalogueVersion);
+    QFETCH(bool, updateAvailable);
+    installWidgetPlugin();
+    if (catalogueVersion)
+        QVERIFY(insertPluginRow(widgetGuid(), "ku_instrumentlist", 0x1, catalogueVersion));
+
+    kuPluginManager dialog;
+    dialog.slot_serverPluginSync(wtPluginList, {}, {});
+    const kuPluginManagerItem* item = itemOf(dialog.model(), widgetGuid());
+    QVERIFY(item);
+    QVERIFY(item->isInstalled());
+    QCOMPARE(item->isUpdateAvailable(), updateAvailable);
+    if (!catalogueVersion) {
+        QCOMPARE(item->status(), 0x5);
+        QCOMPARE(item->title(), QStringLiteral("Список инструментов"));
+        QCOMPARE(item->version(), 10601000);
+        QCOMPARE(item->price(), 0.0);
+        QCOMPARE(item->icon().size(), QSize(32, 32));
+    }
+}
+
+void tst_PluginManager::vanishedRows_data()
+{
+    QTest::addColumn<bool>("catalogueCame");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("catalogue") << true << QStringList{"aa", "cc", "dd", widgetGuid()};
+    QTest::newRow("failed reply") << false << QStringList{"aa", "bb", "cc", "dd", widgetGuid()};
+}
+
+void tst_PluginManager::vanishedRows()
+{
+    QFETCH(bool, catalogueCame);
+    QFETCH(QStringList, rows);
+    installWidgetPlugin();
+    QVERIFY(insertPluginRow("aa", "ku_a", 0x0));             // listed, disabled: stays disabled
+    QVERIFY(insertPluginRow("bb", "ku_b", 0x1));             // gone from the catalogue
+    QVERIFY(insertPluginRow("cc", "ku_c", 0x11));            // gone, but its download waits
+    QVERIFY(insertPluginRow("dd", "ku_d", 0x8));             // gone, its removal waits
+    QVERIFY(insertPluginRow(widgetGuid(), "ku_instrumentlist", 0x0)); // gone, but installed
+
+    kuPluginManager dialog;
+    dialog.slot_serverPluginSync(wtPluginList, {}, catalogueCame ? catalogueOf({"aa"}) : QVariantMap());
+    rows.sort();
+    QCOMPARE(rowGuids(dialog.model()), rows);
+    QCOMPARE(pluginStatus("aa"), 0x0);
+    QCOMPARE(pluginStatus(widgetGuid()), 0x0);
+}
+
+void tst_PluginManager::closingKeepsOrCancelsChoices_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("Ok") << true << 0x0;
+    QTest::newRow("Cancel") << false << 0x1;
+}
+
+void tst_PluginManager::closingKeepsOrCancelsChoices()
+{
+    QFETCH(bool, accept);
+    QFETCH(int, stored);
+    installWidgetPlugin();
+    QVERIFY(insertPluginRow(widgetGuid(), "ku_instrumentlist", 0x1));
+    {
+        kuPluginManager dialog;
+        dialog.slot_serverPluginSync(wtPluginList, {}, {});
+        kuPluginManagerModel* model = dialog.model();
+        const QModelIndex row = model->index(0, 0, model->index(0, 0));
+        model->disable(row);
+        QVERIFY(uint(row.flags()) & prDisablePending);
+        if (accept)
+            dialog.accept();
+        else
+            dialog.reject();
+        QCOMPARE(bool(uint(row.flags()) & prDisablePending), accept);
+    }
+    QCOMPARE(pluginStatus(widgetGuid()), stored);
+}
+
+void tst_PluginManager::defaultMenuEntries()
+{
+    BareWindow window;
+    for (int call = 0; call < 2; ++call) {
+        QTest::ignoreMessage(QtWarningMsg, "Не удалось встроится в меню приложения");
+        QVERIFY(window.menuEntries().isEmpty());
+    }
+}
+
+void tst_PluginManager::pluginMenuOfTheMainWindow()
+{
+    installWidgetPlugin();
+    QVERIFY(insertPluginRow(widgetGuid(), "ku_instrumentlist", 0x0));
+    QPointer<kuClient> client = kuClient::createInstance();
+    QMenu* menu = client->findChild<QMenu*>("mPlugins");
+    QVERIFY(menu);
+    QCOMPARE(menu->title(), QStringLiteral("Расширения"));
+    auto texts = [menu] {
+        QStringList result;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                result << action->text();
+        }
+        return result;
+    };
+    // Disabled: no window and no entry.
+    QCOMPARE(texts(), QStringList{"Управление расширениями"});
+    QVERIFY(client->pluginManager());
+    QCOMPARE(client->pluginManager(), client->pluginManager());
+
+    kuAccessDB db;
+    QVERIFY(db.executeNonQuery("update plugins set status = 1;"));
+    client->loadPluginActions();
+    QCOMPARE(texts(), (QStringList{"Управление расширениями", "Список инструментов"}));
+    menu->actions().last()->trigger();
+    QWidget* window = client->findChild<QWidget*>("kuInstrumentListWindow");
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QVERIFY(window->isWindow());
+    delete client.data();
+}
+
+QTEST_MAIN(tst_PluginManager)
+#include "tst_pluginmanager.moc"
