@@ -8,6 +8,22 @@
 #include "kuloginform.h"
 #include "loginformfixture.h"
 
+namespace {
+
+QStringList g_logLines;
+QtMessageHandler g_previousHandler = nullptr;
+
+void collectLog(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    g_logLines.append(text);
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
+const QString wrongPassword = QStringLiteral("wrong-Pa55");
+
+} // namespace
+
 // The login form against two local demo servers, one behind each connection
 // plug-in, as the program uses it: one form, one connection manager, the cases
 // in order.
@@ -70,6 +86,7 @@ class tst_LoginSession : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void cleanup();
     void emptyReplyShowsNetworkError();
     void eachRefusalShowsOneBox();
@@ -82,6 +99,7 @@ void tst_LoginSession::initTestCase()
 {
     QVERIFY(dataDir.isValid());
     QVERIFY(installConnectionPlugins());
+    g_previousHandler = qInstallMessageHandler(collectLog);
     primary = startServer();
     spare = startServer();
     QVERIFY(primary->isListening() && spare->isListening());
@@ -92,6 +110,15 @@ void tst_LoginSession::initTestCase()
     form = kuLoginForm::instance();
     connect(form, &QDialog::accepted, &mainWindow, &QWidget::show);
     form->show();
+}
+
+void tst_LoginSession::cleanupTestCase()
+{
+    qInstallMessageHandler(g_previousHandler);
+    // Passwords travel to the server only, never into the log.
+    for (const QString& line : qAsConst(g_logLines)) {
+        QVERIFY2(!line.contains(QStringLiteral("PW=")) && !line.contains(wrongPassword), qPrintable(line));
+    }
 }
 
 void tst_LoginSession::cleanup()
@@ -112,9 +139,9 @@ void tst_LoginSession::emptyReplyShowsNetworkError()
 void tst_LoginSession::eachRefusalShowsOneBox()
 {
     const QString refused = QStringLiteral("Неверное имя пользователя или пароль.");
-    login(QStringLiteral("demo"), QStringLiteral("wrong"));
+    login(QStringLiteral("demo"), wrongPassword);
     expectRefusal(1, refused);
-    login(QStringLiteral("demo"), QStringLiteral("wrong"));
+    login(QStringLiteral("demo"), wrongPassword);
     expectRefusal(2, refused);
     // The user name goes out in upper case, as the field shows it.
     QCOMPARE(logins(*primary, QStringLiteral("DEMO")), 2);
