@@ -61,17 +61,11 @@ int TA_MA_Lookback(int optInTimePeriod, TA_MAType optInMAType)
 TA_RetCode TA_MA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                  TA_MAType optInMAType, int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
+    const bool valid = allSet(inReal, outBegIdx, outNBElement, outReal) && periodParam(optInTimePeriod, kMaPeriod, 1)
+                       && maTypeParam(optInMAType);
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid, maSupported(optInMAType));
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, maLookback(optInTimePeriod)))
         return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kMaPeriod, 1)
-        || !maTypeParam(optInMAType))
-        return TA_BAD_PARAM;
-    if (!maSupported(optInMAType))
-        return TA_NOT_SUPPORTED;
-    if (!firstOutput(startIdx, endIdx, maLookback(optInTimePeriod)))
-        return TA_SUCCESS;
     maRun(inReal, startIdx, endIdx, optInTimePeriod, optInMAType, outReal);
     return done(startIdx, endIdx, outBegIdx, outNBElement);
 }
@@ -86,15 +80,11 @@ int TA_DEMA_Lookback(int optInTimePeriod)
 TA_RetCode TA_DEMA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                    int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kDemaPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kDemaPeriod, 2, outBegIdx,
+                                        outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, TA_DEMA_Lookback(p)))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_DEMA_Lookback(p)))
+        return rc;
 
     // The first EMA starts p - 1 bars before the output; the second is seeded
     // with the plain average of the first EMA's first p values.
@@ -121,23 +111,17 @@ TA_RetCode TA_DEMA(int startIdx, int endIdx, const double inReal[], int optInTim
 
 int TA_KAMA_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kKamaPeriod, 2))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kKamaPeriod, 2, 0);
 }
 
 TA_RetCode TA_KAMA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                    int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kKamaPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kKamaPeriod, 2, outBegIdx,
+                                        outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, TA_KAMA_Lookback(p)))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_KAMA_Lookback(p)))
+        return rc;
 
     const double slowest = 2.0 / (30 + 1);
     const double span = 2.0 / (2 + 1) - slowest;
@@ -180,20 +164,14 @@ TA_RetCode TA_BBANDS(int startIdx, int endIdx, const double inReal[], int optInT
                      int *outBegIdx, int *outNBElement, double outRealUpperBand[],
                      double outRealMiddleBand[], double outRealLowerBand[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outRealUpperBand, outRealMiddleBand, outRealLowerBand)
-        || !periodParam(optInTimePeriod, kBbandsPeriod, 2)
-        || !realParam(optInNbDevUp, kBbandsDev, -kMaxReal, kMaxReal)
-        || !realParam(optInNbDevDn, kBbandsDev, -kMaxReal, kMaxReal) || !maTypeParam(optInMAType))
-        return TA_BAD_PARAM;
-    if (!maSupported(optInMAType))
-        return TA_NOT_SUPPORTED;
+    const bool valid = allSet(inReal, outBegIdx, outNBElement, outRealUpperBand, outRealMiddleBand, outRealLowerBand)
+                       && periodParam(optInTimePeriod, kBbandsPeriod, 2)
+                       && realParam(optInNbDevUp, kBbandsDev, -kMaxReal, kMaxReal)
+                       && realParam(optInNbDevDn, kBbandsDev, -kMaxReal, kMaxReal) && maTypeParam(optInMAType);
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid, maSupported(optInMAType));
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, maLookback(p)))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, maLookback(p)))
+        return rc;
 
     const int count = endIdx - startIdx + 1;
     maRun(inReal, startIdx, endIdx, p, optInMAType, outRealMiddleBand);
@@ -234,15 +212,12 @@ int TA_STDDEV_Lookback(int optInTimePeriod, double optInNbDev)
 TA_RetCode TA_STDDEV(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                      double optInNbDev, int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                                    allSet(inReal, outBegIdx, outNBElement, outReal)
+                                        && periodParam(optInTimePeriod, kStddevPeriod, 2)
+                                        && realParam(optInNbDev, kStddevDev, -kMaxReal, kMaxReal));
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, optInTimePeriod - 1))
         return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kStddevPeriod, 2)
-        || !realParam(optInNbDev, kStddevDev, -kMaxReal, kMaxReal))
-        return TA_BAD_PARAM;
-    if (!firstOutput(startIdx, endIdx, optInTimePeriod - 1))
-        return TA_SUCCESS;
     varianceRun(inReal, startIdx, endIdx, optInTimePeriod, outReal);
     for (int k = 0, count = endIdx - startIdx + 1; k < count; ++k) {
         const double sd = deviation(outReal[k]);
@@ -262,16 +237,12 @@ TA_RetCode TA_MACDFIX(int startIdx, int endIdx, const double inReal[], int optIn
                       int *outBegIdx, int *outNBElement, double outMACD[],
                       double outMACDSignal[], double outMACDHist[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outMACD, outMACDSignal, outMACDHist)
-        || !periodParam(optInSignalPeriod, kMacdSignal, 1))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                                    allSet(inReal, outBegIdx, outNBElement, outMACD, outMACDSignal, outMACDHist)
+                                        && periodParam(optInSignalPeriod, kMacdSignal, 1));
     const int signal = optInSignalPeriod;
-    if (!firstOutput(startIdx, endIdx, TA_MACDFIX_Lookback(signal)))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_MACDFIX_Lookback(signal)))
+        return rc;
 
     // Both EMAs begin on the same bar, signal - 1 bars before the first output,
     // each seeded with the plain average of its own period ending there; the

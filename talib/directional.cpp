@@ -68,22 +68,19 @@ inline bool dxOf(const Move &sum, double &dx)
     return true;
 }
 
-TA_RetCode directionalIndex(bool plus, int startIdx, int endIdx, const double inHigh[], const double inLow[],
+// A template, so that each of PLUS_DI and MINUS_DI gets a loop of its own.
+template <bool Plus>
+TA_RetCode directionalIndex(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                             const double inClose[], int optInTimePeriod, int *outBegIdx, int *outNBElement,
                             double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kPeriod, 1))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 1,
+                                       outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
     smoothedMoves(inHigh, inLow, inClose, startIdx - p, endIdx, p, [&](int, const Move &sum) {
-        *outReal++ = di(plus ? sum.plusDM : sum.minusDM, sum.tr);
+        *outReal++ = di(Plus ? sum.plusDM : sum.minusDM, sum.tr);
     });
     return done(startIdx, endIdx, outBegIdx, outNBElement);
 }
@@ -94,25 +91,18 @@ extern "C" {
 
 int TA_ATR_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kPeriod, 1))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kPeriod, 1, 0);
 }
 
 TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                   const double inClose[], int optInTimePeriod, int *outBegIdx,
                   int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kPeriod, 1))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 1,
+                                       outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
 
     // Period 1 is the true range itself.
     if (p == 1) {
@@ -127,7 +117,7 @@ TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double 
     double atr = sum / p;
     *outReal++ = atr;
     for (int t = startIdx + 1; t <= endIdx; ++t) {
-        atr = (atr * (p - 1) + trueRange(inHigh[t], inLow[t], inClose[t - 1])) / p;
+        atr = wilderAverage(atr, trueRange(inHigh[t], inLow[t], inClose[t - 1]), p);
         *outReal++ = atr;
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);
@@ -135,55 +125,44 @@ TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double 
 
 int TA_PLUS_DI_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kPeriod, 1))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kPeriod, 1, 0);
 }
 
 TA_RetCode TA_PLUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                       const double inClose[], int optInTimePeriod, int *outBegIdx,
                       int *outNBElement, double outReal[])
 {
-    return directionalIndex(true, startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx,
-                            outNBElement, outReal);
+    return directionalIndex<true>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx,
+                                  outNBElement, outReal);
 }
 
 int TA_MINUS_DI_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kPeriod, 1))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kPeriod, 1, 0);
 }
 
 TA_RetCode TA_MINUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                        const double inClose[], int optInTimePeriod, int *outBegIdx,
                        int *outNBElement, double outReal[])
 {
-    return directionalIndex(false, startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx,
-                            outNBElement, outReal);
+    return directionalIndex<false>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx,
+                                   outNBElement, outReal);
 }
 
 int TA_DX_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kPeriod, 2))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kPeriod, 2, 0);
 }
 
 TA_RetCode TA_DX(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                  const double inClose[], int optInTimePeriod, int *outBegIdx,
                  int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 2,
+                                       outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
     // Without direction the first value is 0 and later ones repeat the previous one.
     double prev = 0.0;
     smoothedMoves(inHigh, inLow, inClose, startIdx - p, endIdx, p, [&](int, const Move &sum) {
@@ -206,16 +185,11 @@ TA_RetCode TA_ADX(int startIdx, int endIdx, const double inHigh[], const double 
                   const double inClose[], int optInTimePeriod, int *outBegIdx,
                   int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 2,
+                                       outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, TA_ADX_Lookback(p)))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_ADX_Lookback(p)))
+        return rc;
     // The first ADX averages the p DX values ending at startIdx (a DX without
     // direction counts as 0); later ones are Wilder averages that skip such DX.
     double sumDX = 0.0;
@@ -233,7 +207,7 @@ TA_RetCode TA_ADX(int startIdx, int endIdx, const double inHigh[], const double 
                 sumDX += dx;
             adx = sumDX / p;
         } else if (directed) {
-            adx = (adx * (p - 1) + dx) / p;
+            adx = wilderAverage(adx, dx, p);
         }
         *outReal++ = adx;
     });

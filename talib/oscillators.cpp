@@ -26,23 +26,17 @@ extern "C" {
 
 int TA_RSI_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kRsiPeriod, 2))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kRsiPeriod, 2, 0);
 }
 
 TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                   int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kRsiPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kRsiPeriod, 2, outBegIdx,
+                                        outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
 
     // Plain averages of the first p gains and losses, then Wilder's averages.
     double gain = 0.0;
@@ -76,23 +70,17 @@ TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTime
 
 int TA_MOM_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kMomPeriod, 1))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kMomPeriod, 1, 0);
 }
 
 TA_RetCode TA_MOM(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                   int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kMomPeriod, 1))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kMomPeriod, 1, outBegIdx,
+                                        outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
     for (int t = startIdx; t <= endIdx; ++t)
         *outReal++ = inReal[t] - inReal[t - p];
     return done(startIdx, endIdx, outBegIdx, outNBElement);
@@ -100,23 +88,17 @@ TA_RetCode TA_MOM(int startIdx, int endIdx, const double inReal[], int optInTime
 
 int TA_ROC_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kRocPeriod, 1))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kRocPeriod, 1, 0);
 }
 
 TA_RetCode TA_ROC(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
                   int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inReal, outBegIdx, outNBElement, outReal) || !periodParam(optInTimePeriod, kRocPeriod, 1))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kRocPeriod, 1, outBegIdx,
+                                        outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
     for (int t = startIdx; t <= endIdx; ++t) {
         const double old = inReal[t - p];
         *outReal++ = old != 0.0 ? (inReal[t] / old - 1.0) * 100.0 : 0.0;
@@ -126,25 +108,18 @@ TA_RetCode TA_ROC(int startIdx, int endIdx, const double inReal[], int optInTime
 
 int TA_CCI_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kCciPeriod, 2))
-        return -1;
-    return optInTimePeriod - 1;
+    return periodLookback(optInTimePeriod, kCciPeriod, 2, -1);
 }
 
 TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                   const double inClose[], int optInTimePeriod, int *outBegIdx,
                   int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kCciPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kCciPeriod, 2,
+                                       outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p - 1))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p - 1))
+        return rc;
 
     std::vector<double> window;
     try {
@@ -184,25 +159,20 @@ TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double 
 
 int TA_MFI_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kMfiPeriod, 2))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kMfiPeriod, 2, 0);
 }
 
 TA_RetCode TA_MFI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                   const double inClose[], const double inVolume[], int optInTimePeriod,
                   int *outBegIdx, int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, inVolume, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kMfiPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc =
+        checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                  allSet(inHigh, inLow, inClose, inVolume, outBegIdx, outNBElement, outReal)
+                      && periodParam(optInTimePeriod, kMfiPeriod, 2));
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
 
     // Ring of the last p flows: positive in even slots, negative in odd ones.
     std::vector<double> flows;

@@ -15,23 +15,32 @@ constexpr int kAroonPeriod = 14;
 constexpr int kFastKPeriod = 5;
 constexpr int kSlowPeriod = 3;
 
+// Calls emit(t, highest, lowest) for every bar first..last with the indexes of
+// the highest high and the lowest low over the `window` bars ending at t.
+template <class Emit>
+void extremesRun(const double *high, const double *low, int first, int last, int window, Emit &&emit)
+{
+    SlidingExtreme<true> highest(high, window);
+    SlidingExtreme<false> lowest(low, window);
+    for (int t = first - window + 1; t < first; ++t) {
+        highest.push(t);
+        lowest.push(t);
+    }
+    for (int t = first; t <= last; ++t) {
+        const int hi = highest.push(t);
+        emit(t, hi, lowest.push(t));
+    }
+}
+
 // Fast %K of bars first..last into out: where the close sits in the range of
 // the last fastK bars, 0 when that range is empty.
 void fastKRun(const double *high, const double *low, const double *close, int first, int last, int fastK,
               double *out)
 {
-    SlidingExtreme<true> highest(high, fastK);
-    SlidingExtreme<false> lowest(low, fastK);
-    for (int t = first - fastK + 1; t < first; ++t) {
-        highest.push(t);
-        lowest.push(t);
-    }
-    for (int t = first; t <= last; ++t) {
-        const double hh = high[highest.push(t)];
-        const double ll = low[lowest.push(t)];
-        const double range = (hh - ll) / 100.0;
-        *out++ = range != 0.0 ? (close[t] - ll) / range : 0.0;
-    }
+    extremesRun(high, low, first, last, fastK, [&](int t, int hi, int lo) {
+        const double range = (high[hi] - low[lo]) / 100.0;
+        *out++ = range != 0.0 ? (close[t] - low[lo]) / range : 0.0;
+    });
 }
 
 } // namespace
@@ -40,38 +49,23 @@ extern "C" {
 
 int TA_WILLR_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kWillrPeriod, 2))
-        return -1;
-    return optInTimePeriod - 1;
+    return periodLookback(optInTimePeriod, kWillrPeriod, 2, -1);
 }
 
 TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                     const double inClose[], int optInTimePeriod, int *outBegIdx,
                     int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outReal)
-        || !periodParam(optInTimePeriod, kWillrPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kWillrPeriod, 2,
+                                       outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p - 1))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p - 1))
+        return rc;
     try {
-        SlidingExtreme<true> highest(inHigh, p);
-        SlidingExtreme<false> lowest(inLow, p);
-        for (int t = startIdx - p + 1; t < startIdx; ++t) {
-            highest.push(t);
-            lowest.push(t);
-        }
-        for (int t = startIdx; t <= endIdx; ++t) {
-            const double hh = inHigh[highest.push(t)];
-            const double ll = inLow[lowest.push(t)];
-            const double range = (hh - ll) / -100.0;
-            *outReal++ = range != 0.0 ? (hh - inClose[t]) / range : 0.0;
-        }
+        extremesRun(inHigh, inLow, startIdx, endIdx, p, [&](int t, int hi, int lo) {
+            const double range = (inHigh[hi] - inLow[lo]) / -100.0;
+            *outReal++ = range != 0.0 ? (inHigh[hi] - inClose[t]) / range : 0.0;
+        });
     } catch (const std::bad_alloc &) {
         return TA_ALLOC_ERR;
     }
@@ -91,16 +85,12 @@ TA_RetCode TA_STOCHF(int startIdx, int endIdx, const double inHigh[], const doub
                      TA_MAType optInFastD_MAType, int *outBegIdx, int *outNBElement,
                      double outFastK[], double outFastD[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    const bool valid = allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outFastK, outFastD)
+                       && periodParam(optInFastK_Period, kFastKPeriod, 1)
+                       && periodParam(optInFastD_Period, kSlowPeriod, 1) && maTypeParam(optInFastD_MAType);
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid, maSupported(optInFastD_MAType));
     if (rc != TA_SUCCESS)
         return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outFastK, outFastD)
-        || !periodParam(optInFastK_Period, kFastKPeriod, 1) || !periodParam(optInFastD_Period, kSlowPeriod, 1)
-        || !maTypeParam(optInFastD_MAType))
-        return TA_BAD_PARAM;
-    if (!maSupported(optInFastD_MAType))
-        return TA_NOT_SUPPORTED;
     const int lookbackD = maLookback(optInFastD_Period);
     if (!firstOutput(startIdx, endIdx, (optInFastK_Period - 1) + lookbackD))
         return TA_SUCCESS;
@@ -135,17 +125,14 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
                     TA_MAType optInSlowD_MAType, int *outBegIdx, int *outNBElement,
                     double outSlowK[], double outSlowD[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    const bool valid = allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outSlowK, outSlowD)
+                       && periodParam(optInFastK_Period, kFastKPeriod, 1)
+                       && periodParam(optInSlowK_Period, kSlowPeriod, 1) && maTypeParam(optInSlowK_MAType)
+                       && periodParam(optInSlowD_Period, kSlowPeriod, 1) && maTypeParam(optInSlowD_MAType);
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid,
+                                    maSupported(optInSlowK_MAType) && maSupported(optInSlowD_MAType));
     if (rc != TA_SUCCESS)
         return rc;
-    if (!allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outSlowK, outSlowD)
-        || !periodParam(optInFastK_Period, kFastKPeriod, 1) || !periodParam(optInSlowK_Period, kSlowPeriod, 1)
-        || !maTypeParam(optInSlowK_MAType) || !periodParam(optInSlowD_Period, kSlowPeriod, 1)
-        || !maTypeParam(optInSlowD_MAType))
-        return TA_BAD_PARAM;
-    if (!maSupported(optInSlowK_MAType) || !maSupported(optInSlowD_MAType))
-        return TA_NOT_SUPPORTED;
     const int lookbackK = maLookback(optInSlowK_Period);
     const int lookbackD = maLookback(optInSlowD_Period);
     if (!firstOutput(startIdx, endIdx, (optInFastK_Period - 1) + lookbackK + lookbackD))
@@ -170,38 +157,27 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
 
 int TA_AROON_Lookback(int optInTimePeriod)
 {
-    if (!periodParam(optInTimePeriod, kAroonPeriod, 2))
-        return -1;
-    return optInTimePeriod;
+    return periodLookback(optInTimePeriod, kAroonPeriod, 2, 0);
 }
 
 TA_RetCode TA_AROON(int startIdx, int endIdx, const double inHigh[], const double inLow[],
                     int optInTimePeriod, int *outBegIdx, int *outNBElement,
                     double outAroonDown[], double outAroonUp[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
-        return rc;
-    if (!allSet(inHigh, inLow, outBegIdx, outNBElement, outAroonDown, outAroonUp)
-        || !periodParam(optInTimePeriod, kAroonPeriod, 2))
-        return TA_BAD_PARAM;
+    const TA_RetCode rc =
+        checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                  allSet(inHigh, inLow, outBegIdx, outNBElement, outAroonDown, outAroonUp)
+                      && periodParam(optInTimePeriod, kAroonPeriod, 2));
     const int p = optInTimePeriod;
-    if (!firstOutput(startIdx, endIdx, p))
-        return TA_SUCCESS;
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
+        return rc;
     try {
         // The window spans p + 1 bars, so the extreme is 0..p bars old.
-        SlidingExtreme<true> highest(inHigh, p + 1);
-        SlidingExtreme<false> lowest(inLow, p + 1);
-        for (int t = startIdx - p; t < startIdx; ++t) {
-            highest.push(t);
-            lowest.push(t);
-        }
         const double factor = 100.0 / p;
-        for (int t = startIdx; t <= endIdx; ++t) {
-            *outAroonUp++ = factor * (p - (t - highest.push(t)));
-            *outAroonDown++ = factor * (p - (t - lowest.push(t)));
-        }
+        extremesRun(inHigh, inLow, startIdx, endIdx, p + 1, [&](int t, int hi, int lo) {
+            *outAroonUp++ = factor * (p - (t - hi));
+            *outAroonDown++ = factor * (p - (t - lo));
+        });
     } catch (const std::bad_alloc &) {
         return TA_ALLOC_ERR;
     }

@@ -8,6 +8,33 @@ namespace {
 constexpr double kAcceleration = 0.02;
 constexpr double kMaximum = 0.2;
 
+// A stop never sits inside the range of the last two bars: a short one not
+// below their highs, a long one not above their lows.
+inline double notBelow(double sar, double high1, double high2)
+{
+    if (sar < high1)
+        sar = high1;
+    if (sar < high2)
+        sar = high2;
+    return sar;
+}
+
+inline double notAbove(double sar, double low1, double low2)
+{
+    if (sar > low1)
+        sar = low1;
+    if (sar > low2)
+        sar = low2;
+    return sar;
+}
+
+// Each new extreme point raises the acceleration by one step, up to the maximum.
+inline double accelerated(double af, double step, double maximum)
+{
+    af += step;
+    return af > maximum ? maximum : af;
+}
+
 } // namespace
 
 extern "C" {
@@ -23,16 +50,12 @@ TA_RetCode TA_SAR(int startIdx, int endIdx, const double inHigh[], const double 
                   double optInAcceleration, double optInMaximum, int *outBegIdx,
                   int *outNBElement, double outReal[])
 {
-    clearCounts(outBegIdx, outNBElement);
-    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
-    if (rc != TA_SUCCESS)
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                                    allSet(inHigh, inLow, outBegIdx, outNBElement, outReal)
+                                        && realParam(optInAcceleration, kAcceleration, 0.0, kMaxReal)
+                                        && realParam(optInMaximum, kMaximum, 0.0, kMaxReal));
+    if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, 1))
         return rc;
-    if (!allSet(inHigh, inLow, outBegIdx, outNBElement, outReal)
-        || !realParam(optInAcceleration, kAcceleration, 0.0, kMaxReal)
-        || !realParam(optInMaximum, kMaximum, 0.0, kMaxReal))
-        return TA_BAD_PARAM;
-    if (!firstOutput(startIdx, endIdx, 1))
-        return TA_SUCCESS;
 
     double step = optInAcceleration;
     const double maximum = optInMaximum;
@@ -62,63 +85,34 @@ TA_RetCode TA_SAR(int startIdx, int endIdx, const double inHigh[], const double 
             if (newLow <= sar) {
                 // Reverse to short: the stop jumps to the extreme point.
                 isLong = false;
-                sar = ep;
-                if (sar < prevHigh)
-                    sar = prevHigh;
-                if (sar < newHigh)
-                    sar = newHigh;
+                sar = notBelow(ep, prevHigh, newHigh);
                 *outReal++ = sar;
                 af = step;
                 ep = newLow;
-                sar = sar + af * (ep - sar);
-                if (sar < prevHigh)
-                    sar = prevHigh;
-                if (sar < newHigh)
-                    sar = newHigh;
+                sar = notBelow(sar + af * (ep - sar), prevHigh, newHigh);
             } else {
                 *outReal++ = sar;
                 if (newHigh > ep) {
                     ep = newHigh;
-                    af += step;
-                    if (af > maximum)
-                        af = maximum;
+                    af = accelerated(af, step, maximum);
                 }
-                sar = sar + af * (ep - sar);
-                // Never inside the range of the last two bars.
-                if (sar > prevLow)
-                    sar = prevLow;
-                if (sar > newLow)
-                    sar = newLow;
+                sar = notAbove(sar + af * (ep - sar), prevLow, newLow);
             }
         } else {
             if (newHigh >= sar) {
                 isLong = true;
-                sar = ep;
-                if (sar > prevLow)
-                    sar = prevLow;
-                if (sar > newLow)
-                    sar = newLow;
+                sar = notAbove(ep, prevLow, newLow);
                 *outReal++ = sar;
                 af = step;
                 ep = newHigh;
-                sar = sar + af * (ep - sar);
-                if (sar > prevLow)
-                    sar = prevLow;
-                if (sar > newLow)
-                    sar = newLow;
+                sar = notAbove(sar + af * (ep - sar), prevLow, newLow);
             } else {
                 *outReal++ = sar;
                 if (newLow < ep) {
                     ep = newLow;
-                    af += step;
-                    if (af > maximum)
-                        af = maximum;
+                    af = accelerated(af, step, maximum);
                 }
-                sar = sar + af * (ep - sar);
-                if (sar < prevHigh)
-                    sar = prevHigh;
-                if (sar < newHigh)
-                    sar = newHigh;
+                sar = notBelow(sar + af * (ep - sar), prevHigh, newHigh);
             }
         }
     }

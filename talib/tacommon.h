@@ -35,6 +35,21 @@ inline TA_RetCode checkIndexes(int startIdx, int endIdx)
     return TA_SUCCESS;
 }
 
+// The opening every function shares, in TA-Lib's order: the counters
+// cleared, the index range, then the pointers and options (`valid`), then
+// whether the options are implemented.
+inline TA_RetCode checkCall(int startIdx, int endIdx, int *outBegIdx, int *outNBElement, bool valid,
+                            bool supported = true)
+{
+    clearCounts(outBegIdx, outNBElement);
+    const TA_RetCode rc = checkIndexes(startIdx, endIdx);
+    if (rc != TA_SUCCESS)
+        return rc;
+    if (!valid)
+        return TA_BAD_PARAM;
+    return supported ? TA_SUCCESS : TA_NOT_SUPPORTED;
+}
+
 // Resolves the default sentinel and checks the range.
 inline bool periodParam(int &value, int defaultValue, int minimum)
 {
@@ -43,6 +58,30 @@ inline bool periodParam(int &value, int defaultValue, int minimum)
         return true;
     }
     return value >= minimum && value <= kMaxPeriod;
+}
+
+// checkCall for the functions over one series with one period and one output.
+inline TA_RetCode checkRealCall(int startIdx, int endIdx, const double *in, int &period, int defaultValue, int minimum,
+                                int *outBegIdx, int *outNBElement, const double *out)
+{
+    return checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                     allSet(in, outBegIdx, outNBElement, out) && periodParam(period, defaultValue, minimum));
+}
+
+// checkCall for the functions over high, low and close with one period and one output.
+inline TA_RetCode checkHlcCall(int startIdx, int endIdx, const double *high, const double *low, const double *close,
+                               int &period, int defaultValue, int minimum, int *outBegIdx, int *outNBElement,
+                               const double *out)
+{
+    return checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                     allSet(high, low, close, outBegIdx, outNBElement, out)
+                         && periodParam(period, defaultValue, minimum));
+}
+
+// Look-back of a function whose only option is its period: period + offset, -1 for a bad period.
+inline int periodLookback(int period, int defaultValue, int minimum, int offset)
+{
+    return periodParam(period, defaultValue, minimum) ? period + offset : -1;
 }
 
 // NaN fails the range test as well.
@@ -85,6 +124,9 @@ inline TA_RetCode done(int startIdx, int endIdx, int *outBegIdx, int *outNBEleme
 }
 
 inline double emaFactor(int period) { return 2.0 / (period + 1); }
+
+// Wilder's smoothing: the previous average weighted p - 1 against one new value.
+inline double wilderAverage(double prev, double value, int period) { return (prev * (period - 1) + value) / period; }
 
 inline double trueRange(double high, double low, double prevClose)
 {

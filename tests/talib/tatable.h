@@ -77,21 +77,37 @@ struct TaFunction
     std::function<TA_RetCode(const Call &, int *beg, int *nb, double *const *outs)> invoke;
 };
 
+using HlcFunction = TA_RetCode (*)(int, int, const double *, const double *, const double *, int, int *, int *,
+                                   double *);
+using SeriesFunction = TA_RetCode (*)(int, int, const double *, int, int *, int *, double *);
+
+// The many functions of one period and one output over high, low and close, or over one series.
+inline TaFunction hlcPeriod(const char *name, int minPeriod, int defaultPeriod, int (*lookback)(int), HlcFunction fn)
+{
+    return {name, UsesHigh | UsesLow | UsesClose, 1, minPeriod, defaultPeriod, lookback,
+            [fn](const Call &c, int *b, int *n, double *const *o) {
+                return fn(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
+            }};
+}
+
+inline TaFunction seriesPeriod(const char *name, int minPeriod, int defaultPeriod, int (*lookback)(int),
+                               SeriesFunction fn)
+{
+    return {name, UsesClose, 1, minPeriod, defaultPeriod, lookback,
+            [fn](const Call &c, int *b, int *n, double *const *o) {
+                return fn(c.start, c.end, c.close, c.period, b, n, o[0]);
+            }};
+}
+
 inline std::vector<TaFunction> taFunctions()
 {
     using Outs = double *const *;
     std::vector<TaFunction> f;
-    f.push_back({"ADX", UsesHigh | UsesLow | UsesClose, 1, 2, 14, TA_ADX_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_ADX(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
+    f.push_back(hlcPeriod("ADX", 2, 14, TA_ADX_Lookback, TA_ADX));
     f.push_back({"AROON", UsesHigh | UsesLow, 2, 2, 14, TA_AROON_Lookback, [](const Call &c, int *b, int *n, Outs o) {
                      return TA_AROON(c.start, c.end, c.high, c.low, c.period, b, n, o[0], o[1]);
                  }});
-    f.push_back({"ATR", UsesHigh | UsesLow | UsesClose, 1, 1, 14, TA_ATR_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_ATR(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
+    f.push_back(hlcPeriod("ATR", 1, 14, TA_ATR_Lookback, TA_ATR));
     f.push_back({"BBANDS", UsesClose, 3, 2, 5, [](int p) { return TA_BBANDS_Lookback(p, 2.0, 1.5, TA_MAType_SMA); },
                  [](const Call &c, int *b, int *n, Outs o) {
                      return TA_BBANDS(c.start, c.end, c.close, c.period, 2.0, 1.5, TA_MAType_SMA, b, n, o[0], o[1], o[2]);
@@ -100,20 +116,10 @@ inline std::vector<TaFunction> taFunctions()
                  [](const Call &c, int *b, int *n, Outs o) {
                      return TA_BBANDS(c.start, c.end, c.close, c.period, 2.0, 2.0, TA_MAType_EMA, b, n, o[0], o[1], o[2]);
                  }});
-    f.push_back({"CCI", UsesHigh | UsesLow | UsesClose, 1, 2, 14, TA_CCI_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_CCI(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"DEMA", UsesClose, 1, 2, 30, TA_DEMA_Lookback, [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_DEMA(c.start, c.end, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"DX", UsesHigh | UsesLow | UsesClose, 1, 2, 14, TA_DX_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_DX(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"KAMA", UsesClose, 1, 2, 30, TA_KAMA_Lookback, [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_KAMA(c.start, c.end, c.close, c.period, b, n, o[0]);
-                 }});
+    f.push_back(hlcPeriod("CCI", 2, 14, TA_CCI_Lookback, TA_CCI));
+    f.push_back(seriesPeriod("DEMA", 2, 30, TA_DEMA_Lookback, TA_DEMA));
+    f.push_back(hlcPeriod("DX", 2, 14, TA_DX_Lookback, TA_DX));
+    f.push_back(seriesPeriod("KAMA", 2, 30, TA_KAMA_Lookback, TA_KAMA));
     f.push_back({"MA_SMA", UsesClose, 1, 1, 30, [](int p) { return TA_MA_Lookback(p, TA_MAType_SMA); },
                  [](const Call &c, int *b, int *n, Outs o) {
                      return TA_MA(c.start, c.end, c.close, c.period, TA_MAType_SMA, b, n, o[0]);
@@ -129,23 +135,11 @@ inline std::vector<TaFunction> taFunctions()
                  [](const Call &c, int *b, int *n, Outs o) {
                      return TA_MFI(c.start, c.end, c.high, c.low, c.close, c.volume, c.period, b, n, o[0]);
                  }});
-    f.push_back({"MINUS_DI", UsesHigh | UsesLow | UsesClose, 1, 1, 14, TA_MINUS_DI_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_MINUS_DI(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"MOM", UsesClose, 1, 1, 10, TA_MOM_Lookback, [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_MOM(c.start, c.end, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"PLUS_DI", UsesHigh | UsesLow | UsesClose, 1, 1, 14, TA_PLUS_DI_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_PLUS_DI(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"ROC", UsesClose, 1, 1, 10, TA_ROC_Lookback, [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_ROC(c.start, c.end, c.close, c.period, b, n, o[0]);
-                 }});
-    f.push_back({"RSI", UsesClose, 1, 2, 14, TA_RSI_Lookback, [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_RSI(c.start, c.end, c.close, c.period, b, n, o[0]);
-                 }});
+    f.push_back(hlcPeriod("MINUS_DI", 1, 14, TA_MINUS_DI_Lookback, TA_MINUS_DI));
+    f.push_back(seriesPeriod("MOM", 1, 10, TA_MOM_Lookback, TA_MOM));
+    f.push_back(hlcPeriod("PLUS_DI", 1, 14, TA_PLUS_DI_Lookback, TA_PLUS_DI));
+    f.push_back(seriesPeriod("ROC", 1, 10, TA_ROC_Lookback, TA_ROC));
+    f.push_back(seriesPeriod("RSI", 2, 14, TA_RSI_Lookback, TA_RSI));
     f.push_back({"SAR", UsesHigh | UsesLow, 1, 0, 0, [](int) { return TA_SAR_Lookback(0.02, 0.2); },
                  [](const Call &c, int *b, int *n, Outs o) {
                      return TA_SAR(c.start, c.end, c.high, c.low, 0.02, 0.2, b, n, o[0]);
@@ -178,10 +172,7 @@ inline std::vector<TaFunction> taFunctions()
                      return TA_STOCHF(c.start, c.end, c.high, c.low, c.close, c.period, 3, TA_MAType_EMA, b, n, o[0],
                                       o[1]);
                  }});
-    f.push_back({"WILLR", UsesHigh | UsesLow | UsesClose, 1, 2, 14, TA_WILLR_Lookback,
-                 [](const Call &c, int *b, int *n, Outs o) {
-                     return TA_WILLR(c.start, c.end, c.high, c.low, c.close, c.period, b, n, o[0]);
-                 }});
+    f.push_back(hlcPeriod("WILLR", 2, 14, TA_WILLR_Lookback, TA_WILLR));
     return f;
 }
 
