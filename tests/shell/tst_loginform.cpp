@@ -44,6 +44,7 @@ private slots:
     void userNameIsUpperCaseAndShort_data();
     void userNameIsUpperCaseAndShort();
     void acceptButtonRules();
+    void finishedFieldsMoveTheFocus();
     void proxyPortTakesFiveDigits_data();
     void proxyPortTakesFiveDigits();
     void proxyRecordSavedAndApplied_data();
@@ -136,6 +137,24 @@ void tst_LoginForm::acceptButtonRules()
     child<QComboBox>("comboServers")->clear();
     type(password, QStringLiteral("secret"));
     QVERIFY(!acceptButton()->isEnabled());
+}
+
+void tst_LoginForm::finishedFieldsMoveTheFocus()
+{
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QLineEdit* login = edit("editLogin");
+    login->setFocus(Qt::MouseFocusReason);
+    type(login, QStringLiteral("demo"));
+    QTest::keyClick(login, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit("editPassword"));
+    QVERIFY(!acceptButton()->isEnabled());
+
+    // A finished password hands over to the accept button, so Return then logs in.
+    type(edit("editPassword"), QStringLiteral("secret"));
+    emit edit("editPassword")->editingFinished();
+    QTRY_COMPARE(QApplication::focusWidget(), acceptButton());
+    QVERIFY(acceptButton()->isDefault());
 }
 
 void tst_LoginForm::proxyPortTakesFiveDigits_data()
