@@ -1,11 +1,10 @@
 #include "kuloginform.h"
 #include "ui_kuloginform.h"
 
-#include <QCoreApplication>
 #include <QEvent>
-#include <QValidator>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QValidator>
 
 #include "kuabstractdataconverter.h"
 #include "kuapplication.h"
