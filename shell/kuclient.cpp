@@ -37,6 +37,8 @@ kuClient::kuClient(QWidget* parent)
     setWindowTitle(QStringLiteral("Velmoran"));
     setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png"), currentTheme()));
 
+    // Until saved layouts restore the geometry, open at a usable size.
+    resize(1200, 760);
     m_tabWidget = new kuTabWidget(this);
     setCentralWidget(m_tabWidget);
     m_tabWidget->newWorkSpace();
