@@ -10,6 +10,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
+
 Q_DECLARE_METATYPE(kuQueuedMessage::Buttons)
 
 class Receiver : public QObject
@@ -17,7 +19,7 @@ class Receiver : public QObject
     Q_OBJECT
 
 public:
-    int calls = 0;
+    std::atomic<int> calls{0};
     QDialogButtonBox::StandardButton button = QDialogButtonBox::NoButton;
     kuQueuedMessage message;
     QThread* thread = nullptr;
@@ -25,10 +27,10 @@ public:
 public slots:
     void onMessageButton(QDialogButtonBox::StandardButton clicked, const kuQueuedMessage& source)
     {
-        ++calls;
         button = clicked;
         message = source;
         thread = QThread::currentThread();
+        ++calls;
     }
 };
 
@@ -259,7 +261,10 @@ void tst_QueuedMessages::receiver()
     QCOMPARE(widget.count(), 0);
 
     if (receiver) {
-        QTRY_COMPARE(receiver->calls, 1);
+        QTRY_COMPARE(receiver->calls.load(), 1);
+        // The worker wrote the fields; they are safe to read once it has ended.
+        worker.quit();
+        worker.wait();
         QCOMPARE(receiver->button, QDialogButtonBox::Yes);
         QCOMPARE(receiver->message.data.toInt(), 42);
         QCOMPARE(receiver->thread, kind == QLatin1String("queued") ? &worker : QThread::currentThread());
