@@ -17,8 +17,10 @@ constexpr int kSlowPeriod = 3;
 
 // Calls emit(t, highest, lowest) for every bar first..last with the indexes of
 // the highest high and the lowest low over the `window` bars ending at t.
+// emit is taken by value and captures by value, so that its state stays in
+// registers even where this is not inlined.
 template <class Emit>
-void extremesRun(const double *high, const double *low, int first, int last, int window, Emit &&emit)
+void extremesRun(const double *high, const double *low, int first, int last, int window, Emit emit)
 {
     SlidingExtreme<true> highest(high, window);
     SlidingExtreme<false> lowest(low, window);
@@ -37,9 +39,9 @@ void extremesRun(const double *high, const double *low, int first, int last, int
 void fastKRun(const double *high, const double *low, const double *close, int first, int last, int fastK,
               double *out)
 {
-    extremesRun(high, low, first, last, fastK, [&](int t, int hi, int lo) {
+    extremesRun(high, low, first, last, fastK, [=](int t, int hi, int lo) {
         const double range = (high[hi] - low[lo]) / 100.0;
-        *out++ = range != 0.0 ? (close[t] - low[lo]) / range : 0.0;
+        out[t - first] = range != 0.0 ? (close[t] - low[lo]) / range : 0.0;
     });
 }
 
@@ -62,9 +64,9 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p - 1))
         return rc;
     try {
-        extremesRun(inHigh, inLow, startIdx, endIdx, p, [&](int t, int hi, int lo) {
+        extremesRun(inHigh, inLow, startIdx, endIdx, p, [=](int t, int hi, int lo) {
             const double range = (inHigh[hi] - inLow[lo]) / -100.0;
-            *outReal++ = range != 0.0 ? (inHigh[hi] - inClose[t]) / range : 0.0;
+            outReal[t - startIdx] = range != 0.0 ? (inHigh[hi] - inClose[t]) / range : 0.0;
         });
     } catch (const std::bad_alloc &) {
         return TA_ALLOC_ERR;
@@ -174,9 +176,9 @@ TA_RetCode TA_AROON(int startIdx, int endIdx, const double inHigh[], const doubl
     try {
         // The window spans p + 1 bars, so the extreme is 0..p bars old.
         const double factor = 100.0 / p;
-        extremesRun(inHigh, inLow, startIdx, endIdx, p + 1, [&](int t, int hi, int lo) {
-            *outAroonUp++ = factor * (p - (t - hi));
-            *outAroonDown++ = factor * (p - (t - lo));
+        extremesRun(inHigh, inLow, startIdx, endIdx, p + 1, [=](int t, int hi, int lo) {
+            outAroonUp[t - startIdx] = factor * (p - (t - hi));
+            outAroonDown[t - startIdx] = factor * (p - (t - lo));
         });
     } catch (const std::bad_alloc &) {
         return TA_ALLOC_ERR;
