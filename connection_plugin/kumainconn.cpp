@@ -26,6 +26,29 @@ bool isHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// What every order request names: the paper, the hashed account and, for a change, the order.
+struct OrderTarget {
+    int paperID = 0;
+    QString account;
+    int orderID = 0;
+};
+
+bool orderTarget(const QJsonObject& o, bool modify, OrderTarget* target)
+{
+    if (o.isEmpty() || !o.contains(QLatin1String("paperID")) || o.value(QLatin1String("paperID")).toInt() == 0)
+        return false;
+    const QString partID = o.value(QLatin1String("partID")).toString();
+    if (partID.isEmpty())
+        return false;
+    const int orderID = o.value(QLatin1String("orderID")).toInt();
+    if (modify && (!o.contains(QLatin1String("orderID")) || orderID <= 0))
+        return false;
+    target->paperID = o.value(QLatin1String("paperID")).toInt();
+    target->account = accountHash(partID);
+    target->orderID = orderID;
+    return true;
+}
+
 } // namespace
 
 kuMainConn::kuMainConn(const QString& serverUrl, QObject* parent)
@@ -332,20 +355,13 @@ void kuMainConn::sendOrder(const QString& pattern, const QStringList& values, co
 
 void kuMainConn::sendOrderRequest(const QJsonObject& o, bool modify)
 {
-    if (o.isEmpty() || !o.contains(QLatin1String("paperID")) || o.value(QLatin1String("paperID")).toInt() == 0)
-        return;
-    const int paperID = o.value(QLatin1String("paperID")).toInt();
-    const QString partID = o.value(QLatin1String("partID")).toString();
-    const QString account = accountHash(partID);
-    if (partID.isEmpty())
-        return;
-    const int orderID = o.value(QLatin1String("orderID")).toInt();
-    if (modify && (!o.contains(QLatin1String("orderID")) || orderID <= 0))
+    OrderTarget target;
+    if (!orderTarget(o, modify, &target))
         return;
     const int code = modify ? 1002 : 1001;
     QStringList values{QString::number(code),
-                       account,
-                       wholeNumber(paperID),
+                       target.account,
+                       wholeNumber(target.paperID),
                        wholeNumber(o.value(QLatin1String("action")).toInt()),
                        wholeNumber(o.value(QLatin1String("amount")).toInt()),
                        wholeNumber(o.value(QLatin1String("isMarket")).toInt()),
@@ -356,29 +372,22 @@ void kuMainConn::sendOrderRequest(const QJsonObject& o, bool modify)
         "%1/kuOrderManager?ID=%2&TYPE=%3&ACC=%4&PID=%5&ACT=%6&QUANT=%7&IM=%8&PRICE=%9&TIME=%10&EF=%11");
     if (modify) {
         pattern += QStringLiteral("&OID=%12");
-        values << wholeNumber(orderID);
+        values << wholeNumber(target.orderID);
     }
     sendOrder(pattern, values, o, code, true);
 }
 
 void kuMainConn::sendStopOrderRequest(const QJsonObject& o, bool modify)
 {
-    if (o.isEmpty() || !o.contains(QLatin1String("paperID")) || o.value(QLatin1String("paperID")).toInt() == 0)
-        return;
-    const int paperID = o.value(QLatin1String("paperID")).toInt();
-    const QString partID = o.value(QLatin1String("partID")).toString();
-    const QString account = accountHash(partID);
-    if (partID.isEmpty())
-        return;
-    const int orderID = o.value(QLatin1String("orderID")).toInt();
-    if (modify && (!o.contains(QLatin1String("orderID")) || orderID <= 0))
+    OrderTarget target;
+    if (!orderTarget(o, modify, &target))
         return;
     const int fcond = o.value(QLatin1String("fcond")).toInt();
     const int scond = o.value(QLatin1String("scond")).toInt();
     if (fcond == 0 && scond == 0)
         return;
-    QStringList values{account,
-                       wholeNumber(paperID),
+    QStringList values{target.account,
+                       wholeNumber(target.paperID),
                        wholeNumber(o.value(QLatin1String("action")).toInt()),
                        wholeNumber(o.value(QLatin1String("amount")).toInt()),
                        wholeNumber(fcond),
@@ -394,7 +403,7 @@ void kuMainConn::sendStopOrderRequest(const QJsonObject& o, bool modify)
     pattern += QStringLiteral("&ACC=%3&PID=%4&ACT=%5&QUANT=%6&FC=%7&P1=%8&P2=%9&M1=%10&SC=%11&P3=%12&P4=%13&M2=%14&EF=%15");
     if (modify) {
         pattern += QStringLiteral("&OID=%16");
-        values << wholeNumber(orderID);
+        values << wholeNumber(target.orderID);
     }
     sendOrder(pattern, values, o, modify ? 1011 : 1010, true);
 }
