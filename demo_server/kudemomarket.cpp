@@ -274,59 +274,54 @@ void kuDemoMarket::rollDay(Paper &p, qint64 dayStart)
     p.quoteStamp = nextStamp();
 }
 
+// How one kind of history candle is made up.
+struct kuDemoMarket::HistoryFrame
+{
+    qint64 seconds; // length of a candle
+    qint64 days; // how far back history reaches
+    double sigma; // scale of the move from one candle to the next
+    double spreadShare; // share of sigma that sets the high-low spread
+    quint64 openSalt;
+    quint64 spreadSalt;
+    quint64 leastLots; // volume in lots: leastLots + (hash % lotsRange)
+    quint64 lotsRange;
+};
+
 QVector<kuDemoCandle> kuDemoMarket::minuteHistory(const Paper &p, qint64 from, qint64 to) const
 {
-    QVector<kuDemoCandle> out;
-    const qint64 anchor = minuteAnchor();
-    const qint64 first = anchor - minuteHistoryDays * 86400;
-    from = std::max(from, first);
-    to = std::min(to, anchor - 60);
-    if (from > to)
-        return out;
-    double close = p.info.firstPrice;
+    static const HistoryFrame minutes{60, minuteHistoryDays, minuteSigma, 0.3, 1, 2, 1, 200};
     // Walk back from the opening price so that history joins the live market.
-    for (qint64 t = anchor - 60; t >= from; t -= 60) {
-        const double open = std::max(p.info.step, round(p, close * std::exp(-minuteSigma * noise(p.info.id, t, 1))));
-        if (t <= to) {
-            kuDemoCandle c;
-            c.open = open;
-            c.close = close;
-            const double spread = 1.0 + 0.3 * minuteSigma * std::fabs(noise(p.info.id, t, 2));
-            c.high = round(p, std::max(open, close) * spread);
-            c.low = std::max(p.info.step, round(p, std::min(open, close) / spread));
-            c.volume = double(p.info.lot) * double(1 + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % 200));
-            c.time = t;
-            c.timeFrame = 1;
-            out.append(c);
-        }
-        close = open;
-    }
-    std::reverse(out.begin(), out.end());
-    return out;
+    return history(p, from, to, minuteAnchor(), p.info.firstPrice, minutes);
 }
 
 QVector<kuDemoCandle> kuDemoMarket::dayHistory(const Paper &p, qint64 from, qint64 to) const
 {
+    static const HistoryFrame days{86400, dayHistoryDays, daySigma, 0.5, 3, 4, 1000, 100000};
+    return history(p, from, to, dayAnchor(), p.prevClose, days);
+}
+
+// Candles from 'from' to 'to', made backwards from 'anchor', where the last one closes at 'close'.
+QVector<kuDemoCandle> kuDemoMarket::history(const Paper &p, qint64 from, qint64 to, qint64 anchor, double close,
+                                            const HistoryFrame &frame) const
+{
     QVector<kuDemoCandle> out;
-    const qint64 anchor = dayAnchor();
-    const qint64 first = anchor - dayHistoryDays * 86400;
+    const qint64 first = anchor - frame.days * 86400;
     from = std::max(from, first);
-    to = std::min(to, anchor - 86400);
+    to = std::min(to, anchor - frame.seconds);
     if (from > to)
         return out;
-    double close = p.prevClose;
-    for (qint64 t = anchor - 86400; t >= from; t -= 86400) {
-        const double open = std::max(p.info.step, round(p, close * std::exp(-daySigma * noise(p.info.id, t, 3))));
+    for (qint64 t = anchor - frame.seconds; t >= from; t -= frame.seconds) {
+        const double open = std::max(p.info.step, round(p, close * std::exp(-frame.sigma * noise(p.info.id, t, frame.openSalt))));
         if (t <= to) {
             kuDemoCandle c;
             c.open = open;
             c.close = close;
-            const double spread = 1.0 + 0.5 * daySigma * std::fabs(noise(p.info.id, t, 4));
+            const double spread = 1.0 + frame.spreadShare * frame.sigma * std::fabs(noise(p.info.id, t, frame.spreadSalt));
             c.high = round(p, std::max(open, close) * spread);
             c.low = std::max(p.info.step, round(p, std::min(open, close) / spread));
-            c.volume = double(p.info.lot) * double(1000 + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % 100000));
+            c.volume = double(p.info.lot) * double(frame.leastLots + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % frame.lotsRange));
             c.time = t;
-            c.timeFrame = 1440;
+            c.timeFrame = int(frame.seconds / 60);
             out.append(c);
         }
         close = open;

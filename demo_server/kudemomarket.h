@@ -186,6 +186,9 @@ private:
     void touchHolders(int paperId);
     QVector<kuDemoCandle> minuteHistory(const Paper &p, qint64 from, qint64 to) const;
     QVector<kuDemoCandle> dayHistory(const Paper &p, qint64 from, qint64 to) const;
+    struct HistoryFrame;
+    QVector<kuDemoCandle> history(const Paper &p, qint64 from, qint64 to, qint64 anchor, double close,
+                                  const HistoryFrame &frame) const;
     double blockedMoney(const Account &a) const;
     double guarantee(const Account &a) const;
     double unrealized(const Account &a) const;
