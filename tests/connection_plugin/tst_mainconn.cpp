@@ -1,3 +1,4 @@
+#include "../common/logcapture.h"
 #include "dcmessagepack.h"
 #include "kudemoserver.h"
 #include "kumainconn.h"
@@ -13,27 +14,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
-
-QStringList g_messages;
-QtMessageHandler g_previous = nullptr;
-
-void collect(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    g_messages << text;
-    if (type != QtDebugMsg && g_previous)
-        g_previous(type, context, text);
-}
-
-bool logged(const QString& part)
-{
-    for (const QString& line : qAsConst(g_messages)) {
-        if (line.contains(part))
-            return true;
-    }
-    return false;
-}
 
 // The script a recorded request target asks for.
 QString script(const QString& target)
@@ -86,6 +69,9 @@ class tst_MainConn : public QObject
     std::unique_ptr<dcMessagePack> m_converter;
     std::unique_ptr<kuMainConn> m_urlConn;
     int m_paper = 0;
+    std::optional<LogCapture> m_log;
+
+    bool logged(const QString& part) const { return m_log->contains(part); }
 
     std::unique_ptr<kuMainConn> loggedIn(const kuConnTimings& timings)
     {
@@ -113,7 +99,7 @@ class tst_MainConn : public QObject
 private slots:
     void initTestCase()
     {
-        g_previous = qInstallMessageHandler(collect);
+        m_log.emplace(std::initializer_list<QtMsgType>{QtInfoMsg, QtWarningMsg, QtCriticalMsg, QtFatalMsg});
         kuDemoServer::Options options;
         options.dataDir = m_dir.path();
         options.startMs = 1796806800000LL;
@@ -125,7 +111,7 @@ private slots:
 
     void init()
     {
-        g_messages.clear();
+        m_log->clear();
         m_server->disconnect(this);
         m_server->setReplyStatus(0);
         m_server->setReplyDelay(0);
@@ -136,7 +122,7 @@ private slots:
     void cleanupTestCase()
     {
         m_urlConn.reset();
-        qInstallMessageHandler(g_previous);
+        m_log.reset();
     }
 
     // Every request as the server receives it; an order whose precondition

@@ -2,17 +2,12 @@
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 
+#include <optional>
+
+#include "../common/logcapture.h"
 #include "kupluginloader.h"
 
 namespace {
-
-QStringList g_warnings;
-
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    if (type == QtWarningMsg)
-        g_warnings << text;
-}
 
 QString built(const QString& name)
 {
@@ -53,6 +48,9 @@ class tst_PluginLoader : public QObject
     QTemporaryDir m_dir;
     QString m_config;
     QString m_beside;
+    std::optional<LogCapture> m_log;
+
+    QStringList warnings() const { return m_log->lines({QtWarningMsg}); }
 
 private slots:
     // Two plug-in folders as the program has them: the configuration folder's holds
@@ -75,12 +73,8 @@ private slots:
         broken.write("not a library");
     }
 
-    void init()
-    {
-        g_warnings.clear();
-        qInstallMessageHandler(collect);
-    }
-    void cleanup() { qInstallMessageHandler(nullptr); }
+    void init() { m_log.emplace(); }
+    void cleanup() { m_log.reset(); }
 
     void findsBothBuildsInBothFolders()
     {
@@ -94,8 +88,8 @@ private slots:
         names.sort();
         QCOMPARE(names, (QStringList{"Основной сервер", "Основной сервер", "Резервный сервер"}));
         // The broken file costs one warning.
-        QCOMPARE(g_warnings.size(), 1);
-        QVERIFY(g_warnings.first().contains(QLatin1String("ku_broken.so")));
+        QCOMPARE(warnings().size(), 1);
+        QVERIFY(warnings().first().contains(QLatin1String("ku_broken.so")));
     }
 
     void identity_data()
@@ -213,7 +207,7 @@ private slots:
     {
         QFETCH(QStringList, folders);
         QVERIFY(loadPlugins<ConnectPluginInterface>(pkConnection, folders).isEmpty());
-        QVERIFY(g_warnings.isEmpty());
+        QVERIFY(warnings().isEmpty());
     }
 
     // Higher first; equal priorities keep their discovery order.

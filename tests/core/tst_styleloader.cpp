@@ -2,17 +2,10 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "../common/logcapture.h"
 #include "styleloader.h"
 
 namespace {
-
-QStringList g_debug;
-
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    if (type == QtDebugMsg)
-        g_debug << text;
-}
 
 bool writeFile(const QString& path, const QByteArray& data)
 {
@@ -80,11 +73,14 @@ private slots:
         StyleLoader loader(qApp, path, QKeySequence(Qt::Key_F5));
         loader.load();
         QVERIFY(QFile::remove(path));
-        qInstallMessageHandler(collect);
-        loader.load();
-        qInstallMessageHandler(nullptr);
+        QStringList debug;
+        {
+            LogCapture log;
+            loader.load();
+            debug = log.lines({QtDebugMsg});
+        }
         QCOMPARE(qApp->styleSheet(), QStringLiteral("QWidget { color: green; }"));
-        QCOMPARE(g_debug, QStringList{"Cannot open stylesheet file " + path});
+        QCOMPARE(debug, QStringList{"Cannot open stylesheet file " + path});
         qApp->setStyleSheet(QString());
     }
 };

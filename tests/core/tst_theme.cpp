@@ -8,17 +8,12 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 
+#include <optional>
+
+#include "../common/logcapture.h"
 #include "kuiconmanager.h"
 
 namespace {
-
-QStringList g_warnings;
-
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    if (type == QtWarningMsg)
-        g_warnings << text;
-}
 
 bool writeImage(const QString& path, const QColor& colour)
 {
@@ -33,13 +28,13 @@ bool writeImage(const QString& path, const QColor& colour)
 class tst_Theme : public QObject
 {
     Q_OBJECT
+
+    std::optional<LogCapture> m_log;
+    QStringList warnings() const { return m_log->lines({QtWarningMsg}); }
+
 private slots:
-    void init()
-    {
-        g_warnings.clear();
-        qInstallMessageHandler(collect);
-    }
-    void cleanup() { qInstallMessageHandler(nullptr); }
+    void init() { m_log.emplace(); }
+    void cleanup() { m_log.reset(); }
 
     // Every image the program asks for by name is in the default theme.
     void everyNamedImageResolves_data()
@@ -74,7 +69,7 @@ private slots:
         QVERIFY(pixmap.width() >= 16 && pixmap.width() == pixmap.height());
         QVERIFY(!kuIconManager::icon(name).isNull());
         QVERIFY(!kuIconManager::icon(name, QStringLiteral(":/default")).isNull());
-        QVERIFY(g_warnings.isEmpty());
+        QVERIFY(warnings().isEmpty());
     }
 
     void cachedIconIsShared()
@@ -93,9 +88,9 @@ private slots:
             QVERIFY(kuIconManager::pixmap(name).isNull());
             QVERIFY(kuIconManager::icon(name).isNull());
         }
-        QCOMPARE(g_warnings.size(), 1);
-        QVERIFY(g_warnings.first().contains(QLatin1String("Can't load pixmap")));
-        QVERIFY(g_warnings.first().contains(name));
+        QCOMPARE(warnings().size(), 1);
+        QVERIFY(warnings().first().contains(QLatin1String("Can't load pixmap")));
+        QVERIFY(warnings().first().contains(name));
     }
 
     // A theme folder given by the caller: nearest file wins, then sub-folders in name order;
@@ -125,7 +120,7 @@ private slots:
         QVERIFY(QFile::remove(root + "/top.png"));
         QVERIFY(!kuIconManager::icon("top.png", root).isNull());
         QVERIFY(!kuIconManager::pixmap("top.png", root).isNull());
-        QVERIFY(g_warnings.isEmpty());
+        QVERIFY(warnings().isEmpty());
     }
 
     // A file that is there but is no image: null results, one warning.
@@ -138,7 +133,7 @@ private slots:
         bad.close();
         QVERIFY(kuIconManager::pixmap("bad.png", dir.path()).isNull());
         QVERIFY(kuIconManager::icon("bad.png", dir.path()).isNull());
-        QCOMPARE(g_warnings.size(), 1);
+        QCOMPARE(warnings().size(), 1);
     }
 
     // The start-up style sheet is there and Qt parses it.
@@ -161,7 +156,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         qApp->setStyleSheet(QString());
-        for (const QString& w : qAsConst(g_warnings))
+        for (const QString& w : warnings())
             QVERIFY2(!w.contains(QLatin1String("stylesheet"), Qt::CaseInsensitive), qPrintable(w));
     }
 };

@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 
+#include "../common/logcapture.h"
 #include "dockingtest.h"
 #include "floatingwidget.h"
 #include "sectiontitlewidget.h"
@@ -13,14 +14,14 @@ using namespace dockingtest;
 
 namespace {
 
-QtMessageHandler previousHandler = nullptr;
-QStringList capturedWarnings;
-
 // Damaged states log a warning each; collect them instead of flooding the output.
-void captureWarnings(QtMsgType type, const QMessageLogContext&, const QString& msg)
+bool restoreCollecting(ContainerWidget& c, const QByteArray& state, QStringList* warnings = nullptr)
 {
-    if (type == QtWarningMsg || type == QtCriticalMsg)
-        capturedWarnings << msg;
+    LogCapture log;
+    const bool restored = c.restoreState(state);
+    if (warnings)
+        *warnings = log.lines({QtWarningMsg, QtCriticalMsg});
+    return restored;
 }
 
 QByteArray frame(const QByteArray& hierarchy)
@@ -411,13 +412,11 @@ void tst_DockingState::damagedStatesAreRefused()
     w.c.addSectionContent(w["c"], first, CenterDropArea);
     const QString before = layoutTree(&w.c);
 
-    capturedWarnings.clear();
-    previousHandler = qInstallMessageHandler(captureWarnings);
-    const bool restored = w.c.restoreState(state);
-    qInstallMessageHandler(previousHandler);
+    QStringList warnings;
+    const bool restored = restoreCollecting(w.c, state, &warnings);
 
     QVERIFY(!restored);
-    QVERIFY(!capturedWarnings.isEmpty() || state.size() == 12);
+    QVERIFY(!warnings.isEmpty() || state.size() == 12);
     QCOMPARE(layoutTree(&w.c), before);
     QCOMPARE(w.c.sections().size(), 2);
 }
@@ -433,11 +432,9 @@ void tst_DockingState::everyTruncationIsRefused()
     const QByteArray state = w.c.saveState();
     const QString before = layoutTree(&w.c);
 
-    previousHandler = qInstallMessageHandler(captureWarnings);
     int accepted = 0;
     for (int n = 0; n < state.size(); ++n)
-        accepted += w.c.restoreState(state.left(n)) ? 1 : 0;
-    qInstallMessageHandler(previousHandler);
+        accepted += restoreCollecting(w.c, state.left(n)) ? 1 : 0;
 
     QCOMPARE(accepted, 0);
     QCOMPARE(layoutTree(&w.c), before);
@@ -481,15 +478,13 @@ void tst_DockingState::oddButValidHierarchies()
 
     Workspace w({"a", "b", "c"});
     w.stack();
-    capturedWarnings.clear();
-    previousHandler = qInstallMessageHandler(captureWarnings);
-    const bool restored = w.c.restoreState(frame(block));
-    qInstallMessageHandler(previousHandler);
+    QStringList warnings;
+    const bool restored = restoreCollecting(w.c, frame(block), &warnings);
 
     QVERIFY(restored);
     QCOMPARE(shape(layoutTree(&w.c)), expected);
     if (!warning.isEmpty())
-        QVERIFY2(capturedWarnings.contains(warning), qPrintable(capturedWarnings.join('|')));
+        QVERIFY2(warnings.contains(warning), qPrintable(warnings.join('|')));
     for (const auto& sc : w.contents)
         QVERIFY(sectionOf(&w.c, sc->uniqueName()) || !w.c.isSectionContentVisible(sc));
 }

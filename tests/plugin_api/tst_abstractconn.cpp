@@ -1,16 +1,11 @@
 #include <QtTest>
 
+#include "../common/logcapture.h"
 #include "kuabstractconn.h"
 
+#include <optional>
+
 namespace {
-
-QStringList g_critical;
-QStringList g_other;
-
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    (type == QtCriticalMsg ? g_critical : g_other) << text;
-}
 
 void call(kuAbstractConn& conn, const QString& operation)
 {
@@ -46,14 +41,14 @@ void call(kuAbstractConn& conn, const QString& operation)
 class tst_AbstractConn : public QObject
 {
     Q_OBJECT
+
+    std::optional<LogCapture> m_log;
+    QStringList critical() const { return m_log->lines({QtCriticalMsg}); }
+    QStringList other() const { return m_log->lines({QtDebugMsg, QtInfoMsg, QtWarningMsg, QtFatalMsg}); }
+
 private slots:
-    void init()
-    {
-        g_critical.clear();
-        g_other.clear();
-        qInstallMessageHandler(collect);
-    }
-    void cleanup() { qInstallMessageHandler(nullptr); }
+    void init() { m_log.emplace(); }
+    void cleanup() { m_log.reset(); }
 
     // The inert connection logs each request it cannot serve once and reports the link down.
     void inertRequests_data()
@@ -85,12 +80,12 @@ private slots:
         kuAbstractConn conn;
         QSignalSpy status(&conn, &kuAbstractConn::on_connStatusChange);
         call(conn, operation);
-        QVERIFY(g_other.isEmpty());
+        QVERIFY(other().isEmpty());
         if (logged.isEmpty()) {
-            QVERIFY(g_critical.isEmpty());
+            QVERIFY(critical().isEmpty());
             QCOMPARE(status.count(), 0);
         } else {
-            QCOMPARE(g_critical, QStringList{logged});
+            QCOMPARE(critical(), QStringList{logged});
             QCOMPARE(status.count(), 1);
             QCOMPARE(status.first().first().toBool(), false);
         }
@@ -107,7 +102,7 @@ private slots:
         conn.statusAuthorization(QVariantList{1, "x"});
         QCOMPARE(status.count(), 1);
         QCOMPARE(status.first().first().toBool(), false);
-        QVERIFY(g_critical.isEmpty() && g_other.isEmpty());
+        QVERIFY(critical().isEmpty() && other().isEmpty());
     }
 
     // The signals and the slot are reached by index and by name across the plug-in boundary.

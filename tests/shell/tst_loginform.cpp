@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QTcpServer>
 
+#include "../common/logcapture.h"
 #include "kuabstractdataconverter.h"
 #include "kuapplication.h"
 #include "kuconnectionmanager.h"
@@ -185,17 +186,6 @@ void tst_LoginForm::proxyPortTakesFiveDigits()
     QCOMPARE(port->hasAcceptableInput(), acceptable);
 }
 
-namespace {
-
-QStringList g_logLines;
-
-void collectLog(QtMsgType, const QMessageLogContext&, const QString& text)
-{
-    g_logLines.append(text);
-}
-
-} // namespace
-
 void tst_LoginForm::proxyRecordSavedAndApplied_data()
 {
     QTest::addColumn<bool>("enabled");
@@ -225,10 +215,12 @@ void tst_LoginForm::proxyRecordSavedAndApplied()
     type(edit("editPassword"), QStringLiteral("login-secret"));
     // A proxy left from an earlier login must go when the box is cleared.
     QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
-    g_logLines.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectLog);
-    QTest::mouseClick(acceptButton(), Qt::LeftButton);
-    qInstallMessageHandler(previous);
+    QStringList logLines;
+    {
+        LogCapture log;
+        QTest::mouseClick(acceptButton(), Qt::LeftButton);
+        logLines = log.lines();
+    }
 
     const kuNetworkSettings saved = kuApplication::instance()->networkSettings();
     QCOMPARE(saved.proxyEnabled, enabled);
@@ -245,12 +237,12 @@ void tst_LoginForm::proxyRecordSavedAndApplied()
         QCOMPARE(proxy.port(), quint16(60000));
         QCOMPARE(proxy.user(), stored.proxyUser);
         QCOMPARE(proxy.password(), stored.proxyPassword);
-        QVERIFY(g_logLines.join('\n').contains(QStringLiteral("127.0.0.1:60000@squid")));
+        QVERIFY(logLines.join('\n').contains(QStringLiteral("127.0.0.1:60000@squid")));
     } else {
         // Qt keeps a reset application proxy as "no proxy".
         QCOMPARE(proxy.type(), QNetworkProxy::NoProxy);
     }
-    for (const QString& line : qAsConst(g_logLines)) {
+    for (const QString& line : qAsConst(logLines)) {
         QVERIFY2(!line.contains(QStringLiteral("secret")), qPrintable(line));
     }
 }

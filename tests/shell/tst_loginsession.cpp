@@ -3,22 +3,15 @@
 #include <QComboBox>
 #include <QTemporaryDir>
 
+#include <optional>
+
+#include "../common/logcapture.h"
 #include "kuconnectionmanager.h"
 #include "kudemoserver.h"
 #include "kuloginform.h"
 #include "loginformfixture.h"
 
 namespace {
-
-QStringList g_logLines;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectLog(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    g_logLines.append(text);
-    if (g_previousHandler)
-        g_previousHandler(type, context, text);
-}
 
 const QString wrongPassword = QStringLiteral("wrong-Pa55");
 
@@ -37,6 +30,7 @@ class tst_LoginSession : public QObject
     QPointer<kuLoginForm> form;
     QWidget mainWindow;
     BoxCatcher catcher;
+    std::optional<LogCapture> log;
 
     std::unique_ptr<kuDemoServer> startServer()
     {
@@ -99,7 +93,7 @@ void tst_LoginSession::initTestCase()
 {
     QVERIFY(dataDir.isValid());
     QVERIFY(installConnectionPlugins());
-    g_previousHandler = qInstallMessageHandler(collectLog);
+    log.emplace(std::initializer_list<QtMsgType>{QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg, QtFatalMsg});
     primary = startServer();
     spare = startServer();
     QVERIFY(primary->isListening() && spare->isListening());
@@ -114,9 +108,10 @@ void tst_LoginSession::initTestCase()
 
 void tst_LoginSession::cleanupTestCase()
 {
-    qInstallMessageHandler(g_previousHandler);
+    const QStringList logLines = log->lines();
+    log.reset();
     // Passwords travel to the server only, never into the log.
-    for (const QString& line : qAsConst(g_logLines)) {
+    for (const QString& line : logLines) {
         QVERIFY2(!line.contains(QStringLiteral("PW=")) && !line.contains(wrongPassword), qPrintable(line));
     }
 }
