@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -205,55 +206,58 @@ void kuDemoReplies::packPortfolio(kuDemoPacker &p, const QString &login, quint64
         packAccount(p, *a);
 }
 
-void kuDemoReplies::packOrders(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+// Per account of the login, the entries that select() picks, packed under `key`.
+template <typename Select, typename PackEntry>
+void kuDemoReplies::packByAccount(kuDemoPacker &p, const QString &login, bool withKind, qint64 kind, const char *key,
+                                  int fieldsPerEntry, Select select, PackEntry packEntry) const
 {
-    QVector<QPair<const kuDemoMarket::Account *, QVector<const kuDemoMarket::Order *>>> groups;
+    using Entries = decltype(select(std::declval<const kuDemoMarket::Account &>()));
+    QVector<QPair<const kuDemoMarket::Account *, Entries>> groups;
     for (const kuDemoMarket::Account &a : m.m_accounts) {
         if (a.login != login)
             continue;
+        const Entries entries = select(a);
+        // A snapshot names every account, an update only those that changed.
+        if (!withKind || !entries.isEmpty())
+            groups.append({&a, entries});
+    }
+    p.array(quint32(groups.size() + (withKind ? 1 : 0)));
+    if (withKind)
+        p.integer(kind);
+    for (const auto &g : qAsConst(groups)) {
+        p.map(2).str("part_id").bin(koi8(g.first->name));
+        p.str(key).array(quint32(g.second.size() * fieldsPerEntry));
+        for (const auto *entry : g.second)
+            packEntry(*entry);
+    }
+}
+
+void kuDemoReplies::packOrders(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+{
+    const auto select = [this, since](const kuDemoMarket::Account &a) {
         QVector<const kuDemoMarket::Order *> orders;
         for (const kuDemoMarket::Order &o : m.m_orders) {
             if (o.account == a.name && o.stamp > since)
                 orders.append(&o);
         }
-        // A snapshot names every account, an update only those that changed.
-        if (!withKind || !orders.isEmpty())
-            groups.append({&a, orders});
-    }
-    p.array(quint32(groups.size() + (withKind ? 1 : 0)));
-    if (withKind)
-        p.integer(82);
-    for (const auto &g : qAsConst(groups)) {
-        p.map(2).str("part_id").bin(koi8(g.first->name));
-        p.str("orders").array(quint32(g.second.size() * 20));
-        for (const kuDemoMarket::Order *o : g.second)
-            packOrder(p, *o);
-    }
+        return orders;
+    };
+    packByAccount(p, login, withKind, 82, "orders", 20, select,
+                  [this, &p](const kuDemoMarket::Order &o) { packOrder(p, o); });
 }
 
 void kuDemoReplies::packTrades(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
 {
-    QVector<QPair<const kuDemoMarket::Account *, QVector<const kuDemoMarket::Fill *>>> groups;
-    for (const kuDemoMarket::Account &a : m.m_accounts) {
-        if (a.login != login)
-            continue;
+    const auto select = [since](const kuDemoMarket::Account &a) {
         QVector<const kuDemoMarket::Fill *> fills;
         for (const kuDemoMarket::Fill &f : a.fills) {
             if (f.stamp > since)
                 fills.append(&f);
         }
-        if (!withKind || !fills.isEmpty())
-            groups.append({&a, fills});
-    }
-    p.array(quint32(groups.size() + (withKind ? 1 : 0)));
-    if (withKind)
-        p.integer(83);
-    for (const auto &g : qAsConst(groups)) {
-        p.map(2).str("part_id").bin(koi8(g.first->name));
-        p.str("trades").array(quint32(g.second.size() * 11));
-        for (const kuDemoMarket::Fill *f : g.second)
-            packFill(p, *f);
-    }
+        return fills;
+    };
+    packByAccount(p, login, withKind, 83, "trades", 11, select,
+                  [this, &p](const kuDemoMarket::Fill &f) { packFill(p, f); });
 }
 
 void kuDemoReplies::packReport(kuDemoPacker &p, const QString &accountName, const QString &login, qint64 fromSec, qint64 toSec) const

@@ -34,6 +34,9 @@ private:
     void packOrder(kuDemoPacker &p, const kuDemoMarket::Order &o) const;
     void packFill(kuDemoPacker &p, const kuDemoMarket::Fill &f) const;
     void packAccount(kuDemoPacker &p, const kuDemoMarket::Account &a) const;
+    template <typename Select, typename PackEntry>
+    void packByAccount(kuDemoPacker &p, const QString &login, bool withKind, qint64 kind, const char *key,
+                       int fieldsPerEntry, Select select, PackEntry packEntry) const;
 
     const kuDemoMarket &m;
 };
