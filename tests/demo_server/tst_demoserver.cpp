@@ -127,6 +127,7 @@ private:
     Reply fetch(const QUrl &url, const QSslCertificate &certificate, int timeoutMs = 0, const QByteArray &verb = "GET");
     QString logIn(const QByteArray &user = "DEMO", const QByteArray &password = "demo");
     QVariantList poll(const QString &session, const char *script);
+    kuDemoServer::Options fixedClock() const;
 
     QTemporaryDir m_dataDir;
     std::unique_ptr<kuDemoServer> m_server;
@@ -138,14 +139,21 @@ void tst_DemoServer::initTestCase()
     QVERIFY(m_dataDir.isValid());
 }
 
-void tst_DemoServer::init()
+// A fixed clock that moves only when a case steps the market.
+kuDemoServer::Options tst_DemoServer::fixedClock() const
 {
     kuDemoServer::Options options;
-    options.seed = 42;
     options.dataDir = m_dataDir.path();
     options.startMs = startMs;
     options.tickMs = 0;
-    m_server = std::make_unique<kuDemoServer>(options);
+    return options;
+}
+
+void tst_DemoServer::init()
+{
+    kuDemoServer::Options seeded = fixedClock();
+    seeded.seed = 42;
+    m_server = std::make_unique<kuDemoServer>(seeded);
     QVERIFY2(m_server->start({0}), qPrintable(m_server->errorString()));
     QVERIFY(m_server->port() != 0);
     m_manager = std::make_unique<QNetworkAccessManager>();
@@ -743,11 +751,7 @@ void tst_DemoServer::faultSwitches()
 void tst_DemoServer::twoPortsShareSessions()
 {
     m_server.reset();
-    kuDemoServer::Options options;
-    options.dataDir = m_dataDir.path();
-    options.startMs = startMs;
-    options.tickMs = 0;
-    m_server = std::make_unique<kuDemoServer>(options);
+    m_server = std::make_unique<kuDemoServer>(fixedClock());
     QVERIFY(m_server->start({0, 0}));
     QCOMPARE(m_server->ports().size(), 2);
     QVERIFY(m_server->ports().at(0) != m_server->ports().at(1));
@@ -798,11 +802,7 @@ void tst_DemoServer::programLogsAndStops()
 void tst_DemoServer::ownThreadAndKeepAlive()
 {
     m_server.reset();
-    kuDemoServer::Options options;
-    options.dataDir = m_dataDir.path();
-    options.startMs = startMs;
-    options.tickMs = 0;
-    auto *server = new kuDemoServer(options);
+    auto *server = new kuDemoServer(fixedClock());
     QThread thread;
     server->moveToThread(&thread);
     thread.start();
