@@ -30,6 +30,12 @@ QByteArray time(qint64 ms)
     return kuDemoMarket::serverTime(ms).toString(QStringLiteral("HH:mm:ss")).toLatin1();
 }
 
+// A candle's seven fields, in the order the terminal reads them.
+void packCandle(kuDemoPacker &p, const kuDemoCandle &c)
+{
+    p.real(c.open).real(c.close).real(c.high).real(c.low).real(c.volume).integer(c.time).integer(c.timeFrame);
+}
+
 } // namespace
 
 void kuDemoReplies::packLogin(kuDemoPacker &p, const QString &login, const QString &session) const
@@ -136,7 +142,7 @@ void kuDemoReplies::packCandles(kuDemoPacker &p, int paperId, qint64 minuteFrom,
     }
     p.array(quint32(candles.size() * 7));
     for (const kuDemoCandle &c : qAsConst(candles))
-        p.real(c.open).real(c.close).real(c.high).real(c.low).real(c.volume).integer(c.time).integer(c.timeFrame);
+        packCandle(p, c);
 }
 
 void kuDemoReplies::packOrder(kuDemoPacker &p, const kuDemoMarket::Order &o) const
@@ -325,13 +331,12 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> 
                 kuDemoPacker c;
                 c.array(quint32(3 + closed.size() * 7)).integer(7).integer(s.second).integer(1);
                 for (const kuDemoCandle *k : qAsConst(closed))
-                    c.real(k->open).real(k->close).real(k->high).real(k->low).real(k->volume).integer(k->time).integer(k->timeFrame);
+                    packCandle(c, *k);
                 entries.append(c.bytes());
             }
             if (q->formingStamp > since) {
-                const kuDemoCandle &k = q->forming;
                 e.array(10).integer(7).integer(s.second).integer(2);
-                e.real(k.open).real(k.close).real(k.high).real(k.low).real(k.volume).integer(k.time).integer(k.timeFrame);
+                packCandle(e, q->forming);
                 entries.append(e.bytes());
             }
             break;
