@@ -1,6 +1,6 @@
 #include "kuconnectplugin.h"
 
-#include "kutlspolicy.h"
+#include "kuloopbackhost.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -62,7 +62,7 @@ QString kuConnectPlugin::serverUrlFor(const char* host, const char* overrideVari
     const QString replacement = qEnvironmentVariable(overrideVariable);
     if (!replacement.isEmpty()) {
         const QUrl probe(QStringLiteral("https://") + replacement);
-        if (probe.isValid() && kuTlsPolicy::isLoopbackHost(probe.host()))
+        if (probe.isValid() && isLoopbackHost(probe.host()))
             server = replacement;
         else
             qWarning() << "Ignored" << overrideVariable << ": not a host on this machine";

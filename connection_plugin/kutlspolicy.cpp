@@ -1,9 +1,9 @@
 #include "kutlspolicy.h"
 
+#include "kuloopbackhost.h"
 #include "kuserverca.h"
 
 #include <QDebug>
-#include <QHostAddress>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslError>
@@ -15,19 +15,6 @@ kuTlsPolicy::kuTlsPolicy()
     const QByteArray pem(kuServerCaPem);
     if (!pem.trimmed().isEmpty())
         m_config.addCaCertificates(QSslCertificate::fromData(pem, QSsl::Pem));
-}
-
-bool kuTlsPolicy::isLoopbackHost(const QString& host)
-{
-    QString name = host.trimmed().toLower();
-    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        name = name.mid(1, name.size() - 2);
-    if (name.endsWith(QLatin1Char('.')))
-        name.chop(1);
-    if (name == QLatin1String("localhost"))
-        return true;
-    QHostAddress address;
-    return address.setAddress(name) && address.isLoopback();
 }
 
 void kuTlsPolicy::setLoopbackExempt(bool exempt)

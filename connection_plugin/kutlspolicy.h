@@ -18,9 +18,6 @@ class kuTlsPolicy
 public:
     kuTlsPolicy();
 
-    // 127.0.0.0/8, ::1 (also in brackets) and "localhost".
-    static bool isLoopbackHost(const QString& host);
-
     // Off, loopback servers are verified like any other (tests use this to show
     // what a remote server with the same certificate gets).
     void setLoopbackExempt(bool exempt);

@@ -5,6 +5,7 @@
 #include "kuaccessdb.h"
 #include "kuapplication.h"
 #include "kufunctions.h"
+#include "kuloopbackhost.h"
 #include "kupluginmanager.h"
 #include "kupluginmanagersources.h"
 
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -22,21 +22,6 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
-
-namespace {
-
-bool isLoopbackHost(const QString& host)
-{
-    QString name = host.trimmed().toLower();
-    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        name = name.mid(1, name.size() - 2);
-    if (name == QLatin1String("localhost"))
-        return true;
-    QHostAddress address;
-    return address.setAddress(name) && address.isLoopback();
-}
-
-} // namespace
 
 kuPluginManagerDownloader::kuPluginManagerDownloader(QObject* parent)
     : QObject(parent)

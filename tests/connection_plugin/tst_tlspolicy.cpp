@@ -1,4 +1,5 @@
 #include "kudemoserver.h"
+#include "kuloopbackhost.h"
 #include "kumainconn.h"
 #include "kurequesttext.h"
 
@@ -48,7 +49,7 @@ private slots:
     {
         QFETCH(QString, host);
         QFETCH(bool, loopback);
-        QCOMPARE(kuTlsPolicy::isLoopbackHost(host), loopback);
+        QCOMPARE(isLoopbackHost(host), loopback);
     }
 
     // The demo server's certificate is self-signed. Verified like a remote
