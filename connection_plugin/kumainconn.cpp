@@ -6,6 +6,8 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QJsonValue>
+#include <QList>
+#include <QPair>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QTextCodec>
@@ -15,9 +17,45 @@ using namespace kuRequestText;
 
 namespace {
 
+// "requestTimeoutMs=500,probeCount=3": tests and demos shorten the timings of
+// connections that a loaded plug-in makes.
+kuConnTimings timingsFromEnvironment()
+{
+    kuConnTimings timings;
+    const QString text = qEnvironmentVariable("VELMORAN_CONN_TIMINGS");
+    if (text.isEmpty())
+        return timings;
+    const QList<QPair<QString, int kuConnTimings::*>> fields{
+        {QStringLiteral("marketPollMs"), &kuConnTimings::marketPollMs},
+        {QStringLiteral("updatesPollMs"), &kuConnTimings::updatesPollMs},
+        {QStringLiteral("timePollMs"), &kuConnTimings::timePollMs},
+        {QStringLiteral("pollTimeoutMs"), &kuConnTimings::pollTimeoutMs},
+        {QStringLiteral("requestTimeoutMs"), &kuConnTimings::requestTimeoutMs},
+        {QStringLiteral("maxFailedPolls"), &kuConnTimings::maxFailedPolls},
+        {QStringLiteral("probeCount"), &kuConnTimings::probeCount},
+        {QStringLiteral("stopWaitMs"), &kuConnTimings::stopWaitMs},
+    };
+    for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString key = item.section(QLatin1Char('='), 0, 0).trimmed();
+        bool ok = false;
+        const int value = item.section(QLatin1Char('='), 1).trimmed().toInt(&ok);
+        bool known = false;
+        for (const auto& field : fields) {
+            if (field.first == key && ok && value > 0) {
+                timings.*field.second = value;
+                known = true;
+            }
+        }
+        if (!known)
+            qWarning() << "Ignored VELMORAN_CONN_TIMINGS item" << item;
+    }
+    qInfo() << "Connection timings from VELMORAN_CONN_TIMINGS:" << text;
+    return timings;
+}
+
 kuConnTimings& processTimings()
 {
-    static kuConnTimings timings;
+    static kuConnTimings timings = timingsFromEnvironment();
     return timings;
 }
 
@@ -57,6 +95,8 @@ kuMainConn::kuMainConn(const QString& serverUrl, QObject* parent)
     , m_serverUrl(serverUrl)
     , m_timings(processTimings())
 {
+    m_probePause.setSingleShot(true);
+    connect(&m_probePause, &QTimer::timeout, this, &kuMainConn::nextProbe);
 }
 
 kuMainConn::~kuMainConn()
@@ -519,6 +559,7 @@ void kuMainConn::nextProbe()
         return;
     }
     --m_probesLeft;
+    m_probeClock.start();
     m_probeReply = sendRequest(requestUrl(QStringLiteral("%1/kuGetDateTime?ID=%2")),
                                [this](QNetworkReply* reply) { probeAnswered(reply); }, m_timings.requestTimeoutMs);
 }
@@ -531,7 +572,11 @@ void kuMainConn::probeAnswered(QNetworkReply* reply)
     m_probeReply = nullptr;
     // An error map (a closed session) is no working connection either.
     if (!isHealthyReply(body)) {
-        nextProbe();
+        const qint64 rest = m_timings.requestTimeoutMs - m_probeClock.elapsed();
+        if (m_probesLeft > 0 && rest > 0)
+            m_probePause.start(int(rest));
+        else
+            nextProbe();
         return;
     }
     m_probing = false;
@@ -544,6 +589,7 @@ void kuMainConn::cancelProbes()
 {
     m_probing = false;
     m_probesLeft = 0;
+    m_probePause.stop();
     if (QNetworkReply* reply = m_probeReply.data()) {
         m_probeReply = nullptr;
         reply->abort();

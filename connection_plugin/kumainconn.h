@@ -4,12 +4,14 @@
 #include "kuconntimings.h"
 #include "kutlspolicy.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMultiMap>
 #include <QMutex>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -117,6 +119,10 @@ private:
     kuConnTimings m_timings;
     kuTlsPolicy m_tls;
     QPointer<QNetworkReply> m_probeReply;
+    // A probe refused at once waits out its slot, so the probes span the
+    // time the server is given to come back.
+    QTimer m_probePause;
+    QElapsedTimer m_probeClock;
     int m_probesLeft = 0;
     bool m_probing = false;
 };

@@ -49,6 +49,14 @@ kuConnTimings marketOnlyTimings()
     return t;
 }
 
+// Probes that fail at once wait out their slot: keep the slots short.
+kuConnTimings probingTimings()
+{
+    kuConnTimings t = marketOnlyTimings();
+    t.requestTimeoutMs = 1000;
+    return t;
+}
+
 QString koi8Hash(const QString& account)
 {
     return QString::fromLatin1(
@@ -112,6 +120,8 @@ private slots:
     void init()
     {
         m_log->clear();
+        if (!m_server->isListening())
+            QVERIFY(m_server->restartListening());
         m_server->disconnect(this);
         m_server->setReplyStatus(0);
         m_server->setReplyDelay(0);
@@ -369,7 +379,7 @@ private slots:
     // ends it. Probes follow; one that succeeds, even the 7th, restores polling.
     void failedPollsAndProbes()
     {
-        auto conn = loggedIn(marketOnlyTimings());
+        auto conn = loggedIn(probingTimings());
         QSignalSpy statuses(conn.get(), &kuAbstractConn::on_connStatusChange);
         QSignalSpy broken(conn.get(), &kuAbstractConn::on_brokenConnection);
         enum { Pattern, FailAll, Healthy } phase = Pattern;
@@ -409,7 +419,7 @@ private slots:
     // poll, and no successful probe either.
     void closedSessionBreaksTheConnection()
     {
-        auto conn = loggedIn(marketOnlyTimings());
+        auto conn = loggedIn(probingTimings());
         QSignalSpy broken(conn.get(), &kuAbstractConn::on_brokenConnection);
         QSignalSpy errors(m_converter.get(), &kuAbstractDataConverter::on_receviedError);
         m_server->clearRequests();
@@ -422,6 +432,92 @@ private slots:
         QVERIFY(!conn->isReconnecting());
         QTRY_VERIFY(!errors.isEmpty());
         QCOMPARE(errors.first().at(1).toString(), dcMessagePack::serverErrorText(7));
+    }
+
+    // A probe answered at once but unusably waits out the rest of its slot
+    // before the next one starts; the last failure gives up at once.
+    void probeSpacing_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("error status")
+            << QByteArray("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        QTest::newRow("server's error map")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n80");
+    }
+
+    void probeSpacing()
+    {
+        QFETCH(QByteArray, answer);
+        QTcpServer web;
+        QVERIFY(web.listen(QHostAddress::LocalHost));
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> arrivals;
+        connect(&web, &QTcpServer::newConnection, &web, [&] {
+            while (QTcpSocket* socket = web.nextPendingConnection()) {
+                arrivals << clock.elapsed();
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, socket, [socket, answer] {
+                    socket->readAll();
+                    socket->write(answer);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        kuConnTimings timings = quietTimings();
+        timings.requestTimeoutMs = 400;
+        timings.probeCount = 3;
+        kuMainConn conn(QStringLiteral("http://127.0.0.1:%1/base").arg(web.serverPort()));
+        conn.setTimings(timings);
+        QSignalSpy statuses(&conn, &kuAbstractConn::on_connStatusChange);
+        QSignalSpy broken(&conn, &kuAbstractConn::on_brokenConnection);
+        conn.slot_checkConnStatus();
+        QCOMPARE(statuses.count(), 1);
+        QCOMPARE(statuses.first().first().toBool(), false);
+        QVERIFY(conn.isReconnecting());
+        QVERIFY(broken.wait(10000));
+        const qint64 end = clock.elapsed();
+        QCOMPARE(arrivals.size(), 3);
+        // Timers may fire a little early; a probe never starts inside the slot before it.
+        for (int i = 1; i < arrivals.size(); ++i)
+            QVERIFY2(arrivals.at(i) - arrivals.at(i - 1) >= 360, qPrintable(QString::number(arrivals.at(i) - arrivals.at(i - 1))));
+        QVERIFY2(end - arrivals.last() < 400, qPrintable(QString::number(end - arrivals.last())));
+        QVERIFY(!conn.isReconnecting());
+        QCOMPARE(statuses.count(), 1);
+    }
+
+    // The server stops listening: polls fail, probes are refused, and when it
+    // listens again within the probes' window the connection is found again.
+    void serverBackWithinTheProbeWindow()
+    {
+        kuConnTimings timings = probingTimings();
+        timings.updatesPollMs = 30;
+        auto conn = loggedIn(timings);
+        QSignalSpy statuses(conn.get(), &kuAbstractConn::on_connStatusChange);
+        QSignalSpy broken(conn.get(), &kuAbstractConn::on_brokenConnection);
+        QTRY_VERIFY(countOf(m_server->requests(), "kuMarketDataUpdate") > 0);
+
+        m_server->stopListening();
+        QTRY_VERIFY_WITH_TIMEOUT(!statuses.isEmpty(), 10000);
+        QCOMPARE(statuses.first().first().toBool(), false);
+        QVERIFY(conn->isReconnecting());
+        QVERIFY(!conn->isPolling());
+        m_server->clearRequests();
+        QVERIFY(m_server->restartListening());
+
+        QTRY_COMPARE_WITH_TIMEOUT(statuses.count(), 2, 10000);
+        QCOMPARE(statuses.last().first().toBool(), true);
+        QVERIFY(logged("Соединение с сервером восстановлено"));
+        QVERIFY(countOf(m_server->requests(), "kuGetDateTime") >= 1);
+        QTRY_VERIFY(countOf(m_server->requests(), "kuMarketDataUpdate") > 0);
+        QTRY_VERIFY(countOf(m_server->requests(), "kuGetUpdates") > 0);
+        QVERIFY(conn->isPolling());
+        QVERIFY(!conn->isReconnecting());
+        QCOMPARE(broken.count(), 0);
+
+        // Polls already on their way reach the server now, not in the next test.
+        conn->stopUpdater();
+        conn->syncGet(QUrl(m_server->baseUrl() + QStringLiteral("/kuGetDateTime?ID=")));
     }
 
     // A login that gave no session starts nothing.

@@ -261,6 +261,8 @@ private slots:
         kuDemoServer spare(options);
         QVERIFY2(primary.start({0}), qPrintable(primary.errorString()));
         QVERIFY2(spare.start({0}), qPrintable(spare.errorString()));
+        // Refused probes wait out their slots: short slots keep the hand-over quick.
+        qputenv("VELMORAN_CONN_TIMINGS", "requestTimeoutMs=1000");
         qputenv("VELMORAN_MAINLINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(primary.port()));
         qputenv("VELMORAN_SPARELINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(spare.port()));
         const auto found = loadPlugins<ConnectPluginInterface>(pkConnection, {qEnvironmentVariable("VELMORAN_PLUGIN_DIR")});

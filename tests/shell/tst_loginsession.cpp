@@ -97,6 +97,8 @@ void tst_LoginSession::initTestCase()
     primary = startServer();
     spare = startServer();
     QVERIFY(primary->isListening() && spare->isListening());
+    // Refused probes wait out their slots: short slots keep the hand-overs quick.
+    qputenv("VELMORAN_CONN_TIMINGS", "requestTimeoutMs=1000");
     qputenv("VELMORAN_MAINLINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(primary->port()));
     qputenv("VELMORAN_SPARELINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(spare->port()));
 
