@@ -193,9 +193,12 @@ void kuLoginForm::slot_onAuthorized(WinType winType, QString msg, int priority)
     const bool notice = priority >= 1 && priority <= 4;
     if (!msg.isEmpty() && !notice) {
         qCritical().noquote() << msg;
-        // A refused re-login after a broken connection runs hidden; the user needs the form back.
-        if (!isVisible())
+        // A refused re-login after a broken connection runs hidden; the user needs the form back,
+        // showing the server that re-login went to, which the next login uses too.
+        if (!isVisible()) {
+            comboServers->setCurrentIndex(kuConnectionManager::instance()->currentIndex());
             show();
+        }
         showError(msg);
         editPassword->clear();
         acceptButton->setEnabled(true);

@@ -87,6 +87,7 @@ private slots:
     void otherServerTakesTheNextLogin();
     void hiddenReloginAfterTheServerDrops();
     void refusedHiddenReloginShowsTheForm();
+    void unreachableHiddenReloginShowsItsServer();
 };
 
 void tst_LoginSession::initTestCase()
@@ -198,6 +199,30 @@ void tst_LoginSession::refusedHiddenReloginShowsTheForm()
     QCOMPARE(edit("editLogin")->text(), QStringLiteral("DEMO"));
     QVERIFY(acceptButton()->isEnabled());
     QCOMPARE(logins(*spare, QStringLiteral("DEMO")), 1);
+}
+
+void tst_LoginSession::unreachableHiddenReloginShowsItsServer()
+{
+    // Logged in on the spare server again; it drops too while the primary one
+    // is still down: the form comes back showing the server the re-login tried,
+    // and the next login goes there.
+    spare->setRefuseLogins(0);
+    auto* servers = formChild<QComboBox>(form, "comboServers");
+    login(QStringLiteral("demo"), QStringLiteral("demo"));
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 10000);
+    QCOMPARE(servers->currentIndex(), 1);
+    spare->stopListening();
+    QTRY_VERIFY_WITH_TIMEOUT(form->isVisible(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 10000);
+    QCOMPARE(catcher.boxes.first().text, QStringLiteral("Ошибка сетевого доступа."));
+    QCOMPARE(kuConnectionManager::instance()->currentIndex(), 0);
+    QCOMPARE(servers->currentText(), QStringLiteral("Основной сервер"));
+
+    QVERIFY(primary->restartListening());
+    login(QStringLiteral("demo"), QStringLiteral("demo"));
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 10000);
+    QCOMPARE(logins(*primary, QStringLiteral("DEMO")), 1);
+    QVERIFY(spare->restartListening());
 }
 
 LOGINFORM_TEST_MAIN(tst_LoginSession)
