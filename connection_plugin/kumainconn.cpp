@@ -7,9 +7,9 @@
 #include <QEventLoop>
 #include <QJsonValue>
 #include <QList>
-#include <QPair>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QPair>
 #include <QTextCodec>
 #include <QTimer>
 
