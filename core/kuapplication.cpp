@@ -174,8 +174,12 @@ QJsonObject kuApplication::loadSettings(const QString& filePath)
 void kuApplication::loadActiveSettings()
 {
     kuAccessDB db;
-    const QVariantList result =
-        db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"));
+    // Before the first migration there is no table yet: that is the default file, not an error.
+    const bool hasTable = !db.execute(QStringLiteral(
+        "select 1 from sqlite_master where type='table' and name='settings';")).isEmpty();
+    const QVariantList result = hasTable
+        ? db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"))
+        : QVariantList();
     if (!result.isEmpty())
         settingsFile = result.first().toString();
     appSettingsObject = loadSettings(settingsFile);
