@@ -94,7 +94,7 @@ void tst_InputWidgets::colorButtonTexts()
 
 void tst_InputWidgets::colorButtonSignals()
 {
-    kuColorButton button(QColor(Qt::red));
+    kuColorButton button{QColor(Qt::red)};
     QSignalSpy changed(&button, &kuColorButton::colorChanged);
 
     button.setDefaultColor(QColor(Qt::blue));
