@@ -22,8 +22,8 @@
 #include "kuiconmanager.h"
 #include "kulogging.h"
 #include "kuloginform.h"
-#include "kupluginmanager.h"
 #include "kumigration.h"
+#include "kupluginmanager.h"
 #include "kusingleinstance.h"
 #include "serverclock.h"
 
@@ -62,11 +62,10 @@ void applyDefaultStyleSheet(kuApplication* app)
 void onTermination()
 {
     char byte = 0;
-    while (::read(g_termPipe[0], &byte, 1) > 0) {
-    }
+    while (::read(g_termPipe[0], &byte, 1) > 0) {}
     std::signal(SIGTERM, SIG_DFL);
     showError(tr("Что-то пошло не так :-(. Пожалуйста, свяжитесь с разработчиками %1")
-                  .arg(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\"")));
+                      .arg(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\"")));
     QCoreApplication::exit(3);
 }
 

@@ -24,7 +24,7 @@ public:
     void array(size_t n) { msgpack_pack_array(&pk, n); }
     void i(int64_t v) { msgpack_pack_int64(&pk, v); }
     void d(double v) { msgpack_pack_double(&pk, v); }
-    void s(const QByteArray &v)
+    void s(const QByteArray& v)
     {
         msgpack_pack_str(&pk, size_t(v.size()));
         msgpack_pack_str_body(&pk, v.constData(), size_t(v.size()));
@@ -67,7 +67,7 @@ QByteArray candles()
 
 QByteArray instruments()
 {
-    QTextCodec *koi8 = QTextCodec::codecForName("KOI8-R");
+    QTextCodec* koi8 = QTextCodec::codecForName("KOI8-R");
     const QByteArray issuer = koi8->fromUnicode(QStringLiteral("ПАО Сбербанк России"));
     const QByteArray shortName = koi8->fromUnicode(QStringLiteral("Сбербанк"));
     const QByteArray exchange = koi8->fromUnicode(QStringLiteral("ММВБ"));
@@ -98,32 +98,32 @@ struct Fixture
     QByteArray hex;
 };
 
-const Fixture &fixture(int which)
+const Fixture& fixture(int which)
 {
     static const Fixture fixtures[] = {
-        {orderBook(), orderBook().toHex()},
-        {candles(), candles().toHex()},
-        {instruments(), instruments().toHex()},
+            {orderBook(), orderBook().toHex()},
+            {candles(), candles().toHex()},
+            {instruments(), instruments().toHex()},
     };
     return fixtures[which];
 }
 
-const char *const names[] = {"order book 10000 levels", "candles 50000", "instruments 5000"};
+const char* const names[] = {"order book 10000 levels", "candles 50000", "instruments 5000"};
 
 // Builds the candle rows but leaves the database out.
 class NoDatabaseConverter : public dcMessagePack
 {
 protected:
-    bool runTransaction(const QVector<Statement> &statements) override
+    bool runTransaction(const QVector<Statement>& statements) override
     {
         benchmark::DoNotOptimize(statements.size());
         return true;
     }
 };
 
-void rawUnpack(benchmark::State &state)
+void rawUnpack(benchmark::State& state)
 {
-    const Fixture &f = fixture(int(state.range(0)));
+    const Fixture& f = fixture(int(state.range(0)));
     state.SetLabel(names[state.range(0)]);
     for (auto _ : state) {
         msgpack_unpacked result;
@@ -136,9 +136,9 @@ void rawUnpack(benchmark::State &state)
     state.SetBytesProcessed(int64_t(state.iterations()) * f.bytes.size());
 }
 
-void readerToVariant(benchmark::State &state)
+void readerToVariant(benchmark::State& state)
 {
-    const Fixture &f = fixture(int(state.range(0)));
+    const Fixture& f = fixture(int(state.range(0)));
     state.SetLabel(names[state.range(0)]);
     for (auto _ : state) {
         QVariant value;
@@ -148,10 +148,10 @@ void readerToVariant(benchmark::State &state)
     state.SetBytesProcessed(int64_t(state.iterations()) * f.bytes.size());
 }
 
-void wholePath(benchmark::State &state)
+void wholePath(benchmark::State& state)
 {
     const int which = int(state.range(0));
-    const Fixture &f = fixture(which);
+    const Fixture& f = fixture(which);
     state.SetLabel(names[which]);
     NoDatabaseConverter converter;
     for (auto _ : state) {
@@ -180,7 +180,7 @@ BENCHMARK(wholePath)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -37,7 +37,7 @@ struct Data
     }
 };
 
-Data &walk()
+Data& walk()
 {
     static Data data(false);
     return data;
@@ -45,14 +45,14 @@ Data &walk()
 
 // Every new bar is the window's lowest and the highest leaves the window:
 // the worst case for range functions that rescan.
-Data &falling()
+Data& falling()
 {
     static Data data(true);
     return data;
 }
 
 template <class F>
-void run(benchmark::State &state, F &&call)
+void run(benchmark::State& state, F&& call)
 {
     for (auto _ : state) {
         const TA_RetCode rc = call();
@@ -70,36 +70,164 @@ int beg, nb;
 
 #define HLC d.high.data(), d.low.data(), d.close.data()
 
-static void BM_ADX(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_ADX(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
-static void BM_AROON(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_AROON(0, kBars - 1, d.high.data(), d.low.data(), D, &beg, &nb, d.out1.data(), d.out2.data()); }); }
-static void BM_ATR(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_ATR(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
-static void BM_BBANDS(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_BBANDS(0, kBars - 1, d.close.data(), D, TA_REAL_DEFAULT, TA_REAL_DEFAULT, DT, &beg, &nb, d.out1.data(), d.out2.data(), d.out3.data()); }); }
-static void BM_CCI(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_CCI(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
-static void BM_DEMA(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_DEMA(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); }); }
-static void BM_DX(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_DX(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
-static void BM_KAMA(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_KAMA(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); }); }
-static void BM_MA_SMA(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_MA(0, kBars - 1, d.close.data(), D, TA_MAType_SMA, &beg, &nb, d.out1.data()); }); }
-static void BM_MA_EMA(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_MA(0, kBars - 1, d.close.data(), D, TA_MAType_EMA, &beg, &nb, d.out1.data()); }); }
-static void BM_MACDFIX(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_MACDFIX(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data(), d.out2.data(), d.out3.data()); }); }
-static void BM_MFI(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_MFI(0, kBars - 1, HLC, d.volume.data(), D, &beg, &nb, d.out1.data()); }); }
-static void BM_MINUS_DI(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_MINUS_DI(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
-static void BM_MOM(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_MOM(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); }); }
-static void BM_PLUS_DI(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_PLUS_DI(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
-static void BM_ROC(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_ROC(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); }); }
-static void BM_RSI(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_RSI(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); }); }
-static void BM_SAR(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_SAR(0, kBars - 1, d.high.data(), d.low.data(), TA_REAL_DEFAULT, TA_REAL_DEFAULT, &beg, &nb, d.out1.data()); }); }
-static void BM_STDDEV(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_STDDEV(0, kBars - 1, d.close.data(), D, TA_REAL_DEFAULT, &beg, &nb, d.out1.data()); }); }
-static void BM_STOCH(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_STOCH(0, kBars - 1, HLC, D, D, DT, D, DT, &beg, &nb, d.out1.data(), d.out2.data()); }); }
-static void BM_STOCHF(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_STOCHF(0, kBars - 1, HLC, D, D, DT, &beg, &nb, d.out1.data(), d.out2.data()); }); }
-static void BM_WILLR(benchmark::State &s) { Data &d = walk(); run(s, [&] { return TA_WILLR(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); }); }
+static void BM_ADX(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_ADX(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
+static void BM_AROON(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] {
+        return TA_AROON(0, kBars - 1, d.high.data(), d.low.data(), D, &beg, &nb, d.out1.data(), d.out2.data());
+    });
+}
+static void BM_ATR(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_ATR(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
+static void BM_BBANDS(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] {
+        return TA_BBANDS(0, kBars - 1, d.close.data(), D, TA_REAL_DEFAULT, TA_REAL_DEFAULT, DT, &beg, &nb,
+                         d.out1.data(), d.out2.data(), d.out3.data());
+    });
+}
+static void BM_CCI(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_CCI(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
+static void BM_DEMA(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_DEMA(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); });
+}
+static void BM_DX(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_DX(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
+static void BM_KAMA(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_KAMA(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); });
+}
+static void BM_MA_SMA(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_MA(0, kBars - 1, d.close.data(), D, TA_MAType_SMA, &beg, &nb, d.out1.data()); });
+}
+static void BM_MA_EMA(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_MA(0, kBars - 1, d.close.data(), D, TA_MAType_EMA, &beg, &nb, d.out1.data()); });
+}
+static void BM_MACDFIX(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] {
+        return TA_MACDFIX(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data(), d.out2.data(), d.out3.data());
+    });
+}
+static void BM_MFI(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_MFI(0, kBars - 1, HLC, d.volume.data(), D, &beg, &nb, d.out1.data()); });
+}
+static void BM_MINUS_DI(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_MINUS_DI(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
+static void BM_MOM(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_MOM(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); });
+}
+static void BM_PLUS_DI(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_PLUS_DI(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
+static void BM_ROC(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_ROC(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); });
+}
+static void BM_RSI(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_RSI(0, kBars - 1, d.close.data(), D, &beg, &nb, d.out1.data()); });
+}
+static void BM_SAR(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] {
+        return TA_SAR(0, kBars - 1, d.high.data(), d.low.data(), TA_REAL_DEFAULT, TA_REAL_DEFAULT, &beg, &nb,
+                      d.out1.data());
+    });
+}
+static void BM_STDDEV(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_STDDEV(0, kBars - 1, d.close.data(), D, TA_REAL_DEFAULT, &beg, &nb, d.out1.data()); });
+}
+static void BM_STOCH(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_STOCH(0, kBars - 1, HLC, D, D, DT, D, DT, &beg, &nb, d.out1.data(), d.out2.data()); });
+}
+static void BM_STOCHF(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_STOCHF(0, kBars - 1, HLC, D, D, DT, &beg, &nb, d.out1.data(), d.out2.data()); });
+}
+static void BM_WILLR(benchmark::State& s)
+{
+    Data& d = walk();
+    run(s, [&] { return TA_WILLR(0, kBars - 1, HLC, D, &beg, &nb, d.out1.data()); });
+}
 
 // Range functions on a falling series, period 14 and 1000: the rate must not drop with the period.
-static void BM_AROON_falling(benchmark::State &s) { Data &d = falling(); const int p = int(s.range(0)); run(s, [&] { return TA_AROON(0, kBars - 1, d.high.data(), d.low.data(), p, &beg, &nb, d.out1.data(), d.out2.data()); }); }
-static void BM_WILLR_falling(benchmark::State &s) { Data &d = falling(); const int p = int(s.range(0)); run(s, [&] { return TA_WILLR(0, kBars - 1, HLC, p, &beg, &nb, d.out1.data()); }); }
-static void BM_STOCH_falling(benchmark::State &s) { Data &d = falling(); const int p = int(s.range(0)); run(s, [&] { return TA_STOCH(0, kBars - 1, HLC, p, 3, TA_MAType_SMA, 3, TA_MAType_SMA, &beg, &nb, d.out1.data(), d.out2.data()); }); }
+static void BM_AROON_falling(benchmark::State& s)
+{
+    Data& d = falling();
+    const int p = int(s.range(0));
+    run(s, [&] {
+        return TA_AROON(0, kBars - 1, d.high.data(), d.low.data(), p, &beg, &nb, d.out1.data(), d.out2.data());
+    });
+}
+static void BM_WILLR_falling(benchmark::State& s)
+{
+    Data& d = falling();
+    const int p = int(s.range(0));
+    run(s, [&] { return TA_WILLR(0, kBars - 1, HLC, p, &beg, &nb, d.out1.data()); });
+}
+static void BM_STOCH_falling(benchmark::State& s)
+{
+    Data& d = falling();
+    const int p = int(s.range(0));
+    run(s, [&] {
+        return TA_STOCH(0, kBars - 1, HLC, p, 3, TA_MAType_SMA, 3, TA_MAType_SMA, &beg, &nb, d.out1.data(),
+                        d.out2.data());
+    });
+}
 // Averages with a long period: running sums keep them O(n).
-static void BM_MA_SMA_long(benchmark::State &s) { Data &d = walk(); const int p = int(s.range(0)); run(s, [&] { return TA_MA(0, kBars - 1, d.close.data(), p, TA_MAType_SMA, &beg, &nb, d.out1.data()); }); }
-static void BM_STDDEV_long(benchmark::State &s) { Data &d = walk(); const int p = int(s.range(0)); run(s, [&] { return TA_STDDEV(0, kBars - 1, d.close.data(), p, 1.0, &beg, &nb, d.out1.data()); }); }
+static void BM_MA_SMA_long(benchmark::State& s)
+{
+    Data& d = walk();
+    const int p = int(s.range(0));
+    run(s, [&] { return TA_MA(0, kBars - 1, d.close.data(), p, TA_MAType_SMA, &beg, &nb, d.out1.data()); });
+}
+static void BM_STDDEV_long(benchmark::State& s)
+{
+    Data& d = walk();
+    const int p = int(s.range(0));
+    run(s, [&] { return TA_STDDEV(0, kBars - 1, d.close.data(), p, 1.0, &beg, &nb, d.out1.data()); });
+}
 
 BENCHMARK(BM_ADX)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AROON)->Unit(benchmark::kMillisecond);

@@ -8,13 +8,8 @@
 
 kuConnectPlugin::kuConnectPlugin(const QString& name, const QByteArray& idString, quint8 priority,
                                  const QString& serverUrl, QObject* parent)
-    : QObject(parent)
-    , m_name(name)
-    , m_idString(idString)
-    , m_priority(priority)
-    , m_serverUrl(serverUrl)
-{
-}
+    : QObject(parent), m_name(name), m_idString(idString), m_priority(priority), m_serverUrl(serverUrl)
+{}
 
 QString kuConnectPlugin::pluginName() const
 {

@@ -32,8 +32,8 @@ public:
 
 protected:
     // idString is hashed into guid(); it is the stable key of the plug-in.
-    kuConnectPlugin(const QString& name, const QByteArray& idString, quint8 priority,
-                    const QString& serverUrl, QObject* parent);
+    kuConnectPlugin(const QString& name, const QByteArray& idString, quint8 priority, const QString& serverUrl,
+                    QObject* parent);
 
 private:
     QString m_name;

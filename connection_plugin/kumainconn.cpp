@@ -26,14 +26,14 @@ kuConnTimings timingsFromEnvironment()
     if (text.isEmpty())
         return timings;
     const QList<QPair<QString, int kuConnTimings::*>> fields{
-        {QStringLiteral("marketPollMs"), &kuConnTimings::marketPollMs},
-        {QStringLiteral("updatesPollMs"), &kuConnTimings::updatesPollMs},
-        {QStringLiteral("timePollMs"), &kuConnTimings::timePollMs},
-        {QStringLiteral("pollTimeoutMs"), &kuConnTimings::pollTimeoutMs},
-        {QStringLiteral("requestTimeoutMs"), &kuConnTimings::requestTimeoutMs},
-        {QStringLiteral("maxFailedPolls"), &kuConnTimings::maxFailedPolls},
-        {QStringLiteral("probeCount"), &kuConnTimings::probeCount},
-        {QStringLiteral("stopWaitMs"), &kuConnTimings::stopWaitMs},
+            {QStringLiteral("marketPollMs"), &kuConnTimings::marketPollMs},
+            {QStringLiteral("updatesPollMs"), &kuConnTimings::updatesPollMs},
+            {QStringLiteral("timePollMs"), &kuConnTimings::timePollMs},
+            {QStringLiteral("pollTimeoutMs"), &kuConnTimings::pollTimeoutMs},
+            {QStringLiteral("requestTimeoutMs"), &kuConnTimings::requestTimeoutMs},
+            {QStringLiteral("maxFailedPolls"), &kuConnTimings::maxFailedPolls},
+            {QStringLiteral("probeCount"), &kuConnTimings::probeCount},
+            {QStringLiteral("stopWaitMs"), &kuConnTimings::stopWaitMs},
     };
     for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString key = item.section(QLatin1Char('='), 0, 0).trimmed();
@@ -65,7 +65,8 @@ bool isHexDigit(char c)
 }
 
 // What every order request names: the paper, the hashed account and, for a change, the order.
-struct OrderTarget {
+struct OrderTarget
+{
     int paperID = 0;
     QString account;
     int orderID = 0;
@@ -90,10 +91,8 @@ bool orderTarget(const QJsonObject& o, bool modify, OrderTarget* target)
 } // namespace
 
 kuMainConn::kuMainConn(const QString& serverUrl, QObject* parent)
-    : kuAbstractConn(parent)
-    , m_loginCodec(QTextCodec::codecForName("cp1251"))
-    , m_serverUrl(serverUrl)
-    , m_timings(processTimings())
+    : kuAbstractConn(parent), m_loginCodec(QTextCodec::codecForName("cp1251")), m_serverUrl(serverUrl),
+      m_timings(processTimings())
 {
     m_probePause.setSingleShot(true);
     connect(&m_probePause, &QTimer::timeout, this, &kuMainConn::nextProbe);
@@ -179,7 +178,8 @@ QNetworkReply* kuMainConn::sendRequest(const QUrl& url, ReplyHandler handler, in
 {
     const QSharedPointer<QNetworkAccessManager> manager(new QNetworkAccessManager, &QObject::deleteLater);
     const QNetworkRequest request = m_tls.request(url);
-    connect(manager.data(), &QNetworkAccessManager::finished, manager.data(),
+    connect(
+            manager.data(), &QNetworkAccessManager::finished, manager.data(),
             [handler](QNetworkReply* reply) { handler(reply); }, Qt::DirectConnection);
     QNetworkReply* reply = manager->get(request);
     m_tls.watch(reply);
@@ -349,8 +349,7 @@ void kuMainConn::getTrades()
                 [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtTrades); });
 }
 
-void kuMainConn::getReportData(int reportType, const QString& startDate, const QString& endDate,
-                               const QString& account)
+void kuMainConn::getReportData(int reportType, const QString& startDate, const QString& endDate, const QString& account)
 {
     const QVariantMap args{{QStringLiteral("reportType"), reportType}};
     sendRequest(requestUrl(QStringLiteral("%1/kuGetReportData?ID=%2&TYPE=%3&SDATE=%4&EDATE=%5&ACC=%6"),
@@ -382,8 +381,8 @@ void kuMainConn::requestLastPrice(int paperID)
     syncGet(requestUrl(QStringLiteral("%1/kuLastPrice?ID=%2&PID=%3"), {QString::number(paperID)}));
 }
 
-void kuMainConn::sendOrder(const QString& pattern, const QStringList& values, const QJsonObject& orderObject,
-                           int code, bool logUrl)
+void kuMainConn::sendOrder(const QString& pattern, const QStringList& values, const QJsonObject& orderObject, int code,
+                           bool logUrl)
 {
     const QUrl url = requestUrl(pattern, values);
     if (logUrl)
@@ -409,7 +408,7 @@ void kuMainConn::sendOrderRequest(const QJsonObject& o, bool modify)
                        wholeNumber(o.value(QLatin1String("ordTime")).toInt()),
                        wholeNumber(o.value(QLatin1String("execFlag")).toInt())};
     QString pattern = QStringLiteral(
-        "%1/kuOrderManager?ID=%2&TYPE=%3&ACC=%4&PID=%5&ACT=%6&QUANT=%7&IM=%8&PRICE=%9&TIME=%10&EF=%11");
+            "%1/kuOrderManager?ID=%2&TYPE=%3&ACC=%4&PID=%5&ACT=%6&QUANT=%7&IM=%8&PRICE=%9&TIME=%10&EF=%11");
     if (modify) {
         pattern += QStringLiteral("&OID=%12");
         values << wholeNumber(target.orderID);
@@ -439,8 +438,10 @@ void kuMainConn::sendStopOrderRequest(const QJsonObject& o, bool modify)
                        price(o.value(QLatin1String("stopPrice2")).toDouble()),
                        wholeNumber(o.value(QLatin1String("isMarket2")).toInt()),
                        wholeNumber(o.value(QLatin1String("execFlag")).toInt())};
-    QString pattern = modify ? QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=1011") : QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=1010");
-    pattern += QStringLiteral("&ACC=%3&PID=%4&ACT=%5&QUANT=%6&FC=%7&P1=%8&P2=%9&M1=%10&SC=%11&P3=%12&P4=%13&M2=%14&EF=%15");
+    QString pattern = modify ? QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=1011")
+                             : QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=1010");
+    pattern += QStringLiteral(
+            "&ACC=%3&PID=%4&ACT=%5&QUANT=%6&FC=%7&P1=%8&P2=%9&M1=%10&SC=%11&P3=%12&P4=%13&M2=%14&EF=%15");
     if (modify) {
         pattern += QStringLiteral("&OID=%16");
         values << wholeNumber(target.orderID);
@@ -560,8 +561,9 @@ void kuMainConn::nextProbe()
     }
     --m_probesLeft;
     m_probeClock.start();
-    m_probeReply = sendRequest(requestUrl(QStringLiteral("%1/kuGetDateTime?ID=%2")),
-                               [this](QNetworkReply* reply) { probeAnswered(reply); }, m_timings.requestTimeoutMs);
+    m_probeReply = sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetDateTime?ID=%2")),
+            [this](QNetworkReply* reply) { probeAnswered(reply); }, m_timings.requestTimeoutMs);
 }
 
 void kuMainConn::probeAnswered(QNetworkReply* reply)

@@ -12,12 +12,8 @@
 
 kuMainConnUpdater::kuMainConnUpdater(kuMainConn* owner, const QString& serverUrl, const QString& sessionId,
                                      const kuConnTimings& timings, const kuTlsPolicy& tls)
-    : m_owner(owner)
-    , m_home(QThread::currentThread())
-    , m_serverUrl(serverUrl)
-    , m_sessionId(sessionId)
-    , m_timings(timings)
-    , m_tls(tls)
+    : m_owner(owner), m_home(QThread::currentThread()), m_serverUrl(serverUrl), m_sessionId(sessionId),
+      m_timings(timings), m_tls(tls)
 {
     // Timer events then arrive in the polling thread.
     moveToThread(this);
@@ -76,7 +72,8 @@ void kuMainConnUpdater::timerEvent(QTimerEvent* event)
         QMutexLocker lock(&m_ownerLock);
         if (m_owner) {
             kuMainConn* owner = m_owner;
-            QMetaObject::invokeMethod(owner, [owner] { owner->getDateTime(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                    owner, [owner] { owner->getDateTime(); }, Qt::QueuedConnection);
         }
         return;
     }
@@ -91,8 +88,8 @@ void kuMainConnUpdater::poll(Kind kind)
     // A slow server must not pile up polls of one kind.
     if (m_inFlight[kind] || m_stopping.loadAcquire() || !m_manager)
         return;
-    const QString pattern = kind == Market ? QStringLiteral("%1/kuMarketDataUpdate?ID=%2")
-                                           : QStringLiteral("%1/kuGetUpdates?ID=%2");
+    const QString pattern =
+            kind == Market ? QStringLiteral("%1/kuMarketDataUpdate?ID=%2") : QStringLiteral("%1/kuGetUpdates?ID=%2");
     const QUrl url(kuRequestText::fill(pattern, {m_serverUrl, kuRequestText::encoded(m_sessionId)}),
                    QUrl::TolerantMode);
     const QNetworkRequest request = m_tls.request(url);

@@ -34,7 +34,11 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    enum Kind { Market = 0, Updates = 1 };
+    enum Kind
+    {
+        Market = 0,
+        Updates = 1
+    };
     void poll(Kind kind);
     void pollFinished(Kind kind, QNetworkReply* reply);
 

@@ -8,8 +8,7 @@
 #include <QNetworkRequest>
 #include <QSslError>
 
-kuTlsPolicy::kuTlsPolicy()
-    : m_config(QSslConfiguration::defaultConfiguration())
+kuTlsPolicy::kuTlsPolicy() : m_config(QSslConfiguration::defaultConfiguration())
 {
     m_config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     const QByteArray pem(kuServerCaPem);
@@ -50,7 +49,7 @@ void kuTlsPolicy::watch(QNetworkReply* reply) const
             reply->ignoreSslErrors(errors);
             return;
         }
-        qWarning().noquote() << "Certificate of" << reply->url().host() << "refused:"
-                             << (errors.isEmpty() ? QString() : errors.first().errorString());
+        qWarning().noquote() << "Certificate of" << reply->url().host()
+                             << "refused:" << (errors.isEmpty() ? QString() : errors.first().errorString());
     });
 }

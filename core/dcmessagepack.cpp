@@ -20,23 +20,23 @@ namespace {
 
 const QString errorCodeKey = QStringLiteral("error_code");
 
-bool isList(const QVariant &v)
+bool isList(const QVariant& v)
 {
     return v.userType() == QMetaType::QVariantList;
 }
 
-bool isMap(const QVariant &v)
+bool isMap(const QVariant& v)
 {
     return v.userType() == QMetaType::QVariantMap;
 }
 
 // Groups of width values after start; a shorter rest is ignored.
-int groupCount(const QVariantList &list, int start, int width)
+int groupCount(const QVariantList& list, int start, int width)
 {
     return list.size() > start ? (list.size() - start) / width : 0;
 }
 
-QJsonObject candleObject(const QVariantList &list, int at)
+QJsonObject candleObject(const QVariantList& list, int at)
 {
     QJsonObject candle;
     candle.insert(QLatin1String("Open"), list.at(at).toDouble());
@@ -67,7 +67,7 @@ const int pluginBatch = 8;
 
 } // namespace
 
-dcMessagePack::dcMessagePack(QObject *parent)
+dcMessagePack::dcMessagePack(QObject* parent)
     : kuAbstractDataConverter(parent), codec(QTextCodec::codecForName("KOI8-R"))
 {
     registerWinType();
@@ -91,7 +91,7 @@ bool dcMessagePack::waitForDone(int msecs)
 QString dcMessagePack::serverErrorText(int code)
 {
     static const QHash<int, QString> texts = [] {
-        auto tr = [](const char *text) { return QCoreApplication::translate("dcMessagePack", text); };
+        auto tr = [](const char* text) { return QCoreApplication::translate("dcMessagePack", text); };
         QHash<int, QString> t;
         t.insert(1, tr("Обращение к серверу не методом GET."));
         t.insert(2, tr("Нет входных параметров (скрипт на сервере вызван без параметров)."));
@@ -114,7 +114,7 @@ QString dcMessagePack::serverErrorText(int code)
     return texts.value(code, texts.value(0));
 }
 
-dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray &hexData) const
+dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
 {
     Reply reply;
     QString error;
@@ -132,7 +132,7 @@ dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray &hexData) const
     return reply;
 }
 
-QVariantList dcMessagePack::decode(WinType winType, const QByteArray &hexData, int paperID)
+QVariantList dcMessagePack::decode(WinType winType, const QByteArray& hexData, int paperID)
 {
     if (hexData.isEmpty())
         return QVariantList();
@@ -143,7 +143,7 @@ QVariantList dcMessagePack::decode(WinType winType, const QByteArray &hexData, i
     return QVariantList();
 }
 
-QString dcMessagePack::text(const QVariant &value) const
+QString dcMessagePack::text(const QVariant& value) const
 {
     const QByteArray bytes = value.toByteArray();
     return codec ? codec->toUnicode(bytes) : QString::fromLatin1(bytes);
@@ -201,9 +201,7 @@ void dcMessagePack::slot_marketDataReceived(QByteArray hexData, int paperID, Win
     case wtChart:
     case wtOrderBook:
     case wtLastTrades:
-        QtConcurrent::run(&pool, [this, hexData, paperID, winType] {
-            processMarketData(hexData, paperID, winType);
-        });
+        QtConcurrent::run(&pool, [this, hexData, paperID, winType] { processMarketData(hexData, paperID, winType); });
         break;
     default:
         break;
@@ -228,9 +226,7 @@ void dcMessagePack::slot_additionalDataReceived(QByteArray hexData, WinType winT
 {
     if (winType != wtReportData && winType != wtPluginList)
         return;
-    QtConcurrent::run(&pool, [this, hexData, winType, args] {
-        processAdditionalData(hexData, winType, args);
-    });
+    QtConcurrent::run(&pool, [this, hexData, winType, args] { processAdditionalData(hexData, winType, args); });
 }
 
 void dcMessagePack::slot_receivedUpdates(QByteArray hexData)
@@ -240,7 +236,7 @@ void dcMessagePack::slot_receivedUpdates(QByteArray hexData)
     QtConcurrent::run(&pool, [this, hexData] { processUpdates(hexData); });
 }
 
-void dcMessagePack::processMarketData(const QByteArray &hexData, int paperID, WinType winType)
+void dcMessagePack::processMarketData(const QByteArray& hexData, int paperID, WinType winType)
 {
     const QVariantList list = decode(winType, hexData, noPaper);
     switch (winType) {
@@ -262,7 +258,7 @@ void dcMessagePack::processMarketData(const QByteArray &hexData, int paperID, Wi
     }
 }
 
-void dcMessagePack::processTradeData(const QByteArray &hexData, WinType winType)
+void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
 {
     const QVariantList list = decode(winType, hexData, noPaper);
     switch (winType) {
@@ -277,16 +273,19 @@ void dcMessagePack::processTradeData(const QByteArray &hexData, WinType winType)
         break;
     case wtInitInfo: {
         const auto papers = buildPapers(list);
-        for (const auto &paper : papers)
+        for (const auto& paper : papers)
             paper->moveToThread(thread());
         // The registry is read on the GUI thread: fill it there, in one step,
         // and only then tell the windows.
-        QMetaObject::invokeMethod(this, [this, papers] {
-            const auto registry = kuPaperList::instance();
-            for (const auto &paper : papers)
-                registry->addPaper(paper->id(), paper);
-            emit on_snapshotPapers();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+                this,
+                [this, papers] {
+                    const auto registry = kuPaperList::instance();
+                    for (const auto& paper : papers)
+                        registry->addPaper(paper->id(), paper);
+                    emit on_snapshotPapers();
+                },
+                Qt::QueuedConnection);
         break;
     }
     default:
@@ -294,7 +293,7 @@ void dcMessagePack::processTradeData(const QByteArray &hexData, WinType winType)
     }
 }
 
-void dcMessagePack::processAdditionalData(const QByteArray &hexData, WinType winType, const QVariantMap &args)
+void dcMessagePack::processAdditionalData(const QByteArray& hexData, WinType winType, const QVariantMap& args)
 {
     const QVariantList list = decode(winType, hexData, noPaper);
     if (winType == wtPluginList) {
@@ -309,7 +308,7 @@ void dcMessagePack::processAdditionalData(const QByteArray &hexData, WinType win
     }
 }
 
-void dcMessagePack::processUpdates(const QByteArray &hexData)
+void dcMessagePack::processUpdates(const QByteArray& hexData)
 {
     const Reply reply = unpackReply(hexData);
     if (!reply.readable || reply.isError) {
@@ -320,7 +319,7 @@ void dcMessagePack::processUpdates(const QByteArray &hexData)
         return;
     }
     const QVariantList entries = reply.value.toList();
-    for (const QVariant &item : entries) {
+    for (const QVariant& item : entries) {
         const QVariantList entry = item.toList();
         if (entry.isEmpty())
             continue;
@@ -408,12 +407,12 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
 
 // ---- market data -----------------------------------------------------------
 
-QJsonObject dcMessagePack::buildQuotes(const QVariantList &list, int start) const
+QJsonObject dcMessagePack::buildQuotes(const QVariantList& list, int start) const
 {
     QJsonObject quote;
     if (start < 0 || list.size() - start < 18)
         return quote;
-    auto v = [&](int k) -> const QVariant & { return list.at(start + k); };
+    auto v = [&](int k) -> const QVariant& { return list.at(start + k); };
     quote.insert(QLatin1String("paperID"), v(0).toInt());
     quote.insert(QLatin1String("buy"), v(1).toDouble());
     quote.insert(QLatin1String("toBuy"), v(2).toInt());
@@ -435,7 +434,7 @@ QJsonObject dcMessagePack::buildQuotes(const QVariantList &list, int start) cons
     return quote;
 }
 
-QJsonArray dcMessagePack::buildOrderBook(const QVariantList &list, int start) const
+QJsonArray dcMessagePack::buildOrderBook(const QVariantList& list, int start) const
 {
     QJsonArray levels;
     const int n = groupCount(list, start, 4);
@@ -451,7 +450,7 @@ QJsonArray dcMessagePack::buildOrderBook(const QVariantList &list, int start) co
     return levels;
 }
 
-QJsonArray dcMessagePack::buildLastTrades(const QVariantList &list, int start) const
+QJsonArray dcMessagePack::buildLastTrades(const QVariantList& list, int start) const
 {
     QJsonArray trades;
     const int n = groupCount(list, start, 4);
@@ -467,7 +466,7 @@ QJsonArray dcMessagePack::buildLastTrades(const QVariantList &list, int start) c
     return trades;
 }
 
-void dcMessagePack::buildCandles(const QVariantList &entry)
+void dcMessagePack::buildCandles(const QVariantList& entry)
 {
     if (entry.size() <= 2)
         return;
@@ -481,7 +480,7 @@ void dcMessagePack::buildCandles(const QVariantList &entry)
     emit on_updateChart(entry.at(1).toInt(), QVariant(message));
 }
 
-void dcMessagePack::emitLastPrices(const QVariantList &entry)
+void dcMessagePack::emitLastPrices(const QVariantList& entry)
 {
     const int n = groupCount(entry, 1, 2);
     for (int i = 0; i < n; ++i)
@@ -493,14 +492,14 @@ void dcMessagePack::emitLastPrices(const QVariantList &entry)
 namespace {
 
 // Appends the array's items after what the object holds under key.
-void appendUnder(QJsonObject &result, const QString &key, const QJsonArray &items)
+void appendUnder(QJsonObject& result, const QString& key, const QJsonArray& items)
 {
     if (!result.contains(key)) {
         result.insert(key, items);
         return;
     }
     QJsonArray stored = result.value(key).toArray();
-    for (const QJsonValue &item : items)
+    for (const QJsonValue& item : items)
         stored.append(item);
     result.insert(key, stored);
 }
@@ -517,7 +516,7 @@ QJsonObject dcMessagePack::buildOrders(QVariantList::const_iterator begin, QVari
         const QVariantList values = element.value(QStringLiteral("orders")).toList();
         const int n = values.size() / 20;
         for (int i = 0; i < n; ++i) {
-            auto v = [&](int k) -> const QVariant & { return values.at(i * 20 + k); };
+            auto v = [&](int k) -> const QVariant& { return values.at(i * 20 + k); };
             QJsonObject order;
             order.insert(QLatin1String("order_id"), v(0).toInt());
             order.insert(QLatin1String("date"), v(1).toString());
@@ -556,7 +555,7 @@ QJsonObject dcMessagePack::buildTrades(QVariantList::const_iterator begin, QVari
         const QVariantList values = element.value(QStringLiteral("trades")).toList();
         const int n = values.size() / 11;
         for (int i = 0; i < n; ++i) {
-            auto v = [&](int k) -> const QVariant & { return values.at(i * 11 + k); };
+            auto v = [&](int k) -> const QVariant& { return values.at(i * 11 + k); };
             QJsonObject trade;
             trade.insert(QLatin1String("trade_id"), v(0).toInt());
             trade.insert(QLatin1String("date"), v(1).toString());
@@ -590,7 +589,7 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
         const QVariantList values = element.value(positionKey).toList();
         const int n = values.size() / 8;
         for (int i = 0; i < n; ++i) {
-            auto v = [&](int k) -> const QVariant & { return values.at(i * 8 + k); };
+            auto v = [&](int k) -> const QVariant& { return values.at(i * 8 + k); };
             QJsonObject position;
             position.insert(QLatin1String("paper_id"), v(0).toInt());
             position.insert(QLatin1String("bdate"), v(1).toString());
@@ -626,7 +625,7 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
         if (result.contains(account)) {
             accountObject = result.value(account).toObject();
             QJsonArray stored = accountObject.value(positionKey).toArray();
-            for (const QJsonValue &p : qAsConst(positions))
+            for (const QJsonValue& p : qAsConst(positions))
                 stored.append(p);
             positions = stored;
         }
@@ -640,29 +639,30 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
 
 // ---- instruments -----------------------------------------------------------
 
-QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const QVariantList &list) const
+QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const QVariantList& list) const
 {
     QVector<QSharedPointer<kuPaperInfo>> papers;
     const int n = list.size() / 14;
     papers.reserve(n);
     for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant & { return list.at(i * 14 + k); };
-        papers.append(QSharedPointer<kuPaperInfo>(new kuPaperInfo(
-            v(0).toInt(), text(v(9)), text(v(10)), v(1).toInt(), v(2).toInt(), v(6).toDouble(),
-            v(7).toDouble(), v(4).toInt(), v(8).toDouble(), v(5).toInt() != 0, text(v(11)),
-            text(v(12)), v(3).toInt(), text(v(13)))));
+        auto v = [&](int k) -> const QVariant& { return list.at(i * 14 + k); };
+        papers.append(QSharedPointer<kuPaperInfo>(
+                new kuPaperInfo(v(0).toInt(), text(v(9)), text(v(10)), v(1).toInt(), v(2).toInt(), v(6).toDouble(),
+                                v(7).toDouble(), v(4).toInt(), v(8).toDouble(), v(5).toInt() != 0, text(v(11)),
+                                text(v(12)), v(3).toInt(), text(v(13)))));
     }
     return papers;
 }
 
 // ---- rows for the local database ---------------------------------------------
 
-void dcMessagePack::storeCandles(int paperID, const QVariantList &list)
+void dcMessagePack::storeCandles(int paperID, const QVariantList& list)
 {
     // Re-sent candles replace what is stored: the newest one may have been stored while still forming.
     const QString insert = QStringLiteral(
-        "insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);");
-    QVector<Statement> batch{{insert.arg(candleTableName(paperID)), {}}, {insert.arg(candleHistTableName(paperID)), {}}};
+            "insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);");
+    QVector<Statement> batch{{insert.arg(candleTableName(paperID)), {}},
+                             {insert.arg(candleHistTableName(paperID)), {}}};
     auto flush = [&] {
         if (batch[0].rows.isEmpty() && batch[1].rows.isEmpty())
             return;
@@ -673,22 +673,22 @@ void dcMessagePack::storeCandles(int paperID, const QVariantList &list)
 
     const int n = list.size() / 7;
     for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant & { return list.at(i * 7 + k); };
+        auto v = [&](int k) -> const QVariant& { return list.at(i * 7 + k); };
         const qulonglong start = v(5).toULongLong();
         const double open = v(0).toDouble();
         const double close = v(1).toDouble();
         const double high = v(2).toDouble();
         const double low = v(3).toDouble();
         const double volume = v(4).toDouble();
-        const bool finite = std::isfinite(open) && std::isfinite(close) && std::isfinite(high)
-            && std::isfinite(low) && std::isfinite(volume);
+        const bool finite = std::isfinite(open) && std::isfinite(close) && std::isfinite(high) && std::isfinite(low) &&
+                            std::isfinite(volume);
         const bool hasStart = start != 0 && start <= qulonglong(LLONG_MAX);
         if (hasStart && !finite) {
             qWarning() << "Candle of" << paperID << "at" << start << "has a non-finite value, skipped";
         } else if (hasStart) {
-            Statement &target = v(6).toInt() == 1 ? batch[0] : batch[1];
-            target.rows.append(QVariantList{rounded(open, 8), rounded(high, 8), rounded(low, 8),
-                                            rounded(close, 8), rounded(volume, 0), qlonglong(start)});
+            Statement& target = v(6).toInt() == 1 ? batch[0] : batch[1];
+            target.rows.append(QVariantList{rounded(open, 8), rounded(high, 8), rounded(low, 8), rounded(close, 8),
+                                            rounded(volume, 0), qlonglong(start)});
         }
         if ((i + 1) % candleBatch == 0)
             flush();
@@ -696,13 +696,15 @@ void dcMessagePack::storeCandles(int paperID, const QVariantList &list)
     flush();
 }
 
-QStringList dcMessagePack::storePluginList(const QVariantList &list)
+QStringList dcMessagePack::storePluginList(const QVariantList& list)
 {
     static const QRegularExpression validName(QStringLiteral("^ku_[A-Za-z0-9_]+$"));
     // A guid already known keeps its status; a new one starts enabled.
-    QVector<Statement> batch{{QStringLiteral(
-        "insert or replace into plugins (guid, title, description, icon, plugin_name, price, version, status) "
-        "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, coalesce((select status from plugins where guid = ?1), 0x1));"), {}}};
+    QVector<Statement> batch{{QStringLiteral("insert or replace into plugins (guid, title, description, icon, "
+                                             "plugin_name, price, version, status) "
+                                             "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, coalesce((select status from plugins "
+                                             "where guid = ?1), 0x1));"),
+                              {}}};
     auto flush = [&] {
         if (batch[0].rows.isEmpty())
             return;
@@ -713,7 +715,7 @@ QStringList dcMessagePack::storePluginList(const QVariantList &list)
     QStringList stored;
     const int n = list.size() / 7;
     for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant & { return list.at(i * 7 + k); };
+        auto v = [&](int k) -> const QVariant& { return list.at(i * 7 + k); };
         const QString guid = v(0).toString();
         const QString pluginName = v(6).toString();
         // The name becomes a file name later.
@@ -734,12 +736,12 @@ QStringList dcMessagePack::storePluginList(const QVariantList &list)
     return stored;
 }
 
-bool dcMessagePack::runTransaction(const QVector<Statement> &statements)
+bool dcMessagePack::runTransaction(const QVector<Statement>& statements)
 {
     // Failures are logged by the database access; the next batch still runs.
     kuAccessDB db;
     bool ok = true;
-    for (const Statement &statement : statements) {
+    for (const Statement& statement : statements) {
         if (!statement.rows.isEmpty())
             ok = db.executeBatch(statement.sql, statement.rows) && ok;
     }

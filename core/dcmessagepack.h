@@ -19,27 +19,27 @@ public:
     // Instrument id passed with every error the converter reports.
     static constexpr int noPaper = -100;
 
-    explicit dcMessagePack(QObject *parent = nullptr);
+    explicit dcMessagePack(QObject* parent = nullptr);
     ~dcMessagePack() override;
 
     // Hex body to the list it carries; a server error, a malformed body or a
     // value that is not a list emits on_receviedError and gives an empty list.
-    QVariantList decode(WinType winType, const QByteArray &hexData, int paperID);
+    QVariantList decode(WinType winType, const QByteArray& hexData, int paperID);
     static QString serverErrorText(int code);
 
-    QJsonObject buildQuotes(const QVariantList &list, int start) const;
-    QJsonArray buildOrderBook(const QVariantList &list, int start) const;
-    QJsonArray buildLastTrades(const QVariantList &list, int start) const;
-    void buildCandles(const QVariantList &entry);
-    void emitLastPrices(const QVariantList &entry);
+    QJsonObject buildQuotes(const QVariantList& list, int start) const;
+    QJsonArray buildOrderBook(const QVariantList& list, int start) const;
+    QJsonArray buildLastTrades(const QVariantList& list, int start) const;
+    void buildCandles(const QVariantList& entry);
+    void emitLastPrices(const QVariantList& entry);
     QJsonObject buildOrders(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
     QJsonObject buildTrades(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
     QJsonObject buildPositions(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
-    QVector<QSharedPointer<kuPaperInfo>> buildPapers(const QVariantList &list) const;
+    QVector<QSharedPointer<kuPaperInfo>> buildPapers(const QVariantList& list) const;
 
-    void storeCandles(int paperID, const QVariantList &list);
+    void storeCandles(int paperID, const QVariantList& list);
     // The guids of the rows stored.
-    QStringList storePluginList(const QVariantList &list);
+    QStringList storePluginList(const QVariantList& list);
 
     // Blocks until every queued reply has been decoded (shutdown, tests).
     bool waitForDone(int msecs = -1);
@@ -68,7 +68,7 @@ protected:
     };
     // Runs each statement once per row of bound values, one transaction per
     // statement; a batch touches both candle tables only when time frames mix.
-    virtual bool runTransaction(const QVector<Statement> &statements);
+    virtual bool runTransaction(const QVector<Statement>& statements);
 
 private:
     struct Reply
@@ -78,14 +78,14 @@ private:
         bool isError = false;
         int errorCode = 0;
     };
-    Reply unpackReply(const QByteArray &hexData) const;
-    QString text(const QVariant &value) const;
+    Reply unpackReply(const QByteArray& hexData) const;
+    QString text(const QVariant& value) const;
 
-    void processMarketData(const QByteArray &hexData, int paperID, WinType winType);
-    void processTradeData(const QByteArray &hexData, WinType winType);
-    void processAdditionalData(const QByteArray &hexData, WinType winType, const QVariantMap &args);
-    void processUpdates(const QByteArray &hexData);
+    void processMarketData(const QByteArray& hexData, int paperID, WinType winType);
+    void processTradeData(const QByteArray& hexData, WinType winType);
+    void processAdditionalData(const QByteArray& hexData, WinType winType, const QVariantMap& args);
+    void processUpdates(const QByteArray& hexData);
 
-    QTextCodec *codec = nullptr;
+    QTextCodec* codec = nullptr;
     QThreadPool pool;
 };

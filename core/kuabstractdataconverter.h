@@ -15,7 +15,7 @@ class kuAbstractDataConverter : public QObject
 {
     Q_OBJECT
 public:
-    explicit kuAbstractDataConverter(QObject *parent = nullptr) : QObject(parent) {}
+    explicit kuAbstractDataConverter(QObject* parent = nullptr) : QObject(parent) {}
     ~kuAbstractDataConverter() override = default;
 
 signals:

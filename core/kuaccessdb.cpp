@@ -4,10 +4,8 @@
 
 #include "queryworker.h"
 
-kuAccessDB::kuAccessDB(QObject* parent)
-    : QObject(parent)
-{
-}
+kuAccessDB::kuAccessDB(QObject* parent) : QObject(parent)
+{}
 
 QVariantList kuAccessDB::execute(const QString& sql, const QVariantList& params)
 {
@@ -53,8 +51,7 @@ void kuAccessDB::startAsync(const QString& sql, const QVariantList& params, bool
     auto* thread = new QThread;
     worker->moveToThread(thread);
 
-    connect(thread, &QThread::started, worker,
-            query ? &QueryWorker::executeAsync : &QueryWorker::executeNonQueryAsync);
+    connect(thread, &QThread::started, worker, query ? &QueryWorker::executeAsync : &QueryWorker::executeNonQueryAsync);
     // quit() is thread-safe; a direct call does not depend on the caller's event loop.
     connect(worker, &QueryWorker::finished, thread, &QThread::quit, Qt::DirectConnection);
     connect(thread, &QThread::finished, worker, &QObject::deleteLater);

@@ -18,7 +18,7 @@ QStringList kuAccount::accounts() const
     return records.keys();
 }
 
-void kuAccount::addAccount(const QString &name, bool isDefault, int /*code*/, const QSet<int> &exchanges)
+void kuAccount::addAccount(const QString& name, bool isDefault, int /*code*/, const QSet<int>& exchanges)
 {
     kuAccountRecord record;
     record.exchanges = exchanges;
@@ -28,7 +28,7 @@ void kuAccount::addAccount(const QString &name, bool isDefault, int /*code*/, co
     records.insert(name, record);
 }
 
-QSet<int> kuAccount::accountData(const QString &name) const
+QSet<int> kuAccount::accountData(const QString& name) const
 {
     auto it = records.constFind(name);
     if (it == records.constEnd())

@@ -19,9 +19,9 @@ public:
     QString currentAccount() const override;
     QStringList accounts() const override;
 
-    void addAccount(const QString &name, bool isDefault, int code, const QSet<int> &exchanges);
-    bool contains(const QString &name) const { return records.contains(name); }
-    QSet<int> accountData(const QString &name) const;
+    void addAccount(const QString& name, bool isDefault, int code, const QSet<int>& exchanges);
+    bool contains(const QString& name) const { return records.contains(name); }
+    QSet<int> accountData(const QString& name) const;
     void clear();
 
 private:

@@ -49,8 +49,7 @@ QT_WARNING_POP
 
 } // namespace
 
-kuApplication::kuApplication(int& argc, char** argv)
-    : QApplication(argc, argv)
+kuApplication::kuApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setOrganizationName(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\""));
     setApplicationName(QStringLiteral("Velmoran"));
@@ -126,8 +125,7 @@ bool kuApplication::saveSettings(const QJsonObject& application, const QString& 
                           {QStringLiteral("User"), network.proxyUser},
                           {QStringLiteral("Password"), network.proxyPassword},
                           {QStringLiteral("Enabled"), network.proxyEnabled}};
-    const QJsonObject root{{QStringLiteral("application"), application},
-                           {QStringLiteral("network"), net}};
+    const QJsonObject root{{QStringLiteral("application"), application}, {QStringLiteral("network"), net}};
 
     // Written aside and renamed, so a failed write never leaves a cut file behind.
     QSaveFile file(filePath);
@@ -175,11 +173,12 @@ void kuApplication::loadActiveSettings()
 {
     kuAccessDB db;
     // Before the first migration there is no table yet: that is the default file, not an error.
-    const bool hasTable = !db.execute(QStringLiteral(
-        "select 1 from sqlite_master where type='table' and name='settings';")).isEmpty();
-    const QVariantList result = hasTable
-        ? db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"))
-        : QVariantList();
+    const bool hasTable =
+            !db.execute(QStringLiteral("select 1 from sqlite_master where type='table' and name='settings';"))
+                     .isEmpty();
+    const QVariantList result =
+            hasTable ? db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"))
+                     : QVariantList();
     if (!result.isEmpty())
         settingsFile = result.first().toString();
     appSettingsObject = loadSettings(settingsFile);

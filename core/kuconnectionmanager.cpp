@@ -27,8 +27,7 @@ QPointer<kuConnectionManager> kuConnectionManager::instance()
 }
 
 kuConnectionManager::kuConnectionManager(const Connectors& connectors, QObject* parent)
-    : QObject(parent)
-    , m_connectors(connectors)
+    : QObject(parent), m_connectors(connectors)
 {
     m_converters.insert(3, new dcMessagePack(this));
     sortByPriority(m_connectors);
@@ -137,12 +136,12 @@ QPointer<kuAbstractConn> kuConnectionManager::createConnection()
     // Queued: the connection is replaced and deleted here, never inside its own
     // signal. A notice still queued from a connection already replaced is dropped.
     connect(
-        c, &kuAbstractConn::on_brokenConnection, this,
-        [this, conn] {
-            if (conn && conn == m_connection)
-                slot_brokenConnection();
-        },
-        Qt::QueuedConnection);
+            c, &kuAbstractConn::on_brokenConnection, this,
+            [this, conn] {
+                if (conn && conn == m_connection)
+                    slot_brokenConnection();
+            },
+            Qt::QueuedConnection);
     return conn;
 }
 

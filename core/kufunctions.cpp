@@ -21,8 +21,8 @@ QString tr(const char* text)
 // Widens the information boxes, which would otherwise hug short texts.
 const QString padding(11, QLatin1Char(' '));
 
-bool runBox(const char* title, QMessageBox::Icon icon, const QString& text,
-            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+bool runBox(const char* title, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+            QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box;
     // A wait cursor left by the caller must not stay over the box.
@@ -33,8 +33,7 @@ bool runBox(const char* title, QMessageBox::Icon icon, const QString& text,
     font.setWeight(QFont::DemiBold);
     box.setWindowTitle(tr(title));
     const QPointer<kuApplication> app = kuApplication::instance();
-    box.setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png"),
-                                          app ? app->themePath() : QString()));
+    box.setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png"), app ? app->themePath() : QString()));
     box.setWindowModality(Qt::WindowModal);
     box.setFont(font);
     box.setIcon(icon);
@@ -65,8 +64,7 @@ void showWarning(const QString& text)
 
 bool askQuestion(const QString& text)
 {
-    return runBox("Вопрос", QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel,
-                  QMessageBox::Cancel);
+    return runBox("Вопрос", QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
 }
 
 void setTahomaFont(QWidget* widget)
@@ -107,29 +105,29 @@ QString osDescription()
     else if (os >= QOperatingSystemVersion::Windows7)
         version = QStringLiteral("7 ");
 #endif
-    return QStringLiteral("Microsoft Windows ") + version + QStringLiteral("( ")
-        + QSysInfo::currentCpuArchitecture() + QStringLiteral(" )");
+    return QStringLiteral("Microsoft Windows ") + version + QStringLiteral("( ") + QSysInfo::currentCpuArchitecture() +
+           QStringLiteral(" )");
 }
 
 QString errorText(int code)
 {
     static const char* const texts[] = {
-        QT_TRANSLATE_NOOP("kuFunctions", "Ошибочная ошибка"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается открыть файл"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временную таблицу"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать таблицу"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается добавить записи в таблицу"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается удалить записи из таблицы"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается получить доступ к БД"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Ошибка в сетевом соединении"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временный файл"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не удается записать файл"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Ошибка транзакции"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Не достаточно памяти"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Тикер не найден"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Нет доступа к данным"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Сеть недоступна"),
-        QT_TRANSLATE_NOOP("kuFunctions", "Ошибка в данных"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Ошибочная ошибка"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается открыть файл"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временную таблицу"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать таблицу"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается добавить записи в таблицу"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается удалить записи из таблицы"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается получить доступ к БД"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Ошибка в сетевом соединении"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временный файл"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не удается записать файл"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Ошибка транзакции"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Не достаточно памяти"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Тикер не найден"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Нет доступа к данным"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Сеть недоступна"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Ошибка в данных"),
     };
     constexpr int count = int(sizeof(texts) / sizeof(texts[0]));
     // An unknown code gets the catch-all text rather than whatever follows the table.

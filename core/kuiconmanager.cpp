@@ -12,7 +12,8 @@
 
 namespace {
 
-struct Stores {
+struct Stores
+{
     // (name, theme) -> path found, empty once the search came back empty.
     QMap<QPair<QString, QString>, QString> paths;
     QCache<QString, QIcon> icons{200};
@@ -72,7 +73,7 @@ QPixmap kuIconManager::pixmap(const QString& name, const QString& theme)
     if (!path.isEmpty() && QPixmapCache::find(path, &result))
         return result;
     const QString failKey =
-        path.isEmpty() ? (theme.isEmpty() ? currentTheme() : theme) + QLatin1Char('\n') + name : path;
+            path.isEmpty() ? (theme.isEmpty() ? currentTheme() : theme) + QLatin1Char('\n') + name : path;
     Stores& s = stores();
     if (s.failed.contains(failKey))
         return QPixmap();

@@ -42,15 +42,15 @@ protected:
 
 QString logFilePath(const QString& logDir, const QDate& day)
 {
-    return logDir + QDir::separator() + QStringLiteral("Velmoran") + day.toString(QStringLiteral("_yyyyMMdd"))
-        + QStringLiteral(".log");
+    return logDir + QDir::separator() + QStringLiteral("Velmoran") + day.toString(QStringLiteral("_yyyyMMdd")) +
+           QStringLiteral(".log");
 }
 
 void installMessageLogging(const QString& logDir)
 {
     const QString dir = logDir.isEmpty()
-        ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
-        : logDir;
+                                ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
+                                : logDir;
 
     kuLogSignal::instance(); // created on this (the GUI) thread, not on the first thread that logs
     auto signalSink = std::make_shared<SignalSink>();
@@ -63,8 +63,8 @@ void installMessageLogging(const QString& logDir)
     const QString path = logFilePath(dir, QDate::currentDate());
     QDir().mkpath(dir);
     try {
-        auto fileSink = std::make_shared<spdlog::sinks::basic_file_sink_mt>(
-            QFile::encodeName(path).toStdString(), false);
+        auto fileSink =
+                std::make_shared<spdlog::sinks::basic_file_sink_mt>(QFile::encodeName(path).toStdString(), false);
         fileSink->set_level(spdlog::level::info);
         sinks.push_back(fileSink);
     } catch (const spdlog::spdlog_ex& e) {

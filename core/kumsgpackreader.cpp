@@ -23,7 +23,7 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-void setError(QString *error, const QString &text)
+void setError(QString* error, const QString& text)
 {
     if (error)
         *error = text;
@@ -33,7 +33,7 @@ void setError(QString *error, const QString &text)
 class Scanner
 {
 public:
-    Scanner(const unsigned char *data, size_t size) : p(data), n(size) {}
+    Scanner(const unsigned char* data, size_t size) : p(data), n(size) {}
 
     bool value(int depth)
     {
@@ -51,28 +51,65 @@ public:
         if (t >= 0xa0 && t <= 0xbf)
             return skip(t & 0x1f);
         switch (t) {
-        case 0xc4: case 0xd9: return sized(1, 0);
-        case 0xc5: case 0xda: return sized(2, 0);
-        case 0xc6: case 0xdb: return sized(4, 0);
-        case 0xc7: return sized(1, 1);
-        case 0xc8: return sized(2, 1);
-        case 0xc9: return sized(4, 1);
-        case 0xca: return skip(4);
-        case 0xcb: return skip(8);
-        case 0xcc: case 0xd0: return skip(1);
-        case 0xcd: case 0xd1: return skip(2);
-        case 0xce: case 0xd2: return skip(4);
-        case 0xcf: case 0xd3: return skip(8);
-        case 0xd4: return skip(2);
-        case 0xd5: return skip(3);
-        case 0xd6: return skip(5);
-        case 0xd7: return skip(9);
-        case 0xd8: return skip(17);
-        case 0xdc: { quint64 c; return length(2, &c) && container(c, false, depth); }
-        case 0xdd: { quint64 c; return length(4, &c) && container(c, false, depth); }
-        case 0xde: { quint64 c; return length(2, &c) && container(c, true, depth); }
-        case 0xdf: { quint64 c; return length(4, &c) && container(c, true, depth); }
-        default: return fail(QStringLiteral("invalid type byte 0x%1").arg(t, 2, 16, QLatin1Char('0')));
+        case 0xc4:
+        case 0xd9:
+            return sized(1, 0);
+        case 0xc5:
+        case 0xda:
+            return sized(2, 0);
+        case 0xc6:
+        case 0xdb:
+            return sized(4, 0);
+        case 0xc7:
+            return sized(1, 1);
+        case 0xc8:
+            return sized(2, 1);
+        case 0xc9:
+            return sized(4, 1);
+        case 0xca:
+            return skip(4);
+        case 0xcb:
+            return skip(8);
+        case 0xcc:
+        case 0xd0:
+            return skip(1);
+        case 0xcd:
+        case 0xd1:
+            return skip(2);
+        case 0xce:
+        case 0xd2:
+            return skip(4);
+        case 0xcf:
+        case 0xd3:
+            return skip(8);
+        case 0xd4:
+            return skip(2);
+        case 0xd5:
+            return skip(3);
+        case 0xd6:
+            return skip(5);
+        case 0xd7:
+            return skip(9);
+        case 0xd8:
+            return skip(17);
+        case 0xdc: {
+            quint64 c;
+            return length(2, &c) && container(c, false, depth);
+        }
+        case 0xdd: {
+            quint64 c;
+            return length(4, &c) && container(c, false, depth);
+        }
+        case 0xde: {
+            quint64 c;
+            return length(2, &c) && container(c, true, depth);
+        }
+        case 0xdf: {
+            quint64 c;
+            return length(4, &c) && container(c, true, depth);
+        }
+        default:
+            return fail(QStringLiteral("invalid type byte 0x%1").arg(t, 2, 16, QLatin1Char('0')));
         }
     }
 
@@ -80,7 +117,7 @@ public:
     QString error;
 
 private:
-    bool fail(const QString &text)
+    bool fail(const QString& text)
     {
         error = text + QStringLiteral(" at byte %1").arg(off);
         return false;
@@ -94,7 +131,7 @@ private:
         return true;
     }
 
-    bool length(int width, quint64 *value)
+    bool length(int width, quint64* value)
     {
         if (size_t(width) > n - off)
             return fail(QStringLiteral("truncated length"));
@@ -127,13 +164,13 @@ private:
         return true;
     }
 
-    const unsigned char *p;
+    const unsigned char* p;
     size_t n;
     size_t off = 0;
     quint64 values = 0;
 };
 
-QString keyText(const msgpack_object &o, bool *ok)
+QString keyText(const msgpack_object& o, bool* ok)
 {
     *ok = true;
     switch (o.type) {
@@ -151,7 +188,7 @@ QString keyText(const msgpack_object &o, bool *ok)
     }
 }
 
-bool toVariant(const msgpack_object &o, QVariant *out, QString *error)
+bool toVariant(const msgpack_object& o, QVariant* out, QString* error)
 {
     switch (o.type) {
     case MSGPACK_OBJECT_NIL:
@@ -200,7 +237,7 @@ bool toVariant(const msgpack_object &o, QVariant *out, QString *error)
     case MSGPACK_OBJECT_MAP: {
         QVariantMap map;
         for (uint32_t i = 0; i < o.via.map.size; ++i) {
-            const msgpack_object_kv &kv = o.via.map.ptr[i];
+            const msgpack_object_kv& kv = o.via.map.ptr[i];
             bool ok;
             const QString key = keyText(kv.key, &ok);
             if (!ok) {
@@ -222,7 +259,7 @@ bool toVariant(const msgpack_object &o, QVariant *out, QString *error)
 
 } // namespace
 
-bool kuMsgPackReader::fromHex(const QByteArray &hex, QByteArray *bytes, QString *error)
+bool kuMsgPackReader::fromHex(const QByteArray& hex, QByteArray* bytes, QString* error)
 {
     bytes->clear();
     int begin = 0;
@@ -241,8 +278,8 @@ bool kuMsgPackReader::fromHex(const QByteArray &hex, QByteArray *bytes, QString 
         return false;
     }
     QByteArray out(len / 2, Qt::Uninitialized);
-    const char *src = hex.constData() + begin;
-    char *dst = out.data();
+    const char* src = hex.constData() + begin;
+    char* dst = out.data();
     for (int i = 0; i < len; i += 2) {
         const int hi = hexDigit(src[i]);
         const int lo = hexDigit(src[i + 1]);
@@ -256,9 +293,9 @@ bool kuMsgPackReader::fromHex(const QByteArray &hex, QByteArray *bytes, QString 
     return true;
 }
 
-bool kuMsgPackReader::validate(const char *data, size_t size, QString *error)
+bool kuMsgPackReader::validate(const char* data, size_t size, QString* error)
 {
-    Scanner scanner(reinterpret_cast<const unsigned char *>(data), size);
+    Scanner scanner(reinterpret_cast<const unsigned char*>(data), size);
     if (!scanner.value(0)) {
         setError(error, scanner.error);
         return false;
@@ -270,7 +307,7 @@ bool kuMsgPackReader::validate(const char *data, size_t size, QString *error)
     return true;
 }
 
-bool kuMsgPackReader::unpack(const QByteArray &bytes, QVariant *value, QString *error)
+bool kuMsgPackReader::unpack(const QByteArray& bytes, QVariant* value, QString* error)
 {
     *value = QVariant();
     if (bytes.isEmpty()) {
@@ -288,8 +325,7 @@ bool kuMsgPackReader::unpack(const QByteArray &bytes, QVariant *value, QString *
     msgpack_unpacked result;
     msgpack_unpacked_init(&result);
     size_t off = 0;
-    const msgpack_unpack_return ret =
-        msgpack_unpack_next(&result, bytes.constData(), size_t(bytes.size()), &off);
+    const msgpack_unpack_return ret = msgpack_unpack_next(&result, bytes.constData(), size_t(bytes.size()), &off);
     bool ok = false;
     if (ret == MSGPACK_UNPACK_SUCCESS && off == size_t(bytes.size()))
         ok = toVariant(result.data, value, error);
@@ -301,7 +337,7 @@ bool kuMsgPackReader::unpack(const QByteArray &bytes, QVariant *value, QString *
     return ok;
 }
 
-bool kuMsgPackReader::unpackHex(const QByteArray &hex, QVariant *value, QString *error)
+bool kuMsgPackReader::unpackHex(const QByteArray& hex, QVariant* value, QString* error)
 {
     QByteArray bytes;
     if (!fromHex(hex, &bytes, error)) {

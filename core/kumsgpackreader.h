@@ -21,16 +21,16 @@ public:
 
     // Strict hex decoding: even length and hex digits only, surrounding
     // white space aside. Returns false and leaves bytes empty otherwise.
-    static bool fromHex(const QByteArray &hex, QByteArray *bytes, QString *error = nullptr);
+    static bool fromHex(const QByteArray& hex, QByteArray* bytes, QString* error = nullptr);
 
     // Decodes exactly one value that fills the whole buffer.
-    static bool unpack(const QByteArray &bytes, QVariant *value, QString *error = nullptr);
+    static bool unpack(const QByteArray& bytes, QVariant* value, QString* error = nullptr);
 
     // fromHex followed by unpack.
-    static bool unpackHex(const QByteArray &hex, QVariant *value, QString *error = nullptr);
+    static bool unpackHex(const QByteArray& hex, QVariant* value, QString* error = nullptr);
 
     // Checks the structure without building anything: every count fits in the
     // bytes left, nesting stays within maxDepth, at most maxValues values,
     // nothing is cut short or left over.
-    static bool validate(const char *data, size_t size, QString *error = nullptr);
+    static bool validate(const char* data, size_t size, QString* error = nullptr);
 };

@@ -2,14 +2,13 @@
 
 #include <QtMath>
 
-kuPaperInfo::kuPaperInfo(int id, const QString &ticker, const QString &issuer, int type, int lot,
-                         double priceStep, double nominal, int spareInt, double accruedCoupon,
-                         bool marketAllowed, const QString &shortName, const QString &spareText,
-                         int exchangeID, const QString &exchangeName)
+kuPaperInfo::kuPaperInfo(int id, const QString& ticker, const QString& issuer, int type, int lot, double priceStep,
+                         double nominal, int spareInt, double accruedCoupon, bool marketAllowed,
+                         const QString& shortName, const QString& spareText, int exchangeID,
+                         const QString& exchangeName)
     : m_id(id), m_type(type), m_lot(lot), m_exchangeID(exchangeID), m_spareInt(spareInt),
-      m_marketAllowed(marketAllowed), m_priceStep(priceStep), m_nominal(nominal),
-      m_accruedCoupon(accruedCoupon), m_ticker(ticker), m_issuer(issuer), m_shortName(shortName),
-      m_spareText(spareText), m_exchangeName(exchangeName)
+      m_marketAllowed(marketAllowed), m_priceStep(priceStep), m_nominal(nominal), m_accruedCoupon(accruedCoupon),
+      m_ticker(ticker), m_issuer(issuer), m_shortName(shortName), m_spareText(spareText), m_exchangeName(exchangeName)
 {
     // NaN fails every comparison, so test for "not at least 1e-10".
     if (!(m_priceStep >= 1e-10))
@@ -67,13 +66,21 @@ int kuPaperInfo::decimalsOf(double step)
 QString kuPaperInfo::typeName() const
 {
     switch (m_type) {
-    case 0: return tr("Индекс");
-    case 2: return tr("Облигация");
-    case 3: return tr("Пай");
-    case 4: return tr("Фьючерс");
-    case 5: return tr("Опцион");
-    case 7: return tr("Валютный контракт");
-    case 9: return tr("Еврооблигация");
-    default: return tr("Акция");
+    case 0:
+        return tr("Индекс");
+    case 2:
+        return tr("Облигация");
+    case 3:
+        return tr("Пай");
+    case 4:
+        return tr("Фьючерс");
+    case 5:
+        return tr("Опцион");
+    case 7:
+        return tr("Валютный контракт");
+    case 9:
+        return tr("Еврооблигация");
+    default:
+        return tr("Акция");
     }
 }

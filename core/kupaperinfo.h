@@ -8,10 +8,9 @@ class kuPaperInfo : public QObject
 {
     Q_OBJECT
 public:
-    kuPaperInfo(int id, const QString &ticker, const QString &issuer, int type, int lot,
-                double priceStep, double nominal, int spareInt, double accruedCoupon,
-                bool marketAllowed, const QString &shortName, const QString &spareText,
-                int exchangeID, const QString &exchangeName);
+    kuPaperInfo(int id, const QString& ticker, const QString& issuer, int type, int lot, double priceStep,
+                double nominal, int spareInt, double accruedCoupon, bool marketAllowed, const QString& shortName,
+                const QString& spareText, int exchangeID, const QString& exchangeName);
 
     int id() const { return m_id; }
     int type() const { return m_type; }

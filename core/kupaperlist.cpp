@@ -6,7 +6,7 @@ QSharedPointer<kuPaperList> kuPaperList::instance()
     return registry;
 }
 
-void kuPaperList::addPaper(int paperID, const QSharedPointer<kuPaperInfo> &paper)
+void kuPaperList::addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper)
 {
     if (paper.isNull() || paper->type() == -1)
         return;

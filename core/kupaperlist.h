@@ -17,7 +17,7 @@ class kuPaperList : public QObject, public kuAbstractPaperList
 public:
     static QSharedPointer<kuPaperList> instance();
 
-    void addPaper(int paperID, const QSharedPointer<kuPaperInfo> &paper);
+    void addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper);
     QSharedPointer<kuPaperInfo> paper(int paperID) const;
 
     QString ticker(int paperID) const override;

@@ -3,8 +3,7 @@
 #include <QDebug>
 
 kuSingleInstance::kuSingleInstance(const QString& semaphoreKey, const QString& memoryKey)
-    : semaphore(semaphoreKey, 1, QSystemSemaphore::Open)
-    , memory(memoryKey)
+    : semaphore(semaphoreKey, 1, QSystemSemaphore::Open), memory(memoryKey)
 {
     semaphore.acquire();
     {

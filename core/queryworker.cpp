@@ -13,9 +13,8 @@ namespace {
 QAtomicInt g_busyTimeoutMs(5000);
 QAtomicInt g_busyAttempts(3);
 
-const char* const kPragmas =
-    "PRAGMA page_size=4096;PRAGMA encoding=\"UTF-8\";PRAGMA synchronous=NORMAL;"
-    "PRAGMA journal_mode=WAL;PRAGMA temp_store=MEMORY;";
+const char* const kPragmas = "PRAGMA page_size=4096;PRAGMA encoding=\"UTF-8\";PRAGMA synchronous=NORMAL;"
+                             "PRAGMA journal_mode=WAL;PRAGMA temp_store=MEMORY;";
 
 QVariant columnValue(sqlite3_stmt* statement, int column)
 {
@@ -55,30 +54,24 @@ int bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
         return sqlite3_bind_double(statement, index, value.toDouble());
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
-        return sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                   SQLITE_TRANSIENT);
+        return sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
     }
     default: {
         const QByteArray text = value.toString().toUtf8();
-        return sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8);
     }
     }
 }
 
 } // namespace
 
-QueryWorker::QueryWorker(const QString& sql, QObject* parent)
-    : QueryWorker(sql, QVariantList(), parent)
-{
-}
+QueryWorker::QueryWorker(const QString& sql, QObject* parent) : QueryWorker(sql, QVariantList(), parent)
+{}
 
 QueryWorker::QueryWorker(const QString& sql, const QVariantList& params, QObject* parent)
-    : QObject(parent)
-    , sql(sql.trimmed())
-    , params(params)
-{
-}
+    : QObject(parent), sql(sql.trimmed()), params(params)
+{}
 
 QueryWorker::~QueryWorker()
 {

@@ -42,14 +42,20 @@ signals:
     void finished();
 
 private:
-    enum class Outcome { Done, Busy, Failed };
+    enum class Outcome
+    {
+        Done,
+        Busy,
+        Failed
+    };
 
     Outcome runScript(QVariantList* rows, QString* error);
     Outcome runBatch(const QVector<QVariantList>& rows, QString* error);
     Outcome outcomeOf(int rc, QString* error);
     bool bindAll(sqlite3_stmt* statement, const QVariantList& values, QString* error);
     void rollbackIfOpen();
-    template <typename Attempt> bool retrying(Attempt attempt);
+    template <typename Attempt>
+    bool retrying(Attempt attempt);
 
     sqlite3* db = nullptr;
     QString openError;

@@ -12,7 +12,7 @@ struct Clock
     QTime time = QTime::currentTime();
 };
 
-Clock &serverClock()
+Clock& serverClock()
 {
     static Clock c;
     return c;
@@ -32,19 +32,19 @@ QTime serverTime()
     return serverClock().time;
 }
 
-void setServerDate(const QDate &date)
+void setServerDate(const QDate& date)
 {
     QMutexLocker lock(&serverClock().mutex);
     serverClock().date = date;
 }
 
-void setServerTime(const QTime &time)
+void setServerTime(const QTime& time)
 {
     QMutexLocker lock(&serverClock().mutex);
     serverClock().time = time;
 }
 
-bool setServerDateTime(const QDate &date, const QTime &time)
+bool setServerDateTime(const QDate& date, const QTime& time)
 {
     if (!date.isValid() || !time.isValid())
         return false;
@@ -57,7 +57,7 @@ bool setServerDateTime(const QDate &date, const QTime &time)
 void advanceServerClock(int seconds)
 {
     QMutexLocker lock(&serverClock().mutex);
-    Clock &c = serverClock();
+    Clock& c = serverClock();
     if (!c.date.isValid() || !c.time.isValid())
         return;
     // UTC has no daylight-saving gaps, so every day has 86400 seconds here.

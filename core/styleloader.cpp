@@ -21,11 +21,8 @@ QString StyleLoader::defaultStylePath()
 }
 
 StyleLoader::StyleLoader(QObject* parent, const QString& filename, const QKeySequence& key)
-    : QObject(parent)
-    , filename(filename)
-    , key(key)
-{
-}
+    : QObject(parent), filename(filename), key(key)
+{}
 
 void StyleLoader::load()
 {

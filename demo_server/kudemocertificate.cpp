@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
-bool kuDemoCertificate::load(const QString &dataDir)
+bool kuDemoCertificate::load(const QString& dataDir)
 {
     if (!QDir().mkpath(dataDir)) {
         m_error = QStringLiteral("cannot create %1").arg(dataDir);
@@ -34,7 +34,7 @@ bool kuDemoCertificate::load(const QString &dataDir)
     return true;
 }
 
-bool kuDemoCertificate::generate(const QString &certPath, const QString &keyPath)
+bool kuDemoCertificate::generate(const QString& certPath, const QString& keyPath)
 {
     // Written under temporary names first so that a crash never leaves half a pair.
     const QString certTmp = certPath + QStringLiteral(".new");
@@ -48,7 +48,8 @@ bool kuDemoCertificate::generate(const QString &certPath, const QString &keyPath
                    QStringLiteral("3650"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
                    QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")});
     if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit || openssl.exitCode() != 0) {
-        m_error = QStringLiteral("openssl failed: %1 %2").arg(openssl.errorString(), QString::fromLocal8Bit(openssl.readAll()));
+        m_error = QStringLiteral("openssl failed: %1 %2")
+                          .arg(openssl.errorString(), QString::fromLocal8Bit(openssl.readAll()));
         QFile::remove(certTmp);
         QFile::remove(keyTmp);
         return false;

@@ -36,9 +36,9 @@ double kuDemoMarket::cents(double value)
     return std::round(value * 100.0) / 100.0;
 }
 
-QByteArray kuDemoMarket::koi8(const QString &text)
+QByteArray kuDemoMarket::koi8(const QString& text)
 {
-    static QTextCodec *codec = QTextCodec::codecForName("KOI8-R");
+    static QTextCodec* codec = QTextCodec::codecForName("KOI8-R");
     return codec->fromUnicode(text);
 }
 
@@ -48,64 +48,62 @@ QDateTime kuDemoMarket::serverTime(qint64 ms)
 }
 
 kuDemoMarket::kuDemoMarket(quint64 seed, qint64 startMs)
-    : m_seed(seed)
-    , m_start(startMs)
-    , m_now(startMs)
-    , m_day(dayOf(startMs))
-    , m_random(mix(seed ^ 0x5eedULL))
-    , m_instruments(kuDemoInstrument::catalogue(seed))
+    : m_seed(seed), m_start(startMs), m_now(startMs), m_day(dayOf(startMs)), m_random(mix(seed ^ 0x5eedULL)),
+      m_instruments(kuDemoInstrument::catalogue(seed))
 {
-    for (const kuDemoInstrument &info : qAsConst(m_instruments)) {
+    for (const kuDemoInstrument& info : qAsConst(m_instruments)) {
         Paper p;
         p.info = info;
         p.last = p.open = p.high = p.low = info.firstPrice;
-        p.prevClose = std::max(info.step, round(p, info.firstPrice * (1.0 + 0.03 * (unit(mix(seed ^ quint64(info.id) * 7919)) - 0.5))));
+        p.prevClose =
+                std::max(info.step,
+                         round(p, info.firstPrice * (1.0 + 0.03 * (unit(mix(seed ^ quint64(info.id) * 7919)) - 0.5))));
         p.forming.time = m_now / 60000 * 60;
         p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
         m_paperIndex.insert(info.id, m_papers.size());
         m_papers.append(p);
     }
-    for (Paper &p : m_papers)
+    for (Paper& p : m_papers)
         rebuildBook(p);
 }
 
-const kuDemoInstrument *kuDemoMarket::instrument(int paperId) const
+const kuDemoInstrument* kuDemoMarket::instrument(int paperId) const
 {
-    const Paper *p = paper(paperId);
+    const Paper* p = paper(paperId);
     return p ? &p->info : nullptr;
 }
 
 double kuDemoMarket::lastPrice(int paperId) const
 {
-    const Paper *p = paper(paperId);
+    const Paper* p = paper(paperId);
     return p ? p->last : 0.0;
 }
 
 double kuDemoMarket::bestBid(int paperId) const
 {
-    const Paper *p = paper(paperId);
+    const Paper* p = paper(paperId);
     return p ? std::max(p->info.step, round(*p, p->last - p->info.step)) : 0.0;
 }
 
 double kuDemoMarket::bestAsk(int paperId) const
 {
-    const Paper *p = paper(paperId);
+    const Paper* p = paper(paperId);
     return p ? round(*p, p->last + p->info.step) : 0.0;
 }
 
-kuDemoMarket::Paper *kuDemoMarket::paper(int paperId)
+kuDemoMarket::Paper* kuDemoMarket::paper(int paperId)
 {
     const auto it = m_paperIndex.constFind(paperId);
     return it == m_paperIndex.constEnd() ? nullptr : &m_papers[*it];
 }
 
-const kuDemoMarket::Paper *kuDemoMarket::paper(int paperId) const
+const kuDemoMarket::Paper* kuDemoMarket::paper(int paperId) const
 {
     const auto it = m_paperIndex.constFind(paperId);
     return it == m_paperIndex.constEnd() ? nullptr : &m_papers[*it];
 }
 
-double kuDemoMarket::round(const Paper &p, double price) const
+double kuDemoMarket::round(const Paper& p, double price) const
 {
     const double steps = std::round(price / p.info.step);
     // Keep the decimals of the step so that 245.3 is not sent as 245.29999.
@@ -129,20 +127,20 @@ void kuDemoMarket::step(qint64 ms)
 {
     m_now += std::max<qint64>(0, ms);
     const qint64 day = dayOf(m_now);
-    for (Paper &p : m_papers) {
+    for (Paper& p : m_papers) {
         if (day != m_day)
             rollDay(p, m_day);
         rollCandle(p);
         movePaper(p, true, 0.0);
     }
     m_day = day;
-    for (const Paper &p : qAsConst(m_papers))
+    for (const Paper& p : qAsConst(m_papers))
         matchOrders(p.info.id);
 }
 
 void kuDemoMarket::setLastPrice(int paperId, double price)
 {
-    Paper *p = paper(paperId);
+    Paper* p = paper(paperId);
     if (!p)
         return;
     rollCandle(*p);
@@ -150,7 +148,7 @@ void kuDemoMarket::setLastPrice(int paperId, double price)
     matchOrders(paperId);
 }
 
-void kuDemoMarket::movePaper(Paper &p, bool randomMove, double target)
+void kuDemoMarket::movePaper(Paper& p, bool randomMove, double target)
 {
     const double old = p.last;
     const double step = p.info.step;
@@ -188,7 +186,7 @@ void kuDemoMarket::movePaper(Paper &p, bool randomMove, double target)
         p.quoteStamp = nextStamp();
 }
 
-void kuDemoMarket::rebuildBook(Paper &p)
+void kuDemoMarket::rebuildBook(Paper& p)
 {
     p.book.clear();
     const double step = p.info.step;
@@ -207,7 +205,7 @@ void kuDemoMarket::rebuildBook(Paper &p)
     p.bookStamp = nextStamp();
 }
 
-void kuDemoMarket::printTrade(Paper &p, int lots, double price)
+void kuDemoMarket::printTrade(Paper& p, int lots, double price)
 {
     p.tape.append({m_nextDealId++, m_now / 1000, lots, price, nextStamp()});
     if (p.tape.size() > tapeLength)
@@ -223,7 +221,7 @@ void kuDemoMarket::printTrade(Paper &p, int lots, double price)
     p.quoteStamp = nextStamp();
 }
 
-void kuDemoMarket::rollCandle(Paper &p)
+void kuDemoMarket::rollCandle(Paper& p)
 {
     const qint64 minute = m_now / 60000 * 60;
     if (minute == p.forming.time)
@@ -241,7 +239,7 @@ void kuDemoMarket::rollCandle(Paper &p)
 
 void kuDemoMarket::touchHolders(int paperId)
 {
-    for (Account &a : m_accounts) {
+    for (Account& a : m_accounts) {
         if (a.positions.contains(paperId))
             a.stamp = nextStamp();
     }
@@ -253,7 +251,7 @@ qint64 kuDemoMarket::dayOf(qint64 ms)
     return local / 86400 * 86400 - mskOffset;
 }
 
-void kuDemoMarket::rollDay(Paper &p, qint64 dayStart)
+void kuDemoMarket::rollDay(Paper& p, qint64 dayStart)
 {
     // The day's candle closes and the session figures start afresh.
     kuDemoCandle c;
@@ -277,9 +275,9 @@ void kuDemoMarket::rollDay(Paper &p, qint64 dayStart)
 // How one kind of history candle is made up.
 struct kuDemoMarket::HistoryFrame
 {
-    qint64 seconds; // length of a candle
-    qint64 days; // how far back history reaches
-    double sigma; // scale of the move from one candle to the next
+    qint64 seconds;     // length of a candle
+    qint64 days;        // how far back history reaches
+    double sigma;       // scale of the move from one candle to the next
     double spreadShare; // share of sigma that sets the high-low spread
     quint64 openSalt;
     quint64 spreadSalt;
@@ -287,22 +285,22 @@ struct kuDemoMarket::HistoryFrame
     quint64 lotsRange;
 };
 
-QVector<kuDemoCandle> kuDemoMarket::minuteHistory(const Paper &p, qint64 from, qint64 to) const
+QVector<kuDemoCandle> kuDemoMarket::minuteHistory(const Paper& p, qint64 from, qint64 to) const
 {
     static const HistoryFrame minutes{60, minuteHistoryDays, minuteSigma, 0.3, 1, 2, 1, 200};
     // Walk back from the opening price so that history joins the live market.
     return history(p, from, to, minuteAnchor(), p.info.firstPrice, minutes);
 }
 
-QVector<kuDemoCandle> kuDemoMarket::dayHistory(const Paper &p, qint64 from, qint64 to) const
+QVector<kuDemoCandle> kuDemoMarket::dayHistory(const Paper& p, qint64 from, qint64 to) const
 {
     static const HistoryFrame days{86400, dayHistoryDays, daySigma, 0.5, 3, 4, 1000, 100000};
     return history(p, from, to, dayAnchor(), p.prevClose, days);
 }
 
 // Candles from 'from' to 'to', made backwards from 'anchor', where the last one closes at 'close'.
-QVector<kuDemoCandle> kuDemoMarket::history(const Paper &p, qint64 from, qint64 to, qint64 anchor, double close,
-                                            const HistoryFrame &frame) const
+QVector<kuDemoCandle> kuDemoMarket::history(const Paper& p, qint64 from, qint64 to, qint64 anchor, double close,
+                                            const HistoryFrame& frame) const
 {
     QVector<kuDemoCandle> out;
     const qint64 first = anchor - frame.days * 86400;
@@ -311,15 +309,18 @@ QVector<kuDemoCandle> kuDemoMarket::history(const Paper &p, qint64 from, qint64 
     if (from > to)
         return out;
     for (qint64 t = anchor - frame.seconds; t >= from; t -= frame.seconds) {
-        const double open = std::max(p.info.step, round(p, close * std::exp(-frame.sigma * noise(p.info.id, t, frame.openSalt))));
+        const double open =
+                std::max(p.info.step, round(p, close * std::exp(-frame.sigma * noise(p.info.id, t, frame.openSalt))));
         if (t <= to) {
             kuDemoCandle c;
             c.open = open;
             c.close = close;
-            const double spread = 1.0 + frame.spreadShare * frame.sigma * std::fabs(noise(p.info.id, t, frame.spreadSalt));
+            const double spread =
+                    1.0 + frame.spreadShare * frame.sigma * std::fabs(noise(p.info.id, t, frame.spreadSalt));
             c.high = round(p, std::max(open, close) * spread);
             c.low = std::max(p.info.step, round(p, std::min(open, close) / spread));
-            c.volume = double(p.info.lot) * double(frame.leastLots + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % frame.lotsRange));
+            c.volume = double(p.info.lot) *
+                       double(frame.leastLots + (mix(m_seed ^ quint64(t) ^ quint64(p.info.id)) % frame.lotsRange));
             c.time = t;
             c.timeFrame = int(frame.seconds / 60);
             out.append(c);
@@ -330,7 +331,7 @@ QVector<kuDemoCandle> kuDemoMarket::history(const Paper &p, qint64 from, qint64 
     return out;
 }
 
-void kuDemoMarket::addUser(const QString &login)
+void kuDemoMarket::addUser(const QString& login)
 {
     if (hasUser(login))
         return;
@@ -344,8 +345,8 @@ void kuDemoMarket::addUser(const QString &login)
     stock.isDefault = true;
     stock.exchanges = {1};
     stock.money = 1000000.0;
-    auto hold = [&](Account &a, int paperId, int amount, double factor) {
-        const Paper *p = paper(paperId);
+    auto hold = [&](Account& a, int paperId, int amount, double factor) {
+        const Paper* p = paper(paperId);
         if (!p)
             return;
         Position pos;
@@ -376,61 +377,62 @@ void kuDemoMarket::addUser(const QString &login)
     m_accounts.append(futures);
 }
 
-bool kuDemoMarket::hasUser(const QString &login) const
+bool kuDemoMarket::hasUser(const QString& login) const
 {
-    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account &a) { return a.login == login; });
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account& a) { return a.login == login; });
 }
 
-QStringList kuDemoMarket::accounts(const QString &login) const
+QStringList kuDemoMarket::accounts(const QString& login) const
 {
     QStringList names;
-    for (const Account &a : m_accounts) {
+    for (const Account& a : m_accounts) {
         if (a.login == login)
             names << a.name;
     }
     return names;
 }
 
-QString kuDemoMarket::accountByHash(const QString &login, const QString &hash) const
+QString kuDemoMarket::accountByHash(const QString& login, const QString& hash) const
 {
-    for (const Account &a : m_accounts) {
-        if (a.login == login && QCryptographicHash::hash(koi8(a.name), QCryptographicHash::Sha1).toHex() == hash.toLatin1().toLower())
+    for (const Account& a : m_accounts) {
+        if (a.login == login &&
+            QCryptographicHash::hash(koi8(a.name), QCryptographicHash::Sha1).toHex() == hash.toLatin1().toLower())
             return a.name;
     }
     return QString();
 }
 
-kuDemoMarket::Account *kuDemoMarket::account(const QString &name)
+kuDemoMarket::Account* kuDemoMarket::account(const QString& name)
 {
-    for (Account &a : m_accounts) {
+    for (Account& a : m_accounts) {
         if (a.name == name)
             return &a;
     }
     return nullptr;
 }
 
-const kuDemoMarket::Account *kuDemoMarket::account(const QString &name) const
+const kuDemoMarket::Account* kuDemoMarket::account(const QString& name) const
 {
-    for (const Account &a : m_accounts) {
+    for (const Account& a : m_accounts) {
         if (a.name == name)
             return &a;
     }
     return nullptr;
 }
 
-const kuDemoMarket::Order *kuDemoMarket::order(int orderId) const
+const kuDemoMarket::Order* kuDemoMarket::order(int orderId) const
 {
     const auto it = m_orders.constFind(orderId);
     return it == m_orders.constEnd() ? nullptr : &*it;
 }
 
-double kuDemoMarket::blockedMoney(const Account &a) const
+double kuDemoMarket::blockedMoney(const Account& a) const
 {
     double sum = 0;
-    for (const Order &o : m_orders) {
+    for (const Order& o : m_orders) {
         if (o.account != a.name || !o.isActive() || o.isStop())
             continue;
-        const Paper *q = paper(o.paperId);
+        const Paper* q = paper(o.paperId);
         if (!q)
             continue;
         if (q->info.isDerivative())
@@ -441,29 +443,29 @@ double kuDemoMarket::blockedMoney(const Account &a) const
     return sum;
 }
 
-double kuDemoMarket::guarantee(const Account &a) const
+double kuDemoMarket::guarantee(const Account& a) const
 {
     double sum = 0;
-    for (const Position &pos : a.positions) {
-        const Paper *q = paper(pos.paperId);
+    for (const Position& pos : a.positions) {
+        const Paper* q = paper(pos.paperId);
         if (q && q->info.isDerivative())
             sum += q->info.value(q->last) * std::abs(pos.amount) * guaranteeShare;
     }
     return sum;
 }
 
-double kuDemoMarket::unrealized(const Account &a) const
+double kuDemoMarket::unrealized(const Account& a) const
 {
     double sum = 0;
-    for (const Position &pos : a.positions) {
-        const Paper *q = paper(pos.paperId);
+    for (const Position& pos : a.positions) {
+        const Paper* q = paper(pos.paperId);
         if (q)
             sum += (q->info.value(q->last) - q->info.value(pos.price)) * pos.amount;
     }
     return sum;
 }
 
-int kuDemoMarket::reject(Order &o, const QString &reason)
+int kuDemoMarket::reject(Order& o, const QString& reason)
 {
     o.status = 5;
     o.reason = reason;
@@ -472,7 +474,7 @@ int kuDemoMarket::reject(Order &o, const QString &reason)
     return o.id;
 }
 
-int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r)
+int kuDemoMarket::orderRequest(const QString& login, const kuDemoOrderRequest& r)
 {
     const bool isCancel = r.code == 1003 || r.code == 1012;
     const bool isChange = r.code == 1002 || r.code == 1011;
@@ -480,7 +482,7 @@ int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r
 
     if (isCancel || isChange) {
         auto it = m_orders.find(r.orderId);
-        const Account *owner = it == m_orders.end() ? nullptr : account(it->account);
+        const Account* owner = it == m_orders.end() ? nullptr : account(it->account);
         if (!owner || owner->login != login || it->isStop() != isStop)
             return -3;
         if (!it->isActive())
@@ -494,10 +496,10 @@ int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r
         }
     }
 
-    const Account *a = account(r.account);
+    const Account* a = account(r.account);
     if (!a || a->login != login)
         return -12;
-    const Paper *q = paper(r.paperId);
+    const Paper* q = paper(r.paperId);
     if (!q)
         return -3;
     if (isChange && (m_orders.value(r.orderId).account != r.account || m_orders.value(r.orderId).paperId != r.paperId))
@@ -530,7 +532,7 @@ int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r
     }
     const double step = q->info.step;
     // A refused change leaves the order as it was; a refused new order is kept as rejected.
-    auto refuse = [&](const QString &reason) { return isChange ? -3 : reject(o, reason); };
+    auto refuse = [&](const QString& reason) { return isChange ? -3 : reject(o, reason); };
     auto offGrid = [&](double price) { return std::fabs(price / step - std::round(price / step)) > 1e-6; };
 
     if (!a->exchanges.contains(q->info.exchangeId))
@@ -572,19 +574,19 @@ int kuDemoMarket::orderRequest(const QString &login, const kuDemoOrderRequest &r
 
 void kuDemoMarket::matchOrders(int paperId)
 {
-    Paper *q = paper(paperId);
+    Paper* q = paper(paperId);
     if (!q)
         return;
     // Orders placed by triggered stops are matched in the next round.
     for (int pass = 0; pass < 3; ++pass) {
         QVector<int> ids;
-        for (const Order &o : qAsConst(m_orders)) {
+        for (const Order& o : qAsConst(m_orders)) {
             if (o.paperId == paperId && o.isActive())
                 ids.append(o.id);
         }
         bool placed = false;
         for (int id : qAsConst(ids)) {
-            Order &o = m_orders[id];
+            Order& o = m_orders[id];
             const double bid = bestBid(paperId);
             const double ask = bestAsk(paperId);
             if (o.isStop()) {
@@ -610,7 +612,7 @@ void kuDemoMarket::matchOrders(int paperId)
     }
 }
 
-void kuDemoMarket::placeChild(const Order &stop, bool market, double price, int condition)
+void kuDemoMarket::placeChild(const Order& stop, bool market, double price, int condition)
 {
     Order child;
     child.id = m_nextOrderId++;
@@ -624,25 +626,25 @@ void kuDemoMarket::placeChild(const Order &stop, bool market, double price, int 
     child.status = 1;
     child.stamp = nextStamp();
     m_orders.insert(child.id, child);
-    Order &s = m_orders[stop.id];
+    Order& s = m_orders[stop.id];
     s.reason = QStringLiteral("Условие %1 выполнено, выставлено поручение %2").arg(condition).arg(child.id);
     s.stamp = nextStamp();
-    if (Account *a = account(stop.account))
+    if (Account* a = account(stop.account))
         a->stamp = nextStamp();
 }
 
-void kuDemoMarket::fillOrder(Order &o, double price)
+void kuDemoMarket::fillOrder(Order& o, double price)
 {
-    Account *a = account(o.account);
-    Paper *q = paper(o.paperId);
+    Account* a = account(o.account);
+    Paper* q = paper(o.paperId);
     if (!a || !q)
         return;
-    const kuDemoInstrument &info = q->info;
+    const kuDemoInstrument& info = q->info;
     const int signedAmount = o.act == 1 ? o.amount : -o.amount;
     const double total = info.value(price) * o.amount;
     const double comiss = info.isDerivative() ? 2.0 * o.amount : std::round(total * 0.0005 * 100.0) / 100.0;
 
-    Position &pos = a->positions[o.paperId];
+    Position& pos = a->positions[o.paperId];
     if (pos.paperId == 0) {
         pos.paperId = o.paperId;
         pos.opened = m_now;

@@ -55,8 +55,8 @@ public:
     quint64 seed() const { return m_seed; }
     qint64 now() const { return m_now; }
     qint64 startTime() const { return m_start; }
-    const QVector<kuDemoInstrument> &instruments() const { return m_instruments; }
-    const kuDemoInstrument *instrument(int paperId) const;
+    const QVector<kuDemoInstrument>& instruments() const { return m_instruments; }
+    const kuDemoInstrument* instrument(int paperId) const;
     double lastPrice(int paperId) const;
     double bestBid(int paperId) const;
     double bestAsk(int paperId) const;
@@ -67,17 +67,17 @@ public:
     void setLastPrice(int paperId, double price);
 
     // Users and their accounts.
-    void addUser(const QString &login);
-    bool hasUser(const QString &login) const;
-    QStringList accounts(const QString &login) const;
+    void addUser(const QString& login);
+    bool hasUser(const QString& login) const;
+    QStringList accounts(const QString& login) const;
     // The account whose KOI8-R name hashes (SHA-1, hex) to `hash`, or empty.
-    QString accountByHash(const QString &login, const QString &hash) const;
+    QString accountByHash(const QString& login, const QString& hash) const;
 
     // Runs an order request; returns the order id, or a server error code as a negative number.
-    int orderRequest(const QString &login, const kuDemoOrderRequest &request);
+    int orderRequest(const QString& login, const kuDemoOrderRequest& request);
 
     // Text bytes as the terminal reads them; money to the kopeck; the server's wall clock (UTC+3).
-    static QByteArray koi8(const QString &text);
+    static QByteArray koi8(const QString& text);
     static double cents(double value);
     static QDateTime serverTime(qint64 ms);
 
@@ -103,7 +103,7 @@ public:
         bool isActive() const { return status == 1 || status == 2; }
         bool isStop() const { return act == 5 || act == 6; }
     };
-    const Order *order(int orderId) const;
+    const Order* order(int orderId) const;
 
 private:
     friend class kuDemoReplies;
@@ -132,7 +132,7 @@ private:
         QVector<Level> book;
         QVector<TapeTrade> tape;
         kuDemoCandle forming;
-        QVector<kuDemoCandle> closed; // live minute candles since the start
+        QVector<kuDemoCandle> closed;     // live minute candles since the start
         QVector<kuDemoCandle> closedDays; // live day candles since the start
         quint64 quoteStamp = 0, bookStamp = 0, priceStamp = 0, formingStamp = 0;
     };
@@ -168,31 +168,31 @@ private:
     };
 
     quint64 nextStamp() { return ++m_stamp; }
-    Paper *paper(int paperId);
-    const Paper *paper(int paperId) const;
-    Account *account(const QString &name);
-    const Account *account(const QString &name) const;
-    double round(const Paper &p, double price) const;
+    Paper* paper(int paperId);
+    const Paper* paper(int paperId) const;
+    Account* account(const QString& name);
+    const Account* account(const QString& name) const;
+    double round(const Paper& p, double price) const;
     double noise(int paperId, qint64 t, quint64 salt) const;
-    void movePaper(Paper &p, bool randomMove, double target);
-    void rebuildBook(Paper &p);
-    void printTrade(Paper &p, int lots, double price);
-    void rollCandle(Paper &p);
-    void rollDay(Paper &p, qint64 dayStart);
+    void movePaper(Paper& p, bool randomMove, double target);
+    void rebuildBook(Paper& p);
+    void printTrade(Paper& p, int lots, double price);
+    void rollCandle(Paper& p);
+    void rollDay(Paper& p, qint64 dayStart);
     static qint64 dayOf(qint64 ms);
     void matchOrders(int paperId);
-    void fillOrder(Order &o, double price);
-    void placeChild(const Order &stop, bool market, double price, int condition);
+    void fillOrder(Order& o, double price);
+    void placeChild(const Order& stop, bool market, double price, int condition);
     void touchHolders(int paperId);
-    QVector<kuDemoCandle> minuteHistory(const Paper &p, qint64 from, qint64 to) const;
-    QVector<kuDemoCandle> dayHistory(const Paper &p, qint64 from, qint64 to) const;
+    QVector<kuDemoCandle> minuteHistory(const Paper& p, qint64 from, qint64 to) const;
+    QVector<kuDemoCandle> dayHistory(const Paper& p, qint64 from, qint64 to) const;
     struct HistoryFrame;
-    QVector<kuDemoCandle> history(const Paper &p, qint64 from, qint64 to, qint64 anchor, double close,
-                                  const HistoryFrame &frame) const;
-    double blockedMoney(const Account &a) const;
-    double guarantee(const Account &a) const;
-    double unrealized(const Account &a) const;
-    int reject(Order &o, const QString &reason);
+    QVector<kuDemoCandle> history(const Paper& p, qint64 from, qint64 to, qint64 anchor, double close,
+                                  const HistoryFrame& frame) const;
+    double blockedMoney(const Account& a) const;
+    double guarantee(const Account& a) const;
+    double unrealized(const Account& a) const;
+    int reject(Order& o, const QString& reason);
     qint64 minuteAnchor() const { return m_start / 60000 * 60; }
     qint64 dayAnchor() const { return dayOf(m_start); }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-QByteArray koi8(const QString &text)
+QByteArray koi8(const QString& text)
 {
     return kuDemoMarket::koi8(text);
 }
@@ -31,21 +31,21 @@ QByteArray time(qint64 ms)
 }
 
 // A candle's seven fields, in the order the terminal reads them.
-void packCandle(kuDemoPacker &p, const kuDemoCandle &c)
+void packCandle(kuDemoPacker& p, const kuDemoCandle& c)
 {
     p.real(c.open).real(c.close).real(c.high).real(c.low).real(c.volume).integer(c.time).integer(c.timeFrame);
 }
 
 } // namespace
 
-void kuDemoReplies::packLogin(kuDemoPacker &p, const QString &login, const QString &session) const
+void kuDemoReplies::packLogin(kuDemoPacker& p, const QString& login, const QString& session) const
 {
     const QStringList names = m.accounts(login);
     p.map(quint32(1 + names.size()));
     p.str("session").array(1).str(session.toLatin1());
     int n = 0;
-    for (const QString &name : names) {
-        const kuDemoMarket::Account *a = m.account(name);
+    for (const QString& name : names) {
+        const kuDemoMarket::Account* a = m.account(name);
         p.str("account" + QByteArray::number(++n));
         p.array(quint32(3 + a->exchanges.size()));
         p.str(koi8(a->name)).integer(a->code).integer(a->isDefault ? 1 : 0);
@@ -54,11 +54,11 @@ void kuDemoReplies::packLogin(kuDemoPacker &p, const QString &login, const QStri
     }
 }
 
-void kuDemoReplies::packInstruments(kuDemoPacker &p) const
+void kuDemoReplies::packInstruments(kuDemoPacker& p) const
 {
     p.array(quint32(m.m_papers.size() * 14));
-    for (const kuDemoMarket::Paper &paper : m.m_papers) {
-        const kuDemoInstrument &i = paper.info;
+    for (const kuDemoMarket::Paper& paper : m.m_papers) {
+        const kuDemoInstrument& i = paper.info;
         p.integer(i.id).integer(i.type).integer(i.lot).integer(i.exchangeId).integer(i.spare).integer(i.marketAllowed);
         p.real(i.step).real(i.nominal).real(i.coupon);
         p.str(koi8(i.ticker)).str(koi8(i.issuer)).str(koi8(i.shortName));
@@ -66,13 +66,13 @@ void kuDemoReplies::packInstruments(kuDemoPacker &p) const
     }
 }
 
-void kuDemoReplies::packQuote(kuDemoPacker &p, int paperId, bool withKind) const
+void kuDemoReplies::packQuote(kuDemoPacker& p, int paperId, bool withKind) const
 {
-    const kuDemoMarket::Paper *q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m.paper(paperId);
     if (!q)
         return;
     int toBuy = 0, toSell = 0, toBuyTotal = 0, toSellTotal = 0;
-    for (const kuDemoMarket::Level &l : q->book) {
+    for (const kuDemoMarket::Level& l : q->book) {
         if (l.action == 1) {
             toSellTotal += l.amount;
             toSell = l.amount; // offers run down to the best one
@@ -93,86 +93,93 @@ void kuDemoReplies::packQuote(kuDemoPacker &p, int paperId, bool withKind) const
     p.real(q->bestBidSession).real(q->bestAskSession).real(q->prevClose);
 }
 
-void kuDemoReplies::packOrderBook(kuDemoPacker &p, int paperId, bool withKind) const
+void kuDemoReplies::packOrderBook(kuDemoPacker& p, int paperId, bool withKind) const
 {
-    const kuDemoMarket::Paper *q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m.paper(paperId);
     if (!q)
         return;
     p.array(quint32(q->book.size() * 4 + (withKind ? 2 : 0)));
     if (withKind)
         p.integer(10).integer(paperId);
-    for (const kuDemoMarket::Level &l : q->book) {
+    for (const kuDemoMarket::Level& l : q->book) {
         // A rough yield for bonds: coupon rate plus the pull to par.
-        const double yield = q->info.type == 2 ? std::round(std::max(0.5, 9.0 + 0.8 * (100.0 - l.price)) * 100.0) / 100.0 : 0.0;
+        const double yield =
+                q->info.type == 2 ? std::round(std::max(0.5, 9.0 + 0.8 * (100.0 - l.price)) * 100.0) / 100.0 : 0.0;
         p.integer(l.action).integer(l.amount).real(l.price).real(yield);
     }
 }
 
-void kuDemoReplies::packTape(kuDemoPacker &p, int paperId, quint64 since, bool withKind) const
+void kuDemoReplies::packTape(kuDemoPacker& p, int paperId, quint64 since, bool withKind) const
 {
-    const kuDemoMarket::Paper *q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m.paper(paperId);
     if (!q)
         return;
-    QVector<const kuDemoMarket::TapeTrade *> trades;
-    for (const kuDemoMarket::TapeTrade &t : q->tape) {
+    QVector<const kuDemoMarket::TapeTrade*> trades;
+    for (const kuDemoMarket::TapeTrade& t : q->tape) {
         if (t.stamp > since)
             trades.append(&t);
     }
     p.array(quint32(trades.size() * 4 + (withKind ? 2 : 0)));
     if (withKind)
         p.integer(13).integer(paperId);
-    for (const kuDemoMarket::TapeTrade *t : qAsConst(trades))
+    for (const kuDemoMarket::TapeTrade* t : qAsConst(trades))
         p.integer(t->time).integer(t->amount).real(t->price).integer(t->dealId);
 }
 
-void kuDemoReplies::packCandles(kuDemoPacker &p, int paperId, qint64 minuteFrom, qint64 to, qint64 dayFrom) const
+void kuDemoReplies::packCandles(kuDemoPacker& p, int paperId, qint64 minuteFrom, qint64 to, qint64 dayFrom) const
 {
-    const kuDemoMarket::Paper *q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m.paper(paperId);
     if (!q)
         return;
     QVector<kuDemoCandle> candles = m.minuteHistory(*q, minuteFrom, to);
-    for (const kuDemoCandle &c : q->closed) {
+    for (const kuDemoCandle& c : q->closed) {
         if (c.time >= minuteFrom && c.time <= to)
             candles.append(c);
     }
     candles += m.dayHistory(*q, dayFrom, to);
-    for (const kuDemoCandle &c : q->closedDays) {
+    for (const kuDemoCandle& c : q->closedDays) {
         if (c.time >= dayFrom && c.time <= to)
             candles.append(c);
     }
     p.array(quint32(candles.size() * 7));
-    for (const kuDemoCandle &c : qAsConst(candles))
+    for (const kuDemoCandle& c : qAsConst(candles))
         packCandle(p, c);
 }
 
-void kuDemoReplies::packOrder(kuDemoPacker &p, const kuDemoMarket::Order &o) const
+void kuDemoReplies::packOrder(kuDemoPacker& p, const kuDemoMarket::Order& o) const
 {
     p.integer(o.id).str(date(o.placed)).str(time(o.placed));
     p.integer(o.paperId).integer(o.act).integer(o.amount).real(o.price);
-    const kuDemoMarket::Paper *q = m.paper(o.paperId);
+    const kuDemoMarket::Paper* q = m.paper(o.paperId);
     p.real(q ? cents(q->info.value(o.price) * o.amount) : 0.0);
     p.integer(o.status).integer(o.type).integer(o.limitation).str(koi8(o.reason));
     p.integer(o.fcond).integer(o.scond).integer(o.isMarket1).integer(o.isMarket2);
     p.real(o.ifPrice1).real(o.stopPrice1).real(o.ifPrice2).real(o.stopPrice2);
 }
 
-void kuDemoReplies::packFill(kuDemoPacker &p, const kuDemoMarket::Fill &f) const
+void kuDemoReplies::packFill(kuDemoPacker& p, const kuDemoMarket::Fill& f) const
 {
     p.integer(f.id).str(date(f.time)).str(time(f.time));
-    p.integer(f.paperId).integer(f.act).integer(f.amount).real(f.price).real(cents(f.total)).real(f.comiss).real(cents(f.money));
+    p.integer(f.paperId)
+            .integer(f.act)
+            .integer(f.amount)
+            .real(f.price)
+            .real(cents(f.total))
+            .real(f.comiss)
+            .real(cents(f.money));
     p.str(koi8(f.note));
 }
 
-void kuDemoReplies::packAccount(kuDemoPacker &p, const kuDemoMarket::Account &a) const
+void kuDemoReplies::packAccount(kuDemoPacker& p, const kuDemoMarket::Account& a) const
 {
     p.map(4);
     p.str("part_id").bin(koi8(a.name));
     p.str("position").array(quint32(a.positions.size() * 8));
     double holdings = 0;
-    for (const kuDemoMarket::Position &pos : a.positions) {
-        const kuDemoMarket::Paper *q = m.paper(pos.paperId);
+    for (const kuDemoMarket::Position& pos : a.positions) {
+        const kuDemoMarket::Paper* q = m.paper(pos.paperId);
         int blocked = 0, buying = 0;
-        for (const kuDemoMarket::Order &o : m.m_orders) {
+        for (const kuDemoMarket::Order& o : m.m_orders) {
             if (o.account == a.name && o.paperId == pos.paperId && o.isActive() && !o.isStop())
                 (o.act == 2 ? blocked : buying) += o.amount;
         }
@@ -187,39 +194,45 @@ void kuDemoReplies::packAccount(kuDemoPacker &p, const kuDemoMarket::Account &a)
     const double go = m.guarantee(a);
     const double profit = m.unrealized(a);
     double derivativeProfit = 0;
-    for (const kuDemoMarket::Position &pos : a.positions) {
-        const kuDemoMarket::Paper *q = m.paper(pos.paperId);
+    for (const kuDemoMarket::Position& pos : a.positions) {
+        const kuDemoMarket::Paper* q = m.paper(pos.paperId);
         if (q && q->info.isDerivative())
             derivativeProfit += (q->info.value(q->last) - q->info.value(pos.price)) * pos.amount;
     }
     const double portfolio = a.money + holdings + derivativeProfit;
-    p.str("money").array(6).real(cents(a.money)).real(cents(blocked)).real(cents(a.money - blocked)).real(cents(go)).real(cents(profit));
+    p.str("money")
+            .array(6)
+            .real(cents(a.money))
+            .real(cents(blocked))
+            .real(cents(a.money - blocked))
+            .real(cents(go))
+            .real(cents(profit));
     p.real(go > 0 ? cents(portfolio / go * 100.0) : 0.0);
     p.str("margin").array(3).real(cents(portfolio)).real(cents(go * 0.5)).real(cents(go));
 }
 
-void kuDemoReplies::packPortfolio(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+void kuDemoReplies::packPortfolio(kuDemoPacker& p, const QString& login, quint64 since, bool withKind) const
 {
-    QVector<const kuDemoMarket::Account *> list;
-    for (const kuDemoMarket::Account &a : m.m_accounts) {
+    QVector<const kuDemoMarket::Account*> list;
+    for (const kuDemoMarket::Account& a : m.m_accounts) {
         if (a.login == login && a.stamp > since)
             list.append(&a);
     }
     p.array(quint32(list.size() + (withKind ? 1 : 0)));
     if (withKind)
         p.integer(80);
-    for (const kuDemoMarket::Account *a : qAsConst(list))
+    for (const kuDemoMarket::Account* a : qAsConst(list))
         packAccount(p, *a);
 }
 
 // Per account of the login, the entries that select() picks, packed under `key`.
 template <typename Select, typename PackEntry>
-void kuDemoReplies::packByAccount(kuDemoPacker &p, const QString &login, bool withKind, qint64 kind, const char *key,
+void kuDemoReplies::packByAccount(kuDemoPacker& p, const QString& login, bool withKind, qint64 kind, const char* key,
                                   int fieldsPerEntry, Select select, PackEntry packEntry) const
 {
-    using Entries = decltype(select(std::declval<const kuDemoMarket::Account &>()));
-    QVector<QPair<const kuDemoMarket::Account *, Entries>> groups;
-    for (const kuDemoMarket::Account &a : m.m_accounts) {
+    using Entries = decltype(select(std::declval<const kuDemoMarket::Account&>()));
+    QVector<QPair<const kuDemoMarket::Account*, Entries>> groups;
+    for (const kuDemoMarket::Account& a : m.m_accounts) {
         if (a.login != login)
             continue;
         const Entries entries = select(a);
@@ -230,72 +243,73 @@ void kuDemoReplies::packByAccount(kuDemoPacker &p, const QString &login, bool wi
     p.array(quint32(groups.size() + (withKind ? 1 : 0)));
     if (withKind)
         p.integer(kind);
-    for (const auto &g : qAsConst(groups)) {
+    for (const auto& g : qAsConst(groups)) {
         p.map(2).str("part_id").bin(koi8(g.first->name));
         p.str(key).array(quint32(g.second.size() * fieldsPerEntry));
-        for (const auto *entry : g.second)
+        for (const auto* entry : g.second)
             packEntry(*entry);
     }
 }
 
-void kuDemoReplies::packOrders(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+void kuDemoReplies::packOrders(kuDemoPacker& p, const QString& login, quint64 since, bool withKind) const
 {
-    const auto select = [this, since](const kuDemoMarket::Account &a) {
-        QVector<const kuDemoMarket::Order *> orders;
-        for (const kuDemoMarket::Order &o : m.m_orders) {
+    const auto select = [this, since](const kuDemoMarket::Account& a) {
+        QVector<const kuDemoMarket::Order*> orders;
+        for (const kuDemoMarket::Order& o : m.m_orders) {
             if (o.account == a.name && o.stamp > since)
                 orders.append(&o);
         }
         return orders;
     };
     packByAccount(p, login, withKind, 82, "orders", 20, select,
-                  [this, &p](const kuDemoMarket::Order &o) { packOrder(p, o); });
+                  [this, &p](const kuDemoMarket::Order& o) { packOrder(p, o); });
 }
 
-void kuDemoReplies::packTrades(kuDemoPacker &p, const QString &login, quint64 since, bool withKind) const
+void kuDemoReplies::packTrades(kuDemoPacker& p, const QString& login, quint64 since, bool withKind) const
 {
-    const auto select = [since](const kuDemoMarket::Account &a) {
-        QVector<const kuDemoMarket::Fill *> fills;
-        for (const kuDemoMarket::Fill &f : a.fills) {
+    const auto select = [since](const kuDemoMarket::Account& a) {
+        QVector<const kuDemoMarket::Fill*> fills;
+        for (const kuDemoMarket::Fill& f : a.fills) {
             if (f.stamp > since)
                 fills.append(&f);
         }
         return fills;
     };
     packByAccount(p, login, withKind, 83, "trades", 11, select,
-                  [this, &p](const kuDemoMarket::Fill &f) { packFill(p, f); });
+                  [this, &p](const kuDemoMarket::Fill& f) { packFill(p, f); });
 }
 
-void kuDemoReplies::packReport(kuDemoPacker &p, const QString &accountName, const QString &login, qint64 fromSec, qint64 toSec) const
+void kuDemoReplies::packReport(kuDemoPacker& p, const QString& accountName, const QString& login, qint64 fromSec,
+                               qint64 toSec) const
 {
-    QVector<const kuDemoMarket::Fill *> fills;
-    const kuDemoMarket::Account *a = m.account(accountName);
+    QVector<const kuDemoMarket::Fill*> fills;
+    const kuDemoMarket::Account* a = m.account(accountName);
     if (a && a->login == login) {
-        for (const kuDemoMarket::Fill &f : a->fills) {
+        for (const kuDemoMarket::Fill& f : a->fills) {
             if (f.time / 1000 >= fromSec && f.time / 1000 <= toSec)
                 fills.append(&f);
         }
     }
     p.array(quint32(fills.size() * 11));
-    for (const kuDemoMarket::Fill *f : qAsConst(fills))
+    for (const kuDemoMarket::Fill* f : qAsConst(fills))
         packFill(p, *f);
 }
 
-void kuDemoReplies::packTime(kuDemoPacker &p) const
+void kuDemoReplies::packTime(kuDemoPacker& p) const
 {
     // The clock reply has its own date format.
     const QByteArray day = kuDemoMarket::serverTime(m.now()).toString(QStringLiteral("dd.MM.yyyy")).toLatin1();
     p.array(2).str(day).str(time(m.now()));
 }
 
-void kuDemoReplies::packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> &streams, quint64 since) const
+void kuDemoReplies::packMarketUpdates(kuDemoPacker& p, const QSet<kuDemoStream>& streams, quint64 since) const
 {
     QList<kuDemoStream> sorted = streams.values();
     std::sort(sorted.begin(), sorted.end());
     QVector<QByteArray> entries;
     QVector<int> prices;
-    for (const kuDemoStream &s : qAsConst(sorted)) {
-        const kuDemoMarket::Paper *q = m.paper(s.second);
+    for (const kuDemoStream& s : qAsConst(sorted)) {
+        const kuDemoMarket::Paper* q = m.paper(s.second);
         if (!q)
             continue;
         kuDemoPacker e;
@@ -319,18 +333,18 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> 
             }
             break;
         case 7: {
-            QVector<const kuDemoCandle *> closed;
+            QVector<const kuDemoCandle*> closed;
             for (auto it = q->closed.crbegin(); it != q->closed.crend() && it->stamp > since; ++it)
                 closed.prepend(&*it);
             // A day that has just ended follows its minutes.
-            for (const kuDemoCandle &k : q->closedDays) {
+            for (const kuDemoCandle& k : q->closedDays) {
                 if (k.stamp > since)
                     closed.append(&k);
             }
             if (!closed.isEmpty()) {
                 kuDemoPacker c;
                 c.array(quint32(3 + closed.size() * 7)).integer(7).integer(s.second).integer(1);
-                for (const kuDemoCandle *k : qAsConst(closed))
+                for (const kuDemoCandle* k : qAsConst(closed))
                     packCandle(c, *k);
                 entries.append(c.bytes());
             }
@@ -357,40 +371,44 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker &p, const QSet<kuDemoStream> 
         entries.append(e.bytes());
     }
     p.array(quint32(entries.size()));
-    for (const QByteArray &e : qAsConst(entries))
+    for (const QByteArray& e : qAsConst(entries))
         p.raw(e);
 }
 
-void kuDemoReplies::packAccountUpdates(kuDemoPacker &p, const QString &login, const QSet<kuDemoStream> &streams, quint64 since) const
+void kuDemoReplies::packAccountUpdates(kuDemoPacker& p, const QString& login, const QSet<kuDemoStream>& streams,
+                                       quint64 since) const
 {
     QVector<QByteArray> entries;
-    auto changed = [&](auto &&test) {
-        for (const kuDemoMarket::Account &a : m.m_accounts) {
+    auto changed = [&](auto&& test) {
+        for (const kuDemoMarket::Account& a : m.m_accounts) {
             if (a.login == login && test(a))
                 return true;
         }
         return false;
     };
-    if (streams.contains({80, 0}) && changed([&](const kuDemoMarket::Account &a) { return a.stamp > since; })) {
+    if (streams.contains({80, 0}) && changed([&](const kuDemoMarket::Account& a) { return a.stamp > since; })) {
         kuDemoPacker e;
         packPortfolio(e, login, since, true);
         entries.append(e.bytes());
     }
-    if (streams.contains({82, 0}) && std::any_of(m.m_orders.cbegin(), m.m_orders.cend(), [&](const kuDemoMarket::Order &o) {
-            const kuDemoMarket::Account *a = m.account(o.account);
+    if (streams.contains({82, 0}) &&
+        std::any_of(m.m_orders.cbegin(), m.m_orders.cend(), [&](const kuDemoMarket::Order& o) {
+            const kuDemoMarket::Account* a = m.account(o.account);
             return o.stamp > since && a && a->login == login;
         })) {
         kuDemoPacker e;
         packOrders(e, login, since, true);
         entries.append(e.bytes());
     }
-    const auto newFills = [&](const kuDemoMarket::Account &a) { return !a.fills.isEmpty() && a.fills.constLast().stamp > since; };
+    const auto newFills = [&](const kuDemoMarket::Account& a) {
+        return !a.fills.isEmpty() && a.fills.constLast().stamp > since;
+    };
     if (streams.contains({83, 0}) && changed(newFills)) {
         kuDemoPacker e;
         packTrades(e, login, since, true);
         entries.append(e.bytes());
     }
     p.array(quint32(entries.size()));
-    for (const QByteArray &e : qAsConst(entries))
+    for (const QByteArray& e : qAsConst(entries))
         p.raw(e);
 }

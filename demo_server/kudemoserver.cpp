@@ -8,22 +8,23 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QRegularExpression>
 #include <QHostAddress>
+#include <QJsonDocument>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTextCodec>
 
 #include <cmath>
 
-const char *const kuDemoServer::basePath = "/Brenholt/vlmV1.6";
+const char* const kuDemoServer::basePath = "/Brenholt/vlmV1.6";
 
 namespace {
 
 // Server error codes of the wire format.
-enum {
+enum
+{
     errNotGet = 1,
     errNoParams = 2,
     errNoValue = 3,
@@ -43,44 +44,54 @@ QByteArray emptyList()
 QByteArray statusText(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
 // Names every script needs besides ID; the order requests are checked per TYPE.
-const QMap<QString, QStringList> &scripts()
+const QMap<QString, QStringList>& scripts()
 {
     static const QMap<QString, QStringList> map = {
-        {QStringLiteral("kuAuthorized"), {QStringLiteral("PW"), QStringLiteral("VER"), QStringLiteral("OS")}},
-        {QStringLiteral("kuGetInitInfo"), {}},
-        {QStringLiteral("kuGetCandles"), {QStringLiteral("PID"), QStringLiteral("SD"), QStringLiteral("ED"), QStringLiteral("SDD")}},
-        {QStringLiteral("kuGetOrderBook"), {QStringLiteral("PID")}},
-        {QStringLiteral("kuLastTrades"), {QStringLiteral("PID")}},
-        {QStringLiteral("kuGetQuotes"), {QStringLiteral("PID")}},
-        {QStringLiteral("kuGetPortfolio"), {}},
-        {QStringLiteral("kuGetOrders"), {}},
-        {QStringLiteral("kuGetTrades"), {}},
-        {QStringLiteral("kuGetReportData"), {QStringLiteral("TYPE"), QStringLiteral("SDATE"), QStringLiteral("EDATE"), QStringLiteral("ACC")}},
-        {QStringLiteral("kuGetPluginList"), {QStringLiteral("OS"), QStringLiteral("ARCH"), QStringLiteral("V")}},
-        {QStringLiteral("kuGetDateTime"), {}},
-        {QStringLiteral("kuUnAuthorized"), {}},
-        {QStringLiteral("kuUnsubscribe"), {QStringLiteral("WT"), QStringLiteral("PID")}},
-        {QStringLiteral("kuLastPrice"), {QStringLiteral("PID")}},
-        {QStringLiteral("kuMarketDataUpdate"), {}},
-        {QStringLiteral("kuGetUpdates"), {}},
-        {QStringLiteral("kuOrderManager"), {QStringLiteral("TYPE")}},
+            {QStringLiteral("kuAuthorized"), {QStringLiteral("PW"), QStringLiteral("VER"), QStringLiteral("OS")}},
+            {QStringLiteral("kuGetInitInfo"), {}},
+            {QStringLiteral("kuGetCandles"),
+             {QStringLiteral("PID"), QStringLiteral("SD"), QStringLiteral("ED"), QStringLiteral("SDD")}},
+            {QStringLiteral("kuGetOrderBook"), {QStringLiteral("PID")}},
+            {QStringLiteral("kuLastTrades"), {QStringLiteral("PID")}},
+            {QStringLiteral("kuGetQuotes"), {QStringLiteral("PID")}},
+            {QStringLiteral("kuGetPortfolio"), {}},
+            {QStringLiteral("kuGetOrders"), {}},
+            {QStringLiteral("kuGetTrades"), {}},
+            {QStringLiteral("kuGetReportData"),
+             {QStringLiteral("TYPE"), QStringLiteral("SDATE"), QStringLiteral("EDATE"), QStringLiteral("ACC")}},
+            {QStringLiteral("kuGetPluginList"), {QStringLiteral("OS"), QStringLiteral("ARCH"), QStringLiteral("V")}},
+            {QStringLiteral("kuGetDateTime"), {}},
+            {QStringLiteral("kuUnAuthorized"), {}},
+            {QStringLiteral("kuUnsubscribe"), {QStringLiteral("WT"), QStringLiteral("PID")}},
+            {QStringLiteral("kuLastPrice"), {QStringLiteral("PID")}},
+            {QStringLiteral("kuMarketDataUpdate"), {}},
+            {QStringLiteral("kuGetUpdates"), {}},
+            {QStringLiteral("kuOrderManager"), {QStringLiteral("TYPE")}},
     };
     return map;
 }
 
-bool toNumber(const QByteArray &text, double *value)
+bool toNumber(const QByteArray& text, double* value)
 {
     bool ok = false;
     *value = text.toDouble(&ok);
@@ -88,13 +99,13 @@ bool toNumber(const QByteArray &text, double *value)
 }
 
 // A date of a report: seconds since the epoch, "yyyy-MM-dd" or "dd.MM.yyyy".
-bool toSeconds(const QByteArray &text, bool endOfDay, qint64 *seconds)
+bool toSeconds(const QByteArray& text, bool endOfDay, qint64* seconds)
 {
     bool ok = false;
     *seconds = text.toLongLong(&ok);
     if (ok)
         return true;
-    for (const QString &format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yyyy")}) {
+    for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yyyy")}) {
         const QDate date = QDate::fromString(QString::fromLatin1(text), format);
         if (date.isValid()) {
             const QDateTime start(date, QTime(0, 0), Qt::OffsetFromUTC, kuDemoMarket::mskOffset);
@@ -107,10 +118,7 @@ bool toSeconds(const QByteArray &text, bool endOfDay, qint64 *seconds)
 
 } // namespace
 
-kuDemoServer::kuDemoServer(const Options &options, QObject *parent)
-    : QObject(parent)
-    , m_options(options)
-    , m_timer(this)
+kuDemoServer::kuDemoServer(const Options& options, QObject* parent) : QObject(parent), m_options(options), m_timer(this)
 {
     const qint64 start = options.startMs > 0 ? options.startMs : QDateTime::currentMSecsSinceEpoch();
     m_market = std::make_unique<kuDemoMarket>(options.seed, start);
@@ -123,7 +131,7 @@ kuDemoServer::~kuDemoServer()
     stopListening();
 }
 
-bool kuDemoServer::start(const QList<quint16> &ports)
+bool kuDemoServer::start(const QList<quint16>& ports)
 {
     if (!m_certificate.load(m_options.dataDir)) {
         m_error = m_certificate.errorString();
@@ -145,7 +153,7 @@ bool kuDemoServer::restartListening()
     stopListening();
     QList<quint16> bound;
     for (quint16 port : qAsConst(m_ports)) {
-        auto *listener = new kuDemoListener(this);
+        auto* listener = new kuDemoListener(this);
         if (!listener->listen(QHostAddress::LocalHost, port)) {
             m_error = QStringLiteral("port %1: %2").arg(port).arg(listener->errorString());
             delete listener;
@@ -165,9 +173,9 @@ void kuDemoServer::stopListening()
 {
     qDeleteAll(m_listeners);
     m_listeners.clear();
-    const QList<QSslSocket *> sockets = m_buffers.keys();
+    const QList<QSslSocket*> sockets = m_buffers.keys();
     m_buffers.clear();
-    for (QSslSocket *socket : sockets) {
+    for (QSslSocket* socket : sockets) {
         socket->abort();
         socket->deleteLater();
     }
@@ -193,7 +201,7 @@ QString kuDemoServer::baseUrl(int portIndex) const
     return QStringLiteral("https://127.0.0.1:%1%2").arg(m_ports.value(portIndex)).arg(QLatin1String(basePath));
 }
 
-void kuDemoServer::addUser(const QString &login, const QString &password)
+void kuDemoServer::addUser(const QString& login, const QString& password)
 {
     m_users.insert(login, password);
     m_market->addUser(login);
@@ -226,7 +234,7 @@ void kuDemoServer::expireSessions()
 
 void kuDemoServer::acceptDescriptor(qintptr descriptor)
 {
-    auto *socket = new QSslSocket(this);
+    auto* socket = new QSslSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
         return;
@@ -242,15 +250,16 @@ void kuDemoServer::acceptDescriptor(qintptr descriptor)
         m_buffers.remove(socket);
         socket->deleteLater();
     });
-    connect(socket, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), socket, [socket] { socket->abort(); });
+    connect(socket, QOverload<const QList<QSslError>&>::of(&QSslSocket::sslErrors), socket,
+            [socket] { socket->abort(); });
     socket->startServerEncryption();
 }
 
-void kuDemoServer::readSocket(QSslSocket *socket)
+void kuDemoServer::readSocket(QSslSocket* socket)
 {
     if (!m_buffers.contains(socket))
         return;
-    QByteArray &buffer = m_buffers[socket];
+    QByteArray& buffer = m_buffers[socket];
     buffer += socket->readAll();
     // Requests are small; anything larger than this is not one of ours.
     if (buffer.size() > 64 * 1024 && buffer.indexOf("\r\n\r\n") < 0) {
@@ -331,12 +340,13 @@ void kuDemoServer::readSocket(QSslSocket *socket)
         } else {
             Params params;
             // Values stay bytes: the login name arrives percent-encoded in cp1251.
-            for (const QByteArray &pair : target.mid(question < 0 ? target.size() : question + 1).split('&')) {
+            for (const QByteArray& pair : target.mid(question < 0 ? target.size() : question + 1).split('&')) {
                 if (pair.isEmpty())
                     continue;
                 const int eq = pair.indexOf('=');
                 const QByteArray name = QByteArray::fromPercentEncoding(eq < 0 ? pair : pair.left(eq));
-                params.insert(QString::fromLatin1(name), eq < 0 ? QByteArray() : QByteArray::fromPercentEncoding(pair.mid(eq + 1)));
+                params.insert(QString::fromLatin1(name),
+                              eq < 0 ? QByteArray() : QByteArray::fromPercentEncoding(pair.mid(eq + 1)));
             }
             // A file is not a MessagePack reply: failures are HTTP statuses.
             if (script == QLatin1String("kuGetPluginFile"))
@@ -352,7 +362,7 @@ void kuDemoServer::readSocket(QSslSocket *socket)
     }
 }
 
-int kuDemoServer::takeFault(QHash<QString, Fault> &faults, const QString &script)
+int kuDemoServer::takeFault(QHash<QString, Fault>& faults, const QString& script)
 {
     auto it = faults.find(script);
     if (it == faults.end())
@@ -365,7 +375,7 @@ int kuDemoServer::takeFault(QHash<QString, Fault> &faults, const QString &script
     return value;
 }
 
-void kuDemoServer::setFault(QHash<QString, Fault> &faults, int value, const QString &script, int times)
+void kuDemoServer::setFault(QHash<QString, Fault>& faults, int value, const QString& script, int times)
 {
     if (value == 0 || times == 0)
         faults.remove(script);
@@ -373,7 +383,7 @@ void kuDemoServer::setFault(QHash<QString, Fault> &faults, int value, const QStr
         faults.insert(script, Fault{value, times});
 }
 
-void kuDemoServer::reply(QSslSocket *socket, int status, const QByteArray &body, bool close, int delayMs)
+void kuDemoServer::reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) + "\r\n";
     head += "Content-Type: text/plain\r\n";
@@ -394,7 +404,7 @@ void kuDemoServer::reply(QSslSocket *socket, int status, const QByteArray &body,
         send();
 }
 
-QByteArray kuDemoServer::handle(const QString &script, const Params &params)
+QByteArray kuDemoServer::handle(const QString& script, const Params& params)
 {
     const auto known = scripts().constFind(script);
     if (known == scripts().constEnd())
@@ -403,7 +413,7 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
         return kuDemoPacker::errorReply(errNoParams);
     QStringList needed = *known;
     needed.prepend(QStringLiteral("ID"));
-    for (const QString &name : qAsConst(needed)) {
+    for (const QString& name : qAsConst(needed)) {
         if (!params.contains(name))
             return kuDemoPacker::errorReply(errBadNames);
     }
@@ -417,10 +427,10 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
             m_sessions.erase(found);
         return kuDemoPacker::errorReply(errSession);
     }
-    Session &session = *found;
+    Session& session = *found;
     session.lastSeen = m_market->now();
 
-    for (const QString &name : qAsConst(needed)) {
+    for (const QString& name : qAsConst(needed)) {
         if (params.value(name).isEmpty())
             return kuDemoPacker::errorReply(errNoValue);
     }
@@ -434,7 +444,7 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
     }
 
     kuDemoPacker p;
-    const kuDemoMarket &market = *m_market;
+    const kuDemoMarket& market = *m_market;
     if (script == QLatin1String("kuGetInitInfo")) {
         kuDemoReplies(market).packInstruments(p);
     } else if (script == QLatin1String("kuGetCandles")) {
@@ -467,9 +477,11 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
         kuDemoReplies(market).packTrades(p, session.login, 0, false);
     } else if (script == QLatin1String("kuGetReportData")) {
         qint64 from = 0, to = 0;
-        if (!toSeconds(params.value(QStringLiteral("SDATE")), false, &from) || !toSeconds(params.value(QStringLiteral("EDATE")), true, &to))
+        if (!toSeconds(params.value(QStringLiteral("SDATE")), false, &from) ||
+            !toSeconds(params.value(QStringLiteral("EDATE")), true, &to))
             return kuDemoPacker::errorReply(errNoValue);
-        const QString account = market.accountByHash(session.login, QString::fromLatin1(params.value(QStringLiteral("ACC"))));
+        const QString account =
+                market.accountByHash(session.login, QString::fromLatin1(params.value(QStringLiteral("ACC"))));
         if (account.isEmpty())
             return kuDemoPacker::errorReply(errAccount);
         kuDemoReplies(market).packReport(p, account, session.login, from, to);
@@ -502,12 +514,12 @@ QByteArray kuDemoServer::handle(const QString &script, const Params &params)
     return p.hex();
 }
 
-QByteArray kuDemoServer::login(const Params &params)
+QByteArray kuDemoServer::login(const Params& params)
 {
     const QByteArray loginBytes = params.value(QStringLiteral("ID"));
     if (loginBytes.isEmpty() || params.value(QStringLiteral("PW")).isEmpty())
         return kuDemoPacker::errorReply(errNoValue);
-    static QTextCodec *cp1251 = QTextCodec::codecForName("cp1251");
+    static QTextCodec* cp1251 = QTextCodec::codecForName("cp1251");
     const QString login = cp1251->toUnicode(loginBytes);
     const QString password = QString::fromUtf8(params.value(QStringLiteral("PW")));
     if (m_refuseCode != 0)
@@ -521,7 +533,7 @@ QByteArray kuDemoServer::login(const Params &params)
     session.marketSince = session.updatesSince = m_market->stamp();
     // Unguessable even with a known seed: a session is all a request needs to trade.
     QByteArray token(20, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(token.data()), token.size() / 4);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(token.data()), token.size() / 4);
     session.id = QString::fromLatin1(token.toHex());
     m_sessions.insert(session.id, session);
 
@@ -530,7 +542,7 @@ QByteArray kuDemoServer::login(const Params &params)
     return p.hex();
 }
 
-QByteArray kuDemoServer::orderRequest(const Session &session, const Params &params)
+QByteArray kuDemoServer::orderRequest(const Session& session, const Params& params)
 {
     bool ok = false;
     kuDemoOrderRequest r;
@@ -539,14 +551,16 @@ QByteArray kuDemoServer::orderRequest(const Session &session, const Params &para
     switch (r.code) {
     case 1001:
     case 1002:
-        names = QStringList{QStringLiteral("ACC"), QStringLiteral("PID"), QStringLiteral("ACT"), QStringLiteral("QUANT"),
-                            QStringLiteral("IM"), QStringLiteral("PRICE"), QStringLiteral("TIME"), QStringLiteral("EF")};
+        names = QStringList{QStringLiteral("ACC"),   QStringLiteral("PID"), QStringLiteral("ACT"),
+                            QStringLiteral("QUANT"), QStringLiteral("IM"),  QStringLiteral("PRICE"),
+                            QStringLiteral("TIME"),  QStringLiteral("EF")};
         break;
     case 1010:
     case 1011:
-        names = QStringList{QStringLiteral("ACC"), QStringLiteral("PID"), QStringLiteral("ACT"), QStringLiteral("QUANT"),
-                            QStringLiteral("FC"), QStringLiteral("P1"), QStringLiteral("P2"), QStringLiteral("M1"),
-                            QStringLiteral("SC"), QStringLiteral("P3"), QStringLiteral("P4"), QStringLiteral("M2"),
+        names = QStringList{QStringLiteral("ACC"),   QStringLiteral("PID"), QStringLiteral("ACT"),
+                            QStringLiteral("QUANT"), QStringLiteral("FC"),  QStringLiteral("P1"),
+                            QStringLiteral("P2"),    QStringLiteral("M1"),  QStringLiteral("SC"),
+                            QStringLiteral("P3"),    QStringLiteral("P4"),  QStringLiteral("M2"),
                             QStringLiteral("EF")};
         break;
     case 1003:
@@ -558,7 +572,7 @@ QByteArray kuDemoServer::orderRequest(const Session &session, const Params &para
     if (r.code == 1002 || r.code == 1003 || r.code == 1011 || r.code == 1012)
         names << QStringLiteral("OID");
     QHash<QString, double> values;
-    for (const QString &name : qAsConst(names)) {
+    for (const QString& name : qAsConst(names)) {
         if (!params.contains(name))
             return kuDemoPacker::errorReply(errBadNames);
         double value = 0;
@@ -566,7 +580,7 @@ QByteArray kuDemoServer::orderRequest(const Session &session, const Params &para
             return kuDemoPacker::errorReply(errNoValue);
         values.insert(name, value);
     }
-    auto whole = [&](const char *name) { return int(std::llround(values.value(QLatin1String(name)))); };
+    auto whole = [&](const char* name) { return int(std::llround(values.value(QLatin1String(name)))); };
     if (names.contains(QStringLiteral("ACC"))) {
         r.account = m_market->accountByHash(session.login, QString::fromLatin1(params.value(QStringLiteral("ACC"))));
         if (r.account.isEmpty())
@@ -599,30 +613,34 @@ QByteArray kuDemoServer::orderRequest(const Session &session, const Params &para
 
 QByteArray kuDemoServer::pluginList() const
 {
-    static QTextCodec *koi8 = QTextCodec::codecForName("KOI8-R");
+    static QTextCodec* koi8 = QTextCodec::codecForName("KOI8-R");
     struct Entry
     {
         const char *id, *title, *description;
         quint32 version;
         double price;
-        const char *name;
+        const char* name;
     };
     const Entry entries[] = {
-        {"ku_newsfeed_win_x86_mingw", "Лента новостей", "Новости эмитентов и биржи в отдельном окне", 10601000, 0.0, "ku_newsfeed"},
-        {"ku_bondcalc_win_x86_mingw", "Калькулятор облигаций", "Доходность и дюрация облигаций по текущим ценам", 10500000, 1500.0, "ku_bondcalc"},
+            {"ku_newsfeed_win_x86_mingw", "Лента новостей", "Новости эмитентов и биржи в отдельном окне", 10601000, 0.0,
+             "ku_newsfeed"},
+            {"ku_bondcalc_win_x86_mingw", "Калькулятор облигаций", "Доходность и дюрация облигаций по текущим ценам",
+             10500000, 1500.0, "ku_bondcalc"},
     };
     const QList<QJsonObject> offered = offeredPlugins();
     kuDemoPacker p;
     p.array(quint32((2 + offered.size()) * 7));
-    for (const Entry &e : entries) {
+    for (const Entry& e : entries) {
         p.str(QCryptographicHash::hash(e.id, QCryptographicHash::Keccak_256).toHex());
         p.str(koi8->fromUnicode(QString::fromUtf8(e.title))).str(koi8->fromUnicode(QString::fromUtf8(e.description)));
         p.integer(e.version).str(QByteArray()).real(e.price).str(e.name);
     }
-    for (const QJsonObject &o : offered) {
+    for (const QJsonObject& o : offered) {
         QFile icon(QDir(m_options.pluginDir).filePath(o.value(QStringLiteral("icon")).toString()));
-        const QByteArray iconHex = !o.value(QStringLiteral("icon")).toString().isEmpty() && icon.open(QIODevice::ReadOnly)
-            ? icon.readAll().toHex() : QByteArray();
+        const QByteArray iconHex =
+                !o.value(QStringLiteral("icon")).toString().isEmpty() && icon.open(QIODevice::ReadOnly)
+                        ? icon.readAll().toHex()
+                        : QByteArray();
         p.str(o.value(QStringLiteral("guid")).toString().toLatin1());
         p.str(koi8->fromUnicode(o.value(QStringLiteral("title")).toString()));
         p.str(koi8->fromUnicode(o.value(QStringLiteral("description")).toString()));
@@ -639,18 +657,19 @@ QList<QJsonObject> kuDemoServer::offeredPlugins() const
     if (m_options.pluginDir.isEmpty())
         return result;
     const QDir dir(m_options.pluginDir);
-    for (const QString &name : dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+    for (const QString& name : dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
         QFile file(dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
-        if (validName.match(o.value(QStringLiteral("name")).toString()).hasMatch() && !o.value(QStringLiteral("guid")).toString().isEmpty())
+        if (validName.match(o.value(QStringLiteral("name")).toString()).hasMatch() &&
+            !o.value(QStringLiteral("guid")).toString().isEmpty())
             result << o;
     }
     return result;
 }
 
-QByteArray kuDemoServer::pluginFile(const Params &params, int *status)
+QByteArray kuDemoServer::pluginFile(const Params& params, int* status)
 {
     const auto found = m_sessions.find(QString::fromLatin1(params.value(QStringLiteral("ID"))));
     if (found == m_sessions.end() || m_market->now() - found->lastSeen > m_options.sessionTimeoutMs) {
@@ -659,10 +678,11 @@ QByteArray kuDemoServer::pluginFile(const Params &params, int *status)
     }
     found->lastSeen = m_market->now();
     const QString guid = QString::fromLatin1(params.value(QStringLiteral("GUID")));
-    for (const QJsonObject &o : offeredPlugins()) {
+    for (const QJsonObject& o : offeredPlugins()) {
         if (o.value(QStringLiteral("guid")).toString() != guid)
             continue;
-        QFile file(QDir(m_options.pluginDir).filePath(o.value(QStringLiteral("name")).toString() + QStringLiteral(".so")));
+        QFile file(
+                QDir(m_options.pluginDir).filePath(o.value(QStringLiteral("name")).toString() + QStringLiteral(".so")));
         if (file.open(QIODevice::ReadOnly)) {
             *status = 200;
             return file.readAll();

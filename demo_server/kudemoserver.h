@@ -27,25 +27,25 @@ class kuDemoServer : public QObject
 public:
     static constexpr quint16 primaryPort = 47443;
     static constexpr quint16 sparePort = 4744;
-    static const char *const basePath; // "/Brenholt/vlmV1.6"
+    static const char* const basePath; // "/Brenholt/vlmV1.6"
     static constexpr int requestRecordLimit = 100000;
 
     struct Options
     {
         quint64 seed = 1;
-        QString dataDir;             // holds server.crt and server.key
-        qint64 startMs = 0;          // market clock at start; 0 takes the real time
-        int tickMs = 250;            // market steps on a timer; 0 leaves stepping to step()
+        QString dataDir;    // holds server.crt and server.key
+        qint64 startMs = 0; // market clock at start; 0 takes the real time
+        int tickMs = 250;   // market steps on a timer; 0 leaves stepping to step()
         qint64 sessionTimeoutMs = 30 * 60 * 1000;
-        bool logRequests = false;    // one line per request through qInfo
-        QString pluginDir;           // plug-ins offered for download: <name>.json beside each library
+        bool logRequests = false; // one line per request through qInfo
+        QString pluginDir;        // plug-ins offered for download: <name>.json beside each library
     };
 
-    explicit kuDemoServer(const Options &options, QObject *parent = nullptr);
+    explicit kuDemoServer(const Options& options, QObject* parent = nullptr);
     ~kuDemoServer() override;
 
     // Listens on 127.0.0.1 on every port given (0 picks a free one). False with errorString() on failure.
-    Q_INVOKABLE bool start(const QList<quint16> &ports);
+    Q_INVOKABLE bool start(const QList<quint16>& ports);
     // Stops listening and drops every open connection; sessions and the market stay.
     Q_INVOKABLE void stopListening();
     // Listens again on the ports it had.
@@ -58,24 +58,30 @@ public:
     QSslCertificate certificate() const { return m_certificate.certificate(); }
 
     // Users; DEMO with password demo exists from the start.
-    void addUser(const QString &login, const QString &password);
+    void addUser(const QString& login, const QString& password);
 
     // The simulated market; step() also expires idle sessions.
-    kuDemoMarket &market() { return *m_market; }
+    kuDemoMarket& market() { return *m_market; }
     Q_INVOKABLE void step(qint64 ms);
     void setSessionTimeout(qint64 ms) { m_options.sessionTimeoutMs = ms; }
     int sessionCount() const { return m_sessions.size(); }
 
     // Fault injection. `script` names one request ("kuMarketDataUpdate"); empty means every
     // request without a fault of its own. `times` > 0 ends the fault after that many requests.
-    void setReplyDelay(int ms, const QString &script = QString(), int times = -1) { setFault(m_delayFaults, ms, script, times); }
+    void setReplyDelay(int ms, const QString& script = QString(), int times = -1)
+    {
+        setFault(m_delayFaults, ms, script, times);
+    }
     // Answers the status with an empty body and does not carry the request out; 0 or 200 ends it.
-    void setReplyStatus(int httpStatus, const QString &script = QString(), int times = -1)
+    void setReplyStatus(int httpStatus, const QString& script = QString(), int times = -1)
     {
         setFault(m_statusFaults, httpStatus == 200 ? 0 : httpStatus, script, times);
     }
     // Closes the connection on the request, unanswered.
-    void setDropConnections(bool drop, const QString &script = QString(), int times = -1) { setFault(m_dropFaults, drop ? 1 : 0, script, times); }
+    void setDropConnections(bool drop, const QString& script = QString(), int times = -1)
+    {
+        setFault(m_dropFaults, drop ? 1 : 0, script, times);
+    }
     void setRefuseLogins(int errorCode) { m_refuseCode = errorCode; } // server error code, 0: accept
 
     // Every request target (path and query as received), oldest first, the last requestRecordLimit at most.
@@ -83,7 +89,7 @@ public:
     void clearRequests() { m_requests.clear(); }
 
 signals:
-    void requestReceived(const QString &target);
+    void requestReceived(const QString& target);
 
 private:
     struct Session
@@ -103,26 +109,26 @@ private:
     };
 
     void acceptDescriptor(qintptr descriptor);
-    void readSocket(QSslSocket *socket);
-    void reply(QSslSocket *socket, int status, const QByteArray &body, bool close, int delayMs);
-    static int takeFault(QHash<QString, Fault> &faults, const QString &script);
-    static void setFault(QHash<QString, Fault> &faults, int value, const QString &script, int times);
-    QByteArray handle(const QString &script, const Params &params);
-    QByteArray login(const Params &params);
-    QByteArray orderRequest(const Session &session, const Params &params);
+    void readSocket(QSslSocket* socket);
+    void reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs);
+    static int takeFault(QHash<QString, Fault>& faults, const QString& script);
+    static void setFault(QHash<QString, Fault>& faults, int value, const QString& script, int times);
+    QByteArray handle(const QString& script, const Params& params);
+    QByteArray login(const Params& params);
+    QByteArray orderRequest(const Session& session, const Params& params);
     QByteArray pluginList() const;
     QList<QJsonObject> offeredPlugins() const;
     // A plug-in library by GUID for a session, with the HTTP status to answer.
-    QByteArray pluginFile(const Params &params, int *status);
+    QByteArray pluginFile(const Params& params, int* status);
     void expireSessions();
     void tick();
 
     Options m_options;
     kuDemoCertificate m_certificate;
     std::unique_ptr<kuDemoMarket> m_market;
-    QList<kuDemoListener *> m_listeners;
+    QList<kuDemoListener*> m_listeners;
     QList<quint16> m_ports;
-    QHash<QSslSocket *, QByteArray> m_buffers;
+    QHash<QSslSocket*, QByteArray> m_buffers;
     QMap<QString, QString> m_users; // login -> password
     QHash<QString, Session> m_sessions;
     QStringList m_requests;

@@ -23,26 +23,49 @@ void onSignal(int number)
 
 } // namespace
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoran-demo-server"));
     qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd HH:mm:ss.zzz} %{message}"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Local demo trading server for Velmoran (user DEMO, password demo)."));
+    parser.setApplicationDescription(
+            QStringLiteral("Local demo trading server for Velmoran (user DEMO, password demo)."));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on, 127.0.0.1 only; repeat for more (default 47443 and 4744)."), QStringLiteral("port"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the simulated market (default 1)."), QStringLiteral("number"), QStringLiteral("1"));
-    const QCommandLineOption dataOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the generated certificate."), QStringLiteral("dir"));
-    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Add a user; repeatable."), QStringLiteral("login:password"));
-    const QCommandLineOption timeoutOption(QStringLiteral("session-timeout"), QStringLiteral("Idle seconds before a session closes (default 1800)."), QStringLiteral("seconds"), QStringLiteral("1800"));
-    const QCommandLineOption tickOption(QStringLiteral("tick-ms"), QStringLiteral("Milliseconds between market steps (default 250)."), QStringLiteral("ms"), QStringLiteral("250"));
-    const QCommandLineOption delayOption(QStringLiteral("delay"), QStringLiteral("Delay every reply by this many milliseconds."), QStringLiteral("ms"), QStringLiteral("0"));
-    const QCommandLineOption statusOption(QStringLiteral("status"), QStringLiteral("Answer every request with this HTTP status."), QStringLiteral("code"), QStringLiteral("0"));
-    const QCommandLineOption dropOption(QStringLiteral("drop"), QStringLiteral("Close every connection without answering."));
-    const QCommandLineOption refuseOption(QStringLiteral("refuse-logins"), QStringLiteral("Refuse every login with this server error code (5: wrong name or password)."), QStringLiteral("code"));
-    const QCommandLineOption pluginOption(QStringLiteral("plugin-dir"), QStringLiteral("Folder of plug-ins offered for download (<name>.json beside each library)."), QStringLiteral("dir"));
+    const QCommandLineOption portOption(
+            QStringLiteral("port"),
+            QStringLiteral("Port to listen on, 127.0.0.1 only; repeat for more (default 47443 and 4744)."),
+            QStringLiteral("port"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Seed of the simulated market (default 1)."),
+                                        QStringLiteral("number"), QStringLiteral("1"));
+    const QCommandLineOption dataOption(QStringLiteral("data-dir"),
+                                        QStringLiteral("Folder of the generated certificate."), QStringLiteral("dir"));
+    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Add a user; repeatable."),
+                                        QStringLiteral("login:password"));
+    const QCommandLineOption timeoutOption(QStringLiteral("session-timeout"),
+                                           QStringLiteral("Idle seconds before a session closes (default 1800)."),
+                                           QStringLiteral("seconds"), QStringLiteral("1800"));
+    const QCommandLineOption tickOption(QStringLiteral("tick-ms"),
+                                        QStringLiteral("Milliseconds between market steps (default 250)."),
+                                        QStringLiteral("ms"), QStringLiteral("250"));
+    const QCommandLineOption delayOption(QStringLiteral("delay"),
+                                         QStringLiteral("Delay every reply by this many milliseconds."),
+                                         QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption statusOption(QStringLiteral("status"),
+                                          QStringLiteral("Answer every request with this HTTP status."),
+                                          QStringLiteral("code"), QStringLiteral("0"));
+    const QCommandLineOption dropOption(QStringLiteral("drop"),
+                                        QStringLiteral("Close every connection without answering."));
+    const QCommandLineOption refuseOption(
+            QStringLiteral("refuse-logins"),
+            QStringLiteral("Refuse every login with this server error code (5: wrong name or password)."),
+            QStringLiteral("code"));
+    const QCommandLineOption pluginOption(
+            QStringLiteral("plugin-dir"),
+            QStringLiteral("Folder of plug-ins offered for download (<name>.json beside each library)."),
+            QStringLiteral("dir"));
     parser.addOption(pluginOption);
     parser.addOptions({portOption, seedOption, dataOption, userOption, timeoutOption, tickOption, delayOption,
                        statusOption, dropOption, refuseOption});
@@ -51,15 +74,16 @@ int main(int argc, char *argv[])
     kuDemoServer::Options options;
     options.seed = parser.value(seedOption).toULongLong();
     options.dataDir = parser.isSet(dataOption)
-        ? parser.value(dataOption)
-        : QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("velmoran-demo-server"));
+                              ? parser.value(dataOption)
+                              : QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                                        .filePath(QStringLiteral("velmoran-demo-server"));
     options.sessionTimeoutMs = parser.value(timeoutOption).toLongLong() * 1000;
     options.tickMs = qMax(1, parser.value(tickOption).toInt());
     options.logRequests = true;
     options.pluginDir = parser.value(pluginOption);
 
     kuDemoServer server(options);
-    for (const QString &user : parser.values(userOption)) {
+    for (const QString& user : parser.values(userOption)) {
         const int colon = user.indexOf(QLatin1Char(':'));
         if (colon <= 0) {
             qCritical("--user wants login:password, got %s", qPrintable(user));
@@ -74,7 +98,7 @@ int main(int argc, char *argv[])
         server.setRefuseLogins(parser.value(refuseOption).toInt() > 0 ? parser.value(refuseOption).toInt() : 5);
 
     QList<quint16> ports;
-    for (const QString &text : parser.values(portOption)) {
+    for (const QString& text : parser.values(portOption)) {
         bool ok = false;
         const uint port = text.toUInt(&ok);
         if (!ok || port > 65535) {

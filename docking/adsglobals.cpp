@@ -1,8 +1,8 @@
 #include "adsglobals.h"
 
 #include <QLayout>
-#include <QVariant>
 #include <QSplitter>
+#include <QVariant>
 
 #include "sectionwidget.h"
 

@@ -17,8 +17,7 @@
 
 namespace ads {
 
-ContainerWidget::ContainerWidget(QWidget* parent)
-    : QFrame(parent)
+ContainerWidget::ContainerWidget(QWidget* parent) : QFrame(parent)
 {
     qRegisterMetaType<SectionContent::RefPtr>("ads::SectionContent::RefPtr");
     qRegisterMetaType<SectionContent::RefPtr>("SectionContent::RefPtr");
@@ -56,8 +55,7 @@ ContainerWidget::~ContainerWidget()
     _sectionsByUid.clear();
 }
 
-SectionWidget* ContainerWidget::addSectionContent(const SectionContent::RefPtr& sc, SectionWidget* sw,
-                                                  DropArea area)
+SectionWidget* ContainerWidget::addSectionContent(const SectionContent::RefPtr& sc, SectionWidget* sw, DropArea area)
 {
     if (!sc)
         return nullptr;
@@ -65,8 +63,7 @@ SectionWidget* ContainerWidget::addSectionContent(const SectionContent::RefPtr& 
     data.content = sc;
     data.titleWidget = new SectionTitleWidget(sc, nullptr);
     data.contentWidget = new SectionContentWidget(sc, nullptr);
-    connect(data.titleWidget, &SectionTitleWidget::activeTabChanged, this,
-            &ContainerWidget::onActiveTabChanged);
+    connect(data.titleWidget, &SectionTitleWidget::activeTabChanged, this, &ContainerWidget::onActiveTabChanged);
     return dropContent(data, sw, area, false);
 }
 
@@ -283,7 +280,7 @@ SectionWidget* ContainerWidget::dropContent(const InternalContentData& data, Sec
         }
 
         const Qt::Orientation orientation =
-            (area == TopDropArea || area == BottomDropArea) ? Qt::Vertical : Qt::Horizontal;
+                (area == TopDropArea || area == BottomDropArea) ? Qt::Vertical : Qt::Horizontal;
         const bool before = (area == TopDropArea || area == LeftDropArea);
         SectionWidget* sw = newSectionWidget();
         sw->addInternalContent(data, true);
@@ -319,8 +316,8 @@ SectionWidget* ContainerWidget::dropContent(const InternalContentData& data, Sec
     }
 }
 
-SectionWidget* ContainerWidget::dropContentOuter(const InternalContentData& data,
-                                                 Qt::Orientation orientation, bool append)
+SectionWidget* ContainerWidget::dropContentOuter(const InternalContentData& data, Qt::Orientation orientation,
+                                                 bool append)
 {
     SectionWidget* sw = newSectionWidget();
     sw->addInternalContent(data, true);
@@ -389,7 +386,7 @@ void ContainerWidget::addSection(SectionWidget* section)
     }
     if (_rootSplitter->indexOf(section) != -1) {
         qWarning().noquote() << "void ads::ContainerWidget::addSection(ads::SectionWidget*)"
-                   << "Section has already been added";
+                             << "Section has already been added";
         return;
     }
     _rootSplitter->addWidget(section);
@@ -479,13 +476,12 @@ QByteArray ContainerWidget::saveHierarchy() const
 void ContainerWidget::saveGeometryWalk(QDataStream& out, QWidget* widget) const
 {
     if (auto* splitter = qobject_cast<QSplitter*>(widget)) {
-        out << qint32(HierarchyNode::Splitter) << qint32(splitter->orientation())
-            << qint32(splitter->count()) << splitter->sizes();
+        out << qint32(HierarchyNode::Splitter) << qint32(splitter->orientation()) << qint32(splitter->count())
+            << splitter->sizes();
         for (int i = 0; i < splitter->count(); ++i)
             saveGeometryWalk(out, splitter->widget(i));
     } else if (auto* section = qobject_cast<SectionWidget*>(widget)) {
-        out << qint32(HierarchyNode::Section) << qint32(section->currentIndex())
-            << qint32(section->contentCount());
+        out << qint32(HierarchyNode::Section) << qint32(section->currentIndex()) << qint32(section->contentCount());
         const QList<SectionContent::RefPtr> list = section->contents();
         for (int i = 0; i < list.size(); ++i)
             out << list.at(i)->uniqueName() << true << qint32(i);
@@ -501,8 +497,8 @@ bool ContainerWidget::saveSectionIndex(QList<SectionIndexRecord>& records) const
         return false;
     for (SectionWidget* sw : _sections) {
         SectionIndexRecord r;
-        const QPoint global = sw->parentWidget() ? sw->parentWidget()->mapToGlobal(sw->pos())
-                                                 : sw->mapToGlobal(QPoint());
+        const QPoint global =
+                sw->parentWidget() ? sw->parentWidget()->mapToGlobal(sw->pos()) : sw->mapToGlobal(QPoint());
         const QPoint pos = mapFromGlobal(global);
         r.x = pos.x();
         r.y = pos.y();
@@ -550,8 +546,7 @@ SectionContent::RefPtr ContainerWidget::takeForRestore(const QString& name, QLis
 }
 
 bool ContainerWidget::restoreGeometryWalk(const HierarchyNode& node, QSplitter* parentSplitter,
-                                          QList<SectionWidget*>& sections,
-                                          QList<SectionContent::RefPtr>& toHide,
+                                          QList<SectionWidget*>& sections, QList<SectionContent::RefPtr>& toHide,
                                           QList<SectionContent*>& placed)
 {
     switch (node.kind) {

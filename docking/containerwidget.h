@@ -54,8 +54,8 @@ public:
     bool restoreState(const QByteArray& data);
 
     // Docking-layer interface.
-    SectionWidget* dropContent(const InternalContentData& data, SectionWidget* targetSection,
-                               DropArea area, bool autoActive = true);
+    SectionWidget* dropContent(const InternalContentData& data, SectionWidget* targetSection, DropArea area,
+                               bool autoActive = true);
     bool takeContent(const SectionContent::RefPtr& sc, InternalContentData& data);
     SectionWidget* newSectionWidget();
     void addSection(SectionWidget* section);
@@ -77,8 +77,7 @@ public slots:
     void onActiveTabChanged();
 
 private:
-    SectionWidget* dropContentOuter(const InternalContentData& data, Qt::Orientation orientation,
-                                    bool append);
+    SectionWidget* dropContentOuter(const InternalContentData& data, Qt::Orientation orientation, bool append);
     FloatingWidget* floatingOf(int uid) const;
     SectionWidget* sectionOf(int uid) const;
     void reportHidden(const SectionContent::RefPtr& sc);
@@ -90,10 +89,8 @@ private:
     void saveGeometryWalk(QDataStream& out, QWidget* widget) const;
     bool saveSectionIndex(QList<SectionIndexRecord>& records) const;
     bool restoreHierarchy(const QByteArray& data);
-    bool restoreGeometryWalk(const HierarchyNode& node, QSplitter* parentSplitter,
-                             QList<SectionWidget*>& sections,
-                             QList<SectionContent::RefPtr>& toHide,
-                             QList<SectionContent*>& placed);
+    bool restoreGeometryWalk(const HierarchyNode& node, QSplitter* parentSplitter, QList<SectionWidget*>& sections,
+                             QList<SectionContent::RefPtr>& toHide, QList<SectionContent*>& placed);
     SectionContent::RefPtr takeForRestore(const QString& name, QList<SectionContent*>& placed,
                                           InternalContentData& data, bool& taken);
 

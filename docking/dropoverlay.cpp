@@ -6,10 +6,7 @@
 
 namespace ads {
 
-DropOverlay::DropOverlay(QWidget* parent, int mode)
-    : QFrame(parent)
-    , _allowedAreas(InvalidDropArea)
-    , _mode(mode)
+DropOverlay::DropOverlay(QWidget* parent, int mode) : QFrame(parent), _allowedAreas(InvalidDropArea), _mode(mode)
 {
     _cross = new DropOverlayCross(this);
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);

@@ -150,9 +150,7 @@ QWidget* createDropIndicatorWidget(DropArea area, int mode)
     return label;
 }
 
-DropOverlayCross::DropOverlayCross(DropOverlay* overlay)
-    : QWidget(overlay->parentWidget())
-    , _overlay(overlay)
+DropOverlayCross::DropOverlayCross(DropOverlay* overlay) : QWidget(overlay->parentWidget()), _overlay(overlay)
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("DropOverlayCross"));

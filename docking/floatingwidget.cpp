@@ -11,13 +11,9 @@
 namespace ads {
 
 FloatingWidget::FloatingWidget(ContainerWidget* container, const SectionContent::RefPtr& sc,
-                               SectionTitleWidget* titleWidget, SectionContentWidget* contentWidget,
-                               QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint)
-    , _container(container)
-    , _content(sc)
-    , _titleWidget(titleWidget)
-    , _contentWidget(contentWidget)
+                               SectionTitleWidget* titleWidget, SectionContentWidget* contentWidget, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint), _container(container), _content(sc),
+      _titleWidget(titleWidget), _contentWidget(contentWidget)
 {
     auto* layout = new QBoxLayout(QBoxLayout::TopToBottom);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -21,9 +21,8 @@ class FloatingWidget : public QWidget
     Q_OBJECT
 
 public:
-    FloatingWidget(ContainerWidget* container, const SectionContent::RefPtr& sc,
-                   SectionTitleWidget* titleWidget, SectionContentWidget* contentWidget,
-                   QWidget* parent = nullptr);
+    FloatingWidget(ContainerWidget* container, const SectionContent::RefPtr& sc, SectionTitleWidget* titleWidget,
+                   SectionContentWidget* contentWidget, QWidget* parent = nullptr);
     ~FloatingWidget() override;
 
     bool takeContent(InternalContentData& data);

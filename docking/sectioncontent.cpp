@@ -7,13 +7,10 @@
 
 namespace ads {
 
-SectionContent::SectionContent()
-    : _uid(nextUid())
-{
-}
+SectionContent::SectionContent() : _uid(nextUid())
+{}
 
-SectionContent::RefPtr SectionContent::newSectionContent(const QString& uniqueName,
-                                                         ContainerWidget* container,
+SectionContent::RefPtr SectionContent::newSectionContent(const QString& uniqueName, ContainerWidget* container,
                                                          QWidget* title, QWidget* content)
 {
     // Misuse is refused with a warning: the message handler aborts on fatal.

@@ -22,8 +22,8 @@ public:
     // Hiding a content with this flag closes it instead.
     static constexpr int ClosesOnHide = 1;
 
-    static RefPtr newSectionContent(const QString& uniqueName, ContainerWidget* container,
-                                    QWidget* title, QWidget* content);
+    static RefPtr newSectionContent(const QString& uniqueName, ContainerWidget* container, QWidget* title,
+                                    QWidget* content);
     virtual ~SectionContent();
 
     int uid() const { return _uid; }

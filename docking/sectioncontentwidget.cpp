@@ -5,8 +5,7 @@
 namespace ads {
 
 SectionContentWidget::SectionContentWidget(const SectionContent::RefPtr& c, QWidget* parent)
-    : QFrame(parent)
-    , _content(c)
+    : QFrame(parent), _content(c)
 {
     auto* layout = new QBoxLayout(QBoxLayout::TopToBottom);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -17,11 +17,10 @@ namespace ads {
 namespace {
 // Keeps the cursor just inside a torn-off window.
 const QPoint FloatingOffset(7, 7);
-}
+} // namespace
 
 SectionTitleWidget::SectionTitleWidget(const SectionContent::RefPtr& content, QWidget* parent)
-    : QFrame(parent)
-    , _content(content)
+    : QFrame(parent), _content(content)
 {
     auto* layout = new QBoxLayout(QBoxLayout::LeftToRight);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -79,9 +78,8 @@ void SectionTitleWidget::mouseMoveEvent(QMouseEvent* ev)
             }
         }
         if (containerOverlay) {
-            containerOverlay->setAllowedAreas(DropAreas(container->visibleContentCount() <= 1
-                                                            ? AllDropAreas
-                                                            : OuterDropAreas));
+            containerOverlay->setAllowedAreas(
+                    DropAreas(container->visibleContentCount() <= 1 ? AllDropAreas : OuterDropAreas));
             containerOverlay->showDropOverlay(container);
         }
         return;
@@ -95,8 +93,7 @@ void SectionTitleWidget::mouseMoveEvent(QMouseEvent* ev)
                 qWarning().noquote() << "THIS SHOULD NOT HAPPEN!!" << _content->uid() << _content->uniqueName();
                 return;
             }
-            auto* fw = new FloatingWidget(container, data.content, data.titleWidget,
-                                          data.contentWidget, container);
+            auto* fw = new FloatingWidget(container, data.content, data.titleWidget, data.contentWidget, container);
             _floatingWidget = fw;
             fw->resize(section->size());
             container->_floatings.append(fw);
@@ -116,8 +113,8 @@ void SectionTitleWidget::mouseMoveEvent(QMouseEvent* ev)
         return;
     }
     if (!_dragStartPosition.isNull() && leftHeld && section) {
-        if ((pos - _dragStartPosition).manhattanLength() >= QApplication::startDragDistance()
-            && section->titleAreaGeometry().contains(section->mapFromGlobal(global))) {
+        if ((pos - _dragStartPosition).manhattanLength() >= QApplication::startDragDistance() &&
+            section->titleAreaGeometry().contains(section->mapFromGlobal(global))) {
             ev->accept();
             _tabMoving = true;
             raise();

@@ -9,7 +9,6 @@
 
 namespace ads {
 
-
 // A tab: the frame around a caller's title widget. Does all the mouse work
 // of the docking layer: select, reorder, tear off and dock again.
 class SectionTitleWidget : public QFrame

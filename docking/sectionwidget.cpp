@@ -17,10 +17,7 @@
 
 namespace ads {
 
-SectionWidget::SectionWidget(ContainerWidget* parent)
-    : QFrame(parent)
-    , _uid(nextUid())
-    , _container(parent)
+SectionWidget::SectionWidget(ContainerWidget* parent) : QFrame(parent), _uid(nextUid()), _container(parent)
 {
     auto* mainLayout = new QBoxLayout(QBoxLayout::TopToBottom);
     mainLayout->setContentsMargins(0, 0, 0, 0);
@@ -243,7 +240,8 @@ QRect SectionWidget::contentAreaGeometry() const
 void SectionWidget::setCurrentIndex(int index)
 {
     if (index < 0 || index >= _contents.size()) {
-        qWarning().noquote() << "void ads::SectionWidget::setCurrentIndex(qint32)" << "Invalid index" << index;
+        qWarning().noquote() << "void ads::SectionWidget::setCurrentIndex(qint32)"
+                             << "Invalid index" << index;
         return;
     }
     int position = 0;

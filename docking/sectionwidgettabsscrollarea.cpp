@@ -5,8 +5,7 @@
 
 namespace ads {
 
-SectionWidgetTabsScrollArea::SectionWidgetTabsScrollArea(QWidget* parent)
-    : QScrollArea(parent)
+SectionWidgetTabsScrollArea::SectionWidgetTabsScrollArea(QWidget* parent) : QScrollArea(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     setFrameStyle(0);

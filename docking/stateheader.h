@@ -19,7 +19,11 @@ struct StateHeader
 
 struct StateIndexEntry
 {
-    enum Type { HierarchyEntry = 1, SectionIndexEntry = 2 };
+    enum Type
+    {
+        HierarchyEntry = 1,
+        SectionIndexEntry = 2
+    };
     static constexpr int Size = 20;
 
     qint32 type = 0;

@@ -157,8 +157,8 @@ bool StateHierarchy::readNode(QDataStream& in, HierarchyNode& node, int depth)
     if (node.kind == HierarchyNode::Splitter) {
         qint32 childCount = 0;
         in >> node.orientation;
-        if (!ok(in) || (node.orientation != Qt::Horizontal && node.orientation != Qt::Vertical)
-            || !readCount(in, childCount, 4) || !readIntList(in, node.sizes)) {
+        if (!ok(in) || (node.orientation != Qt::Horizontal && node.orientation != Qt::Vertical) ||
+            !readCount(in, childCount, 4) || !readIntList(in, node.sizes)) {
             qWarning("Damaged docking state: splitter");
             return false;
         }

@@ -14,7 +14,13 @@ namespace ads {
 // One node of the saved splitter tree.
 struct HierarchyNode
 {
-    enum Kind { Missing = -1, Empty = 0, Splitter = 1, Section = 2 };
+    enum Kind
+    {
+        Missing = -1,
+        Empty = 0,
+        Splitter = 1,
+        Section = 2
+    };
 
     qint32 kind = Missing;
     qint32 orientation = 0;

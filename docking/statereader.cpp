@@ -5,10 +5,8 @@
 
 namespace ads {
 
-StateReader::StateReader(const QByteArray& data)
-    : _data(data)
-{
-}
+StateReader::StateReader(const QByteArray& data) : _data(data)
+{}
 
 bool StateReader::readHeader()
 {
@@ -29,8 +27,8 @@ bool StateReader::readHeader()
     }
     if (header.majorVersion != StateHeader::MajorVersion) {
         qWarning().noquote() << QString::fromLatin1("format is too new (major=%1; minor=%2)")
-                          .arg(header.majorVersion)
-                          .arg(header.minorVersion);
+                                        .arg(header.majorVersion)
+                                        .arg(header.minorVersion);
         return false;
     }
 
@@ -50,7 +48,7 @@ bool StateReader::readHeader()
             return false;
         if (e.offset < 0 || e.length < 0 || e.offset > _data.size() || e.length > _data.size() - e.offset) {
             qWarning().noquote() << "invalid format (entry" << e.type << "at" << e.offset << "length" << e.length
-                       << "outside" << _data.size() << "bytes)";
+                                 << "outside" << _data.size() << "bytes)";
             return false;
         }
         entries.append(e);

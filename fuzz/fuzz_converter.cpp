@@ -13,33 +13,33 @@ namespace {
 class Converter : public dcMessagePack
 {
 protected:
-    bool runTransaction(const QVector<Statement> &) override { return true; }
+    bool runTransaction(const QVector<Statement>&) override { return true; }
 };
 
-QCoreApplication *app()
+QCoreApplication* app()
 {
     static int argc = 1;
     static char name[] = "fuzz_converter";
-    static char *argv[] = {name, nullptr};
+    static char* argv[] = {name, nullptr};
     static QCoreApplication instance(argc, argv);
     return &instance;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     qputenv("QT_LOGGING_RULES", "*.warning=false");
     app();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Converter converter;
     if (size == 0)
         return 0;
-    const QByteArray rest(reinterpret_cast<const char *>(data) + 1, int(size - 1));
+    const QByteArray rest(reinterpret_cast<const char*>(data) + 1, int(size - 1));
     const QByteArray hex = (data[0] & 1) ? rest : rest.toHex();
 
     QVariant value;

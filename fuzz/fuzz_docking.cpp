@@ -12,7 +12,8 @@
 
 namespace {
 
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+void quiet(QtMsgType, const QMessageLogContext&, const QString&)
+{}
 
 } // namespace
 

@@ -2,8 +2,7 @@
 
 #include <QDebug>
 
-kuAbstractConn::kuAbstractConn(QObject* parent)
-    : QObject(parent)
+kuAbstractConn::kuAbstractConn(QObject* parent) : QObject(parent)
 {
     // The signals carry WinType across threads.
     registerWinType();
@@ -72,16 +71,26 @@ void kuAbstractConn::getTrades()
     fail(tr("Не удалось получить информацию о сделках"));
 }
 
-void kuAbstractConn::getReportData(int, const QString&, const QString&, const QString&) {}
-void kuAbstractConn::getPluginList(const QString&, const QString&) {}
-void kuAbstractConn::unsubscribe(WinType, int) {}
-void kuAbstractConn::newOrder(const QJsonObject&) {}
-void kuAbstractConn::modifyOrder(const QJsonObject&) {}
-void kuAbstractConn::cancelOrder(const QJsonObject&) {}
-void kuAbstractConn::newStopOrder(const QJsonObject&) {}
-void kuAbstractConn::modifyStopOrder(const QJsonObject&) {}
-void kuAbstractConn::cancelStopOrder(const QJsonObject&) {}
-void kuAbstractConn::requestLastPrice(int) {}
+void kuAbstractConn::getReportData(int, const QString&, const QString&, const QString&)
+{}
+void kuAbstractConn::getPluginList(const QString&, const QString&)
+{}
+void kuAbstractConn::unsubscribe(WinType, int)
+{}
+void kuAbstractConn::newOrder(const QJsonObject&)
+{}
+void kuAbstractConn::modifyOrder(const QJsonObject&)
+{}
+void kuAbstractConn::cancelOrder(const QJsonObject&)
+{}
+void kuAbstractConn::newStopOrder(const QJsonObject&)
+{}
+void kuAbstractConn::modifyStopOrder(const QJsonObject&)
+{}
+void kuAbstractConn::cancelStopOrder(const QJsonObject&)
+{}
+void kuAbstractConn::requestLastPrice(int)
+{}
 
 QString kuAbstractConn::sessionId() const
 {

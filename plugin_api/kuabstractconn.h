@@ -22,8 +22,8 @@ public:
     ~kuAbstractConn() override;
 
     // The order of these virtuals is the calling contract with the plug-ins.
-    virtual void authorize(const QString& login, const QString& password,
-                           const QString& clientVersion, const QString& osText);
+    virtual void authorize(const QString& login, const QString& password, const QString& clientVersion,
+                           const QString& osText);
     virtual int unAuthorize(const QString& reason); // blocking; always 0
     virtual void getInitInfo();
     virtual void getCandles(int paperID, const QString& start, const QString& end, const QString& third);

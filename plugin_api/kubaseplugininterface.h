@@ -3,7 +3,8 @@
 #include <QString>
 
 // Plug-in kinds reported by kuBasePluginInterface::type().
-enum kuPluginKind {
+enum kuPluginKind
+{
     pkConnection = 800,
     pkWidget = 801
 };

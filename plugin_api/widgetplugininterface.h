@@ -19,8 +19,7 @@ class WidgetPluginInterface : public kuBasePluginInterface
 {
 public:
     virtual QSharedPointer<kuAbstractPluginWidget> createWindow(kuPaperList* papers, kuAccount* account,
-                                                                kuConnectionManager* connections,
-                                                                QWidget* parent) = 0;
+                                                                kuConnectionManager* connections, QWidget* parent) = 0;
     virtual QPixmap icon() const = 0;
 };
 

@@ -4,7 +4,8 @@
 
 // Kind of a window and of its data stream. The numbers travel as the WT=
 // parameter of server requests and are stored in saved layouts ("winType").
-enum WinType {
+enum WinType
+{
     wtQuotes = 1,
     wtChart = 7,
     wtOrderBook = 10,

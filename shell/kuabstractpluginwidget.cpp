@@ -4,12 +4,8 @@
 
 kuAbstractPluginWidget::kuAbstractPluginWidget(kuAbstractPaperList* paperList, kuAbstractAccount* account,
                                                kuAbstractConnectionManager* connectionManager, QWidget* parent)
-    : QWidget(parent)
-    , m_paperList(paperList)
-    , m_account(account)
-    , m_connectionManager(connectionManager)
-{
-}
+    : QWidget(parent), m_paperList(paperList), m_account(account), m_connectionManager(connectionManager)
+{}
 
 QJsonObject kuAbstractPluginWidget::menuEntries()
 {

@@ -5,8 +5,7 @@
 #include <QAction>
 #include <QMenu>
 
-kuActionsMenuBar::kuActionsMenuBar(QWidget* parent)
-    : QMenuBar(parent)
+kuActionsMenuBar::kuActionsMenuBar(QWidget* parent) : QMenuBar(parent)
 {
     setObjectName(QStringLiteral("kuActionsMenuBar"));
 }

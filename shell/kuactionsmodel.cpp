@@ -27,10 +27,8 @@ const char* const defaultShortcutProperty = "Default Shortcut";
 
 } // namespace
 
-kuActionsModel::kuActionsModel(QObject* parent)
-    : QAbstractItemModel(parent)
-{
-}
+kuActionsModel::kuActionsModel(QObject* parent) : QAbstractItemModel(parent)
+{}
 
 kuActionsModel::~kuActionsModel()
 {
@@ -175,7 +173,7 @@ bool kuActionsModel::setShortcut(QAction* action, const QKeySequence& shortcut, 
                 continue;
             if (error)
                 *error = tr("Can't set shortcut, it's already used by action '%1'.")
-                             .arg(withoutMnemonics(other->text()));
+                                 .arg(withoutMnemonics(other->text()));
             return false;
         }
     }

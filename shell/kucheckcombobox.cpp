@@ -13,8 +13,7 @@ const int textRight = -22;
 const int textBottom = 0;
 } // namespace
 
-kuCheckComboBox::kuCheckComboBox(QWidget* parent)
-    : QComboBox(parent)
+kuCheckComboBox::kuCheckComboBox(QWidget* parent) : QComboBox(parent)
 {
     setObjectName(QStringLiteral("kuCheckComboBox"));
     initialize();

@@ -30,8 +30,7 @@ QString currentTheme()
 }
 } // namespace
 
-kuClient::kuClient(QWidget* parent)
-    : QMainWindow(parent)
+kuClient::kuClient(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("kuClient"));
     setWindowTitle(QStringLiteral("Velmoran"));
@@ -97,7 +96,8 @@ kuPluginManager* kuClient::pluginManager()
 void kuClient::loadPluginActions()
 {
     kuAccessDB db;
-    const QVariantList rows = db.execute(QStringLiteral("select guid, status & 0x1 from plugins where not status & 0x8;"));
+    const QVariantList rows =
+            db.execute(QStringLiteral("select guid, status & 0x1 from plugins where not status & 0x8;"));
     QHash<QString, bool> enabled;
     for (int i = 0; i + 1 < rows.size(); i += 2)
         enabled.insert(rows.at(i).toString(), rows.at(i + 1).toInt() != 0);
@@ -106,8 +106,9 @@ void kuClient::loadPluginActions()
     for (const auto& plugin : loadPlugins<WidgetPluginInterface>(pkWidget)) {
         if (!enabled.value(plugin->guid(), false))
             continue;
-        const QSharedPointer<kuAbstractPluginWidget> window = plugin->createWindow(
-            kuPaperList::instance().data(), kuAccount::instance().data(), kuConnectionManager::instance().data(), this);
+        const QSharedPointer<kuAbstractPluginWidget> window =
+                plugin->createWindow(kuPaperList::instance().data(), kuAccount::instance().data(),
+                                     kuConnectionManager::instance().data(), this);
         if (!window)
             continue;
         m_pluginWindows << window;
@@ -117,7 +118,7 @@ void kuClient::loadPluginActions()
             if (entry.isEmpty())
                 continue;
             const QByteArray signature =
-                QMetaObject::normalizedSignature(entry.value(QStringLiteral("callback")).toString().toLatin1());
+                    QMetaObject::normalizedSignature(entry.value(QStringLiteral("callback")).toString().toLatin1());
             const int method = window->metaObject()->indexOfMethod(signature.constData());
             if (method < 0) {
                 qWarning() << "Plug-in" << plugin->pluginName() << "has no method" << signature;

@@ -3,14 +3,12 @@
 #include <QColorDialog>
 #include <QPixmap>
 
-kuColorButton::kuColorButton(QWidget* parent)
-    : QToolButton(parent)
+kuColorButton::kuColorButton(QWidget* parent) : QToolButton(parent)
 {
     initialize(Qt::black);
 }
 
-kuColorButton::kuColorButton(const QColor& color, QWidget* parent)
-    : QToolButton(parent)
+kuColorButton::kuColorButton(const QColor& color, QWidget* parent) : QToolButton(parent)
 {
     initialize(color);
 }
@@ -49,17 +47,17 @@ void kuColorButton::setDefaultColor(const QColor& color)
         m_color.setAlpha(255);
 
     const QString text = QStringLiteral("RGBA #%1%2%3%4")
-                             .arg(m_color.red(), 2, 16, QLatin1Char('0'))
-                             .arg(m_color.green(), 2, 16, QLatin1Char('0'))
-                             .arg(m_color.blue(), 2, 16, QLatin1Char('0'))
-                             .arg(m_color.alpha(), 2, 16, QLatin1Char('0'));
+                                 .arg(m_color.red(), 2, 16, QLatin1Char('0'))
+                                 .arg(m_color.green(), 2, 16, QLatin1Char('0'))
+                                 .arg(m_color.blue(), 2, 16, QLatin1Char('0'))
+                                 .arg(m_color.alpha(), 2, 16, QLatin1Char('0'));
     setText(text);
-    setToolTip(text + QLatin1Char('\n')
-               + QStringLiteral("RGBA %1, %2, %3, %4")
-                     .arg(m_color.red())
-                     .arg(m_color.green())
-                     .arg(m_color.blue())
-                     .arg(m_color.alpha()));
+    setToolTip(text + QLatin1Char('\n') +
+               QStringLiteral("RGBA %1, %2, %3, %4")
+                       .arg(m_color.red())
+                       .arg(m_color.green())
+                       .arg(m_color.blue())
+                       .arg(m_color.alpha()));
 }
 
 void kuColorButton::setAlphaEnabled(bool enabled)
@@ -74,7 +72,7 @@ void kuColorButton::setAlphaEnabled(bool enabled)
 void kuColorButton::onHandleClicked()
 {
     const QColorDialog::ColorDialogOptions options =
-        m_alphaEnabled ? QColorDialog::ShowAlphaChannel : QColorDialog::ColorDialogOptions();
+            m_alphaEnabled ? QColorDialog::ShowAlphaChannel : QColorDialog::ColorDialogOptions();
     const QColor chosen = QColorDialog::getColor(m_color, window(), tr("Выбор цвета"), options);
     if (!chosen.isValid())
         return;

@@ -2,8 +2,7 @@
 
 #include "kufunctions.h"
 
-kuDoubleSpinBox::kuDoubleSpinBox(QWidget* parent)
-    : QDoubleSpinBox(parent)
+kuDoubleSpinBox::kuDoubleSpinBox(QWidget* parent) : QDoubleSpinBox(parent)
 {
     setObjectName(QStringLiteral("kuDoubleSpinBox"));
     setLocale(QLocale(QLocale::C, QLocale::AnyCountry));

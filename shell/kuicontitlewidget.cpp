@@ -10,9 +10,7 @@ constexpr int titleWidth = 128;
 } // namespace
 
 kuIconTitleWidget::kuIconTitleWidget(const QIcon& icon, const QString& title, QWidget* parent)
-    : QFrame(parent)
-    , m_iconLabel(new QLabel(this))
-    , m_titleLabel(new QLabel(this))
+    : QFrame(parent), m_iconLabel(new QLabel(this)), m_titleLabel(new QLabel(this))
 {
     setObjectName(QStringLiteral("kuIconTitleWidget"));
     m_iconLabel->setObjectName(QStringLiteral("iconLabel"));
@@ -53,8 +51,8 @@ void kuIconTitleWidget::setTitle(const QString& title)
 
 void kuIconTitleWidget::polishUpdate()
 {
-    for (QWidget* widget : {static_cast<QWidget*>(m_iconLabel), static_cast<QWidget*>(m_titleLabel),
-                            static_cast<QWidget*>(this)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_iconLabel), static_cast<QWidget*>(m_titleLabel), static_cast<QWidget*>(this)}) {
         widget->style()->unpolish(widget);
         widget->style()->polish(widget);
         widget->update();

@@ -6,8 +6,7 @@
 #include <QGridLayout>
 #include <QPainter>
 
-kuLightBoxWidget::kuLightBoxWidget(QWidget* parent, bool toTheTop)
-    : QWidget(parent, Qt::WindowFlags())
+kuLightBoxWidget::kuLightBoxWidget(QWidget* parent, bool toTheTop) : QWidget(parent, Qt::WindowFlags())
 {
     setObjectName(QStringLiteral("kuLightBoxWidget"));
     if (toTheTop && parent) {

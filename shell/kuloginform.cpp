@@ -41,8 +41,7 @@ public:
 
 } // namespace
 
-kuLoginForm::kuLoginForm()
-    : ui(new Ui::kuLoginForm)
+kuLoginForm::kuLoginForm() : ui(new Ui::kuLoginForm)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("kuLoginForm"));
@@ -123,14 +122,11 @@ void kuLoginForm::applyProxySettings()
         QNetworkProxy::setApplicationProxy(QNetworkProxy());
         return;
     }
-    QNetworkProxy proxy(QNetworkProxy::HttpProxy, editProxyServer->text(),
-                        editProxyPort->text().toUShort(nullptr, 10), editProxyUsername->text(),
-                        editProxyPassword->text());
+    QNetworkProxy proxy(QNetworkProxy::HttpProxy, editProxyServer->text(), editProxyPort->text().toUShort(nullptr, 10),
+                        editProxyUsername->text(), editProxyPassword->text());
     // The proxy password stays out of the log.
-    qDebug().noquote() << tr("Настройки прокси-сервера: %1:%2@%3")
-                              .arg(proxy.hostName())
-                              .arg(proxy.port())
-                              .arg(proxy.user());
+    qDebug().noquote()
+            << tr("Настройки прокси-сервера: %1:%2@%3").arg(proxy.hostName()).arg(proxy.port()).arg(proxy.user());
     QNetworkProxy::setApplicationProxy(proxy);
 }
 
@@ -150,8 +146,8 @@ void kuLoginForm::onAcceptButtonPressed()
     converter = current;
     // Listening before the request, and once: a second press must not double every reply.
     if (converter)
-        connect(converter, &kuAbstractDataConverter::on_receviedError, this,
-                &kuLoginForm::slot_onAuthorized, Qt::UniqueConnection);
+        connect(converter, &kuAbstractDataConverter::on_receviedError, this, &kuLoginForm::slot_onAuthorized,
+                Qt::UniqueConnection);
     if (connection)
         connection->authorize(login, password, clientVersion, osDescription());
 }
@@ -225,8 +221,7 @@ void kuLoginForm::slot_connError(QString msg)
 void kuLoginForm::disconnectConverter()
 {
     if (converter)
-        disconnect(converter, &kuAbstractDataConverter::on_receviedError, this,
-                   &kuLoginForm::slot_onAuthorized);
+        disconnect(converter, &kuAbstractDataConverter::on_receviedError, this, &kuLoginForm::slot_onAuthorized);
 }
 
 void kuLoginForm::changeEvent(QEvent* event)

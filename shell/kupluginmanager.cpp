@@ -29,8 +29,7 @@ const char* const catalogueQuery = "select guid, title, description, version, ic
 // Distinct valid names of the rows that carry a pending bit.
 QStringList pendingNames(kuAccessDB& db, int bit)
 {
-    const QVariantList rows =
-        db.execute(QStringLiteral("select plugin_name from plugins where status & ?1;"), {bit});
+    const QVariantList rows = db.execute(QStringLiteral("select plugin_name from plugins where status & ?1;"), {bit});
     QStringList names;
     for (const QVariant& value : rows) {
         const QString name = value.toString();
@@ -44,15 +43,14 @@ QStringList pendingNames(kuAccessDB& db, int bit)
 
 void clearPending(kuAccessDB& db, int bit, const QString& name)
 {
-    db.executeNonQuery(QStringLiteral("update plugins set status = status & ~?1 where plugin_name = ?2;"),
-                       {bit, name});
+    db.executeNonQuery(QStringLiteral("update plugins set status = status & ~?1 where plugin_name = ?2;"), {bit, name});
 }
 
 // Rows with a name nothing can be done for lose their bit as well.
 void clearUnusable(kuAccessDB& db, int bit)
 {
     const QVariantList rows =
-        db.execute(QStringLiteral("select distinct plugin_name from plugins where status & ?1;"), {bit});
+            db.execute(QStringLiteral("select distinct plugin_name from plugins where status & ?1;"), {bit});
     for (const QVariant& value : rows) {
         if (!kuPluginManager::isValidPluginName(value.toString()))
             clearPending(db, bit, value.toString());
@@ -61,9 +59,7 @@ void clearUnusable(kuAccessDB& db, int bit)
 
 } // namespace
 
-kuPluginManager::kuPluginManager(QWidget* parent)
-    : QDialog(parent)
-    , ui(std::make_unique<Ui::kuPluginManager>())
+kuPluginManager::kuPluginManager(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::kuPluginManager>())
 {
     m_model = new kuPluginManagerModel(this);
     m_lightBox = new kuLightBoxWidget(this);
@@ -140,8 +136,7 @@ void kuPluginManager::dropVanishedRows(const QVariantMap& args)
     for (int i = 0; i + 1 < rows.size(); i += 2) {
         const QString guid = rows.at(i).toString();
         const int status = rows.at(i + 1).toInt();
-        if (!catalogue.contains(guid) && !installed.contains(guid)
-            && !(status & (psRemovePending | psInstallPending)))
+        if (!catalogue.contains(guid) && !installed.contains(guid) && !(status & (psRemovePending | psInstallPending)))
             gone.append({guid});
     }
     if (!gone.isEmpty())
@@ -168,8 +163,8 @@ void kuPluginManager::slot_serverPluginSync(WinType winType, QVariantList dataLi
         const QByteArray iconBytes = QByteArray::fromHex(rows.at(i + 4).toByteArray());
         const QImage icon = iconBytes.isEmpty() ? QImage() : QImage::fromData(iconBytes);
         items.insert(guid, QSharedPointer<kuPluginManagerItem>::create(
-                               rows.at(i + 1).toString(), rows.at(i + 2).toString(), guid, rows.at(i + 3).toInt(),
-                               rows.at(i + 6).toInt(), rows.at(i + 5).toDouble(), icon));
+                                   rows.at(i + 1).toString(), rows.at(i + 2).toString(), guid, rows.at(i + 3).toInt(),
+                                   rows.at(i + 6).toInt(), rows.at(i + 5).toDouble(), icon));
     }
     markLoadedPlugins(items);
 
@@ -193,8 +188,8 @@ void kuPluginManager::markLoadedPlugins(ItemMap& items)
                 (*found)->setUpdateAvailable(true);
         } else {
             items.insert(guid, QSharedPointer<kuPluginManagerItem>::create(
-                                   plugin->pluginName(), plugin->description(), guid, plugin->version(),
-                                   psEnabled | psInstalled, 0.0, plugin->icon().toImage()));
+                                       plugin->pluginName(), plugin->description(), guid, plugin->version(),
+                                       psEnabled | psInstalled, 0.0, plugin->icon().toImage()));
         }
     }
 }
@@ -227,8 +222,8 @@ void kuPluginManager::removePendingPlugins()
                 QFile file(it.filePath());
                 if (!file.remove()) {
                     removedAll = false;
-                    qWarning().noquote() << QObject::tr("Не удалось удалить модуль: ") + it.fileName()
-                                                + QLatin1Char(' ') + file.errorString();
+                    qWarning().noquote() << QObject::tr("Не удалось удалить модуль: ") + it.fileName() +
+                                                    QLatin1Char(' ') + file.errorString();
                 }
             }
         }
@@ -266,13 +261,13 @@ void kuPluginManager::installPendingPlugins()
             QFile old(destination);
             ok = old.remove();
             if (!ok)
-                qWarning().noquote() << QObject::tr("Не удалось установить модуль: ") + fileName + QLatin1Char(' ')
-                                            + old.errorString();
+                qWarning().noquote() << QObject::tr("Не удалось установить модуль: ") + fileName + QLatin1Char(' ') +
+                                                old.errorString();
         }
         if (ok && !file.copy(destination)) {
             ok = false;
-            qWarning().noquote() << QObject::tr("Не удалось установить модуль: ") + fileName + QLatin1Char(' ')
-                                        + file.errorString();
+            qWarning().noquote() << QObject::tr("Не удалось установить модуль: ") + fileName + QLatin1Char(' ') +
+                                            file.errorString();
         }
         if (ok) {
             QFile::remove(source);

@@ -1,9 +1,7 @@
 #include "kupluginmanagerabstractitem.h"
 
-kuPluginManagerAbstractItem::kuPluginManagerAbstractItem(QObject* parent)
-    : QObject(parent)
-{
-}
+kuPluginManagerAbstractItem::kuPluginManagerAbstractItem(QObject* parent) : QObject(parent)
+{}
 
 uint kuPluginManagerAbstractItem::stateFlags() const
 {

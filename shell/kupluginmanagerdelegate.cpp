@@ -22,8 +22,7 @@ constexpr int messageHeight = 28;
 const QColor textPen(77, 77, 77);
 } // namespace
 
-kuPluginManagerDelegate::kuPluginManagerDelegate(QObject* parent)
-    : QItemDelegate(parent)
+kuPluginManagerDelegate::kuPluginManagerDelegate(QObject* parent) : QItemDelegate(parent)
 {
     const QFontMetrics metrics(QApplication::font());
     for (int kind = bkInstall; kind <= bkDisable; ++kind) {
@@ -38,14 +37,22 @@ kuPluginManagerDelegate::kuPluginManagerDelegate(QObject* parent)
 QString kuPluginManagerDelegate::buttonText(int kind)
 {
     switch (kind) {
-    case bkInstall: return tr("Установить");
-    case bkRemove: return tr("Удалить");
-    case bkUpdate: return tr("Обновить");
-    case bkEnable: return tr("Включить");
-    case bkDisable: return tr("Выключить");
-    case bkCancel: return tr("Отмена");
-    case bkRestart: return tr("Перезапустить");
-    default: return QStringLiteral("Unknown");
+    case bkInstall:
+        return tr("Установить");
+    case bkRemove:
+        return tr("Удалить");
+    case bkUpdate:
+        return tr("Обновить");
+    case bkEnable:
+        return tr("Включить");
+    case bkDisable:
+        return tr("Выключить");
+    case bkCancel:
+        return tr("Отмена");
+    case bkRestart:
+        return tr("Перезапустить");
+    default:
+        return QStringLiteral("Unknown");
     }
 }
 
@@ -54,9 +61,9 @@ QString kuPluginManagerDelegate::versionText(int version)
     if (version <= 10000000)
         return QString();
     return QStringLiteral("ver. %1.%2.%3")
-        .arg(version / 10000000)
-        .arg((version % 10000000) / 100000, 2, 10, QLatin1Char('0'))
-        .arg((version % 100000) / 1000, 2, 10, QLatin1Char('0'));
+            .arg(version / 10000000)
+            .arg((version % 10000000) / 100000, 2, 10, QLatin1Char('0'))
+            .arg((version % 100000) / 1000, 2, 10, QLatin1Char('0'));
 }
 
 bool kuPluginManagerDelegate::hasMessage(uint flags)
@@ -213,14 +220,14 @@ void kuPluginManagerDelegate::paintMessage(QPainter* painter, const QStyleOption
     painter->setFont(font);
     painter->setPen(bandColour(flags).darker(125));
     const QString text = messageText(flags, index.data(Qt::DisplayRole).toString());
-    const QRect bounds = painter->boundingRect(QRect(0, 0, w - 64, messageHeight),
-                                               Qt::TextWordWrap | Qt::AlignVCenter, text);
+    const QRect bounds =
+            painter->boundingRect(QRect(0, 0, w - 64, messageHeight), Qt::TextWordWrap | Qt::AlignVCenter, text);
     painter->drawText(QRect(0, 0, bounds.width(), messageHeight), Qt::TextWordWrap | Qt::AlignBottom, text);
     painter->restore();
 }
 
-void kuPluginManagerDelegate::paintCard(QPainter* painter, const QStyleOptionViewItem& option,
-                                        const QModelIndex& index, uint flags) const
+void kuPluginManagerDelegate::paintCard(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                                        uint flags) const
 {
     const int w = option.rect.width();
     painter->setClipRect(option.rect);
@@ -229,8 +236,7 @@ void kuPluginManagerDelegate::paintCard(QPainter* painter, const QStyleOptionVie
     painter->translate(0, sizeHint(option, index).height() - cardHeight);
     painter->translate(16, 16);
     const QVariant decoration = index.data(Qt::DecorationRole);
-    QImage image = decoration.canConvert<QImage>() ? decoration.value<QImage>()
-                                                    : decoration.value<QPixmap>().toImage();
+    QImage image = decoration.canConvert<QImage>() ? decoration.value<QImage>() : decoration.value<QPixmap>().toImage();
     if (image.isNull())
         image = m_defaultIcon;
     painter->drawImage(QPoint(0, 0), image);
@@ -260,10 +266,9 @@ void kuPluginManagerDelegate::paintCard(QPainter* painter, const QStyleOptionVie
     }
 
     const bool downloading = flags & prDownloading;
-    const int area = downloading ? m_buttonRect.width() + 109
-                                 : areaWidth(buttonKinds(index).size(), false);
+    const int area = downloading ? m_buttonRect.width() + 109 : areaWidth(buttonKinds(index).size(), false);
     const QString description = painter->fontMetrics().elidedText(
-        index.data(kuPluginManagerModel::DescriptionRole).toString(), Qt::ElideRight, w - area - 78);
+            index.data(kuPluginManagerModel::DescriptionRole).toString(), Qt::ElideRight, w - area - 78);
     painter->translate(0, 16);
     painter->drawText(QPoint(0, painter->boundingRect(QRect(), 0, description).height()), description);
 
@@ -323,8 +328,8 @@ void kuPluginManagerDelegate::paintGroup(QPainter* painter, const QStyleOptionVi
     painter->restore();
 }
 
-bool kuPluginManagerDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
-                                          const QStyleOptionViewItem& option, const QModelIndex& index)
+bool kuPluginManagerDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                          const QModelIndex& index)
 {
     Q_UNUSED(model)
     const QEvent::Type type = event->type();
@@ -354,13 +359,28 @@ bool kuPluginManagerDelegate::editorEvent(QEvent* event, QAbstractItemModel* mod
     if (type != QEvent::MouseButtonRelease)
         return false;
     switch (hit) {
-    case bkInstall: emit install(index); return true;
-    case bkRemove: emit remove(index); return true;
-    case bkUpdate: emit update(index); return true;
-    case bkEnable: emit enable(index); return true;
-    case bkDisable: emit disable(index); return true;
-    case bkCancel: emit cancel(index); return true;
-    case bkRestart: emit restart(index); return true;
-    default: return false;
+    case bkInstall:
+        emit install(index);
+        return true;
+    case bkRemove:
+        emit remove(index);
+        return true;
+    case bkUpdate:
+        emit update(index);
+        return true;
+    case bkEnable:
+        emit enable(index);
+        return true;
+    case bkDisable:
+        emit disable(index);
+        return true;
+    case bkCancel:
+        emit cancel(index);
+        return true;
+    case bkRestart:
+        emit restart(index);
+        return true;
+    default:
+        return false;
     }
 }

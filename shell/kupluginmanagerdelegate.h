@@ -12,7 +12,17 @@ class kuPluginManagerDelegate : public QItemDelegate
 {
     Q_OBJECT
 public:
-    enum ButtonKind { bkNone = 0, bkInstall = 1, bkRemove, bkUpdate, bkEnable, bkDisable, bkCancel, bkRestart };
+    enum ButtonKind
+    {
+        bkNone = 0,
+        bkInstall = 1,
+        bkRemove,
+        bkUpdate,
+        bkEnable,
+        bkDisable,
+        bkCancel,
+        bkRestart
+    };
 
     explicit kuPluginManagerDelegate(QObject* parent = nullptr);
 
@@ -49,8 +59,7 @@ private:
     void paintBand(QPainter* painter, const QStyleOptionViewItem& option, uint flags) const;
     void paintMessage(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
                       uint flags) const;
-    void paintCard(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
-                   uint flags) const;
+    void paintCard(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index, uint flags) const;
     void paintButtons(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
                       uint flags) const;
     void paintGroup(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;

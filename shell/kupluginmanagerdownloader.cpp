@@ -24,10 +24,8 @@
 #endif
 
 kuPluginManagerDownloader::kuPluginManagerDownloader(QObject* parent)
-    : QObject(parent)
-    , m_network(new QNetworkAccessManager(this))
-{
-}
+    : QObject(parent), m_network(new QNetworkAccessManager(this))
+{}
 
 kuPluginManagerDownloader::~kuPluginManagerDownloader()
 {
@@ -81,7 +79,7 @@ void kuPluginManagerDownloader::start(const QString& guid, const QUrl& url)
 
     kuAccessDB db;
     const QString name =
-        db.execute(QStringLiteral("select plugin_name from plugins where guid = ?1;"), {guid}).value(0).toString();
+            db.execute(QStringLiteral("select plugin_name from plugins where guid = ?1;"), {guid}).value(0).toString();
     if (!kuPluginManager::isValidPluginName(name)) {
         fail(QStringLiteral("invalid plug-in name '%1'").arg(name));
         return;

@@ -9,14 +9,8 @@ constexpr int runOnlyBits = psUpdateAvailable | psInstalled;
 
 kuPluginManagerItem::kuPluginManagerItem(const QString& title, const QString& description, const QString& guid,
                                          int version, int status, double price, const QImage& icon)
-    : m_title(title)
-    , m_description(description)
-    , m_guid(guid)
-    , m_version(version)
-    , m_status(status)
-    , m_loadedStatus(status & ~runOnlyBits)
-    , m_price(price)
-    , m_icon(icon)
+    : m_title(title), m_description(description), m_guid(guid), m_version(version), m_status(status),
+      m_loadedStatus(status & ~runOnlyBits), m_price(price), m_icon(icon)
 {
     m_downloader = new kuPluginManagerDownloader(this);
     connect(m_downloader, &kuPluginManagerDownloader::needUpdate, this, &kuPluginManagerAbstractItem::needUpdate);

@@ -7,7 +7,8 @@
 class kuPluginManagerDownloader;
 
 // Status bits of table "plugins".
-enum kuPluginStatus : int {
+enum kuPluginStatus : int
+{
     psEnabled = 0x1,
     psUpdateAvailable = 0x2, // this run only
     psInstalled = 0x4,       // this run only
@@ -16,7 +17,8 @@ enum kuPluginStatus : int {
 };
 
 // Flag bits a catalogue row adds to its model flags for the delegate.
-enum kuPluginRowFlag : uint {
+enum kuPluginRowFlag : uint
+{
     prDownloading = 0x80,
     prInstallPending = 0x100,
     prRemovePending = 0x200,
@@ -34,8 +36,8 @@ class kuPluginManagerItem : public kuPluginManagerAbstractItem
 {
     Q_OBJECT
 public:
-    kuPluginManagerItem(const QString& title, const QString& description, const QString& guid, int version,
-                        int status, double price, const QImage& icon);
+    kuPluginManagerItem(const QString& title, const QString& description, const QString& guid, int version, int status,
+                        double price, const QImage& icon);
     ~kuPluginManagerItem() override;
 
     uint stateFlags() const override;

@@ -8,10 +8,8 @@ namespace {
 constexpr quintptr noIndex = ~quintptr(0);
 }
 
-kuPluginManagerModel::kuPluginManagerModel(QObject* parent)
-    : QAbstractItemModel(parent)
-{
-}
+kuPluginManagerModel::kuPluginManagerModel(QObject* parent) : QAbstractItemModel(parent)
+{}
 
 kuPluginManagerModel::~kuPluginManagerModel()
 {
@@ -99,17 +97,28 @@ QVariant kuPluginManagerModel::data(const QModelIndex& index, int role) const
         return QVariant();
     if (const kuPluginManagerItem* item = itemAt(index)) {
         switch (role) {
-        case Qt::DisplayRole: return item->title();
-        case Qt::DecorationRole: return item->icon();
-        case DescriptionRole: return item->description();
-        case VersionRole: return item->version();
-        case InstalledRole: return item->isInstalled();
-        case EnabledRole: return item->isEnabled();
-        case ReservedRole: return item->reservedFlag();
-        case GuidRole: return item->guid();
-        case ProgressRole: return item->downloadProgress();
-        case PriceRole: return item->price();
-        default: return QVariant();
+        case Qt::DisplayRole:
+            return item->title();
+        case Qt::DecorationRole:
+            return item->icon();
+        case DescriptionRole:
+            return item->description();
+        case VersionRole:
+            return item->version();
+        case InstalledRole:
+            return item->isInstalled();
+        case EnabledRole:
+            return item->isEnabled();
+        case ReservedRole:
+            return item->reservedFlag();
+        case GuidRole:
+            return item->guid();
+        case ProgressRole:
+            return item->downloadProgress();
+        case PriceRole:
+            return item->price();
+        default:
+            return QVariant();
         }
     }
     if (index.parent().isValid() || index.row() >= m_groups.size())
@@ -214,12 +223,30 @@ void kuPluginManagerModel::invokeOnItem(const QModelIndex& index, const char* sl
         QMetaObject::invokeMethod(item, slot);
 }
 
-void kuPluginManagerModel::install(const QModelIndex& index) { invokeOnItem(index, "install"); }
-void kuPluginManagerModel::update(const QModelIndex& index) { invokeOnItem(index, "update"); }
-void kuPluginManagerModel::enable(const QModelIndex& index) { invokeOnItem(index, "enable"); }
-void kuPluginManagerModel::disable(const QModelIndex& index) { invokeOnItem(index, "disable"); }
-void kuPluginManagerModel::remove(const QModelIndex& index) { invokeOnItem(index, "remove"); }
-void kuPluginManagerModel::cancel(const QModelIndex& index) { invokeOnItem(index, "cancel"); }
+void kuPluginManagerModel::install(const QModelIndex& index)
+{
+    invokeOnItem(index, "install");
+}
+void kuPluginManagerModel::update(const QModelIndex& index)
+{
+    invokeOnItem(index, "update");
+}
+void kuPluginManagerModel::enable(const QModelIndex& index)
+{
+    invokeOnItem(index, "enable");
+}
+void kuPluginManagerModel::disable(const QModelIndex& index)
+{
+    invokeOnItem(index, "disable");
+}
+void kuPluginManagerModel::remove(const QModelIndex& index)
+{
+    invokeOnItem(index, "remove");
+}
+void kuPluginManagerModel::cancel(const QModelIndex& index)
+{
+    invokeOnItem(index, "cancel");
+}
 
 void kuPluginManagerModel::cancelAll()
 {

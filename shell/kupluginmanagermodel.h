@@ -14,7 +14,8 @@ class kuPluginManagerModel : public QAbstractItemModel
 {
     Q_OBJECT
 public:
-    enum Role {
+    enum Role
+    {
         DescriptionRole = Qt::UserRole + 1,
         SummaryRole = Qt::UserRole + 2,
         VersionRole = Qt::UserRole + 3,

@@ -4,8 +4,7 @@
 #include "kupluginmanagermodel.h"
 
 kuPluginManagerView::kuPluginManagerView(QWidget* parent)
-    : QTreeView(parent)
-    , m_delegate(new kuPluginManagerDelegate(this))
+    : QTreeView(parent), m_delegate(new kuPluginManagerDelegate(this))
 {
     setItemDelegate(m_delegate);
     setIndentation(0);

@@ -8,8 +8,7 @@
 #include <QPainter>
 
 kuQueuedMessageToolBar::kuQueuedMessageToolBar(QWidget* parent)
-    : QToolBar(parent)
-    , m_messageWidget(new kuQueuedMessageWidget(this))
+    : QToolBar(parent), m_messageWidget(new kuQueuedMessageWidget(this))
 {
     setObjectName(QStringLiteral("kuQueuedMessageToolBar"));
     setMovable(false);

@@ -12,14 +12,10 @@
 #include <QTimer>
 
 kuQueuedMessageWidget::kuQueuedMessageWidget(QWidget* parent)
-    : QWidget(parent)
-    , m_defaultPixmap(kuIconManager::pixmap(QStringLiteral("info.png")))
-    , m_defaultBackground(QColor(250, 230, 147, 255), Qt::SolidPattern)
-    , m_defaultForeground(QColor(0, 0, 0, 255), Qt::SolidPattern)
-    , m_pixmapLabel(new QLabel(this))
-    , m_textLabel(new QLabel(this))
-    , m_buttonBox(new QDialogButtonBox(this))
-    , m_timeoutTimer(new QTimer(this))
+    : QWidget(parent), m_defaultPixmap(kuIconManager::pixmap(QStringLiteral("info.png"))),
+      m_defaultBackground(QColor(250, 230, 147, 255), Qt::SolidPattern),
+      m_defaultForeground(QColor(0, 0, 0, 255), Qt::SolidPattern), m_pixmapLabel(new QLabel(this)),
+      m_textLabel(new QLabel(this)), m_buttonBox(new QDialogButtonBox(this)), m_timeoutTimer(new QTimer(this))
 {
     kuQueuedMessage::registerMetaTypes();
     setObjectName(QStringLiteral("kuQueuedMessageWidget"));
@@ -34,8 +30,8 @@ kuQueuedMessageWidget::kuQueuedMessageWidget(QWidget* parent)
     m_textLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_textLabel->setWordWrap(true);
     m_textLabel->setOpenExternalLinks(true);
-    m_textLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse
-                                         | Qt::LinksAccessibleByKeyboard);
+    m_textLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse |
+                                         Qt::LinksAccessibleByKeyboard);
     m_textLabel->setStyleSheet(QStringLiteral("background: transparent;"));
 
     m_buttonBox->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);

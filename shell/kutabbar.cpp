@@ -1,7 +1,6 @@
 #include "kutabbar.h"
 
-kuTabBar::kuTabBar(QWidget* parent)
-    : QTabBar(parent)
+kuTabBar::kuTabBar(QWidget* parent) : QTabBar(parent)
 {
     setObjectName(QStringLiteral("kuTabBar"));
     setMovable(true);

@@ -31,8 +31,7 @@ QString currentTheme()
 
 } // namespace
 
-kuTabWidget::kuTabWidget(QWidget* parent)
-    : QWidget(parent)
+kuTabWidget::kuTabWidget(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("kuTabWidget"));
 
@@ -232,8 +231,8 @@ void kuTabWidget::setStatus(bool status)
     m_status = status;
     if (!m_statusLabel)
         return;
-    const QPixmap pixmap =
-        kuIconManager::pixmap(status ? QStringLiteral("online.png") : QStringLiteral("offline.png"), currentTheme());
+    const QPixmap pixmap = kuIconManager::pixmap(status ? QStringLiteral("online.png") : QStringLiteral("offline.png"),
+                                                 currentTheme());
     m_statusLabel->setPixmap(pixmap.isNull() ? pixmap
                                              : pixmap.scaled(statusIconSize, statusIconSize, Qt::KeepAspectRatio,
                                                              Qt::FastTransformation));

@@ -1,7 +1,6 @@
 #include "kutoolbar.h"
 
-kuToolBar::kuToolBar(QWidget* parent)
-    : QToolBar(parent)
+kuToolBar::kuToolBar(QWidget* parent) : QToolBar(parent)
 {
     setObjectName(QStringLiteral("kuToolBar"));
     setContextMenuPolicy(Qt::PreventContextMenu);

@@ -9,8 +9,7 @@ namespace {
 constexpr int anyPaper = -100;
 } // namespace
 
-kuWindowBase::kuWindowBase(QWidget* parent)
-    : QMainWindow(parent)
+kuWindowBase::kuWindowBase(QWidget* parent) : QMainWindow(parent)
 {
     registerWinType();
     m_lightBox = new kuLightBoxWidget(this, false);

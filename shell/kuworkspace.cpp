@@ -27,8 +27,7 @@ kuWindowBase* tradingWindow(const ads::SectionContent::RefPtr& sc)
 
 } // namespace
 
-kuWorkSpace::kuWorkSpace(QWidget* parent)
-    : QMainWindow(parent)
+kuWorkSpace::kuWorkSpace(QWidget* parent) : QMainWindow(parent)
 {
     m_container = new ads::ContainerWidget(this);
     m_messageBar = new kuQueuedMessageToolBar(this);
@@ -37,8 +36,7 @@ kuWorkSpace::kuWorkSpace(QWidget* parent)
     m_messageBar->hide();
 
     connect(m_container, &ads::ContainerWidget::activeTabChanged, this, &kuWorkSpace::slot_activeTabChanged);
-    connect(m_container, &ads::ContainerWidget::sectionContentClosed, this,
-            &kuWorkSpace::slot_sectionContentClosed);
+    connect(m_container, &ads::ContainerWidget::sectionContentClosed, this, &kuWorkSpace::slot_sectionContentClosed);
 }
 
 ads::ContainerWidget* kuWorkSpace::container() const
@@ -60,8 +58,7 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
         return nullptr;
     }
     if (const ads::SectionContent::RefPtr existing = m_container->sectionContent(uniqueName)) {
-        if (!(existing->flags() & ads::SectionContent::ClosesOnHide)
-            && !m_container->isSectionContentVisible(existing))
+        if (!(existing->flags() & ads::SectionContent::ClosesOnHide) && !m_container->isSectionContentVisible(existing))
             m_container->showSectionContent(existing);
         return nullptr;
     }
@@ -74,7 +71,7 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
     const QPointer<kuIconTitleWidget> titleWidget = new kuIconTitleWidget(icon, title);
 
     const ads::SectionContent::RefPtr sc =
-        ads::SectionContent::newSectionContent(uniqueName, m_container, titleWidget, window);
+            ads::SectionContent::newSectionContent(uniqueName, m_container, titleWidget, window);
     ads::SectionWidget* section = m_container->addSectionContent(sc, nullptr, ads::CenterDropArea);
     sc->setTitle(title);
     if (keptWhenHidden(window->winType()))
@@ -83,19 +80,25 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
     // Weak: the window lives inside the content; a strong copy here would keep both forever.
     const ads::SectionContent::WeakPtr weak = sc;
     const QPointer<ads::ContainerWidget> container = m_container;
-    connect(window, &kuWindowBase::on_closeWindow, window, [weak, container] {
-        if (const ads::SectionContent::RefPtr content = weak.toStrongRef()) {
-            if (container)
-                container->hideSectionContent(content);
-        }
-    }, Qt::DirectConnection);
+    connect(
+            window, &kuWindowBase::on_closeWindow, window,
+            [weak, container] {
+                if (const ads::SectionContent::RefPtr content = weak.toStrongRef()) {
+                    if (container)
+                        container->hideSectionContent(content);
+                }
+            },
+            Qt::DirectConnection);
     connect(window, &QWidget::windowIconChanged, titleWidget.data(), &kuIconTitleWidget::setIcon);
-    connect(window, &QWidget::windowTitleChanged, window, [weak, titleWidget](const QString& newTitle) {
-        if (titleWidget)
-            titleWidget->setTitle(newTitle);
-        if (const ads::SectionContent::RefPtr content = weak.toStrongRef())
-            content->setTitle(newTitle);
-    }, Qt::DirectConnection);
+    connect(
+            window, &QWidget::windowTitleChanged, window,
+            [weak, titleWidget](const QString& newTitle) {
+                if (titleWidget)
+                    titleWidget->setTitle(newTitle);
+                if (const ads::SectionContent::RefPtr content = weak.toStrongRef())
+                    content->setTitle(newTitle);
+            },
+            Qt::DirectConnection);
     return section;
 }
 
@@ -114,10 +117,9 @@ QList<ads::SectionContent::RefPtr> kuWorkSpace::orderedContents() const
     if (!m_container)
         return {};
     QList<ads::SectionContent::RefPtr> list = m_container->contents();
-    std::sort(list.begin(), list.end(),
-              [](const ads::SectionContent::RefPtr& a, const ads::SectionContent::RefPtr& b) {
-                  return a->uid() < b->uid();
-              });
+    std::sort(list.begin(), list.end(), [](const ads::SectionContent::RefPtr& a, const ads::SectionContent::RefPtr& b) {
+        return a->uid() < b->uid();
+    });
     return list;
 }
 

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-QProgressIndicator::QProgressIndicator(QWidget* parent)
-    : QWidget(parent)
+QProgressIndicator::QProgressIndicator(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("QProgressIndicator"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -88,8 +87,8 @@ void QProgressIndicator::paintEvent(QPaintEvent*)
         p.save();
         p.translate((width() - 1) / 2, (height() - 1) / 2);
         p.rotate(m_angle - i * 30.0);
-        p.drawRoundedRect(QRect(static_cast<int>(-spokeWidth * 0.5), -outerRadius, spokeWidth, spokeLength),
-                          corner, corner, Qt::AbsoluteSize);
+        p.drawRoundedRect(QRect(static_cast<int>(-spokeWidth * 0.5), -outerRadius, spokeWidth, spokeLength), corner,
+                          corner, Qt::AbsoluteSize);
         p.restore();
     }
 }

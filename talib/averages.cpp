@@ -24,7 +24,7 @@ constexpr double kMacdFastK = 0.15;
 constexpr double kMacdSlowK = 0.075;
 
 // Population variance of the window ending at each index, from running sums.
-void varianceRun(const double *in, int first, int last, int period, double *out)
+void varianceRun(const double* in, int first, int last, int period, double* out)
 {
     int trailing = first - period + 1;
     double sum = 0.0;
@@ -45,7 +45,10 @@ void varianceRun(const double *in, int first, int last, int period, double *out)
     }
 }
 
-inline double deviation(double variance) { return isZeroOrNeg(variance) ? 0.0 : std::sqrt(variance); }
+inline double deviation(double variance)
+{
+    return isZeroOrNeg(variance) ? 0.0 : std::sqrt(variance);
+}
 
 } // namespace
 
@@ -58,11 +61,11 @@ int TA_MA_Lookback(int optInTimePeriod, TA_MAType optInMAType)
     return maLookback(optInTimePeriod);
 }
 
-TA_RetCode TA_MA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                 TA_MAType optInMAType, int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_MA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, TA_MAType optInMAType,
+                 int* outBegIdx, int* outNBElement, double outReal[])
 {
-    const bool valid = allSet(inReal, outBegIdx, outNBElement, outReal) && periodParam(optInTimePeriod, kMaPeriod, 1)
-                       && maTypeParam(optInMAType);
+    const bool valid = allSet(inReal, outBegIdx, outNBElement, outReal) && periodParam(optInTimePeriod, kMaPeriod, 1) &&
+                       maTypeParam(optInMAType);
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid, maSupported(optInMAType));
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, maLookback(optInTimePeriod)))
         return rc;
@@ -77,11 +80,11 @@ int TA_DEMA_Lookback(int optInTimePeriod)
     return 2 * (optInTimePeriod - 1);
 }
 
-TA_RetCode TA_DEMA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                   int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_DEMA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, int* outBegIdx,
+                   int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kDemaPeriod, 2, outBegIdx,
-                                        outNBElement, outReal);
+    const TA_RetCode rc =
+            checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kDemaPeriod, 2, outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_DEMA_Lookback(p)))
         return rc;
@@ -114,11 +117,11 @@ int TA_KAMA_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kKamaPeriod, 2, 0);
 }
 
-TA_RetCode TA_KAMA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                   int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_KAMA(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, int* outBegIdx,
+                   int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kKamaPeriod, 2, outBegIdx,
-                                        outNBElement, outReal);
+    const TA_RetCode rc =
+            checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kKamaPeriod, 2, outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_KAMA_Lookback(p)))
         return rc;
@@ -140,8 +143,7 @@ TA_RetCode TA_KAMA(int startIdx, int endIdx, const double inReal[], int optInTim
         }
         const double change = inReal[i] - inReal[i - p];
         // A running sum can dip below the net change by rounding; both mean efficiency 1.
-        const double efficiency =
-            (volatility <= change || isZero(volatility)) ? 1.0 : std::fabs(change / volatility);
+        const double efficiency = (volatility <= change || isZero(volatility)) ? 1.0 : std::fabs(change / volatility);
         double sc = efficiency * span + slowest;
         sc *= sc;
         kama = (inReal[i] - kama) * sc + kama;
@@ -152,22 +154,21 @@ TA_RetCode TA_KAMA(int startIdx, int endIdx, const double inReal[], int optInTim
 
 int TA_BBANDS_Lookback(int optInTimePeriod, double optInNbDevUp, double optInNbDevDn, TA_MAType optInMAType)
 {
-    if (!periodParam(optInTimePeriod, kBbandsPeriod, 2) || !realParam(optInNbDevUp, kBbandsDev, -kMaxReal, kMaxReal)
-        || !realParam(optInNbDevDn, kBbandsDev, -kMaxReal, kMaxReal) || !maTypeParam(optInMAType)
-        || !maSupported(optInMAType))
+    if (!periodParam(optInTimePeriod, kBbandsPeriod, 2) || !realParam(optInNbDevUp, kBbandsDev, -kMaxReal, kMaxReal) ||
+        !realParam(optInNbDevDn, kBbandsDev, -kMaxReal, kMaxReal) || !maTypeParam(optInMAType) ||
+        !maSupported(optInMAType))
         return -1;
     return maLookback(optInTimePeriod);
 }
 
-TA_RetCode TA_BBANDS(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                     double optInNbDevUp, double optInNbDevDn, TA_MAType optInMAType,
-                     int *outBegIdx, int *outNBElement, double outRealUpperBand[],
-                     double outRealMiddleBand[], double outRealLowerBand[])
+TA_RetCode TA_BBANDS(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, double optInNbDevUp,
+                     double optInNbDevDn, TA_MAType optInMAType, int* outBegIdx, int* outNBElement,
+                     double outRealUpperBand[], double outRealMiddleBand[], double outRealLowerBand[])
 {
-    const bool valid = allSet(inReal, outBegIdx, outNBElement, outRealUpperBand, outRealMiddleBand, outRealLowerBand)
-                       && periodParam(optInTimePeriod, kBbandsPeriod, 2)
-                       && realParam(optInNbDevUp, kBbandsDev, -kMaxReal, kMaxReal)
-                       && realParam(optInNbDevDn, kBbandsDev, -kMaxReal, kMaxReal) && maTypeParam(optInMAType);
+    const bool valid = allSet(inReal, outBegIdx, outNBElement, outRealUpperBand, outRealMiddleBand, outRealLowerBand) &&
+                       periodParam(optInTimePeriod, kBbandsPeriod, 2) &&
+                       realParam(optInNbDevUp, kBbandsDev, -kMaxReal, kMaxReal) &&
+                       realParam(optInNbDevDn, kBbandsDev, -kMaxReal, kMaxReal) && maTypeParam(optInMAType);
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid, maSupported(optInMAType));
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, maLookback(p)))
@@ -176,7 +177,7 @@ TA_RetCode TA_BBANDS(int startIdx, int endIdx, const double inReal[], int optInT
     const int count = endIdx - startIdx + 1;
     maRun(inReal, startIdx, endIdx, p, optInMAType, outRealMiddleBand);
     // The lower band holds the variance until the bands are written.
-    double *variance = outRealLowerBand;
+    double* variance = outRealLowerBand;
     if (optInMAType == TA_MAType_SMA) {
         // The middle band is the window mean: only the squares need a running sum.
         int trailing = startIdx - p + 1;
@@ -209,13 +210,13 @@ int TA_STDDEV_Lookback(int optInTimePeriod, double optInNbDev)
     return optInTimePeriod - 1;
 }
 
-TA_RetCode TA_STDDEV(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                     double optInNbDev, int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_STDDEV(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, double optInNbDev,
+                     int* outBegIdx, int* outNBElement, double outReal[])
 {
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
-                                    allSet(inReal, outBegIdx, outNBElement, outReal)
-                                        && periodParam(optInTimePeriod, kStddevPeriod, 2)
-                                        && realParam(optInNbDev, kStddevDev, -kMaxReal, kMaxReal));
+                                    allSet(inReal, outBegIdx, outNBElement, outReal) &&
+                                            periodParam(optInTimePeriod, kStddevPeriod, 2) &&
+                                            realParam(optInNbDev, kStddevDev, -kMaxReal, kMaxReal));
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, optInTimePeriod - 1))
         return rc;
     varianceRun(inReal, startIdx, endIdx, optInTimePeriod, outReal);
@@ -233,13 +234,12 @@ int TA_MACDFIX_Lookback(int optInSignalPeriod)
     return (kMacdSlow - 1) + (optInSignalPeriod - 1);
 }
 
-TA_RetCode TA_MACDFIX(int startIdx, int endIdx, const double inReal[], int optInSignalPeriod,
-                      int *outBegIdx, int *outNBElement, double outMACD[],
-                      double outMACDSignal[], double outMACDHist[])
+TA_RetCode TA_MACDFIX(int startIdx, int endIdx, const double inReal[], int optInSignalPeriod, int* outBegIdx,
+                      int* outNBElement, double outMACD[], double outMACDSignal[], double outMACDHist[])
 {
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
-                                    allSet(inReal, outBegIdx, outNBElement, outMACD, outMACDSignal, outMACDHist)
-                                        && periodParam(optInSignalPeriod, kMacdSignal, 1));
+                                    allSet(inReal, outBegIdx, outNBElement, outMACD, outMACDSignal, outMACDHist) &&
+                                            periodParam(optInSignalPeriod, kMacdSignal, 1));
     const int signal = optInSignalPeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_MACDFIX_Lookback(signal)))
         return rc;

@@ -17,7 +17,7 @@ struct Move
 };
 
 // The movement of bar t over bar t - 1; only the larger of an up and a down move counts.
-inline Move moveAt(const double *high, const double *low, const double *close, int t)
+inline Move moveAt(const double* high, const double* low, const double* close, int t)
 {
     const double up = high[t] - high[t - 1];
     const double down = low[t - 1] - low[t];
@@ -32,8 +32,7 @@ inline Move moveAt(const double *high, const double *low, const double *close, i
 // first p - 1 bars after `base` are summed plainly, then every bar from
 // base + p on takes sum - sum / p + move; emit(t, sums) sees those bars up to last.
 template <class Emit>
-void smoothedMoves(const double *high, const double *low, const double *close, int base, int last, int p,
-                   Emit &&emit)
+void smoothedMoves(const double* high, const double* low, const double* close, int base, int last, int p, Emit&& emit)
 {
     Move sum = {0.0, 0.0, 0.0};
     int t = base + 1;
@@ -52,10 +51,13 @@ void smoothedMoves(const double *high, const double *low, const double *close, i
     }
 }
 
-inline double di(double dm, double tr) { return isZero(tr) ? 0.0 : 100.0 * (dm / tr); }
+inline double di(double dm, double tr)
+{
+    return isZero(tr) ? 0.0 : 100.0 * (dm / tr);
+}
 
 // DX from the smoothed sums; false when the sums carry no direction.
-inline bool dxOf(const Move &sum, double &dx)
+inline bool dxOf(const Move& sum, double& dx)
 {
     if (isZero(sum.tr))
         return false;
@@ -71,17 +73,16 @@ inline bool dxOf(const Move &sum, double &dx)
 // A template, so that each of PLUS_DI and MINUS_DI gets a loop of its own.
 template <bool Plus>
 TA_RetCode directionalIndex(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                            const double inClose[], int optInTimePeriod, int *outBegIdx, int *outNBElement,
+                            const double inClose[], int optInTimePeriod, int* outBegIdx, int* outNBElement,
                             double outReal[])
 {
-    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 1,
-                                       outBegIdx, outNBElement, outReal);
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 1, outBegIdx,
+                                       outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
-    smoothedMoves(inHigh, inLow, inClose, startIdx - p, endIdx, p, [&](int, const Move &sum) {
-        *outReal++ = di(Plus ? sum.plusDM : sum.minusDM, sum.tr);
-    });
+    smoothedMoves(inHigh, inLow, inClose, startIdx - p, endIdx, p,
+                  [&](int, const Move& sum) { *outReal++ = di(Plus ? sum.plusDM : sum.minusDM, sum.tr); });
     return done(startIdx, endIdx, outBegIdx, outNBElement);
 }
 
@@ -94,12 +95,11 @@ int TA_ATR_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kPeriod, 1, 0);
 }
 
-TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                  const double inClose[], int optInTimePeriod, int *outBegIdx,
-                  int *outNBElement, double outReal[])
+TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                  int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 1,
-                                       outBegIdx, outNBElement, outReal);
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 1, outBegIdx,
+                                       outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
@@ -128,12 +128,11 @@ int TA_PLUS_DI_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kPeriod, 1, 0);
 }
 
-TA_RetCode TA_PLUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                      const double inClose[], int optInTimePeriod, int *outBegIdx,
-                      int *outNBElement, double outReal[])
+TA_RetCode TA_PLUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                      int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
-    return directionalIndex<true>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx,
-                                  outNBElement, outReal);
+    return directionalIndex<true>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx, outNBElement,
+                                  outReal);
 }
 
 int TA_MINUS_DI_Lookback(int optInTimePeriod)
@@ -141,12 +140,11 @@ int TA_MINUS_DI_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kPeriod, 1, 0);
 }
 
-TA_RetCode TA_MINUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                       const double inClose[], int optInTimePeriod, int *outBegIdx,
-                       int *outNBElement, double outReal[])
+TA_RetCode TA_MINUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                       int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
-    return directionalIndex<false>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx,
-                                   outNBElement, outReal);
+    return directionalIndex<false>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, outBegIdx, outNBElement,
+                                   outReal);
 }
 
 int TA_DX_Lookback(int optInTimePeriod)
@@ -154,18 +152,17 @@ int TA_DX_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kPeriod, 2, 0);
 }
 
-TA_RetCode TA_DX(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                 const double inClose[], int optInTimePeriod, int *outBegIdx,
-                 int *outNBElement, double outReal[])
+TA_RetCode TA_DX(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                 int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 2,
-                                       outBegIdx, outNBElement, outReal);
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 2, outBegIdx,
+                                       outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
     // Without direction the first value is 0 and later ones repeat the previous one.
     double prev = 0.0;
-    smoothedMoves(inHigh, inLow, inClose, startIdx - p, endIdx, p, [&](int, const Move &sum) {
+    smoothedMoves(inHigh, inLow, inClose, startIdx - p, endIdx, p, [&](int, const Move& sum) {
         double dx;
         if (dxOf(sum, dx))
             prev = dx;
@@ -181,12 +178,11 @@ int TA_ADX_Lookback(int optInTimePeriod)
     return 2 * optInTimePeriod - 1;
 }
 
-TA_RetCode TA_ADX(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                  const double inClose[], int optInTimePeriod, int *outBegIdx,
-                  int *outNBElement, double outReal[])
+TA_RetCode TA_ADX(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                  int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 2,
-                                       outBegIdx, outNBElement, outReal);
+    const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kPeriod, 2, outBegIdx,
+                                       outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, TA_ADX_Lookback(p)))
         return rc;
@@ -194,7 +190,7 @@ TA_RetCode TA_ADX(int startIdx, int endIdx, const double inHigh[], const double 
     // direction counts as 0); later ones are Wilder averages that skip such DX.
     double sumDX = 0.0;
     double adx = 0.0;
-    smoothedMoves(inHigh, inLow, inClose, startIdx - (2 * p - 1), endIdx, p, [&](int t, const Move &sum) {
+    smoothedMoves(inHigh, inLow, inClose, startIdx - (2 * p - 1), endIdx, p, [&](int t, const Move& sum) {
         double dx;
         const bool directed = dxOf(sum, dx);
         if (t < startIdx) {

@@ -15,7 +15,7 @@ constexpr int kRocPeriod = 10;
 constexpr int kCciPeriod = 14;
 constexpr int kMfiPeriod = 14;
 
-inline double typicalPrice(const double *high, const double *low, const double *close, int t)
+inline double typicalPrice(const double* high, const double* low, const double* close, int t)
 {
     return (high[t] + low[t] + close[t]) / 3;
 }
@@ -29,11 +29,11 @@ int TA_RSI_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kRsiPeriod, 2, 0);
 }
 
-TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                  int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, int* outBegIdx,
+                  int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kRsiPeriod, 2, outBegIdx,
-                                        outNBElement, outReal);
+    const TA_RetCode rc =
+            checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kRsiPeriod, 2, outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
@@ -73,11 +73,11 @@ int TA_MOM_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kMomPeriod, 1, 0);
 }
 
-TA_RetCode TA_MOM(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                  int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_MOM(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, int* outBegIdx,
+                  int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kMomPeriod, 1, outBegIdx,
-                                        outNBElement, outReal);
+    const TA_RetCode rc =
+            checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kMomPeriod, 1, outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
@@ -91,11 +91,11 @@ int TA_ROC_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kRocPeriod, 1, 0);
 }
 
-TA_RetCode TA_ROC(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
-                  int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_ROC(int startIdx, int endIdx, const double inReal[], int optInTimePeriod, int* outBegIdx,
+                  int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc = checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kRocPeriod, 1, outBegIdx,
-                                        outNBElement, outReal);
+    const TA_RetCode rc =
+            checkRealCall(startIdx, endIdx, inReal, optInTimePeriod, kRocPeriod, 1, outBegIdx, outNBElement, outReal);
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
@@ -111,9 +111,8 @@ int TA_CCI_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kCciPeriod, 2, -1);
 }
 
-TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                  const double inClose[], int optInTimePeriod, int *outBegIdx,
-                  int *outNBElement, double outReal[])
+TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                  int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
     const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kCciPeriod, 2,
                                        outBegIdx, outNBElement, outReal);
@@ -124,7 +123,7 @@ TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double 
     std::vector<double> window;
     try {
         window.resize(static_cast<size_t>(p));
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
     // Typical prices in a ring; slot of bar t is (t - oldest) mod p.
@@ -162,14 +161,12 @@ int TA_MFI_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kMfiPeriod, 2, 0);
 }
 
-TA_RetCode TA_MFI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                  const double inClose[], const double inVolume[], int optInTimePeriod,
-                  int *outBegIdx, int *outNBElement, double outReal[])
+TA_RetCode TA_MFI(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                  const double inVolume[], int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
-    const TA_RetCode rc =
-        checkCall(startIdx, endIdx, outBegIdx, outNBElement,
-                  allSet(inHigh, inLow, inClose, inVolume, outBegIdx, outNBElement, outReal)
-                      && periodParam(optInTimePeriod, kMfiPeriod, 2));
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                                    allSet(inHigh, inLow, inClose, inVolume, outBegIdx, outNBElement, outReal) &&
+                                            periodParam(optInTimePeriod, kMfiPeriod, 2));
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
@@ -178,7 +175,7 @@ TA_RetCode TA_MFI(int startIdx, int endIdx, const double inHigh[], const double 
     std::vector<double> flows;
     try {
         flows.resize(2 * static_cast<size_t>(p));
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
     double positive = 0.0;

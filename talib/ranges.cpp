@@ -20,7 +20,7 @@ constexpr int kSlowPeriod = 3;
 // emit is taken by value and captures by value, so that its state stays in
 // registers even where this is not inlined.
 template <class Emit>
-void extremesRun(const double *high, const double *low, int first, int last, int window, Emit emit)
+void extremesRun(const double* high, const double* low, int first, int last, int window, Emit emit)
 {
     SlidingExtreme<true> highest(high, window);
     SlidingExtreme<false> lowest(low, window);
@@ -36,8 +36,7 @@ void extremesRun(const double *high, const double *low, int first, int last, int
 
 // Fast %K of bars first..last into out: where the close sits in the range of
 // the last fastK bars, 0 when that range is empty.
-void fastKRun(const double *high, const double *low, const double *close, int first, int last, int fastK,
-              double *out)
+void fastKRun(const double* high, const double* low, const double* close, int first, int last, int fastK, double* out)
 {
     extremesRun(high, low, first, last, fastK, [=](int t, int hi, int lo) {
         const double range = (high[hi] - low[lo]) / 100.0;
@@ -54,9 +53,8 @@ int TA_WILLR_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kWillrPeriod, 2, -1);
 }
 
-TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                    const double inClose[], int optInTimePeriod, int *outBegIdx,
-                    int *outNBElement, double outReal[])
+TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                    int optInTimePeriod, int* outBegIdx, int* outNBElement, double outReal[])
 {
     const TA_RetCode rc = checkHlcCall(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, kWillrPeriod, 2,
                                        outBegIdx, outNBElement, outReal);
@@ -68,7 +66,7 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
             const double range = (inHigh[hi] - inLow[lo]) / -100.0;
             outReal[t - startIdx] = range != 0.0 ? (inHigh[hi] - inClose[t]) / range : 0.0;
         });
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);
@@ -76,20 +74,19 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
 
 int TA_STOCHF_Lookback(int optInFastK_Period, int optInFastD_Period, TA_MAType optInFastD_MAType)
 {
-    if (!periodParam(optInFastK_Period, kFastKPeriod, 1) || !periodParam(optInFastD_Period, kSlowPeriod, 1)
-        || !maTypeParam(optInFastD_MAType) || !maSupported(optInFastD_MAType))
+    if (!periodParam(optInFastK_Period, kFastKPeriod, 1) || !periodParam(optInFastD_Period, kSlowPeriod, 1) ||
+        !maTypeParam(optInFastD_MAType) || !maSupported(optInFastD_MAType))
         return -1;
     return (optInFastK_Period - 1) + maLookback(optInFastD_Period);
 }
 
-TA_RetCode TA_STOCHF(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                     const double inClose[], int optInFastK_Period, int optInFastD_Period,
-                     TA_MAType optInFastD_MAType, int *outBegIdx, int *outNBElement,
-                     double outFastK[], double outFastD[])
+TA_RetCode TA_STOCHF(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                     int optInFastK_Period, int optInFastD_Period, TA_MAType optInFastD_MAType, int* outBegIdx,
+                     int* outNBElement, double outFastK[], double outFastD[])
 {
-    const bool valid = allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outFastK, outFastD)
-                       && periodParam(optInFastK_Period, kFastKPeriod, 1)
-                       && periodParam(optInFastD_Period, kSlowPeriod, 1) && maTypeParam(optInFastD_MAType);
+    const bool valid = allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outFastK, outFastD) &&
+                       periodParam(optInFastK_Period, kFastKPeriod, 1) &&
+                       periodParam(optInFastD_Period, kSlowPeriod, 1) && maTypeParam(optInFastD_MAType);
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid, maSupported(optInFastD_MAType));
     if (rc != TA_SUCCESS)
         return rc;
@@ -104,33 +101,32 @@ TA_RetCode TA_STOCHF(int startIdx, int endIdx, const double inHigh[], const doub
         maRun(fastK.data(), lookbackD, static_cast<int>(fastK.size()) - 1, optInFastD_Period, optInFastD_MAType,
               outFastD);
         std::copy(fastK.begin() + lookbackD, fastK.end(), outFastK);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);
 }
 
-int TA_STOCH_Lookback(int optInFastK_Period, int optInSlowK_Period, TA_MAType optInSlowK_MAType,
-                      int optInSlowD_Period, TA_MAType optInSlowD_MAType)
+int TA_STOCH_Lookback(int optInFastK_Period, int optInSlowK_Period, TA_MAType optInSlowK_MAType, int optInSlowD_Period,
+                      TA_MAType optInSlowD_MAType)
 {
-    if (!periodParam(optInFastK_Period, kFastKPeriod, 1) || !periodParam(optInSlowK_Period, kSlowPeriod, 1)
-        || !maTypeParam(optInSlowK_MAType) || !maSupported(optInSlowK_MAType)
-        || !periodParam(optInSlowD_Period, kSlowPeriod, 1) || !maTypeParam(optInSlowD_MAType)
-        || !maSupported(optInSlowD_MAType))
+    if (!periodParam(optInFastK_Period, kFastKPeriod, 1) || !periodParam(optInSlowK_Period, kSlowPeriod, 1) ||
+        !maTypeParam(optInSlowK_MAType) || !maSupported(optInSlowK_MAType) ||
+        !periodParam(optInSlowD_Period, kSlowPeriod, 1) || !maTypeParam(optInSlowD_MAType) ||
+        !maSupported(optInSlowD_MAType))
         return -1;
     return (optInFastK_Period - 1) + maLookback(optInSlowK_Period) + maLookback(optInSlowD_Period);
 }
 
-TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                    const double inClose[], int optInFastK_Period, int optInSlowK_Period,
-                    TA_MAType optInSlowK_MAType, int optInSlowD_Period,
-                    TA_MAType optInSlowD_MAType, int *outBegIdx, int *outNBElement,
-                    double outSlowK[], double outSlowD[])
+TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const double inLow[], const double inClose[],
+                    int optInFastK_Period, int optInSlowK_Period, TA_MAType optInSlowK_MAType, int optInSlowD_Period,
+                    TA_MAType optInSlowD_MAType, int* outBegIdx, int* outNBElement, double outSlowK[],
+                    double outSlowD[])
 {
-    const bool valid = allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outSlowK, outSlowD)
-                       && periodParam(optInFastK_Period, kFastKPeriod, 1)
-                       && periodParam(optInSlowK_Period, kSlowPeriod, 1) && maTypeParam(optInSlowK_MAType)
-                       && periodParam(optInSlowD_Period, kSlowPeriod, 1) && maTypeParam(optInSlowD_MAType);
+    const bool valid = allSet(inHigh, inLow, inClose, outBegIdx, outNBElement, outSlowK, outSlowD) &&
+                       periodParam(optInFastK_Period, kFastKPeriod, 1) &&
+                       periodParam(optInSlowK_Period, kSlowPeriod, 1) && maTypeParam(optInSlowK_MAType) &&
+                       periodParam(optInSlowD_Period, kSlowPeriod, 1) && maTypeParam(optInSlowD_MAType);
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement, valid,
                                     maSupported(optInSlowK_MAType) && maSupported(optInSlowD_MAType));
     if (rc != TA_SUCCESS)
@@ -151,7 +147,7 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
         maRun(slowK.data(), lookbackD, static_cast<int>(slowK.size()) - 1, optInSlowD_Period, optInSlowD_MAType,
               outSlowD);
         std::copy(slowK.begin() + lookbackD, slowK.end(), outSlowK);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);
@@ -162,14 +158,12 @@ int TA_AROON_Lookback(int optInTimePeriod)
     return periodLookback(optInTimePeriod, kAroonPeriod, 2, 0);
 }
 
-TA_RetCode TA_AROON(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                    int optInTimePeriod, int *outBegIdx, int *outNBElement,
-                    double outAroonDown[], double outAroonUp[])
+TA_RetCode TA_AROON(int startIdx, int endIdx, const double inHigh[], const double inLow[], int optInTimePeriod,
+                    int* outBegIdx, int* outNBElement, double outAroonDown[], double outAroonUp[])
 {
-    const TA_RetCode rc =
-        checkCall(startIdx, endIdx, outBegIdx, outNBElement,
-                  allSet(inHigh, inLow, outBegIdx, outNBElement, outAroonDown, outAroonUp)
-                      && periodParam(optInTimePeriod, kAroonPeriod, 2));
+    const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
+                                    allSet(inHigh, inLow, outBegIdx, outNBElement, outAroonDown, outAroonUp) &&
+                                            periodParam(optInTimePeriod, kAroonPeriod, 2));
     const int p = optInTimePeriod;
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p))
         return rc;
@@ -180,7 +174,7 @@ TA_RetCode TA_AROON(int startIdx, int endIdx, const double inHigh[], const doubl
             outAroonUp[t - startIdx] = factor * (p - (t - hi));
             outAroonDown[t - startIdx] = factor * (p - (t - lo));
         });
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);

@@ -41,19 +41,19 @@ extern "C" {
 
 int TA_SAR_Lookback(double optInAcceleration, double optInMaximum)
 {
-    if (!realParam(optInAcceleration, kAcceleration, 0.0, kMaxReal) || !realParam(optInMaximum, kMaximum, 0.0, kMaxReal))
+    if (!realParam(optInAcceleration, kAcceleration, 0.0, kMaxReal) ||
+        !realParam(optInMaximum, kMaximum, 0.0, kMaxReal))
         return -1;
     return 1;
 }
 
-TA_RetCode TA_SAR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
-                  double optInAcceleration, double optInMaximum, int *outBegIdx,
-                  int *outNBElement, double outReal[])
+TA_RetCode TA_SAR(int startIdx, int endIdx, const double inHigh[], const double inLow[], double optInAcceleration,
+                  double optInMaximum, int* outBegIdx, int* outNBElement, double outReal[])
 {
     const TA_RetCode rc = checkCall(startIdx, endIdx, outBegIdx, outNBElement,
-                                    allSet(inHigh, inLow, outBegIdx, outNBElement, outReal)
-                                        && realParam(optInAcceleration, kAcceleration, 0.0, kMaxReal)
-                                        && realParam(optInMaximum, kMaximum, 0.0, kMaxReal));
+                                    allSet(inHigh, inLow, outBegIdx, outNBElement, outReal) &&
+                                            realParam(optInAcceleration, kAcceleration, 0.0, kMaxReal) &&
+                                            realParam(optInMaximum, kMaximum, 0.0, kMaxReal));
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, 1))
         return rc;
 

@@ -13,10 +13,9 @@ class SlidingExtreme
 {
 public:
     // Throws std::bad_alloc like any container.
-    SlidingExtreme(const double *values, int window)
+    SlidingExtreme(const double* values, int window)
         : m_values(values), m_index(window), m_value(window), m_window(window)
-    {
-    }
+    {}
 
     // Adds index i (called with consecutive indexes) and returns the index of the
     // extreme over [i - window + 1, i]; among equal values the latest wins.
@@ -48,7 +47,7 @@ public:
 private:
     static bool atLeastAsExtreme(double v, double than) { return Highest ? v >= than : v <= than; }
 
-    const double *m_values;
+    const double* m_values;
     std::vector<int> m_index;
     std::vector<double> m_value;
     int m_window;

@@ -2,12 +2,18 @@
 
 #include <cstring>
 
-extern "C" TA_RetCode TA_Initialize(void) { return TA_SUCCESS; }
-extern "C" TA_RetCode TA_Shutdown(void) { return TA_SUCCESS; }
+extern "C" TA_RetCode TA_Initialize(void)
+{
+    return TA_SUCCESS;
+}
+extern "C" TA_RetCode TA_Shutdown(void)
+{
+    return TA_SUCCESS;
+}
 
 namespace velmoran_ta {
 
-void smaRun(const double *in, int first, int last, int period, double *out)
+void smaRun(const double* in, int first, int last, int period, double* out)
 {
     int trailing = first - period + 1;
     double sum = 0.0;
@@ -20,7 +26,7 @@ void smaRun(const double *in, int first, int last, int period, double *out)
     }
 }
 
-void emaRun(const double *in, int first, int last, int period, double k, double *out)
+void emaRun(const double* in, int first, int last, int period, double k, double* out)
 {
     double sum = 0.0;
     for (int i = first - period + 1; i <= first; ++i)
@@ -33,7 +39,7 @@ void emaRun(const double *in, int first, int last, int period, double k, double 
     }
 }
 
-void maRun(const double *in, int first, int last, int period, TA_MAType type, double *out)
+void maRun(const double* in, int first, int last, int period, TA_MAType type, double* out)
 {
     // (x - prev) * 1 + prev is not always x: copy, as TA_MA does for period 1.
     if (period == 1)

@@ -14,8 +14,7 @@ const QString paperMime = QStringLiteral("application/paperID");
 
 kuInstrumentListWindow::kuInstrumentListWindow(kuAbstractPaperList* paperList, kuAbstractAccount* account,
                                                kuAbstractConnectionManager* connectionManager, QWidget* parent)
-    : kuAbstractPluginWidget(paperList, account, connectionManager, parent)
-    , m_list(new QListWidget(this))
+    : kuAbstractPluginWidget(paperList, account, connectionManager, parent), m_list(new QListWidget(this))
 {
     setObjectName(QStringLiteral("kuInstrumentListWindow"));
     // A window of its own over the main window, not a child drawn inside it.
@@ -30,10 +29,11 @@ kuInstrumentListWindow::kuInstrumentListWindow(kuAbstractPaperList* paperList, k
 
 QJsonObject kuInstrumentListWindow::menuEntries()
 {
-    return QJsonObject{{QStringLiteral("show"),
-                        QJsonObject{{QStringLiteral("callback"), QStringLiteral("showWindow()")},
-                                    {QStringLiteral("description"), tr("Список инструментов")},
-                                    {QStringLiteral("icon"), QStringLiteral(":/ku_instrumentlist/ku_instrumentlist.png")}}}};
+    return QJsonObject{
+            {QStringLiteral("show"),
+             QJsonObject{{QStringLiteral("callback"), QStringLiteral("showWindow()")},
+                         {QStringLiteral("description"), tr("Список инструментов")},
+                         {QStringLiteral("icon"), QStringLiteral(":/ku_instrumentlist/ku_instrumentlist.png")}}}};
 }
 
 void kuInstrumentListWindow::showWindow()

@@ -2,7 +2,5 @@
 
 #include "kuconnectplugin.h"
 
-qMainlinkConn::qMainlinkConn(QObject* parent)
-    : kuMainConn(VELMORAN_SERVER_URL, parent)
-{
-}
+qMainlinkConn::qMainlinkConn(QObject* parent) : kuMainConn(VELMORAN_SERVER_URL, parent)
+{}

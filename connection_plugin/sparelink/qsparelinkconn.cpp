@@ -2,7 +2,5 @@
 
 #include "kuconnectplugin.h"
 
-qSparelinkConn::qSparelinkConn(QObject* parent)
-    : kuMainConn(VELMORAN_SERVER_URL, parent)
-{
-}
+qSparelinkConn::qSparelinkConn(QObject* parent) : kuMainConn(VELMORAN_SERVER_URL, parent)
+{}

@@ -6,12 +6,12 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QPainter>
 #include <QFile>
-#include <QSaveFile>
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
+#include <QPainter>
+#include <QSaveFile>
 #include <QTimer>
 
 #include "containerwidget.h"
@@ -42,13 +42,13 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     // The program's theme does this through the same object names and property.
-    app.setStyleSheet(QStringLiteral(
-        "ads--SectionWidget { border: 1px solid black; }"
-        "ads--SectionContentWidget { border-top: 1px solid palette(dark); }"
-        "ads--SectionTitleWidget { padding: 2px 5px 0 2px; border: none; }"
-        "ads--SectionTitleWidget[activeTab=\"true\"] { margin-top: 1px; border: 1px solid gray;"
-        " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
-        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #F0F8CD, stop:1 #FBE89B); }"));
+    app.setStyleSheet(
+            QStringLiteral("ads--SectionWidget { border: 1px solid black; }"
+                           "ads--SectionContentWidget { border-top: 1px solid palette(dark); }"
+                           "ads--SectionTitleWidget { padding: 2px 5px 0 2px; border: none; }"
+                           "ads--SectionTitleWidget[activeTab=\"true\"] { margin-top: 1px; border: 1px solid gray;"
+                           " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+                           " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #F0F8CD, stop:1 #FBE89B); }"));
     const QStringList args = app.arguments();
 
     QMainWindow window;

@@ -39,9 +39,9 @@ private:
     static bool loggedBy(qint64 pid)
     {
         QFile log(QStringLiteral(VELMORAN_BINARY_DIR "/bin/logs/Velmoran_%1.log")
-                      .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
-        return log.open(QIODevice::ReadOnly)
-            && log.readAll().contains(QStringLiteral("[%1] info Velmoran").arg(pid).toUtf8());
+                          .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
+        return log.open(QIODevice::ReadOnly) &&
+               log.readAll().contains(QStringLiteral("[%1] info Velmoran").arg(pid).toUtf8());
     }
 
 private slots:
@@ -55,7 +55,9 @@ private slots:
     void cleanupTestCase()
     {
         // Takes away the segment and the semaphore the killed runs left behind.
-        { kuSingleInstance probe(semKey, memKey); }
+        {
+            kuSingleInstance probe(semKey, memKey);
+        }
         QSystemSemaphore(semKey, 1, QSystemSemaphore::Create);
         QSystemSemaphore(memKey, 1, QSystemSemaphore::Create);
     }

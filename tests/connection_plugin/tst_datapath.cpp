@@ -140,7 +140,10 @@ class tst_DataPath : public QObject
 
         // Receivers live here: signals of the decoding thread arrive queued.
         Received& g = m_got;
-        connect(v, &D::on_statusAuthorization, this, [&g](QVariantList s) { g.sessions << s; g.order << "session"; });
+        connect(v, &D::on_statusAuthorization, this, [&g](QVariantList s) {
+            g.sessions << s;
+            g.order << "session";
+        });
         connect(v, &D::on_receviedError, this, [&g](WinType wt, QString text, int id) {
             g.errors << Error{int(wt), text, id};
             if (wt == wtAuthorization)
@@ -159,19 +162,18 @@ class tst_DataPath : public QObject
                 g.charts << id;
         });
         connect(v, &D::on_updateLastPrice, this, [&g](int id, double price) { g.lastPrices << qMakePair(id, price); });
-        connect(v, &D::on_updateChart, this, [&g](int id, QVariant data) { g.chartUpdates << qMakePair(id, data.toJsonObject()); });
-        connect(v, &D::on_snapshotAdditionalData, this, [&g](WinType wt, QVariantList, QVariantMap args) {
-            g.additional << qMakePair(int(wt), args);
-        });
+        connect(v, &D::on_updateChart, this,
+                [&g](int id, QVariant data) { g.chartUpdates << qMakePair(id, data.toJsonObject()); });
+        connect(v, &D::on_snapshotAdditionalData, this,
+                [&g](WinType wt, QVariantList, QVariantMap args) { g.additional << qMakePair(int(wt), args); });
         connect(v, &D::on_snapshotPositions, this, [&g](QJsonObject o) { g.positions << o; });
         connect(v, &D::on_updatePositions, this, [&g](QJsonObject o) { g.positionUpdates << o; });
         connect(v, &D::on_snapshotOrders, this, [&g](QJsonObject o) { g.orders << o; });
         connect(v, &D::on_updateOrders, this, [&g](QJsonObject o) { g.orderUpdates << o; });
         connect(v, &D::on_snapshotTrades, this, [&g](QJsonObject o) { g.trades << o; });
         connect(v, &D::on_updateTrades, this, [&g](QJsonObject o) { g.tradeUpdates << o; });
-        connect(v, &dcMessagePack::on_infoMessage, this, [&g](QString text, int ms) {
-            g.infos << QStringLiteral("%1 %2").arg(ms).arg(text);
-        });
+        connect(v, &dcMessagePack::on_infoMessage, this,
+                [&g](QString text, int ms) { g.infos << QStringLiteral("%1 %2").arg(ms).arg(text); });
     }
 
     // The first order of the stock account matching the test, from the updates so far.
@@ -190,8 +192,8 @@ class tst_DataPath : public QObject
 
     void checkStamp(const QJsonObject& record, const char* dateKey, const char* timeKey)
     {
-        const QDateTime at = QDateTime::fromString(record.value(dateKey).toString() + QLatin1Char(' ')
-                                                       + record.value(timeKey).toString(),
+        const QDateTime at = QDateTime::fromString(record.value(dateKey).toString() + QLatin1Char(' ') +
+                                                           record.value(timeKey).toString(),
                                                    QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         QVERIFY2(at.isValid(), qPrintable(record.value(dateKey).toString()));
         QCOMPARE(at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
@@ -245,7 +247,8 @@ private slots:
     // current; the instrument list and the server time follow.
     void login()
     {
-        m_conn->authorize(QStringLiteral("DEMO"), QStringLiteral("demo"), QStringLiteral("1.6.3"), QStringLiteral("Linux"));
+        m_conn->authorize(QStringLiteral("DEMO"), QStringLiteral("demo"), QStringLiteral("1.6.3"),
+                          QStringLiteral("Linux"));
         QTRY_COMPARE_WITH_TIMEOUT(m_got.sessions.size(), 1, 5000);
         QCOMPARE(m_got.order, (QStringList{"login 0", "session"}));
         QCOMPARE(m_got.errors.first().text, QString());
@@ -261,7 +264,8 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(m_got.syncs, 1, 5000);
         QCOMPARE(serverDate(), serverNow().date());
-        QCOMPARE(serverTime(), QTime::fromString(serverNow().toString(QStringLiteral("HH:mm:ss")), QStringLiteral("HH:mm:ss")));
+        QCOMPARE(serverTime(),
+                 QTime::fromString(serverNow().toString(QStringLiteral("HH:mm:ss")), QStringLiteral("HH:mm:ss")));
     }
 
     // Every instrument the server offers reaches the registry as sent.
@@ -315,9 +319,9 @@ private slots:
 
         QCOMPARE(m_got.quotes.first().first, id);
         const QJsonObject q = m_got.quotes.first().second;
-        QCOMPARE(sortedKeys(q), sorted({"paperID", "buy", "toBuy", "sell", "toSell", "toBuyTotal", "toSellTotal", "open",
-                                        "max", "min", "last", "avg", "paperVol", "volume", "moneyVol", "bestBuy",
-                                        "bestSell", "price"}));
+        QCOMPARE(sortedKeys(q),
+                 sorted({"paperID", "buy", "toBuy", "sell", "toSell", "toBuyTotal", "toSellTotal", "open", "max", "min",
+                         "last", "avg", "paperVol", "volume", "moneyVol", "bestBuy", "bestSell", "price"}));
         QCOMPARE(q.value("paperID").toInt(), id);
         QCOMPARE(q.value("buy").toDouble(), market().bestBid(id));
         QCOMPARE(q.value("sell").toDouble(), market().bestAsk(id));
@@ -373,7 +377,8 @@ private slots:
         QCOMPARE(q.value("volume").toInt(), tape.size());
         QCOMPARE(q.value("paperVol").toInt(), pieces);
         QVERIFY2(std::fabs(q.value("moneyVol").toDouble() - money) < 0.01, qPrintable(QString::number(money)));
-        QVERIFY(q.value("avg").toDouble() >= q.value("min").toDouble() && q.value("avg").toDouble() <= q.value("max").toDouble());
+        QVERIFY(q.value("avg").toDouble() >= q.value("min").toDouble() &&
+                q.value("avg").toDouble() <= q.value("max").toDouble());
     }
 
     // The candle snapshot lands in the cache tables, row for row as sent.
@@ -383,7 +388,8 @@ private slots:
         QSignalSpy bodies(m_conn.get(), &kuAbstractConn::on_receivedMarketData);
         const qint64 now = market().now() / 1000;
         const qint64 minute = now / 60 * 60;
-        m_conn->getCandles(m_share, QString::number(minute - 3600), QString::number(now), QString::number(now - 10 * 86400));
+        m_conn->getCandles(m_share, QString::number(minute - 3600), QString::number(now),
+                           QString::number(now - 10 * 86400));
         QTRY_COMPARE_WITH_TIMEOUT(m_got.charts, QList<int>{m_share}, 5000);
 
         QCOMPARE(bodies.size(), 1);
@@ -409,7 +415,8 @@ private slots:
 
         kuAccessDB db;
         for (const QString& table : {candleTableName(m_share), candleHistTableName(m_share)}) {
-            const QVariantList stored = db.execute(QStringLiteral("select min, open, high, low, close, volume from %1 order by min;").arg(table));
+            const QVariantList stored = db.execute(
+                    QStringLiteral("select min, open, high, low, close, volume from %1 order by min;").arg(table));
             QMap<qint64, QString> rows;
             for (int i = 0; i + 6 <= stored.size(); i += 6) {
                 const double open = stored.at(i + 1).toDouble(), high = stored.at(i + 2).toDouble();
@@ -459,7 +466,8 @@ private slots:
         m_conn->getPortfolio();
         m_conn->getOrders();
         m_conn->getTrades();
-        QTRY_VERIFY_WITH_TIMEOUT(m_got.positions.size() == 1 && m_got.orders.size() == 1 && m_got.trades.size() == 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_got.positions.size() == 1 && m_got.orders.size() == 1 && m_got.trades.size() == 1,
+                                 5000);
         const QStringList names{futuresAccount, stockAccount};
         QCOMPARE(m_got.orders.first(), (QJsonObject{{stockAccount, QJsonArray()}, {futuresAccount, QJsonArray()}}));
         QCOMPARE(m_got.trades.first(), (QJsonObject{{stockAccount, QJsonArray()}, {futuresAccount, QJsonArray()}}));
@@ -472,7 +480,8 @@ private slots:
             QCOMPARE(sortedKeys(account), sorted({"position", "money", "margin"}));
             QCOMPARE(sortedKeys(account.value("money").toObject()),
                      sorted({"balance", "blocked", "expected", "go", "profit", "pmarga"}));
-            QCOMPARE(sortedKeys(account.value("margin").toObject()), sorted({"marg_portfolio", "min_marga", "init_marga"}));
+            QCOMPARE(sortedKeys(account.value("margin").toObject()),
+                     sorted({"marg_portfolio", "min_marga", "init_marga"}));
             QVERIFY(account.value("money").toObject().value("balance").toDouble() > 0);
             QCOMPARE(account.value("money").toObject().value("blocked").toDouble(), 0.0);
             for (const QJsonValue& v : account.value("position").toArray()) {
@@ -497,12 +506,16 @@ private slots:
     {
         const kuDemoInstrument& info = instrument(m_share);
         const double price = std::round((market().bestBid(m_share) - 5 * info.step) * 100) / 100;
-        const QJsonObject order{{"paperID", m_share}, {"partID", stockAccount}, {"action", 1}, {"amount", 10},
+        const QJsonObject order{{"paperID", m_share}, {"partID", stockAccount}, {"action", 1},  {"amount", 10},
                                 {"price", price},     {"isMarket", 0},          {"ordTime", 0}, {"execFlag", 0}};
         m_conn->newOrder(order);
-        QTRY_COMPARE_WITH_TIMEOUT(m_got.infos, QStringList{"5000 Поручение на `Покупку` VLMR в колличестве 10. Успешно отправлено."}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_got.infos,
+                                  QStringList{"5000 Поручение на `Покупку` VLMR в колличестве 10. Успешно отправлено."},
+                                  5000);
 
-        auto ours = [&](const QJsonObject& o) { return o.value("paper_id").toInt() == m_share && sameDouble(o.value("price").toDouble(), price); };
+        auto ours = [&](const QJsonObject& o) {
+            return o.value("paper_id").toInt() == m_share && sameDouble(o.value("price").toDouble(), price);
+        };
         QJsonObject active;
         QTRY_VERIFY_WITH_TIMEOUT(!(active = orderUpdate(ours)).isEmpty(), 5000);
         QCOMPARE(active.size(), 20);
@@ -515,8 +528,13 @@ private slots:
         const int orderId = active.value("order_id").toInt();
         QVERIFY(orderId > 0);
         // Money for the order is set aside.
-        QTRY_VERIFY_WITH_TIMEOUT(!m_got.positionUpdates.isEmpty()
-                                     && m_got.positionUpdates.last().value(stockAccount).toObject().value("money").toObject().value("blocked").toDouble() > 0,
+        QTRY_VERIFY_WITH_TIMEOUT(!m_got.positionUpdates.isEmpty() && m_got.positionUpdates.last()
+                                                                                     .value(stockAccount)
+                                                                                     .toObject()
+                                                                                     .value("money")
+                                                                                     .toObject()
+                                                                                     .value("blocked")
+                                                                                     .toDouble() > 0,
                                  5000);
 
         m_got.tradeUpdates.clear();
@@ -524,8 +542,8 @@ private slots:
         market().setLastPrice(m_share, price - 2 * info.step);
         QJsonObject filled;
         QTRY_VERIFY_WITH_TIMEOUT(!(filled = orderUpdate([&](const QJsonObject& o) {
-                                      return o.value("order_id").toInt() == orderId && o.value("status").toInt() == 3;
-                                  })).isEmpty(),
+                                       return o.value("order_id").toInt() == orderId && o.value("status").toInt() == 3;
+                                   })).isEmpty(),
                                  5000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_got.tradeUpdates.isEmpty() && !m_got.positionUpdates.isEmpty(), 5000);
         settle();
@@ -566,13 +584,13 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("reason");
         const QString sent = QStringLiteral("5000 Поручение на `%1` VLMR в колличестве 10. Успешно отправлено.");
-        QTest::newRow("price off the grid") << "offGrid" << QStringList{sent.arg("Продажу")} << 5
-                                            << "Цена не кратна шагу цены (0.01)";
-        QTest::newRow("cancelled")
-            << "cancel"
-            << QStringList{sent.arg("Покупку"),
-                           "5000 Запрос на отмену поручения на `Покупку` по инструменту VLMR в колличестве 10. Успешно отправлен."}
-            << 6 << "Снято по запросу клиента";
+        QTest::newRow("price off the grid")
+                << "offGrid" << QStringList{sent.arg("Продажу")} << 5 << "Цена не кратна шагу цены (0.01)";
+        QTest::newRow("cancelled") << "cancel"
+                                   << QStringList{sent.arg("Покупку"),
+                                                  "5000 Запрос на отмену поручения на `Покупку` по инструменту VLMR в "
+                                                  "колличестве 10. Успешно отправлен."}
+                                   << 6 << "Снято по запросу клиента";
         QTest::newRow("stop order cancelled") << "stop" << QStringList() << 6 << "Снято по запросу клиента";
     }
 
@@ -590,10 +608,14 @@ private slots:
         m_got.orderUpdates.clear();
         QJsonObject order{{"paperID", m_share}, {"partID", stockAccount}, {"amount", 10}, {"execFlag", 0}};
         if (kind == QLatin1String("stop")) {
-            const QJsonObject conditions{{"action", -1},          {"fcond", 1},
-                                         {"ifPrice1", cents(bid - 50 * step)}, {"stopPrice1", cents(bid - 51 * step)},
-                                         {"isMarket1", 0},        {"scond", 1},
-                                         {"ifPrice2", cents(ask + 50 * step)}, {"stopPrice2", cents(ask + 52 * step)},
+            const QJsonObject conditions{{"action", -1},
+                                         {"fcond", 1},
+                                         {"ifPrice1", cents(bid - 50 * step)},
+                                         {"stopPrice1", cents(bid - 51 * step)},
+                                         {"isMarket1", 0},
+                                         {"scond", 1},
+                                         {"ifPrice2", cents(ask + 50 * step)},
+                                         {"stopPrice2", cents(ask + 52 * step)},
                                          {"isMarket2", 0}};
             for (auto it = conditions.begin(); it != conditions.end(); ++it)
                 order.insert(it.key(), it.value());
@@ -623,8 +645,8 @@ private slots:
         }
         QJsonObject ended;
         QTRY_VERIFY_WITH_TIMEOUT(!(ended = orderUpdate([&](const QJsonObject& o) {
-                                      return o.value("order_id").toInt() == id && o.value("status").toInt() == status;
-                                  })).isEmpty(),
+                                       return o.value("order_id").toInt() == id && o.value("status").toInt() == status;
+                                   })).isEmpty(),
                                  5000);
         QCOMPARE(ended.value("reason").toString(), reason);
         settle();
@@ -640,15 +662,16 @@ private slots:
         const QStringList guids = m_got.additional.first().second.value("guids").toStringList();
         QCOMPARE(guids.size(), 2);
         kuAccessDB db;
-        const QVariantList rows = db.execute(QStringLiteral(
-            "select guid, title, description, plugin_name, price, version, status from plugins order by plugin_name;"));
+        const QVariantList rows = db.execute(QStringLiteral("select guid, title, description, plugin_name, price, "
+                                                            "version, status from plugins order by plugin_name;"));
         QStringList got;
         for (int i = 0; i + 7 <= rows.size(); i += 7) {
             QVERIFY(guids.contains(rows.at(i).toString()));
             QVERIFY(readable(rows.at(i + 1).toString()) && readable(rows.at(i + 2).toString()));
-            got << QStringLiteral("%1 %2 %3 %4 %5").arg(rows.at(i + 1).toString(), rows.at(i + 3).toString(),
-                                                     QString::number(rows.at(i + 4).toDouble(), 'f', 2),
-                                                     rows.at(i + 5).toString(), rows.at(i + 6).toString());
+            got << QStringLiteral("%1 %2 %3 %4 %5")
+                            .arg(rows.at(i + 1).toString(), rows.at(i + 3).toString(),
+                                 QString::number(rows.at(i + 4).toDouble(), 'f', 2), rows.at(i + 5).toString(),
+                                 rows.at(i + 6).toString());
         }
         QCOMPARE(got, (QStringList{"Калькулятор облигаций ku_bondcalc 1500.00 10500000 1",
                                    "Лента новостей ku_newsfeed 0.00 10601000 1"}));
@@ -671,10 +694,17 @@ private slots:
         m_got.infos.clear();
         if (cancel) {
             QVERIFY(m_filledOrder > 0);
-            m_conn->cancelOrder(QJsonObject{{"orderID", m_filledOrder}, {"paperID", m_share}, {"action", 1}, {"amount", 10}});
+            m_conn->cancelOrder(
+                    QJsonObject{{"orderID", m_filledOrder}, {"paperID", m_share}, {"action", 1}, {"amount", 10}});
         } else {
-            m_conn->newOrder(QJsonObject{{"paperID", m_share}, {"partID", "Чужой счёт"}, {"action", 1}, {"amount", 10},
-                                         {"price", market().bestBid(m_share)}, {"isMarket", 0}, {"ordTime", 0}, {"execFlag", 0}});
+            m_conn->newOrder(QJsonObject{{"paperID", m_share},
+                                         {"partID", "Чужой счёт"},
+                                         {"action", 1},
+                                         {"amount", 10},
+                                         {"price", market().bestBid(m_share)},
+                                         {"isMarket", 0},
+                                         {"ordTime", 0},
+                                         {"execFlag", 0}});
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_got.errors.size(), 1, 5000);
         QCOMPARE(m_got.errors.first().winType, int(wtOrders));
@@ -699,8 +729,8 @@ private slots:
 
         market().setLastPrice(m_bond, market().lastPrice(m_bond) + 3 * instrument(m_bond).step);
         market().setLastPrice(m_share, market().lastPrice(m_share) + 3 * instrument(m_share).step);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_got.quoteUpdates.isEmpty() && !m_got.bookUpdates.isEmpty() && !m_got.tapeUpdates.isEmpty()
-                                     && !m_got.lastPrices.isEmpty(),
+        QTRY_VERIFY_WITH_TIMEOUT(!m_got.quoteUpdates.isEmpty() && !m_got.bookUpdates.isEmpty() &&
+                                         !m_got.tapeUpdates.isEmpty() && !m_got.lastPrices.isEmpty(),
                                  5000);
         waitForPolls(QStringLiteral("kuMarketDataUpdate"));
         for (const auto& u : qAsConst(m_got.quoteUpdates))

@@ -60,8 +60,8 @@ kuConnTimings probingTimings()
 QString koi8Hash(const QString& account)
 {
     return QString::fromLatin1(
-        QCryptographicHash::hash(QTextCodec::codecForName("KOI8-R")->fromUnicode(account), QCryptographicHash::Sha1)
-            .toHex());
+            QCryptographicHash::hash(QTextCodec::codecForName("KOI8-R")->fromUnicode(account), QCryptographicHash::Sha1)
+                    .toHex());
 }
 
 const QString account = QStringLiteral("Счёт-1");
@@ -97,8 +97,8 @@ class tst_MainConn : public QObject
         c->authorize(QStringLiteral("DEMO"), QStringLiteral("demo"), QStringLiteral("1.6.3"), QStringLiteral("Linux"));
         // Logged in once the requests that follow the login have arrived.
         [&] {
-            QTRY_VERIFY_WITH_TIMEOUT(!c->sessionId().isEmpty() && countOf(m_server->requests(), "kuGetInitInfo") == 1
-                                         && countOf(m_server->requests(), "kuGetDateTime") == 1,
+            QTRY_VERIFY_WITH_TIMEOUT(!c->sessionId().isEmpty() && countOf(m_server->requests(), "kuGetInitInfo") == 1 &&
+                                             countOf(m_server->requests(), "kuGetDateTime") == 1,
                                      10000);
         }();
         return conn;
@@ -145,25 +145,32 @@ private slots:
         QTest::addColumn<int>("code");
 
         const QString h = koi8Hash(account);
-        const QJsonObject order{{"paperID", 5}, {"partID", account}, {"action", 1}, {"amount", 10},
-                                {"price", 100},  {"isMarket", 0},    {"ordTime", 2}, {"execFlag", 3}};
+        const QJsonObject order{{"paperID", 5}, {"partID", account}, {"action", 1},  {"amount", 10},
+                                {"price", 100}, {"isMarket", 0},     {"ordTime", 2}, {"execFlag", 3}};
         QJsonObject modify = order;
         modify.insert("orderID", 42);
         modify.insert("price", 123.45);
-        QJsonObject stop{{"paperID", 5},        {"partID", account}, {"action", -1}, {"amount", 3},
-                         {"fcond", 1},          {"ifPrice1", 101.5}, {"stopPrice1", 102.25},
-                         {"isMarket1", 1},      {"scond", 0},        {"execFlag", 0}};
+        QJsonObject stop{{"paperID", 5},      {"partID", account},    {"action", -1},   {"amount", 3}, {"fcond", 1},
+                         {"ifPrice1", 101.5}, {"stopPrice1", 102.25}, {"isMarket1", 1}, {"scond", 0},  {"execFlag", 0}};
         QJsonObject modifyStop = stop;
         modifyStop.insert("orderID", 43);
-        auto without = [](QJsonObject o, const char* key) { o.remove(key); return o; };
-        auto with = [](QJsonObject o, const char* key, const QJsonValue& v) { o.insert(key, v); return o; };
+        auto without = [](QJsonObject o, const char* key) {
+            o.remove(key);
+            return o;
+        };
+        auto with = [](QJsonObject o, const char* key, const QJsonValue& v) {
+            o.insert(key, v);
+            return o;
+        };
         const QString om = "/kuOrderManager?ID={S}&TYPE=";
 
-        QTest::newRow("login") << "authorize" << QJsonObject()
-                               << "/kuAuthorized?ID=%C8%E2%E0%ED&PW=p%26s%23w%2Bd%252&VER=1.6.3&OS=Debian%2012%20%28x86_64%29" << 0;
+        QTest::newRow("login")
+                << "authorize" << QJsonObject()
+                << "/kuAuthorized?ID=%C8%E2%E0%ED&PW=p%26s%23w%2Bd%252&VER=1.6.3&OS=Debian%2012%20%28x86_64%29" << 0;
         QTest::newRow("init info") << "getInitInfo" << QJsonObject() << "/kuGetInitInfo?ID={S}" << 0;
         QTest::newRow("candles") << "getCandles" << QJsonObject()
-                                 << "/kuGetCandles?ID={S}&PID={P}&SD=1796700000&ED=1796806800&SDD=1796690000&TYPE=1" << 0;
+                                 << "/kuGetCandles?ID={S}&PID={P}&SD=1796700000&ED=1796806800&SDD=1796690000&TYPE=1"
+                                 << 0;
         QTest::newRow("order book") << "getOrderBook" << QJsonObject() << "/kuGetOrderBook?ID={S}&PID={P}" << 0;
         QTest::newRow("last trades") << "getLastTrades" << QJsonObject() << "/kuLastTrades?ID={S}&PID={P}" << 0;
         QTest::newRow("quotes") << "getQuotes" << QJsonObject() << "/kuGetQuotes?ID={S}&PID={P}" << 0;
@@ -175,26 +182,32 @@ private slots:
                                 << "/kuGetReportData?ID={S}&TYPE=2&SDATE=01.12.2026&EDATE=09.12.2026&ACC=" + h << 0;
         QTest::newRow("plug-in list") << "getPluginList" << QJsonObject()
                                       << "/kuGetPluginList?ID={S}&OS=Debian%2012&ARCH=x86_64&V=10603000" << 0;
-        QTest::newRow("unsubscribe, never subscribed") << "unsubscribe" << QJsonObject()
-                                                       << "/kuUnsubscribe?ID={S}&WT=1&PID=77" << 0;
+        QTest::newRow("unsubscribe, never subscribed")
+                << "unsubscribe" << QJsonObject() << "/kuUnsubscribe?ID={S}&WT=1&PID=77" << 0;
         QTest::newRow("last price") << "requestLastPrice" << QJsonObject() << "/kuLastPrice?ID={S}&PID={P}" << 0;
         QTest::newRow("logout") << "unAuthorize" << QJsonObject() << "/kuUnAuthorized?ID={S}" << 0;
 
         QTest::newRow("new order") << "newOrder" << order
-                                   << om + "1001&ACC=" + h + "&PID=5&ACT=1&QUANT=10&IM=0&PRICE=100.000000&TIME=2&EF=3" << 1001;
+                                   << om + "1001&ACC=" + h + "&PID=5&ACT=1&QUANT=10&IM=0&PRICE=100.000000&TIME=2&EF=3"
+                                   << 1001;
         QTest::newRow("modify order") << "modifyOrder" << modify
-                                      << om + "1002&ACC=" + h + "&PID=5&ACT=1&QUANT=10&IM=0&PRICE=123.450000&TIME=2&EF=3&OID=42"
+                                      << om + "1002&ACC=" + h +
+                                                 "&PID=5&ACT=1&QUANT=10&IM=0&PRICE=123.450000&TIME=2&EF=3&OID=42"
                                       << 1002;
         QTest::newRow("cancel order") << "cancelOrder" << QJsonObject{{"orderID", 42}} << om + "1003&OID=42" << 1003;
-        QTest::newRow("new stop order")
-            << "newStopOrder" << stop
-            << om + "1010&ACC=" + h + "&PID=5&ACT=-1&QUANT=3&FC=1&P1=101.500000&P2=102.250000&M1=1&SC=0&P3=0.000000&P4=0.000000&M2=0&EF=0"
-            << 1010;
+        QTest::newRow("new stop order") << "newStopOrder" << stop
+                                        << om + "1010&ACC=" + h +
+                                                   "&PID=5&ACT=-1&QUANT=3&FC=1&P1=101.500000&P2=102.250000&M1=1&SC=0&"
+                                                   "P3=0.000000&P4=0.000000&M2=0&EF=0"
+                                        << 1010;
         QTest::newRow("modify stop order, second condition only")
-            << "modifyStopOrder" << with(with(modifyStop, "fcond", 0), "scond", 2)
-            << om + "1011&ACC=" + h + "&PID=5&ACT=-1&QUANT=3&FC=0&P1=101.500000&P2=102.250000&M1=1&SC=2&P3=0.000000&P4=0.000000&M2=0&EF=0&OID=43"
-            << 1011;
-        QTest::newRow("cancel stop order") << "cancelStopOrder" << QJsonObject{{"orderID", 43}} << om + "1012&OID=43" << 1012;
+                << "modifyStopOrder" << with(with(modifyStop, "fcond", 0), "scond", 2)
+                << om + "1011&ACC=" + h +
+                           "&PID=5&ACT=-1&QUANT=3&FC=0&P1=101.500000&P2=102.250000&M1=1&SC=2&P3=0.000000&P4=0.000000&"
+                           "M2=0&EF=0&OID=43"
+                << 1011;
+        QTest::newRow("cancel stop order")
+                << "cancelStopOrder" << QJsonObject{{"orderID", 43}} << om + "1012&OID=43" << 1012;
 
         QTest::newRow("empty order") << "newOrder" << QJsonObject() << "" << 0;
         QTest::newRow("order without account") << "newOrder" << without(order, "partID") << "" << 0;
@@ -223,27 +236,27 @@ private slots:
         const QString session = conn.sessionId();
         const int p = m_paper;
         const QMap<QString, std::function<void()>> calls{
-            {"authorize", [&] { conn.authorize("Иван", "p&s#w+d%2", "1.6.3", "Debian 12 (x86_64)"); }},
-            {"getInitInfo", [&] { conn.getInitInfo(); }},
-            {"getCandles", [&] { conn.getCandles(p, "1796700000", "1796806800", "1796690000"); }},
-            {"getOrderBook", [&] { conn.getOrderBook(p); }},
-            {"getLastTrades", [&] { conn.getLastTrades(p); }},
-            {"getQuotes", [&] { conn.getQuotes(p); }},
-            {"getDateTime", [&] { conn.getDateTime(); }},
-            {"getPortfolio", [&] { conn.getPortfolio(); }},
-            {"getOrders", [&] { conn.getOrders(); }},
-            {"getTrades", [&] { conn.getTrades(); }},
-            {"getReportData", [&] { conn.getReportData(2, "01.12.2026", "09.12.2026", account); }},
-            {"getPluginList", [&] { conn.getPluginList("Debian 12", "x86_64"); }},
-            {"unsubscribe", [&] { conn.unsubscribe(wtQuotes, 77); }},
-            {"requestLastPrice", [&] { conn.requestLastPrice(p); }},
-            {"unAuthorize", [&] { QCOMPARE(conn.unAuthorize("Unknown"), 0); }},
-            {"newOrder", [&] { conn.newOrder(order); }},
-            {"modifyOrder", [&] { conn.modifyOrder(order); }},
-            {"cancelOrder", [&] { conn.cancelOrder(order); }},
-            {"newStopOrder", [&] { conn.newStopOrder(order); }},
-            {"modifyStopOrder", [&] { conn.modifyStopOrder(order); }},
-            {"cancelStopOrder", [&] { conn.cancelStopOrder(order); }},
+                {"authorize", [&] { conn.authorize("Иван", "p&s#w+d%2", "1.6.3", "Debian 12 (x86_64)"); }},
+                {"getInitInfo", [&] { conn.getInitInfo(); }},
+                {"getCandles", [&] { conn.getCandles(p, "1796700000", "1796806800", "1796690000"); }},
+                {"getOrderBook", [&] { conn.getOrderBook(p); }},
+                {"getLastTrades", [&] { conn.getLastTrades(p); }},
+                {"getQuotes", [&] { conn.getQuotes(p); }},
+                {"getDateTime", [&] { conn.getDateTime(); }},
+                {"getPortfolio", [&] { conn.getPortfolio(); }},
+                {"getOrders", [&] { conn.getOrders(); }},
+                {"getTrades", [&] { conn.getTrades(); }},
+                {"getReportData", [&] { conn.getReportData(2, "01.12.2026", "09.12.2026", account); }},
+                {"getPluginList", [&] { conn.getPluginList("Debian 12", "x86_64"); }},
+                {"unsubscribe", [&] { conn.unsubscribe(wtQuotes, 77); }},
+                {"requestLastPrice", [&] { conn.requestLastPrice(p); }},
+                {"unAuthorize", [&] { QCOMPARE(conn.unAuthorize("Unknown"), 0); }},
+                {"newOrder", [&] { conn.newOrder(order); }},
+                {"modifyOrder", [&] { conn.modifyOrder(order); }},
+                {"cancelOrder", [&] { conn.cancelOrder(order); }},
+                {"newStopOrder", [&] { conn.newStopOrder(order); }},
+                {"modifyStopOrder", [&] { conn.modifyStopOrder(order); }},
+                {"cancelStopOrder", [&] { conn.cancelStopOrder(order); }},
         };
         QVERIFY(calls.contains(operation));
         QSignalSpy statuses(&conn, &kuAbstractConn::on_receivedOrderStatus);
@@ -382,7 +395,12 @@ private slots:
         auto conn = loggedIn(probingTimings());
         QSignalSpy statuses(conn.get(), &kuAbstractConn::on_connStatusChange);
         QSignalSpy broken(conn.get(), &kuAbstractConn::on_brokenConnection);
-        enum { Pattern, FailAll, Healthy } phase = Pattern;
+        enum
+        {
+            Pattern,
+            FailAll,
+            Healthy
+        } phase = Pattern;
         int polls = 0;
         int probes = 0;
         connect(m_server.get(), &kuDemoServer::requestReceived, this, [&](const QString& target) {
@@ -439,10 +457,10 @@ private slots:
     void probeSpacing_data()
     {
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("error status")
-            << QByteArray("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        QTest::newRow("error status") << QByteArray(
+                "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         QTest::newRow("server's error map")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n80");
+                << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n80");
     }
 
     void probeSpacing()
@@ -480,7 +498,8 @@ private slots:
         QCOMPARE(arrivals.size(), 3);
         // Timers may fire a little early; a probe never starts inside the slot before it.
         for (int i = 1; i < arrivals.size(); ++i)
-            QVERIFY2(arrivals.at(i) - arrivals.at(i - 1) >= 360, qPrintable(QString::number(arrivals.at(i) - arrivals.at(i - 1))));
+            QVERIFY2(arrivals.at(i) - arrivals.at(i - 1) >= 360,
+                     qPrintable(QString::number(arrivals.at(i) - arrivals.at(i - 1))));
         QVERIFY2(end - arrivals.last() < 400, qPrintable(QString::number(end - arrivals.last())));
         QVERIFY(!conn.isReconnecting());
         QCOMPARE(statuses.count(), 1);

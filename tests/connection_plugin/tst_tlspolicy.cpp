@@ -94,11 +94,16 @@ private slots:
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("encoded");
-        QTest::newRow("ordinary") << "Linux-6.1_x86.64~" << "Linux-6.1_x86.64~";
-        QTest::newRow("query characters") << "a&b=c#d+e" << "a%26b%3Dc%23d%2Be";
-        QTest::newRow("percent and placeholder") << "100%2" << "100%252";
-        QTest::newRow("space and brackets") << "Debian 12 (x86_64)" << "Debian%2012%20%28x86_64%29";
-        QTest::newRow("non-ASCII as UTF-8") << "пароль" << "%D0%BF%D0%B0%D1%80%D0%BE%D0%BB%D1%8C";
+        QTest::newRow("ordinary") << "Linux-6.1_x86.64~"
+                                  << "Linux-6.1_x86.64~";
+        QTest::newRow("query characters") << "a&b=c#d+e"
+                                          << "a%26b%3Dc%23d%2Be";
+        QTest::newRow("percent and placeholder") << "100%2"
+                                                 << "100%252";
+        QTest::newRow("space and brackets") << "Debian 12 (x86_64)"
+                                            << "Debian%2012%20%28x86_64%29";
+        QTest::newRow("non-ASCII as UTF-8") << "пароль"
+                                            << "%D0%BF%D0%B0%D1%80%D0%BE%D0%BB%D1%8C";
     }
 
     void urlValues()
@@ -115,8 +120,8 @@ private slots:
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("result");
         QTest::newRow("value with placeholder") << "%1?A=%2&B=%3" << QStringList{"u", "%3", "x"} << "u?A=%3&B=x";
-        QTest::newRow("two digits") << "%1-%10-%11" << QStringList{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"}
-                                    << "a-j-k";
+        QTest::newRow("two digits") << "%1-%10-%11"
+                                    << QStringList{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"} << "a-j-k";
         QTest::newRow("beyond the values") << "%1%2%9" << QStringList{"a", "b"} << "ab%9";
         QTest::newRow("one digit before a digit") << "%15" << QStringList{"a", "b"} << "a5";
     }

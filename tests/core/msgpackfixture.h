@@ -17,7 +17,7 @@ struct Bin
 Q_DECLARE_METATYPE(Bin)
 
 // A text in the server's code page.
-inline QByteArray koi8(const QString &text)
+inline QByteArray koi8(const QString& text)
 {
     return QTextCodec::codecForName("KOI8-R")->fromUnicode(text);
 }
@@ -31,28 +31,44 @@ public:
         msgpack_packer_init(&packer, &buffer, msgpack_sbuffer_write);
     }
     ~MsgPack() { msgpack_sbuffer_destroy(&buffer); }
-    MsgPack(const MsgPack &) = delete;
-    MsgPack &operator=(const MsgPack &) = delete;
+    MsgPack(const MsgPack&) = delete;
+    MsgPack& operator=(const MsgPack&) = delete;
 
     // int, qlonglong, qulonglong, uint, double, bool, QByteArray (str), QString
     // (UTF-8 str), Bin, QVariantList, QVariantMap; a null QVariant packs as nil.
-    MsgPack &value(const QVariant &v)
+    MsgPack& value(const QVariant& v)
     {
         switch (int(v.userType())) {
-        case QMetaType::UnknownType: msgpack_pack_nil(&packer); break;
-        case QMetaType::Bool: v.toBool() ? msgpack_pack_true(&packer) : msgpack_pack_false(&packer); break;
+        case QMetaType::UnknownType:
+            msgpack_pack_nil(&packer);
+            break;
+        case QMetaType::Bool:
+            v.toBool() ? msgpack_pack_true(&packer) : msgpack_pack_false(&packer);
+            break;
         case QMetaType::Int:
-        case QMetaType::LongLong: msgpack_pack_int64(&packer, v.toLongLong()); break;
+        case QMetaType::LongLong:
+            msgpack_pack_int64(&packer, v.toLongLong());
+            break;
         case QMetaType::UInt:
-        case QMetaType::ULongLong: msgpack_pack_uint64(&packer, v.toULongLong()); break;
-        case QMetaType::Float: msgpack_pack_float(&packer, v.toFloat()); break;
-        case QMetaType::Double: msgpack_pack_double(&packer, v.toDouble()); break;
-        case QMetaType::QByteArray: str(v.toByteArray()); break;
-        case QMetaType::QString: str(v.toString().toUtf8()); break;
+        case QMetaType::ULongLong:
+            msgpack_pack_uint64(&packer, v.toULongLong());
+            break;
+        case QMetaType::Float:
+            msgpack_pack_float(&packer, v.toFloat());
+            break;
+        case QMetaType::Double:
+            msgpack_pack_double(&packer, v.toDouble());
+            break;
+        case QMetaType::QByteArray:
+            str(v.toByteArray());
+            break;
+        case QMetaType::QString:
+            str(v.toString().toUtf8());
+            break;
         case QMetaType::QVariantList: {
             const QVariantList list = v.toList();
             msgpack_pack_array(&packer, size_t(list.size()));
-            for (const QVariant &item : list)
+            for (const QVariant& item : list)
                 value(item);
             break;
         }
@@ -78,7 +94,7 @@ public:
         return *this;
     }
 
-    MsgPack &str(const QByteArray &bytes)
+    MsgPack& str(const QByteArray& bytes)
     {
         msgpack_pack_str(&packer, size_t(bytes.size()));
         msgpack_pack_str_body(&packer, bytes.constData(), size_t(bytes.size()));
@@ -93,14 +109,14 @@ private:
     msgpack_packer packer;
 };
 
-inline QByteArray packHex(const QVariant &v)
+inline QByteArray packHex(const QVariant& v)
 {
     MsgPack pack;
     pack.value(v);
     return pack.hex();
 }
 
-inline QVariant bin(const QByteArray &data)
+inline QVariant bin(const QByteArray& data)
 {
     return QVariant::fromValue(Bin{data});
 }

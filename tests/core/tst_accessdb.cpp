@@ -25,8 +25,8 @@ private slots:
             QFile::remove(kuAccessDB::databasePath() + QLatin1String(suffix));
         kuAccessDB db;
         QVERIFY(db.executeNonQuery(QStringLiteral(
-            "create table t(a integer, b text);"
-            "insert into t values(1, 'one');insert into t values(2, null);insert into t values(3, 'three');")));
+                "create table t(a integer, b text);"
+                "insert into t values(1, 'one');insert into t values(2, null);insert into t values(3, 'three');")));
     }
 
     void rowsInOrder()
@@ -60,9 +60,10 @@ private slots:
     {
         kuAccessDB db;
         QVERIFY(!db.executeNonQuery(QStringLiteral(
-            "begin immediate transaction;insert into t values(9, 'nine');insert into missing values(1);commit;")));
+                "begin immediate transaction;insert into t values(9, 'nine');insert into missing values(1);commit;")));
         QCOMPARE(column(QStringLiteral("select count(*) from t where a=9;")), QVariantList{"0"});
-        QVERIFY(db.executeNonQuery(QStringLiteral("begin immediate transaction;insert into t values(9, 'nine');commit;")));
+        QVERIFY(db.executeNonQuery(
+                QStringLiteral("begin immediate transaction;insert into t values(9, 'nine');commit;")));
         QVERIFY(!db.executeNonQuery(QString()));
         QVERIFY(db.execute(QStringLiteral("   ")).isEmpty());
     }
@@ -92,7 +93,8 @@ private slots:
     void batch()
     {
         kuAccessDB db;
-        QVERIFY(db.executeNonQuery(QStringLiteral("create table c(min integer not null primary key, close real not null);")));
+        QVERIFY(db.executeNonQuery(
+                QStringLiteral("create table c(min integer not null primary key, close real not null);")));
         QVector<QVariantList> rows;
         for (int i = 0; i < 500; ++i)
             rows.append({i * 60, 100.0 + i});
@@ -116,8 +118,8 @@ private slots:
         QTest::newRow("failing query") << "select * from missing;" << true
                                        << QStringList{"executed", "executeFailed", "results", "finished"}
                                        << QVariantList();
-        QTest::newRow("statement") << "insert into t values(4, 'four');" << false
-                                   << QStringList{"executed", "finished"} << QVariantList();
+        QTest::newRow("statement") << "insert into t values(4, 'four');" << false << QStringList{"executed", "finished"}
+                                   << QVariantList();
         QTest::newRow("failing statement") << "insert into missing values(4);" << false
                                            << QStringList{"executed", "executeFailed", "finished"} << QVariantList();
     }
@@ -135,7 +137,10 @@ private slots:
             using Source = std::remove_pointer_t<decltype(source)>;
             connect(source, &Source::executed, this, [&] { order << "executed"; });
             connect(source, &Source::executeFailed, this, [&] { order << "executeFailed"; });
-            connect(source, &Source::results, this, [&](const QVariantList& r) { order << "results"; got = r; });
+            connect(source, &Source::results, this, [&](const QVariantList& r) {
+                order << "results";
+                got = r;
+            });
             connect(source, &Source::finished, this, [&] { order << "finished"; });
         };
 
@@ -188,7 +193,8 @@ private slots:
     void busyRetryIsBounded()
     {
         kuAccessDB::setBusyPolicy(0, 2);
-        auto holder = std::make_unique<QueryWorker>(QStringLiteral("begin immediate transaction;insert into t values(7, 'held');"));
+        auto holder = std::make_unique<QueryWorker>(
+                QStringLiteral("begin immediate transaction;insert into t values(7, 'held');"));
         QVERIFY(holder->executeNonQuery());
 
         QueryWorker writer(QStringLiteral("begin immediate transaction;insert into t values(8, 'eight');commit;"));
@@ -214,11 +220,11 @@ private slots:
         QVERIFY(createCandleTables(42));
         for (const QString& table : {candleTableName(42), candleHistTableName(42)}) {
             kuAccessDB db;
-            const QVariantList info = db.execute(QStringLiteral("select name, lower(type), \"notnull\", pk from pragma_table_info(?1);"),
-                                                 {table});
-            QCOMPARE(info, (QVariantList{"open", "real", "1", "0", "high", "real", "1", "0", "low", "real", "1", "0",
-                                         "close", "real", "1", "0", "volume", "real", "1", "0",
-                                         "min", "integer", "1", "1"}));
+            const QVariantList info = db.execute(
+                    QStringLiteral("select name, lower(type), \"notnull\", pk from pragma_table_info(?1);"), {table});
+            QCOMPARE(info,
+                     (QVariantList{"open",  "real", "1", "0", "high",   "real", "1", "0", "low", "real",    "1", "0",
+                                   "close", "real", "1", "0", "volume", "real", "1", "0", "min", "integer", "1", "1"}));
         }
     }
 };

@@ -115,8 +115,9 @@ private slots:
         cut.proxyPort = quint16(70000);
         cut.proxyHost = QStringLiteral("h");
         QTest::newRow("port cut to 16 bits")
-            << binary({{"network", QJsonObject{{"Port", 70000}, {"Host", "h"}}}}) << cut << false;
-        QTest::newRow("keys missing inside network") << binary({{"network", QJsonObject{}}}) << kuNetworkSettings() << false;
+                << binary({{"network", QJsonObject{{"Port", 70000}, {"Host", "h"}}}}) << cut << false;
+        QTest::newRow("keys missing inside network")
+                << binary({{"network", QJsonObject{}}}) << kuNetworkSettings() << false;
         QTest::newRow("no network") << binary({{"application", QJsonObject{}}}) << defaults() << true;
         QTest::newRow("not binary JSON") << QByteArray("{\"network\":{}}") << defaults() << true;
         QTest::newRow("empty file") << QByteArray() << defaults() << true;

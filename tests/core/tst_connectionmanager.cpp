@@ -26,7 +26,8 @@ class FakeConnector : public ConnectPluginInterface
 {
 public:
     FakeConnector(QString name, quint8 priority, int dataType = 3)
-        : m_name(std::move(name)), m_priority(priority), m_dataType(dataType) {}
+        : m_name(std::move(name)), m_priority(priority), m_dataType(dataType)
+    {}
     int type() const override { return pkConnection; }
     QString pluginName() const override { return m_name; }
     QString description() const override { return m_name; }
@@ -72,8 +73,10 @@ public slots:
     }
 };
 
-const QString noServer = QStringLiteral("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер...");
-const QString noRestore = QStringLiteral("Не удалось восстановить соединение с сервером. Пожалуйста обратитесь в тех. поддержку.");
+const QString noServer =
+        QStringLiteral("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер...");
+const QString noRestore =
+        QStringLiteral("Не удалось восстановить соединение с сервером. Пожалуйста обратитесь в тех. поддержку.");
 
 } // namespace
 
@@ -126,7 +129,8 @@ private slots:
         QTest::addColumn<QString>("session");
         QTest::addColumn<QString>("next");
         QTest::newRow("no session") << QString() << "5";
-        QTest::newRow("logged in") << "f00d" << "10";
+        QTest::newRow("logged in") << "f00d"
+                                   << "10";
     }
 
     void changeConnectorAfterAConnectionExists()
@@ -265,7 +269,8 @@ private slots:
         qputenv("VELMORAN_CONN_TIMINGS", "requestTimeoutMs=1000");
         qputenv("VELMORAN_MAINLINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(primary.port()));
         qputenv("VELMORAN_SPARELINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(spare.port()));
-        const auto found = loadPlugins<ConnectPluginInterface>(pkConnection, {qEnvironmentVariable("VELMORAN_PLUGIN_DIR")});
+        const auto found =
+                loadPlugins<ConnectPluginInterface>(pkConnection, {qEnvironmentVariable("VELMORAN_PLUGIN_DIR")});
         QCOMPARE(found.size(), 2);
 
         kuConnectionManager manager(kuConnectionManager::Connectors(found.cbegin(), found.cend()));

@@ -13,7 +13,7 @@ const QString unknownError = QStringLiteral("Ошибочная ошибка.");
 const QString networkError = QStringLiteral("Ошибка сетевого доступа.");
 const QString wrongPassword = QStringLiteral("Неверное имя пользователя или пароль.");
 
-QVariantList repeat(const QVariantList &group, int times)
+QVariantList repeat(const QVariantList& group, int times)
 {
     QVariantList out;
     for (int i = 0; i < times; ++i)
@@ -26,48 +26,94 @@ QVariantList quoteValues(int id)
     return {id, 1.5, 2, 3.5, 4, 5, 6, 7.5, 8.5, 9.5, 10.5, 11.5, 12, 13, 14.5, 15.5, 16.5, 17.5};
 }
 
-const char *quoteJson(int id)
+const char* quoteJson(int id)
 {
     static QByteArray text;
     text = QStringLiteral(
-        "{\"avg\":11.5,\"bestBuy\":15.5,\"bestSell\":16.5,\"buy\":1.5,\"last\":10.5,\"max\":8.5,\"min\":9.5,"
-        "\"moneyVol\":14.5,\"open\":7.5,\"paperID\":%1,\"paperVol\":12,\"price\":17.5,\"sell\":3.5,\"toBuy\":2,"
-        "\"toBuyTotal\":5,\"toSell\":4,\"toSellTotal\":6,\"volume\":13}").arg(id).toUtf8();
+                   "{\"avg\":11.5,\"bestBuy\":15.5,\"bestSell\":16.5,\"buy\":1.5,\"last\":10.5,\"max\":8.5,\"min\":9.5,"
+                   "\"moneyVol\":14.5,\"open\":7.5,\"paperID\":%1,\"paperVol\":12,\"price\":17.5,\"sell\":3.5,"
+                   "\"toBuy\":2,"
+                   "\"toBuyTotal\":5,\"toSell\":4,\"toSellTotal\":6,\"volume\":13}")
+                   .arg(id)
+                   .toUtf8();
     return text.constData();
 }
 
-QVariantList orderValues(int id, const QVariant &reason)
+QVariantList orderValues(int id, const QVariant& reason)
 {
-    return {id, QByteArray("2026-12-09"), QByteArray("10:00:00"), 42, 1, 10, 250.5, 5.0, 2, 1, 0, reason,
-            3, 4, 0, 1, 1.25, 2.25, 3.25, 4.25};
+    return {id,
+            QByteArray("2026-12-09"),
+            QByteArray("10:00:00"),
+            42,
+            1,
+            10,
+            250.5,
+            5.0,
+            2,
+            1,
+            0,
+            reason,
+            3,
+            4,
+            0,
+            1,
+            1.25,
+            2.25,
+            3.25,
+            4.25};
 }
 
-QString orderJson(int id, const QString &reason)
+QString orderJson(int id, const QString& reason)
 {
     return QStringLiteral(
-        "{\"act\":1,\"amount\":10,\"balance\":5,\"date\":\"2026-12-09\",\"fcond\":3,\"ifPrice1\":1.25,"
-        "\"ifPrice2\":3.25,\"isMarket1\":0,\"isMarket2\":1,\"limitation\":0,\"order_id\":%1,\"paper_id\":42,"
-        "\"price\":250.5,\"reason\":\"%2\",\"scond\":4,\"status\":2,\"stopPrice1\":2.25,\"stopPrice2\":4.25,"
-        "\"time\":\"10:00:00\",\"type\":1}").arg(id).arg(reason);
+                   "{\"act\":1,\"amount\":10,\"balance\":5,\"date\":\"2026-12-09\",\"fcond\":3,\"ifPrice1\":1.25,"
+                   "\"ifPrice2\":3.25,\"isMarket1\":0,\"isMarket2\":1,\"limitation\":0,\"order_id\":%1,\"paper_id\":42,"
+                   "\"price\":250.5,\"reason\":\"%2\",\"scond\":4,\"status\":2,\"stopPrice1\":2.25,\"stopPrice2\":4.25,"
+                   "\"time\":\"10:00:00\",\"type\":1}")
+            .arg(id)
+            .arg(reason);
 }
 
-QVariantList tradeValues(int id, const QVariant &account)
+QVariantList tradeValues(int id, const QVariant& account)
 {
-    return {id, QByteArray("2026-12-09"), QByteArray("10:00:01"), 42, -1, 3, 99.5, 298.5, 0.25, account,
+    return {id,
+            QByteArray("2026-12-09"),
+            QByteArray("10:00:01"),
+            42,
+            -1,
+            3,
+            99.5,
+            298.5,
+            0.25,
+            account,
             bin(koi8(QStringLiteral("Заметка")))};
 }
 
-QString tradeJson(int id, const QString &account)
+QString tradeJson(int id, const QString& account)
 {
-    return QStringLiteral(
-        "{\"account\":%2,\"act\":-1,\"amount\":3,\"comiss\":0.25,\"date\":\"2026-12-09\",\"note\":\"Заметка\","
-        "\"paper_id\":42,\"price\":99.5,\"time\":\"10:00:01\",\"total\":298.5,\"trade_id\":%1}").arg(id).arg(account);
+    return QStringLiteral("{\"account\":%2,\"act\":-1,\"amount\":3,\"comiss\":0.25,\"date\":\"2026-12-09\",\"note\":"
+                          "\"Заметка\","
+                          "\"paper_id\":42,\"price\":99.5,\"time\":\"10:00:01\",\"total\":298.5,\"trade_id\":%1}")
+            .arg(id)
+            .arg(account);
 }
 
-QVariantList paperValues(int id, int type, const QVariant &ticker, const QVariant &exchange)
+QVariantList paperValues(int id, int type, const QVariant& ticker, const QVariant& exchange)
 {
-    return {id, type, 10, 3, 0, 0, 0.01, 1000.0, 0.0, ticker, bin(koi8(QStringLiteral("ПАО Сбербанк"))),
-            koi8(QStringLiteral("Сбер")), QByteArray(), exchange};
+    return {id,
+            type,
+            10,
+            3,
+            0,
+            0,
+            0.01,
+            1000.0,
+            0.0,
+            ticker,
+            bin(koi8(QStringLiteral("ПАО Сбербанк"))),
+            koi8(QStringLiteral("Сбер")),
+            QByteArray(),
+            exchange};
 }
 
 } // namespace
@@ -105,14 +151,14 @@ private slots:
     void reportData();
 
 private:
-    QStringList run(const std::function<void(dcMessagePack *)> &call)
+    QStringList run(const std::function<void(dcMessagePack*)>& call)
     {
         call(converter);
         return recorder->take();
     }
 
-    dcMessagePack *converter = nullptr;
-    ConverterRecorder *recorder = nullptr;
+    dcMessagePack* converter = nullptr;
+    ConverterRecorder* recorder = nullptr;
 };
 
 void tst_Converter::init()
@@ -130,19 +176,35 @@ void tst_Converter::cleanup()
 void tst_Converter::interfaceOrder()
 {
     // Plug-ins and saved connections address these by meta-object index.
-    const QStringList expected{
-        "on_statusAuthorization(QVariantList)", "on_statusAuthorization()", "on_snapshotPapers()",
-        "on_snapshotChart(int,QVariant)", "on_updateChart(int,QVariant)", "on_snapshotOrderBook(int,QJsonArray)",
-        "on_updateOrderBook(int,QJsonArray)", "on_snapshotLastTrades(int,QJsonArray)",
-        "on_updateLastTrades(int,QJsonArray)", "on_snapshotQuotes(int,QJsonObject)", "on_updateQuotes(int,QJsonObject)",
-        "on_syncDateTime()", "on_updateLastPrice(int,double)", "on_snapshotPositions(QJsonObject)",
-        "on_updatePositions(QJsonObject)", "on_snapshotOrders(QJsonObject)", "on_updateOrders(QJsonObject)",
-        "on_snapshotTrades(QJsonObject)", "on_updateTrades(QJsonObject)", "on_receviedError(WinType,QString,int)",
-        "on_snapshotAdditionalData(WinType,QVariantList,QVariantMap)", "slot_authorizedData(QByteArray)",
-        "slot_marketDataReceived(QByteArray,int,WinType)", "slot_tradeDataReceived(QByteArray,WinType)",
-        "slot_additionalDataReceived(QByteArray,WinType,QVariantMap)", "slot_snapshotDateTime(QByteArray)",
-        "slot_orderStatus(QByteArray,QJsonObject)", "slot_receivedUpdates(QByteArray)"};
-    const QMetaObject &meta = kuAbstractDataConverter::staticMetaObject;
+    const QStringList expected{"on_statusAuthorization(QVariantList)",
+                               "on_statusAuthorization()",
+                               "on_snapshotPapers()",
+                               "on_snapshotChart(int,QVariant)",
+                               "on_updateChart(int,QVariant)",
+                               "on_snapshotOrderBook(int,QJsonArray)",
+                               "on_updateOrderBook(int,QJsonArray)",
+                               "on_snapshotLastTrades(int,QJsonArray)",
+                               "on_updateLastTrades(int,QJsonArray)",
+                               "on_snapshotQuotes(int,QJsonObject)",
+                               "on_updateQuotes(int,QJsonObject)",
+                               "on_syncDateTime()",
+                               "on_updateLastPrice(int,double)",
+                               "on_snapshotPositions(QJsonObject)",
+                               "on_updatePositions(QJsonObject)",
+                               "on_snapshotOrders(QJsonObject)",
+                               "on_updateOrders(QJsonObject)",
+                               "on_snapshotTrades(QJsonObject)",
+                               "on_updateTrades(QJsonObject)",
+                               "on_receviedError(WinType,QString,int)",
+                               "on_snapshotAdditionalData(WinType,QVariantList,QVariantMap)",
+                               "slot_authorizedData(QByteArray)",
+                               "slot_marketDataReceived(QByteArray,int,WinType)",
+                               "slot_tradeDataReceived(QByteArray,WinType)",
+                               "slot_additionalDataReceived(QByteArray,WinType,QVariantMap)",
+                               "slot_snapshotDateTime(QByteArray)",
+                               "slot_orderStatus(QByteArray,QJsonObject)",
+                               "slot_receivedUpdates(QByteArray)"};
+    const QMetaObject& meta = kuAbstractDataConverter::staticMetaObject;
     QStringList actual;
     for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
         actual << QString::fromLatin1(meta.method(i).methodSignature());
@@ -155,26 +217,26 @@ void tst_Converter::serverErrors_data()
     QTest::addColumn<QString>("text");
 
     const QList<QPair<int, QString>> codes = {
-        {1, "Обращение к серверу не методом GET."},
-        {2, "Нет входных параметров (скрипт на сервере вызван без параметров)."},
-        {3, "Нет значений входных параметров скрипта."},
-        {4, "Неверные имена параметров при вызове скрипта."},
-        {5, "Неверное имя пользователя или пароль."},
-        {6, "Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт."},
-        {7, "Сессия закрыта. Если эта ошибка будет повторяться, пожалуйста, свяжитесь с Бренхольт."},
-        {8, "Отсутствует информация о денежном счете. Пожалуйста, свяжитесь с менеджером Бренхольт."},
-        {9, "Ошибка сетевого доступа."},
-        {10, "Вы уже посылали запрос на отмену этого поручения."},
-        {11, "Ошибка сериализации данных."},
-        {12, "Неверный идентификатор связанного счета. Пожалуйста, свяжитесь с менеджером Бренхольт."},
-        {13, "Неверный идентификатор плагина."},
-        {90, "Вы не меняли пароль уже более года. Рекомендуем Вам сменить пароль."},
-        {99, "Ошибка БД. Пожалуйста, свяжитесь с Бренхольт."},
-        {0, "Ошибочная ошибка."},
-        {14, "Ошибочная ошибка."},
-        {-1, "Ошибочная ошибка."},
+            {1, "Обращение к серверу не методом GET."},
+            {2, "Нет входных параметров (скрипт на сервере вызван без параметров)."},
+            {3, "Нет значений входных параметров скрипта."},
+            {4, "Неверные имена параметров при вызове скрипта."},
+            {5, "Неверное имя пользователя или пароль."},
+            {6, "Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт."},
+            {7, "Сессия закрыта. Если эта ошибка будет повторяться, пожалуйста, свяжитесь с Бренхольт."},
+            {8, "Отсутствует информация о денежном счете. Пожалуйста, свяжитесь с менеджером Бренхольт."},
+            {9, "Ошибка сетевого доступа."},
+            {10, "Вы уже посылали запрос на отмену этого поручения."},
+            {11, "Ошибка сериализации данных."},
+            {12, "Неверный идентификатор связанного счета. Пожалуйста, свяжитесь с менеджером Бренхольт."},
+            {13, "Неверный идентификатор плагина."},
+            {90, "Вы не меняли пароль уже более года. Рекомендуем Вам сменить пароль."},
+            {99, "Ошибка БД. Пожалуйста, свяжитесь с Бренхольт."},
+            {0, "Ошибочная ошибка."},
+            {14, "Ошибочная ошибка."},
+            {-1, "Ошибочная ошибка."},
     };
-    for (const auto &code : codes)
+    for (const auto& code : codes)
         QTest::addRow("code %d", code.first) << packHex(QVariantMap{{"error_code", code.first}}) << code.second;
 
     QTest::newRow("map without code") << packHex(QVariantMap{{"message", "x"}}) << unknownError;
@@ -191,7 +253,7 @@ void tst_Converter::serverErrors()
 {
     QFETCH(QByteArray, body);
     QFETCH(QString, text);
-    const QStringList events = run([&](dcMessagePack *c) { c->slot_marketDataReceived(body, 5, wtOrderBook); });
+    const QStringList events = run([&](dcMessagePack* c) { c->slot_marketDataReceived(body, 5, wtOrderBook); });
     QCOMPARE(events, QStringList({"error 10 " + text + " -100", "snapshotOrderBook 5 []"}));
     QCOMPARE(dcMessagePack::serverErrorText(-5), unknownError);
 }
@@ -210,7 +272,8 @@ void tst_Converter::everyStreamAfterError_data()
     QTest::newRow("orders") << "trade" << 82 << QStringList{"error 82" + error, "snapshotOrders {}"};
     QTest::newRow("trades") << "trade" << 83 << QStringList{"error 83" + error, "snapshotTrades {}"};
     QTest::newRow("instruments") << "trade" << 1001 << QStringList{"error 1001" + error, "papers"};
-    QTest::newRow("report") << "additional" << 2000 << QStringList{"error 2000" + error, "additional 2000 [] {\"k\":1}"};
+    QTest::newRow("report") << "additional" << 2000
+                            << QStringList{"error 2000" + error, "additional 2000 [] {\"k\":1}"};
 }
 
 void tst_Converter::everyStreamAfterError()
@@ -220,7 +283,7 @@ void tst_Converter::everyStreamAfterError()
     QFETCH(QStringList, expected);
     const QByteArray body = packHex(QVariantMap{{"error_code", 5}});
     const auto wt = static_cast<WinType>(winType);
-    const QStringList events = run([&](dcMessagePack *c) {
+    const QStringList events = run([&](dcMessagePack* c) {
         if (slot == "market")
             c->slot_marketDataReceived(body, 3, wt);
         else if (slot == "trade")
@@ -234,7 +297,7 @@ void tst_Converter::everyStreamAfterError()
 void tst_Converter::unhandledKindsIgnored()
 {
     const QByteArray body = packHex(QVariantList{1, 2, 3, 4});
-    const QStringList events = run([&](dcMessagePack *c) {
+    const QStringList events = run([&](dcMessagePack* c) {
         c->slot_marketDataReceived(body, 1, wtPortfolio);
         c->slot_marketDataReceived(body, 1, wtLastPrice);
         c->slot_tradeDataReceived(body, wtQuotes);
@@ -252,13 +315,14 @@ void tst_Converter::snapshots_data()
 
     QTest::newRow("quote") << 1 << packHex(quoteValues(77)) << QString("snapshotQuotes 5 ") + quoteJson(77);
     QTest::newRow("quote one value short") << 1 << packHex(quoteValues(77).mid(1)) << "snapshotQuotes 5 {}";
-    QTest::newRow("order book, partial level ignored") << 10
-        << packHex(QVariantList{1, 100, 250.5, 0.0, 2, 50, 251.0, 0.5, 1})
-        << "snapshotOrderBook 5 [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0},"
-           "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":0.5}]";
-    QTest::newRow("last trades, 64-bit deal id") << 13
-        << packHex(QVariantList{qlonglong(1765270800), 7, 99.5, qlonglong(1099511627776123LL), 1, 2, 3})
-        << "snapshotLastTrades 5 [{\"amount\":7,\"dealID\":1099511627776123,\"price\":99.5,\"unixtime\":1765270800}]";
+    QTest::newRow("order book, partial level ignored")
+            << 10 << packHex(QVariantList{1, 100, 250.5, 0.0, 2, 50, 251.0, 0.5, 1})
+            << "snapshotOrderBook 5 [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0},"
+               "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":0.5}]";
+    QTest::newRow("last trades, 64-bit deal id")
+            << 13 << packHex(QVariantList{qlonglong(1765270800), 7, 99.5, qlonglong(1099511627776123LL), 1, 2, 3})
+            << "snapshotLastTrades 5 "
+               "[{\"amount\":7,\"dealID\":1099511627776123,\"price\":99.5,\"unixtime\":1765270800}]";
     QTest::newRow("empty list") << 13 << packHex(QVariantList{}) << "snapshotLastTrades 5 []";
 }
 
@@ -267,9 +331,8 @@ void tst_Converter::snapshots()
     QFETCH(int, winType);
     QFETCH(QByteArray, body);
     QFETCH(QString, expected);
-    const QStringList events = run([&](dcMessagePack *c) {
-        c->slot_marketDataReceived(body, 5, static_cast<WinType>(winType));
-    });
+    const QStringList events =
+            run([&](dcMessagePack* c) { c->slot_marketDataReceived(body, 5, static_cast<WinType>(winType)); });
     QCOMPARE(events, QStringList{expected});
 }
 
@@ -285,35 +348,37 @@ void tst_Converter::updates_data()
     QTest::newRow("order book") << reply({QVariantList{10, 42, 1, 100, 250.5, 0.0, 2, 50, 251.0, 0.0}})
                                 << QStringList{"updateOrderBook 42 " + levels};
     QTest::newRow("order book, extra value ignored")
-        << reply({QVariantList{10, 42, 1, 100, 250.5, 0.0, 2, 50, 251.0, 0.0, 9}})
-        << QStringList{"updateOrderBook 42 " + levels};
+            << reply({QVariantList{10, 42, 1, 100, 250.5, 0.0, 2, 50, 251.0, 0.0, 9}})
+            << QStringList{"updateOrderBook 42 " + levels};
     QTest::newRow("order book, id only") << reply({QVariantList{10, 42}}) << QStringList{"updateOrderBook 42 []"};
     QTest::newRow("order book, kind only") << reply({QVariantList{10}}) << QStringList();
     QTest::newRow("quote") << reply({QVariantList{1, 77} + quoteValues(77)})
                            << QStringList{QString("updateQuotes 77 ") + quoteJson(77)};
     QTest::newRow("quote of 10 values") << reply({QVariantList{1, 77} + quoteValues(77).mid(0, 10)})
                                         << QStringList{"updateQuotes 77 {}"};
-    QTest::newRow("last trades") << reply({QVariantList{13, 8, 1765270800, 3, 10.25, qlonglong(4294967296LL), 5}})
-        << QStringList{"updateLastTrades 8 [{\"amount\":3,\"dealID\":4294967296,\"price\":10.25,\"unixtime\":1765270800}]"};
+    QTest::newRow("last trades")
+            << reply({QVariantList{13, 8, 1765270800, 3, 10.25, qlonglong(4294967296LL), 5}})
+            << QStringList{"updateLastTrades 8 "
+                           "[{\"amount\":3,\"dealID\":4294967296,\"price\":10.25,\"unixtime\":1765270800}]"};
     QTest::newRow("last prices") << reply({QVariantList{14, 7, 101.5, 9, 12.25}})
                                  << QStringList{"updateLastPrice 7 101.5", "updateLastPrice 9 12.25"};
     QTest::newRow("last prices, unpaired") << reply({QVariantList{14, 7}}) << QStringList();
     QTest::newRow("last prices, kind only") << reply({QVariantList{14}}) << QStringList();
-    QTest::newRow("candle") << reply({QVariantList{7, 42, 2, 10.5, 11.5, 12.5, 9.5, 1000.0, 1765270800, 1}})
-        << QStringList{"updateChart 42 {\"candles\":[{\"Close\":11.5,\"High\":12.5,\"Low\":9.5,\"Open\":10.5,"
-                       "\"Volume\":1000,\"timeFrame\":1,\"unixTime\":1765270800}],\"updateType\":2}"};
+    QTest::newRow("candle")
+            << reply({QVariantList{7, 42, 2, 10.5, 11.5, 12.5, 9.5, 1000.0, 1765270800, 1}})
+            << QStringList{"updateChart 42 {\"candles\":[{\"Close\":11.5,\"High\":12.5,\"Low\":9.5,\"Open\":10.5,"
+                           "\"Volume\":1000,\"timeFrame\":1,\"unixTime\":1765270800}],\"updateType\":2}"};
     QTest::newRow("candle, type only") << reply({QVariantList{7, 42, 1}})
                                        << QStringList{"updateChart 42 {\"candles\":[],\"updateType\":1}"};
     QTest::newRow("candle, id only") << reply({QVariantList{7, 42}}) << QStringList();
-    QTest::newRow("account kinds, empty")
-        << reply({QVariantList{80}, QVariantList{82}, QVariantList{83}})
-        << QStringList{"updatePositions {}", "updateOrders {}", "updateTrades {}"};
+    QTest::newRow("account kinds, empty") << reply({QVariantList{80}, QVariantList{82}, QVariantList{83}})
+                                          << QStringList{"updatePositions {}", "updateOrders {}", "updateTrades {}"};
     QTest::newRow("unknown, empty and non-list entries skipped")
-        << reply({QVariantList{99, 1, 2}, QVariantList{}, QVariantMap{{"a", 1}}, 5, QVariantList{14, 3, 1.5}})
-        << QStringList{"updateLastPrice 3 1.5"};
+            << reply({QVariantList{99, 1, 2}, QVariantList{}, QVariantMap{{"a", 1}}, 5, QVariantList{14, 3, 1.5}})
+            << QStringList{"updateLastPrice 3 1.5"};
     QTest::newRow("entries in reply order")
-        << reply({QVariantList{14, 1, 1.0}, QVariantList{10, 2}, QVariantList{14, 3, 3.0}})
-        << QStringList{"updateLastPrice 1 1", "updateOrderBook 2 []", "updateLastPrice 3 3"};
+            << reply({QVariantList{14, 1, 1.0}, QVariantList{10, 2}, QVariantList{14, 3, 3.0}})
+            << QStringList{"updateLastPrice 1 1", "updateOrderBook 2 []", "updateLastPrice 3 3"};
     QTest::newRow("empty reply list") << reply({}) << QStringList();
     QTest::newRow("empty body") << QByteArray() << QStringList();
 
@@ -321,23 +386,24 @@ void tst_Converter::updates_data()
     QTest::newRow("session closed") << packHex(QVariantMap{{"error_code", 7}})
                                     << QStringList{"error 0 " + closed + " -100", "updatesFailed 7 " + closed};
     QTest::newRow("map without code") << packHex(QVariantMap{{"x", 1}})
-        << QStringList{"error 0 " + unknownError + " -100", "updatesFailed 0 " + unknownError};
+                                      << QStringList{"error 0 " + unknownError + " -100",
+                                                     "updatesFailed 0 " + unknownError};
     QTest::newRow("unreadable") << QByteArray("9g")
-        << QStringList{"error 0 " + unknownError + " -100", "updatesFailed 0 " + unknownError};
+                                << QStringList{"error 0 " + unknownError + " -100", "updatesFailed 0 " + unknownError};
 }
 
 void tst_Converter::updates()
 {
     QFETCH(QByteArray, body);
     QFETCH(QStringList, expected);
-    QCOMPARE(run([&](dcMessagePack *c) { c->slot_receivedUpdates(body); }), expected);
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_receivedUpdates(body); }), expected);
 }
 
 void tst_Converter::repliesKeepArrivalOrder()
 {
     // A snapshot followed by updates must reach the window in that order.
     QStringList expected;
-    const QStringList events = run([&](dcMessagePack *c) {
+    const QStringList events = run([&](dcMessagePack* c) {
         for (int i = 0; i < 200; ++i) {
             if (i % 2 == 0) {
                 // Big enough to take longer than the update that follows.
@@ -350,7 +416,7 @@ void tst_Converter::repliesKeepArrivalOrder()
         }
     });
     QStringList seen;
-    for (const QString &e : events) {
+    for (const QString& e : events) {
         const QString json = e.section(' ', 2);
         const int amount = QJsonDocument::fromJson(json.toUtf8()).array().at(0).toObject().value("amount").toInt();
         seen << e.section(' ', 0, 1) + QStringLiteral(" %1").arg(amount);
@@ -365,37 +431,55 @@ void tst_Converter::accountRecords_data()
     QTest::addColumn<QString>("expected");
 
     const QByteArray main = koi8(QStringLiteral("Основной"));
-    QTest::newRow("orders: KOI8-R account and reason from str and bin, partial order ignored") << 82
-        << packHex(QVariantList{QVariantMap{{"part_id", main},
-                                            {"orders", orderValues(1, koi8("Отказ")) + orderValues(2, bin(koi8("Исполнено"))) + QVariantList{1, 2, 3, 4, 5}}}})
-        << "snapshotOrders {\"Основной\":[" + orderJson(1, "Отказ") + "," + orderJson(2, "Исполнено") + "]}";
-    QTest::newRow("orders: same account twice appends, no part_id is the empty key") << 82
-        << packHex(QVariantList{QVariantMap{{"part_id", bin(main)}, {"orders", orderValues(1, QByteArray())}},
-                                QVariantMap{{"orders", orderValues(3, QByteArray())}},
-                                QVariantMap{{"part_id", main}, {"orders", orderValues(2, QByteArray())}},
-                                QVariantMap{{"part_id", QByteArray("B")}}})
-        << "snapshotOrders {\"\":[" + orderJson(3, "") + "],\"B\":[],\"Основной\":[" + orderJson(1, "") + ","
-               + orderJson(2, "") + "]}";
-    QTest::newRow("orders: a list where a map belongs, text where a number belongs") << 82
-        << packHex(QVariantList{QVariantList{1, 2}, QVariantMap{{"part_id", QByteArray("A")},
-                                                                {"orders", QVariantList{QByteArray("x")} + orderValues(0, QByteArray()).mid(1)}}})
-        << "snapshotOrders {\"\":[],\"A\":[" + orderJson(0, "") + "]}";
-    QTest::newRow("trades: 22 values give two, integer account is a number") << 83
-        << packHex(QVariantList{QVariantMap{{"part_id", main}, {"trades", tradeValues(1, 4001) + tradeValues(2, 4002.5) + QVariantList{1}}}})
-        << "snapshotTrades {\"Основной\":[" + tradeJson(1, "4001") + "," + tradeJson(2, "4002.5") + "]}";
-    QTest::newRow("positions: money and margin from the last element of an account") << 80
-        << packHex(QVariantList{
-               QVariantMap{{"part_id", main}, {"position", QVariantList{42, QByteArray("2026-12-01"), 10, 99.5, 995.0, 1, 2, 100.5, 7}},
-                           {"money", QVariantList{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0}}, {"margin", QVariantList{1.5, 2.5, 3.5}}},
-               QVariantMap{{"part_id", main}, {"position", QVariantList{43, QByteArray("2026-12-02"), 5, 9.5, 47.5, 0, 0, 9.0}},
-                           {"money", QVariantList{1.0, 2.0, 3.0, 4.0, 5.0}}},
-               QVariantMap{{"part_id", QByteArray("B")}, {"money", QVariantList{1.0, 2.0, 3.0, 4.0, 5.0, 6.0}},
-                           {"margin", QVariantList{1.5, 2.5, 3.5}}}})
-        << "snapshotPositions {\"B\":{\"margin\":{\"init_marga\":3.5,\"marg_portfolio\":1.5,\"min_marga\":2.5},"
-           "\"money\":{\"balance\":1,\"blocked\":2,\"expected\":3,\"go\":4,\"pmarga\":6,\"profit\":5},\"position\":[]},"
-           "\"Основной\":{\"margin\":{},\"money\":{},\"position\":["
-           "{\"amount\":10,\"balance\":995,\"bdate\":\"2026-12-01\",\"blocked\":1,\"expected\":2,\"lastprice\":100.5,\"paper_id\":42,\"price\":99.5},"
-           "{\"amount\":5,\"balance\":47.5,\"bdate\":\"2026-12-02\",\"blocked\":0,\"expected\":0,\"lastprice\":9,\"paper_id\":43,\"price\":9.5}]}}";
+    QTest::newRow("orders: KOI8-R account and reason from str and bin, partial order ignored")
+            << 82
+            << packHex(QVariantList{
+                       QVariantMap{{"part_id", main},
+                                   {"orders", orderValues(1, koi8("Отказ")) + orderValues(2, bin(koi8("Исполнено"))) +
+                                                      QVariantList{1, 2, 3, 4, 5}}}})
+            << "snapshotOrders {\"Основной\":[" + orderJson(1, "Отказ") + "," + orderJson(2, "Исполнено") + "]}";
+    QTest::newRow("orders: same account twice appends, no part_id is the empty key")
+            << 82
+            << packHex(QVariantList{QVariantMap{{"part_id", bin(main)}, {"orders", orderValues(1, QByteArray())}},
+                                    QVariantMap{{"orders", orderValues(3, QByteArray())}},
+                                    QVariantMap{{"part_id", main}, {"orders", orderValues(2, QByteArray())}},
+                                    QVariantMap{{"part_id", QByteArray("B")}}})
+            << "snapshotOrders {\"\":[" + orderJson(3, "") + "],\"B\":[],\"Основной\":[" + orderJson(1, "") + "," +
+                       orderJson(2, "") + "]}";
+    QTest::newRow("orders: a list where a map belongs, text where a number belongs")
+            << 82
+            << packHex(QVariantList{
+                       QVariantList{1, 2},
+                       QVariantMap{{"part_id", QByteArray("A")},
+                                   {"orders", QVariantList{QByteArray("x")} + orderValues(0, QByteArray()).mid(1)}}})
+            << "snapshotOrders {\"\":[],\"A\":[" + orderJson(0, "") + "]}";
+    QTest::newRow("trades: 22 values give two, integer account is a number")
+            << 83
+            << packHex(QVariantList{QVariantMap{
+                       {"part_id", main}, {"trades", tradeValues(1, 4001) + tradeValues(2, 4002.5) + QVariantList{1}}}})
+            << "snapshotTrades {\"Основной\":[" + tradeJson(1, "4001") + "," + tradeJson(2, "4002.5") + "]}";
+    QTest::newRow("positions: money and margin from the last element of an account")
+            << 80
+            << packHex(QVariantList{
+                       QVariantMap{{"part_id", main},
+                                   {"position",
+                                    QVariantList{42, QByteArray("2026-12-01"), 10, 99.5, 995.0, 1, 2, 100.5, 7}},
+                                   {"money", QVariantList{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0}},
+                                   {"margin", QVariantList{1.5, 2.5, 3.5}}},
+                       QVariantMap{{"part_id", main},
+                                   {"position", QVariantList{43, QByteArray("2026-12-02"), 5, 9.5, 47.5, 0, 0, 9.0}},
+                                   {"money", QVariantList{1.0, 2.0, 3.0, 4.0, 5.0}}},
+                       QVariantMap{{"part_id", QByteArray("B")},
+                                   {"money", QVariantList{1.0, 2.0, 3.0, 4.0, 5.0, 6.0}},
+                                   {"margin", QVariantList{1.5, 2.5, 3.5}}}})
+            << "snapshotPositions {\"B\":{\"margin\":{\"init_marga\":3.5,\"marg_portfolio\":1.5,\"min_marga\":2.5},"
+               "\"money\":{\"balance\":1,\"blocked\":2,\"expected\":3,\"go\":4,\"pmarga\":6,\"profit\":5},\"position\":"
+               "[]},"
+               "\"Основной\":{\"margin\":{},\"money\":{},\"position\":["
+               "{\"amount\":10,\"balance\":995,\"bdate\":\"2026-12-01\",\"blocked\":1,\"expected\":2,\"lastprice\":100."
+               "5,\"paper_id\":42,\"price\":99.5},"
+               "{\"amount\":5,\"balance\":47.5,\"bdate\":\"2026-12-02\",\"blocked\":0,\"expected\":0,\"lastprice\":9,"
+               "\"paper_id\":43,\"price\":9.5}]}}";
 }
 
 void tst_Converter::accountRecords()
@@ -403,7 +487,8 @@ void tst_Converter::accountRecords()
     QFETCH(int, winType);
     QFETCH(QByteArray, body);
     QFETCH(QString, expected);
-    const QStringList events = run([&](dcMessagePack *c) { c->slot_tradeDataReceived(body, static_cast<WinType>(winType)); });
+    const QStringList events =
+            run([&](dcMessagePack* c) { c->slot_tradeDataReceived(body, static_cast<WinType>(winType)); });
     QCOMPARE(events, QStringList{expected});
 }
 
@@ -413,9 +498,11 @@ void tst_Converter::papers_data()
     QTest::addColumn<QList<int>>("ids");
 
     QTest::newRow("28 values, tickers from str and bin")
-        << packHex(paperValues(9001, 1, koi8("СБЕР"), koi8("ММВБ")) + paperValues(9002, 1, bin(koi8("ГАЗП")), bin(koi8("ММВБ"))))
-        << QList<int>{9001, 9002};
-    QTest::newRow("27 values") << packHex(paperValues(9003, 1, koi8("СБЕР"), koi8("ММВБ")) + paperValues(9004, 1, koi8("x"), koi8("x")).mid(0, 13))
+            << packHex(paperValues(9001, 1, koi8("СБЕР"), koi8("ММВБ")) +
+                       paperValues(9002, 1, bin(koi8("ГАЗП")), bin(koi8("ММВБ"))))
+            << QList<int>{9001, 9002};
+    QTest::newRow("27 values") << packHex(paperValues(9003, 1, koi8("СБЕР"), koi8("ММВБ")) +
+                                          paperValues(9004, 1, koi8("x"), koi8("x")).mid(0, 13))
                                << QList<int>{9003};
     QTest::newRow("13 values") << packHex(paperValues(9005, 1, koi8("x"), koi8("x")).mid(0, 13)) << QList<int>{};
 }
@@ -424,7 +511,7 @@ void tst_Converter::papers()
 {
     QFETCH(QByteArray, body);
     QFETCH(QList<int>, ids);
-    const QStringList events = run([&](dcMessagePack *c) { c->slot_tradeDataReceived(body, wtInitInfo); });
+    const QStringList events = run([&](dcMessagePack* c) { c->slot_tradeDataReceived(body, wtInitInfo); });
     QCOMPARE(events, QStringList{"papers"});
     const auto registry = kuPaperList::instance();
     for (int id : ids) {
@@ -446,7 +533,8 @@ void tst_Converter::papers()
 
 void tst_Converter::papersReachRegistryOnGuiThread()
 {
-    const QByteArray body = packHex(paperValues(9100, 1, koi8("A"), koi8("B")) + paperValues(9101, 5, koi8("C"), koi8("B")));
+    const QByteArray body =
+            packHex(paperValues(9100, 1, koi8("A"), koi8("B")) + paperValues(9101, 5, koi8("C"), koi8("B")));
     bool filled = false;
     connect(converter, &dcMessagePack::on_snapshotPapers, this, [&] {
         QCOMPARE(QThread::currentThread(), qApp->thread());
@@ -470,25 +558,27 @@ void tst_Converter::login_data()
     const QStringList before{"Старый"};
     const QVariantList session{QByteArray("S-1"), 5};
     QTest::newRow("accepted, later default wins")
-        << packHex(QVariantMap{{"session", session},
-                               {"a", QVariantList{koi8("Счёт Б"), 11, 1, 3, 4}},
-                               {"b", QVariantList{bin(koi8("Счёт А")), 12, 0}},
-                               {"c", QVariantList{koi8("Счёт В"), 13, 2, 7}},
-                               {"d", QVariantList{koi8("короткий"), 14}}})
-        << QStringList{"error 1000  0", "status [\"S-1\",5]"}
-        << QStringList{"Счёт А", "Счёт Б", "Счёт В"} << "Счёт В";
+            << packHex(QVariantMap{{"session", session},
+                                   {"a", QVariantList{koi8("Счёт Б"), 11, 1, 3, 4}},
+                                   {"b", QVariantList{bin(koi8("Счёт А")), 12, 0}},
+                                   {"c", QVariantList{koi8("Счёт В"), 13, 2, 7}},
+                                   {"d", QVariantList{koi8("короткий"), 14}}})
+            << QStringList{"error 1000  0", "status [\"S-1\",5]"} << QStringList{"Счёт А", "Счёт Б", "Счёт В"}
+            << "Счёт В";
     QTest::newRow("refused") << packHex(QVariantMap{{"error_code", 5}, {"session", session}})
                              << QStringList{"error 1000 " + wrongPassword + " 5", "status []"} << before << "Старый";
     QTest::newRow("empty body") << QByteArray() << QStringList{"error 1000 " + networkError + " 7", "status []"}
                                 << before << "Старый";
-    QTest::newRow("empty session") << packHex(QVariantMap{{"session", QVariantList{}}, {"a", QVariantList{koi8("X"), 1, 1}}})
-                                   << QStringList{"error 1000 " + networkError + " 7", "status []"} << before << "Старый";
+    QTest::newRow("empty session") << packHex(QVariantMap{{"session", QVariantList{}},
+                                                          {"a", QVariantList{koi8("X"), 1, 1}}})
+                                   << QStringList{"error 1000 " + networkError + " 7", "status []"} << before
+                                   << "Старый";
     QTest::newRow("no session") << packHex(QVariantMap{{"a", QVariantList{koi8("X"), 1, 1}}})
                                 << QStringList{"error 1000 " + networkError + " 7", "status []"} << before << "Старый";
     QTest::newRow("a list") << packHex(QVariantList{session})
                             << QStringList{"error 1000 " + networkError + " 7", "status []"} << before << "Старый";
-    QTest::newRow("unreadable") << QByteArray("81a7")
-                                << QStringList{"error 1000 " + networkError + " 7", "status []"} << before << "Старый";
+    QTest::newRow("unreadable") << QByteArray("81a7") << QStringList{"error 1000 " + networkError + " 7", "status []"}
+                                << before << "Старый";
 }
 
 void tst_Converter::login()
@@ -502,7 +592,7 @@ void tst_Converter::login()
     registry->clear();
     registry->addAccount(QStringLiteral("Старый"), true, 0, {1});
 
-    QCOMPARE(run([&](dcMessagePack *c) { c->slot_authorizedData(body); }), expected);
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_authorizedData(body); }), expected);
     QCOMPARE(registry->accounts(), accounts);
     QCOMPARE(registry->currentAccount(), current);
     if (accounts.size() == 3) {
@@ -515,8 +605,8 @@ void tst_Converter::loginDisconnectsStatusReceivers()
 {
     int calls = 0;
     connect(converter, &kuAbstractDataConverter::on_statusAuthorization, this, [&] { ++calls; });
-    const QByteArray accepted = packHex(QVariantMap{{"session", QVariantList{QByteArray("S")}},
-                                                    {"a", QVariantList{koi8("A"), 1, 0}}});
+    const QByteArray accepted =
+            packHex(QVariantMap{{"session", QVariantList{QByteArray("S")}}, {"a", QVariantList{koi8("A"), 1, 0}}});
     converter->slot_authorizedData(accepted);
     converter->slot_authorizedData(accepted);
     QCOMPARE(calls, 1);
@@ -539,10 +629,11 @@ void tst_Converter::serverClock_data()
                                               << QStringList() << QDate(2001, 2, 3) << QTime(4, 5, 6);
     QTest::newRow("time only unreadable") << packHex(QVariantList{QByteArray("09.12.2026"), QByteArray("25:00:00")})
                                           << QStringList() << QDate(2001, 2, 3) << QTime(4, 5, 6);
-    QTest::newRow("one value") << packHex(QVariantList{QByteArray("09.12.2026")}) << QStringList()
-                               << QDate(2001, 2, 3) << QTime(4, 5, 6);
+    QTest::newRow("one value") << packHex(QVariantList{QByteArray("09.12.2026")}) << QStringList() << QDate(2001, 2, 3)
+                               << QTime(4, 5, 6);
     QTest::newRow("server error") << packHex(QVariantMap{{"error_code", 9}})
-                                  << QStringList{"error 0 " + networkError + " -100"} << QDate(2001, 2, 3) << QTime(4, 5, 6);
+                                  << QStringList{"error 0 " + networkError + " -100"} << QDate(2001, 2, 3)
+                                  << QTime(4, 5, 6);
 }
 
 void tst_Converter::serverClock()
@@ -553,7 +644,7 @@ void tst_Converter::serverClock()
     QFETCH(QTime, time);
     setServerDate(QDate(2001, 2, 3));
     setServerTime(QTime(4, 5, 6));
-    QCOMPARE(run([&](dcMessagePack *c) { c->slot_snapshotDateTime(body); }), expected);
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_snapshotDateTime(body); }), expected);
     QCOMPARE(serverDate(), date);
     QCOMPARE(serverTime(), time);
 }
@@ -566,11 +657,14 @@ void tst_Converter::orderStatus_data()
 
     const QByteArray ok = packHex(QVariantList{1});
     QTest::newRow("new buy") << ok << QJsonObject{{"paperID", 9200}, {"type", 1001}, {"action", 1}, {"amount", 10}}
-        << QStringList{"info Поручение на `Покупку` ОРД в колличестве 10. Успешно отправлено. 5000"};
-    QTest::newRow("changed, no action") << ok << QJsonObject{{"paperID", 9200}, {"type", 1002}, {"amount", 2.0}}
-        << QStringList{"info Поручение на `Покупку` ОРД в колличестве 2. Успешно отправлено. 5000"};
+                             << QStringList{
+                                        "info Поручение на `Покупку` ОРД в колличестве 10. Успешно отправлено. 5000"};
+    QTest::newRow("changed, no action")
+            << ok << QJsonObject{{"paperID", 9200}, {"type", 1002}, {"amount", 2.0}}
+            << QStringList{"info Поручение на `Покупку` ОРД в колличестве 2. Успешно отправлено. 5000"};
     QTest::newRow("cancel sell") << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", -1}, {"amount", 10}}
-        << QStringList{"info Запрос на отмену поручения на `Продажу` по инструменту ОРД в колличестве 10. Успешно отправлен. 5000"};
+                                 << QStringList{"info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
+                                                "колличестве 10. Успешно отправлен. 5000"};
     QTest::newRow("stop order") << ok << QJsonObject{{"paperID", 9200}, {"type", 1010}, {"amount", 1}} << QStringList();
     QTest::newRow("no instrument") << ok << QJsonObject{{"type", 1001}} << QStringList();
     QTest::newRow("unknown instrument") << ok << QJsonObject{{"paperID", 9299}, {"type", 1001}} << QStringList();
@@ -578,9 +672,9 @@ void tst_Converter::orderStatus_data()
     QTest::newRow("refused") << packHex(QVariantMap{{"error_code", 10}})
                              << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"amount", 10}}
                              << QStringList{"error 82 Вы уже посылали запрос на отмену этого поручения. -100"};
-    QTest::newRow("stop order refused") << packHex(QVariantMap{{"error_code", 6}})
-        << QJsonObject{{"paperID", 9200}, {"type", 1010}}
-        << QStringList{"error 82 Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт. -100"};
+    QTest::newRow("stop order refused")
+            << packHex(QVariantMap{{"error_code", 6}}) << QJsonObject{{"paperID", 9200}, {"type", 1010}}
+            << QStringList{"error 82 Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт. -100"};
     QTest::newRow("unreadable") << QByteArray("9") << QJsonObject{{"paperID", 9200}, {"type", 1001}}
                                 << QStringList{"error 82 " + unknownError + " -100"};
 }
@@ -590,15 +684,15 @@ void tst_Converter::orderStatus()
     QFETCH(QByteArray, body);
     QFETCH(QJsonObject, order);
     QFETCH(QStringList, expected);
-    kuPaperList::instance()->addPaper(9200, QSharedPointer<kuPaperInfo>::create(
-        9200, "ОРД", "", 1, 1, 0.01, 0.0, 0, 0.0, true, "", "", 1, "ММВБ"));
-    QCOMPARE(run([&](dcMessagePack *c) { c->slot_orderStatus(body, order); }), expected);
+    kuPaperList::instance()->addPaper(9200, QSharedPointer<kuPaperInfo>::create(9200, "ОРД", "", 1, 1, 0.01, 0.0, 0,
+                                                                                0.0, true, "", "", 1, "ММВБ"));
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_orderStatus(body, order); }), expected);
 }
 
 void tst_Converter::reportData()
 {
     const QVariantMap args{{"report", "x"}, {"n", 3}};
-    const QStringList events = run([&](dcMessagePack *c) {
+    const QStringList events = run([&](dcMessagePack* c) {
         c->slot_additionalDataReceived(packHex(QVariantList{1, QByteArray("t")}), wtReportData, args);
     });
     QCOMPARE(events, QStringList{"additional 2000 [1,\"t\"] {\"n\":3,\"report\":\"x\"}"});

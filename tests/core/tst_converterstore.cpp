@@ -19,10 +19,10 @@ public:
     QList<int> batches;
 
 protected:
-    bool runTransaction(const QVector<Statement> &statements) override
+    bool runTransaction(const QVector<Statement>& statements) override
     {
         int rows = 0;
-        for (const Statement &s : statements)
+        for (const Statement& s : statements)
             rows += s.rows.size();
         batches.append(rows);
         return dcMessagePack::runTransaction(statements);
@@ -34,7 +34,7 @@ QVariantList candle(double open, qlonglong start, int timeFrame = 1, double volu
     return {open, open + 1, open + 2, open - 1, volume, start, timeFrame};
 }
 
-QStringList rows(const QString &sql, int columns)
+QStringList rows(const QString& sql, int columns)
 {
     kuAccessDB db;
     const QVariantList values = db.execute(sql);
@@ -48,12 +48,12 @@ QStringList rows(const QString &sql, int columns)
     return out;
 }
 
-int count(const QString &table)
+int count(const QString& table)
 {
     return rows(QStringLiteral("select count(*) from %1;").arg(table), 1).value(0).toInt();
 }
 
-QVariantList plugin(const QVariant &guid, const QVariant &title, const QVariant &name, double price = 1.5)
+QVariantList plugin(const QVariant& guid, const QVariant& title, const QVariant& name, double price = 1.5)
 {
     return {guid, title, koi8(QStringLiteral("Описание")), 3u, QByteArray("89504e47"), price, name};
 }
@@ -72,7 +72,7 @@ private slots:
     void pluginCatalogue();
 
 private:
-    QStringList snapshot(CountingConverter &converter, const QVariantList &values, WinType winType)
+    QStringList snapshot(CountingConverter& converter, const QVariantList& values, WinType winType)
     {
         ConverterRecorder recorder(&converter);
         if (winType == wtChart)
@@ -85,7 +85,7 @@ private:
 
 void tst_ConverterStore::init()
 {
-    for (const char *suffix : {"", "-wal", "-shm"})
+    for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(kuAccessDB::databasePath() + QLatin1String(suffix));
     QVERIFY(updateDatabaseSchema());
     QVERIFY(createCandleTables(paper));
@@ -116,18 +116,20 @@ void tst_ConverterStore::candleBatches()
 void tst_ConverterStore::candleRows()
 {
     CountingConverter converter;
-    const QVariantList values = candle(101.123456789, 1000, 1, 1234.6)
-        + candle(200, 0)                              // no start time
-        + candle(300, 2000, 1440)                     // day candle
-        + candle(qQNaN(), 3000)                       // not a number: this row only
-        + candle(400, 4000, 1, qInf())
-        + candle(500, 5000)
-        + QVariantList{1.0, 2.0, 3.0};                // partial group
+    const QVariantList values = candle(101.123456789, 1000, 1, 1234.6) + candle(200, 0) // no start time
+                                + candle(300, 2000, 1440)                               // day candle
+                                + candle(qQNaN(), 3000)                                 // not a number: this row only
+                                + candle(400, 4000, 1, qInf()) + candle(500, 5000) +
+                                QVariantList{1.0, 2.0, 3.0}; // partial group
     QCOMPARE(snapshot(converter, values, wtChart), QStringList{"snapshotChart 42 null"});
     QCOMPARE(converter.batches, QList<int>{3});
-    QCOMPARE(rows(QStringLiteral("select min, open, high, low, close, volume from %1 order by min;").arg(candleTableName(paper)), 6),
-             (QStringList{"1000|101.12345679|103.12345679|100.12345679|102.12345679|1235.0", "5000|500.0|502.0|499.0|501.0|10.0"}));
-    QCOMPARE(rows(QStringLiteral("select min, open from %1;").arg(candleHistTableName(paper)), 2), QStringList{"2000|300.0"});
+    QCOMPARE(rows(QStringLiteral("select min, open, high, low, close, volume from %1 order by min;")
+                          .arg(candleTableName(paper)),
+                  6),
+             (QStringList{"1000|101.12345679|103.12345679|100.12345679|102.12345679|1235.0",
+                          "5000|500.0|502.0|499.0|501.0|10.0"}));
+    QCOMPARE(rows(QStringLiteral("select min, open from %1;").arg(candleHistTableName(paper)), 2),
+             QStringList{"2000|300.0"});
 }
 
 void tst_ConverterStore::resentCandleReplacesStoredRow()
@@ -142,14 +144,15 @@ void tst_ConverterStore::resentCandleReplacesStoredRow()
 void tst_ConverterStore::pluginCatalogue()
 {
     kuAccessDB db;
-    QVERIFY(db.executeNonQuery(QStringLiteral(
-        "insert into plugins (guid, title, description, icon, plugin_name, price, version, status) "
-        "values ('g0', 'old', '', '', 'ku_old', 0, 1, 9);")));
+    QVERIFY(db.executeNonQuery(
+            QStringLiteral("insert into plugins (guid, title, description, icon, plugin_name, price, version, status) "
+                           "values ('g0', 'old', '', '', 'ku_old', 0, 1, 9);")));
 
     QVariantList values;
     values += plugin(QByteArray("g0"), koi8(QStringLiteral("Стакан")), QByteArray("ku_glass"));
     for (int i = 1; i < 8; ++i)
-        values += plugin(QByteArray("g") + QByteArray::number(i), bin(koi8(QStringLiteral("Плагин"))), QByteArray("ku_p") + QByteArray::number(i));
+        values += plugin(QByteArray("g") + QByteArray::number(i), bin(koi8(QStringLiteral("Плагин"))),
+                         QByteArray("ku_p") + QByteArray::number(i));
     values += plugin(QByteArray("g8'); drop table plugins; --"), QByteArray("it's"), QByteArray("ku_Q_8"), 2.345);
     values += plugin(QByteArray("bad1"), QByteArray("x"), QByteArray("../evil"));
     values += plugin(QByteArray("bad2"), QByteArray("x"), QByteArray("ku_"));
@@ -164,7 +167,9 @@ void tst_ConverterStore::pluginCatalogue()
                          "\"g8'); drop table plugins; --\"]}"});
     QCOMPARE(converter.batches, (QList<int>{8, 1}));
     QCOMPARE(count("plugins"), 9);
-    QCOMPARE(rows(QStringLiteral("select title, description, version, icon, plugin_name, price, status from plugins where guid = 'g0';"), 7),
+    QCOMPARE(rows(QStringLiteral("select title, description, version, icon, plugin_name, price, status from plugins "
+                                 "where guid = 'g0';"),
+                  7),
              QStringList{"Стакан|Описание|3|89504e47|ku_glass|1.5|9"});
     QCOMPARE(rows(QStringLiteral("select title, status from plugins where guid = 'g1';"), 2), QStringList{"Плагин|1"});
     QCOMPARE(rows(QStringLiteral("select title, price, plugin_name from plugins where guid like 'g8%';"), 3),

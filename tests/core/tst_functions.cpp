@@ -1,8 +1,8 @@
-#include <QtTest>
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
+#include <QtTest>
 #include <climits>
 
 #include "kufunctions.h"
@@ -23,8 +23,8 @@ private slots:
         QTest::newRow("negative") << -12345.678 << 2 << QChar(' ') << "-12 345.68";
         QTest::newRow("other separator") << 1234567.0 << 0 << QChar('\'') << "1'234'567";
         QTest::newRow("zero") << 0.0 << 3 << QChar(' ') << "0.000";
-        QTest::newRow("half to no decimals") << 0.5 << 0 << QChar(' ')
-                                             << QLocale(QLocale::English).toString(0.5, 'f', 0);
+        QTest::newRow("half to no decimals")
+                << 0.5 << 0 << QChar(' ') << QLocale(QLocale::English).toString(0.5, 'f', 0);
     }
     void formatNumber()
     {
@@ -111,8 +111,8 @@ private slots:
     void osDescription()
     {
         const QString text = ::osDescription();
-        QCOMPARE(text, QStringLiteral("Microsoft Windows >7 ( ") + QSysInfo::currentCpuArchitecture()
-                           + QStringLiteral(" )"));
+        QCOMPARE(text,
+                 QStringLiteral("Microsoft Windows >7 ( ") + QSysInfo::currentCpuArchitecture() + QStringLiteral(" )"));
         for (QChar c : text)
             QVERIFY(c.unicode() >= 0x20 && c.unicode() < 0x7f);
         const QByteArray encoded = QUrl::toPercentEncoding(text);
@@ -161,17 +161,16 @@ private slots:
         const QString pad(11, QLatin1Char(' '));
         QTest::newRow("message") << 0 << "Сообщение" << int(QMessageBox::Information) << "текст" + pad
                                  << int(Qt::Key_Escape) << false;
-        QTest::newRow("error") << 1 << "Ошибка" << int(QMessageBox::Critical) << "текст" + pad
-                               << int(Qt::Key_Escape) << false;
+        QTest::newRow("error") << 1 << "Ошибка" << int(QMessageBox::Critical) << "текст" + pad << int(Qt::Key_Escape)
+                               << false;
         QTest::newRow("warning") << 2 << "Предупреждение" << int(QMessageBox::Warning) << "текст" + pad
                                  << int(Qt::Key_Escape) << false;
-        QTest::newRow("question, Escape") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст"
-                                          << int(Qt::Key_Escape) << false;
+        QTest::newRow("question, Escape")
+                << 3 << "Вопрос" << int(QMessageBox::Question) << "текст" << int(Qt::Key_Escape) << false;
         // Return presses the default button, which is Cancel.
-        QTest::newRow("question, Return") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст"
-                                          << int(Qt::Key_Return) << false;
-        QTest::newRow("question, Ok clicked") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст"
-                                              << 0 << true;
+        QTest::newRow("question, Return")
+                << 3 << "Вопрос" << int(QMessageBox::Question) << "текст" << int(Qt::Key_Return) << false;
+        QTest::newRow("question, Ok clicked") << 3 << "Вопрос" << int(QMessageBox::Question) << "текст" << 0 << true;
     }
     void messageBoxes()
     {
@@ -201,10 +200,18 @@ private slots:
         const QString text = QStringLiteral("текст");
         bool result = false;
         switch (kind) {
-        case 0: showMessage(text); break;
-        case 1: showError(text); break;
-        case 2: showWarning(text); break;
-        default: result = askQuestion(text); break;
+        case 0:
+            showMessage(text);
+            break;
+        case 1:
+            showError(text);
+            break;
+        case 2:
+            showWarning(text);
+            break;
+        default:
+            result = askQuestion(text);
+            break;
         }
         QCOMPARE(seenTitle, title);
         QCOMPARE(seenText, shownText);

@@ -48,9 +48,11 @@ private slots:
         shutdownLogging();
 
         QCOMPARE(lines.count(), 2);
-        QVERIFY(lines.at(0).first().toString().contains(QRegularExpression(
-            "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[\\d+\\] info Velmoran - \\(.*:\\d+\\) shown-info$")));
-        QVERIFY(lines.at(1).first().toString().contains(QRegularExpression("warning Velmoran - shown-warning >>> \\(")));
+        QVERIFY(lines.at(0).first().toString().contains(
+                QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[\\d+\\] info Velmoran - "
+                                   "\\(.*:\\d+\\) shown-info$")));
+        QVERIFY(lines.at(1).first().toString().contains(
+                QRegularExpression("warning Velmoran - shown-warning >>> \\(")));
 
         QFile file(logFilePath(dir.filePath("logs"), QDate::currentDate()));
         QVERIFY(file.fileName().endsWith(QDate::currentDate().toString("/'Velmoran'_yyyyMMdd'.log'")));

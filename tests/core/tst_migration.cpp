@@ -92,7 +92,8 @@ private slots:
         // Same guid: the catalogue row is replaced.
         QVERIFY(db.executeNonQuery(QStringLiteral("insert into plugins(guid, title, status) values('g', 'one', 1);"
                                                   "insert into plugins(guid, title, status) values('g', 'two', 1);")));
-        QCOMPARE(query(QStringLiteral("select count(*), group_concat(title) from plugins;")), (QVariantList{"1", "two"}));
+        QCOMPARE(query(QStringLiteral("select count(*), group_concat(title) from plugins;")),
+                 (QVariantList{"1", "two"}));
     }
 
     // The default path goes in as data: a quote in the home folder breaks nothing.

@@ -23,7 +23,8 @@ void tst_MsgPackReader::values_data()
     QTest::newRow("negative int") << QVariant(-70000) << QVariant(-70000);
     QTest::newRow("int32 max") << QVariant(2147483647) << QVariant(2147483647);
     QTest::newRow("above int32 stays 64-bit") << QVariant(qlonglong(5000000000LL)) << QVariant(qlonglong(5000000000LL));
-    QTest::newRow("below int32 stays 64-bit") << QVariant(qlonglong(-5000000000LL)) << QVariant(qlonglong(-5000000000LL));
+    QTest::newRow("below int32 stays 64-bit")
+            << QVariant(qlonglong(-5000000000LL)) << QVariant(qlonglong(-5000000000LL));
     QTest::newRow("uint64 max") << QVariant(qulonglong(18446744073709551615ULL))
                                 << QVariant(qulonglong(18446744073709551615ULL));
     QTest::newRow("double") << QVariant(101.123456789) << QVariant(101.123456789);
@@ -31,8 +32,8 @@ void tst_MsgPackReader::values_data()
     QTest::newRow("bool") << QVariant(true) << QVariant(true);
     QTest::newRow("nil") << QVariant() << QVariant();
     QTest::newRow("nested")
-        << QVariant(QVariantList{1, QVariantMap{{"a", QVariantList{QByteArray("x")}}}, QVariantList{}})
-        << QVariant(QVariantList{1, QVariantMap{{"a", QVariantList{QByteArray("x")}}}, QVariantList{}});
+            << QVariant(QVariantList{1, QVariantMap{{"a", QVariantList{QByteArray("x")}}}, QVariantList{}})
+            << QVariant(QVariantList{1, QVariantMap{{"a", QVariantList{QByteArray("x")}}}, QVariantList{}});
 
     QVariant deepest = QVariantList{1};
     for (int depth = 1; depth < kuMsgPackReader::maxDepth; ++depth)
@@ -84,13 +85,16 @@ void tst_MsgPackReader::malformed_data()
     QTest::newRow("bytes after the value") << QByteArray("9101ff") << QString("after the value");
     QTest::newRow("array as map key") << QByteArray("81910102") << QString("map key");
     QTest::newRow("more values than allowed")
-        << QByteArray("dd") + QByteArray::number(kuMsgPackReader::maxValues, 16).rightJustified(8, '0')
-               + QByteArray("00").repeated(kuMsgPackReader::maxValues) << QString("more than");
-    QTest::newRow("body too large") << QByteArray("c6") + QByteArray::number(kuMsgPackReader::maxBodyBytes, 16).rightJustified(8, '0')
-                                       + QByteArray("00").repeated(kuMsgPackReader::maxBodyBytes - 4) << QString("larger than");
+            << QByteArray("dd") + QByteArray::number(kuMsgPackReader::maxValues, 16).rightJustified(8, '0') +
+                       QByteArray("00").repeated(kuMsgPackReader::maxValues)
+            << QString("more than");
+    QTest::newRow("body too large")
+            << QByteArray("c6") + QByteArray::number(kuMsgPackReader::maxBodyBytes, 16).rightJustified(8, '0') +
+                       QByteArray("00").repeated(kuMsgPackReader::maxBodyBytes - 4)
+            << QString("larger than");
     QTest::newRow("nesting 10000 deep") << QByteArray("91").repeated(10000) + "c0" << QString("nesting deeper");
     QTest::newRow("nesting one past the limit")
-        << QByteArray("91").repeated(kuMsgPackReader::maxDepth + 1) + "c0" << QString("nesting deeper");
+            << QByteArray("91").repeated(kuMsgPackReader::maxDepth + 1) + "c0" << QString("nesting deeper");
 }
 
 void tst_MsgPackReader::malformed()

@@ -4,11 +4,11 @@
 
 namespace {
 
-QSharedPointer<kuPaperInfo> makePaper(int id, int type, int exchangeID = 1, const QString &exchange = "ММВБ",
+QSharedPointer<kuPaperInfo> makePaper(int id, int type, int exchangeID = 1, const QString& exchange = "ММВБ",
                                       int lot = 10, double step = 0.01)
 {
-    return QSharedPointer<kuPaperInfo>::create(id, "TICK", "Issuer", type, lot, step, 100.0, 0, 0.0, false,
-                                               "Short", "", exchangeID, exchange);
+    return QSharedPointer<kuPaperInfo>::create(id, "TICK", "Issuer", type, lot, step, 100.0, 0, 0.0, false, "Short", "",
+                                               exchangeID, exchange);
 }
 
 } // namespace
@@ -39,21 +39,36 @@ void tst_PaperList::corrections_data()
     QTest::addColumn<int>("decimals");
     QTest::addColumn<QString>("typeName");
 
-    QTest::newRow("plain share") << 1 << 10 << 0.01 << "ММВБ" << 1 << 10 << false << "Short" << "ММВБ" << 0.01 << 2 << "Акция";
-    QTest::newRow("step 0") << 1 << 10 << 0.0 << "ММВБ" << 1 << 10 << false << "Short" << "ММВБ" << 1.0 << 0 << "Акция";
-    QTest::newRow("negative step") << 2 << 10 << -0.5 << "ММВБ" << 2 << 10 << false << "Short" << "ММВБ" << 1.0 << 0 << "Облигация";
-    QTest::newRow("NaN step") << 2 << 10 << qQNaN() << "ММВБ" << 2 << 10 << false << "Short" << "ММВБ" << 1.0 << 0 << "Облигация";
-    QTest::newRow("future") << 4 << 10 << 0.5 << "ФОРТС" << 4 << 1 << true << "TICK" << "ФОРТС" << 0.5 << 1 << "Фьючерс";
-    QTest::newRow("option") << 5 << 10 << 0.5 << "ФОРТС" << 5 << 1 << true << "TICK" << "ФОРТС" << 0.5 << 1 << "Опцион";
-    QTest::newRow("currency") << 7 << 10 << 0.0025 << "ВР" << 7 << 10 << true << "Short" << "ВР" << 0.0025 << 4 << "Валютный контракт";
-    QTest::newRow("type 8") << 8 << 10 << 1.0 << "ММВБ" << 8 << 1 << true << "Short" << "ММВБ" << 1.0 << 0 << "Акция";
-    QTest::newRow("type 80") << 80 << 10 << 12.5 << "ММВБ" << 80 << 1 << true << "Short" << "ММВБ" << 12.5 << 1 << "Акция";
-    QTest::newRow("empty exchange") << 1 << 10 << 0.01 << "" << 1 << 10 << false << "Short" << "МБ" << 0.01 << 2 << "Акция";
-    QTest::newRow("negative type, named exchange") << -3 << 0 << 0.01 << "ММВБ" << -1 << 1 << false << "Short" << "ММВБ" << 0.01 << 2 << "Акция";
-    QTest::newRow("negative type, no exchange") << -3 << 10 << 0.01 << "" << -1 << 10 << false << "Short" << "МБ" << 0.01 << 2 << "Акция";
-    QTest::newRow("lot 0") << 1 << 0 << 0.01 << "ММВБ" << 1 << 1 << false << "Short" << "ММВБ" << 0.01 << 2 << "Акция";
-    QTest::newRow("index") << 0 << -5 << 0.1234567891 << "ММВБ" << 0 << 1 << false << "Short" << "ММВБ" << 0.1234567891 << 10 << "Индекс";
-    QTest::newRow("unknown type") << 42 << 10 << 0.01 << "ММВБ" << 42 << 10 << false << "Short" << "ММВБ" << 0.01 << 2 << "Акция";
+    QTest::newRow("plain share") << 1 << 10 << 0.01 << "ММВБ" << 1 << 10 << false << "Short"
+                                 << "ММВБ" << 0.01 << 2 << "Акция";
+    QTest::newRow("step 0") << 1 << 10 << 0.0 << "ММВБ" << 1 << 10 << false << "Short"
+                            << "ММВБ" << 1.0 << 0 << "Акция";
+    QTest::newRow("negative step") << 2 << 10 << -0.5 << "ММВБ" << 2 << 10 << false << "Short"
+                                   << "ММВБ" << 1.0 << 0 << "Облигация";
+    QTest::newRow("NaN step") << 2 << 10 << qQNaN() << "ММВБ" << 2 << 10 << false << "Short"
+                              << "ММВБ" << 1.0 << 0 << "Облигация";
+    QTest::newRow("future") << 4 << 10 << 0.5 << "ФОРТС" << 4 << 1 << true << "TICK"
+                            << "ФОРТС" << 0.5 << 1 << "Фьючерс";
+    QTest::newRow("option") << 5 << 10 << 0.5 << "ФОРТС" << 5 << 1 << true << "TICK"
+                            << "ФОРТС" << 0.5 << 1 << "Опцион";
+    QTest::newRow("currency") << 7 << 10 << 0.0025 << "ВР" << 7 << 10 << true << "Short"
+                              << "ВР" << 0.0025 << 4 << "Валютный контракт";
+    QTest::newRow("type 8") << 8 << 10 << 1.0 << "ММВБ" << 8 << 1 << true << "Short"
+                            << "ММВБ" << 1.0 << 0 << "Акция";
+    QTest::newRow("type 80") << 80 << 10 << 12.5 << "ММВБ" << 80 << 1 << true << "Short"
+                             << "ММВБ" << 12.5 << 1 << "Акция";
+    QTest::newRow("empty exchange") << 1 << 10 << 0.01 << "" << 1 << 10 << false << "Short"
+                                    << "МБ" << 0.01 << 2 << "Акция";
+    QTest::newRow("negative type, named exchange") << -3 << 0 << 0.01 << "ММВБ" << -1 << 1 << false << "Short"
+                                                   << "ММВБ" << 0.01 << 2 << "Акция";
+    QTest::newRow("negative type, no exchange") << -3 << 10 << 0.01 << "" << -1 << 10 << false << "Short"
+                                                << "МБ" << 0.01 << 2 << "Акция";
+    QTest::newRow("lot 0") << 1 << 0 << 0.01 << "ММВБ" << 1 << 1 << false << "Short"
+                           << "ММВБ" << 0.01 << 2 << "Акция";
+    QTest::newRow("index") << 0 << -5 << 0.1234567891 << "ММВБ" << 0 << 1 << false << "Short"
+                           << "ММВБ" << 0.1234567891 << 10 << "Индекс";
+    QTest::newRow("unknown type") << 42 << 10 << 0.01 << "ММВБ" << 42 << 10 << false << "Short"
+                                  << "ММВБ" << 0.01 << 2 << "Акция";
 }
 
 void tst_PaperList::corrections()

@@ -1,6 +1,6 @@
-#include <QtTest>
 #include <QCryptographicHash>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <optional>
 
@@ -100,10 +100,14 @@ private slots:
         QTest::addColumn<int>("priority");
         QTest::addColumn<QByteArray>("idString");
         QTest::addColumn<QString>("host");
-        QTest::newRow("primary") << "ku_mainlink1" << "qMainlinkConnPlugin" << "Основной сервер" << 10
-                                 << QByteArray("ku_mainlink_win_x86_mingw") << VELMORAN_PRIMARY_HOST;
-        QTest::newRow("spare") << "ku_sparelink1" << "qSparelinkConnPlugin" << "Резервный сервер" << 5
-                               << QByteArray("ku_sparelink_win_x86_mingw") << VELMORAN_SPARE_HOST;
+        QTest::newRow("primary") << "ku_mainlink1"
+                                 << "qMainlinkConnPlugin"
+                                 << "Основной сервер" << 10 << QByteArray("ku_mainlink_win_x86_mingw")
+                                 << VELMORAN_PRIMARY_HOST;
+        QTest::newRow("spare") << "ku_sparelink1"
+                               << "qSparelinkConnPlugin"
+                               << "Резервный сервер" << 5 << QByteArray("ku_sparelink_win_x86_mingw")
+                               << VELMORAN_SPARE_HOST;
     }
     void identity()
     {
@@ -227,7 +231,8 @@ private slots:
         QFETCH(QString, order);
         QVector<QSharedPointer<ConnectPluginInterface>> plugins;
         for (int i = 0; i < priorities.size(); ++i)
-            plugins << QSharedPointer<ConnectPluginInterface>(new FakeConnector(QString(QChar('a' + i)), quint8(priorities.at(i))));
+            plugins << QSharedPointer<ConnectPluginInterface>(
+                    new FakeConnector(QString(QChar('a' + i)), quint8(priorities.at(i))));
         sortByPriority(plugins);
         QString got;
         for (const auto& p : plugins)

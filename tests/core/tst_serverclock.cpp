@@ -21,17 +21,14 @@ void tst_ServerClock::advance_data()
     QTest::addColumn<QDate>("expectedDate");
     QTest::addColumn<QTime>("expectedTime");
 
-    QTest::newRow("within the day") << QDate(2026, 12, 9) << QTime(14, 5, 0) << 1
-                                    << QDate(2026, 12, 9) << QTime(14, 5, 1);
-    QTest::newRow("midnight") << QDate(2026, 12, 9) << QTime(23, 59, 59) << 1
-                              << QDate(2026, 12, 10) << QTime(0, 0, 0);
-    QTest::newRow("new year") << QDate(2026, 12, 31) << QTime(23, 59, 59) << 1
-                              << QDate(2027, 1, 1) << QTime(0, 0, 0);
-    QTest::newRow("leap day") << QDate(2028, 2, 28) << QTime(23, 59, 30) << 45
-                              << QDate(2028, 2, 29) << QTime(0, 0, 15);
+    QTest::newRow("within the day") << QDate(2026, 12, 9) << QTime(14, 5, 0) << 1 << QDate(2026, 12, 9)
+                                    << QTime(14, 5, 1);
+    QTest::newRow("midnight") << QDate(2026, 12, 9) << QTime(23, 59, 59) << 1 << QDate(2026, 12, 10) << QTime(0, 0, 0);
+    QTest::newRow("new year") << QDate(2026, 12, 31) << QTime(23, 59, 59) << 1 << QDate(2027, 1, 1) << QTime(0, 0, 0);
+    QTest::newRow("leap day") << QDate(2028, 2, 28) << QTime(23, 59, 30) << 45 << QDate(2028, 2, 29) << QTime(0, 0, 15);
     // Local daylight-saving changes must not shift the exchange clock.
-    QTest::newRow("european clock change night") << QDate(2026, 3, 29) << QTime(1, 59, 59) << 1
-                                                 << QDate(2026, 3, 29) << QTime(2, 0, 0);
+    QTest::newRow("european clock change night")
+            << QDate(2026, 3, 29) << QTime(1, 59, 59) << 1 << QDate(2026, 3, 29) << QTime(2, 0, 0);
 }
 
 void tst_ServerClock::advance()

@@ -1,6 +1,6 @@
-#include <QtTest>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include "../common/logcapture.h"
 #include "styleloader.h"

@@ -1,4 +1,3 @@
-#include <QtTest>
 #include <QFile>
 #include <QHeaderView>
 #include <QMainWindow>
@@ -7,6 +6,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QtTest>
 
 #include <optional>
 
@@ -41,22 +41,56 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder");
-        const QStringList icons{
-            "add_new_tab.png", "all.trades.png", "append.png", "chart.draw.hline.png",
-            "chart.draw.label.png", "chart.draw.trendline.png", "chart.draw.vline.png",
-            "chart.fibo.chanel.png", "chart.fibo.circle.png", "chart.fibo.png", "chart.hide.drawing.png",
-            "chart.png", "chart.print.png", "chart.properties.png", "chart.show.drawing.png",
-            "chart.subchart.close.png", "chart.subchart.edit.png", "chart.ta.png", "chart.tick.10m.png",
-            "chart.tick.15m.png", "chart.tick.1d.png", "chart.tick.1h.png", "chart.tick.1m.png",
-            "chart.tick.30m.png", "chart.tick.5m.png", "chart.trash.png", "chart.type.bars.png",
-            "chart.type.candles.png", "chart.type.line.png", "chart.zoom.in.png", "check.png", "close.png",
-            "delete_tab.png", "edit_tab.png", "error.png", "info.png", "ku_exit.png", "offline.png",
-            "online.png", "orderbook.png", "plug.png", "quotes.down.arrow.png", "quotes.up.arrow.png",
-            "remove.png"};
+        const QStringList icons{"add_new_tab.png",
+                                "all.trades.png",
+                                "append.png",
+                                "chart.draw.hline.png",
+                                "chart.draw.label.png",
+                                "chart.draw.trendline.png",
+                                "chart.draw.vline.png",
+                                "chart.fibo.chanel.png",
+                                "chart.fibo.circle.png",
+                                "chart.fibo.png",
+                                "chart.hide.drawing.png",
+                                "chart.png",
+                                "chart.print.png",
+                                "chart.properties.png",
+                                "chart.show.drawing.png",
+                                "chart.subchart.close.png",
+                                "chart.subchart.edit.png",
+                                "chart.ta.png",
+                                "chart.tick.10m.png",
+                                "chart.tick.15m.png",
+                                "chart.tick.1d.png",
+                                "chart.tick.1h.png",
+                                "chart.tick.1m.png",
+                                "chart.tick.30m.png",
+                                "chart.tick.5m.png",
+                                "chart.trash.png",
+                                "chart.type.bars.png",
+                                "chart.type.candles.png",
+                                "chart.type.line.png",
+                                "chart.zoom.in.png",
+                                "check.png",
+                                "close.png",
+                                "delete_tab.png",
+                                "edit_tab.png",
+                                "error.png",
+                                "info.png",
+                                "ku_exit.png",
+                                "offline.png",
+                                "online.png",
+                                "orderbook.png",
+                                "plug.png",
+                                "quotes.down.arrow.png",
+                                "quotes.up.arrow.png",
+                                "remove.png"};
         for (const QString& name : icons)
             QTest::newRow(qPrintable(name)) << name << "icons";
-        QTest::newRow("ku_logo.png") << "ku_logo.png" << "logo";
-        QTest::newRow("ku_logo_small.png") << "ku_logo_small.png" << "logo";
+        QTest::newRow("ku_logo.png") << "ku_logo.png"
+                                     << "logo";
+        QTest::newRow("ku_logo_small.png") << "ku_logo_small.png"
+                                           << "logo";
     }
     void everyNamedImageResolves()
     {

@@ -5,15 +5,15 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QSslSocket>
-#include <QThread>
 #include <QTemporaryDir>
 #include <QTextCodec>
+#include <QThread>
 #include <QtTest>
 
 #include <msgpack.h>
@@ -26,17 +26,24 @@
 namespace {
 
 // Texts stay raw bytes (str and bin alike), as the terminal reads them.
-QVariant toVariant(const msgpack_object &o)
+QVariant toVariant(const msgpack_object& o)
 {
     switch (o.type) {
-    case MSGPACK_OBJECT_NIL: return QVariant();
-    case MSGPACK_OBJECT_BOOLEAN: return o.via.boolean;
-    case MSGPACK_OBJECT_POSITIVE_INTEGER: return qint64(o.via.u64);
-    case MSGPACK_OBJECT_NEGATIVE_INTEGER: return qint64(o.via.i64);
+    case MSGPACK_OBJECT_NIL:
+        return QVariant();
+    case MSGPACK_OBJECT_BOOLEAN:
+        return o.via.boolean;
+    case MSGPACK_OBJECT_POSITIVE_INTEGER:
+        return qint64(o.via.u64);
+    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
+        return qint64(o.via.i64);
     case MSGPACK_OBJECT_FLOAT32:
-    case MSGPACK_OBJECT_FLOAT64: return o.via.f64;
-    case MSGPACK_OBJECT_STR: return QByteArray(o.via.str.ptr, int(o.via.str.size));
-    case MSGPACK_OBJECT_BIN: return QByteArray(o.via.bin.ptr, int(o.via.bin.size));
+    case MSGPACK_OBJECT_FLOAT64:
+        return o.via.f64;
+    case MSGPACK_OBJECT_STR:
+        return QByteArray(o.via.str.ptr, int(o.via.str.size));
+    case MSGPACK_OBJECT_BIN:
+        return QByteArray(o.via.bin.ptr, int(o.via.bin.size));
     case MSGPACK_OBJECT_ARRAY: {
         QVariantList list;
         for (uint32_t i = 0; i < o.via.array.size; ++i)
@@ -49,35 +56,38 @@ QVariant toVariant(const msgpack_object &o)
             map.insert(toVariant(o.via.map.ptr[i].key).toString(), toVariant(o.via.map.ptr[i].val));
         return map;
     }
-    default: return QStringLiteral("<unsupported>");
+    default:
+        return QStringLiteral("<unsupported>");
     }
 }
 
-QVariant decode(const QByteArray &hex)
+QVariant decode(const QByteArray& hex)
 {
     const QByteArray bytes = QByteArray::fromHex(hex);
     msgpack_unpacked result;
     msgpack_unpacked_init(&result);
     size_t offset = 0;
     QVariant value(QStringLiteral("<undecodable>"));
-    if (msgpack_unpack_next(&result, bytes.constData(), size_t(bytes.size()), &offset) == MSGPACK_UNPACK_SUCCESS
-        && offset == size_t(bytes.size()))
+    if (msgpack_unpack_next(&result, bytes.constData(), size_t(bytes.size()), &offset) == MSGPACK_UNPACK_SUCCESS &&
+        offset == size_t(bytes.size()))
         value = toVariant(result.data);
     msgpack_unpacked_destroy(&result);
     return value;
 }
 
-QString koi8(const QVariant &bytes)
+QString koi8(const QVariant& bytes)
 {
     return QTextCodec::codecForName("KOI8-R")->toUnicode(bytes.toByteArray());
 }
 
-QString accountHash(const QString &name)
+QString accountHash(const QString& name)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(QTextCodec::codecForName("KOI8-R")->fromUnicode(name), QCryptographicHash::Sha1).toHex());
+    return QString::fromLatin1(
+            QCryptographicHash::hash(QTextCodec::codecForName("KOI8-R")->fromUnicode(name), QCryptographicHash::Sha1)
+                    .toHex());
 }
 
-int errorCode(const QVariant &reply)
+int errorCode(const QVariant& reply)
 {
     return reply.toMap().value(QStringLiteral("error_code"), -1).toInt();
 }
@@ -123,10 +133,10 @@ private slots:
     void ownThreadAndKeepAlive();
 
 private:
-    Reply get(const QString &pathAndQuery, int portIndex = 0, int timeoutMs = 0, const QByteArray &verb = "GET");
-    Reply fetch(const QUrl &url, const QSslCertificate &certificate, int timeoutMs = 0, const QByteArray &verb = "GET");
-    QString logIn(const QByteArray &user = "DEMO", const QByteArray &password = "demo");
-    QVariantList poll(const QString &session, const char *script);
+    Reply get(const QString& pathAndQuery, int portIndex = 0, int timeoutMs = 0, const QByteArray& verb = "GET");
+    Reply fetch(const QUrl& url, const QSslCertificate& certificate, int timeoutMs = 0, const QByteArray& verb = "GET");
+    QString logIn(const QByteArray& user = "DEMO", const QByteArray& password = "demo");
+    QVariantList poll(const QString& session, const char* script);
     kuDemoServer::Options fixedClock() const;
 
     QTemporaryDir m_dataDir;
@@ -165,13 +175,13 @@ void tst_DemoServer::cleanup()
     m_server.reset();
 }
 
-Reply tst_DemoServer::get(const QString &pathAndQuery, int portIndex, int timeoutMs, const QByteArray &verb)
+Reply tst_DemoServer::get(const QString& pathAndQuery, int portIndex, int timeoutMs, const QByteArray& verb)
 {
     return fetch(QUrl(m_server->baseUrl(portIndex) + QLatin1Char('/') + pathAndQuery, QUrl::TolerantMode),
                  m_server->certificate(), timeoutMs, verb);
 }
 
-Reply tst_DemoServer::fetch(const QUrl &url, const QSslCertificate &certificate, int timeoutMs, const QByteArray &verb)
+Reply tst_DemoServer::fetch(const QUrl& url, const QSslCertificate& certificate, int timeoutMs, const QByteArray& verb)
 {
     QNetworkRequest request(url);
     // Trust exactly the server's own certificate: no error is ignored.
@@ -180,7 +190,7 @@ Reply tst_DemoServer::fetch(const QUrl &url, const QSslCertificate &certificate,
     request.setSslConfiguration(ssl);
     if (timeoutMs > 0)
         request.setTransferTimeout(timeoutMs);
-    QNetworkReply *reply = m_manager->sendCustomRequest(request, verb);
+    QNetworkReply* reply = m_manager->sendCustomRequest(request, verb);
     QSignalSpy finished(reply, &QNetworkReply::finished);
     Reply result;
     if (!finished.wait(10000)) {
@@ -196,14 +206,14 @@ Reply tst_DemoServer::fetch(const QUrl &url, const QSslCertificate &certificate,
     return result;
 }
 
-QString tst_DemoServer::logIn(const QByteArray &user, const QByteArray &password)
+QString tst_DemoServer::logIn(const QByteArray& user, const QByteArray& password)
 {
     const Reply r = get(QStringLiteral("kuAuthorized?ID=%1&PW=%2&VER=10603000&OS=Linux")
-                            .arg(QString::fromLatin1(user.toPercentEncoding()), QString::fromLatin1(password)));
+                                .arg(QString::fromLatin1(user.toPercentEncoding()), QString::fromLatin1(password)));
     return r.value().toMap().value(QStringLiteral("session")).toList().value(0).toString();
 }
 
-QVariantList tst_DemoServer::poll(const QString &session, const char *script)
+QVariantList tst_DemoServer::poll(const QString& session, const char* script)
 {
     return get(QStringLiteral("%1?ID=%2").arg(QLatin1String(script), session)).value().toList();
 }
@@ -217,7 +227,7 @@ void tst_DemoServer::sameSeedSameMarket()
         kuDemoReplies(market).packInstruments(p);
         kuDemoReplies(market).packCandles(p, 1, startMs / 1000 - 3 * 3600, startMs / 1000, startMs / 1000 - 90 * 86400);
         p.array(quint32(market.instruments().size()));
-        for (const kuDemoInstrument &i : market.instruments())
+        for (const kuDemoInstrument& i : market.instruments())
             p.real(market.lastPrice(i.id));
         return p.bytes();
     };
@@ -230,7 +240,7 @@ void tst_DemoServer::sameSeedSameMarket()
         a.step(250);
         b.step(250);
     }
-    for (const kuDemoInstrument &i : a.instruments())
+    for (const kuDemoInstrument& i : a.instruments())
         QCOMPARE(a.lastPrice(i.id), b.lastPrice(i.id));
 }
 
@@ -244,8 +254,9 @@ void tst_DemoServer::login_data()
     QTest::newRow("demo") << QByteArray("DEMO") << QByteArray("demo") << 0 << -1;
     QTest::newRow("wrong password") << QByteArray("DEMO") << QByteArray("Demo") << 0 << 5;
     QTest::newRow("unknown user") << QByteArray("NOBODY") << QByteArray("demo") << 0 << 5;
-    QTest::newRow("cyrillic user in cp1251") << QTextCodec::codecForName("cp1251")->fromUnicode(QStringLiteral("ИВАНОВ"))
-                                             << QByteArray("secret") << 0 << -1;
+    QTest::newRow("cyrillic user in cp1251")
+            << QTextCodec::codecForName("cp1251")->fromUnicode(QStringLiteral("ИВАНОВ")) << QByteArray("secret") << 0
+            << -1;
     QTest::newRow("refused") << QByteArray("DEMO") << QByteArray("demo") << 6 << 6;
 }
 
@@ -260,7 +271,7 @@ void tst_DemoServer::login()
     m_server->addUser(QStringLiteral("ИВАНОВ"), QStringLiteral("secret"));
     m_server->setRefuseLogins(refuse);
     const Reply r = get(QStringLiteral("kuAuthorized?ID=%1&PW=%2&VER=10603000&OS=Linux")
-                            .arg(QString::fromLatin1(user.toPercentEncoding()), QString::fromLatin1(password)));
+                                .arg(QString::fromLatin1(user.toPercentEncoding()), QString::fromLatin1(password)));
     QCOMPARE(r.status, 200);
     // The login name travels as %XX of its cp1251 bytes, one per letter.
     QVERIFY(m_server->requests().constLast().contains(QString::fromLatin1(user.toPercentEncoding())));
@@ -301,8 +312,9 @@ void tst_DemoServer::requestErrors_data()
     QTest::newRow("unknown session") << "kuGetInitInfo?ID=0123456789" << QByteArray("GET") << 7;
     QTest::newRow("no session yet") << "kuGetDateTime?ID=" << QByteArray("GET") << 7;
     QTest::newRow("not GET") << "kuGetInitInfo?ID=%1" << QByteArray("DELETE") << 1;
-    QTest::newRow("unknown account") << "kuOrderManager?ID=%1&TYPE=1001&ACC=00&PID=1&ACT=1&QUANT=10&IM=0&PRICE=1.000000&TIME=1&EF=0"
-                                     << QByteArray("GET") << 12;
+    QTest::newRow("unknown account")
+            << "kuOrderManager?ID=%1&TYPE=1001&ACC=00&PID=1&ACT=1&QUANT=10&IM=0&PRICE=1.000000&TIME=1&EF=0"
+            << QByteArray("GET") << 12;
     QTest::newRow("unknown order type") << "kuOrderManager?ID=%1&TYPE=1999" << QByteArray("GET") << 3;
     QTest::newRow("cancel of unknown order") << "kuOrderManager?ID=%1&TYPE=1003&OID=77" << QByteArray("GET") << 3;
 }
@@ -362,8 +374,12 @@ void tst_DemoServer::candles()
     const qint64 now = startMs / 1000;
     // Ask for more than there is: 60 days of minutes and 10 years of days.
     const QVariantList list = get(QStringLiteral("kuGetCandles?ID=%1&PID=1&SD=%2&ED=%3&SDD=%4&TYPE=1")
-                                      .arg(session).arg(now - 60 * 86400).arg(now).arg(now - 3650 * 86400))
-                                  .value().toList();
+                                          .arg(session)
+                                          .arg(now - 60 * 86400)
+                                          .arg(now)
+                                          .arg(now - 3650 * 86400))
+                                      .value()
+                                      .toList();
     QCOMPARE(list.size() % 7, 0);
     int minutes = 0, days = 0;
     qint64 previous = 0, lastMinute = 0;
@@ -397,8 +413,11 @@ void tst_DemoServer::candles()
     // The closed minutes of the live market join the history.
     m_server->step(60000);
     const QVariantList later = get(QStringLiteral("kuGetCandles?ID=%1&PID=1&SD=%2&ED=%3&SDD=%3&TYPE=1")
-                                       .arg(session).arg(now - 60).arg(now + 60))
-                                   .value().toList();
+                                           .arg(session)
+                                           .arg(now - 60)
+                                           .arg(now + 60))
+                                       .value()
+                                       .toList();
     QCOMPARE(later.size(), 2 * 7);
     QCOMPARE(later.at(7 + 5).toLongLong(), now / 60 * 60);
 }
@@ -440,7 +459,8 @@ void tst_DemoServer::dayEndClosesTheSession()
 void tst_DemoServer::pluginListAndReport()
 {
     const QString session = logIn();
-    const QVariantList plugins = get(QStringLiteral("kuGetPluginList?ID=%1&OS=windowsXP&ARCH=x86&V=10603000").arg(session)).value().toList();
+    const QVariantList plugins =
+            get(QStringLiteral("kuGetPluginList?ID=%1&OS=windowsXP&ARCH=x86&V=10603000").arg(session)).value().toList();
     QCOMPARE(plugins.size(), 2 * 7);
     QSet<QByteArray> guids;
     for (int i = 0; i < plugins.size(); i += 7) {
@@ -455,11 +475,23 @@ void tst_DemoServer::pluginListAndReport()
 
     // The report lists the account's trades of the period.
     const QString stock = accountHash(QStringLiteral("Фондовый-DEMO"));
-    get(QStringLiteral("kuOrderManager?ID=%1&TYPE=1001&ACC=%2&PID=1&ACT=1&QUANT=10&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(session, stock));
+    get(QStringLiteral("kuOrderManager?ID=%1&TYPE=1001&ACC=%2&PID=1&ACT=1&QUANT=10&IM=1&PRICE=0.000000&TIME=1&EF=0")
+                .arg(session, stock));
     const QString report = QStringLiteral("kuGetReportData?ID=%1&TYPE=1&SDATE=%2&EDATE=%3&ACC=%4");
-    QCOMPARE(get(report.arg(session, QStringLiteral("2026-12-09"), QStringLiteral("2026-12-09"), stock)).value().toList().size(), 11);
-    QCOMPARE(get(report.arg(session, QStringLiteral("01.12.2026"), QStringLiteral("08.12.2026"), stock)).value().toList().size(), 0);
-    QCOMPARE(errorCode(get(report.arg(session, QStringLiteral("2026-12-09"), QStringLiteral("2026-12-09"), accountHash(QString()))).value()), 12);
+    QCOMPARE(get(report.arg(session, QStringLiteral("2026-12-09"), QStringLiteral("2026-12-09"), stock))
+                     .value()
+                     .toList()
+                     .size(),
+             11);
+    QCOMPARE(get(report.arg(session, QStringLiteral("01.12.2026"), QStringLiteral("08.12.2026"), stock))
+                     .value()
+                     .toList()
+                     .size(),
+             0);
+    QCOMPARE(errorCode(get(report.arg(session, QStringLiteral("2026-12-09"), QStringLiteral("2026-12-09"),
+                                      accountHash(QString())))
+                               .value()),
+             12);
 }
 
 void tst_DemoServer::subscriptionsReachMarketPoll()
@@ -476,14 +508,15 @@ void tst_DemoServer::subscriptionsReachMarketPoll()
     QCOMPARE(quote.at(0).toInt(), 3);
     QVERIFY(quote.at(1).toDouble() < quote.at(3).toDouble());
     QCOMPARE(get(QStringLiteral("kuLastTrades?ID=%1&PID=4").arg(session)).status, 200);
-    QCOMPARE(get(QStringLiteral("kuGetCandles?ID=%1&PID=5&SD=0&ED=0&SDD=0&TYPE=1").arg(session)).value().toList(), QVariantList());
+    QCOMPARE(get(QStringLiteral("kuGetCandles?ID=%1&PID=5&SD=0&ED=0&SDD=0&TYPE=1").arg(session)).value().toList(),
+             QVariantList());
     QCOMPARE(get(QStringLiteral("kuLastPrice?ID=%1&PID=6").arg(session)).status, 200);
 
     // A minute and a half of market: every stream has news.
     for (int i = 0; i < 360; ++i)
         m_server->step(250);
     QMap<int, QVariantList> kinds;
-    for (const QVariant &entry : poll(session, "kuMarketDataUpdate")) {
+    for (const QVariant& entry : poll(session, "kuMarketDataUpdate")) {
         const QVariantList e = entry.toList();
         kinds[e.value(0).toInt()].append(QVariant(e));
     }
@@ -502,7 +535,7 @@ void tst_DemoServer::subscriptionsReachMarketPoll()
     QVERIFY(tape.at(5).toLongLong() > (qint64(1) << 31)); // deal numbers need 64 bits
     // Closed minutes come as update type 1, the forming one as type 2.
     QSet<int> candleTypes;
-    for (const QVariant &e : kinds.value(7)) {
+    for (const QVariant& e : kinds.value(7)) {
         QCOMPARE(e.toList().at(1).toInt(), 5);
         QCOMPARE((e.toList().size() - 3) % 7, 0);
         candleTypes.insert(e.toList().at(2).toInt());
@@ -520,7 +553,8 @@ void tst_DemoServer::subscriptionsReachMarketPoll()
     for (int i = 0; i < 40; ++i)
         m_server->step(250);
     QCOMPARE(poll(session, "kuMarketDataUpdate"), QVariantList());
-    QVERIFY(m_server->requests().contains(QStringLiteral("/Brenholt/vlmV1.6/kuUnsubscribe?ID=%1&WT=10&PID=2").arg(session)));
+    QVERIFY(m_server->requests().contains(
+            QStringLiteral("/Brenholt/vlmV1.6/kuUnsubscribe?ID=%1&WT=10&PID=2").arg(session)));
 }
 
 void tst_DemoServer::limitOrderFillsWhenMarketCrosses()
@@ -545,8 +579,9 @@ void tst_DemoServer::limitOrderFillsWhenMarketCrosses()
 
     // Buy 10 VLMR ten steps under the market.
     const double price = std::round((m_server->market().lastPrice(1) - 0.10) * 100) / 100;
-    const QString url = QStringLiteral("kuOrderManager?ID=%1&TYPE=1001&ACC=%2&PID=1&ACT=1&QUANT=10&IM=0&PRICE=%3&TIME=1&EF=0")
-                            .arg(session, accountHash(QStringLiteral("Фондовый-DEMO")), QString::number(price, 'f', 6));
+    const QString url =
+            QStringLiteral("kuOrderManager?ID=%1&TYPE=1001&ACC=%2&PID=1&ACT=1&QUANT=10&IM=0&PRICE=%3&TIME=1&EF=0")
+                    .arg(session, accountHash(QStringLiteral("Фондовый-DEMO")), QString::number(price, 'f', 6));
     const QVariantList placed = get(url).value().toList();
     QCOMPARE(placed.size(), 1);
     const int orderId = placed.at(0).toInt();
@@ -554,7 +589,7 @@ void tst_DemoServer::limitOrderFillsWhenMarketCrosses()
 
     auto updatesOf = [&](int kind) {
         QVariantList found;
-        for (const QVariant &e : poll(session, "kuGetUpdates")) {
+        for (const QVariant& e : poll(session, "kuGetUpdates")) {
             if (e.toList().value(0).toInt() == kind)
                 found = e.toList().mid(1);
         }
@@ -577,7 +612,7 @@ void tst_DemoServer::limitOrderFillsWhenMarketCrosses()
     m_server->market().setLastPrice(1, price - 0.01);
     QVariantList updates = poll(session, "kuGetUpdates");
     QMap<int, QVariantList> kinds;
-    for (const QVariant &e : updates)
+    for (const QVariant& e : updates)
         kinds.insert(e.toList().value(0).toInt(), e.toList().mid(1));
     QCOMPARE(kinds.keys(), (QList<int>{80, 82, 83}));
     QCOMPARE(kinds.value(82).at(0).toMap().value(QStringLiteral("orders")).toList().at(8).toInt(), 3);
@@ -609,29 +644,51 @@ void tst_DemoServer::marketStopAndCancel()
     get(QStringLiteral("kuGetOrders?ID=") + session);
     poll(session, "kuGetUpdates");
     const QString stock = accountHash(QStringLiteral("Фондовый-DEMO"));
-    kuDemoMarket &market = m_server->market();
+    kuDemoMarket& market = m_server->market();
     auto statusOf = [&](int id) { return market.order(id) ? market.order(id)->status : -1; };
-    auto send = [&](const QString &query) { return get(QStringLiteral("kuOrderManager?ID=%1&%2").arg(session, query)).value(); };
+    auto send = [&](const QString& query) {
+        return get(QStringLiteral("kuOrderManager?ID=%1&%2").arg(session, query)).value();
+    };
 
     // A market buy fills at once at the best offer.
     const double ask = market.bestAsk(3);
-    const int bought = send(QStringLiteral("TYPE=1001&ACC=%1&PID=3&ACT=1&QUANT=2&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(stock)).toList().value(0).toInt();
+    const int bought =
+            send(QStringLiteral("TYPE=1001&ACC=%1&PID=3&ACT=1&QUANT=2&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(stock))
+                    .toList()
+                    .value(0)
+                    .toInt();
     QCOMPARE(statusOf(bought), 3);
     QCOMPARE(market.order(bought)->type, 1);
 
     // Refusals still make an order, rejected with a reason.
-    const int illiquid = send(QStringLiteral("TYPE=1001&ACC=%1&PID=12&ACT=1&QUANT=1&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(stock)).toList().value(0).toInt();
+    const int illiquid =
+            send(QStringLiteral("TYPE=1001&ACC=%1&PID=12&ACT=1&QUANT=1&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(stock))
+                    .toList()
+                    .value(0)
+                    .toInt();
     QCOMPARE(statusOf(illiquid), 5);
     QVERIFY(!market.order(illiquid)->reason.isEmpty());
-    const int wrongLot = send(QStringLiteral("TYPE=1001&ACC=%1&PID=1&ACT=1&QUANT=5&IM=0&PRICE=100.000000&TIME=1&EF=0").arg(stock)).toList().value(0).toInt();
+    const int wrongLot =
+            send(QStringLiteral("TYPE=1001&ACC=%1&PID=1&ACT=1&QUANT=5&IM=0&PRICE=100.000000&TIME=1&EF=0").arg(stock))
+                    .toList()
+                    .value(0)
+                    .toInt();
     QCOMPARE(statusOf(wrongLot), 5);
-    const int otherExchange = send(QStringLiteral("TYPE=1001&ACC=%1&PID=22&ACT=1&QUANT=1&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(stock)).toList().value(0).toInt();
+    const int otherExchange =
+            send(QStringLiteral("TYPE=1001&ACC=%1&PID=22&ACT=1&QUANT=1&IM=1&PRICE=0.000000&TIME=1&EF=0").arg(stock))
+                    .toList()
+                    .value(0)
+                    .toInt();
     QCOMPARE(statusOf(otherExchange), 5);
 
     // A stop sell on the first condition: when the price falls to 95 % a market sell goes out.
     const double trigger = std::round(market.lastPrice(3) * 0.95 / 0.5) * 0.5;
-    const int stop = send(QStringLiteral("TYPE=1010&ACC=%1&PID=3&ACT=-1&QUANT=2&FC=1&P1=%2&P2=0.000000&M1=1&SC=0&P3=0.000000&P4=0.000000&M2=0&EF=0")
-                              .arg(stock, QString::number(trigger, 'f', 6))).toList().value(0).toInt();
+    const int stop = send(QStringLiteral("TYPE=1010&ACC=%1&PID=3&ACT=-1&QUANT=2&FC=1&P1=%2&P2=0.000000&M1=1&SC=0&P3=0."
+                                         "000000&P4=0.000000&M2=0&EF=0")
+                                  .arg(stock, QString::number(trigger, 'f', 6)))
+                             .toList()
+                             .value(0)
+                             .toInt();
     QCOMPARE(statusOf(stop), 1);
     QCOMPARE(market.order(stop)->act, 6);
     market.setLastPrice(3, trigger + 0.5);
@@ -646,27 +703,36 @@ void tst_DemoServer::marketStopAndCancel()
 
     // A resting sell far above the market: change it, cancel it, cancel it again.
     const double far = std::round(market.lastPrice(1) * 1.5 * 100) / 100;
-    const int resting = send(QStringLiteral("TYPE=1001&ACC=%1&PID=1&ACT=-1&QUANT=10&IM=0&PRICE=%2&TIME=2&EF=0").arg(stock, QString::number(far, 'f', 6))).toList().value(0).toInt();
+    const int resting = send(QStringLiteral("TYPE=1001&ACC=%1&PID=1&ACT=-1&QUANT=10&IM=0&PRICE=%2&TIME=2&EF=0")
+                                     .arg(stock, QString::number(far, 'f', 6)))
+                                .toList()
+                                .value(0)
+                                .toInt();
     QCOMPARE(statusOf(resting), 1);
     QCOMPARE(market.order(resting)->limitation, 1);
-    const QVariant changed = send(QStringLiteral("TYPE=1002&ACC=%1&PID=1&ACT=-1&QUANT=20&IM=0&PRICE=%2&TIME=1&EF=0&OID=%3")
-                                      .arg(stock, QString::number(far + 1, 'f', 6)).arg(resting));
+    const QVariant changed =
+            send(QStringLiteral("TYPE=1002&ACC=%1&PID=1&ACT=-1&QUANT=20&IM=0&PRICE=%2&TIME=1&EF=0&OID=%3")
+                         .arg(stock, QString::number(far + 1, 'f', 6))
+                         .arg(resting));
     QCOMPARE(changed.toList().value(0).toInt(), resting);
     QCOMPARE(market.order(resting)->amount, 20);
     QCOMPARE(market.order(resting)->price, far + 1);
     // A change the market refuses leaves the order as it was.
     QCOMPARE(errorCode(send(QStringLiteral("TYPE=1002&ACC=%1&PID=1&ACT=-1&QUANT=5&IM=0&PRICE=%2&TIME=1&EF=0&OID=%3")
-                                .arg(stock, QString::number(far, 'f', 6)).arg(resting))), 3);
+                                    .arg(stock, QString::number(far, 'f', 6))
+                                    .arg(resting))),
+             3);
     QCOMPARE(market.order(resting)->amount, 20);
     QCOMPARE(statusOf(resting), 1);
-    QCOMPARE(send(QStringLiteral("TYPE=1012&OID=%1").arg(resting)).toMap().value(QStringLiteral("error_code")).toInt(), 3);
+    QCOMPARE(send(QStringLiteral("TYPE=1012&OID=%1").arg(resting)).toMap().value(QStringLiteral("error_code")).toInt(),
+             3);
     QCOMPARE(send(QStringLiteral("TYPE=1003&OID=%1").arg(resting)).toList().value(0).toInt(), resting);
     QCOMPARE(statusOf(resting), 6);
     QCOMPARE(errorCode(send(QStringLiteral("TYPE=1003&OID=%1").arg(resting))), 10);
 
     // Every change reached the orders poll; the market buy is priced at the offer.
     QSet<int> seen;
-    for (const QVariant &e : poll(session, "kuGetUpdates")) {
+    for (const QVariant& e : poll(session, "kuGetUpdates")) {
         if (e.toList().value(0).toInt() != 82)
             continue;
         const QVariantList list = e.toList().at(1).toMap().value(QStringLiteral("orders")).toList();
@@ -771,14 +837,16 @@ void tst_DemoServer::programLogsAndStops()
                   {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data-dir"), dataDir.path(),
                    QStringLiteral("--seed"), QStringLiteral("3")});
     QVERIFY(program.waitForStarted());
-    const QRegularExpression listening(QStringLiteral("listening on (https://127\\.0\\.0\\.1:\\d+/Brenholt/vlmV1\\.6)"));
+    const QRegularExpression listening(
+            QStringLiteral("listening on (https://127\\.0\\.0\\.1:\\d+/Brenholt/vlmV1\\.6)"));
     QTRY_VERIFY_WITH_TIMEOUT(listening.match(QString::fromUtf8(log)).hasMatch(), 30000);
     const QString base = listening.match(QString::fromUtf8(log)).captured(1);
     QFile certFile(dataDir.filePath(QStringLiteral("server.crt")));
     QVERIFY(certFile.open(QIODevice::ReadOnly));
     const QSslCertificate certificate(certFile.readAll(), QSsl::Pem);
     // The key stays private to its owner.
-    QCOMPARE(QFile::permissions(dataDir.filePath(QStringLiteral("server.key"))) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    QCOMPARE(QFile::permissions(dataDir.filePath(QStringLiteral("server.key"))) & (QFile::ReadGroup | QFile::ReadOther),
+             QFile::Permissions());
 
     const QUrl url(base + QStringLiteral("/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux"));
     QVERIFY(fetch(url, certificate).value().toMap().contains(QStringLiteral("session")));
@@ -802,12 +870,13 @@ void tst_DemoServer::programLogsAndStops()
 void tst_DemoServer::ownThreadAndKeepAlive()
 {
     m_server.reset();
-    auto *server = new kuDemoServer(fixedClock());
+    auto* server = new kuDemoServer(fixedClock());
     QThread thread;
     server->moveToThread(&thread);
     thread.start();
     bool started = false;
-    QMetaObject::invokeMethod(server, [&] { started = server->start({0}); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+            server, [&] { started = server->start({0}); }, Qt::BlockingQueuedConnection);
     QVERIFY(started);
 
     // A blocking client in this thread: two requests on one connection.
@@ -817,7 +886,7 @@ void tst_DemoServer::ownThreadAndKeepAlive()
     socket.setSslConfiguration(ssl);
     socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server->port());
     QVERIFY2(socket.waitForEncrypted(10000), qPrintable(socket.errorString()));
-    auto exchange = [&](const QByteArray &target) {
+    auto exchange = [&](const QByteArray& target) {
         socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
         QByteArray data;
         int headEnd = -1, length = -1;
@@ -827,7 +896,7 @@ void tst_DemoServer::ownThreadAndKeepAlive()
             data += socket.readAll();
             headEnd = data.indexOf("\r\n\r\n");
             const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Content-Length: (\\d+)"))
-                                                  .match(QString::fromLatin1(data.left(qMax(headEnd, 0))));
+                                                      .match(QString::fromLatin1(data.left(qMax(headEnd, 0))));
             if (headEnd >= 0 && m.hasMatch())
                 length = m.captured(1).toInt();
         }
@@ -836,12 +905,18 @@ void tst_DemoServer::ownThreadAndKeepAlive()
     const QByteArray first = exchange("/Brenholt/vlmV1.6/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux");
     QVERIFY2(first.startsWith("HTTP/1.1 200 OK\r\n"), first.constData());
     QVERIFY(first.contains("Connection: keep-alive"));
-    const QString session = decode(first.mid(first.indexOf("\r\n\r\n") + 4)).toMap().value(QStringLiteral("session")).toList().value(0).toString();
+    const QString session = decode(first.mid(first.indexOf("\r\n\r\n") + 4))
+                                    .toMap()
+                                    .value(QStringLiteral("session"))
+                                    .toList()
+                                    .value(0)
+                                    .toString();
     const QByteArray second = exchange("/Brenholt/vlmV1.6/kuGetDateTime?ID=" + session.toLatin1());
     QCOMPARE(decode(second.mid(second.indexOf("\r\n\r\n") + 4)).toList().size(), 2);
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
 
-    QMetaObject::invokeMethod(server, [server] { delete server; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+            server, [server] { delete server; }, Qt::BlockingQueuedConnection);
     thread.quit();
     QVERIFY(thread.wait(10000));
 }

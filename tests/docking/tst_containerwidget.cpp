@@ -28,7 +28,7 @@ private slots:
 // with or without a target section (without one the root splitter decides).
 void tst_ContainerWidget::placement_data()
 {
-    QTest::addColumn<int>("initial");   // sections before the drop: 0, 1 (a) or 2 (a, b)
+    QTest::addColumn<int>("initial"); // sections before the drop: 0, 1 (a) or 2 (a, b)
     QTest::addColumn<int>("orientation");
     QTest::addColumn<bool>("withTarget"); // the target is the section of the last one
     QTest::addColumn<int>("area");

@@ -251,12 +251,17 @@ void tst_DockingState::roundTrip_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("floating");
 
-    QTest::newRow("split") << 0 << "H[V[a,H[b,c]]]" << "";
-    QTest::newRow("tabs, current kept") << 1 << "H[a+b*+c,d]" << "";
-    QTest::newRow("floating") << 2 << "V[a,b,d]" << "c";
-    QTest::newRow("floating hidden") << 3 << "V[a,b,d]" << "c(hidden)";
+    QTest::newRow("split") << 0 << "H[V[a,H[b,c]]]"
+                           << "";
+    QTest::newRow("tabs, current kept") << 1 << "H[a+b*+c,d]"
+                                        << "";
+    QTest::newRow("floating") << 2 << "V[a,b,d]"
+                              << "c";
+    QTest::newRow("floating hidden") << 3 << "V[a,b,d]"
+                                     << "c(hidden)";
     // Hidden docked contents are not in the state: back as a tab of the first section.
-    QTest::newRow("hidden") << 4 << "H[a*+c+b,d]" << "";
+    QTest::newRow("hidden") << 4 << "H[a*+c+b,d]"
+                            << "";
 }
 
 void tst_DockingState::roundTrip()
@@ -368,12 +373,10 @@ void tst_DockingState::damagedStatesAreRefused_data()
     QTest::newRow("header only") << header;
 
     QTest::newRow("floating count 2^31") << frame(hierarchy([](QDataStream& o) { o << qint32(0x7fffffff); }));
-    QTest::newRow("name longer than the data") << frame(hierarchy([](QDataStream& o) {
-        o << qint32(1) << quint32(0xfffffff0) << quint32(0);
-    }));
-    QTest::newRow("geometry longer than the data") << frame(hierarchy([](QDataStream& o) {
-        o << qint32(1) << QString("a") << quint32(0x7fffffff) << true;
-    }));
+    QTest::newRow("name longer than the data")
+            << frame(hierarchy([](QDataStream& o) { o << qint32(1) << quint32(0xfffffff0) << quint32(0); }));
+    QTest::newRow("geometry longer than the data")
+            << frame(hierarchy([](QDataStream& o) { o << qint32(1) << QString("a") << quint32(0x7fffffff) << true; }));
     QTest::newRow("child count 2^31") << frame(hierarchy([](QDataStream& o) {
         o << qint32(0) << qint32(1) << qint32(1) << qint32(1) << qint32(0x7fffffff) << QList<int>();
     }));
@@ -387,9 +390,8 @@ void tst_DockingState::damagedStatesAreRefused_data()
         o << qint32(0) << qint32(1) << qint32(1) << qint32(1) << qint32(1) << QList<int>{10};
         o << qint32(2) << qint32(0) << qint32(0x7fffffff);
     }));
-    QTest::newRow("hidden count 2^31") << frame(hierarchy([](QDataStream& o) {
-        o << qint32(0) << qint32(0) << qint32(0x7fffffff);
-    }));
+    QTest::newRow("hidden count 2^31") << frame(
+            hierarchy([](QDataStream& o) { o << qint32(0) << qint32(0) << qint32(0x7fffffff); }));
     QTest::newRow("odd string length") << frame(hierarchy([](QDataStream& o) {
         o << qint32(0) << qint32(0) << qint32(1) << quint32(3) << char(0) << char(0x61) << char(0);
     }));
@@ -448,26 +450,30 @@ void tst_DockingState::oddButValidHierarchies_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("warning");
 
-    QTest::newRow("too many items") << hierarchy([](QDataStream& o) { o << qint32(0) << qint32(-1); })
-                                    << "V[a+b+c]" << "";
-    QTest::newRow("no items, hidden names") << hierarchy([](QDataStream& o) {
-        o << qint32(0) << qint32(0) << qint32(1) << QString("b");
-    }) << "V[a+c]" << "";
+    QTest::newRow("too many items") << hierarchy([](QDataStream& o) { o << qint32(0) << qint32(-1); }) << "V[a+b+c]"
+                                    << "";
+    QTest::newRow("no items, hidden names")
+            << hierarchy([](QDataStream& o) { o << qint32(0) << qint32(0) << qint32(1) << QString("b"); }) << "V[a+c]"
+            << "";
     QTest::newRow("section at the top") << hierarchy([](QDataStream& o) {
         o << qint32(0) << qint32(1) << qint32(2) << qint32(0) << qint32(1) << QString("a") << true << qint32(0)
           << qint32(0);
-    }) << "V[a+b+c]" << "Missing splitter object for section";
+    }) << "V[a+b+c]"
+                                        << "Missing splitter object for section";
     QTest::newRow("unknown node kind") << hierarchy([](QDataStream& o) {
-        o << qint32(0) << qint32(1) << qint32(1) << qint32(1) << qint32(2) << QList<int>{100, 100}
-          << qint32(9) << qint32(2) << qint32(0) << qint32(1) << QString("b") << true << qint32(0) << qint32(0);
-    }) << "H[a+b+c]" << "Unknown object type during restore";
+        o << qint32(0) << qint32(1) << qint32(1) << qint32(1) << qint32(2) << QList<int>{100, 100} << qint32(9)
+          << qint32(2) << qint32(0) << qint32(1) << QString("b") << true << qint32(0) << qint32(0);
+    }) << "H[a+b+c]"
+                                       << "Unknown object type during restore";
     QTest::newRow("name twice") << hierarchy([](QDataStream& o) {
         o << qint32(0) << qint32(1) << qint32(1) << qint32(1) << qint32(2) << QList<int>{100, 100};
         for (int i = 0; i < 2; ++i)
             o << qint32(2) << qint32(0) << qint32(1) << QString("a") << true << qint32(0);
         o << qint32(0);
-    }) << "H[a+b+c]" << "SectionContent named twice in the state: a";
-    QTest::newRow("other magic") << QByteArray::fromHex("0000abcd00000001") << "V[a,b,c]" << "";
+    }) << "H[a+b+c]"
+                                << "SectionContent named twice in the state: a";
+    QTest::newRow("other magic") << QByteArray::fromHex("0000abcd00000001") << "V[a,b,c]"
+                                 << "";
 }
 
 void tst_DockingState::oddButValidHierarchies()

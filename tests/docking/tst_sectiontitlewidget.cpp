@@ -79,7 +79,7 @@ private:
 void tst_SectionTitleWidget::clickOrMove_data()
 {
     QTest::addColumn<QPoint>("pressAt");
-    QTest::addColumn<int>("moveBy");       // sideways, in the title row
+    QTest::addColumn<int>("moveBy");        // sideways, in the title row
     QTest::addColumn<bool>("toOtherTitle"); // release over the other tab
     QTest::addColumn<bool>("clicked");
     QTest::addColumn<QString>("expected");

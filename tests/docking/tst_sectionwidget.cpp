@@ -176,12 +176,12 @@ void tst_SectionWidget::wheelScrollsTitleRow()
     bar->setValue(30);
 
     const QPoint at = area->viewport()->rect().center();
-    QWheelEvent down(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent down(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
     QApplication::sendEvent(area->viewport(), &down);
     QCOMPARE(bar->value(), 50);
-    QWheelEvent up(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent up(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
     QApplication::sendEvent(area->viewport(), &up);
     QApplication::sendEvent(area->viewport(), &up);
     QCOMPARE(bar->value(), 10);

@@ -11,26 +11,26 @@ void call(kuAbstractConn& conn, const QString& operation)
 {
     const QJsonObject order{{QStringLiteral("order_id"), 1}};
     const QMap<QString, std::function<void()>> calls{
-        {"authorize", [&] { conn.authorize("user", "secret", "1.6.3", "os"); }},
-        {"getInitInfo", [&] { conn.getInitInfo(); }},
-        {"getCandles", [&] { conn.getCandles(7, "a", "b", "c"); }},
-        {"getOrderBook", [&] { conn.getOrderBook(7); }},
-        {"getLastTrades", [&] { conn.getLastTrades(7); }},
-        {"getQuotes", [&] { conn.getQuotes(7); }},
-        {"getDateTime", [&] { conn.getDateTime(); }},
-        {"getPortfolio", [&] { conn.getPortfolio(); }},
-        {"getOrders", [&] { conn.getOrders(); }},
-        {"getTrades", [&] { conn.getTrades(); }},
-        {"getReportData", [&] { conn.getReportData(1, "a", "b", "acc"); }},
-        {"getPluginList", [&] { conn.getPluginList("os", "x86_64"); }},
-        {"unsubscribe", [&] { conn.unsubscribe(wtOrderBook, 7); }},
-        {"newOrder", [&] { conn.newOrder(order); }},
-        {"modifyOrder", [&] { conn.modifyOrder(order); }},
-        {"cancelOrder", [&] { conn.cancelOrder(order); }},
-        {"newStopOrder", [&] { conn.newStopOrder(order); }},
-        {"modifyStopOrder", [&] { conn.modifyStopOrder(order); }},
-        {"cancelStopOrder", [&] { conn.cancelStopOrder(order); }},
-        {"requestLastPrice", [&] { conn.requestLastPrice(7); }},
+            {"authorize", [&] { conn.authorize("user", "secret", "1.6.3", "os"); }},
+            {"getInitInfo", [&] { conn.getInitInfo(); }},
+            {"getCandles", [&] { conn.getCandles(7, "a", "b", "c"); }},
+            {"getOrderBook", [&] { conn.getOrderBook(7); }},
+            {"getLastTrades", [&] { conn.getLastTrades(7); }},
+            {"getQuotes", [&] { conn.getQuotes(7); }},
+            {"getDateTime", [&] { conn.getDateTime(); }},
+            {"getPortfolio", [&] { conn.getPortfolio(); }},
+            {"getOrders", [&] { conn.getOrders(); }},
+            {"getTrades", [&] { conn.getTrades(); }},
+            {"getReportData", [&] { conn.getReportData(1, "a", "b", "acc"); }},
+            {"getPluginList", [&] { conn.getPluginList("os", "x86_64"); }},
+            {"unsubscribe", [&] { conn.unsubscribe(wtOrderBook, 7); }},
+            {"newOrder", [&] { conn.newOrder(order); }},
+            {"modifyOrder", [&] { conn.modifyOrder(order); }},
+            {"cancelOrder", [&] { conn.cancelOrder(order); }},
+            {"newStopOrder", [&] { conn.newStopOrder(order); }},
+            {"modifyStopOrder", [&] { conn.modifyStopOrder(order); }},
+            {"cancelStopOrder", [&] { conn.cancelStopOrder(order); }},
+            {"requestLastPrice", [&] { conn.requestLastPrice(7); }},
     };
     QVERIFY2(calls.contains(operation), qPrintable(operation));
     calls.value(operation)();
@@ -69,8 +69,7 @@ private slots:
         row("getOrders", "Не удалось получить информацию о поручениях");
         row("getTrades", "Не удалось получить информацию о сделках");
         for (const char* op : {"getReportData", "getPluginList", "unsubscribe", "newOrder", "modifyOrder",
-                               "cancelOrder", "newStopOrder", "modifyStopOrder", "cancelStopOrder",
-                               "requestLastPrice"})
+                               "cancelOrder", "newStopOrder", "modifyStopOrder", "cancelStopOrder", "requestLastPrice"})
             row(op, "");
     }
     void inertRequests()
@@ -110,16 +109,16 @@ private slots:
     {
         const QMetaObject& mo = kuAbstractConn::staticMetaObject;
         const QStringList expected{
-            "on_connStatusChange(bool)",
-            "on_brokenConnection()",
-            "on_receivedAuthorizedData(QByteArray)",
-            "on_receivedMarketData(QByteArray,int,WinType)",
-            "on_receivedTradeData(QByteArray,WinType)",
-            "on_receivedDateTime(QByteArray)",
-            "on_receivedOrderStatus(QByteArray,QJsonObject)",
-            "on_receivedUpdates(QByteArray)",
-            "on_receivedAdditionalData(QByteArray,WinType,QVariantMap)",
-            "statusAuthorization(QVariantList)",
+                "on_connStatusChange(bool)",
+                "on_brokenConnection()",
+                "on_receivedAuthorizedData(QByteArray)",
+                "on_receivedMarketData(QByteArray,int,WinType)",
+                "on_receivedTradeData(QByteArray,WinType)",
+                "on_receivedDateTime(QByteArray)",
+                "on_receivedOrderStatus(QByteArray,QJsonObject)",
+                "on_receivedUpdates(QByteArray)",
+                "on_receivedAdditionalData(QByteArray,WinType,QVariantMap)",
+                "statusAuthorization(QVariantList)",
         };
         for (int i = 0; i < expected.size(); ++i)
             QCOMPARE(QString::fromLatin1(mo.method(mo.methodOffset() + i).methodSignature()), expected.at(i));

@@ -1,5 +1,5 @@
-#include <QtTest>
 #include <QThread>
+#include <QtTest>
 
 #include "wintype.h"
 

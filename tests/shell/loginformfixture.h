@@ -79,17 +79,17 @@ inline bool installConnectionPlugins()
 }
 
 // A test class run under a kuApplication, which the form needs, started as on a first run.
-#define LOGINFORM_TEST_MAIN(TestClass)                                                                  \
-    int main(int argc, char** argv)                                                                     \
-    {                                                                                                   \
-        QDir(kuApplication::configPath()).removeRecursively();                                          \
-        QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);                        \
-        registerWinType();                                                                              \
-        int rc = 0;                                                                                     \
-        {                                                                                               \
-            TestClass test;                                                                             \
-            rc = QTest::qExec(&test, argc, argv);                                                       \
-        }                                                                                               \
-        delete app.data();                                                                              \
-        return rc;                                                                                      \
+#define LOGINFORM_TEST_MAIN(TestClass)                                                                                 \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        QDir(kuApplication::configPath()).removeRecursively();                                                         \
+        QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);                                       \
+        registerWinType();                                                                                             \
+        int rc = 0;                                                                                                    \
+        {                                                                                                              \
+            TestClass test;                                                                                            \
+            rc = QTest::qExec(&test, argc, argv);                                                                      \
+        }                                                                                                              \
+        delete app.data();                                                                                             \
+        return rc;                                                                                                     \
     }

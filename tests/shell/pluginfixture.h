@@ -51,9 +51,10 @@ inline bool freshDatabase()
 inline bool insertPluginRow(const QString& guid, const QString& name, int status, int version = 10601000)
 {
     kuAccessDB db;
-    return db.executeNonQuery(QStringLiteral("insert into plugins (guid, title, description, version, icon, plugin_name, "
-                                             "price, status) values (?1, ?1, 'd', ?4, '', ?2, 0, ?3);"),
-                              {guid, name, status, version});
+    return db.executeNonQuery(
+            QStringLiteral("insert into plugins (guid, title, description, version, icon, plugin_name, "
+                           "price, status) values (?1, ?1, 'd', ?4, '', ?2, 0, ?3);"),
+            {guid, name, status, version});
 }
 
 inline int pluginStatus(const QString& guid)
@@ -82,9 +83,13 @@ struct DemoPluginServer
         QFile json(QDir(offerDir.path()).filePath(QStringLiteral("ku_offered.json")));
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != size || !json.open(QIODevice::WriteOnly))
             return false;
-        json.write(QJsonDocument(QJsonObject{{"guid", guid}, {"name", "ku_offered"}, {"title", "Offered"},
-                                             {"description", "d"}, {"version", 10602000}, {"price", 10}})
-                       .toJson());
+        json.write(QJsonDocument(QJsonObject{{"guid", guid},
+                                             {"name", "ku_offered"},
+                                             {"title", "Offered"},
+                                             {"description", "d"},
+                                             {"version", 10602000},
+                                             {"price", 10}})
+                           .toJson());
         file.close();
         json.close();
 
@@ -103,7 +108,7 @@ struct DemoPluginServer
     {
         QNetworkAccessManager network;
         QNetworkReply* reply = network.get(
-            QNetworkRequest(QUrl(server->baseUrl() + QStringLiteral("/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=x"))));
+                QNetworkRequest(QUrl(server->baseUrl() + QStringLiteral("/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=x"))));
         QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply] { reply->ignoreSslErrors(); });
         QSignalSpy done(reply, &QNetworkReply::finished);
         if (!done.wait(10000))
@@ -112,7 +117,7 @@ struct DemoPluginServer
         reply->deleteLater();
         // The session is the only run of 40 hex digits in the login reply.
         const QRegularExpressionMatch match =
-            QRegularExpression(QStringLiteral("[0-9a-f]{40}")).match(QString::fromLatin1(bytes));
+                QRegularExpression(QStringLiteral("[0-9a-f]{40}")).match(QString::fromLatin1(bytes));
         return match.captured(0);
     }
 };

@@ -12,11 +12,7 @@
 class TestWindow : public kuWindowBase
 {
 public:
-    explicit TestWindow(WinType type, int paper = 0)
-        : m_type(type)
-    {
-        setPaperID(paper);
-    }
+    explicit TestWindow(WinType type, int paper = 0) : m_type(type) { setPaperID(paper); }
 
     WinType winType() const override { return m_type; }
     void subscribe() override { ++subscribed; }

@@ -32,12 +32,18 @@ void tst_ActionsModel::cleanPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("clean");
-    QTest::newRow("plain") << "mFile/mOpen" << "mFile/mOpen";
-    QTest::newRow("blanks, doubled and outer slashes") << "  /mFile//mOpen/ " << "mFile/mOpen";
-    QTest::newRow("backslashes") << "mFile\\mOpen" << "mFile/mOpen";
-    QTest::newRow("doubled backslashes") << "\\mFile\\\\mOpen\\" << "mFile/mOpen";
-    QTest::newRow("dot elements") << "mFile/./mX/../mOpen" << "mFile/mOpen";
-    QTest::newRow("only slashes") << "///" << "";
+    QTest::newRow("plain") << "mFile/mOpen"
+                           << "mFile/mOpen";
+    QTest::newRow("blanks, doubled and outer slashes") << "  /mFile//mOpen/ "
+                                                       << "mFile/mOpen";
+    QTest::newRow("backslashes") << "mFile\\mOpen"
+                                 << "mFile/mOpen";
+    QTest::newRow("doubled backslashes") << "\\mFile\\\\mOpen\\"
+                                         << "mFile/mOpen";
+    QTest::newRow("dot elements") << "mFile/./mX/../mOpen"
+                                  << "mFile/mOpen";
+    QTest::newRow("only slashes") << "///"
+                                  << "";
 }
 
 void tst_ActionsModel::cleanPath()
@@ -330,8 +336,8 @@ void tst_ActionsModel::menuBarTakesExistingMenus()
     kuActionsMenuBar bar;
     bar.setModel(&model);
     // Plain top-level commands are not menus and stay off the bar.
-    QCOMPARE(bar.actions(), (QList<QAction*>{model.action(QStringLiteral("mFile")),
-                                             model.action(QStringLiteral("mHelp"))}));
+    QCOMPARE(bar.actions(),
+             (QList<QAction*>{model.action(QStringLiteral("mFile")), model.action(QStringLiteral("mHelp"))}));
 
     kuActionsModel other;
     bar.setModel(&other);

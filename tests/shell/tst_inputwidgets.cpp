@@ -63,9 +63,12 @@ void tst_InputWidgets::colorButtonTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("toolTip");
     QTest::addColumn<bool>("alphaEnabled");
-    QTest::newRow("orange") << QColor(255, 128, 0) << "RGBA #ff8000ff" << "RGBA #ff8000ff\nRGBA 255, 128, 0, 255" << false;
-    QTest::newRow("small values are padded") << QColor(1, 2, 3) << "RGBA #010203ff" << "RGBA #010203ff\nRGBA 1, 2, 3, 255" << false;
-    QTest::newRow("half transparent") << QColor(10, 200, 255, 128) << "RGBA #0ac8ff80" << "RGBA #0ac8ff80\nRGBA 10, 200, 255, 128" << true;
+    QTest::newRow("orange") << QColor(255, 128, 0) << "RGBA #ff8000ff"
+                            << "RGBA #ff8000ff\nRGBA 255, 128, 0, 255" << false;
+    QTest::newRow("small values are padded") << QColor(1, 2, 3) << "RGBA #010203ff"
+                                             << "RGBA #010203ff\nRGBA 1, 2, 3, 255" << false;
+    QTest::newRow("half transparent") << QColor(10, 200, 255, 128) << "RGBA #0ac8ff80"
+                                      << "RGBA #0ac8ff80\nRGBA 10, 200, 255, 128" << true;
 }
 
 void tst_InputWidgets::colorButtonTexts()
@@ -204,12 +207,18 @@ void tst_InputWidgets::spinBoxParse_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("state");
-    QTest::newRow("with a blank") << "" << "1 234.5" << 1234.5 << int(QValidator::Acceptable);
-    QTest::newRow("without blanks") << "" << "1234.5" << 1234.5 << int(QValidator::Acceptable);
-    QTest::newRow("as shown") << "" << "1 234 567.25" << 1234567.25 << int(QValidator::Acceptable);
-    QTest::newRow("negative") << "" << "-1 000" << -1000.0 << int(QValidator::Acceptable);
-    QTest::newRow("blank suffix kept") << " шт." << "1 234.50 шт." << 1234.5 << int(QValidator::Acceptable);
-    QTest::newRow("letters") << "" << "1 2a4" << 0.0 << int(QValidator::Invalid);
+    QTest::newRow("with a blank") << ""
+                                  << "1 234.5" << 1234.5 << int(QValidator::Acceptable);
+    QTest::newRow("without blanks") << ""
+                                    << "1234.5" << 1234.5 << int(QValidator::Acceptable);
+    QTest::newRow("as shown") << ""
+                              << "1 234 567.25" << 1234567.25 << int(QValidator::Acceptable);
+    QTest::newRow("negative") << ""
+                              << "-1 000" << -1000.0 << int(QValidator::Acceptable);
+    QTest::newRow("blank suffix kept") << " шт."
+                                       << "1 234.50 шт." << 1234.5 << int(QValidator::Acceptable);
+    QTest::newRow("letters") << ""
+                             << "1 2a4" << 0.0 << int(QValidator::Invalid);
 }
 
 void tst_InputWidgets::spinBoxParse()
@@ -318,7 +327,8 @@ void tst_InputWidgets::checkComboElidesNarrowFace()
     combo.resize(600, 24);
     combo.show();
     QVERIFY(QTest::qWaitForWindowExposed(&combo));
-    const QStringList names{QStringLiteral("Первый счёт"), QStringLiteral("Второй счёт"), QStringLiteral("Третий счёт")};
+    const QStringList names{QStringLiteral("Первый счёт"), QStringLiteral("Второй счёт"),
+                            QStringLiteral("Третий счёт")};
     combo.addItems(names);
     combo.setCheckedItems(names);
     const QString joined = names.join(QStringLiteral(", "));

@@ -25,7 +25,10 @@ class tst_LoginForm : public QObject
     QTcpServer silentServer;
 
     template <typename T>
-    T* child(const char* name) const { return formChild<T>(form, name); }
+    T* child(const char* name) const
+    {
+        return formChild<T>(form, name);
+    }
     QLineEdit* edit(const char* name) const { return formEdit(form, name); }
     QPushButton* acceptButton() const { return formAcceptButton(form); }
 
@@ -103,10 +106,14 @@ void tst_LoginForm::userNameIsUpperCaseAndShort_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("latin") << "demo" << "DEMO";
-    QTest::newRow("mixed") << "dEmo_1" << "DEMO_1";
-    QTest::newRow("cyrillic") << "иванов" << "ИВАНОВ";
-    QTest::newRow("longer than 24") << "abcdefghijklmnopqrstuvwxyz" << "ABCDEFGHIJKLMNOPQRSTUVWX";
+    QTest::newRow("latin") << "demo"
+                           << "DEMO";
+    QTest::newRow("mixed") << "dEmo_1"
+                           << "DEMO_1";
+    QTest::newRow("cyrillic") << "иванов"
+                              << "ИВАНОВ";
+    QTest::newRow("longer than 24") << "abcdefghijklmnopqrstuvwxyz"
+                                    << "ABCDEFGHIJKLMNOPQRSTUVWX";
 }
 
 void tst_LoginForm::userNameIsUpperCaseAndShort()
@@ -163,15 +170,24 @@ void tst_LoginForm::proxyPortTakesFiveDigits_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("acceptable");
-    QTest::newRow("four digits") << "3128" << "3128" << true;
-    QTest::newRow("five digits") << "10000" << "10000" << true;
-    QTest::newRow("highest") << "65535" << "65535" << true;
-    QTest::newRow("above the range") << "65536" << "6553" << true;
-    QTest::newRow("five nines") << "99999" << "9999" << true;
-    QTest::newRow("six digits") << "123456" << "12345" << true;
-    QTest::newRow("letters") << "8a0b8" << "808" << true;
-    QTest::newRow("zero") << "0" << "0" << false;
-    QTest::newRow("sign") << "-1" << "1" << true;
+    QTest::newRow("four digits") << "3128"
+                                 << "3128" << true;
+    QTest::newRow("five digits") << "10000"
+                                 << "10000" << true;
+    QTest::newRow("highest") << "65535"
+                             << "65535" << true;
+    QTest::newRow("above the range") << "65536"
+                                     << "6553" << true;
+    QTest::newRow("five nines") << "99999"
+                                << "9999" << true;
+    QTest::newRow("six digits") << "123456"
+                                << "12345" << true;
+    QTest::newRow("letters") << "8a0b8"
+                             << "808" << true;
+    QTest::newRow("zero") << "0"
+                          << "0" << false;
+    QTest::newRow("sign") << "-1"
+                          << "1" << true;
 }
 
 void tst_LoginForm::proxyPortTakesFiveDigits()
@@ -261,8 +277,8 @@ void tst_LoginForm::loginOutcome_data()
     const int none = -1;
     QTest::newRow("accepted") << true << 1000 << "" << 0 << none << true;
     for (int level = 1; level <= 4; ++level)
-        QTest::addRow("notice %d", level) << true << 1000 << "Торги начнутся в 10:00" << level
-                                          << int(QMessageBox::Information) << true;
+        QTest::addRow("notice %d", level)
+                << true << 1000 << "Торги начнутся в 10:00" << level << int(QMessageBox::Information) << true;
     QTest::newRow("refused") << true << 1000 << refused << 5 << int(QMessageBox::Critical) << false;
     QTest::newRow("no usable reply") << true << 1000 << network << 7 << int(QMessageBox::Critical) << false;
     QTest::newRow("other level") << true << 1000 << network << 0 << int(QMessageBox::Critical) << false;

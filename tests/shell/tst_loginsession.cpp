@@ -59,8 +59,8 @@ class tst_LoginSession : public QObject
 
     static int logins(const kuDemoServer& server, const QString& user)
     {
-        const QString prefix = QLatin1String(kuDemoServer::basePath) + QStringLiteral("/kuAuthorized?ID=") + user
-            + QLatin1Char('&');
+        const QString prefix =
+                QLatin1String(kuDemoServer::basePath) + QStringLiteral("/kuAuthorized?ID=") + user + QLatin1Char('&');
         int n = 0;
         for (const QString& target : server.requests())
             n += target.startsWith(prefix) ? 1 : 0;

@@ -72,10 +72,7 @@ QVariantMap catalogueOf(const QStringList& guids)
 class BareWindow : public kuAbstractPluginWidget
 {
 public:
-    BareWindow()
-        : kuAbstractPluginWidget(nullptr, nullptr, nullptr, nullptr)
-    {
-    }
+    BareWindow() : kuAbstractPluginWidget(nullptr, nullptr, nullptr, nullptr) {}
 };
 
 } // namespace
@@ -207,10 +204,10 @@ void tst_PluginManager::vanishedRows()
     QFETCH(bool, catalogueCame);
     QFETCH(QStringList, rows);
     installWidgetPlugin();
-    QVERIFY(insertPluginRow("aa", "ku_a", 0x0));             // listed, disabled: stays disabled
-    QVERIFY(insertPluginRow("bb", "ku_b", 0x1));             // gone from the catalogue
-    QVERIFY(insertPluginRow("cc", "ku_c", 0x11));            // gone, but its download waits
-    QVERIFY(insertPluginRow("dd", "ku_d", 0x8));             // gone, its removal waits
+    QVERIFY(insertPluginRow("aa", "ku_a", 0x0));                      // listed, disabled: stays disabled
+    QVERIFY(insertPluginRow("bb", "ku_b", 0x1));                      // gone from the catalogue
+    QVERIFY(insertPluginRow("cc", "ku_c", 0x11));                     // gone, but its download waits
+    QVERIFY(insertPluginRow("dd", "ku_d", 0x8));                      // gone, its removal waits
     QVERIFY(insertPluginRow(widgetGuid(), "ku_instrumentlist", 0x0)); // gone, but installed
 
     kuPluginManager dialog;

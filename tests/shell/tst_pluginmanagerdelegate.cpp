@@ -237,8 +237,8 @@ void tst_PluginManagerDelegate::paintsEveryState()
     FixedModel model;
     model.installed = true;
     model.enabled = true;
-    for (uint flags : {uint(prSwitchable), uint(prDownloading), uint(prRemovePending), uint(prInstallPending | prFailed),
-                       uint(prSwitchable | prUpdateAvailable)}) {
+    for (uint flags : {uint(prSwitchable), uint(prDownloading), uint(prRemovePending),
+                       uint(prInstallPending | prFailed), uint(prSwitchable | prUpdateAvailable)}) {
         model.rowFlags = flags;
         QImage image(600, 92, QImage::Format_ARGB32);
         image.fill(Qt::white);

@@ -138,12 +138,18 @@ void tst_PluginManagerDownloader::unsafeStarts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("url");
-    QTest::newRow("path in the name") << "ku_../../x" << "";
-    QTest::newRow("wildcard") << "ku_*" << "";
-    QTest::newRow("suffix") << "ku_a.so" << "";
-    QTest::newRow("no ku_ prefix") << "offered" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("plain HTTP") << "ku_offered" << "http://127.0.0.1:1/x";
+    QTest::newRow("path in the name") << "ku_../../x"
+                                      << "";
+    QTest::newRow("wildcard") << "ku_*"
+                              << "";
+    QTest::newRow("suffix") << "ku_a.so"
+                            << "";
+    QTest::newRow("no ku_ prefix") << "offered"
+                                   << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("plain HTTP") << "ku_offered"
+                                << "http://127.0.0.1:1/x";
 }
 
 void tst_PluginManagerDownloader::unsafeStarts()

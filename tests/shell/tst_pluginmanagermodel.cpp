@@ -79,10 +79,10 @@ void tst_PluginManagerModel::choices_data()
     QTest::newRow("enable") << 0x0 << true << false << QStringList{"enable"} << 0x5 << uint(prEnablePending);
     QTest::newRow("remove") << 0x1 << true << false << QStringList{"remove"} << 0xD << uint(prRemovePending);
     QTest::newRow("enable, cancel") << 0x0 << true << false << QStringList{"enable", "cancel"} << 0x4 << 0u;
-    QTest::newRow("disable, enable, cancel") << 0x1 << true << false << QStringList{"disable", "enable", "cancel"}
-                                             << 0x5 << 0u;
-    QTest::newRow("remove, disable, cancel") << 0x1 << true << true << QStringList{"remove", "disable", "cancel"}
-                                             << 0x7 << 0u;
+    QTest::newRow("disable, enable, cancel")
+            << 0x1 << true << false << QStringList{"disable", "enable", "cancel"} << 0x5 << 0u;
+    QTest::newRow("remove, disable, cancel")
+            << 0x1 << true << true << QStringList{"remove", "disable", "cancel"} << 0x7 << 0u;
     // Neither starts a download: the first is installed, the second has no update.
     QTest::newRow("install when installed") << 0x1 << true << false << QStringList{"install"} << 0x5 << 0u;
     QTest::newRow("update without update") << 0x1 << true << false << QStringList{"update"} << 0x5 << 0u;
@@ -111,8 +111,8 @@ void tst_PluginManagerModel::choices()
     QVERIFY(flags & prSwitchable);
     QVERIFY(!(flags & (prDownloading | prInstallPending | prFailed)));
     QVERIFY(item->downloader() && !item->downloader()->isDownloading());
-    const bool anyChoice = clicks.contains("enable") || clicks.contains("disable") || clicks.contains("remove")
-                           || clicks.contains("cancel");
+    const bool anyChoice = clicks.contains("enable") || clicks.contains("disable") || clicks.contains("remove") ||
+                           clicks.contains("cancel");
     QCOMPARE(changed.isEmpty(), !anyChoice);
 }
 
@@ -204,7 +204,8 @@ void tst_PluginManagerModel::rowsAndSummary()
     kuPluginManagerModel model;
     const int empty = model.addGroup(QStringLiteral("Пусто"));
     const int group = model.addGroup(QStringLiteral("Доступные модули"));
-    Item a = Item::create(QStringLiteral("A"), QStringLiteral("about"), guidA, 10601000, 0x1, 150.5, QImage(4, 4, QImage::Format_ARGB32));
+    Item a = Item::create(QStringLiteral("A"), QStringLiteral("about"), guidA, 10601000, 0x1, 150.5,
+                          QImage(4, 4, QImage::Format_ARGB32));
     a->setInstalled(true);
     a->setUpdateAvailable(true);
     model.appendItems(group, {a, makeItem(guidB, 0)});

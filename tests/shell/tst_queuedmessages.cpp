@@ -177,8 +177,9 @@ void tst_QueuedMessages::buttons_data()
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("none: one OK") << kuQueuedMessage::Buttons{} << QStringList{QStringLiteral("OK")};
     QTest::newRow("captions replace the standard text")
-        << kuQueuedMessage::Buttons{{QDialogButtonBox::Yes, QStringLiteral("Да")}, {QDialogButtonBox::No, QString()}}
-        << QStringList{QStringLiteral("&No"), QStringLiteral("Да")};
+            << kuQueuedMessage::Buttons{{QDialogButtonBox::Yes, QStringLiteral("Да")},
+                                        {QDialogButtonBox::No, QString()}}
+            << QStringList{QStringLiteral("&No"), QStringLiteral("Да")};
 }
 
 void tst_QueuedMessages::buttons()

@@ -296,9 +296,12 @@ void tst_TabWidget::rename_data()
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("accepted") << true << "Облигации" << "Облигации";
-    QTest::newRow("accepted empty") << true << "" << "";
-    QTest::newRow("cancelled") << false << "Облигации" << "Рабочий стол №2";
+    QTest::newRow("accepted") << true << "Облигации"
+                              << "Облигации";
+    QTest::newRow("accepted empty") << true << ""
+                                    << "";
+    QTest::newRow("cancelled") << false << "Облигации"
+                               << "Рабочий стол №2";
 }
 
 void tst_TabWidget::rename()
@@ -320,8 +323,7 @@ void tst_TabWidget::contextMenu_data()
     QTest::addColumn<int>("tabCount");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("one tab") << 1 << QStringList{"Переименовать рабочую область"};
-    QTest::newRow("two tabs") << 2
-                              << QStringList{"Закрыть рабочую область", "Переименовать рабочую область"};
+    QTest::newRow("two tabs") << 2 << QStringList{"Закрыть рабочую область", "Переименовать рабочую область"};
 }
 
 void tst_TabWidget::contextMenu()

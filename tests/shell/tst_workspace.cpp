@@ -225,7 +225,7 @@ void tst_WorkSpace::windowStatesLeaveHiddenOut()
     QVERIFY(ws->addWindow(new TestWindow(wtOrderBook, 9), "b1", "b1"));
     auto* plain = new QLabel("not a trading window");
     ws->container()->addSectionContent(
-        ads::SectionContent::newSectionContent("plain", ws->container(), new QLabel("p"), plain));
+            ads::SectionContent::newSectionContent("plain", ws->container(), new QLabel("p"), plain));
     ws->container()->hideSectionContent(ws->sectionContent("kuOrders"));
 
     const QList<QJsonObject> states = ws->windowStates();
@@ -244,7 +244,7 @@ void tst_WorkSpace::subscribeWindows()
     QVERIFY(ws->addWindow(a, "a", "a"));
     QVERIFY(ws->addWindow(b, "kuQuotes", "b"));
     ws->container()->addSectionContent(
-        ads::SectionContent::newSectionContent("plain", ws->container(), new QLabel("p"), new QLabel("p")));
+            ads::SectionContent::newSectionContent("plain", ws->container(), new QLabel("p"), new QLabel("p")));
 
     ws->subscribeWindows("kuQuotes");
     QCOMPARE(a->subscribed, 0);

@@ -17,7 +17,7 @@ void addPerFunction()
         QTest::newRow(taFunction(i).name.c_str()) << i;
 }
 
-bool sameValues(const std::vector<double> &a, const std::vector<double> &b, int count)
+bool sameValues(const std::vector<double>& a, const std::vector<double>& b, int count)
 {
     for (int k = 0; k < count; ++k)
         if (!(a[k] == b[k]))
@@ -67,7 +67,7 @@ private slots:
         QTest::addColumn<int>("fn");
         QTest::addColumn<int>("period");
         for (int i = 0; i < taFunctionCount(); ++i) {
-            const TaFunction &f = taFunction(i);
+            const TaFunction& f = taFunction(i);
             if (f.minPeriod == 0)
                 continue;
             QTest::newRow((f.name + " below minimum").c_str()) << i << f.minPeriod - 1;
@@ -79,7 +79,7 @@ private slots:
     {
         QFETCH(int, fn);
         QFETCH(int, period);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         const Bars bars = makeBars(60);
         const Outcome r = runCall(f, callOver(bars, 0, 59, period));
         QCOMPARE(int(r.rc), int(TA_BAD_PARAM));
@@ -92,7 +92,7 @@ private slots:
     void largestPeriod()
     {
         QFETCH(int, fn);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         if (f.minPeriod == 0)
             QSKIP("no period option");
         const Bars bars = makeBars(60);
@@ -107,12 +107,12 @@ private slots:
     void nullArrays()
     {
         QFETCH(int, fn);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         const Bars bars = makeBars(60);
         const Call full = callOver(bars, 0, 59, kPeriod);
-        const std::pair<int, const double *Call::*> inputs[] = {
-            {UsesHigh, &Call::high}, {UsesLow, &Call::low}, {UsesClose, &Call::close}, {UsesVolume, &Call::volume}};
-        for (const auto &input : inputs) {
+        const std::pair<int, const double * Call::*> inputs[] = {
+                {UsesHigh, &Call::high}, {UsesLow, &Call::low}, {UsesClose, &Call::close}, {UsesVolume, &Call::volume}};
+        for (const auto& input : inputs) {
             if (!(f.inputs & input.first))
                 continue;
             Call c = full;
@@ -123,8 +123,8 @@ private slots:
             QCOMPARE(runCall(f, full, o).rc, TA_BAD_PARAM);
 
         std::vector<std::vector<double>> storage(static_cast<size_t>(f.outputs), std::vector<double>(60));
-        std::vector<double *> outs;
-        for (auto &s : storage)
+        std::vector<double*> outs;
+        for (auto& s : storage)
             outs.push_back(s.data());
         int count = -1;
         QCOMPARE(f.invoke(full, nullptr, &count, outs.data()), TA_BAD_PARAM);
@@ -138,7 +138,7 @@ private slots:
     void defaultSentinel()
     {
         QFETCH(int, fn);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         if (f.minPeriod == 0)
             QSKIP("no period option");
         const Bars bars = makeBars(120);
@@ -158,7 +158,7 @@ private slots:
     void shortInput()
     {
         QFETCH(int, fn);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         const int lookback = f.lookback(kPeriod);
         QVERIFY(lookback >= 1);
         const Bars bars = makeBars(lookback);
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(r.rc, TA_SUCCESS);
         QCOMPARE(r.beg, 0);
         QCOMPARE(r.nb, 0);
-        for (const auto &out : r.out)
+        for (const auto& out : r.out)
             QVERIFY(std::isnan(out[0]));
     }
 
@@ -175,7 +175,7 @@ private slots:
     void oneElement()
     {
         QFETCH(int, fn);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         const int lookback = f.lookback(kPeriod);
         const Bars bars = makeBars(lookback + 30);
         const Outcome one = runCall(f, callOver(bars, 0, lookback, kPeriod));
@@ -197,7 +197,7 @@ private slots:
     void laterStart()
     {
         QFETCH(int, fn);
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         const int lookback = f.lookback(kPeriod);
         const Bars bars = makeBars(200);
         const int start = lookback + 17;
@@ -253,13 +253,14 @@ private slots:
         QTest::newRow("MACDFIX") << TA_MACDFIX_Lookback(7) << 31;
         QTest::newRow("MACDFIX default") << TA_MACDFIX_Lookback(TA_INTEGER_DEFAULT) << 33;
         QTest::newRow("STOCH") << TA_STOCH_Lookback(7, 3, TA_MAType_SMA, 4, TA_MAType_EMA) << 11;
-        QTest::newRow("STOCH default")
-            << TA_STOCH_Lookback(TA_INTEGER_DEFAULT, TA_INTEGER_DEFAULT, TA_MAType(TA_INTEGER_DEFAULT),
-                                 TA_INTEGER_DEFAULT, TA_MAType(TA_INTEGER_DEFAULT))
-            << 8;
+        QTest::newRow("STOCH default") << TA_STOCH_Lookback(TA_INTEGER_DEFAULT, TA_INTEGER_DEFAULT,
+                                                            TA_MAType(TA_INTEGER_DEFAULT), TA_INTEGER_DEFAULT,
+                                                            TA_MAType(TA_INTEGER_DEFAULT))
+                                       << 8;
         QTest::newRow("STOCHF") << TA_STOCHF_Lookback(7, 4, TA_MAType_EMA) << 9;
-        QTest::newRow("STOCHF default")
-            << TA_STOCHF_Lookback(TA_INTEGER_DEFAULT, TA_INTEGER_DEFAULT, TA_MAType(TA_INTEGER_DEFAULT)) << 6;
+        QTest::newRow("STOCHF default") << TA_STOCHF_Lookback(TA_INTEGER_DEFAULT, TA_INTEGER_DEFAULT,
+                                                              TA_MAType(TA_INTEGER_DEFAULT))
+                                        << 6;
         QTest::newRow("MA unsupported type") << TA_MA_Lookback(7, TA_MAType_WMA) << -1;
         QTest::newRow("MA type out of range") << TA_MA_Lookback(7, TA_MAType(9)) << -1;
         QTest::newRow("BBANDS deviation out of range") << TA_BBANDS_Lookback(7, 4e37, 2.0, TA_MAType_SMA) << -1;
@@ -284,63 +285,92 @@ private slots:
         static std::vector<double> o1(60), o2(60), o3(60);
         static int beg, nb;
         const double *h = bars.high.data(), *l = bars.low.data(), *c = bars.close.data();
-        auto row = [](const char *name, std::function<TA_RetCode()> call, TA_RetCode expected) {
+        auto row = [](const char* name, std::function<TA_RetCode()> call, TA_RetCode expected) {
             QTest::newRow(name) << call << int(expected);
         };
-        row("MA type -1", [=] { return TA_MA(0, 59, c, 5, TA_MAType(-1), &beg, &nb, o1.data()); }, TA_BAD_PARAM);
-        row("MA type 9", [=] { return TA_MA(0, 59, c, 5, TA_MAType(9), &beg, &nb, o1.data()); }, TA_BAD_PARAM);
-        row("MA WMA", [=] { return TA_MA(0, 59, c, 5, TA_MAType_WMA, &beg, &nb, o1.data()); }, TA_NOT_SUPPORTED);
-        row("MA T3", [=] { return TA_MA(0, 59, c, 5, TA_MAType_T3, &beg, &nb, o1.data()); }, TA_NOT_SUPPORTED);
-        row("BBANDS dev up 4e37",
-            [=] { return TA_BBANDS(0, 59, c, 5, 4e37, 2.0, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data(), o3.data()); },
-            TA_BAD_PARAM);
-        row("BBANDS dev down NaN",
-            [=] {
-                return TA_BBANDS(0, 59, c, 5, 2.0, std::nan(""), TA_MAType_SMA, &beg, &nb, o1.data(), o2.data(),
-                                 o3.data());
-            },
-            TA_BAD_PARAM);
-        row("BBANDS negative dev",
-            [=] { return TA_BBANDS(0, 59, c, 5, -1.0, 0.0, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data(), o3.data()); },
-            TA_SUCCESS);
-        row("BBANDS DEMA",
-            [=] { return TA_BBANDS(0, 59, c, 5, 2.0, 2.0, TA_MAType_DEMA, &beg, &nb, o1.data(), o2.data(), o3.data()); },
-            TA_NOT_SUPPORTED);
-        row("STDDEV dev -5e37", [=] { return TA_STDDEV(0, 59, c, 5, -5e37, &beg, &nb, o1.data()); }, TA_BAD_PARAM);
-        row("SAR acceleration -0.1", [=] { return TA_SAR(0, 59, h, l, -0.1, 0.2, &beg, &nb, o1.data()); },
-            TA_BAD_PARAM);
-        row("SAR maximum NaN", [=] { return TA_SAR(0, 59, h, l, 0.02, std::nan(""), &beg, &nb, o1.data()); },
-            TA_BAD_PARAM);
-        row("SAR zero acceleration", [=] { return TA_SAR(0, 59, h, l, 0.0, 0.0, &beg, &nb, o1.data()); }, TA_SUCCESS);
-        row("STOCH slow K 0",
-            [=] {
-                return TA_STOCH(0, 59, h, l, c, 5, 0, TA_MAType_SMA, 3, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data());
-            },
-            TA_BAD_PARAM);
-        row("STOCH slow D 100001",
-            [=] {
-                return TA_STOCH(0, 59, h, l, c, 5, 3, TA_MAType_SMA, 100001, TA_MAType_SMA, &beg, &nb, o1.data(),
-                                o2.data());
-            },
-            TA_BAD_PARAM);
-        row("STOCH slow K type 9",
-            [=] {
-                return TA_STOCH(0, 59, h, l, c, 5, 3, TA_MAType(9), 3, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data());
-            },
-            TA_BAD_PARAM);
-        row("STOCH slow D KAMA",
-            [=] {
-                return TA_STOCH(0, 59, h, l, c, 5, 3, TA_MAType_SMA, 3, TA_MAType_KAMA, &beg, &nb, o1.data(), o2.data());
-            },
-            TA_NOT_SUPPORTED);
-        row("STOCHF fast D 0",
-            [=] { return TA_STOCHF(0, 59, h, l, c, 5, 0, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data()); },
-            TA_BAD_PARAM);
-        row("STOCHF MAMA",
-            [=] { return TA_STOCHF(0, 59, h, l, c, 5, 3, TA_MAType_MAMA, &beg, &nb, o1.data(), o2.data()); },
-            TA_NOT_SUPPORTED);
-        row("MACDFIX signal 0",
-            [=] { return TA_MACDFIX(0, 59, c, 0, &beg, &nb, o1.data(), o2.data(), o3.data()); }, TA_BAD_PARAM);
+        row(
+                "MA type -1", [=] { return TA_MA(0, 59, c, 5, TA_MAType(-1), &beg, &nb, o1.data()); }, TA_BAD_PARAM);
+        row(
+                "MA type 9", [=] { return TA_MA(0, 59, c, 5, TA_MAType(9), &beg, &nb, o1.data()); }, TA_BAD_PARAM);
+        row(
+                "MA WMA", [=] { return TA_MA(0, 59, c, 5, TA_MAType_WMA, &beg, &nb, o1.data()); }, TA_NOT_SUPPORTED);
+        row(
+                "MA T3", [=] { return TA_MA(0, 59, c, 5, TA_MAType_T3, &beg, &nb, o1.data()); }, TA_NOT_SUPPORTED);
+        row(
+                "BBANDS dev up 4e37",
+                [=] {
+                    return TA_BBANDS(0, 59, c, 5, 4e37, 2.0, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data(), o3.data());
+                },
+                TA_BAD_PARAM);
+        row(
+                "BBANDS dev down NaN",
+                [=] {
+                    return TA_BBANDS(0, 59, c, 5, 2.0, std::nan(""), TA_MAType_SMA, &beg, &nb, o1.data(), o2.data(),
+                                     o3.data());
+                },
+                TA_BAD_PARAM);
+        row(
+                "BBANDS negative dev",
+                [=] {
+                    return TA_BBANDS(0, 59, c, 5, -1.0, 0.0, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data(), o3.data());
+                },
+                TA_SUCCESS);
+        row(
+                "BBANDS DEMA",
+                [=] {
+                    return TA_BBANDS(0, 59, c, 5, 2.0, 2.0, TA_MAType_DEMA, &beg, &nb, o1.data(), o2.data(), o3.data());
+                },
+                TA_NOT_SUPPORTED);
+        row(
+                "STDDEV dev -5e37", [=] { return TA_STDDEV(0, 59, c, 5, -5e37, &beg, &nb, o1.data()); }, TA_BAD_PARAM);
+        row(
+                "SAR acceleration -0.1", [=] { return TA_SAR(0, 59, h, l, -0.1, 0.2, &beg, &nb, o1.data()); },
+                TA_BAD_PARAM);
+        row(
+                "SAR maximum NaN", [=] { return TA_SAR(0, 59, h, l, 0.02, std::nan(""), &beg, &nb, o1.data()); },
+                TA_BAD_PARAM);
+        row(
+                "SAR zero acceleration", [=] { return TA_SAR(0, 59, h, l, 0.0, 0.0, &beg, &nb, o1.data()); },
+                TA_SUCCESS);
+        row(
+                "STOCH slow K 0",
+                [=] {
+                    return TA_STOCH(0, 59, h, l, c, 5, 0, TA_MAType_SMA, 3, TA_MAType_SMA, &beg, &nb, o1.data(),
+                                    o2.data());
+                },
+                TA_BAD_PARAM);
+        row(
+                "STOCH slow D 100001",
+                [=] {
+                    return TA_STOCH(0, 59, h, l, c, 5, 3, TA_MAType_SMA, 100001, TA_MAType_SMA, &beg, &nb, o1.data(),
+                                    o2.data());
+                },
+                TA_BAD_PARAM);
+        row(
+                "STOCH slow K type 9",
+                [=] {
+                    return TA_STOCH(0, 59, h, l, c, 5, 3, TA_MAType(9), 3, TA_MAType_SMA, &beg, &nb, o1.data(),
+                                    o2.data());
+                },
+                TA_BAD_PARAM);
+        row(
+                "STOCH slow D KAMA",
+                [=] {
+                    return TA_STOCH(0, 59, h, l, c, 5, 3, TA_MAType_SMA, 3, TA_MAType_KAMA, &beg, &nb, o1.data(),
+                                    o2.data());
+                },
+                TA_NOT_SUPPORTED);
+        row(
+                "STOCHF fast D 0",
+                [=] { return TA_STOCHF(0, 59, h, l, c, 5, 0, TA_MAType_SMA, &beg, &nb, o1.data(), o2.data()); },
+                TA_BAD_PARAM);
+        row(
+                "STOCHF MAMA",
+                [=] { return TA_STOCHF(0, 59, h, l, c, 5, 3, TA_MAType_MAMA, &beg, &nb, o1.data(), o2.data()); },
+                TA_NOT_SUPPORTED);
+        row(
+                "MACDFIX signal 0", [=] { return TA_MACDFIX(0, 59, c, 0, &beg, &nb, o1.data(), o2.data(), o3.data()); },
+                TA_BAD_PARAM);
     }
     void optionChecks()
     {
@@ -355,9 +385,9 @@ private slots:
         QTest::addColumn<std::function<std::vector<double>(bool)>>("run");
         static const Bars bars = makeBars(80);
         const double *h = bars.high.data(), *l = bars.low.data(), *c = bars.close.data();
-        auto collect = [](int nb, std::initializer_list<const std::vector<double> *> outs) {
+        auto collect = [](int nb, std::initializer_list<const std::vector<double>*> outs) {
             std::vector<double> all;
-            for (const auto *o : outs)
+            for (const auto* o : outs)
                 all.insert(all.end(), o->begin(), o->begin() + nb);
             return all;
         };

@@ -30,7 +30,10 @@ struct Hlc
     int last() const { return static_cast<int>(close.size()) - 1; }
 };
 
-Hlc sameBars(const Values &prices) { return {prices, prices, prices}; }
+Hlc sameBars(const Values& prices)
+{
+    return {prices, prices, prices};
+}
 
 // Shared directional fixture; moves of bar t over t - 1 as (+DM, -DM, TR):
 // 1: (1, 0, 2)  2: (2, 0, 3)  3: (0, 4, 5)  4: (0, 2, 3)  5: (2, 0, 2.5)  6: (0, 0, 4), an equal up and down move.
@@ -39,8 +42,8 @@ const Hlc kTrend = {{10, 11, 13, 12, 6, 8, 9}, {8, 9, 11, 7, 5, 6, 5}, {9, 10, 1
 // Range fixture: b0 (10, 6, 8), b1 (12, 7, 11), b2 (11, 8, 9), b3 (13, 9, 12), b4 (14, 10, 10), b5 (12, 11, 11.5).
 const Hlc kRange = {{10, 12, 11, 13, 14, 12}, {6, 7, 8, 9, 10, 11}, {8, 11, 9, 12, 10, 11.5}};
 
-using RealFn = TA_RetCode (*)(int, int, const double *, int, int *, int *, double *);
-using HlcFn = TA_RetCode (*)(int, int, const double *, const double *, const double *, int, int *, int *, double *);
+using RealFn = TA_RetCode (*)(int, int, const double*, int, int*, int*, double*);
+using HlcFn = TA_RetCode (*)(int, int, const double*, const double*, const double*, int, int*, int*, double*);
 
 Run real(RealFn fn, Values x, int period, int start = 0, int end = -1)
 {
@@ -170,7 +173,7 @@ Values ramp(int n)
     return x;
 }
 
-void row(const char *name, Run run, int beg, std::vector<Values> expected)
+void row(const char* name, Run run, int beg, std::vector<Values> expected)
 {
     QTest::newRow(name) << run << beg << expected;
 }
@@ -328,10 +331,10 @@ private slots:
                 const double got = r.out[o][k];
                 if (!(std::fabs(got - want) <= 1e-12 * std::max(1.0, std::fabs(want))))
                     QFAIL(qPrintable(QString("output %1 value %2: got %3, want %4")
-                                         .arg(o)
-                                         .arg(k)
-                                         .arg(got, 0, 'g', 17)
-                                         .arg(want, 0, 'g', 17)));
+                                             .arg(o)
+                                             .arg(k)
+                                             .arg(got, 0, 'g', 17)
+                                             .arg(want, 0, 'g', 17)));
             }
     }
 };

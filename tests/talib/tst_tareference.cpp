@@ -10,14 +10,14 @@
 
 using Series = std::vector<double>;
 using Outputs = std::vector<Series>;
-using Reference = std::function<Outputs(const Bars &, int period)>;
+using Reference = std::function<Outputs(const Bars&, int period)>;
 
 namespace {
 
 const double kNaN = std::nan("");
 const int kBars = 300;
 
-int firstValid(const Series &x)
+int firstValid(const Series& x)
 {
     int f = 0;
     while (f < static_cast<int>(x.size()) && std::isnan(x[f]))
@@ -25,7 +25,7 @@ int firstValid(const Series &x)
     return f;
 }
 
-double windowMean(const Series &x, int last, int p)
+double windowMean(const Series& x, int last, int p)
 {
     double sum = 0;
     for (int i = last - p + 1; i <= last; ++i)
@@ -33,7 +33,7 @@ double windowMean(const Series &x, int last, int p)
     return sum / p;
 }
 
-Series smaOf(const Series &x, int p)
+Series smaOf(const Series& x, int p)
 {
     Series out(x.size(), kNaN);
     for (int t = firstValid(x) + p - 1; t < static_cast<int>(x.size()); ++t)
@@ -42,7 +42,7 @@ Series smaOf(const Series &x, int p)
 }
 
 // Seeded with the mean of the first p values.
-Series emaOf(const Series &x, int p, double k)
+Series emaOf(const Series& x, int p, double k)
 {
     Series out(x.size(), kNaN);
     const int seed = firstValid(x) + p - 1;
@@ -54,14 +54,14 @@ Series emaOf(const Series &x, int p, double k)
     return out;
 }
 
-Series maOf(const Series &x, int p, TA_MAType type)
+Series maOf(const Series& x, int p, TA_MAType type)
 {
     if (p == 1)
         return x;
     return type == TA_MAType_EMA ? emaOf(x, p, 2.0 / (p + 1)) : smaOf(x, p);
 }
 
-double deviationOf(const Series &x, int last, int p)
+double deviationOf(const Series& x, int last, int p)
 {
     const double mean = windowMean(x, last, p);
     double squares = 0;
@@ -71,7 +71,7 @@ double deviationOf(const Series &x, int last, int p)
     return variance < 1e-8 ? 0.0 : std::sqrt(variance);
 }
 
-Outputs bbands(const Bars &b, int p, TA_MAType type, double up, double down)
+Outputs bbands(const Bars& b, int p, TA_MAType type, double up, double down)
 {
     const Series mid = maOf(b.close, p, type);
     Series upper(mid.size(), kNaN), lower(mid.size(), kNaN);
@@ -83,10 +83,10 @@ Outputs bbands(const Bars &b, int p, TA_MAType type, double up, double down)
     return {upper, mid, lower};
 }
 
-double trueRangeAt(const Bars &b, int t)
+double trueRangeAt(const Bars& b, int t)
 {
-    return std::max({b.high[t] - b.low[t], std::fabs(b.high[t] - b.close[t - 1]),
-                     std::fabs(b.low[t] - b.close[t - 1])});
+    return std::max(
+            {b.high[t] - b.low[t], std::fabs(b.high[t] - b.close[t - 1]), std::fabs(b.low[t] - b.close[t - 1])});
 }
 
 struct Directional
@@ -96,7 +96,7 @@ struct Directional
 };
 
 // +DM / -DM / TR per bar; Wilder sums seeded with bars 1..p-1 and stepped from bar p.
-Directional directional(const Bars &b, int p)
+Directional directional(const Bars& b, int p)
 {
     const int n = b.size();
     Series pdm(n, 0), mdm(n, 0), tr(n, 0);
@@ -133,7 +133,7 @@ Directional directional(const Bars &b, int p)
     return d;
 }
 
-Series adxOf(const Bars &b, int p)
+Series adxOf(const Bars& b, int p)
 {
     const Directional d = directional(b, p);
     Series out(b.size(), kNaN);
@@ -149,16 +149,16 @@ Series adxOf(const Bars &b, int p)
     return out;
 }
 
-double highest(const Series &x, int from, int to)
+double highest(const Series& x, int from, int to)
 {
     return *std::max_element(x.begin() + from, x.begin() + to + 1);
 }
-double lowest(const Series &x, int from, int to)
+double lowest(const Series& x, int from, int to)
 {
     return *std::min_element(x.begin() + from, x.begin() + to + 1);
 }
 
-Series fastKOf(const Bars &b, int p)
+Series fastKOf(const Bars& b, int p)
 {
     Series out(b.size(), kNaN);
     for (int t = p - 1; t < b.size(); ++t) {
@@ -169,9 +169,12 @@ Series fastKOf(const Bars &b, int p)
     return out;
 }
 
-double typical(const Bars &b, int t) { return (b.high[t] + b.low[t] + b.close[t]) / 3; }
+double typical(const Bars& b, int t)
+{
+    return (b.high[t] + b.low[t] + b.close[t]) / 3;
+}
 
-Series sarOf(const Bars &b, double step, double maximum)
+Series sarOf(const Bars& b, double step, double maximum)
 {
     Series out(b.size(), kNaN);
     const double up = b.high[1] - b.high[0];
@@ -212,9 +215,9 @@ Series sarOf(const Bars &b, double step, double maximum)
 std::map<std::string, Reference> references()
 {
     std::map<std::string, Reference> r;
-    r["MA_SMA"] = [](const Bars &b, int p) { return Outputs{smaOf(b.close, p)}; };
-    r["MA_EMA"] = [](const Bars &b, int p) { return Outputs{maOf(b.close, p, TA_MAType_EMA)}; };
-    r["DEMA"] = [](const Bars &b, int p) {
+    r["MA_SMA"] = [](const Bars& b, int p) { return Outputs{smaOf(b.close, p)}; };
+    r["MA_EMA"] = [](const Bars& b, int p) { return Outputs{maOf(b.close, p, TA_MAType_EMA)}; };
+    r["DEMA"] = [](const Bars& b, int p) {
         const double k = 2.0 / (p + 1);
         const Series e1 = emaOf(b.close, p, k);
         const Series e2 = emaOf(e1, p, k);
@@ -223,8 +226,8 @@ std::map<std::string, Reference> references()
             out[t] = 2 * e1[t] - e2[t];
         return Outputs{out};
     };
-    r["KAMA"] = [](const Bars &b, int p) {
-        const Series &x = b.close;
+    r["KAMA"] = [](const Bars& b, int p) {
+        const Series& x = b.close;
         Series out(b.size(), kNaN);
         double prior = x[p - 1];
         for (int t = p; t < b.size(); ++t) {
@@ -232,34 +235,35 @@ std::map<std::string, Reference> references()
             for (int i = t - p + 1; i <= t; ++i)
                 volatility += std::fabs(x[i] - x[i - 1]);
             const double change = x[t] - x[t - p];
-            const double er = (volatility <= change || std::fabs(volatility) < 1e-8) ? 1 : std::fabs(change / volatility);
+            const double er =
+                    (volatility <= change || std::fabs(volatility) < 1e-8) ? 1 : std::fabs(change / volatility);
             const double sc = std::pow(er * (2.0 / 3 - 2.0 / 31) + 2.0 / 31, 2);
             prior = prior + sc * (x[t] - prior);
             out[t] = prior;
         }
         return Outputs{out};
     };
-    r["BBANDS"] = [](const Bars &b, int p) { return bbands(b, p, TA_MAType_SMA, 2.0, 1.5); };
-    r["BBANDS_EMA"] = [](const Bars &b, int p) { return bbands(b, p, TA_MAType_EMA, 2.0, 2.0); };
-    r["STDDEV"] = [](const Bars &b, int p) {
+    r["BBANDS"] = [](const Bars& b, int p) { return bbands(b, p, TA_MAType_SMA, 2.0, 1.5); };
+    r["BBANDS_EMA"] = [](const Bars& b, int p) { return bbands(b, p, TA_MAType_EMA, 2.0, 2.0); };
+    r["STDDEV"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         for (int t = p - 1; t < b.size(); ++t)
             out[t] = 1.5 * deviationOf(b.close, t, p);
         return Outputs{out};
     };
-    r["MOM"] = [](const Bars &b, int p) {
+    r["MOM"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         for (int t = p; t < b.size(); ++t)
             out[t] = b.close[t] - b.close[t - p];
         return Outputs{out};
     };
-    r["ROC"] = [](const Bars &b, int p) {
+    r["ROC"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         for (int t = p; t < b.size(); ++t)
             out[t] = b.close[t - p] == 0 ? 0 : 100 * (b.close[t] / b.close[t - p] - 1);
         return Outputs{out};
     };
-    r["RSI"] = [](const Bars &b, int p) {
+    r["RSI"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         double gain = 0, loss = 0;
         for (int t = 1; t < b.size(); ++t) {
@@ -281,7 +285,7 @@ std::map<std::string, Reference> references()
         }
         return Outputs{out};
     };
-    r["ATR"] = [](const Bars &b, int p) {
+    r["ATR"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         double sum = 0;
         for (int t = 1; t <= p; ++t)
@@ -291,11 +295,11 @@ std::map<std::string, Reference> references()
             out[t] = (out[t - 1] * (p - 1) + trueRangeAt(b, t)) / p;
         return Outputs{out};
     };
-    r["PLUS_DI"] = [](const Bars &b, int p) { return Outputs{directional(b, p).plusDI}; };
-    r["MINUS_DI"] = [](const Bars &b, int p) { return Outputs{directional(b, p).minusDI}; };
-    r["DX"] = [](const Bars &b, int p) { return Outputs{directional(b, p).dx}; };
-    r["ADX"] = [](const Bars &b, int p) { return Outputs{adxOf(b, p)}; };
-    r["AROON"] = [](const Bars &b, int p) {
+    r["PLUS_DI"] = [](const Bars& b, int p) { return Outputs{directional(b, p).plusDI}; };
+    r["MINUS_DI"] = [](const Bars& b, int p) { return Outputs{directional(b, p).minusDI}; };
+    r["DX"] = [](const Bars& b, int p) { return Outputs{directional(b, p).dx}; };
+    r["ADX"] = [](const Bars& b, int p) { return Outputs{adxOf(b, p)}; };
+    r["AROON"] = [](const Bars& b, int p) {
         Series down(b.size(), kNaN), up(b.size(), kNaN);
         for (int t = p; t < b.size(); ++t) {
             int hi = t - p, lo = t - p;
@@ -310,7 +314,7 @@ std::map<std::string, Reference> references()
         }
         return Outputs{down, up};
     };
-    r["CCI"] = [](const Bars &b, int p) {
+    r["CCI"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         for (int t = p - 1; t < b.size(); ++t) {
             double sum = 0;
@@ -326,7 +330,7 @@ std::map<std::string, Reference> references()
         }
         return Outputs{out};
     };
-    r["MFI"] = [](const Bars &b, int p) {
+    r["MFI"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         for (int t = p; t < b.size(); ++t) {
             double positive = 0, negative = 0;
@@ -341,7 +345,7 @@ std::map<std::string, Reference> references()
         }
         return Outputs{out};
     };
-    r["WILLR"] = [](const Bars &b, int p) {
+    r["WILLR"] = [](const Bars& b, int p) {
         Series out(b.size(), kNaN);
         for (int t = p - 1; t < b.size(); ++t) {
             const double hh = highest(b.high, t - p + 1, t);
@@ -350,24 +354,24 @@ std::map<std::string, Reference> references()
         }
         return Outputs{out};
     };
-    r["STOCHF"] = [](const Bars &b, int p) {
+    r["STOCHF"] = [](const Bars& b, int p) {
         const Series k = fastKOf(b, p);
         const Series d = maOf(k, 3, TA_MAType_SMA);
         return Outputs{k, d};
     };
-    r["STOCHF_EMA"] = [](const Bars &b, int p) {
+    r["STOCHF_EMA"] = [](const Bars& b, int p) {
         const Series k = fastKOf(b, p);
         return Outputs{k, maOf(k, 3, TA_MAType_EMA)};
     };
-    r["STOCH"] = [](const Bars &b, int p) {
+    r["STOCH"] = [](const Bars& b, int p) {
         const Series k = maOf(fastKOf(b, p), 3, TA_MAType_SMA);
         return Outputs{k, maOf(k, 4, TA_MAType_SMA)};
     };
-    r["STOCH_EMA"] = [](const Bars &b, int p) {
+    r["STOCH_EMA"] = [](const Bars& b, int p) {
         const Series k = maOf(fastKOf(b, p), 3, TA_MAType_EMA);
         return Outputs{k, maOf(k, 4, TA_MAType_EMA)};
     };
-    r["MACDFIX"] = [](const Bars &b, int signal) {
+    r["MACDFIX"] = [](const Bars& b, int signal) {
         Series fast(b.size(), kNaN), slow(b.size(), kNaN), macd(b.size(), kNaN);
         fast[25] = windowMean(b.close, 25, 12);
         slow[25] = windowMean(b.close, 25, 26);
@@ -383,7 +387,7 @@ std::map<std::string, Reference> references()
             hist[t] = macd[t] - line[t];
         return Outputs{macd, line, hist};
     };
-    r["SAR"] = [](const Bars &b, int) { return Outputs{sarOf(b, 0.02, 0.2)}; };
+    r["SAR"] = [](const Bars& b, int) { return Outputs{sarOf(b, 0.02, 0.2)}; };
     return r;
 }
 
@@ -423,7 +427,7 @@ private slots:
         const Bars walk = makeBars(kBars, 777);
         const Bars trend = trendBars();
         for (int i = 0; i < taFunctionCount(); ++i) {
-            const TaFunction &f = taFunction(i);
+            const TaFunction& f = taFunction(i);
             std::vector<int> periods = {2, 5, 14};
             if (f.minPeriod == 0)
                 periods = {0};
@@ -442,7 +446,7 @@ private slots:
         QFETCH(Bars, bars);
         QFETCH(int, period);
         static const std::map<std::string, Reference> refs = references();
-        const TaFunction &f = taFunction(fn);
+        const TaFunction& f = taFunction(fn);
         const auto ref = refs.find(f.name);
         QVERIFY2(ref != refs.end(), "no reference");
         const Outputs expected = ref->second(bars, period);
@@ -451,7 +455,7 @@ private slots:
         QCOMPARE(r.rc, TA_SUCCESS);
         // All outputs start where the last of the reference's outputs has its first value.
         int first = 0;
-        for (const Series &e : expected)
+        for (const Series& e : expected)
             first = std::max(first, firstValid(e));
         QCOMPARE(r.beg, first);
         QCOMPARE(r.nb, kBars - r.beg);
@@ -459,10 +463,10 @@ private slots:
             for (int k = 0; k < r.nb; ++k)
                 if (!close(r.out[o][k], expected[o][r.beg + k]))
                     QFAIL(qPrintable(QString("output %1 at bar %2: got %3, want %4")
-                                         .arg(o)
-                                         .arg(r.beg + k)
-                                         .arg(r.out[o][k], 0, 'g', 17)
-                                         .arg(expected[o][r.beg + k], 0, 'g', 17)));
+                                             .arg(o)
+                                             .arg(r.beg + k)
+                                             .arg(r.out[o][k], 0, 'g', 17)
+                                             .arg(expected[o][r.beg + k], 0, 'g', 17)));
     }
 };
 
