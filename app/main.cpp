@@ -23,7 +23,7 @@
 #include "kulogging.h"
 #include "kuloginform.h"
 #include "kumigration.h"
-#include "kupluginmanager.h"
+#include "kuplugininstaller.h"
 #include "kusingleinstance.h"
 #include "serverclock.h"
 
@@ -100,8 +100,8 @@ void initApplication()
     }
 
     // Before any plug-in library is loaded.
-    kuPluginManager::removePendingPlugins();
-    kuPluginManager::installPendingPlugins();
+    kuPluginInstaller::removePendingPlugins();
+    kuPluginInstaller::installPendingPlugins();
 
     kuConnectionManager::createInstance(kuApplication::instance());
 

@@ -5,11 +5,11 @@
 #include "kucandletables.h"
 #include "kumsgpackreader.h"
 #include "kupaperlist.h"
+#include "kuplugintable.h"
 #include "serverclock.h"
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QRegularExpression>
 #include <QTextCodec>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -698,13 +698,7 @@ void dcMessagePack::storeCandles(int paperID, const QVariantList& list)
 
 QStringList dcMessagePack::storePluginList(const QVariantList& list)
 {
-    static const QRegularExpression validName(QStringLiteral("^ku_[A-Za-z0-9_]+$"));
-    // A guid already known keeps its status; a new one starts enabled.
-    QVector<Statement> batch{{QStringLiteral("insert or replace into plugins (guid, title, description, icon, "
-                                             "plugin_name, price, version, status) "
-                                             "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, coalesce((select status from plugins "
-                                             "where guid = ?1), 0x1));"),
-                              {}}};
+    QVector<Statement> batch{{kuPluginTable::insertSql(), {}}};
     auto flush = [&] {
         if (batch[0].rows.isEmpty())
             return;
@@ -716,18 +710,24 @@ QStringList dcMessagePack::storePluginList(const QVariantList& list)
     const int n = list.size() / 7;
     for (int i = 0; i < n; ++i) {
         auto v = [&](int k) -> const QVariant& { return list.at(i * 7 + k); };
-        const QString guid = v(0).toString();
-        const QString pluginName = v(6).toString();
+        kuPluginTable::Row row;
+        row.guid = v(0).toString();
+        row.pluginName = v(6).toString();
         // The name becomes a file name later.
         const double price = v(5).toDouble();
-        if (!validName.match(pluginName).hasMatch()) {
-            qWarning() << "Plug-in catalogue: invalid plug-in name" << pluginName << "of" << guid << ", row dropped";
+        if (!kuPluginTable::isValidPluginName(row.pluginName)) {
+            qWarning() << "Plug-in catalogue: invalid plug-in name" << row.pluginName << "of" << row.guid
+                       << ", row dropped";
         } else if (!std::isfinite(price)) {
-            qWarning() << "Plug-in catalogue: price of" << guid << "is not a number, row dropped";
+            qWarning() << "Plug-in catalogue: price of" << row.guid << "is not a number, row dropped";
         } else {
-            stored << guid;
-            batch[0].rows.append(QVariantList{guid, text(v(1)), text(v(2)), v(4).toString(), pluginName,
-                                              rounded(price, 2), qlonglong(v(3).toUInt())});
+            stored << row.guid;
+            row.title = text(v(1));
+            row.description = text(v(2));
+            row.icon = v(4).toString();
+            row.price = rounded(price, 2);
+            row.version = v(3).toUInt();
+            batch[0].rows.append(kuPluginTable::insertValues(row));
         }
         if ((i + 1) % pluginBatch == 0)
             flush();

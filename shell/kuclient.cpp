@@ -1,7 +1,6 @@
 #include "kuclient.h"
 
 #include "kuabstractpluginwidget.h"
-#include "kuaccessdb.h"
 #include "kuaccount.h"
 #include "kuapplication.h"
 #include "kuconnectionmanager.h"
@@ -9,6 +8,7 @@
 #include "kupaperlist.h"
 #include "kupluginloader.h"
 #include "kupluginmanager.h"
+#include "kuplugintable.h"
 #include "kutabwidget.h"
 #include "kuworkspace.h"
 
@@ -95,13 +95,7 @@ kuPluginManager* kuClient::pluginManager()
 
 void kuClient::loadPluginActions()
 {
-    kuAccessDB db;
-    const QVariantList rows =
-            db.execute(QStringLiteral("select guid, status & 0x1 from plugins where not status & 0x8;"));
-    QHash<QString, bool> enabled;
-    for (int i = 0; i + 1 < rows.size(); i += 2)
-        enabled.insert(rows.at(i).toString(), rows.at(i + 1).toInt() != 0);
-
+    const QHash<QString, bool> enabled = kuPluginTable().enabledPlugins();
     bool separated = false;
     for (const auto& plugin : loadPlugins<WidgetPluginInterface>(pkWidget)) {
         if (!enabled.value(plugin->guid(), false))

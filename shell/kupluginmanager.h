@@ -34,14 +34,6 @@ public:
     void markLoadedPlugins(ItemMap& items);
     kuPluginManagerModel* model() const;
 
-    // The library file of a plug-in name: "ku_name" plus this platform's suffix.
-    static QString pluginFileName(const QString& pluginName);
-    // Names from the server become file names: only "ku_" and word characters.
-    static bool isValidPluginName(const QString& pluginName);
-    // Start-up, before any plug-in is loaded: removals first, then installations.
-    static void removePendingPlugins();
-    static void installPendingPlugins();
-
 public slots:
     void serverPluginSync();
     void slot_serverPluginSync(WinType winType, QVariantList dataList, QVariantMap args);

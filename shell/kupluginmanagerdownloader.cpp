@@ -2,26 +2,20 @@
 
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
-#include "kuaccessdb.h"
-#include "kuapplication.h"
 #include "kufunctions.h"
 #include "kuloopbackhost.h"
-#include "kupluginmanager.h"
+#include "kuplugininstaller.h"
 #include "kupluginmanagersources.h"
+#include "kuplugintable.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslError>
 #include <QUrlQuery>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 kuPluginManagerDownloader::kuPluginManagerDownloader(QObject* parent)
     : QObject(parent), m_network(new QNetworkAccessManager(this))
@@ -32,23 +26,6 @@ kuPluginManagerDownloader::~kuPluginManagerDownloader()
     stop();
     if (m_network)
         delete m_network.data();
-}
-
-QString kuPluginManagerDownloader::downloadFolder()
-{
-    const QString path = QDir(kuApplication::configPath()).filePath(QStringLiteral("downloads"));
-    QDir().mkpath(path);
-    const QFileInfo info(path);
-    // A folder planted by someone else must not receive libraries we later load.
-    if (info.isSymLink() || !info.isDir())
-        return QString();
-#ifdef Q_OS_UNIX
-    if (info.ownerId() != ::getuid())
-        return QString();
-#endif
-    if (!QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
-        return QString();
-    return info.absoluteFilePath();
 }
 
 QUrl kuPluginManagerDownloader::fileUrl(const QString& serverUrl, const QString& sessionId, const QString& guid)
@@ -77,10 +54,8 @@ void kuPluginManagerDownloader::start(const QString& guid, const QUrl& url)
     m_targetPath.clear();
     m_partPath.clear();
 
-    kuAccessDB db;
-    const QString name =
-            db.execute(QStringLiteral("select plugin_name from plugins where guid = ?1;"), {guid}).value(0).toString();
-    if (!kuPluginManager::isValidPluginName(name)) {
+    const QString name = kuPluginTable().pluginName(guid);
+    if (!kuPluginTable::isValidPluginName(name)) {
         fail(QStringLiteral("invalid plug-in name '%1'").arg(name));
         return;
     }
@@ -88,12 +63,12 @@ void kuPluginManagerDownloader::start(const QString& guid, const QUrl& url)
         fail(QStringLiteral("not an HTTPS address: %1").arg(url.toDisplayString(QUrl::RemoveQuery)));
         return;
     }
-    const QString folder = downloadFolder();
+    const QString folder = kuPluginInstaller::downloadFolder();
     if (folder.isEmpty()) {
         fail(QStringLiteral("no private download folder"));
         return;
     }
-    const QString target = QDir(folder).filePath(kuPluginManager::pluginFileName(name));
+    const QString target = QDir(folder).filePath(kuPluginTable::pluginFileName(name));
     const QString part = target + QStringLiteral(".part");
     auto* file = new QFile(part, this);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {

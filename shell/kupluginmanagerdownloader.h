@@ -31,8 +31,6 @@ public:
     void stop();
     void cancel();
 
-    // The private folder (mode 0700) where downloads wait for the next start.
-    static QString downloadFolder();
     // The file request of the server at serverUrl for a plug-in.
     static QUrl fileUrl(const QString& serverUrl, const QString& sessionId, const QString& guid);
 

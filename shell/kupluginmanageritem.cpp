@@ -1,16 +1,11 @@
 #include "kupluginmanageritem.h"
 
-#include "kuaccessdb.h"
 #include "kupluginmanagerdownloader.h"
-
-namespace {
-constexpr int runOnlyBits = psUpdateAvailable | psInstalled;
-}
 
 kuPluginManagerItem::kuPluginManagerItem(const QString& title, const QString& description, const QString& guid,
                                          int version, int status, double price, const QImage& icon)
     : m_title(title), m_description(description), m_guid(guid), m_version(version), m_status(status),
-      m_loadedStatus(status & ~runOnlyBits), m_price(price), m_icon(icon)
+      m_loadedStatus(status & ~kuPluginTable::runOnlyBits), m_price(price), m_icon(icon)
 {
     m_downloader = new kuPluginManagerDownloader(this);
     connect(m_downloader, &kuPluginManagerDownloader::needUpdate, this, &kuPluginManagerAbstractItem::needUpdate);
@@ -25,11 +20,10 @@ kuPluginManagerItem::~kuPluginManagerItem()
 {
     if (m_downloader)
         m_downloader->stop();
-    const int stored = m_status & ~runOnlyBits;
+    const int stored = m_status & ~kuPluginTable::runOnlyBits;
     if (stored == m_loadedStatus)
         return;
-    kuAccessDB db;
-    db.executeNonQuery(QStringLiteral("update plugins set status = ?1 where guid = ?2;"), {stored, m_guid});
+    kuPluginTable().setStatus(m_guid, stored);
 }
 
 uint kuPluginManagerItem::stateFlags() const
@@ -130,7 +124,7 @@ void kuPluginManagerItem::remove()
 
 void kuPluginManagerItem::cancel()
 {
-    m_status = m_loadedStatus | (m_status & runOnlyBits);
+    m_status = m_loadedStatus | (m_status & kuPluginTable::runOnlyBits);
     m_changed = false;
     m_failed = false;
     if (m_downloader)

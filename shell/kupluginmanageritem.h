@@ -1,34 +1,11 @@
 #pragma once
 
 #include "kupluginmanagerabstractitem.h"
+#include "kuplugintable.h"
 
 #include <QPointer>
 
 class kuPluginManagerDownloader;
-
-// Status bits of table "plugins".
-enum kuPluginStatus : int
-{
-    psEnabled = 0x1,
-    psUpdateAvailable = 0x2, // this run only
-    psInstalled = 0x4,       // this run only
-    psRemovePending = 0x8,
-    psInstallPending = 0x10
-};
-
-// Flag bits a catalogue row adds to its model flags for the delegate.
-enum kuPluginRowFlag : uint
-{
-    prDownloading = 0x80,
-    prInstallPending = 0x100,
-    prRemovePending = 0x200,
-    prUpdatePending = 0x400,
-    prDisablePending = 0x800,
-    prEnablePending = 0x1000,
-    prUpdateAvailable = 0x2000,
-    prSwitchable = 0x4000,
-    prFailed = 0x8000
-};
 
 // A catalogue entry: carries out the user's choices and writes its status
 // back to table "plugins" when it goes, if it differs from what was loaded.

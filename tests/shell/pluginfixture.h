@@ -3,11 +3,10 @@
 // Shared set-up of the plug-in manager tests: a fresh database and a demo
 // server that offers plug-in files, with a connection pointed at it.
 
+#include "../common/pluginrows.h"
 #include "kuabstractconn.h"
 #include "kuabstractconnectionmanager.h"
-#include "kuaccessdb.h"
 #include "kudemoserver.h"
-#include "kumigration.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,29 +39,6 @@ public:
     QPointer<kuAbstractConn> connection() override { return conn; }
     QPointer<kuAbstractDataConverter> dataConverter() override { return converter; }
 };
-
-inline bool freshDatabase()
-{
-    for (const char* suffix : {"", "-wal", "-shm"})
-        QFile::remove(kuAccessDB::databasePath() + QLatin1String(suffix));
-    return updateDatabaseSchema();
-}
-
-inline bool insertPluginRow(const QString& guid, const QString& name, int status, int version = 10601000)
-{
-    kuAccessDB db;
-    return db.executeNonQuery(
-            QStringLiteral("insert into plugins (guid, title, description, version, icon, plugin_name, "
-                           "price, status) values (?1, ?1, 'd', ?4, '', ?2, 0, ?3);"),
-            {guid, name, status, version});
-}
-
-inline int pluginStatus(const QString& guid)
-{
-    kuAccessDB db;
-    const QVariantList rows = db.execute(QStringLiteral("select status from plugins where guid = ?1;"), {guid});
-    return rows.isEmpty() ? -1 : rows.first().toInt();
-}
 
 // A demo server offering one plug-in file, "ku_offered", with a session of user DEMO.
 struct DemoPluginServer

@@ -1,3 +1,4 @@
+#include "kuplugininstaller.h"
 #include "kupluginmanagerdownloader.h"
 #include "kupluginmanageritem.h"
 #include "kupluginmanagersources.h"
@@ -24,7 +25,7 @@ private slots:
     void itemStatusFollowsTheDownload();
 
 private:
-    QString target() const { return QDir(kuPluginManagerDownloader::downloadFolder()).filePath("ku_offered.so"); }
+    QString target() const { return QDir(kuPluginInstaller::downloadFolder()).filePath("ku_offered.so"); }
     void clearDownloads();
 
     DemoPluginServer m_demo;
@@ -48,7 +49,7 @@ void tst_PluginManagerDownloader::cleanupTestCase()
 
 void tst_PluginManagerDownloader::clearDownloads()
 {
-    QDir(kuPluginManagerDownloader::downloadFolder()).removeRecursively();
+    QDir(kuPluginInstaller::downloadFolder()).removeRecursively();
 }
 
 void tst_PluginManagerDownloader::init()
@@ -65,7 +66,7 @@ void tst_PluginManagerDownloader::init()
 void tst_PluginManagerDownloader::downloadsIntoPrivateFolder()
 {
     // A stale file of the same name is replaced.
-    const QString folder = kuPluginManagerDownloader::downloadFolder();
+    const QString folder = kuPluginInstaller::downloadFolder();
     QVERIFY(!folder.isEmpty());
     QFile stale(target());
     QVERIFY(stale.open(QIODevice::WriteOnly));
@@ -167,7 +168,7 @@ void tst_PluginManagerDownloader::unsafeStarts()
         downloader.start(m_demo.guid, QUrl(url));
     QCOMPARE(failed.count(), 1);
     QVERIFY(!downloader.isDownloading());
-    QCOMPARE(QDir(kuPluginManagerDownloader::downloadFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(kuPluginInstaller::downloadFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList());
     QVERIFY(m_demo.server->requests().isEmpty());
 }

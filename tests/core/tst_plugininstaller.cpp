@@ -1,7 +1,6 @@
+#include "../common/pluginrows.h"
 #include "kuapplication.h"
-#include "kupluginmanager.h"
-#include "kupluginmanagerdownloader.h"
-#include "pluginfixture.h"
+#include "kuplugininstaller.h"
 
 #include <QtTest>
 
@@ -22,7 +21,7 @@ QByteArray readFile(const QString& path)
 
 } // namespace
 
-class tst_PendingPlugins : public QObject
+class tst_PluginInstaller : public QObject
 {
     Q_OBJECT
 
@@ -39,22 +38,22 @@ private slots:
 private:
     QString userFolder() const { return kuApplication::pluginPaths().at(0); }
     QString appFolder() const { return kuApplication::pluginPaths().at(1); }
-    QString downloads() const { return kuPluginManagerDownloader::downloadFolder(); }
+    QString downloads() const { return kuPluginInstaller::downloadFolder(); }
 };
 
-void tst_PendingPlugins::init()
+void tst_PluginInstaller::init()
 {
     QVERIFY(freshDatabase());
     cleanup();
 }
 
-void tst_PendingPlugins::cleanup()
+void tst_PluginInstaller::cleanup()
 {
     for (const QString& folder : kuApplication::pluginPaths() + QStringList{downloads()})
         QDir(folder).removeRecursively();
 }
 
-void tst_PendingPlugins::removalInBothFolders()
+void tst_PluginInstaller::removalInBothFolders()
 {
     QVERIFY(insertPluginRow("a1", "ku_gone", 0x9));
     QVERIFY(insertPluginRow("a2", "ku_gone", 0x8)); // same file: one name
@@ -66,7 +65,7 @@ void tst_PendingPlugins::removalInBothFolders()
         QVERIFY(writeFile(path, "x"));
     QVERIFY(writeFile(userFolder() + "/ku_kept.so", "x"));
 
-    kuPluginManager::removePendingPlugins();
+    kuPluginInstaller::removePendingPlugins();
 
     for (const QString& path : gone)
         QVERIFY2(!QFile::exists(path), qPrintable(path));
@@ -77,7 +76,7 @@ void tst_PendingPlugins::removalInBothFolders()
     QCOMPARE(pluginStatus("c"), 0x0); // nothing to remove: the row is unmarked
 }
 
-void tst_PendingPlugins::removalOfExactNamesOnly()
+void tst_PluginInstaller::removalOfExactNamesOnly()
 {
     // Names that would act as patterns or paths never reach the disk; their mark goes.
     QVERIFY(insertPluginRow("w", "ku_*", 0x8));
@@ -90,7 +89,7 @@ void tst_PendingPlugins::removalOfExactNamesOnly()
         QVERIFY(writeFile(path, "x"));
     QVERIFY(writeFile(userFolder() + "/ku_a.so", "x"));
 
-    kuPluginManager::removePendingPlugins();
+    kuPluginInstaller::removePendingPlugins();
 
     for (const QString& path : kept)
         QVERIFY2(QFile::exists(path), qPrintable(path));
@@ -99,7 +98,7 @@ void tst_PendingPlugins::removalOfExactNamesOnly()
         QCOMPARE(pluginStatus(guid), 0);
 }
 
-void tst_PendingPlugins::installation()
+void tst_PluginInstaller::installation()
 {
     QVERIFY(insertPluginRow("n", "ku_new", 0x11));
     QVERIFY(insertPluginRow("m", "ku_missing", 0x10));
@@ -108,7 +107,7 @@ void tst_PendingPlugins::installation()
     QVERIFY(writeFile(downloads() + "/ku_other.so", "other"));
     QVERIFY(writeFile(userFolder() + "/ku_new.so", "old"));
 
-    kuPluginManager::installPendingPlugins();
+    kuPluginInstaller::installPendingPlugins();
 
     QCOMPARE(readFile(userFolder() + "/ku_new.so"), QByteArray("new"));
     QVERIFY(!QFile::exists(downloads() + "/ku_new.so"));
@@ -120,38 +119,38 @@ void tst_PendingPlugins::installation()
     QCOMPARE(pluginStatus("o"), 0x1);
 }
 
-void tst_PendingPlugins::failedInstallationIsKept()
+void tst_PluginInstaller::failedInstallationIsKept()
 {
     // A folder in the way cannot be replaced by a file: the download waits for the next start.
     QVERIFY(insertPluginRow("n", "ku_new", 0x11));
     QVERIFY(writeFile(downloads() + "/ku_new.so", "new"));
     QVERIFY(writeFile(userFolder() + "/ku_new.so/inside", "x"));
 
-    kuPluginManager::installPendingPlugins();
+    kuPluginInstaller::installPendingPlugins();
 
     QCOMPARE(pluginStatus("n"), 0x11);
     QCOMPARE(readFile(downloads() + "/ku_new.so"), QByteArray("new"));
 
     QVERIFY(QDir(userFolder() + "/ku_new.so").removeRecursively());
-    kuPluginManager::installPendingPlugins();
+    kuPluginInstaller::installPendingPlugins();
     QCOMPARE(pluginStatus("n"), 0x1);
     QCOMPARE(readFile(userFolder() + "/ku_new.so"), QByteArray("new"));
 }
 
-void tst_PendingPlugins::bothBitsInOneStart()
+void tst_PluginInstaller::bothBitsInOneStart()
 {
     QVERIFY(insertPluginRow("u", "ku_upd", 0x19));
     QVERIFY(writeFile(userFolder() + "/ku_upd.so", "old"));
     QVERIFY(writeFile(appFolder() + "/ku_upd.so", "old"));
     QVERIFY(writeFile(downloads() + "/ku_upd.so", "new"));
 
-    kuPluginManager::removePendingPlugins();
-    kuPluginManager::installPendingPlugins();
+    kuPluginInstaller::removePendingPlugins();
+    kuPluginInstaller::installPendingPlugins();
 
     QCOMPARE(pluginStatus("u"), 0x1);
     QCOMPARE(readFile(userFolder() + "/ku_upd.so"), QByteArray("new"));
     QVERIFY(!QFile::exists(appFolder() + "/ku_upd.so"));
 }
 
-QTEST_MAIN(tst_PendingPlugins)
-#include "tst_pendingplugins.moc"
+QTEST_MAIN(tst_PluginInstaller)
+#include "tst_plugininstaller.moc"
