@@ -19,7 +19,8 @@ void forEachRow(const QVariantList& values, int columns, F&& f)
 
 bool kuPluginTable::isValidPluginName(const QString& pluginName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^ku_[A-Za-z0-9_]+$"));
+    // Anchored at both ends: "$" alone would also match before a final line feed.
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("ku_[A-Za-z0-9_]+")));
     return pattern.match(pluginName).hasMatch();
 }
 

@@ -151,6 +151,7 @@ void tst_PluginTable::nameRule_data()
     QTest::newRow("pattern") << "ku_*" << false;
     QTest::newRow("space") << "ku_a b" << false;
     QTest::newRow("apostrophe") << "ku_a'" << false;
+    QTest::newRow("trailing line feed") << "ku_a\n" << false;
     QTest::newRow("non-latin letter") << "ku_я" << false;
     QTest::newRow("empty") << "" << false;
 }
