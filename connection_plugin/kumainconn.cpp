@@ -59,11 +59,6 @@ kuConnTimings& processTimings()
     return timings;
 }
 
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // What every order request names: the paper, the hashed account and, for a change, the order.
 struct OrderTarget
 {
@@ -150,19 +145,6 @@ QString kuMainConn::sessionId() const
 QString kuMainConn::serverUrl() const
 {
     return m_serverUrl;
-}
-
-bool kuMainConn::isHealthyReply(const QByteArray& hexData)
-{
-    if (hexData.isEmpty() || hexData.size() % 2 != 0)
-        return false;
-    for (char c : hexData) {
-        if (!isHexDigit(c))
-            return false;
-    }
-    const quint8 first = quint8(QByteArray::fromHex(hexData.left(2)).at(0));
-    const bool isMap = (first >= 0x80 && first <= 0x8f) || first == 0xde || first == 0xdf;
-    return !isMap;
 }
 
 QUrl kuMainConn::requestUrl(const QString& pattern, const QStringList& values) const
@@ -573,7 +555,7 @@ void kuMainConn::probeAnswered(QNetworkReply* reply)
         return; // cancelled
     m_probeReply = nullptr;
     // An error map (a closed session) is no working connection either.
-    if (!isHealthyReply(body)) {
+    if (!kuRequestText::isHealthyReply(body)) {
         const qint64 rest = m_timings.requestTimeoutMs - m_probeClock.elapsed();
         if (m_probesLeft > 0 && rest > 0)
             m_probePause.start(int(rest));

@@ -73,10 +73,6 @@ public:
     bool isPolling() const;
     bool isReconnecting() const;
 
-    // A poll or probe answer that shows a working session: non-empty hex text
-    // whose value is not the server's error map.
-    static bool isHealthyReply(const QByteArray& hexData);
-
     // Timings for connections made from now on (the plug-in makes its own).
     static kuConnTimings defaultTimings();
     static void setDefaultTimings(const kuConnTimings& timings);

@@ -1,6 +1,6 @@
 #include "kumainconnupdater.h"
 
-#include "kumainconn.h"
+#include "kuabstractconn.h"
 #include "kurequesttext.h"
 
 #include <QDebug>
@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 
-kuMainConnUpdater::kuMainConnUpdater(kuMainConn* owner, const QString& serverUrl, const QString& sessionId,
+kuMainConnUpdater::kuMainConnUpdater(kuAbstractConn* owner, const QString& serverUrl, const QString& sessionId,
                                      const kuConnTimings& timings, const kuTlsPolicy& tls)
     : m_owner(owner), m_home(QThread::currentThread()), m_serverUrl(serverUrl), m_sessionId(sessionId),
       m_timings(timings), m_tls(tls)
@@ -71,7 +71,7 @@ void kuMainConnUpdater::timerEvent(QTimerEvent* event)
     if (event->timerId() == m_timeTimer) {
         QMutexLocker lock(&m_ownerLock);
         if (m_owner) {
-            kuMainConn* owner = m_owner;
+            kuAbstractConn* owner = m_owner;
             QMetaObject::invokeMethod(
                     owner, [owner] { owner->getDateTime(); }, Qt::QueuedConnection);
         }
@@ -110,7 +110,7 @@ void kuMainConnUpdater::pollFinished(Kind kind, QNetworkReply* reply)
     if (m_stopping.loadAcquire())
         return;
 
-    if (kuMainConn::isHealthyReply(body)) {
+    if (kuRequestText::isHealthyReply(body)) {
         m_failures.storeRelease(0);
     } else {
         qDebug().noquote() << "Connection error: " + QString::fromLatin1(body.left(64)) + ". URL = " + url;

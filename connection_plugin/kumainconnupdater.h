@@ -9,7 +9,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
-class kuMainConn;
+class kuAbstractConn;
 
 // The polling thread of one connection: market-data and account updates and
 // the server time, each on its own timer. It works on its own copy of the URL
@@ -19,7 +19,7 @@ class kuMainConnUpdater : public QThread
     Q_OBJECT
 
 public:
-    kuMainConnUpdater(kuMainConn* owner, const QString& serverUrl, const QString& sessionId,
+    kuMainConnUpdater(kuAbstractConn* owner, const QString& serverUrl, const QString& sessionId,
                       const kuConnTimings& timings, const kuTlsPolicy& tls);
     ~kuMainConnUpdater() override;
 
@@ -43,7 +43,7 @@ private:
     void pollFinished(Kind kind, QNetworkReply* reply);
 
     QMutex m_ownerLock;
-    kuMainConn* m_owner;
+    kuAbstractConn* m_owner;
     QThread* m_home;
     const QString m_serverUrl;
     const QString m_sessionId;

@@ -65,4 +65,18 @@ QString fill(const QString& pattern, const QStringList& values)
     return result;
 }
 
+bool isHealthyReply(const QByteArray& hexData)
+{
+    if (hexData.isEmpty() || hexData.size() % 2 != 0)
+        return false;
+    for (char c : hexData) {
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!hex)
+            return false;
+    }
+    const quint8 first = quint8(QByteArray::fromHex(hexData.left(2)).at(0));
+    const bool isMap = (first >= 0x80 && first <= 0x8f) || first == 0xde || first == 0xdf;
+    return !isMap;
+}
+
 } // namespace kuRequestText

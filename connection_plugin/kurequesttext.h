@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -21,5 +22,9 @@ QString accountHash(const QString& account);
 // Replaces %1..%N by values[0..N-1] in one pass, so that a value holding "%2"
 // is never substituted again. Values must already be encoded.
 QString fill(const QString& pattern, const QStringList& values);
+
+// A poll or probe answer that shows a working session: non-empty hex text
+// whose value is not the server's error map.
+bool isHealthyReply(const QByteArray& hexData);
 
 } // namespace kuRequestText

@@ -8,7 +8,7 @@
 #include <QTextCodec>
 #include <QtTest>
 
-// Certificate checks and the encoding of values that go into URLs.
+// Certificate checks, the encoding of values that go into URLs and the check of poll replies.
 class tst_TlsPolicy : public QObject
 {
     Q_OBJECT
@@ -132,6 +132,29 @@ private slots:
         QFETCH(QStringList, values);
         QFETCH(QString, result);
         QCOMPARE(kuRequestText::fill(pattern, values), result);
+    }
+
+    // Only hex text that is not the server's error map keeps a poll counted as working.
+    void healthyReplies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("healthy");
+        QTest::newRow("array") << QByteArray("9201a3616263") << true;
+        QTest::newRow("upper-case hex") << QByteArray("92C0C0") << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("odd length") << QByteArray("920") << false;
+        QTest::newRow("not hex") << QByteArray("92zz") << false;
+        QTest::newRow("fixmap") << QByteArray("81a16101") << false;
+        QTest::newRow("empty fixmap") << QByteArray("80") << false;
+        QTest::newRow("map 16") << QByteArray("de0000") << false;
+        QTest::newRow("map 32") << QByteArray("df00000000") << false;
+    }
+
+    void healthyReplies()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, healthy);
+        QCOMPARE(kuRequestText::isHealthyReply(body), healthy);
     }
 };
 
