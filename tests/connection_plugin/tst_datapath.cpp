@@ -5,6 +5,7 @@
 #include "kuaccessdb.h"
 #include "kuaccount.h"
 #include "kucandletables.h"
+#include "kuconnectionwiring.h"
 #include "kudemoserver.h"
 #include "kumainconn.h"
 #include "kumigration.h"
@@ -124,19 +125,10 @@ class tst_DataPath : public QObject
 
     void wire()
     {
-        kuMainConn* c = m_conn.get();
         dcMessagePack* v = m_converter.get();
-        using A = kuAbstractConn;
         using D = kuAbstractDataConverter;
         // As the connection manager wires them.
-        connect(c, &A::on_receivedAuthorizedData, v, &D::slot_authorizedData);
-        connect(v, &D::on_statusAuthorization, c, &A::statusAuthorization);
-        connect(c, &A::on_receivedMarketData, v, &D::slot_marketDataReceived);
-        connect(c, &A::on_receivedTradeData, v, &D::slot_tradeDataReceived);
-        connect(c, &A::on_receivedAdditionalData, v, &D::slot_additionalDataReceived);
-        connect(c, &A::on_receivedDateTime, v, &D::slot_snapshotDateTime);
-        connect(c, &A::on_receivedOrderStatus, v, &D::slot_orderStatus);
-        connect(c, &A::on_receivedUpdates, v, &D::slot_receivedUpdates);
+        wireConnection(m_conn.get(), v);
 
         // Receivers live here: signals of the decoding thread arrive queued.
         Received& g = m_got;

@@ -1,7 +1,8 @@
-#include "../common/logcapture.h"
 #include "dcmessagepack.h"
+#include "kuconnectionwiring.h"
 #include "kudemoserver.h"
 #include "kumainconn.h"
+#include "logcapture.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -87,12 +88,7 @@ class tst_MainConn : public QObject
         conn->setTimings(timings);
         m_converter = std::make_unique<dcMessagePack>();
         kuMainConn* c = conn.get();
-        dcMessagePack* v = m_converter.get();
-        connect(c, &kuAbstractConn::on_receivedAuthorizedData, v, &kuAbstractDataConverter::slot_authorizedData);
-        connect(v, &kuAbstractDataConverter::on_statusAuthorization, c, &kuAbstractConn::statusAuthorization);
-        connect(c, &kuAbstractConn::on_receivedMarketData, v, &kuAbstractDataConverter::slot_marketDataReceived);
-        connect(c, &kuAbstractConn::on_receivedTradeData, v, &kuAbstractDataConverter::slot_tradeDataReceived);
-        connect(c, &kuAbstractConn::on_receivedUpdates, v, &kuAbstractDataConverter::slot_receivedUpdates);
+        wireConnection(c, m_converter.get());
         m_server->clearRequests();
         c->authorize(QStringLiteral("DEMO"), QStringLiteral("demo"), QStringLiteral("1.6.3"), QStringLiteral("Linux"));
         // Logged in once the requests that follow the login have arrived.

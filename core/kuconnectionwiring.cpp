@@ -1,0 +1,18 @@
+#include "kuconnectionwiring.h"
+
+#include "kuabstractconn.h"
+#include "kuabstractdataconverter.h"
+
+void wireConnection(kuAbstractConn* connection, kuAbstractDataConverter* converter)
+{
+    using C = kuAbstractConn;
+    using D = kuAbstractDataConverter;
+    QObject::connect(connection, &C::on_receivedAuthorizedData, converter, &D::slot_authorizedData);
+    QObject::connect(converter, &D::on_statusAuthorization, connection, &C::statusAuthorization);
+    QObject::connect(connection, &C::on_receivedMarketData, converter, &D::slot_marketDataReceived);
+    QObject::connect(connection, &C::on_receivedTradeData, converter, &D::slot_tradeDataReceived);
+    QObject::connect(connection, &C::on_receivedAdditionalData, converter, &D::slot_additionalDataReceived);
+    QObject::connect(connection, &C::on_receivedDateTime, converter, &D::slot_snapshotDateTime);
+    QObject::connect(connection, &C::on_receivedOrderStatus, converter, &D::slot_orderStatus);
+    QObject::connect(connection, &C::on_receivedUpdates, converter, &D::slot_receivedUpdates);
+}
