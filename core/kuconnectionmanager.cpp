@@ -1,6 +1,7 @@
 #include "kuconnectionmanager.h"
 
 #include "dcmessagepack.h"
+#include "kuconnectionwiring.h"
 #include "kupluginloader.h"
 
 #include <QDebug>
@@ -8,7 +9,8 @@
 
 namespace {
 QPointer<kuConnectionManager> g_manager;
-}
+QPointer<kuConnectionManager> g_testManager;
+} // namespace
 
 QPointer<kuConnectionManager> kuConnectionManager::createInstance(QObject* parent)
 {
@@ -21,15 +23,29 @@ QPointer<kuConnectionManager> kuConnectionManager::createInstance(QObject* paren
 
 QPointer<kuConnectionManager> kuConnectionManager::instance()
 {
+    if (g_testManager)
+        return g_testManager;
     if (!g_manager)
         createInstance();
     return g_manager;
 }
 
+kuConnectionManager* kuConnectionManager::setInstanceForTests(kuConnectionManager* manager)
+{
+    kuConnectionManager* previous = g_testManager.data();
+    g_testManager = manager;
+    return previous;
+}
+
 kuConnectionManager::kuConnectionManager(const Connectors& connectors, QObject* parent)
-    : QObject(parent), m_connectors(connectors)
+    : kuConnectionManager(connectors, Converters(), parent)
 {
     m_converters.insert(3, new dcMessagePack(this));
+}
+
+kuConnectionManager::kuConnectionManager(const Connectors& connectors, const Converters& converters, QObject* parent)
+    : QObject(parent), m_connectors(connectors), m_converters(converters)
+{
     sortByPriority(m_connectors);
 }
 
@@ -123,14 +139,7 @@ QPointer<kuAbstractConn> kuConnectionManager::createConnection()
 
     kuAbstractConn* c = conn.data();
     kuAbstractDataConverter* v = converter.data();
-    connect(c, &kuAbstractConn::on_receivedAuthorizedData, v, &kuAbstractDataConverter::slot_authorizedData);
-    connect(v, &kuAbstractDataConverter::on_statusAuthorization, c, &kuAbstractConn::statusAuthorization);
-    connect(c, &kuAbstractConn::on_receivedMarketData, v, &kuAbstractDataConverter::slot_marketDataReceived);
-    connect(c, &kuAbstractConn::on_receivedTradeData, v, &kuAbstractDataConverter::slot_tradeDataReceived);
-    connect(c, &kuAbstractConn::on_receivedAdditionalData, v, &kuAbstractDataConverter::slot_additionalDataReceived);
-    connect(c, &kuAbstractConn::on_receivedDateTime, v, &kuAbstractDataConverter::slot_snapshotDateTime);
-    connect(c, &kuAbstractConn::on_receivedOrderStatus, v, &kuAbstractDataConverter::slot_orderStatus);
-    connect(c, &kuAbstractConn::on_receivedUpdates, v, &kuAbstractDataConverter::slot_receivedUpdates);
+    wireConnection(c, v);
     connect(v, &kuAbstractDataConverter::on_syncDateTime, this, &kuConnectionManager::on_syncDateTime);
     connect(c, &kuAbstractConn::on_connStatusChange, this, &kuConnectionManager::on_connStatusChange);
     // Queued: the connection is replaced and deleted here, never inside its own

@@ -25,6 +25,8 @@ class kuConnectionManager : public QObject, public kuAbstractConnectionManager
 
 public:
     using Connectors = QVector<QSharedPointer<ConnectPluginInterface>>;
+    // Converters by the data type of the connectors they serve.
+    using Converters = QMap<int, QPointer<kuAbstractDataConverter>>;
 
     // Pause before a single plug-in's connection is built anew after it broke.
     static constexpr int defaultRetryPauseMs = 30000;
@@ -32,9 +34,14 @@ public:
     // The process-wide manager over the plug-ins in the application's plug-in folders.
     static QPointer<kuConnectionManager> createInstance(QObject* parent = nullptr);
     static QPointer<kuConnectionManager> instance();
+    // What instance() hands out while set (not owned); null returns to the process-wide
+    // manager. Returns the one set before, so that fixtures can nest.
+    static kuConnectionManager* setInstanceForTests(kuConnectionManager* manager);
 
     // A manager of its own over the given connectors (ordered here by priority).
     explicit kuConnectionManager(const Connectors& connectors, QObject* parent = nullptr);
+    // The same with the given converters (not owned) in place of the program's own.
+    kuConnectionManager(const Connectors& connectors, const Converters& converters, QObject* parent = nullptr);
     ~kuConnectionManager() override;
 
     QPointer<kuAbstractConn> connection() override;
@@ -68,7 +75,7 @@ private:
     int m_currentIndex = 0;
     int m_currentDataType = 3;
     QPointer<kuAbstractConn> m_connection;
-    QMap<int, QPointer<kuAbstractDataConverter>> m_converters;
+    Converters m_converters;
     QPointer<QObject> m_reloginReceiver;
     QByteArray m_reloginSlot;
     int m_retryPauseMs = defaultRetryPauseMs;

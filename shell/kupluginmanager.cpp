@@ -3,11 +3,11 @@
 
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
+#include "kuconnectionmanager.h"
 #include "kulightboxwidget.h"
 #include "kupluginloader.h"
 #include "kupluginmanageritem.h"
 #include "kupluginmanagermodel.h"
-#include "kupluginmanagersources.h"
 #include "kupluginmanagerview.h"
 #include "kuplugintable.h"
 #include "widgetplugininterface.h"
@@ -49,10 +49,11 @@ void kuPluginManager::refreshPlugins()
 
 void kuPluginManager::serverPluginSync()
 {
-    kuAbstractConn* conn = kuPluginManagerSources::connection();
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    const QPointer<kuAbstractConn> conn = manager ? manager->connection() : nullptr;
     if (!conn)
         return;
-    if (kuAbstractDataConverter* converter = kuPluginManagerSources::converter())
+    if (const QPointer<kuAbstractDataConverter> converter = manager->dataConverter())
         connect(converter, &kuAbstractDataConverter::on_snapshotAdditionalData, this,
                 &kuPluginManager::slot_serverPluginSync, Qt::UniqueConnection);
     conn->getPluginList(QSysInfo::kernelType(), QSysInfo::currentCpuArchitecture());

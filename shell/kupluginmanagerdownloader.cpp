@@ -2,10 +2,10 @@
 
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
+#include "kuconnectionmanager.h"
 #include "kufunctions.h"
 #include "kuloopbackhost.h"
 #include "kuplugininstaller.h"
-#include "kupluginmanagersources.h"
 #include "kuplugintable.h"
 
 #include <QDebug>
@@ -40,7 +40,8 @@ QUrl kuPluginManagerDownloader::fileUrl(const QString& serverUrl, const QString&
 
 void kuPluginManagerDownloader::start(const QString& guid)
 {
-    kuAbstractConn* conn = kuPluginManagerSources::connection();
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    const QPointer<kuAbstractConn> conn = manager ? manager->connection() : nullptr;
     if (!conn) {
         fail(QStringLiteral("no connection"));
         return;
@@ -208,7 +209,8 @@ void kuPluginManagerDownloader::slot_showError(WinType winType, QString msg, int
         return;
     stop();
     showError(msg);
-    if (kuAbstractDataConverter* converter = kuPluginManagerSources::converter())
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    if (const QPointer<kuAbstractDataConverter> converter = manager ? manager->dataConverter() : nullptr)
         disconnect(converter, &kuAbstractDataConverter::on_receviedError, this,
                    &kuPluginManagerDownloader::slot_showError);
 }

@@ -2,58 +2,20 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "cannedconverter.h"
 #include "dcmessagepack.h"
 #include "kuconnectionmanager.h"
 #include "kudemoserver.h"
 #include "kupluginloader.h"
+#include "recordingconnector.h"
 
 namespace {
-
-class FakeConn : public kuAbstractConn
-{
-    Q_OBJECT
-public:
-    using kuAbstractConn::kuAbstractConn;
-    int authorizations = 0;
-    QList<QVariantList> statuses;
-    QString session;
-    QString sessionId() const override { return session; }
-    void authorize(const QString&, const QString&, const QString&, const QString&) override { ++authorizations; }
-    void statusAuthorization(const QVariantList& list) override { statuses << list; }
-};
-
-class FakeConnector : public ConnectPluginInterface
-{
-public:
-    FakeConnector(QString name, quint8 priority, int dataType = 3)
-        : m_name(std::move(name)), m_priority(priority), m_dataType(dataType)
-    {}
-    int type() const override { return pkConnection; }
-    QString pluginName() const override { return m_name; }
-    QString description() const override { return m_name; }
-    QString guid() const override { return QString(); }
-    int version() const override { return 0; }
-    QPointer<kuAbstractConn> create(QObject* parent) override
-    {
-        auto* conn = new FakeConn(parent);
-        conn->setObjectName(m_name);
-        return conn;
-    }
-    QString server() const override { return QString(); }
-    int dataType() const override { return m_dataType; }
-    quint8 priority() const override { return m_priority; }
-
-private:
-    QString m_name;
-    quint8 m_priority;
-    int m_dataType;
-};
 
 kuConnectionManager::Connectors connectors(const QList<int>& priorities, int dataType = 3)
 {
     kuConnectionManager::Connectors list;
     for (int p : priorities)
-        list << QSharedPointer<ConnectPluginInterface>(new FakeConnector(QString::number(p), quint8(p), dataType));
+        list << QSharedPointer<ConnectPluginInterface>(new RecordingConnector(QString::number(p), quint8(p), dataType));
     return list;
 }
 
@@ -139,7 +101,7 @@ private slots:
         QFETCH(QString, next);
         kuConnectionManager manager(connectors({10, 5}));
         const QPointer<kuAbstractConn> first = manager.connection();
-        static_cast<FakeConn*>(first.data())->session = session;
+        dynamic_cast<RecordingConn*>(first.data())->session = session;
         manager.changeConnector(1);
         QCOMPARE(manager.currentIndex(), 1);
         QCOMPARE(manager.connection()->objectName(), next);
@@ -187,7 +149,7 @@ private slots:
     void wiring()
     {
         kuConnectionManager manager(connectors({10}));
-        auto* conn = qobject_cast<FakeConn*>(manager.connection().data());
+        auto* conn = dynamic_cast<RecordingConn*>(manager.connection().data());
         QVERIFY(conn);
         QVERIFY(qobject_cast<dcMessagePack*>(manager.dataConverter().data()));
         QSignalSpy status(&manager, &kuConnectionManager::on_connStatusChange);
@@ -197,6 +159,34 @@ private slots:
         emit conn->on_receivedAuthorizedData(QByteArray());
         QCOMPARE(conn->statuses.size(), 1);
         QVERIFY(conn->statuses.first().isEmpty());
+    }
+
+    // Converters given to the manager serve the connections of their data type, wired the same way.
+    void givenConverters()
+    {
+        CannedConverter converter;
+        kuConnectionManager manager(connectors({10}), {{3, &converter}});
+        QCOMPARE(manager.dataConverter().data(), &converter);
+        auto* conn = dynamic_cast<RecordingConn*>(manager.connection().data());
+        QVERIFY(conn);
+        converter.statusAuthorization({"f00d"});
+        QCOMPARE(conn->statuses, (QList<QVariantList>{{"f00d"}}));
+    }
+
+    // The instance set for tests is what instance() hands out; setting another returns it.
+    void instanceForTests()
+    {
+        kuConnectionManager outer(connectors({10}));
+        kuConnectionManager inner(connectors({5}));
+        QVERIFY(!kuConnectionManager::setInstanceForTests(&outer));
+        QCOMPARE(kuConnectionManager::instance().data(), &outer);
+        kuConnectionManager* previous = kuConnectionManager::setInstanceForTests(&inner);
+        QCOMPARE(previous, &outer);
+        QCOMPARE(kuConnectionManager::instance().data(), &inner);
+        QCOMPARE(kuConnectionManager::setInstanceForTests(previous), &inner);
+        QCOMPARE(kuConnectionManager::instance().data(), &outer);
+        QCOMPARE(kuConnectionManager::setInstanceForTests(nullptr), &outer);
+        QVERIFY(kuConnectionManager::instance() != &outer);
     }
 
     // A broken connection is replaced after its signal has returned, by the

@@ -1,6 +1,6 @@
-#include "../common/pluginrows.h"
 #include "kuapplication.h"
 #include "kuplugininstaller.h"
+#include "pluginrows.h"
 
 #include <QtTest>
 

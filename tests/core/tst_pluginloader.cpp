@@ -4,8 +4,9 @@
 
 #include <optional>
 
-#include "../common/logcapture.h"
 #include "kupluginloader.h"
+#include "logcapture.h"
+#include "recordingconnector.h"
 
 namespace {
 
@@ -19,25 +20,6 @@ bool copyTo(const QString& from, const QString& to)
     QDir().mkpath(QFileInfo(to).absolutePath());
     return QFile::copy(from, to);
 }
-
-class FakeConnector : public ConnectPluginInterface
-{
-public:
-    FakeConnector(QString name, quint8 priority) : m_name(std::move(name)), m_priority(priority) {}
-    int type() const override { return pkConnection; }
-    QString pluginName() const override { return m_name; }
-    QString description() const override { return m_name; }
-    QString guid() const override { return QString(); }
-    int version() const override { return 0; }
-    QPointer<kuAbstractConn> create(QObject*) override { return nullptr; }
-    QString server() const override { return QString(); }
-    int dataType() const override { return 3; }
-    quint8 priority() const override { return m_priority; }
-
-private:
-    QString m_name;
-    quint8 m_priority;
-};
 
 } // namespace
 
@@ -232,7 +214,7 @@ private slots:
         QVector<QSharedPointer<ConnectPluginInterface>> plugins;
         for (int i = 0; i < priorities.size(); ++i)
             plugins << QSharedPointer<ConnectPluginInterface>(
-                    new FakeConnector(QString(QChar('a' + i)), quint8(priorities.at(i))));
+                    new RecordingConnector(QString(QChar('a' + i)), quint8(priorities.at(i))));
         sortByPriority(plugins);
         QString got;
         for (const auto& p : plugins)

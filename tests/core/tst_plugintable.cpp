@@ -1,5 +1,5 @@
-#include "../common/pluginrows.h"
 #include "kuplugintable.h"
+#include "pluginrows.h"
 
 #include <QtTest>
 

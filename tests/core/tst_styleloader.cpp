@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "../common/logcapture.h"
+#include "logcapture.h"
 #include "styleloader.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include <optional>
 
-#include "../common/logcapture.h"
 #include "kuiconmanager.h"
+#include "logcapture.h"
 
 namespace {
 

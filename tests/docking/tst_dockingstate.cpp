@@ -2,9 +2,9 @@
 
 #include <QDataStream>
 
-#include "../common/logcapture.h"
 #include "dockingtest.h"
 #include "floatingwidget.h"
+#include "logcapture.h"
 #include "sectiontitlewidget.h"
 #include "statereader.h"
 #include "statewriter.h"

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "../common/logcapture.h"
 #include "kuabstractconn.h"
+#include "logcapture.h"
 
 #include <optional>
 

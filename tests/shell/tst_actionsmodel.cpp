@@ -1,5 +1,6 @@
 #include "kuactionsmenubar.h"
 #include "kuactionsmodel.h"
+#include "modeltext.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -107,6 +108,7 @@ void tst_ActionsModel::addingCreatesMenusOnTheWay()
     QCOMPARE(bar.actions(), (QList<QAction*>{menu, model->action(QStringLiteral("mFile"))}));
 
     // The item tree mirrors the paths.
+    QCOMPARE(modelText(model), QStringLiteral("Счёт\n  mAccountOrders\n  \nmFile\n  Недавние"));
     QCOMPARE(model->rowCount(), 2);
     const QModelIndex accountIndex = model->index(0, 0);
     QCOMPARE(model->rowCount(accountIndex), 2);

@@ -7,11 +7,11 @@
 #include <QTabWidget>
 #include <QTcpServer>
 
-#include "../common/logcapture.h"
 #include "kuabstractdataconverter.h"
 #include "kuapplication.h"
 #include "kuconnectionmanager.h"
 #include "kuloginform.h"
+#include "logcapture.h"
 #include "loginformfixture.h"
 
 class tst_LoginForm : public QObject

@@ -5,10 +5,10 @@
 
 #include <optional>
 
-#include "../common/logcapture.h"
 #include "kuconnectionmanager.h"
 #include "kudemoserver.h"
 #include "kuloginform.h"
+#include "logcapture.h"
 #include "loginformfixture.h"
 
 namespace {

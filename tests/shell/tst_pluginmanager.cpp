@@ -1,10 +1,10 @@
+#include "fakesession.h"
 #include "kuabstractpluginwidget.h"
 #include "kuapplication.h"
 #include "kuclient.h"
 #include "kupluginmanager.h"
 #include "kupluginmanageritem.h"
 #include "kupluginmanagermodel.h"
-#include "kupluginmanagersources.h"
 #include "pluginfixture.h"
 
 #include <QAction>
@@ -84,7 +84,6 @@ class tst_PluginManager : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanupTestCase();
 
     void catalogueLoad();
     void installedPlugins_data();
@@ -99,27 +98,19 @@ private slots:
 private:
     void installWidgetPlugin();
 
-    FakeConn m_conn;
-    FakeManager m_manager;
+    FakeSession m_session;
 };
 
 void tst_PluginManager::initTestCase()
 {
     QVERIFY(!widgetGuid().isEmpty());
-    m_manager.conn = &m_conn;
-    kuPluginManagerSources::setConnectionManager(&m_manager);
-}
-
-void tst_PluginManager::cleanupTestCase()
-{
-    kuPluginManagerSources::setConnectionManager(nullptr);
 }
 
 void tst_PluginManager::init()
 {
     QVERIFY(freshDatabase());
     QDir(kuApplication::pluginPaths().at(0)).removeRecursively();
-    m_conn.pluginListRequests = 0;
+    m_session.conn()->requests.clear();
 }
 
 void tst_PluginManager::installWidgetPlugin()
@@ -138,7 +129,7 @@ void tst_PluginManager::catalogueLoad()
 
     kuPluginManager dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Управление расширениями"));
-    QCOMPARE(m_conn.pluginListRequests, 1);
+    QCOMPARE(m_session.conn()->count("getPluginList"), 1);
     // The refresh leaves the table alone: statuses survive until the catalogue comes.
     QCOMPARE(pluginStatus("cc"), 0x0);
     QCOMPARE(pluginStatus("bb"), 0x9);

@@ -1,11 +1,13 @@
+#include "fakesession.h"
 #include "kuplugininstaller.h"
 #include "kupluginmanagerdownloader.h"
 #include "kupluginmanageritem.h"
-#include "kupluginmanagersources.h"
 #include "pluginfixture.h"
 
 #include <QFileInfo>
 #include <QtTest>
+
+#include <optional>
 
 class tst_PluginManagerDownloader : public QObject
 {
@@ -29,22 +31,16 @@ private:
     void clearDownloads();
 
     DemoPluginServer m_demo;
-    FakeConn m_conn;
-    FakeManager m_manager;
 };
 
 void tst_PluginManagerDownloader::initTestCase()
 {
     QVERIFY(m_demo.start());
-    m_conn.url = m_demo.server->baseUrl();
-    m_conn.session = m_demo.session;
-    m_manager.conn = &m_conn;
-    kuPluginManagerSources::setConnectionManager(&m_manager);
 }
 
 void tst_PluginManagerDownloader::cleanupTestCase()
 {
-    kuPluginManagerSources::setConnectionManager(nullptr);
+    m_demo.session.stop();
 }
 
 void tst_PluginManagerDownloader::clearDownloads()
@@ -57,10 +53,10 @@ void tst_PluginManagerDownloader::init()
     QVERIFY(freshDatabase());
     QVERIFY(insertPluginRow(m_demo.guid, QStringLiteral("ku_offered"), 0x1));
     clearDownloads();
-    m_demo.server->setReplyStatus(0, "kuGetPluginFile");
-    m_demo.server->setDropConnections(false, "kuGetPluginFile");
-    m_demo.server->setReplyDelay(0, "kuGetPluginFile");
-    m_demo.server->clearRequests();
+    m_demo.server()->setReplyStatus(0, "kuGetPluginFile");
+    m_demo.server()->setDropConnections(false, "kuGetPluginFile");
+    m_demo.server()->setReplyDelay(0, "kuGetPluginFile");
+    m_demo.server()->clearRequests();
 }
 
 void tst_PluginManagerDownloader::downloadsIntoPrivateFolder()
@@ -90,7 +86,7 @@ void tst_PluginManagerDownloader::downloadsIntoPrivateFolder()
     QVERIFY(!QFile::exists(target() + ".part"));
     QCOMPARE(QFileInfo(folder).permissions() & 0x0777, QFileDevice::Permissions(0x0700));
     QCOMPARE(QFileInfo(folder).absolutePath(), QDir(QDir::homePath()).filePath(".config/Velmoran"));
-    QVERIFY(m_demo.server->requests().last().contains("GUID=" + m_demo.guid));
+    QVERIFY(m_demo.server()->requests().last().contains("GUID=" + m_demo.guid));
 }
 
 void tst_PluginManagerDownloader::failures_data()
@@ -107,18 +103,20 @@ void tst_PluginManagerDownloader::failures()
 {
     QFETCH(QString, fault);
     QString guid = m_demo.guid;
-    FakeConn other;
-    other.url = m_conn.url;
+    // A connection to the same server without a session.
+    std::optional<FakeSession> other;
     if (fault == "status")
-        m_demo.server->setReplyStatus(500, "kuGetPluginFile");
+        m_demo.server()->setReplyStatus(500, "kuGetPluginFile");
     if (fault == "drop")
-        m_demo.server->setDropConnections(true, "kuGetPluginFile");
+        m_demo.server()->setDropConnections(true, "kuGetPluginFile");
     if (fault == "unknown") {
         guid = "ff" + guid.mid(2);
         QVERIFY(insertPluginRow(guid, "ku_offered", 0x1));
     }
-    if (fault == "session")
-        m_manager.conn = &other;
+    if (fault == "session") {
+        other.emplace();
+        other->conn()->url = m_demo.server()->baseUrl();
+    }
     if (fault == "target")
         QVERIFY(QDir().mkpath(target() + "/inside"));
 
@@ -127,7 +125,7 @@ void tst_PluginManagerDownloader::failures()
     QSignalSpy failed(&downloader, &kuPluginManagerDownloader::on_downloadFailed);
     downloader.start(guid);
     QVERIFY(failed.wait(10000));
-    m_manager.conn = &m_conn;
+    other.reset();
     QCOMPARE(ready.count(), 0);
     QVERIFY(!downloader.isDownloading());
     QVERIFY(!downloader.isFinished());
@@ -170,16 +168,16 @@ void tst_PluginManagerDownloader::unsafeStarts()
     QVERIFY(!downloader.isDownloading());
     QCOMPARE(QDir(kuPluginInstaller::downloadFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList());
-    QVERIFY(m_demo.server->requests().isEmpty());
+    QVERIFY(m_demo.server()->requests().isEmpty());
 }
 
 void tst_PluginManagerDownloader::cancelLeavesNothing()
 {
-    m_demo.server->setReplyDelay(60000, "kuGetPluginFile");
+    m_demo.server()->setReplyDelay(60000, "kuGetPluginFile");
     kuPluginManagerDownloader downloader;
     QSignalSpy ready(&downloader, &kuPluginManagerDownloader::on_downloadReady);
     QSignalSpy failed(&downloader, &kuPluginManagerDownloader::on_downloadFailed);
-    QSignalSpy request(m_demo.server.get(), &kuDemoServer::requestReceived);
+    QSignalSpy request(m_demo.server(), &kuDemoServer::requestReceived);
     downloader.start(m_demo.guid);
     QVERIFY(request.wait(10000));
     QVERIFY(QFile::exists(target() + ".part"));
@@ -212,7 +210,7 @@ void tst_PluginManagerDownloader::itemStatusFollowsTheDownload()
     QCOMPARE(item.status(), 0x1);
     QVERIFY(!QFile::exists(target()));
 
-    m_demo.server->setReplyStatus(500, "kuGetPluginFile");
+    m_demo.server()->setReplyStatus(500, "kuGetPluginFile");
     item.install();
     QTRY_VERIFY_WITH_TIMEOUT(item.stateFlags() & prFailed, 10000);
     QCOMPARE(item.status() & psInstallPending, 0);

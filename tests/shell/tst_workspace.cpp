@@ -6,7 +6,8 @@
 #include "kuworkspace.h"
 #include "testwindow.h"
 
-#include "../docking/dockingtest.h"
+#include "dockingtest.h"
+#include "fakesession.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -394,6 +395,7 @@ void tst_WorkSpace::windowBaseErrors()
 
 void tst_WorkSpace::windowBaseBasics()
 {
+    FakeSession session;
     TestWindow window(wtChart, 3);
     auto* cover = window.findChild<kuLightBoxWidget*>();
     QVERIFY(cover);
@@ -423,6 +425,10 @@ void tst_WorkSpace::windowBaseBasics()
     QCOMPARE(received, 0);
     QVERIFY(!window.isBusy());
     QVERIFY(!window.disconnectAll());
+
+    // The base asks the connection to stop the window's own stream of its instrument.
+    window.kuWindowBase::unsubscribe();
+    QCOMPARE(session.conn()->take(), QStringList{"unsubscribe 7 3"});
 }
 
 QTEST_MAIN(tst_WorkSpace)
