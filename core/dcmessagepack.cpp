@@ -2,10 +2,12 @@
 
 #include "kuaccessdb.h"
 #include "kuaccount.h"
-#include "kucandletables.h"
+#include "kucandlestore.h"
+#include "kufunctions.h"
 #include "kumsgpackreader.h"
 #include "kupaperlist.h"
 #include "kuplugintable.h"
+#include "kurecordkeys.h"
 #include "serverclock.h"
 
 #include <QCoreApplication>
@@ -13,7 +15,6 @@
 #include <QTextCodec>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <climits>
 #include <cmath>
 
 namespace {
@@ -36,39 +37,242 @@ int groupCount(const QVariantList& list, int start, int width)
     return list.size() > start ? (list.size() - start) / width : 0;
 }
 
-QJsonObject candleObject(const QVariantList& list, int at)
+QString koi8Text(const QTextCodec* codec, const QVariant& value)
 {
-    QJsonObject candle;
-    candle.insert(QLatin1String("Open"), list.at(at).toDouble());
-    candle.insert(QLatin1String("Close"), list.at(at + 1).toDouble());
-    candle.insert(QLatin1String("High"), list.at(at + 2).toDouble());
-    candle.insert(QLatin1String("Low"), list.at(at + 3).toDouble());
-    candle.insert(QLatin1String("Volume"), list.at(at + 4).toDouble());
-    candle.insert(QLatin1String("unixTime"), list.at(at + 5).toLongLong());
-    candle.insert(QLatin1String("timeFrame"), list.at(at + 6).toInt());
-    return candle;
+    const QByteArray bytes = value.toByteArray();
+    return codec ? codec->toUnicode(bytes) : QString::fromLatin1(bytes);
 }
 
-// Stored precision of the cache: prices to 8 decimals, volumes and prices of
-// the catalogue as the fixed-notation texts of old had them.
-double rounded(double value, int decimals)
+// ---- records as data: each record is a run of values, one field per position.
+
+enum class Kind
 {
-    static const double scales[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    const double scale = scales[decimals];
-    const double scaled = value * scale;
-    // Beyond 2^53 a double has no fraction left to round.
-    if (std::fabs(scaled) >= 9007199254740992.0)
-        return value;
-    return std::round(scaled) / scale;
+    Int,
+    Int64,
+    Real,
+    Text, // plain text as sent
+    Koi8  // bytes of KOI8-R text
+};
+
+struct Field
+{
+    QLatin1String key;
+    Kind kind;
+};
+
+struct Layout
+{
+    const Field* fields;
+    int width;
+};
+
+template <int N>
+constexpr Layout layoutOf(const Field (&fields)[N])
+{
+    return {fields, N};
 }
 
-const int candleBatch = 500;
+// One field per line, in wire order.
+// clang-format off
+namespace q = kuKeys::quote;
+constexpr Field quoteFields[] = {
+    {q::paperID, Kind::Int},
+    {q::buy, Kind::Real},
+    {q::toBuy, Kind::Int},
+    {q::sell, Kind::Real},
+    {q::toSell, Kind::Int},
+    {q::toBuyTotal, Kind::Int},
+    {q::toSellTotal, Kind::Int},
+    {q::open, Kind::Real},
+    {q::max, Kind::Real},
+    {q::min, Kind::Real},
+    {q::last, Kind::Real},
+    {q::avg, Kind::Real},
+    {q::paperVol, Kind::Int},
+    {q::volume, Kind::Int},
+    {q::moneyVol, Kind::Real},
+    {q::bestBuy, Kind::Real},
+    {q::bestSell, Kind::Real},
+    {q::price, Kind::Real},
+};
+
+namespace ob = kuKeys::orderBook;
+constexpr Field orderBookFields[] = {
+    {ob::action, Kind::Int},
+    {ob::amount, Kind::Int},
+    {ob::price, Kind::Real},
+    {ob::yeild, Kind::Real},
+};
+
+namespace lt = kuKeys::lastTrade;
+constexpr Field lastTradeFields[] = {
+    {lt::unixtime, Kind::Int64},
+    {lt::amount, Kind::Int},
+    {lt::price, Kind::Real},
+    {lt::dealID, Kind::Int64},
+};
+
+// The same layout in candle snapshots and updates.
+namespace cd = kuKeys::candle;
+constexpr Field candleFields[] = {
+    {cd::Open, Kind::Real},
+    {cd::Close, Kind::Real},
+    {cd::High, Kind::Real},
+    {cd::Low, Kind::Real},
+    {cd::Volume, Kind::Real},
+    {cd::unixTime, Kind::Int64},
+    {cd::timeFrame, Kind::Int},
+};
+
+namespace od = kuKeys::order;
+constexpr Field orderFields[] = {
+    {od::order_id, Kind::Int},
+    {od::date, Kind::Text},
+    {od::time, Kind::Text},
+    {od::paper_id, Kind::Int},
+    {od::act, Kind::Int},
+    {od::amount, Kind::Int},
+    {od::price, Kind::Real},
+    {od::balance, Kind::Real},
+    {od::status, Kind::Int},
+    {od::type, Kind::Int},
+    {od::limitation, Kind::Int},
+    {od::reason, Kind::Koi8},
+    {od::fcond, Kind::Int},
+    {od::scond, Kind::Int},
+    {od::isMarket1, Kind::Int},
+    {od::isMarket2, Kind::Int},
+    {od::ifPrice1, Kind::Real},
+    {od::stopPrice1, Kind::Real},
+    {od::ifPrice2, Kind::Real},
+    {od::stopPrice2, Kind::Real},
+};
+
+namespace td = kuKeys::trade;
+constexpr Field tradeFields[] = {
+    {td::trade_id, Kind::Int},
+    {td::date, Kind::Text},
+    {td::time, Kind::Text},
+    {td::paper_id, Kind::Int},
+    {td::act, Kind::Int},
+    {td::amount, Kind::Int},
+    {td::price, Kind::Real},
+    {td::total, Kind::Real},
+    {td::comiss, Kind::Real},
+    {td::account, Kind::Real},
+    {td::note, Kind::Koi8},
+};
+
+namespace ps = kuKeys::position;
+constexpr Field positionFields[] = {
+    {ps::paper_id, Kind::Int},
+    {ps::bdate, Kind::Text},
+    {ps::amount, Kind::Int},
+    {ps::price, Kind::Real},
+    {ps::balance, Kind::Real},
+    {ps::blocked, Kind::Int},
+    {ps::expected, Kind::Int},
+    {ps::lastprice, Kind::Real},
+};
+
+namespace mn = kuKeys::money;
+constexpr Field moneyFields[] = {
+    {mn::balance, Kind::Real},
+    {mn::blocked, Kind::Real},
+    {mn::expected, Kind::Real},
+    {mn::go, Kind::Real},
+    {mn::profit, Kind::Real},
+    {mn::pmarga, Kind::Real},
+};
+
+namespace mg = kuKeys::margin;
+constexpr Field marginFields[] = {
+    {mg::marg_portfolio, Kind::Real},
+    {mg::min_marga, Kind::Real},
+    {mg::init_marga, Kind::Real},
+};
+// clang-format on
+
+constexpr Layout quoteLayout = layoutOf(quoteFields);
+constexpr Layout orderBookLayout = layoutOf(orderBookFields);
+constexpr Layout lastTradeLayout = layoutOf(lastTradeFields);
+constexpr Layout candleLayout = layoutOf(candleFields);
+constexpr Layout orderLayout = layoutOf(orderFields);
+constexpr Layout tradeLayout = layoutOf(tradeFields);
+constexpr Layout positionLayout = layoutOf(positionFields);
+constexpr Layout moneyLayout = layoutOf(moneyFields);
+constexpr Layout marginLayout = layoutOf(marginFields);
+
+// The record whose values start at position at; the caller checks that all of them are there.
+QJsonObject record(const Layout& layout, const QVariantList& values, int at, const QTextCodec* codec)
+{
+    QJsonObject out;
+    for (int k = 0; k < layout.width; ++k) {
+        const Field& field = layout.fields[k];
+        const QVariant& value = values.at(at + k);
+        switch (field.kind) {
+        case Kind::Int:
+            out.insert(field.key, value.toInt());
+            break;
+        case Kind::Int64:
+            out.insert(field.key, value.toLongLong());
+            break;
+        case Kind::Real:
+            out.insert(field.key, value.toDouble());
+            break;
+        case Kind::Text:
+            out.insert(field.key, value.toString());
+            break;
+        case Kind::Koi8:
+            out.insert(field.key, koi8Text(codec, value));
+            break;
+        }
+    }
+    return out;
+}
+
+// The complete records after start, in order; a shorter rest is ignored.
+QJsonArray records(const Layout& layout, const QVariantList& values, int start, const QTextCodec* codec)
+{
+    QJsonArray out;
+    const int n = groupCount(values, start, layout.width);
+    for (int i = 0; i < n; ++i)
+        out.append(record(layout, values, start + i * layout.width, codec));
+    return out;
+}
+
+// One record when the list holds all of its values, else an empty object.
+QJsonObject recordIfComplete(const Layout& layout, const QVariantList& values, const QTextCodec* codec)
+{
+    return values.size() >= layout.width ? record(layout, values, 0, codec) : QJsonObject();
+}
+
+// Positions of one instrument in the initial-information reply.
+enum PaperField
+{
+    paperId,
+    paperType,
+    paperLot,
+    paperExchangeId,
+    paperSpareInt,
+    paperMarketAllowed,
+    paperPriceStep,
+    paperNominal,
+    paperAccruedCoupon,
+    paperTicker,
+    paperIssuer,
+    paperShortName,
+    paperSpareText,
+    paperExchangeName,
+    paperWidth
+};
+
 const int pluginBatch = 8;
 
 } // namespace
 
 dcMessagePack::dcMessagePack(QObject* parent)
-    : kuAbstractDataConverter(parent), codec(QTextCodec::codecForName("KOI8-R"))
+    : kuAbstractDataConverter(parent), codec(QTextCodec::codecForName("KOI8-R")), candleStore(new kuCandleStore)
 {
     registerWinType();
     // One thread keeps replies in arrival order: a snapshot never overtakes an update.
@@ -145,8 +349,7 @@ QVariantList dcMessagePack::decode(WinType winType, const QByteArray& hexData, i
 
 QString dcMessagePack::text(const QVariant& value) const
 {
-    const QByteArray bytes = value.toByteArray();
-    return codec ? codec->toUnicode(bytes) : QString::fromLatin1(bytes);
+    return koi8Text(codec, value);
 }
 
 // ---- login -----------------------------------------------------------------
@@ -409,74 +612,28 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
 
 QJsonObject dcMessagePack::buildQuotes(const QVariantList& list, int start) const
 {
-    QJsonObject quote;
-    if (start < 0 || list.size() - start < 18)
-        return quote;
-    auto v = [&](int k) -> const QVariant& { return list.at(start + k); };
-    quote.insert(QLatin1String("paperID"), v(0).toInt());
-    quote.insert(QLatin1String("buy"), v(1).toDouble());
-    quote.insert(QLatin1String("toBuy"), v(2).toInt());
-    quote.insert(QLatin1String("sell"), v(3).toDouble());
-    quote.insert(QLatin1String("toSell"), v(4).toInt());
-    quote.insert(QLatin1String("toBuyTotal"), v(5).toInt());
-    quote.insert(QLatin1String("toSellTotal"), v(6).toInt());
-    quote.insert(QLatin1String("open"), v(7).toDouble());
-    quote.insert(QLatin1String("max"), v(8).toDouble());
-    quote.insert(QLatin1String("min"), v(9).toDouble());
-    quote.insert(QLatin1String("last"), v(10).toDouble());
-    quote.insert(QLatin1String("avg"), v(11).toDouble());
-    quote.insert(QLatin1String("paperVol"), v(12).toInt());
-    quote.insert(QLatin1String("volume"), v(13).toInt());
-    quote.insert(QLatin1String("moneyVol"), v(14).toDouble());
-    quote.insert(QLatin1String("bestBuy"), v(15).toDouble());
-    quote.insert(QLatin1String("bestSell"), v(16).toDouble());
-    quote.insert(QLatin1String("price"), v(17).toDouble());
-    return quote;
+    if (start < 0 || list.size() - start < quoteLayout.width)
+        return QJsonObject();
+    return record(quoteLayout, list, start, codec);
 }
 
 QJsonArray dcMessagePack::buildOrderBook(const QVariantList& list, int start) const
 {
-    QJsonArray levels;
-    const int n = groupCount(list, start, 4);
-    for (int i = 0; i < n; ++i) {
-        const int at = start + i * 4;
-        QJsonObject level;
-        level.insert(QLatin1String("action"), list.at(at).toInt());
-        level.insert(QLatin1String("amount"), list.at(at + 1).toInt());
-        level.insert(QLatin1String("price"), list.at(at + 2).toDouble());
-        level.insert(QLatin1String("yeild"), list.at(at + 3).toDouble());
-        levels.append(level);
-    }
-    return levels;
+    return records(orderBookLayout, list, start, codec);
 }
 
 QJsonArray dcMessagePack::buildLastTrades(const QVariantList& list, int start) const
 {
-    QJsonArray trades;
-    const int n = groupCount(list, start, 4);
-    for (int i = 0; i < n; ++i) {
-        const int at = start + i * 4;
-        QJsonObject trade;
-        trade.insert(QLatin1String("unixtime"), list.at(at).toLongLong());
-        trade.insert(QLatin1String("amount"), list.at(at + 1).toInt());
-        trade.insert(QLatin1String("price"), list.at(at + 2).toDouble());
-        trade.insert(QLatin1String("dealID"), list.at(at + 3).toLongLong());
-        trades.append(trade);
-    }
-    return trades;
+    return records(lastTradeLayout, list, start, codec);
 }
 
 void dcMessagePack::buildCandles(const QVariantList& entry)
 {
     if (entry.size() <= 2)
         return;
-    QJsonArray candles;
-    const int n = groupCount(entry, 3, 7);
-    for (int i = 0; i < n; ++i)
-        candles.append(candleObject(entry, 3 + i * 7));
     QJsonObject message;
-    message.insert(QLatin1String("updateType"), entry.at(2).toInt());
-    message.insert(QLatin1String("candles"), candles);
+    message.insert(kuKeys::candle::updateType, entry.at(2).toInt());
+    message.insert(kuKeys::candle::candles, records(candleLayout, entry, 3, codec));
     emit on_updateChart(entry.at(1).toInt(), QVariant(message));
 }
 
@@ -504,123 +661,41 @@ void appendUnder(QJsonObject& result, const QString& key, const QJsonArray& item
     result.insert(key, stored);
 }
 
+// Each element is one account's map: its text under "part_id" and its records, flat, under listKey.
+QJsonObject accountRecords(QVariantList::const_iterator begin, QVariantList::const_iterator end, QLatin1String listKey,
+                           const Layout& layout, const QTextCodec* codec)
+{
+    QJsonObject result;
+    for (auto it = begin; it != end; ++it) {
+        const QVariantMap element = it->toMap();
+        const QString account = koi8Text(codec, element.value(kuKeys::account::part_id));
+        appendUnder(result, account, records(layout, element.value(listKey).toList(), 0, codec));
+    }
+    return result;
+}
+
 } // namespace
 
 QJsonObject dcMessagePack::buildOrders(QVariantList::const_iterator begin, QVariantList::const_iterator end) const
 {
-    QJsonObject result;
-    for (auto it = begin; it != end; ++it) {
-        const QVariantMap element = it->toMap();
-        const QString account = text(element.value(QStringLiteral("part_id")));
-        QJsonArray orders;
-        const QVariantList values = element.value(QStringLiteral("orders")).toList();
-        const int n = values.size() / 20;
-        for (int i = 0; i < n; ++i) {
-            auto v = [&](int k) -> const QVariant& { return values.at(i * 20 + k); };
-            QJsonObject order;
-            order.insert(QLatin1String("order_id"), v(0).toInt());
-            order.insert(QLatin1String("date"), v(1).toString());
-            order.insert(QLatin1String("time"), v(2).toString());
-            order.insert(QLatin1String("paper_id"), v(3).toInt());
-            order.insert(QLatin1String("act"), v(4).toInt());
-            order.insert(QLatin1String("amount"), v(5).toInt());
-            order.insert(QLatin1String("price"), v(6).toDouble());
-            order.insert(QLatin1String("balance"), v(7).toDouble());
-            order.insert(QLatin1String("status"), v(8).toInt());
-            order.insert(QLatin1String("type"), v(9).toInt());
-            order.insert(QLatin1String("limitation"), v(10).toInt());
-            order.insert(QLatin1String("reason"), text(v(11)));
-            order.insert(QLatin1String("fcond"), v(12).toInt());
-            order.insert(QLatin1String("scond"), v(13).toInt());
-            order.insert(QLatin1String("isMarket1"), v(14).toInt());
-            order.insert(QLatin1String("isMarket2"), v(15).toInt());
-            order.insert(QLatin1String("ifPrice1"), v(16).toDouble());
-            order.insert(QLatin1String("stopPrice1"), v(17).toDouble());
-            order.insert(QLatin1String("ifPrice2"), v(18).toDouble());
-            order.insert(QLatin1String("stopPrice2"), v(19).toDouble());
-            orders.append(order);
-        }
-        appendUnder(result, account, orders);
-    }
-    return result;
+    return accountRecords(begin, end, kuKeys::account::orders, orderLayout, codec);
 }
 
 QJsonObject dcMessagePack::buildTrades(QVariantList::const_iterator begin, QVariantList::const_iterator end) const
 {
-    QJsonObject result;
-    for (auto it = begin; it != end; ++it) {
-        const QVariantMap element = it->toMap();
-        const QString account = text(element.value(QStringLiteral("part_id")));
-        QJsonArray trades;
-        const QVariantList values = element.value(QStringLiteral("trades")).toList();
-        const int n = values.size() / 11;
-        for (int i = 0; i < n; ++i) {
-            auto v = [&](int k) -> const QVariant& { return values.at(i * 11 + k); };
-            QJsonObject trade;
-            trade.insert(QLatin1String("trade_id"), v(0).toInt());
-            trade.insert(QLatin1String("date"), v(1).toString());
-            trade.insert(QLatin1String("time"), v(2).toString());
-            trade.insert(QLatin1String("paper_id"), v(3).toInt());
-            trade.insert(QLatin1String("act"), v(4).toInt());
-            trade.insert(QLatin1String("amount"), v(5).toInt());
-            trade.insert(QLatin1String("price"), v(6).toDouble());
-            trade.insert(QLatin1String("total"), v(7).toDouble());
-            trade.insert(QLatin1String("comiss"), v(8).toDouble());
-            trade.insert(QLatin1String("account"), v(9).toDouble());
-            trade.insert(QLatin1String("note"), text(v(10)));
-            trades.append(trade);
-        }
-        appendUnder(result, account, trades);
-    }
-    return result;
+    return accountRecords(begin, end, kuKeys::account::trades, tradeLayout, codec);
 }
 
 QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QVariantList::const_iterator end) const
 {
-    const QString positionKey = QStringLiteral("position");
-    const QString moneyKey = QStringLiteral("money");
-    const QString marginKey = QStringLiteral("margin");
+    const QString positionKey = kuKeys::account::position;
     QJsonObject result;
     for (auto it = begin; it != end; ++it) {
         const QVariantMap element = it->toMap();
-        const QString account = text(element.value(QStringLiteral("part_id")));
+        const QString account = text(element.value(kuKeys::account::part_id));
+        QJsonArray positions = records(positionLayout, element.value(positionKey).toList(), 0, codec);
 
-        QJsonArray positions;
-        const QVariantList values = element.value(positionKey).toList();
-        const int n = values.size() / 8;
-        for (int i = 0; i < n; ++i) {
-            auto v = [&](int k) -> const QVariant& { return values.at(i * 8 + k); };
-            QJsonObject position;
-            position.insert(QLatin1String("paper_id"), v(0).toInt());
-            position.insert(QLatin1String("bdate"), v(1).toString());
-            position.insert(QLatin1String("amount"), v(2).toInt());
-            position.insert(QLatin1String("price"), v(3).toDouble());
-            position.insert(QLatin1String("balance"), v(4).toDouble());
-            position.insert(QLatin1String("blocked"), v(5).toInt());
-            position.insert(QLatin1String("expected"), v(6).toInt());
-            position.insert(QLatin1String("lastprice"), v(7).toDouble());
-            positions.append(position);
-        }
-
-        QJsonObject money;
-        const QVariantList m = element.value(moneyKey).toList();
-        if (m.size() >= 6) {
-            money.insert(QLatin1String("balance"), m.at(0).toDouble());
-            money.insert(QLatin1String("blocked"), m.at(1).toDouble());
-            money.insert(QLatin1String("expected"), m.at(2).toDouble());
-            money.insert(QLatin1String("go"), m.at(3).toDouble());
-            money.insert(QLatin1String("profit"), m.at(4).toDouble());
-            money.insert(QLatin1String("pmarga"), m.at(5).toDouble());
-        }
-
-        QJsonObject margin;
-        const QVariantList g = element.value(marginKey).toList();
-        if (g.size() >= 3) {
-            margin.insert(QLatin1String("marg_portfolio"), g.at(0).toDouble());
-            margin.insert(QLatin1String("min_marga"), g.at(1).toDouble());
-            margin.insert(QLatin1String("init_marga"), g.at(2).toDouble());
-        }
-
+        // Money and margin come from the account's last element, positions from all of them.
         QJsonObject accountObject;
         if (result.contains(account)) {
             accountObject = result.value(account).toObject();
@@ -630,8 +705,10 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
             positions = stored;
         }
         accountObject.insert(positionKey, positions);
-        accountObject.insert(moneyKey, money);
-        accountObject.insert(marginKey, margin);
+        accountObject.insert(kuKeys::account::money,
+                             recordIfComplete(moneyLayout, element.value(kuKeys::account::money).toList(), codec));
+        accountObject.insert(kuKeys::account::margin,
+                             recordIfComplete(marginLayout, element.value(kuKeys::account::margin).toList(), codec));
         result.insert(account, accountObject);
     }
     return result;
@@ -642,58 +719,45 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
 QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const QVariantList& list) const
 {
     QVector<QSharedPointer<kuPaperInfo>> papers;
-    const int n = list.size() / 14;
+    const int n = list.size() / paperWidth;
     papers.reserve(n);
     for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant& { return list.at(i * 14 + k); };
-        papers.append(QSharedPointer<kuPaperInfo>(
-                new kuPaperInfo(v(0).toInt(), text(v(9)), text(v(10)), v(1).toInt(), v(2).toInt(), v(6).toDouble(),
-                                v(7).toDouble(), v(4).toInt(), v(8).toDouble(), v(5).toInt() != 0, text(v(11)),
-                                text(v(12)), v(3).toInt(), text(v(13)))));
+        auto v = [&](PaperField field) -> const QVariant& { return list.at(i * paperWidth + field); };
+        papers.append(QSharedPointer<kuPaperInfo>(new kuPaperInfo(
+                v(paperId).toInt(), text(v(paperTicker)), text(v(paperIssuer)), v(paperType).toInt(),
+                v(paperLot).toInt(), v(paperPriceStep).toDouble(), v(paperNominal).toDouble(), v(paperSpareInt).toInt(),
+                v(paperAccruedCoupon).toDouble(), v(paperMarketAllowed).toInt() != 0, text(v(paperShortName)),
+                text(v(paperSpareText)), v(paperExchangeId).toInt(), text(v(paperExchangeName)))));
     }
     return papers;
 }
 
 // ---- rows for the local database ---------------------------------------------
 
+void dcMessagePack::setCandleStore(std::unique_ptr<kuCandleStore> store)
+{
+    candleStore = std::move(store);
+}
+
 void dcMessagePack::storeCandles(int paperID, const QVariantList& list)
 {
-    // Re-sent candles replace what is stored: the newest one may have been stored while still forming.
-    const QString insert = QStringLiteral(
-            "insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);");
-    QVector<Statement> batch{{insert.arg(candleTableName(paperID)), {}},
-                             {insert.arg(candleHistTableName(paperID)), {}}};
-    auto flush = [&] {
-        if (batch[0].rows.isEmpty() && batch[1].rows.isEmpty())
-            return;
-        runTransaction(batch);
-        batch[0].rows.clear();
-        batch[1].rows.clear();
-    };
-
-    const int n = list.size() / 7;
+    const int width = candleLayout.width;
+    const int n = list.size() / width;
+    QVector<kuCandleStore::Candle> candles;
+    candles.reserve(n);
     for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant& { return list.at(i * 7 + k); };
-        const qulonglong start = v(5).toULongLong();
-        const double open = v(0).toDouble();
-        const double close = v(1).toDouble();
-        const double high = v(2).toDouble();
-        const double low = v(3).toDouble();
-        const double volume = v(4).toDouble();
-        const bool finite = std::isfinite(open) && std::isfinite(close) && std::isfinite(high) && std::isfinite(low) &&
-                            std::isfinite(volume);
-        const bool hasStart = start != 0 && start <= qulonglong(LLONG_MAX);
-        if (hasStart && !finite) {
-            qWarning() << "Candle of" << paperID << "at" << start << "has a non-finite value, skipped";
-        } else if (hasStart) {
-            Statement& target = v(6).toInt() == 1 ? batch[0] : batch[1];
-            target.rows.append(QVariantList{rounded(open, 8), rounded(high, 8), rounded(low, 8), rounded(close, 8),
-                                            rounded(volume, 0), qlonglong(start)});
-        }
-        if ((i + 1) % candleBatch == 0)
-            flush();
+        auto v = [&](int k) -> const QVariant& { return list.at(i * width + k); };
+        kuCandleStore::Candle c;
+        c.open = v(0).toDouble();
+        c.close = v(1).toDouble();
+        c.high = v(2).toDouble();
+        c.low = v(3).toDouble();
+        c.volume = v(4).toDouble();
+        c.start = v(5).toULongLong();
+        c.timeFrame = v(6).toInt();
+        candles.append(c);
     }
-    flush();
+    candleStore->insert(paperID, candles);
 }
 
 QStringList dcMessagePack::storePluginList(const QVariantList& list)

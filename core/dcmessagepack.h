@@ -7,7 +7,10 @@
 #include <QThreadPool>
 #include <QVector>
 
+#include <memory>
+
 class QTextCodec;
+class kuCandleStore;
 
 // Converter for replies that are hex text of one MessagePack value.
 // Market, trade, additional and update replies are decoded on one dedicated
@@ -37,6 +40,8 @@ public:
     QJsonObject buildPositions(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
     QVector<QSharedPointer<kuPaperInfo>> buildPapers(const QVariantList& list) const;
 
+    // Candle snapshots go to this store; tests put one of their own in before any reply.
+    void setCandleStore(std::unique_ptr<kuCandleStore> store);
     void storeCandles(int paperID, const QVariantList& list);
     // The guids of the rows stored.
     QStringList storePluginList(const QVariantList& list);
@@ -87,5 +92,6 @@ private:
     void processUpdates(const QByteArray& hexData);
 
     QTextCodec* codec = nullptr;
+    std::unique_ptr<kuCandleStore> candleStore;
     QThreadPool pool;
 };

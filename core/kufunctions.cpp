@@ -8,6 +8,8 @@
 #include <QSysInfo>
 #include <QVector>
 
+#include <cmath>
+
 #include "kuapplication.h"
 #include "kuiconmanager.h"
 
@@ -77,6 +79,16 @@ void setTahomaFont(QWidget* widget)
     font.setPixelSize(font.pointSize() + 3);
     font.setFamily(QStringLiteral("Tahoma"));
     widget->setFont(font);
+}
+
+double rounded(double value, int decimals)
+{
+    static const double scales[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    const double scale = scales[qBound(0, decimals, 8)];
+    const double scaled = value * scale;
+    if (std::fabs(scaled) >= 9007199254740992.0)
+        return value;
+    return std::round(scaled) / scale;
 }
 
 QString formatNumber(double value, int precision, QChar separator)

@@ -29,6 +29,9 @@ void setTahomaFontTree(W* widget)
 
 // Fixed-point text with the thousands groups split by separator.
 QString formatNumber(double value, int precision, QChar separator);
+// value rounded half away from zero to 0..8 decimals, the precision values are stored with;
+// beyond 2^53 a double has no fraction left and comes back unchanged.
+double rounded(double value, int decimals);
 // Server timestamps are shown at the exchange's fixed UTC+3, whatever the local zone.
 QDateTime dateTimeFromUnix(qint64 seconds);
 // Operating-system text sent at login; plain ASCII.

@@ -92,10 +92,8 @@ void QueryWorker::setBusyPolicy(int timeoutMs, int attempts)
     g_busyAttempts.storeRelaxed(qMax(1, attempts));
 }
 
-sqlite3* QueryWorker::openDatabase()
+sqlite3* QueryWorker::openConnection(QString* error)
 {
-    if (db)
-        return db;
     sqlite3* handle = nullptr;
     const QByteArray path = QFile::encodeName(databasePath());
     int rc = sqlite3_open_v2(path.constData(), &handle,
@@ -105,13 +103,24 @@ sqlite3* QueryWorker::openDatabase()
         rc = sqlite3_exec(handle, kPragmas, nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
-        openError = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
+        *error = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
         qCritical() << "Cannot create or open database.";
-        qCritical().noquote() << openError;
+        qCritical().noquote() << *error;
         sqlite3_close_v2(handle);
         return nullptr;
     }
-    db = handle;
+    return handle;
+}
+
+int QueryWorker::busyAttempts()
+{
+    return g_busyAttempts.loadRelaxed();
+}
+
+sqlite3* QueryWorker::openDatabase()
+{
+    if (!db)
+        db = openConnection(&openError);
     return db;
 }
 

@@ -28,6 +28,10 @@ public:
     bool executeBatch(const QVector<QVariantList>& rows);
 
     static QString databasePath();
+    // A connection to the database with the busy time-out and pragmas every connection gets;
+    // null, with the reason in error, when it cannot be opened.
+    static sqlite3* openConnection(QString* error);
+    static int busyAttempts();
     // How long one attempt waits for a lock and how many attempts are made.
     static void setBusyPolicy(int timeoutMs, int attempts);
 

@@ -4,7 +4,7 @@
 #include "dcmessagepack.h"
 #include "kuaccessdb.h"
 #include "kuaccount.h"
-#include "kucandletables.h"
+#include "kucandlestore.h"
 #include "kuconnectionwiring.h"
 #include "kudemoserver.h"
 #include "kumainconn.h"
@@ -376,7 +376,7 @@ private slots:
     // The candle snapshot lands in the cache tables, row for row as sent.
     void candles()
     {
-        QVERIFY(createCandleTables(m_share));
+        QVERIFY(kuCandleStore().createTables(m_share));
         QSignalSpy bodies(m_conn.get(), &kuAbstractConn::on_receivedMarketData);
         const qint64 now = market().now() / 1000;
         const qint64 minute = now / 60 * 60;
@@ -406,7 +406,8 @@ private slots:
         QVERIFY(days.size() >= 9);
 
         kuAccessDB db;
-        for (const QString& table : {candleTableName(m_share), candleHistTableName(m_share)}) {
+        const QString minuteTable = kuCandleStore::tableName(m_share);
+        for (const QString& table : {minuteTable, kuCandleStore::tableName(m_share, kuCandleStore::Table::Day)}) {
             const QVariantList stored = db.execute(
                     QStringLiteral("select min, open, high, low, close, volume from %1 order by min;").arg(table));
             QMap<qint64, QString> rows;
@@ -417,7 +418,7 @@ private slots:
                 QVERIFY(stored.at(i + 5).toDouble() > 0);
                 rows.insert(stored.at(i).toLongLong(), row(open, high, low, close, stored.at(i + 5).toDouble()));
             }
-            QCOMPARE(rows, table == candleTableName(m_share) ? minutes : days);
+            QCOMPARE(rows, table == minuteTable ? minutes : days);
         }
         // Day candles start at midnight of the server's day.
         for (qint64 start : days.keys())

@@ -4,7 +4,6 @@
 #include <QFile>
 
 #include "kuaccessdb.h"
-#include "kucandletables.h"
 #include "queryworker.h"
 
 class tst_AccessDB : public QObject
@@ -210,22 +209,6 @@ private slots:
         holder.reset();
         QVERIFY(writer.executeNonQuery());
         QCOMPARE(column(QStringLiteral("select group_concat(a) from t;")), QVariantList{"1,2,3,8"});
-    }
-
-    void candleTables()
-    {
-        QCOMPARE(candleTableName(42), QStringLiteral("tablechart_for_42"));
-        QCOMPARE(candleHistTableName(42), QStringLiteral("tablechart_for_42_hist"));
-        QVERIFY(createCandleTables(42));
-        QVERIFY(createCandleTables(42));
-        for (const QString& table : {candleTableName(42), candleHistTableName(42)}) {
-            kuAccessDB db;
-            const QVariantList info = db.execute(
-                    QStringLiteral("select name, lower(type), \"notnull\", pk from pragma_table_info(?1);"), {table});
-            QCOMPARE(info,
-                     (QVariantList{"open",  "real", "1", "0", "high",   "real", "1", "0", "low", "real",    "1", "0",
-                                   "close", "real", "1", "0", "volume", "real", "1", "0", "min", "integer", "1", "1"}));
-        }
     }
 };
 

@@ -1,7 +1,7 @@
 #include "converterrecorder.h"
 #include "dcmessagepack.h"
 #include "kuaccessdb.h"
-#include "kucandletables.h"
+#include "kucandlestore.h"
 #include "kumigration.h"
 #include "msgpackfixture.h"
 
@@ -12,11 +12,30 @@ namespace {
 
 const int paper = 42;
 
+// Counts the candles of every batch the store writes.
+class CountingStore : public kuCandleStore
+{
+public:
+    explicit CountingStore(QList<int>* batches) : batches(batches) {}
+
+protected:
+    bool writeBatch(int paperId, const QVector<Candle>& minutes, const QVector<Candle>& days) override
+    {
+        batches->append(minutes.size() + days.size());
+        return kuCandleStore::writeBatch(paperId, minutes, days);
+    }
+
+private:
+    QList<int>* batches;
+};
+
 // Counts the rows of every transaction the converter runs.
 class CountingConverter : public dcMessagePack
 {
 public:
     QList<int> batches;
+
+    CountingConverter() { setCandleStore(std::make_unique<CountingStore>(&batches)); }
 
 protected:
     bool runTransaction(const QVector<Statement>& statements) override
@@ -88,7 +107,7 @@ void tst_ConverterStore::init()
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(kuAccessDB::databasePath() + QLatin1String(suffix));
     QVERIFY(updateDatabaseSchema());
-    QVERIFY(createCandleTables(paper));
+    QVERIFY(kuCandleStore().createTables(paper));
 }
 
 void tst_ConverterStore::candleBatches_data()
@@ -110,7 +129,7 @@ void tst_ConverterStore::candleBatches()
     CountingConverter converter;
     QCOMPARE(snapshot(converter, values, wtChart), QStringList{"snapshotChart 42 null"});
     QCOMPARE(converter.batches, batches);
-    QCOMPARE(count(candleTableName(paper)), candles);
+    QCOMPARE(count(kuCandleStore::tableName(paper)), candles);
 }
 
 void tst_ConverterStore::candleRows()
@@ -124,11 +143,13 @@ void tst_ConverterStore::candleRows()
     QCOMPARE(snapshot(converter, values, wtChart), QStringList{"snapshotChart 42 null"});
     QCOMPARE(converter.batches, QList<int>{3});
     QCOMPARE(rows(QStringLiteral("select min, open, high, low, close, volume from %1 order by min;")
-                          .arg(candleTableName(paper)),
+                          .arg(kuCandleStore::tableName(paper)),
                   6),
              (QStringList{"1000|101.12345679|103.12345679|100.12345679|102.12345679|1235.0",
                           "5000|500.0|502.0|499.0|501.0|10.0"}));
-    QCOMPARE(rows(QStringLiteral("select min, open from %1;").arg(candleHistTableName(paper)), 2),
+    QCOMPARE(rows(QStringLiteral("select min, open from %1;")
+                          .arg(kuCandleStore::tableName(paper, kuCandleStore::Table::Day)),
+                  2),
              QStringList{"2000|300.0"});
 }
 
@@ -137,7 +158,7 @@ void tst_ConverterStore::resentCandleReplacesStoredRow()
     CountingConverter converter;
     snapshot(converter, candle(100, 1000) + candle(100, 1060), wtChart);
     snapshot(converter, candle(100, 1060, 1, 99.0), wtChart);
-    QCOMPARE(rows(QStringLiteral("select min, volume from %1 order by min;").arg(candleTableName(paper)), 2),
+    QCOMPARE(rows(QStringLiteral("select min, volume from %1 order by min;").arg(kuCandleStore::tableName(paper)), 2),
              (QStringList{"1000|10.0", "1060|99.0"}));
 }
 

@@ -1,0 +1,305 @@
+#include "kucandlestore.h"
+
+#include "kufunctions.h"
+#include "queryworker.h"
+
+#include <QAtomicInt>
+#include <QDebug>
+#include <QObject>
+#include <QThread>
+
+#include <sqlite3.h>
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+QAtomicInt g_opened(0);
+
+enum class Outcome
+{
+    Done,
+    Busy,
+    Failed
+};
+
+Outcome outcomeOf(sqlite3* db, int rc, QString* error)
+{
+    if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
+        return Outcome::Done;
+    *error = QString::fromUtf8(sqlite3_errmsg(db));
+    return (rc & 0xff) == SQLITE_BUSY ? Outcome::Busy : Outcome::Failed;
+}
+
+// A prepared statement finalized however its scope is left.
+class Prepared
+{
+public:
+    Prepared(sqlite3* db, const QByteArray& sql, QString* error)
+    {
+        outcome = outcomeOf(db, sqlite3_prepare_v2(db, sql.constData(), sql.size(), &statement, nullptr), error);
+    }
+    ~Prepared() { sqlite3_finalize(statement); }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+
+    sqlite3_stmt* statement = nullptr;
+    Outcome outcome = Outcome::Failed;
+};
+
+// A busy database is retried as often as every other database call retries it, each
+// attempt from a clean state; any other error ends the call at once and is logged.
+template <typename Attempt>
+bool retrying(sqlite3* db, const QString& sql, Attempt attempt)
+{
+    QString error;
+    const int attempts = QueryWorker::busyAttempts();
+    for (int i = 0; i < attempts; ++i) {
+        const Outcome outcome = attempt(&error);
+        if (outcome == Outcome::Done)
+            return true;
+        if (!sqlite3_get_autocommit(db))
+            sqlite3_exec(db, "rollback;", nullptr, nullptr, nullptr);
+        if (outcome == Outcome::Failed)
+            break;
+        qDebug() << "SQLITE_BUSY: sleeping fow a while...";
+    }
+    qCritical().noquote() << error;
+    qDebug().noquote() << sql;
+    return false;
+}
+
+QString sqlName(int paperId, kuCandleStore::Table table)
+{
+    // Quoted: "-" of a negative id is not part of a bare name.
+    return QLatin1Char('"') + kuCandleStore::tableName(paperId, table) + QLatin1Char('"');
+}
+
+} // namespace
+
+kuCandleStore::kuCandleStore() : m_threadWatch(new QObject)
+{}
+
+kuCandleStore::~kuCandleStore()
+{
+    m_threadWatch.reset();
+    for (sqlite3* db : qAsConst(m_connections))
+        sqlite3_close_v2(db);
+}
+
+QString kuCandleStore::tableName(int paperId, Table table)
+{
+    // Only digits and "-" follow the prefix, so the name is safe in SQL once quoted.
+    QString name = QStringLiteral("tablechart_for_%1").arg(paperId);
+    if (table == Table::Day)
+        name += QStringLiteral("_hist");
+    return name;
+}
+
+int kuCandleStore::connectionsOpened()
+{
+    return g_opened.loadRelaxed();
+}
+
+sqlite3* kuCandleStore::connection(QString* error)
+{
+    QThread* const thread = QThread::currentThread();
+    {
+        QMutexLocker lock(&m_mutex);
+        if (sqlite3* db = m_connections.value(thread))
+            return db;
+    }
+    sqlite3* db = QueryWorker::openConnection(error);
+    if (!db)
+        return nullptr;
+    g_opened.fetchAndAddRelaxed(1);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_connections.insert(thread, db);
+    }
+    // Pool threads come and go: a connection ends with its thread, on that thread.
+    QObject::connect(
+            thread, &QThread::finished, m_threadWatch.get(), [this, thread] { closeConnection(thread); },
+            Qt::DirectConnection);
+    return db;
+}
+
+void kuCandleStore::closeConnection(QThread* thread)
+{
+    QMutexLocker lock(&m_mutex);
+    sqlite3* db = m_connections.take(thread);
+    lock.unlock();
+    if (db)
+        sqlite3_close_v2(db);
+}
+
+bool kuCandleStore::createTables(int paperId)
+{
+    static const QString columns = QStringLiteral(
+            "(open real not null default 0, high real not null default 0, low real not null default 0, "
+            "close real not null default 0, volume real not null default 0, min integer not null primary key)");
+    const QString sql = QStringLiteral("begin immediate transaction;") + QStringLiteral("create table if not exists ") +
+                        sqlName(paperId, Table::Minute) + columns + QLatin1Char(';') +
+                        QStringLiteral("create table if not exists ") + sqlName(paperId, Table::Day) + columns +
+                        QStringLiteral(";commit;");
+    QString error;
+    sqlite3* db = connection(&error);
+    if (!db)
+        return false;
+    const QByteArray text = sql.toUtf8();
+    return retrying(db, sql, [&](QString* error) {
+        return outcomeOf(db, sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr), error);
+    });
+}
+
+bool kuCandleStore::insert(int paperId, const QVector<Candle>& candles)
+{
+    QVector<Candle> minutes;
+    QVector<Candle> days;
+    bool ok = true;
+    auto flush = [&] {
+        if (minutes.isEmpty() && days.isEmpty())
+            return;
+        ok = writeBatch(paperId, minutes, days) && ok;
+        minutes.clear();
+        days.clear();
+    };
+
+    for (int i = 0; i < candles.size(); ++i) {
+        const Candle& c = candles.at(i);
+        const bool finite = std::isfinite(c.open) && std::isfinite(c.close) && std::isfinite(c.high) &&
+                            std::isfinite(c.low) && std::isfinite(c.volume);
+        // The start is the primary key: 0 means none, and it must fit the column.
+        const bool hasStart = c.start != 0 && c.start <= quint64(LLONG_MAX);
+        if (hasStart && !finite) {
+            qWarning() << "Candle of" << paperId << "at" << c.start << "has a non-finite value, skipped";
+        } else if (hasStart) {
+            Candle row = c;
+            row.open = rounded(c.open, 8);
+            row.close = rounded(c.close, 8);
+            row.high = rounded(c.high, 8);
+            row.low = rounded(c.low, 8);
+            row.volume = rounded(c.volume, 0);
+            (c.timeFrame == 1 ? minutes : days).append(row);
+        }
+        if ((i + 1) % batchSize == 0)
+            flush();
+    }
+    flush();
+    return ok;
+}
+
+bool kuCandleStore::writeBatch(int paperId, const QVector<Candle>& minutes, const QVector<Candle>& days)
+{
+    // Each table's rows commit on their own; a failure is logged and the other table still written.
+    bool ok = true;
+    if (!minutes.isEmpty())
+        ok = writeRows(paperId, Table::Minute, minutes) && ok;
+    if (!days.isEmpty())
+        ok = writeRows(paperId, Table::Day, days) && ok;
+    return ok;
+}
+
+bool kuCandleStore::writeRows(int paperId, Table table, const QVector<Candle>& rows)
+{
+    const QString sql =
+            QStringLiteral("insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);")
+                    .arg(sqlName(paperId, table));
+    QString error;
+    sqlite3* db = connection(&error);
+    if (!db)
+        return false;
+    const QByteArray text = sql.toUtf8();
+    return retrying(db, sql, [&](QString* error) {
+        Outcome outcome =
+                outcomeOf(db, sqlite3_exec(db, "begin immediate transaction;", nullptr, nullptr, nullptr), error);
+        if (outcome != Outcome::Done)
+            return outcome;
+        Prepared insert(db, text, error);
+        outcome = insert.outcome;
+        for (int i = 0; outcome == Outcome::Done && i < rows.size(); ++i) {
+            const Candle& c = rows.at(i);
+            sqlite3_stmt* s = insert.statement;
+            sqlite3_reset(s);
+            sqlite3_bind_double(s, 1, c.open);
+            sqlite3_bind_double(s, 2, c.high);
+            sqlite3_bind_double(s, 3, c.low);
+            sqlite3_bind_double(s, 4, c.close);
+            sqlite3_bind_double(s, 5, c.volume);
+            sqlite3_bind_int64(s, 6, sqlite3_int64(c.start));
+            outcome = outcomeOf(db, sqlite3_step(s), error);
+        }
+        if (outcome == Outcome::Done)
+            outcome = outcomeOf(db, sqlite3_exec(db, "commit;", nullptr, nullptr, nullptr), error);
+        return outcome;
+    });
+}
+
+kuCandleStore::Newest kuCandleStore::newestTimes(int paperId)
+{
+    const QString sql = QStringLiteral("select 1, max(min) from %1 union all select 1440, max(min) from %2")
+                                .arg(sqlName(paperId, Table::Minute), sqlName(paperId, Table::Day));
+    Newest newest;
+    QString error;
+    sqlite3* db = connection(&error);
+    if (!db)
+        return newest;
+    const QByteArray text = sql.toUtf8();
+    const bool ok = retrying(db, sql, [&](QString* error) {
+        newest = Newest();
+        Prepared query(db, text, error);
+        if (query.outcome != Outcome::Done)
+            return query.outcome;
+        int rc;
+        while ((rc = sqlite3_step(query.statement)) == SQLITE_ROW) {
+            // A NULL maximum (empty table) reads as 0.
+            const quint64 time = quint64(sqlite3_column_int64(query.statement, 1));
+            (sqlite3_column_int(query.statement, 0) == 1 ? newest.minute : newest.day) = time;
+        }
+        return outcomeOf(db, rc, error);
+    });
+    return ok ? newest : Newest();
+}
+
+QVector<kuCandleStore::Candle> kuCandleStore::load(int paperId, int minutes)
+{
+    const QString sql =
+            QStringLiteral("select tbl.open, tbl.high, tbl.low, tbl.close, tbl.volume, tbl.min, tbl.tf from "
+                           "(select d.open, d.high, d.low, d.close, d.volume, d.min, 1 as tf from %1 as d "
+                           "order by d.min desc limit ?1) as tbl "
+                           "union all select tbl.open, tbl.high, tbl.low, tbl.close, tbl.volume, tbl.min, tbl.tf from "
+                           "(select dd.open, dd.high, dd.low, dd.close, dd.volume, dd.min, 1440 as tf from %2 as dd "
+                           "order by dd.min asc) as tbl order by tbl.tf asc, tbl.min asc")
+                    .arg(sqlName(paperId, Table::Minute), sqlName(paperId, Table::Day));
+    QVector<Candle> candles;
+    QString error;
+    sqlite3* db = connection(&error);
+    if (!db)
+        return candles;
+    const QByteArray text = sql.toUtf8();
+    const bool ok = retrying(db, sql, [&](QString* error) {
+        candles.clear();
+        Prepared query(db, text, error);
+        if (query.outcome != Outcome::Done)
+            return query.outcome;
+        sqlite3_stmt* s = query.statement;
+        sqlite3_bind_int(s, 1, qMax(0, minutes));
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            Candle c;
+            c.open = sqlite3_column_double(s, 0);
+            c.high = sqlite3_column_double(s, 1);
+            c.low = sqlite3_column_double(s, 2);
+            c.close = sqlite3_column_double(s, 3);
+            c.volume = sqlite3_column_double(s, 4);
+            c.start = quint64(sqlite3_column_int64(s, 5));
+            c.timeFrame = sqlite3_column_int(s, 6);
+            candles.append(c);
+        }
+        return outcomeOf(db, rc, error);
+    });
+    if (!ok)
+        candles.clear();
+    return candles;
+}

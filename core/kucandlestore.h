@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QHash>
+#include <QMutex>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+class QObject;
+class QThread;
+struct sqlite3;
+
+// Candle cache of the instruments in the local database: per instrument a table
+// of minute candles and its "_hist" twin of every other time frame. Each thread
+// that uses a store gets one connection of its own, kept until the thread ends
+// or the store is destroyed.
+class kuCandleStore
+{
+public:
+    enum class Table
+    {
+        Minute,
+        Day
+    };
+
+    // One candle, its fields in the order the server sends them.
+    struct Candle
+    {
+        double open = 0;
+        double close = 0;
+        double high = 0;
+        double low = 0;
+        double volume = 0;
+        quint64 start = 0; // seconds since the epoch
+        int timeFrame = 0; // minutes; 1 goes to the minute table, anything else to the day table
+    };
+
+    // Newest start time stored in each table; 0 when the table is empty or missing.
+    struct Newest
+    {
+        quint64 minute = 0;
+        quint64 day = 0;
+    };
+
+    // Candles read per transaction.
+    static constexpr int batchSize = 500;
+    // Minute candles a chart loads.
+    static constexpr int loadedMinutes = 18000;
+
+    kuCandleStore();
+    virtual ~kuCandleStore();
+    kuCandleStore(const kuCandleStore&) = delete;
+    kuCandleStore& operator=(const kuCandleStore&) = delete;
+
+    // The one place a candle table is named; SQL gets it quoted, as a paper id may be negative.
+    static QString tableName(int paperId, Table table = Table::Minute);
+
+    // Both tables of the instrument, when missing, in one transaction.
+    bool createTables(int paperId);
+    // Stores the candles in transactions of batchSize candles read: a re-sent start
+    // time replaces the stored row; a candle without a start or with a value that
+    // is not finite is skipped. False when a batch failed; later batches still run.
+    bool insert(int paperId, const QVector<Candle>& candles);
+    Newest newestTimes(int paperId);
+    // The newest minute candles (at most `minutes`) and then every day candle,
+    // each part oldest first; timeFrame is 1 or 1440. Empty on failure.
+    QVector<Candle> load(int paperId, int minutes = loadedMinutes);
+
+    // Connections opened by every store of the process so far.
+    static int connectionsOpened();
+
+protected:
+    // Writes one batch, already checked and rounded to the cache's precision.
+    virtual bool writeBatch(int paperId, const QVector<Candle>& minutes, const QVector<Candle>& days);
+
+private:
+    sqlite3* connection(QString* error);
+    void closeConnection(QThread* thread);
+    bool writeRows(int paperId, Table table, const QVector<Candle>& rows);
+
+    QMutex m_mutex;
+    QHash<QThread*, sqlite3*> m_connections;
+    // Receives the end of the threads that hold a connection.
+    std::unique_ptr<QObject> m_threadWatch;
+};
