@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QStringList>
+#include <functional>
 
 // A connection that sends nothing: each request it is asked for is kept as one
 // line, "name arg arg ...", e.g. "getQuotes 5" or "unsubscribe 1 5" (the window
@@ -19,6 +20,8 @@ public:
     QList<QVariantList> statuses;
     QString session;
     QString url;
+    // Runs after each request is kept, inside the call (as a blocking request's nested loop would).
+    std::function<void(const QString& request)> onRequest;
 
     // How many requests of that name were asked for.
     int count(const QString& name) const
@@ -91,5 +94,7 @@ private:
     void record(const char* name, const QStringList& args = {})
     {
         requests << (QStringList{QLatin1String(name)} + args).join(QLatin1Char(' '));
+        if (onRequest)
+            onRequest(requests.last());
     }
 };
