@@ -15,6 +15,14 @@ class kuAbstractDataConverter : public QObject
 {
     Q_OBJECT
 public:
+    // How an order request ended (on_orderOutcome).
+    enum OrderOutcome
+    {
+        ooConfirmed = 0,
+        ooRefused = 1,
+        ooNoReply = 2
+    };
+
     explicit kuAbstractDataConverter(QObject* parent = nullptr) : QObject(parent) {}
     ~kuAbstractDataConverter() override = default;
 
@@ -39,6 +47,9 @@ signals:
     void on_updateTrades(QJsonObject jsonTrades);
     void on_receviedError(WinType winType, QString msg, int paperID);
     void on_snapshotAdditionalData(WinType winType, QVariantList dataList, QVariantMap args);
+    // The answer to one order request: the object sent (with its "type"), an OrderOutcome and,
+    // for a refusal, the server's text.
+    void on_orderOutcome(QJsonObject orderObject, int outcome, QString msg);
 
 public slots:
     virtual void slot_authorizedData(QByteArray hexData) {}

@@ -19,6 +19,8 @@ public:
 
     void addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper);
     QSharedPointer<kuPaperInfo> paper(int paperID) const;
+    // Every instrument but the options, in the table's order.
+    QList<QSharedPointer<kuPaperInfo>> papersList() const { return papers.values(); }
 
     QString ticker(int paperID) const override;
     QString issuer(int paperID) const override;

@@ -50,6 +50,7 @@ struct Received
     QList<QJsonObject> positions, positionUpdates, orders, orderUpdates, trades, tradeUpdates;
     QList<Error> errors;
     QStringList infos;
+    QList<QPair<int, QString>> outcomes; // order outcome and the server's text
     QList<QVariantList> sessions;
     QStringList order; // login outcome and session, in emission order
     int papers = 0;
@@ -164,6 +165,8 @@ class tst_DataPath : public QObject
         connect(v, &D::on_updateOrders, this, [&g](QJsonObject o) { g.orderUpdates << o; });
         connect(v, &D::on_snapshotTrades, this, [&g](QJsonObject o) { g.trades << o; });
         connect(v, &D::on_updateTrades, this, [&g](QJsonObject o) { g.tradeUpdates << o; });
+        connect(v, &D::on_orderOutcome, this,
+                [&g](QJsonObject, int outcome, QString text) { g.outcomes << qMakePair(outcome, text); });
         connect(v, &dcMessagePack::on_infoMessage, this,
                 [&g](QString text, int ms) { g.infos << QStringLiteral("%1 %2").arg(ms).arg(text); });
     }
@@ -568,8 +571,8 @@ private slots:
         m_filledOrder = orderId;
     }
 
-    // Orders that end without a fill: each is confirmed as sent (stop orders
-    // are not), and its end arrives as an order update with the reason.
+    // Orders that end without a fill: each is confirmed as sent, and its end
+    // arrives as an order update with the reason.
     void ordersWithoutFill_data()
     {
         QTest::addColumn<QString>("kind");
@@ -584,7 +587,12 @@ private slots:
                                                   "5000 Запрос на отмену поручения на `Покупку` по инструменту VLMR в "
                                                   "колличестве 10. Успешно отправлен."}
                                    << 6 << "Снято по запросу клиента";
-        QTest::newRow("stop order cancelled") << "stop" << QStringList() << 6 << "Снято по запросу клиента";
+        QTest::newRow("stop order cancelled")
+                << "stop"
+                << QStringList{"5000 Стоп-поручение на `Продажу` VLMR в колличестве 10. Успешно отправлено.",
+                               "5000 Запрос на отмену стоп-поручения на `Продажу` по инструменту VLMR в колличестве "
+                               "10. Успешно отправлен."}
+                << 6 << "Снято по запросу клиента";
     }
 
     void ordersWithoutFill()
@@ -670,7 +678,7 @@ private slots:
                                    "Лента новостей ku_newsfeed 0.00 10601000 1"}));
     }
 
-    // Requests the server refuses: its text on the orders stream, no confirmation.
+    // Requests the server refuses: its text as the order's outcome, no stream error, no confirmation.
     void refusedOrders_data()
     {
         QTest::addColumn<bool>("cancel");
@@ -685,6 +693,7 @@ private slots:
         QFETCH(int, code);
         m_got.errors.clear();
         m_got.infos.clear();
+        m_got.outcomes.clear();
         if (cancel) {
             QVERIFY(m_filledOrder > 0);
             m_conn->cancelOrder(
@@ -699,10 +708,11 @@ private slots:
                                          {"ordTime", 0},
                                          {"execFlag", 0}});
         }
-        QTRY_COMPARE_WITH_TIMEOUT(m_got.errors.size(), 1, 5000);
-        QCOMPARE(m_got.errors.first().winType, int(wtOrders));
-        QCOMPARE(m_got.errors.first().text, dcMessagePack::serverErrorText(code));
-        QCOMPARE(m_got.errors.first().paperID, int(dcMessagePack::noPaper));
+        QTRY_COMPARE_WITH_TIMEOUT(m_got.outcomes.size(), 1, 5000);
+        QCOMPARE(m_got.outcomes.first().first, int(kuAbstractDataConverter::ooRefused));
+        QCOMPARE(m_got.outcomes.first().second, dcMessagePack::serverErrorText(code));
+        settle();
+        QCOMPARE(m_got.errors.size(), 0);
         QCOMPARE(m_got.infos, QStringList());
     }
 

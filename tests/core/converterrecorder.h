@@ -92,6 +92,12 @@ public:
                 },
                 direct);
         connect(
+                converter, &C::on_orderOutcome, this,
+                [this](QJsonObject o, int outcome, QString msg) {
+                    add(QStringLiteral("outcome %1 %2 ").arg(outcome).arg(o.value("type").toInt()) + msg);
+                },
+                direct);
+        connect(
                 converter, &C::on_infoMessage, this,
                 [this](QString text, int ms) { add(QStringLiteral("info %1 %2").arg(text).arg(ms)); }, direct);
         connect(

@@ -197,6 +197,7 @@ void tst_Converter::interfaceOrder()
                                "on_updateTrades(QJsonObject)",
                                "on_receviedError(WinType,QString,int)",
                                "on_snapshotAdditionalData(WinType,QVariantList,QVariantMap)",
+                               "on_orderOutcome(QJsonObject,int,QString)",
                                "slot_authorizedData(QByteArray)",
                                "slot_marketDataReceived(QByteArray,int,WinType)",
                                "slot_tradeDataReceived(QByteArray,WinType)",
@@ -658,25 +659,37 @@ void tst_Converter::orderStatus_data()
     const QByteArray ok = packHex(QVariantList{1});
     QTest::newRow("new buy") << ok << QJsonObject{{"paperID", 9200}, {"type", 1001}, {"action", 1}, {"amount", 10}}
                              << QStringList{
+                                        "outcome 0 1001 ",
                                         "info Поручение на `Покупку` ОРД в колличестве 10. Успешно отправлено. 5000"};
     QTest::newRow("changed, no action")
             << ok << QJsonObject{{"paperID", 9200}, {"type", 1002}, {"amount", 2.0}}
-            << QStringList{"info Поручение на `Покупку` ОРД в колличестве 2. Успешно отправлено. 5000"};
+            << QStringList{"outcome 0 1002 ",
+                           "info Поручение на `Покупку` ОРД в колличестве 2. Успешно отправлено. 5000"};
     QTest::newRow("cancel sell") << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", -1}, {"amount", 10}}
-                                 << QStringList{"info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
+                                 << QStringList{"outcome 0 1003 ",
+                                                "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
                                                 "колличестве 10. Успешно отправлен. 5000"};
-    QTest::newRow("stop order") << ok << QJsonObject{{"paperID", 9200}, {"type", 1010}, {"amount", 1}} << QStringList();
-    QTest::newRow("no instrument") << ok << QJsonObject{{"type", 1001}} << QStringList();
-    QTest::newRow("unknown instrument") << ok << QJsonObject{{"paperID", 9299}, {"type", 1001}} << QStringList();
-    QTest::newRow("empty body") << QByteArray() << QJsonObject{{"paperID", 9200}, {"type", 1001}} << QStringList();
+    QTest::newRow("stop order") << ok << QJsonObject{{"paperID", 9200}, {"type", 1010}, {"action", -1}, {"amount", 1}}
+                                << QStringList{"outcome 0 1010 ",
+                                               "info Стоп-поручение на `Продажу` ОРД в колличестве 1. Успешно "
+                                               "отправлено. 5000"};
+    QTest::newRow("stop order cancel")
+            << ok << QJsonObject{{"paperID", 9200}, {"type", 1012}, {"action", 6}, {"amount", 1}}
+            << QStringList{"outcome 0 1012 ", "info Запрос на отмену стоп-поручения на `Продажу` по инструменту ОРД "
+                                              "в колличестве 1. Успешно отправлен. 5000"};
+    QTest::newRow("no instrument") << ok << QJsonObject{{"type", 1001}} << QStringList{"outcome 0 1001 "};
+    QTest::newRow("unknown instrument") << ok << QJsonObject{{"paperID", 9299}, {"type", 1001}}
+                                        << QStringList{"outcome 0 1001 "};
+    QTest::newRow("no reply") << QByteArray() << QJsonObject{{"paperID", 9200}, {"type", 1001}}
+                              << QStringList{"outcome 2 1001 "};
     QTest::newRow("refused") << packHex(QVariantMap{{"error_code", 10}})
                              << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"amount", 10}}
-                             << QStringList{"error 82 Вы уже посылали запрос на отмену этого поручения. -100"};
+                             << QStringList{"outcome 1 1003 Вы уже посылали запрос на отмену этого поручения."};
     QTest::newRow("stop order refused")
             << packHex(QVariantMap{{"error_code", 6}}) << QJsonObject{{"paperID", 9200}, {"type", 1010}}
-            << QStringList{"error 82 Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт. -100"};
+            << QStringList{"outcome 1 1010 Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт."};
     QTest::newRow("unreadable") << QByteArray("9") << QJsonObject{{"paperID", 9200}, {"type", 1001}}
-                                << QStringList{"error 82 " + unknownError + " -100"};
+                                << QStringList{"outcome 1 1001 " + unknownError};
 }
 
 void tst_Converter::orderStatus()
