@@ -14,14 +14,31 @@
 
 #include <QAction>
 #include <QDebug>
+#include <QDialog>
 #include <QIcon>
 #include <QJsonObject>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaMethod>
 
 namespace {
 QPointer<kuClient> g_client;
+
+struct Creators
+{
+    kuClient::OrderManagerMaker makeOrderManager;
+    std::function<void(kuOrderManager*)> resetOrderManager;
+    kuClient::PaperListFormMaker makePaperListForm;
+    std::function<void(kuPaperListForm*)> refillPaperListForm;
+    std::function<int(kuPaperListForm*)> currentPaperID;
+};
+
+Creators& creators()
+{
+    static Creators c;
+    return c;
+}
 
 QString currentTheme()
 {
@@ -53,12 +70,87 @@ kuClient::kuClient(QWidget* parent) : QMainWindow(parent)
     managerAction->setObjectName(QStringLiteral("mPluginManager"));
     connect(managerAction, &QAction::triggered, this, [this] { pluginManager()->exec(); });
     loadPluginActions();
+
+    QMenu* account = menuBar()->addMenu(tr("Счёт"));
+    account->setObjectName(QStringLiteral("mAccount"));
+    QAction* addOrder = account->addAction(tr("Ввод поручения"));
+    addOrder->setObjectName(QStringLiteral("mAddOrder"));
+    addOrder->setShortcut(QKeySequence(tr("Ctrl+T")));
+    connect(addOrder, &QAction::triggered, this, [this] {
+        orderManager();
+        if (m_orderManagerDialog)
+            m_orderManagerDialog->exec();
+    });
 }
 
 kuClient::~kuClient()
 {
     // The plug-in windows are owned by their shared pointers, not by this window.
     m_pluginWindows.clear();
+    // Made without a parent: it goes with the main window.
+    delete m_orderManagerDialog.data();
+}
+
+void kuClient::setOrderManagerCreator(OrderManagerMaker make, std::function<void(kuOrderManager*)> reset)
+{
+    creators().makeOrderManager = std::move(make);
+    creators().resetOrderManager = std::move(reset);
+}
+
+void kuClient::setPaperListFormCreator(PaperListFormMaker make, std::function<void(kuPaperListForm*)> refill,
+                                       std::function<int(kuPaperListForm*)> current)
+{
+    creators().makePaperListForm = std::move(make);
+    creators().refillPaperListForm = std::move(refill);
+    creators().currentPaperID = std::move(current);
+}
+
+kuOrderManager* kuClient::orderManager()
+{
+    const Creators& c = creators();
+    if (!m_orderManagerDialog) {
+        m_orderManager = nullptr;
+        if (!c.makeOrderManager)
+            return nullptr;
+        const auto made = c.makeOrderManager();
+        m_orderManager = made.first;
+        m_orderManagerDialog = made.second;
+        if (!m_orderManagerDialog)
+            return m_orderManager = nullptr;
+    }
+    if (c.resetOrderManager)
+        c.resetOrderManager(m_orderManager);
+    return m_orderManager;
+}
+
+kuPaperListForm* kuClient::paperListForm()
+{
+    const Creators& c = creators();
+    if (!m_paperListFormDialog) {
+        m_paperListForm = nullptr;
+        if (!c.makePaperListForm)
+            return nullptr;
+        const auto made = c.makePaperListForm(this);
+        m_paperListForm = made.first;
+        m_paperListFormDialog = made.second;
+        if (!m_paperListFormDialog)
+            return m_paperListForm = nullptr;
+    }
+    return m_paperListForm;
+}
+
+int kuClient::choosePaper()
+{
+    kuPaperListForm* form = paperListForm();
+    const Creators& c = creators();
+    if (!form)
+        return 0;
+    if (c.refillPaperListForm)
+        c.refillPaperListForm(form);
+    const QPointer<QDialog> dialog = m_paperListFormDialog;
+    if (dialog->exec() != QDialog::Accepted || !dialog)
+        return 0;
+    return c.currentPaperID ? c.currentPaperID(form) : 0;
 }
 
 QPointer<kuClient> kuClient::createInstance(QWidget* parent)

@@ -5,7 +5,13 @@
 #include <QPointer>
 #include <QSharedPointer>
 
+#include <functional>
+#include <utility>
+
+class QDialog;
 class QMenu;
+class kuOrderManager;
+class kuPaperListForm;
 class kuAbstractPluginWidget;
 class kuPluginManager;
 class kuTabWidget;
@@ -28,6 +34,23 @@ public:
 
     kuTabWidget* tabWidget() const;
 
+    // The shared dialogs live in libraries above this one; start-up registers how they are made.
+    // A maker returns the dialog as its own type and as a QDialog (the same object).
+    using OrderManagerMaker = std::function<std::pair<kuOrderManager*, QDialog*>()>;
+    using PaperListFormMaker = std::function<std::pair<kuPaperListForm*, QDialog*>(QWidget* parent)>;
+    // reset runs on the order entry dialog at every fetch.
+    static void setOrderManagerCreator(OrderManagerMaker make, std::function<void(kuOrderManager*)> reset);
+    // refill loads the registry into the chooser; current reads its chosen instrument id (0 when none).
+    static void setPaperListFormCreator(PaperListFormMaker make, std::function<void(kuPaperListForm*)> refill,
+                                        std::function<int(kuPaperListForm*)> current);
+
+    // The order entry dialog, made on first use without a parent, reset at every call; null until registered.
+    kuOrderManager* orderManager();
+    // The instrument chooser, made on first use; null until registered.
+    kuPaperListForm* paperListForm();
+    // The instrument id the user chose; 0 when cancelled.
+    int choosePaper();
+
 public slots:
     // Shown on the message bar of the current workspace; an empty text is ignored.
     void showInfoMessage(const QString& text, int timeout);
@@ -39,4 +62,9 @@ private:
     QMenu* m_pluginsMenu = nullptr;
     QPointer<kuPluginManager> m_pluginManager;
     QList<QSharedPointer<kuAbstractPluginWidget>> m_pluginWindows;
+    // Typed pointers are valid while their guard lives.
+    kuOrderManager* m_orderManager = nullptr;
+    QPointer<QDialog> m_orderManagerDialog;
+    kuPaperListForm* m_paperListForm = nullptr;
+    QPointer<QDialog> m_paperListFormDialog;
 };
