@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "dcmessagepack.h"
 #include "kuapplication.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
@@ -23,6 +24,7 @@
 #include "kulogging.h"
 #include "kuloginform.h"
 #include "kumigration.h"
+#include "kuordermanager.h"
 #include "kuplugininstaller.h"
 #include "kusingleinstance.h"
 #include "serverclock.h"
@@ -137,6 +139,12 @@ int main(int argc, char** argv)
     applyDefaultStyleSheet(app);
 
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
+    kuOrderManager::registerWithClient();
+    // Order confirmations and other notices of the converter reach the message bar.
+    if (const QPointer<kuConnectionManager> manager = kuConnectionManager::instance()) {
+        if (auto* converter = qobject_cast<dcMessagePack*>(manager->dataConverter().data()))
+            QObject::connect(converter, &dcMessagePack::on_infoMessage, client, &kuClient::showInfoMessage);
+    }
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
