@@ -6,8 +6,20 @@
 #include "kuworkspace.h"
 #include "serverclock.h"
 
+#include <QAction>
+#include <QDialog>
 #include <QLabel>
+#include <QTimer>
 #include <QtTest>
+
+// The shell knows the chooser only by name; here it is a dialog that is closed or accepted.
+class kuPaperListForm : public QDialog
+{
+public:
+    using QDialog::QDialog;
+    int refills = 0;
+    int current = 42;
+};
 
 // The main window's workspace tabs and what drives them.
 class tst_Client : public QObject
@@ -18,6 +30,9 @@ private slots:
     void startsWithOneWorkspace();
     void followsTheConnectionManager();
     void infoMessagesGoToTheCurrentWorkspace();
+    void choosePaper_data();
+    void choosePaper();
+    void sharedDialogsUnregistered();
     void cleanupTestCase();
 };
 
@@ -57,6 +72,47 @@ void tst_Client::infoMessagesGoToTheCurrentWorkspace()
     QCOMPARE(messages->count(), 1);
     QCOMPARE(messages->currentMessage().timeout, 5000);
     QVERIFY(!messages->currentMessage().pixmap.isNull());
+}
+
+void tst_Client::choosePaper_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("closed") << false << 0;
+    QTest::newRow("accepted") << true << 42;
+}
+
+void tst_Client::choosePaper()
+{
+    QFETCH(bool, accept);
+    QFETCH(int, chosen);
+    kuClient::setPaperListFormCreator(
+            [](QWidget* parent) {
+                auto* form = new kuPaperListForm(parent);
+                return std::make_pair(form, static_cast<QDialog*>(form));
+            },
+            [](kuPaperListForm* form) { ++form->refills; }, [](kuPaperListForm* form) { return form->current; });
+    QPointer<kuClient> client = kuClient::instance();
+    kuPaperListForm* form = client->paperListForm();
+    QVERIFY(form);
+    QCOMPARE(client->paperListForm(), form);
+    QCOMPARE(form->parentWidget(), client.data());
+    const int refills = form->refills;
+    QTimer::singleShot(0, form, [form, accept] { accept ? form->accept() : form->reject(); });
+    QCOMPARE(client->choosePaper(), chosen);
+    QCOMPARE(form->refills, refills + 1);
+}
+
+// Before start-up registers them there are none, and Ctrl+T does nothing.
+void tst_Client::sharedDialogsUnregistered()
+{
+    QPointer<kuClient> client = kuClient::instance();
+    QVERIFY(!client->orderManager());
+    auto* addOrder = client->findChild<QAction*>("mAddOrder");
+    QVERIFY(addOrder);
+    QCOMPARE(addOrder->text(), QStringLiteral("Ввод поручения"));
+    QCOMPARE(addOrder->shortcut(), QKeySequence("Ctrl+T"));
+    addOrder->trigger();
 }
 
 void tst_Client::cleanupTestCase()
