@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "../common/testconnection.h"
+#include "fakesession.h"
 #include "kuabstractdataconverter.h"
 #include "kuclient.h"
 #include "kuordermanager.h"
@@ -26,7 +26,7 @@ class tst_OrderManager : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestManager> m_test;
+    std::unique_ptr<FakeSession> m_test;
     std::unique_ptr<kuOrderManager> m_dialog;
 
     template <typename T>
@@ -59,8 +59,9 @@ private slots:
 
     void init()
     {
-        m_test = std::make_unique<TestManager>();
+        m_test = std::make_unique<FakeSession>();
         QVERIFY(conn());
+        conn()->session = "S1";
         m_dialog = std::make_unique<kuOrderManager>();
         m_dialog->resetForm();
     }
@@ -357,16 +358,15 @@ private slots:
         if (how == "session")
             conn()->session.clear();
         else if (how == "down")
-            emit m_test->manager.on_connStatusChange(false);
+            emit m_test->manager()->on_connStatusChange(false);
         m_dialog->show();
-        std::unique_ptr<TestManager> keep;
         if (how == "fallback") {
             // The inert fallback of a manager without plug-ins has no session.
             kuConnectionManager bare(kuConnectionManager::Connectors{});
-            kuConnectionManager::setInstance(&bare);
+            kuConnectionManager* before = kuConnectionManager::setInstanceForTests(&bare);
             BoxCatcher boxes;
             w<QPushButton>("btnBuyLimit")->click();
-            kuConnectionManager::setInstance(&m_test->manager);
+            kuConnectionManager::setInstanceForTests(before);
             QCOMPARE(boxes.texts.size(), 1);
         } else {
             BoxCatcher boxes;
@@ -404,7 +404,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, message);
         BoxCatcher boxes;
-        emit m_test->manager.dataConverter()->on_orderOutcome(
+        emit m_test->converter()->on_orderOutcome(
                 QJsonObject{{"paperID", 101}, {"type", type}, {"action", -1}, {"amount", 20.0}}, outcome,
                 "Недостаточно средств");
         QCOMPARE(boxes.texts, message.isEmpty() ? QStringList() : QStringList{message});
@@ -497,7 +497,7 @@ private slots:
         kuAccount::instance()->addAccount("ACC3", false, 4, {1, 2});
         kuPaperList::instance()->addPaper(
                 301, QSharedPointer<kuPaperInfo>::create(301, "NEW", "", 1, 1, 0.01, 0.0, 0, 0.0, true, "", "", 2, ""));
-        emit m_test->manager.dataConverter()->on_snapshotPapers();
+        emit m_test->converter()->on_snapshotPapers();
         m_dialog->resetForm();
         QVERIFY(m_dialog->setAccount("ACC3"));
         QCOMPARE(rows->rowCount(), 8);
@@ -652,10 +652,12 @@ private slots:
         BoxCatcher boxes;
         m_dialog->createStopOrder(1);
         QCOMPARE(boxes.texts, QStringList());
-        QCOMPARE(conn()->orders.size(), 1);
-        QCOMPARE(conn()->orders.first().value("fcond").toInt(), firstUsed ? 1 : 0);
-        QCOMPARE(conn()->orders.first().value("scond").toInt(), secondUsed ? 1 : 0);
-        QVERIFY(conn()->requests.first().startsWith("modifyStopOrder"));
+        QCOMPARE(conn()->requests.size(), 1);
+        const QString sent = conn()->requests.first();
+        QVERIFY(sent.startsWith("modifyStopOrder "));
+        const QJsonObject order = QJsonDocument::fromJson(sent.section(' ', 1).toUtf8()).object();
+        QCOMPARE(order.value("fcond").toInt(), firstUsed ? 1 : 0);
+        QCOMPARE(order.value("scond").toInt(), secondUsed ? 1 : 0);
     }
 };
 

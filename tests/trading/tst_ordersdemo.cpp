@@ -3,11 +3,9 @@
 #include <QtTest>
 
 #include "dcmessagepack.h"
+#include "demosession.h"
 #include "kuaccount.h"
-#include "kuconnectionmanager.h"
 #include "kudemomarket.h"
-#include "kudemoserver.h"
-#include "kumainconn.h"
 #include "kuordermanager.h"
 #include "kupaperlist.h"
 #include "ordermanagerfixture.h"
@@ -16,32 +14,6 @@
 
 namespace {
 const QString stockAccount = QStringLiteral("Фондовый-DEMO");
-
-class DemoConnector : public ConnectPluginInterface
-{
-public:
-    explicit DemoConnector(QString url) : m_url(std::move(url)) {}
-    int type() const override { return pkConnection; }
-    QString pluginName() const override { return QStringLiteral("demo"); }
-    QString description() const override { return pluginName(); }
-    QString guid() const override { return QString(); }
-    int version() const override { return 0; }
-    QPointer<kuAbstractConn> create(QObject* parent) override
-    {
-        auto* conn = new kuMainConn(m_url, parent);
-        kuConnTimings t;
-        t.timePollMs = 3600000;
-        t.pollTimeoutMs = t.requestTimeoutMs = 3000;
-        conn->setTimings(t);
-        return conn;
-    }
-    QString server() const override { return m_url; }
-    int dataType() const override { return 3; }
-    quint8 priority() const override { return 1; }
-
-private:
-    QString m_url;
-};
 } // namespace
 
 // The order entry dialog against the demo server: what it sends, and how the answers reach the trader.
@@ -49,9 +21,7 @@ class tst_OrdersDemo : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<kuDemoServer> m_server;
-    std::unique_ptr<kuConnectionManager> m_manager;
+    DemoSession m_demo;
     std::unique_ptr<kuOrderManager> m_dialog;
     QStringList m_infos;
     int m_share = 0;
@@ -59,7 +29,7 @@ class tst_OrdersDemo : public QObject
     QStringList orderRequests() const
     {
         QStringList found;
-        for (const QString& target : m_server->requests()) {
+        for (const QString& target : m_demo.server()->requests()) {
             if (target.contains(QLatin1String("/kuOrderManager?")))
                 found << target.mid(target.indexOf(QLatin1String("TYPE=")));
         }
@@ -69,36 +39,25 @@ class tst_OrdersDemo : public QObject
 private slots:
     void initTestCase()
     {
-        kuDemoServer::Options options;
-        options.seed = 7;
-        options.dataDir = m_dir.path();
-        options.tickMs = 0;
-        m_server = std::make_unique<kuDemoServer>(options);
-        QVERIFY2(m_server->start({0}), qPrintable(m_server->errorString()));
-        for (const kuDemoInstrument& i : m_server->market().instruments()) {
+        m_demo.options.seed = 7;
+        QVERIFY(m_demo.start());
+        for (const kuDemoInstrument& i : m_demo.server()->market().instruments()) {
             if (i.type == 1 && i.lot == 1 && i.marketAllowed && !m_share)
                 m_share = i.id;
         }
         QVERIFY(m_share);
-
-        m_manager = std::make_unique<kuConnectionManager>(kuConnectionManager::Connectors{
-                QSharedPointer<ConnectPluginInterface>(new DemoConnector(m_server->baseUrl()))});
-        kuConnectionManager::setInstance(m_manager.get());
-        auto* converter = qobject_cast<dcMessagePack*>(m_manager->dataConverter().data());
+        auto* converter = qobject_cast<dcMessagePack*>(m_demo.converter().data());
         QVERIFY(converter);
         connect(converter, &dcMessagePack::on_infoMessage, this, [this](QString text, int) { m_infos << text; });
-        m_manager->connection()->authorize("DEMO", "demo", "1.6.3", "Linux");
-        QTRY_VERIFY_WITH_TIMEOUT(kuAccount::instance()->contains(stockAccount), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(kuPaperList::instance()->paper(m_share), 5000);
+        QVERIFY(kuAccount::instance()->contains(stockAccount));
+        QVERIFY(kuPaperList::instance()->paper(m_share));
         m_dialog = std::make_unique<kuOrderManager>();
     }
 
     void cleanupTestCase()
     {
         m_dialog.reset();
-        kuConnectionManager::setInstance(nullptr);
-        m_manager.reset();
-        m_server.reset();
+        m_demo.stop();
     }
 
     void init()
@@ -109,7 +68,7 @@ private slots:
         QCOMPARE(m_dialog->paperID(), m_share);
         m_dialog->setAmount(3);
         const double step = kuPaperList::instance()->paper(m_share)->priceStep();
-        const double price = std::round(m_server->market().bestBid(m_share) / step - 40) * step;
+        const double price = std::round(m_demo.server()->market().bestBid(m_share) / step - 40) * step;
         m_dialog->setPrice(price);
         QVERIFY(m_dialog->price() > 0);
         m_infos.clear();
@@ -145,14 +104,14 @@ private slots:
     void droppedReply()
     {
         // Every try: the network layer sends a request again once when its connection closes.
-        m_server->setDropConnections(true, "kuOrderManager");
+        m_demo.server()->setDropConnections(true, "kuOrderManager");
         BoxCatcher boxes;
         m_dialog->createStopOrder(-1); // first condition, market mode, trigger 0: refused here
         QCOMPARE(boxes.texts, QStringList{"Вы не указали цену срабатывания для первого условия!"});
         m_dialog->findChild<QPushButton*>("btnSellLimit")->click();
         QTRY_COMPARE_WITH_TIMEOUT(boxes.texts.size(), 2, 5000);
         QVERIFY2(boxes.texts.last().startsWith("Подтверждение поручения не получено."), qPrintable(boxes.texts.last()));
-        m_server->setDropConnections(false, "kuOrderManager");
+        m_demo.server()->setDropConnections(false, "kuOrderManager");
         QVERIFY(m_infos.isEmpty());
     }
 };
