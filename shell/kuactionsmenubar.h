@@ -1,5 +1,4 @@
-#ifndef KUACTIONSMENUBAR_H
-#define KUACTIONSMENUBAR_H
+#pragma once
 
 #include <QMenuBar>
 #include <QPointer>
@@ -26,5 +25,3 @@ protected slots:
 private:
     QPointer<kuActionsModel> m_model;
 };
-
-#endif // KUACTIONSMENUBAR_H

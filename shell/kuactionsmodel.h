@@ -1,5 +1,4 @@
-#ifndef KUACTIONSMODEL_H
-#define KUACTIONSMODEL_H
+#pragma once
 
 #include <QAbstractItemModel>
 #include <QHash>
@@ -73,5 +72,3 @@ private:
     QHash<QAction*, QList<QAction*>> m_children;
     QHash<QString, QAction*> m_paths;
 };
-
-#endif // KUACTIONSMODEL_H

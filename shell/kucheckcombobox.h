@@ -1,5 +1,4 @@
-#ifndef KUCHECKCOMBOBOX_H
-#define KUCHECKCOMBOBOX_H
+#pragma once
 
 #include <QComboBox>
 #include <QStringList>
@@ -37,5 +36,3 @@ private:
     QStringList m_checkedItems;
     QString m_displayText;
 };
-
-#endif // KUCHECKCOMBOBOX_H

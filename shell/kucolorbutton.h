@@ -1,5 +1,4 @@
-#ifndef KUCOLORBUTTON_H
-#define KUCOLORBUTTON_H
+#pragma once
 
 #include <QColor>
 #include <QToolButton>
@@ -34,5 +33,3 @@ private:
     QColor m_color;
     bool m_alphaEnabled = false;
 };
-
-#endif // KUCOLORBUTTON_H

@@ -1,5 +1,4 @@
-#ifndef KUDOUBLESPINBOX_H
-#define KUDOUBLESPINBOX_H
+#pragma once
 
 #include <QDoubleSpinBox>
 
@@ -19,5 +18,3 @@ public:
 private:
     QString withoutGroupBlanks(const QString& text, int* pos = nullptr) const;
 };
-
-#endif // KUDOUBLESPINBOX_H

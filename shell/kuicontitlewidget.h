@@ -1,5 +1,4 @@
-#ifndef KUICONTITLEWIDGET_H
-#define KUICONTITLEWIDGET_H
+#pragma once
 
 #include <QFrame>
 #include <QIcon>
@@ -24,5 +23,3 @@ private:
     QLabel* m_iconLabel;
     QLabel* m_titleLabel;
 };
-
-#endif // KUICONTITLEWIDGET_H

@@ -1,5 +1,4 @@
-#ifndef KULIGHTBOXWIDGET_H
-#define KULIGHTBOXWIDGET_H
+#pragma once
 
 #include <QPixmap>
 #include <QWidget>
@@ -29,5 +28,3 @@ private:
     bool m_updating = false;
     QPixmap m_cover;
 };
-
-#endif // KULIGHTBOXWIDGET_H

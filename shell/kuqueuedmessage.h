@@ -1,5 +1,4 @@
-#ifndef KUQUEUEDMESSAGE_H
-#define KUQUEUEDMESSAGE_H
+#pragma once
 
 #include <QBrush>
 #include <QByteArray>
@@ -40,5 +39,3 @@ public:
 };
 
 Q_DECLARE_METATYPE(kuQueuedMessage)
-
-#endif // KUQUEUEDMESSAGE_H

@@ -1,5 +1,4 @@
-#ifndef KUQUEUEDMESSAGETOOLBAR_H
-#define KUQUEUEDMESSAGETOOLBAR_H
+#pragma once
 
 #include "kuqueuedmessage.h"
 
@@ -32,5 +31,3 @@ protected:
 private:
     kuQueuedMessageWidget* m_messageWidget;
 };
-
-#endif // KUQUEUEDMESSAGETOOLBAR_H

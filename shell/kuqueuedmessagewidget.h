@@ -1,5 +1,4 @@
-#ifndef KUQUEUEDMESSAGEWIDGET_H
-#define KUQUEUEDMESSAGEWIDGET_H
+#pragma once
 
 #include "kuqueuedmessage.h"
 
@@ -75,5 +74,3 @@ private:
     // One timer for the message on screen, so a closed message cannot close the next.
     QTimer* m_timeoutTimer;
 };
-
-#endif // KUQUEUEDMESSAGEWIDGET_H

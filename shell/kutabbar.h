@@ -1,5 +1,4 @@
-#ifndef KUTABBAR_H
-#define KUTABBAR_H
+#pragma once
 
 #include <QTabBar>
 
@@ -18,5 +17,3 @@ protected:
 private:
     void updateClosable();
 };
-
-#endif // KUTABBAR_H

@@ -1,5 +1,4 @@
-#ifndef KUTABWIDGET_H
-#define KUTABWIDGET_H
+#pragma once
 
 #include <QIcon>
 #include <QPoint>
@@ -69,5 +68,3 @@ private:
     QPointer<QLabel> m_clockLabel;
     int m_clockTimer = 0;
 };
-
-#endif // KUTABWIDGET_H

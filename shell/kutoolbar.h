@@ -1,5 +1,4 @@
-#ifndef KUTOOLBAR_H
-#define KUTOOLBAR_H
+#pragma once
 
 #include <QToolBar>
 
@@ -11,5 +10,3 @@ class kuToolBar : public QToolBar
 public:
     explicit kuToolBar(QWidget* parent = nullptr);
 };
-
-#endif // KUTOOLBAR_H

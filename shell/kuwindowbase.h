@@ -1,5 +1,4 @@
-#ifndef KUWINDOWBASE_H
-#define KUWINDOWBASE_H
+#pragma once
 
 #include "wintype.h"
 
@@ -86,5 +85,3 @@ private:
     int m_paperID = 0;
     bool m_busy = true;
 };
-
-#endif // KUWINDOWBASE_H

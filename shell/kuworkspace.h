@@ -1,5 +1,4 @@
-#ifndef KUWORKSPACE_H
-#define KUWORKSPACE_H
+#pragma once
 
 #include "kuqueuedmessage.h"
 #include "sectioncontent.h"
@@ -58,5 +57,3 @@ private:
     QPointer<ads::ContainerWidget> m_container;
     QPointer<kuQueuedMessageToolBar> m_messageBar;
 };
-
-#endif // KUWORKSPACE_H

@@ -1,5 +1,4 @@
-#ifndef QPROGRESSINDICATOR_H
-#define QPROGRESSINDICATOR_H
+#pragma once
 
 #include <QColor>
 #include <QWidget>
@@ -42,5 +41,3 @@ private:
     bool m_displayedWhenStopped = false;
     QColor m_color = Qt::black;
 };
-
-#endif // QPROGRESSINDICATOR_H

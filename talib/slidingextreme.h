@@ -1,8 +1,7 @@
 // Index of the highest or lowest value over a sliding window in O(1)
 // amortised per step (monotonic queue), so range indicators stay O(n)
 // even on trending data where a rescan would run every bar.
-#ifndef VELMORAN_SLIDINGEXTREME_H
-#define VELMORAN_SLIDINGEXTREME_H
+#pragma once
 
 #include <vector>
 
@@ -56,5 +55,3 @@ private:
 };
 
 } // namespace velmoran_ta
-
-#endif

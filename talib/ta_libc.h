@@ -5,8 +5,7 @@
  * writes the values for input indexes outBegIdx .. outBegIdx + outNBElement - 1
  * to out[0] .. out[outNBElement - 1]. Output arrays must hold at least
  * endIdx - startIdx + 1 values and must not overlap the inputs. */
-#ifndef VELMORAN_TA_LIBC_H
-#define VELMORAN_TA_LIBC_H
+#pragma once
 
 #include <limits.h>
 
@@ -146,6 +145,4 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

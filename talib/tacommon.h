@@ -1,6 +1,5 @@
 // Argument checks and running kernels shared by the indicator functions.
-#ifndef VELMORAN_TACOMMON_H
-#define VELMORAN_TACOMMON_H
+#pragma once
 
 #include "ta_libc.h"
 
@@ -173,5 +172,3 @@ void emaRun(const double* in, int first, int last, int period, double k, double*
 void maRun(const double* in, int first, int last, int period, TA_MAType type, double* out);
 
 } // namespace velmoran_ta
-
-#endif

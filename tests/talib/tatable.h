@@ -1,7 +1,6 @@
 // Every function of the library behind one calling shape, so that the checks
 // that hold for all of them run as one table.
-#ifndef VELMORAN_TESTS_TATABLE_H
-#define VELMORAN_TESTS_TATABLE_H
+#pragma once
 
 #include "ta_libc.h"
 
@@ -237,5 +236,3 @@ inline Outcome runCall(const TaFunction& f, const Call& c, int nullOutput = -1)
     r.rc = f.invoke(c, &r.beg, &r.nb, outs.data());
     return r;
 }
-
-#endif
