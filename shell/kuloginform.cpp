@@ -41,7 +41,7 @@ public:
 
 } // namespace
 
-kuLoginForm::kuLoginForm() : ui(new Ui::kuLoginForm)
+kuLoginForm::kuLoginForm() : ui(std::make_unique<Ui::kuLoginForm>())
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("kuLoginForm"));
@@ -52,10 +52,7 @@ kuLoginForm::kuLoginForm() : ui(new Ui::kuLoginForm)
     loadSettings();
 }
 
-kuLoginForm::~kuLoginForm()
-{
-    delete ui;
-}
+kuLoginForm::~kuLoginForm() = default;
 
 QPointer<kuLoginForm> kuLoginForm::create()
 {

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 #include "wintype.h"
 
 class QComboBox;
@@ -49,7 +51,7 @@ private:
     void disconnectConverter();
     void selectServer(int index);
 
-    Ui::kuLoginForm* ui = nullptr;
+    std::unique_ptr<Ui::kuLoginForm> ui;
     QLineEdit* editPassword = nullptr;
     QLineEdit* editLogin = nullptr;
     QLineEdit* editProxyServer = nullptr;
