@@ -26,13 +26,7 @@ kuPluginManager::kuPluginManager(QWidget* parent) : QDialog(parent), ui(std::mak
     refreshPlugins();
 }
 
-kuPluginManager::~kuPluginManager()
-{
-    if (m_model)
-        delete m_model.data();
-    if (m_lightBox)
-        delete m_lightBox.data();
-}
+kuPluginManager::~kuPluginManager() = default;
 
 kuPluginManagerModel* kuPluginManager::model() const
 {

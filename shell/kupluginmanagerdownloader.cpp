@@ -24,8 +24,6 @@ kuPluginManagerDownloader::kuPluginManagerDownloader(QObject* parent)
 kuPluginManagerDownloader::~kuPluginManagerDownloader()
 {
     stop();
-    if (m_network)
-        delete m_network.data();
 }
 
 QUrl kuPluginManagerDownloader::fileUrl(const QString& serverUrl, const QString& sessionId, const QString& guid)

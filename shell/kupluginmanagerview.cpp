@@ -10,12 +10,6 @@ kuPluginManagerView::kuPluginManagerView(QWidget* parent)
     setIndentation(0);
 }
 
-kuPluginManagerView::~kuPluginManagerView()
-{
-    if (m_delegate)
-        delete m_delegate.data();
-}
-
 kuPluginManagerDelegate* kuPluginManagerView::delegate() const
 {
     return m_delegate;

@@ -11,7 +11,6 @@ class kuPluginManagerView : public QTreeView
     Q_OBJECT
 public:
     explicit kuPluginManagerView(QWidget* parent = nullptr);
-    ~kuPluginManagerView() override;
 
     void setModel(QAbstractItemModel* model) override;
     kuPluginManagerDelegate* delegate() const;
