@@ -88,10 +88,10 @@ SectionWidget* ContainerWidget::sectionOf(int uid) const
 void ContainerWidget::reportHidden(const SectionContent::RefPtr& sc)
 {
     if (sc->flags() & SectionContent::ClosesOnHide) {
-        sc->setVisibilityState(0);
+        sc->setVisibilityState(SectionContent::Closed);
         emit sectionContentClosed(sc);
     } else {
-        sc->setVisibilityState(1);
+        sc->setVisibilityState(SectionContent::Hidden);
         emit sectionContentVisibilityChanged(sc, false);
     }
 }
@@ -151,8 +151,8 @@ bool ContainerWidget::showSectionContent(const SectionContent::RefPtr& sc)
             fw->titleWidget()->show();
         if (fw->contentWidget())
             fw->contentWidget()->show();
-        if (sc->visibilityState() & 1) {
-            sc->setVisibilityState(2);
+        if (sc->visibilityState() & SectionContent::Hidden) {
+            sc->setVisibilityState(SectionContent::Visible);
             emit sectionContentVisibilityChanged(sc, true);
         }
         return true;
@@ -174,8 +174,8 @@ bool ContainerWidget::showSectionContent(const SectionContent::RefPtr& sc)
         addSection(sw);
     }
     sw->addInternalContent(hsi.data, true);
-    if (sc->visibilityState() & 1) {
-        sc->setVisibilityState(2);
+    if (sc->visibilityState() & SectionContent::Hidden) {
+        sc->setVisibilityState(SectionContent::Visible);
         emit sectionContentVisibilityChanged(sc, true);
     }
     return true;
@@ -211,12 +211,12 @@ bool ContainerWidget::isSectionContentVisible(const SectionContent::RefPtr& sc)
     if (!sc)
         return false;
     if (FloatingWidget* fw = floatingOf(sc->uid())) {
-        if (sc->visibilityState() & 1)
+        if (sc->visibilityState() & SectionContent::Hidden)
             return false;
         return fw->isVisible();
     }
     if (sectionOf(sc->uid()))
-        return !(sc->visibilityState() & 1);
+        return !(sc->visibilityState() & SectionContent::Hidden);
     if (_hiddenSectionContents.contains(sc->uid()))
         return false;
     qWarning().noquote() << "SectionContent is not a part of this ContainerWidget:" << sc->uniqueName();

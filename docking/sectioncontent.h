@@ -19,8 +19,20 @@ public:
     using RefPtr = QSharedPointer<SectionContent>;
     using WeakPtr = QWeakPointer<SectionContent>;
 
-    // Hiding a content with this flag closes it instead.
-    static constexpr int ClosesOnHide = 1;
+    // Flag bits. Only ClosesOnHide is tested; the other two bits are set by default.
+    enum Flag : int
+    {
+        ClosesOnHide = 0x1, // hiding closes the content instead of keeping it hidden
+        DefaultFlags = 0x7,
+        KeptWhenHidden = DefaultFlags & ~ClosesOnHide,
+    };
+    // Written by the container's show and hide; bit 0 set reads as hidden.
+    enum VisibilityState : int
+    {
+        Closed = 0,
+        Hidden = 1,
+        Visible = 2,
+    };
 
     static RefPtr newSectionContent(const QString& uniqueName, ContainerWidget* container, QWidget* title,
                                     QWidget* content);
@@ -53,8 +65,8 @@ private:
     QPointer<QWidget> _titleWidget;
     QPointer<QWidget> _contentWidget;
     QString _title;
-    int _flags = 7;
-    int _visibilityState = 2;
+    int _flags = DefaultFlags;
+    int _visibilityState = Visible;
 };
 
 } // namespace ads

@@ -75,7 +75,7 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
     ads::SectionWidget* section = m_container->addSectionContent(sc, nullptr, ads::CenterDropArea);
     sc->setTitle(title);
     if (keptWhenHidden(window->winType()))
-        sc->setFlags(6);
+        sc->setFlags(ads::SectionContent::KeptWhenHidden);
 
     // Weak: the window lives inside the content; a strong copy here would keep both forever.
     const ads::SectionContent::WeakPtr weak = sc;
@@ -183,14 +183,14 @@ void kuWorkSpace::closeWindows()
 {
     for (const ads::SectionContent::RefPtr& sc : orderedContents()) {
         // A closed content was unsubscribed when it closed.
-        if (sc->visibilityState() == 0 || !tradingWindow(sc))
+        if (sc->visibilityState() == ads::SectionContent::Closed || !tradingWindow(sc))
             continue;
         sc->setFlags(sc->flags() | ads::SectionContent::ClosesOnHide);
         if (m_container->isSectionContentVisible(sc)) {
             m_container->hideSectionContent(sc);
         } else {
             // Hiding an already hidden content reports nothing.
-            sc->setVisibilityState(0);
+            sc->setVisibilityState(ads::SectionContent::Closed);
             slot_sectionContentClosed(sc);
         }
     }

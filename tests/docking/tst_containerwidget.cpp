@@ -130,9 +130,11 @@ void tst_ContainerWidget::hideAndShow_data()
     QTest::addColumn<bool>("closes");
     QTest::addColumn<int>("shownState");
 
-    // A closed content (state 0) is shown without a signal and keeps its state.
-    QTest::newRow("flags 6 hides") << 6 << 1 << false << 2;
-    QTest::newRow("flags 7 closes") << 7 << 0 << true << 0;
+    // A closed content is shown without a signal and stays Closed.
+    QTest::newRow("kept when hidden") << int(SectionContent::KeptWhenHidden) << int(SectionContent::Hidden) << false
+                                      << int(SectionContent::Visible);
+    QTest::newRow("closes on hide") << int(SectionContent::DefaultFlags) << int(SectionContent::Closed) << true
+                                    << int(SectionContent::Closed);
 }
 
 void tst_ContainerWidget::hideAndShow()
@@ -148,7 +150,7 @@ void tst_ContainerWidget::hideAndShow()
     b->setFlags(flags);
     c.addSectionContent(a);
     c.addSectionContent(b);
-    QCOMPARE(b->visibilityState(), 2);
+    QCOMPARE(b->visibilityState(), int(SectionContent::Visible));
 
     QSignalSpy closed(&c, &ContainerWidget::sectionContentClosed);
     QSignalSpy visibility(&c, &ContainerWidget::sectionContentVisibilityChanged);

@@ -287,7 +287,7 @@ void tst_DockingState::roundTrip()
         w.c.addSectionContent(w["d"], first, RightDropArea);
         first->setCurrentIndex(1);
         if (arrangement == 4) {
-            w["b"]->setFlags(6);
+            w["b"]->setFlags(SectionContent::KeptWhenHidden);
             QVERIFY(w.c.hideSectionContent(w["b"]));
         }
         break;
@@ -312,7 +312,7 @@ void tst_DockingState::roundTrip()
     QCOMPARE(floatingNames(&fresh.c), floating);
 
     for (const auto& sc : w.contents) {
-        if (!w.c.isSectionContentVisible(sc) && sc->visibilityState() != 2)
+        if (!w.c.isSectionContentVisible(sc) && sc->visibilityState() != SectionContent::Visible)
             w.c.showSectionContent(sc);
     }
     QVERIFY(w.c.restoreState(state));

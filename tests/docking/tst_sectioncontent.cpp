@@ -56,8 +56,8 @@ void tst_SectionContent::nameIsFreeAfterDestruction()
     QCOMPARE(sc->visibleTitle(), QString("w"));
     sc->setTitle("Стакан");
     QCOMPARE(sc->visibleTitle(), QString("Стакан"));
-    QCOMPARE(sc->flags(), 7);
-    QCOMPARE(sc->visibilityState(), 2);
+    QCOMPARE(sc->flags(), int(SectionContent::DefaultFlags));
+    QCOMPARE(sc->visibilityState(), int(SectionContent::Visible));
     QCOMPARE(sc->containerWidget(), &c);
 
     sc.reset();

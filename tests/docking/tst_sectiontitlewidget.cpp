@@ -231,8 +231,8 @@ void tst_SectionTitleWidget::closingFloatingWindow_data()
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("closes");
 
-    QTest::newRow("flags 6 hides") << 6 << 1 << false;
-    QTest::newRow("flags 7 closes") << 7 << 0 << true;
+    QTest::newRow("kept when hidden") << int(SectionContent::KeptWhenHidden) << int(SectionContent::Hidden) << false;
+    QTest::newRow("closes on hide") << int(SectionContent::DefaultFlags) << int(SectionContent::Closed) << true;
 }
 
 void tst_SectionTitleWidget::closingFloatingWindow()
@@ -268,8 +268,8 @@ void tst_SectionTitleWidget::closingFloatingWindow()
 
     QVERIFY(f.c.showSectionContent(f.b));
     QVERIFY(fw->isVisible());
-    // A closed content keeps state 0, which reads as visible once its window shows.
-    QCOMPARE(f.b->visibilityState(), closes ? 0 : 2);
+    // A closed content stays Closed, which reads as visible once its window shows.
+    QCOMPARE(f.b->visibilityState(), closes ? int(SectionContent::Closed) : int(SectionContent::Visible));
     QVERIFY(f.c.isSectionContentVisible(f.b));
 }
 

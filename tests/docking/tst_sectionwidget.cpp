@@ -144,13 +144,13 @@ void tst_SectionWidget::closeButtonHidesCurrentContent()
     c.show();
     SectionWidget* sw = threeTabs(c, 1);
     SectionContent::RefPtr b = sw->contents().at(1);
-    b->setFlags(6);
+    b->setFlags(SectionContent::KeptWhenHidden);
     QSignalSpy visibility(&c, &ContainerWidget::sectionContentVisibilityChanged);
 
     sw->findChild<QToolButton*>("closeButton")->click();
     QCOMPARE(visibility.count(), 1);
     QCOMPARE(tree(sw), QString("a*+c"));
-    QCOMPARE(b->visibilityState(), 1);
+    QCOMPARE(b->visibilityState(), int(SectionContent::Hidden));
 
     // Closing the last tabs takes the section away while its button is still in the click.
     sw->findChild<QToolButton*>("closeButton")->click();

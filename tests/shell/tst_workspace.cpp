@@ -82,10 +82,10 @@ void tst_WorkSpace::addWindow_data()
     QTest::addColumn<int>("flags");
     QTest::newRow("quotes") << int(wtQuotes) << 6;
     QTest::newRow("orders") << int(wtOrders) << 6;
-    QTest::newRow("trades") << int(wtTrades) << 6;
-    QTest::newRow("chart") << int(wtChart) << 7;
-    QTest::newRow("order book") << int(wtOrderBook) << 7;
-    QTest::newRow("portfolio") << int(wtPortfolio) << 7;
+    QTest::newRow("trades") << int(wtTrades) << int(ads::SectionContent::KeptWhenHidden);
+    QTest::newRow("chart") << int(wtChart) << int(ads::SectionContent::DefaultFlags);
+    QTest::newRow("order book") << int(wtOrderBook) << int(ads::SectionContent::DefaultFlags);
+    QTest::newRow("portfolio") << int(wtPortfolio) << int(ads::SectionContent::DefaultFlags);
 }
 
 void tst_WorkSpace::addWindow()
@@ -310,7 +310,7 @@ void tst_WorkSpace::hideWindows()
     QCOMPARE(ws->container()->visibleContentCount(), 0);
     QCOMPARE(chart->unsubscribed, 1);
     QCOMPARE(trades->unsubscribed, 0);
-    QCOMPARE(ws->sectionContent("kuTrades")->visibilityState(), 1);
+    QCOMPARE(ws->sectionContent("kuTrades")->visibilityState(), int(ads::SectionContent::Hidden));
 }
 
 void tst_WorkSpace::closeWindowsUnsubscribesEachOnce()
