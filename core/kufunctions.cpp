@@ -10,7 +10,6 @@
 
 #include <cmath>
 
-#include "kuapplication.h"
 #include "kuiconmanager.h"
 
 namespace {
@@ -34,8 +33,7 @@ bool runBox(const char* title, QMessageBox::Icon icon, const QString& text, QMes
     font.setFamily(QStringLiteral("Tahoma"));
     font.setWeight(QFont::DemiBold);
     box.setWindowTitle(tr(title));
-    const QPointer<kuApplication> app = kuApplication::instance();
-    box.setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png"), app ? app->themePath() : QString()));
+    box.setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png")));
     box.setWindowModality(Qt::WindowModal);
     box.setFont(font);
     box.setIcon(icon);

@@ -72,13 +72,13 @@ QPixmap kuIconManager::pixmap(const QString& name, const QString& theme)
     QPixmap result;
     if (!path.isEmpty() && QPixmapCache::find(path, &result))
         return result;
-    const QString failKey =
-            path.isEmpty() ? (theme.isEmpty() ? currentTheme() : theme) + QLatin1Char('\n') + name : path;
+    const QString folder = theme.isEmpty() ? currentTheme() : theme;
+    const QString failKey = path.isEmpty() ? folder + QLatin1Char('\n') + name : path;
     Stores& s = stores();
     if (s.failed.contains(failKey))
         return QPixmap();
     if (path.isEmpty() || !result.load(path)) {
-        qWarning() << Q_FUNC_INFO << "Can't load pixmap" << path << "(" << theme << "/" << name << ")";
+        qWarning() << Q_FUNC_INFO << "Can't load pixmap" << path << "(" << folder << "/" << name << ")";
         s.failed.insert(failKey);
         return QPixmap();
     }

@@ -39,19 +39,13 @@ Creators& creators()
     static Creators c;
     return c;
 }
-
-QString currentTheme()
-{
-    const QPointer<kuApplication> app = kuApplication::instance();
-    return app ? app->themePath() : QString();
-}
 } // namespace
 
 kuClient::kuClient(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("kuClient"));
     setWindowTitle(QStringLiteral("Velmoran"));
-    setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png"), currentTheme()));
+    setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png")));
 
     // Until saved layouts restore the geometry, open at a usable size.
     resize(1200, 760);
@@ -175,7 +169,7 @@ void kuClient::showInfoMessage(const QString& text, int timeout)
     if (text.isEmpty() || !m_tabWidget)
         return;
     if (kuWorkSpace* workspace = m_tabWidget->currentWorkSpace())
-        workspace->postMessage(text, kuIconManager::pixmap(QStringLiteral("info.png"), currentTheme()), timeout);
+        workspace->postMessage(text, kuIconManager::pixmap(QStringLiteral("info.png")), timeout);
 }
 
 kuPluginManager* kuClient::pluginManager()

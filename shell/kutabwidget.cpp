@@ -1,6 +1,5 @@
 #include "kutabwidget.h"
 
-#include "kuapplication.h"
 #include "kufunctions.h"
 #include "kuiconmanager.h"
 #include "kutabbar.h"
@@ -23,12 +22,6 @@ namespace {
 constexpr int tabTextWidth = 80;
 constexpr int statusIconSize = 20;
 
-QString currentTheme()
-{
-    const QPointer<kuApplication> app = kuApplication::instance();
-    return app ? app->themePath() : QString();
-}
-
 } // namespace
 
 kuTabWidget::kuTabWidget(QWidget* parent) : QWidget(parent)
@@ -46,7 +39,7 @@ kuTabWidget::kuTabWidget(QWidget* parent) : QWidget(parent)
     m_addButton->setObjectName(QStringLiteral("addWorkSpaceButton"));
     m_addButton->setAutoRaise(true);
     m_addButton->setCursor(Qt::ArrowCursor);
-    m_addButton->setIcon(kuIconManager::icon(QStringLiteral("add_new_tab.png"), currentTheme()));
+    m_addButton->setIcon(kuIconManager::icon(QStringLiteral("add_new_tab.png")));
     m_addButton->setToolTip(tr("Добавить новую рабочую область"));
     m_tabBar->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -231,8 +224,7 @@ void kuTabWidget::setStatus(bool status)
     m_status = status;
     if (!m_statusLabel)
         return;
-    const QPixmap pixmap = kuIconManager::pixmap(status ? QStringLiteral("online.png") : QStringLiteral("offline.png"),
-                                                 currentTheme());
+    const QPixmap pixmap = kuIconManager::pixmap(status ? QStringLiteral("online.png") : QStringLiteral("offline.png"));
     m_statusLabel->setPixmap(pixmap.isNull() ? pixmap
                                              : pixmap.scaled(statusIconSize, statusIconSize, Qt::KeepAspectRatio,
                                                              Qt::FastTransformation));

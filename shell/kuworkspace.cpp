@@ -1,7 +1,6 @@
 #include "kuworkspace.h"
 
 #include "containerwidget.h"
-#include "kuapplication.h"
 #include "kuiconmanager.h"
 #include "kuicontitlewidget.h"
 #include "kuqueuedmessagetoolbar.h"
@@ -66,8 +65,7 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
     if (m_container->hasSectionContent(uniqueName))
         return nullptr;
 
-    const QPointer<kuApplication> app = kuApplication::instance();
-    const QIcon icon = kuIconManager::icon(QStringLiteral("ku_logo_small.png"), app ? app->themePath() : QString());
+    const QIcon icon = kuIconManager::icon(QStringLiteral("ku_logo_small.png"));
     const QPointer<kuIconTitleWidget> titleWidget = new kuIconTitleWidget(icon, title);
 
     const ads::SectionContent::RefPtr sc =
