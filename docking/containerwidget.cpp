@@ -96,10 +96,42 @@ void ContainerWidget::reportHidden(const SectionContent::RefPtr& sc)
     }
 }
 
+void ContainerWidget::registerContent(const SectionContent::RefPtr& sc)
+{
+    _contentsByUid.insert(sc->uid(), sc.toWeakRef());
+    _contentsByName.insert(sc->uniqueName(), sc.toWeakRef());
+}
+
+void ContainerWidget::unregisterContent(int uid, const QString& uniqueName)
+{
+    _contentsByUid.remove(uid);
+    _contentsByName.remove(uniqueName);
+}
+
+void ContainerWidget::registerSection(SectionWidget* section)
+{
+    _sectionsByUid.insert(section->uid(), section);
+}
+
+void ContainerWidget::unregisterSection(SectionWidget* section)
+{
+    _sectionsByUid.remove(section->uid());
+    _sections.removeAll(section);
+}
+
+void ContainerWidget::registerFloating(FloatingWidget* floating)
+{
+    _floatings.append(floating);
+}
+
+void ContainerWidget::unregisterFloating(FloatingWidget* floating)
+{
+    _floatings.removeAll(floating);
+}
+
 void ContainerWidget::discardSection(SectionWidget* section)
 {
-    _sections.removeAll(section);
-    _sectionsByUid.remove(section->uid());
+    unregisterSection(section);
     section->hide();
     section->setParent(nullptr);
     section->deleteLater();

@@ -29,10 +29,6 @@ struct HierarchyNode;
 class ContainerWidget : public QFrame
 {
     Q_OBJECT
-    friend class SectionContent;
-    friend class SectionWidget;
-    friend class FloatingWidget;
-    friend class SectionTitleWidget;
 
 public:
     explicit ContainerWidget(QWidget* parent = nullptr);
@@ -63,6 +59,17 @@ public:
     QPointer<DropOverlay> sectionDropOverlay() const { return _sectionDropOverlay; }
     QPointer<DropOverlay> containerDropOverlay() const { return _containerDropOverlay; }
     void deleteEmptySplitters();
+    // Takes an emptied section out of the layout now, frees it later: it may
+    // be the sender of the signal being handled.
+    void discardSection(SectionWidget* section);
+
+    // Registries, kept by the docking classes as their objects come and go.
+    void registerContent(const SectionContent::RefPtr& sc);
+    void unregisterContent(int uid, const QString& uniqueName);
+    void registerSection(SectionWidget* section);
+    void unregisterSection(SectionWidget* section);
+    void registerFloating(FloatingWidget* floating);
+    void unregisterFloating(FloatingWidget* floating);
 
     QList<SectionWidget*> sections() const { return _sections; }
     QList<FloatingWidget*> floatings() const { return _floatings; }
@@ -81,9 +88,6 @@ private:
     FloatingWidget* floatingOf(int uid) const;
     SectionWidget* sectionOf(int uid) const;
     void reportHidden(const SectionContent::RefPtr& sc);
-    // Takes an emptied section out of the layout now, frees it later: it may
-    // be the sender of the signal being handled.
-    void discardSection(SectionWidget* section);
 
     QByteArray saveHierarchy() const;
     void saveGeometryWalk(QDataStream& out, QWidget* widget) const;

@@ -39,7 +39,7 @@ FloatingWidget::FloatingWidget(ContainerWidget* container, const SectionContent:
 FloatingWidget::~FloatingWidget()
 {
     if (_container)
-        _container->_floatings.removeAll(this);
+        _container->unregisterFloating(this);
 }
 
 bool FloatingWidget::takeContent(InternalContentData& data)
@@ -51,7 +51,7 @@ bool FloatingWidget::takeContent(InternalContentData& data)
     // A floating window without content is on its way out: drop it from the
     // list now so that nothing saves or searches an empty record.
     if (_container)
-        _container->_floatings.removeAll(this);
+        _container->unregisterFloating(this);
     QWidget* newParent = _container.data();
     if (_titleWidget) {
         _titleLayout->removeWidget(_titleWidget);

@@ -22,7 +22,7 @@ SectionContent::RefPtr SectionContent::newSectionContent(const QString& uniqueNa
         qWarning("Can not create SectionContent without a ContainerWidget");
         return RefPtr();
     }
-    if (container->_contentsByName.contains(uniqueName)) {
+    if (container->hasSectionContent(uniqueName)) {
         qWarning("Can not create SectionContent with already used uniqueName");
         return RefPtr();
     }
@@ -37,17 +37,14 @@ SectionContent::RefPtr SectionContent::newSectionContent(const QString& uniqueNa
     sc->_titleWidget = title;
     sc->_contentWidget = content;
 
-    container->_contentsByUid.insert(sc->uid(), sc.toWeakRef());
-    container->_contentsByName.insert(uniqueName, sc.toWeakRef());
+    container->registerContent(sc);
     return sc;
 }
 
 SectionContent::~SectionContent()
 {
-    if (ContainerWidget* container = _containerWidget.data()) {
-        container->_contentsByUid.remove(_uid);
-        container->_contentsByName.remove(_uniqueName);
-    }
+    if (ContainerWidget* container = _containerWidget.data())
+        container->unregisterContent(_uid, _uniqueName);
     delete _titleWidget.data();
     delete _contentWidget.data();
 }

@@ -96,7 +96,7 @@ void SectionTitleWidget::mouseMoveEvent(QMouseEvent* ev)
             auto* fw = new FloatingWidget(container, data.content, data.titleWidget, data.contentWidget, container);
             _floatingWidget = fw;
             fw->resize(section->size());
-            container->_floatings.append(fw);
+            container->registerFloating(fw);
             fw->move(global - _dragStartPosition - FloatingOffset);
             fw->show();
             if (section->contentCount() == 0) {

@@ -66,15 +66,13 @@ SectionWidget::SectionWidget(ContainerWidget* parent) : QFrame(parent), _uid(nex
     mainLayout->addLayout(_contentsLayout, 1);
 
     if (_container)
-        _container->_sectionsByUid.insert(_uid, this);
+        _container->registerSection(this);
 }
 
 SectionWidget::~SectionWidget()
 {
-    if (ContainerWidget* container = _container.data()) {
-        container->_sectionsByUid.remove(_uid);
-        container->_sections.removeAll(this);
-    }
+    if (ContainerWidget* container = _container.data())
+        container->unregisterSection(this);
     auto* splitter = findParent<QSplitter>(this);
     if (splitter && splitter->property("ads-splitter").toBool()) {
         bool othersLeft = false;
