@@ -3,6 +3,7 @@
 #include "kuabstractpluginwidget.h"
 #include "kuaccount.h"
 #include "kuapplication.h"
+#include "kuappsetting.h"
 #include "kuconnectionmanager.h"
 #include "kuiconmanager.h"
 #include "kupaperlist.h"
@@ -24,6 +25,7 @@
 
 namespace {
 QPointer<kuClient> g_client;
+bool g_clientMade = false;
 
 struct Creators
 {
@@ -45,10 +47,16 @@ kuClient::kuClient(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("kuClient"));
     setWindowTitle(QStringLiteral("Velmoran"));
-    setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png")));
-
     // Until saved layouts restore the geometry, open at a usable size.
     resize(1200, 760);
+}
+
+// Runs once the window is reachable through instance(): what is built here
+// may already read look values.
+void kuClient::init()
+{
+    setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png")));
+
     m_tabWidget = new kuTabWidget(this);
     setCentralWidget(m_tabWidget);
     m_tabWidget->newWorkSpace();
@@ -149,14 +157,26 @@ int kuClient::choosePaper()
 
 QPointer<kuClient> kuClient::createInstance(QWidget* parent)
 {
-    if (!g_client)
+    if (!g_client) {
+        g_clientMade = true;
         g_client = new kuClient(parent);
+        g_client->init();
+    }
     return g_client;
 }
 
 QPointer<kuClient> kuClient::instance()
 {
-    return createInstance(nullptr);
+    if (!g_client && !g_clientMade)
+        return createInstance(nullptr);
+    return g_client;
+}
+
+kuAppSetting* kuClient::appSetting()
+{
+    if (!m_appSetting)
+        m_appSetting = new kuAppSetting(this);
+    return m_appSetting;
 }
 
 kuTabWidget* kuClient::tabWidget() const

@@ -13,6 +13,7 @@ class QMenu;
 class kuOrderManager;
 class kuPaperListForm;
 class kuAbstractPluginWidget;
+class kuAppSetting;
 class kuPluginManager;
 class kuTabWidget;
 
@@ -23,9 +24,16 @@ class kuClient : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Makes the main window when none is alive, then runs its init().
     static QPointer<kuClient> createInstance(QWidget* parent = nullptr);
+    // The main window; made on first use while none has existed yet. Once the
+    // main window is destroyed it stays null: a late paint or queued slot at
+    // shutdown must not build a second main window.
     static QPointer<kuClient> instance();
     ~kuClient() override;
+
+    // The look settings dialog, made on first use (never shown by that).
+    kuAppSetting* appSetting();
 
     // The plug-in manager dialog, made on first use.
     kuPluginManager* pluginManager();
@@ -57,10 +65,12 @@ public slots:
 
 private:
     explicit kuClient(QWidget* parent);
+    void init();
 
     QPointer<kuTabWidget> m_tabWidget;
     QMenu* m_pluginsMenu = nullptr;
     QPointer<kuPluginManager> m_pluginManager;
+    QPointer<kuAppSetting> m_appSetting;
     QList<QSharedPointer<kuAbstractPluginWidget>> m_pluginWindows;
     // Typed pointers are valid while their guard lives.
     kuOrderManager* m_orderManager = nullptr;

@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_views LIBS velmoran_views)

@@ -1,0 +1,428 @@
+#include "accountmodel.h"
+#include "kuclient.h"
+#include "kuobjectcolumnsetting.h"
+#include "kupaperinfodrag.h"
+#include "kupaperinfomimedata.h"
+#include "kutableview.h"
+#include "kutableviewmodel.h"
+#include "kutableviewproxymodel.h"
+#include "kutreeview.h"
+#include "kutreeviewdelegate.h"
+#include "kutreeviewproxymodel.h"
+#include "testitem.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+// A window's view: a left press on a row records its instrument id (column 1's sort value).
+class PaperTableView : public kuTableView
+{
+public:
+    using kuTableView::kuTableView;
+    using kuObjectView::pendingPaperID;
+    int drags = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const QModelIndex index = indexAt(event->pos());
+        if (index.isValid() && event->button() == Qt::LeftButton)
+            setPendingDrag(event->pos(), index.sibling(index.row(), 1).data(kuTableViewModel::SortRole).toInt());
+        QAbstractItemView::mousePressEvent(event);
+    }
+    void startDrag(Qt::DropActions actions) override
+    {
+        ++drags;
+        kuTableView::startDrag(actions);
+    }
+};
+
+struct TableFixture
+{
+    explicit TableFixture(const QList<QSharedPointer<kuObjectHeaderItem>>& columns)
+    {
+        proxy.setSourceModel(&model);
+        view.buildColumns(columns);
+        view.setModel(&proxy);
+        view.resize(600, 300);
+    }
+    kuTableViewModel model;
+    kuTableViewProxyModel proxy;
+    PaperTableView view;
+};
+
+QList<QSharedPointer<kuObjectHeaderItem>> threeColumns()
+{
+    return {kuObjectHeaderItem::create("Код"), kuObjectHeaderItem::create("Наименование\nкраткое"),
+            kuObjectHeaderItem::create("Цена")};
+}
+
+// Runs the view's column dialog; act gets the dialog once it is shown.
+void runColumnDialog(kuObjectView& view, const std::function<void(kuObjectColumnSetting*)>& act)
+{
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<kuObjectColumnSetting*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        ran = true;
+        act(dialog);
+    });
+    view.columnSetting();
+    QVERIFY(ran);
+}
+
+QStringList offered(kuObjectColumnSetting* dialog)
+{
+    const QAbstractItemModel* list = dialog->findChild<QListView*>("columnView")->model();
+    QStringList titles;
+    for (int row = 0; row < list->rowCount(); ++row)
+        titles << list->index(row, 0).data().toString();
+    return titles;
+}
+} // namespace
+
+// The table and tree views: columns, the column dialog, drags, drops and the saved header.
+class tst_Views : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void placeholderColumn();
+    void columnDialog_data();
+    void columnDialog();
+    void alwaysHiddenColumnsNeverOffered();
+    void dragThreshold_data();
+    void dragThreshold();
+    void drops_data();
+    void drops();
+    void columnState();
+    void foreignModels();
+    void columnsSpreadEvenlyOnResize();
+    void treeTopRows();
+    void cleanupTestCase();
+};
+
+void tst_Views::placeholderColumn()
+{
+    TableFixture table(threeColumns());
+    QCOMPARE(table.model.columnCount(), 4);
+    QCOMPARE(table.view.columnMap().keys(), (QList<int>{0, 1, 2, 3}));
+    QCOMPARE(table.model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Column #1"));
+    const QHeaderView* header = table.view.horizontalHeader();
+    QVERIFY(header->isSectionHidden(0));
+    QVERIFY(!header->isSectionHidden(1) && !header->isSectionHidden(2) && !header->isSectionHidden(3));
+    QCOMPARE(table.view.verticalHeader()->defaultSectionSize(), 24);
+    QVERIFY(table.view.acceptDrops());
+    QVERIFY(header->sectionsMovable());
+
+    runColumnDialog(table.view, [](kuObjectColumnSetting* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Настройка столбцов"));
+        QCOMPARE(offered(dialog), (QStringList{"Код", "Наименованиекраткое", "Цена"}));
+        dialog->reject();
+    });
+}
+
+void tst_Views::columnDialog_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void tst_Views::columnDialog()
+{
+    QFETCH(bool, confirm);
+    TableFixture table(threeColumns());
+    runColumnDialog(table.view, [confirm](kuObjectColumnSetting* dialog) {
+        QAbstractItemModel* list = dialog->findChild<QListView*>("columnView")->model();
+        QCOMPARE(list->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(list->flags(list->index(1, 0)) & Qt::ItemIsUserCheckable);
+        QVERIFY(list->setData(list->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(!list->setData(list->index(2, 0), Qt::Unchecked, Qt::DisplayRole));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
+        buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    });
+    QCOMPARE(table.view.horizontalHeader()->isSectionHidden(2), confirm);
+    QCOMPARE(table.view.columnMap().value(2)->isVisible(), !confirm);
+    QVERIFY(!table.view.horizontalHeader()->isSectionHidden(3));
+    QVERIFY(table.view.columnMap().value(3)->isVisible());
+}
+
+void tst_Views::alwaysHiddenColumnsNeverOffered()
+{
+    auto columns = threeColumns();
+    columns.insert(1, kuObjectHeaderItem::createHidden("Биржа"));
+    TableFixture table(columns);
+    QVERIFY(table.view.horizontalHeader()->isSectionHidden(2));
+    runColumnDialog(table.view, [](kuObjectColumnSetting* dialog) {
+        QCOMPARE(offered(dialog), (QStringList{"Код", "Наименованиекраткое", "Цена"}));
+        dialog->accept();
+    });
+    QVERIFY(table.view.horizontalHeader()->isSectionHidden(0));
+    QVERIFY(table.view.horizontalHeader()->isSectionHidden(2));
+    // Even a header that shows it (a restored state, a user) does not make it visible.
+    table.view.horizontalHeader()->setSectionHidden(2, false);
+    table.view.readColumnState();
+    QVERIFY(!table.view.columnMap().value(2)->isVisible());
+    table.view.applyColumnState();
+    QVERIFY(table.view.horizontalHeader()->isSectionHidden(2));
+}
+
+void tst_Views::dragThreshold_data()
+{
+    QTest::addColumn<QPoint>("move");
+    QTest::addColumn<int>("paperID");
+    QTest::addColumn<bool>("drags");
+    QTest::newRow("3+2 stays") << QPoint(3, 2) << 7 << false;
+    QTest::newRow("8+5 drags") << QPoint(8, 5) << 7 << true;
+    QTest::newRow("no instrument") << QPoint(8, 5) << 0 << false;
+}
+
+void tst_Views::dragThreshold()
+{
+    QFETCH(QPoint, move);
+    QFETCH(int, paperID);
+    QFETCH(bool, drags);
+    QApplication::setStartDragDistance(10);
+    TableFixture table(threeColumns());
+    table.proxy.appendItem(TestItem::make({"", "SBER", "Сбербанк", "300"}, {QVariant(), paperID}));
+    table.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table.view));
+
+    const QPoint press = table.view.visualRect(table.proxy.index(0, 1)).center();
+    QTest::mousePress(table.view.viewport(), Qt::LeftButton, Qt::NoModifier, press);
+    QCOMPARE(table.view.pendingPaperID(), paperID);
+    QMouseEvent moved(QEvent::MouseMove, press + move, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table.view.viewport(), &moved);
+
+    const auto made = table.view.findChildren<kuPaperInfoDrag*>();
+    QCOMPARE(made.size(), drags ? 1 : 0);
+    if (drags) {
+        const auto* data = qobject_cast<kuPaperInfoMimeData*>(made.first()->mimeData());
+        QVERIFY(data);
+        QCOMPARE(data->paperID(), paperID);
+        QVERIFY(data->hasFormat(kuPaperInfoMimeData::mimeType()));
+        QVERIFY(data->data(kuPaperInfoMimeData::mimeType()).isEmpty());
+        QCOMPARE(table.view.pendingPaperID(), 0);
+    } else {
+        QCOMPARE(table.view.pendingPaperID(), paperID);
+    }
+    QCOMPARE(table.view.drags, move.manhattanLength() > 10 ? 1 : 0);
+}
+
+void tst_Views::drops_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("enters");
+    QTest::addColumn<int>("emitted");
+    QTest::newRow("instrument") << 0 << true << 42;
+    QTest::newRow("plain data with the format") << 1 << true << -1;
+    QTest::newRow("another format") << 2 << false << -1;
+}
+
+void tst_Views::drops()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, enters);
+    QFETCH(int, emitted);
+    TableFixture table(threeColumns());
+    table.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table.view));
+    QSignalSpy dropped(&table.view, &kuTableView::on_dropPaperID);
+
+    QMimeData* data = nullptr;
+    if (kind == 0) {
+        auto* paper = new kuPaperInfoMimeData;
+        paper->setPaperID(42);
+        data = paper;
+    } else {
+        data = new QMimeData;
+        data->setData(kind == 1 ? kuPaperInfoMimeData::mimeType() : QStringLiteral("text/plain"), "42");
+    }
+    const QPoint at = table.view.viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table.view.viewport(), &enter);
+    QCOMPARE(enter.isAccepted(), enters);
+    QDragMoveEvent over(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table.view.viewport(), &over);
+    QCOMPARE(over.isAccepted(), enters);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table.view.viewport(), &drop);
+    QCOMPARE(drop.isAccepted(), emitted >= 0);
+    QCOMPARE(dropped.count(), emitted >= 0 ? 1 : 0);
+    if (emitted >= 0)
+        QCOMPARE(dropped.first().first().toInt(), emitted);
+    delete data;
+}
+
+void tst_Views::columnState()
+{
+    QString saved;
+    {
+        TableFixture table(threeColumns());
+        QVERIFY(table.view.columnState().isEmpty() == false);
+        table.view.horizontalHeader()->setSectionHidden(3, true);
+        table.view.horizontalHeader()->moveSection(2, 1);
+        saved = table.view.columnState();
+        QVERIFY(!QByteArray::fromBase64(saved.toLatin1()).isEmpty());
+    }
+    {
+        TableFixture table(threeColumns());
+        table.view.setColumnState(saved);
+        QVERIFY(table.view.horizontalHeader()->isSectionHidden(3));
+        QVERIFY(!table.view.columnMap().value(3)->isVisible());
+        QCOMPARE(table.view.horizontalHeader()->visualIndex(2), 1);
+        QVERIFY(table.view.horizontalHeader()->isSectionHidden(0));
+    }
+    {
+        // Empty text and damaged text leave the header as built.
+        TableFixture table(threeColumns());
+        table.view.setColumnState(QString());
+        table.view.setColumnState(QStringLiteral("bm90IGEgaGVhZGVy"));
+        QCOMPARE(table.view.horizontalHeader()->count(), 4);
+        for (int section = 1; section <= 3; ++section) {
+            QVERIFY(!table.view.horizontalHeader()->isSectionHidden(section));
+            QCOMPARE(table.view.horizontalHeader()->visualIndex(section), section);
+        }
+    }
+    {
+        // A state saved for another column list keeps the built columns.
+        auto five = threeColumns();
+        five << kuObjectHeaderItem::create("Объём") << kuObjectHeaderItem::create("Время", QString(), false);
+        TableFixture table(five);
+        table.proxy.appendItem(TestItem::make({"", "SBER", "Сбербанк", "300", "10", "10:00"}));
+        table.view.setColumnState(saved);
+        const QHeaderView* header = table.view.horizontalHeader();
+        QCOMPARE(header->count(), 6);
+        QVERIFY(header->isSectionHidden(0));
+        for (int section = 1; section <= 4; ++section) {
+            QVERIFY(!header->isSectionHidden(section));
+            QVERIFY(table.view.columnMap().value(section)->isVisible());
+        }
+        QVERIFY(header->isSectionHidden(5));
+        QCOMPARE(table.proxy.index(0, 4).data().toString(), QStringLiteral("10"));
+    }
+    {
+        AccountModel model;
+        kuTreeViewProxyModel proxy;
+        proxy.setSourceModel(&model);
+        kuTreeView tree;
+        tree.buildColumns(threeColumns());
+        tree.setModel(&proxy);
+        tree.header()->setSectionHidden(1, true);
+        const QString state = tree.columnState();
+        kuTreeView other;
+        AccountModel otherModel;
+        kuTreeViewProxyModel otherProxy;
+        otherProxy.setSourceModel(&otherModel);
+        other.buildColumns(threeColumns());
+        other.setModel(&otherProxy);
+        other.setColumnState(state);
+        QVERIFY(other.header()->isSectionHidden(1));
+        QVERIFY(!other.columnMap().value(1)->isVisible());
+    }
+}
+
+void tst_Views::foreignModels()
+{
+    QStandardItemModel other(3, 2);
+    kuTableView table;
+    table.buildColumns(threeColumns());
+    QTest::ignoreMessage(QtWarningMsg,
+                         "kuTableView: the model is not a kuTableViewProxyModel; no columns of the view");
+    table.setModel(&other);
+    QCOMPARE(other.columnCount(), 2);
+    QVERIFY(!table.horizontalHeader()->isSectionHidden(0));
+    table.grab();
+
+    kuTreeView tree;
+    tree.buildColumns(threeColumns());
+    QTest::ignoreMessage(QtWarningMsg, "kuTreeView: the model is not a kuTreeViewProxyModel; no columns of the view");
+    tree.setModel(&other);
+    QCOMPARE(other.columnCount(), 2);
+    tree.grab();
+    table.setModel(nullptr);
+    tree.setModel(nullptr);
+}
+
+void tst_Views::columnsSpreadEvenlyOnResize()
+{
+    TableFixture table(threeColumns());
+    table.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table.view));
+    QHeaderView* header = table.view.horizontalHeader();
+    auto even = [header] {
+        const int width = header->viewport()->width();
+        for (int section = 1; section <= 3; ++section) {
+            if (qAbs(header->sectionSize(section) - width / 3) > 1)
+                return false;
+        }
+        return header->sectionResizeMode(1) == QHeaderView::Interactive;
+    };
+    QVERIFY(even());
+    header->resizeSection(1, 40);
+    QVERIFY(!even());
+    table.view.resize(720, 300);
+    QTRY_VERIFY(even());
+}
+
+void tst_Views::treeTopRows()
+{
+    AccountModel model;
+    kuTreeViewProxyModel proxy;
+    proxy.setSourceModel(&model);
+    kuTreeView tree;
+    tree.buildColumns(threeColumns());
+    tree.setModel(&proxy);
+    QVERIFY(!tree.acceptDrops());
+    QCOMPARE(model.columnCount(), 4);
+    QVERIFY(tree.header()->isSectionHidden(0));
+    const int top = proxy.appendTopItem("L01");
+    proxy.appendChild(top, TestItem::make({"", "SBER", "Сбербанк", "300"}));
+    tree.expandAll();
+    tree.resize(500, 200);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+
+    QStyleOptionViewItem option;
+    option.font.setPixelSize(40);
+    const QModelIndex account = proxy.index(0, 0);
+    QCOMPARE(tree.delegate()->sizeHint(option, account), QSize(-1, 24));
+    QCOMPARE(tree.delegate()->sizeHint(option, QModelIndex()), QSize(-1, 24));
+    QVERIFY(tree.delegate()->sizeHint(option, proxy.index(0, 1, account)).height() > 24);
+    QCOMPARE(tree.visualRect(proxy.index(0, 1)).height(), 24);
+
+    tree.setGridColor(Qt::green);
+    QCOMPARE(tree.delegate()->gridColor(), QColor(Qt::green));
+    // The account line runs across the shown columns: its title left, its summary right.
+    const QImage image = tree.viewport()->grab().toImage();
+    const QRect line = tree.visualRect(proxy.index(0, 1));
+    auto inked = [&image](int from, int to, int y0, int y1) {
+        for (int x = from; x < to; ++x)
+            for (int y = y0; y < y1; ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    return true;
+        return false;
+    };
+    const int right = tree.viewport()->width();
+    QVERIFY(inked(right - 60, right - 2, line.top() + 2, line.bottom() - 2));
+    QVERIFY(inked(tree.indentation(), tree.indentation() + 60, line.top() + 2, line.bottom() - 2));
+}
+
+void tst_Views::cleanupTestCase()
+{
+    delete kuClient::instance().data();
+}
+
+QTEST_MAIN(tst_Views)
+#include "tst_views.moc"
