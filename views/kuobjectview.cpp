@@ -4,6 +4,9 @@
 #include "kupaperinfodrag.h"
 
 #include <QApplication>
+#include <QBitArray>
+#include <QDataStream>
+#include <QHash>
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -52,16 +55,43 @@ QString kuObjectView::saveColumnState(const QHeaderView* header)
     return state.isEmpty() ? QString() : QString::fromLatin1(state.toBase64());
 }
 
+namespace {
+// The number of sections a QHeaderView::saveState() was written for, or -1 when
+// the bytes are not such a state.
+int savedSectionCount(const QByteArray& state)
+{
+    QDataStream in(state);
+    int marker = 0;
+    int version = -1;
+    in >> marker >> version;
+    if (in.status() != QDataStream::Ok || marker != 0xff || version != 0)
+        return -1;
+    int orientation = 0;
+    int order = 0;
+    int sortSection = 0;
+    bool sortShown = false;
+    QVector<int> visualIndices;
+    QVector<int> logicalIndices;
+    QBitArray hidden;
+    QHash<int, int> hiddenSizes;
+    int length = 0;
+    int count = -1;
+    in >> orientation >> order >> sortSection >> sortShown >> visualIndices >> logicalIndices >> hidden >>
+            hiddenSizes >> length >> count;
+    return in.status() == QDataStream::Ok ? count : -1;
+}
+} // namespace
+
 void kuObjectView::restoreColumnState(QHeaderView* header, const QString& state)
 {
     if (!header)
         return;
     if (!state.isEmpty()) {
-        const int count = header->count();
-        const QByteArray before = header->saveState();
-        // A state saved for another column list would leave sections the model does not have.
-        if (header->restoreState(QByteArray::fromBase64(state.toLatin1())) && header->count() != count)
-            header->restoreState(before);
+        const QByteArray bytes = QByteArray::fromBase64(state.toLatin1());
+        // The header would fit a state of another column list to its sections
+        // (cutting or padding it); such a state belongs to other columns.
+        if (savedSectionCount(bytes) == header->count())
+            header->restoreState(bytes);
     }
     readColumnState();
     applyColumnState();
@@ -71,19 +101,22 @@ void kuObjectView::fitColumns(QHeaderView* header)
 {
     if (!header)
         return;
-    // Spread evenly over the width once, then leave the sections to the user.
-    header->setSectionResizeMode(QHeaderView::Stretch);
-    header->resizeSections(QHeaderView::Stretch);
-    const int count = header->count();
-    QVector<int> sizes(count);
-    for (int section = 0; section < count; ++section)
-        sizes[section] = header->sectionSize(section);
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    for (int section = 0; section < count; ++section) {
-        // A hidden section would remember the size 0 for when it is shown again.
+    // Spread the shown sections evenly over the width once, then leave them to
+    // the user. Computed from the header's geometry: while a view is being shown
+    // its header's viewport still has its old size.
+    QVector<int> shown;
+    for (int section = 0; section < header->count(); ++section) {
         if (!header->isSectionHidden(section))
-            header->resizeSection(section, sizes.at(section));
+            shown << section;
     }
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    if (shown.isEmpty())
+        return;
+    const int width = header->orientation() == Qt::Horizontal ? header->width() : header->height();
+    const int share = width / shown.size();
+    int rest = width % shown.size();
+    for (int section : shown)
+        header->resizeSection(section, qMax(header->minimumSectionSize(), share + (rest-- > 0 ? 1 : 0)));
 }
 
 void kuObjectView::setPendingDrag(const QPoint& pressPoint, int paperID)

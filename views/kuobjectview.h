@@ -39,7 +39,7 @@ public:
 protected:
     // "columnState" of the windows: Base64 of the header's saved state as Latin-1, empty for none.
     static QString saveColumnState(const QHeaderView* header);
-    // A non-empty text is restored into the header unless it does not fit the header's
+    // A non-empty text is restored into the header when it was saved for as many
     // columns; then, in every case, the descriptors are re-read and applied.
     void restoreColumnState(QHeaderView* header, const QString& state);
     static void fitColumns(QHeaderView* header);

@@ -13,6 +13,8 @@ kuTableView::kuTableView(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     horizontalHeader()->setSectionsMovable(true);
+    // The header bounds its default by a minimum taken from the font.
+    verticalHeader()->setMinimumSectionSize(qMin(verticalHeader()->minimumSectionSize(), 24));
     verticalHeader()->setDefaultSectionSize(24);
     setAcceptDrops(true);
 }

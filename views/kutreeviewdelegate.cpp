@@ -37,8 +37,7 @@ void kuTreeViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         QFont summaryFont = option.font;
         summaryFont.setWeight(63);
         painter->setFont(summaryFont);
-        painter->drawText(rect, Qt::AlignRight | Qt::AlignVCenter,
-                          index.data(kuTreeViewModel::SummaryRole).toString());
+        painter->drawText(rect, Qt::AlignRight | Qt::AlignVCenter, index.data(kuTreeViewModel::SummaryRole).toString());
         painter->setPen(m_gridColor);
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     }

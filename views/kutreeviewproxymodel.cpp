@@ -87,8 +87,7 @@ bool kuTreeViewProxyModel::lessThan(const QModelIndex& left, const QModelIndex& 
     const bool leftTop = !left.parent().isValid();
     const bool rightTop = !right.parent().isValid();
     if (leftTop && rightTop) {
-        return left.data(kuTreeViewModel::AccountRole).toString() <
-               right.data(kuTreeViewModel::AccountRole).toString();
+        return left.data(kuTreeViewModel::AccountRole).toString() < right.data(kuTreeViewModel::AccountRole).toString();
     }
     if (!leftTop && !rightTop)
         return kuSortValue::compare(left.data(kuTreeViewModel::SortRole), right.data(kuTreeViewModel::SortRole)) < 0;

@@ -15,8 +15,7 @@ public:
         : m_texts(texts), m_sortValues(sortValues), m_type(type)
     {}
 
-    static QSharedPointer<kuObjectModelAbstractItem> make(const QStringList& texts,
-                                                          const QVariantList& sortValues = {})
+    static QSharedPointer<kuObjectModelAbstractItem> make(const QStringList& texts, const QVariantList& sortValues = {})
     {
         return QSharedPointer<TestItem>::create(texts, sortValues);
     }

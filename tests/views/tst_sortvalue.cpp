@@ -33,10 +33,10 @@ void tst_SortValue::pairs_data()
     QTest::newRow("int equals double") << QVariant(3) << QVariant(3.0) << 0;
     QTest::newRow("float and double") << QVariant(1.5f) << QVariant(1.25) << 1;
     QTest::newRow("negative before unsigned") << QVariant(qint64(-1)) << QVariant(quint64(0)) << -1;
-    QTest::newRow("unsigned 64-bit keys") << QVariant(quint64(18446744073709551615ull))
-                                          << QVariant(quint64(18446744073709551614ull)) << 1;
-    QTest::newRow("unsigned beyond signed range") << QVariant(quint64(9223372036854775808ull))
-                                                  << QVariant(qint64(9223372036854775807ll)) << 1;
+    QTest::newRow("unsigned 64-bit keys")
+            << QVariant(quint64(18446744073709551615ull)) << QVariant(quint64(18446744073709551614ull)) << 1;
+    QTest::newRow("unsigned beyond signed range")
+            << QVariant(quint64(9223372036854775808ull)) << QVariant(qint64(9223372036854775807ll)) << 1;
     QTest::newRow("large integers exactly against a double")
             << QVariant(qint64(9007199254740993ll)) << QVariant(9007199254740992.0) << 1;
     QTest::newRow("bool as number") << QVariant(true) << QVariant(0.5) << 1;
@@ -51,8 +51,7 @@ void tst_SortValue::pairs_data()
     QTest::newRow("two invalid tie") << QVariant() << QVariant() << 0;
     QTest::newRow("invalid date-time is invalid") << QVariant(QDateTime()) << QVariant() << 0;
     QTest::newRow("NaN after invalid") << QVariant(nan) << QVariant() << 1;
-    QTest::newRow("NaN before numbers") << QVariant(nan) << QVariant(-std::numeric_limits<double>::infinity())
-                                        << -1;
+    QTest::newRow("NaN before numbers") << QVariant(nan) << QVariant(-std::numeric_limits<double>::infinity()) << -1;
     QTest::newRow("NaN ties NaN") << QVariant(nan) << QVariant(float(nan)) << 0;
     QTest::newRow("numbers before date-times") << QVariant(1e18) << QVariant(morning) << -1;
     QTest::newRow("date-times before times") << QVariant(morning) << QVariant(QTime(1, 0)) << -1;

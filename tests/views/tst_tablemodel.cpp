@@ -141,9 +141,9 @@ void tst_TableModel::filterJoinsColumnsByOr_data()
     QTest::newRow("zz on 1") << QStringList{"1", "zz"} << QStringList();
     QTest::newRow("either column") << QStringList{"1", "lk", "2", "газ"} << QStringList{"GAZP", "LKOH"};
     QTest::newRow("Cyrillic case") << QStringList{"2", "СБЕР"} << QStringList{"SBER"};
-    QTest::newRow("empty text lets all through") << QStringList{"1", "zz", "2", ""}
-                                                 << QStringList{"SBER", "GAZP", "LKOH"};
-    QTest::newRow("empty text replaced") << QStringList{"2", "", "2", "нк"} << QStringList{"LKOH"};
+    QTest::newRow("empty text lets all through")
+            << QStringList{"1", "zz", "2", ""} << QStringList{"SBER", "GAZP", "LKOH"};
+    QTest::newRow("empty text replaced") << QStringList{"2", "", "2", "лук"} << QStringList{"LKOH"};
     QTest::newRow("filter on a column past the model") << QStringList{"7", "sb"} << QStringList();
 }
 
@@ -175,8 +175,7 @@ void tst_TableModel::sorting_data()
     QTest::newRow("2.5 before 10") << QVariantList{10, 2.5, -1.0} << QList<int>{2, 1, 0};
     QTest::newRow("texts as texts") << QVariantList{"9", "10", "1"} << QList<int>{2, 1, 0};
     QTest::newRow("date-times") << QVariantList{t.addDays(1), t, t.addSecs(-1)} << QList<int>{2, 1, 0};
-    QTest::newRow("NaN and invalid first") << QVariantList{3.0, std::nan(""), QVariant(), -7}
-                                           << QList<int>{2, 1, 3, 0};
+    QTest::newRow("NaN and invalid first") << QVariantList{3.0, std::nan(""), QVariant(), -7} << QList<int>{2, 1, 3, 0};
     QTest::newRow("mixed kinds") << QVariantList{"a", t, 5, QVariant()} << QList<int>{3, 2, 1, 0};
     QTest::newRow("unsigned 64-bit ids") << QVariantList{quint64(18446744073709551615ull), quint64(1), qint64(-1)}
                                          << QList<int>{2, 1, 0};

@@ -51,8 +51,8 @@ void tst_TreeModel::fill(kuTreeViewModel& model, const QStringList& names, const
     for (int top = 0; top < names.size(); ++top) {
         QCOMPARE(model.appendTopItem(names.at(top)), top);
         for (int row = 0; row < counts.value(top); ++row)
-            QVERIFY(model.appendChild(top, TestItem::make({"", QStringLiteral("%1/%2").arg(names.at(top)).arg(row)},
-                                                          {QVariant(), row})));
+            QVERIFY(model.appendChild(
+                    top, TestItem::make({"", QStringLiteral("%1/%2").arg(names.at(top)).arg(row)}, {QVariant(), row})));
     }
 }
 
@@ -75,7 +75,7 @@ void tst_TreeModel::idsOfTheEncoding()
     fill(three, {"A", "B", "C"}, {0, 0, 5});
     QCOMPARE(three.topRowBits(), 2);
     QCOMPARE(three.topRowMask(), 3u);
-    const QModelIndex fifth = three.index(4, 2, three.index(2, 0));
+    const QModelIndex fifth = three.index(4, 1, three.index(2, 0));
     QCOMPARE(fifth.internalId(), quintptr(22));
     QCOMPARE(fifth.parent().row(), 2);
     QCOMPARE(fifth.data().toString(), QStringLiteral("C/4"));
@@ -125,7 +125,11 @@ void tst_TreeModel::removalAndResetSignalsInOrder()
     QStringList log;
     auto record = [&](const char* name) {
         return [&log, name](const QModelIndex& parent, int first, int last) {
-            log << QStringLiteral("%1 %2 %3-%4").arg(name).arg(parent.isValid() ? parent.row() : -1).arg(first).arg(last);
+            log << QStringLiteral("%1 %2 %3-%4")
+                            .arg(name)
+                            .arg(parent.isValid() ? parent.row() : -1)
+                            .arg(first)
+                            .arg(last);
         };
     };
     connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this, record("about"));

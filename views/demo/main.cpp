@@ -234,9 +234,9 @@ int main(int argc, char* argv[])
     for (const auto& account : accounts) {
         const int top = treeProxy->appendTopItem(account.first);
         for (const auto& position : account.second)
-            treeProxy->appendChild(top, QSharedPointer<PositionItem>::create(account.first, position.first,
-                                                                            position.second.first,
-                                                                            position.second.second));
+            treeProxy->appendChild(top,
+                                   QSharedPointer<PositionItem>::create(account.first, position.first,
+                                                                        position.second.first, position.second.second));
     }
     tree->expandAll();
     splitter->addWidget(tree);
