@@ -1,16 +1,13 @@
 #include "kuinstrumentlistwindow.h"
 
 #include "kuabstractpaperlist.h"
+#include "kupaperinfomimedata.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
 #include <QVBoxLayout>
-
-namespace {
-const QString paperMime = QStringLiteral("application/paperID");
-}
 
 kuInstrumentListWindow::kuInstrumentListWindow(kuAbstractPaperList* paperList, kuAbstractAccount* account,
                                                kuAbstractConnectionManager* connectionManager, QWidget* parent)
@@ -62,14 +59,21 @@ QStringList kuInstrumentListWindow::rows() const
 
 void kuInstrumentListWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasFormat(paperMime))
+    if (event->mimeData()->hasFormat(kuPaperInfoMimeData::mimeType()))
         event->acceptProposedAction();
 }
 
 void kuInstrumentListWindow::dropEvent(QDropEvent* event)
 {
+    // The program's own drags carry the id in the object; other sources in the bytes.
     bool ok = false;
-    const int paperID = event->mimeData()->data(paperMime).trimmed().toInt(&ok);
+    int paperID = 0;
+    if (const auto* paper = qobject_cast<const kuPaperInfoMimeData*>(event->mimeData())) {
+        paperID = paper->paperID();
+        ok = true;
+    } else {
+        paperID = event->mimeData()->data(kuPaperInfoMimeData::mimeType()).trimmed().toInt(&ok);
+    }
     if (!ok)
         return;
     addInstrument(paperID);

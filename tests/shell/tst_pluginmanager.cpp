@@ -2,6 +2,7 @@
 #include "kuabstractpluginwidget.h"
 #include "kuapplication.h"
 #include "kuclient.h"
+#include "kupaperinfomimedata.h"
 #include "kupluginmanager.h"
 #include "kupluginmanageritem.h"
 #include "kupluginmanagermodel.h"
@@ -278,6 +279,22 @@ void tst_PluginManager::pluginMenuOfTheMainWindow()
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(window->isWindow());
+
+    // The views' drags carry the instrument in the object, with empty bytes.
+    // A drop goes to the widget whose drag-enter accepted it.
+    auto dropped = [window](QMimeData* data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        return enter.isAccepted() && drop.isAccepted();
+    };
+    kuPaperInfoMimeData paper;
+    paper.setPaperID(5);
+    QVERIFY(dropped(&paper));
+    QMimeData empty;
+    empty.setData(kuPaperInfoMimeData::mimeType(), QByteArray());
+    QVERIFY(!dropped(&empty));
     delete client.data();
 }
 
