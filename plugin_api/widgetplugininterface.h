@@ -8,18 +8,19 @@
 
 class QWidget;
 class kuAbstractPluginWidget;
-class kuPaperList;
-class kuAccount;
-class kuConnectionManager;
+class kuAbstractPaperList;
+class kuAbstractAccount;
+class kuAbstractConnectionManager;
 
-// A plug-in that adds a window to the program. The host types are only
-// declared here so that this library does not depend on the program's layers;
-// a plug-in includes their headers from the program to use them.
+// A plug-in that adds a window to the program. It is handed the program's
+// registries through their interfaces only, so a plug-in builds from this
+// library's headers alone.
 class WidgetPluginInterface : public kuBasePluginInterface
 {
 public:
-    virtual QSharedPointer<kuAbstractPluginWidget> createWindow(kuPaperList* papers, kuAccount* account,
-                                                                kuConnectionManager* connections, QWidget* parent) = 0;
+    virtual QSharedPointer<kuAbstractPluginWidget> createWindow(kuAbstractPaperList* papers, kuAbstractAccount* account,
+                                                                kuAbstractConnectionManager* connections,
+                                                                QWidget* parent) = 0;
     virtual QPixmap icon() const = 0;
 };
 

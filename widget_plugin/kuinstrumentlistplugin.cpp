@@ -1,9 +1,6 @@
 #include "kuinstrumentlistplugin.h"
 
-#include "kuaccount.h"
-#include "kuconnectionmanager.h"
 #include "kuinstrumentlistwindow.h"
-#include "kupaperlist.h"
 
 int kuInstrumentListPlugin::type() const
 {
@@ -30,8 +27,9 @@ int kuInstrumentListPlugin::version() const
     return KU_PLUGIN_VERSION;
 }
 
-QSharedPointer<kuAbstractPluginWidget> kuInstrumentListPlugin::createWindow(kuPaperList* papers, kuAccount* account,
-                                                                            kuConnectionManager* connections,
+QSharedPointer<kuAbstractPluginWidget> kuInstrumentListPlugin::createWindow(kuAbstractPaperList* papers,
+                                                                            kuAbstractAccount* account,
+                                                                            kuAbstractConnectionManager* connections,
                                                                             QWidget* parent)
 {
     return QSharedPointer<kuAbstractPluginWidget>(new kuInstrumentListWindow(papers, account, connections, parent));

@@ -17,7 +17,8 @@ public:
     QString description() const override;
     QString guid() const override;
     int version() const override;
-    QSharedPointer<kuAbstractPluginWidget> createWindow(kuPaperList* papers, kuAccount* account,
-                                                        kuConnectionManager* connections, QWidget* parent) override;
+    QSharedPointer<kuAbstractPluginWidget> createWindow(kuAbstractPaperList* papers, kuAbstractAccount* account,
+                                                        kuAbstractConnectionManager* connections,
+                                                        QWidget* parent) override;
     QPixmap icon() const override;
 };

@@ -1,5 +1,4 @@
 #include "fakesession.h"
-#include "kuabstractpluginwidget.h"
 #include "kuapplication.h"
 #include "kuclient.h"
 #include "kupaperinfomimedata.h"
@@ -70,12 +69,6 @@ QVariantMap catalogueOf(const QStringList& guids)
     return {{"guids", guids}};
 }
 
-class BareWindow : public kuAbstractPluginWidget
-{
-public:
-    BareWindow() : kuAbstractPluginWidget(nullptr, nullptr, nullptr, nullptr) {}
-};
-
 } // namespace
 
 class tst_PluginManager : public QObject
@@ -93,7 +86,6 @@ private slots:
     void vanishedRows();
     void closingKeepsOrCancelsChoices_data();
     void closingKeepsOrCancelsChoices();
-    void defaultMenuEntries();
     void pluginMenuOfTheMainWindow();
 
 private:
@@ -238,15 +230,6 @@ void tst_PluginManager::closingKeepsOrCancelsChoices()
         QCOMPARE(bool(uint(row.flags()) & prDisablePending), accept);
     }
     QCOMPARE(pluginStatus(widgetGuid()), stored);
-}
-
-void tst_PluginManager::defaultMenuEntries()
-{
-    BareWindow window;
-    for (int call = 0; call < 2; ++call) {
-        QTest::ignoreMessage(QtWarningMsg, "Не удалось встроится в меню приложения");
-        QVERIFY(window.menuEntries().isEmpty());
-    }
 }
 
 void tst_PluginManager::pluginMenuOfTheMainWindow()
