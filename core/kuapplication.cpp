@@ -6,23 +6,11 @@
 #include <QSaveFile>
 
 #include "kuaccessdb.h"
+#include "kupaths.h"
 
 namespace {
 
 QPointer<kuApplication> g_application;
-
-QString joinPath(const QStringList& parts)
-{
-    return parts.join(QDir::separator());
-}
-
-QString ensureFolder(const QString& path)
-{
-    QDir dir(path);
-    if (!dir.exists())
-        dir.mkpath(QStringLiteral("."));
-    return path;
-}
 
 QJsonObject defaultNetwork()
 {
@@ -54,7 +42,7 @@ kuApplication::kuApplication(int& argc, char** argv) : QApplication(argc, argv)
     setOrganizationName(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\""));
     setApplicationName(QStringLiteral("Velmoran"));
     setQuitOnLastWindowClosed(true);
-    settingsFile = defaultSettingsFile();
+    settingsFile = kuPaths::defaultSettingsFile();
 }
 
 kuApplication::~kuApplication() = default;
@@ -104,18 +92,17 @@ QJsonObject kuApplication::appSettings() const
 
 QString kuApplication::configPath()
 {
-    return ensureFolder(joinPath({QDir::homePath(), QStringLiteral(".config"), QStringLiteral("Velmoran")}));
+    return kuPaths::configPath();
 }
 
 QString kuApplication::defaultSettingsFile()
 {
-    return joinPath({configPath(), QStringLiteral("Velmoran") + QStringLiteral("_v2") + QStringLiteral(".vlm")});
+    return kuPaths::defaultSettingsFile();
 }
 
 QStringList kuApplication::pluginPaths()
 {
-    return {ensureFolder(joinPath({configPath(), QStringLiteral("plugins")})),
-            ensureFolder(joinPath({QCoreApplication::applicationDirPath(), QStringLiteral("plugins")}))};
+    return kuPaths::pluginPaths();
 }
 
 bool kuApplication::saveSettings(const QJsonObject& application, const QString& filePath)

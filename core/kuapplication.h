@@ -26,7 +26,7 @@ public:
     QString settingsFilePath() const;
     QJsonObject appSettings() const;
 
-    // Folders depend only on the home and program folders, so they work without an instance.
+    // Forwards to kuPaths, kept for the callers that name them here.
     static QString configPath();
     static QString defaultSettingsFile();
     static QStringList pluginPaths();

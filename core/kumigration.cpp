@@ -3,7 +3,7 @@
 #include <QVariantList>
 
 #include "kuaccessdb.h"
-#include "kuapplication.h"
+#include "kupaths.h"
 #include "kusettingshash.h"
 
 namespace {
@@ -47,7 +47,7 @@ int migrateDatabase(int step)
         ok = db.executeNonQuery(QString::fromUtf8(kStep1));
         break;
     case 2: {
-        const QString path = kuApplication::defaultSettingsFile();
+        const QString path = kuPaths::defaultSettingsFile();
         ok = db.executeNonQuery(QString::fromUtf8(kStep2), {path, settingsHash(path)});
         break;
     }

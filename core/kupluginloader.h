@@ -6,7 +6,7 @@
 #include <QVector>
 
 #include "connectplugininterface.h"
-#include "kuapplication.h"
+#include "kupaths.h"
 #include "kupluginregistry.h"
 #include "widgetplugininterface.h"
 
@@ -32,7 +32,7 @@ QList<QSharedPointer<Interface>> loadPlugins(int kind, const QStringList& folder
 template <class Interface>
 QList<QSharedPointer<Interface>> loadPlugins(int kind)
 {
-    return loadPlugins<Interface>(kind, kuApplication::pluginPaths());
+    return loadPlugins<Interface>(kind, kuPaths::pluginPaths());
 }
 
 // Orders connection plug-ins by priority, higher first; plug-ins of equal

@@ -6,7 +6,7 @@
 
 #include <sqlite3.h>
 
-#include "kuapplication.h"
+#include "kupaths.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ QueryWorker::~QueryWorker()
 
 QString QueryWorker::databasePath()
 {
-    return kuApplication::configPath() + QStringLiteral("/Velmoran.db");
+    return kuPaths::configPath() + QStringLiteral("/Velmoran.db");
 }
 
 void QueryWorker::setBusyPolicy(int timeoutMs, int attempts)

@@ -137,7 +137,7 @@ private slots:
     // Without folders the application's two plug-in folders are searched, the configuration one first.
     void applicationFolders()
     {
-        const QStringList folders = kuApplication::pluginPaths();
+        const QStringList folders = kuPaths::pluginPaths();
         QCOMPARE(folders.size(), 2);
         const QString copy = folders.first() + "/nested/ku_sparelink1.so";
         QFile::remove(copy);
