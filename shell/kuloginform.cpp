@@ -10,12 +10,13 @@
 #include "kuapplication.h"
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
+#include "kuversion.h"
 
 namespace {
 
 QPointer<kuLoginForm> g_form;
 
-const QString clientVersion = QStringLiteral("1.6.3");
+const QString clientVersion = QStringLiteral(VELMORAN_VERSION);
 
 // Proxy ports run to 65535, so five digits; an empty field or 0 is no port yet.
 class PortValidator : public QValidator
