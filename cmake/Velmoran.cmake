@@ -93,15 +93,16 @@ function(velmoran_sources var folder)
 endfunction()
 
 # velmoran_moc_follows_sources(<target>)
-# With Ninja, AUTOMOC re-runs only when a file it read before changes, so a header
-# that joins the source list at a re-glob would never be moc'ed. The source list is
-# written to a file that changes exactly then, and AUTOMOC depends on it.
+# With Ninja, AUTOMOC re-runs only when a file it depended on last time changes, so
+# a header that joins the source list at a re-glob would never be moc'ed. Those files
+# include the list files of the target's folder: the source list is written to one
+# that changes exactly when the list does, and included here.
 function(velmoran_moc_follows_sources target)
   get_target_property(sources ${target} SOURCES)
-  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
-  string(REPLACE ";" "\n" content "${sources}")
-  file(CONFIGURE OUTPUT ${stamp} CONTENT "${content}\n" @ONLY)
-  set_property(TARGET ${target} APPEND PROPERTY AUTOGEN_TARGET_DEPENDS ${stamp})
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.cmake)
+  string(REPLACE ";" "\n# " content "${sources}")
+  file(CONFIGURE OUTPUT ${stamp} CONTENT "# Sources of ${target}, written by velmoran_moc_follows_sources.\n# ${content}\n" @ONLY)
+  include(${stamp})
 endfunction()
 
 # velmoran_library(<target> SHARED|STATIC|OBJECT [NO_QT] [EXCLUDE subfolder-or-file...]
