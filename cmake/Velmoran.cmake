@@ -137,6 +137,14 @@ function(velmoran_library target kind)
     list(REMOVE_DUPLICATES form_dirs)
   endif()
 
+  # Layers point one way: a library links only libraries whose folders come before its own.
+  foreach(lib ${L_PUBLIC} ${L_PRIVATE})
+    if(lib MATCHES "^velmoran_" AND NOT TARGET ${lib})
+      message(FATAL_ERROR "${target} links ${lib}, which is not defined before it: "
+                          "a library may link only those of folders listed before its own")
+    endif()
+  endforeach()
+
   add_library(${target} ${kind} ${sources} ${forms} ${L_SOURCES})
   set(include_dirs ${folder})
   foreach(file ${sources})
