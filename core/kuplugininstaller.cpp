@@ -1,6 +1,6 @@
 #include "kuplugininstaller.h"
 
-#include "kuapplication.h"
+#include "kupaths.h"
 #include "kuplugintable.h"
 
 #include <QDebug>
@@ -21,7 +21,7 @@ void kuPluginInstaller::removePendingPlugins()
     const QStringList names = table.pendingNames(psRemovePending);
     if (names.isEmpty())
         return;
-    const QStringList folders = kuApplication::pluginPaths();
+    const QStringList folders = kuPaths::pluginPaths();
     for (const QString& name : names) {
         const QString fileName = kuPluginTable::pluginFileName(name);
         bool removedAll = true;
@@ -58,7 +58,7 @@ void kuPluginInstaller::installPendingPlugins()
         qWarning() << "The plug-in download folder is missing or not private; nothing installed";
         return;
     }
-    const QString target = QDir(kuApplication::configPath()).filePath(QStringLiteral("plugins"));
+    const QString target = QDir(kuPaths::configPath()).filePath(QStringLiteral("plugins"));
     QDir().mkpath(target);
     for (const QString& name : names) {
         const QString fileName = kuPluginTable::pluginFileName(name);
@@ -91,7 +91,7 @@ void kuPluginInstaller::installPendingPlugins()
 
 QString kuPluginInstaller::downloadFolder()
 {
-    const QString path = QDir(kuApplication::configPath()).filePath(QStringLiteral("downloads"));
+    const QString path = QDir(kuPaths::configPath()).filePath(QStringLiteral("downloads"));
     QDir().mkpath(path);
     const QFileInfo info(path);
     // A folder planted by someone else must not receive libraries we later load.
