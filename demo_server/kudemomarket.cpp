@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -60,6 +61,9 @@ kuDemoMarket::kuDemoMarket(quint64 seed, qint64 startMs)
                          round(p, info.firstPrice * (1.0 + 0.03 * (unit(mix(seed ^ quint64(info.id) * 7919)) - 0.5))));
         p.forming.time = m_now / 60000 * 60;
         p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
+        // The longer candles of today start with the history minutes before the start.
+        for (const kuDemoCandle& c : minuteHistory(p, dayAnchor(), p.forming.time - 60))
+            p.frames.addMinute(c);
         m_paperIndex.insert(info.id, m_papers.size());
         m_papers.append(p);
     }
@@ -129,7 +133,7 @@ void kuDemoMarket::step(qint64 ms)
     const qint64 day = dayOf(m_now);
     for (Paper& p : m_papers) {
         if (day != m_day)
-            rollDay(p, m_day);
+            rollDay(p);
         rollCandle(p);
         movePaper(p, true, 0.0);
     }
@@ -193,12 +197,12 @@ void kuDemoMarket::rebuildBook(Paper& p)
     const double bid = std::max(step, round(p, p.last - step));
     const double ask = round(p, p.last + step);
     for (int k = bookDepth - 1; k >= 0; --k)
-        p.book.append({1, 1 + int(m_random() % 300), round(p, ask + k * step)});
+        p.book.append({1, 5 + int(m_random() % 300), round(p, ask + k * step)});
     for (int k = 0; k < bookDepth; ++k) {
         const double price = round(p, bid - k * step);
         if (price < step / 2)
             break;
-        p.book.append({2, 1 + int(m_random() % 300), price});
+        p.book.append({2, 5 + int(m_random() % 300), price});
     }
     p.bestBidSession = std::max(p.bestBidSession, bid);
     p.bestAskSession = p.bestAskSession > 0 ? std::min(p.bestAskSession, ask) : ask;
@@ -231,6 +235,14 @@ void kuDemoMarket::rollCandle(Paper& p)
     // Minutes older than the history a chart can ask for are let go.
     if (p.closed.size() > minuteHistoryDays * 1440)
         p.closed.remove(0, p.closed.size() - int(minuteHistoryDays * 1440));
+    p.frames.addMinute(p.forming);
+    for (kuDemoCandle c : p.frames.closeBefore(minute)) {
+        c.stamp = nextStamp();
+        (c.timeFrame == 1440 ? p.closedDays : p.closedFrames).append(c);
+    }
+    const int framesKept = int(minuteHistoryDays) * 600; // 288 + 144 + 96 + 48 + 24 a day
+    if (p.closedFrames.size() > framesKept)
+        p.closedFrames.remove(0, p.closedFrames.size() - framesKept);
     p.forming = kuDemoCandle();
     p.forming.time = minute;
     p.forming.open = p.forming.close = p.forming.high = p.forming.low = p.last;
@@ -251,19 +263,9 @@ qint64 kuDemoMarket::dayOf(qint64 ms)
     return local / 86400 * 86400 - mskOffset;
 }
 
-void kuDemoMarket::rollDay(Paper& p, qint64 dayStart)
+void kuDemoMarket::rollDay(Paper& p)
 {
-    // The day's candle closes and the session figures start afresh.
-    kuDemoCandle c;
-    c.open = p.open;
-    c.close = p.last;
-    c.high = p.high;
-    c.low = p.low;
-    c.volume = double(p.pieces);
-    c.time = dayStart;
-    c.timeFrame = 1440;
-    c.stamp = nextStamp();
-    p.closedDays.append(c);
+    // The session figures start afresh; the day's candle closes with its last minute.
     p.prevClose = p.open = p.high = p.low = p.last;
     p.trades = p.lots = p.pieces = 0;
     p.money = p.priceLots = 0;
@@ -371,10 +373,149 @@ void kuDemoMarket::addUser(const QString& login)
     hold(futures, 22, 2, 0.99);
     hold(futures, 24, -3, 1.01);
 
+    seedHistory(stock);
+    seedHistory(futures);
     stock.stamp = nextStamp();
     futures.stamp = nextStamp();
     m_accounts.append(stock);
     m_accounts.append(futures);
+}
+
+// Two weeks of an account's past, so that a new user finds orders of every kind and operations
+// of every act: the trades that opened its positions, a round trip, refused and cancelled orders,
+// money operations, and an active limit and stop order far enough from the market to stay.
+// Balances run forward from an opening deposit and end at the account's money.
+void kuDemoMarket::seedHistory(Account& a)
+{
+    const bool derivatives = a.exchanges.contains(2);
+    const qint64 midnight = dayAnchor() * 1000; // the start day at the server, ms
+    auto at = [&](int daysBack, int hour, int minute) {
+        return midnight - daysBack * 86400000LL + (hour * 60 + minute) * 60000LL;
+    };
+    auto priceOf = [&](int paperId, double factor) {
+        const Paper* p = paper(paperId);
+        return std::max(p->info.step, round(*p, p->info.firstPrice * factor));
+    };
+    QVector<double> effects; // the money each operation moved, in the order of a.fills
+    auto addOrder = [&](qint64 time, int paperId, int act, int amount, double price, int status,
+                        const QString& reason) -> Order& {
+        Order o;
+        o.id = m_nextOrderId++;
+        o.account = a.name;
+        o.placed = time;
+        o.paperId = paperId;
+        o.act = act;
+        o.amount = amount;
+        o.price = price;
+        o.status = status;
+        o.reason = reason;
+        o.stamp = nextStamp();
+        return *m_orders.insert(o.id, o);
+    };
+    auto addFill = [&](qint64 time, int paperId, int act, int amount, double price, double total, double comiss,
+                       double effect, const QString& note) {
+        Fill f;
+        f.id = m_nextFillId++;
+        f.time = time;
+        f.paperId = paperId;
+        f.act = act;
+        f.amount = amount;
+        f.price = price;
+        f.total = total;
+        f.comiss = comiss;
+        f.note = note;
+        f.stamp = nextStamp();
+        a.fills.append(f);
+        effects.append(effect);
+    };
+    auto trade = [&](qint64 time, int paperId, int act, int amount, double factor) {
+        const Paper* p = paper(paperId);
+        const double price = priceOf(paperId, factor);
+        Order& o = addOrder(time - 60000, paperId, act, amount, price, 3, QString());
+        o.filled = amount;
+        o.filledValue = price * amount;
+        o.lastFill = time;
+        const double total = p->info.value(price) * amount;
+        const double comiss = derivatives ? 2.0 * amount : std::round(total * 0.0005 * 100.0) / 100.0;
+        const double effect = (derivatives ? 0.0 : act == 1 ? -total : total) - comiss;
+        addFill(time, paperId, act, amount, price, total, comiss, effect,
+                QStringLiteral("Сделка по поручению %1").arg(o.id));
+    };
+    // Acts 3, 6 and 10 credit, 4, 7, 9 and 11 debit; 5 (revaluation) and 8 (interest) carry their sign.
+    auto money = [&](qint64 time, int act, double sum, const QString& note, int paperId = 0, int amount = 0) {
+        const bool debit = act == 4 || act == 7 || act == 9 || act == 11;
+        addFill(time, paperId, act, amount, amount ? cents(sum / amount) : 0.0, sum, 0.0, debit ? -sum : sum, note);
+    };
+    auto stop = [&](qint64 time, int paperId, int act, int amount, double if1, double stop1, double if2, double stop2) {
+        // A stop price of 0 executes at the market.
+        Order& o = addOrder(time, paperId, act, amount, 0.0, 1, QString());
+        o.fcond = o.scond = 1;
+        o.ifPrice1 = priceOf(paperId, if1);
+        o.isMarket1 = stop1 > 0 ? 0 : 1;
+        o.stopPrice1 = stop1 > 0 ? priceOf(paperId, stop1) : 0.0;
+        o.ifPrice2 = priceOf(paperId, if2);
+        o.isMarket2 = stop2 > 0 ? 0 : 1;
+        o.stopPrice2 = stop2 > 0 ? priceOf(paperId, stop2) : 0.0;
+    };
+    const QString byClient = QStringLiteral("Снято по запросу клиента");
+    const QString noMoney = QStringLiteral("Недостаточно средств");
+
+    money(at(14, 10, 0), 3, 0.0, QStringLiteral("Зачисление денежных средств на счёт"));
+    if (!derivatives) {
+        int hour = 11;
+        for (const Position& pos : qAsConst(a.positions))
+            trade(at(14, hour++, 15), pos.paperId, 1, pos.amount, pos.price / paper(pos.paperId)->info.firstPrice);
+        addOrder(at(12, 12, 10), 1, 1, 5, priceOf(1, 0.97), 5,
+                 QStringLiteral("Количество должно быть кратно лоту (10)"));
+        Order& market = addOrder(at(11, 13, 20), 12, 1, 3, 0.0, 5,
+                                 QStringLiteral("Рыночные поручения по инструменту запрещены"));
+        market.type = 1;
+        trade(at(10, 10, 45), 2, 1, 1000, 0.96);
+        addOrder(at(10, 16, 30), 4, 2, 50, priceOf(4, 1.08), 6, byClient).limitation = 1;
+        trade(at(8, 11, 0), 2, 2, 1000, 0.99);
+        addOrder(at(8, 14, 0), 10, 1, 30, priceOf(10, 0.9), 6, QStringLiteral("Снято по окончании торговой сессии"));
+        const double coupon = paper(13)->info.coupon * a.positions.value(13).amount;
+        money(at(7, 9, 0), 6, cents(coupon), QStringLiteral("Выплата купона VG26238"), 13,
+              a.positions.value(13).amount);
+        money(at(7, 9, 1), 7, cents(coupon * 0.13), QStringLiteral("Удержание налога с купона VG26238"), 13);
+        money(at(6, 23, 0), 8, 312.45, QStringLiteral("Проценты на остаток денежных средств"));
+        money(at(5, 23, 30), 9, 150.0, QStringLiteral("Депозитарный сбор за ноябрь"));
+        money(at(4, 9, 0), 10, 12.5 * a.positions.value(1).amount, QStringLiteral("Дивиденды VLMR"), 1,
+              a.positions.value(1).amount);
+        money(at(3, 15, 0), 4, 50000.0, QStringLiteral("Вывод денежных средств"));
+        money(at(3, 23, 0), 11, 500.0, QStringLiteral("Вознаграждение брокера за ноябрь"));
+        addOrder(at(2, 11, 40), 3, 1, 500, priceOf(3, 1.0), 5, noMoney);
+        addOrder(at(1, 15, 0), 4, 1, 100, priceOf(4, 0.85), 1, QString()).limitation = 1;
+        stop(at(1, 15, 10), 3, 6, 5, 0.9, 0.0, 1.12, 1.115);
+    } else {
+        int hour = 11;
+        for (const Position& pos : qAsConst(a.positions))
+            trade(at(14, hour++, 20), pos.paperId, pos.amount > 0 ? 1 : 2, std::abs(pos.amount),
+                  pos.price / paper(pos.paperId)->info.firstPrice);
+        money(at(13, 19, 0), 5, 1830.5, QStringLiteral("Вариационная маржа"));
+        addOrder(at(12, 11, 0), 23, 1, 1000, priceOf(23, 1.0), 5, noMoney);
+        addOrder(at(11, 12, 30), 21, 1, 1, priceOf(21, 1.0) + 0.5, 5, QStringLiteral("Цена не кратна шагу цены (1)"));
+        money(at(10, 19, 0), 5, -2410.0, QStringLiteral("Вариационная маржа"));
+        addOrder(at(9, 14, 15), 25, 2, 2, priceOf(25, 1.05), 6, byClient);
+        addOrder(at(8, 10, 30), 1, 1, 10, priceOf(1, 1.0), 5,
+                 QStringLiteral("Инструмент не торгуется на площадках счёта"));
+        money(at(7, 19, 0), 5, 955.25, QStringLiteral("Вариационная маржа"));
+        money(at(6, 23, 0), 11, 120.0, QStringLiteral("Биржевой сбор"));
+        money(at(4, 19, 0), 5, -640.75, QStringLiteral("Вариационная маржа"));
+        addOrder(at(1, 12, 0), 23, 1, 1, priceOf(23, 0.95), 1, QString()).limitation = 1;
+        stop(at(1, 12, 5), 21, 5, 1, 0.9, 0.905, 1.1, 0.0);
+        money(at(1, 19, 0), 5, 1275.0, QStringLiteral("Вариационная маржа"));
+    }
+    // The opening deposit is what the later operations leave for the money the account has now.
+    double later = 0;
+    for (int i = 1; i < effects.size(); ++i)
+        later += effects.at(i);
+    a.fills[0].total = effects[0] = cents(a.money - later);
+    double balance = 0;
+    for (int i = 0; i < a.fills.size(); ++i) {
+        balance += effects.at(i);
+        a.fills[i].money = balance;
+    }
 }
 
 bool kuDemoMarket::hasUser(const QString& login) const
@@ -436,9 +577,9 @@ double kuDemoMarket::blockedMoney(const Account& a) const
         if (!q)
             continue;
         if (q->info.isDerivative())
-            sum += q->info.value(o.type ? q->last : o.price) * o.amount * guaranteeShare;
+            sum += q->info.value(o.type ? q->last : o.price) * o.remaining() * guaranteeShare;
         else if (o.act == 1)
-            sum += q->info.value(o.type ? bestAsk(o.paperId) : o.price) * o.amount;
+            sum += q->info.value(o.type ? bestAsk(o.paperId) : o.price) * o.remaining();
     }
     return sum;
 }
@@ -488,10 +629,13 @@ int kuDemoMarket::orderRequest(const QString& login, const kuDemoOrderRequest& r
         if (!it->isActive())
             return -10;
         if (isCancel) {
-            it->status = 6;
+            // What was filled stays filled: a partly filled order closes as such.
+            it->status = it->filled > 0 ? 4 : 6;
             it->reason = QStringLiteral("Снято по запросу клиента");
             it->stamp = nextStamp();
             account(it->account)->stamp = nextStamp();
+            if (!it->isStop())
+                touchBook(it->paperId);
             return it->id;
         }
     }
@@ -539,6 +683,8 @@ int kuDemoMarket::orderRequest(const QString& login, const kuDemoOrderRequest& r
         return refuse(QStringLiteral("Инструмент не торгуется на площадках счёта"));
     if (o.amount <= 0 || o.amount % q->info.lot != 0)
         return refuse(QStringLiteral("Количество должно быть кратно лоту (%1)").arg(q->info.lot));
+    if (o.amount <= o.filled)
+        return refuse(QStringLiteral("Количество не больше исполненного (%1)").arg(o.filled));
     if (isStop) {
         if (!o.fcond && !o.scond)
             return refuse(QStringLiteral("Не задано ни одно условие"));
@@ -552,22 +698,25 @@ int kuDemoMarket::orderRequest(const QString& login, const kuDemoOrderRequest& r
         if (o.type == 0 && (o.price <= 0 || offGrid(o.price)))
             return refuse(QStringLiteral("Цена не кратна шагу цены (%1)").arg(step));
         const double price = o.type ? bestAsk(o.paperId) : o.price;
-        double need = q->info.value(price) * o.amount;
+        double need = q->info.value(price) * o.remaining();
         if (q->info.isDerivative())
             need *= guaranteeShare;
         else if (o.act == 2)
             need = 0;
         const Order previous = isChange ? m_orders.value(o.id) : Order();
         const double free = a->money - blockedMoney(*a);
-        const double released = isChange && previous.isActive() ? q->info.value(previous.price) * previous.amount : 0.0;
+        const double released =
+                isChange && previous.isActive() ? q->info.value(previous.price) * previous.remaining() : 0.0;
         if (need > free + released)
             return refuse(QStringLiteral("Недостаточно средств"));
     }
-    o.status = 1;
+    o.status = o.filled > 0 ? 2 : 1;
     o.reason.clear();
     o.stamp = nextStamp();
     m_orders.insert(o.id, o);
     account(o.account)->stamp = nextStamp();
+    if (!o.isStop())
+        touchBook(o.paperId);
     matchOrders(o.paperId);
     return o.id;
 }
@@ -601,10 +750,14 @@ void kuDemoMarket::matchOrders(int paperId)
                 placeChild(stop, condition == 1 ? stop.isMarket1 : stop.isMarket2,
                            condition == 1 ? stop.stopPrice1 : stop.stopPrice2, condition);
                 placed = true;
+            } else if (o.status == 2 && m_now - o.lastFill < refillPauseMs) {
+                continue;
             } else if (o.act == 1 && (o.type == 1 || ask <= o.price + 1e-9)) {
-                fillOrder(o, o.type == 1 ? ask : std::min(o.price, ask));
+                fillOrder(o, o.type == 1 ? ask : std::min(o.price, ask),
+                          std::min(o.remaining(), crossingPieces(*q, 1)));
             } else if (o.act == 2 && (o.type == 1 || bid >= o.price - 1e-9)) {
-                fillOrder(o, o.type == 1 ? bid : std::max(o.price, bid));
+                fillOrder(o, o.type == 1 ? bid : std::max(o.price, bid),
+                          std::min(o.remaining(), crossingPieces(*q, -1)));
             }
         }
         if (!placed)
@@ -626,6 +779,8 @@ void kuDemoMarket::placeChild(const Order& stop, bool market, double price, int 
     child.status = 1;
     child.stamp = nextStamp();
     m_orders.insert(child.id, child);
+    if (child.type == 0)
+        touchBook(child.paperId);
     Order& s = m_orders[stop.id];
     s.reason = QStringLiteral("Условие %1 выполнено, выставлено поручение %2").arg(condition).arg(child.id);
     s.stamp = nextStamp();
@@ -633,16 +788,76 @@ void kuDemoMarket::placeChild(const Order& stop, bool market, double price, int 
         a->stamp = nextStamp();
 }
 
-void kuDemoMarket::fillOrder(Order& o, double price)
+// What the best level on the other side holds, in pieces: the most one fill can take.
+int kuDemoMarket::crossingPieces(const Paper& p, int side) const
+{
+    const Level* best = nullptr;
+    for (const Level& l : p.book) {
+        if (l.action != (side > 0 ? 1 : 2))
+            continue;
+        if (!best || (side > 0 ? l.price < best->price : l.price > best->price))
+            best = &l;
+    }
+    return best ? best->amount * p.info.lot : std::numeric_limits<int>::max();
+}
+
+QVector<kuDemoMarket::Level> kuDemoMarket::joinedBook(const Paper& p) const
+{
+    QVector<Level> own;
+    double highestBuy = 0, lowestSell = std::numeric_limits<double>::max();
+    for (const Order& o : m_orders) {
+        if (o.paperId != p.info.id || !o.isActive() || o.isStop() || o.type != 0)
+            continue;
+        const int lots = o.remaining() / std::max(1, p.info.lot);
+        own.append({o.act == 1 ? 2 : 1, lots, o.price});
+        if (o.act == 1)
+            highestBuy = std::max(highestBuy, o.price);
+        else
+            lowestSell = std::min(lowestSell, o.price);
+    }
+    if (own.isEmpty())
+        return p.book;
+    // A rest that is waiting after a partial fill has taken the market's levels it reached.
+    const double tolerance = p.info.step / 2;
+    QVector<Level> book;
+    for (const Level& l : p.book) {
+        if ((l.action == 1 && l.price > highestBuy + tolerance) || (l.action == 2 && l.price < lowestSell - tolerance))
+            book.append(l);
+    }
+    for (const Level& o : qAsConst(own)) {
+        auto same = std::find_if(book.begin(), book.end(), [&](const Level& l) {
+            return l.action == o.action && std::fabs(l.price - o.price) < tolerance;
+        });
+        if (same != book.end())
+            same->amount += o.amount;
+        else
+            book.append(o);
+    }
+    // Offers from the highest down to the best, then bids from the best down.
+    std::stable_sort(book.begin(), book.end(), [](const Level& a, const Level& b) {
+        return a.action != b.action ? a.action < b.action : a.price > b.price;
+    });
+    return book;
+}
+
+void kuDemoMarket::touchBook(int paperId)
+{
+    if (Paper* p = paper(paperId))
+        p->bookStamp = nextStamp();
+}
+
+void kuDemoMarket::fillOrder(Order& o, double price, int pieces)
 {
     Account* a = account(o.account);
     Paper* q = paper(o.paperId);
     if (!a || !q)
         return;
     const kuDemoInstrument& info = q->info;
-    const int signedAmount = o.act == 1 ? o.amount : -o.amount;
-    const double total = info.value(price) * o.amount;
-    const double comiss = info.isDerivative() ? 2.0 * o.amount : std::round(total * 0.0005 * 100.0) / 100.0;
+    if (pieces <= 0)
+        return;
+    const int signedAmount = o.act == 1 ? pieces : -pieces;
+    const double total = info.value(price) * pieces;
+    const double comiss = info.isDerivative() ? 2.0 * pieces : std::round(total * 0.0005 * 100.0) / 100.0;
 
     Position& pos = a->positions[o.paperId];
     if (pos.paperId == 0) {
@@ -668,17 +883,22 @@ void kuDemoMarket::fillOrder(Order& o, double price)
     if (now == 0)
         a->positions.remove(o.paperId);
 
-    o.status = 3;
-    // A filled market order shows what it was filled at.
+    o.filled += pieces;
+    o.filledValue += price * pieces;
+    o.lastFill = m_now;
+    o.status = o.filled >= o.amount ? 3 : 2;
+    // A market order shows what it was filled at, on average over its fills.
     if (o.type == 1)
-        o.price = price;
+        o.price = std::round(o.filledValue / o.filled * 1e8) / 1e8;
     o.stamp = nextStamp();
+    if (o.type == 0)
+        touchBook(o.paperId);
     Fill f;
     f.id = m_nextFillId++;
     f.time = m_now;
     f.paperId = o.paperId;
     f.act = o.act;
-    f.amount = o.amount;
+    f.amount = pieces;
     f.price = price;
     f.total = total;
     f.comiss = comiss;
@@ -687,5 +907,5 @@ void kuDemoMarket::fillOrder(Order& o, double price)
     f.stamp = nextStamp();
     a->fills.append(f);
     a->stamp = nextStamp();
-    printTrade(*q, std::max(1, o.amount / std::max(1, info.lot)), price);
+    printTrade(*q, std::max(1, pieces / std::max(1, info.lot)), price);
 }

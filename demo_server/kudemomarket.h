@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kudemocandle.h"
+#include "kudemocandleframes.h"
 #include "kudemoinstrument.h"
 
 #include <QByteArray>
@@ -16,14 +18,6 @@ class QDateTime;
 
 // A stream a session follows: (kind, instrument id or 0).
 using kuDemoStream = QPair<int, int>;
-
-struct kuDemoCandle
-{
-    double open = 0, close = 0, high = 0, low = 0, volume = 0;
-    qint64 time = 0;
-    int timeFrame = 1;
-    quint64 stamp = 0;
-};
 
 struct kuDemoOrderRequest
 {
@@ -46,9 +40,11 @@ struct kuDemoOrderRequest
 class kuDemoMarket
 {
 public:
-    static constexpr int bookDepth = 10;
+    static constexpr int bookDepth = 25;
     static constexpr int tapeLength = 200;
     static constexpr int mskOffset = 10800;
+    // After a partial fill the rest of an order waits this long for the next counterparty.
+    static constexpr qint64 refillPauseMs = 2000;
 
     kuDemoMarket(quint64 seed, qint64 startMs);
 
@@ -90,8 +86,11 @@ public:
         QString account;
         qint64 placed = 0; // ms
         int paperId = 0;
-        int act = 0; // 1 buy, 2 sell, 5 stop buy, 6 stop sell
-        int amount = 0;
+        int act = 0;            // 1 buy, 2 sell, 5 stop buy, 6 stop sell
+        int amount = 0;         // pieces ordered
+        int filled = 0;         // pieces filled so far
+        double filledValue = 0; // sum of price x pieces of the fills
+        qint64 lastFill = 0;    // ms
         double price = 0;
         int status = 1;
         int type = 0; // 0 limit, 1 market
@@ -102,6 +101,7 @@ public:
         quint64 stamp = 0;
         bool isActive() const { return status == 1 || status == 2; }
         bool isStop() const { return act == 5 || act == 6; }
+        int remaining() const { return amount - filled; }
     };
     const Order* order(int orderId) const;
 
@@ -132,8 +132,10 @@ private:
         QVector<Level> book;
         QVector<TapeTrade> tape;
         kuDemoCandle forming;
-        QVector<kuDemoCandle> closed;     // live minute candles since the start
-        QVector<kuDemoCandle> closedDays; // live day candles since the start
+        QVector<kuDemoCandle> closed;       // live minute candles since the start
+        QVector<kuDemoCandle> closedFrames; // live candles of 5 to 60 minutes, as they closed
+        QVector<kuDemoCandle> closedDays;   // live day candles since the start
+        kuDemoCandleFrames frames;          // the longer candles the minutes are building
         quint64 quoteStamp = 0, bookStamp = 0, priceStamp = 0, formingStamp = 0;
     };
     struct Position
@@ -178,10 +180,15 @@ private:
     void rebuildBook(Paper& p);
     void printTrade(Paper& p, int lots, double price);
     void rollCandle(Paper& p);
-    void rollDay(Paper& p, qint64 dayStart);
+    void rollDay(Paper& p);
     static qint64 dayOf(qint64 ms);
     void matchOrders(int paperId);
-    void fillOrder(Order& o, double price);
+    void fillOrder(Order& o, double price, int pieces);
+    int crossingPieces(const Paper& p, int side) const;
+    // The book as traders see it: the market's levels with every resting limit order joined in.
+    QVector<Level> joinedBook(const Paper& p) const;
+    void touchBook(int paperId);
+    void seedHistory(Account& a);
     void placeChild(const Order& stop, bool market, double price, int condition);
     void touchHolders(int paperId);
     QVector<kuDemoCandle> minuteHistory(const Paper& p, qint64 from, qint64 to) const;

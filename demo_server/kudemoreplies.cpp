@@ -36,6 +36,18 @@ void packCandle(kuDemoPacker& p, const kuDemoCandle& c)
     p.real(c.open).real(c.close).real(c.high).real(c.low).real(c.volume).integer(c.time).integer(c.timeFrame);
 }
 
+// The candles stamped after `since`, oldest first; stamps grow along the list.
+QVector<const kuDemoCandle*> newest(const QVector<kuDemoCandle>& list, quint64 since)
+{
+    int first = list.size();
+    while (first > 0 && list.at(first - 1).stamp > since)
+        --first;
+    QVector<const kuDemoCandle*> found;
+    for (int i = first; i < list.size(); ++i)
+        found.append(&list.at(i));
+    return found;
+}
+
 } // namespace
 
 void kuDemoReplies::packLogin(kuDemoPacker& p, const QString& login, const QString& session) const
@@ -98,10 +110,11 @@ void kuDemoReplies::packOrderBook(kuDemoPacker& p, int paperId, bool withKind) c
     const kuDemoMarket::Paper* q = m.paper(paperId);
     if (!q)
         return;
-    p.array(quint32(q->book.size() * 4 + (withKind ? 2 : 0)));
+    const QVector<kuDemoMarket::Level> book = m.joinedBook(*q);
+    p.array(quint32(book.size() * 4 + (withKind ? 2 : 0)));
     if (withKind)
         p.integer(10).integer(paperId);
-    for (const kuDemoMarket::Level& l : q->book) {
+    for (const kuDemoMarket::Level& l : book) {
         // A rough yield for bonds: coupon rate plus the pull to par.
         const double yield =
                 q->info.type == 2 ? std::round(std::max(0.5, 9.0 + 0.8 * (100.0 - l.price)) * 100.0) / 100.0 : 0.0;
@@ -181,7 +194,7 @@ void kuDemoReplies::packAccount(kuDemoPacker& p, const kuDemoMarket::Account& a)
         int blocked = 0, buying = 0;
         for (const kuDemoMarket::Order& o : m.m_orders) {
             if (o.account == a.name && o.paperId == pos.paperId && o.isActive() && !o.isStop())
-                (o.act == 2 ? blocked : buying) += o.amount;
+                (o.act == 2 ? blocked : buying) += o.remaining();
         }
         const double last = q ? q->last : 0.0;
         if (q && !q->info.isDerivative())
@@ -333,14 +346,16 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker& p, const QSet<kuDemoStream>&
             }
             break;
         case 7: {
-            QVector<const kuDemoCandle*> closed;
-            for (auto it = q->closed.crbegin(); it != q->closed.crend() && it->stamp > since; ++it)
-                closed.prepend(&*it);
-            // A day that has just ended follows its minutes.
-            for (const kuDemoCandle& k : q->closedDays) {
-                if (k.stamp > since)
-                    closed.append(&k);
+            // Closed candles by time frame, each oldest first: minutes, the longer ones, then days.
+            QVector<const kuDemoCandle*> closed = newest(q->closed, since);
+            const QVector<const kuDemoCandle*> frames = newest(q->closedFrames, since);
+            for (int size : kuDemoCandleFrames::sizes()) {
+                for (const kuDemoCandle* k : frames) {
+                    if (k->timeFrame == size)
+                        closed.append(k);
+                }
             }
+            closed += newest(q->closedDays, since);
             if (!closed.isEmpty()) {
                 kuDemoPacker c;
                 c.array(quint32(3 + closed.size() * 7)).integer(7).integer(s.second).integer(1);
@@ -348,9 +363,13 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker& p, const QSet<kuDemoStream>&
                     packCandle(c, *k);
                 entries.append(c.bytes());
             }
+            // The forming minute, then the forming candle of every longer frame.
             if (q->formingStamp > since) {
-                e.array(10).integer(7).integer(s.second).integer(2);
+                const QVector<kuDemoCandle> forming = q->frames.forming(q->forming);
+                e.array(quint32(3 + (1 + forming.size()) * 7)).integer(7).integer(s.second).integer(2);
                 packCandle(e, q->forming);
+                for (const kuDemoCandle& k : forming)
+                    packCandle(e, k);
                 entries.append(e.bytes());
             }
             break;
