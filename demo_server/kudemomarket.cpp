@@ -684,7 +684,7 @@ int kuDemoMarket::orderRequest(const QString& login, const kuDemoOrderRequest& r
     if (o.amount <= 0 || o.amount % q->info.lot != 0)
         return refuse(QStringLiteral("Количество должно быть кратно лоту (%1)").arg(q->info.lot));
     if (o.amount <= o.filled)
-        return refuse(QStringLiteral("Количество не больше исполненного (%1)").arg(o.filled));
+        return refuse(QStringLiteral("Количество должно быть больше исполненного (%1)").arg(o.filled));
     if (isStop) {
         if (!o.fcond && !o.scond)
             return refuse(QStringLiteral("Не задано ни одно условие"));
