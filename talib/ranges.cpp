@@ -1,8 +1,9 @@
 // Functions over the high-low range of a window: WILLR, STOCHF, STOCH and AROON.
+#include "mastream.h"
 #include "slidingextreme.h"
 #include "tacommon.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <new>
 #include <vector>
 
@@ -17,31 +18,38 @@ constexpr int kSlowPeriod = 3;
 
 // Calls emit(t, highest, lowest) for every bar first..last with the indexes of
 // the highest high and the lowest low over the `window` bars ending at t.
-// emit is taken by value and captures by value, so that its state stays in
-// registers even where this is not inlined.
+// The extremes come a block at a time, so that their loops and emit's run
+// without each other's state. emit is taken by value and captures by value,
+// so that its state stays in registers even where this is not inlined.
 template <class Emit>
 void extremesRun(const double* high, const double* low, int first, int last, int window, Emit emit)
 {
-    SlidingExtreme<true> highest(high, window);
-    SlidingExtreme<false> lowest(low, window);
-    for (int t = first - window + 1; t < first; ++t) {
-        highest.push(t);
-        lowest.push(t);
+    constexpr int kBlock = 256;
+    int highest[kBlock];
+    int lowest[kBlock];
+    const int from = first - window + 1;
+    SlidingExtreme<true> highs(high, window, from);
+    SlidingExtreme<false> lows(low, window, from);
+    for (int t = from; t < first; t += kBlock) {
+        const int end = first - 1 < t + kBlock - 1 ? first - 1 : t + kBlock - 1;
+        highs.run(t, end, highest);
+        lows.run(t, end, lowest);
     }
-    for (int t = first; t <= last; ++t) {
-        const int hi = highest.push(t);
-        emit(t, hi, lowest.push(t));
+    for (int t = first; t <= last; t += kBlock) {
+        const int end = last < t + kBlock - 1 ? last : t + kBlock - 1;
+        highs.run(t, end, highest);
+        lows.run(t, end, lowest);
+        for (int k = 0; k <= end - t; ++k)
+            emit(t + k, highest[k], lowest[k]);
     }
 }
 
-// Fast %K of bars first..last into out: where the close sits in the range of
-// the last fastK bars, 0 when that range is empty.
-void fastKRun(const double* high, const double* low, const double* close, int first, int last, int fastK, double* out)
+// Fast %K of bar t: where the close sits in the range of the bars from lo and
+// hi on, 0 when that range is empty.
+inline double fastKAt(const double* high, const double* low, const double* close, int t, int hi, int lo)
 {
-    extremesRun(high, low, first, last, fastK, [=](int t, int hi, int lo) {
-        const double range = (high[hi] - low[lo]) / 100.0;
-        out[t - first] = range != 0.0 ? (close[t] - low[lo]) / range : 0.0;
-    });
+    const double range = (high[hi] - low[lo]) / 100.0;
+    return range != 0.0 ? (close[t] - low[lo]) / range : 0.0;
 }
 
 } // namespace
@@ -94,13 +102,17 @@ TA_RetCode TA_STOCHF(int startIdx, int endIdx, const double inHigh[], const doub
     if (!firstOutput(startIdx, endIdx, (optInFastK_Period - 1) + lookbackD))
         return TA_SUCCESS;
     try {
-        // %K from the first bar that %D's average needs.
-        const int first = startIdx - lookbackD;
-        std::vector<double> fastK(static_cast<size_t>(endIdx - first + 1));
-        fastKRun(inHigh, inLow, inClose, first, endIdx, optInFastK_Period, fastK.data());
-        maRun(fastK.data(), lookbackD, static_cast<int>(fastK.size()) - 1, optInFastD_Period, optInFastD_MAType,
-              outFastD);
-        std::copy(fastK.begin() + lookbackD, fastK.end(), outFastK);
+        // %K from the first bar that %D's average needs; both outputs start at startIdx.
+        std::vector<double> ring(static_cast<std::size_t>(optInFastD_Period));
+        MaStream fastD(optInFastD_Period, optInFastD_MAType, ring.data());
+        extremesRun(inHigh, inLow, startIdx - lookbackD, endIdx, optInFastK_Period, [=](int t, int hi, int lo) mutable {
+            const double k = fastKAt(inHigh, inLow, inClose, t, hi, lo);
+            double d;
+            if (fastD.push(k, d)) {
+                outFastK[t - startIdx] = k;
+                outFastD[t - startIdx] = d;
+            }
+        });
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
@@ -137,16 +149,20 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
         return TA_SUCCESS;
     try {
         // Fast %K from the first bar the two averages need, slow %K as its
-        // average, slow %D as the average of slow %K.
-        const int first = startIdx - lookbackK - lookbackD;
-        std::vector<double> fastK(static_cast<size_t>(endIdx - first + 1));
-        fastKRun(inHigh, inLow, inClose, first, endIdx, optInFastK_Period, fastK.data());
-        std::vector<double> slowK(fastK.size() - lookbackK);
-        maRun(fastK.data(), lookbackK, static_cast<int>(fastK.size()) - 1, optInSlowK_Period, optInSlowK_MAType,
-              slowK.data());
-        maRun(slowK.data(), lookbackD, static_cast<int>(slowK.size()) - 1, optInSlowD_Period, optInSlowD_MAType,
-              outSlowD);
-        std::copy(slowK.begin() + lookbackD, slowK.end(), outSlowK);
+        // average, slow %D as the average of slow %K; computed bar by bar, so
+        // no buffer grows with the input.
+        std::vector<double> ring(static_cast<std::size_t>(optInSlowK_Period) + optInSlowD_Period);
+        MaStream slowK(optInSlowK_Period, optInSlowK_MAType, ring.data());
+        MaStream slowD(optInSlowD_Period, optInSlowD_MAType, ring.data() + optInSlowK_Period);
+        extremesRun(inHigh, inLow, startIdx - lookbackK - lookbackD, endIdx, optInFastK_Period,
+                    [=](int t, int hi, int lo) mutable {
+                        double k;
+                        double d;
+                        if (slowK.push(fastKAt(inHigh, inLow, inClose, t, hi, lo), k) && slowD.push(k, d)) {
+                            outSlowK[t - startIdx] = k;
+                            outSlowD[t - startIdx] = d;
+                        }
+                    });
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
