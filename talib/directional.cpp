@@ -21,9 +21,11 @@ inline Move moveAt(const double* high, const double* low, const double* close, i
 {
     const double up = high[t] - high[t - 1];
     const double down = low[t - 1] - low[t];
+    // (up > 0 && up > down) ? up : 0, and so for down, without the branches
+    // random data would mispredict.
     Move m;
-    m.plusDM = (up > 0 && up > down) ? up : 0.0;
-    m.minusDM = (down > 0 && down > up) ? down : 0.0;
+    m.plusDM = ifGreater(up, down, greaterOf(up, 0.0));
+    m.minusDM = ifGreater(down, up, greaterOf(down, 0.0));
     m.tr = trueRange(high[t], low[t], close[t - 1]);
     return m;
 }

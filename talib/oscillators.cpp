@@ -55,15 +55,14 @@ TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTime
         *outReal++ = isZero(total) ? 0.0 : 100.0 * (gain / total);
         if (++t > endIdx)
             break;
+        // Adding 0 to the side that did not move leaves it as it was (neither
+        // sum is ever -0), so both sides take a select rather than a branch
+        // that random data would mispredict half the time.
         const double change = inReal[t] - inReal[t - 1];
-        gain *= p - 1;
-        loss *= p - 1;
-        if (change < 0)
-            loss -= change;
-        else
-            gain += change;
-        gain /= p;
-        loss /= p;
+        const double up = greaterOf(0.0, change);  // change < 0 ? 0 : change
+        const double down = lesserOf(change, 0.0); // change < 0 ? change : 0
+        gain = (gain * (p - 1) + up) / p;
+        loss = (loss * (p - 1) - down) / p;
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);
 }

@@ -3,6 +3,11 @@
 
 #include "ta_libc.h"
 
+#include <cmath>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace velmoran_ta {
 
 constexpr int kMaxPeriod = 100000;
@@ -151,15 +156,43 @@ inline double wilderAverage(double prev, double value, int period)
     return (prev * (period - 1) + value) / period;
 }
 
+// a > b ? a : b and a < b ? a : b (b when unordered) as single instructions
+// where there are such: the compiler turns the plain form into a branch,
+// which random data mispredicts half the time.
+inline double greaterOf(double a, double b)
+{
+#ifdef __SSE2__
+    return _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(a), _mm_set_sd(b)));
+#else
+    return a > b ? a : b;
+#endif
+}
+inline double lesserOf(double a, double b)
+{
+#ifdef __SSE2__
+    return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(a), _mm_set_sd(b)));
+#else
+    return a < b ? a : b;
+#endif
+}
+// a > b ? x : 0.0, branch-free likewise.
+inline double ifGreater(double a, double b, double x)
+{
+#ifdef __SSE2__
+    return _mm_cvtsd_f64(_mm_and_pd(_mm_cmpgt_sd(_mm_set_sd(a), _mm_set_sd(b)), _mm_set_sd(x)));
+#else
+    return a > b ? x : 0.0;
+#endif
+}
+
+// The distances to the previous close are fabs rather than a branch on which
+// side it lies: the same value (x - y is exactly -(y - x)), and a NaN, whatever
+// its sign, never replaces the range.
 inline double trueRange(double high, double low, double prevClose)
 {
     double range = high - low;
-    const double up = high > prevClose ? high - prevClose : prevClose - high;
-    if (up > range)
-        range = up;
-    const double down = low > prevClose ? low - prevClose : prevClose - low;
-    if (down > range)
-        range = down;
+    range = greaterOf(std::fabs(high - prevClose), range);
+    range = greaterOf(std::fabs(low - prevClose), range);
     return range;
 }
 
