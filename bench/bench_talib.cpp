@@ -13,6 +13,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -301,7 +302,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "min")
-                m_fastest[r.run_name.function_name] = r.GetAdjustedRealTime();
+                m_fastest[r.run_name.function_name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
     }
     void Finalize() override
     {
@@ -316,16 +317,20 @@ public:
         } rows[] = {{"BM_STOCH_vs_sma14", "TA_STOCH(5,3,3)"}, {"BM_WILLR_vs_sma14", "TA_WILLR(14)"},
                     {"BM_AROON_vs_sma14", "TA_AROON(14)"},    {"BM_STOCHF_vs_sma14", "TA_STOCHF(5,3)"},
                     {"BM_ADX_vs_sma14", "TA_ADX(14)"},        {"BM_RSI_vs_sma14", "TA_RSI(14)"}};
-        std::printf("\nFastest of %d rounds against TA_MA SMA(14) (%.3f ms):\n", kRounds, base->second);
+        const double wall = base->second.first;
+        const double cpu = base->second.second;
+        std::printf("\nFastest of %d rounds against TA_MA SMA(14) (%.3f ms wall, %.3f ms CPU):\n", kRounds, wall, cpu);
         for (const auto& row : rows) {
             const auto it = m_fastest.find(row.name);
             if (it != m_fastest.end())
-                std::printf("  %-16s %8.3f ms %6.2fx\n", row.label, it->second, it->second / base->second);
+                std::printf("  %-16s %8.3f ms %6.2fx wall   %8.3f ms %6.2fx CPU\n", row.label, it->second.first,
+                            it->second.first / wall, it->second.second, it->second.second / cpu);
         }
     }
 
 private:
-    std::map<std::string, double> m_fastest;
+    // Wall and CPU time of the fastest round.
+    std::map<std::string, std::pair<double, double>> m_fastest;
 };
 
 } // namespace

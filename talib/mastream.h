@@ -1,9 +1,11 @@
-// The SMA or EMA of maRun fed one value at a time, with the same operations in
-// the same order (so the same bits), for chains of averages that would
-// otherwise need a buffer as long as the input.
+// The SMA or EMA of maRun fed a block of values at a time, with the same
+// operations in the same order (so the same bits), for chains of averages
+// that would otherwise need buffers as long as the input.
 #pragma once
 
 #include "tacommon.h"
+
+#include <cstring>
 
 namespace velmoran_ta {
 
@@ -16,43 +18,59 @@ public:
           m_kind(period == 1 ? Copy : (type == TA_MAType_EMA ? Ema : Sma))
     {}
 
-    // Adds the next value; true, with `out` set, once the average covers its period.
-    bool push(double x, double& out)
+    // Adds in[0..n-1] and writes the averages that are complete to out[0..];
+    // returns their count: the last that many inputs have one each.
+    int run(const double* in, int n, double* out)
     {
-        switch (m_kind) {
-        case Copy:
-            out = x;
-            return true;
-        case Sma:
-            m_ring[m_slot] = x;
-            if (++m_slot == m_period)
-                m_slot = 0;
-            m_sum += x;
-            if (m_count < m_period - 1) {
-                ++m_count;
-                return false;
-            }
-            out = m_sum / m_period;
-            // The slot after the newest holds the oldest value of the window.
-            m_sum -= m_ring[m_slot];
-            return true;
-        case Ema:
-            if (m_count < m_period - 1) {
-                m_sum += x;
-                ++m_count;
-                return false;
-            }
-            if (m_count == m_period - 1) {
-                m_sum += x;
-                ++m_count;
-                m_prev = m_sum / m_period;
-            } else {
-                m_prev = (x - m_prev) * m_k + m_prev;
-            }
-            out = m_prev;
-            return true;
+        if (m_kind == Copy) {
+            std::memcpy(out, in, sizeof(double) * static_cast<std::size_t>(n));
+            return n;
         }
-        return false;
+        // The state in locals, so that it stays in registers.
+        const double period = m_period;
+        double sum = m_sum;
+        int k = 0;
+        for (; k < n && m_count < m_period - 1; ++k, ++m_count) {
+            if (m_kind == Sma)
+                push(in[k]);
+            sum += in[k];
+        }
+        const int produced = n - k;
+        if (m_kind == Sma) {
+            double* ring = m_ring;
+            int slot = m_slot;
+            for (int j = 0; k < n; ++k, ++j) {
+                const double x = in[k];
+                ring[slot] = x;
+                if (++slot == m_period)
+                    slot = 0;
+                sum += x;
+                out[j] = sum;
+                // The slot after the newest holds the oldest value of the window.
+                sum -= ring[slot];
+            }
+            m_slot = slot;
+            // The divisions off the running sum's path, in a loop that vectorises.
+            for (int j = 0; j < produced; ++j)
+                out[j] = out[j] / period;
+        } else {
+            double prev = m_prev;
+            if (k < n && m_count == m_period - 1) {
+                // Seeded with the plain average of the first period.
+                sum += in[k++];
+                ++m_count;
+                prev = sum / period;
+                *out++ = prev;
+            }
+            const double factor = m_k;
+            for (; k < n; ++k) {
+                prev = (in[k] - prev) * factor + prev;
+                *out++ = prev;
+            }
+            m_prev = prev;
+        }
+        m_sum = sum;
+        return produced;
     }
 
 private:
@@ -62,6 +80,13 @@ private:
         Sma,
         Ema
     };
+
+    void push(double x)
+    {
+        m_ring[m_slot] = x;
+        if (++m_slot == m_period)
+            m_slot = 0;
+    }
 
     double* m_ring;
     int m_period;

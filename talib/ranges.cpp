@@ -3,7 +3,9 @@
 #include "slidingextreme.h"
 #include "tacommon.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -16,40 +18,59 @@ constexpr int kAroonPeriod = 14;
 constexpr int kFastKPeriod = 5;
 constexpr int kSlowPeriod = 3;
 
-// Calls emit(t, highest, lowest) for every bar first..last with the indexes of
-// the highest high and the lowest low over the `window` bars ending at t.
-// The extremes come a block at a time, so that their loops and emit's run
-// without each other's state. emit is taken by value and captures by value,
-// so that its state stays in registers even where this is not inlined.
-template <class Emit>
-void extremesRun(const double* high, const double* low, int first, int last, int window, Emit emit)
+constexpr int kBlock = 256;
+
+// Calls block(t, n, highest, lowest) for the bars first..last, kBlock or fewer
+// at a time from bar t on, with the highest high and the lowest low over the
+// `window` bars ending at each: their values, or with Indexes their indexes.
+// The extremes and what is computed from them run in loops of their own,
+// each with its state in registers.
+template <bool Indexes, class Block>
+void extremesRun(const double* high, const double* low, int first, int last, int window, Block block)
 {
-    constexpr int kBlock = 256;
-    int highest[kBlock];
-    int lowest[kBlock];
+    using Out = typename SlidingExtreme<true, Indexes>::Out;
+    Out highest[kBlock];
+    Out lowest[kBlock];
     const int from = first - window + 1;
-    SlidingExtreme<true> highs(high, window, from);
-    SlidingExtreme<false> lows(low, window, from);
+    SlidingExtreme<true, Indexes> highs(high, window, from);
+    SlidingExtreme<false, Indexes> lows(low, window, from);
+    // The bars before `first` only fill the windows.
     for (int t = from; t < first; t += kBlock) {
-        const int end = first - 1 < t + kBlock - 1 ? first - 1 : t + kBlock - 1;
+        const int end = std::min(first - 1, t + kBlock - 1);
         highs.run(t, end, highest);
         lows.run(t, end, lowest);
     }
     for (int t = first; t <= last; t += kBlock) {
-        const int end = last < t + kBlock - 1 ? last : t + kBlock - 1;
+        const int end = std::min(last, t + kBlock - 1);
         highs.run(t, end, highest);
         lows.run(t, end, lowest);
-        for (int k = 0; k <= end - t; ++k)
-            emit(t + k, highest[k], lowest[k]);
+        block(t, end - t + 1, highest, lowest);
     }
 }
 
-// Fast %K of bar t: where the close sits in the range of the bars from lo and
-// hi on, 0 when that range is empty.
-inline double fastKAt(const double* high, const double* low, const double* close, int t, int hi, int lo)
+// The ratios are divided whatever the range, in a loop of their own, so that
+// the divisions vectorise; this sets those over an empty range to 0.
+void zeroWhereEmpty(const double* range, int n, double* out)
 {
-    const double range = (high[hi] - low[lo]) / 100.0;
-    return range != 0.0 ? (close[t] - low[lo]) / range : 0.0;
+    for (int k = 0; k < n; ++k)
+        out[k] = range[k] != 0.0 ? out[k] : 0.0;
+}
+
+// Fast %K of n bars (close from the first of them): where the close sits in the range of its window,
+// 0 when that range is empty.
+void fastKBlock(const double* close, int n, const double* hi, const double* lo, double* out)
+{
+    double range[kBlock];
+    for (int k = 0; k < n; ++k) {
+        range[k] = (hi[k] - lo[k]) / 100.0;
+        out[k] = (close[k] - lo[k]) / range[k];
+    }
+    zeroWhereEmpty(range, n, out);
+}
+
+void copyValues(const double* from, int n, double* to)
+{
+    std::memcpy(to, from, sizeof(double) * static_cast<std::size_t>(n));
 }
 
 } // namespace
@@ -70,9 +91,14 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p - 1))
         return rc;
     try {
-        extremesRun(inHigh, inLow, startIdx, endIdx, p, [=](int t, int hi, int lo) {
-            const double range = (inHigh[hi] - inLow[lo]) / -100.0;
-            outReal[t - startIdx] = range != 0.0 ? (inHigh[hi] - inClose[t]) / range : 0.0;
+        extremesRun<false>(inHigh, inLow, startIdx, endIdx, p, [=](int t, int n, const double* hi, const double* lo) {
+            double* out = outReal + (t - startIdx);
+            double range[kBlock];
+            for (int k = 0; k < n; ++k) {
+                range[k] = (hi[k] - lo[k]) / -100.0;
+                out[k] = (hi[k] - inClose[t + k]) / range[k];
+            }
+            zeroWhereEmpty(range, n, out);
         });
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
@@ -105,14 +131,15 @@ TA_RetCode TA_STOCHF(int startIdx, int endIdx, const double inHigh[], const doub
         // %K from the first bar that %D's average needs; both outputs start at startIdx.
         std::vector<double> ring(static_cast<std::size_t>(optInFastD_Period));
         MaStream fastD(optInFastD_Period, optInFastD_MAType, ring.data());
-        extremesRun(inHigh, inLow, startIdx - lookbackD, endIdx, optInFastK_Period, [=](int t, int hi, int lo) mutable {
-            const double k = fastKAt(inHigh, inLow, inClose, t, hi, lo);
-            double d;
-            if (fastD.push(k, d)) {
-                outFastK[t - startIdx] = k;
-                outFastD[t - startIdx] = d;
-            }
-        });
+        extremesRun<false>(inHigh, inLow, startIdx - lookbackD, endIdx, optInFastK_Period,
+                           [&](int t, int n, const double* hi, const double* lo) {
+                               double fastK[kBlock];
+                               fastKBlock(inClose + t, n, hi, lo, fastK);
+                               // The outputs are those of the block's bars from startIdx on.
+                               const int at = std::max(t, startIdx) - startIdx;
+                               const int m = fastD.run(fastK, n, outFastD + at);
+                               copyValues(fastK + (n - m), m, outFastK + at);
+                           });
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
@@ -154,15 +181,17 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
         std::vector<double> ring(static_cast<std::size_t>(optInSlowK_Period) + optInSlowD_Period);
         MaStream slowK(optInSlowK_Period, optInSlowK_MAType, ring.data());
         MaStream slowD(optInSlowD_Period, optInSlowD_MAType, ring.data() + optInSlowK_Period);
-        extremesRun(inHigh, inLow, startIdx - lookbackK - lookbackD, endIdx, optInFastK_Period,
-                    [=](int t, int hi, int lo) mutable {
-                        double k;
-                        double d;
-                        if (slowK.push(fastKAt(inHigh, inLow, inClose, t, hi, lo), k) && slowD.push(k, d)) {
-                            outSlowK[t - startIdx] = k;
-                            outSlowD[t - startIdx] = d;
-                        }
-                    });
+        extremesRun<false>(inHigh, inLow, startIdx - lookbackK - lookbackD, endIdx, optInFastK_Period,
+                           [&](int t, int n, const double* hi, const double* lo) {
+                               double fastK[kBlock];
+                               double k[kBlock];
+                               fastKBlock(inClose + t, n, hi, lo, fastK);
+                               const int m = slowK.run(fastK, n, k);
+                               // The outputs are those of the block's bars from startIdx on.
+                               const int at = std::max(t, startIdx) - startIdx;
+                               const int md = slowD.run(k, m, outSlowD + at);
+                               copyValues(k + (m - md), md, outSlowK + at);
+                           });
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
@@ -186,9 +215,13 @@ TA_RetCode TA_AROON(int startIdx, int endIdx, const double inHigh[], const doubl
     try {
         // The window spans p + 1 bars, so the extreme is 0..p bars old.
         const double factor = 100.0 / p;
-        extremesRun(inHigh, inLow, startIdx, endIdx, p + 1, [=](int t, int hi, int lo) {
-            outAroonUp[t - startIdx] = factor * (p - (t - hi));
-            outAroonDown[t - startIdx] = factor * (p - (t - lo));
+        extremesRun<true>(inHigh, inLow, startIdx, endIdx, p + 1, [=](int t, int n, const int* hi, const int* lo) {
+            double* up = outAroonUp + (t - startIdx);
+            double* down = outAroonDown + (t - startIdx);
+            for (int k = 0; k < n; ++k) {
+                up[k] = factor * (p - (t + k - hi[k]));
+                down[k] = factor * (p - (t + k - lo[k]));
+            }
         });
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;

@@ -12,24 +12,29 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace velmoran_ta {
 
-template <bool Highest>
+// Indexes: the results are the extremes' indexes, else their values.
+template <bool Highest, bool Indexes>
 class SlidingExtreme
 {
 public:
+    using Out = std::conditional_t<Indexes, int, double>;
+
     // Indexes are pushed from `first` on. Throws std::bad_alloc like any container.
     SlidingExtreme(const double* values, int window, int first)
         : m_values(values), m_tailValue(static_cast<std::size_t>(window) + 1, kWorst),
-          m_tailIndex(static_cast<std::size_t>(window) + 1, 0), m_window(window), m_blockStart(first), m_first(first)
+          m_tailIndex(Indexes ? static_cast<std::size_t>(window) + 1 : 0, 0), m_window(window), m_blockStart(first),
+          m_first(first)
     {}
 
     // Pushes the indexes from..to (consecutive over the calls, from `first` on)
-    // and writes to out[0..] the index of the extreme over the window ending
-    // at each; among equal values the latest wins.
-    void run(int from, int to, int* out)
+    // and writes to out[0..] the extreme over the window ending at each (among
+    // equal values the latest).
+    void run(int from, int to, Out* out)
     {
         while (from <= to && !m_queued) {
             if (from == m_blockStart + m_window)
@@ -45,8 +50,13 @@ public:
             out += end - from + 1;
             from = end + 1;
         }
-        for (int i = from; i <= to; ++i)
-            *out++ = queuePush(i, m_values[i]);
+        for (int i = from; i <= to; ++i) {
+            const int index = queuePush(i, m_values[i]);
+            if constexpr (Indexes)
+                *out++ = index;
+            else
+                *out++ = m_values[index];
+        }
     }
 
 private:
@@ -54,7 +64,7 @@ private:
             Highest ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
 
     static int pick(bool first, int a, int b) { return b ^ ((a ^ b) & -static_cast<int>(first)); }
-    // The more extreme of v and than, v on a tie (so that with an index the latest wins).
+    // The more extreme of v and than, v on a tie (so that, as with the indexes, the later wins).
     static double atLeast(double v, double than)
     {
         if (Highest)
@@ -65,7 +75,7 @@ private:
     static bool moreExtreme(double v, double than) { return Highest ? v > than : v < than; }
 
     // Bars from..end of the current block; returns the first NaN bar, or end + 1.
-    int headRun(int from, int end, int* out)
+    int headRun(int from, int end, Out* out)
     {
         const double* values = m_values;
         // tail[i] describes the previous block from bar i - window + 1 on.
@@ -77,9 +87,14 @@ private:
         for (int i = from; i <= end; ++i) {
             const double v = values[i];
             nan |= std::isnan(v);
-            headIndex = pick(atLeastAsExtreme(v, head), i, headIndex);
-            head = atLeast(v, head);
-            *out++ = pick(atLeastAsExtreme(head, tailValue[i]), headIndex, tailIndex[i]);
+            if constexpr (Indexes) {
+                headIndex = pick(atLeastAsExtreme(v, head), i, headIndex);
+                head = atLeast(v, head);
+                *out++ = pick(atLeastAsExtreme(head, tailValue[i]), headIndex, tailIndex[i]);
+            } else {
+                head = atLeast(v, head);
+                *out++ = atLeast(head, tailValue[i]);
+            }
         }
         m_headValue = head;
         m_headIndex = headIndex;
@@ -101,10 +116,12 @@ private:
             const int i = m_blockStart + k;
             const double v = values[i];
             // Strictly more extreme: the later bar keeps a tie.
-            bestIndex = pick(moreExtreme(v, best), i, bestIndex);
+            if constexpr (Indexes) {
+                bestIndex = pick(moreExtreme(v, best), i, bestIndex);
+                m_tailIndex[k] = bestIndex;
+            }
             best = moreExtreme(v, best) ? v : best;
             m_tailValue[k] = best;
-            m_tailIndex[k] = bestIndex;
         }
         m_blockStart = start;
         m_headValue = kWorst;
