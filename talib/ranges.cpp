@@ -49,15 +49,18 @@ void extremesRun(const double* high, const double* low, int first, int last, int
 }
 
 // The ratios are divided whatever the range, in a loop of their own, so that
-// the divisions vectorise; this sets those over an empty range to 0.
+// the divisions vectorise (the compiler keeps a division that is only needed
+// on one side of a condition behind a branch); this sets those over an empty
+// range to 0. No floating-point trap is enabled anywhere, so a division by 0
+// here only sets a flag.
 void zeroWhereEmpty(const double* range, int n, double* out)
 {
     for (int k = 0; k < n; ++k)
         out[k] = range[k] != 0.0 ? out[k] : 0.0;
 }
 
-// Fast %K of n bars (close from the first of them): where the close sits in the range of its window,
-// 0 when that range is empty.
+// Fast %K of n bars (close from the first of them): where the close sits in
+// the range of its window, 0 when that range is empty.
 void fastKBlock(const double* close, int n, const double* hi, const double* lo, double* out)
 {
     double range[kBlock];
@@ -176,8 +179,8 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
         return TA_SUCCESS;
     try {
         // Fast %K from the first bar the two averages need, slow %K as its
-        // average, slow %D as the average of slow %K; computed bar by bar, so
-        // no buffer grows with the input.
+        // average, slow %D as the average of slow %K; a block of bars at a
+        // time, so that no buffer grows with the input.
         std::vector<double> ring(static_cast<std::size_t>(optInSlowK_Period) + optInSlowD_Period);
         MaStream slowK(optInSlowK_Period, optInSlowK_MAType, ring.data());
         MaStream slowD(optInSlowD_Period, optInSlowD_MAType, ring.data() + optInSlowK_Period);
