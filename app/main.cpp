@@ -15,8 +15,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "dcmessagepack.h"
 #include "kuapplication.h"
+#include "kuchart.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
@@ -140,11 +140,7 @@ int main(int argc, char** argv)
 
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
     kuOrderManager::registerWithClient();
-    // Order confirmations and other notices of the converter reach the message bar.
-    if (const QPointer<kuConnectionManager> manager = kuConnectionManager::instance()) {
-        if (auto* converter = qobject_cast<dcMessagePack*>(manager->dataConverter().data()))
-            QObject::connect(converter, &dcMessagePack::on_infoMessage, client, &kuClient::showInfoMessage);
-    }
+    kuChart::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);

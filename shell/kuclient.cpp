@@ -1,27 +1,45 @@
 #include "kuclient.h"
 
+#include "dcmessagepack.h"
 #include "kuabstractpluginwidget.h"
 #include "kuaccount.h"
+#include "kuactionsmenubar.h"
+#include "kuactionsmodel.h"
 #include "kuapplication.h"
 #include "kuappsetting.h"
 #include "kuconnectionmanager.h"
+#include "kufunctions.h"
 #include "kuiconmanager.h"
+#include "kulightboxwidget.h"
 #include "kupaperlist.h"
 #include "kupluginloader.h"
 #include "kupluginmanager.h"
 #include "kuplugintable.h"
 #include "kutabwidget.h"
+#include "kutoolbar.h"
+#include "kuwindowbase.h"
 #include "kuworkspace.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
-#include <QJsonObject>
 #include <QKeySequence>
-#include <QMenu>
-#include <QMenuBar>
+#include <QMessageBox>
 #include <QMetaMethod>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QUrl>
+#include <QUuid>
+
+#include <cmath>
 
 namespace {
 QPointer<kuClient> g_client;
@@ -34,6 +52,7 @@ struct Creators
     kuClient::PaperListFormMaker makePaperListForm;
     std::function<void(kuPaperListForm*)> refillPaperListForm;
     std::function<int(kuPaperListForm*)> currentPaperID;
+    QHash<int, kuClient::WindowMaker> windowMakers;
 };
 
 Creators& creators()
@@ -41,57 +60,123 @@ Creators& creators()
     static Creators c;
     return c;
 }
+
+QIcon themedIcon(const QString& name)
+{
+    return kuIconManager::icon(name);
+}
+
+const QString removeWorkspacePath = QStringLiteral("mFile/mRemoveWorkspace");
+
+// Menu entries that open a kind of window: disabled while no maker builds it.
+struct MakerEntry
+{
+    const char* path;
+    WinType winType;
+};
+const MakerEntry makerEntries[] = {
+        {"mAdd/mChart", wtChart},
+        {"mAdd/mOrderBook", wtOrderBook},
+        {"mAdd/mLastTrades", wtLastTrades},
+        {"mAdd/mQuotes", wtQuotes},
+        {"mAccount/mAccountStatus", wtPortfolio},
+        {"mAccount/mAccountOrders", wtOrders},
+        {"mAccount/mAccountTrades", wtTrades},
+};
+
+int roundedHalfUp(double value)
+{
+    return int(std::floor(value + 0.5));
+}
 } // namespace
 
 kuClient::kuClient(QWidget* parent) : QMainWindow(parent)
 {
+    m_lightBox = new kuLightBoxWidget(this, false);
+    m_lightBox->hide();
     setObjectName(QStringLiteral("kuClient"));
-    setWindowTitle(QStringLiteral("Velmoran"));
-    // Until saved layouts restore the geometry, open at a usable size.
-    resize(1200, 760);
+    connect(this, &kuClient::signalWindowLoaded, this, &kuClient::slot_afterWindowShow);
 }
 
 // Runs once the window is reachable through instance(): what is built here
 // may already read look values.
 void kuClient::init()
 {
-    setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo_small.png")));
+    setWindowIcon(themedIcon(QStringLiteral("ku_logo_small.png")));
+    setupLayout();
+    // Open commands need a workspace before (and without) any saved layout.
+    tabWidget()->addWorkSpace(new kuWorkSpace(tabWidget()), tr("Рабочий стол"));
+    createMenus();
+    // Tabs come and go by the tab bar too, not only by the menu.
+    connect(tabWidget(), &kuTabWidget::countChanged, this, &kuClient::updateRemoveWorkspaceAction);
+    updateRemoveWorkspaceAction();
+    setTahomaFontTree(this);
+}
 
-    m_tabWidget = new kuTabWidget(this);
-    setCentralWidget(m_tabWidget);
-    m_tabWidget->newWorkSpace();
-
-    if (const QPointer<kuConnectionManager> manager = kuConnectionManager::instance()) {
-        connect(manager, &kuConnectionManager::on_connStatusChange, m_tabWidget, &kuTabWidget::setStatus);
-        connect(manager, &kuConnectionManager::on_syncDateTime, m_tabWidget, &kuTabWidget::setCurrentTime);
-    }
-
-    m_pluginsMenu = menuBar()->addMenu(tr("Расширения"));
-    m_pluginsMenu->setObjectName(QStringLiteral("mPlugins"));
-    QAction* managerAction = m_pluginsMenu->addAction(tr("Управление расширениями"));
-    managerAction->setObjectName(QStringLiteral("mPluginManager"));
-    connect(managerAction, &QAction::triggered, this, [this] { pluginManager()->exec(); });
-    loadPluginActions();
-
-    QMenu* account = menuBar()->addMenu(tr("Счёт"));
-    account->setObjectName(QStringLiteral("mAccount"));
-    QAction* addOrder = account->addAction(tr("Ввод поручения"));
-    addOrder->setObjectName(QStringLiteral("mAddOrder"));
-    addOrder->setShortcut(QKeySequence(tr("Ctrl+T")));
-    connect(addOrder, &QAction::triggered, this, [this] {
-        orderManager();
-        if (m_orderManagerDialog)
-            m_orderManagerDialog->exec();
-    });
+void kuClient::setupLayout()
+{
+    setTitle();
+    setCentralWidget(tabWidget());
+    setMenuBar(actionsMenuBar());
+    addToolBar(Qt::TopToolBarArea, toolBar());
 }
 
 kuClient::~kuClient()
 {
     // The plug-in windows are owned by their shared pointers, not by this window.
     m_pluginWindows.clear();
-    // Made without a parent: it goes with the main window.
+    // Made without a parent: they go with the main window.
     delete m_orderManagerDialog.data();
+    delete m_paperListFormDialog.data();
+    delete m_lightBox.data();
 }
+
+QPointer<kuClient> kuClient::createInstance(QWidget* parent)
+{
+    if (!g_client) {
+        g_clientMade = true;
+        g_client = new kuClient(parent);
+        g_client->init();
+    }
+    return g_client;
+}
+
+QPointer<kuClient> kuClient::instance()
+{
+    if (!g_client && !g_clientMade)
+        return createInstance(nullptr);
+    return g_client;
+}
+
+kuAppSetting* kuClient::appSetting()
+{
+    if (!m_appSetting)
+        m_appSetting = new kuAppSetting(this);
+    return m_appSetting;
+}
+
+kuActionsMenuBar* kuClient::actionsMenuBar()
+{
+    if (!m_menuBar)
+        m_menuBar = new kuActionsMenuBar();
+    return m_menuBar;
+}
+
+kuTabWidget* kuClient::tabWidget()
+{
+    if (!m_tabWidget)
+        m_tabWidget = new kuTabWidget(this);
+    return m_tabWidget;
+}
+
+kuToolBar* kuClient::toolBar()
+{
+    if (!m_toolBar)
+        m_toolBar = new kuToolBar(this);
+    return m_toolBar;
+}
+
+// ---- shared dialogs ----
 
 void kuClient::setOrderManagerCreator(OrderManagerMaker make, std::function<void(kuOrderManager*)> reset)
 {
@@ -155,43 +240,6 @@ int kuClient::choosePaper()
     return c.currentPaperID ? c.currentPaperID(form) : 0;
 }
 
-QPointer<kuClient> kuClient::createInstance(QWidget* parent)
-{
-    if (!g_client) {
-        g_clientMade = true;
-        g_client = new kuClient(parent);
-        g_client->init();
-    }
-    return g_client;
-}
-
-QPointer<kuClient> kuClient::instance()
-{
-    if (!g_client && !g_clientMade)
-        return createInstance(nullptr);
-    return g_client;
-}
-
-kuAppSetting* kuClient::appSetting()
-{
-    if (!m_appSetting)
-        m_appSetting = new kuAppSetting(this);
-    return m_appSetting;
-}
-
-kuTabWidget* kuClient::tabWidget() const
-{
-    return m_tabWidget;
-}
-
-void kuClient::showInfoMessage(const QString& text, int timeout)
-{
-    if (text.isEmpty() || !m_tabWidget)
-        return;
-    if (kuWorkSpace* workspace = m_tabWidget->currentWorkSpace())
-        workspace->postMessage(text, kuIconManager::pixmap(QStringLiteral("info.png")), timeout);
-}
-
 kuPluginManager* kuClient::pluginManager()
 {
     if (!m_pluginManager)
@@ -199,39 +247,657 @@ kuPluginManager* kuClient::pluginManager()
     return m_pluginManager;
 }
 
+// ---- menus ----
+
+void kuClient::createMenus()
+{
+    kuActionsModel* model = actionsMenuBar()->model();
+    auto action = [this, model](const QString& path, const QString& text, const QString& icon, auto slot) {
+        QAction* added = model->addAction(path, text, icon.isEmpty() ? QIcon() : themedIcon(icon));
+        if (added)
+            connect(added, &QAction::triggered, this, slot);
+        return added;
+    };
+
+    model->addMenu(QStringLiteral("mFile"), tr("Файл"));
+    action(QStringLiteral("mFile/mAppendWorkspace"), tr("Добавить рабочую область"), QStringLiteral("add_new_tab.png"),
+           &kuClient::slot_addWorkSpace);
+    action(removeWorkspacePath, tr("Закрыть рабочую область"), QStringLiteral("delete_tab.png"),
+           &kuClient::slot_removeWorkSpace);
+    action(QStringLiteral("mFile/mRenameWorkspace"), tr("Переименовать рабочую область"),
+           QStringLiteral("edit_tab.png"), &kuClient::slot_renameWorkspace);
+    model->addSeparator(QStringLiteral("mFile/mSepWorkspace"));
+    // The saved settings files are not there yet: their entries wait disabled.
+    if (QAction* save = action(QStringLiteral("mFile/mSaveWorkspace"), tr("Сохранить настройки"), QString(),
+                               &kuClient::slot_saveWorkSpace))
+        save->setEnabled(false);
+    if (QAction* load = action(QStringLiteral("mFile/mLoadWorkspace"), tr("Загрузить настройки"), QString(),
+                               &kuClient::slot_loadWorkSpace))
+        load->setEnabled(false);
+    model->addSeparator(QStringLiteral("mFile/mSepQuit"));
+    if (QAction* quit =
+                action(QStringLiteral("mFile/aQuit"), tr("Выход"), QStringLiteral("ku_exit.png"), &QWidget::close))
+        quit->setShortcut(QKeySequence(tr("Ctrl+Q"), QKeySequence::NativeText));
+
+    model->addMenu(QStringLiteral("mAdd"), tr("Добавить"));
+    action(QStringLiteral("mAdd/mChart"), tr("График"), QStringLiteral("chart.png"), &kuClient::slot_createChart);
+    action(QStringLiteral("mAdd/mOrderBook"), tr("Биржевые заявки"), QStringLiteral("orderbook.png"),
+           &kuClient::slot_createOrderBook);
+    action(QStringLiteral("mAdd/mLastTrades"), tr("Все сделки"), QStringLiteral("all.trades.png"),
+           &kuClient::slot_createLastTrades);
+    action(QStringLiteral("mAdd/mQuotes"), tr("Котировки"), QStringLiteral("chart.png"), &kuClient::slot_createQuotes);
+
+    model->addMenu(QStringLiteral("mAccount"), tr("Счёт"));
+    if (QAction* addOrder = model->addAction(QStringLiteral("mAccount/mAddOrder"), tr("Ввод поручения"))) {
+        addOrder->setShortcut(QKeySequence(tr("Ctrl+T"), QKeySequence::NativeText));
+        connect(addOrder, &QAction::triggered, this, [this] {
+            orderManager();
+            if (m_orderManagerDialog)
+                m_orderManagerDialog->exec();
+        });
+    }
+    action(QStringLiteral("mAccount/mAccountStatus"), tr("Состояние счета"), QString(),
+           &kuClient::slot_openWinPositions);
+    model->addSeparator(QStringLiteral("mAccount/mSepAddOrder"));
+    action(QStringLiteral("mAccount/mAccountOrders"), tr("Поручения"), QString(), &kuClient::slot_openWinOrders);
+    action(QStringLiteral("mAccount/mAccountTrades"), tr("Сделки"), QString(), &kuClient::slot_openWinTrades);
+
+    model->addMenu(QStringLiteral("mPlugins"), tr("Расширения"));
+    if (QAction* manager = model->addAction(QStringLiteral("mPlugins/mPluginManager"), tr("Управление расширениями")))
+        connect(manager, &QAction::triggered, this, [this] { pluginManager()->exec(); });
+    model->addSeparator(QStringLiteral("mPlugins/mSepPlugins"));
+    loadPluginActions();
+
+    model->addMenu(QStringLiteral("mHelp"), tr("Помощь"));
+    if (QAction* guide = action(QStringLiteral("mHelp/mUserGuide"), tr("Руководство пользователя"), QString(),
+                                &kuClient::slot_showUserGuide))
+        guide->setShortcut(QKeySequence::HelpContents);
+    model->addSeparator(QStringLiteral("mHelp/mSepHelp"));
+    action(QStringLiteral("mHelp/mAboutQt"), tr("О Qt5"), QString(), &QApplication::aboutQt);
+
+    updateMakerActions();
+}
+
+void kuClient::updateMakerActions()
+{
+    if (!m_menuBar)
+        return;
+    kuActionsModel* model = m_menuBar->model();
+    for (const MakerEntry& entry : makerEntries) {
+        if (QAction* action = model->action(QLatin1String(entry.path)))
+            action->setEnabled(hasWindowMaker(entry.winType));
+    }
+}
+
+void kuClient::updateRemoveWorkspaceAction()
+{
+    if (!m_menuBar || !m_tabWidget)
+        return;
+    if (QAction* action = m_menuBar->model()->action(removeWorkspacePath))
+        action->setEnabled(m_tabWidget->count() > 1);
+}
+
 void kuClient::loadPluginActions()
 {
+    // Plug-ins the table does not list yet (never seen by the plug-in manager) are enabled.
     const QHash<QString, bool> enabled = kuPluginTable().enabledPlugins();
-    bool separated = false;
     for (const auto& plugin : loadPlugins<WidgetPluginInterface>(pkWidget)) {
-        if (!enabled.value(plugin->guid(), false))
+        const QString guid = plugin->guid();
+        if (!enabled.value(guid, true) || m_pluginGuids.contains(guid))
             continue;
         const QSharedPointer<kuAbstractPluginWidget> window =
                 plugin->createWindow(kuPaperList::instance().data(), kuAccount::instance().data(),
                                      kuConnectionManager::instance().data(), this);
         if (!window)
             continue;
+        m_pluginGuids << guid;
         m_pluginWindows << window;
-        const QJsonObject entries = window->menuEntries();
-        for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
-            const QJsonObject entry = it.value().toObject();
-            if (entry.isEmpty())
-                continue;
-            const QByteArray signature =
-                    QMetaObject::normalizedSignature(entry.value(QStringLiteral("callback")).toString().toLatin1());
-            const int method = window->metaObject()->indexOfMethod(signature.constData());
-            if (method < 0) {
-                qWarning() << "Plug-in" << plugin->pluginName() << "has no method" << signature;
-                continue;
-            }
-            if (!separated) {
-                m_pluginsMenu->addSeparator();
-                separated = true;
-            }
-            QAction* action = m_pluginsMenu->addAction(QIcon(entry.value(QStringLiteral("icon")).toString()),
-                                                       entry.value(QStringLiteral("description")).toString());
-            connect(action, QMetaMethod::fromSignal(&QAction::triggered), window.data(),
-                    window->metaObject()->method(method));
+        addPluginActions(window.data());
+    }
+}
+
+void kuClient::addPluginActions(kuAbstractPluginWidget* widget)
+{
+    if (!widget)
+        return;
+    kuActionsModel* model = actionsMenuBar()->model();
+    const QJsonObject entries = widget->menuEntries();
+    for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
+        const QJsonObject entry = it.value().toObject();
+        if (entry.isEmpty())
+            continue;
+        const QString callback = entry.value(QStringLiteral("callback")).toString();
+        const QString text = entry.value(QStringLiteral("description")).toString();
+        const QString iconName = entry.value(QStringLiteral("icon")).toString();
+        // A plug-in may name a file of its own resources in place of a theme's.
+        const QIcon icon = iconName.isEmpty()                      ? QIcon()
+                           : iconName.startsWith(QLatin1Char(':')) ? QIcon(iconName)
+                                                                   : themedIcon(iconName);
+        if (callback.isEmpty()) {
+            if (!model->addMenu(it.key(), text, icon))
+                qWarning().noquote() << "Plug-in menu not added:" << it.key();
+            continue;
+        }
+        QAction* action = model->addAction(it.key(), text, icon);
+        if (!action) {
+            qWarning().noquote() << "Plug-in menu entry not added:" << it.key();
+            continue;
+        }
+        const QByteArray signature = QMetaObject::normalizedSignature(callback.toLatin1().constData());
+        const int method = widget->metaObject()->indexOfMethod(signature.constData());
+        if (method < 0) {
+            qWarning().noquote() << "Plug-in entry" << it.key() << "calls no method:" << signature;
+            continue;
+        }
+        connect(action, QMetaMethod::fromSignal(&QAction::triggered), widget, widget->metaObject()->method(method));
+    }
+}
+
+// ---- window factory ----
+
+void kuClient::setWindowMaker(WinType winType, WindowMaker make)
+{
+    if (make)
+        creators().windowMakers.insert(winType, std::move(make));
+    else
+        creators().windowMakers.remove(winType);
+    if (g_client)
+        g_client->updateMakerActions();
+}
+
+bool kuClient::hasWindowMaker(WinType winType)
+{
+    return creators().windowMakers.contains(winType);
+}
+
+kuWindowBase* kuClient::singleWindow(WinType winType)
+{
+    QPointer<kuWindowBase>& window = m_singleWindows[winType];
+    if (window)
+        return window;
+    const WindowMaker make = creators().windowMakers.value(winType);
+    if (!make)
+        return nullptr;
+    window = make(this, 0);
+    if (!window)
+        return nullptr;
+    // Docked and found again under its class name.
+    if (window->objectName().isEmpty())
+        window->setObjectName(QLatin1String(window->metaObject()->className()));
+    if (winType == wtQuotes)
+        window->setWindowTitle(tr("Котировки"));
+    else if (winType == wtOrders)
+        window->setWindowTitle(tr("Поручения"));
+    else
+        window->setWindowTitle(tr("Сделки"));
+    return window;
+}
+
+kuWindowBase* kuClient::quotesWindow()
+{
+    return singleWindow(wtQuotes);
+}
+
+kuWindowBase* kuClient::ordersWindow()
+{
+    return singleWindow(wtOrders);
+}
+
+kuWindowBase* kuClient::tradesWindow()
+{
+    return singleWindow(wtTrades);
+}
+
+void kuClient::addSingleWindow(WinType winType, kuWorkSpace* workSpace, const QJsonObject& windowObject)
+{
+    if (!workSpace)
+        return;
+    kuWindowBase* window = singleWindow(winType);
+    if (!window)
+        return;
+    if (!windowObject.isEmpty())
+        window->restoreSettings(windowObject);
+    workSpace->addWindow(window, QLatin1String(window->metaObject()->className()), window->windowTitle());
+}
+
+void kuClient::addQuotesWindow(kuWorkSpace* workSpace, const QJsonObject& windowObject)
+{
+    addSingleWindow(wtQuotes, workSpace, windowObject);
+}
+
+void kuClient::addOrdersWindow(kuWorkSpace* workSpace, const QJsonObject& windowObject)
+{
+    addSingleWindow(wtOrders, workSpace, windowObject);
+}
+
+void kuClient::addTradesWindow(kuWorkSpace* workSpace, const QJsonObject& windowObject)
+{
+    addSingleWindow(wtTrades, workSpace, windowObject);
+}
+
+void kuClient::addPortfolioWindow(kuWorkSpace* workSpace, const QString& name, const QJsonObject& windowObject)
+{
+    if (!workSpace)
+        return;
+    const WindowMaker make = creators().windowMakers.value(wtPortfolio);
+    kuWindowBase* window = make ? make(this, 0) : nullptr;
+    if (!window)
+        return;
+    window->restoreSettings(windowObject);
+    const QString title = tr("Состояние счета");
+    window->setWindowTitle(title);
+    workSpace->addWindow(window, name.isEmpty() ? QUuid::createUuid().toString() : name, title);
+}
+
+void kuClient::addPaperWindow(WinType winType, kuWorkSpace* workSpace, int paperID, const QString& name,
+                              const QJsonObject& windowObject)
+{
+    const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID);
+    if (!workSpace || !paper)
+        return;
+    const WindowMaker make = creators().windowMakers.value(winType);
+    if (!make)
+        return;
+    const QString title = winType == wtChart ? tr("График %1").arg(paper->issuer())
+                                             : paper->ticker() + QStringLiteral(" - ") + paper->issuer();
+    kuWindowBase* window = make(this, paperID);
+    if (!window)
+        return;
+    window->restoreSettings(windowObject);
+    window->setWindowTitle(title);
+    // A name taken in this workspace (a broken layout) gets a new one rather than no window.
+    QString dockName = name.isEmpty() ? QUuid::createUuid().toString() : name;
+    if (workSpace->containsWindow(dockName))
+        dockName = QUuid::createUuid().toString();
+    workSpace->addWindow(window, dockName, title);
+}
+
+void kuClient::addChartWindow(kuWorkSpace* workSpace, int paperID, const QString& name, const QJsonObject& windowObject)
+{
+    addPaperWindow(wtChart, workSpace, paperID, name, windowObject);
+}
+
+void kuClient::addOrderBookWindow(kuWorkSpace* workSpace, int paperID, const QString& name,
+                                  const QJsonObject& windowObject)
+{
+    addPaperWindow(wtOrderBook, workSpace, paperID, name, windowObject);
+}
+
+void kuClient::addLastTradesWindow(kuWorkSpace* workSpace, int paperID, const QString& name,
+                                   const QJsonObject& windowObject)
+{
+    addPaperWindow(wtLastTrades, workSpace, paperID, name, windowObject);
+}
+
+void kuClient::createChart(int paperID)
+{
+    addChartWindow(currentWorkSpace(), paperID, QString(), QJsonObject());
+}
+
+void kuClient::createOrderBook(int paperID)
+{
+    addOrderBookWindow(currentWorkSpace(), paperID, QString(), QJsonObject());
+}
+
+void kuClient::createLastTrades(int paperID)
+{
+    addLastTradesWindow(currentWorkSpace(), paperID, QString(), QJsonObject());
+}
+
+kuWorkSpace* kuClient::currentWorkSpace()
+{
+    return tabWidget()->currentWorkSpace();
+}
+
+kuWorkSpace* kuClient::workSpace(int index)
+{
+    return tabWidget()->workSpace(index);
+}
+
+bool kuClient::activateWindowTab(QWidget* window)
+{
+    if (!window)
+        return false;
+    kuTabWidget* tabs = tabWidget();
+    for (int i = 0; i < tabs->count(); ++i) {
+        kuWorkSpace* page = tabs->workSpace(i);
+        if (page && page->containsWindow(window->objectName())) {
+            tabs->setCurrentIndex(i);
+            return true;
         }
     }
+    return false;
+}
+
+void kuClient::openSingleWindow(WinType winType)
+{
+    activateWindowTab(singleWindow(winType));
+    addSingleWindow(winType, currentWorkSpace(), QJsonObject());
+}
+
+void kuClient::choosePaperWindow(WinType winType)
+{
+    // Without a maker the choice would lead nowhere.
+    if (!hasWindowMaker(winType))
+        return;
+    const int paperID = choosePaper();
+    if (paperID != 0)
+        addPaperWindow(winType, currentWorkSpace(), paperID, QString(), QJsonObject());
+}
+
+void kuClient::slot_createChart()
+{
+    choosePaperWindow(wtChart);
+}
+
+void kuClient::slot_createOrderBook()
+{
+    choosePaperWindow(wtOrderBook);
+}
+
+void kuClient::slot_createLastTrades()
+{
+    choosePaperWindow(wtLastTrades);
+}
+
+void kuClient::slot_createQuotes()
+{
+    openSingleWindow(wtQuotes);
+}
+
+void kuClient::slot_openWinPositions()
+{
+    addPortfolioWindow(currentWorkSpace(), QString(), QJsonObject());
+}
+
+void kuClient::slot_openWinOrders()
+{
+    openSingleWindow(wtOrders);
+}
+
+void kuClient::slot_openWinTrades()
+{
+    openSingleWindow(wtTrades);
+}
+
+// ---- layout ----
+
+QJsonArray kuClient::windowsState()
+{
+    QJsonArray settings;
+    kuTabWidget* tabs = tabWidget();
+    for (int i = 0; i < tabs->count(); ++i) {
+        kuWorkSpace* page = tabs->workSpace(i);
+        if (!page)
+            continue;
+        for (QJsonObject window : page->windowStates()) {
+            window.insert(QStringLiteral("tabIndex"), i);
+            settings.append(window);
+        }
+    }
+    return settings;
+}
+
+QJsonObject kuClient::saveState()
+{
+    QJsonObject layout;
+    const QByteArray geometry = saveGeometry();
+    layout.insert(QStringLiteral("geometry"), geometry.isNull() ? QString() : QString::fromLatin1(geometry.toBase64()));
+    layout.insert(QStringLiteral("settings"), windowsState());
+    QJsonArray tabs;
+    kuTabWidget* tabWidget = this->tabWidget();
+    for (int i = 0; i < tabWidget->count(); ++i) {
+        kuWorkSpace* page = tabWidget->workSpace(i);
+        if (!page)
+            continue;
+        tabs.append(QJsonObject{{QStringLiteral("index"), i},
+                                {QStringLiteral("name"), tabWidget->tabName(i)},
+                                {QStringLiteral("state"), QString::fromLatin1(page->saveDockState().toBase64())}});
+    }
+    layout.insert(QStringLiteral("tabs"), tabs);
+    return layout;
+}
+
+// Until saved layouts are read back this only ends the wait for the instrument
+// list: the layout stays as it is and is not counted as restored.
+void kuClient::restoreState(QJsonObject appSetting)
+{
+    Q_UNUSED(appSetting)
+    if (tabWidget()->count() == 0)
+        tabWidget()->addWorkSpace(new kuWorkSpace(tabWidget()), tr("Рабочий стол"));
+    updateRemoveWorkspaceAction();
+    if (m_lightBox)
+        m_lightBox->hide();
+    endRestoreBinding();
+}
+
+void kuClient::restoreState()
+{
+    restoreState(QJsonObject());
+}
+
+void kuClient::endRestoreBinding()
+{
+    disconnect(m_errorBinding);
+    // Only our own binding: others listen to the instrument list too.
+    disconnect(m_restoreBinding);
+}
+
+// ---- title, showing, hiding ----
+
+void kuClient::setTitle(QString filePath)
+{
+    QString title = QStringLiteral("Velmoran ") + QStringLiteral("1.6.3");
+    if (!filePath.isEmpty())
+        title += QStringLiteral(" - ") + filePath;
+    setWindowTitle(title);
+}
+
+void kuClient::setTitle()
+{
+    setTitle(QString());
+}
+
+void kuClient::hide()
+{
+    kuTabWidget* tabs = tabWidget();
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (kuWorkSpace* page = tabs->workSpace(i))
+            page->hideWindows();
+    }
+    QMainWindow::hide();
+}
+
+void kuClient::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        const double w = available.width();
+        const double h = available.height();
+        setGeometry(roundedHalfUp(0.2 * w), roundedHalfUp(0.1 * h), roundedHalfUp(0.6 * w), roundedHalfUp(0.6 * h));
+    }
+    m_shownOnce = true;
+    emit signalWindowLoaded();
+}
+
+void kuClient::slot_afterWindowShow()
+{
+    disconnect(this, &kuClient::signalWindowLoaded, this, &kuClient::slot_afterWindowShow);
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    if (!manager)
+        return;
+    const QPointer<kuAbstractConn> connection = manager->connection();
+    const QPointer<kuAbstractDataConverter> converter = manager->dataConverter();
+    if (!connection || !converter)
+        return;
+
+    m_errorBinding = connect(converter, &kuAbstractDataConverter::on_receviedError, this, &kuClient::slot_showError,
+                             Qt::UniqueConnection);
+    m_restoreBinding = connect(
+            converter, &kuAbstractDataConverter::on_snapshotPapers, converter, [this] { restoreState(QJsonObject()); },
+            Qt::DirectConnection);
+    // Order confirmations and other notices of the converter: wired here only.
+    if (auto* messages = qobject_cast<dcMessagePack*>(converter.data()))
+        connect(messages, &dcMessagePack::on_infoMessage, this, &kuClient::showInfoMessage, Qt::UniqueConnection);
+
+    kuTabWidget* tabs = tabWidget();
+    connect(manager, &kuConnectionManager::on_syncDateTime, tabs, &kuTabWidget::setCurrentTime, Qt::UniqueConnection);
+    connect(manager, &kuConnectionManager::on_connStatusChange, tabs, &kuTabWidget::setStatus, Qt::UniqueConnection);
+    connect(manager, &kuConnectionManager::on_connStatusChange, this, &kuClient::slot_connStatusChange,
+            Qt::UniqueConnection);
+    if (const QPointer<kuApplication> app = kuApplication::instance()) {
+        connect(app, &kuApplication::on_saveAppSettings, this, QOverload<QString>::of(&kuClient::setTitle),
+                Qt::UniqueConnection);
+        connect(app, &kuApplication::on_loadAppSettings, this, QOverload<QString>::of(&kuClient::setTitle),
+                Qt::UniqueConnection);
+    }
+    if (m_lightBox)
+        m_lightBox->show();
+    // An instrument list that came before the first show would leave the overlay up for good.
+    if (!kuPaperList::instance()->papersList().isEmpty())
+        restoreState(QJsonObject());
+}
+
+void kuClient::slot_showError(WinType winType, QString msg, int paperID)
+{
+    Q_UNUSED(paperID)
+    if (winType != wtInitInfo)
+        return;
+    showError(msg);
+    close();
+}
+
+void kuClient::slot_connStatusChange(bool connStatus)
+{
+    if (!connStatus)
+        return;
+    kuTabWidget* tabs = tabWidget();
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (kuWorkSpace* page = tabs->workSpace(i))
+            page->subscribeWindows();
+    }
+}
+
+// ---- workspaces ----
+
+void kuClient::slot_addWorkSpace()
+{
+    kuTabWidget* tabs = tabWidget();
+    tabs->addWorkSpace(new kuWorkSpace(tabs), tr("Рабочий стол №%1").arg(tabs->count() + 1));
+    updateRemoveWorkspaceAction();
+}
+
+void kuClient::slot_removeWorkSpace()
+{
+    if (!m_menuBar || !m_menuBar->model()->action(removeWorkspacePath))
+        return;
+    // The last workspace stays: open commands need one.
+    if (tabWidget()->count() > 1)
+        tabWidget()->removeWorkSpace(tabWidget()->currentIndex());
+    updateRemoveWorkspaceAction();
+}
+
+void kuClient::slot_renameWorkspace()
+{
+    tabWidget()->renameWorkspace(tabWidget()->currentIndex());
+}
+
+void kuClient::slot_saveWorkSpace()
+{
+    // Saved settings files come with their own dialog.
+}
+
+void kuClient::slot_loadWorkSpace()
+{
+    // Saved settings files come with their own dialog.
+}
+
+// ---- messages and help ----
+
+void kuClient::postMessage(const QString& text, const QString& pixmap, int timeout)
+{
+    if (text.isEmpty())
+        return;
+    if (kuWorkSpace* workspace = currentWorkSpace())
+        workspace->postMessage(text, kuIconManager::pixmap(pixmap), timeout);
+}
+
+void kuClient::showInfoMessage(const QString& text, int timeout)
+{
+    postMessage(text, QStringLiteral("info.png"), timeout);
+}
+
+void kuClient::showErrorMessage(const QString& text, int timeout)
+{
+    postMessage(text, QStringLiteral("error.png"), timeout);
+}
+
+void kuClient::slot_showUserGuide()
+{
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/doc/") + QStringLiteral("Velmoran") +
+                         QStringLiteral(".pdf");
+    const QUrl url = QUrl::fromLocalFile(path);
+    // The desktop handler may "open" a missing file without complaint.
+    if (QFileInfo::exists(path) && QDesktopServices::openUrl(url))
+        return;
+    qCritical().noquote() << "FILE NOT FOUND: " + url.toString();
+    showError(tr("Файл документации не найден: ") + path);
+}
+
+// ---- closing ----
+
+void kuClient::closeEvent(QCloseEvent* event)
+{
+    QMessageBox box;
+    QApplication::restoreOverrideCursor();
+    QFont font = box.font();
+    font.setPixelSize(14);
+    font.setFamily(QStringLiteral("Tahoma"));
+    font.setWeight(63);
+    box.setFont(font);
+    box.setWindowTitle(QString());
+    box.setWindowIcon(QIcon());
+    setTahomaFontTree(&box);
+    box.setIcon(QMessageBox::Information);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setText(tr("Сохранить рабочее пространство?"));
+    const int answer = box.exec();
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No) {
+        event->ignore();
+        return;
+    }
+
+    // A layout never put in place is not the user's: writing it would replace the saved one.
+    // Written before the log-out, so that a failed write leaves the session as it was.
+    if (answer == QMessageBox::Yes && m_layoutRestored) {
+        const QPointer<kuApplication> app = kuApplication::instance();
+        const QString path = app ? app->settingsFilePath() : QString();
+        if (!app || !app->saveSettings(saveState(), path)) {
+            showError(tr("Не удалось сохранить рабочее пространство в файл %1").arg(path));
+            event->ignore();
+            return;
+        }
+    }
+
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    if (manager) {
+        const QPointer<kuAbstractConn> connection = manager->connection();
+        if (connection && manager->dataConverter()) {
+            manager->blockAllSignals(true);
+            connection->unAuthorize(QStringLiteral("Unknown"));
+        }
+    }
+    hide();
+
+    // Lets the requests and replies still under way finish, with the interface live.
+    if (m_closeWaitMs > 0) {
+        QEventLoop loop;
+        QTimer::singleShot(m_closeWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    QWidget::closeEvent(event);
 }

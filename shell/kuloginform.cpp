@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QValidator>
 
 #include "kuabstractdataconverter.h"
@@ -89,6 +90,7 @@ void kuLoginForm::fillServers()
     connect(manager, &kuConnectionManager::connectError, this, &kuLoginForm::slot_connError);
     // After a broken connection is replaced, the form logs in again on the new one.
     manager->setReloginReceiver(this);
+    connect(editLogin, &QLineEdit::textChanged, this, [this] { checkToEnableButton(editPassword->text()); });
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
     connect(acceptButton, &QPushButton::clicked, this, &kuLoginForm::onAcceptButtonPressed);
 }
@@ -170,7 +172,8 @@ void kuLoginForm::moveFocusToAcceptButton()
 
 void kuLoginForm::checkToEnableButton(QString pass)
 {
-    acceptButton->setEnabled(comboServers->count() > 0 && !pass.isEmpty());
+    // An empty field would reach the server as a technical error, not as a refusal.
+    acceptButton->setEnabled(comboServers->count() > 0 && !pass.isEmpty() && !editLogin->text().isEmpty());
 }
 
 void kuLoginForm::editToUpperCase(QString str)
@@ -195,7 +198,7 @@ void kuLoginForm::slot_onAuthorized(WinType winType, QString msg, int priority)
         }
         showError(msg);
         editPassword->clear();
-        acceptButton->setEnabled(true);
+        checkToEnableButton(editPassword->text());
         return;
     }
     if (!msg.isEmpty())
@@ -212,7 +215,7 @@ void kuLoginForm::slot_connError(QString msg)
         qCritical().noquote() << msg;
         showError(msg);
     }
-    acceptButton->setEnabled(true);
+    checkToEnableButton(editPassword->text());
     disconnectConverter();
 }
 
@@ -220,6 +223,15 @@ void kuLoginForm::disconnectConverter()
 {
     if (converter)
         disconnect(converter, &kuAbstractDataConverter::on_receviedError, this, &kuLoginForm::slot_onAuthorized);
+}
+
+void kuLoginForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Without a window manager a modal form shown again can stay below the main
+    // window, which then looks frozen.
+    raise();
+    activateWindow();
 }
 
 void kuLoginForm::changeEvent(QEvent* event)

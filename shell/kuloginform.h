@@ -12,6 +12,7 @@ class QComboBox;
 class QEvent;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 class kuAbstractDataConverter;
 
 namespace Ui {
@@ -39,6 +40,7 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     kuLoginForm();

@@ -149,6 +149,7 @@ int kuTabWidget::insertWorkSpace(int index, kuWorkSpace* page, const QIcon& icon
         setCurrentIndex(0);
     // The name lives in the tool tip; without it a saved layout would lose it.
     setTabName(at, name);
+    emit countChanged(count());
     return at;
 }
 
@@ -173,6 +174,7 @@ void kuTabWidget::removeTab(int index)
     delete page;
     if (page == shown && current >= 0)
         emit currentChanged(current);
+    emit countChanged(count());
 }
 
 QString kuTabWidget::tabName(int index) const

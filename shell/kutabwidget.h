@@ -53,6 +53,8 @@ public slots:
 
 signals:
     void currentChanged(int index);
+    // After a workspace was added or removed, however that came about.
+    void countChanged(int count);
 
 protected:
     void timerEvent(QTimerEvent* event) override;

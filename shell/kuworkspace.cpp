@@ -140,6 +140,9 @@ void kuWorkSpace::subscribeWindows(const QString& uniqueName)
     for (const ads::SectionContent::RefPtr& sc : orderedContents()) {
         if (!uniqueName.isEmpty() && sc->uniqueName() != uniqueName)
             continue;
+        // A closed window gave its stream back; it must not come alive again.
+        if (sc->visibilityState() == ads::SectionContent::Closed)
+            continue;
         if (kuWindowBase* window = tradingWindow(sc))
             window->subscribe();
     }
@@ -218,4 +221,17 @@ void kuWorkSpace::slot_sectionContentClosed(const ads::SectionContent::RefPtr& s
         return;
     window->disconnectAll();
     window->unsubscribe();
+    // Only the single windows are kept for showing again. The rest goes, later:
+    // the window may be the sender of the signal that closed it.
+    if (keptWhenHidden(window->winType()))
+        return;
+    const ads::SectionContent::WeakPtr weak = sc;
+    QMetaObject::invokeMethod(
+            this,
+            [this, weak] {
+                const ads::SectionContent::RefPtr content = weak.toStrongRef();
+                if (content && content->visibilityState() == ads::SectionContent::Closed && m_container)
+                    m_container->removeSectionContent(content);
+            },
+            Qt::QueuedConnection);
 }

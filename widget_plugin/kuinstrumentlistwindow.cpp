@@ -27,7 +27,7 @@ kuInstrumentListWindow::kuInstrumentListWindow(kuAbstractPaperList* paperList, k
 QJsonObject kuInstrumentListWindow::menuEntries()
 {
     return QJsonObject{
-            {QStringLiteral("show"),
+            {QStringLiteral("mPlugins/mInstrumentList"),
              QJsonObject{{QStringLiteral("callback"), QStringLiteral("showWindow()")},
                          {QStringLiteral("description"), tr("Список инструментов")},
                          {QStringLiteral("icon"), QStringLiteral(":/ku_instrumentlist/ku_instrumentlist.png")}}}};

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMainWindow>
 #include <QNetworkProxy>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -58,6 +59,7 @@ private slots:
     void connectionErrorReEnablesTheButton_data();
     void connectionErrorReEnablesTheButton();
     void languageChangeKeepsTheFields();
+    void shownAgainOverTheMainWindow();
 };
 
 void tst_LoginForm::initTestCase()
@@ -133,13 +135,20 @@ void tst_LoginForm::userNameIsUpperCaseAndShort()
 
 void tst_LoginForm::acceptButtonRules()
 {
+    // Both fields hold text, or the server answers with a technical error.
     QLineEdit* password = edit("editPassword");
+    QLineEdit* login = edit("editLogin");
     type(password, QStringLiteral("s"));
+    QVERIFY(!acceptButton()->isEnabled());
+    type(login, QStringLiteral("demo"));
     QVERIFY(acceptButton()->isEnabled());
     password->clear();
     QVERIFY(!acceptButton()->isEnabled());
-    type(edit("editLogin"), QStringLiteral("demo"));
+    type(password, QStringLiteral("s"));
+    login->clear();
     QVERIFY(!acceptButton()->isEnabled());
+    type(login, QStringLiteral("demo"));
+    password->clear();
 
     // Without a server to choose, no password enables it.
     child<QComboBox>("comboServers")->clear();
@@ -317,7 +326,8 @@ void tst_LoginForm::loginOutcome()
     const bool untouched = !accepted && !refusal;
     QCOMPARE(form->isVisible(), refusal || (untouched && shown));
     QCOMPARE(edit("editPassword")->text(), refusal ? QString() : QStringLiteral("secret"));
-    QCOMPARE(acceptButton()->isEnabled(), !untouched);
+    // A refusal cleared the password: Return must not send an empty one.
+    QCOMPARE(acceptButton()->isEnabled(), accepted);
     QCOMPARE(edit("editLogin")->text(), QStringLiteral("DEMO"));
 }
 
@@ -332,6 +342,8 @@ void tst_LoginForm::connectionErrorReEnablesTheButton()
 {
     QFETCH(QString, message);
     form->show();
+    type(edit("editLogin"), QStringLiteral("demo"));
+    type(edit("editPassword"), QStringLiteral("secret"));
     acceptButton()->setEnabled(false);
     emit kuConnectionManager::instance()->connectError(message);
     QCOMPARE(catcher->boxes.size(), message.isEmpty() ? 0 : 1);
@@ -341,6 +353,22 @@ void tst_LoginForm::connectionErrorReEnablesTheButton()
     }
     QVERIFY(acceptButton()->isEnabled());
     QVERIFY(form->isVisible());
+}
+
+// Shown again over a main window that is already up, it comes to the front.
+void tst_LoginForm::shownAgainOverTheMainWindow()
+{
+    QMainWindow main;
+    main.show();
+    main.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &main);
+    form->show();
+    QTRY_COMPARE(QApplication::activeWindow(), form.data());
+    form->hide();
+    main.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &main);
+    form->show();
+    QTRY_COMPARE(QApplication::activeWindow(), form.data());
 }
 
 void tst_LoginForm::languageChangeKeepsTheFields()

@@ -1,4 +1,7 @@
 #include "fakesession.h"
+#include "kuabstractpluginwidget.h"
+#include "kuactionsmenubar.h"
+#include "kuactionsmodel.h"
 #include "kuapplication.h"
 #include "kuclient.h"
 #include "kupaperinfomimedata.h"
@@ -9,7 +12,6 @@
 
 #include <QAction>
 #include <QBuffer>
-#include <QMenu>
 #include <QtTest>
 
 namespace {
@@ -237,27 +239,30 @@ void tst_PluginManager::pluginMenuOfTheMainWindow()
     installWidgetPlugin();
     QVERIFY(insertPluginRow(widgetGuid(), "ku_instrumentlist", 0x0));
     QPointer<kuClient> client = kuClient::createInstance();
-    QMenu* menu = client->findChild<QMenu*>("mPlugins");
-    QVERIFY(menu);
-    QCOMPARE(menu->title(), QStringLiteral("Расширения"));
-    auto texts = [menu] {
+    kuActionsModel* model = client->actionsMenuBar()->model();
+    QAction* plugins = model->action("mPlugins");
+    QVERIFY(plugins && plugins->menu());
+    QCOMPARE(plugins->text(), QStringLiteral("Расширения"));
+    auto entries = [model, plugins] {
         QStringList result;
-        for (QAction* action : menu->actions()) {
-            if (!action->isSeparator())
-                result << action->text();
-        }
+        for (QAction* action : model->children(plugins))
+            result << model->path(action) + (action->isSeparator() ? QString() : " " + action->text());
         return result;
     };
     // Disabled: no window and no entry.
-    QCOMPARE(texts(), QStringList{"Управление расширениями"});
+    const QStringList own{"mPlugins/mPluginManager Управление расширениями", "mPlugins/mSepPlugins"};
+    QCOMPARE(entries(), own);
     QVERIFY(client->pluginManager());
     QCOMPARE(client->pluginManager(), client->pluginManager());
 
+    // Not in the table (never seen by the plug-in manager): created, its entry under its path.
     kuAccessDB db;
-    QVERIFY(db.executeNonQuery("update plugins set status = 1;"));
+    QVERIFY(db.executeNonQuery("delete from plugins;"));
     client->loadPluginActions();
-    QCOMPARE(texts(), (QStringList{"Управление расширениями", "Список инструментов"}));
-    menu->actions().last()->trigger();
+    QCOMPARE(entries(), QStringList(own) << "mPlugins/mInstrumentList Список инструментов");
+    QAction* entry = model->action("mPlugins/mInstrumentList");
+    QVERIFY(!entry->icon().isNull());
+    entry->trigger();
     QWidget* window = client->findChild<QWidget*>("kuInstrumentListWindow");
     QVERIFY(window);
     QVERIFY(window->isVisible());
@@ -278,6 +283,10 @@ void tst_PluginManager::pluginMenuOfTheMainWindow()
     QMimeData empty;
     empty.setData(kuPaperInfoMimeData::mimeType(), QByteArray());
     QVERIFY(!dropped(&empty));
+
+    // Loaded again: the plug-in already has its window and entries.
+    client->loadPluginActions();
+    QCOMPARE(client->findChildren<QWidget*>("kuInstrumentListWindow").size(), 1);
     delete client.data();
 }
 

@@ -33,6 +33,7 @@ private slots:
     void titleAndIconFollowTheWindow();
     void windowStatesLeaveHiddenOut();
     void subscribeWindows();
+    void closedWindowsGo();
     void dockStateRoundTrip();
     void dockStateWithoutWindows();
     void hideWindows();
@@ -254,6 +255,28 @@ void tst_WorkSpace::subscribeWindows()
     ws->subscribeWindows();
     QCOMPARE(a->subscribed, 1);
     QCOMPARE(b->subscribed, 2);
+}
+
+// A closed window is never subscribed again and goes with its content; a
+// hidden single window stays for showing again.
+void tst_WorkSpace::closedWindowsGo()
+{
+    QPointer<TestWindow> chart = new TestWindow(wtChart, 5);
+    QPointer<TestWindow> quotes = new TestWindow(wtQuotes);
+    QVERIFY(ws->addWindow(chart, "chart", "chart"));
+    QVERIFY(ws->addWindow(quotes, "kuQuotes", "quotes"));
+    ws->container()->hideSectionContent(ws->sectionContent("chart"));
+    ws->container()->hideSectionContent(ws->sectionContent("kuQuotes"));
+    ws->subscribeWindows();
+    QCOMPARE(chart->subscribed, 0);
+    QCOMPARE(quotes->subscribed, 1);
+
+    QTRY_VERIFY(!chart);
+    QVERIFY(!ws->containsWindow("chart"));
+    QVERIFY(quotes);
+    QVERIFY(ws->containsWindow("kuQuotes"));
+    // The name is free again, as a layout restored twice needs.
+    QVERIFY(ws->addWindow(new TestWindow(wtChart, 5), "chart", "chart"));
 }
 
 void tst_WorkSpace::dockStateRoundTrip()

@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -11,6 +12,8 @@
 
 #include "fakesession.h"
 #include "kuabstractdataconverter.h"
+#include "kuactionsmenubar.h"
+#include "kuactionsmodel.h"
 #include "kuclient.h"
 #include "kuordermanager.h"
 #include "ordermanagerfixture.h"
@@ -129,6 +132,18 @@ private slots:
         QCOMPARE(first->amount(), 1.0);
         QCOMPARE(first->findChild<QTabWidget*>("tabOrders")->currentIndex(), 0);
         QVERIFY(first->findChild<QLineEdit*>("paperLineEdit")->text().isEmpty());
+
+        // Ctrl+T runs the same dialog, reset.
+        QAction* addOrder = client->actionsMenuBar()->model()->action("mAccount/mAddOrder");
+        QCOMPARE(addOrder->shortcut(), QKeySequence("Ctrl+T"));
+        first->setInstrument(paper::share);
+        bool shownReset = false;
+        QTimer::singleShot(0, first, [&] {
+            shownReset = first->isVisible() && first->paperID() == 0;
+            first->reject();
+        });
+        addOrder->trigger();
+        QVERIFY(shownReset);
         QPointer<kuOrderManager> guard(first);
         delete client.data();
         QVERIFY(!guard);
