@@ -68,20 +68,22 @@ QIcon themedIcon(const QString& name)
 
 const QString removeWorkspacePath = QStringLiteral("mFile/mRemoveWorkspace");
 
-// Menu entries that open a kind of window: disabled while no maker builds it.
+// Menu entries that open a kind of window: disabled while no maker builds it,
+// or, for a window of an instrument, while there is no chooser to pick one.
 struct MakerEntry
 {
     const char* path;
     WinType winType;
+    bool choosesPaper;
 };
 const MakerEntry makerEntries[] = {
-        {"mAdd/mChart", wtChart},
-        {"mAdd/mOrderBook", wtOrderBook},
-        {"mAdd/mLastTrades", wtLastTrades},
-        {"mAdd/mQuotes", wtQuotes},
-        {"mAccount/mAccountStatus", wtPortfolio},
-        {"mAccount/mAccountOrders", wtOrders},
-        {"mAccount/mAccountTrades", wtTrades},
+        {"mAdd/mChart", wtChart, true},
+        {"mAdd/mOrderBook", wtOrderBook, true},
+        {"mAdd/mLastTrades", wtLastTrades, true},
+        {"mAdd/mQuotes", wtQuotes, false},
+        {"mAccount/mAccountStatus", wtPortfolio, false},
+        {"mAccount/mAccountOrders", wtOrders, false},
+        {"mAccount/mAccountTrades", wtTrades, false},
 };
 
 int roundedHalfUp(double value)
@@ -190,6 +192,8 @@ void kuClient::setPaperListFormCreator(PaperListFormMaker make, std::function<vo
     creators().makePaperListForm = std::move(make);
     creators().refillPaperListForm = std::move(refill);
     creators().currentPaperID = std::move(current);
+    if (g_client)
+        g_client->updateMakerActions();
 }
 
 kuOrderManager* kuClient::orderManager()
@@ -325,7 +329,7 @@ void kuClient::updateMakerActions()
     kuActionsModel* model = m_menuBar->model();
     for (const MakerEntry& entry : makerEntries) {
         if (QAction* action = model->action(QLatin1String(entry.path)))
-            action->setEnabled(hasWindowMaker(entry.winType));
+            action->setEnabled(hasWindowMaker(entry.winType) && (!entry.choosesPaper || creators().makePaperListForm));
     }
 }
 

@@ -3,6 +3,7 @@
 // Trading windows for the main window's factory: each subscribes as a real one
 // does (through the base's stream bookkeeping) and counts it.
 
+#include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
 #include "kuclient.h"
 #include "kuwindowbase.h"
@@ -102,7 +103,7 @@ public:
                 asked = true;
                 box->button(answer)->click();
             } else {
-                others << box->text();
+                others << box->text().trimmed();
                 box->buttons().value(0)->click();
             }
         });

@@ -68,6 +68,16 @@ public slots:
     void run() { ++runs; }
 };
 
+void registerChooser()
+{
+    kuClient::setPaperListFormCreator(
+            [](QWidget* parent) {
+                auto* form = new kuPaperListForm(parent);
+                return std::make_pair(form, static_cast<QDialog*>(form));
+            },
+            [](kuPaperListForm* form) { ++form->refills; }, [](kuPaperListForm* form) { return form->current; });
+}
+
 QString menuText(kuActionsModel* model, QAction* parent, const QString& indent = QString())
 {
     QStringList lines;
@@ -147,6 +157,7 @@ void tst_Client::initTestCase()
     kuPaperList::instance()->addPaper(6, paper(6, "EFGH", "Other"));
     registerStreamWindowMakers({wtQuotes, wtOrders, wtTrades, wtChart, wtOrderBook, wtLastTrades, wtPortfolio});
     m_client = kuClient::createInstance();
+    registerChooser();
     m_client->setCloseWaitMs(0);
 }
 
@@ -408,6 +419,13 @@ void tst_Client::entriesFollowTheMakers()
     QCOMPARE(ws->container()->contents().size(), contents);
     registerStreamWindowMakers({wtOrderBook});
     QVERIFY(orderBook->isEnabled());
+
+    // A window of an instrument needs the chooser too.
+    kuClient::setPaperListFormCreator({}, {}, {});
+    QVERIFY(!model()->action("mAdd/mChart")->isEnabled());
+    QVERIFY(model()->action("mAdd/mQuotes")->isEnabled());
+    registerChooser();
+    QVERIFY(model()->action("mAdd/mChart")->isEnabled());
 }
 
 void tst_Client::choosePaper_data()
@@ -422,12 +440,6 @@ void tst_Client::choosePaper()
 {
     QFETCH(bool, accept);
     QFETCH(int, chosen);
-    kuClient::setPaperListFormCreator(
-            [](QWidget* parent) {
-                auto* form = new kuPaperListForm(parent);
-                return std::make_pair(form, static_cast<QDialog*>(form));
-            },
-            [](kuPaperListForm* form) { ++form->refills; }, [](kuPaperListForm* form) { return form->current; });
     kuPaperListForm* form = m_client->paperListForm();
     QVERIFY(form);
     QCOMPARE(m_client->paperListForm(), form);

@@ -8,6 +8,7 @@
 #include "kutabwidget.h"
 #include "kuworkspace.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -97,8 +98,11 @@ void tst_ClientSession::initTestCase()
 QList<StreamWindow*> tst_ClientSession::openOrderBooks(const QList<int>& papers)
 {
     kuWorkSpace* ws = m_client->currentWorkSpace();
+    // Each reply records its subscription in the connection: wait for all of them.
+    QSignalSpy replies(m_manager->dataConverter().data(), &kuAbstractDataConverter::on_snapshotOrderBook);
     for (int paper : papers)
         m_client->createOrderBook(paper);
+    [&] { QTRY_COMPARE_WITH_TIMEOUT(replies.count(), papers.size(), 10000); }();
     QList<StreamWindow*> windows;
     for (const auto& sc : ws->container()->contents()) {
         if (auto* window = qobject_cast<StreamWindow*>(sc->contentWidget()))
@@ -128,7 +132,7 @@ void tst_ClientSession::reconnectionKeepsOneStreamPerWindow()
     for (const auto& sc : ws->container()->contents())
         ws->container()->hideSectionContent(sc);
     const QStringList unsubscribed = requestsOf(m_primary.get(), "kuUnsubscribe");
-    QCOMPARE(unsubscribed.size(), 1);
+    QVERIFY2(unsubscribed.size() == 1, qPrintable(m_primary->requests().join('\n')));
     QVERIFY(unsubscribed.first().contains(QString("PID=%1").arg(paper)));
     QTRY_VERIFY(ws->container()->contents().isEmpty());
 }
