@@ -31,6 +31,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QScreen>
@@ -125,6 +126,22 @@ void kuClient::setupLayout()
 
 kuClient::~kuClient()
 {
+    // The model's menus have no parent and would go only at the next event
+    // loop pass, after the main window: they go with it.
+    if (m_menuBar) {
+        QList<QPointer<QMenu>> menus;
+        kuActionsModel* model = m_menuBar->model();
+        QList<QAction*> pending = model->children(nullptr);
+        while (!pending.isEmpty()) {
+            QAction* action = pending.takeFirst();
+            if (action->menu())
+                menus << action->menu();
+            pending << model->children(action);
+        }
+        delete m_menuBar.data();
+        for (const QPointer<QMenu>& menu : qAsConst(menus))
+            delete menu.data();
+    }
     // The plug-in windows are owned by their shared pointers, not by this window.
     m_pluginWindows.clear();
     // Made without a parent: they go with the main window.
