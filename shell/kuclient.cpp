@@ -17,6 +17,7 @@
 #include "kuplugintable.h"
 #include "kutabwidget.h"
 #include "kutoolbar.h"
+#include "kuversion.h"
 #include "kuwindowbase.h"
 #include "kuworkspace.h"
 
@@ -708,7 +709,7 @@ void kuClient::endRestoreBinding()
 
 void kuClient::setTitle(QString filePath)
 {
-    QString title = QStringLiteral("Velmoran ") + QStringLiteral("1.6.3");
+    QString title = QStringLiteral("Velmoran ") + QStringLiteral(VELMORAN_VERSION);
     if (!filePath.isEmpty())
         title += QStringLiteral(" - ") + filePath;
     setWindowTitle(title);
