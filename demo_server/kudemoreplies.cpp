@@ -54,7 +54,11 @@ void kuDemoReplies::packLogin(kuDemoPacker& p, const QString& login, const QStri
 {
     const QStringList names = m.accounts(login);
     p.map(quint32(1 + names.size()));
-    p.str("session").array(1).str(session.toLatin1());
+    // No session (a hostile server): the key is there, its value nil.
+    if (session.isEmpty())
+        p.str("session").array(1).nil();
+    else
+        p.str("session").array(1).str(session.toLatin1());
     int n = 0;
     for (const QString& name : names) {
         const kuDemoMarket::Account* a = m.account(name);

@@ -311,7 +311,7 @@ void kuDemoServer::readSocket(QSslSocket* socket)
         const QString script = path.startsWith(prefix) ? QString::fromLatin1(path.mid(prefix.size())) : QString();
         if (takeFault(m_dropFaults, script)) {
             if (m_options.logRequests)
-                qInfo("%s %s -> dropped", method.constData(), target.constData());
+                qInfo("%s %s -> dropped", method.constData(), maskedTarget(target).constData());
             m_buffers.remove(socket);
             socket->abort();
             socket->deleteLater();
@@ -326,13 +326,14 @@ void kuDemoServer::readSocket(QSslSocket* socket)
         const int failure = takeFault(m_statusFaults, script);
         if (failure) {
             if (m_options.logRequests)
-                qInfo("%s %s -> %d (injected)", method.constData(), target.constData(), failure);
+                qInfo("%s %s -> %d (injected)", method.constData(), maskedTarget(target).constData(), failure);
             reply(socket, failure, QByteArray(), close, delay);
             if (close)
                 return;
             continue;
         }
 
+        const auto hostile = kuDemoHostile::Mode(takeFault(m_hostileFaults, script));
         QByteArray body;
         int status = 200;
         if (method != "GET") {
@@ -352,12 +353,41 @@ void kuDemoServer::readSocket(QSslSocket* socket)
             if (script == QLatin1String("kuGetPluginFile"))
                 body = pluginFile(params, &status);
             else
-                body = handle(script, params);
+                body = handle(script, params, hostile);
         }
-        if (m_options.logRequests)
-            qInfo("%s %s -> %d, %d bytes", method.constData(), target.constData(), status, int(body.size()));
-        reply(socket, status, body, close, delay);
-        if (close)
+        Shape shape;
+        switch (hostile) {
+        case kuDemoHostile::Oversized:
+            body = kuDemoHostile::oversizedHex(m_oversizedBytes);
+            break;
+        case kuDemoHostile::Gzip:
+            body = kuDemoHostile::gzip(body);
+            shape.encoding = "gzip";
+            break;
+        case kuDemoHostile::GzipBomb:
+            body = kuDemoHostile::gzipBomb(m_bombBytes);
+            shape.encoding = "gzip";
+            break;
+        case kuDemoHostile::CutOff:
+            shape.sendBytes = body.size() / 2;
+            break;
+        case kuDemoHostile::Slow:
+            shape.spreadMs = m_slowBodyMs;
+            break;
+        default:
+            break;
+        }
+        if (m_options.logRequests) {
+            qInfo("%s %s -> %d, %d bytes%s%s", method.constData(), maskedTarget(target).constData(), status,
+                  int(body.size()), hostile ? ", hostile: " : "",
+                  hostile ? qPrintable(kuDemoHostile::name(hostile)) : "");
+        }
+        if (hostile == kuDemoHostile::Hang) {
+            ++m_hung;
+            continue; // the connection stays open, the answer never comes
+        }
+        reply(socket, status, body, close || shape.sendBytes >= 0, delay, shape);
+        if (close || shape.sendBytes >= 0)
             return;
     }
 }
@@ -385,26 +415,53 @@ void kuDemoServer::setFault(QHash<QString, Fault>& faults, int value, const QStr
 
 void kuDemoServer::reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs)
 {
+    reply(socket, status, body, close, delayMs, Shape());
+}
+
+void kuDemoServer::reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs,
+                         const Shape& shape)
+{
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) + "\r\n";
     head += "Content-Type: text/plain\r\n";
+    if (!shape.encoding.isEmpty())
+        head += "Content-Encoding: " + shape.encoding + "\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     head += close ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
-    const QByteArray data = head + body;
+    const QByteArray sent = shape.sendBytes >= 0 ? body.left(shape.sendBytes) : body;
     QPointer<QSslSocket> guard(socket);
-    auto send = [this, guard, data, close] {
+    auto write = [this, guard](const QByteArray& data, bool last, bool close) {
         if (!guard || !m_buffers.contains(guard.data()))
             return;
         guard->write(data);
-        if (close)
+        if (last && close)
             guard->disconnectFromHost();
     };
-    if (delayMs > 0)
-        QTimer::singleShot(delayMs, this, send);
-    else
-        send();
+    if (shape.spreadMs <= 0) {
+        auto send = [write, data = head + sent, close] { write(data, true, close); };
+        if (delayMs > 0)
+            QTimer::singleShot(delayMs, this, send);
+        else
+            send();
+        return;
+    }
+    // A slow body: the head at once, then ten pieces, the last one at the end of the spread.
+    QTimer::singleShot(qMax(0, delayMs), this, [write, head] { write(head, false, false); });
+    const int pieces = 10;
+    const int pieceSize = (sent.size() + pieces - 1) / pieces;
+    for (int i = 0; i < pieces; ++i) {
+        const QByteArray piece = sent.mid(i * pieceSize, pieceSize);
+        QTimer::singleShot(qMax(0, delayMs) + shape.spreadMs * (i + 1) / pieces, this,
+                           [write, piece, last = i == pieces - 1, close] { write(piece, last, close); });
+    }
 }
 
-QByteArray kuDemoServer::handle(const QString& script, const Params& params)
+QByteArray kuDemoServer::maskedTarget(const QByteArray& target)
+{
+    static const QRegularExpression password(QStringLiteral("([?&]PW=)[^&]*"));
+    return QString::fromLatin1(target).replace(password, QStringLiteral("\\1***")).toLatin1();
+}
+
+QByteArray kuDemoServer::handle(const QString& script, const Params& params, kuDemoHostile::Mode hostile)
 {
     const auto known = scripts().constFind(script);
     if (known == scripts().constEnd())
@@ -418,7 +475,7 @@ QByteArray kuDemoServer::handle(const QString& script, const Params& params)
             return kuDemoPacker::errorReply(errBadNames);
     }
     if (script == QLatin1String("kuAuthorized"))
-        return login(params);
+        return login(params, hostile != kuDemoHostile::NoSession);
 
     const QString id = QString::fromLatin1(params.value(QStringLiteral("ID")));
     auto found = m_sessions.find(id);
@@ -486,7 +543,7 @@ QByteArray kuDemoServer::handle(const QString& script, const Params& params)
             return kuDemoPacker::errorReply(errAccount);
         kuDemoReplies(market).packReport(p, account, session.login, from, to);
     } else if (script == QLatin1String("kuGetPluginList")) {
-        return pluginList();
+        return pluginList(hostile == kuDemoHostile::HugeIcon);
     } else if (script == QLatin1String("kuGetDateTime")) {
         kuDemoReplies(market).packTime(p);
     } else if (script == QLatin1String("kuUnAuthorized")) {
@@ -514,7 +571,7 @@ QByteArray kuDemoServer::handle(const QString& script, const Params& params)
     return p.hex();
 }
 
-QByteArray kuDemoServer::login(const Params& params)
+QByteArray kuDemoServer::login(const Params& params, bool withSession)
 {
     const QByteArray loginBytes = params.value(QStringLiteral("ID"));
     if (loginBytes.isEmpty() || params.value(QStringLiteral("PW")).isEmpty())
@@ -538,7 +595,7 @@ QByteArray kuDemoServer::login(const Params& params)
     m_sessions.insert(session.id, session);
 
     kuDemoPacker p;
-    kuDemoReplies(*m_market).packLogin(p, login, session.id);
+    kuDemoReplies(*m_market).packLogin(p, login, withSession ? session.id : QString());
     return p.hex();
 }
 
@@ -611,7 +668,7 @@ QByteArray kuDemoServer::orderRequest(const Session& session, const Params& para
     return p.hex();
 }
 
-QByteArray kuDemoServer::pluginList() const
+QByteArray kuDemoServer::pluginList(bool hugeIcons) const
 {
     static QTextCodec* koi8 = QTextCodec::codecForName("KOI8-R");
     struct Entry
@@ -633,12 +690,14 @@ QByteArray kuDemoServer::pluginList() const
     for (const Entry& e : entries) {
         p.str(QCryptographicHash::hash(e.id, QCryptographicHash::Keccak_256).toHex());
         p.str(koi8->fromUnicode(QString::fromUtf8(e.title))).str(koi8->fromUnicode(QString::fromUtf8(e.description)));
-        p.integer(e.version).str(QByteArray()).real(e.price).str(e.name);
+        p.integer(e.version).str(hugeIcons ? kuDemoHostile::hugePng().toHex() : QByteArray());
+        p.real(e.price).str(e.name);
     }
     for (const QJsonObject& o : offered) {
         QFile icon(QDir(m_options.pluginDir).filePath(o.value(QStringLiteral("icon")).toString()));
         const QByteArray iconHex =
-                !o.value(QStringLiteral("icon")).toString().isEmpty() && icon.open(QIODevice::ReadOnly)
+                hugeIcons ? kuDemoHostile::hugePng().toHex()
+                : !o.value(QStringLiteral("icon")).toString().isEmpty() && icon.open(QIODevice::ReadOnly)
                         ? icon.readAll().toHex()
                         : QByteArray();
         p.str(o.value(QStringLiteral("guid")).toString().toLatin1());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kudemocertificate.h"
+#include "kudemohostile.h"
 #include "kudemomarket.h"
 
 #include <QElapsedTimer>
@@ -83,6 +84,22 @@ public:
         setFault(m_dropFaults, drop ? 1 : 0, script, times);
     }
     void setRefuseLogins(int errorCode) { m_refuseCode = errorCode; } // server error code, 0: accept
+    // Answers badly (kuDemoHostile::Mode) to one request or to every one; None ends it. Only
+    // requests that the server carries out are answered badly: dropped or failed ones come first.
+    void setHostile(kuDemoHostile::Mode mode, const QString& script = QString(), int times = -1)
+    {
+        setFault(m_hostileFaults, int(mode), script, times);
+    }
+    // Hex bytes of an oversized reply (default 8 MiB) and inflated bytes of a gzip bomb (default 256 MiB).
+    void setOversizedBytes(int bytes) { m_oversizedBytes = bytes; }
+    void setBombBytes(qint64 bytes) { m_bombBytes = bytes; }
+    // How long a slow body takes to arrive (default 7 s: slower than a poll may take, faster than a request).
+    void setSlowBodyMs(int ms) { m_slowBodyMs = ms; }
+    // Requests left unanswered by the hang mode.
+    int hungRequests() const { return m_hung; }
+
+    // A request target with the password masked, as the server logs it.
+    static QByteArray maskedTarget(const QByteArray& target);
 
     // Every request target (path and query as received), oldest first, the last requestRecordLimit at most.
     QStringList requests() const { return m_requests; }
@@ -110,13 +127,20 @@ private:
 
     void acceptDescriptor(qintptr descriptor);
     void readSocket(QSslSocket* socket);
+    struct Shape
+    {
+        QByteArray encoding; // Content-Encoding, when set
+        int sendBytes = -1;  // fewer than announced: the rest never comes, the connection closes
+        int spreadMs = 0;    // the body goes out in pieces over this time
+    };
     void reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs);
+    void reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs, const Shape& shape);
     static int takeFault(QHash<QString, Fault>& faults, const QString& script);
     static void setFault(QHash<QString, Fault>& faults, int value, const QString& script, int times);
-    QByteArray handle(const QString& script, const Params& params);
-    QByteArray login(const Params& params);
+    QByteArray handle(const QString& script, const Params& params, kuDemoHostile::Mode hostile);
+    QByteArray login(const Params& params, bool withSession);
     QByteArray orderRequest(const Session& session, const Params& params);
-    QByteArray pluginList() const;
+    QByteArray pluginList(bool hugeIcons) const;
     QList<QJsonObject> offeredPlugins() const;
     // A plug-in library by GUID for a session, with the HTTP status to answer.
     QByteArray pluginFile(const Params& params, int* status);
@@ -139,5 +163,10 @@ private:
     QHash<QString, Fault> m_delayFaults;
     QHash<QString, Fault> m_statusFaults;
     QHash<QString, Fault> m_dropFaults;
+    QHash<QString, Fault> m_hostileFaults;
     int m_refuseCode = 0;
+    int m_oversizedBytes = 8 * 1024 * 1024;
+    qint64 m_bombBytes = 256 * 1024 * 1024;
+    int m_slowBodyMs = 7000;
+    int m_hung = 0;
 };

@@ -66,6 +66,19 @@ int main(int argc, char* argv[])
             QStringLiteral("plugin-dir"),
             QStringLiteral("Folder of plug-ins offered for download (<name>.json beside each library)."),
             QStringLiteral("dir"));
+    const QCommandLineOption hostileOption(
+            QStringLiteral("hostile"),
+            QStringLiteral("Answer badly: MODE for every request or MODE@SCRIPT for one (kuGetInitInfo); "
+                           "repeatable. Modes: %1.")
+                    .arg(kuDemoHostile::names()),
+            QStringLiteral("mode[@script]"));
+    const QCommandLineOption hostileBytesOption(
+            QStringLiteral("hostile-bytes"),
+            QStringLiteral("Hex bytes of an oversized reply, inflated bytes of a gzip bomb."), QStringLiteral("bytes"));
+    const QCommandLineOption slowOption(QStringLiteral("slow-ms"),
+                                        QStringLiteral("How long a slow body takes to arrive (default 7000)."),
+                                        QStringLiteral("ms"));
+    parser.addOptions({hostileOption, hostileBytesOption, slowOption});
     parser.addOption(pluginOption);
     parser.addOptions({portOption, seedOption, dataOption, userOption, timeoutOption, tickOption, delayOption,
                        statusOption, dropOption, refuseOption});
@@ -94,6 +107,20 @@ int main(int argc, char* argv[])
     server.setReplyDelay(parser.value(delayOption).toInt());
     server.setReplyStatus(parser.value(statusOption).toInt());
     server.setDropConnections(parser.isSet(dropOption));
+    for (const QString& item : parser.values(hostileOption)) {
+        const kuDemoHostile::Mode mode = kuDemoHostile::fromName(item.section(QLatin1Char('@'), 0, 0));
+        if (mode == kuDemoHostile::None) {
+            qCritical("unknown hostile mode %s (modes: %s)", qPrintable(item), qPrintable(kuDemoHostile::names()));
+            return 2;
+        }
+        server.setHostile(mode, item.section(QLatin1Char('@'), 1));
+    }
+    if (parser.isSet(hostileBytesOption)) {
+        server.setOversizedBytes(parser.value(hostileBytesOption).toInt());
+        server.setBombBytes(parser.value(hostileBytesOption).toLongLong());
+    }
+    if (parser.isSet(slowOption))
+        server.setSlowBodyMs(parser.value(slowOption).toInt());
     if (parser.isSet(refuseOption))
         server.setRefuseLogins(parser.value(refuseOption).toInt() > 0 ? parser.value(refuseOption).toInt() : 5);
 

@@ -191,6 +191,7 @@ private slots:
     void marketStopAndCancel();
     void sessionExpires();
     void faultSwitches();
+    void hostileModes();
     void twoPortsShareSessions();
     void programLogsAndStops();
     void ownThreadAndKeepAlive();
@@ -1128,6 +1129,80 @@ void tst_DemoServer::faultSwitches()
     QCOMPARE(seen.constLast(), QStringLiteral("/Brenholt/vlmV1.6/") + time);
 }
 
+void tst_DemoServer::hostileModes()
+{
+    const QString session = logIn();
+    const QString time = QStringLiteral("kuGetDateTime?ID=") + session;
+    const QString script = QStringLiteral("kuGetDateTime");
+
+    // An oversized reply is still one valid value.
+    m_server->setOversizedBytes(100000);
+    m_server->setHostile(kuDemoHostile::Oversized, script, 1);
+    Reply r = get(time);
+    QCOMPARE(r.status, 200);
+    QVERIFY(qAbs(r.body.size() - 100000) < 20);
+    QCOMPARE(r.value().toList().size(), (100000 - 10) / 18);
+    QCOMPARE(r.value().toList().constFirst().toDouble(), 123.456);
+
+    // A gzip body that a client inflating it reads as the real reply.
+    m_server->setHostile(kuDemoHostile::Gzip, script, 1);
+    r = get(time);
+    QCOMPARE(r.error, QNetworkReply::NoError);
+    QCOMPARE(r.value().toList().size(), 2);
+
+    // A gzip bomb: small on the wire, inflating to the size asked for.
+    const QByteArray bomb = kuDemoHostile::gzipBomb(8 * 1024 * 1024);
+    QVERIFY(bomb.size() < 64 * 1024);
+    m_server->setBombBytes(8 * 1024 * 1024);
+    m_server->setHostile(kuDemoHostile::GzipBomb, script, 1);
+    r = get(time);
+    QCOMPARE(r.body.size(), 8 * 1024 * 1024);
+    QCOMPARE(r.body.count('0'), r.body.size());
+
+    // A cut-off body: the connection closes early, which the client sees as an error.
+    m_server->setHostile(kuDemoHostile::CutOff, script, 1);
+    r = get(time);
+    QVERIFY(r.error != QNetworkReply::NoError);
+
+    // A slow body arrives whole, only late.
+    m_server->setSlowBodyMs(300);
+    m_server->setHostile(kuDemoHostile::Slow, script, 1);
+    QElapsedTimer clock;
+    clock.start();
+    r = get(time);
+    QVERIFY(clock.elapsed() >= 250);
+    QCOMPARE(r.value().toList().size(), 2);
+
+    // A reply that never comes.
+    m_server->setHostile(kuDemoHostile::Hang, script, 1);
+    QCOMPARE(get(time, 0, 200).error, QNetworkReply::OperationCanceledError);
+    QCOMPARE(m_server->hungRequests(), 1);
+
+    // A login without a session, and a catalogue whose icons declare 20000 x 20000 pixels.
+    m_server->setHostile(kuDemoHostile::NoSession, QStringLiteral("kuAuthorized"), 1);
+    r = get(QStringLiteral("kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux"));
+    const QVariantList sessionList = r.value().toMap().value(QStringLiteral("session")).toList();
+    QCOMPARE(sessionList.size(), 1);
+    QVERIFY(sessionList.constFirst().isNull());
+    QVERIFY(r.value().toMap().size() > 1); // the accounts are there
+    m_server->setHostile(kuDemoHostile::HugeIcon, QStringLiteral("kuGetPluginList"), 1);
+    const QVariantList catalogue =
+            get(QStringLiteral("kuGetPluginList?ID=%1&OS=linux&ARCH=x86_64&V=10603000").arg(session)).value().toList();
+    QVERIFY(catalogue.size() >= 7);
+    const QByteArray png = QByteArray::fromHex(catalogue.at(4).toByteArray());
+    QVERIFY(png.startsWith("\x89PNG"));
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), 20000u);
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), 20000u);
+    QVERIFY(png.size() < 512 * 1024);
+
+    // Each mode was used up; the server answers normally again.
+    QCOMPARE(get(time).value().toList().size(), 2);
+    QCOMPARE(kuDemoServer::maskedTarget("/x/kuAuthorized?ID=DEMO&PW=secret&VER=1"),
+             QByteArray("/x/kuAuthorized?ID=DEMO&PW=***&VER=1"));
+    QCOMPARE(kuDemoHostile::fromName(QStringLiteral("gzipbomb")), kuDemoHostile::GzipBomb);
+    QCOMPARE(kuDemoHostile::fromName(QStringLiteral("nonsense")), kuDemoHostile::None);
+}
+
 void tst_DemoServer::twoPortsShareSessions()
 {
     m_server.reset();
@@ -1164,7 +1239,7 @@ void tst_DemoServer::programLogsAndStops()
 
     const QUrl url(base + QStringLiteral("/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux"));
     QVERIFY(fetch(url, certificate).value().toMap().contains(QStringLiteral("session")));
-    QTRY_VERIFY(log.contains("GET /Brenholt/vlmV1.6/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux -> 200"));
+    QTRY_VERIFY(log.contains("GET /Brenholt/vlmV1.6/kuAuthorized?ID=DEMO&PW=***&VER=1&OS=Linux -> 200"));
 
     ::kill(pid_t(program.processId()), SIGUSR1);
     QTRY_VERIFY(log.contains("stopped listening"));
