@@ -1,6 +1,9 @@
 #include "kumainconn.h"
 
+#include "kudecodegate.h"
 #include "kumainconnupdater.h"
+#include "kumsgpackcheck.h"
+#include "kureplybody.h"
 #include "kurequesttext.h"
 
 #include <QDebug>
@@ -31,6 +34,7 @@ kuConnTimings timingsFromEnvironment()
             {QStringLiteral("timePollMs"), &kuConnTimings::timePollMs},
             {QStringLiteral("pollTimeoutMs"), &kuConnTimings::pollTimeoutMs},
             {QStringLiteral("requestTimeoutMs"), &kuConnTimings::requestTimeoutMs},
+            {QStringLiteral("dataTimeoutMs"), &kuConnTimings::dataTimeoutMs},
             {QStringLiteral("maxFailedPolls"), &kuConnTimings::maxFailedPolls},
             {QStringLiteral("probeCount"), &kuConnTimings::probeCount},
             {QStringLiteral("stopWaitMs"), &kuConnTimings::stopWaitMs},
@@ -87,7 +91,7 @@ bool orderTarget(const QJsonObject& o, bool modify, OrderTarget* target)
 
 kuMainConn::kuMainConn(const QString& serverUrl, QObject* parent)
     : kuAbstractConn(parent), m_loginCodec(QTextCodec::codecForName("cp1251")), m_serverUrl(serverUrl),
-      m_timings(processTimings())
+      m_timings(processTimings()), m_gate(new kuDecodeGate)
 {
     m_probePause.setSingleShot(true);
     connect(&m_probePause, &QTimer::timeout, this, &kuMainConn::nextProbe);
@@ -147,6 +151,21 @@ QString kuMainConn::serverUrl() const
     return m_serverUrl;
 }
 
+void kuMainConn::setUpdatesAcknowledged(bool on)
+{
+    m_gate->setEnabled(on);
+}
+
+int kuMainConn::updatesAwaitingDecoding() const
+{
+    return m_gate->waitingCount();
+}
+
+void kuMainConn::slot_updatesDecoded()
+{
+    m_gate->decoded();
+}
+
 QUrl kuMainConn::requestUrl(const QString& pattern, const QStringList& values) const
 {
     QStringList all{m_serverUrl, encoded(m_sessionId)};
@@ -159,15 +178,17 @@ QUrl kuMainConn::requestUrl(const QString& pattern, const QStringList& values) c
 QNetworkReply* kuMainConn::sendRequest(const QUrl& url, ReplyHandler handler, int timeoutMs)
 {
     const QSharedPointer<QNetworkAccessManager> manager(new QNetworkAccessManager, &QObject::deleteLater);
-    const QNetworkRequest request = m_tls.request(url);
+    QNetworkRequest request = m_tls.request(url);
+    kuReplyBody::prepare(&request);
     connect(
             manager.data(), &QNetworkAccessManager::finished, manager.data(),
             [handler](QNetworkReply* reply) { handler(reply); }, Qt::DirectConnection);
     QNetworkReply* reply = manager->get(request);
+    kuReplyBody::attach(reply, kuMsgPackCheck::maxHexBytes);
     m_tls.watch(reply);
     connect(reply, &QNetworkReply::errorOccurred, this, &kuMainConn::slot_requestError);
-    if (timeoutMs > 0)
-        QTimer::singleShot(timeoutMs, reply, [reply] { reply->abort(); });
+    // No request waits for ever on a server that never answers.
+    QTimer::singleShot(timeoutMs > 0 ? timeoutMs : m_timings.requestTimeoutMs, reply, [reply] { reply->abort(); });
     QMutexLocker lock(&m_inFlightLock);
     m_inFlight.insert(reply, manager);
     return reply;
@@ -180,8 +201,16 @@ QByteArray kuMainConn::readReply(QNetworkReply* reply)
         QMutexLocker lock(&m_inFlightLock);
         manager = m_inFlight.take(reply);
     }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QByteArray body = status.isValid() && status.toInt() == 200 ? reply->readAll() : QByteArray();
+    QString failure;
+    const QByteArray body = kuReplyBody::take(reply, &failure);
+    const QString kind = reply->request().url().path();
+    if (failure.isEmpty()) {
+        if (const qint64 unlogged = m_warnings.settle(kind))
+            qInfo().noquote() << "Requests" << kind << "work again after" << unlogged << "more failures";
+    } else if (qint64 unlogged = 0; m_warnings.note(kind, &unlogged)) {
+        qWarning().noquote() << "Request failed:" << failure << "URL =" << kuRequestText::forLog(reply->request().url())
+                             << (unlogged ? QStringLiteral("(%1 more failures before)").arg(unlogged) : QString());
+    }
     // Not deleted inside its own finished signal.
     reply->deleteLater();
     return body;
@@ -193,8 +222,10 @@ QByteArray kuMainConn::syncGet(const QUrl& url)
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
-    const QNetworkRequest request = m_tls.request(url);
+    QNetworkRequest request = m_tls.request(url);
+    kuReplyBody::prepare(&request);
     QNetworkReply* reply = manager.get(request);
+    kuReplyBody::attach(reply, kuMsgPackCheck::maxHexBytes);
     m_tls.watch(reply);
     connect(reply, &QNetworkReply::errorOccurred, this, &kuMainConn::slot_requestError);
     connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
@@ -208,8 +239,7 @@ QByteArray kuMainConn::syncGet(const QUrl& url)
         return QByteArray(); // the reply goes with the manager
     }
     timer.stop();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    return status.isValid() && status.toInt() == 200 ? reply->readAll() : QByteArray();
+    return kuReplyBody::take(reply);
 }
 
 void kuMainConn::slot_requestError(QNetworkReply::NetworkError)
@@ -278,33 +308,42 @@ int kuMainConn::unAuthorize(const QString&)
 
 void kuMainConn::getInitInfo()
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetInitInfo?ID=%2")),
-                [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtInitInfo); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetInitInfo?ID=%2")),
+            [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtInitInfo); }, m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getCandles(int paperID, const QString& start, const QString& end, const QString& third)
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetCandles?ID=%2&PID=%3&SD=%4&ED=%5&SDD=%6&TYPE=1"),
-                           {QString::number(paperID), encoded(start), encoded(end), encoded(third)}),
-                [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtChart); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetCandles?ID=%2&PID=%3&SD=%4&ED=%5&SDD=%6&TYPE=1"),
+                       {QString::number(paperID), encoded(start), encoded(end), encoded(third)}),
+            [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtChart); },
+            m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getOrderBook(int paperID)
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetOrderBook?ID=%2&PID=%3"), {QString::number(paperID)}),
-                [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtOrderBook); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetOrderBook?ID=%2&PID=%3"), {QString::number(paperID)}),
+            [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtOrderBook); },
+            m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getLastTrades(int paperID)
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuLastTrades?ID=%2&PID=%3"), {QString::number(paperID)}),
-                [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtLastTrades); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuLastTrades?ID=%2&PID=%3"), {QString::number(paperID)}),
+            [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtLastTrades); },
+            m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getQuotes(int paperID)
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetQuotes?ID=%2&PID=%3"), {QString::number(paperID)}),
-                [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtQuotes); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetQuotes?ID=%2&PID=%3"), {QString::number(paperID)}),
+            [this, paperID](QNetworkReply* reply) { slot_marketDataReceived(reply, paperID, wtQuotes); },
+            m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getDateTime()
@@ -315,36 +354,43 @@ void kuMainConn::getDateTime()
 
 void kuMainConn::getPortfolio()
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetPortfolio?ID=%2")),
-                [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtPortfolio); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetPortfolio?ID=%2")),
+            [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtPortfolio); }, m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getOrders()
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetOrders?ID=%2")),
-                [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtOrders); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetOrders?ID=%2")),
+            [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtOrders); }, m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getTrades()
 {
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetTrades?ID=%2")),
-                [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtTrades); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetTrades?ID=%2")),
+            [this](QNetworkReply* reply) { slot_tradeDataReceived(reply, wtTrades); }, m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getReportData(int reportType, const QString& startDate, const QString& endDate, const QString& account)
 {
     const QVariantMap args{{QStringLiteral("reportType"), reportType}};
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetReportData?ID=%2&TYPE=%3&SDATE=%4&EDATE=%5&ACC=%6"),
-                           {QString::number(reportType), encoded(startDate), encoded(endDate), accountHash(account)}),
-                [this, args](QNetworkReply* reply) { slot_additionalDataReceived(reply, wtReportData, args); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetReportData?ID=%2&TYPE=%3&SDATE=%4&EDATE=%5&ACC=%6"),
+                       {QString::number(reportType), encoded(startDate), encoded(endDate), accountHash(account)}),
+            [this, args](QNetworkReply* reply) { slot_additionalDataReceived(reply, wtReportData, args); },
+            m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::getPluginList(const QString& osName, const QString& architecture)
 {
     // The catalogue is asked for the client's version, not the plug-in's.
-    sendRequest(requestUrl(QStringLiteral("%1/kuGetPluginList?ID=%2&OS=%3&ARCH=%4&V=%5"),
-                           {encoded(osName), encoded(architecture), wholeNumber(10603000)}),
-                [this](QNetworkReply* reply) { slot_additionalDataReceived(reply, wtPluginList, QVariantMap()); });
+    sendRequest(
+            requestUrl(QStringLiteral("%1/kuGetPluginList?ID=%2&OS=%3&ARCH=%4&V=%5"),
+                       {encoded(osName), encoded(architecture), wholeNumber(10603000)}),
+            [this](QNetworkReply* reply) { slot_additionalDataReceived(reply, wtPluginList, QVariantMap()); },
+            m_timings.dataTimeoutMs);
 }
 
 void kuMainConn::unsubscribe(WinType winType, int paperID)
@@ -368,7 +414,7 @@ void kuMainConn::sendOrder(const QString& pattern, const QStringList& values, co
 {
     const QUrl url = requestUrl(pattern, values);
     if (logUrl)
-        qDebug().noquote() << url.toString();
+        qDebug().noquote() << kuRequestText::forLog(url);
     QJsonObject typed = orderObject;
     typed.insert(QStringLiteral("type"), code);
     sendRequest(url, [this, typed](QNetworkReply* reply) { slot_orderStatus(reply, typed); });
@@ -473,7 +519,15 @@ void kuMainConn::statusAuthorization(const QVariantList& listResponse)
 {
     if (listResponse.isEmpty())
         return;
-    m_sessionId = listResponse.first().toString();
+    // Only a text names a session; anything else is no login.
+    const QVariant session = listResponse.first();
+    const bool isText = session.userType() == QMetaType::QString || session.userType() == QMetaType::QByteArray;
+    if (!isText || session.toString().isEmpty()) {
+        qWarning() << "Login reply without a session: refused";
+        return;
+    }
+    m_sessionId = session.toString();
+    m_runAfterProbe = false;
     getInitInfo();
     getDateTime();
     startUpdater();
@@ -485,12 +539,14 @@ void kuMainConn::startUpdater()
     cancelProbes();
     if (m_updater && m_updater->isRunning())
         return;
-    auto* updater = new kuMainConnUpdater(this, m_serverUrl, m_sessionId, m_timings, m_tls);
+    auto* updater = new kuMainConnUpdater(this, m_serverUrl, m_sessionId, m_timings, m_tls, m_gate);
     const quint64 run = ++m_updaterRun;
     // Only the end of the current run starts a reconnection; a stopped one never does.
-    connect(updater, &QThread::finished, this, [this, run] {
-        if (run == m_updaterRun)
-            slot_checkConnStatus();
+    connect(updater, &QThread::finished, this, [this, run, guard = QPointer<kuMainConnUpdater>(updater)] {
+        if (run != m_updaterRun)
+            return;
+        m_lastRunHealthy = guard && guard->hadHealthyPoll();
+        slot_checkConnStatus();
     });
     connect(updater, &QThread::finished, updater, &QObject::deleteLater);
     m_updater = updater;
@@ -529,6 +585,13 @@ void kuMainConn::slot_checkConnStatus()
     qWarning().noquote() << tr("Соединение с сервером разорвано. Идет восстановление соединения с сервером...");
     emit on_connStatusChange(false);
     cancelProbes();
+    if (m_runAfterProbe && !m_lastRunHealthy) {
+        // The last probe got an answer, the polls never did: hand over now.
+        qWarning() << "The server answers probes but no poll since the last reconnection: giving the connection up";
+        m_runAfterProbe = false;
+        emit on_brokenConnection();
+        return;
+    }
     m_probing = true;
     m_probesLeft = m_timings.probeCount;
     nextProbe();
@@ -545,7 +608,7 @@ void kuMainConn::nextProbe()
     m_probeClock.start();
     m_probeReply = sendRequest(
             requestUrl(QStringLiteral("%1/kuGetDateTime?ID=%2")),
-            [this](QNetworkReply* reply) { probeAnswered(reply); }, m_timings.requestTimeoutMs);
+            [this](QNetworkReply* reply) { probeAnswered(reply); }, m_timings.pollTimeoutMs);
 }
 
 void kuMainConn::probeAnswered(QNetworkReply* reply)
@@ -567,6 +630,7 @@ void kuMainConn::probeAnswered(QNetworkReply* reply)
     qWarning().noquote() << tr("Соединение с сервером восстановлено. Успешных торгов!");
     emit on_connStatusChange(true);
     startUpdater();
+    m_runAfterProbe = true;
 }
 
 void kuMainConn::cancelProbes()

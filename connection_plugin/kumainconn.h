@@ -2,6 +2,7 @@
 
 #include "kuabstractconn.h"
 #include "kuconntimings.h"
+#include "kurepeatedwarnings.h"
 #include "kutlspolicy.h"
 
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 
 class QNetworkAccessManager;
 class QTextCodec;
+class kuDecodeGate;
 class kuMainConnUpdater;
 
 // The connection to the broker's server at one base URL; both plug-in builds
@@ -58,10 +60,12 @@ public:
     QString sessionId() const override;
     QString serverUrl() const override;
 
-    // Asynchronous GET; handler runs in the calling thread with the reply. A
-    // positive timeoutMs aborts the reply then, which gives an empty body.
+    // Asynchronous GET; handler runs in the calling thread with the reply. The
+    // reply is aborted after timeoutMs (the request time-out when not positive),
+    // which gives an empty body; so is a body larger than the reader takes.
     QNetworkReply* sendRequest(const QUrl& url, ReplyHandler handler, int timeoutMs = 0);
-    // Body of a finished reply: its bytes for status 200, else empty. Releases the reply.
+    // Body of a finished reply: its bytes when it completed with status 200,
+    // else empty (a failure, a cut-off or oversized body). Releases the reply.
     QByteArray readReply(QNetworkReply* reply);
     // Blocking GET (nested event loop) with the request time-out; empty on failure.
     QByteArray syncGet(const QUrl& url);
@@ -72,6 +76,11 @@ public:
     void stopUpdater();
     bool isPolling() const;
     bool isReconnecting() const;
+
+    // The receiver of on_receivedUpdates acknowledges each body once decoded
+    // (slot_updatesDecoded); a poll of a kind then waits for its last reply.
+    Q_INVOKABLE void setUpdatesAcknowledged(bool on);
+    int updatesAwaitingDecoding() const;
 
     // Timings for connections made from now on (the plug-in makes its own).
     static kuConnTimings defaultTimings();
@@ -92,6 +101,8 @@ public slots:
     void slot_authorized(QNetworkReply* reply);
     void slot_snapshotDateTime(QNetworkReply* reply);
     void slot_orderStatus(QNetworkReply* reply, QJsonObject orderObject);
+    // The oldest update body handed on has been decoded.
+    void slot_updatesDecoded();
 
 private:
     QUrl requestUrl(const QString& pattern, const QStringList& values = QStringList()) const;
@@ -114,6 +125,8 @@ private:
     QMultiMap<int, int> m_subscriptions;
     kuConnTimings m_timings;
     kuTlsPolicy m_tls;
+    QSharedPointer<kuDecodeGate> m_gate;
+    kuRepeatedWarnings m_warnings;
     QPointer<QNetworkReply> m_probeReply;
     // A probe refused at once waits out its slot, so the probes span the
     // time the server is given to come back.
@@ -121,4 +134,8 @@ private:
     QElapsedTimer m_probeClock;
     int m_probesLeft = 0;
     bool m_probing = false;
+    // A run started by a successful probe that never had a healthy poll: the
+    // server answers probes but not polls, and probing again would only flap.
+    bool m_runAfterProbe = false;
+    bool m_lastRunHealthy = false;
 };

@@ -1,6 +1,9 @@
 #include "kumainconnupdater.h"
 
 #include "kuabstractconn.h"
+#include "kudecodegate.h"
+#include "kumsgpackcheck.h"
+#include "kureplybody.h"
 #include "kurequesttext.h"
 
 #include <QDebug>
@@ -11,9 +14,10 @@
 #include <QTimerEvent>
 
 kuMainConnUpdater::kuMainConnUpdater(kuAbstractConn* owner, const QString& serverUrl, const QString& sessionId,
-                                     const kuConnTimings& timings, const kuTlsPolicy& tls)
+                                     const kuConnTimings& timings, const kuTlsPolicy& tls,
+                                     const QSharedPointer<kuDecodeGate>& gate)
     : m_owner(owner), m_home(QThread::currentThread()), m_serverUrl(serverUrl), m_sessionId(sessionId),
-      m_timings(timings), m_tls(tls)
+      m_timings(timings), m_tls(tls), m_gate(gate)
 {
     // Timer events then arrive in the polling thread.
     moveToThread(this);
@@ -36,6 +40,11 @@ void kuMainConnUpdater::stop()
 int kuMainConnUpdater::failureCount() const
 {
     return m_failures.loadAcquire();
+}
+
+bool kuMainConnUpdater::hadHealthyPoll() const
+{
+    return m_healthy.loadAcquire() != 0;
 }
 
 void kuMainConnUpdater::run()
@@ -85,15 +94,20 @@ void kuMainConnUpdater::timerEvent(QTimerEvent* event)
 
 void kuMainConnUpdater::poll(Kind kind)
 {
-    // A slow server must not pile up polls of one kind.
+    // A slow server must not pile up polls of one kind, nor a fast one replies
+    // waiting to be decoded.
     if (m_inFlight[kind] || m_stopping.loadAcquire() || !m_manager)
+        return;
+    if (m_gate && m_gate->isWaiting(kind))
         return;
     const QString pattern =
             kind == Market ? QStringLiteral("%1/kuMarketDataUpdate?ID=%2") : QStringLiteral("%1/kuGetUpdates?ID=%2");
     const QUrl url(kuRequestText::fill(pattern, {m_serverUrl, kuRequestText::encoded(m_sessionId)}),
                    QUrl::TolerantMode);
-    const QNetworkRequest request = m_tls.request(url);
+    QNetworkRequest request = m_tls.request(url);
+    kuReplyBody::prepare(&request);
     QNetworkReply* reply = m_manager->get(request);
+    kuReplyBody::attach(reply, kuMsgPackCheck::maxHexBytes);
     m_tls.watch(reply);
     m_inFlight[kind] = reply;
     QTimer::singleShot(m_timings.pollTimeoutMs, reply, [reply] { reply->abort(); });
@@ -103,17 +117,30 @@ void kuMainConnUpdater::poll(Kind kind)
 void kuMainConnUpdater::pollFinished(Kind kind, QNetworkReply* reply)
 {
     m_inFlight[kind] = nullptr;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QByteArray body = status.isValid() && status.toInt() == 200 ? reply->readAll() : QByteArray();
-    const QString url = reply->request().url().toString();
+    QString failure;
+    const QByteArray body = kuReplyBody::take(reply, &failure);
+    const QUrl url = reply->request().url();
     reply->deleteLater();
     if (m_stopping.loadAcquire())
         return;
 
-    if (kuRequestText::isHealthyReply(body)) {
+    QString why;
+    if (failure.isEmpty() && !kuRequestText::isHealthyReply(body, &why))
+        failure = QStringLiteral("unusable reply (%1)").arg(why);
+    const QString warningKind = kind == Market ? QStringLiteral("market") : QStringLiteral("updates");
+    if (failure.isEmpty()) {
         m_failures.storeRelease(0);
+        m_healthy.storeRelease(1);
+        if (const qint64 unlogged = m_warnings.settle(warningKind))
+            qDebug().noquote() << "Polls work again after" << unlogged
+                               << "more failures. URL =" << kuRequestText::forLog(url);
     } else {
-        qDebug().noquote() << "Connection error: " + QString::fromLatin1(body.left(64)) + ". URL = " + url;
+        qint64 unlogged = 0;
+        if (m_warnings.note(warningKind, &unlogged)) {
+            qDebug().noquote() << "Connection error:" << failure << "Body:" << kuRequestText::quoted(body)
+                               << "URL =" << kuRequestText::forLog(url)
+                               << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+        }
         if (m_failures.fetchAndAddOrdered(1) + 1 >= m_timings.maxFailedPolls) {
             m_stopping.storeRelease(1);
             quit();
@@ -123,6 +150,9 @@ void kuMainConnUpdater::pollFinished(Kind kind, QNetworkReply* reply)
         return;
     // The server's error map goes on too: the converter tells the user what it says.
     QMutexLocker lock(&m_ownerLock);
-    if (m_owner)
+    if (m_owner) {
+        if (m_gate)
+            m_gate->handedOver(kind);
         QMetaObject::invokeMethod(m_owner, "on_receivedUpdates", Qt::DirectConnection, Q_ARG(QByteArray, body));
+    }
 }

@@ -1,6 +1,9 @@
 #include "kurequesttext.h"
 
+#include "kumsgpackcheck.h"
+
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QTextCodec>
 #include <QUrl>
 
@@ -65,18 +68,33 @@ QString fill(const QString& pattern, const QStringList& values)
     return result;
 }
 
-bool isHealthyReply(const QByteArray& hexData)
+bool isHealthyReply(const QByteArray& hexData, QString* why)
 {
-    if (hexData.isEmpty() || hexData.size() % 2 != 0)
-        return false;
-    for (char c : hexData) {
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!hex)
-            return false;
+    return kuMsgPackCheck::isDataReply(hexData, why);
+}
+
+QString forLog(const QUrl& url)
+{
+    static const QRegularExpression session(QStringLiteral("([?&]ID=)[^&#]*"));
+    static const QRegularExpression password(QStringLiteral("&PW=[^&#]*|PW=[^&#]*&?"));
+    return url.toString(QUrl::FullyEncoded).replace(session, QStringLiteral("\\1***")).remove(password);
+}
+
+QString quoted(const QByteArray& bytes, int maxBytes)
+{
+    QString text = QStringLiteral("\"");
+    const int shown = qMin(bytes.size(), maxBytes);
+    for (int i = 0; i < shown; ++i) {
+        const auto c = uchar(bytes.at(i));
+        if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\')
+            text += QChar(c);
+        else
+            text += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
     }
-    const quint8 first = quint8(QByteArray::fromHex(hexData.left(2)).at(0));
-    const bool isMap = (first >= 0x80 && first <= 0x8f) || first == 0xde || first == 0xdf;
-    return !isMap;
+    text += QLatin1Char('"');
+    if (bytes.size() > shown)
+        text += QStringLiteral(" (%1 bytes)").arg(bytes.size());
+    return text;
 }
 
 } // namespace kuRequestText

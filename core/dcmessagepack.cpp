@@ -8,6 +8,7 @@
 #include "kupaperlist.h"
 #include "kuplugintable.h"
 #include "kurecordkeys.h"
+#include "kurepeatedwarnings.h"
 #include "serverclock.h"
 
 #include <QCoreApplication>
@@ -267,6 +268,13 @@ enum PaperField
     paperWidth
 };
 
+// Rejected replies repeat with every poll: each kind is logged once a minute.
+kuRepeatedWarnings& repeatedWarnings()
+{
+    static kuRepeatedWarnings warnings;
+    return warnings;
+}
+
 const int pluginBatch = 8;
 
 } // namespace
@@ -323,7 +331,10 @@ dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
     Reply reply;
     QString error;
     if (!kuMsgPackReader::unpackHex(hexData, &reply.value, &error)) {
-        qWarning() << "Unreadable reply:" << error;
+        qint64 unlogged = 0;
+        if (repeatedWarnings().note(QStringLiteral("unreadable"), &unlogged))
+            qWarning().noquote() << "Unreadable reply:" << error
+                                 << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
         return reply;
     }
     reply.readable = true;
@@ -370,7 +381,10 @@ void dcMessagePack::slot_authorizedData(QByteArray hexData)
         return;
     }
     const QVariantList session = map.take(QStringLiteral("session")).toList();
-    if (session.isEmpty()) {
+    // The session must be a text: nil, a map or a number is no session at all.
+    const QVariant id = session.value(0);
+    const bool isText = id.userType() == QMetaType::QByteArray || id.userType() == QMetaType::QString;
+    if (!isText || id.toByteArray().isEmpty()) {
         emit on_receviedError(wtAuthorization, networkError, 7);
         emit on_statusAuthorization(QVariantList());
         return;
@@ -397,6 +411,33 @@ void dcMessagePack::slot_authorizedData(QByteArray hexData)
 
 // ---- dispatch to the decoding thread ------------------------------------------
 
+template <typename Job>
+void dcMessagePack::enqueue(const QByteArray& hexData, const char* kind, Job job)
+{
+    QByteArray body = hexData;
+    const qint64 size = body.size();
+    qint64 queued = m_queuedBytes.load();
+    bool admitted = false;
+    while (queued + size <= maxQueuedBytes && !admitted)
+        admitted = m_queuedBytes.compare_exchange_weak(queued, queued + size);
+    qint64 held = size;
+    if (!admitted) {
+        held = 0;
+        body.clear();
+        qint64 unlogged = 0;
+        if (repeatedWarnings().note(QStringLiteral("queue full"), &unlogged))
+            qWarning().noquote() << "Decoding queue full:" << kind << "reply of" << size << "bytes dropped"
+                                 << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+    } else {
+        qint64 most = m_mostQueuedBytes.load();
+        while (queued + size > most && !m_mostQueuedBytes.compare_exchange_weak(most, queued + size)) {}
+    }
+    QtConcurrent::run(&pool, [this, body, held, job] {
+        job(body);
+        m_queuedBytes -= held;
+    });
+}
+
 void dcMessagePack::slot_marketDataReceived(QByteArray hexData, int paperID, WinType winType)
 {
     switch (winType) {
@@ -404,7 +445,8 @@ void dcMessagePack::slot_marketDataReceived(QByteArray hexData, int paperID, Win
     case wtChart:
     case wtOrderBook:
     case wtLastTrades:
-        QtConcurrent::run(&pool, [this, hexData, paperID, winType] { processMarketData(hexData, paperID, winType); });
+        enqueue(hexData, "market data",
+                [this, paperID, winType](const QByteArray& body) { processMarketData(body, paperID, winType); });
         break;
     default:
         break;
@@ -418,7 +460,7 @@ void dcMessagePack::slot_tradeDataReceived(QByteArray hexData, WinType winType)
     case wtOrders:
     case wtTrades:
     case wtInitInfo:
-        QtConcurrent::run(&pool, [this, hexData, winType] { processTradeData(hexData, winType); });
+        enqueue(hexData, "trade data", [this, winType](const QByteArray& body) { processTradeData(body, winType); });
         break;
     default:
         break;
@@ -429,14 +471,19 @@ void dcMessagePack::slot_additionalDataReceived(QByteArray hexData, WinType winT
 {
     if (winType != wtReportData && winType != wtPluginList)
         return;
-    QtConcurrent::run(&pool, [this, hexData, winType, args] { processAdditionalData(hexData, winType, args); });
+    enqueue(hexData, "additional data",
+            [this, winType, args](const QByteArray& body) { processAdditionalData(body, winType, args); });
 }
 
 void dcMessagePack::slot_receivedUpdates(QByteArray hexData)
 {
     if (hexData.isEmpty())
         return;
-    QtConcurrent::run(&pool, [this, hexData] { processUpdates(hexData); });
+    enqueue(hexData, "update", [this](const QByteArray& body) {
+        if (!body.isEmpty())
+            processUpdates(body);
+        emit on_updatesDecoded();
+    });
 }
 
 void dcMessagePack::processMarketData(const QByteArray& hexData, int paperID, WinType winType)

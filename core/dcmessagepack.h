@@ -7,6 +7,7 @@
 #include <QThreadPool>
 #include <QVector>
 
+#include <atomic>
 #include <memory>
 
 class QTextCodec;
@@ -49,12 +50,21 @@ public:
     // Blocks until every queued reply has been decoded (shutdown, tests).
     bool waitForDone(int msecs = -1);
 
+    // Hex bytes of the replies waiting to be decoded at most; a reply that would
+    // go beyond is dropped in its place in the queue, as if it had come empty.
+    static constexpr qint64 maxQueuedBytes = 80 * 1024 * 1024;
+    qint64 queuedBytes() const { return m_queuedBytes.load(); }
+    qint64 mostQueuedBytes() const { return m_mostQueuedBytes.load(); }
+
 signals:
     // A text for the main window's message bar (order confirmations).
     void on_infoMessage(QString text, int timeoutMs);
     // An update reply was a server error or unreadable; errorCode is the
     // server's "error_code", 0 when there was none.
     void on_updatesFailed(int errorCode, QString msg);
+    // One update body given to slot_receivedUpdates has been dealt with, in the
+    // order they came (the connection holds back its next poll until then).
+    void on_updatesDecoded();
 
 public slots:
     void slot_authorizedData(QByteArray hexData) override;
@@ -91,7 +101,14 @@ private:
     void processAdditionalData(const QByteArray& hexData, WinType winType, const QVariantMap& args);
     void processUpdates(const QByteArray& hexData);
 
+    // Runs job on the decoding thread with hexData, or with nothing when the
+    // queue is full; the bytes count as queued until the job has run.
+    template <typename Job>
+    void enqueue(const QByteArray& hexData, const char* kind, Job job);
+
     QTextCodec* codec = nullptr;
     std::unique_ptr<kuCandleStore> candleStore;
     QThreadPool pool;
+    std::atomic<qint64> m_queuedBytes{0};
+    std::atomic<qint64> m_mostQueuedBytes{0};
 };

@@ -15,4 +15,10 @@ void wireConnection(kuAbstractConn* connection, kuAbstractDataConverter* convert
     QObject::connect(connection, &C::on_receivedDateTime, converter, &D::slot_snapshotDateTime);
     QObject::connect(connection, &C::on_receivedOrderStatus, converter, &D::slot_orderStatus);
     QObject::connect(connection, &C::on_receivedUpdates, converter, &D::slot_receivedUpdates);
+    // A converter that acknowledges each decoded update lets the connection hold
+    // back a poll while its last reply still waits: the backlog stays bounded.
+    if (converter->metaObject()->indexOfSignal("on_updatesDecoded()") >= 0 &&
+        connection->metaObject()->indexOfSlot("slot_updatesDecoded()") >= 0 &&
+        QObject::connect(converter, SIGNAL(on_updatesDecoded()), connection, SLOT(slot_updatesDecoded())))
+        QMetaObject::invokeMethod(connection, "setUpdatesAcknowledged", Q_ARG(bool, true));
 }

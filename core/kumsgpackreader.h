@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kumsgpackcheck.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -12,12 +14,10 @@
 class kuMsgPackReader
 {
 public:
-    // Containers nested deeper than this are refused (msgpack-c's own stack holds 32).
-    static constexpr int maxDepth = 24;
-    // Largest decoded body accepted; hex text may be twice as long.
-    static constexpr int maxBodyBytes = 16 * 1024 * 1024;
-    // Values in one reply (about 570,000 candles); each costs some 80 bytes once built.
-    static constexpr int maxValues = 4000000;
+    // The limits of kuMsgPackCheck.
+    static constexpr int maxDepth = kuMsgPackCheck::maxDepth;
+    static constexpr int maxBodyBytes = kuMsgPackCheck::maxBodyBytes;
+    static constexpr int maxValues = kuMsgPackCheck::maxValues;
 
     // Strict hex decoding: even length and hex digits only, surrounding
     // white space aside. Returns false and leaves bytes empty otherwise.

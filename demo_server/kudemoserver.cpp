@@ -447,9 +447,11 @@ void kuDemoServer::reply(QSslSocket* socket, int status, const QByteArray& body,
     // A slow body: the head at once, then ten pieces, the last one at the end of the spread.
     QTimer::singleShot(qMax(0, delayMs), this, [write, head] { write(head, false, false); });
     const int pieces = 10;
-    const int pieceSize = (sent.size() + pieces - 1) / pieces;
     for (int i = 0; i < pieces; ++i) {
-        const QByteArray piece = sent.mid(i * pieceSize, pieceSize);
+        // Even a body of a few bytes is whole only at the end.
+        const int from = int(qint64(sent.size()) * i / pieces);
+        const int to = int(qint64(sent.size()) * (i + 1) / pieces);
+        const QByteArray piece = sent.mid(from, to - from);
         QTimer::singleShot(qMax(0, delayMs) + shape.spreadMs * (i + 1) / pieces, this,
                            [write, piece, last = i == pieces - 1, close] { write(piece, last, close); });
     }

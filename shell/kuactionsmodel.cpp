@@ -322,10 +322,14 @@ void kuActionsModel::actionChanged()
 
 void kuActionsModel::actionDestroyed(QObject* object)
 {
-    // Only the address is used: the QAction part is already gone.
-    auto* action = static_cast<QAction*>(object);
-    if (!path(action).isEmpty())
-        removeRegistered(action, true);
+    // The QAction part is already gone: no cast of the object, only addresses are
+    // compared (QObject is QAction's only base, at offset 0).
+    for (QAction* action : qAsConst(m_paths)) {
+        if (static_cast<const void*>(action) == static_cast<const void*>(object)) {
+            removeRegistered(action, true);
+            return;
+        }
+    }
 }
 
 QAction* kuActionsModel::menuAction(const QString& path)

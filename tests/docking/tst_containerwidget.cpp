@@ -39,7 +39,7 @@ void tst_ContainerWidget::placement_data()
     const int V = Qt::Vertical;
     // clang-format off
     QTest::newRow("empty, any area")     << 0 << H << false << int(LeftDropArea)   << "H[n]" << true;
-    QTest::newRow("empty, invalid area") << 0 << H << true  << 32                  << "H[n]" << true;
+    QTest::newRow("empty, invalid area") << 0 << H << true  << int(InvalidDropArea) << "H[n]" << true;
 
     QTest::newRow("top in V")      << 2 << V << true << int(TopDropArea)    << "V[a,n,b]"    << true;
     QTest::newRow("top in H")      << 2 << H << true << int(TopDropArea)    << "H[a,V[n,b]]" << true;
