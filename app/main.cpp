@@ -95,8 +95,9 @@ void initApplication()
 
     if (!updateDatabaseSchema()) {
         const QString text = errorText(13);
-        showError(text);
+        // Logged before the box, which waits for the user.
         qCritical().noquote() << text;
+        showError(text);
         shutdownLogging();
         std::exit(-13);
     }

@@ -2,11 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 
 #include "kuaccessdb.h"
 #include "kupaths.h"
+
+#include <unistd.h>
 
 namespace {
 
@@ -120,6 +123,7 @@ bool kuApplication::saveSettings(const QJsonObject& application, const QString& 
         qWarning() << "Couldn't open save file.";
         return false;
     }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray data = toBinary(root);
     if (file.write(data) != data.size())
         file.cancelWriting();
@@ -135,11 +139,20 @@ QJsonObject kuApplication::loadSettings(const QString& filePath)
 {
     QJsonObject root;
     QFile file(filePath);
-    if (file.exists() && file.open(QIODevice::ReadOnly)) {
-        const QByteArray data = file.readAll();
-        settingsFile = filePath;
-        if (!data.isEmpty())
-            root = fromBinary(data);
+    // Only a regular file of a sane size: a FIFO would block the start, a device never end.
+    const QFileInfo info(filePath);
+    if (info.exists() && (!info.isFile() || info.size() > maxSettingsBytes)) {
+        qWarning().noquote() << "Settings file ignored (not a regular file or larger than" << maxSettingsBytes
+                             << "bytes):" << filePath;
+    } else if (info.exists() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray data = file.read(maxSettingsBytes + 1);
+        if (data.size() > maxSettingsBytes) {
+            qWarning().noquote() << "Settings file ignored (larger than" << maxSettingsBytes << "bytes):" << filePath;
+        } else {
+            settingsFile = filePath;
+            if (!data.isEmpty())
+                root = fromBinary(data);
+        }
     }
     if (!root.contains(QStringLiteral("network")))
         root.insert(QStringLiteral("network"), defaultNetwork());

@@ -32,7 +32,9 @@ public:
     static QStringList pluginPaths();
 
     bool saveSettings(const QJsonObject& application, const QString& filePath);
+    // Reads a regular file of at most maxSettingsBytes; anything else gives the defaults.
     QJsonObject loadSettings(const QString& filePath);
+    static constexpr qint64 maxSettingsBytes = 4 * 1024 * 1024;
     void loadActiveSettings();
 
 signals:

@@ -15,6 +15,10 @@
 
 #include "kulogsignal.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const char* const kLoggerName = "Velmoran";
@@ -46,11 +50,36 @@ QString logFilePath(const QString& logDir, const QDate& day)
            QStringLiteral(".log");
 }
 
+namespace {
+
+// A folder where a file can be made: tried, not judged from its mode bits.
+bool canWriteIn(const QString& dir)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    QFile probe(dir + QDir::separator() + QStringLiteral(".write-test"));
+    const bool ok = probe.open(QIODevice::WriteOnly);
+    probe.remove();
+    return ok;
+}
+
+} // namespace
+
+QString userLogFolder()
+{
+    return QDir::homePath() + QStringLiteral("/.local/share/Velmoran/logs");
+}
+
 void installMessageLogging(const QString& logDir)
 {
-    const QString dir = logDir.isEmpty()
-                                ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
-                                : logDir;
+    QString dir = logDir.isEmpty() ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
+                                   : logDir;
+    // A per-user run of a system-wide install cannot write beside the program.
+    if (!canWriteIn(dir)) {
+        const QString fallback = userLogFolder();
+        std::fprintf(stderr, "Cannot write logs in %s; logging to %s instead\n", qPrintable(dir), qPrintable(fallback));
+        dir = fallback;
+    }
 
     kuLogSignal::instance(); // created on this (the GUI) thread, not on the first thread that logs
     auto signalSink = std::make_shared<SignalSink>();
@@ -63,8 +92,14 @@ void installMessageLogging(const QString& logDir)
     const QString path = logFilePath(dir, QDate::currentDate());
     QDir().mkpath(dir);
     try {
-        auto fileSink =
-                std::make_shared<spdlog::sinks::basic_file_sink_mt>(QFile::encodeName(path).toStdString(), false);
+        // Private from its first byte: the log holds account data.
+        const QByteArray name = QFile::encodeName(path);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            [[maybe_unused]] const int changed = ::fchmod(fd, 0600); // one made before: ours alone too
+            ::close(fd);
+        }
+        auto fileSink = std::make_shared<spdlog::sinks::basic_file_sink_mt>(name.toStdString(), false);
         fileSink->set_level(spdlog::level::info);
         sinks.push_back(fileSink);
     } catch (const spdlog::spdlog_ex& e) {

@@ -4,10 +4,14 @@
 #include <QString>
 #include <QtGlobal>
 
-// Logger "Velmoran": the signal (kuLogSignal) and the daily file from INFO,
-// standard output at every level. logDir defaults to "logs" beside the executable;
-// when it cannot be written the other outputs still work.
+// Logger "Velmoran": the signal (kuLogSignal) and the daily file (mode 0600)
+// from INFO, standard output at every level. logDir defaults to "logs" beside
+// the executable; a folder that cannot be written gives way to userLogFolder()
+// (said on standard error); when none can be written the other outputs still work.
 void installMessageLogging(const QString& logDir = QString());
+
+// ~/.local/share/Velmoran/logs
+QString userLogFolder();
 
 // Qt message handler: routes every message to the logger "Velmoran".
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text);

@@ -2,6 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 namespace {
 
@@ -24,7 +28,14 @@ namespace kuPaths {
 
 QString configPath()
 {
-    return ensureFolder(joinPath({QDir::homePath(), QStringLiteral(".config"), QStringLiteral("Velmoran")}));
+    const QString path =
+            ensureFolder(joinPath({QDir::homePath(), QStringLiteral(".config"), QStringLiteral("Velmoran")}));
+    // Settings paths, proxy credentials and account data: for the user alone.
+    const QFileInfo info(path);
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    if (info.isDir() && !info.isSymLink() && info.ownerId() == uint(::getuid()) && info.permissions() != owner)
+        QFile::setPermissions(path, owner);
+    return path;
 }
 
 QString defaultSettingsFile()

@@ -8,6 +8,9 @@
 
 #include "kupaths.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 QAtomicInt g_busyTimeoutMs(5000);
@@ -96,14 +99,21 @@ sqlite3* QueryWorker::openConnection(QString* error)
 {
     sqlite3* handle = nullptr;
     const QByteArray path = QFile::encodeName(databasePath());
+    // Made private before SQLite makes it; its journal files take the same mode.
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
     int rc = sqlite3_open_v2(path.constData(), &handle,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // A file that opens read-only would fail every later write: it is no usable database.
+    if (rc == SQLITE_OK && sqlite3_db_readonly(handle, "main") == 1)
+        rc = SQLITE_READONLY;
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(handle, g_busyTimeoutMs.loadRelaxed());
         rc = sqlite3_exec(handle, kPragmas, nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
-        *error = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
+        *error = QString::fromUtf8(rc == SQLITE_READONLY || !handle ? sqlite3_errstr(rc) : sqlite3_errmsg(handle));
         qCritical() << "Cannot create or open database.";
         qCritical().noquote() << *error;
         sqlite3_close_v2(handle);

@@ -85,14 +85,17 @@ QString names()
 
 QByteArray oversizedHex(int hexBytes)
 {
-    // array 32 header, then float64 values of 9 bytes (18 hex digits) each.
-    const quint32 count = quint32(qMax(1, (hexBytes - 10) / 18));
-    QByteArray hex;
-    hex.reserve(int(10 + count * 18));
-    hex += "dd" + QByteArray::number(count, 16).rightJustified(8, '0');
-    const QByteArray value = "cb405edd2f1a9fbe77"; // 123.456
-    for (quint32 i = 0; i < count; ++i)
-        hex += value;
+    static QMutex lock;
+    static QHash<int, QByteArray> cache;
+    QMutexLocker locker(&lock);
+    if (cache.contains(hexBytes))
+        return cache.value(hexBytes);
+    // array 32 header, then float64 values of 9 bytes (18 hex digits) each: 123.456.
+    const int count = qMax(1, (hexBytes - 10) / 18);
+    const QByteArray hex = "dd" + QByteArray::number(count, 16).rightJustified(8, '0') +
+                           QByteArray("cb405edd2f1a9fbe77").repeated(count);
+    cache.clear(); // one size at a time is what the modes use
+    cache.insert(hexBytes, hex);
     return hex;
 }
 

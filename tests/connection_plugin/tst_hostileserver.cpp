@@ -116,12 +116,15 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("delivered");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("gzip") << int(kuDemoHostile::Gzip) << true << QString();
-        QTest::newRow("gzip bomb") << int(kuDemoHostile::GzipBomb) << false << QStringLiteral("body larger than");
-        QTest::newRow("oversized") << int(kuDemoHostile::Oversized) << false << QStringLiteral("larger than");
-        QTest::newRow("cut off") << int(kuDemoHostile::CutOff) << false << QStringLiteral("network error");
-        QTest::newRow("slow") << int(kuDemoHostile::Slow) << false << QStringLiteral("OperationCanceledError");
-        QTest::newRow("hang") << int(kuDemoHostile::Hang) << false << QStringLiteral("OperationCanceledError");
+        QTest::addColumn<int>("timeoutMs"); // long where only the limit may stop the reply
+        const QString canceled = QStringLiteral("OperationCanceledError");
+        QTest::newRow("gzip") << int(kuDemoHostile::Gzip) << true << QString() << 20000;
+        QTest::newRow("gzip bomb") << int(kuDemoHostile::GzipBomb) << false << QStringLiteral("body larger than")
+                                   << 20000;
+        QTest::newRow("oversized") << int(kuDemoHostile::Oversized) << false << QStringLiteral("larger than") << 20000;
+        QTest::newRow("cut off") << int(kuDemoHostile::CutOff) << false << QStringLiteral("network error") << 20000;
+        QTest::newRow("slow") << int(kuDemoHostile::Slow) << false << canceled << 1000;
+        QTest::newRow("hang") << int(kuDemoHostile::Hang) << false << canceled << 1000;
     }
 
     void bodies()
@@ -129,19 +132,20 @@ private slots:
         QFETCH(int, mode);
         QFETCH(bool, delivered);
         QFETCH(QString, logged);
+        QFETCH(int, timeoutMs);
         kuConnTimings timings = shortTimings();
-        timings.dataTimeoutMs = 4000;
+        timings.dataTimeoutMs = timeoutMs;
         auto conn = loggedIn(timings);
         const qint64 bomb = qint64(64) * 1024 * 1024;
         kuDemoHostile::gzipBomb(bomb); // made once, before the clock runs
         m_server->setOversizedBytes(kuMsgPackCheck::maxHexBytes + 100);
         m_server->setBombBytes(bomb);
-        m_server->setSlowBodyMs(8000);
+        m_server->setSlowBodyMs(4000);
         // Every attempt: the network layer may retry a request whose connection closed.
         m_server->setHostile(kuDemoHostile::Mode(mode), QStringLiteral("kuGetInitInfo"));
         QSignalSpy data(conn.get(), &kuAbstractConn::on_receivedTradeData);
         conn->getInitInfo();
-        QVERIFY(data.wait(20000));
+        QVERIFY(data.wait(30000));
         const QByteArray body = data.first().first().toByteArray();
         QCOMPARE(!body.isEmpty(), delivered);
         if (delivered)

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -91,6 +93,7 @@ private slots:
         QVERIFY(app()->saveSettings(application, path));
         QCOMPARE(saved.count(), 1);
         QCOMPARE(saved.first().first().toString(), path);
+        QCOMPARE(QFileInfo(path).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
 
         app()->setNetworkSettings(kuNetworkSettings());
         QSignalSpy loaded(app(), &kuApplication::on_loadAppSettings);
@@ -135,6 +138,43 @@ private slots:
         QCOMPARE(app()->settingsFilePath(), path);
         if (networkInserted)
             QCOMPARE(root.value("network").toObject().value("Password").toString(), QStringLiteral("mirabelz"));
+    }
+
+    // Only a regular file of a sane size is read: a FIFO would block the start
+    // for good, a device or a huge file never end or eat the memory.
+    void loadRefusesOddFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("device") << "device";
+        QTest::newRow("oversized") << "oversized";
+        QTest::newRow("folder") << "folder";
+    }
+    void loadRefusesOddFiles()
+    {
+        QFETCH(QString, kind);
+        QString path = dir.filePath(kind + ".vlm");
+        if (kind == "fifo") {
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        } else if (kind == "device") {
+            path = QStringLiteral("/dev/zero");
+        } else if (kind == "oversized") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(binary({{"network", QJsonObject{{"Host", "h"}}}}));
+            QVERIFY(file.resize(kuApplication::maxSettingsBytes + 1));
+        } else {
+            QVERIFY(QDir().mkpath(path));
+        }
+        const QString before = app()->settingsFilePath();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Settings file ignored"));
+        QElapsedTimer clock;
+        clock.start();
+        const QJsonObject root = app()->loadSettings(path);
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(app()->settingsFilePath(), before);
+        compareNetwork(app()->networkSettings(), defaults());
+        QCOMPARE(root.keys(), QStringList{"network"});
     }
 
     void loadMissingKeepsPath()

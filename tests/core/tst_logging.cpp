@@ -61,6 +61,8 @@ private slots:
         QVERIFY(content.contains("shown-info"));
         QVERIFY(content.contains("shown-warning"));
         QVERIFY(!content.contains("hidden-debug"));
+        // The log holds account data: the user's alone.
+        QCOMPARE(file.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
     }
 
     void unwritableFolder()
@@ -79,6 +81,10 @@ private slots:
         shutdownLogging();
         QCOMPARE(lines.count(), 1);
         QVERIFY(lines.first().first().toString().endsWith("still-shown"));
+        // The file goes to the user's own log folder instead.
+        QFile file(logFilePath(userLogFolder(), QDate::currentDate()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("still-shown"));
     }
 };
 

@@ -15,6 +15,8 @@ private slots:
         const QString config = kuPaths::configPath();
         QCOMPARE(config, QDir::homePath() + "/.config/Velmoran");
         QVERIFY(QFileInfo(config).isDir());
+        // Settings paths, proxy credentials and account data live there.
+        QCOMPARE(QFileInfo(config).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         QCOMPARE(kuPaths::defaultSettingsFile(), config + "/Velmoran_v2.vlm");
         const QStringList plugins = kuPaths::pluginPaths();
         QCOMPARE(plugins, (QStringList{config + "/plugins", QCoreApplication::applicationDirPath() + "/plugins"}));
