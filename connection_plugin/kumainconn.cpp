@@ -91,7 +91,7 @@ bool orderTarget(const QJsonObject& o, bool modify, OrderTarget* target)
 
 kuMainConn::kuMainConn(const QString& serverUrl, QObject* parent)
     : kuAbstractConn(parent), m_loginCodec(QTextCodec::codecForName("cp1251")), m_serverUrl(serverUrl),
-      m_timings(processTimings()), m_gate(new kuDecodeGate)
+      m_timings(processTimings()), m_tls(kuTlsPolicy::processPolicy()), m_gate(new kuDecodeGate)
 {
     m_probePause.setSingleShot(true);
     connect(&m_probePause, &QTimer::timeout, this, &kuMainConn::nextProbe);

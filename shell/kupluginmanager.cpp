@@ -6,6 +6,7 @@
 #include "kuconnectionmanager.h"
 #include "kulightboxwidget.h"
 #include "kupluginloader.h"
+#include "kupluginmanagerdelegate.h"
 #include "kupluginmanageritem.h"
 #include "kupluginmanagermodel.h"
 #include "kupluginmanagerview.h"
@@ -76,8 +77,7 @@ void kuPluginManager::slot_serverPluginSync(WinType winType, QVariantList dataLi
 
     ItemMap items;
     for (const kuPluginTable::Row& row : kuPluginTable().catalogue()) {
-        const QByteArray iconBytes = QByteArray::fromHex(row.icon.toLatin1());
-        const QImage icon = iconBytes.isEmpty() ? QImage() : QImage::fromData(iconBytes);
+        const QImage icon = kuPluginManagerDelegate::catalogueIcon(QByteArray::fromHex(row.icon.toLatin1()));
         items.insert(row.guid,
                      QSharedPointer<kuPluginManagerItem>::create(row.title, row.description, row.guid, int(row.version),
                                                                  row.status, row.price, icon));

@@ -1,8 +1,14 @@
 #include "kupluginmanagerdelegate.h"
 
 #include "kuiconmanager.h"
+
+#include <QDebug>
+
+#include <QImageReader>
+
 #include "kupluginmanageritem.h"
 #include "kupluginmanagermodel.h"
+#include <QBuffer>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -239,7 +245,9 @@ void kuPluginManagerDelegate::paintCard(QPainter* painter, const QStyleOptionVie
     QImage image = decoration.canConvert<QImage>() ? decoration.value<QImage>() : decoration.value<QPixmap>().toImage();
     if (image.isNull())
         image = m_defaultIcon;
-    painter->drawImage(QPoint(0, 0), image);
+    // Whatever size it came in, it fills the slot and no more.
+    const QSize drawn = image.size().scaled(iconSlot, iconSlot, Qt::KeepAspectRatio);
+    painter->drawImage(QRect(QPoint(0, 0), drawn), image);
 
     painter->translate(48, 0);
     QFont titleFont = option.font;
@@ -383,4 +391,24 @@ bool kuPluginManagerDelegate::editorEvent(QEvent* event, QAbstractItemModel* mod
     default:
         return false;
     }
+}
+
+QImage kuPluginManagerDelegate::catalogueIcon(const QByteArray& imageBytes)
+{
+    if (imageBytes.isEmpty())
+        return QImage();
+    QBuffer buffer;
+    buffer.setData(imageBytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // The header tells the size: a huge declared image is never decoded.
+    const QSize declared = reader.size();
+    if (!declared.isValid() || declared.width() > maxIconSide || declared.height() > maxIconSide) {
+        qWarning() << "Catalogue icon refused: declared size" << declared;
+        return QImage();
+    }
+    const QImage image = reader.read();
+    if (image.width() <= iconSlot && image.height() <= iconSlot)
+        return image;
+    return image.scaled(iconSlot, iconSlot, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }

@@ -37,6 +37,12 @@ public:
     static QString buttonText(int kind);
     // "ver. 1.06.01" for 10601000; empty for 10000000 and below.
     static QString versionText(int version);
+    // Side of the square a card's icon is drawn in.
+    static constexpr int iconSlot = 32;
+    // A catalogue icon from the server's image bytes: read only when it declares
+    // at most maxIconSide pixels a side, scaled to the icon slot; else null.
+    static constexpr int maxIconSide = 1024;
+    static QImage catalogueIcon(const QByteArray& imageBytes);
     static bool hasMessage(uint flags);
     static QString messageText(uint flags, const QString& title);
     // Where the buttons of a row are drawn and clicked.

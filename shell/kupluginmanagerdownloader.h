@@ -26,6 +26,10 @@ public:
     void start(const QString& guid, const QUrl& url);
 
     bool isDownloading() const { return m_downloading; }
+    // A plug-in file larger than this is refused as it arrives.
+    static constexpr qint64 maxFileBytes = 256 * 1024 * 1024;
+    // A download that receives nothing for this long fails (tests shorten it).
+    void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
     bool isFinished() const { return !m_downloading && m_progress == 100; }
     int progress() const { return m_progress; }
     void stop();
@@ -46,7 +50,6 @@ public slots:
 
 private:
     void fail(const QString& why);
-    bool writeBuffered(QNetworkReply* reply);
 
     QPointer<QNetworkReply> m_reply;
     QPointer<QNetworkAccessManager> m_network;
@@ -56,4 +59,5 @@ private:
     bool m_downloading = false;
     bool m_writeFailed = false;
     int m_progress = 0;
+    int m_stallTimeoutMs = 30000;
 };

@@ -1,7 +1,9 @@
+#include "kudemohostile.h"
 #include "kupluginmanagerdelegate.h"
 #include "kupluginmanageritem.h"
 #include "kupluginmanagermodel.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -65,6 +67,8 @@ private slots:
     void clicks_data();
     void clicks();
     void pressAndOtherEvents();
+    void catalogueIcon_data();
+    void catalogueIcon();
     void paintsEveryState();
 };
 
@@ -205,6 +209,41 @@ void tst_PluginManagerDelegate::clicks()
                       Qt::NoButton, Qt::NoModifier);
     QVERIFY(!delegate.editorEvent(&below, &model, option, model.row()));
     QCOMPARE(spies.value(signal)->count(), 1);
+}
+
+// The server's icon is read only when its declared size is sane, and drawn in the slot.
+void tst_PluginManagerDelegate::catalogueIcon_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("expected"); // invalid: refused
+
+    auto png = [](int w, int h) {
+        QImage image(w, h, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    };
+    QTest::newRow("declares 20000 x 20000") << kuDemoHostile::hugePng(20000, 20000) << QSize();
+    QTest::newRow("declares 2000 x 10") << kuDemoHostile::hugePng(2000, 10) << QSize();
+    QTest::newRow("not an image") << QByteArray("GIF89a, or not") << QSize();
+    QTest::newRow("small kept") << png(16, 16) << QSize(16, 16);
+    QTest::newRow("large scaled") << png(64, 64) << QSize(32, 32);
+    QTest::newRow("wide scaled") << png(1024, 512) << QSize(32, 16);
+}
+
+void tst_PluginManagerDelegate::catalogueIcon()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, expected);
+    if (!expected.isValid())
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Catalogue icon refused"));
+    const QImage icon = kuPluginManagerDelegate::catalogueIcon(bytes);
+    QCOMPARE(icon.isNull(), !expected.isValid());
+    if (expected.isValid())
+        QCOMPARE(icon.size(), expected);
 }
 
 void tst_PluginManagerDelegate::pressAndOtherEvents()

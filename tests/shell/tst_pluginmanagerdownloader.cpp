@@ -2,6 +2,7 @@
 #include "kuplugininstaller.h"
 #include "kupluginmanagerdownloader.h"
 #include "kupluginmanageritem.h"
+#include "kutlspolicy.h"
 #include "pluginfixture.h"
 
 #include <QFileInfo>
@@ -97,6 +98,10 @@ void tst_PluginManagerDownloader::failures_data()
     QTest::newRow("unknown plug-in, 404") << "unknown";
     QTest::newRow("no session, 403") << "session";
     QTest::newRow("target cannot be replaced") << "target";
+    QTest::newRow("body cut off") << "cutoff";
+    QTest::newRow("server stops sending") << "hang";
+    // The connections' policy: with its loopback exception off the demo server's certificate is refused.
+    QTest::newRow("certificate, policy without loopback exception") << "tls";
 }
 
 void tst_PluginManagerDownloader::failures()
@@ -119,8 +124,23 @@ void tst_PluginManagerDownloader::failures()
     }
     if (fault == "target")
         QVERIFY(QDir().mkpath(target() + "/inside"));
+    if (fault == "cutoff")
+        m_demo.server()->setHostile(kuDemoHostile::CutOff, "kuGetPluginFile");
+    if (fault == "hang")
+        m_demo.server()->setHostile(kuDemoHostile::Hang, "kuGetPluginFile");
+    const kuTlsPolicy policy = kuTlsPolicy::processPolicy();
+    if (fault == "tls") {
+        kuTlsPolicy strict = policy;
+        strict.setLoopbackExempt(false);
+        kuTlsPolicy::setProcessPolicy(strict);
+    }
+    const auto restore = qScopeGuard([&] {
+        kuTlsPolicy::setProcessPolicy(policy);
+        m_demo.server()->setHostile(kuDemoHostile::None, "kuGetPluginFile");
+    });
 
     kuPluginManagerDownloader downloader;
+    downloader.setStallTimeout(500);
     QSignalSpy ready(&downloader, &kuPluginManagerDownloader::on_downloadReady);
     QSignalSpy failed(&downloader, &kuPluginManagerDownloader::on_downloadFailed);
     downloader.start(guid);

@@ -18,6 +18,11 @@ class kuTlsPolicy
 public:
     kuTlsPolicy();
 
+    // The policy of the process: connections take a copy when made, the plug-in
+    // download uses it as it is. Tests turn the loopback exception off here.
+    static kuTlsPolicy processPolicy();
+    static void setProcessPolicy(const kuTlsPolicy& policy);
+
     // Off, loopback servers are verified like any other (tests use this to show
     // what a remote server with the same certificate gets).
     void setLoopbackExempt(bool exempt);

@@ -4,6 +4,7 @@
 #include "kuserverca.h"
 
 #include <QDebug>
+#include <QMutex>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslError>
@@ -14,6 +15,30 @@ kuTlsPolicy::kuTlsPolicy() : m_config(QSslConfiguration::defaultConfiguration())
     const QByteArray pem(kuServerCaPem);
     if (!pem.trimmed().isEmpty())
         m_config.addCaCertificates(QSslCertificate::fromData(pem, QSsl::Pem));
+}
+
+namespace {
+
+QMutex policyLock;
+
+kuTlsPolicy& sharedPolicy()
+{
+    static kuTlsPolicy policy;
+    return policy;
+}
+
+} // namespace
+
+kuTlsPolicy kuTlsPolicy::processPolicy()
+{
+    QMutexLocker lock(&policyLock);
+    return sharedPolicy();
+}
+
+void kuTlsPolicy::setProcessPolicy(const kuTlsPolicy& policy)
+{
+    QMutexLocker lock(&policyLock);
+    sharedPolicy() = policy;
 }
 
 void kuTlsPolicy::setLoopbackExempt(bool exempt)
