@@ -1,8 +1,12 @@
-// Feeds arbitrary reply bodies through the converter: the first byte picks
-// whether the rest is taken as hex text as it arrives or as the bytes behind it.
+// Feeds arbitrary reply bodies through the converter: bit 0 of the first byte
+// picks whether the rest is taken as hex text as it arrives or as the bytes
+// behind it; bit 1 repeats the rest up to about the reader's size limit (the
+// other bits say how far below or above it), so that small inputs, such as the
+// replies in corpus/converter captured from the demo server, reach the size checks.
 
 #include "dcmessagepack.h"
 #include "kucandlestore.h"
+#include "kumsgpackcheck.h"
 #include "kumsgpackreader.h"
 
 #include <QCoreApplication>
@@ -49,7 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Converter converter;
     if (size == 0)
         return 0;
-    const QByteArray rest(reinterpret_cast<const char*>(data) + 1, int(size - 1));
+    QByteArray rest(reinterpret_cast<const char*>(data) + 1, int(size - 1));
+    if ((data[0] & 2) && !rest.isEmpty()) {
+        const int target = kuMsgPackCheck::maxHexBytes - 1024 + (data[0] >> 2) * 64;
+        rest = rest.repeated(target / rest.size() + 1).left(target);
+    }
     const QByteArray hex = (data[0] & 1) ? rest : rest.toHex();
 
     QVariant value;
