@@ -48,8 +48,7 @@ private:
     struct Inflater;
     QNetworkReply* m_reply;
     qint64 m_limit;
-    qint64 m_bytes = 0;     // after inflation
-    qint64 m_wireBytes = 0; // as they came
+    qint64 m_bytes = 0; // after inflation
     QByteArray m_body;
     QString m_failure;
     std::function<bool(const char*, qint64)> m_sink;
