@@ -9,8 +9,6 @@
 #include "kuaccessdb.h"
 #include "kupaths.h"
 
-#include <unistd.h>
-
 namespace {
 
 QPointer<kuApplication> g_application;
