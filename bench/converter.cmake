@@ -1,1 +1,1 @@
-velmoran_add_bench(bench_converter LIBS velmoran_core msgpackc)
+velmoran_add_bench(bench_converter LIBS velmoran_core msgpackc SQLite::SQLite3)

@@ -4,6 +4,7 @@
 #include "kuaccount.h"
 #include "kucandlestore.h"
 #include "kufunctions.h"
+#include "kukoi8r.h"
 #include "kumsgpackreader.h"
 #include "kupaperlist.h"
 #include "kuplugintable.h"
@@ -13,35 +14,172 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QTextCodec>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <msgpack.h>
+
 #include <cmath>
+#include <cstring>
 
 namespace {
 
 const QString errorCodeKey = QStringLiteral("error_code");
+constexpr QLatin1String errorCodeField("error_code");
 
-bool isList(const QVariant& v)
+// ---- values as the reader's objects, each converted as its Qt value would be
+
+const msgpack_object& nilObject()
 {
-    return v.userType() == QMetaType::QVariantList;
+    static const msgpack_object nil = [] {
+        msgpack_object o;
+        o.type = MSGPACK_OBJECT_NIL;
+        return o;
+    }();
+    return nil;
 }
 
-bool isMap(const QVariant& v)
+const msgpack_object& emptyList()
 {
-    return v.userType() == QMetaType::QVariantMap;
+    static const msgpack_object empty = [] {
+        msgpack_object o;
+        o.type = MSGPACK_OBJECT_ARRAY;
+        o.via.array.size = 0;
+        o.via.array.ptr = nullptr;
+        return o;
+    }();
+    return empty;
 }
 
-// Groups of width values after start; a shorter rest is ignored.
-int groupCount(const QVariantList& list, int start, int width)
+// The elements of a list; none for any other value.
+struct Elements
 {
-    return list.size() > start ? (list.size() - start) / width : 0;
+    const msgpack_object* ptr = nullptr;
+    int size = 0;
+    const msgpack_object& at(int i) const { return ptr[i]; }
+};
+
+Elements elementsOf(const msgpack_object& o)
+{
+    if (o.type != MSGPACK_OBJECT_ARRAY)
+        return Elements();
+    return {o.via.array.ptr, int(o.via.array.size)};
 }
 
-QString koi8Text(const QTextCodec* codec, const QVariant& value)
+// Texts, lists and maps where a number is expected: rare, and converted as Qt converts them.
+Q_NEVER_INLINE QVariant slowValue(const msgpack_object& o)
 {
-    const QByteArray bytes = value.toByteArray();
-    return codec ? codec->toUnicode(bytes) : QString::fromLatin1(bytes);
+    return kuMsgPackReader::toVariant(o);
+}
+
+inline qlonglong toLongLong(const msgpack_object& o)
+{
+    switch (o.type) {
+    case MSGPACK_OBJECT_POSITIVE_INTEGER:
+        return qlonglong(o.via.u64);
+    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
+        return o.via.i64;
+    case MSGPACK_OBJECT_FLOAT32:
+    case MSGPACK_OBJECT_FLOAT64:
+        return qRound64(o.via.f64);
+    case MSGPACK_OBJECT_BOOLEAN:
+        return o.via.boolean ? 1 : 0;
+    case MSGPACK_OBJECT_NIL:
+    case MSGPACK_OBJECT_EXT:
+        return 0;
+    default:
+        return slowValue(o).toLongLong();
+    }
+}
+
+inline int toInt(const msgpack_object& o)
+{
+    return int(toLongLong(o));
+}
+
+inline qulonglong toULongLong(const msgpack_object& o)
+{
+    if (o.type == MSGPACK_OBJECT_POSITIVE_INTEGER)
+        return o.via.u64;
+    if (o.type == MSGPACK_OBJECT_STR || o.type == MSGPACK_OBJECT_BIN || o.type == MSGPACK_OBJECT_ARRAY ||
+        o.type == MSGPACK_OBJECT_MAP)
+        return slowValue(o).toULongLong();
+    return qulonglong(toLongLong(o));
+}
+
+inline double toDouble(const msgpack_object& o)
+{
+    switch (o.type) {
+    case MSGPACK_OBJECT_FLOAT32:
+    case MSGPACK_OBJECT_FLOAT64:
+        return o.via.f64;
+    case MSGPACK_OBJECT_POSITIVE_INTEGER:
+        return double(o.via.u64);
+    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
+        return double(o.via.i64);
+    case MSGPACK_OBJECT_BOOLEAN:
+        return o.via.boolean ? 1.0 : 0.0;
+    case MSGPACK_OBJECT_NIL:
+    case MSGPACK_OBJECT_EXT:
+        return 0.0;
+    default:
+        return slowValue(o).toDouble();
+    }
+}
+
+// KOI8-R text of the bytes (or of the value's text form).
+QString koi8Text(const msgpack_object& o)
+{
+    if (o.type == MSGPACK_OBJECT_STR)
+        return kuKoi8r::toUnicode(o.via.str.ptr, int(o.via.str.size));
+    if (o.type == MSGPACK_OBJECT_BIN)
+        return kuKoi8r::toUnicode(o.via.bin.ptr, int(o.via.bin.size));
+    return kuKoi8r::toUnicode(slowValue(o).toByteArray());
+}
+
+QString koi8Text(const QVariant& value)
+{
+    return kuKoi8r::toUnicode(value.toByteArray());
+}
+
+// Text sent as it is (UTF-8 up to the first zero byte, as Qt reads bytes as text).
+QString plainText(const msgpack_object& o)
+{
+    return slowValue(o).toString();
+}
+
+bool keyIs(const msgpack_object& k, QLatin1String key)
+{
+    switch (k.type) {
+    case MSGPACK_OBJECT_STR:
+    case MSGPACK_OBJECT_BIN:
+        return int(k.via.str.size) == key.size() && std::memcmp(k.via.str.ptr, key.data(), size_t(key.size())) == 0;
+    case MSGPACK_OBJECT_POSITIVE_INTEGER:
+        return QString::number(k.via.u64) == key;
+    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
+        return QString::number(k.via.i64) == key;
+    default:
+        return false;
+    }
+}
+
+// The value under key (the last one when a key repeats); nil when missing or not a map.
+const msgpack_object& mapValue(const msgpack_object& o, QLatin1String key)
+{
+    const msgpack_object* found = &nilObject();
+    if (o.type != MSGPACK_OBJECT_MAP)
+        return *found;
+    for (uint32_t i = 0; i < o.via.map.size; ++i) {
+        if (keyIs(o.via.map.ptr[i].key, key))
+            found = &o.via.map.ptr[i].val;
+    }
+    return *found;
+}
+
+// Each decoding thread reuses the memory of one reader for all its replies.
+kuMsgPackReader& threadReader()
+{
+    thread_local kuMsgPackReader reader;
+    return reader;
 }
 
 // ---- records as data: each record is a run of values, one field per position.
@@ -204,48 +342,99 @@ constexpr Layout positionLayout = layoutOf(positionFields);
 constexpr Layout moneyLayout = layoutOf(moneyFields);
 constexpr Layout marginLayout = layoutOf(marginFields);
 
-// The record whose values start at position at; the caller checks that all of them are there.
-QJsonObject record(const Layout& layout, const QVariantList& values, int at, const QTextCodec* codec)
+// A record's object with every key already in place: filling a copy sets the
+// values by position, and no key is looked up or inserted per record.
+struct PreparedRecord
 {
-    QJsonObject out;
-    for (int k = 0; k < layout.width; ++k) {
-        const Field& field = layout.fields[k];
-        const QVariant& value = values.at(at + k);
-        switch (field.kind) {
+    static constexpr int maxFields = 24;
+
+    explicit PreparedRecord(const Layout& layout) : layout(layout)
+    {
+        Q_ASSERT(layout.width <= maxFields);
+        for (int k = 0; k < layout.width; ++k)
+            object.insert(layout.fields[k].key, QJsonValue(QJsonValue::Null));
+        // The object keeps its keys sorted: find each field's place once.
+        int index = 0;
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it, ++index) {
+            for (int k = 0; k < layout.width; ++k) {
+                if (it.key() == layout.fields[k].key)
+                    slot[k] = index;
+            }
+        }
+    }
+
+    Layout layout;
+    QJsonObject object;
+    int slot[maxFields] = {};
+};
+
+const PreparedRecord& prepared(const Layout& layout)
+{
+    static const PreparedRecord all[] = {
+            PreparedRecord(quoteLayout),    PreparedRecord(orderBookLayout), PreparedRecord(lastTradeLayout),
+            PreparedRecord(candleLayout),   PreparedRecord(orderLayout),     PreparedRecord(tradeLayout),
+            PreparedRecord(positionLayout), PreparedRecord(moneyLayout),     PreparedRecord(marginLayout),
+    };
+    for (const PreparedRecord& record : all) {
+        if (record.layout.fields == layout.fields)
+            return record;
+    }
+    Q_UNREACHABLE();
+    return all[0];
+}
+
+// The record whose values start at values; the caller checks that all of them are there.
+QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values)
+{
+    QJsonObject out = prepared.object;
+    QJsonObject::iterator first = out.begin();
+    for (int k = 0; k < prepared.layout.width; ++k) {
+        QJsonValueRef slot = first[prepared.slot[k]];
+        const msgpack_object& value = values[k];
+        switch (prepared.layout.fields[k].kind) {
         case Kind::Int:
-            out.insert(field.key, value.toInt());
+            slot = toInt(value);
             break;
         case Kind::Int64:
-            out.insert(field.key, value.toLongLong());
+            slot = toLongLong(value);
             break;
         case Kind::Real:
-            out.insert(field.key, value.toDouble());
+            slot = toDouble(value);
             break;
         case Kind::Text:
-            out.insert(field.key, value.toString());
+            slot = plainText(value);
             break;
         case Kind::Koi8:
-            out.insert(field.key, koi8Text(codec, value));
+            slot = koi8Text(value);
             break;
         }
     }
     return out;
 }
 
+// Groups of width values after start; a shorter rest is ignored.
+int groupCount(const Elements& values, int start, int width)
+{
+    return start >= 0 && values.size > start ? (values.size - start) / width : 0;
+}
+
 // The complete records after start, in order; a shorter rest is ignored.
-QJsonArray records(const Layout& layout, const QVariantList& values, int start, const QTextCodec* codec)
+QJsonArray records(const Layout& layout, const Elements& values, int start)
 {
     QJsonArray out;
     const int n = groupCount(values, start, layout.width);
+    if (n == 0)
+        return out;
+    const PreparedRecord& prepared = ::prepared(layout);
     for (int i = 0; i < n; ++i)
-        out.append(record(layout, values, start + i * layout.width, codec));
+        out.append(record(prepared, values.ptr + start + i * layout.width));
     return out;
 }
 
 // One record when the list holds all of its values, else an empty object.
-QJsonObject recordIfComplete(const Layout& layout, const QVariantList& values, const QTextCodec* codec)
+QJsonObject recordIfComplete(const Layout& layout, const Elements& values)
 {
-    return values.size() >= layout.width ? record(layout, values, 0, codec) : QJsonObject();
+    return values.size >= layout.width ? record(prepared(layout), values.ptr) : QJsonObject();
 }
 
 // Positions of one instrument in the initial-information reply.
@@ -279,8 +468,7 @@ const int pluginBatch = 8;
 
 } // namespace
 
-dcMessagePack::dcMessagePack(QObject* parent)
-    : kuAbstractDataConverter(parent), codec(QTextCodec::codecForName("KOI8-R")), candleStore(new kuCandleStore)
+dcMessagePack::dcMessagePack(QObject* parent) : kuAbstractDataConverter(parent), candleStore(new kuCandleStore)
 {
     registerWinType();
     // One thread keeps replies in arrival order: a snapshot never overtakes an update.
@@ -329,8 +517,9 @@ QString dcMessagePack::serverErrorText(int code)
 dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
 {
     Reply reply;
+    kuMsgPackReader& reader = threadReader();
     QString error;
-    if (!kuMsgPackReader::unpackHex(hexData, &reply.value, &error)) {
+    if (!reader.readHex(hexData, &error)) {
         qint64 unlogged = 0;
         if (repeatedWarnings().note(QStringLiteral("unreadable"), &unlogged))
             qWarning().noquote() << "Unreadable reply:" << error
@@ -338,29 +527,39 @@ dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
         return reply;
     }
     reply.readable = true;
-    if (isMap(reply.value)) {
+    reply.value = kuMsgPackReader::toVariant(reader.root());
+    if (reader.root().type == MSGPACK_OBJECT_MAP) {
         reply.isError = true;
-        reply.errorCode = reply.value.toMap().value(errorCodeKey).toInt();
-    } else if (!isList(reply.value)) {
+        reply.errorCode = toInt(mapValue(reader.root(), errorCodeField));
+    } else if (reader.root().type != MSGPACK_OBJECT_ARRAY) {
         reply.isError = true;
     }
     return reply;
 }
 
-QVariantList dcMessagePack::decode(WinType winType, const QByteArray& hexData, int paperID)
+const msgpack_object& dcMessagePack::decodeList(kuMsgPackReader& reader, WinType winType, const QByteArray& hexData,
+                                                int paperID)
 {
     if (hexData.isEmpty())
-        return QVariantList();
-    const Reply reply = unpackReply(hexData);
-    if (reply.readable && !reply.isError)
-        return reply.value.toList();
-    emit on_receviedError(winType, serverErrorText(reply.errorCode), paperID);
-    return QVariantList();
+        return emptyList();
+    QString error;
+    int errorCode = 0;
+    if (!reader.readHex(hexData, &error)) {
+        qWarning() << "Unreadable reply:" << error;
+    } else {
+        const msgpack_object& root = reader.root();
+        if (root.type == MSGPACK_OBJECT_ARRAY)
+            return root;
+        if (root.type == MSGPACK_OBJECT_MAP)
+            errorCode = toInt(mapValue(root, errorCodeField));
+    }
+    emit on_receviedError(winType, serverErrorText(errorCode), paperID);
+    return emptyList();
 }
 
-QString dcMessagePack::text(const QVariant& value) const
+QVariantList dcMessagePack::decode(WinType winType, const QByteArray& hexData, int paperID)
 {
-    return koi8Text(codec, value);
+    return kuMsgPackReader::toVariant(decodeList(threadReader(), winType, hexData, paperID)).toList();
 }
 
 // ---- login -----------------------------------------------------------------
@@ -401,7 +600,7 @@ void dcMessagePack::slot_authorizedData(QByteArray hexData)
         QSet<int> exchanges;
         for (int i = 3; i < values.size(); ++i)
             exchanges.insert(values.at(i).toInt());
-        accounts->addAccount(text(values.at(0)), values.at(2).toInt() > 0, values.at(1).toInt(), exchanges);
+        accounts->addAccount(koi8Text(values.at(0)), values.at(2).toInt() > 0, values.at(1).toInt(), exchanges);
     }
 
     emit on_receviedError(wtAuthorization, QString(), 0);
@@ -488,7 +687,7 @@ void dcMessagePack::slot_receivedUpdates(QByteArray hexData)
 
 void dcMessagePack::processMarketData(const QByteArray& hexData, int paperID, WinType winType)
 {
-    const QVariantList list = decode(winType, hexData, noPaper);
+    const msgpack_object& list = decodeList(threadReader(), winType, hexData, noPaper);
     switch (winType) {
     case wtChart:
         storeCandles(paperID, list);
@@ -510,16 +709,19 @@ void dcMessagePack::processMarketData(const QByteArray& hexData, int paperID, Wi
 
 void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
 {
-    const QVariantList list = decode(winType, hexData, noPaper);
+    const msgpack_object& list = decodeList(threadReader(), winType, hexData, noPaper);
+    const Elements elements = elementsOf(list);
+    const msgpack_object* const begin = elements.ptr;
+    const msgpack_object* const end = elements.ptr + elements.size;
     switch (winType) {
     case wtPortfolio:
-        emit on_snapshotPositions(buildPositions(list.cbegin(), list.cend()));
+        emit on_snapshotPositions(buildPositions(begin, end));
         break;
     case wtOrders:
-        emit on_snapshotOrders(buildOrders(list.cbegin(), list.cend()));
+        emit on_snapshotOrders(buildOrders(begin, end));
         break;
     case wtTrades:
-        emit on_snapshotTrades(buildTrades(list.cbegin(), list.cend()));
+        emit on_snapshotTrades(buildTrades(begin, end));
         break;
     case wtInitInfo: {
         const auto papers = buildPapers(list);
@@ -560,47 +762,56 @@ void dcMessagePack::processAdditionalData(const QByteArray& hexData, WinType win
 
 void dcMessagePack::processUpdates(const QByteArray& hexData)
 {
-    const Reply reply = unpackReply(hexData);
-    if (!reply.readable || reply.isError) {
+    kuMsgPackReader& reader = threadReader();
+    QString error;
+    const bool readable = reader.readHex(hexData, &error);
+    if (!readable)
+        qWarning() << "Unreadable reply:" << error;
+    const msgpack_object& root = reader.root();
+    if (!readable || root.type != MSGPACK_OBJECT_ARRAY) {
         // Reported, so that a closed session is not taken for a quiet poll.
-        const QString msg = serverErrorText(reply.errorCode);
+        const int errorCode = root.type == MSGPACK_OBJECT_MAP ? toInt(mapValue(root, errorCodeField)) : 0;
+        const QString msg = serverErrorText(errorCode);
         emit on_receviedError(static_cast<WinType>(0), msg, noPaper);
-        emit on_updatesFailed(reply.errorCode, msg);
+        emit on_updatesFailed(errorCode, msg);
         return;
     }
-    const QVariantList entries = reply.value.toList();
-    for (const QVariant& item : entries) {
-        const QVariantList entry = item.toList();
-        if (entry.isEmpty())
+    const Elements entries = elementsOf(root);
+    for (int i = 0; i < entries.size; ++i) {
+        const msgpack_object& item = entries.at(i);
+        const Elements entry = elementsOf(item);
+        if (entry.size == 0)
             continue;
-        const int kind = entry.at(0).toInt();
+        const int kind = toInt(entry.at(0));
+        const msgpack_object* const rest = entry.ptr + 1;
+        const msgpack_object* const end = entry.ptr + entry.size;
         switch (kind) {
         case wtQuotes:
-            if (entry.size() >= 2)
-                emit on_updateQuotes(entry.at(1).toInt(), buildQuotes(entry, 2));
+            if (entry.size >= 2)
+                emit on_updateQuotes(toInt(entry.at(1)), buildQuotes(item, 2));
             break;
         case wtOrderBook:
-            if (entry.size() >= 2)
-                emit on_updateOrderBook(entry.at(1).toInt(), buildOrderBook(entry, 2));
+            if (entry.size >= 2)
+                emit on_updateOrderBook(toInt(entry.at(1)), buildOrderBook(item, 2));
             break;
         case wtLastTrades:
-            if (entry.size() >= 2)
-                emit on_updateLastTrades(entry.at(1).toInt(), buildLastTrades(entry, 2));
+            if (entry.size >= 2)
+                emit on_updateLastTrades(toInt(entry.at(1)), buildLastTrades(item, 2));
             break;
         case wtChart:
-            buildCandles(entry);
+            buildCandles(item);
             break;
         case wtLastPrice:
-            emitLastPrices(entry);
+            emitLastPrices(item);
             break;
         case wtPortfolio:
-            emit on_updatePositions(buildPositions(entry.cbegin() + 1, entry.cend()));
+            emit on_updatePositions(buildPositions(rest, end));
             break;
         case wtOrders:
-            emit on_updateOrders(buildOrders(entry.cbegin() + 1, entry.cend()));
+            emit on_updateOrders(buildOrders(rest, end));
             break;
         case wtTrades:
-            emit on_updateTrades(buildTrades(entry.cbegin() + 1, entry.cend()));
+            emit on_updateTrades(buildTrades(rest, end));
             break;
         default:
             break;
@@ -632,7 +843,7 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
         return;
     }
     const Reply reply = unpackReply(hexData);
-    if (!reply.readable || isMap(reply.value)) {
+    if (!reply.readable || reply.value.userType() == QMetaType::QVariantMap) {
         emit on_orderOutcome(orderObject, ooRefused, serverErrorText(reply.errorCode));
         return;
     }
@@ -667,38 +878,41 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
 
 // ---- market data -----------------------------------------------------------
 
-QJsonObject dcMessagePack::buildQuotes(const QVariantList& list, int start) const
+QJsonObject dcMessagePack::buildQuotes(const msgpack_object& list, int start) const
 {
-    if (start < 0 || list.size() - start < quoteLayout.width)
+    const Elements values = elementsOf(list);
+    if (start < 0 || values.size - start < quoteLayout.width)
         return QJsonObject();
-    return record(quoteLayout, list, start, codec);
+    return record(prepared(quoteLayout), values.ptr + start);
 }
 
-QJsonArray dcMessagePack::buildOrderBook(const QVariantList& list, int start) const
+QJsonArray dcMessagePack::buildOrderBook(const msgpack_object& list, int start) const
 {
-    return records(orderBookLayout, list, start, codec);
+    return records(orderBookLayout, elementsOf(list), start);
 }
 
-QJsonArray dcMessagePack::buildLastTrades(const QVariantList& list, int start) const
+QJsonArray dcMessagePack::buildLastTrades(const msgpack_object& list, int start) const
 {
-    return records(lastTradeLayout, list, start, codec);
+    return records(lastTradeLayout, elementsOf(list), start);
 }
 
-void dcMessagePack::buildCandles(const QVariantList& entry)
+void dcMessagePack::buildCandles(const msgpack_object& entry)
 {
-    if (entry.size() <= 2)
+    const Elements values = elementsOf(entry);
+    if (values.size <= 2)
         return;
     QJsonObject message;
-    message.insert(kuKeys::candle::updateType, entry.at(2).toInt());
-    message.insert(kuKeys::candle::candles, records(candleLayout, entry, 3, codec));
-    emit on_updateChart(entry.at(1).toInt(), QVariant(message));
+    message.insert(kuKeys::candle::updateType, toInt(values.at(2)));
+    message.insert(kuKeys::candle::candles, records(candleLayout, values, 3));
+    emit on_updateChart(toInt(values.at(1)), QVariant(message));
 }
 
-void dcMessagePack::emitLastPrices(const QVariantList& entry)
+void dcMessagePack::emitLastPrices(const msgpack_object& entry)
 {
-    const int n = groupCount(entry, 1, 2);
+    const Elements values = elementsOf(entry);
+    const int n = groupCount(values, 1, 2);
     for (int i = 0; i < n; ++i)
-        emit on_updateLastPrice(entry.at(1 + i * 2).toInt(), entry.at(2 + i * 2).toDouble());
+        emit on_updateLastPrice(toInt(values.at(1 + i * 2)), toDouble(values.at(2 + i * 2)));
 }
 
 // ---- account records -------------------------------------------------------
@@ -719,38 +933,36 @@ void appendUnder(QJsonObject& result, const QString& key, const QJsonArray& item
 }
 
 // Each element is one account's map: its text under "part_id" and its records, flat, under listKey.
-QJsonObject accountRecords(QVariantList::const_iterator begin, QVariantList::const_iterator end, QLatin1String listKey,
-                           const Layout& layout, const QTextCodec* codec)
+QJsonObject accountRecords(const msgpack_object* begin, const msgpack_object* end, QLatin1String listKey,
+                           const Layout& layout)
 {
     QJsonObject result;
     for (auto it = begin; it != end; ++it) {
-        const QVariantMap element = it->toMap();
-        const QString account = koi8Text(codec, element.value(kuKeys::account::part_id));
-        appendUnder(result, account, records(layout, element.value(listKey).toList(), 0, codec));
+        const QString account = koi8Text(mapValue(*it, kuKeys::account::part_id));
+        appendUnder(result, account, records(layout, elementsOf(mapValue(*it, listKey)), 0));
     }
     return result;
 }
 
 } // namespace
 
-QJsonObject dcMessagePack::buildOrders(QVariantList::const_iterator begin, QVariantList::const_iterator end) const
+QJsonObject dcMessagePack::buildOrders(const msgpack_object* begin, const msgpack_object* end) const
 {
-    return accountRecords(begin, end, kuKeys::account::orders, orderLayout, codec);
+    return accountRecords(begin, end, kuKeys::account::orders, orderLayout);
 }
 
-QJsonObject dcMessagePack::buildTrades(QVariantList::const_iterator begin, QVariantList::const_iterator end) const
+QJsonObject dcMessagePack::buildTrades(const msgpack_object* begin, const msgpack_object* end) const
 {
-    return accountRecords(begin, end, kuKeys::account::trades, tradeLayout, codec);
+    return accountRecords(begin, end, kuKeys::account::trades, tradeLayout);
 }
 
-QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QVariantList::const_iterator end) const
+QJsonObject dcMessagePack::buildPositions(const msgpack_object* begin, const msgpack_object* end) const
 {
     const QString positionKey = kuKeys::account::position;
     QJsonObject result;
     for (auto it = begin; it != end; ++it) {
-        const QVariantMap element = it->toMap();
-        const QString account = text(element.value(kuKeys::account::part_id));
-        QJsonArray positions = records(positionLayout, element.value(positionKey).toList(), 0, codec);
+        const QString account = koi8Text(mapValue(*it, kuKeys::account::part_id));
+        QJsonArray positions = records(positionLayout, elementsOf(mapValue(*it, kuKeys::account::position)), 0);
 
         // Money and margin come from the account's last element, positions from all of them.
         QJsonObject accountObject;
@@ -763,9 +975,9 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
         }
         accountObject.insert(positionKey, positions);
         accountObject.insert(kuKeys::account::money,
-                             recordIfComplete(moneyLayout, element.value(kuKeys::account::money).toList(), codec));
+                             recordIfComplete(moneyLayout, elementsOf(mapValue(*it, kuKeys::account::money))));
         accountObject.insert(kuKeys::account::margin,
-                             recordIfComplete(marginLayout, element.value(kuKeys::account::margin).toList(), codec));
+                             recordIfComplete(marginLayout, elementsOf(mapValue(*it, kuKeys::account::margin))));
         result.insert(account, accountObject);
     }
     return result;
@@ -773,18 +985,20 @@ QJsonObject dcMessagePack::buildPositions(QVariantList::const_iterator begin, QV
 
 // ---- instruments -----------------------------------------------------------
 
-QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const QVariantList& list) const
+QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const msgpack_object& list) const
 {
+    const Elements values = elementsOf(list);
     QVector<QSharedPointer<kuPaperInfo>> papers;
-    const int n = list.size() / paperWidth;
+    const int n = values.size / paperWidth;
     papers.reserve(n);
     for (int i = 0; i < n; ++i) {
-        auto v = [&](PaperField field) -> const QVariant& { return list.at(i * paperWidth + field); };
+        const msgpack_object* const paper = values.ptr + i * paperWidth;
+        auto v = [&](PaperField field) -> const msgpack_object& { return paper[field]; };
         papers.append(QSharedPointer<kuPaperInfo>(new kuPaperInfo(
-                v(paperId).toInt(), text(v(paperTicker)), text(v(paperIssuer)), v(paperType).toInt(),
-                v(paperLot).toInt(), v(paperPriceStep).toDouble(), v(paperNominal).toDouble(), v(paperSpareInt).toInt(),
-                v(paperAccruedCoupon).toDouble(), v(paperMarketAllowed).toInt() != 0, text(v(paperShortName)),
-                text(v(paperSpareText)), v(paperExchangeId).toInt(), text(v(paperExchangeName)))));
+                toInt(v(paperId)), koi8Text(v(paperTicker)), koi8Text(v(paperIssuer)), toInt(v(paperType)),
+                toInt(v(paperLot)), toDouble(v(paperPriceStep)), toDouble(v(paperNominal)), toInt(v(paperSpareInt)),
+                toDouble(v(paperAccruedCoupon)), toInt(v(paperMarketAllowed)) != 0, koi8Text(v(paperShortName)),
+                koi8Text(v(paperSpareText)), toInt(v(paperExchangeId)), koi8Text(v(paperExchangeName)))));
     }
     return papers;
 }
@@ -796,25 +1010,30 @@ void dcMessagePack::setCandleStore(std::unique_ptr<kuCandleStore> store)
     candleStore = std::move(store);
 }
 
-void dcMessagePack::storeCandles(int paperID, const QVariantList& list)
+void dcMessagePack::storeCandles(int paperID, const msgpack_object& list)
 {
+    // Rows of one thread reuse the same memory from reply to reply.
+    thread_local QVector<kuCandleStore::Candle> candles;
+    const Elements values = elementsOf(list);
     const int width = candleLayout.width;
-    const int n = list.size() / width;
-    QVector<kuCandleStore::Candle> candles;
+    const int n = values.size / width;
+    candles.clear();
     candles.reserve(n);
     for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant& { return list.at(i * width + k); };
+        const msgpack_object* const v = values.ptr + i * width;
         kuCandleStore::Candle c;
-        c.open = v(0).toDouble();
-        c.close = v(1).toDouble();
-        c.high = v(2).toDouble();
-        c.low = v(3).toDouble();
-        c.volume = v(4).toDouble();
-        c.start = v(5).toULongLong();
-        c.timeFrame = v(6).toInt();
+        c.open = toDouble(v[0]);
+        c.close = toDouble(v[1]);
+        c.high = toDouble(v[2]);
+        c.low = toDouble(v[3]);
+        c.volume = toDouble(v[4]);
+        c.start = toULongLong(v[5]);
+        c.timeFrame = toInt(v[6]);
         candles.append(c);
     }
     candleStore->insert(paperID, candles);
+    if (size_t(candles.capacity()) * sizeof(kuCandleStore::Candle) > kuMsgPackReader::keptObjectBytes)
+        candles = QVector<kuCandleStore::Candle>();
 }
 
 QStringList dcMessagePack::storePluginList(const QVariantList& list)
@@ -843,8 +1062,8 @@ QStringList dcMessagePack::storePluginList(const QVariantList& list)
             qWarning() << "Plug-in catalogue: price of" << row.guid << "is not a number, row dropped";
         } else {
             stored << row.guid;
-            row.title = text(v(1));
-            row.description = text(v(2));
+            row.title = koi8Text(v(1));
+            row.description = koi8Text(v(2));
             row.icon = v(4).toString();
             row.price = rounded(price, 2);
             row.version = v(3).toUInt();

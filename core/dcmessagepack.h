@@ -10,8 +10,9 @@
 #include <atomic>
 #include <memory>
 
-class QTextCodec;
 class kuCandleStore;
+class kuMsgPackReader;
+struct msgpack_object;
 
 // Converter for replies that are hex text of one MessagePack value.
 // Market, trade, additional and update replies are decoded on one dedicated
@@ -26,24 +27,28 @@ public:
     explicit dcMessagePack(QObject* parent = nullptr);
     ~dcMessagePack() override;
 
-    // Hex body to the list it carries; a server error, a malformed body or a
-    // value that is not a list emits on_receviedError and gives an empty list.
+    // Hex body to the list it carries, read by reader (and valid until its next
+    // read); a server error, a malformed body or a value that is not a list
+    // emits on_receviedError and gives an empty list.
+    const msgpack_object& decodeList(kuMsgPackReader& reader, WinType winType, const QByteArray& hexData, int paperID);
+    // The same as Qt values.
     QVariantList decode(WinType winType, const QByteArray& hexData, int paperID);
     static QString serverErrorText(int code);
 
-    QJsonObject buildQuotes(const QVariantList& list, int start) const;
-    QJsonArray buildOrderBook(const QVariantList& list, int start) const;
-    QJsonArray buildLastTrades(const QVariantList& list, int start) const;
-    void buildCandles(const QVariantList& entry);
-    void emitLastPrices(const QVariantList& entry);
-    QJsonObject buildOrders(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
-    QJsonObject buildTrades(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
-    QJsonObject buildPositions(QVariantList::const_iterator begin, QVariantList::const_iterator end) const;
-    QVector<QSharedPointer<kuPaperInfo>> buildPapers(const QVariantList& list) const;
+    // Records are built from the elements of a list read by a kuMsgPackReader.
+    QJsonObject buildQuotes(const msgpack_object& list, int start) const;
+    QJsonArray buildOrderBook(const msgpack_object& list, int start) const;
+    QJsonArray buildLastTrades(const msgpack_object& list, int start) const;
+    void buildCandles(const msgpack_object& entry);
+    void emitLastPrices(const msgpack_object& entry);
+    QJsonObject buildOrders(const msgpack_object* begin, const msgpack_object* end) const;
+    QJsonObject buildTrades(const msgpack_object* begin, const msgpack_object* end) const;
+    QJsonObject buildPositions(const msgpack_object* begin, const msgpack_object* end) const;
+    QVector<QSharedPointer<kuPaperInfo>> buildPapers(const msgpack_object& list) const;
 
     // Candle snapshots go to this store; tests put one of their own in before any reply.
     void setCandleStore(std::unique_ptr<kuCandleStore> store);
-    void storeCandles(int paperID, const QVariantList& list);
+    void storeCandles(int paperID, const msgpack_object& list);
     // The guids of the rows stored.
     QStringList storePluginList(const QVariantList& list);
 
@@ -94,7 +99,6 @@ private:
         int errorCode = 0;
     };
     Reply unpackReply(const QByteArray& hexData) const;
-    QString text(const QVariant& value) const;
 
     void processMarketData(const QByteArray& hexData, int paperID, WinType winType);
     void processTradeData(const QByteArray& hexData, WinType winType);
@@ -106,7 +110,6 @@ private:
     template <typename Job>
     void enqueue(const QByteArray& hexData, const char* kind, Job job);
 
-    QTextCodec* codec = nullptr;
     std::unique_ptr<kuCandleStore> candleStore;
     QThreadPool pool;
     std::atomic<qint64> m_queuedBytes{0};

@@ -16,6 +16,7 @@
 namespace {
 
 QAtomicInt g_opened(0);
+QAtomicInt g_committed(0);
 
 enum class Outcome
 {
@@ -76,7 +77,60 @@ QString sqlName(int paperId, kuCandleStore::Table table)
     return QLatin1Char('"') + kuCandleStore::tableName(paperId, table) + QLatin1Char('"');
 }
 
+QByteArray insertSql(int paperId, kuCandleStore::Table table)
+{
+    return QStringLiteral("insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);")
+            .arg(sqlName(paperId, table))
+            .toUtf8();
+}
+
 } // namespace
+
+// One thread's connection, with the insert statements of the instrument it wrote last.
+struct kuCandleStore::Connection
+{
+    explicit Connection(sqlite3* db) : db(db) {}
+    ~Connection()
+    {
+        finalize();
+        sqlite3_close_v2(db);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void finalize()
+    {
+        for (sqlite3_stmt*& statement : inserts) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        }
+    }
+
+    // Prepared once per instrument and reused by every batch.
+    Outcome insert(int paperId, Table table, sqlite3_stmt** statement, QString* error)
+    {
+        if (paperId != insertsPaper) {
+            finalize();
+            insertsPaper = paperId;
+        }
+        sqlite3_stmt*& cached = inserts[table == Table::Minute ? 0 : 1];
+        if (!cached) {
+            const QByteArray sql = insertSql(paperId, table);
+            const Outcome outcome = outcomeOf(
+                    db,
+                    sqlite3_prepare_v3(db, sql.constData(), sql.size(), SQLITE_PREPARE_PERSISTENT, &cached, nullptr),
+                    error);
+            if (outcome != Outcome::Done)
+                return outcome;
+        }
+        *statement = cached;
+        return Outcome::Done;
+    }
+
+    sqlite3* db;
+    int insertsPaper = 0;
+    sqlite3_stmt* inserts[2] = {nullptr, nullptr};
+};
 
 kuCandleStore::kuCandleStore() : m_threadWatch(new QObject)
 {}
@@ -84,8 +138,7 @@ kuCandleStore::kuCandleStore() : m_threadWatch(new QObject)
 kuCandleStore::~kuCandleStore()
 {
     m_threadWatch.reset();
-    for (sqlite3* db : qAsConst(m_connections))
-        sqlite3_close_v2(db);
+    qDeleteAll(m_connections);
 }
 
 QString kuCandleStore::tableName(int paperId, Table table)
@@ -102,36 +155,41 @@ int kuCandleStore::connectionsOpened()
     return g_opened.loadRelaxed();
 }
 
-sqlite3* kuCandleStore::connection(QString* error)
+int kuCandleStore::transactionsCommitted()
+{
+    return g_committed.loadRelaxed();
+}
+
+kuCandleStore::Connection* kuCandleStore::connection(QString* error)
 {
     QThread* const thread = QThread::currentThread();
     {
         QMutexLocker lock(&m_mutex);
-        if (sqlite3* db = m_connections.value(thread))
-            return db;
+        if (Connection* c = m_connections.value(thread))
+            return c;
     }
     sqlite3* db = QueryWorker::openConnection(error);
     if (!db)
         return nullptr;
     g_opened.fetchAndAddRelaxed(1);
+    Connection* const c = new Connection(db);
     {
         QMutexLocker lock(&m_mutex);
-        m_connections.insert(thread, db);
+        m_connections.insert(thread, c);
     }
     // Pool threads come and go: a connection ends with its thread, on that thread.
     QObject::connect(
             thread, &QThread::finished, m_threadWatch.get(), [this, thread] { closeConnection(thread); },
             Qt::DirectConnection);
-    return db;
+    return c;
 }
 
 void kuCandleStore::closeConnection(QThread* thread)
 {
     QMutexLocker lock(&m_mutex);
-    sqlite3* db = m_connections.take(thread);
+    Connection* c = m_connections.take(thread);
     lock.unlock();
-    if (db)
-        sqlite3_close_v2(db);
+    delete c;
 }
 
 bool kuCandleStore::createTables(int paperId)
@@ -144,9 +202,10 @@ bool kuCandleStore::createTables(int paperId)
                         QStringLiteral("create table if not exists ") + sqlName(paperId, Table::Day) + columns +
                         QStringLiteral(";commit;");
     QString error;
-    sqlite3* db = connection(&error);
-    if (!db)
+    Connection* c = connection(&error);
+    if (!c)
         return false;
+    sqlite3* db = c->db;
     const QByteArray text = sql.toUtf8();
     return retrying(db, sql, [&](QString* error) {
         return outcomeOf(db, sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr), error);
@@ -192,46 +251,41 @@ bool kuCandleStore::insert(int paperId, const QVector<Candle>& candles)
 
 bool kuCandleStore::writeBatch(int paperId, const QVector<Candle>& minutes, const QVector<Candle>& days)
 {
-    // Each table's rows commit on their own; a failure is logged and the other table still written.
-    bool ok = true;
-    if (!minutes.isEmpty())
-        ok = writeRows(paperId, Table::Minute, minutes) && ok;
-    if (!days.isEmpty())
-        ok = writeRows(paperId, Table::Day, days) && ok;
-    return ok;
-}
-
-bool kuCandleStore::writeRows(int paperId, Table table, const QVector<Candle>& rows)
-{
-    const QString sql =
-            QStringLiteral("insert or replace into %1 (open, high, low, close, volume, min) values (?, ?, ?, ?, ?, ?);")
-                    .arg(sqlName(paperId, table));
     QString error;
-    sqlite3* db = connection(&error);
-    if (!db)
+    Connection* c = connection(&error);
+    if (!c)
         return false;
-    const QByteArray text = sql.toUtf8();
-    return retrying(db, sql, [&](QString* error) {
+    sqlite3* db = c->db;
+    auto rows = [&](Table table, const QVector<Candle>& candles, QString* error) {
+        if (candles.isEmpty())
+            return Outcome::Done;
+        sqlite3_stmt* s = nullptr;
+        Outcome outcome = c->insert(paperId, table, &s, error);
+        for (int i = 0; outcome == Outcome::Done && i < candles.size(); ++i) {
+            const Candle& row = candles.at(i);
+            sqlite3_bind_double(s, 1, row.open);
+            sqlite3_bind_double(s, 2, row.high);
+            sqlite3_bind_double(s, 3, row.low);
+            sqlite3_bind_double(s, 4, row.close);
+            sqlite3_bind_double(s, 5, row.volume);
+            sqlite3_bind_int64(s, 6, sqlite3_int64(row.start));
+            outcome = outcomeOf(db, sqlite3_step(s), error);
+            sqlite3_reset(s);
+        }
+        return outcome;
+    };
+    const QString what = QStringLiteral("candle batch of %1").arg(sqlName(paperId, Table::Minute));
+    return retrying(db, what, [&](QString* error) {
         Outcome outcome =
                 outcomeOf(db, sqlite3_exec(db, "begin immediate transaction;", nullptr, nullptr, nullptr), error);
-        if (outcome != Outcome::Done)
-            return outcome;
-        Prepared insert(db, text, error);
-        outcome = insert.outcome;
-        for (int i = 0; outcome == Outcome::Done && i < rows.size(); ++i) {
-            const Candle& c = rows.at(i);
-            sqlite3_stmt* s = insert.statement;
-            sqlite3_reset(s);
-            sqlite3_bind_double(s, 1, c.open);
-            sqlite3_bind_double(s, 2, c.high);
-            sqlite3_bind_double(s, 3, c.low);
-            sqlite3_bind_double(s, 4, c.close);
-            sqlite3_bind_double(s, 5, c.volume);
-            sqlite3_bind_int64(s, 6, sqlite3_int64(c.start));
-            outcome = outcomeOf(db, sqlite3_step(s), error);
-        }
+        if (outcome == Outcome::Done)
+            outcome = rows(Table::Minute, minutes, error);
+        if (outcome == Outcome::Done)
+            outcome = rows(Table::Day, days, error);
         if (outcome == Outcome::Done)
             outcome = outcomeOf(db, sqlite3_exec(db, "commit;", nullptr, nullptr, nullptr), error);
+        if (outcome == Outcome::Done)
+            g_committed.fetchAndAddRelaxed(1);
         return outcome;
     });
 }
@@ -242,9 +296,10 @@ kuCandleStore::Newest kuCandleStore::newestTimes(int paperId)
                                 .arg(sqlName(paperId, Table::Minute), sqlName(paperId, Table::Day));
     Newest newest;
     QString error;
-    sqlite3* db = connection(&error);
-    if (!db)
+    Connection* c = connection(&error);
+    if (!c)
         return newest;
+    sqlite3* db = c->db;
     const QByteArray text = sql.toUtf8();
     const bool ok = retrying(db, sql, [&](QString* error) {
         newest = Newest();
@@ -274,9 +329,10 @@ QVector<kuCandleStore::Candle> kuCandleStore::load(int paperId, int minutes)
                     .arg(sqlName(paperId, Table::Minute), sqlName(paperId, Table::Day));
     QVector<Candle> candles;
     QString error;
-    sqlite3* db = connection(&error);
-    if (!db)
+    Connection* c = connection(&error);
+    if (!c)
         return candles;
+    sqlite3* db = c->db;
     const QByteArray text = sql.toUtf8();
     const bool ok = retrying(db, sql, [&](QString* error) {
         candles.clear();

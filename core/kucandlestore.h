@@ -69,18 +69,21 @@ public:
 
     // Connections opened by every store of the process so far.
     static int connectionsOpened();
+    // Candle transactions committed by every store of the process so far.
+    static int transactionsCommitted();
 
 protected:
-    // Writes one batch, already checked and rounded to the cache's precision.
+    // Writes one batch, already checked and rounded to the cache's precision, in
+    // one transaction: its minute and day rows are stored together or not at all.
     virtual bool writeBatch(int paperId, const QVector<Candle>& minutes, const QVector<Candle>& days);
 
 private:
-    sqlite3* connection(QString* error);
+    struct Connection;
+    Connection* connection(QString* error);
     void closeConnection(QThread* thread);
-    bool writeRows(int paperId, Table table, const QVector<Candle>& rows);
 
     QMutex m_mutex;
-    QHash<QThread*, sqlite3*> m_connections;
+    QHash<QThread*, Connection*> m_connections;
     // Receives the end of the threads that hold a connection.
     std::unique_ptr<QObject> m_threadWatch;
 };

@@ -53,14 +53,19 @@ int kuPaperInfo::decimalsOf(double step)
 {
     if (!qIsFinite(step) || step - std::floor(step) == 0.0)
         return 0;
+    // Instruments of a list mostly share their step: the text of the last one is kept.
+    thread_local double lastStep = 0.0;
+    thread_local int lastDecimals = 0;
+    if (step == lastStep)
+        return lastDecimals;
     const QString fixed = QString::number(step, 'f', 10);
     const int point = fixed.indexOf(QLatin1Char('.'));
-    if (point < 0)
-        return 0;
     int last = fixed.size() - 1;
-    while (last > point && fixed.at(last) == QLatin1Char('0'))
+    while (point >= 0 && last > point && fixed.at(last) == QLatin1Char('0'))
         --last;
-    return last - point;
+    lastStep = step;
+    lastDecimals = point < 0 ? 0 : last - point;
+    return lastDecimals;
 }
 
 QString kuPaperInfo::typeName() const

@@ -1,3 +1,4 @@
+#include "kudemologline.h"
 #include "kudemoserver.h"
 
 #include <QCommandLineParser>
@@ -27,7 +28,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoran-demo-server"));
-    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd HH:mm:ss.zzz} %{message}"));
+    kuDemoLogLine::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QJsonObject>
 
+#include <msgpack.h>
+
 namespace {
 
 // Storing candles and plug-ins would only exercise SQLite.
@@ -63,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QVariant value;
     kuMsgPackReader::unpackHex(hex, &value);
 
-    const QVariantList list = converter.decode(wtOrderBook, hex, dcMessagePack::noPaper);
+    kuMsgPackReader reader;
+    const msgpack_object& list = converter.decodeList(reader, wtOrderBook, hex, dcMessagePack::noPaper);
     for (int start : {0, 2}) {
         converter.buildQuotes(list, start);
         converter.buildOrderBook(list, start);
@@ -71,12 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     converter.buildCandles(list);
     converter.emitLastPrices(list);
-    converter.buildOrders(list.cbegin(), list.cend());
-    converter.buildTrades(list.cbegin(), list.cend());
-    converter.buildPositions(list.cbegin(), list.cend());
+    const msgpack_object* const begin = list.via.array.ptr;
+    converter.buildOrders(begin, begin + list.via.array.size);
+    converter.buildTrades(begin, begin + list.via.array.size);
+    converter.buildPositions(begin, begin + list.via.array.size);
     converter.buildPapers(list);
     converter.storeCandles(1, list);
-    converter.storePluginList(list);
+    converter.storePluginList(kuMsgPackReader::toVariant(list).toList());
 
     converter.slot_authorizedData(hex);
     converter.slot_snapshotDateTime(hex);

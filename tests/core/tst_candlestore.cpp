@@ -66,6 +66,8 @@ QStringList text(const QVector<Candle>& candles)
 
 } // namespace
 
+Q_DECLARE_METATYPE(kuCandleStore::Table)
+
 class tst_CandleStore : public QObject
 {
     Q_OBJECT
@@ -152,6 +154,55 @@ private slots:
         QCOMPARE(kuCandleStore::connectionsOpened() - before, 2);
         QVERIFY(store.insert(paper, {candle(1, 60)}));
         QCOMPARE(kuCandleStore::connectionsOpened() - before, 2);
+    }
+
+    // Each batch of 500 is one transaction holding its minute and day rows: a batch
+    // that fails stores neither, and only its own rows are missing afterwards.
+    void batchesAreTransactions_data()
+    {
+        QTest::addColumn<Table>("refusedIn");
+        QTest::addColumn<int>("refusedCandle");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("committed");
+        QTest::newRow("all stored") << Table::Minute << -1 << 1485 << 15 << 3;
+        // The second batch holds 495 minute and 5 day candles.
+        QTest::newRow("minute row refused") << Table::Minute << 750 << 990 << 10 << 2;
+        QTest::newRow("day row refused") << Table::Day << 700 << 990 << 10 << 2;
+    }
+
+    void batchesAreTransactions()
+    {
+        QFETCH(Table, refusedIn);
+        QFETCH(int, refusedCandle);
+        const int paper = 42;
+        const quint64 first = 1765270800;
+        auto startOf = [&](int i) { return first + 60 * quint64(i); };
+
+        const int opened = kuCandleStore::connectionsOpened();
+        const int committed = kuCandleStore::transactionsCommitted();
+        CountingStore store;
+        QVERIFY(store.createTables(paper));
+        if (refusedCandle >= 0) {
+            kuAccessDB db;
+            QVERIFY(db.executeNonQuery(QStringLiteral("create trigger refuse before insert on \"%1\" when new.min = %2 "
+                                                      "begin select raise(abort, 'refused'); end;")
+                                               .arg(kuCandleStore::tableName(paper, refusedIn))
+                                               .arg(startOf(refusedCandle))));
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("refused"));
+        }
+        QVector<Candle> candles;
+        for (int i = 0; i < 1500; ++i)
+            candles << candle(100 + i, startOf(i), i % 100 == 0 ? 1440 : 1);
+        QCOMPARE(store.insert(paper, candles), refusedCandle < 0);
+
+        QCOMPARE(store.batches, (QList<int>{500, 500, 500}));
+        QTEST(kuCandleStore::transactionsCommitted() - committed, "committed");
+        QCOMPARE(kuCandleStore::connectionsOpened() - opened, 1);
+        QTEST(rows(kuCandleStore::tableName(paper)).size(), "minutes");
+        QTEST(rows(kuCandleStore::tableName(paper, Table::Day)).size(), "days");
+        // The batch after a failed one is stored.
+        QVERIFY(rows(kuCandleStore::tableName(paper)).contains(QStringLiteral("%1|1599.0|10.0").arg(startOf(1499))));
     }
 
     // The chart's reads: the newest start per table and the newest minutes, then every day, oldest first.

@@ -12,6 +12,9 @@ private slots:
     void rawTextBytesKept();
     void malformed_data();
     void malformed();
+    void hexDigits_data();
+    void hexDigits();
+    void readerReusedAcrossReplies();
 };
 
 void tst_MsgPackReader::values_data()
@@ -106,6 +109,70 @@ void tst_MsgPackReader::malformed()
     QVERIFY(!value.isValid());
     QFETCH(QString, reason);
     QVERIFY2(error.contains(reason), qPrintable(error));
+}
+
+void tst_MsgPackReader::hexDigits_data()
+{
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QString>("error");
+
+    // Long enough for the wide decoding path and a tail after it.
+    const QByteArray body = packHex(QVariantList{QByteArray(40, 'x'), 1.5, -7});
+    QVERIFY(body.size() > 64);
+    QTest::newRow("lower case") << body << QString();
+    QTest::newRow("upper case") << body.toUpper() << QString();
+    QByteArray mixed = body;
+    for (int i = 0; i < mixed.size(); i += 3)
+        mixed[i] = QChar::toUpper(uchar(mixed.at(i)));
+    QTest::newRow("mixed case") << mixed << QString();
+    QTest::newRow("blanks around") << " \r\n\t" + body + "\n" << QString();
+    // The first bad digit is named, wherever it is.
+    for (int at : {0, 1, 15, 16, 31, 33, int(body.size()) - 1}) {
+        for (char bad : {'g', 'G', '/', ':', '@', '`', ' ', char(0xc1), '\0'}) {
+            if (bad == ' ' && (at == 0 || at == body.size() - 1))
+                continue; // trimmed
+            QByteArray broken = body;
+            broken[at] = bad;
+            if (at + 5 < broken.size())
+                broken[at + 5] = 'z';
+            QTest::addRow("bad 0x%02x at %d", uchar(bad), at)
+                    << broken << QStringLiteral("non-hex character at %1").arg(at);
+        }
+    }
+    QTest::newRow("odd length after a bad digit") << QByteArray("9z1") << QString("odd number of hex digits");
+}
+
+void tst_MsgPackReader::hexDigits()
+{
+    QFETCH(QByteArray, hex);
+    QFETCH(QString, error);
+    QVariant value;
+    QString reason;
+    const bool ok = kuMsgPackReader::unpackHex(hex, &value, &reason);
+    QCOMPARE(reason, error);
+    QCOMPARE(ok, error.isEmpty());
+    if (ok)
+        QCOMPARE(value, (QVariant(QVariantList{QByteArray(40, 'x'), 1.5, -7})));
+}
+
+// One reader keeps its memory between replies of any size; each read gives that reply's values.
+void tst_MsgPackReader::readerReusedAcrossReplies()
+{
+    QVariantList large;
+    for (int i = 0; i < 20000; ++i)
+        large << QVariant(i) << QVariant(QVariantMap{{"k", QVariantList{i * 0.5, QByteArray("t")}}});
+    const QVariant small = QVariantList{1, QVariantMap{{"a", 2}}};
+    kuMsgPackReader reader;
+    for (const QVariant& expected : {QVariant(large), small, QVariant(large), QVariant(42), QVariant(large)}) {
+        QString error;
+        QVERIFY2(reader.readHex(packHex(expected), &error), qPrintable(error));
+        QCOMPARE(kuMsgPackReader::toVariant(reader.root()), expected);
+    }
+    // A failed read leaves nothing of the one before.
+    QVERIFY(!reader.readHex("93"));
+    QVERIFY(!kuMsgPackReader::toVariant(reader.root()).isValid());
+    QVERIFY(reader.read(QByteArray::fromHex(packHex(small)))); // bytes as they are
+    QCOMPARE(kuMsgPackReader::toVariant(reader.root()), small);
 }
 
 QTEST_GUILESS_MAIN(tst_MsgPackReader)
