@@ -464,6 +464,15 @@ kuRepeatedWarnings& repeatedWarnings()
     return warnings;
 }
 
+// Unreadable replies repeat with every poll too.
+void warnUnreadable(const QString& error)
+{
+    qint64 unlogged = 0;
+    if (repeatedWarnings().note(QStringLiteral("unreadable"), &unlogged))
+        qWarning().noquote() << "Unreadable reply:" << error
+                             << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+}
+
 const int pluginBatch = 8;
 
 } // namespace
@@ -520,10 +529,7 @@ dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
     kuMsgPackReader& reader = threadReader();
     QString error;
     if (!reader.readHex(hexData, &error)) {
-        qint64 unlogged = 0;
-        if (repeatedWarnings().note(QStringLiteral("unreadable"), &unlogged))
-            qWarning().noquote() << "Unreadable reply:" << error
-                                 << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+        warnUnreadable(error);
         return reply;
     }
     reply.readable = true;
@@ -545,7 +551,7 @@ const msgpack_object& dcMessagePack::decodeList(kuMsgPackReader& reader, WinType
     QString error;
     int errorCode = 0;
     if (!reader.readHex(hexData, &error)) {
-        qWarning() << "Unreadable reply:" << error;
+        warnUnreadable(error);
     } else {
         const msgpack_object& root = reader.root();
         if (root.type == MSGPACK_OBJECT_ARRAY)
@@ -766,7 +772,7 @@ void dcMessagePack::processUpdates(const QByteArray& hexData)
     QString error;
     const bool readable = reader.readHex(hexData, &error);
     if (!readable)
-        qWarning() << "Unreadable reply:" << error;
+        warnUnreadable(error);
     const msgpack_object& root = reader.root();
     if (!readable || root.type != MSGPACK_OBJECT_ARRAY) {
         // Reported, so that a closed session is not taken for a quiet poll.
