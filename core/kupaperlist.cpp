@@ -14,6 +14,7 @@ void kuPaperList::addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper
         options.insert(paperID, paper);
     else
         papers.insert(paperID, paper);
+    ++changes;
     if (!exchangeNames.contains(paper->exchangeID()))
         exchangeNames.insert(paper->exchangeID(), paper->exchangeName());
 }

@@ -19,8 +19,12 @@ public:
 
     void addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper);
     QSharedPointer<kuPaperInfo> paper(int paperID) const;
-    // Every instrument but the options, in the table's order.
-    QList<QSharedPointer<kuPaperInfo>> papersList() const { return papers.values(); }
+    // The two tables the list rows are made from: every instrument but the options, and the options.
+    const QHash<int, QSharedPointer<kuPaperInfo>>& papersTable() const { return papers; }
+    const QHash<int, QSharedPointer<kuPaperInfo>>& optionsTable() const { return options; }
+    // Grows with every record stored. Rows hold records weakly, so a list filled
+    // at another count may show replaced records as blank rows: fill it again.
+    quint64 changeCount() const { return changes; }
 
     QString ticker(int paperID) const override;
     QString issuer(int paperID) const override;
@@ -35,4 +39,5 @@ private:
     QHash<int, QSharedPointer<kuPaperInfo>> papers;
     QHash<int, QSharedPointer<kuPaperInfo>> options;
     QMap<int, QString> exchangeNames;
+    quint64 changes = 0;
 };

@@ -18,6 +18,13 @@ void kuTableViewProxyModel::setColumnFilter(int column, const QString& text)
     invalidateFilter();
 }
 
+void kuTableViewProxyModel::setColumnFilters(const QList<int>& columns, const QString& text)
+{
+    for (int column : columns)
+        m_filter.setText(column, text);
+    invalidateFilter();
+}
+
 int kuTableViewProxyModel::appendItem(const QSharedPointer<kuObjectModelAbstractItem>& item)
 {
     if (auto* model = qobject_cast<kuTableViewModel*>(sourceModel()))

@@ -17,6 +17,8 @@ public:
     // Forwarded to a kuTableViewModel source; nothing otherwise.
     virtual void setColumns(const QList<QSharedPointer<kuObjectHeaderItem>>& columns);
     virtual void setColumnFilter(int column, const QString& text);
+    // One text on several columns, filtered once.
+    void setColumnFilters(const QList<int>& columns, const QString& text);
     // The source row of the new item, or -1 without a kuTableViewModel source.
     virtual int appendItem(const QSharedPointer<kuObjectModelAbstractItem>& item);
 
