@@ -25,6 +25,7 @@
 #include "kuloginform.h"
 #include "kumigration.h"
 #include "kuordermanager.h"
+#include "kupaperlistform.h"
 #include "kuplugininstaller.h"
 #include "kusingleinstance.h"
 #include "serverclock.h"
@@ -142,6 +143,7 @@ int main(int argc, char** argv)
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
     kuOrderManager::registerWithClient();
     kuChart::registerWithClient();
+    kuPaperListForm::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);

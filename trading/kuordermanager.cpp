@@ -8,16 +8,19 @@
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
+#include "kuinstrumentsproxymodel.h"
+#include "kuobjectheaderitem.h"
 #include "kupaperinfo.h"
 #include "kupaperlist.h"
+#include "kupaperlistform.h"
+#include "kupaperlistitem.h"
+#include "kupaperlistmodel.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCompleter>
 #include <QPainter>
 #include <QSet>
 #include <QSignalMapper>
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QStyle>
 #include <QTextDocument>
 
@@ -26,34 +29,8 @@
 #include <cmath>
 
 namespace {
-constexpr int paperIDRole = Qt::UserRole + 3;
-constexpr int exchangeIDRole = Qt::UserRole + 4;
+constexpr int paperIDRole = kuPaperListModel::PaperIDRole;
 constexpr int tickerColumn = 2;
-
-// Keeps only the instruments of the given exchanges; an empty set keeps none.
-class ExchangeFilter : public QSortFilterProxyModel
-{
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-    void setFilter(const QSet<int>& exchangeIDs)
-    {
-        m_exchanges = exchangeIDs;
-        invalidateFilter();
-    }
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override
-    {
-        if (m_exchanges.isEmpty())
-            return false;
-        const QModelIndex index = sourceModel()->index(sourceRow, 1, sourceParent);
-        return m_exchanges.contains(index.data(exchangeIDRole).toInt());
-    }
-
-private:
-    QSet<int> m_exchanges;
-};
 
 void setStyleClass(QWidget* widget, const char* styleClass)
 {
@@ -102,13 +79,14 @@ kuOrderManager::kuOrderManager(QWidget* parent) : QDialog(parent), ui(new Ui_kuO
 
     fillAccounts();
 
-    m_paperModel = new QStandardItemModel(0, 6, this);
-    m_paperModel->setHorizontalHeaderLabels(
-            {QString(), tr("Площадка"), tr("Тикер"), tr("Крат. \n наименование"), tr("Эмитент"), tr("Тип")});
-    m_paperModel->horizontalHeaderItem(3)->setToolTip(tr("Краткое наименование инструмента"));
+    m_paperModel = new kuPaperListModel(this);
+    m_paperModel->setColumns(
+            {kuObjectHeaderItem::createHidden(QStringLiteral("Column #1")), kuObjectHeaderItem::create(tr("Площадка")),
+             kuObjectHeaderItem::create(tr("Тикер")),
+             kuObjectHeaderItem::create(tr("Крат. \n наименование"), tr("Краткое наименование инструмента")),
+             kuObjectHeaderItem::create(tr("Эмитент")), kuObjectHeaderItem::create(tr("Тип"))});
     fillInstruments();
-    auto* filter = new ExchangeFilter(this);
-    m_filter = filter;
+    m_filter = new kuInstrumentsProxyModel(this);
     m_filter->setSourceModel(m_paperModel);
     m_filter->setDynamicSortFilter(false);
     m_filter->sort(tickerColumn, Qt::AscendingOrder);
@@ -213,26 +191,10 @@ void kuOrderManager::fillAccounts()
 
 void kuOrderManager::fillInstruments()
 {
-    m_paperModel->setRowCount(0);
-    const auto papers = kuPaperList::instance()->papersList();
-    for (const QSharedPointer<kuPaperInfo>& paper : papers) {
-        QList<QStandardItem*> row;
-        const QStringList texts{QString(),          paper->exchangeName(), paper->ticker(),
-                                paper->shortName(), paper->issuer(),       paper->typeName()};
-        for (int column = 0; column < texts.size(); ++column) {
-            auto* item = new QStandardItem(texts.at(column));
-            if (column >= 2 && column <= 4)
-                item->setToolTip(texts.at(column));
-            item->setData(paper->id(), paperIDRole);
-            item->setData(paper->exchangeID(), exchangeIDRole);
-            item->setEditable(false);
-            row << item;
-        }
-        m_paperModel->appendRow(row);
-    }
+    m_paperModel->setItems(makeItems());
     if (m_filter)
         m_filter->sort(tickerColumn, Qt::AscendingOrder);
-    m_papersChanged = false;
+    m_papersFilledAt = kuPaperList::instance()->changeCount();
 }
 
 void kuOrderManager::selectCurrentAccount()
@@ -246,7 +208,7 @@ void kuOrderManager::selectCurrentAccount()
 
 void kuOrderManager::applyExchanges(const QString& account)
 {
-    static_cast<ExchangeFilter*>(m_filter)->setFilter(kuAccount::instance()->accountData(account));
+    m_filter->setFilter(kuAccount::instance()->accountData(account));
 }
 
 void kuOrderManager::watchOutcomes()
@@ -261,7 +223,6 @@ void kuOrderManager::watchOutcomes()
     if (!converter)
         return;
     connect(converter, &kuAbstractDataConverter::on_orderOutcome, this, &kuOrderManager::showOutcome);
-    connect(converter, &kuAbstractDataConverter::on_snapshotPapers, this, [this] { m_papersChanged = true; });
 }
 
 void kuOrderManager::resetForm()
@@ -270,7 +231,8 @@ void kuOrderManager::resetForm()
     watchOutcomes();
     fillAccounts();
     selectCurrentAccount();
-    if (m_papersChanged)
+    // Rows made before the registry replaced records would be blank.
+    if (m_papersFilledAt != kuPaperList::instance()->changeCount())
         fillInstruments();
     ui->paperLineEdit->clear();
     ui->paperLineEdit->setToolTip(QString());
@@ -362,8 +324,14 @@ void kuOrderManager::slot_chooseInstrument()
     const QPointer<kuClient> client = kuClient::instance();
     if (!client)
         return;
-    const int chosen = client->choosePaper();
-    if (chosen != 0)
+    const QPointer<kuPaperListForm> chooser = client->paperListForm();
+    if (!chooser)
+        return;
+    chooser->setFilterExchange(kuAccount::instance()->accountData(ui->comboBoxAccount->currentText()));
+    if (chooser->exec() != QDialog::Accepted || !chooser)
+        return;
+    // Nothing chosen keeps the instrument already entered.
+    if (const int chosen = chooser->currentPaperID())
         setInstrument(chosen);
 }
 

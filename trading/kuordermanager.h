@@ -11,12 +11,12 @@ class QAbstractButton;
 class QAbstractItemModel;
 class QCompleter;
 class QSignalMapper;
-class QSortFilterProxyModel;
-class QStandardItemModel;
 class Ui_kuOrderManager;
 class kuAbstractConn;
 class kuAbstractDataConverter;
+class kuInstrumentsProxyModel;
 class kuPaperInfo;
+class kuPaperListModel;
 
 // The one dialog through which the user places, changes and cancels orders
 // and stop orders. Callers fetch it from the main window (which resets it),
@@ -90,14 +90,15 @@ private:
     bool priceOnStep(double price) const;
 
     std::unique_ptr<Ui_kuOrderManager> ui;
-    QStandardItemModel* m_paperModel = nullptr;
-    QSortFilterProxyModel* m_filter = nullptr;
+    kuPaperListModel* m_paperModel = nullptr;
+    kuInstrumentsProxyModel* m_filter = nullptr;
     QCompleter* m_completer = nullptr;
     QSignalMapper* m_lotMapper = nullptr;
     QPointer<kuAbstractDataConverter> m_outcomeSource;
     int m_orderID = 0;
     int m_paperID = 0;
     bool m_firstConditionFilled = false;
-    bool m_papersChanged = false;
+    // The registry's change count the completer's rows were made at.
+    quint64 m_papersFilledAt = 0;
     bool m_connectionUp = true;
 };

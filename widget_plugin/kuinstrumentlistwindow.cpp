@@ -65,17 +65,10 @@ void kuInstrumentListWindow::dragEnterEvent(QDragEnterEvent* event)
 
 void kuInstrumentListWindow::dropEvent(QDropEvent* event)
 {
-    // The program's own drags carry the id in the object; other sources in the bytes.
-    bool ok = false;
-    int paperID = 0;
-    if (const auto* paper = qobject_cast<const kuPaperInfoMimeData*>(event->mimeData())) {
-        paperID = paper->paperID();
-        ok = true;
-    } else {
-        paperID = event->mimeData()->data(kuPaperInfoMimeData::mimeType()).trimmed().toInt(&ok);
-    }
-    if (!ok)
+    // The id travels in the object; data of another process carries only the format.
+    const auto* paper = qobject_cast<const kuPaperInfoMimeData*>(event->mimeData());
+    if (!paper)
         return;
-    addInstrument(paperID);
+    addInstrument(paper->paperID());
     event->acceptProposedAction();
 }

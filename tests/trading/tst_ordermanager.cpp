@@ -1,6 +1,8 @@
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QJsonDocument>
 #include <QLineEdit>
@@ -16,6 +18,7 @@
 #include "kuactionsmodel.h"
 #include "kuclient.h"
 #include "kuordermanager.h"
+#include "kupaperlistform.h"
 #include "ordermanagerfixture.h"
 
 namespace {
@@ -475,6 +478,49 @@ private slots:
         QCOMPARE(m_dialog->paperID(), paperID);
         if (paperID)
             QCOMPARE(line->toolTip(), shown);
+    }
+
+    // "..." runs the main window's chooser narrowed to the account's exchanges.
+    void chooseButton_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QStringList>("choices");
+        QTest::addColumn<QStringList>("tickers");
+        QTest::addColumn<int>("paperID");
+        QTest::newRow("one exchange") << "ACC2" << QStringList{"Все", "СПБ"} << QStringList{"GAZ2"}
+                                      << int(paper::otherExchange);
+        QTest::newRow("no exchange") << "EMPTY" << QStringList{"Все"} << QStringList{} << 0;
+    }
+
+    void chooseButton()
+    {
+        QFETCH(QString, account);
+        QFETCH(QStringList, choices);
+        QFETCH(QStringList, tickers);
+        QFETCH(int, paperID);
+        kuPaperListForm::registerWithClient();
+        const QPointer<kuClient> client = kuClient::createInstance();
+        QVERIFY(client->paperListForm());
+        QVERIFY(m_dialog->setAccount(account));
+        QStringList offered;
+        QStringList listed;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<kuPaperListForm*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            auto* combo = chooser->findChild<QComboBox*>("comboExchange");
+            for (int i = 0; i < combo->count(); ++i)
+                offered << combo->itemText(i);
+            const QAbstractItemModel* rows = chooser->findChild<QAbstractItemView*>("paperTableView")->model();
+            for (int row = 0; row < rows->rowCount(); ++row)
+                listed << rows->index(row, 2).data().toString();
+            chooser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        w<QToolButton>("chooseButton")->click();
+        QCOMPARE(offered, choices);
+        QCOMPARE(listed, tickers);
+        QCOMPARE(m_dialog->paperID(), paperID);
+        QCOMPARE(w<QLineEdit>("paperLineEdit")->text(), tickers.value(0));
+        delete client.data();
     }
 
     // An account narrows the completer to its exchanges; one without exchanges shows nothing.
