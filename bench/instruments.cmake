@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_instruments LIBS velmoran_views)
