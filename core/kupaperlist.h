@@ -19,6 +19,8 @@ public:
 
     void addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper);
     QSharedPointer<kuPaperInfo> paper(int paperID) const;
+    // Every instrument but the options, in the table's order.
+    QList<QSharedPointer<kuPaperInfo>> papersList() const { return papers.values(); }
     // The two tables the list rows are made from: every instrument but the options, and the options.
     const QHash<int, QSharedPointer<kuPaperInfo>>& papersTable() const { return papers; }
     const QHash<int, QSharedPointer<kuPaperInfo>>& optionsTable() const { return options; }
