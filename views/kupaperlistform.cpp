@@ -130,6 +130,9 @@ void kuPaperListForm::slot_filterAccepted()
     m_proxy->setHideAll(m_noExchange);
     m_proxy->setExchangeFilter(exchanges);
     m_proxy->setColumnFilters(searchColumns, linePaperSearch->text());
+    // A search that filtered the current row away would make Ok choose nothing.
+    if (!paperTableView->currentIndex().isValid() && m_proxy->rowCount() > 0)
+        paperTableView->setCurrentIndex(m_proxy->index(0, 0));
 }
 
 void kuPaperListForm::slot_showOptions(int state)

@@ -128,6 +128,8 @@ private slots:
         m_form->loadingComplete();
         type(text);
         QCOMPARE(shown(), tickers);
+        // The first row left is the one Ok chooses.
+        QCOMPARE(table()->currentIndex().row(), tickers.isEmpty() ? -1 : 0);
         line()->selectAll();
         QTest::keyClick(line(), Qt::Key_Delete);
         QCOMPARE(shown(), allTickers);
