@@ -1,15 +1,93 @@
 #include "kuchart.h"
 
-#include "kuclient.h"
+#include "kuabstractconn.h"
+#include "kuabstractdataconverter.h"
+#include "kucandlestore.h"
+#include "kuchartcore.h"
+#include "kuchartloader.h"
+#include "kuchartobject.h"
 #include "kupaperlist.h"
+#include "kurecordkeys.h"
+#include "serverclock.h"
+#include "ui_kuchart.h"
 
-#include <QLabel>
+#include <QDateTime>
+#include <QDebug>
+#include <QFutureWatcher>
+#include <QJsonArray>
+#include <QtConcurrent>
 
-kuChart::kuChart(QWidget* parent) : kuWindowBase(parent)
+#include <utility>
+
+namespace {
+
+namespace cd = kuKeys::candle;
+
+// Live updates kept while a load runs; a stalled load must not grow them for ever.
+constexpr int maxLiveDuringLoad = 10000;
+// The exchange's wall clock runs at UTC+3.
+constexpr int serverOffsetSeconds = 10800;
+
+QJsonObject jsonOf(const QVariant& data)
 {
-    m_label = new QLabel(this);
-    m_label->setAlignment(Qt::AlignCenter);
-    setCentralWidget(m_label);
+    if (data.canConvert<QJsonObject>())
+        return data.toJsonObject();
+    return QJsonObject::fromVariantMap(data.toMap());
+}
+
+// The first series of the time frame that has candles, or null.
+kuChartSeries* seriesWithCandles(const kuChartCore* core, int timeFrame)
+{
+    for (int i = 0; i < core->seriesCount(); ++i) {
+        kuChartSeries* s = core->series(i);
+        if (s->timeFrame == timeFrame && !s->candles.isEmpty())
+            return s;
+    }
+    return nullptr;
+}
+
+// A closed candle makes final the provisional one of its time among the newest
+// two (a forming candle of the next period may already stand before it), or
+// starts a later period; anything else is old news.
+void placeClosed(QVector<kuChartCandle>& list, const kuChartCandle& candle)
+{
+    for (int i = 0; i < std::min(2, list.size()); ++i) {
+        if (list.at(i).provisional && list.at(i).time == candle.time) {
+            list[i] = candle;
+            return;
+        }
+    }
+    if (candle.time > list.first().time)
+        list.prepend(candle);
+}
+
+// A forming candle follows the head of its time, or starts a later period.
+void placeForming(QVector<kuChartCandle>& list, const kuChartCandle& candle)
+{
+    if (candle.time == list.first().time)
+        list.first() = candle;
+    else if (candle.time > list.first().time)
+        list.prepend(candle);
+}
+
+} // namespace
+
+kuChart::kuChart(QWidget* parent) : kuWindowBase(parent), ui(new Ui::kuChart)
+{
+    ui->setupUi(this);
+    m_core = new kuChartCore(this);
+    m_core->setViewSize(width(), height());
+    m_core->initScene();
+    ui->graphicsView->setScene(m_core->scene());
+    ui->graphicsView->viewport()->setMouseTracking(true);
+    ui->graphicsView->setMouseTracking(true);
+    setFocusProxy(ui->graphicsView);
+}
+
+kuChart::~kuChart()
+{
+    delete m_core;
+    m_core = nullptr;
 }
 
 void kuChart::registerWithClient()
@@ -21,32 +99,218 @@ void kuChart::registerWithClient()
     });
 }
 
+QGraphicsView* kuChart::graphicsView() const
+{
+    return ui->graphicsView;
+}
+
+QSharedPointer<kuCandleStore> kuChart::candleStore()
+{
+    static const QSharedPointer<kuCandleStore> store = QSharedPointer<kuCandleStore>::create();
+    return store;
+}
+
 void kuChart::setPaper(int paperID)
 {
     setPaperID(paperID);
-    const QString issuer = kuPaperList::instance()->issuer(paperID);
-    setWindowTitle(tr("График %1").arg(issuer));
-    m_label->setText(windowTitle());
+    if (const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID)) {
+        m_core->setTitle(paper->ticker());
+        m_core->setCaption(paper->ticker(), paper->issuer());
+        m_core->setPriceDecimals(paper->decimals());
+        setWindowTitle(tr("График %1").arg(paper->issuer()));
+        if (!candleStore()->createTables(paperID))
+            qWarning() << "Candle cache tables of" << paperID << "could not be made";
+    }
     subscribe();
+}
+
+kuChart::CandleRange kuChart::candleRange(quint64 newestMinute, quint64 newestDay, const QDate& serverDate,
+                                          const QTime& serverTime)
+{
+    CandleRange range;
+    // The newest stored candle is asked for again: it may have been stored before it closed.
+    range.minuteStart =
+            newestMinute > 0
+                    ? QString::number(newestMinute)
+                    : QString::number(
+                              QDateTime(serverDate.addMonths(-1), QTime(3, 0), Qt::LocalTime).toMSecsSinceEpoch() /
+                              1000);
+    range.dailyStart = newestDay > 0 ? QString::number(newestDay) : QStringLiteral("1262304000");
+    range.end = QString::number(QDateTime(serverDate, serverTime, Qt::OffsetFromUTC, serverOffsetSeconds)
+                                        .toSecsSinceEpoch());
+    return range;
 }
 
 void kuChart::subscribe()
 {
-    // No candles to wait for.
+    const QPointer<kuAbstractDataConverter> source = converter();
+    if (!source)
+        return;
+    const QPointer<kuAbstractConn> conn = streamConnection();
+    if (!conn)
+        return;
+    // Before the request: a blocking request may deliver its reply while it runs.
+    connect(source, &kuAbstractDataConverter::on_snapshotChart, this, &kuChart::slot_snapshotChartData,
+            Qt::UniqueConnection);
+    connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
+            Qt::UniqueConnection);
+    const kuCandleStore::Newest newest = candleStore()->newestTimes(paperID());
+    const CandleRange range = candleRange(newest.minute, newest.day, serverDate(), serverTime());
+    conn->getCandles(paperID(), range.minuteStart, range.end, range.dailyStart);
+}
+
+void kuChart::slot_snapshotChartData(int PaperID, QVariant)
+{
+    if (PaperID != paperID())
+        return;
+    if (const QPointer<kuAbstractDataConverter> source = converter()) {
+        disconnect(source, &kuAbstractDataConverter::on_snapshotChart, this, &kuChart::slot_snapshotChartData);
+        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
+    }
+    startLoad();
+}
+
+void kuChart::startLoad()
+{
+    const int generation = ++m_loadGeneration;
+    const int paper = paperID();
+    const QSharedPointer<kuCandleStore> store = candleStore();
+    if (!m_loading)
+        m_liveDuringLoad.clear();
+    m_loading = true;
+    // The job owns its result and holds nothing of the window, which may be gone when it ends.
+    auto* watcher = new QFutureWatcher<kuChartLoad>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        slot_afterLoadDataFromDB(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(
+            [store, paper, generation] { return kuChartLoader::load(*store, paper, generation); }));
+    showLightBox();
+}
+
+void kuChart::slot_afterLoadDataFromDB(kuChartLoad load)
+{
+    if (load.paperId != paperID() || load.generation != m_loadGeneration) {
+        qDebug() << "Chart of" << paperID() << "dropped an outdated load of" << load.paperId;
+        return;
+    }
+    m_loading = false;
+    const QVariantList backlog = std::exchange(m_liveDuringLoad, {});
+    if (load.failed) {
+        slot_showError(wtChart, tr("Не удалось построить график по данному финансовому инструменту"), paperID());
+        return;
+    }
+    m_core->setSeries(std::move(load.series));
+    showLoadedSeries();
+    // What came live during the load is newer than the cache the load read.
+    for (const QVariant& update : backlog)
+        applyLiveCandles(jsonOf(update));
+    resize(width(), height() + 1);
     hideLightBox();
+    ui->graphicsView->setEnabled(true);
+    ui->graphicsView->viewport()->setEnabled(true);
+    if (const QPointer<kuAbstractDataConverter> source = converter())
+        connect(source, &kuAbstractDataConverter::on_updateChart, this, &kuChart::slot_recevieLiveCandle,
+                Qt::UniqueConnection);
+    m_core->markSeriesChanged();
+    m_core->redraw();
+}
+
+void kuChart::showLoadedSeries()
+{
+    // The time frame shown before stays, at its newest candles; the first series otherwise.
+    int index = m_core->timeFrame() == -1 ? 0 : m_core->indexOfTimeFrame(m_core->timeFrame());
+    if (index < 0)
+        index = 0;
+    kuChartSeries* s = m_core->series(index);
+    if (!s)
+        return;
+    s->firstVisible = 0;
+    s->rightSpace = 0.0;
+    m_core->setCaption(m_core->title() + QStringLiteral(" - ") + s->name, m_core->subtitle());
+    m_core->showSeries(index);
+    m_core->setTimeFrame(s->timeFrame);
+    m_core->setChartReady(true);
+}
+
+bool kuChart::applyLiveCandles(const QJsonObject& update)
+{
+    const int updateType = update.value(cd::updateType).toInt();
+    const QJsonArray list = update.value(cd::candles).toArray();
+    const int shownBefore = m_core->candles().size();
+    bool changed = false;
+    for (const QJsonValue& element : list) {
+        const QJsonObject json = element.toObject();
+        const int timeFrame = json.value(cd::timeFrame).toInt();
+        kuChartSeries* target = nullptr;
+        if (updateType == 1) {
+            target = seriesWithCandles(m_core, timeFrame);
+            changed = changed || timeFrame == m_core->timeFrame();
+        } else if (updateType == 2) {
+            if (m_core->candles().isEmpty())
+                break;
+            if (timeFrame == m_core->timeFrame())
+                target = m_core->currentSeries();
+        }
+        if (!target)
+            continue;
+        bool valid = false;
+        kuChartCandle candle = kuChartCandle::fromJson(json, &valid);
+        if (!valid) {
+            qWarning() << "Live candle of" << paperID() << "dropped: missing or impossible values" << json;
+            continue;
+        }
+        candle.provisional = updateType == 2;
+        if (updateType == 1)
+            placeClosed(target->candles, candle);
+        else
+            placeForming(target->candles, candle);
+    }
+    return changed || m_core->candles().size() != shownBefore;
+}
+
+void kuChart::slot_recevieLiveCandle(int PaperID, QVariant data)
+{
+    if (PaperID != paperID())
+        return;
+    const QJsonObject update = jsonOf(data);
+    if (update.isEmpty())
+        return;
+    if (m_loading && m_liveDuringLoad.size() < maxLiveDuringLoad)
+        m_liveDuringLoad.append(data);
+    m_core->markSeriesChanged(applyLiveCandles(update));
+    m_core->redraw();
 }
 
 QJsonObject kuChart::saveSettings()
 {
-    QJsonObject settings = kuWindowBase::saveSettings();
-    if (!m_chartState.isEmpty())
-        settings.insert(QStringLiteral("settings"), m_chartState);
-    return settings;
+    QJsonObject state = kuWindowBase::saveSettings();
+    const QJsonObject pending = m_core->pendingState();
+    // A restored state not applied yet (no candles shown so far) is the user's: it is saved as it came.
+    if (pending.contains(QStringLiteral("settings")) || pending.contains(QStringLiteral("object"))) {
+        for (const QString key : {QStringLiteral("settings"), QStringLiteral("object")}) {
+            if (pending.contains(key))
+                state.insert(key, pending.value(key));
+        }
+        return state;
+    }
+    state.insert(QStringLiteral("settings"), QJsonArray{m_core->settingsDescriptor(), m_core->volumeSettings()});
+    QJsonArray objects;
+    for (kuChartObject* object : m_core->objects()) {
+        if (object->isDeleted())
+            continue;
+        const QJsonObject json = object->toJson();
+        if (!json.isEmpty())
+            objects.append(json);
+    }
+    state.insert(QStringLiteral("object"), objects);
+    return state;
 }
 
 void kuChart::restoreSettings(QJsonObject settings)
 {
-    const QJsonArray state = settings.value(QStringLiteral("settings")).toArray();
-    if (!state.isEmpty())
-        m_chartState = state;
+    if (settings.isEmpty())
+        return;
+    m_core->setPendingState(settings);
 }

@@ -1,32 +1,86 @@
 #pragma once
 
+#include "kuchartload.h"
 #include "kuwindowbase.h"
 
-#include <QJsonArray>
+#include <QDate>
+#include <QJsonObject>
+#include <QSharedPointer>
+#include <QTime>
+#include <QVariant>
+#include <QVariantList>
 
-class QLabel;
+#include <memory>
 
-// The chart window as far as it goes today: it takes its instrument and keeps
-// the chart state of a saved layout unchanged, so layouts keep their charts.
-// It draws no candles and holds no stream.
+class QGraphicsView;
+class kuCandleStore;
+class kuChartCore;
+
+namespace Ui {
+class kuChart;
+}
+
+// The candle chart of one instrument. It asks the server for the candles its
+// cache lacks, loads the cache on the global pool once the reply is stored,
+// shows the newest candles of its time frame and follows live candles.
 class kuChart : public kuWindowBase
 {
     Q_OBJECT
 
 public:
+    // What subscribe() asks for: decimal seconds since the epoch.
+    struct CandleRange
+    {
+        QString minuteStart;
+        QString end;
+        QString dailyStart;
+    };
+
     explicit kuChart(QWidget* parent = nullptr);
+    ~kuChart() override;
 
     // Lets the main window make charts.
     static void registerWithClient();
 
-    WinType winType() const override { return wtChart; }
+    // Binds the window to an instrument and asks for its candles.
     void setPaper(int paperID);
+    WinType winType() const override { return wtChart; }
     void subscribe() override;
+    // The base's object with "settings" (chart and volume descriptors) and "object".
     QJsonObject saveSettings() override;
-    // Keeps a non-empty saved chart state as it is.
+    // Kept in the chart core until its first redraw with a series shown.
     void restoreSettings(QJsonObject settings) override;
 
+    kuChartCore* chartCore() const { return m_core; }
+    // Null for no window.
+    static kuChartCore* chartCore(const kuChart* chart) { return chart ? chart->m_core : nullptr; }
+    QGraphicsView* graphicsView() const;
+    // A load runs and its result has not been taken in yet.
+    bool isLoading() const { return m_loading; }
+
+    // The request for what the cache lacks (its newest stored times, 0 for none) at the server's clock.
+    static CandleRange candleRange(quint64 newestMinute, quint64 newestDay, const QDate& serverDate,
+                                   const QTime& serverTime);
+    // Applies live candles to the series; whether the shown candles changed.
+    bool applyLiveCandles(const QJsonObject& update);
+    // The store charts read, shared with the loads that still run.
+    static QSharedPointer<kuCandleStore> candleStore();
+
+public slots:
+    void slot_snapshotChartData(int PaperID, QVariant data);
+    void slot_recevieLiveCandle(int PaperID, QVariant data);
+    // Takes in a finished load: one for another instrument or an older load is dropped.
+    void slot_afterLoadDataFromDB(kuChartLoad load);
+
 private:
-    QLabel* m_label = nullptr;
-    QJsonArray m_chartState;
+    void startLoad();
+    void showLoadedSeries();
+
+    std::unique_ptr<Ui::kuChart> ui;
+    kuChartCore* m_core = nullptr;
+    // Every load gets the next number; only the newest one is taken in.
+    int m_loadGeneration = 0;
+    bool m_loading = false;
+    // Live updates that came while a load ran, applied again to its series.
+    QVariantList m_liveDuringLoad;
 };

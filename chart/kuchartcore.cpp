@@ -1,0 +1,627 @@
+#include "kuchartcore.h"
+
+#include "kuchartmakers.h"
+#include "kuchartobject.h"
+#include "kuchartpropertyvalue.h"
+#include "kugraphicsscene.h"
+#include "kugraphicstextitem.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsTextItem>
+#include <QHash>
+#include <QMetaProperty>
+#include <QPen>
+#include <QSet>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr int reservedValues = 65536;
+const QString chartSettingName = QStringLiteral("chartSetting");
+const QString volumeSettingName = QStringLiteral("volumeSetting");
+
+QFont styledFont(QFont font, int weight, int pixelSize)
+{
+    font.setWeight(weight);
+    font.setFamily(QStringLiteral("Tahoma"));
+    font.setStyle(QFont::StyleNormal);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The core's settings: its readable properties but the object name.
+QSet<QString> settingNames(const QObject* object)
+{
+    QSet<QString> names;
+    const QMetaObject* meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        const QString name = QString::fromLatin1(property.name());
+        if (property.isReadable() && name != QLatin1String("objectName"))
+            names.insert(name);
+    }
+    return names;
+}
+
+} // namespace
+
+kuChartCore::kuChartCore(QObject* parent) : QObject(parent)
+{
+    m_scene = new kuGraphicsScene(this);
+    m_hintItem = new QGraphicsTextItem;
+    m_cursorLabel = new QGraphicsTextItem;
+    m_priceLabel = new kuGraphicsTextItem;
+    m_openValues.reserve(reservedValues);
+    m_closeValues.reserve(reservedValues);
+    m_highValues.reserve(reservedValues);
+    m_lowValues.reserve(reservedValues);
+    m_volumeValues.reserve(reservedValues);
+    m_titleItem = new QGraphicsTextItem;
+    m_subtitleItem = new QGraphicsTextItem;
+    m_priceAxisLine = new QGraphicsLineItem;
+    m_leftBorderLine = new QGraphicsLineItem;
+    m_separatorLine = new QGraphicsLineItem;
+    // Objects need the scene and the colours; the volume object is made last.
+    m_foreColor = Qt::darkGray;
+    if (const kuChartMakers::ObjectMaker make = kuChartMakers::volumeMaker())
+        m_volumeObject = make(this, QJsonObject());
+}
+
+kuChartCore::~kuChartCore()
+{
+    QObject::disconnect(this, nullptr, nullptr, nullptr);
+    const QVector<kuChartObject*> objects = std::exchange(m_objects, {});
+    qDeleteAll(objects);
+    delete m_volumeObject;
+    m_volumeObject = nullptr;
+    clearItemPool();
+    delete m_priceAxisLine;
+    delete m_leftBorderLine;
+    delete m_separatorLine;
+    delete m_cursorLabel;
+    delete m_priceLabel;
+    delete m_hintItem;
+    delete m_titleItem;
+    delete m_subtitleItem;
+    delete m_scene;
+}
+
+void kuChartCore::initScene()
+{
+    m_foreColor = Qt::darkGray;
+    m_textColor = Qt::darkGray;
+    m_backColor = Qt::white;
+    m_gridColor = Qt::darkGray;
+    m_cursorLabelColor = Qt::darkGreen;
+    m_lineColor = Qt::blue;
+    m_barColor = Qt::green;
+    m_candleUpColor = Qt::green;
+    m_candleDownColor = Qt::red;
+    m_shadowUpColor = Qt::black;
+    m_shadowDownColor = Qt::black;
+
+    m_candleWidth = 10;
+    m_candleSpacing = 1.5;
+    m_lineThickness = 2;
+    m_plotLeft = 1;
+    m_showGrid = true;
+    m_redrawSuspended = false;
+    m_priceTick = 0.1;
+    m_seriesChanged = false;
+    m_chartReady = false;
+    m_timeFrame = -1;
+    m_chartStyle = JapaneseCandles;
+    m_marginRight = 70;
+    m_marginGap = 10;
+    m_marginBottom = 25;
+    m_marginTop = 10;
+    m_plotRight = qint64(m_viewWidth - m_marginRight);
+    m_axisLabelX = m_cursorY = 200;
+
+    if (m_volumeObject)
+        m_volumeObject->setVisible(false);
+
+    m_titleItem->setPlainText(QString());
+    m_titleItem->setFont(styledFont(m_titleItem->font(), 75, 13));
+    m_titleItem->setPos(m_plotLeft, 1);
+    m_labelFont = m_titleItem->font();
+    m_subtitleItem->setPlainText(QString());
+    m_subtitleItem->setFont(styledFont(m_titleItem->font(), 63, 11));
+    m_subtitleItem->setPos(m_plotLeft, 18);
+    m_hintItem->setFont(styledFont(m_hintItem->font(), 63, 13));
+    m_hintItem->setPlainText(QString());
+    m_hintItem->setPos(m_plotLeft, m_viewHeight - (5 + m_marginBottom));
+    m_cursorLabel->setFont(styledFont(m_cursorLabel->font(), 63, 10));
+    m_cursorLabel->setPos(m_axisLabelX, m_cursorY);
+    m_cursorLabel->setDefaultTextColor(m_cursorLabelColor);
+    m_priceLabel->setFont(styledFont(m_priceLabel->font(), 63, 10));
+    m_priceLabel->setPos(-100, -100);
+    m_priceLabel->setDefaultTextColor(Qt::black);
+    for (QGraphicsLineItem* line : {m_separatorLine, m_priceAxisLine, m_leftBorderLine}) {
+        line->setLine(0, 0, 0, 0);
+        line->setPen(QPen(m_gridColor));
+    }
+
+    m_scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    m_scene->setBackgroundBrush(QBrush(m_backColor));
+    m_scene->addItem(m_titleItem);
+    m_scene->addItem(m_subtitleItem);
+    m_scene->addItem(m_hintItem);
+    m_scene->addItem(m_cursorLabel);
+    m_scene->addItem(m_priceLabel);
+    m_scene->addItem(m_separatorLine);
+    m_scene->addItem(m_priceAxisLine);
+    m_scene->addItem(m_leftBorderLine);
+    m_scene->setObjectName(QStringLiteral("graphicsScene"));
+}
+
+// Properties.
+
+void kuChartCore::setChartStyle(int style)
+{
+    if (style == m_chartStyle || style < JapaneseCandles || style > Line)
+        return;
+    m_chartStyle = style;
+    emit signal_onChangeChartStyle(style);
+    rebuild();
+}
+
+void kuChartCore::setTimeFrame(int timeFrame)
+{
+    if (timeFrame == m_timeFrame)
+        return;
+    const int index = indexOfTimeFrame(timeFrame);
+    if (index < 0)
+        return;
+    kuChartSeries* s = m_series.at(size_t(index)).get();
+    pointAt(s);
+    setCaption(m_title + QStringLiteral(" - ") + s->name, m_subtitle);
+    m_timeFrame = timeFrame;
+    m_seriesChanged = true;
+    emit signal_onChangeTimeFrame(timeFrame);
+    rebuild();
+}
+
+void kuChartCore::setShowGrid(bool show)
+{
+    m_showGrid = show;
+}
+
+bool kuChartCore::storeColor(QColor& member, const QColor& color)
+{
+    if (!color.isValid() || color == member)
+        return false;
+    member = color;
+    return true;
+}
+
+void kuChartCore::setBackColor(const QColor& color)
+{
+    if (storeColor(m_backColor, color))
+        m_scene->setBackgroundBrush(QBrush(m_backColor));
+}
+
+void kuChartCore::setForeColor(const QColor& color)
+{
+    if (!storeColor(m_foreColor, color))
+        return;
+    m_gridColor = color;
+    m_textColor = m_gridColor;
+    m_titleItem->setDefaultTextColor(m_textColor);
+    m_subtitleItem->setDefaultTextColor(m_textColor);
+    for (QGraphicsLineItem* line : {m_separatorLine, m_leftBorderLine, m_priceAxisLine})
+        line->setPen(QPen(m_gridColor));
+}
+
+void kuChartCore::setGridColor(const QColor& color)
+{
+    storeColor(m_gridColor, color);
+}
+
+void kuChartCore::setBarColor(const QColor& color)
+{
+    storeColor(m_barColor, color);
+}
+
+void kuChartCore::setLineColor(const QColor& color)
+{
+    storeColor(m_lineColor, color);
+}
+
+void kuChartCore::setCandleUpColor(const QColor& color)
+{
+    storeColor(m_candleUpColor, color);
+}
+
+void kuChartCore::setCandleDownColor(const QColor& color)
+{
+    storeColor(m_candleDownColor, color);
+}
+
+void kuChartCore::setShadowUpColor(const QColor& color)
+{
+    storeColor(m_shadowUpColor, color);
+}
+
+void kuChartCore::setShadowDownColor(const QColor& color)
+{
+    storeColor(m_shadowDownColor, color);
+}
+
+void kuChartCore::setLineThickness(int thickness)
+{
+    if (thickness < 0)
+        thickness = 2;
+    else if (thickness > 5)
+        thickness = 5;
+    m_lineThickness = thickness;
+}
+
+void kuChartCore::setPriceDecimals(int decimals)
+{
+    m_priceDecimals = decimals;
+}
+
+void kuChartCore::setRedrawSuspended(bool suspended)
+{
+    m_redrawSuspended = suspended;
+}
+
+void kuChartCore::setViewSize(int width, int height)
+{
+    m_viewWidth = width;
+    m_viewHeight = height;
+    m_plotRight = qint64(m_viewWidth - m_marginRight);
+}
+
+// Series.
+
+kuChartSeries* kuChartCore::series(int index) const
+{
+    if (index < 0 || index >= seriesCount())
+        return nullptr;
+    return m_series.at(size_t(index)).get();
+}
+
+void kuChartCore::appendSeries(kuChartSeries series)
+{
+    m_series.push_back(std::make_unique<kuChartSeries>(std::move(series)));
+}
+
+void kuChartCore::setSeries(QVector<kuChartSeries> series)
+{
+    pointAt(&m_noSeries);
+    m_series.clear();
+    m_series.reserve(size_t(series.size()));
+    for (kuChartSeries& s : series)
+        appendSeries(std::move(s));
+}
+
+void kuChartCore::clearSeries()
+{
+    setSeries({});
+}
+
+bool kuChartCore::showSeries(int index)
+{
+    kuChartSeries* s = series(index);
+    if (!s)
+        return false;
+    pointAt(s);
+    return true;
+}
+
+int kuChartCore::indexOfTimeFrame(int timeFrame) const
+{
+    for (size_t i = 0; i < m_series.size(); ++i) {
+        if (m_series[i]->timeFrame == timeFrame)
+            return int(i);
+    }
+    return -1;
+}
+
+void kuChartCore::pointAt(kuChartSeries* series)
+{
+    m_currentSeries = series ? series : &m_noSeries;
+}
+
+void kuChartCore::setCaption(const QString& title, const QString& subtitle)
+{
+    m_titleItem->setPlainText(title);
+    m_titleItem->setDefaultTextColor(m_textColor);
+    m_subtitleItem->setPlainText(subtitle);
+    m_subtitleItem->setDefaultTextColor(m_textColor);
+    m_subtitle = subtitle;
+}
+
+// Redraw.
+
+void kuChartCore::redraw()
+{
+    if (m_redrawSuspended)
+        return;
+    if (m_inRedraw) {
+        m_redrawAgain = true;
+        return;
+    }
+    m_inRedraw = true;
+    do {
+        m_redrawAgain = false;
+        if (std::exchange(m_rebuildAgain, false))
+            clearItemPool();
+        redrawOnce();
+    } while (m_redrawAgain && !m_redrawSuspended);
+    m_inRedraw = false;
+}
+
+void kuChartCore::rebuild()
+{
+    if (m_inRedraw) {
+        // The items of the running redraw stay until it is done.
+        m_rebuildAgain = true;
+        m_redrawAgain = true;
+        return;
+    }
+    clearItemPool();
+    redraw();
+}
+
+void kuChartCore::clearItemPool()
+{
+    m_poolSize = 0;
+    m_usedCount = 0;
+}
+
+void kuChartCore::redrawOnce()
+{
+    dropDeletedObjects();
+    if (m_seriesChanged) {
+        m_priceTick = 1.0 / std::pow(10.0, m_priceDecimals);
+        refillValues();
+        if (m_volumeObject)
+            m_volumeObject->recalculate();
+        for (kuChartObject* object : qAsConst(m_objects)) {
+            if (object->isIndicator())
+                object->recalculate();
+        }
+        m_seriesChanged = false;
+    }
+    applyPendingState();
+}
+
+void kuChartCore::dropDeletedObjects()
+{
+    for (int i = 0; i < m_objects.size();) {
+        kuChartObject* object = m_objects.at(i);
+        if (object->isDeleted()) {
+            object->setVisible(false);
+            i = removeObject(object);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void kuChartCore::refillValues()
+{
+    m_openValues.clear();
+    m_closeValues.clear();
+    m_highValues.clear();
+    m_lowValues.clear();
+    m_volumeValues.clear();
+    const QVector<kuChartCandle>& list = m_currentSeries->candles;
+    for (int i = list.size() - 1; i >= 0; --i) {
+        const kuChartCandle& c = list.at(i);
+        m_openValues.append(c.open);
+        m_closeValues.append(c.close);
+        m_highValues.append(c.high);
+        m_lowValues.append(c.low);
+        m_volumeValues.append(c.volume);
+    }
+}
+
+// Settings.
+
+kuChartPropertyInfo kuChartCore::propertyInfo(const QString& name)
+{
+    static const QHash<QString, kuChartPropertyInfo> table = [] {
+        auto row = [](const QString& label, const QJsonObject& choices = {}) {
+            return kuChartPropertyInfo{label, false, QVariant(choices)};
+        };
+        const QJsonObject yesNo{{tr("Да"), true}, {tr("Нет"), false}};
+        QHash<QString, kuChartPropertyInfo> t;
+        t.insert(QStringLiteral("chartStyle"),
+                 row(tr("Тип графика"), {{tr("Бары"), Bars}, {tr("Линия"), Line}, {tr("Японские свечи"), JapaneseCandles}}));
+        t.insert(QStringLiteral("timeFrame"), row(tr("Таймфрейм"), {{tr("1 минутa"), 1},
+                                                                    {tr("5 минут"), 5},
+                                                                    {tr("10 минут"), 10},
+                                                                    {tr("15 минут"), 15},
+                                                                    {tr("30 минут"), 30},
+                                                                    {tr("час"), 60},
+                                                                    {tr("день"), 1440}}));
+        t.insert(QStringLiteral("showGrid"), row(tr("Показывать сетку"), yesNo));
+        t.insert(QStringLiteral("showRuller"), row(tr("Показывать курсор"), yesNo));
+        t.insert(QStringLiteral("backColor"), row(tr("Цвет заднего фона")));
+        t.insert(QStringLiteral("foreColor"), row(tr("Цвет переднего фона")));
+        t.insert(QStringLiteral("gridColor"), row(tr("Цвет сетки")));
+        t.insert(QStringLiteral("cursorColor"), row(tr("Цвет курсора")));
+        t.insert(QStringLiteral("barColor"), row(tr("Цвет бара")));
+        t.insert(QStringLiteral("lineColor"), row(tr("Цвет линии")));
+        t.insert(QStringLiteral("candleUpColor"), row(tr("Цвет растущей свечи")));
+        t.insert(QStringLiteral("candleDownColor"), row(tr("Цвет падающей свечи")));
+        t.insert(QStringLiteral("shadowUpColor"), row(tr("Цвет тени растущей свечи")));
+        t.insert(QStringLiteral("shadowDownColor"), row(tr("Цвет тени падающей свечи")));
+        t.insert(QStringLiteral("lineThickness"), row(tr("Толщина линии")));
+        return t;
+    }();
+    return table.value(name, kuChartPropertyInfo{tr("Свойство"), false, QVariant(QJsonObject())});
+}
+
+QJsonObject kuChartCore::settingsDescriptor() const
+{
+    QJsonArray params;
+    const QMetaObject* meta = metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        const QString name = QString::fromLatin1(property.name());
+        if (!property.isReadable() || name == QLatin1String("objectName"))
+            continue;
+        const kuChartPropertyInfo info = propertyInfo(name);
+        params.append(QJsonObject{{QStringLiteral("availableValue"), info.availableValue.toJsonObject()},
+                                  {QStringLiteral("label"), info.label},
+                                  {QStringLiteral("hidden"), false},
+                                  {QStringLiteral("name"), name},
+                                  {QStringLiteral("value"), QJsonValue::fromVariant(property.read(this))}});
+    }
+    return QJsonObject{{QStringLiteral("name"), chartSettingName},
+                       {QStringLiteral("label"), tr("Настройка графика")},
+                       {QStringLiteral("params"), params}};
+}
+
+QJsonObject kuChartCore::volumeSettings() const
+{
+    QJsonObject json = m_volumeObject ? m_volumeObject->toJson() : QJsonObject();
+    json.insert(QStringLiteral("name"), volumeSettingName);
+    json.insert(QStringLiteral("label"), tr("Настройка объема"));
+    return json;
+}
+
+void kuChartCore::setPendingState(const QJsonObject& state)
+{
+    m_pendingState = state;
+}
+
+void kuChartCore::applyPendingState()
+{
+    // Before the first series is shown a kept time frame would find nothing: it waits.
+    if (m_pendingState.isEmpty() || !m_chartReady)
+        return;
+    const QJsonObject state = std::exchange(m_pendingState, QJsonObject());
+    if (state.contains(QStringLiteral("settings")))
+        applySettings(state.value(QStringLiteral("settings")).toArray());
+    if (state.contains(QStringLiteral("object")))
+        restoreObjects(state.value(QStringLiteral("object")).toArray());
+}
+
+void kuChartCore::applySettings(const QJsonArray& settings)
+{
+    if (settings.isEmpty())
+        return;
+    auto find = [&settings](const QString& name) {
+        for (const QJsonValue& element : settings) {
+            const QJsonObject object = element.toObject();
+            if (object.value(QStringLiteral("name")).toString() == name)
+                return object;
+        }
+        return QJsonObject();
+    };
+    const QJsonObject chart = find(chartSettingName);
+    if (!chart.isEmpty()) {
+        const QSet<QString> names = settingNames(this);
+        for (const QJsonValue& element : chart.value(QStringLiteral("params")).toArray()) {
+            const QJsonObject param = element.toObject();
+            const QString name = param.value(QStringLiteral("name")).toString();
+            kuChartPropertyValue::apply(this, name, param.value(QStringLiteral("value")), names.contains(name));
+        }
+    }
+    const QJsonObject volume = find(volumeSettingName);
+    if (!volume.isEmpty() && m_volumeObject)
+        m_volumeObject->fromJson(volume);
+}
+
+void kuChartCore::restoreObjects(const QJsonArray& objects)
+{
+    for (const QJsonValue& element : objects) {
+        const QJsonObject json = element.toObject();
+        const QString name = json.value(QStringLiteral("name")).toString();
+        if (name.isEmpty())
+            continue;
+        if (kuChartObject* existing = objectByName(name)) {
+            existing->fromJson(json);
+            continue;
+        }
+        if (kuChartObject* object =
+                    createObject(kuChartObjectType(json.value(QStringLiteral("type")).toInt()), json))
+            appendObject(object);
+    }
+}
+
+// Objects.
+
+void kuChartCore::appendObject(kuChartObject* object)
+{
+    if (object && !m_objects.contains(object))
+        m_objects.append(object);
+}
+
+kuChartObject* kuChartCore::objectByName(const QString& name) const
+{
+    for (kuChartObject* object : m_objects) {
+        if (object->objectName() == name)
+            return object;
+    }
+    return nullptr;
+}
+
+int kuChartCore::removeObject(kuChartObject* object)
+{
+    const int index = object ? m_objects.indexOf(object) : -1;
+    if (index < 0)
+        return m_objects.size();
+    m_objects.removeAt(index);
+    delete object;
+    return index;
+}
+
+void kuChartCore::showAllObjects()
+{
+    for (kuChartObject* object : qAsConst(m_objects)) {
+        if (!object->isDeleted())
+            object->setVisible(true);
+    }
+}
+
+void kuChartCore::hideAllObjects()
+{
+    for (kuChartObject* object : qAsConst(m_objects)) {
+        if (!object->isDeleted())
+            object->setVisible(false);
+    }
+}
+
+int kuChartCore::visibleSubPaneCount() const
+{
+    int count = m_volumeObject && m_volumeObject->isVisible() ? 1 : 0;
+    for (const kuChartObject* object : m_objects) {
+        if (!object->isDeleted() && object->isVisible() && object->objectType() == otIndicatorPane)
+            ++count;
+    }
+    return count;
+}
+
+kuChartObject* kuChartCore::createObject(kuChartObjectType type, const QJsonObject& json)
+{
+    switch (type) {
+    case otText:
+    case otVerticalLine:
+    case otHorizontalLine:
+    case otTrendLine:
+    case otFibo:
+    case otFiboArcs:
+    case otFiboChannel:
+        break;
+    case otIndicatorPane:
+    case otLineSeries:
+    case otDots:
+        // Indicators are made by their kind.
+        if (!json.contains(QStringLiteral("indType")))
+            return nullptr;
+        break;
+    default:
+        return nullptr;
+    }
+    const kuChartMakers::ObjectMaker make = kuChartMakers::objectMaker(type);
+    return make ? make(this, json) : nullptr;
+}

@@ -1,0 +1,239 @@
+#pragma once
+
+#include "kuchartobjecttype.h"
+#include "kuchartpropertyinfo.h"
+#include "kuchartseries.h"
+
+#include <QColor>
+#include <QFont>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QObject>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+class QGraphicsLineItem;
+class QGraphicsTextItem;
+class kuChartObject;
+class kuGraphicsScene;
+class kuGraphicsTextItem;
+
+// The engine of one chart window: the candle series of every time frame with
+// the one shown, the value vectors indicators read, the scene with its fixed
+// items, the chart objects and the volume object, and the user's chart
+// settings as properties. GUI thread only.
+class kuChartCore : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int chartStyle READ chartStyle WRITE setChartStyle)
+    Q_PROPERTY(int timeFrame READ timeFrame WRITE setTimeFrame)
+    Q_PROPERTY(bool showGrid READ showGrid WRITE setShowGrid)
+    Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor)
+    Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor)
+    Q_PROPERTY(QColor gridColor READ gridColor WRITE setGridColor)
+    Q_PROPERTY(QColor barColor READ barColor WRITE setBarColor)
+    Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
+    Q_PROPERTY(QColor candleUpColor READ candleUpColor WRITE setCandleUpColor)
+    Q_PROPERTY(QColor candleDownColor READ candleDownColor WRITE setCandleDownColor)
+    Q_PROPERTY(QColor shadowUpColor READ shadowUpColor WRITE setShadowUpColor)
+    Q_PROPERTY(QColor shadowDownColor READ shadowDownColor WRITE setShadowDownColor)
+    Q_PROPERTY(int lineThickness READ lineThickness WRITE setLineThickness)
+
+public:
+    enum ChartStyle
+    {
+        JapaneseCandles = 200,
+        Bars = 201,
+        Line = 202
+    };
+
+    explicit kuChartCore(QObject* parent = nullptr);
+    ~kuChartCore() override;
+
+    // Second step of construction, once viewWidth and viewHeight are set.
+    void initScene();
+
+    // Properties.
+    int chartStyle() const { return m_chartStyle; }
+    void setChartStyle(int style);
+    int timeFrame() const { return m_timeFrame; }
+    void setTimeFrame(int timeFrame);
+    bool showGrid() const { return m_showGrid; }
+    void setShowGrid(bool show);
+    QColor backColor() const { return m_backColor; }
+    void setBackColor(const QColor& color);
+    QColor foreColor() const { return m_foreColor; }
+    void setForeColor(const QColor& color);
+    QColor gridColor() const { return m_gridColor; }
+    void setGridColor(const QColor& color);
+    QColor barColor() const { return m_barColor; }
+    void setBarColor(const QColor& color);
+    QColor lineColor() const { return m_lineColor; }
+    void setLineColor(const QColor& color);
+    QColor candleUpColor() const { return m_candleUpColor; }
+    void setCandleUpColor(const QColor& color);
+    QColor candleDownColor() const { return m_candleDownColor; }
+    void setCandleDownColor(const QColor& color);
+    QColor shadowUpColor() const { return m_shadowUpColor; }
+    void setShadowUpColor(const QColor& color);
+    QColor shadowDownColor() const { return m_shadowDownColor; }
+    void setShadowDownColor(const QColor& color);
+    int lineThickness() const { return m_lineThickness; }
+    void setLineThickness(int thickness);
+    QColor textColor() const { return m_textColor; }
+
+    kuGraphicsScene* scene() const { return m_scene; }
+    int priceDecimals() const { return m_priceDecimals; }
+    void setPriceDecimals(int decimals);
+    double priceTick() const { return m_priceTick; }
+    bool isRedrawSuspended() const { return m_redrawSuspended; }
+    void setRedrawSuspended(bool suspended);
+
+    // Series, in the order they were given; each keeps its address while it is held.
+    int seriesCount() const { return int(m_series.size()); }
+    kuChartSeries* series(int index) const;
+    void appendSeries(kuChartSeries series);
+    // Replaces every series; the shown series is the empty one until one is chosen.
+    void setSeries(QVector<kuChartSeries> series);
+    void clearSeries();
+    // The shown series: an empty series of the core's own until one is chosen. Never null.
+    kuChartSeries* currentSeries() const { return m_currentSeries; }
+    const QVector<kuChartCandle>& candles() const { return m_currentSeries->candles; }
+    // Shows the series at index without a redraw; false for an index out of range.
+    bool showSeries(int index);
+    // Index of the first series of the time frame, or -1.
+    int indexOfTimeFrame(int timeFrame) const;
+
+    QString title() const { return m_title; }
+    void setTitle(const QString& title) { m_title = title; }
+    QString subtitle() const { return m_subtitle; }
+    void setCaption(const QString& title, const QString& subtitle);
+    QGraphicsTextItem* titleItem() const { return m_titleItem; }
+    QGraphicsTextItem* subtitleItem() const { return m_subtitleItem; }
+
+    bool isChartReady() const { return m_chartReady; }
+    void setChartReady(bool ready) { m_chartReady = ready; }
+    bool isSeriesChanged() const { return m_seriesChanged; }
+    // Added to a change not yet redrawn: a pending refresh is never wiped.
+    void markSeriesChanged(bool changed = true) { m_seriesChanged = m_seriesChanged || changed; }
+
+    int viewWidth() const { return m_viewWidth; }
+    int viewHeight() const { return m_viewHeight; }
+    void setViewSize(int width, int height);
+
+    // Value vectors of the shown series, oldest candle first.
+    const QVector<double>* openSeries() const { return &m_openValues; }
+    const QVector<double>* closeSeries() const { return &m_closeValues; }
+    const QVector<double>* highSeries() const { return &m_highValues; }
+    const QVector<double>* lowSeries() const { return &m_lowValues; }
+    const QVector<double>* volumeSeries() const { return &m_volumeValues; }
+
+    // The whole picture from the state. Inside a redraw, a redraw asked for (by a
+    // setter applying a kept state) runs once after it, never nested.
+    void redraw();
+    // The item pool is cleared and the chart redrawn.
+    void rebuild();
+    void clearItemPool();
+
+    // Settings descriptors and the kept state.
+    QJsonObject settingsDescriptor() const;
+    QJsonObject volumeSettings() const;
+    static kuChartPropertyInfo propertyInfo(const QString& name);
+    // Replaces what is kept; the first redraw once the chart is ready applies it.
+    void setPendingState(const QJsonObject& state);
+    QJsonObject pendingState() const { return m_pendingState; }
+    void applyPendingState();
+    void applySettings(const QJsonArray& settings);
+    void restoreObjects(const QJsonArray& objects);
+
+    // Chart objects, in creation order; owned.
+    const QVector<kuChartObject*>& objects() const { return m_objects; }
+    void appendObject(kuChartObject* object);
+    kuChartObject* objectByName(const QString& name) const;
+    // Removes and deletes the object; the position after it, or the end when it was not held.
+    int removeObject(kuChartObject* object);
+    void showAllObjects();
+    void hideAllObjects();
+    int visibleSubPaneCount() const;
+    kuChartObject* volumeObject() const { return m_volumeObject; }
+    // A new object of the type from its JSON (empty: one the user places); the caller owns it.
+    kuChartObject* createObject(kuChartObjectType type, const QJsonObject& json);
+
+signals:
+    void signal_onModifyObject(int numPage, QString objectName);
+    void signal_onChangeChartStyle(int type);
+    void signal_onChangeTimeFrame(int type);
+
+private:
+    void redrawOnce();
+    void dropDeletedObjects();
+    void refillValues();
+    void pointAt(kuChartSeries* series);
+    bool storeColor(QColor& member, const QColor& color);
+
+    QVector<kuChartObject*> m_objects;
+    QGraphicsTextItem* m_titleItem = nullptr;
+    QGraphicsTextItem* m_subtitleItem = nullptr;
+    QGraphicsLineItem* m_separatorLine = nullptr;
+    QGraphicsLineItem* m_leftBorderLine = nullptr;
+    QGraphicsLineItem* m_priceAxisLine = nullptr;
+    // What the shown series is before one is chosen and after the series go.
+    kuChartSeries m_noSeries;
+    kuChartSeries* m_currentSeries = &m_noSeries;
+    std::vector<std::unique_ptr<kuChartSeries>> m_series;
+    QString m_title;
+    QString m_subtitle;
+    double m_priceTick = 0.1;
+    double m_marginTop = 10.0;
+    double m_marginGap = 10.0;
+    double m_marginBottom = 25.0;
+    double m_marginRight = 70.0;
+    double m_axisLabelX = 200.0;
+    double m_cursorY = 200.0;
+    double m_candleSpacing = 1.5;
+    qint64 m_plotLeft = 1;
+    qint64 m_plotRight = 0;
+    int m_viewWidth = 0;
+    int m_viewHeight = 0;
+    int m_candleWidth = 10;
+    int m_poolSize = 0;
+    int m_gridCount = 0;
+    bool m_seriesChanged = false;
+    bool m_chartReady = false;
+    QVector<double> m_openValues;
+    QVector<double> m_closeValues;
+    QVector<double> m_highValues;
+    QVector<double> m_lowValues;
+    QVector<double> m_volumeValues;
+    kuGraphicsScene* m_scene = nullptr;
+    QJsonObject m_pendingState;
+    kuChartObject* m_volumeObject = nullptr;
+    QGraphicsTextItem* m_hintItem = nullptr;
+    QGraphicsTextItem* m_cursorLabel = nullptr;
+    kuGraphicsTextItem* m_priceLabel = nullptr;
+    QFont m_labelFont;
+    QColor m_backColor;
+    QColor m_foreColor;
+    QColor m_gridColor;
+    QColor m_barColor;
+    QColor m_lineColor;
+    QColor m_candleUpColor;
+    QColor m_candleDownColor;
+    QColor m_shadowUpColor;
+    QColor m_shadowDownColor;
+    QColor m_textColor;
+    QColor m_cursorLabelColor;
+    int m_chartStyle = JapaneseCandles;
+    int m_lineThickness = 2;
+    int m_usedCount = 0;
+    int m_timeFrame = -1;
+    int m_priceDecimals = 2;
+    bool m_showGrid = true;
+    bool m_redrawSuspended = false;
+    // A redraw runs; a redraw or rebuild asked for meanwhile runs after it.
+    bool m_inRedraw = false;
+    bool m_redrawAgain = false;
+    bool m_rebuildAgain = false;
+};

@@ -1,0 +1,143 @@
+#include "kuchartobject.h"
+
+#include "kuchartcore.h"
+#include "kuchartpropertyvalue.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsSimpleTextItem>
+#include <QMetaProperty>
+#include <QPen>
+#include <QSet>
+#include <QUuid>
+
+namespace {
+const QString unknownLabel = QStringLiteral("unknown");
+}
+
+kuChartObject::kuChartObject(kuChartCore* core) : QObject(nullptr), m_core(core), m_caption(new QGraphicsSimpleTextItem)
+{
+    createCaption();
+}
+
+kuChartObject::~kuChartObject()
+{
+    if (m_caption && m_caption->scene())
+        m_caption->scene()->removeItem(m_caption);
+    delete m_caption;
+}
+
+void kuChartObject::createCaption()
+{
+    setObjectName(QUuid::createUuid().toString());
+    if (!m_caption)
+        return;
+    QFont font = m_caption->font();
+    font.setPixelSize(11);
+    font.setFamily(QStringLiteral("Tahoma"));
+    m_caption->setFont(font);
+    if (m_core)
+        m_caption->setPen(QPen(m_core->foreColor()));
+    if (kuGraphicsScene* s = scene(); s && m_caption->scene() != s)
+        s->addItem(m_caption);
+}
+
+QGraphicsItem* kuChartObject::graphicsItem()
+{
+    return nullptr;
+}
+
+void kuChartObject::setOpacity(double opacity)
+{
+    if (m_caption)
+        m_caption->setOpacity(opacity);
+}
+
+QJsonObject kuChartObject::toJson()
+{
+    return QJsonObject{{QStringLiteral("type"), m_objectType},
+                       {QStringLiteral("name"), objectName()},
+                       {QStringLiteral("label"), label()},
+                       {QStringLiteral("params"), params()}};
+}
+
+void kuChartObject::fromJson(const QJsonObject& json)
+{
+    const QJsonValue params = json.value(QStringLiteral("params"));
+    if (!params.isArray())
+        return;
+    QSet<QString> listed;
+    for (const QJsonValue& p : this->params())
+        listed.insert(p.toObject().value(QStringLiteral("name")).toString());
+    for (const QJsonValue& element : params.toArray()) {
+        const QJsonObject param = element.toObject();
+        const QString name = param.value(QStringLiteral("name")).toString();
+        kuChartPropertyValue::apply(this, name, param.value(QStringLiteral("value")),
+                                    listed.contains(name) && name != QLatin1String("objectName"));
+    }
+}
+
+void kuChartObject::setObjectType(int type)
+{
+    m_objectType = type;
+}
+
+void kuChartObject::setPricePane(int pricePane)
+{
+    m_pricePane = pricePane;
+}
+
+void kuChartObject::setVisible(bool visible)
+{
+    m_visible = visible;
+    if (m_caption)
+        m_caption->setVisible(visible);
+}
+
+QString kuChartObject::valueText(int)
+{
+    return QString();
+}
+
+QJsonArray kuChartObject::params()
+{
+    QJsonArray list;
+    const QMetaObject* meta = metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        const QString name = QString::fromLatin1(property.name());
+        if (!property.isReadable() || name == QLatin1String("objectName"))
+            continue;
+        const kuChartPropertyInfo info = propertyInfo(name);
+        if (info.label == unknownLabel)
+            continue;
+        list.append(QJsonObject{{QStringLiteral("name"), name},
+                                {QStringLiteral("label"), info.label},
+                                {QStringLiteral("value"), QJsonValue::fromVariant(property.read(this))},
+                                {QStringLiteral("hidden"), info.hidden},
+                                {QStringLiteral("availableValue"), info.availableValue.toJsonObject()}});
+    }
+    return list;
+}
+
+QString kuChartObject::label()
+{
+    return QStringLiteral("chartObject");
+}
+
+kuChartPropertyInfo kuChartObject::propertyInfo(const QString&)
+{
+    return kuChartPropertyInfo{unknownLabel, true, QVariant(QJsonObject())};
+}
+
+bool kuChartObject::isIndicator() const
+{
+    return false;
+}
+
+void kuChartObject::recalculate()
+{}
+
+kuGraphicsScene* kuChartObject::scene() const
+{
+    return m_core ? m_core->scene() : nullptr;
+}

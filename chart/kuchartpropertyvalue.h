@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QJsonValue>
+#include <QMetaProperty>
+#include <QVariant>
+
+class QObject;
+
+// Saved and edited chart states are outside data: a value is set on a property
+// only when it is of the property's kind (a number for an int, true or false for
+// a bool, a colour name for a colour, text for text).
+class kuChartPropertyValue
+{
+public:
+    // The value as the property's type, or false when it does not convert.
+    static bool convert(const QJsonValue& json, const QMetaProperty& property, QVariant* value);
+    // Sets the named property of `object` when `allowed` and the value converts;
+    // otherwise logs and leaves it. Returns whether it was set.
+    static bool apply(QObject* object, const QString& name, const QJsonValue& json, bool allowed);
+};

@@ -1,0 +1,4 @@
+#include "kugraphicsscene.h"
+
+kuGraphicsScene::kuGraphicsScene(kuChartCore* core) : QGraphicsScene(nullptr), m_core(core)
+{}
