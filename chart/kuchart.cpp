@@ -6,6 +6,7 @@
 #include "kuchartcore.h"
 #include "kuchartloader.h"
 #include "kuchartobject.h"
+#include "kugraphicsscene.h"
 #include "kupaperlist.h"
 #include "kurecordkeys.h"
 #include "serverclock.h"
@@ -136,8 +137,8 @@ kuChart::CandleRange kuChart::candleRange(quint64 newestMinute, quint64 newestDa
                               QDateTime(serverDate.addMonths(-1), QTime(3, 0), Qt::LocalTime).toMSecsSinceEpoch() /
                               1000);
     range.dailyStart = newestDay > 0 ? QString::number(newestDay) : QStringLiteral("1262304000");
-    range.end = QString::number(QDateTime(serverDate, serverTime, Qt::OffsetFromUTC, serverOffsetSeconds)
-                                        .toSecsSinceEpoch());
+    range.end = QString::number(
+            QDateTime(serverDate, serverTime, Qt::OffsetFromUTC, serverOffsetSeconds).toSecsSinceEpoch());
     return range;
 }
 
@@ -184,8 +185,8 @@ void kuChart::startLoad()
         watcher->deleteLater();
         slot_afterLoadDataFromDB(watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(
-            [store, paper, generation] { return kuChartLoader::load(*store, paper, generation); }));
+    watcher->setFuture(
+            QtConcurrent::run([store, paper, generation] { return kuChartLoader::load(*store, paper, generation); }));
     showLightBox();
 }
 

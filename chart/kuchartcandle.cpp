@@ -41,9 +41,9 @@ kuChartCandle kuChartCandle::fromJson(const QJsonObject& candle, bool* valid)
 
 QString candleHint(const kuChartCandle& candle, int timeFrame, int decimals)
 {
-    const QString date = dateTimeFromUnix(qint64(candle.time))
-                                 .toString(timeFrame == 1440 ? QStringLiteral("yyyy-MM-dd")
-                                                             : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString date =
+            dateTimeFromUnix(qint64(candle.time))
+                    .toString(timeFrame == 1440 ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QChar blank(QLatin1Char(' '));
     return QStringLiteral("D: ") + date + QStringLiteral("  O: ") + formatNumber(candle.open, decimals, blank) +
            QStringLiteral("  C: ") + formatNumber(candle.close, decimals, blank) + QStringLiteral("  H: ") +

@@ -433,7 +433,8 @@ kuChartPropertyInfo kuChartCore::propertyInfo(const QString& name)
         const QJsonObject yesNo{{tr("Да"), true}, {tr("Нет"), false}};
         QHash<QString, kuChartPropertyInfo> t;
         t.insert(QStringLiteral("chartStyle"),
-                 row(tr("Тип графика"), {{tr("Бары"), Bars}, {tr("Линия"), Line}, {tr("Японские свечи"), JapaneseCandles}}));
+                 row(tr("Тип графика"),
+                     {{tr("Бары"), Bars}, {tr("Линия"), Line}, {tr("Японские свечи"), JapaneseCandles}}));
         t.insert(QStringLiteral("timeFrame"), row(tr("Таймфрейм"), {{tr("1 минутa"), 1},
                                                                     {tr("5 минут"), 5},
                                                                     {tr("10 минут"), 10},
@@ -542,8 +543,7 @@ void kuChartCore::restoreObjects(const QJsonArray& objects)
             existing->fromJson(json);
             continue;
         }
-        if (kuChartObject* object =
-                    createObject(kuChartObjectType(json.value(QStringLiteral("type")).toInt()), json))
+        if (kuChartObject* object = createObject(kuChartObjectType(json.value(QStringLiteral("type")).toInt()), json))
             appendObject(object);
     }
 }

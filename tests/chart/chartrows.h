@@ -64,7 +64,8 @@ inline QString text(const QVector<kuChartSeries>& series)
 // A live candle as the converter hands it over.
 inline QByteArray live(int minute, double p, int timeFrame = 1, double volume = 1)
 {
-    return QStringLiteral(R"({"Open": %1, "High": %2, "Low": %3, "Close": %4, "Volume": %5, "unixTime": %6, "timeFrame": %7})")
+    return QStringLiteral(
+                   R"({"Open": %1, "High": %2, "Low": %3, "Close": %4, "Volume": %5, "unixTime": %6, "timeFrame": %7})")
             .arg(p)
             .arg(p + 2)
             .arg(p - 1)

@@ -50,8 +50,7 @@ private slots:
                 << "1[+4:14/16/13/15/1 +3:13/15/12/14/1 +2:12/14/11/13/1 +1:11/13/10/12/1 +0:10/12/9/11/1] "
                    "5[+0:10/16/9/15/5] 10[+0:10/16/9/15/5*] 15[+0:10/16/9/15/5*] 30[+0:10/16/9/15/5*] "
                    "60[+0:10/16/9/15/5*]";
-        QTest::newRow("only days") << Rows{day(0, 10), day(1, 20)}
-                                   << "1440[+1440:20/22/19/21/5 +0:10/12/9/11/5]";
+        QTest::newRow("only days") << Rows{day(0, 10), day(1, 20)} << "1440[+1440:20/22/19/21/5 +0:10/12/9/11/5]";
         kuCandleStore::Candle inverted = minute(1, 15);
         std::swap(inverted.high, inverted.low);
         kuCandleStore::Candle noPrice = minute(2, 15);
@@ -133,8 +132,9 @@ private slots:
                 << QByteArray(R"({"Open":1,"High":2,"Low":1,"Close":"1","Volume":1,"unixTime":1709287200})") << false;
         QTest::newRow("high below low")
                 << QByteArray(R"({"Open":1,"High":1,"Low":2,"Close":1,"Volume":1,"unixTime":1709287200})") << false;
-        QTest::newRow("price 0")
-                << QByteArray(R"({"Open":0,"High":2,"Low":1,"Close":1,"Volume":1,"unixTime":1709287200})") << false;
+        QTest::newRow("price 0") << QByteArray(
+                                            R"({"Open":0,"High":2,"Low":1,"Close":1,"Volume":1,"unixTime":1709287200})")
+                                 << false;
         QTest::newRow("time 0") << QByteArray(R"({"Open":1,"High":2,"Low":1,"Close":1,"Volume":1,"unixTime":0})")
                                 << false;
         QTest::newRow("time before the epoch")

@@ -27,10 +27,10 @@ int newPaper()
 {
     static int next = 100;
     const int id = ++next;
-    kuPaperList::instance()->addPaper(
-            id, QSharedPointer<kuPaperInfo>::create(id, QStringLiteral("T%1").arg(id), QStringLiteral("Issuer %1").arg(id),
-                                                    1, 1, 0.01, 0, 0, 0, true, QStringLiteral("T%1").arg(id), QString(), 1,
-                                                    QStringLiteral("MOEX")));
+    kuPaperList::instance()->addPaper(id, QSharedPointer<kuPaperInfo>::create(
+                                                  id, QStringLiteral("T%1").arg(id),
+                                                  QStringLiteral("Issuer %1").arg(id), 1, 1, 0.01, 0, 0, 0, true,
+                                                  QStringLiteral("T%1").arg(id), QString(), 1, QStringLiteral("MOEX")));
     return id;
 }
 
@@ -89,13 +89,15 @@ private slots:
         QTest::addColumn<QString>("minuteStart");
         QTest::addColumn<QString>("dailyStart");
         // Server clock 2024-03-31 12:00:00 at UTC+3 is 09:00 UTC, in every zone of the machine.
-        QTest::newRow("empty tables, UTC") << QByteArray("UTC0") << quint64(0) << quint64(0) << QDate(2024, 3, 31)
-                                           << "1709175600" << "1262304000";
+        QTest::newRow("empty tables, UTC")
+                << QByteArray("UTC0") << quint64(0) << quint64(0) << QDate(2024, 3, 31) << "1709175600"
+                << "1262304000";
         QTest::newRow("empty tables, UTC+10")
                 << QByteArray("UTC-10") << quint64(0) << quint64(0) << QDate(2024, 3, 31) << "1709139600"
                 << "1262304000";
-        QTest::newRow("newest rows asked again") << QByteArray("UTC-10") << quint64(t0) << quint64(t0 - 86400 * 3)
-                                                 << QDate(2024, 3, 31) << "1709287200" << "1709028000";
+        QTest::newRow("newest rows asked again")
+                << QByteArray("UTC-10") << quint64(t0) << quint64(t0 - 86400 * 3) << QDate(2024, 3, 31) << "1709287200"
+                << "1709028000";
     }
 
     // The minute start a month back at 03:00 of the machine's zone (the day clamped to
@@ -131,18 +133,17 @@ private slots:
         QCOMPARE(first.windowTitle(), QStringLiteral("График Issuer %1").arg(paper));
         QCOMPARE(first.chartCore()->titleItem()->toPlainText(), QStringLiteral("T%1").arg(paper));
         const kuChart::CandleRange empty = kuChart::candleRange(0, 0, QDate(2024, 3, 31), QTime(12, 0));
-        QCOMPARE(session.conn()->take(), QStringList{QStringLiteral("getCandles %1 %2 1711875600 1262304000")
-                                                             .arg(paper)
-                                                             .arg(empty.minuteStart)});
+        QCOMPARE(session.conn()->take(),
+                 QStringList{
+                         QStringLiteral("getCandles %1 %2 1711875600 1262304000").arg(paper).arg(empty.minuteStart)});
         QCOMPARE(kuChart::candleStore()->newestTimes(paper).minute, quint64(0)); // the tables exist
 
         fill(paper, threeMinutes);
         kuChart second;
         second.setPaper(paper);
-        QCOMPARE(session.conn()->take(), QStringList{QStringLiteral("getCandles %1 %2 1711875600 %3")
-                                                             .arg(paper)
-                                                             .arg(t0 + 120)
-                                                             .arg(t0 - 86400)});
+        QCOMPARE(
+                session.conn()->take(),
+                QStringList{QStringLiteral("getCandles %1 %2 1711875600 %3").arg(paper).arg(t0 + 120).arg(t0 - 86400)});
 
         // An instrument the registry does not know is still asked for, without a title.
         LogCapture log;
@@ -236,9 +237,10 @@ private slots:
         QTest::newRow("closed day") << L{update(1, {live(0, 60, 1440, 3)})} << 1440
                                     << "+0:60/62/59/61/3 +-1440:5/7/4/6/5" << false;
         QTest::newRow("impossible candles")
-                << L{update(1, {R"({"Open":1,"High":0.5,"Low":1,"Close":1,"Volume":1,"unixTime":1709287400,"timeFrame":1})",
-                                R"({"Open":1,"High":2,"Low":1,"Volume":1,"unixTime":1709287400,"timeFrame":1})",
-                                R"({"Open":0,"High":2,"Low":1,"Close":1,"Volume":1,"unixTime":1709287400,"timeFrame":1})"}),
+                << L{update(1,
+                            {R"({"Open":1,"High":0.5,"Low":1,"Close":1,"Volume":1,"unixTime":1709287400,"timeFrame":1})",
+                             R"({"Open":1,"High":2,"Low":1,"Volume":1,"unixTime":1709287400,"timeFrame":1})",
+                             R"({"Open":0,"High":2,"Low":1,"Close":1,"Volume":1,"unixTime":1709287400,"timeFrame":1})"}),
                      update(2, {R"({"Open":1,"High":2,"Low":1,"Close":1,"Volume":1,"unixTime":0,"timeFrame":1})"})}
                 << 1 << start << true;
         QTest::newRow("another update type") << L{update(3, {live(3, 40)})} << 1 << start << false;
@@ -329,7 +331,8 @@ private slots:
         session.conn()->session = "S2";
         chart->subscribe();
         QCOMPARE(session.conn()->requests.size(), 1);
-        QVERIFY(session.conn()->requests.first().startsWith(QStringLiteral("getCandles %1 %2 ").arg(paper).arg(t0 + 120)));
+        QVERIFY(session.conn()->requests.first().startsWith(
+                QStringLiteral("getCandles %1 %2 ").arg(paper).arg(t0 + 120)));
         fill(paper, {minute(2, 30), minute(3, 31), minute(4, 32), minute(5, 33), minute(6, 34)});
         session.converter()->snapshotChart(paper);
         QVERIFY(chart->isLoading());
