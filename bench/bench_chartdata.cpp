@@ -4,6 +4,7 @@
 #include "kuaccessdb.h"
 #include "kucandlestore.h"
 #include "kuchartloader.h"
+#include "queryworker.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -75,12 +76,17 @@ void BM_RawSqliteRead(benchmark::State& state)
 {
     cache();
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(kuAccessDB::databasePath()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (state.range(0)) {
+        QString error;
+        db = QueryWorker::openConnection(&error);
+    } else {
+        sqlite3_open_v2(QFile::encodeName(kuAccessDB::databasePath()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    }
     const QByteArray sql =
             QStringLiteral(
                     "select tbl.open, tbl.high, tbl.low, tbl.close, tbl.volume, tbl.min, tbl.tf from "
                     "(select d.open, d.high, d.low, d.close, d.volume, d.min, 1 as tf from \"%1\" as d "
-                    "order by d.min desc limit 18000) as tbl "
+                    "order by d.min desc limit ?1) as tbl "
                     "union all select tbl.open, tbl.high, tbl.low, tbl.close, tbl.volume, tbl.min, tbl.tf from "
                     "(select dd.open, dd.high, dd.low, dd.close, dd.volume, dd.min, 1440 as tf from \"%2\" as dd "
                     "order by dd.min asc) as tbl order by tbl.tf asc, tbl.min asc")
@@ -91,6 +97,7 @@ void BM_RawSqliteRead(benchmark::State& state)
         rows.clear();
         sqlite3_stmt* s = nullptr;
         sqlite3_prepare_v2(db, sql.constData(), sql.size(), &s, nullptr);
+        sqlite3_bind_int(s, 1, kuCandleStore::loadedMinutes);
         while (sqlite3_step(s) == SQLITE_ROW) {
             rows.push_back(Row{sqlite3_column_double(s, 0), sqlite3_column_double(s, 1), sqlite3_column_double(s, 2),
                                sqlite3_column_double(s, 3), sqlite3_column_double(s, 4), sqlite3_column_int64(s, 5),
@@ -102,7 +109,7 @@ void BM_RawSqliteRead(benchmark::State& state)
     sqlite3_close_v2(db);
     state.counters["rows"] = double(rows.size());
 }
-BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawSqliteRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // What the chart's pool job does: the store's read and the grouping.
 void BM_ChartLoad(benchmark::State& state)
@@ -119,6 +126,17 @@ void BM_ChartLoad(benchmark::State& state)
     state.counters["candles"] = candles;
 }
 BENCHMARK(BM_ChartLoad)->Unit(benchmark::kMillisecond);
+
+// The store's read alone (its speed is the data path's).
+void BM_StoreLoad(benchmark::State& state)
+{
+    Cache& c = cache();
+    for (auto _ : state) {
+        const QVector<kuCandleStore::Candle> rows = c.store.load(paper);
+        benchmark::DoNotOptimize(rows.constData());
+    }
+}
+BENCHMARK(BM_StoreLoad)->Unit(benchmark::kMillisecond);
 
 // The grouping alone, from rows already read.
 void BM_Grouping(benchmark::State& state)
