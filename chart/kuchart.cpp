@@ -6,6 +6,7 @@
 #include "kuchartcore.h"
 #include "kuchartloader.h"
 #include "kuchartobject.h"
+#include "kuclient.h"
 #include "kugraphicsscene.h"
 #include "kupaperlist.h"
 #include "kurecordkeys.h"
