@@ -1,17 +1,10 @@
 #include "kumsgpackcheck.h"
 
-namespace {
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+namespace {
 
 bool isBlank(char c)
 {
@@ -24,11 +17,113 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
+// Value of each hex digit; badDigit marks every other byte.
+constexpr unsigned char badDigit = 0x10;
+
+struct HexTable
+{
+    unsigned char value[256];
+    constexpr HexTable() : value()
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = badDigit;
+        for (int c = '0'; c <= '9'; ++c)
+            value[c] = (unsigned char)(c - '0');
+        for (int c = 'a'; c <= 'f'; ++c)
+            value[c] = (unsigned char)(c - 'a' + 10);
+        for (int c = 'A'; c <= 'F'; ++c)
+            value[c] = (unsigned char)(c - 'A' + 10);
+    }
+};
+constexpr HexTable hexTable;
+
+#if defined(__SSE2__)
+// 16 digits to their values; lanes that are no hex digit are set in *bad.
+inline __m128i digitValues(__m128i text, __m128i* bad)
+{
+    // x - lo <= hi - lo, unsigned, holds exactly for lo <= x <= hi.
+    const __m128i digit = _mm_sub_epi8(text, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
+    const __m128i letter = _mm_sub_epi8(_mm_or_si128(text, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(letter, _mm_set1_epi8(5)), letter);
+    *bad = _mm_or_si128(*bad, _mm_andnot_si128(_mm_or_si128(isDigit, isLetter), _mm_set1_epi8(-1)));
+    return _mm_or_si128(_mm_and_si128(isDigit, digit),
+                        _mm_and_si128(isLetter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+}
+
+// Pairs of values (high digit first) to 8 bytes in the low halves of 16-bit lanes.
+inline __m128i pairBytes(__m128i values)
+{
+    const __m128i high = _mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0xff)), 4);
+    return _mm_or_si128(high, _mm_srli_epi16(values, 8));
+}
+#endif
+
+// Decodes len (even) digits into len / 2 bytes; bad digits are looked for only
+// once, at the end. The index of the first bad digit, or -1.
+int decodeHex(const unsigned char* src, int len, char* dst)
+{
+    unsigned bad = 0;
+    int i = 0;
+#if defined(__SSE2__)
+    __m128i badLanes = _mm_setzero_si128();
+    for (; i + 32 <= len; i += 32) {
+        const __m128i a = digitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), &badLanes);
+        const __m128i b = digitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 16)), &badLanes);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i / 2), _mm_packus_epi16(pairBytes(a), pairBytes(b)));
+    }
+    if (_mm_movemask_epi8(badLanes) != 0)
+        bad = badDigit;
+#endif
+    for (; i < len; i += 2) {
+        const unsigned hi = hexTable.value[src[i]];
+        const unsigned lo = hexTable.value[src[i + 1]];
+        bad |= hi | lo;
+        dst[i / 2] = char((hi << 4) | lo);
+    }
+    if (!(bad & badDigit))
+        return -1;
+    for (i = 0; i < len; ++i) {
+        if (hexTable.value[src[i]] & badDigit)
+            return i;
+    }
+    return -1;
+}
+
+// Bytes of a value that has a fixed size by its type byte; 0 for the rest.
+struct FixedWidth
+{
+    unsigned char bytes[256];
+    constexpr FixedWidth() : bytes()
+    {
+        for (int t = 0x00; t <= 0x7f; ++t)
+            bytes[t] = 1;
+        for (int t = 0xe0; t <= 0xff; ++t)
+            bytes[t] = 1;
+        for (int t = 0xa0; t <= 0xbf; ++t)
+            bytes[t] = (unsigned char)(1 + (t & 0x1f));
+        bytes[0xc0] = bytes[0xc2] = bytes[0xc3] = 1;
+        bytes[0xca] = 5;
+        bytes[0xcb] = 9;
+        bytes[0xcc] = bytes[0xd0] = 2;
+        bytes[0xcd] = bytes[0xd1] = 3;
+        bytes[0xce] = bytes[0xd2] = 5;
+        bytes[0xcf] = bytes[0xd3] = 9;
+        bytes[0xd4] = 3;
+        bytes[0xd5] = 4;
+        bytes[0xd6] = 6;
+        bytes[0xd7] = 10;
+        bytes[0xd8] = 18;
+    }
+};
+constexpr FixedWidth fixedWidth;
+
 // Single pass over the bytes; no allocation, recursion bounded by maxDepth.
+// It also counts the elements and containers a decoder will allocate for.
 class Scanner
 {
 public:
-    Scanner(const unsigned char* data, size_t size) : p(data), n(size) {}
+    Scanner(const unsigned char* data, size_t size, bool anyKey) : p(data), n(size), anyKey(anyKey) {}
 
     bool value(int depth)
     {
@@ -110,6 +205,7 @@ public:
 
     size_t offset() const { return off; }
     QString error;
+    kuMsgPackCheck::Layout layout;
 
 private:
     bool fail(const QString& text)
@@ -144,6 +240,13 @@ private:
         return length(width, &len) && skip(len + quint64(extra));
     }
 
+    // Keys are text or integers: what a Qt map can be keyed by.
+    bool isKey(unsigned char t) const
+    {
+        return t <= 0x7f || t >= 0xe0 || (t >= 0xa0 && t <= 0xbf) || (t >= 0xc4 && t <= 0xc6) ||
+               (t >= 0xcc && t <= 0xd3) || (t >= 0xd9 && t <= 0xdb);
+    }
+
     bool container(quint64 count, bool isMap, int depth)
     {
         if (depth + 1 > kuMsgPackCheck::maxDepth)
@@ -152,7 +255,20 @@ private:
         // Every element takes at least one byte.
         if (items > n - off)
             return fail(QStringLiteral("element count %1 exceeds the bytes left").arg(count));
+        layout.elements += items;
+        ++layout.containers;
         for (quint64 i = 0; i < items; ++i) {
+            if (isMap && !anyKey && i % 2 == 0 && off < n && !isKey(p[off]))
+                return fail(QStringLiteral("unsupported map key"));
+            // Numbers and short texts inline; everything else, and every fault, through value().
+            if (off < n && values < quint64(kuMsgPackCheck::maxValues)) {
+                const size_t width = fixedWidth.bytes[p[off]];
+                if (width != 0 && width <= n - off) {
+                    off += width;
+                    ++values;
+                    continue;
+                }
+            }
             if (!value(depth + 1))
                 return false;
         }
@@ -163,13 +279,13 @@ private:
     size_t n;
     size_t off = 0;
     quint64 values = 0;
+    bool anyKey;
 };
 
 } // namespace
 
-bool kuMsgPackCheck::fromHex(const QByteArray& hex, QByteArray* bytes, QString* error)
+bool kuMsgPackCheck::decodeHexInto(const QByteArray& hex, QByteArray* out, QString* error)
 {
-    bytes->clear();
     int begin = 0;
     int end = hex.size();
     while (begin < end && isBlank(hex.at(begin)))
@@ -185,25 +301,26 @@ bool kuMsgPackCheck::fromHex(const QByteArray& hex, QByteArray* bytes, QString* 
         setError(error, QStringLiteral("body larger than %1 bytes").arg(maxBodyBytes));
         return false;
     }
-    QByteArray out(len / 2, Qt::Uninitialized);
-    const char* src = hex.constData() + begin;
-    char* dst = out.data();
-    for (int i = 0; i < len; i += 2) {
-        const int hi = hexDigit(src[i]);
-        const int lo = hexDigit(src[i + 1]);
-        if (hi < 0 || lo < 0) {
-            setError(error, QStringLiteral("non-hex character at %1").arg(begin + (hi < 0 ? i : i + 1)));
-            return false;
-        }
-        dst[i / 2] = char((hi << 4) | lo);
+    out->resize(len / 2);
+    const int bad = decodeHex(reinterpret_cast<const unsigned char*>(hex.constData()) + begin, len, out->data());
+    if (bad >= 0) {
+        setError(error, QStringLiteral("non-hex character at %1").arg(begin + bad));
+        return false;
     }
-    *bytes = out;
     return true;
 }
 
-bool kuMsgPackCheck::validate(const char* data, size_t size, QString* error)
+bool kuMsgPackCheck::fromHex(const QByteArray& hex, QByteArray* bytes, QString* error)
 {
-    Scanner scanner(reinterpret_cast<const unsigned char*>(data), size);
+    QByteArray out;
+    const bool ok = decodeHexInto(hex, &out, error);
+    *bytes = ok ? out : QByteArray();
+    return ok;
+}
+
+bool kuMsgPackCheck::validate(const char* data, size_t size, QString* error, Keys keys, Layout* layout)
+{
+    Scanner scanner(reinterpret_cast<const unsigned char*>(data), size, keys == Keys::Any);
     if (!scanner.value(0)) {
         setError(error, scanner.error);
         return false;
@@ -212,6 +329,8 @@ bool kuMsgPackCheck::validate(const char* data, size_t size, QString* error)
         setError(error, QStringLiteral("%1 bytes after the value").arg(size - scanner.offset()));
         return false;
     }
+    if (layout)
+        *layout = scanner.layout;
     return true;
 }
 
