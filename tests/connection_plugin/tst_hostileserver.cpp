@@ -1,5 +1,6 @@
 #include "../common/logcapture.h"
 #include "dcmessagepack.h"
+#include "demorequests.h"
 #include "kuconnectionwiring.h"
 #include "kudemoserver.h"
 #include "kumainconn.h"
@@ -15,20 +16,6 @@
 #include <optional>
 
 namespace {
-
-QString script(const QString& target)
-{
-    const QString prefix = QLatin1String(kuDemoServer::basePath) + QLatin1Char('/');
-    return target.mid(prefix.size()).section(QLatin1Char('?'), 0, 0);
-}
-
-int countOf(const QStringList& targets, const QString& name)
-{
-    int n = 0;
-    for (const QString& t : targets)
-        n += script(t) == name ? 1 : 0;
-    return n;
-}
 
 // Nothing polls unless a case asks; every time-out short.
 kuConnTimings shortTimings()

@@ -1,4 +1,5 @@
 #include "dcmessagepack.h"
+#include "demorequests.h"
 #include "kuconnectionwiring.h"
 #include "kudemoserver.h"
 #include "kumainconn.h"
@@ -18,21 +19,6 @@
 #include <optional>
 
 namespace {
-
-// The script a recorded request target asks for.
-QString script(const QString& target)
-{
-    const QString prefix = QLatin1String(kuDemoServer::basePath) + QLatin1Char('/');
-    return target.mid(prefix.size()).section(QLatin1Char('?'), 0, 0);
-}
-
-int countOf(const QStringList& targets, const QString& name)
-{
-    int n = 0;
-    for (const QString& t : targets)
-        n += script(t) == name ? 1 : 0;
-    return n;
-}
 
 kuConnTimings quietTimings()
 {
