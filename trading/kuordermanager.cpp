@@ -455,6 +455,18 @@ QPointer<kuAbstractConn> kuOrderManager::orderConnection()
     return connection;
 }
 
+// What an order and a stop order both carry.
+QJsonObject kuOrderManager::orderHead(int buySell) const
+{
+    QJsonObject order;
+    order.insert(QStringLiteral("paperID"), m_paperID);
+    order.insert(QStringLiteral("orderID"), m_orderID);
+    order.insert(QStringLiteral("partID"), ui->comboBoxAccount->currentText());
+    order.insert(QStringLiteral("action"), buySell);
+    order.insert(QStringLiteral("amount"), amount());
+    return order;
+}
+
 void kuOrderManager::createOrder(int buySell, int isMarket)
 {
     if (!validateOrderInput(isMarket))
@@ -463,12 +475,7 @@ void kuOrderManager::createOrder(int buySell, int isMarket)
         showMessage(tr("Запрещены рыночные поручения по малоликвидным бумагам!"));
         return;
     }
-    QJsonObject order;
-    order.insert(QStringLiteral("paperID"), m_paperID);
-    order.insert(QStringLiteral("orderID"), m_orderID);
-    order.insert(QStringLiteral("partID"), ui->comboBoxAccount->currentText());
-    order.insert(QStringLiteral("action"), buySell);
-    order.insert(QStringLiteral("amount"), amount());
+    QJsonObject order = orderHead(buySell);
     order.insert(QStringLiteral("price"), price());
     order.insert(QStringLiteral("isMarket"), isMarket);
     order.insert(QStringLiteral("ordTime"), ui->rbDay->isChecked() ? 1 : 2);
@@ -535,12 +542,7 @@ void kuOrderManager::createStopOrder(int buySell)
         return;
     }
 
-    QJsonObject order;
-    order.insert(QStringLiteral("paperID"), m_paperID);
-    order.insert(QStringLiteral("orderID"), m_orderID);
-    order.insert(QStringLiteral("partID"), ui->comboBoxAccount->currentText());
-    order.insert(QStringLiteral("action"), buySell);
-    order.insert(QStringLiteral("amount"), amount());
+    QJsonObject order = orderHead(buySell);
     order.insert(QStringLiteral("fcond"), first ? 1 : 0);
     order.insert(QStringLiteral("ifPrice1"), c1.ifPrice);
     order.insert(QStringLiteral("stopPrice1"), c1.stopPrice);

@@ -82,6 +82,7 @@ private:
     void selectRow(int row);
     void resetStopTab();
     void fillCondition(const QJsonObject& order, int condition);
+    QJsonObject orderHead(int buySell) const;
     void setStopMode(int condition, bool market);
     // The current connection when it can carry an order; else null, after an error box.
     QPointer<kuAbstractConn> orderConnection();
