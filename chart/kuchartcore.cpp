@@ -463,19 +463,14 @@ kuChartPropertyInfo kuChartCore::propertyInfo(const QString& name)
 QJsonObject kuChartCore::settingsDescriptor() const
 {
     QJsonArray params;
-    const QMetaObject* meta = metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const QString name = QString::fromLatin1(property.name());
-        if (!property.isReadable() || name == QLatin1String("objectName"))
-            continue;
+    kuChartPropertyValue::forEachSetting(this, [&](const QString& name, const QVariant& value) {
         const kuChartPropertyInfo info = propertyInfo(name);
         params.append(QJsonObject{{QStringLiteral("availableValue"), info.availableValue.toJsonObject()},
                                   {QStringLiteral("label"), info.label},
                                   {QStringLiteral("hidden"), false},
                                   {QStringLiteral("name"), name},
-                                  {QStringLiteral("value"), QJsonValue::fromVariant(property.read(this))}});
-    }
+                                  {QStringLiteral("value"), QJsonValue::fromVariant(value)}});
+    });
     return QJsonObject{{QStringLiteral("name"), chartSettingName},
                        {QStringLiteral("label"), tr("Настройка графика")},
                        {QStringLiteral("params"), params}};

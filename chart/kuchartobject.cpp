@@ -101,21 +101,16 @@ QString kuChartObject::valueText(int)
 QJsonArray kuChartObject::params()
 {
     QJsonArray list;
-    const QMetaObject* meta = metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const QString name = QString::fromLatin1(property.name());
-        if (!property.isReadable() || name == QLatin1String("objectName"))
-            continue;
+    kuChartPropertyValue::forEachSetting(this, [&](const QString& name, const QVariant& value) {
         const kuChartPropertyInfo info = propertyInfo(name);
         if (info.label == unknownLabel)
-            continue;
+            return;
         list.append(QJsonObject{{QStringLiteral("name"), name},
                                 {QStringLiteral("label"), info.label},
-                                {QStringLiteral("value"), QJsonValue::fromVariant(property.read(this))},
+                                {QStringLiteral("value"), QJsonValue::fromVariant(value)},
                                 {QStringLiteral("hidden"), info.hidden},
                                 {QStringLiteral("availableValue"), info.availableValue.toJsonObject()}});
-    }
+    });
     return list;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QJsonValue>
+#include <QMetaObject>
 #include <QMetaProperty>
+#include <QObject>
+#include <QString>
 #include <QVariant>
-
-class QObject;
 
 // Saved and edited chart states are outside data: a value is set on a property
 // only when it is of the property's kind (a number for an int, true or false for
@@ -17,4 +18,18 @@ public:
     // Sets the named property of `object` when `allowed` and the value converts;
     // otherwise logs and leaves it. Returns whether it was set.
     static bool apply(QObject* object, const QString& name, const QJsonValue& json, bool allowed);
+
+    // Calls f(name, value) for every readable property the settings show
+    // ("objectName" is never one of them).
+    template <typename F>
+    static void forEachSetting(const QObject* object, F f)
+    {
+        const QMetaObject* meta = object->metaObject();
+        for (int i = 0; i < meta->propertyCount(); ++i) {
+            const QMetaProperty property = meta->property(i);
+            const QString name = QString::fromLatin1(property.name());
+            if (property.isReadable() && name != QLatin1String("objectName"))
+                f(name, property.read(object));
+        }
+    }
 };
