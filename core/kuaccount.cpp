@@ -8,14 +8,14 @@ QSharedPointer<kuAccount> kuAccount::instance()
 
 QString kuAccount::currentAccount() const
 {
-    if (!current.isEmpty() || records.isEmpty())
-        return current;
-    return records.lastKey();
+    if (!m_current.isEmpty() || m_records.isEmpty())
+        return m_current;
+    return m_records.lastKey();
 }
 
 QStringList kuAccount::accounts() const
 {
-    return records.keys();
+    return m_records.keys();
 }
 
 void kuAccount::addAccount(const QString& name, bool isDefault, int /*code*/, const QSet<int>& exchanges)
@@ -24,19 +24,19 @@ void kuAccount::addAccount(const QString& name, bool isDefault, int /*code*/, co
     record.exchanges = exchanges;
     record.isDefault = isDefault;
     if (isDefault)
-        current = name;
-    records.insert(name, record);
+        m_current = name;
+    m_records.insert(name, record);
 }
 
 QSet<int> kuAccount::accountData(const QString& name) const
 {
-    auto it = records.constFind(name);
-    if (it == records.constEnd())
+    auto it = m_records.constFind(name);
+    if (it == m_records.constEnd())
         return QSet<int>{0};
     return it->exchanges;
 }
 
 void kuAccount::clear()
 {
-    records.clear();
+    m_records.clear();
 }

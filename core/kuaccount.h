@@ -20,13 +20,13 @@ public:
     QStringList accounts() const override;
 
     void addAccount(const QString& name, bool isDefault, int code, const QSet<int>& exchanges);
-    bool contains(const QString& name) const { return records.contains(name); }
+    bool contains(const QString& name) const { return m_records.contains(name); }
     QSet<int> accountData(const QString& name) const;
     void clear();
 
 private:
     kuAccount() = default;
 
-    QMap<QString, kuAccountRecord> records;
-    QString current;
+    QMap<QString, kuAccountRecord> m_records;
+    QString m_current;
 };

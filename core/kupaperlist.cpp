@@ -11,20 +11,20 @@ void kuPaperList::addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper
     if (paper.isNull() || paper->type() == -1)
         return;
     if (paper->type() == 5)
-        options.insert(paperID, paper);
+        m_options.insert(paperID, paper);
     else
-        papers.insert(paperID, paper);
-    ++changes;
-    if (!exchangeNames.contains(paper->exchangeID()))
-        exchangeNames.insert(paper->exchangeID(), paper->exchangeName());
+        m_papers.insert(paperID, paper);
+    ++m_changes;
+    if (!m_exchangeNames.contains(paper->exchangeID()))
+        m_exchangeNames.insert(paper->exchangeID(), paper->exchangeName());
 }
 
 QSharedPointer<kuPaperInfo> kuPaperList::paper(int paperID) const
 {
-    auto it = papers.constFind(paperID);
-    if (it != papers.constEnd())
+    auto it = m_papers.constFind(paperID);
+    if (it != m_papers.constEnd())
         return it.value();
-    return options.value(paperID);
+    return m_options.value(paperID);
 }
 
 QString kuPaperList::ticker(int paperID) const

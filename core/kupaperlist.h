@@ -20,26 +20,26 @@ public:
     void addPaper(int paperID, const QSharedPointer<kuPaperInfo>& paper);
     QSharedPointer<kuPaperInfo> paper(int paperID) const;
     // Every instrument but the options, in the table's order.
-    QList<QSharedPointer<kuPaperInfo>> papersList() const { return papers.values(); }
+    QList<QSharedPointer<kuPaperInfo>> papersList() const { return m_papers.values(); }
     // The two tables the list rows are made from: every instrument but the options, and the options.
-    const QHash<int, QSharedPointer<kuPaperInfo>>& papersTable() const { return papers; }
-    const QHash<int, QSharedPointer<kuPaperInfo>>& optionsTable() const { return options; }
+    const QHash<int, QSharedPointer<kuPaperInfo>>& papersTable() const { return m_papers; }
+    const QHash<int, QSharedPointer<kuPaperInfo>>& optionsTable() const { return m_options; }
     // Grows with every record stored. Rows hold records weakly, so a list filled
     // at another count may show replaced records as blank rows: fill it again.
-    quint64 changeCount() const { return changes; }
+    quint64 changeCount() const { return m_changes; }
 
     QString ticker(int paperID) const override;
     QString issuer(int paperID) const override;
     QString exchangeName(int paperID) const override;
 
-    bool optionsEmpty() const { return options.isEmpty(); }
-    QMap<int, QString> exchanges() const { return exchangeNames; }
+    bool optionsEmpty() const { return m_options.isEmpty(); }
+    QMap<int, QString> exchanges() const { return m_exchangeNames; }
 
 private:
     kuPaperList() = default;
 
-    QHash<int, QSharedPointer<kuPaperInfo>> papers;
-    QHash<int, QSharedPointer<kuPaperInfo>> options;
-    QMap<int, QString> exchangeNames;
-    quint64 changes = 0;
+    QHash<int, QSharedPointer<kuPaperInfo>> m_papers;
+    QHash<int, QSharedPointer<kuPaperInfo>> m_options;
+    QMap<int, QString> m_exchangeNames;
+    quint64 m_changes = 0;
 };

@@ -3,9 +3,9 @@
 #include <QDebug>
 
 kuSingleInstance::kuSingleInstance(const QString& semaphoreKey, const QString& memoryKey)
-    : semaphore(semaphoreKey, 1, QSystemSemaphore::Open), memory(memoryKey)
+    : m_semaphore(semaphoreKey, 1, QSystemSemaphore::Open), m_memory(memoryKey)
 {
-    semaphore.acquire();
+    m_semaphore.acquire();
     {
         // System V segments outlive a crashed owner. Attaching and detaching once
         // removes a segment nobody else is attached to, so only a live instance counts.
@@ -13,9 +13,9 @@ kuSingleInstance::kuSingleInstance(const QString& semaphoreKey, const QString& m
         if (probe.attach(QSharedMemory::ReadOnly))
             probe.detach();
     }
-    if (memory.attach(QSharedMemory::ReadWrite))
-        another = true;
-    else if (!memory.create(1, QSharedMemory::ReadWrite))
-        qWarning() << "Single-instance segment not created:" << memory.errorString();
-    semaphore.release();
+    if (m_memory.attach(QSharedMemory::ReadWrite))
+        m_another = true;
+    else if (!m_memory.create(1, QSharedMemory::ReadWrite))
+        qWarning() << "Single-instance segment not created:" << m_memory.errorString();
+    m_semaphore.release();
 }

@@ -10,11 +10,11 @@ class kuSingleInstance
 public:
     kuSingleInstance(const QString& semaphoreKey, const QString& memoryKey);
 
-    bool anotherInstanceRuns() const { return another; }
+    bool anotherInstanceRuns() const { return m_another; }
 
 private:
     // Declared in this order so that the segment goes before the semaphore.
-    QSystemSemaphore semaphore;
-    QSharedMemory memory;
-    bool another = false;
+    QSystemSemaphore m_semaphore;
+    QSharedMemory m_memory;
+    bool m_another = false;
 };

@@ -73,14 +73,14 @@ QueryWorker::QueryWorker(const QString& sql, QObject* parent) : QueryWorker(sql,
 {}
 
 QueryWorker::QueryWorker(const QString& sql, const QVariantList& params, QObject* parent)
-    : QObject(parent), sql(sql.trimmed()), params(params)
+    : QObject(parent), m_sql(sql.trimmed()), m_params(params)
 {}
 
 QueryWorker::~QueryWorker()
 {
-    if (db) {
+    if (m_db) {
         rollbackIfOpen();
-        sqlite3_close_v2(db);
+        sqlite3_close_v2(m_db);
     }
 }
 
@@ -129,22 +129,22 @@ int QueryWorker::busyAttempts()
 
 sqlite3* QueryWorker::openDatabase()
 {
-    if (!db)
-        db = openConnection(&openError);
-    return db;
+    if (!m_db)
+        m_db = openConnection(&m_openError);
+    return m_db;
 }
 
 void QueryWorker::rollbackIfOpen()
 {
-    if (db && !sqlite3_get_autocommit(db))
-        sqlite3_exec(db, "rollback;", nullptr, nullptr, nullptr);
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "rollback;", nullptr, nullptr, nullptr);
 }
 
 QueryWorker::Outcome QueryWorker::outcomeOf(int rc, QString* error)
 {
     if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
         return Outcome::Done;
-    *error = QString::fromUtf8(sqlite3_errmsg(db));
+    *error = QString::fromUtf8(sqlite3_errmsg(m_db));
     return (rc & 0xff) == SQLITE_BUSY ? Outcome::Busy : Outcome::Failed;
 }
 
@@ -157,7 +157,7 @@ bool QueryWorker::bindAll(sqlite3_stmt* statement, const QVariantList& values, Q
     }
     for (int i = 0; i < count; ++i) {
         if (bindValue(statement, i + 1, values.at(i)) != SQLITE_OK) {
-            *error = QString::fromUtf8(sqlite3_errmsg(db));
+            *error = QString::fromUtf8(sqlite3_errmsg(m_db));
             return false;
         }
     }
@@ -166,17 +166,17 @@ bool QueryWorker::bindAll(sqlite3_stmt* statement, const QVariantList& values, Q
 
 QueryWorker::Outcome QueryWorker::runScript(QVariantList* rows, QString* error)
 {
-    const QByteArray text = sql.toUtf8();
+    const QByteArray text = m_sql.toUtf8();
     const char* tail = text.constData();
     const char* const end = tail + text.size();
     while (tail < end) {
         sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(db, tail, int(end - tail), &statement, &tail);
+        int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &statement, &tail);
         if (rc != SQLITE_OK)
             return outcomeOf(rc, error);
         if (!statement)
             continue; // white space or a comment
-        if (!bindAll(statement, params, error)) {
+        if (!bindAll(statement, m_params, error)) {
             sqlite3_finalize(statement);
             return Outcome::Failed;
         }
@@ -197,12 +197,12 @@ QueryWorker::Outcome QueryWorker::runScript(QVariantList* rows, QString* error)
 
 QueryWorker::Outcome QueryWorker::runBatch(const QVector<QVariantList>& rows, QString* error)
 {
-    Outcome outcome = outcomeOf(sqlite3_exec(db, "begin immediate transaction;", nullptr, nullptr, nullptr), error);
+    Outcome outcome = outcomeOf(sqlite3_exec(m_db, "begin immediate transaction;", nullptr, nullptr, nullptr), error);
     if (outcome != Outcome::Done)
         return outcome;
     sqlite3_stmt* statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    outcome = outcomeOf(sqlite3_prepare_v2(db, text.constData(), text.size(), &statement, nullptr), error);
+    const QByteArray text = m_sql.toUtf8();
+    outcome = outcomeOf(sqlite3_prepare_v2(m_db, text.constData(), text.size(), &statement, nullptr), error);
     if (outcome == Outcome::Done && !statement) {
         *error = QStringLiteral("empty statement");
         outcome = Outcome::Failed;
@@ -218,7 +218,7 @@ QueryWorker::Outcome QueryWorker::runBatch(const QVector<QVariantList>& rows, QS
     }
     sqlite3_finalize(statement);
     if (outcome == Outcome::Done)
-        outcome = outcomeOf(sqlite3_exec(db, "commit;", nullptr, nullptr, nullptr), error);
+        outcome = outcomeOf(sqlite3_exec(m_db, "commit;", nullptr, nullptr, nullptr), error);
     return outcome;
 }
 
@@ -227,11 +227,11 @@ QueryWorker::Outcome QueryWorker::runBatch(const QVector<QVariantList>& rows, QS
 template <typename Attempt>
 bool QueryWorker::retrying(Attempt attempt)
 {
-    if (sql.isEmpty())
+    if (m_sql.isEmpty())
         return false;
     // Reported like any other failure, so an unreachable database never looks like an empty result.
     if (!openDatabase()) {
-        emit executeFailed(openError);
+        emit executeFailed(m_openError);
         return false;
     }
     QString error;
@@ -247,7 +247,7 @@ bool QueryWorker::retrying(Attempt attempt)
     }
     emit executeFailed(error);
     qCritical().noquote() << error;
-    qDebug().noquote() << sql;
+    qDebug().noquote() << m_sql;
     return false;
 }
 

@@ -61,8 +61,8 @@ private:
     template <typename Attempt>
     bool retrying(Attempt attempt);
 
-    sqlite3* db = nullptr;
-    QString openError;
-    QString sql;
-    QVariantList params;
+    sqlite3* m_db = nullptr;
+    QString m_openError;
+    QString m_sql;
+    QVariantList m_params;
 };

@@ -21,14 +21,14 @@ QString StyleLoader::defaultStylePath()
 }
 
 StyleLoader::StyleLoader(QObject* parent, const QString& filename, const QKeySequence& key)
-    : QObject(parent), filename(filename), key(key)
+    : QObject(parent), m_filename(filename), m_key(key)
 {}
 
 void StyleLoader::load()
 {
-    QFile file(filename);
+    QFile file(m_filename);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug().noquote() << "Cannot open stylesheet file " + filename;
+        qDebug().noquote() << "Cannot open stylesheet file " + m_filename;
         return;
     }
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -40,7 +40,7 @@ bool StyleLoader::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         // Modifiers are left out, so Ctrl+F5 reloads as F5 does.
         const auto* keyEvent = static_cast<QKeyEvent*>(event);
-        if (QKeySequence(keyEvent->key()) == key) {
+        if (QKeySequence(keyEvent->key()) == m_key) {
             load();
             return true;
         }

@@ -22,6 +22,6 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QString filename;
-    QKeySequence key;
+    QString m_filename;
+    QKeySequence m_key;
 };

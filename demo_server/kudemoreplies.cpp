@@ -52,7 +52,7 @@ QVector<const kuDemoCandle*> newest(const QVector<kuDemoCandle>& list, quint64 s
 
 void kuDemoReplies::packLogin(kuDemoPacker& p, const QString& login, const QString& session) const
 {
-    const QStringList names = m.accounts(login);
+    const QStringList names = m_market.accounts(login);
     p.map(quint32(1 + names.size()));
     // No session (a hostile server): the key is there, its value nil.
     if (session.isEmpty())
@@ -61,7 +61,7 @@ void kuDemoReplies::packLogin(kuDemoPacker& p, const QString& login, const QStri
         p.str("session").array(1).str(session.toLatin1());
     int n = 0;
     for (const QString& name : names) {
-        const kuDemoMarket::Account* a = m.account(name);
+        const kuDemoMarket::Account* a = m_market.account(name);
         p.str("account" + QByteArray::number(++n));
         p.array(quint32(3 + a->exchanges.size()));
         p.str(koi8(a->name)).integer(a->code).integer(a->isDefault ? 1 : 0);
@@ -72,8 +72,8 @@ void kuDemoReplies::packLogin(kuDemoPacker& p, const QString& login, const QStri
 
 void kuDemoReplies::packInstruments(kuDemoPacker& p) const
 {
-    p.array(quint32(m.m_papers.size() * 14));
-    for (const kuDemoMarket::Paper& paper : m.m_papers) {
+    p.array(quint32(m_market.m_papers.size() * 14));
+    for (const kuDemoMarket::Paper& paper : m_market.m_papers) {
         const kuDemoInstrument& i = paper.info;
         p.integer(i.id).integer(i.type).integer(i.lot).integer(i.exchangeId).integer(i.spare).integer(i.marketAllowed);
         p.real(i.step).real(i.nominal).real(i.coupon);
@@ -84,7 +84,7 @@ void kuDemoReplies::packInstruments(kuDemoPacker& p) const
 
 void kuDemoReplies::packQuote(kuDemoPacker& p, int paperId, bool withKind) const
 {
-    const kuDemoMarket::Paper* q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m_market.paper(paperId);
     if (!q)
         return;
     int toBuy = 0, toSell = 0, toBuyTotal = 0, toSellTotal = 0;
@@ -98,11 +98,11 @@ void kuDemoReplies::packQuote(kuDemoPacker& p, int paperId, bool withKind) const
                 toBuy = l.amount;
         }
     }
-    const double avg = q->lots > 0 ? m.round(*q, q->priceLots / double(q->lots)) : 0.0;
+    const double avg = q->lots > 0 ? m_market.round(*q, q->priceLots / double(q->lots)) : 0.0;
     p.array(withKind ? 20 : 18);
     if (withKind)
         p.integer(1).integer(paperId);
-    p.integer(paperId).real(m.bestBid(paperId)).integer(toBuy).real(m.bestAsk(paperId)).integer(toSell);
+    p.integer(paperId).real(m_market.bestBid(paperId)).integer(toBuy).real(m_market.bestAsk(paperId)).integer(toSell);
     p.integer(toBuyTotal).integer(toSellTotal);
     p.real(q->open).real(q->high).real(q->low).real(q->last).real(avg);
     p.integer(q->pieces).integer(q->trades).real(q->money);
@@ -111,10 +111,10 @@ void kuDemoReplies::packQuote(kuDemoPacker& p, int paperId, bool withKind) const
 
 void kuDemoReplies::packOrderBook(kuDemoPacker& p, int paperId, bool withKind) const
 {
-    const kuDemoMarket::Paper* q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m_market.paper(paperId);
     if (!q)
         return;
-    const QVector<kuDemoMarket::Level> book = m.joinedBook(*q);
+    const QVector<kuDemoMarket::Level> book = m_market.joinedBook(*q);
     p.array(quint32(book.size() * 4 + (withKind ? 2 : 0)));
     if (withKind)
         p.integer(10).integer(paperId);
@@ -128,7 +128,7 @@ void kuDemoReplies::packOrderBook(kuDemoPacker& p, int paperId, bool withKind) c
 
 void kuDemoReplies::packTape(kuDemoPacker& p, int paperId, quint64 since, bool withKind) const
 {
-    const kuDemoMarket::Paper* q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m_market.paper(paperId);
     if (!q)
         return;
     QVector<const kuDemoMarket::TapeTrade*> trades;
@@ -145,15 +145,15 @@ void kuDemoReplies::packTape(kuDemoPacker& p, int paperId, quint64 since, bool w
 
 void kuDemoReplies::packCandles(kuDemoPacker& p, int paperId, qint64 minuteFrom, qint64 to, qint64 dayFrom) const
 {
-    const kuDemoMarket::Paper* q = m.paper(paperId);
+    const kuDemoMarket::Paper* q = m_market.paper(paperId);
     if (!q)
         return;
-    QVector<kuDemoCandle> candles = m.minuteHistory(*q, minuteFrom, to);
+    QVector<kuDemoCandle> candles = m_market.minuteHistory(*q, minuteFrom, to);
     for (const kuDemoCandle& c : q->closed) {
         if (c.time >= minuteFrom && c.time <= to)
             candles.append(c);
     }
-    candles += m.dayHistory(*q, dayFrom, to);
+    candles += m_market.dayHistory(*q, dayFrom, to);
     for (const kuDemoCandle& c : q->closedDays) {
         if (c.time >= dayFrom && c.time <= to)
             candles.append(c);
@@ -167,7 +167,7 @@ void kuDemoReplies::packOrder(kuDemoPacker& p, const kuDemoMarket::Order& o) con
 {
     p.integer(o.id).str(date(o.placed)).str(time(o.placed));
     p.integer(o.paperId).integer(o.act).integer(o.amount).real(o.price);
-    const kuDemoMarket::Paper* q = m.paper(o.paperId);
+    const kuDemoMarket::Paper* q = m_market.paper(o.paperId);
     p.real(q ? cents(q->info.value(o.price) * o.amount) : 0.0);
     p.integer(o.status).integer(o.type).integer(o.limitation).str(koi8(o.reason));
     p.integer(o.fcond).integer(o.scond).integer(o.isMarket1).integer(o.isMarket2);
@@ -194,9 +194,9 @@ void kuDemoReplies::packAccount(kuDemoPacker& p, const kuDemoMarket::Account& a)
     p.str("position").array(quint32(a.positions.size() * 8));
     double holdings = 0;
     for (const kuDemoMarket::Position& pos : a.positions) {
-        const kuDemoMarket::Paper* q = m.paper(pos.paperId);
+        const kuDemoMarket::Paper* q = m_market.paper(pos.paperId);
         int blocked = 0, buying = 0;
-        for (const kuDemoMarket::Order& o : m.m_orders) {
+        for (const kuDemoMarket::Order& o : m_market.m_orders) {
             if (o.account == a.name && o.paperId == pos.paperId && o.isActive() && !o.isStop())
                 (o.act == 2 ? blocked : buying) += o.remaining();
         }
@@ -207,12 +207,12 @@ void kuDemoReplies::packAccount(kuDemoPacker& p, const kuDemoMarket::Account& a)
         p.integer(pos.amount).real(pos.price).real(q ? cents(q->info.value(pos.price) * pos.amount) : 0.0);
         p.integer(blocked).integer(pos.amount + buying - blocked).real(last);
     }
-    const double blocked = m.blockedMoney(a);
-    const double go = m.guarantee(a);
-    const double profit = m.unrealized(a);
+    const double blocked = m_market.blockedMoney(a);
+    const double go = m_market.guarantee(a);
+    const double profit = m_market.unrealized(a);
     double derivativeProfit = 0;
     for (const kuDemoMarket::Position& pos : a.positions) {
-        const kuDemoMarket::Paper* q = m.paper(pos.paperId);
+        const kuDemoMarket::Paper* q = m_market.paper(pos.paperId);
         if (q && q->info.isDerivative())
             derivativeProfit += (q->info.value(q->last) - q->info.value(pos.price)) * pos.amount;
     }
@@ -231,7 +231,7 @@ void kuDemoReplies::packAccount(kuDemoPacker& p, const kuDemoMarket::Account& a)
 void kuDemoReplies::packPortfolio(kuDemoPacker& p, const QString& login, quint64 since, bool withKind) const
 {
     QVector<const kuDemoMarket::Account*> list;
-    for (const kuDemoMarket::Account& a : m.m_accounts) {
+    for (const kuDemoMarket::Account& a : m_market.m_accounts) {
         if (a.login == login && a.stamp > since)
             list.append(&a);
     }
@@ -249,7 +249,7 @@ void kuDemoReplies::packByAccount(kuDemoPacker& p, const QString& login, bool wi
 {
     using Entries = decltype(select(std::declval<const kuDemoMarket::Account&>()));
     QVector<QPair<const kuDemoMarket::Account*, Entries>> groups;
-    for (const kuDemoMarket::Account& a : m.m_accounts) {
+    for (const kuDemoMarket::Account& a : m_market.m_accounts) {
         if (a.login != login)
             continue;
         const Entries entries = select(a);
@@ -272,7 +272,7 @@ void kuDemoReplies::packOrders(kuDemoPacker& p, const QString& login, quint64 si
 {
     const auto select = [this, since](const kuDemoMarket::Account& a) {
         QVector<const kuDemoMarket::Order*> orders;
-        for (const kuDemoMarket::Order& o : m.m_orders) {
+        for (const kuDemoMarket::Order& o : m_market.m_orders) {
             if (o.account == a.name && o.stamp > since)
                 orders.append(&o);
         }
@@ -300,7 +300,7 @@ void kuDemoReplies::packReport(kuDemoPacker& p, const QString& accountName, cons
                                qint64 toSec) const
 {
     QVector<const kuDemoMarket::Fill*> fills;
-    const kuDemoMarket::Account* a = m.account(accountName);
+    const kuDemoMarket::Account* a = m_market.account(accountName);
     if (a && a->login == login) {
         for (const kuDemoMarket::Fill& f : a->fills) {
             if (f.time / 1000 >= fromSec && f.time / 1000 <= toSec)
@@ -315,8 +315,8 @@ void kuDemoReplies::packReport(kuDemoPacker& p, const QString& accountName, cons
 void kuDemoReplies::packTime(kuDemoPacker& p) const
 {
     // The clock reply has its own date format.
-    const QByteArray day = kuDemoMarket::serverTime(m.now()).toString(QStringLiteral("dd.MM.yyyy")).toLatin1();
-    p.array(2).str(day).str(time(m.now()));
+    const QByteArray day = kuDemoMarket::serverTime(m_market.now()).toString(QStringLiteral("dd.MM.yyyy")).toLatin1();
+    p.array(2).str(day).str(time(m_market.now()));
 }
 
 void kuDemoReplies::packMarketUpdates(kuDemoPacker& p, const QSet<kuDemoStream>& streams, quint64 since) const
@@ -326,7 +326,7 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker& p, const QSet<kuDemoStream>&
     QVector<QByteArray> entries;
     QVector<int> prices;
     for (const kuDemoStream& s : qAsConst(sorted)) {
-        const kuDemoMarket::Paper* q = m.paper(s.second);
+        const kuDemoMarket::Paper* q = m_market.paper(s.second);
         if (!q)
             continue;
         kuDemoPacker e;
@@ -390,7 +390,7 @@ void kuDemoReplies::packMarketUpdates(kuDemoPacker& p, const QSet<kuDemoStream>&
         kuDemoPacker e;
         e.array(quint32(1 + prices.size() * 2)).integer(14);
         for (int id : qAsConst(prices))
-            e.integer(id).real(m.lastPrice(id));
+            e.integer(id).real(m_market.lastPrice(id));
         entries.append(e.bytes());
     }
     p.array(quint32(entries.size()));
@@ -403,7 +403,7 @@ void kuDemoReplies::packAccountUpdates(kuDemoPacker& p, const QString& login, co
 {
     QVector<QByteArray> entries;
     auto changed = [&](auto&& test) {
-        for (const kuDemoMarket::Account& a : m.m_accounts) {
+        for (const kuDemoMarket::Account& a : m_market.m_accounts) {
             if (a.login == login && test(a))
                 return true;
         }
@@ -415,8 +415,8 @@ void kuDemoReplies::packAccountUpdates(kuDemoPacker& p, const QString& login, co
         entries.append(e.bytes());
     }
     if (streams.contains({82, 0}) &&
-        std::any_of(m.m_orders.cbegin(), m.m_orders.cend(), [&](const kuDemoMarket::Order& o) {
-            const kuDemoMarket::Account* a = m.account(o.account);
+        std::any_of(m_market.m_orders.cbegin(), m_market.m_orders.cend(), [&](const kuDemoMarket::Order& o) {
+            const kuDemoMarket::Account* a = m_market.account(o.account);
             return o.stamp > since && a && a->login == login;
         })) {
         kuDemoPacker e;

@@ -8,7 +8,7 @@ class kuDemoPacker;
 class kuDemoReplies
 {
 public:
-    explicit kuDemoReplies(const kuDemoMarket& market) : m(market) {}
+    explicit kuDemoReplies(const kuDemoMarket& market) : m_market(market) {}
 
     void packLogin(kuDemoPacker& p, const QString& login, const QString& session) const;
     void packInstruments(kuDemoPacker& p) const;
@@ -36,5 +36,5 @@ private:
     void packByAccount(kuDemoPacker& p, const QString& login, bool withKind, qint64 kind, const char* key,
                        int fieldsPerEntry, Select select, PackEntry packEntry) const;
 
-    const kuDemoMarket& m;
+    const kuDemoMarket& m_market;
 };
