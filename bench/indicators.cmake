@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_taadapters LIBS velmoran_chart_indicators)
