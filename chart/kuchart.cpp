@@ -4,6 +4,7 @@
 #include "kuabstractdataconverter.h"
 #include "kucandlestore.h"
 #include "kuchartcore.h"
+#include "kucharteventfilter.h"
 #include "kuchartloader.h"
 #include "kuchartobject.h"
 #include "kuclient.h"
@@ -80,6 +81,8 @@ kuChart::kuChart(QWidget* parent) : kuWindowBase(parent), ui(new Ui::kuChart)
     m_core = new kuChartCore(this);
     m_core->setViewSize(width(), height());
     m_core->initScene();
+    auto* filter = new kuChartEventFilter(ui->graphicsView);
+    ui->graphicsView->installEventFilter(filter);
     ui->graphicsView->setScene(m_core->scene());
     ui->graphicsView->viewport()->setMouseTracking(true);
     ui->graphicsView->setMouseTracking(true);
@@ -104,6 +107,11 @@ void kuChart::registerWithClient()
 QGraphicsView* kuChart::graphicsView() const
 {
     return ui->graphicsView;
+}
+
+void kuChart::rebuildChart()
+{
+    m_core->rebuild();
 }
 
 QSharedPointer<kuCandleStore> kuChart::candleStore()

@@ -55,6 +55,8 @@ public:
     // Null for no window.
     static kuChartCore* chartCore(const kuChart* chart) { return chart ? chart->m_core : nullptr; }
     QGraphicsView* graphicsView() const;
+    // Refills the item pool and redraws: after the settings changed the chart's look.
+    void rebuildChart();
     // A load runs and its result has not been taken in yet.
     bool isLoading() const { return m_loading; }
 

@@ -1,5 +1,6 @@
 #include "kuchartcore.h"
 
+#include "kuchartgraphicsitem.h"
 #include "kuchartmakers.h"
 #include "kuchartobject.h"
 #include "kuchartpropertyvalue.h"
@@ -53,6 +54,8 @@ kuChartCore::kuChartCore(QObject* parent) : QObject(parent)
     m_hintItem = new QGraphicsTextItem;
     m_cursorLabel = new QGraphicsTextItem;
     m_priceLabel = new kuGraphicsTextItem;
+    m_gridPool.reserve(1024);
+    m_itemPool.reserve(2048);
     m_openValues.reserve(reservedValues);
     m_closeValues.reserve(reservedValues);
     m_highValues.reserve(reservedValues);
@@ -77,6 +80,7 @@ kuChartCore::~kuChartCore()
     delete m_volumeObject;
     m_volumeObject = nullptr;
     clearItemPool();
+    clearGridPool();
     delete m_priceAxisLine;
     delete m_leftBorderLine;
     delete m_separatorLine;
@@ -368,12 +372,6 @@ void kuChartCore::rebuild()
     redraw();
 }
 
-void kuChartCore::clearItemPool()
-{
-    m_poolSize = 0;
-    m_usedCount = 0;
-}
-
 void kuChartCore::redrawOnce()
 {
     dropDeletedObjects();
@@ -389,6 +387,34 @@ void kuChartCore::redrawOnce()
         m_seriesChanged = false;
     }
     applyPendingState();
+    if (!candles().isEmpty())
+        computeLayout();
+    for (kuChartObject* object : qAsConst(m_objects))
+        object->repaint();
+    if (m_volumeObject)
+        m_volumeObject->repaint();
+    placeFixedItems();
+    if (m_showGrid)
+        drawAxes();
+    else
+        hideGrid();
+    switch (m_chartStyle) {
+    case JapaneseCandles:
+        drawCandles();
+        break;
+    case Bars:
+        drawBars();
+        break;
+    case Line:
+        drawLine();
+        break;
+    default:
+        m_usedCount = 0;
+        break;
+    }
+    hideUnusedItems();
+    showPriceMarker(qint64(m_cursorY));
+    showLastPrice(candles().isEmpty() ? kuChartCandle() : candles().first());
 }
 
 void kuChartCore::dropDeletedObjects()

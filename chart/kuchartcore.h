@@ -16,7 +16,12 @@
 
 class QGraphicsLineItem;
 class QGraphicsTextItem;
+class kuChartGraphicsItem;
+class kuChartGraphicsLineItem;
 class kuChartObject;
+struct kuBarGeometry;
+struct kuCandleGeometry;
+struct kuLineGeometry;
 class kuGraphicsScene;
 class kuGraphicsTextItem;
 
@@ -110,6 +115,8 @@ public:
     void setTitle(const QString& title) { m_title = title; }
     QString subtitle() const { return m_subtitle; }
     void setCaption(const QString& title, const QString& subtitle);
+    // The caption's two lines at the plot's top left.
+    void placeCaption();
     QGraphicsTextItem* titleItem() const { return m_titleItem; }
     QGraphicsTextItem* subtitleItem() const { return m_subtitleItem; }
 
@@ -130,12 +137,99 @@ public:
     const QVector<double>* lowSeries() const { return &m_lowValues; }
     const QVector<double>* volumeSeries() const { return &m_volumeValues; }
 
+    // Geometry: the price pane, the price scale and the candle slots.
+    void computeLayout();
+    double priceToY(double price) const;
+    double yToPrice(qint64 y) const;
+    // The candle under a scene x (0 = newest), or -1 outside the plot or the data.
+    int xToCandleIndex(int x) const;
+    int firstVisible() const { return m_currentSeries->firstVisible; }
+    double rightSpace() const { return m_currentSeries->rightSpace; }
+    int visibleCount() const { return m_visibleCount; }
+    int candleWidth() const { return m_candleWidth; }
+    double candleSpacing() const { return m_candleSpacing; }
+    double plotWidth() const { return m_plotWidth; }
+    qint64 plotLeft() const { return m_plotLeft; }
+    qint64 plotRight() const { return m_plotRight; }
+    qint64 paneTop() const { return m_paneTop; }
+    qint64 paneBottom() const { return m_paneBottom; }
+    double paneHeight() const { return m_paneHeight; }
+    qint64 topTicks() const { return m_topTicks; }
+    qint64 bottomTicks() const { return m_bottomTicks; }
+    int gridStep() const { return m_gridStep; }
+    double pixelsPerTick() const { return m_pixelsPerTick; }
+    double axisLabelX() const { return m_axisLabelX; }
+    double cursorY() const { return m_cursorY; }
+
+    // Scrolling and zoom; each redraws when it changed something.
+    void scrollBack(int n);
+    void scrollForward(int n);
+    void scrollToOldest();
+    void scrollToNewest();
+    void pageBack();
+    void pageForward();
+    void zoomIn();
+    void zoomOut();
+    // Steps of the Left and Right keys and the spacing of intraday date labels.
+    static const int leftKeySteps[10];
+    static const int rightKeySteps[10];
+    static const int dateLabelSteps[10];
+    // The table's step for the visible candles: entry i for 2^(i+4) <= visible < 2^(i+5), else 1.
+    int scrollStep(const int* table, int length) const;
+    static int scrollStep(const int* table, int length, int visibleCount);
+
     // The whole picture from the state. Inside a redraw, a redraw asked for (by a
     // setter applying a kept state) runs once after it, never nested.
     void redraw();
     // The item pool is cleared and the chart redrawn.
     void rebuild();
     void clearItemPool();
+
+    // Series items from the pool, slot k for the k-th visible candle.
+    void drawCandles();
+    void drawBars();
+    void drawLine();
+    void placeCandle(const kuCandleGeometry& candle, int slot);
+    void placeBar(const kuBarGeometry& bar, int slot);
+    void placeLine(const kuLineGeometry& line, int slot);
+    // Collapses the slots past the last drawing's.
+    void hideUnusedItems();
+    const QVector<kuChartGraphicsItem*>& itemPool() const { return m_itemPool; }
+    int poolSize() const { return m_poolSize; }
+    int usedCount() const { return m_usedCount; }
+
+    // Grid lines with their labels: price lines first, then the date lines.
+    struct GridEntry
+    {
+        kuChartGraphicsLineItem* line = nullptr;
+        QGraphicsTextItem* label = nullptr;
+        QGraphicsTextItem* topLabel = nullptr; // entry 0 only: the scale's top value
+    };
+    void drawAxes();
+    void hideGrid();
+    void clearGridPool();
+    const QVector<GridEntry>& gridPool() const { return m_gridPool; }
+    int gridCount() const { return m_gridCount; }
+
+    // The price at a scene y at the price axis, kept within the price pane.
+    void showPriceMarker(qint64 y);
+    // The close at the price axis with a dashed line across the plot.
+    void showLastPrice(const kuChartCandle& candle);
+    // A colour that stands out on the background, for drawing objects.
+    QColor contrastColor() const;
+    QGraphicsTextItem* hintItem() const { return m_hintItem; }
+    QGraphicsTextItem* cursorLabel() const { return m_cursorLabel; }
+    kuGraphicsTextItem* priceLabel() const { return m_priceLabel; }
+    QGraphicsLineItem* separatorLine() const { return m_separatorLine; }
+    QGraphicsLineItem* priceAxisLine() const { return m_priceAxisLine; }
+    QGraphicsLineItem* leftBorderLine() const { return m_leftBorderLine; }
+
+    // Hint text of the candle under x; " " where there is none.
+    QString candleHintAt(int x) const;
+    // The hint and every object's value for the candle under x.
+    void showCursorInfo(int x);
+    // Asks the chart window to open the settings on the object.
+    void editObject(kuChartObject* object);
 
     // Settings descriptors and the kept state.
     QJsonObject settingsDescriptor() const;
@@ -168,12 +262,21 @@ signals:
 
 private:
     void redrawOnce();
+    void placeFixedItems();
+    // The pool's item at the slot when it is of the class, else a new one put there.
+    template <class Item>
+    Item* pooledItem(int slot);
+    GridEntry& gridEntry(int n, bool withTopLabel);
+    void finishDrawing(int placed);
+    void clampFirstVisible();
     void dropDeletedObjects();
     void refillValues();
     void pointAt(kuChartSeries* series);
     bool storeColor(QColor& member, const QColor& color);
 
     QVector<kuChartObject*> m_objects;
+    QVector<GridEntry> m_gridPool;
+    QVector<kuChartGraphicsItem*> m_itemPool;
     QGraphicsTextItem* m_titleItem = nullptr;
     QGraphicsTextItem* m_subtitleItem = nullptr;
     QGraphicsLineItem* m_separatorLine = nullptr;
@@ -186,6 +289,9 @@ private:
     QString m_title;
     QString m_subtitle;
     double m_priceTick = 0.1;
+    double m_pixelsPerTick = 1.0;
+    double m_paneHeight = 0.0;
+    double m_plotWidth = 0.0;
     double m_marginTop = 10.0;
     double m_marginGap = 10.0;
     double m_marginBottom = 25.0;
@@ -194,10 +300,16 @@ private:
     double m_cursorY = 200.0;
     double m_candleSpacing = 1.5;
     qint64 m_plotLeft = 1;
+    qint64 m_topTicks = 1;
+    qint64 m_bottomTicks = 0;
     qint64 m_plotRight = 0;
+    qint64 m_paneTop = 0;
+    qint64 m_paneBottom = 0;
     int m_viewWidth = 0;
     int m_viewHeight = 0;
+    int m_visibleCount = 0;
     int m_candleWidth = 10;
+    int m_gridStep = 1;
     int m_poolSize = 0;
     int m_gridCount = 0;
     bool m_seriesChanged = false;
@@ -214,6 +326,7 @@ private:
     QGraphicsTextItem* m_cursorLabel = nullptr;
     kuGraphicsTextItem* m_priceLabel = nullptr;
     QFont m_labelFont;
+    QFont m_gridFont;
     QColor m_backColor;
     QColor m_foreColor;
     QColor m_gridColor;

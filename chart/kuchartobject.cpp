@@ -41,6 +41,13 @@ void kuChartObject::createCaption()
         s->addItem(m_caption);
 }
 
+void kuChartObject::updateCaption(int x)
+{
+    const QString text = valueText(m_core ? m_core->xToCandleIndex(x) : -1);
+    if (!text.isEmpty() && m_caption)
+        m_caption->setText(text);
+}
+
 QGraphicsItem* kuChartObject::graphicsItem()
 {
     return nullptr;

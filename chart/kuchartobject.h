@@ -57,6 +57,8 @@ public:
     kuChartCore* chartCore() const { return m_core; }
     kuGraphicsScene* scene() const;
     QGraphicsSimpleTextItem* caption() const { return m_caption; }
+    // The caption shows the object's value at the candle under a scene x; an empty value leaves it.
+    void updateCaption(int x);
 
 protected:
     void createCaption();

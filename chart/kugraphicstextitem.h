@@ -1,17 +1,26 @@
 #pragma once
 
+#include <QColor>
 #include <QGraphicsTextItem>
 
-// A label at the price axis with a dashed line of its own: a negative length
-// runs the line left from the label.
+// A label at the price axis on a rounded background, with a dashed line of its
+// own at mid height: a negative length runs the line left from the label.
 class kuGraphicsTextItem : public QGraphicsTextItem
 {
 public:
     explicit kuGraphicsTextItem(QGraphicsItem* parent = nullptr);
 
-    double lineLength() const { return m_lineLength; }
-    void setLineLength(double length);
+    QColor backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const QColor& color);
+    int lineLength() const { return m_lineLength; }
+    // x in item coordinates where the dashed line starts.
+    void setLineLength(int length);
+
+    // The text with its background and its line.
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
-    double m_lineLength = 0.0;
+    QColor m_backgroundColor = Qt::green;
+    int m_lineLength = 0;
 };

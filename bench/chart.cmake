@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_chart LIBS velmoran_chart)

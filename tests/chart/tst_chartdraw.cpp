@@ -1,0 +1,529 @@
+#include "chartfixture.h"
+#include "kuchart.h"
+#include "kucharteventfilter.h"
+#include "kuchartgraphicsitem.h"
+#include "kufunctions.h"
+#include "kugraphicsscene.h"
+#include "kugraphicstextitem.h"
+
+#include <QApplication>
+#include <QGraphicsSceneHoverEvent>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
+#include <QImage>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace chartfixture;
+
+Q_DECLARE_METATYPE(QVector<kuChartCandle>)
+Q_DECLARE_METATYPE(kuChartSeries)
+
+namespace {
+
+const QChar blank(QLatin1Char(' '));
+
+QDateTime exchangeTime(int y, int m, int d, int h = 0, int min = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min), Qt::OffsetFromUTC, 10800);
+}
+
+// count candles of the time frame back from the newest, one per period.
+kuChartSeries periodSeries(int timeFrame, const QDateTime& newest, int count)
+{
+    QVector<kuChartCandle> list;
+    for (int i = 0; i < count; ++i) {
+        QDateTime t = newest;
+        if (timeFrame == 90)
+            t = newest.addMonths(-i);
+        else if (timeFrame == 1440)
+            t = newest.addDays(-i);
+        else
+            t = newest.addSecs(-60LL * timeFrame * i);
+        list.append(candle(100, 102, 99, 101, quint64(t.toSecsSinceEpoch())));
+    }
+    return seriesFrom(timeFrame, list);
+}
+
+bool isVertical(const kuChartGraphicsLineItem* line)
+{
+    return line->line().x1() == line->line().x2() && line->line().y1() != line->line().y2();
+}
+
+// Visible date lines as "text@x", "(hidden)" after a label that does not show.
+QStringList dateLabels(const kuChartCore& core)
+{
+    QStringList out;
+    for (const kuChartCore::GridEntry& entry : core.gridPool()) {
+        if (!entry.line->isVisible() || !isVertical(entry.line))
+            continue;
+        QString text = entry.label->toPlainText() + QStringLiteral("@%1").arg(entry.line->line().x1());
+        if (!entry.label->isVisible())
+            text += QStringLiteral("(hidden)");
+        out << text;
+    }
+    return out;
+}
+
+// Visible price lines as their label texts, bottom up.
+QList<const kuChartCore::GridEntry*> priceLines(const kuChartCore& core)
+{
+    QList<const kuChartCore::GridEntry*> out;
+    for (const kuChartCore::GridEntry& entry : core.gridPool()) {
+        if (entry.line->isVisible() && !isVertical(entry.line))
+            out << &entry;
+    }
+    return out;
+}
+
+QSet<QGraphicsItem*> sceneItems(const kuChartCore& core)
+{
+    const QList<QGraphicsItem*> items = core.scene()->items();
+    return QSet<QGraphicsItem*>(items.begin(), items.end());
+}
+
+QImage render(const kuChartCore& core)
+{
+    QImage image(core.viewWidth(), core.viewHeight(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    core.scene()->render(&painter, QRectF(image.rect()), QRectF(image.rect()));
+    return image;
+}
+
+} // namespace
+
+class tst_ChartDraw : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Pens and brushes by style and direction: the newest candle goes up, the next down, the third is flat.
+    void seriesItems_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QColor>("penColor");
+        QTest::addColumn<double>("penWidth");
+        QTest::addColumn<QColor>("brushColor");
+        QTest::newRow("up candle") << 200 << 0 << 65636 << QColor(Qt::black) << 1.0 << QColor(Qt::green);
+        QTest::newRow("down candle") << 200 << 1 << 65636 << QColor(Qt::black) << 1.0 << QColor(Qt::red);
+        QTest::newRow("flat candle") << 200 << 2 << 65636 << QColor(Qt::black) << 1.0 << QColor(Qt::red);
+        QTest::newRow("bar") << 201 << 0 << 65637 << QColor(Qt::green) << 2.0 << QColor();
+        QTest::newRow("line") << 202 << 0 << 65638 << QColor(Qt::blue) << 2.0 << QColor();
+    }
+
+    void seriesItems()
+    {
+        QFETCH(int, style);
+        QFETCH(int, slot);
+        QFETCH(int, type);
+        QFETCH(QColor, penColor);
+        QFETCH(double, penWidth);
+        QFETCH(QColor, brushColor);
+        auto core = coreWith(
+                seriesFrom(1, {candle(100, 106, 98, 104), candle(104, 105, 99, 101), candle(101, 101, 101, 101)}));
+        core->setShadowUpColor(Qt::black);
+        core->setChartStyle(style);
+        QCOMPARE(core->usedCount(), style == 202 ? 2 : 3);
+        kuChartGraphicsItem* item = core->itemPool().at(slot);
+        QCOMPARE(item->graphicsItem()->type(), type);
+        QVERIFY(item->graphicsItem()->isVisible());
+        QCOMPARE(item->graphicsItem()->zValue(), 0.1);
+        auto* shape = dynamic_cast<QAbstractGraphicsShapeItem*>(item->graphicsItem());
+        QCOMPARE(shape->pen().color(), penColor);
+        QCOMPARE(shape->pen().widthF(), penWidth);
+        if (brushColor.isValid())
+            QCOMPARE(shape->brush().color(), brushColor);
+        if (style != 200)
+            QCOMPARE(shape->pen().capStyle(), Qt::SquareCap);
+    }
+
+    // The newest candle sits in the rightmost slot; the geometry follows the candle.
+    void candleGeometry()
+    {
+        auto core = coreWith(
+                seriesFrom(1, {candle(100, 106, 98, 104), candle(104, 105, 99, 101), candle(101, 101, 101, 101)}));
+        auto* up = static_cast<kuChartGraphicsCandleItem*>(core->itemPool().at(0));
+        QCOMPARE(up->rect(), QRectF(316, core->priceToY(104), 10, core->priceToY(100) - core->priceToY(104)));
+        QCOMPARE(up->candle().upperShadow, core->priceToY(104) - core->priceToY(106));
+        QCOMPARE(up->candle().lowerShadow, core->priceToY(98) - core->priceToY(100));
+        QVERIFY(!up->candle().isDown);
+        QCOMPARE(up->closePrice(), 104.0);
+        // The bounding rectangle holds the shadows.
+        QVERIFY(up->boundingRect().top() <= core->priceToY(106) - 1);
+        QVERIFY(up->boundingRect().bottom() >= core->priceToY(98) + 1);
+        auto* flat = static_cast<kuChartGraphicsCandleItem*>(core->itemPool().at(2));
+        QVERIFY(flat->candle().isDown);
+        QCOMPARE(flat->rect().height(), 1.0);
+        QCOMPARE(flat->rect().x(), 286.0);
+    }
+
+    void barAndLineEdges()
+    {
+        auto core = coreWith(seriesFrom(1, {candle(100, 100, 100, 100), candle(101, 104, 99, 102)}));
+        core->setChartStyle(201);
+        auto* bar = static_cast<kuChartGraphicsBarItem*>(core->itemPool().at(0));
+        const QPainterPath path = bar->path();
+        QCOMPARE(path.elementAt(1).y - path.elementAt(0).y, 1.0); // high = low: one pixel
+        QCOMPARE(path.elementAt(2).x, path.elementAt(3).x - 3);   // open tick to the left
+        QCOMPARE(path.elementAt(4).x, path.elementAt(5).x + 3);   // close tick to the right
+        QCOMPARE(path.elementAt(0).x, 316 + (10 - 2) * 0.5);
+
+        core->setChartStyle(202);
+        auto* line = static_cast<kuChartGraphicsLineItem*>(core->itemPool().at(0));
+        QCOMPARE(line->line(), QLineF(321, core->priceToY(100), 306, core->priceToY(102)));
+
+        auto single = coreWith(seriesFrom(1, {candle(100, 101, 99, 100)}));
+        single->setChartStyle(202);
+        QCOMPARE(single->usedCount(), 0);
+        QCOMPARE(single->poolSize(), 0);
+    }
+
+    // 100 visible candles, then 60, then 100 again: the same items, the spare ones collapsed.
+    void poolReuse()
+    {
+        auto core = coreWith(seriesOf(1, 200), 1571);
+        QCOMPARE(core->visibleCount(), 100);
+        const QVector<kuChartGraphicsItem*> items = core->itemPool();
+        const QSet<QGraphicsItem*> before = sceneItems(*core);
+        QCOMPARE(items.size(), 100);
+
+        core->setViewSize(971, 455);
+        core->redraw();
+        QCOMPARE(core->usedCount(), 60);
+        QCOMPARE(core->poolSize(), 100);
+        QCOMPARE(core->itemPool(), items);
+        for (int i = 60; i < 100; ++i) {
+            auto* candle = static_cast<kuChartGraphicsCandleItem*>(items.at(i));
+            QVERIFY(candle->rect().isNull());
+            QVERIFY(!candle->isVisible());
+        }
+
+        core->setViewSize(1571, 455);
+        core->redraw();
+        core->scrollBack(3);
+        core->zoomIn();
+        core->zoomOut();
+        QCOMPARE(core->itemPool(), items);
+        QCOMPARE(sceneItems(*core), before); // warm redraws make no item
+        for (kuChartGraphicsItem* item : items)
+            QVERIFY(item->graphicsItem()->isVisible());
+
+        core->rebuild();
+        QCOMPARE(core->itemPool().size(), 100);
+        QCOMPARE(core->poolSize(), 100);
+    }
+
+    // A slot holding another class gets its new item in place: nothing moves past the slots in use.
+    void wrongClassReplacedInPlace()
+    {
+        auto core = coreWith(seriesOf(1, 200), 1571);
+        core->setViewSize(971, 455);
+        core->redraw();
+        core->drawBars();
+        QCOMPARE(core->itemPool().size(), 100);
+        QCOMPARE(core->poolSize(), 100);
+        QCOMPARE(core->itemPool().at(59)->graphicsItem()->type(), int(kuChartGraphicsBarItem::Type));
+        QCOMPARE(core->itemPool().at(60)->graphicsItem()->type(), int(kuChartGraphicsCandleItem::Type));
+        core->hideUnusedItems();
+        QVERIFY(!core->itemPool().at(60)->graphicsItem()->isVisible());
+    }
+
+    void hover_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("widens");
+        QTest::newRow("candle") << 0 << true;
+        QTest::newRow("bar") << 1 << true;
+        QTest::newRow("line") << 2 << false;
+        QTest::newRow("rectangle") << 3 << true;
+        QTest::newRow("ellipse") << 4 << false;
+    }
+
+    void hover()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, widens);
+        QGraphicsScene scene; // outlives the item, which leaves it when deleted
+        std::unique_ptr<kuChartGraphicsItem> item;
+        switch (kind) {
+        case 0:
+            item = std::make_unique<kuChartGraphicsCandleItem>();
+            break;
+        case 1:
+            item = std::make_unique<kuChartGraphicsBarItem>();
+            break;
+        case 2:
+            item = std::make_unique<kuChartGraphicsLineItem>();
+            break;
+        case 3:
+            item = std::make_unique<kuChartGraphicsRectItem>();
+            break;
+        default:
+            item = std::make_unique<kuChartGraphicsEllipseItem>();
+            break;
+        }
+        QCOMPARE(item->graphicsItem()->type(), QGraphicsItem::UserType + 100 + kind);
+        item->addToScene(&scene);
+        item->addToScene(nullptr);
+        QCOMPARE(item->scene(), &scene);
+        item->setGeometry(10, 10, 20, 20);
+        auto* shape = dynamic_cast<QAbstractGraphicsShapeItem*>(item->graphicsItem());
+        shape->setPen(QPen(Qt::black, 1));
+        QGraphicsSceneHoverEvent enter(QEvent::GraphicsSceneHoverEnter);
+        scene.sendEvent(item->graphicsItem(), &enter);
+        QCOMPARE(shape->pen().widthF(), widens ? 2.0 : 1.0);
+        QGraphicsSceneHoverEvent leave(QEvent::GraphicsSceneHoverLeave);
+        scene.sendEvent(item->graphicsItem(), &leave);
+        QCOMPARE(shape->pen().widthF(), 1.0);
+    }
+
+    // Price lines from the scale's bottom up to y = 20, each labelled with its price; the top label.
+    void priceGrid_data()
+    {
+        QTest::addColumn<QVector<kuChartCandle>>("candles");
+        QTest::newRow("rising") << seriesOf(1, 30).candles;
+        QTest::newRow("narrow at 100000") << QVector<kuChartCandle>{candle(100000, 100000.5, 99999.5, 100000),
+                                                                    candle(100000, 100000.3, 99999.8, 100000)};
+    }
+
+    void priceGrid()
+    {
+        QFETCH(QVector<kuChartCandle>, candles);
+        auto core = coreWith(seriesFrom(1, candles));
+        const double tick = core->priceTick();
+        const QList<const kuChartCore::GridEntry*> lines = priceLines(*core);
+        QVERIFY(lines.size() >= 2);
+        const qint64 step = core->gridStep();
+        qint64 expected = ((core->bottomTicks() + step - 1) / step) * step;
+        for (const kuChartCore::GridEntry* entry : lines) {
+            const double y = entry->line->line().y1();
+            QVERIFY(y >= 20);
+            QCOMPARE(entry->line->line().x1(), double(core->plotLeft()));
+            QCOMPARE(entry->line->line().x2(), double(core->plotRight()));
+            QCOMPARE(entry->line->pen().style(), Qt::DotLine);
+            QCOMPARE(entry->label->toPlainText(), formatNumber(double(expected) * tick, 2, blank));
+            QCOMPARE(entry->label->pos(), QPointF(core->axisLabelX(), y - 10));
+            QVERIFY(entry->label->isVisible());
+            expected += step;
+        }
+        // The next value would lie above y = 20.
+        QVERIFY(core->priceToY(double(expected) * tick) < 20 + core->pixelsPerTick() + 1e-9);
+        QGraphicsTextItem* top = core->gridPool().first().topLabel;
+        QVERIFY(top && top->isVisible());
+        QCOMPARE(top->toPlainText(), formatNumber(double(core->topTicks()) * tick, 2, blank));
+
+        core->setShowGrid(false);
+        core->redraw();
+        QVERIFY(priceLines(*core).isEmpty());
+        QVERIFY(!top->isVisible());
+    }
+
+    void oneCandleNoGrid()
+    {
+        auto core = coreWith(seriesOf(1, 30));
+        QVERIFY(core->gridCount() > 0);
+        core->setSeries({seriesOf(5, 1)});
+        core->setTimeFrame(5);
+        for (const kuChartCore::GridEntry& entry : core->gridPool()) {
+            QVERIFY(!entry.line->isVisible());
+            QVERIFY(!entry.label->isVisible());
+            QCOMPARE(entry.line->line(), QLineF());
+        }
+    }
+
+    // 40 slots (view 671, plot right 601): boundary x = 600 - 15 j, body x 4 more.
+    void dateGrid_data()
+    {
+        QTest::addColumn<kuChartSeries>("series");
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("5 minutes across midnight") << periodSeries(5, exchangeTime(2024, 3, 2, 0, 55), 60)
+                                                   << QStringList{"00:35@529", "00:10@454", "02/03@424", "23:20@304",
+                                                                  "22:55@229", "22:30@154", "22:05@79"};
+        QTest::newRow("1 minute, the day at the right edge")
+                << periodSeries(1, exchangeTime(2024, 3, 2), 60)
+                << QStringList{"02/03@589(hidden)", "23:51@454", "23:46@379", "23:41@304",
+                               "23:36@229",         "23:31@154", "23:26@79"};
+        QTest::newRow("days") << periodSeries(1440, exchangeTime(2024, 3, 10), 60)
+                              << QStringList{"Mar 2024@450", "Feb 2024@15"};
+        QTest::newRow("months") << periodSeries(90, exchangeTime(2025, 6, 1), 30) << QStringList{"2025@510"};
+        QTest::newRow("weeks") << periodSeries(10080, exchangeTime(2025, 2, 24), 30) << QStringList{"2025@480"};
+    }
+
+    void dateGrid()
+    {
+        QFETCH(kuChartSeries, series);
+        QFETCH(QStringList, labels);
+        auto core = coreWith(series, 671);
+        QCOMPARE(core->visibleCount(), 40);
+        QCOMPARE(dateLabels(*core), labels);
+        for (const kuChartCore::GridEntry& entry : core->gridPool()) {
+            if (entry.line->isVisible() && isVertical(entry.line)) {
+                QCOMPARE(entry.line->line().y1(), double(core->paneTop()));
+                QCOMPARE(entry.line->line().y2(), 455.0 - 35 - 5);
+                QCOMPARE(entry.label->y(), double(core->paneBottom() - 15));
+            }
+        }
+    }
+
+    void priceMarker_data()
+    {
+        QTest::addColumn<qint64>("y");
+        QTest::addColumn<qint64>("shownAt");
+        QTest::newRow("inside") << qint64(100) << qint64(100);
+        QTest::newRow("below the pane") << qint64(1000) << qint64(420);
+        QTest::newRow("above the pane") << qint64(-5) << qint64(10);
+    }
+
+    void priceMarker()
+    {
+        QFETCH(qint64, y);
+        QFETCH(qint64, shownAt);
+        auto core = coreWith(seriesOf(1, 30));
+        core->showPriceMarker(y);
+        QCOMPARE(core->cursorY(), double(shownAt));
+        QCOMPARE(core->cursorLabel()->toPlainText(), formatNumber(core->yToPrice(shownAt), 2, blank));
+        QCOMPARE(core->cursorLabel()->pos(), QPointF(core->axisLabelX(), double(shownAt - 10)));
+        core->redraw(); // the marker stays where it was
+        QCOMPARE(core->cursorY(), double(shownAt));
+    }
+
+    void lastPrice()
+    {
+        auto core = coreWith(seriesFrom(1, {candle(100, 1201, 99, 1200.5), candle(100, 101, 99, 100)}));
+        kuGraphicsTextItem* label = core->priceLabel();
+        QCOMPARE(label->toPlainText(), QString("1 200.50"));
+        QCOMPARE(label->pos(), QPointF(core->axisLabelX() + 5, core->priceToY(1200.5) - 10));
+        QCOMPARE(label->lineLength(), int(core->plotLeft() - core->plotRight()));
+        QCOMPARE(label->zValue(), 1.0);
+        QCOMPARE(label->backgroundColor(), QColor(Qt::green));
+        // The dashed line runs left across the plot.
+        QVERIFY(label->mapToScene(label->boundingRect().topLeft()).x() <= core->plotLeft() + 13);
+
+        core->setSeries({seriesFrom(1, {})});
+        core->redraw();
+        QCOMPARE(label->toPlainText(), QString("0.00"));
+        QCOMPARE(label->y(), double(core->paneBottom() - 10));
+        QCOMPARE(core->paneBottom(), qint64(420));
+    }
+
+    void fixedItems()
+    {
+        auto core = coreWith(seriesOf(1, 30));
+        QCOMPARE(core->axisLabelX(), 338.0);
+        QCOMPARE(core->separatorLine()->line(), QLineF(1, 425, 400, 425));
+        QCOMPARE(core->priceAxisLine()->line(), QLineF(333, 0, 333, 455));
+        QCOMPARE(core->leftBorderLine()->line(), QLineF(1, 0, 1, 455));
+        QCOMPARE(core->hintItem()->pos(), QPointF(9, 430));
+    }
+
+    void contrastColor()
+    {
+        auto core = coreWith(seriesOf(1, 3));
+        QCOMPARE(core->contrastColor(), QColor("#60a0a1"));
+    }
+
+    // The hint and every object's value follow the candle under the mouse.
+    void cursorInfo()
+    {
+        auto core = coreWith(seriesOf(1, 30));
+        Probe* valued = addProbe(core.get());
+        valued->value = QStringLiteral("v%1");
+        Probe* silent = addProbe(core.get());
+        silent->caption()->setText(QStringLiteral("keep"));
+        core->showCursorInfo(315);
+        QCOMPARE(core->hintItem()->toPlainText(), candleHint(core->candles().at(1), 1, 2));
+        QCOMPARE(core->hintItem()->defaultTextColor(), core->textColor());
+        QCOMPARE(valued->caption()->text(), QString("v1"));
+        QCOMPARE(silent->caption()->text(), QString("keep"));
+        core->showCursorInfo(390);
+        QCOMPARE(core->hintItem()->toPlainText(), QString(" "));
+        QCOMPARE(valued->caption()->text(), QString("v-1"));
+
+        QSignalSpy spy(core.get(), &kuChartCore::signal_onModifyObject);
+        core->editObject(nullptr);
+        core->editObject(valued);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.first().at(0).toInt(), 0);
+        QCOMPARE(spy.first().at(1).toString(), valued->objectName());
+    }
+
+    // Bodies, shadows and the background where they must be in the rendered picture.
+    void renderedPixels()
+    {
+        auto core = coreWith(seriesFrom(1, {candle(100, 108, 96, 104), candle(104, 106, 98, 100)}));
+        const QImage image = render(*core);
+        const auto at = [&](int x, double price) { return QColor(image.pixel(x, int(core->priceToY(price)))); };
+        QCOMPARE(at(321, 102), QColor(Qt::green)); // up body, newest slot
+        QCOMPARE(at(306, 102), QColor(Qt::red));   // down body, next slot
+        QCOMPARE(at(321, 107), QColor(Qt::black)); // upper shadow
+        QCOMPARE(at(321, 97), QColor(Qt::black));  // lower shadow
+        QCOMPARE(at(200, 102), QColor(Qt::white)); // empty slots
+        QCOMPARE(at(306, 107), QColor(Qt::white)); // above the down candle's high
+
+        core->setCandleUpColor(Qt::blue);
+        core->redraw();
+        QCOMPARE(QColor(render(*core).pixel(321, int(core->priceToY(102)))), QColor(Qt::blue));
+    }
+
+    void eventFilter()
+    {
+        kuChart chart;
+        kuChartCore* core = chart.chartCore();
+        QGraphicsView* view = chart.graphicsView();
+        QObject* filter = view->findChild<kuChartEventFilter*>();
+        QVERIFY(filter);
+        Probe* probe = addProbe(core);
+
+        view->resize(300, 200);
+        QResizeEvent same(QSize(300, 200), QSize(300, 200));
+        QVERIFY(filter->eventFilter(view, &same));
+        QCOMPARE(probe->repaints, 0);
+
+        // Before the first load: scene and size follow, no redraw.
+        QResizeEvent grown(QSize(300, 200), QSize(100, 100));
+        QVERIFY(!filter->eventFilter(view, &grown));
+        QCOMPARE(view->sceneRect(), QRectF(0, 0, 295, 195));
+        QCOMPARE(core->viewWidth(), 295);
+        QCOMPARE(core->viewHeight(), 195);
+        QCOMPARE(core->titleItem()->pos(), QPointF(1, 1));
+        QCOMPARE(core->subtitleItem()->pos(), QPointF(1, 18));
+        QCOMPARE(probe->repaints, 0);
+
+        core->setSeries({seriesOf(1, 30)});
+        core->setChartReady(true);
+        core->setTimeFrame(1);
+        const int repaints = probe->repaints;
+        view->resize(500, 300);
+        QResizeEvent ready(QSize(500, 300), QSize(300, 200));
+        QVERIFY(!filter->eventFilter(view, &ready));
+        QCOMPARE(probe->repaints, repaints + 1);
+        QCOMPARE(core->plotRight(), qint64(425));
+
+        // Another widget, or a view outside a chart, is left alone.
+        QResizeEvent other(QSize(10, 10), QSize(5, 5));
+        QVERIFY(!filter->eventFilter(&chart, &other));
+        QGraphicsView stray;
+        QVERIFY(!filter->eventFilter(&stray, &same));
+
+        chart.rebuildChart();
+        QCOMPARE(probe->repaints, repaints + 2);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Month names of the day labels come from the system locale.
+    qputenv("LC_ALL", "C");
+    qputenv("LANG", "C");
+    QApplication app(argc, argv);
+    tst_ChartDraw test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_chartdraw.moc"
