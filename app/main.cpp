@@ -28,6 +28,7 @@
 #include "kupaperlistform.h"
 #include "kuplugininstaller.h"
 #include "kusingleinstance.h"
+#include "kuworkspacesetting.h"
 #include "serverclock.h"
 
 namespace {
@@ -144,6 +145,7 @@ int main(int argc, char** argv)
     kuOrderManager::registerWithClient();
     kuChart::registerWithClient();
     kuPaperListForm::registerWithClient();
+    kuWorkspaceSetting::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);

@@ -167,6 +167,30 @@ QJsonObject kuApplication::loadSettings(const QString& filePath)
     return root;
 }
 
+void kuApplication::setAppSettings(const QJsonObject& root)
+{
+    appSettingsObject = root;
+}
+
+bool kuApplication::readSettingsFile(const QString& filePath, QJsonObject* root)
+{
+    const QFileInfo info(filePath);
+    if (!info.isFile() || info.size() > maxSettingsBytes)
+        return false;
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.read(maxSettingsBytes + 1);
+    if (data.isEmpty() || data.size() > maxSettingsBytes)
+        return false;
+    const QJsonObject read = fromBinary(data);
+    if (!read.value(QStringLiteral("application")).isObject())
+        return false;
+    if (root)
+        *root = read;
+    return true;
+}
+
 void kuApplication::loadActiveSettings()
 {
     kuAccessDB db;

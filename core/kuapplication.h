@@ -34,6 +34,11 @@ public:
     bool saveSettings(const QJsonObject& application, const QString& filePath);
     // Reads a regular file of at most maxSettingsBytes; anything else gives the defaults.
     QJsonObject loadSettings(const QString& filePath);
+    // Makes a document read by loadSettings the one in use (appSettings, themePath).
+    void setAppSettings(const QJsonObject& root);
+    // Reads a settings file that must exist and hold an "application" object;
+    // false (root untouched) for a missing, unreadable, oversized or damaged file.
+    static bool readSettingsFile(const QString& filePath, QJsonObject* root);
     static constexpr qint64 maxSettingsBytes = 4 * 1024 * 1024;
     void loadActiveSettings();
 

@@ -31,6 +31,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QJsonValue>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMessageBox>
@@ -55,6 +56,9 @@ struct Creators
     std::function<void(kuPaperListForm*)> refillPaperListForm;
     std::function<int(kuPaperListForm*)> currentPaperID;
     QHash<int, kuClient::WindowMaker> windowMakers;
+    kuClient::WorkspaceSettingMaker makeWorkspaceSetting;
+    std::function<void(kuWorkspaceSetting*)> appendSetting;
+    std::function<QString(kuWorkspaceSetting*)> loadedPath;
 };
 
 Creators& creators()
@@ -69,6 +73,8 @@ QIcon themedIcon(const QString& name)
 }
 
 const QString removeWorkspacePath = QStringLiteral("mFile/mRemoveWorkspace");
+const QString saveWorkspacePath = QStringLiteral("mFile/mSaveWorkspace");
+const QString loadWorkspacePath = QStringLiteral("mFile/mLoadWorkspace");
 
 // Menu entries that open a kind of window: disabled while no maker builds it,
 // or, for a window of an instrument, while there is no chooser to pick one.
@@ -214,6 +220,16 @@ void kuClient::setPaperListFormCreator(PaperListFormMaker make, std::function<vo
         g_client->updateMakerActions();
 }
 
+void kuClient::setWorkspaceSettingCreator(WorkspaceSettingMaker make, std::function<void(kuWorkspaceSetting*)> append,
+                                          std::function<QString(kuWorkspaceSetting*)> loadedPath)
+{
+    creators().makeWorkspaceSetting = std::move(make);
+    creators().appendSetting = std::move(append);
+    creators().loadedPath = std::move(loadedPath);
+    if (g_client)
+        g_client->updateWorkspaceSettingActions();
+}
+
 kuOrderManager* kuClient::orderManager()
 {
     const Creators& c = creators();
@@ -289,13 +305,8 @@ void kuClient::createMenus()
     action(QStringLiteral("mFile/mRenameWorkspace"), tr("Переименовать рабочую область"),
            QStringLiteral("edit_tab.png"), &kuClient::slot_renameWorkspace);
     model->addSeparator(QStringLiteral("mFile/mSepWorkspace"));
-    // The saved settings files are not there yet: their entries wait disabled.
-    if (QAction* save = action(QStringLiteral("mFile/mSaveWorkspace"), tr("Сохранить настройки"), QString(),
-                               &kuClient::slot_saveWorkSpace))
-        save->setEnabled(false);
-    if (QAction* load = action(QStringLiteral("mFile/mLoadWorkspace"), tr("Загрузить настройки"), QString(),
-                               &kuClient::slot_loadWorkSpace))
-        load->setEnabled(false);
+    action(saveWorkspacePath, tr("Сохранить настройки"), QString(), &kuClient::slot_saveWorkSpace);
+    action(loadWorkspacePath, tr("Загрузить настройки"), QString(), &kuClient::slot_loadWorkSpace);
     model->addSeparator(QStringLiteral("mFile/mSepQuit"));
     if (QAction* quit =
                 action(QStringLiteral("mFile/aQuit"), tr("Выход"), QStringLiteral("ku_exit.png"), &QWidget::close))
@@ -338,6 +349,19 @@ void kuClient::createMenus()
     action(QStringLiteral("mHelp/mAboutQt"), tr("О Qt5"), QString(), &QApplication::aboutQt);
 
     updateMakerActions();
+    updateWorkspaceSettingActions();
+}
+
+void kuClient::updateWorkspaceSettingActions()
+{
+    if (!m_menuBar)
+        return;
+    // Without the dialog the entries would lead nowhere.
+    const bool available = bool(creators().makeWorkspaceSetting);
+    for (const QString& path : {saveWorkspacePath, loadWorkspacePath}) {
+        if (QAction* action = m_menuBar->model()->action(path))
+            action->setEnabled(available);
+    }
 }
 
 void kuClient::updateMakerActions()
@@ -477,9 +501,37 @@ void kuClient::addSingleWindow(WinType winType, kuWorkSpace* workSpace, const QJ
     kuWindowBase* window = singleWindow(winType);
     if (!window)
         return;
+    const QString name = QLatin1String(window->metaObject()->className());
+    // Docked elsewhere already (a layout naming it in two tabs): a second dock would tear it from the first.
+    const kuWorkSpace* holder = workSpaceHolding(name);
+    if (holder && holder != workSpace)
+        return;
     if (!windowObject.isEmpty())
         window->restoreSettings(windowObject);
-    workSpace->addWindow(window, QLatin1String(window->metaObject()->className()), window->windowTitle());
+    workSpace->addWindow(window, name, window->windowTitle());
+}
+
+kuWorkSpace* kuClient::workSpaceHolding(const QString& name)
+{
+    kuTabWidget* tabs = tabWidget();
+    for (int i = 0; i < tabs->count(); ++i) {
+        kuWorkSpace* page = tabs->workSpace(i);
+        if (page && page->containsWindow(name))
+            return page;
+    }
+    return nullptr;
+}
+
+bool kuClient::dockWindow(kuWindowBase* window, kuWorkSpace* workSpace, const QString& name, const QString& title)
+{
+    if (workSpace->addWindow(window, name, title))
+        return true;
+    // Left undocked it would stay subscribed and invisible for good.
+    qWarning().noquote() << "Window not docked, dropped:" << name;
+    window->disconnectAll();
+    window->unsubscribe();
+    delete window;
+    return false;
 }
 
 void kuClient::addQuotesWindow(kuWorkSpace* workSpace, const QJsonObject& windowObject)
@@ -499,7 +551,8 @@ void kuClient::addTradesWindow(kuWorkSpace* workSpace, const QJsonObject& window
 
 void kuClient::addPortfolioWindow(kuWorkSpace* workSpace, const QString& name, const QJsonObject& windowObject)
 {
-    if (!workSpace)
+    // A name taken in its tab comes only from a broken layout: that window is not made.
+    if (!workSpace || (!name.isEmpty() && workSpace->containsWindow(name)))
         return;
     const WindowMaker make = creators().windowMakers.value(wtPortfolio);
     kuWindowBase* window = make ? make(this, 0) : nullptr;
@@ -508,14 +561,16 @@ void kuClient::addPortfolioWindow(kuWorkSpace* workSpace, const QString& name, c
     window->restoreSettings(windowObject);
     const QString title = tr("Состояние счета");
     window->setWindowTitle(title);
-    workSpace->addWindow(window, name.isEmpty() ? QUuid::createUuid().toString() : name, title);
+    dockWindow(window, workSpace, name.isEmpty() ? QUuid::createUuid().toString() : name, title);
 }
 
 void kuClient::addPaperWindow(WinType winType, kuWorkSpace* workSpace, int paperID, const QString& name,
                               const QJsonObject& windowObject)
 {
-    const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID);
-    if (!workSpace || !paper)
+    const QSharedPointer<kuPaperInfo> paper =
+            paperID != 0 ? kuPaperList::instance()->paper(paperID) : QSharedPointer<kuPaperInfo>();
+    // A name taken in its tab comes only from a broken layout: that window is not made.
+    if (!workSpace || !paper || (!name.isEmpty() && workSpace->containsWindow(name)))
         return;
     const WindowMaker make = creators().windowMakers.value(winType);
     if (!make)
@@ -527,11 +582,7 @@ void kuClient::addPaperWindow(WinType winType, kuWorkSpace* workSpace, int paper
         return;
     window->restoreSettings(windowObject);
     window->setWindowTitle(title);
-    // A name taken in this workspace (a broken layout) gets a new one rather than no window.
-    QString dockName = name.isEmpty() ? QUuid::createUuid().toString() : name;
-    if (workSpace->containsWindow(dockName))
-        dockName = QUuid::createUuid().toString();
-    workSpace->addWindow(window, dockName, title);
+    dockWindow(window, workSpace, name.isEmpty() ? QUuid::createUuid().toString() : name, title);
 }
 
 void kuClient::addChartWindow(kuWorkSpace* workSpace, int paperID, const QString& name, const QJsonObject& windowObject)
@@ -680,22 +731,128 @@ QJsonObject kuClient::saveState()
     return layout;
 }
 
-// Until saved layouts are read back this only ends the wait for the instrument
-// list: the layout stays as it is and is not counted as restored.
+void kuClient::restoreWindows(QJsonArray settings)
+{
+    const QPointer<kuClient> self = this;
+    for (const QJsonValue& value : qAsConst(settings)) {
+        // Keeps the interface live while many windows are made.
+        QCoreApplication::processEvents();
+        if (!self)
+            return;
+        const QJsonObject object = value.toObject();
+        const QJsonValue tabIndex = object.value(QStringLiteral("tabIndex"));
+        kuWorkSpace* page = tabIndex.isUndefined() ? currentWorkSpace() : workSpace(tabIndex.toInt(-1));
+        if (!page)
+            continue;
+        const QString name = object.contains(QStringLiteral("objectName"))
+                                     ? object.value(QStringLiteral("objectName")).toString()
+                                     : QString();
+        const int paperID = object.value(QStringLiteral("paperID")).toInt();
+        switch (object.value(QStringLiteral("winType")).toInt()) {
+        case wtQuotes:
+            addQuotesWindow(page, object);
+            break;
+        case wtChart:
+            if (paperID != 0)
+                addChartWindow(page, paperID, name, object);
+            break;
+        case wtOrderBook:
+            if (paperID != 0)
+                addOrderBookWindow(page, paperID, name, object);
+            break;
+        case wtLastTrades:
+            if (paperID != 0)
+                addLastTradesWindow(page, paperID, name, object);
+            break;
+        case wtPortfolio:
+            addPortfolioWindow(page, name, object);
+            break;
+        case wtOrders:
+            addOrdersWindow(page, object);
+            break;
+        case wtTrades:
+            addTradesWindow(page, object);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 void kuClient::restoreState(QJsonObject appSetting)
 {
-    Q_UNUSED(appSetting)
-    if (tabWidget()->count() == 0)
-        tabWidget()->addWorkSpace(new kuWorkSpace(tabWidget()), tr("Рабочий стол"));
+    // The restore processes events: a second instrument list or a menu command
+    // must not start another one in the middle.
+    if (m_restoring)
+        return;
+    m_restoring = true;
+    disconnect(m_restoreBinding);
+    const QPointer<kuClient> self = this;
+    if (m_menuBar)
+        m_menuBar->setEnabled(false);
+    if (m_toolBar)
+        m_toolBar->setEnabled(false);
+
+    const QPointer<kuApplication> app = kuApplication::instance();
+    const QJsonObject source =
+            !appSetting.isEmpty()
+                    ? appSetting.value(QStringLiteral("application")).toObject()
+                    : (app ? app->appSettings().value(QStringLiteral("application")).toObject() : QJsonObject());
+    kuTabWidget* tabs = tabWidget();
+    if (!source.isEmpty()) {
+        if (source.contains(QStringLiteral("geometry")))
+            restoreGeometry(QByteArray::fromBase64(source.value(QStringLiteral("geometry")).toString().toLatin1()));
+        const QJsonArray tabObjects = source.value(QStringLiteral("tabs")).toArray();
+        // The saved tabs replace what is there (the empty start workspace).
+        if (!tabObjects.isEmpty())
+            tabs->removeAllWorkSpace();
+        for (const QJsonValue& tab : tabObjects) {
+            const QJsonValue name = tab.toObject().value(QStringLiteral("name"));
+            tabs->addWorkSpace(new kuWorkSpace(tabs), name.isUndefined() ? QString() : name.toString());
+        }
+        if (tabs->count() == 0)
+            tabs->addWorkSpace(new kuWorkSpace(tabs), tr("Рабочий стол"));
+        if (source.contains(QStringLiteral("settings")))
+            restoreWindows(source.value(QStringLiteral("settings")).toArray());
+        if (!self)
+            return;
+        // Only now: the docking states arrange sections that must already be docked.
+        for (int i = 0; i < tabObjects.size(); ++i) {
+            const QJsonObject tab = tabObjects.at(i).toObject();
+            kuWorkSpace* page = workSpace(i);
+            if (page && tab.contains(QStringLiteral("state")))
+                page->restoreDockState(
+                        QByteArray::fromBase64(tab.value(QStringLiteral("state")).toString().toLatin1()));
+        }
+        setTitle(app ? app->settingsFilePath() : QString());
+    }
+    if (tabs->count() == 0)
+        tabs->addWorkSpace(new kuWorkSpace(tabs), tr("Рабочий стол"));
     updateRemoveWorkspaceAction();
     if (m_lightBox)
         m_lightBox->hide();
     endRestoreBinding();
+    if (m_menuBar)
+        m_menuBar->setEnabled(true);
+    if (m_toolBar)
+        m_toolBar->setEnabled(true);
+    m_restoring = false;
+    m_layoutRestored = true;
 }
 
 void kuClient::restoreState()
 {
     restoreState(QJsonObject());
+}
+
+void kuClient::connectErrorBinding()
+{
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    const QPointer<kuAbstractDataConverter> converter = manager ? manager->dataConverter() : nullptr;
+    if (!converter)
+        return;
+    disconnect(m_errorBinding);
+    m_errorBinding = connect(converter, &kuAbstractDataConverter::on_receviedError, this, &kuClient::slot_showError);
 }
 
 void kuClient::endRestoreBinding()
@@ -756,8 +913,7 @@ void kuClient::slot_afterWindowShow()
     if (!connection || !converter)
         return;
 
-    m_errorBinding = connect(converter, &kuAbstractDataConverter::on_receviedError, this, &kuClient::slot_showError,
-                             Qt::UniqueConnection);
+    connectErrorBinding();
     m_restoreBinding = connect(
             converter, &kuAbstractDataConverter::on_snapshotPapers, converter, [this] { restoreState(QJsonObject()); },
             Qt::DirectConnection);
@@ -829,12 +985,49 @@ void kuClient::slot_renameWorkspace()
 
 void kuClient::slot_saveWorkSpace()
 {
-    // Saved settings files come with their own dialog.
+    const Creators& c = creators();
+    if (m_restoring || !c.makeWorkspaceSetting)
+        return;
+    const auto made = c.makeWorkspaceSetting();
+    const QPointer<QDialog> dialog = made.second;
+    if (made.first && c.appendSetting)
+        c.appendSetting(made.first);
+    delete dialog.data();
 }
 
 void kuClient::slot_loadWorkSpace()
 {
-    // Saved settings files come with their own dialog.
+    const Creators& c = creators();
+    if (m_restoring || !c.makeWorkspaceSetting)
+        return;
+    const auto made = c.makeWorkspaceSetting();
+    const QPointer<QDialog> dialog = made.second;
+    if (!dialog)
+        return;
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const QString path = accepted && dialog && c.loadedPath ? c.loadedPath(made.first) : QString();
+    delete dialog.data();
+    if (path.isEmpty())
+        return;
+    // Read before anything goes: a file gone or damaged since it was chosen leaves the layout as it is.
+    QJsonObject root;
+    const QPointer<kuApplication> app = kuApplication::instance();
+    if (!app || !kuApplication::readSettingsFile(path, &root)) {
+        showError(tr("Не удалось загрузить настройки из файла %1").arg(path));
+        return;
+    }
+
+    kuTabWidget* tabs = tabWidget();
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (kuWorkSpace* page = tabs->workSpace(i))
+            page->hideWindows();
+    }
+    tabs->removeAllWorkSpace();
+    if (m_lightBox)
+        m_lightBox->show();
+    app->setAppSettings(app->loadSettings(path));
+    connectErrorBinding();
+    restoreState(QJsonObject());
 }
 
 // ---- messages and help ----

@@ -26,6 +26,7 @@ class kuTabWidget;
 class kuToolBar;
 class kuWindowBase;
 class kuWorkSpace;
+class kuWorkspaceSetting;
 
 // The program's one main window: workspace tabs, menus, the window factory
 // and the dialogs the trading windows share.
@@ -67,6 +68,13 @@ public:
     static void setPaperListFormCreator(PaperListFormMaker make, std::function<void(kuPaperListForm*)> refill,
                                         std::function<int(kuPaperListForm*)> current);
 
+    // The saved settings dialog lives above this library too. append asks for a
+    // file and saves the layout to it; loadedPath is the path of the row the user
+    // loaded (empty when none). Without it the save and load entries are disabled.
+    using WorkspaceSettingMaker = std::function<std::pair<kuWorkspaceSetting*, QDialog*>()>;
+    static void setWorkspaceSettingCreator(WorkspaceSettingMaker make, std::function<void(kuWorkspaceSetting*)> append,
+                                           std::function<QString(kuWorkspaceSetting*)> loadedPath);
+
     // The order entry dialog, made on first use without a parent, reset at every call; null until registered.
     kuOrderManager* orderManager();
     // The instrument chooser, made on first use; null until registered.
@@ -104,6 +112,11 @@ public:
     bool activateWindowTab(QWidget* window);
     // Window objects of every tab's visible windows, each with its "tabIndex".
     QJsonArray windowsState();
+    // Makes and docks the windows of a saved layout's "settings"; objects that
+    // name no tab, no instrument or an unknown kind are skipped.
+    void restoreWindows(QJsonArray settings);
+    // While a saved layout is being put in place.
+    bool isRestoring() const { return m_restoring; }
 
     // Whether a saved layout has been put in place; until then the close never writes one.
     bool layoutRestored() const { return m_layoutRestored; }
@@ -151,6 +164,12 @@ private:
     void init();
     void setupLayout();
     void updateMakerActions();
+    void updateWorkspaceSettingActions();
+    // Docks a window just made; one that cannot be docked is given back and deleted.
+    bool dockWindow(kuWindowBase* window, kuWorkSpace* workSpace, const QString& name, const QString& title);
+    // The workspace docking a section of that name; null when none.
+    kuWorkSpace* workSpaceHolding(const QString& name);
+    void connectErrorBinding();
     void updateRemoveWorkspaceAction();
     kuWindowBase* singleWindow(WinType winType);
     void addSingleWindow(WinType winType, kuWorkSpace* workSpace, const QJsonObject& windowObject);
@@ -179,5 +198,6 @@ private:
     QMetaObject::Connection m_errorBinding;
     bool m_shownOnce = false;
     bool m_layoutRestored = false;
+    bool m_restoring = false;
     int m_closeWaitMs = 3000;
 };
