@@ -24,6 +24,7 @@
 #include "kulogging.h"
 #include "kuloginform.h"
 #include "kumigration.h"
+#include "kuorderbook.h"
 #include "kuordermanager.h"
 #include "kupaperlistform.h"
 #include "kuplugininstaller.h"
@@ -144,6 +145,7 @@ int main(int argc, char** argv)
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
     kuOrderManager::registerWithClient();
     kuChart::registerWithClient();
+    kuOrderBook::registerWithClient();
     kuPaperListForm::registerWithClient();
     kuWorkspaceSetting::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();

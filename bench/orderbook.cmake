@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_orderbook LIBS velmoran_market)

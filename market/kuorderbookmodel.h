@@ -1,0 +1,65 @@
+#pragma once
+
+#include "kutableviewmodel.h"
+
+#include <QColor>
+#include <QHash>
+#include <QJsonArray>
+
+class kuOrderBookItem;
+
+// All levels of one instrument's current book, offers first, highest price
+// first; the rows shown are the `depth` levels of each side nearest the
+// spread. Every book replaces all levels in one reset.
+class kuOrderBookModel : public kuTableViewModel
+{
+    Q_OBJECT
+public:
+    enum Role
+    {
+        PriceRole = Qt::UserRole + 3,
+        AmountRole = Qt::UserRole + 4
+    };
+
+    explicit kuOrderBookModel(QObject* parent = nullptr);
+    ~kuOrderBookModel() override;
+
+    void setOrderBook(const QJsonArray& orderBook, int lot, int decimals);
+
+    int depth() const { return m_depth; }
+    void setDepth(int depth);
+    QColor bidColor() const { return m_bidColor; }
+    void setBidColor(const QColor& color) { m_bidColor = color; }
+    QColor offerColor() const { return m_offerColor; }
+    void setOfferColor(const QColor& color) { m_offerColor = color; }
+
+    // The user's active orders on the instrument; they change the look at the next repaint.
+    void showOrder(int orderID, double price, int amount);
+    void hideOrder(int orderID);
+    void clearOrders();
+    int ownOrderCount() const { return m_ownOrders.size(); }
+
+    int firstRow() const { return m_firstRow; }
+    int visibleRows() const { return m_visibleRows; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    struct OwnOrder
+    {
+        qint64 amount;
+        double price;
+    };
+
+    void updateVisibleRows();
+    const kuOrderBookItem* level(int row) const;
+    qint64 ownAmountAt(double price) const;
+
+    int m_depth = 20;
+    int m_visibleRows = 0;
+    int m_firstRow = 0;
+    QColor m_bidColor;
+    QColor m_offerColor;
+    QHash<int, OwnOrder> m_ownOrders;
+};
