@@ -406,7 +406,9 @@ void kuMainConn::unsubscribe(WinType winType, int paperID)
 
 void kuMainConn::requestLastPrice(int paperID)
 {
-    syncGet(requestUrl(QStringLiteral("%1/kuLastPrice?ID=%2&PID=%3"), {QString::number(paperID)}));
+    // Nothing is read from the reply: the price comes with the updates. So the caller never waits.
+    sendRequest(requestUrl(QStringLiteral("%1/kuLastPrice?ID=%2&PID=%3"), {QString::number(paperID)}),
+                [this](QNetworkReply* reply) { readReply(reply); });
 }
 
 void kuMainConn::sendOrder(const QString& pattern, const QStringList& values, const QJsonObject& orderObject, int code,

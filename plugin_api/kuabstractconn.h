@@ -44,7 +44,7 @@ public:
     virtual void newStopOrder(const QJsonObject& orderObject);
     virtual void modifyStopOrder(const QJsonObject& orderObject);
     virtual void cancelStopOrder(const QJsonObject& orderObject);
-    virtual void requestLastPrice(int paperID); // blocking
+    virtual void requestLastPrice(int paperID); // asynchronous; the price comes with the updates
     virtual QString sessionId() const;
     virtual QString serverUrl() const;
 

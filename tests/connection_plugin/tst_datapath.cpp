@@ -750,7 +750,9 @@ private slots:
         for (WinType wt : {wtQuotes, wtOrderBook, wtLastTrades})
             m_conn->unsubscribe(wt, m_bond);
         QCOMPARE(countOf(QStringLiteral("kuUnsubscribe")), 3);
+        const int asked = countOf(QStringLiteral("kuLastPrice"));
         m_conn->requestLastPrice(m_share);
+        QTRY_VERIFY(countOf(QStringLiteral("kuLastPrice")) > asked);
         waitForPolls(QStringLiteral("kuMarketDataUpdate"));
         m_got.quoteUpdates.clear();
         m_got.bookUpdates.clear();
