@@ -28,6 +28,7 @@
 #include "kuordermanager.h"
 #include "kupaperlistform.h"
 #include "kuplugininstaller.h"
+#include "kuportfolio.h"
 #include "kusingleinstance.h"
 #include "kuworkspacesetting.h"
 #include "serverclock.h"
@@ -146,6 +147,7 @@ int main(int argc, char** argv)
     kuOrderManager::registerWithClient();
     kuChart::registerWithClient();
     kuOrderBook::registerWithClient();
+    kuPortfolio::registerWithClient();
     kuPaperListForm::registerWithClient();
     kuWorkspaceSetting::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();

@@ -1,0 +1,351 @@
+#include <QAction>
+#include <QApplication>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include "fakesession.h"
+#include "kucheckcombobox.h"
+#include "kuclient.h"
+#include "kuordermanager.h"
+#include "kuportfolio.h"
+#include "kuportfoliomargin.h"
+#include "kuportfolioproxymodel.h"
+#include "kuportfolioview.h"
+#include "ordermanagerfixture.h"
+
+// Calls of setSortColumn: (column, additive).
+using SortSteps = QList<QPair<int, bool>>;
+Q_DECLARE_METATYPE(SortSteps)
+
+// The account-state window over a faked session: rows, sorting, search, saved
+// accounts, re-subscription, last-price requests and the position orders.
+namespace {
+const int future = 301;
+
+// ACC1 holds a short BIG, VLMR and a future; ACC2 a currency with margin;
+// GONE is an account the user no longer has.
+const QByteArray snapshot = R"({
+ "ACC1": {"position": [{"paper_id": 106, "amount": -20, "price": 100, "balance": -2000, "bdate": "2026-12-01", "lastprice": 101},
+                       {"paper_id": 101, "amount": 10, "price": 50, "balance": 500, "lastprice": 55},
+                       {"paper_id": 301, "amount": 1, "price": 1000, "balance": 900, "lastprice": 1000}],
+          "money": {"balance": 1000, "blocked": 50, "go": 25, "expected": 5, "profit": 20}},
+ "ACC2": {"position": [{"paper_id": 103, "amount": 10, "price": 90, "balance": 900, "lastprice": 95}],
+          "margin": {"init_marga": 100, "min_marga": 50, "marg_portfolio": 150}},
+ "GONE": {"position": [{"paper_id": 106, "amount": 5, "price": 100, "balance": 500, "lastprice": 100}]}
+})";
+} // namespace
+
+class tst_Portfolio : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FakeSession> m_test;
+
+    RecordingConn* conn() { return m_test->conn(); }
+    CannedConverter* converter() { return m_test->converter(); }
+
+    // The window after its snapshot, with the requests so far forgotten.
+    std::unique_ptr<kuPortfolio> shown()
+    {
+        auto window = std::make_unique<kuPortfolio>();
+        converter()->snapshotPositions(snapshot);
+        conn()->take();
+        return window;
+    }
+
+    // Rows of an account as the view shows them: column 2 of each.
+    static QString rowsOf(const kuPortfolio& window, const QString& account)
+    {
+        const QAbstractItemModel* proxy = window.proxy();
+        for (int top = 0; top < proxy->rowCount(); ++top) {
+            const QModelIndex parent = proxy->index(top, 0);
+            if (parent.data(258).toString() != account)
+                continue;
+            QStringList texts;
+            for (int row = 0; row < proxy->rowCount(parent); ++row)
+                texts << proxy->index(row, 2, parent).data().toString();
+            return texts.join(' ');
+        }
+        return QStringLiteral("(hidden)");
+    }
+
+    static QModelIndex rowOf(const kuPortfolio& window, const QString& account, const QString& ticker)
+    {
+        const QAbstractItemModel* proxy = window.proxy();
+        for (int top = 0; top < proxy->rowCount(); ++top) {
+            const QModelIndex parent = proxy->index(top, 0);
+            if (parent.data(258).toString() != account)
+                continue;
+            if (ticker.isEmpty())
+                return parent;
+            for (int row = 0; row < proxy->rowCount(parent); ++row) {
+                if (proxy->index(row, 2, parent).data().toString() == ticker)
+                    return proxy->index(row, 2, parent);
+            }
+        }
+        return QModelIndex();
+    }
+
+    static QStringList orders(RecordingConn* conn)
+    {
+        QStringList found;
+        for (const QString& request : conn->requests) {
+            if (!request.startsWith("newOrder "))
+                continue;
+            const QJsonObject o = QJsonDocument::fromJson(request.section(' ', 1).toUtf8()).object();
+            found << QStringLiteral("%1 %2 %3 %4 %5")
+                             .arg(o.value("partID").toString())
+                             .arg(o.value("paperID").toInt())
+                             .arg(o.value("action").toInt())
+                             .arg(o.value("amount").toDouble())
+                             .arg(o.value("price").toDouble());
+        }
+        return found;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        addTestAccounts();
+        addTestPapers();
+        kuPaperList::instance()->addPaper(future,
+                                          QSharedPointer<kuPaperInfo>::create(future, "FUT", "Фьючерс", 4, 1, 10, 6.5,
+                                                                              0, 0.0, true, "FUT", "", 2, "СПБ"));
+        kuOrderManager::registerWithClient();
+        QVERIFY(kuClient::instance());
+    }
+
+    void init()
+    {
+        m_test = std::make_unique<FakeSession>();
+        conn()->session = "S1";
+    }
+
+    void cleanup() { m_test.reset(); }
+
+    void snapshotRows()
+    {
+        kuPortfolio window;
+        QCOMPARE(window.winType(), wtPortfolio);
+        QCOMPARE(conn()->take(), QStringList{"getPortfolio"});
+        QVERIFY(window.isBusy());
+        converter()->snapshotPositions(snapshot);
+        QVERIFY(!window.isBusy());
+
+        QCOMPARE(rowsOf(window, "ACC1"), QStringLiteral("BIG VLMR FUT Деньги"));
+        QCOMPARE(rowsOf(window, "ACC2"), QStringLiteral("USDRUB"));
+        const QModelIndex money = rowOf(window, "ACC1", "Деньги");
+        // "blocked" + "go"; the profit with the change of the positions, the future left out.
+        QCOMPARE(money.sibling(money.row(), 11).data().toString(), QStringLiteral("75.00"));
+        QCOMPARE(money.sibling(money.row(), 9).data().toString(), QStringLiteral("50.00"));
+        QCOMPARE(rowOf(window, "ACC1", "").data(261).toString(), QStringLiteral("Баланс. стоимость -470.00"));
+        // The current account is expanded.
+        QVERIFY(window.view()->isExpanded(rowOf(window, "ACC1", "")));
+        QVERIFY(!window.view()->isExpanded(rowOf(window, "ACC2", "")));
+    }
+
+    void sorting_data()
+    {
+        QTest::addColumn<SortSteps>("steps");
+        QTest::addColumn<QString>("rows");
+        using Steps = SortSteps;
+        QTest::newRow("type, then ticker") << Steps{} << "BIG VLMR FUT Деньги";
+        QTest::newRow("type descending") << Steps{{1, true}} << "Деньги FUT BIG VLMR";
+        QTest::newRow("ticker only") << Steps{{2, false}} << "BIG FUT VLMR Деньги";
+        QTest::newRow("ticker only, descending") << Steps{{2, false}, {2, false}} << "Деньги VLMR FUT BIG";
+        QTest::newRow("volume") << Steps{{3, false}} << "BIG FUT VLMR Деньги";
+    }
+
+    void sorting()
+    {
+        QFETCH(SortSteps, steps);
+        QFETCH(QString, rows);
+        const auto window = shown();
+        for (const auto& step : steps)
+            window->proxy()->setSortColumn(step.first, step.second);
+        QCOMPARE(rowsOf(*window, "ACC1"), rows);
+        // A last price re-sorts and keeps the money row in its place.
+        converter()->updateLastPrice(101, 56);
+        QCOMPARE(rowsOf(*window, "ACC1"), rows);
+    }
+
+    void search()
+    {
+        const auto window = shown();
+        window->setSearchLine("vlmr");
+        QCOMPARE(rowsOf(*window, "ACC1"), QStringLiteral("VLMR"));
+        QCOMPARE(rowsOf(*window, "ACC2"), QString());
+        QCOMPARE(window->searchLine(), QStringLiteral("vlmr"));
+        window->setSearchLine(QString());
+        QCOMPARE(rowsOf(*window, "ACC1"), QStringLiteral("BIG VLMR FUT Деньги"));
+    }
+
+    void savedAccounts()
+    {
+        QJsonObject saved;
+        {
+            const auto window = shown();
+            window->setChekedAccounts({{"ACC1", false}, {"ACC2", true}});
+            QCOMPARE(rowsOf(*window, "GONE"), QStringLiteral("(hidden)"));
+            window->view()->collapse(rowOf(*window, "ACC1", ""));
+            window->view()->expand(rowOf(*window, "ACC2", ""));
+            QCOMPARE(window->chekedAccounts(), (QVariantMap{{"ACC1", false}, {"ACC2", true}}));
+            window->setShowHideMarginPanel(false);
+            saved = window->saveSettings();
+        }
+        const QJsonObject group = saved.value("settings").toArray().first().toObject();
+        QCOMPARE(group.value("name").toString(), QStringLiteral("positionSetting"));
+        QStringList names;
+        for (const QJsonValue& param : group.value("params").toArray())
+            names << param.toObject().value("name").toString();
+        QCOMPARE(names, (QStringList{"chekedAccounts", "searchLine", "columnState", "showHideMarginPanel"}));
+
+        kuPortfolio restored;
+        restored.restoreSettings(saved);
+        QCOMPARE(restored.findChild<kuCheckComboBox*>("comboBoxAccount")->checkedItems(),
+                 (QStringList{"ACC1", "ACC2"}));
+        QVERIFY(!restored.showHideMarginPanel());
+        converter()->snapshotPositions(snapshot);
+        QCOMPARE(restored.chekedAccounts(), (QVariantMap{{"ACC1", false}, {"ACC2", true}}));
+    }
+
+    void resubscription()
+    {
+        const auto window = shown();
+        auto* accounts = window->findChild<kuCheckComboBox*>("comboBoxAccount");
+        window->subscribe();
+        QVERIFY(conn()->take().isEmpty()); // the stream is live
+        conn()->session = "S2";
+        window->subscribe();
+        QCOMPARE(conn()->take(), QStringList{"getPortfolio"});
+        QCOMPARE(accounts->count(), 3);
+        QCOMPARE(accounts->checkedItems(), (QStringList{"ACC1", "ACC2", "EMPTY"}));
+    }
+
+    void lastPrices()
+    {
+        kuPortfolio window;
+        conn()->take();
+        converter()->snapshotPositions(snapshot);
+        QCOMPARE(conn()->take(), (QStringList{"requestLastPrice 101", "requestLastPrice 103", "requestLastPrice 106",
+                                              "requestLastPrice 301"}));
+        // Only ids not seen before are asked for.
+        converter()->updatePositions(R"({"ACC2": {"position": [{"paper_id": 103, "amount": 5},
+                                                               {"paper_id": 102, "amount": 1}]}})");
+        QCOMPARE(conn()->take(), QStringList{"requestLastPrice 102"});
+        QCOMPARE(rowsOf(window, "ACC2"), QStringLiteral("OBL USDRUB"));
+
+        // An account hidden by the selector is kept current.
+        window.setChekedAccounts({{"ACC1", true}});
+        converter()->updateLastPrice(103, 99);
+        window.setChekedAccounts({{"ACC1", true}, {"ACC2", false}});
+        const QModelIndex currency = rowOf(window, "ACC2", "USDRUB");
+        QCOMPARE(currency.sibling(currency.row(), 6).data().toString(), QStringLiteral("99.0000"));
+        converter()->updateLastPrice(104, 1); // never held
+        QVERIFY(conn()->take().isEmpty());
+
+        // A new session asks for all of them again.
+        conn()->session = "S2";
+        window.subscribe();
+        QCOMPARE(conn()->take(), QStringList{"getPortfolio"});
+        converter()->snapshotPositions(snapshot);
+        QCOMPARE(conn()->take(), (QStringList{"requestLastPrice 101", "requestLastPrice 102", "requestLastPrice 103",
+                                              "requestLastPrice 106", "requestLastPrice 301"}));
+
+        // Closed: nothing more.
+        window.disconnectAll();
+        window.unsubscribe();
+        conn()->take();
+        converter()->updatePositions(R"({"ACC1": {"position": [{"paper_id": 104, "amount": 1}]}})");
+        QVERIFY(conn()->take().isEmpty());
+    }
+
+    void marginPanelPerWindow()
+    {
+        const auto first = shown();
+        const auto second = shown();
+        first->view()->setCurrentIndex(rowOf(*first, "ACC2", ""));
+        first->slot_changeSelection(rowOf(*first, "ACC2", ""));
+        QCOMPARE(first->marginChart()->portfolioText()->toPlainText(), QStringLiteral("150.00"));
+        second->view()->setCurrentIndex(rowOf(*second, "ACC1", ""));
+        second->slot_changeSelection(rowOf(*second, "ACC1", ""));
+        QCOMPARE(second->marginChart()->portfolioText()->toPlainText(), QStringLiteral("0.0"));
+        QCOMPARE(first->marginChart()->ratioInitial(), 2.0 / 3);
+        QCOMPARE(second->marginChart()->ratioInitial(), 0.8);
+        // Unchecking the panel hides it.
+        first->view()->marginAction()->setChecked(false);
+        QVERIFY(first->findChild<QGraphicsView*>("graphicsView")->isHidden());
+    }
+
+    void positionOrders_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("ticker");
+        QTest::addColumn<bool>("turn");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("order");
+
+        QTest::newRow("close a short") << "ACC1"
+                                       << "BIG" << false << "Купить 20 BIG - Эмитент BIG  по цене 101.00"
+                                       << "ACC1 106 1 20 101";
+        QTest::newRow("turn a long") << "ACC1"
+                                     << "VLMR" << true << "Продать 20 VLMR - Эмитент VLMR  по цене 55.00"
+                                     << "ACC1 101 -1 20 55";
+        QTest::newRow("account gone") << "GONE"
+                                      << "BIG" << false << "Счёт GONE недоступен, поручение не создано"
+                                      << "";
+    }
+
+    void positionOrders()
+    {
+        QFETCH(QString, account);
+        QFETCH(QString, ticker);
+        QFETCH(bool, turn);
+        QFETCH(QString, box);
+        QFETCH(QString, order);
+
+        const auto window = shown();
+        window->view()->expand(rowOf(*window, account, ""));
+        const QModelIndex row = rowOf(*window, account, ticker);
+        QVERIFY(row.isValid());
+        window->view()->setCurrentIndex(row);
+        BoxCatcher boxes;
+        if (turn)
+            window->view()->slot_turnPosition();
+        else
+            window->view()->slot_closePosition();
+        QCOMPARE(boxes.texts, QStringList{box});
+        QCOMPARE(orders(conn()), order.isEmpty() ? QStringList() : QStringList{order});
+    }
+
+    void doubleClickOpensOneLot()
+    {
+        const auto window = shown();
+        double amount = -1;
+        double lots = -1;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<kuOrderManager*>(QApplication::activeModalWidget())) {
+                amount = dialog->amount();
+                lots = dialog->lotAmount();
+                dialog->reject();
+            }
+        });
+        answer.start(5);
+        window->view()->slot_createOrder(rowOf(*window, "ACC1", "VLMR"));
+        QCOMPARE(lots, 1.0);
+        QCOMPARE(amount, 10.0); // one lot of ten
+        // The money row and an account row place no order.
+        lots = -1;
+        window->view()->slot_createOrder(rowOf(*window, "ACC1", "Деньги"));
+        window->view()->slot_createOrder(rowOf(*window, "ACC1", ""));
+        QCOMPARE(lots, -1.0);
+    }
+};
+
+QTEST_MAIN(tst_Portfolio)
+#include "tst_portfolio.moc"
