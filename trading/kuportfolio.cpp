@@ -169,9 +169,29 @@ void kuPortfolio::slot_updatePosition(QJsonObject jsonPositions)
 {
     const QMap<QString, QVariant> margin = parseMargin(jsonPositions);
     const QMap<QString, QVariant> rows = parsePositions(jsonPositions);
+    // The rows are replaced: the user's current row is found again by account, kind and paper,
+    // or a position order would find no row.
+    const QModelIndex current = m_view->currentIndex();
+    const bool child = current.isValid() && current.parent().isValid();
+    const QString account = child ? current.parent().data(kuTreeViewModel::AccountRole).toString() : QString();
+    const int kind = child ? current.data(kuTreeViewModel::ItemTypeRole).toInt() : 0;
+    const int paper = child ? current.data(kuPortfolioModel::PaperIDRole).toInt() : 0;
+    const int column = current.column();
     applyToAccounts(rows, kuPortfolioModel::SetRowsRole);
     applyToAccounts(margin, kuPortfolioModel::SetMarginRole);
     m_proxy->applySort();
+    if (child && !m_view->currentIndex().parent().isValid()) {
+        const QModelIndex top = accountRow(m_proxy, account);
+        for (int row = 0; row < m_proxy->rowCount(top); ++row) {
+            const QModelIndex index = m_proxy->index(row, column, top);
+            if (index.data(kuTreeViewModel::ItemTypeRole).toInt() == kind &&
+                index.data(kuPortfolioModel::PaperIDRole).toInt() == paper) {
+                m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                         QItemSelectionModel::Rows);
+                break;
+            }
+        }
+    }
     if (!margin.isEmpty() && !ui->graphicsView->isHidden())
         showMarginOf(m_view->currentIndex().isValid() ? QModelIndex(m_view->currentIndex()) : QModelIndex(m_selection));
     requestLastPrices();

@@ -310,9 +310,17 @@ private slots:
 
         const auto window = shown();
         window->view()->expand(rowOf(*window, account, ""));
+        window->resize(900, 500);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         const QModelIndex row = rowOf(*window, account, ticker);
         QVERIFY(row.isValid());
-        window->view()->setCurrentIndex(row);
+        QTest::mouseClick(window->view()->viewport(), Qt::LeftButton, {}, window->view()->visualRect(row).center());
+        QCOMPARE(window->view()->currentIndex().sibling(row.row(), 2), row);
+        // The account's rows come anew with every update; the current row stays.
+        emit converter()->on_updatePositions(QJsonObject{{account, CannedConverter::object(snapshot).value(account)}});
+        QCOMPARE(window->view()->currentIndex().sibling(window->view()->currentIndex().row(), 2).data().toString(),
+                 ticker);
         BoxCatcher boxes;
         if (turn)
             window->view()->slot_turnPosition();
@@ -320,6 +328,22 @@ private slots:
             window->view()->slot_closePosition();
         QCOMPARE(boxes.texts, QStringList{box});
         QCOMPARE(orders(conn()), order.isEmpty() ? QStringList() : QStringList{order});
+    }
+
+    // Live prices re-sort the rows all the time; an account still opens with a double click.
+    void doubleClickExpandsAnAccount()
+    {
+        const auto window = shown();
+        window->resize(900, 500);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        converter()->updateLastPrice(101, 57);
+        const QModelIndex account = rowOf(*window, "ACC2", "");
+        QVERIFY(!window->view()->isExpanded(account));
+        const QPoint at = window->view()->visualRect(account.sibling(account.row(), 2)).center();
+        QTest::mouseClick(window->view()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(window->view()->viewport(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY(window->view()->isExpanded(rowOf(*window, "ACC2", "")));
     }
 
     void doubleClickOpensOneLot()
