@@ -26,10 +26,12 @@
 #include "kumigration.h"
 #include "kuorderbook.h"
 #include "kuordermanager.h"
+#include "kuorders.h"
 #include "kupaperlistform.h"
 #include "kuplugininstaller.h"
 #include "kuportfolio.h"
 #include "kusingleinstance.h"
+#include "kutrades.h"
 #include "kuworkspacesetting.h"
 #include "serverclock.h"
 
@@ -145,6 +147,8 @@ int main(int argc, char** argv)
 
     QPointer<kuClient> client = kuClient::createInstance(nullptr);
     kuOrderManager::registerWithClient();
+    kuOrders::registerWithClient();
+    kuTrades::registerWithClient();
     kuChart::registerWithClient();
     kuOrderBook::registerWithClient();
     kuPortfolio::registerWithClient();

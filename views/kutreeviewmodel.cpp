@@ -4,6 +4,8 @@
 
 #include <QDebug>
 
+#include <climits>
+
 kuTreeViewModel::kuTreeViewModel(QObject* parent) : QAbstractItemModel(parent)
 {}
 
@@ -46,6 +48,16 @@ quint32 kuTreeViewModel::topRowMask() const
 bool kuTreeViewModel::isTopRow(const QModelIndex& index) const
 {
     return index.isValid() && (quint32(index.internalId()) >> m_bits) == 0;
+}
+
+int kuTreeViewModel::roomUnder(int topRow) const
+{
+    if (topRow < 0 || topRow >= m_children.size() || m_bits > 31)
+        return 0;
+    // Child ids are ((row + 1) << bits) | top, all ones excluded.
+    const quint64 rows = (quint64(1) << (32 - m_bits)) - 2;
+    const quint64 used = quint64(m_children.at(topRow).size());
+    return used >= rows ? 0 : int(qMin<quint64>(rows - used, quint64(INT_MAX)));
 }
 
 int kuTreeViewModel::topRowOf(const QModelIndex& index) const

@@ -58,6 +58,8 @@ protected:
     // The top row an index of this model belongs to (its own row for a top row), or -1.
     int topRowOf(const QModelIndex& index) const;
     bool isTopRow(const QModelIndex& index) const;
+    // How many more rows the encoding holds under the top row (0 for no such row).
+    int roomUnder(int topRow) const;
 
     QVector<QList<QSharedPointer<kuObjectModelAbstractItem>>> m_children;
     QList<QString> m_topNames;

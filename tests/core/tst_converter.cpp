@@ -669,6 +669,22 @@ void tst_Converter::orderStatus_data()
                                  << QStringList{"outcome 0 1003 ",
                                                 "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
                                                 "колличестве 10. Успешно отправлен. 5000"};
+    // Cancels from the orders window carry the order's kind: 2 and 6 are sales.
+    QTest::newRow("cancel of a buy") << ok
+                                     << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 1}, {"amount", 4}}
+                                     << QStringList{"outcome 0 1003 ",
+                                                    "info Запрос на отмену поручения на `Покупку` по инструменту ОРД в "
+                                                    "колличестве 4. Успешно отправлен. 5000"};
+    QTest::newRow("cancel of a sell") << ok
+                                      << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 2}, {"amount", 4}}
+                                      << QStringList{
+                                                 "outcome 0 1003 ",
+                                                 "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
+                                                 "колличестве 4. Успешно отправлен. 5000"};
+    QTest::newRow("cancel of a stop sell")
+            << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 6}, {"amount", 4}}
+            << QStringList{"outcome 0 1003 ", "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
+                                              "колличестве 4. Успешно отправлен. 5000"};
     QTest::newRow("stop order") << ok << QJsonObject{{"paperID", 9200}, {"type", 1010}, {"action", -1}, {"amount", 1}}
                                 << QStringList{"outcome 0 1010 ",
                                                "info Стоп-поручение на `Продажу` ОРД в колличестве 1. Успешно "

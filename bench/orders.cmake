@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_orders LIBS velmoran_trading)

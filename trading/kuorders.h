@@ -1,0 +1,85 @@
+#pragma once
+
+#include "kuwindowbase.h"
+
+#include <QJsonArray>
+#include <QMap>
+#include <QSet>
+#include <QStringList>
+#include <QVariantMap>
+
+class QLineEdit;
+class Ui_kuOrders;
+class kuCheckComboBox;
+class kuOrdersModel;
+class kuOrdersProxyModel;
+class kuOrdersView;
+
+// The one orders window: the orders and stop orders of the user's accounts,
+// a snapshot merged with live updates, account checks and a search line. It
+// is also the order book's source of the user's active orders.
+class kuOrders : public kuWindowBase
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariantMap chekedAccounts READ chekedAccounts WRITE setChekedAccounts)
+    Q_PROPERTY(QString searchLine READ searchLine WRITE setSearchLine)
+    Q_PROPERTY(QString columnState READ columnState WRITE setColumnState)
+
+public:
+    // Account code -> QVariant holding a list of shared row pointers.
+    using ParsedRows = QMap<QString, QVariant>;
+
+    explicit kuOrders(QWidget* parent = nullptr);
+    ~kuOrders() override;
+
+    // Lets the main window make the orders window.
+    static void registerWithClient();
+
+    QJsonObject saveSettings() override;
+    WinType winType() const override { return wtOrders; }
+    void subscribe() override;
+
+    static ParsedRows parseOrders(const QJsonObject& jsonOrders);
+    void applyOrders(const ParsedRows& rows, int role);
+    // The active orders of every account (status 1, then 2), whatever the checks
+    // and the search show; of the given instruments only, unless the set is empty.
+    Q_INVOKABLE QJsonArray activeOrders(QSet<int> paperIDs);
+
+    QVariantMap chekedAccounts() const;
+    void setChekedAccounts(const QVariantMap& accounts);
+    QString searchLine() const;
+    void setSearchLine(const QString& text);
+    QString columnState() const;
+    void setColumnState(const QString& state);
+
+    kuOrdersModel* model() const { return m_model; }
+    kuOrdersProxyModel* proxy() const { return m_proxy; }
+    kuOrdersView* view() const { return m_view; }
+    kuCheckComboBox* accountBox() const { return m_accountBox; }
+    QStringList expandList() const { return m_expandList; }
+
+signals:
+    void on_showOrder(int paperID, int orderID, double price, int amount);
+    void on_hideOrder(int paperID, int orderID);
+
+public slots:
+    void slot_snapshotOrders(QJsonObject jsonOrders);
+    void slot_showAccounts(QModelIndex topLeft, QModelIndex bottomRight);
+    void slot_filterAccepted(QString text);
+    void slot_updateOrders(QJsonObject jsonOrders);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void init();
+    void expandRemembered();
+
+    Ui_kuOrders* ui;
+    kuOrdersProxyModel* m_proxy;
+    kuOrdersModel* m_model = nullptr;
+    kuOrdersView* m_view = nullptr;
+    kuCheckComboBox* m_accountBox = nullptr;
+    QLineEdit* m_searchLine = nullptr;
+    QStringList m_expandList;
+};

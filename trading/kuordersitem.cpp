@@ -1,0 +1,204 @@
+#include "kuordersitem.h"
+
+#include "kufunctions.h"
+#include "kupaperlist.h"
+
+namespace {
+const QChar blank(QLatin1Char(' '));
+} // namespace
+
+kuOrdersItem::kuOrdersItem(int orderID, int paperID, const QDateTime& dateTime, int act, int amount, double price,
+                           double balance, int status, int type, int limitation, int fcond, int isMarket1,
+                           double ifPrice1, double stopPrice1, int scond, int isMarket2, double ifPrice2,
+                           double stopPrice2, const QString& reason)
+    : m_paperID(paperID), m_orderID(orderID), m_amount(amount), m_type(type), m_act(act), m_status(status),
+      m_limitation(limitation), m_fcond(fcond), m_scond(scond), m_isMarket1(isMarket1), m_isMarket2(isMarket2),
+      m_price(price), m_balance(balance), m_ifPrice1(ifPrice1), m_ifPrice2(ifPrice2), m_stopPrice1(stopPrice1),
+      m_stopPrice2(stopPrice2), m_dateTime(dateTime), m_reason(reason)
+{
+    if (const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID)) {
+        m_decimals = paper->decimals();
+        m_ticker = paper->ticker();
+        m_issuer = paper->issuer();
+        m_shortName = paper->shortName();
+    }
+}
+
+QString kuOrdersItem::actText(int act)
+{
+    switch (act) {
+    case 1:
+        return tr("Покупка");
+    case 2:
+        return tr("Продажа");
+    case 3:
+    case 4:
+        return tr("Отменить");
+    case 5:
+        return tr("Стоп покупка");
+    case 6:
+        return tr("Стоп продажа");
+    default:
+        return QString();
+    }
+}
+
+QString kuOrdersItem::statusText(int status)
+{
+    switch (status) {
+    case 0:
+        return tr("Новое");
+    case 1:
+        return tr("Принято к исполнению");
+    case 2:
+        return tr("Частично исполнено");
+    case 3:
+        return tr("Полностью исполнено");
+    case 4:
+        return tr("Частично исполнено и закрыто");
+    case 5:
+        return tr("Отклонено");
+    case 6:
+        return tr("Отменено");
+    default:
+        return QString();
+    }
+}
+
+QString kuOrdersItem::priceText(double value) const
+{
+    return formatNumber(value, m_decimals, blank);
+}
+
+QString kuOrdersItem::displayText(int column) const
+{
+    switch (column) {
+    case 1:
+        return m_dateTime.isValid() ? m_dateTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
+    case 2:
+        return m_ticker;
+    case 3:
+        return m_shortName;
+    case 4:
+        return actText(m_act);
+    case 5:
+        return formatNumber(m_amount, 0, blank);
+    case 6:
+        return priceText(m_price);
+    case 7:
+        return formatNumber(m_balance, 2, blank);
+    case 8:
+        return m_type == 0 ? tr("Лимитированное") : tr("Рыночное");
+    case 9:
+        return statusText(m_status);
+    case 10:
+        if (m_act == 1 || m_act == 2)
+            return m_limitation != 0 ? tr("Месяц") : tr("День");
+        return m_reason;
+    case 11:
+        return m_reason;
+    default:
+        return QString();
+    }
+}
+
+QVariant kuOrdersItem::decoration(int) const
+{
+    return QVariant();
+}
+
+int kuOrdersItem::alignment(int column) const
+{
+    switch (column) {
+    case 1:
+    case 4:
+    case 9:
+    case 10:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case 5:
+    case 6:
+    case 7:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+QColor kuOrdersItem::color(int) const
+{
+    return QColor();
+}
+
+QColor kuOrdersItem::statusColor() const
+{
+    switch (m_status) {
+    case 1:
+        return QColor(QStringLiteral("#87CEFA"));
+    case 2:
+        return QColor(QStringLiteral("#C0C0FF"));
+    case 3:
+    case 4:
+        return QColor(QStringLiteral("#90EE90"));
+    case 5:
+        return QColor(QStringLiteral("#CD853F"));
+    case 6:
+        return QColor(QStringLiteral("#FFC0CB"));
+    default:
+        return QColor(Qt::transparent);
+    }
+}
+
+QString kuOrdersItem::conditionText() const
+{
+    const QString head = formatNumber(m_amount, 0, blank) + blank + m_ticker + QStringLiteral(" - ") + m_issuer + blank;
+    const QString start = (m_act == 5 ? tr("Купить ") : tr("Продать ")) + head;
+    const QString price1 = m_isMarket1 != 0 ? tr("по рыночной цене") : tr("по цене ") + priceText(m_stopPrice1);
+    const QString price2 = m_isMarket2 != 0 ? tr("по рыночной цене") : tr("по цене ") + priceText(m_stopPrice2);
+    const QString condition1 = m_fcond != 0 ? tr(" если цена станет ниже ") + priceText(m_ifPrice1) : QString();
+    const QString condition2 = m_scond != 0 ? tr(" если цена станет выше ") + priceText(m_ifPrice2) : QString();
+    if (m_fcond != 0 && m_scond != 0)
+        return start + price1 + condition1 + tr("\nили ") + price2 + condition2;
+    if (m_fcond != 0)
+        return start + price1 + condition1;
+    if (m_scond != 0)
+        return start + price2 + condition2;
+    return start;
+}
+
+QString kuOrdersItem::toolTip(int column) const
+{
+    switch (column) {
+    case 2:
+    case 3:
+        return m_issuer;
+    case 4:
+        return m_act == 5 || m_act == 6 ? conditionText() : QString();
+    case 8:
+    case 9:
+    case 11:
+        return displayText(column);
+    default:
+        return QString();
+    }
+}
+
+QVariant kuOrdersItem::sortValue(int column) const
+{
+    switch (column) {
+    case 1:
+        return m_dateTime;
+    case 5:
+        return m_amount;
+    case 6:
+        return m_price;
+    case 7:
+        return m_balance;
+    default:
+        return displayText(column);
+    }
+}
+
+int kuOrdersItem::itemType() const
+{
+    return itOrders;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "kuobjectmodelabstractitem.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSharedPointer>
+
+// One order or stop order of an account: its column texts, background by
+// status, the stop conditions as a sentence, and the fields the orders view
+// and the order book read through item data roles.
+class kuOrdersItem : public kuObjectModelAbstractItem
+{
+    Q_OBJECT
+public:
+    kuOrdersItem(int orderID, int paperID, const QDateTime& dateTime, int act, int amount, double price, double balance,
+                 int status, int type, int limitation, int fcond, int isMarket1, double ifPrice1, double stopPrice1,
+                 int scond, int isMarket2, double ifPrice2, double stopPrice2, const QString& reason);
+
+    QString displayText(int column) const override;
+    QVariant decoration(int column) const override;
+    int alignment(int column) const override;
+    QColor color(int column) const override;
+    QString toolTip(int column) const override;
+    QVariant sortValue(int column) const override;
+    int itemType() const override;
+
+    QColor statusColor() const;
+    // Texts of the order codes; empty for codes outside the tables.
+    static QString actText(int act);
+    static QString statusText(int status);
+    // Orders in these states are on the market.
+    static bool isActive(int status) { return status == 1 || status == 2; }
+
+    int orderID() const { return m_orderID; }
+    // 0 when the instrument is not in the registry.
+    int paperID() const { return m_ticker.isEmpty() ? 0 : m_paperID; }
+    int amount() const { return m_amount; }
+    int act() const { return m_act; }
+    int status() const { return m_status; }
+    double price() const { return m_price; }
+    int fcond() const { return m_fcond; }
+    int scond() const { return m_scond; }
+    int isMarket1() const { return m_isMarket1; }
+    int isMarket2() const { return m_isMarket2; }
+    double ifPrice1() const { return m_ifPrice1; }
+    double ifPrice2() const { return m_ifPrice2; }
+    double stopPrice1() const { return m_stopPrice1; }
+    double stopPrice2() const { return m_stopPrice2; }
+
+private:
+    QString conditionText() const;
+    QString priceText(double value) const;
+
+    int m_paperID;
+    int m_orderID;
+    int m_decimals = 2;
+    int m_amount;
+    int m_type;
+    int m_act;
+    int m_status;
+    int m_limitation;
+    int m_fcond;
+    int m_scond;
+    int m_isMarket1;
+    int m_isMarket2;
+    double m_price;
+    double m_balance;
+    double m_ifPrice1;
+    double m_ifPrice2;
+    double m_stopPrice1;
+    double m_stopPrice2;
+    QDateTime m_dateTime;
+    QString m_ticker;
+    QString m_reason;
+    QString m_issuer;
+    QString m_shortName;
+};

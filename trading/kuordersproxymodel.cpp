@@ -1,0 +1,4 @@
+#include "kuordersproxymodel.h"
+
+kuOrdersProxyModel::kuOrdersProxyModel(QObject* parent) : kuTreeViewProxyModel(parent)
+{}

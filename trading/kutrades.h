@@ -1,0 +1,74 @@
+#pragma once
+
+#include "kuwindowbase.h"
+
+#include <QMap>
+#include <QStringList>
+#include <QVariantMap>
+
+class QLineEdit;
+class Ui_kuTrades;
+class kuCheckComboBox;
+class kuTradesModel;
+class kuTradesProxyModel;
+class kuTradesView;
+
+// The trades window: the trades and money operations of the user's accounts,
+// a snapshot merged with live updates, account checks and a search line.
+class kuTrades : public kuWindowBase
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariantMap chekedAccounts READ chekedAccounts WRITE setChekedAccounts)
+    Q_PROPERTY(QString searchLine READ searchLine WRITE setSearchLine)
+    Q_PROPERTY(QString columnState READ columnState WRITE setColumnState)
+
+public:
+    // Account code -> QVariant holding a list of shared row pointers.
+    using ParsedRows = QMap<QString, QVariant>;
+
+    explicit kuTrades(QWidget* parent = nullptr);
+    ~kuTrades() override;
+
+    // Lets the main window make the trades window.
+    static void registerWithClient();
+
+    QJsonObject saveSettings() override;
+    WinType winType() const override { return wtTrades; }
+    void subscribe() override;
+
+    static ParsedRows parseTrades(const QJsonObject& jsonTrades);
+    void applyTrades(const ParsedRows& rows, int role);
+
+    QVariantMap chekedAccounts() const;
+    void setChekedAccounts(const QVariantMap& accounts);
+    QString searchLine() const;
+    void setSearchLine(const QString& text);
+    QString columnState() const;
+    void setColumnState(const QString& state);
+
+    kuTradesModel* model() const { return m_model; }
+    kuTradesProxyModel* proxy() const { return m_proxy; }
+    kuTradesView* view() const { return m_view; }
+    kuCheckComboBox* accountBox() const { return m_accountBox; }
+    QStringList expandList() const { return m_expandList; }
+
+public slots:
+    void slot_snapshotTrades(QJsonObject jsonTrades);
+    void slot_updateTrades(QJsonObject jsonTrades);
+    void slot_showAccounts(QModelIndex topLeft, QModelIndex bottomRight);
+    void slot_filterAccepted(QString text);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void init();
+
+    Ui_kuTrades* ui;
+    kuTradesProxyModel* m_proxy;
+    kuTradesModel* m_model = nullptr;
+    kuTradesView* m_view = nullptr;
+    kuCheckComboBox* m_accountBox = nullptr;
+    QLineEdit* m_searchLine = nullptr;
+    QStringList m_expandList;
+};

@@ -1,0 +1,152 @@
+#include "kutradesitem.h"
+
+#include "kufunctions.h"
+#include "kupaperlist.h"
+
+namespace {
+const QChar blank(QLatin1Char(' '));
+} // namespace
+
+kuTradesItem::kuTradesItem(int tradeID, int paperID, const QDateTime& dateTime, int act, int amount, double price,
+                           double total, double comiss, double balance, const QString& note)
+    : m_paperID(paperID), m_tradeID(tradeID), m_amount(amount), m_act(act), m_price(price), m_total(total),
+      m_comiss(comiss), m_balance(balance), m_dateTime(dateTime), m_note(note)
+{
+    if (const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID)) {
+        m_decimals = paper->decimals();
+        m_ticker = paper->ticker();
+        m_issuer = paper->issuer();
+        m_shortName = paper->shortName();
+    }
+}
+
+QString kuTradesItem::actText(int act)
+{
+    switch (act) {
+    case 1:
+        return tr("Покупка");
+    case 2:
+        return tr("Продажа");
+    case 3:
+    case 6:
+    case 10:
+        return tr("Зачисление");
+    case 4:
+    case 7:
+    case 11:
+        return tr("Списание");
+    case 5:
+        return tr("Пересчет");
+    case 8:
+        return tr("Процент");
+    case 9:
+        return tr("Депозитарный сбор");
+    default:
+        return QString();
+    }
+}
+
+QString kuTradesItem::displayText(int column) const
+{
+    switch (column) {
+    case 1:
+        return m_dateTime.isValid() ? m_dateTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
+    case 2:
+        return m_ticker;
+    case 3:
+        return m_shortName;
+    case 4:
+        return actText(m_act);
+    case 5:
+        return formatNumber(m_amount, 0, blank);
+    case 6:
+        return formatNumber(m_price, m_decimals, blank);
+    case 7:
+        return formatNumber(m_total, 2, blank);
+    case 8:
+        return formatNumber(m_comiss, 2, blank);
+    case 9:
+        return formatNumber(m_balance, 2, blank);
+    case 10:
+        return m_note;
+    default:
+        return QString();
+    }
+}
+
+QVariant kuTradesItem::decoration(int) const
+{
+    return QVariant();
+}
+
+int kuTradesItem::alignment(int column) const
+{
+    switch (column) {
+    case 1:
+    case 4:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+QColor kuTradesItem::color(int) const
+{
+    return QColor();
+}
+
+QColor kuTradesItem::actColor(int) const
+{
+    switch (m_act) {
+    case 1:
+        return QColor(QStringLiteral("#90EE90"));
+    case 2:
+        return QColor(QStringLiteral("#FFC0CB"));
+    default:
+        return QColor(Qt::transparent);
+    }
+}
+
+QString kuTradesItem::toolTip(int column) const
+{
+    switch (column) {
+    case 2:
+    case 3:
+        return m_issuer;
+    case 10:
+        return m_note;
+    default:
+        return QString();
+    }
+}
+
+QVariant kuTradesItem::sortValue(int column) const
+{
+    switch (column) {
+    case 1:
+        return m_dateTime;
+    case 5:
+        return m_amount;
+    case 6:
+        return m_price;
+    case 7:
+        return m_total;
+    case 8:
+        return m_comiss;
+    case 9:
+        return m_balance;
+    default:
+        return displayText(column);
+    }
+}
+
+int kuTradesItem::itemType() const
+{
+    return itTrades;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "kuobjectmodelabstractitem.h"
+
+#include <QDateTime>
+
+// One trade or other money operation of an account.
+class kuTradesItem : public kuObjectModelAbstractItem
+{
+    Q_OBJECT
+public:
+    kuTradesItem(int tradeID, int paperID, const QDateTime& dateTime, int act, int amount, double price, double total,
+                 double comiss, double balance, const QString& note);
+
+    QString displayText(int column) const override;
+    QVariant decoration(int column) const override;
+    int alignment(int column) const override;
+    QColor color(int column) const override;
+    QString toolTip(int column) const override;
+    QVariant sortValue(int column) const override;
+    int itemType() const override;
+
+    // The row's background, the same in every column.
+    QColor actColor(int column = 0) const;
+    // Text of an operation kind; empty outside 1 to 11.
+    static QString actText(int act);
+
+    int tradeID() const { return m_tradeID; }
+    // 0 when the instrument is not in the registry.
+    int paperID() const { return m_ticker.isEmpty() ? 0 : m_paperID; }
+    int act() const { return m_act; }
+
+private:
+    int m_paperID;
+    int m_tradeID;
+    int m_decimals = 2;
+    int m_amount;
+    int m_act;
+    double m_price;
+    double m_total;
+    double m_comiss;
+    double m_balance;
+    QDateTime m_dateTime;
+    QString m_ticker;
+    QString m_note;
+    QString m_issuer;
+    QString m_shortName;
+};

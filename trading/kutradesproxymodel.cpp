@@ -1,0 +1,4 @@
+#include "kutradesproxymodel.h"
+
+kuTradesProxyModel::kuTradesProxyModel(QObject* parent) : kuTreeViewProxyModel(parent)
+{}

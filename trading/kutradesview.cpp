@@ -1,0 +1,41 @@
+#include "kutradesview.h"
+
+#include "kutradesmodel.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+
+kuTradesView::kuTradesView(QWidget* parent) : kuTreeView(parent)
+{
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &kuTradesView::slot_showContextMenu);
+}
+
+QMenu* kuTradesView::buildContextMenu()
+{
+    auto* menu = new QMenu;
+    connect(menu->addAction(tr("Настройка столбцов")), &QAction::triggered, this, &kuTradesView::columnSetting);
+    menu->addSeparator();
+    return menu;
+}
+
+void kuTradesView::slot_showContextMenu(QPoint pos)
+{
+    QMenu* menu = buildContextMenu();
+    menu->exec(viewport()->mapToGlobal(pos));
+    delete menu;
+}
+
+void kuTradesView::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->pos());
+    if (model() && index.isValid() && event->button() == Qt::LeftButton) {
+        const int act = index.data(kuTradesModel::ActRole).toInt();
+        // Only buys and sells carry an instrument worth dragging.
+        if (index.parent().isValid() && (act == 1 || act == 2))
+            setPendingDrag(event->pos(), index.data(kuTradesModel::PaperIDRole).toInt());
+        else
+            setPendingDrag(QPoint(), 0);
+    }
+    kuTreeView::mousePressEvent(event);
+}
