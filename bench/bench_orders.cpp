@@ -27,7 +27,7 @@ using ItemList = QList<QSharedPointer<kuObjectModelAbstractItem>>;
 constexpr int bigCount = 20000;
 constexpr int smallCount = 200;
 constexpr int updateCount = 100;
-const QDateTime start(QDate(2026, 1, 5), QTime(10, 0));
+const QDateTime start(QDate(2026, 1, 5), QTime(10, 0), Qt::OffsetFromUTC, 10800);
 
 void addPapers()
 {
@@ -39,21 +39,28 @@ void addPapers()
     }
 }
 
-QSharedPointer<kuObjectModelAbstractItem> order(int id, int status, int amount, std::mt19937& random)
+// An order's instrument, time, side and price follow from its id, so that an update
+// carries the same order with another status and quantity, as the server sends it.
+QSharedPointer<kuObjectModelAbstractItem> order(int id, int status, int amount)
 {
-    const int paper = int(random() % 50) + 1;
-    const double price = (random() % 100000) / 100.0;
-    return QSharedPointer<kuOrdersItem>::create(id, paper, start.addSecs(int(random() % 30000000)),
-                                                int(random() % 2) + 1, amount, price, price * amount, status, 0, 0, 0,
-                                                0, 0.0, 0.0, 0, 0, 0.0, 0.0, QString());
+    std::mt19937 fixed{quint32(id)};
+    const int paper = int(fixed() % 50) + 1;
+    const double price = (fixed() % 100000) / 100.0;
+    const QDateTime placed = start.addSecs(int(fixed() % 30000000));
+    return QSharedPointer<kuOrdersItem>::create(id, paper, placed, int(fixed() % 2) + 1, amount, price, price * amount,
+                                                status, 0, 0, 0, 0, 0.0, 0.0, 0, 0, 0.0, 0.0, QString());
 }
 
-QSharedPointer<kuObjectModelAbstractItem> trade(int id, int act, std::mt19937& random)
+// A trade's instrument, time, kind and price follow from its id; an update brings the same trade
+// with another balance and note.
+QSharedPointer<kuObjectModelAbstractItem> trade(int id, double balance)
 {
-    const int paper = int(random() % 50) + 1;
-    const double price = (random() % 100000) / 100.0;
-    return QSharedPointer<kuTradesItem>::create(id, paper, start.addSecs(int(random() % 30000000)), act, 10, price,
-                                                price * 10, 1.5, 1000000.0, QStringLiteral("Сделка по поручению"));
+    std::mt19937 fixed{quint32(id)};
+    const int paper = int(fixed() % 50) + 1;
+    const double price = (fixed() % 100000) / 100.0;
+    const QDateTime time = start.addSecs(int(fixed() % 30000000));
+    return QSharedPointer<kuTradesItem>::create(id, paper, time, int(fixed() % 11) + 1, 10, price, price * 10, 1.5,
+                                                balance, QStringLiteral("Сделка по поручению %1").arg(balance));
 }
 
 // Rows for two accounts, ids 1.. per account.
@@ -105,8 +112,8 @@ struct Window
 using OrdersWindow = Window<kuOrdersModel, kuOrdersProxyModel, kuOrdersView>;
 using TradesWindow = Window<kuTradesModel, kuTradesProxyModel, kuTradesView>;
 
-auto makeOrder = [](int id, std::mt19937& random) { return order(id, int(random() % 7), 10, random); };
-auto makeTrade = [](int id, std::mt19937& random) { return trade(id, int(random() % 11) + 1, random); };
+auto makeOrder = [](int id, std::mt19937& random) { return order(id, int(random() % 7), 10); };
+auto makeTrade = [](int id, std::mt19937&) { return trade(id, 1000000.0); };
 
 void ordersRowsAlone(benchmark::State& state)
 {
@@ -121,7 +128,7 @@ void ordersSnapshot(benchmark::State& state)
         window.fill(rows(bigCount, makeOrder));
 }
 
-// 100 orders of the first account: accepted ones partly filled, then filled.
+// 100 orders of the first account: partly filled, then filled, with their quantity left.
 void ordersUpdate(benchmark::State& state)
 {
     OrdersWindow window(11);
@@ -133,7 +140,7 @@ void ordersUpdate(benchmark::State& state)
         ItemList update;
         const int status = turn++ % 2 ? 2 : 3;
         for (int i = 0; i < updateCount; ++i)
-            update << order(int(random() % (count / 2)) + 1, status, int(random() % 10) + 1, random);
+            update << order(int(random() % (count / 2)) + 1, status, int(random() % 10) + 1);
         window.model.setData(window.model.index(0, 0), QVariant::fromValue(update), kuOrdersModel::UpdateRole);
         QCoreApplication::processEvents();
     }
@@ -161,7 +168,7 @@ void tradesUpdate(benchmark::State& state)
     for (auto _ : state) {
         ItemList update;
         for (int i = 0; i < updateCount; ++i)
-            update << trade(int(random() % (count / 2)) + 1, int(random() % 11) + 1, random);
+            update << trade(int(random() % (count / 2)) + 1, double(random() % 1000000));
         window.model.setData(window.model.index(0, 0), QVariant::fromValue(update), kuTradesModel::UpdateRole);
         QCoreApplication::processEvents();
     }

@@ -72,6 +72,14 @@ QStringList trueKeys(const QVariantMap& accounts)
     return keys;
 }
 
+QDateTime exchangeTime(const QString& date, const QString& time)
+{
+    QDateTime dateTime = QDateTime::fromString(date + QLatin1Char(' ') + time, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (dateTime.isValid())
+        dateTime.setOffsetFromUtc(10800);
+    return dateTime;
+}
+
 QJsonObject param(const QString& name, const QString& label, const QJsonValue& value)
 {
     return QJsonObject{

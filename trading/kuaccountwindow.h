@@ -2,6 +2,7 @@
 
 #include "kuobjectmodelabstractitem.h"
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QSharedPointer>
@@ -33,6 +34,10 @@ QVariantMap openAccounts(const QTreeView* view);
 void expandAccounts(QTreeView* view, const QStringList& accounts);
 // The keys whose value is true, in key order.
 QStringList trueKeys(const QVariantMap& accounts);
+// "date" and "time" of a record ("yyyy-MM-dd", "HH:mm:ss"): the exchange's wall clock,
+// held at its fixed UTC+3 so that times compare and print without the local time zone.
+// Invalid when the texts do not fit.
+QDateTime exchangeTime(const QString& date, const QString& time);
 // {"name", "label", "value"}
 QJsonObject param(const QString& name, const QString& label, const QJsonValue& value);
 

@@ -124,9 +124,7 @@ kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)
         rows.reserve(list.size());
         for (const QJsonValue& value : list) {
             const QJsonObject o = value.toObject();
-            const QDateTime dateTime =
-                    QDateTime::fromString(textOf(o, ok::date) + QLatin1Char(' ') + textOf(o, ok::time),
-                                          QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            const QDateTime dateTime = kuAccountWindow::exchangeTime(textOf(o, ok::date), textOf(o, ok::time));
             rows << QSharedPointer<kuOrdersItem>::create(
                     intOf(o, ok::order_id), intOf(o, ok::paper_id), dateTime, intOf(o, ok::act), intOf(o, ok::amount),
                     doubleOf(o, ok::price), doubleOf(o, ok::balance), intOf(o, ok::status), intOf(o, ok::type),

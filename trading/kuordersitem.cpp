@@ -148,6 +148,43 @@ QColor kuOrdersItem::statusColor() const
     }
 }
 
+bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
+{
+    switch (column) {
+    case 1:
+        // date() and time() read the stored value; comparing date-times would consult the time zone.
+        return m_dateTime.isValid() == other.m_dateTime.isValid() && m_dateTime.date() == other.m_dateTime.date() &&
+               m_dateTime.time() == other.m_dateTime.time();
+    case 2:
+        return m_ticker == other.m_ticker;
+    case 3:
+        return m_shortName == other.m_shortName;
+    case 4:
+        // The tool tip tells the stop conditions.
+        return m_act == other.m_act && m_amount == other.m_amount && m_ticker == other.m_ticker &&
+               m_fcond == other.m_fcond && m_scond == other.m_scond && m_isMarket1 == other.m_isMarket1 &&
+               m_isMarket2 == other.m_isMarket2 && m_ifPrice1 == other.m_ifPrice1 && m_ifPrice2 == other.m_ifPrice2 &&
+               m_stopPrice1 == other.m_stopPrice1 && m_stopPrice2 == other.m_stopPrice2 &&
+               m_decimals == other.m_decimals;
+    case 5:
+        return m_amount == other.m_amount;
+    case 6:
+        return m_price == other.m_price && m_decimals == other.m_decimals;
+    case 7:
+        return m_balance == other.m_balance;
+    case 8:
+        return (m_type == 0) == (other.m_type == 0);
+    case 9:
+        return m_status == other.m_status;
+    case 10:
+        return m_act == other.m_act && m_limitation == other.m_limitation && m_reason == other.m_reason;
+    case 11:
+        return m_reason == other.m_reason;
+    default:
+        return true;
+    }
+}
+
 QString kuOrdersItem::conditionText() const
 {
     const QString head = formatNumber(m_amount, 0, blank) + blank + m_ticker + QStringLiteral(" - ") + m_issuer + blank;

@@ -26,6 +26,8 @@ public:
     int itemType() const override;
 
     QColor statusColor() const;
+    // Whether the column shows and sorts the same for both rows; cheap, no text is made.
+    bool sameColumn(const kuOrdersItem& other, int column) const;
     // Texts of the order codes; empty for codes outside the tables.
     static QString actText(int act);
     static QString statusText(int status);

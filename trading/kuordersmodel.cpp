@@ -112,7 +112,6 @@ bool kuOrdersModel::setData(const QModelIndex& index, const QVariant& value, int
     const auto list = value.value<QList<QSharedPointer<kuObjectModelAbstractItem>>>();
     if (list.isEmpty())
         return false;
-    const int lastColumn = qMax(0, columnCount() - 1);
     for (const auto& entry : list) {
         auto* row = qobject_cast<kuOrdersItem*>(entry.data());
         if (!row)
@@ -125,17 +124,18 @@ bool kuOrdersModel::setData(const QModelIndex& index, const QVariant& value, int
             continue;
         }
         const int position = known.value();
-        const kuOrdersItem* old = order(top, position);
-        if (!old)
+        if (!order(top, position))
             continue;
+        // Held until the row is signalled: the list may hold the only reference.
+        const QSharedPointer<kuObjectModelAbstractItem> held = m_children.at(top).at(position);
+        const auto* old = static_cast<const kuOrdersItem*>(held.data());
         const int oldPaperID = old->paperID();
         const int oldOrderID = old->orderID();
         const bool wasActive = kuOrdersItem::isActive(old->status());
         const bool changed =
                 old->status() != row->status() || old->amount() != row->amount() || old->price() != row->price();
         m_children[top][position] = entry;
-        const QModelIndex parent = this->index(top, 0);
-        emit dataChanged(this->index(position, 0, parent), this->index(position, lastColumn, parent));
+        signalReplaced(top, position, *old, *row);
         if (kuOrdersItem::isActive(row->status())) {
             if (changed)
                 emit on_showOrder(row->paperID(), row->orderID(), row->price(), row->amount());
@@ -145,6 +145,26 @@ bool kuOrdersModel::setData(const QModelIndex& index, const QVariant& value, int
     }
     emit dataChanged(index, index, {});
     return true;
+}
+
+void kuOrdersModel::signalReplaced(int topRow, int row, const kuOrdersItem& old, const kuOrdersItem& now)
+{
+    // One signal per run of changed columns: a column that did not change keeps
+    // the proxy from moving the row for a sort by it, which a large list feels.
+    // The row's background changes with its status column; the window repaints
+    // the whole view after an update.
+    const QModelIndex parent = index(topRow, 0);
+    const int columns = columnCount();
+    int first = -1;
+    for (int column = 1; column <= columns; ++column) {
+        const bool changed = column < columns && !old.sameColumn(now, column);
+        if (changed && first < 0)
+            first = column;
+        if (!changed && first >= 0) {
+            emit dataChanged(index(row, first, parent), index(row, column - 1, parent));
+            first = -1;
+        }
+    }
 }
 
 QVariant kuOrdersModel::itemData(int topRow, int childRow, int column, int role) const

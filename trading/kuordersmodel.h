@@ -56,6 +56,7 @@ signals:
 private:
     kuOrdersItem* order(int topRow, int row) const;
     void rebuildOrderRows();
+    void signalReplaced(int topRow, int row, const kuOrdersItem& old, const kuOrdersItem& now);
 
     // (account row, order id) -> the order's row under that account. An id is
     // unique per account only: the same id under another account is another order.

@@ -27,6 +27,9 @@ double doubleRole(const QModelIndex& index, int role)
 
 kuOrdersView::kuOrdersView(QWidget* parent) : kuTreeView(parent)
 {
+    // Rows of one height: a changed row is not measured again, nor are all rows
+    // for the scroll bar, which a list of thousands of orders would feel.
+    setUniformRowHeights(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &kuOrdersView::slot_showContextMenu);
 }

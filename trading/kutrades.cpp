@@ -104,9 +104,8 @@ kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)
         rows.reserve(list.size());
         for (const QJsonValue& value : list) {
             const QJsonObject o = value.toObject();
-            const QDateTime dateTime = QDateTime::fromString(o.value(tk::date).toString() + QLatin1Char(' ') +
-                                                                     o.value(tk::time).toString(),
-                                                             QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            const QDateTime dateTime =
+                    kuAccountWindow::exchangeTime(o.value(tk::date).toString(), o.value(tk::time).toString());
             rows << QSharedPointer<kuTradesItem>::create(
                     o.value(tk::trade_id).toInt(), o.value(tk::paper_id).toInt(), dateTime, o.value(tk::act).toInt(),
                     o.value(tk::amount).toInt(), o.value(tk::price).toDouble(), o.value(tk::total).toDouble(),

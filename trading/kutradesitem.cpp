@@ -113,6 +113,36 @@ QColor kuTradesItem::actColor(int) const
     }
 }
 
+bool kuTradesItem::sameColumn(const kuTradesItem& other, int column) const
+{
+    switch (column) {
+    case 1:
+        // date() and time() read the stored value; comparing date-times would consult the time zone.
+        return m_dateTime.isValid() == other.m_dateTime.isValid() && m_dateTime.date() == other.m_dateTime.date() &&
+               m_dateTime.time() == other.m_dateTime.time();
+    case 2:
+        return m_ticker == other.m_ticker && m_issuer == other.m_issuer;
+    case 3:
+        return m_shortName == other.m_shortName && m_issuer == other.m_issuer;
+    case 4:
+        return actText(m_act) == actText(other.m_act);
+    case 5:
+        return m_amount == other.m_amount;
+    case 6:
+        return m_price == other.m_price && m_decimals == other.m_decimals;
+    case 7:
+        return m_total == other.m_total;
+    case 8:
+        return m_comiss == other.m_comiss;
+    case 9:
+        return m_balance == other.m_balance;
+    case 10:
+        return m_note == other.m_note;
+    default:
+        return true;
+    }
+}
+
 QString kuTradesItem::toolTip(int column) const
 {
     switch (column) {

@@ -22,6 +22,8 @@ public:
 
     // The row's background, the same in every column.
     QColor actColor(int column = 0) const;
+    // Whether the column shows and sorts the same for both rows; cheap, no text is made.
+    bool sameColumn(const kuTradesItem& other, int column) const;
     // Text of an operation kind; empty outside 1 to 11.
     static QString actText(int act);
 

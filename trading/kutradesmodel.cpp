@@ -114,8 +114,6 @@ bool kuTradesModel::setData(const QModelIndex& index, const QVariant& value, int
     const auto list = value.value<QList<QSharedPointer<kuObjectModelAbstractItem>>>();
     if (list.isEmpty())
         return false;
-    const int lastColumn = qMax(0, columnCount() - 1);
-    const QModelIndex parent = this->index(top, 0);
     for (const auto& entry : list) {
         auto* row = qobject_cast<kuTradesItem*>(entry.data());
         if (!row)
@@ -128,11 +126,32 @@ bool kuTradesModel::setData(const QModelIndex& index, const QVariant& value, int
         const int position = known.value();
         if (!trade(top, position))
             continue;
+        // Held until the row is signalled: the list may hold the only reference.
+        const QSharedPointer<kuObjectModelAbstractItem> held = m_children.at(top).at(position);
+        const auto* old = static_cast<const kuTradesItem*>(held.data());
         m_children[top][position] = entry;
-        emit dataChanged(this->index(position, 0, parent), this->index(position, lastColumn, parent));
+        signalReplaced(top, position, *old, *row);
     }
     emit dataChanged(index, index, {});
     return true;
+}
+
+void kuTradesModel::signalReplaced(int topRow, int row, const kuTradesItem& old, const kuTradesItem& now)
+{
+    // One signal per run of changed columns: a column that did not change keeps
+    // the proxy from moving the row for a sort by it, which a large list feels.
+    const QModelIndex parent = index(topRow, 0);
+    const int columns = columnCount();
+    int first = -1;
+    for (int column = 1; column <= columns; ++column) {
+        const bool changed = column < columns && !old.sameColumn(now, column);
+        if (changed && first < 0)
+            first = column;
+        if (!changed && first >= 0) {
+            emit dataChanged(index(row, first, parent), index(row, column - 1, parent));
+            first = -1;
+        }
+    }
 }
 
 QVariant kuTradesModel::itemData(int topRow, int childRow, int column, int role) const

@@ -35,6 +35,7 @@ public:
 private:
     kuTradesItem* trade(int topRow, int row) const;
     void rebuildTradeRows();
+    void signalReplaced(int topRow, int row, const kuTradesItem& old, const kuTradesItem& now);
 
     // (account row, trade id) -> the operation's row under that account.
     QHash<QPair<int, int>, int> m_tradeRows;

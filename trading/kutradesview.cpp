@@ -7,6 +7,9 @@
 
 kuTradesView::kuTradesView(QWidget* parent) : kuTreeView(parent)
 {
+    // Rows of one height: a changed row is not measured again, nor are all rows
+    // for the scroll bar, which a list of thousands of orders would feel.
+    setUniformRowHeights(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &kuTradesView::slot_showContextMenu);
 }
