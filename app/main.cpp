@@ -21,6 +21,7 @@
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
 #include "kuiconmanager.h"
+#include "kulasttrades.h"
 #include "kulogging.h"
 #include "kuloginform.h"
 #include "kumigration.h"
@@ -30,6 +31,7 @@
 #include "kupaperlistform.h"
 #include "kuplugininstaller.h"
 #include "kuportfolio.h"
+#include "kuquotes.h"
 #include "kusingleinstance.h"
 #include "kutrades.h"
 #include "kuworkspacesetting.h"
@@ -154,6 +156,8 @@ int main(int argc, char** argv)
     kuPortfolio::registerWithClient();
     kuPaperListForm::registerWithClient();
     kuWorkspaceSetting::registerWithClient();
+    kuQuotes::registerWithClient();
+    kuLastTrades::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);

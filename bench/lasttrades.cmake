@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_lasttrades LIBS velmoran_market)

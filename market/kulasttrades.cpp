@@ -1,0 +1,154 @@
+#include "kulasttrades.h"
+#include "ui_kulasttrades.h"
+
+#include "kuabstractconn.h"
+#include "kuabstractdataconverter.h"
+#include "kuclient.h"
+#include "kulasttradesitem.h"
+#include "kulasttradesmodel.h"
+#include "kulasttradesproxymodel.h"
+#include "kupaperlist.h"
+#include "kurecordkeys.h"
+#include "kutableview.h"
+
+#include <QHeaderView>
+#include <QMutexLocker>
+
+#include <algorithm>
+
+kuLastTrades::kuLastTrades(QWidget* parent)
+    : kuWindowBase(parent), ui(new Ui::kuLastTrades), m_proxy(std::make_unique<kuLastTradesProxyModel>())
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("kuLastTrades"));
+    ui->setupUi(this);
+    ui->lastTradesView->verticalHeader()->setVisible(false);
+    setObjectName(QLatin1String(metaObject()->className()));
+    init();
+}
+
+kuLastTrades::~kuLastTrades()
+{
+    if (m_view)
+        m_view->setModel(nullptr);
+}
+
+void kuLastTrades::registerWithClient()
+{
+    kuClient::setWindowMaker(wtLastTrades, [](QWidget* parent, int paperID) -> kuWindowBase* {
+        auto* window = new kuLastTrades(parent);
+        window->setPaper(paperID);
+        return window;
+    });
+}
+
+void kuLastTrades::init()
+{
+    m_view = ui->lastTradesView;
+    const QList<QSharedPointer<kuObjectHeaderItem>> columns{
+            kuObjectHeaderItem::create(tr("Время"), tr("Время сделки")),
+            kuObjectHeaderItem::create(tr("Цена"), tr("Цена сделки")),
+            kuObjectHeaderItem::create(tr("Кол-во"), tr("Количество в сделке")),
+            kuObjectHeaderItem::createHidden(tr("Номер сделки")),
+    };
+    m_model = new kuLastTradesModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_view->buildColumns(columns);
+    m_view->setModel(m_proxy.get());
+    // The highest deal number, the newest trade, on top.
+    m_view->sortByColumn(kuLastTradesItem::colDealID, Qt::DescendingOrder);
+    connect(m_view, &kuTableView::on_dropPaperID, this, &kuLastTrades::slot_reloadLastTrades);
+}
+
+void kuLastTrades::setPaper(int paperID)
+{
+    setPaperID(paperID);
+    if (const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID)) {
+        m_decimals = paper->decimals();
+        m_lot = paper->lot();
+        setWindowTitle(paper->ticker() + QStringLiteral(" - ") + paper->issuer());
+    }
+    subscribe();
+}
+
+void kuLastTrades::subscribe()
+{
+    const QPointer<kuAbstractDataConverter> source = converter();
+    if (!source)
+        return;
+    const QPointer<kuAbstractConn> conn = streamConnection();
+    if (!conn)
+        return;
+    // Before the request: a blocking request may deliver its reply while it runs.
+    connect(source, &kuAbstractDataConverter::on_snapshotLastTrades, this, &kuLastTrades::slot_snapshotLastTrades,
+            Qt::UniqueConnection);
+    connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
+            Qt::UniqueConnection);
+    conn->getLastTrades(paperID());
+}
+
+void kuLastTrades::slot_snapshotLastTrades(int PaperID, QJsonArray lastTrades)
+{
+    if (PaperID != paperID())
+        return;
+    const QPointer<kuAbstractDataConverter> source = converter();
+    if (source) {
+        disconnect(source, &kuAbstractDataConverter::on_snapshotLastTrades, this,
+                   &kuLastTrades::slot_snapshotLastTrades);
+        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
+    }
+    appendTrades(lastTrades);
+    hideLightBox();
+    if (source)
+        connect(source, &kuAbstractDataConverter::on_updateLastTrades, this, &kuLastTrades::slot_updateLastTrades,
+                Qt::UniqueConnection);
+}
+
+void kuLastTrades::slot_updateLastTrades(int PaperID, QJsonArray lastTrades)
+{
+    QMutexLocker lock(mutex());
+    if (PaperID == paperID())
+        appendTrades(lastTrades);
+}
+
+void kuLastTrades::slot_reloadLastTrades(int paperID)
+{
+    // Giving the old stream back runs a nested event loop: the updates are cut
+    // first, no lock is held across it, and a drop from inside is ignored.
+    if (m_reloading)
+        return;
+    m_reloading = true;
+    const QPointer<kuLastTrades> self(this);
+    showLightBox();
+    if (const QPointer<kuAbstractDataConverter> source = converter())
+        disconnect(source, &kuAbstractDataConverter::on_updateLastTrades, this, &kuLastTrades::slot_updateLastTrades);
+    unsubscribe();
+    if (!self)
+        return;
+    setPaperID(0);
+    m_lot = 1;
+    m_decimals = 2;
+    m_proxy->clear();
+    setPaper(paperID);
+    if (self)
+        m_reloading = false;
+}
+
+void kuLastTrades::appendTrades(QJsonArray trades)
+{
+    QVector<std::pair<double, QJsonObject>> keyed;
+    keyed.reserve(trades.size());
+    for (const QJsonValue& value : qAsConst(trades)) {
+        const QJsonObject trade = value.toObject();
+        keyed.append({trade.value(kuKeys::lastTrade::dealID).toDouble(), trade});
+    }
+    // Ascending, so that each trade is compared with the one made just before it.
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QVector<QJsonObject> sorted;
+    sorted.reserve(keyed.size());
+    for (const auto& trade : qAsConst(keyed))
+        sorted.append(trade.second);
+    m_view->setUpdatesEnabled(false);
+    m_proxy->appendTrades(sorted, m_decimals, m_lot);
+    m_view->setUpdatesEnabled(true);
+}

@@ -1,0 +1,263 @@
+#include "kuquotesitem.h"
+
+#include "kufunctions.h"
+#include "kuiconmanager.h"
+#include "kulook.h"
+#include "kupaperlist.h"
+
+#include <QtMath>
+
+namespace {
+QString number(double value, int decimals)
+{
+    return formatNumber(value, decimals, QLatin1Char(' '));
+}
+
+int compare(double a, double b)
+{
+    return a > b ? 1 : (a < b ? -1 : 0);
+}
+} // namespace
+
+kuQuotesItem::kuQuotesItem(int paperID, double buy, int toBuy, double sell, int toSell, int toBuyTotal, int toSellTotal,
+                           double open, double min, double max, double last, double avg, int volume, double moneyVol,
+                           int paperVol, double bestBuy, double bestSell, double price)
+    : m_paperID(paperID), m_buy(buy), m_sell(sell), m_toBuy(toBuy), m_toSell(toSell), m_toBuyTotal(toBuyTotal),
+      m_toSellTotal(toSellTotal), m_volume(volume), m_paperVol(paperVol), m_open(open), m_min(min), m_max(max),
+      m_last(last), m_avg(avg), m_prevBuy(buy), m_prevSell(sell), m_prevLast(last), m_moneyVol(moneyVol),
+      m_bestBuy(bestBuy), m_bestSell(bestSell), m_price(price)
+{
+    fillFromPaper();
+    calculate();
+}
+
+void kuQuotesItem::fillFromPaper()
+{
+    const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(m_paperID);
+    if (!paper)
+        return;
+    m_decimals = paper->decimals();
+    m_ticker = paper->ticker();
+    m_issuer = paper->issuer();
+    m_lot = paper->lot();
+    m_shortName = paper->shortName();
+    const bool bond = paper->type() == 2 || paper->type() == 9;
+    m_accruedCoupon = bond ? paper->accruedCoupon() : 0.0;
+    m_nominal = bond ? paper->nominal() : 0.0;
+}
+
+void kuQuotesItem::calculate()
+{
+    if (m_price > 0 && m_last > 0)
+        m_changePercent = (m_last / m_price - 1.0) * 100.0;
+    m_toBuy *= m_lot;
+    m_toSell *= m_lot;
+}
+
+void kuQuotesItem::setPrevLast(double value)
+{
+    m_prevLast = value > 0 ? value : m_last;
+}
+
+void kuQuotesItem::setPrevBuy(double value)
+{
+    m_prevBuy = value > 0 ? value : m_buy;
+}
+
+void kuQuotesItem::setPrevSell(double value)
+{
+    m_prevSell = value > 0 ? value : m_sell;
+}
+
+double kuQuotesItem::priceAt(int column) const
+{
+    switch (column) {
+    case colBuy:
+        return m_buy;
+    case colSell:
+        return m_sell;
+    case colOpen:
+        return m_open;
+    case colMax:
+        return m_max;
+    case colMin:
+        return m_min;
+    case colAvg:
+        return m_avg;
+    case colBestBuy:
+        return m_bestBuy;
+    case colBestSell:
+        return m_bestSell;
+    case colPrice:
+        return m_price;
+    default:
+        return m_last;
+    }
+}
+
+QString kuQuotesItem::changeText(double changePercent)
+{
+    const QString text = qAbs(changePercent) < 0.009 ? QStringLiteral("0.00") : QString::number(changePercent, 'f', 2);
+    return text + QStringLiteral(" %");
+}
+
+QString kuQuotesItem::displayText(int column) const
+{
+    switch (column) {
+    case colTicker:
+        return m_ticker;
+    case colShortName:
+        return m_shortName;
+    case colChange:
+        return changeText(m_changePercent);
+    case colBuy:
+        return number(m_buy, m_decimals);
+    case colToBuy:
+        return number(double(m_toBuy), 0);
+    case colSell:
+        return number(m_sell, m_decimals);
+    case colToSell:
+        return number(double(m_toSell), 0);
+    case colToBuyTotal:
+        return number(m_toBuyTotal, 0);
+    case colToSellTotal:
+        return number(m_toSellTotal, 0);
+    case colOpen:
+        return number(m_open, m_decimals);
+    case colMax:
+        return number(m_max, m_decimals);
+    case colMin:
+        return number(m_min, m_decimals);
+    case colLast:
+        return number(m_last, m_decimals);
+    case colAvg:
+        return number(m_avg, m_decimals);
+    case colVolume:
+        return number(m_volume, 0);
+    case colPaperVol:
+        return number(m_paperVol, 0);
+    case colMoneyVol:
+        return number(m_moneyVol, 2);
+    case colBestBuy:
+        return number(m_bestBuy, m_decimals);
+    case colBestSell:
+        return number(m_bestSell, m_decimals);
+    case colPrice:
+        return number(m_price, m_decimals);
+    case colAccruedCoupon: {
+        const QString text = number(m_accruedCoupon, 2);
+        return text == QLatin1String("0.00") ? QString() : text;
+    }
+    case colNominal: {
+        const QString text = number(m_nominal, 0);
+        return text == QLatin1String("0") ? QString() : text;
+    }
+    default:
+        return QString();
+    }
+}
+
+QVariant kuQuotesItem::decoration(int column) const
+{
+    if (column != colChange || m_changePercent == 0)
+        return QVariant();
+    return kuIconManager::icon(m_changePercent > 0 ? QStringLiteral("quotes.up.arrow.png")
+                                                   : QStringLiteral("quotes.down.arrow.png"));
+}
+
+int kuQuotesItem::alignment(int column) const
+{
+    if (column == colTicker || column == colShortName)
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    return Qt::AlignRight | Qt::AlignVCenter;
+}
+
+int kuQuotesItem::direction(int column) const
+{
+    // Each coloured column falls through to the next one's comparison when its own is equal.
+    switch (column) {
+    case colChange:
+        if (const int d = compare(m_changePercent, 0))
+            return d;
+        Q_FALLTHROUGH();
+    case colBuy:
+        if (const int d = compare(m_buy, m_prevBuy))
+            return d;
+        Q_FALLTHROUGH();
+    case colSell:
+        if (const int d = compare(m_sell, m_prevSell))
+            return d;
+        Q_FALLTHROUGH();
+    case colLast:
+        return compare(m_last, m_prevLast);
+    default:
+        return 0;
+    }
+}
+
+QColor kuQuotesItem::color(int column) const
+{
+    const int d = direction(column);
+    if (d > 0)
+        return kuLook::upColor();
+    if (d < 0)
+        return kuLook::downColor();
+    return QColor();
+}
+
+QString kuQuotesItem::toolTip(int column) const
+{
+    switch (column) {
+    case colTicker:
+    case colShortName:
+        return m_issuer;
+    case colPaperVol:
+    case colMoneyVol:
+        return displayText(column);
+    default:
+        return QString();
+    }
+}
+
+QVariant kuQuotesItem::sortValue(int column) const
+{
+    switch (column) {
+    case colTicker:
+        return m_ticker;
+    case colShortName:
+        return m_shortName;
+    case colChange:
+        return m_changePercent;
+    case colToBuy:
+        return m_toBuy;
+    case colToSell:
+        return m_toSell;
+    case colToBuyTotal:
+        return m_toBuyTotal;
+    case colToSellTotal:
+        return m_toSellTotal;
+    case colVolume:
+        return m_volume;
+    case colPaperVol:
+        return m_paperVol;
+    case colMoneyVol:
+        return m_moneyVol;
+    case colAccruedCoupon:
+        return m_accruedCoupon;
+    case colNominal:
+        return m_nominal;
+    case colBuy:
+    case colSell:
+    case colOpen:
+    case colMax:
+    case colMin:
+    case colLast:
+    case colAvg:
+    case colBestBuy:
+    case colBestSell:
+    case colPrice:
+        return priceAt(column);
+    default:
+        return 0;
+    }
+}

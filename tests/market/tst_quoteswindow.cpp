@@ -1,0 +1,306 @@
+#include <QAction>
+#include <QJsonArray>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+#include "fakesession.h"
+#include "kuquotes.h"
+#include "kuquotesitem.h"
+#include "kuquotesmodel.h"
+#include "kuquotesproxymodel.h"
+#include "kuquotesview.h"
+#include "marketfixture.h"
+
+namespace {
+
+QJsonObject savedWith(const QJsonArray& params)
+{
+    return QJsonObject{{"winType", 1},
+                       {"paperID", 0},
+                       {"settings", QJsonArray{QJsonObject{{"name", "quotesSetting"}, {"params", params}}}}};
+}
+
+QJsonObject param(const QString& name, const QJsonValue& value)
+{
+    return QJsonObject{{"name", name}, {"label", name}, {"value", value}};
+}
+
+QJsonValue savedParam(const QJsonObject& saved, const QString& name)
+{
+    const QJsonArray params = saved.value("settings").toArray().first().toObject().value("params").toArray();
+    for (const QJsonValue& p : params) {
+        if (p.toObject().value("name").toString() == name)
+            return p.toObject().value("value");
+    }
+    return QJsonValue::Undefined;
+}
+
+QList<int> sortedIds(const QJsonArray& ids)
+{
+    QList<int> list;
+    for (const QJsonValue& id : ids)
+        list << id.toInt();
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+QStringList sortedRequests(QStringList requests)
+{
+    requests.sort();
+    return requests;
+}
+
+QStringList menuTexts(QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            texts << action->text();
+    }
+    return texts;
+}
+
+QModelIndex rowOf(kuQuotes& window, int paperID)
+{
+    const QAbstractItemModel* model = window.view()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, kuQuotesItem::colTicker);
+        if (index.data(kuQuotesModel::PaperIDRole).toInt() == paperID)
+            return index;
+    }
+    return {};
+}
+
+} // namespace
+
+class tst_QuotesWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { addMarketPapers(); }
+
+    void built()
+    {
+        FakeSession test;
+        kuQuotes window;
+        QCOMPARE(window.objectName(), QString("kuQuotes"));
+        QCOMPARE(window.windowTitle(), QString("Котировки"));
+        QCOMPARE(window.winType(), wtQuotes);
+        QVERIFY(!window.isBusy());
+        QCOMPARE(window.view()->model()->columnCount(), kuQuotesItem::columnCount + 1);
+        QStringList texts;
+        for (QAction* action : window.windowActions())
+            texts << action->text();
+        QCOMPARE(texts,
+                 QStringList({"Добавить", "Удалить", "График", "Бирж. заявки", "Все сделки", "Панель управления"}));
+        QVERIFY(test.conn()->requests.isEmpty());
+    }
+
+    // Unknown ids are kept and asked for; texts are skipped.
+    void paperListRoundTrip()
+    {
+        FakeSession test;
+        kuQuotes window;
+        window.restoreSettings(
+                savedWith({param("paperList", QJsonArray{5, 999, "x", 12}), param("showHideControlPanel", false)}));
+        QCOMPARE(sortedRequests(test.conn()->take()), QStringList({"getQuotes 12", "getQuotes 5", "getQuotes 999"}));
+        QCOMPARE(window.model()->rowCount(), 2);
+        QVERIFY(window.findChild<QToolBar*>("quotesToolBar")->isHidden());
+
+        const QJsonObject saved = window.saveSettings();
+        QCOMPARE(saved.value("winType").toInt(), 1);
+        QCOMPARE(saved.value("paperID").toInt(), 0);
+        QCOMPARE(saved.value("settings").toArray().first().toObject().value("name").toString(),
+                 QString("quotesSetting"));
+        QCOMPARE(sortedIds(savedParam(saved, "paperList").toArray()), QList<int>({5, 12, 999}));
+        QCOMPARE(savedParam(saved, "showHideControlPanel").toBool(), false);
+        QVERIFY(!savedParam(saved, "columnState").toString().isEmpty());
+
+        window.unsubscribe();
+        QCOMPARE(sortedRequests(test.conn()->take()),
+                 QStringList({"unsubscribe 1 12", "unsubscribe 1 5", "unsubscribe 1 999"}));
+        QVERIFY(window.paperSet().isEmpty());
+        QCOMPARE(savedParam(window.saveSettings(), "paperList").toArray(), QJsonArray());
+
+        kuQuotes again;
+        again.restoreSettings(saved);
+        QCOMPARE(again.model()->rowCount(), 2);
+        QVERIFY(again.findChild<QToolBar*>("quotesToolBar")->isHidden());
+        QCOMPARE(again.columnState(), window.columnState());
+    }
+
+    // Each instrument is asked for once a session, and given back as often as it was asked for.
+    void oneRequestPerSession()
+    {
+        FakeSession test;
+        test.conn()->session = "S1";
+        kuQuotes window;
+        window.subscribe(paper::share);
+        window.subscribe(paper::share); // added again
+        window.subscribe(paper::sevn);
+        window.subscribe(0); // chooser cancelled
+        QCOMPARE(test.conn()->take(), QStringList({"getQuotes 5", "getQuotes 12"}));
+        QCOMPARE(window.model()->rowCount(), 2);
+
+        window.subscribe(); // live on this session
+        QVERIFY(test.conn()->take().isEmpty());
+
+        test.conn()->session = "S2"; // logged in again: the server forgot them
+        window.subscribe();
+        window.subscribe();
+        QCOMPARE(sortedRequests(test.conn()->take()), QStringList({"getQuotes 12", "getQuotes 5"}));
+        QCOMPARE(window.heldRequests(paper::share), 2);
+
+        window.unsubscribe();
+        QCOMPARE(sortedRequests(test.conn()->take()),
+                 QStringList({"unsubscribe 1 12", "unsubscribe 1 12", "unsubscribe 1 5", "unsubscribe 1 5"}));
+        window.unsubscribe();
+        QVERIFY(test.conn()->take().isEmpty());
+    }
+
+    void recordsOfTheSetOnly()
+    {
+        FakeSession test;
+        kuQuotes window;
+        window.subscribe(paper::share);
+        test.converter()->snapshotQuotes(5, R"({"paperID": 5, "last": 10})");
+        test.converter()->updateQuotes(12, R"({"paperID": 12, "last": 11})"); // not in the window
+        test.converter()->updateQuotes(5, R"({"paperID": 5, "last": 12})");
+        QCOMPARE(rowOf(window, paper::share).siblingAtColumn(kuQuotesItem::colLast).data().toString(),
+                 QString("12.00"));
+        QCOMPARE(window.model()->rowCount(), 1);
+    }
+
+    // However often the window subscribes, one record changes its row once.
+    void noAddedHandler()
+    {
+        FakeSession test;
+        test.conn()->session = "S1";
+        kuQuotes window;
+        window.subscribe(paper::share);
+        window.subscribe();
+        test.conn()->session = "S2";
+        window.subscribe();
+        window.subscribe(paper::sevn);
+        QSignalSpy changed(window.model(), &QAbstractItemModel::dataChanged);
+        test.converter()->updateQuotes(5, R"({"paperID": 5, "last": 12})");
+        test.converter()->snapshotQuotes(5, R"({"paperID": 5, "last": 13})");
+        QCOMPARE(changed.count(), 2);
+    }
+
+    void removeRow()
+    {
+        FakeSession test;
+        kuQuotes window;
+        window.subscribe(paper::share);
+        window.subscribe(paper::sevn);
+        test.conn()->take();
+        window.view()->setCurrentIndex(rowOf(window, paper::sevn));
+        window.remove();
+        QCOMPARE(test.conn()->take(), QStringList({"unsubscribe 1 12"}));
+        QCOMPARE(window.paperSet(), QSet<int>({5}));
+        QCOMPARE(window.model()->rowCount(), 1);
+        window.view()->setCurrentIndex(QModelIndex());
+        window.remove();
+        QVERIFY(test.conn()->take().isEmpty());
+    }
+
+    void contextMenu_data()
+    {
+        QTest::addColumn<bool>("overRow");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("empty space") << false << QStringList{"Настройка столбцов", "Панель управления", "Добавить"};
+        QTest::newRow("row") << true
+                             << QStringList{"Настройка столбцов", "Панель управления", "Добавить", "Удалить", "График",
+                                            "Бирж. заявки",       "Все сделки"};
+    }
+
+    void contextMenu()
+    {
+        QFETCH(bool, overRow);
+        QFETCH(QStringList, texts);
+        FakeSession test;
+        kuQuotes window;
+        window.subscribe(paper::share);
+        window.resize(800, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint pos = overRow ? window.view()->visualRect(rowOf(window, paper::share)).center()
+                                   : QPoint(5, window.view()->viewport()->height() - 5);
+        std::unique_ptr<QMenu> menu(window.buildContextMenu(pos));
+        QCOMPARE(menuTexts(menu.get()), texts);
+    }
+
+    // Delete removes a quote only while the focus is in the quotes window, tool bar shown or not.
+    void deleteScope()
+    {
+        FakeSession test;
+        QWidget top;
+        auto* layout = new QVBoxLayout(&top);
+        auto* other = new QPushButton("Другое окно", &top);
+        auto* window = new kuQuotes;
+        layout->addWidget(other);
+        layout->addWidget(window); // embedded as a docked window is, no longer a window of its own
+        window->subscribe(paper::share);
+        window->subscribe(paper::sevn);
+        window->setShowHideControlPanel(false);
+        top.resize(800, 400);
+        top.show();
+        QApplication::setActiveWindow(&top);
+        QVERIFY(QTest::qWaitForWindowActive(&top));
+        window->view()->setCurrentIndex(rowOf(*window, paper::share));
+
+        other->setFocus();
+        QTest::keyClick(other, Qt::Key_Delete);
+        QCOMPARE(window->model()->rowCount(), 2);
+
+        window->view()->setFocus();
+        QTest::keyClick(window->view(), Qt::Key_Delete);
+        QCOMPARE(window->model()->rowCount(), 1);
+        QCOMPARE(window->paperSet(), QSet<int>({12}));
+    }
+
+    // The unsubscribe requests block in a nested loop where queued records and a close run.
+    void noHangInsideUnsubscribe()
+    {
+        FakeSession test;
+        kuQuotes window;
+        window.subscribe(paper::share);
+        window.subscribe(paper::sevn);
+        test.conn()->take();
+        int inside = 0;
+        test.conn()->onRequest = [&](const QString& request) {
+            if (!request.startsWith("unsubscribe"))
+                return;
+            ++inside;
+            window.slot_updateQuotes(5, CannedConverter::object(R"({"paperID": 5, "last": 7})"));
+            window.unsubscribe();
+        };
+        window.unsubscribe();
+        test.conn()->onRequest = nullptr;
+        QCOMPARE(inside, 2);
+        QCOMPARE(test.conn()->take().size(), 2);
+        QVERIFY(window.paperSet().isEmpty());
+    }
+
+    void foreignErrorsIgnored()
+    {
+        FakeSession test;
+        kuQuotes window;
+        window.subscribe(paper::share);
+        QSignalSpy closed(&window, &kuWindowBase::on_closeWindow);
+        test.converter()->error(wtQuotes, "чужой", paper::sevn);
+        test.converter()->error(wtOrderBook, "чужой", paper::share);
+        QCOMPARE(closed.count(), 0);
+    }
+};
+
+QTEST_MAIN(tst_QuotesWindow)
+#include "tst_quoteswindow.moc"
