@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QMenu>
 #include <QPushButton>
@@ -77,6 +78,16 @@ QModelIndex rowOf(kuQuotes& window, int paperID)
     return {};
 }
 
+QList<int> hiddenColumns(kuQuotes& window)
+{
+    QList<int> hidden;
+    for (int column = 0; column < window.view()->model()->columnCount(); ++column) {
+        if (window.view()->isColumnHidden(column))
+            hidden << column;
+    }
+    return hidden;
+}
+
 } // namespace
 
 class tst_QuotesWindow : public QObject
@@ -113,6 +124,9 @@ private slots:
         QCOMPARE(sortedRequests(test.conn()->take()), QStringList({"getQuotes 12", "getQuotes 5", "getQuotes 999"}));
         QCOMPARE(window.model()->rowCount(), 2);
         QVERIFY(window.findChild<QToolBar*>("quotesToolBar")->isHidden());
+        QCOMPARE(hiddenColumns(window),
+                 QList<int>({0, kuQuotesItem::colShortName, kuQuotesItem::colAccruedCoupon, kuQuotesItem::colNominal}));
+        window.view()->horizontalHeader()->showSection(kuQuotesItem::colAccruedCoupon);
 
         const QJsonObject saved = window.saveSettings();
         QCOMPARE(saved.value("winType").toInt(), 1);
@@ -133,7 +147,8 @@ private slots:
         again.restoreSettings(saved);
         QCOMPARE(again.model()->rowCount(), 2);
         QVERIFY(again.findChild<QToolBar*>("quotesToolBar")->isHidden());
-        QCOMPARE(again.columnState(), window.columnState());
+        // The saved bytes hold a hash, in no fixed order: compare what the header shows.
+        QCOMPARE(hiddenColumns(again), QList<int>({0, kuQuotesItem::colShortName, kuQuotesItem::colNominal}));
     }
 
     // Each instrument is asked for once a session, and given back as often as it was asked for.
