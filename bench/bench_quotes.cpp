@@ -105,6 +105,10 @@ void bareModel(benchmark::State& state)
 {
     fillRegistry();
     kuQuotesModel model;
+    QList<QSharedPointer<kuObjectHeaderItem>> columns;
+    for (int column = 0; column <= kuQuotesItem::columnCount; ++column)
+        columns << kuObjectHeaderItem::create(QString::number(column));
+    model.setColumns(columns);
     for (int i = 0; i < instrumentCount; ++i)
         model.appendQuote({{"paperID", firstID + i}});
     for (auto _ : state) {

@@ -95,7 +95,12 @@ void kuQuotes::init()
             kuObjectHeaderItem::create(tr("Номинал"), tr("Номинал (для облигаций)"), false),
     };
     m_model = new kuQuotesModel(this);
+    // A poll brings a record per instrument: one sort after them all, not a
+    // layout change of the view for each.
+    m_proxy->setDynamicSortFilter(false);
     m_proxy->setSourceModel(m_model);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &kuQuotes::scheduleSort);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &kuQuotes::scheduleSort);
     m_view->buildColumns(columns);
     m_view->setModel(m_proxy.get());
     m_view->sortByColumn(kuQuotesItem::colTicker, Qt::AscendingOrder);
@@ -211,6 +216,21 @@ QJsonObject kuQuotes::saveSettings()
 
 // ---- streams ----
 
+void kuQuotes::scheduleSort()
+{
+    if (m_sortPending)
+        return;
+    m_sortPending = true;
+    QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_sortPending = false;
+                if (m_proxy->sortColumn() >= 0)
+                    m_proxy->sort(m_proxy->sortColumn(), m_proxy->sortOrder());
+            },
+            Qt::QueuedConnection);
+}
+
 void kuQuotes::connectConverter()
 {
     const QPointer<kuAbstractDataConverter> source = converter();
@@ -299,9 +319,7 @@ void kuQuotes::slot_updateQuotes(int PaperID, QJsonObject quotes)
     QMutexLocker lock(mutex());
     if (!m_paperSet.contains(PaperID))
         return;
-    m_view->setUpdatesEnabled(false);
     m_proxy->updateQuote(quotes);
-    m_view->setUpdatesEnabled(true);
 }
 
 void kuQuotes::slot_showError(WinType winType, QString msg, int paperID)

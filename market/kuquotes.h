@@ -89,6 +89,8 @@ private:
     void createActions();
     void fillToolBar();
     void connectConverter();
+    // Sorts the rows once the records queued now are in, however many there are.
+    void scheduleSort();
     void unsubscribePaper(int paperID);
     // The paper id of the view's current row, 0 when none.
     int currentPaperID() const;
@@ -107,4 +109,5 @@ private:
     QAction* m_controlPanelAction = nullptr;
     // Set while unsubscribe() runs: its blocking requests run queued slots.
     bool m_unsubscribing = false;
+    bool m_sortPending = false;
 };

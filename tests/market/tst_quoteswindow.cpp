@@ -193,6 +193,29 @@ private slots:
         QCOMPARE(window.model()->rowCount(), 1);
     }
 
+    // The rows are sorted anew once the records that came together are in.
+    void sortedAfterUpdates()
+    {
+        FakeSession test;
+        kuQuotes window;
+        window.subscribe(paper::share);
+        window.subscribe(paper::sevn);
+        window.view()->sortByColumn(kuQuotesItem::colLast, Qt::AscendingOrder);
+        auto shown = [&window] {
+            QList<int> ids;
+            for (int row = 0; row < window.view()->model()->rowCount(); ++row)
+                ids << window.view()->model()->index(row, 1).data(kuQuotesModel::PaperIDRole).toInt();
+            return ids;
+        };
+        test.converter()->updateQuotes(5, R"({"paperID": 5, "last": 10})");
+        test.converter()->updateQuotes(12, R"({"paperID": 12, "last": 20})");
+        QTRY_COMPARE(shown(), QList<int>({5, 12}));
+        test.converter()->updateQuotes(5, R"({"paperID": 5, "last": 30})");
+        QTRY_COMPARE(shown(), QList<int>({12, 5}));
+        window.subscribe(paper::bond);
+        QTRY_COMPARE(shown(), QList<int>({123, 12, 5}));
+    }
+
     // However often the window subscribes, one record changes its row once.
     void noAddedHandler()
     {
