@@ -136,18 +136,26 @@ void kuLastTrades::slot_reloadLastTrades(int paperID)
 
 void kuLastTrades::appendTrades(QJsonArray trades)
 {
-    QVector<std::pair<double, QJsonObject>> keyed;
-    keyed.reserve(trades.size());
-    for (const QJsonValue& value : qAsConst(trades)) {
-        const QJsonObject trade = value.toObject();
-        keyed.append({trade.value(kuKeys::lastTrade::dealID).toDouble(), trade});
+    const int count = trades.size();
+    QVector<QJsonObject> objects;
+    QVector<std::pair<double, int>> keys;
+    objects.reserve(count);
+    keys.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        objects.append(trades.at(i).toObject());
+        keys.append({objects.constLast().value(kuKeys::lastTrade::dealID).toDouble(), i});
     }
     // Ascending, so that each trade is compared with the one made just before it.
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Batches come newest first or oldest first: those need no sort.
+    const auto ascending = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (std::is_sorted(keys.rbegin(), keys.rend(), ascending) && !std::is_sorted(keys.begin(), keys.end(), ascending))
+        std::reverse(keys.begin(), keys.end());
+    else
+        std::stable_sort(keys.begin(), keys.end(), ascending);
     QVector<QJsonObject> sorted;
-    sorted.reserve(keyed.size());
-    for (const auto& trade : qAsConst(keyed))
-        sorted.append(trade.second);
+    sorted.reserve(count);
+    for (const auto& key : qAsConst(keys))
+        sorted.append(objects.at(key.second));
     m_view->setUpdatesEnabled(false);
     m_proxy->appendTrades(sorted, m_decimals, m_lot);
     m_view->setUpdatesEnabled(true);

@@ -65,6 +65,11 @@ private slots:
                                        << int(paper::share)
                                        << QStringList{"7 03:00:00 3.00 0 green", "5 03:00:00 2.00 0 green",
                                                       "3 03:00:00 1.00 0 none"};
+        QTest::newRow("newest first") << QList<QByteArray>{R"([{"dealID": 3, "price": 103}, {"dealID": 2, "price": 101},
+                                         {"dealID": 1, "price": 102}])"}
+                                      << int(paper::share)
+                                      << QStringList{"3 03:00:00 103.00 0 green", "2 03:00:00 101.00 0 pink",
+                                                     "1 03:00:00 102.00 0 none"};
         QTest::newRow("against the trade before")
                 << QList<QByteArray>{R"([{"dealID": 1, "price": 100}, {"dealID": 2, "price": 101},
                                          {"dealID": 3, "price": 101}, {"dealID": 4, "price": 99}])"}
