@@ -108,6 +108,14 @@ QVariant kuQuotesModel::data(const QModelIndex& index, int role) const
             return QVariant();
         return role == PriceRole ? QVariant(item->priceAt(index.column())) : QVariant(item->paperID());
     }
+    if (role == Qt::ForegroundRole) {
+        // No colour is no value: the view then keeps its palette instead of
+        // setting an invalid brush into it for every cell it paints.
+        if (const kuQuotesItem* item = quoteAt(index.row())) {
+            const QColor colour = item->color(index.column());
+            return colour.isValid() ? QVariant(colour) : QVariant();
+        }
+    }
     return kuTableViewModel::data(index, role);
 }
 
