@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -11,6 +12,9 @@
 #include <memory>
 
 #include "fakesession.h"
+#include "kuaccount.h"
+#include "kuclient.h"
+#include "kuordermanager.h"
 #include "kuquotes.h"
 #include "kuquotesitem.h"
 #include "kuquotesmodel.h"
@@ -274,6 +278,47 @@ private slots:
                                    : QPoint(5, window.view()->viewport()->height() - 5);
         std::unique_ptr<QMenu> menu(window.buildContextMenu(pos));
         QCOMPARE(menuTexts(menu.get()), texts);
+    }
+
+    // A double click runs order entry with the instrument, one lot and the cell's price.
+    void doubleClickOpensOrderEntry_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<double>("price");
+        QTest::newRow("offer") << int(kuQuotesItem::colSell) << 101.3;
+        QTest::newRow("ticker") << int(kuQuotesItem::colTicker) << 101.25;
+    }
+
+    void doubleClickOpensOrderEntry()
+    {
+        QFETCH(int, column);
+        QFETCH(double, price);
+        FakeSession test;
+        kuAccount::instance()->clear();
+        kuAccount::instance()->addAccount("ACC1", true, 1, {1}); // trades on the instruments' exchange
+        kuOrderManager::registerWithClient();
+        QVERIFY(kuClient::instance());
+        kuQuotes window;
+        window.subscribe(paper::share);
+        test.converter()->snapshotQuotes(5, R"({"paperID": 5, "buy": 101.2, "sell": 101.3, "last": 101.25})");
+        int seenPaper = 0;
+        double seenLots = 0;
+        double seenPrice = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<kuOrderManager*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seenPaper = dialog->paperID();
+            seenLots = dialog->lotAmount();
+            seenPrice = dialog->price();
+            dialog->reject();
+        });
+        timer.start(5);
+        window.slot_createOrder(rowOf(window, paper::share).siblingAtColumn(column));
+        QCOMPARE(seenPaper, int(paper::share));
+        QCOMPARE(seenLots, 1.0);
+        QCOMPARE(seenPrice, price);
     }
 
     // Delete removes a quote only while the focus is in the quotes window, tool bar shown or not.
