@@ -43,7 +43,7 @@ kuApplication::kuApplication(int& argc, char** argv) : QApplication(argc, argv)
     setOrganizationName(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\""));
     setApplicationName(QStringLiteral("Velmoran"));
     setQuitOnLastWindowClosed(true);
-    settingsFile = kuPaths::defaultSettingsFile();
+    m_settingsFilePath = kuPaths::defaultSettingsFile();
 }
 
 kuApplication::~kuApplication() = default;
@@ -64,11 +64,11 @@ QPointer<kuApplication> kuApplication::instance()
 
 QString kuApplication::themePath()
 {
-    if (appSettingsObject.isEmpty())
+    if (m_appSettings.isEmpty())
         return QStringLiteral(":/default");
-    if (!appSettingsObject.contains(QStringLiteral("appstyle")))
-        appSettingsObject.insert(QStringLiteral("appstyle"), QStringLiteral("default"));
-    return QStringLiteral(":/") + appSettingsObject.value(QStringLiteral("appstyle")).toString();
+    if (!m_appSettings.contains(QStringLiteral("appstyle")))
+        m_appSettings.insert(QStringLiteral("appstyle"), QStringLiteral("default"));
+    return QStringLiteral(":/") + m_appSettings.value(QStringLiteral("appstyle")).toString();
 }
 
 kuNetworkSettings kuApplication::networkSettings() const
@@ -83,12 +83,12 @@ void kuApplication::setNetworkSettings(const kuNetworkSettings& settings)
 
 QString kuApplication::settingsFilePath() const
 {
-    return settingsFile;
+    return m_settingsFilePath;
 }
 
 QJsonObject kuApplication::appSettings() const
 {
-    return appSettingsObject;
+    return m_appSettings;
 }
 
 QString kuApplication::configPath()
@@ -147,7 +147,7 @@ QJsonObject kuApplication::loadSettings(const QString& filePath)
         if (data.size() > maxSettingsBytes) {
             qWarning().noquote() << "Settings file ignored (larger than" << maxSettingsBytes << "bytes):" << filePath;
         } else {
-            settingsFile = filePath;
+            m_settingsFilePath = filePath;
             if (!data.isEmpty())
                 root = fromBinary(data);
         }
@@ -169,7 +169,7 @@ QJsonObject kuApplication::loadSettings(const QString& filePath)
 
 void kuApplication::setAppSettings(const QJsonObject& root)
 {
-    appSettingsObject = root;
+    m_appSettings = root;
 }
 
 bool kuApplication::readSettingsFile(const QString& filePath, QJsonObject* root)
@@ -202,6 +202,6 @@ void kuApplication::loadActiveSettings()
             hasTable ? db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"))
                      : QVariantList();
     if (!result.isEmpty())
-        settingsFile = result.first().toString();
-    appSettingsObject = loadSettings(settingsFile);
+        m_settingsFilePath = result.first().toString();
+    m_appSettings = loadSettings(m_settingsFilePath);
 }

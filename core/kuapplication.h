@@ -50,6 +50,6 @@ private:
     kuApplication(int& argc, char** argv);
 
     kuNetworkSettings network;
-    QJsonObject appSettingsObject;
-    QString settingsFile;
+    QJsonObject m_appSettings;
+    QString m_settingsFilePath;
 };
