@@ -21,7 +21,6 @@ kuPortfolioView::kuPortfolioView(QWidget* parent) : kuTreeView(parent), m_margin
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &kuPortfolioView::slot_showContextMenu);
     connect(this, &QAbstractItemView::doubleClicked, this, &kuPortfolioView::slot_createOrder);
-    connect(this, &QAbstractItemView::doubleClicked, this, &kuPortfolioView::toggleAccount);
     connect(m_marginAction, &QAction::toggled, this, &kuPortfolioView::on_showHideMarginPanel);
 }
 
@@ -68,15 +67,6 @@ void kuPortfolioView::positionOrder(bool turn)
     orderEntry(index.parent().data(kuTreeViewModel::AccountRole).toString(),
                index.data(kuPortfolioModel::PaperIDRole).toInt(), turn ? quantity + quantity : quantity,
                index.data(kuPortfolioModel::LastPriceRole).toDouble(), true);
-}
-
-void kuPortfolioView::toggleAccount(const QModelIndex& index)
-{
-    // Only column 0, hidden here, has children: Qt's own double click would never open an account.
-    if (index.isValid() && !index.parent().isValid()) {
-        const QModelIndex account = index.sibling(index.row(), 0);
-        setExpanded(account, !isExpanded(account));
-    }
 }
 
 void kuPortfolioView::slot_createOrder(QModelIndex index)

@@ -33,7 +33,6 @@ private:
     // Fills the order entry dialog; with confirm, asks and sends at once on Ok.
     void orderEntry(const QString& account, int paperID, int quantity, double price, bool confirm);
     void positionOrder(bool turn);
-    void toggleAccount(const QModelIndex& index);
     static bool isPositionRow(const QModelIndex& index);
 
     QAction* m_marginAction;

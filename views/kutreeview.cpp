@@ -15,6 +15,16 @@ kuTreeView::kuTreeView(QWidget* parent) : QTreeView(parent), m_delegate(new kuTr
     header()->setSectionResizeMode(QHeaderView::Stretch);
     header()->setSectionsMovable(true);
     setAcceptDrops(false);
+    connect(this, &QAbstractItemView::doubleClicked, this, &kuTreeView::toggleTopRow);
+}
+
+void kuTreeView::toggleTopRow(const QModelIndex& index)
+{
+    // The children hang on column 0, which stays hidden: Qt's own double click never opens a top row.
+    if (index.isValid() && !index.parent().isValid()) {
+        const QModelIndex top = index.sibling(index.row(), 0);
+        setExpanded(top, !isExpanded(top));
+    }
 }
 
 void kuTreeView::setModel(QAbstractItemModel* model)

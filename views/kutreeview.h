@@ -37,5 +37,7 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
+    void toggleTopRow(const QModelIndex& index);
+
     kuTreeViewDelegate* m_delegate;
 };

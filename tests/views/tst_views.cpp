@@ -421,6 +421,14 @@ void tst_Views::treeTopRows()
     const int right = tree.viewport()->width();
     QVERIFY(inked(right - 60, right - 2, line.top() + 2, line.bottom() - 2));
     QVERIFY(inked(tree.indentation(), tree.indentation() + 60, line.top() + 2, line.bottom() - 2));
+
+    // A double click on the account line closes and opens it, though its children hang on the hidden column.
+    const QPoint onLine = tree.visualRect(proxy.index(0, 2)).center();
+    for (bool expanded : {false, true}) {
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
+        QTest::mouseDClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
+        QCOMPARE(tree.isExpanded(account), expanded);
+    }
 }
 
 void tst_Views::cleanupTestCase()
