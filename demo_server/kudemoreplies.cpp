@@ -204,7 +204,11 @@ void kuDemoReplies::packAccount(kuDemoPacker& p, const kuDemoMarket::Account& a)
         if (q && !q->info.isDerivative())
             holdings += q->info.value(last) * pos.amount;
         p.integer(pos.paperId).str(date(pos.opened));
-        p.integer(pos.amount).real(pos.price).real(q ? cents(q->info.value(pos.price) * pos.amount) : 0.0);
+        // A future's book value is in price points, as the terminal values it by price step.
+        double cost = 0;
+        if (q)
+            cost = q->info.isDerivative() ? pos.price * pos.amount : cents(q->info.value(pos.price) * pos.amount);
+        p.integer(pos.amount).real(pos.price).real(cost);
         p.integer(blocked).integer(pos.amount + buying - blocked).real(last);
     }
     const double blocked = m_market.blockedMoney(a);

@@ -643,8 +643,13 @@ void tst_DemoServer::seededHistory()
         QCOMPARE(ops.at(ops.size() - 2).toDouble(), money.value(QStringLiteral("money")).toList().at(0).toDouble());
         const QVariantList positions = money.value(QStringLiteral("position")).toList();
         QMap<int, int> positionAmounts;
-        for (int i = 0; i + 8 <= positions.size(); i += 8)
+        for (int i = 0; i + 8 <= positions.size(); i += 8) {
             positionAmounts.insert(positions.at(i).toInt(), positions.at(i + 2).toInt());
+            // A future's book value is in price points: the terminal values it by price step.
+            const kuDemoInstrument* instrument = market.instrument(positions.at(i).toInt());
+            if (instrument && instrument->isDerivative())
+                QCOMPARE(positions.at(i + 4).toDouble(), positions.at(i + 2).toInt() * positions.at(i + 3).toDouble());
+        }
         held.remove(2); // a round trip
         QCOMPARE(held, positionAmounts);
     }
