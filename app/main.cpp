@@ -17,6 +17,7 @@
 
 #include "kuapplication.h"
 #include "kuchart.h"
+#include "kuchartobjects.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
@@ -152,6 +153,7 @@ int main(int argc, char** argv)
     kuOrders::registerWithClient();
     kuTrades::registerWithClient();
     kuChart::registerWithClient();
+    kuChartObjects::registerMakers();
     kuOrderBook::registerWithClient();
     kuPortfolio::registerWithClient();
     kuPaperListForm::registerWithClient();

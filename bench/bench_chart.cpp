@@ -1,9 +1,14 @@
 // Drawing a chart: a warm redraw of the same visible window over short and long
 // histories, and one frame (a scroll or zoom step, its redraw and rendering the
 // view into an image). A core is fed synthetic minute candles directly, view
-// 1280 x 800, candle widths 10 and 2. Offscreen.
+// 1280 x 800, candle widths 10 and 2; a frame also with twenty drawing objects
+// (horizontal, vertical and trend lines, texts) anchored on visible candles. Offscreen.
 
 #include "kuchartcore.h"
+#include "kuchartobjecthline.h"
+#include "kuchartobjecttext.h"
+#include "kuchartobjecttline.h"
+#include "kuchartobjectvline.h"
 #include "kugraphicsscene.h"
 
 #include <QApplication>
@@ -67,6 +72,34 @@ struct Chart
         core->redraw();
     }
 
+    // Five of each kind, anchored on the newest visible candles and their prices.
+    void addObjects()
+    {
+        auto param = [](const char* name, const QJsonValue& value) {
+            return QJsonObject{{QStringLiteral("name"), QLatin1String(name)}, {QStringLiteral("value"), value}};
+        };
+        auto minute = [&](int index) {
+            const QDateTime t =
+                    QDateTime::fromSecsSinceEpoch(qint64(core->candles().at(index).time), Qt::OffsetFromUTC, 10800);
+            return t.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        };
+        for (int i = 0; i < 5; ++i) {
+            const double price = core->candles().at(i * 4).close;
+            const QJsonObject h{{"params", QJsonArray{param("price", price)}}};
+            const QJsonObject v{{"params", QJsonArray{param("trailerCandleText", minute(10 + i * 6))}}};
+            const QJsonObject t{{"params", QJsonArray{param("priceRight", price), param("priceLeft", price - 0.2),
+                                                      param("candleDateTimeRight", minute(i * 3)),
+                                                      param("candleDateTimeLeft", minute(20 + i * 5))}}};
+            const QJsonObject x{{"params", QJsonArray{param("text", "label"), param("price", price),
+                                                      param("candleDateTime", minute(30 + i * 4))}}};
+            core->appendObject(new kuChartObjectHLine(core.get(), h));
+            core->appendObject(new kuChartObjectVLine(core.get(), v));
+            core->appendObject(new kuChartObjectTLine(core.get(), t));
+            core->appendObject(new kuChartObjectText(core.get(), x));
+        }
+        core->redraw();
+    }
+
     void render()
     {
         QPainter painter(&image);
@@ -89,10 +122,12 @@ BENCHMARK(BM_WarmRedraw)
         ->Args({100000, 2})
         ->Unit(benchmark::kMicrosecond);
 
-// Arguments: candles of history, candle width, 0 scroll / 1 zoom.
+// Arguments: candles of history, candle width, 0 scroll / 1 zoom, 1 with twenty drawing objects.
 void BM_Frame(benchmark::State& state)
 {
     Chart chart(int(state.range(0)), int(state.range(1)));
+    if (state.range(3) == 1)
+        chart.addObjects();
     const bool zoom = state.range(2) == 1;
     bool there = true;
     for (auto _ : state) {
@@ -112,10 +147,14 @@ void BM_Frame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Frame)
-        ->Args({100000, 10, 0})
-        ->Args({100000, 10, 1})
-        ->Args({100000, 2, 0})
-        ->Args({100000, 2, 1})
+        ->Args({100000, 10, 0, 0})
+        ->Args({100000, 10, 1, 0})
+        ->Args({100000, 2, 0, 0})
+        ->Args({100000, 2, 1, 0})
+        ->Args({100000, 10, 0, 1})
+        ->Args({100000, 10, 1, 1})
+        ->Args({100000, 2, 0, 1})
+        ->Args({100000, 2, 1, 1})
         ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "kuchartobject.h"
+
+#include <QDateTime>
+#include <QGraphicsItem>
+#include <QJsonObject>
+#include <QPointF>
+
+class kuChartCore;
+class QGraphicsSceneMouseEvent;
+
+// Anchors of drawing objects: a price and the open time of a candle. Candle
+// times live at the fixed offset of +03:00; the saved text is that wall time,
+// so an anchor finds its candle whatever the machine's time zone.
+namespace kuChartAnchor {
+// "yyyy-MM-dd HH:mm" at +03:00; empty for an invalid date-time.
+QString toText(const QDateTime& dateTime);
+// The text read as wall time at +03:00; invalid when it does not match.
+QDateTime fromText(const QString& text);
+// Scene x of the centre of the visible position i (0 = the newest visible candle).
+double slotCentre(const kuChartCore* core, int position);
+// Centre of the visible candle that opens at the date-time, or -10.0.
+double xForDateTime(const kuChartCore* core, const QDateTime& dateTime);
+// The candle's date-time under a scene x, or an invalid one.
+QDateTime dateTimeAtX(const kuChartCore* core, double x);
+// The pen styles offered for a line: label -> Qt::PenStyle.
+QJsonObject penStyleChoices();
+// Width and style rules shared by the line setters.
+int lineWidthFor(int width);
+bool isPenStyle(int style);
+} // namespace kuChartAnchor
+
+// Base of the drawing objects anchored in time (text, trend line).
+class kuChartObjectBase : public kuChartObject
+{
+    Q_OBJECT
+
+public:
+    explicit kuChartObjectBase(kuChartCore* core);
+
+    double xForDateTime(const QDateTime& dateTime) const;
+    QDateTime dateTimeAtX(double x) const;
+    static QString dateTimeToText(const QDateTime& dateTime);
+    static QDateTime dateTimeFromText(const QString& text);
+
+protected:
+    qint8 anchorMarkerSize = 4;
+};
+
+// An application override cursor that a drawing object pushed (or took over
+// from its dialog): popped exactly once, by whoever ends the placing or drag.
+class kuHeldCursor
+{
+public:
+    ~kuHeldCursor() { release(); }
+    // Pushes the shape unless a cursor is already held.
+    void push(Qt::CursorShape shape);
+    // Takes over a cursor someone else pushed.
+    void adopt() { m_held = true; }
+    void release();
+    bool isHeld() const { return m_held; }
+
+private:
+    bool m_held = false;
+};
+
+// Scene event filter of a drawing object: an item without extent or paint,
+// child of the object's main item. The one-anchor protocol lives here: a new
+// object follows the pointer until a press fixes it; a hovered one is dragged.
+class kuChartObjectEventFilter : public QGraphicsItem
+{
+public:
+    // The opacities are the owner's hover and normal ones.
+    kuChartObjectEventFilter(kuChartObject* owner, QGraphicsItem* parent, double hoverOpacity, double normalOpacity);
+
+    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+
+    void setPlacing(bool placing) { m_placing = placing; }
+    bool isPlacing() const { return m_placing; }
+    // Fixes the anchor at the position when that is a valid one, else keeps the
+    // last valid anchor; an object with no anchor at all stays in placing.
+    void finishPlacing(const QPointF& scenePos);
+    kuHeldCursor& cursor() { return m_cursor; }
+
+protected:
+    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+    // Moves the anchor to the pointer, repaints and shows the price marker;
+    // false when the position check fails.
+    virtual bool followPointer(const QPointF& scenePos) = 0;
+    // Takes the anchor from a press or release; false when it has none there.
+    virtual bool takeAnchor(const QPointF& scenePos) = 0;
+    virtual bool hasAnchor() const = 0;
+    virtual void doubleClicked();
+    // The main item, whose opacity tells a hovered or new object.
+    virtual QGraphicsItem* mainItem() const;
+    void grab();
+    void ungrab();
+
+    kuChartObject* m_owner;
+    double m_hoverOpacity;
+    double m_normalOpacity;
+    bool m_placing = false;
+    kuHeldCursor m_cursor;
+};

@@ -1,0 +1,173 @@
+#include "kuchartobjecthline.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
+
+#include <cmath>
+#include <limits>
+
+kuChartObjectHLineEventFilter::kuChartObjectHLineEventFilter(kuChartObjectHLine* owner, QGraphicsItem* parent,
+                                                             double hoverOpacity, double normalOpacity)
+    : kuChartObjectEventFilter(owner, parent, hoverOpacity, normalOpacity), m_line(owner)
+{}
+
+bool kuChartObjectHLineEventFilter::followPointer(const QPointF& scenePos)
+{
+    if (!takeAnchor(scenePos))
+        return false;
+    m_line->repaint();
+    m_line->chartCore()->showPriceMarker(qint64(scenePos.y()));
+    return true;
+}
+
+bool kuChartObjectHLineEventFilter::takeAnchor(const QPointF& scenePos)
+{
+    const kuChartCore* core = m_line->chartCore();
+    const qint64 y = qint64(scenePos.y());
+    if (!core || scenePos.y() < core->paneTop() || scenePos.y() > core->paneBottom())
+        return false;
+    m_line->setPrice(core->yToPrice(y));
+    return true;
+}
+
+bool kuChartObjectHLineEventFilter::hasAnchor() const
+{
+    return !std::isnan(m_line->price());
+}
+
+kuChartObjectHLine::kuChartObjectHLine(kuChartCore* core, const QJsonObject& json)
+    : kuChartObject(core), m_lineItem(new QGraphicsLineItem),
+      m_eventFilter(new kuChartObjectHLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
+      m_labelTemplate(tr("Горизонтальная линия %1")), m_price(std::numeric_limits<double>::quiet_NaN())
+{
+    setObjectType(otHorizontalLine);
+    setPricePane(1);
+    setupItems();
+    if (json.isEmpty()) {
+        m_lineItem->setOpacity(0.7);
+        m_eventFilter->setPlacing(true);
+    } else {
+        m_lineItem->setOpacity(1.0);
+        m_eventFilter->setPlacing(false);
+        fromJson(json);
+    }
+}
+
+kuChartObjectHLine::~kuChartObjectHLine()
+{
+    if (caption())
+        caption()->removeSceneEventFilter(m_eventFilter);
+    delete m_eventFilter;
+    if (m_lineItem->scene())
+        m_lineItem->scene()->removeItem(m_lineItem);
+    delete m_lineItem;
+}
+
+void kuChartObjectHLine::setupItems()
+{
+    kuChartCore* core = chartCore();
+    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    if (core)
+        m_priceDecimals = core->priceDecimals();
+    if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
+        s->addItem(m_lineItem);
+    m_lineItem->setVisible(true);
+    m_lineItem->setLine(0, 0, 0, 0);
+    m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setPen(m_linePen);
+    m_lineItem->installSceneEventFilter(m_eventFilter);
+    if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
+        c->setAcceptHoverEvents(true);
+        c->installSceneEventFilter(m_eventFilter);
+    }
+}
+
+void kuChartObjectHLine::repaint()
+{
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible() || isDeleted())
+        return;
+    QGraphicsSimpleTextItem* c = caption();
+    c->setPen(QPen(m_linePen.color()));
+    c->setText(QString::number(m_price, 'f', m_priceDecimals));
+    if (objectType() != otHorizontalLine)
+        return;
+    const double lowest = double(core->bottomTicks()) * core->priceTick();
+    const double highest = double(core->topTicks()) * core->priceTick();
+    // NaN (not placed yet) fails both tests.
+    if (!(lowest < m_price && m_price < highest)) {
+        m_lineItem->hide();
+        c->hide();
+        return;
+    }
+    m_lineItem->show();
+    c->show();
+    const double y = core->priceToY(m_price);
+    const double w = c->boundingRect().width();
+    m_lineItem->setPen(m_linePen);
+    m_lineItem->setLine(double(core->plotLeft()), y, double(core->plotRight()) - w - 10, y);
+    c->setPos(double(core->plotRight()) - w, y - 10);
+}
+
+QGraphicsItem* kuChartObjectHLine::graphicsItem()
+{
+    return m_lineItem;
+}
+
+void kuChartObjectHLine::setOpacity(double opacity)
+{
+    m_lineItem->setOpacity(opacity);
+    kuChartObject::setOpacity(opacity);
+}
+
+void kuChartObjectHLine::setVisible(bool visible)
+{
+    kuChartObject::setVisible(visible);
+    m_lineItem->setVisible(visible);
+    if (!visible)
+        m_eventFilter->cursor().release();
+}
+
+QString kuChartObjectHLine::label()
+{
+    return m_labelTemplate.arg(QString::number(m_price, 'f', m_priceDecimals));
+}
+
+kuChartPropertyInfo kuChartObjectHLine::propertyInfo(const QString& name)
+{
+    if (name == QLatin1String("lineColor"))
+        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
+    if (name == QLatin1String("lineWidth"))
+        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
+    if (name == QLatin1String("penStyle"))
+        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (name == QLatin1String("price"))
+        return {tr("Значение"), false, QVariant(QJsonObject())};
+    return kuChartObject::propertyInfo(name);
+}
+
+void kuChartObjectHLine::setLineColor(const QColor& color)
+{
+    if (color != m_linePen.color())
+        m_linePen.setColor(color);
+}
+
+void kuChartObjectHLine::setLineWidth(int width)
+{
+    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
+}
+
+void kuChartObjectHLine::setPenStyle(int style)
+{
+    if (kuChartAnchor::isPenStyle(style))
+        m_linePen.setStyle(Qt::PenStyle(style));
+}
+
+void kuChartObjectHLine::setPrice(double price)
+{
+    if (price != m_price)
+        m_price = price;
+}

@@ -1,0 +1,289 @@
+#include "kuchartobjecttext.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+#include "kutextobjectdialog.h"
+
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
+#include <QLabel>
+#include <QPen>
+
+#include <cmath>
+#include <limits>
+
+kuChartObjectTextEventFilter::kuChartObjectTextEventFilter(kuChartObjectText* owner, QGraphicsItem* parent,
+                                                           double hoverOpacity, double normalOpacity)
+    : kuChartObjectEventFilter(owner, parent, hoverOpacity, normalOpacity), m_text(owner)
+{}
+
+bool kuChartObjectTextEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+{
+    // Every event is the label's own, a move outside the plot included.
+    kuChartObjectEventFilter::sceneEventFilter(watched, event);
+    return true;
+}
+
+bool kuChartObjectTextEventFilter::followPointer(const QPointF& scenePos)
+{
+    const kuChartCore* core = m_text->chartCore();
+    if (!core)
+        return false;
+    const QRectF r = m_text->textItem()->boundingRect();
+    const double w = r.width();
+    const double h = r.height();
+    double x = scenePos.x() - (r.x() > 0 ? 0 : w / 2);
+    double y = scenePos.y() - (r.y() > 0 ? 0 : h / 2);
+    const double left = double(core->plotLeft());
+    const double right = double(core->plotRight());
+    const double top = double(core->paneTop());
+    const double bottom = double(core->paneBottom());
+    if (x < left)
+        x = left;
+    else if (x + w > right)
+        x = right - w;
+    if (y < top)
+        y = top;
+    else if (y + h > bottom)
+        y = bottom - h;
+    m_text->setPrice(core->yToPrice(qint64(y)));
+    m_text->setDateTimeFromX(x);
+    m_text->repaint();
+    m_text->chartCore()->showPriceMarker(qint64(y));
+    return true;
+}
+
+bool kuChartObjectTextEventFilter::takeAnchor(const QPointF& scenePos)
+{
+    const kuChartCore* core = m_text->chartCore();
+    if (!core || scenePos.y() < core->paneTop() || scenePos.y() > core->paneBottom())
+        return false;
+    if (!m_text->setDateTimeFromX(scenePos.x()))
+        return false;
+    m_text->setPrice(core->yToPrice(qint64(scenePos.y())));
+    return true;
+}
+
+bool kuChartObjectTextEventFilter::hasAnchor() const
+{
+    return m_text->hasAnchor();
+}
+
+void kuChartObjectTextEventFilter::doubleClicked()
+{
+    kuTextObjectDialog dialog;
+    if (!dialog.execEdit(m_text->textItem())) {
+        m_text->textItem()->removeSceneEventFilter(this);
+        m_text->setDeleted(true);
+    }
+}
+
+kuChartObjectText::kuChartObjectText(kuChartCore* core, const QJsonObject& json)
+    : kuChartObjectBase(core), m_textItem(new QGraphicsSimpleTextItem),
+      m_eventFilter(new kuChartObjectTextEventFilter(this, m_textItem, hoverOpacity, normalOpacity)),
+      m_price(std::numeric_limits<double>::quiet_NaN())
+{
+    setObjectType(otText);
+    setPricePane(1);
+    setupItems();
+    if (json.isEmpty()) {
+        m_textItem->setOpacity(0.7);
+        m_eventFilter->setPlacing(true);
+    } else {
+        m_textItem->setOpacity(1.0);
+        m_eventFilter->setPlacing(false);
+        fromJson(json);
+    }
+}
+
+kuChartObjectText::~kuChartObjectText()
+{
+    delete m_eventFilter;
+    if (m_textItem->scene())
+        m_textItem->scene()->removeItem(m_textItem);
+    delete m_textItem;
+}
+
+void kuChartObjectText::setupItems()
+{
+    if (kuGraphicsScene* s = scene(); s && m_textItem->scene() != s)
+        s->addItem(m_textItem);
+    if (QGraphicsSimpleTextItem* c = caption()) {
+        m_textItem->setFont(c->font());
+        m_textItem->setPen(c->pen());
+        c->setPos(0, 0);
+        c->hide();
+    }
+    m_textItem->setAcceptHoverEvents(true);
+    m_textItem->installSceneEventFilter(m_eventFilter);
+}
+
+void kuChartObjectText::applyLabel(QLabel* label)
+{
+    if (!label)
+        return;
+    label->ensurePolished();
+    m_textItem->setFont(label->font());
+    m_textItem->setText(label->text());
+    m_textItem->setPen(QPen(label->palette().color(QPalette::WindowText)));
+}
+
+bool kuChartObjectText::setDateTimeFromX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_candleDateTime = at;
+    return at.isValid();
+}
+
+bool kuChartObjectText::hasAnchor() const
+{
+    return m_candleDateTime.isValid() && !std::isnan(m_price);
+}
+
+void kuChartObjectText::repaint()
+{
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible())
+        return;
+    if (m_textItem->isVisible())
+        m_textItem->hide();
+    if (isDeleted() || objectType() != otText)
+        return;
+    const double x = xForDateTime(m_candleDateTime);
+    const double y = core->priceToY(m_price);
+    const double w = m_textItem->boundingRect().width();
+    // NaN fails every test.
+    if (y >= double(core->paneTop()) && y <= double(core->paneBottom()) && x >= double(core->plotLeft()) &&
+        x <= double(core->plotRight()) - w) {
+        m_textItem->setPos(x, y);
+        m_textItem->show();
+    }
+}
+
+QGraphicsItem* kuChartObjectText::graphicsItem()
+{
+    return m_textItem;
+}
+
+void kuChartObjectText::setOpacity(double opacity)
+{
+    m_textItem->setOpacity(opacity);
+    kuChartObject::setOpacity(opacity);
+}
+
+void kuChartObjectText::setVisible(bool visible)
+{
+    m_textItem->setVisible(visible);
+    kuChartObject::setVisible(visible);
+    // The caption is never shown.
+    if (caption())
+        caption()->hide();
+    if (!visible)
+        m_eventFilter->cursor().release();
+}
+
+QString kuChartObjectText::label()
+{
+    return m_textItem->text();
+}
+
+kuChartPropertyInfo kuChartObjectText::propertyInfo(const QString& name)
+{
+    for (const char* own : {"text", "textColor", "textFontFamily", "textFontSize", "textFontStyle", "textFontWeight",
+                            "textDecoration", "price", "candleDateTime"}) {
+        if (name == QLatin1String(own))
+            return {name, true, QVariant(QJsonObject())};
+    }
+    return kuChartObject::propertyInfo(name);
+}
+
+QString kuChartObjectText::text() const
+{
+    return m_textItem->text();
+}
+
+void kuChartObjectText::setText(const QString& text)
+{
+    m_textItem->setText(text);
+}
+
+QColor kuChartObjectText::textColor() const
+{
+    return m_textItem->pen().color();
+}
+
+void kuChartObjectText::setTextColor(const QColor& color)
+{
+    QPen pen = m_textItem->pen();
+    pen.setColor(color);
+    m_textItem->setPen(pen);
+}
+
+QString kuChartObjectText::textFontFamily() const
+{
+    return m_textItem->font().family();
+}
+
+void kuChartObjectText::setTextFontFamily(const QString& family)
+{
+    QFont font = m_textItem->font();
+    font.setFamily(family);
+    m_textItem->setFont(font);
+}
+
+int kuChartObjectText::textFontSize() const
+{
+    return kuTextObjectDialog::pointSizeOf(m_textItem->font());
+}
+
+void kuChartObjectText::setTextFontSize(int size)
+{
+    if (size <= 0)
+        return;
+    QFont font = m_textItem->font();
+    font.setPointSize(size);
+    m_textItem->setFont(font);
+}
+
+QString kuChartObjectText::textFontStyle() const
+{
+    return m_textItem->font().style() != QFont::StyleNormal ? QStringLiteral("italic") : QStringLiteral("normal");
+}
+
+void kuChartObjectText::setTextFontStyle(const QString& style)
+{
+    if (style != QLatin1String("italic"))
+        return;
+    QFont font = m_textItem->font();
+    font.setItalic(true);
+    m_textItem->setFont(font);
+}
+
+QString kuChartObjectText::textFontWeight() const
+{
+    return m_textItem->font().weight() < 58 ? QStringLiteral("normal") : QStringLiteral("bold");
+}
+
+void kuChartObjectText::setTextFontWeight(const QString& weight)
+{
+    if (weight != QLatin1String("bold"))
+        return;
+    QFont font = m_textItem->font();
+    font.setWeight(QFont::Bold);
+    m_textItem->setFont(font);
+}
+
+QString kuChartObjectText::textDecoration() const
+{
+    return m_textItem->font().underline() ? QStringLiteral("underline") : QStringLiteral("none");
+}
+
+void kuChartObjectText::setTextDecoration(const QString& decoration)
+{
+    if (decoration != QLatin1String("underline"))
+        return;
+    QFont font = m_textItem->font();
+    font.setUnderline(true);
+    m_textItem->setFont(font);
+}

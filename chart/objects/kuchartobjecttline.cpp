@@ -1,0 +1,345 @@
+#include "kuchartobjecttline.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
+
+#include <cmath>
+#include <limits>
+
+kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
+                                                             double hoverOpacity, double normalOpacity)
+    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+{}
+
+void kuChartObjectTLineEventFilter::grab(bool pushCursor)
+{
+    if (kuGraphicsScene* s = m_owner->scene())
+        s->setActiveObject(m_owner);
+    if (pushCursor)
+        m_cursor.push(Qt::DragMoveCursor);
+}
+
+void kuChartObjectTLineEventFilter::finishPlacing()
+{
+    if (kuGraphicsScene* s = m_owner->scene())
+        s->releaseActiveObject(m_owner);
+    m_cursor.release();
+}
+
+bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+{
+    kuChartCore* core = m_owner->chartCore();
+    switch (event->type()) {
+    case QEvent::GraphicsSceneMouseMove: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core || p.x() < core->plotLeft() || p.x() > core->plotRight() || p.y() < core->paneTop() ||
+            p.y() > core->paneBottom())
+            return false;
+        core->showPriceMarker(qint64(p.y()));
+        const double price = core->yToPrice(qint64(p.y()));
+        if (m_dragState == DraggingLeft) {
+            m_owner->setPriceLeft(price);
+            m_owner->setCandleDateTimeLeftAtX(p.x());
+            m_owner->repaint();
+        } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
+            m_owner->setPriceRight(price);
+            m_owner->setCandleDateTimeRightAtX(p.x());
+            m_owner->repaint();
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMousePress: {
+        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
+        if (hovered && watched == m_owner->leftMarker()) {
+            m_dragState = DraggingLeft;
+            grab(true);
+        } else if (hovered && watched == m_owner->rightMarker()) {
+            m_dragState = DraggingRight;
+            grab(true);
+        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
+            // A new line is grabbed already, without a cursor of its own.
+            grab(false);
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseRelease: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core)
+            return true;
+        // An anchor comes only from a point over the data inside the price pane;
+        // elsewhere the end keeps what the moves gave it.
+        const bool inPane = p.y() >= core->paneTop() && p.y() <= core->paneBottom();
+        const bool overData = inPane && kuChartAnchor::dateTimeAtX(core, p.x()).isValid();
+        const double price = core->yToPrice(qint64(p.y()));
+        switch (m_dragState) {
+        case AwaitingFirst:
+            if (!overData)
+                break;
+            m_owner->setPriceLeft(price);
+            m_owner->setCandleDateTimeLeftAtX(p.x());
+            m_owner->lineItem()->setLine(p.x(), p.y(), p.x(), p.y());
+            m_dragState = PlacingRight;
+            break;
+        case PlacingRight:
+        case DraggingRight:
+            if (overData) {
+                m_owner->setPriceRight(price);
+                m_owner->setCandleDateTimeRightAtX(p.x());
+            }
+            if (!m_owner->hasRightAnchor())
+                break;
+            m_dragState = Idle;
+            m_owner->repaint();
+            finishPlacing();
+            break;
+        case DraggingLeft:
+            if (overData) {
+                m_owner->setPriceLeft(price);
+                m_owner->setCandleDateTimeLeftAtX(p.x());
+            }
+            m_dragState = Idle;
+            m_owner->repaint();
+            finishPlacing();
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseDoubleClick:
+        if (core)
+            core->editObject(m_owner);
+        return true;
+    case QEvent::GraphicsSceneHoverEnter:
+        m_owner->setOpacity(m_hoverOpacity);
+        return true;
+    case QEvent::GraphicsSceneHoverLeave:
+        m_owner->setOpacity(m_normalOpacity);
+        return true;
+    default:
+        return true;
+    }
+}
+
+kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& json)
+    : kuChartObjectBase(core), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
+      m_rightMarker(new QGraphicsRectItem(m_lineItem)), m_leftMarker(new QGraphicsRectItem(m_lineItem)),
+      m_rightPriceText(new QGraphicsSimpleTextItem),
+      m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
+      m_labelTemplate(tr("Линия тренда %1 - %2")), m_priceRight(std::numeric_limits<double>::quiet_NaN()),
+      m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+{
+    setObjectType(otTrendLine);
+    setPricePane(1);
+    setupItems();
+    fromJson(json);
+    // A saved line is placed: a click on it must not re-anchor it.
+    if (!json.isEmpty())
+        m_eventFilter->setDragState(kuChartObjectTLineEventFilter::Idle);
+}
+
+kuChartObjectTLine::~kuChartObjectTLine()
+{
+    for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
+        if (marker->scene())
+            marker->scene()->removeItem(marker);
+        delete marker;
+    }
+    delete m_eventFilter;
+    for (QGraphicsItem* item :
+         {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_rightPriceText)}) {
+        if (item->scene())
+            item->scene()->removeItem(item);
+        delete item;
+    }
+}
+
+void kuChartObjectTLine::setupItems()
+{
+    kuChartCore* core = chartCore();
+    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    if (core)
+        m_priceDecimals = core->priceDecimals();
+    kuGraphicsScene* s = scene();
+    if (s && m_lineItem->scene() != s)
+        s->addItem(m_lineItem);
+    m_lineItem->show();
+    m_lineItem->setLine(0, 0, 0, 0);
+    m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setPen(m_linePen);
+    m_lineItem->installSceneEventFilter(m_eventFilter);
+    for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
+        marker->show();
+        marker->setAcceptHoverEvents(true);
+        marker->setPen(QPen(m_linePen.color()));
+        marker->installSceneEventFilter(m_eventFilter);
+    }
+    if (s && m_rightPriceText->scene() != s)
+        s->addItem(m_rightPriceText);
+    if (QGraphicsSimpleTextItem* c = caption()) {
+        m_rightPriceText->setFont(c->font());
+        c->setPen(QPen(m_linePen.color()));
+        c->setPos(0, 0);
+        c->show();
+    }
+    m_rightPriceText->setPen(QPen(m_linePen.color()));
+    m_rightPriceText->setPos(0, 0);
+    m_rightPriceText->show();
+}
+
+void kuChartObjectTLine::repaint()
+{
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible())
+        return;
+    QGraphicsSimpleTextItem* c = caption();
+    if (m_lineItem->isVisible()) {
+        m_lineItem->hide();
+        m_rightMarker->hide();
+        m_leftMarker->hide();
+        c->hide();
+        m_rightPriceText->hide();
+    }
+    if (isDeleted())
+        return;
+    c->setText(QString::number(m_priceLeft, 'f', m_priceDecimals));
+    m_rightPriceText->setText(QString::number(m_priceRight, 'f', m_priceDecimals));
+    const double xL = xForDateTime(m_candleDateTimeLeft);
+    const double xR = xForDateTime(m_candleDateTimeRight);
+    const double yL = core->priceToY(m_priceLeft);
+    const double yR = core->priceToY(m_priceRight);
+    const double top = double(core->paneTop());
+    const double bottom = double(core->paneBottom());
+    const double left = double(core->plotLeft());
+    const double right = double(core->plotRight());
+    auto inside = [](double v, double lo, double hi) { return v >= lo && v <= hi; }; // false for NaN
+    if (!inside(yL, top, bottom) || !inside(yR, top, bottom) || !inside(xL, left, right) || !inside(xR, left, right))
+        return;
+    m_lineItem->setLine(xL, yL, xR, yR);
+    m_lineItem->setPen(m_linePen);
+    m_lineItem->show();
+    const int s = anchorMarkerSize;
+    const int h = s / 2;
+    m_rightMarker->setRect(xR - h, yR - s, s, s);
+    m_leftMarker->setRect(xL - h, yL - s, s, s);
+    m_rightMarker->show();
+    m_leftMarker->show();
+    c->setPos(xL - (2 + c->boundingRect().width()), yL - 12);
+    m_rightPriceText->setPos(xR - (2 + m_rightPriceText->boundingRect().width()), yR - 12);
+    c->show();
+    m_rightPriceText->show();
+}
+
+QGraphicsItem* kuChartObjectTLine::graphicsItem()
+{
+    return m_lineItem;
+}
+
+void kuChartObjectTLine::setOpacity(double opacity)
+{
+    m_lineItem->setOpacity(opacity);
+    m_rightPriceText->setOpacity(opacity);
+    kuChartObject::setOpacity(opacity);
+}
+
+void kuChartObjectTLine::setVisible(bool visible)
+{
+    kuChartObject::setVisible(visible);
+    m_lineItem->setVisible(visible);
+    m_rightMarker->setVisible(visible);
+    m_leftMarker->setVisible(visible);
+    m_rightPriceText->setVisible(visible);
+    if (!visible)
+        m_eventFilter->cursor().release();
+}
+
+QString kuChartObjectTLine::label()
+{
+    return m_labelTemplate.arg(QString::number(m_priceLeft, 'f', m_priceDecimals),
+                               QString::number(m_priceRight, 'f', m_priceDecimals));
+}
+
+kuChartPropertyInfo kuChartObjectTLine::propertyInfo(const QString& name)
+{
+    if (name == QLatin1String("lineColor"))
+        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
+    if (name == QLatin1String("lineWidth"))
+        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
+    if (name == QLatin1String("penStyle"))
+        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    for (const char* hidden : {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"}) {
+        if (name == QLatin1String(hidden))
+            return {name, true, QVariant(QJsonObject())};
+    }
+    return kuChartObject::propertyInfo(name);
+}
+
+void kuChartObjectTLine::setLineColor(const QColor& color)
+{
+    if (color == m_linePen.color())
+        return;
+    m_linePen.setColor(color);
+    m_lineItem->setPen(m_linePen);
+}
+
+void kuChartObjectTLine::setLineWidth(int width)
+{
+    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
+}
+
+void kuChartObjectTLine::setPenStyle(int style)
+{
+    if (kuChartAnchor::isPenStyle(style))
+        m_linePen.setStyle(Qt::PenStyle(style));
+}
+
+void kuChartObjectTLine::setPriceRight(double price)
+{
+    m_priceRight = price;
+    if (kuChartCore* core = chartCore()) {
+        QLineF line = m_lineItem->line();
+        line.setP2(QPointF(line.x2(), core->priceToY(price)));
+        m_lineItem->setLine(line);
+    }
+}
+
+void kuChartObjectTLine::setPriceLeft(double price)
+{
+    m_priceLeft = price;
+    if (kuChartCore* core = chartCore()) {
+        QLineF line = m_lineItem->line();
+        line.setP1(QPointF(line.x1(), core->priceToY(price)));
+        m_lineItem->setLine(line);
+    }
+}
+
+bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_candleDateTimeRight = at;
+    return at.isValid();
+}
+
+bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_candleDateTimeLeft = at;
+    return at.isValid();
+}
+
+bool kuChartObjectTLine::hasLeftAnchor() const
+{
+    return m_candleDateTimeLeft.isValid() && !std::isnan(m_priceLeft);
+}
+
+bool kuChartObjectTLine::hasRightAnchor() const
+{
+    return m_candleDateTimeRight.isValid() && !std::isnan(m_priceRight);
+}

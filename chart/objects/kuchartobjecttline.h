@@ -1,0 +1,117 @@
+#pragma once
+
+#include "kuchartobjectbase.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QPen>
+
+class QGraphicsLineItem;
+class QGraphicsRectItem;
+class QGraphicsSimpleTextItem;
+class kuChartObjectTLine;
+
+// Mouse handling of a trend line: two clicks place it, its markers drag its ends.
+class kuChartObjectTLineEventFilter : public QGraphicsItem
+{
+public:
+    enum DragState : quint8
+    {
+        AwaitingFirst = 90,
+        PlacingRight = 91,
+        DraggingLeft = 92,
+        DraggingRight = 93,
+        Idle = 94
+    };
+
+    kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent, double hoverOpacity,
+                                  double normalOpacity);
+
+    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+
+    quint8 dragState() const { return m_dragState; }
+    void setDragState(quint8 state) { m_dragState = state; }
+    void finishPlacing();
+    kuHeldCursor& cursor() { return m_cursor; }
+
+protected:
+    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+
+private:
+    void grab(bool pushCursor);
+
+    kuChartObjectTLine* m_owner;
+    double m_hoverOpacity;
+    double m_normalOpacity;
+    quint8 m_dragState = AwaitingFirst;
+    kuHeldCursor m_cursor;
+};
+
+// A segment between two anchors (price and candle), with the price beside each end.
+class kuChartObjectTLine : public kuChartObjectBase
+{
+    Q_OBJECT
+    Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
+    Q_PROPERTY(int lineWidth READ lineWidth WRITE setLineWidth)
+    Q_PROPERTY(int penStyle READ penStyle WRITE setPenStyle)
+    Q_PROPERTY(double priceRight READ priceRight WRITE setPriceRight)
+    Q_PROPERTY(double priceLeft READ priceLeft WRITE setPriceLeft)
+    Q_PROPERTY(QString candleDateTimeRight READ candleDateTimeRight WRITE setCandleDateTimeRight)
+    Q_PROPERTY(QString candleDateTimeLeft READ candleDateTimeLeft WRITE setCandleDateTimeLeft)
+
+public:
+    // An empty JSON object makes a new line awaiting its first click; a restored one is idle.
+    kuChartObjectTLine(kuChartCore* core, const QJsonObject& json);
+    ~kuChartObjectTLine() override;
+
+    void repaint() override;
+    QGraphicsItem* graphicsItem() override;
+    void setOpacity(double opacity) override;
+    void setVisible(bool visible) override;
+    QString label() override;
+    kuChartPropertyInfo propertyInfo(const QString& name) override;
+
+    QColor lineColor() const { return m_linePen.color(); }
+    void setLineColor(const QColor& color);
+    int lineWidth() const { return m_linePen.width(); }
+    void setLineWidth(int width);
+    int penStyle() const { return int(m_linePen.style()); }
+    void setPenStyle(int style);
+    // NaN until placed.
+    double priceRight() const { return m_priceRight; }
+    void setPriceRight(double price);
+    double priceLeft() const { return m_priceLeft; }
+    void setPriceLeft(double price);
+    QString candleDateTimeRight() const { return dateTimeToText(m_candleDateTimeRight); }
+    void setCandleDateTimeRight(const QString& text) { m_candleDateTimeRight = dateTimeFromText(text); }
+    QString candleDateTimeLeft() const { return dateTimeToText(m_candleDateTimeLeft); }
+    void setCandleDateTimeLeft(const QString& text) { m_candleDateTimeLeft = dateTimeFromText(text); }
+    // The candle under x; outside the data the anchor keeps its date-time. False then.
+    bool setCandleDateTimeRightAtX(double x);
+    bool setCandleDateTimeLeftAtX(double x);
+    bool hasLeftAnchor() const;
+    bool hasRightAnchor() const;
+
+    kuChartObjectTLineEventFilter* eventFilter() const { return m_eventFilter; }
+    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+    QGraphicsRectItem* leftMarker() const { return m_leftMarker; }
+    QGraphicsRectItem* rightMarker() const { return m_rightMarker; }
+    QGraphicsSimpleTextItem* rightPriceText() const { return m_rightPriceText; }
+
+private:
+    void setupItems();
+
+    QGraphicsLineItem* m_lineItem;
+    QGraphicsRectItem* m_rightMarker;
+    QGraphicsRectItem* m_leftMarker;
+    QGraphicsSimpleTextItem* m_rightPriceText;
+    kuChartObjectTLineEventFilter* m_eventFilter;
+    QString m_labelTemplate;
+    QPen m_linePen;
+    int m_priceDecimals = 2;
+    double m_priceRight;
+    double m_priceLeft;
+    QDateTime m_candleDateTimeRight;
+    QDateTime m_candleDateTimeLeft;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "kuchartobjectbase.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QPen>
+
+class QGraphicsLineItem;
+class kuChartObjectVLine;
+
+class kuChartObjectVLineEventFilter : public kuChartObjectEventFilter
+{
+public:
+    kuChartObjectVLineEventFilter(kuChartObjectVLine* owner, QGraphicsItem* parent, double hoverOpacity,
+                                  double normalOpacity);
+
+protected:
+    bool followPointer(const QPointF& scenePos) override;
+    bool takeAnchor(const QPointF& scenePos) override;
+    bool hasAnchor() const override;
+
+private:
+    kuChartObjectVLine* m_line;
+};
+
+// A vertical line through one candle, the candle's date and time under it.
+class kuChartObjectVLine : public kuChartObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
+    Q_PROPERTY(int lineWidth READ lineWidth WRITE setLineWidth)
+    Q_PROPERTY(int penStyle READ penStyle WRITE setPenStyle)
+    Q_PROPERTY(QString trailerCandleText READ trailerCandleText WRITE setTrailerCandleText)
+
+public:
+    // An empty JSON object makes a new line that follows the pointer.
+    kuChartObjectVLine(kuChartCore* core, const QJsonObject& json);
+    ~kuChartObjectVLine() override;
+
+    void repaint() override;
+    QGraphicsItem* graphicsItem() override;
+    void setOpacity(double opacity) override;
+    void setVisible(bool visible) override;
+    QString label() override;
+    kuChartPropertyInfo propertyInfo(const QString& name) override;
+
+    QColor lineColor() const { return m_linePen.color(); }
+    void setLineColor(const QColor& color);
+    int lineWidth() const { return m_linePen.width(); }
+    void setLineWidth(int width);
+    int penStyle() const { return int(m_linePen.style()); }
+    void setPenStyle(int style);
+    QString trailerCandleText() const;
+    void setTrailerCandleText(const QString& text);
+    QDateTime lineDateTime() const { return m_lineDateTime; }
+    // The candle under x; outside the plot or the data the date-time stays. False then.
+    bool setDateTimeFromX(double x);
+
+    kuChartObjectVLineEventFilter* eventFilter() const { return m_eventFilter; }
+    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+
+private:
+    void setupItems();
+
+    QGraphicsLineItem* m_lineItem;
+    kuChartObjectVLineEventFilter* m_eventFilter;
+    QString m_labelTemplate;
+    QDateTime m_lineDateTime;
+    QPen m_linePen;
+};

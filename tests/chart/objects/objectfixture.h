@@ -1,0 +1,84 @@
+#pragma once
+
+#include "../chartfixture.h"
+#include "kuchartobjectbase.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsSceneHoverEvent>
+#include <QGraphicsSceneMouseEvent>
+#include <QGuiApplication>
+
+#include <cmath>
+
+// Drawing objects on a chart core of their own, driven by synthetic scene events.
+namespace objectfixture {
+
+// Fifty one-minute candles, the newest at chartrows::t0, redrawn on a 400 x 455 view.
+inline std::unique_ptr<kuChartCore> chart()
+{
+    auto core = chartfixture::coreWith(chartfixture::seriesOf(1, 50));
+    core->redraw();
+    return core;
+}
+
+// The event as the scene hands it to the item (scene event filters first).
+inline void send(kuChartCore* core, QGraphicsItem* item, QEvent::Type type, QPointF pos = QPointF())
+{
+    if (type == QEvent::GraphicsSceneHoverEnter || type == QEvent::GraphicsSceneHoverLeave ||
+        type == QEvent::GraphicsSceneHoverMove) {
+        QGraphicsSceneHoverEvent event(type);
+        event.setScenePos(pos);
+        core->scene()->sendEvent(item, &event);
+        return;
+    }
+    QGraphicsSceneMouseEvent event(type);
+    event.setScenePos(pos);
+    event.setButton(Qt::LeftButton);
+    event.setButtons(type == QEvent::GraphicsSceneMouseRelease ? Qt::NoButton : Qt::LeftButton);
+    core->scene()->sendEvent(item, &event);
+}
+
+// Centre of the visible candle at position i (0 = the newest visible one).
+inline QPointF at(kuChartCore* core, int position, double price)
+{
+    return QPointF(kuChartAnchor::slotCentre(core, position), core->priceToY(price));
+}
+
+inline QDateTime candleTime(kuChartCore* core, int index)
+{
+    return QDateTime::fromSecsSinceEpoch(qint64(core->candles().at(index).time), Qt::OffsetFromUTC, 10800);
+}
+
+// What the scene's Esc does to a grabbed object.
+inline void escape(kuChartObject* object)
+{
+    object->scene()->releaseActiveObject(object);
+    object->setVisible(false);
+    object->setDeleted(true);
+}
+
+// A cursor of the test's own under the objects' ones: whatever an object
+// pushes it must pop, and it must pop nothing else.
+class CursorGuard
+{
+public:
+    CursorGuard() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~CursorGuard()
+    {
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+    }
+    // Only the test's own cursor is left.
+    static bool balanced()
+    {
+        const QCursor* top = QGuiApplication::overrideCursor();
+        return top && top->shape() == Qt::WaitCursor;
+    }
+    static Qt::CursorShape top()
+    {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        return c ? c->shape() : Qt::ArrowCursor;
+    }
+};
+
+} // namespace objectfixture
