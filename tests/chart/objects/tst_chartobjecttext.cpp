@@ -67,6 +67,7 @@ private slots:
 
     void newTextMaker_data();
     void newTextMaker();
+    void escapeNewText();
     void properties();
     void styleSwitchesOnly_data();
     void styleSwitchesOnly();
@@ -292,6 +293,24 @@ void tst_ChartObjectText::newTextMaker()
     QVERIFY(CursorGuard::balanced());
     send(core.get(), text->textItem(), QEvent::GraphicsSceneMouseRelease, at(core.get(), 8, 120));
     QVERIFY(CursorGuard::balanced());
+}
+
+void tst_ChartObjectText::escapeNewText()
+{
+    auto core = chart();
+    CursorGuard guard;
+    Answer answer([](kuTextObjectDialog* d) { return typeAndAccept(d, QStringLiteral("Вход")); });
+    kuChartObjects::registerMakers();
+    kuChartObject* text = core->createObject(otText, QJsonObject());
+    QVERIFY(text);
+    core->appendObject(text);
+    core->scene()->setActiveObject(text);
+    QCOMPARE(CursorGuard::top(), Qt::PointingHandCursor);
+    escape(text);
+    QVERIFY(!text->graphicsItem()->isVisible());
+    QVERIFY(CursorGuard::balanced());
+    core->redraw();
+    QVERIFY(core->objects().isEmpty());
 }
 
 void tst_ChartObjectText::properties()
