@@ -101,6 +101,8 @@ void kuQuotes::init()
     m_proxy->setSourceModel(m_model);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &kuQuotes::scheduleSort);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &kuQuotes::scheduleSort);
+    // Records repaint the cells they change, after the sort, instead of the whole table each.
+    m_view->setTrackedUpdates(true);
     m_view->buildColumns(columns);
     m_view->setModel(m_proxy.get());
     m_view->sortByColumn(kuQuotesItem::colTicker, Qt::AscendingOrder);
@@ -227,6 +229,7 @@ void kuQuotes::scheduleSort()
                 m_sortPending = false;
                 if (m_proxy->sortColumn() >= 0)
                     m_proxy->sort(m_proxy->sortColumn(), m_proxy->sortOrder());
+                m_view->refreshCells();
             },
             Qt::QueuedConnection);
 }

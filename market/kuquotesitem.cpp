@@ -157,6 +157,55 @@ QString kuQuotesItem::displayText(int column) const
     }
 }
 
+bool kuQuotesItem::sameCell(const kuQuotesItem* a, const kuQuotesItem* b, int column)
+{
+    if (a == b)
+        return true;
+    if (!a || !b || a->m_paperID != b->m_paperID || a->m_decimals != b->m_decimals)
+        return false;
+    if (a->direction(column) != b->direction(column))
+        return false;
+    switch (column) {
+    case colTicker:
+        return a->m_ticker == b->m_ticker;
+    case colShortName:
+        return a->m_shortName == b->m_shortName;
+    case colChange:
+        return a->m_changePercent == b->m_changePercent;
+    case colToBuy:
+        return a->m_toBuy == b->m_toBuy;
+    case colToSell:
+        return a->m_toSell == b->m_toSell;
+    case colToBuyTotal:
+        return a->m_toBuyTotal == b->m_toBuyTotal;
+    case colToSellTotal:
+        return a->m_toSellTotal == b->m_toSellTotal;
+    case colVolume:
+        return a->m_volume == b->m_volume;
+    case colPaperVol:
+        return a->m_paperVol == b->m_paperVol;
+    case colMoneyVol:
+        return a->m_moneyVol == b->m_moneyVol;
+    case colAccruedCoupon:
+        return a->m_accruedCoupon == b->m_accruedCoupon;
+    case colNominal:
+        return a->m_nominal == b->m_nominal;
+    case colBuy:
+    case colSell:
+    case colOpen:
+    case colMax:
+    case colMin:
+    case colLast:
+    case colAvg:
+    case colBestBuy:
+    case colBestSell:
+    case colPrice:
+        return a->priceAt(column) == b->priceAt(column);
+    default:
+        return true;
+    }
+}
+
 QVariant kuQuotesItem::decoration(int column) const
 {
     if (column != colChange || m_changePercent == 0)

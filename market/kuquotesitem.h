@@ -65,6 +65,9 @@ public:
     QVariant sortValue(int column) const override;
     int itemType() const override { return itQuotes; }
 
+    // Whether the column's cell of both items shows the same text, colour and arrow (both null counts too).
+    static bool sameCell(const kuQuotesItem* a, const kuQuotesItem* b, int column);
+
     // The text of column 3: two decimals, "0.00" below 0.009 either way, then " %".
     static QString changeText(double changePercent);
 

@@ -31,6 +31,13 @@ kuQuotesItem* kuQuotesModel::quoteAt(int row) const
     return qobject_cast<kuQuotesItem*>(m_items.at(row).data());
 }
 
+QSharedPointer<kuQuotesItem> kuQuotesModel::quote(int row) const
+{
+    if (row < 0 || row >= m_items.size())
+        return {};
+    return qSharedPointerObjectCast<kuQuotesItem>(m_items.at(row));
+}
+
 int kuQuotesModel::findRow(int paperID) const
 {
     return m_rows.value(paperID, -1);

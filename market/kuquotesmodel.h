@@ -35,6 +35,8 @@ public:
     // The row of the index's instrument; an index of a proxy serves too.
     void removeQuote(const QModelIndex& index);
     void replaceItem(int row, const QSharedPointer<kuQuotesItem>& item);
+    // The row's item; null for a row out of range.
+    QSharedPointer<kuQuotesItem> quote(int row) const;
 
     int appendItem(const QSharedPointer<kuObjectModelAbstractItem>& item) override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

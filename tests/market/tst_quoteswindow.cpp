@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
@@ -382,6 +383,59 @@ private slots:
         test.converter()->error(wtQuotes, "чужой", paper::sevn);
         test.converter()->error(wtOrderBook, "чужой", paper::share);
         QCOMPARE(closed.count(), 0);
+    }
+    // Records repaint only the cells they change: what the screen shows is
+    // what a whole repaint would paint, round after round of moving rows.
+    void screenShowsTheRecords()
+    {
+        FakeSession test;
+        kuQuotes window;
+        const QList<int> ids{paper::share, paper::sevn, paper::bond, paper::bigLot, paper::fourDigits};
+        for (int id : ids)
+            window.subscribe(id);
+        window.view()->sortByColumn(kuQuotesItem::colChange, Qt::DescendingOrder);
+        window.resize(1200, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* viewport = window.view()->viewport();
+        window.view()->setCurrentIndex(window.view()->model()->index(1, kuQuotesItem::colBuy));
+        auto shownAsPainted = [&window, viewport] {
+            const QPoint at = viewport->mapTo(&window, QPoint());
+            const QImage shown =
+                    window.windowHandle()
+                            ->screen()
+                            ->grabWindow(window.winId(), at.x(), at.y(), viewport->width(), viewport->height())
+                            .toImage()
+                            .convertToFormat(QImage::Format_RGB32);
+            const QImage painted = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            return shown == painted;
+        };
+        QTRY_VERIFY(shownAsPainted());
+        const QList<QList<double>> rounds{{101, 99, 100, 100.5, 98},
+                                          {99, 101, 100, 100.5, 97},
+                                          {99, 101, 100.2, 100.5, 97},
+                                          {99, 101, 100.2, 100.5, 97},
+                                          {97, 102, 100.2, 96, 103}};
+        for (const QList<double>& lasts : rounds) {
+            for (int i = 0; i < ids.size(); ++i) {
+                const double last = lasts.at(i);
+                test.converter()->updateQuotes(
+                        ids.at(i), QStringLiteral(R"({"paperID": %1, "price": 100, "last": %2, "buy": %3, "sell": %4,
+                                                     "volume": %5})")
+                                           .arg(ids.at(i))
+                                           .arg(last)
+                                           .arg(last - 0.1)
+                                           .arg(last + 0.1)
+                                           .arg(int(last * 10))
+                                           .toUtf8());
+            }
+            QCoreApplication::processEvents();
+            QTRY_VERIFY(shownAsPainted());
+        }
+        // A row taken out leaves no trace below the others.
+        window.view()->setCurrentIndex(window.view()->model()->index(0, kuQuotesItem::colTicker));
+        window.remove();
+        QTRY_VERIFY(shownAsPainted());
     }
 };
 
