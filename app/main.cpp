@@ -17,6 +17,7 @@
 
 #include "kuapplication.h"
 #include "kuchart.h"
+#include "kuchartindicators.h"
 #include "kuchartobjects.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
@@ -154,6 +155,7 @@ int main(int argc, char** argv)
     kuTrades::registerWithClient();
     kuChart::registerWithClient();
     kuChartObjects::registerMakers();
+    kuChartIndicators::registerWithChart();
     kuOrderBook::registerWithClient();
     kuPortfolio::registerWithClient();
     kuPaperListForm::registerWithClient();

@@ -1,0 +1,71 @@
+// A full recompute of each price-pane overlay, all its series, over 100,000
+// bars; each should stay within 5 ms. The data change once, the way a redraw
+// after new candles recomputes every indicator of the chart.
+#include <benchmark/benchmark.h>
+
+#include "kuchartcore.h"
+#include "kuchartindicators.h"
+#include "kuchartoverlays.h"
+
+#include <QApplication>
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+const int kBars = 100000;
+
+kuChartCore& core()
+{
+    static std::unique_ptr<kuChartCore> c = [] {
+        auto made = std::make_unique<kuChartCore>();
+        made->setViewSize(1200, 700);
+        made->initScene();
+        kuChartSeries series;
+        series.timeFrame = 1;
+        series.name = kuChartSeries::nameOf(1);
+        uint32_t state = 2024;
+        double price = 1000.0;
+        for (int i = 0; i < kBars; ++i) {
+            state = state * 1664525u + 1013904223u;
+            const double open = price;
+            price = std::max(1.0, price + ((state >> 8) % 2001) / 1000.0 - 1.0);
+            kuChartCandle candle;
+            candle.time = 1700000000ull - quint64(i) * 60;
+            candle.open = open;
+            candle.close = price;
+            candle.high = std::max(open, price) + 0.3;
+            candle.low = std::min(open, price) - 0.3;
+            candle.volume = 100 + (state >> 20);
+            series.candles.append(candle);
+        }
+        made->setSeries({series});
+        made->setChartReady(true);
+        made->setTimeFrame(1);
+        return made;
+    }();
+    return *c;
+}
+
+void recompute(benchmark::State& state)
+{
+    std::unique_ptr<kuChartAbstractTA> ta(kuChartIndicators::createById(int(state.range(0)), &core(), QJsonObject()));
+    for (auto _ : state) {
+        ta->recalculate();
+        benchmark::DoNotOptimize(ta->series().constData());
+    }
+}
+
+} // namespace
+
+BENCHMARK(recompute)->ArgName("kind")->Arg(17)->Arg(6)->Arg(5)->Arg(7)->Arg(3)->Arg(11)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,567 @@
+#include "kuchartabstractta.h"
+
+#include "kuapplication.h"
+#include "kuchartcore.h"
+#include "kuchartgraphicsitem.h"
+#include "kugraphicsscene.h"
+#include "kuiconmanager.h"
+
+#include <QEvent>
+#include <QGraphicsLineItem>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsSimpleTextItem>
+#include <QHash>
+#include <QPointer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The core's fixed margins: top, bottom and the gap between panes.
+constexpr double marginTop = 10.0;
+constexpr double marginBottom = 25.0;
+constexpr double marginGap = 10.0;
+constexpr double poolZ = 0.9;
+
+const QString childrenKey = QStringLiteral("childrenObject");
+const QString kindKey = QStringLiteral("indType");
+
+} // namespace
+
+const QPair<double, double> kuChartAbstractTA::noDataRange{std::numeric_limits<double>::min(),
+                                                           std::numeric_limits<double>::max()};
+
+// Caption filter.
+
+kuChartObjectAbstractTAEventFilter::kuChartObjectAbstractTAEventFilter(kuChartAbstractTA* indicator,
+                                                                       QGraphicsItem* parent)
+    : QGraphicsItem(parent), m_indicator(indicator)
+{}
+
+QRectF kuChartObjectAbstractTAEventFilter::boundingRect() const
+{
+    return QRectF(0, 0, 0, 0);
+}
+
+void kuChartObjectAbstractTAEventFilter::paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*)
+{}
+
+bool kuChartObjectAbstractTAEventFilter::sceneEventFilter(QGraphicsItem*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::GraphicsSceneHoverEnter:
+        m_indicator->setHovered(true);
+        break;
+    case QEvent::GraphicsSceneHoverLeave:
+        m_indicator->setHovered(false);
+        break;
+    case QEvent::GraphicsSceneMouseDoubleClick:
+        m_indicator->slot_onEdit(false);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+// Indicator.
+
+kuChartAbstractTA::kuChartAbstractTA(kuChartCore* core) : kuChartObject(core), m_separator(new QGraphicsLineItem)
+{
+    m_pool.reserve(2048);
+    m_separator->setVisible(true);
+    m_separator->setLine(0, 0, 0, 0);
+    if (kuGraphicsScene* s = scene(); s && m_separator->scene() != s)
+        s->addItem(m_separator);
+}
+
+kuChartAbstractTA::~kuChartAbstractTA()
+{
+    // Pooled items would stay drawn in the scene otherwise.
+    qDeleteAll(m_pool);
+    m_pool.clear();
+    delete m_separator;
+    qDeleteAll(m_headerWidgets);
+    qDeleteAll(m_children);
+    delete m_captionFilter;
+}
+
+void kuChartAbstractTA::setParentIndicator(kuChartAbstractTA* parent)
+{
+    if (parent)
+        m_parent = parent;
+}
+
+void kuChartAbstractTA::appendChild(kuChartAbstractTA* child)
+{
+    if (!child || m_children.contains(child))
+        return;
+    child->setParentIndicator(this);
+    m_children.append(child);
+}
+
+void kuChartAbstractTA::setPeriod(int period)
+{
+    period = std::max(1, std::min(period, maxPeriod));
+    if (period == m_period)
+        return;
+    m_period = period;
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->setPeriod(period);
+    recalculate();
+}
+
+void kuChartAbstractTA::setChartDataSet(int dataSet)
+{
+    if (dataSet < dsOpen || dataSet > dsVolume || dataSet == m_chartDataSet)
+        return;
+    m_chartDataSet = dataSet;
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->setChartDataSet(dataSet);
+    recalculate();
+}
+
+void kuChartAbstractTA::setColor(const QColor& color)
+{
+    if (color != m_pen.color())
+        m_pen.setColor(color);
+}
+
+const QVector<double>* kuChartAbstractTA::dataSetSeries() const
+{
+    const kuChartCore* core = chartCore();
+    if (!core)
+        return nullptr;
+    switch (m_chartDataSet) {
+    case dsOpen:
+        return core->openSeries();
+    case dsClose:
+        return core->closeSeries();
+    case dsHigh:
+        return core->highSeries();
+    case dsLow:
+        return core->lowSeries();
+    case dsVolume:
+        return core->volumeSeries();
+    default:
+        return nullptr;
+    }
+}
+
+void kuChartAbstractTA::setSeries(const std::function<QVector<double>()>& compute)
+{
+    if (!compute)
+        return;
+    QVector<double> next = compute();
+    m_series.swap(next);
+}
+
+QPair<double, double> kuChartAbstractTA::valueRange()
+{
+    const kuChartCore* core = chartCore();
+    if (!core)
+        return noDataRange;
+    const int first = std::max(0, core->firstVisible());
+    const int end = std::min<qint64>(m_series.size(), qint64(first) + std::max(0, core->visibleCount()));
+    double mx = -std::numeric_limits<double>::infinity();
+    double mn = std::numeric_limits<double>::infinity();
+    bool any = false;
+    for (int i = first; i < end; ++i) {
+        const double v = m_series.at(i);
+        // A value that is no number would make the whole axis meaningless.
+        if (!std::isfinite(v))
+            continue;
+        mx = std::max(mx, v);
+        mn = std::min(mn, v);
+        any = true;
+    }
+    if (!any)
+        return noDataRange;
+    if (objectType() == otHistogram || objectType() == otVolumeBars) {
+        if (mx > 0 && mn > 0)
+            return {1.05 * mx, 0.0};
+        if (mx < 0 && mn < 0)
+            return {0.0, 1.05 * mn};
+    }
+    return {1.05 * mx, 1.05 * mn};
+}
+
+double kuChartAbstractTA::valueToY(double value) const
+{
+    const double bottom = m_paneTop + (m_paneHeight - 10.0);
+    if (!std::isfinite(m_max) || !std::isfinite(m_min) || !std::isfinite(value))
+        return bottom;
+    // A pane lower than its margins keeps its orientation rather than flipping.
+    double scale = std::fabs(m_max - m_min) / std::max(1.0, m_paneHeight - 35.0);
+    if (scale == 0 || !std::isfinite(scale))
+        scale = 1.0;
+    return bottom - (value - m_min) / scale;
+}
+
+void kuChartAbstractTA::createHeaderButtons()
+{
+    kuGraphicsScene* s = scene();
+    if (!s || !m_headerWidgets.isEmpty())
+        return;
+    const QPointer<kuApplication> app = kuApplication::instance();
+    const QString theme = app ? app->themePath() : QString();
+    struct Button
+    {
+        const char* name;
+        const char* icon;
+        QString tip;
+        void (kuChartAbstractTA::*slot)(bool);
+    };
+    const Button buttons[] = {
+            {"subChartCloseBtn", "chart.subchart.close.png", tr("Закрыть"), &kuChartAbstractTA::slot_onClose},
+            {"subChartEditBtn", "chart.subchart.edit.png", tr("Настройка"), &kuChartAbstractTA::slot_onEdit}};
+    for (const Button& b : buttons) {
+        auto* button = new QToolButton;
+        button->setObjectName(QLatin1String(b.name));
+        button->setIcon(kuIconManager::icon(QLatin1String(b.icon), theme));
+        button->setToolTip(b.tip);
+        button->setFixedSize(22, 22);
+        button->setIconSize(QSize(16, 16));
+        button->setStyleSheet(QStringLiteral("background: transparent;color: white;font: 11px;"));
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QToolButton::clicked, this, b.slot);
+        m_headerWidgets.append(s->addWidget(button));
+    }
+}
+
+void kuChartAbstractTA::slot_onClose(bool)
+{
+    setVisible(false);
+    if (kuChartCore* core = chartCore())
+        core->redraw();
+    setDeleted(true);
+}
+
+void kuChartAbstractTA::slot_onEdit(bool)
+{
+    if (kuChartCore* core = chartCore())
+        core->editObject(this);
+}
+
+void kuChartAbstractTA::setVisible(bool visible)
+{
+    kuChartObject::setVisible(visible);
+    m_separator->setVisible(visible);
+    for (QGraphicsProxyWidget* proxy : qAsConst(m_headerWidgets))
+        proxy->setVisible(visible);
+    collapsePool();
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->setVisible(visible);
+}
+
+void kuChartAbstractTA::setHovered(bool hovered)
+{
+    setOpacity(hovered ? hoverOpacity : normalOpacity);
+}
+
+void kuChartAbstractTA::setOpacity(double opacity)
+{
+    for (kuChartGraphicsItem* item : qAsConst(m_pool))
+        item->setOpacity(opacity);
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->setOpacity(opacity);
+}
+
+QJsonObject kuChartAbstractTA::toJson()
+{
+    QJsonObject json = kuChartObject::toJson();
+    QJsonArray children;
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        children.append(child->toJson());
+    if (!children.isEmpty())
+        json.insert(childrenKey, children);
+    json.insert(kindKey, indicatorKind());
+    return json;
+}
+
+void kuChartAbstractTA::fromJson(const QJsonObject& json)
+{
+    const QJsonValue saved = json.value(childrenKey);
+    if (saved.isArray()) {
+        for (const QJsonValue& element : saved.toArray()) {
+            const QJsonObject childJson = element.toObject();
+            const int kind = childJson.value(kindKey).toInt(0);
+            for (kuChartAbstractTA* child : qAsConst(m_children)) {
+                if (child->indicatorKind() == kind)
+                    child->fromJson(childJson);
+            }
+        }
+    }
+    kuChartObject::fromJson(json);
+}
+
+kuChartPropertyInfo kuChartAbstractTA::propertyInfo(const QString& name)
+{
+    static const QHash<QString, kuChartPropertyInfo> table{
+            {QStringLiteral("period"), {tr("Период"), false, QVariant(QJsonObject())}},
+            {QStringLiteral("chartDataSet"),
+             {tr("Применить к"), false,
+              QVariant(QJsonObject{
+                      {tr("Open"), dsOpen}, {tr("High"), dsHigh}, {tr("Low"), dsLow}, {tr("Close"), dsClose}})}}};
+    const auto it = table.constFind(name);
+    return it != table.constEnd() ? *it : kuChartObject::propertyInfo(name);
+}
+
+// Drawing.
+
+void kuChartAbstractTA::collapsePool()
+{
+    for (int i = 0; i < m_usedCount && i < m_pool.size(); ++i)
+        m_pool.at(i)->setGeometry(0, 0, 0, 0);
+}
+
+void kuChartAbstractTA::clearDrawing()
+{
+    collapsePool();
+    if (!m_parent && isPricePane() && caption())
+        caption()->setVisible(false);
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->clearDrawing();
+}
+
+template <class Item>
+Item* kuChartAbstractTA::pooledItem(int slot)
+{
+    if (slot < m_pool.size()) {
+        if (auto* item = dynamic_cast<Item*>(m_pool.at(slot)))
+            return item;
+    }
+    auto* item = new Item;
+    item->setZValue(poolZ);
+    item->addToScene(scene());
+    m_pool.insert(std::min<int>(slot, m_pool.size()), item);
+    return item;
+}
+
+void kuChartAbstractTA::repaint()
+{
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible())
+        return;
+    m_left = double(core->plotLeft());
+    m_right = core->plotWidth();
+    switch (objectType()) {
+    case otIndicatorPane:
+        repaintPane();
+        break;
+    case otHistogram:
+    case otLineSeries:
+    case otDots:
+        if (!repaintSeries())
+            return;
+        break;
+    default:
+        break;
+    }
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->repaint();
+}
+
+void kuChartAbstractTA::repaintPane()
+{
+    kuChartCore* core = chartCore();
+    setPricePane(false);
+    const int panes = std::max(1, core->visibleSubPaneCount());
+    const double height =
+            (core->viewHeight() - (core->paneHeight() + marginBottom + marginTop + 2 * marginGap)) / panes;
+    if (!(height > 0)) {
+        // No room for the pane: nothing of it is drawn.
+        m_paneHeight = 0;
+        m_separator->setLine(0, 0, 0, 0);
+        for (QGraphicsProxyWidget* proxy : qAsConst(m_headerWidgets))
+            proxy->setGeometry(QRectF(0, 0, 0, 0));
+        for (kuChartAbstractTA* child : qAsConst(m_children))
+            child->clearDrawing();
+        return;
+    }
+    m_paneHeight = height;
+
+    QPair<double, double> range = valueRange();
+    for (kuChartAbstractTA* child : qAsConst(m_children)) {
+        const int type = child->objectType();
+        if (type != otHistogram && type != otVolumeBars && type != otLineSeries)
+            continue;
+        const QPair<double, double> r = child->valueRange();
+        range.first = std::max(range.first, r.first);
+        range.second = std::min(range.second, r.second);
+    }
+    m_max = range.first;
+    m_min = range.second;
+    for (kuChartAbstractTA* child : qAsConst(m_children))
+        child->setRange(range.first, range.second);
+
+    int index = 0;
+    for (kuChartObject* object : core->objects()) {
+        if (object == this)
+            break;
+        if (object->objectType() == otIndicatorPane && object->isVisible() && !object->isDeleted())
+            ++index;
+    }
+    m_paneTop = marginTop + core->paneHeight() + marginGap + index * height;
+
+    const double bottom = m_paneTop + height;
+    QPen pen(core->foreColor(), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    m_separator->setPen(pen);
+    m_separator->setLine(m_left + 1, bottom, core->viewWidth(), bottom);
+    if (caption())
+        caption()->setPos(m_left + 8, m_paneTop + 5);
+    int i = 0;
+    for (QGraphicsProxyWidget* proxy : qAsConst(m_headerWidgets)) {
+        if (!proxy)
+            continue;
+        ++i;
+        proxy->setGeometry(QRectF(double(core->plotRight()) - (20 * i + 4), m_paneTop + 4, 22, 22));
+    }
+}
+
+QVector<kuChartAbstractTA::Point> kuChartAbstractTA::points() const
+{
+    const kuChartCore* core = chartCore();
+    QVector<Point> result;
+    const int first = std::max(0, core->firstVisible());
+    const qint64 end = std::min<qint64>(m_series.size(), qint64(first) + std::max(0, core->visibleCount()));
+    const double w = core->candleWidth();
+    const double slot = core->candleSpacing() * w;
+    result.reserve(int(std::max<qint64>(0, end - first)));
+    int k = 1;
+    for (int i = first; i < end; ++i, ++k) {
+        const double v = m_series.at(i);
+        const double x = m_right - slot * k + 1 + 0.4 * w + m_left;
+        double y;
+        if (isPricePane())
+            y = v == 0 ? 0 : core->priceToY(v);
+        else
+            y = valueToY(v);
+        result.append({x, y});
+    }
+    return result;
+}
+
+bool kuChartAbstractTA::repaintSeries()
+{
+    kuChartCore* core = chartCore();
+    if (isPricePane()) {
+        m_paneTop = double(core->paneTop());
+        m_paneHeight = core->paneHeight();
+    } else if (m_parent) {
+        m_paneTop = m_parent->paneTop();
+        m_paneHeight = m_parent->paneHeight();
+    }
+    const QVector<Point> pts = points();
+    if (objectType() == otHistogram) {
+        drawBars(pts);
+        return true;
+    }
+    if (!m_parent) {
+        if (pts.isEmpty()) {
+            // Nothing to show: neither the caption nor the children keep an old picture.
+            clearDrawing();
+            return false;
+        }
+        placeCaption(pts);
+    }
+    if (objectType() == otLineSeries)
+        drawLines(pts);
+    else
+        drawDots(pts);
+    return true;
+}
+
+void kuChartAbstractTA::placeCaption(const QVector<Point>& pts)
+{
+    QGraphicsSimpleTextItem* text = caption();
+    if (!text)
+        return;
+    if (!m_captionFilter) {
+        text->setAcceptHoverEvents(true);
+        m_captionFilter = new kuChartObjectAbstractTAEventFilter(this, text);
+        text->installSceneEventFilter(m_captionFilter);
+    }
+    text->setText(label());
+    text->setVisible(false);
+    const kuChartCore* core = chartCore();
+    if (core->firstVisible() != 0)
+        return;
+    const Point newest = pts.first();
+    const double x = newest.x + 5;
+    if (x + text->boundingRect().width() >= double(core->plotRight()))
+        return;
+    text->setPos(x, newest.y - 12);
+    text->setPen(m_pen);
+    text->setVisible(true);
+}
+
+void kuChartAbstractTA::drawLines(const QVector<Point>& pts)
+{
+    collapsePool();
+    if (isDeleted() || pts.size() < 2 || pts.first().y == 0)
+        return;
+    const double top = m_paneTop;
+    const double bottom = m_paneTop + m_paneHeight;
+    auto inside = [&](const Point& p) { return p.x > m_left && p.y > top && p.y < bottom; };
+    int drawn = 0;
+    for (int i = 1; i < pts.size(); ++i) {
+        const Point& a = pts.at(i - 1);
+        const Point& b = pts.at(i);
+        if (b.y == 0)
+            break;
+        if (!inside(a) || !inside(b))
+            continue;
+        auto* item = pooledItem<kuChartGraphicsLineItem>(drawn++);
+        item->setGeometry(a.x, a.y, b.x, b.y);
+        item->setPen(m_pen);
+        item->setVisible(true);
+    }
+    m_usedCount = std::max(m_usedCount, drawn);
+}
+
+void kuChartAbstractTA::drawBars(const QVector<Point>& pts)
+{
+    collapsePool();
+    if (isDeleted())
+        return;
+    const double y0 = valueToY(0);
+    const int w = chartCore()->candleWidth() / 4;
+    QPen pen = m_pen;
+    pen.setWidth(w);
+    int drawn = 0;
+    for (const Point& p : pts) {
+        auto* item = pooledItem<kuChartGraphicsRectItem>(drawn++);
+        item->setGeometry(p.x, std::min(y0, p.y), w, std::fabs(p.y - y0));
+        item->setPen(pen);
+        item->setBrush(Qt::NoBrush);
+        item->setVisible(true);
+    }
+    m_usedCount = std::max(m_usedCount, drawn);
+}
+
+void kuChartAbstractTA::drawDots(const QVector<Point>& pts)
+{
+    collapsePool();
+    if (isDeleted() || pts.size() < 2)
+        return;
+    const double right = double(chartCore()->plotRight());
+    const double top = m_paneTop;
+    const double bottom = m_paneTop + m_paneHeight;
+    int drawn = 0;
+    for (const Point& p : pts) {
+        if (p.y == 0)
+            break;
+        if (!(p.x > m_left && p.x < right && p.y > top && p.y < bottom))
+            continue;
+        auto* item = pooledItem<kuChartGraphicsEllipseItem>(drawn++);
+        item->setGeometry(p.x, p.y, 3, 3);
+        item->setBrush(QBrush(Qt::black, Qt::SolidPattern));
+        item->setPen(m_pen);
+        item->setVisible(true);
+    }
+    m_usedCount = std::max(m_usedCount, drawn);
+}
