@@ -4,9 +4,13 @@
 #include "kuabstractdataconverter.h"
 #include "kucandlestore.h"
 #include "kuchartcore.h"
+#include "kuchartdialogs.h"
 #include "kucharteventfilter.h"
 #include "kuchartloader.h"
+#include "kuchartmakers.h"
 #include "kuchartobject.h"
+#include "kuchartsettings.h"
+#include "kucharttoolbar.h"
 #include "kuclient.h"
 #include "kugraphicsscene.h"
 #include "kupaperlist.h"
@@ -17,7 +21,10 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFutureWatcher>
+#include <QGraphicsView>
 #include <QJsonArray>
+#include <QMutexLocker>
+#include <QPixmap>
 #include <QtConcurrent>
 
 #include <utility>
@@ -87,6 +94,33 @@ kuChart::kuChart(QWidget* parent) : kuWindowBase(parent), ui(new Ui::kuChart)
     ui->graphicsView->viewport()->setMouseTracking(true);
     ui->graphicsView->setMouseTracking(true);
     setFocusProxy(ui->graphicsView);
+    setUpConnections();
+}
+
+void kuChart::setUpConnections()
+{
+    kuChartToolBar* bar = ui->chartToolBar;
+    connect(bar, &QToolBar::orientationChanged, this, &kuChart::slot_changeToolBarOrientation);
+    connect(bar, &kuChartToolBar::signal_onChangeChartStyle, this, &kuChart::slot_changeChartStyle);
+    connect(bar, &kuChartToolBar::signal_onDrawFibo, this, &kuChart::slot_createObject);
+    connect(bar, &kuChartToolBar::signal_onDrawLines, this, &kuChart::slot_createObject);
+    connect(bar, &kuChartToolBar::signal_createTextObject, this, &kuChart::slot_createObject);
+    connect(bar, &kuChartToolBar::signal_onChangeTimeFrame, this, &kuChart::slot_changeTimeFrame);
+    connect(bar, &kuChartToolBar::signal_onClickPropertie, this, &kuChart::showProperties);
+    connect(bar, &kuChartToolBar::signal_onClickIndicators, this, &kuChart::showIndicators);
+    connect(m_core, &kuChartCore::signal_onChangeChartStyle, bar, &kuChartToolBar::setChartType);
+    connect(m_core, &kuChartCore::signal_onChangeTimeFrame, bar, &kuChartToolBar::setChartTimeFrame);
+    connect(m_core, &kuChartCore::signal_onModifyObject, this, &kuChart::showProperties);
+    connect(bar, &kuChartToolBar::signal_onClickPrint, this, &kuChart::chartPrint);
+    connect(bar, &kuChartToolBar::signal_onShowHideDrawing, this, &kuChart::slot_showHideDrawing);
+    connect(
+            bar, &kuChartToolBar::signal_onDeleteAllObjects, this,
+            [this] {
+                slot_deleteAllObject();
+                m_core->rebuild();
+            },
+            Qt::DirectConnection);
+    connect(m_core->scene(), &kuGraphicsScene::on_reloadPaperID, this, &kuChart::reloadChart);
 }
 
 kuChart::~kuChart()
@@ -109,9 +143,21 @@ QGraphicsView* kuChart::graphicsView() const
     return ui->graphicsView;
 }
 
+kuChartToolBar* kuChart::toolBar() const
+{
+    return ui->chartToolBar;
+}
+
+void kuChart::setToolBarVisible(bool visible)
+{
+    if (ui->chartToolBar)
+        ui->chartToolBar->setVisible(visible);
+}
+
 void kuChart::rebuildChart()
 {
-    m_core->rebuild();
+    m_core->clearItemPool();
+    m_core->redraw();
 }
 
 QSharedPointer<kuCandleStore> kuChart::candleStore()
@@ -323,4 +369,158 @@ void kuChart::restoreSettings(QJsonObject settings)
     if (settings.isEmpty())
         return;
     m_core->setPendingState(settings);
+}
+
+void kuChart::slot_changeToolBarOrientation(Qt::Orientation orientation)
+{
+    // The toolbar has not been laid out anew yet: its old thickness is what it frees.
+    const QRect bar = ui->chartToolBar->geometry();
+    if (orientation == Qt::Horizontal)
+        m_core->setViewSize(width(), height() - bar.width() + 20);
+    else
+        m_core->setViewSize(width() - bar.height() + 20, height());
+    m_core->redraw();
+}
+
+void kuChart::slot_changeChartStyle(int style)
+{
+    m_core->setChartStyle(style);
+}
+
+void kuChart::slot_changeTimeFrame(int type)
+{
+    m_core->setTimeFrame(type);
+}
+
+void kuChart::slot_showHideDrawing(bool showHide)
+{
+    if (showHide)
+        m_core->hideAllObjects();
+    else
+        m_core->showAllObjects();
+    m_core->rebuild();
+}
+
+void kuChart::showIndicators()
+{
+    const kuChartMakers::IndicatorChooser choose = kuChartMakers::indicatorChooser();
+    if (!choose)
+        return;
+    if (kuChartObject* object = choose(m_core, this)) {
+        m_core->appendObject(object);
+        m_core->rebuild();
+    }
+}
+
+void kuChart::slot_createObject(kuChartObjectType type)
+{
+    kuChartObject* object = m_core->createObject(type, QJsonObject());
+    if (!object)
+        return;
+    m_core->scene()->setActiveObject(object);
+    m_core->appendObject(object);
+}
+
+void kuChart::slot_deleteAllObject()
+{
+    for (kuChartObject* object : m_core->objects())
+        object->setDeleted(true);
+}
+
+void kuChart::slot_deleteObject(QString objectName)
+{
+    for (kuChartObject* object : m_core->objects()) {
+        if (object->objectName() == objectName) {
+            object->setDeleted(true);
+            return;
+        }
+    }
+}
+
+void kuChart::showProperties(int numPage, QString objectName)
+{
+    const QJsonObject state = saveSettings();
+    auto* dialog = new kuChartSettings(this);
+    dialog->setSettings(state);
+    dialog->setCurrentTab(numPage);
+    dialog->selectObject(objectName);
+    connect(dialog, &kuChartSettings::on_deleteObject, this, &kuChart::slot_deleteObject);
+    connect(dialog, &kuChartSettings::on_deleteAllObject, this, &kuChart::slot_deleteAllObject);
+    // Objects marked in the dialog keep their place until it is answered.
+    m_core->setRedrawSuspended(true);
+    bool accepted = false;
+    if (kuChartDialogs::exec(dialog) == QDialog::Accepted) {
+        const QJsonObject edited = dialog->settings();
+        if (!edited.isEmpty())
+            m_core->setPendingState(edited);
+        accepted = true;
+    }
+    // Only what was deleted in the dialog (still visible) is given back or let go.
+    QVector<QPointer<kuChartObject>> marked;
+    for (kuChartObject* object : m_core->objects()) {
+        if (object->isVisible() && object->isDeleted()) {
+            object->setDeleted(false);
+            object->setVisible(!accepted);
+            marked.append(object);
+        }
+    }
+    m_core->setRedrawSuspended(false);
+    rebuildChart();
+    for (const QPointer<kuChartObject>& object : marked) {
+        if (object)
+            object->setDeleted(accepted);
+    }
+    delete dialog;
+}
+
+QString kuChart::pngFileName(const QString& chosen)
+{
+    if (chosen.isEmpty() || chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + QStringLiteral(".png");
+}
+
+void kuChart::chartPrint()
+{
+    const QString fileName =
+            pngFileName(kuChartDialogs::saveFileName(this, tr("Сохранить график"), tr("Изображение (*.png)")));
+    if (fileName.isEmpty())
+        return;
+    const QPixmap picture = ui->graphicsView->grab(QRect(QPoint(0, 0), QSize(-1, -1)));
+    if (!picture.save(fileName, "PNG")) {
+        qWarning() << "Chart picture could not be saved to" << fileName;
+        kuChartDialogs::warning(tr("Не удалось сохранить график в файл %1").arg(fileName));
+    }
+}
+
+void kuChart::reloadChart(int paperID)
+{
+    const bool sameInstrument = paperID == this->paperID();
+    ui->graphicsView->setEnabled(false);
+    ui->graphicsView->viewport()->setEnabled(false);
+    showLightBox();
+    if (const QPointer<kuAbstractDataConverter> source = converter())
+        disconnect(source, &kuAbstractDataConverter::on_updateChart, this, &kuChart::slot_recevieLiveCandle);
+    {
+        // Not held over setPaper: its request may run a nested event loop.
+        QMutexLocker lock(mutex());
+        unsubscribe();
+        setPaperID(0);
+        // A load still running is for what is about to go.
+        ++m_loadGeneration;
+        m_loading = false;
+        m_liveDuringLoad.clear();
+        m_core->setChartReady(false);
+        m_core->clearSeries();
+        if (!sameInstrument) {
+            // The objects belong to the old instrument; whatever the mouse held goes with them.
+            if (kuChartObject* held = m_core->scene()->grabbedObject())
+                m_core->scene()->releaseActiveObject(held);
+            while (!m_core->objects().isEmpty())
+                m_core->removeObject(m_core->objects().last());
+        }
+        m_core->hideUnusedItems();
+        m_core->hideGrid();
+    }
+    setPaper(paperID);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kuchartload.h"
+#include "kuchartobjecttype.h"
 #include "kuwindowbase.h"
 
 #include <QDate>
@@ -15,6 +16,7 @@
 class QGraphicsView;
 class kuCandleStore;
 class kuChartCore;
+class kuChartToolBar;
 
 namespace Ui {
 class kuChart;
@@ -55,6 +57,9 @@ public:
     // Null for no window.
     static kuChartCore* chartCore(const kuChart* chart) { return chart ? chart->m_core : nullptr; }
     QGraphicsView* graphicsView() const;
+    kuChartToolBar* toolBar() const;
+    // Called from the scene's context menu; nothing before the toolbar exists.
+    void setToolBarVisible(bool visible);
     // Refills the item pool and redraws: after the settings changed the chart's look.
     void rebuildChart();
     // A load runs and its result has not been taken in yet.
@@ -67,14 +72,34 @@ public:
     bool applyLiveCandles(const QJsonObject& update);
     // The store charts read, shared with the loads that still run.
     static QSharedPointer<kuCandleStore> candleStore();
+    // The name a picture is saved under: ".png" added unless it ends so, in any letter case.
+    static QString pngFileName(const QString& chosen);
 
 public slots:
+    // The settings dialog on page 0 (objects) or 1 (chart), with the entry of that name chosen.
+    void showProperties(int numPage, QString objectName);
+    void showIndicators();
+    // Saves the view as a PNG file the user names.
+    void chartPrint();
+    // Switches to the instrument and loads it anew; the objects stay when it is the same one.
+    void reloadChart(int paperID);
+    void slot_changeToolBarOrientation(Qt::Orientation orientation);
+    void slot_changeChartStyle(int style);
+    void slot_changeTimeFrame(int type);
+    // A new drawing object, handed to the mouse for placing.
+    void slot_createObject(kuChartObjectType type);
     void slot_snapshotChartData(int PaperID, QVariant data);
     void slot_recevieLiveCandle(int PaperID, QVariant data);
     // Takes in a finished load: one for another instrument or an older load is dropped.
     void slot_afterLoadDataFromDB(kuChartLoad load);
+    // true hides every chart object, false shows them.
+    void slot_showHideDrawing(bool showHide);
+    // Marks only; the next redraw removes.
+    void slot_deleteObject(QString objectName);
+    void slot_deleteAllObject();
 
 private:
+    void setUpConnections();
     void startLoad();
     void showLoadedSeries();
 

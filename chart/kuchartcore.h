@@ -148,6 +148,7 @@ public:
     int visibleCount() const { return m_visibleCount; }
     int candleWidth() const { return m_candleWidth; }
     double candleSpacing() const { return m_candleSpacing; }
+    double marginGap() const { return m_marginGap; }
     double plotWidth() const { return m_plotWidth; }
     qint64 plotLeft() const { return m_plotLeft; }
     qint64 plotRight() const { return m_plotRight; }

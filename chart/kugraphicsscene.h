@@ -1,29 +1,73 @@
 #pragma once
 
 #include <QGraphicsScene>
+#include <QPointF>
+#include <QPointer>
 
+class QAction;
+class QMenu;
+class kuChart;
 class kuChartCore;
 class kuChartObject;
 
-// The chart's scene; it belongs to its chart core.
+// The chart's scene; it belongs to its chart core. It turns the mouse, wheel
+// and keys into scrolling, zoom and the chart's commands, and hands the mouse
+// to the chart object being placed or dragged.
 class kuGraphicsScene : public QGraphicsScene
 {
     Q_OBJECT
 
 public:
     explicit kuGraphicsScene(kuChartCore* core);
+    ~kuGraphicsScene() override;
 
     kuChartCore* chartCore() const { return m_core; }
 
-    // The object the mouse places or drags; null leaves the grab as it is.
+    // The object takes the mouse until it lets go (or Esc drops it); null is ignored.
     void setActiveObject(kuChartObject* object);
-    // Ends the grab when the object is the grabbed one.
     void releaseActiveObject(kuChartObject* object);
-    kuChartObject* activeObject() const { return m_activeObject; }
-    bool isGrabbed() const { return m_grabbed; }
+    // The object that has the mouse; null when none has or it is gone.
+    kuChartObject* grabbedObject();
+    // The object last made active, while it lives (it keeps it after letting go).
+    kuChartObject* activeObject() const;
+    bool isGrabbed() const;
+    bool isPanning() const { return m_panning; }
+    QPointF lastPanPos() const { return m_lastPanPos; }
+
+    // The chart window that shows the scene, or null.
+    kuChart* chartWindow() const;
+    void fillTimeFrameMenu(QMenu* menu);
+    QAction* toolBarAction() const { return m_toolBarAction; }
+    // The chart's context menu with its connections made; the caller runs and deletes it.
+    QMenu* buildContextMenu();
+
+signals:
+    void on_reloadPaperID(int paperID);
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+    void dragEnterEvent(QGraphicsSceneDragDropEvent* event) override;
+    void dragMoveEvent(QGraphicsSceneDragDropEvent* event) override;
+    void dropEvent(QGraphicsSceneDragDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override;
+    void wheelEvent(QGraphicsSceneWheelEvent* event) override;
 
 private:
+    void createToolBarAction();
+    void forward(QEvent* event);
+    void restoreCursor();
+
     kuChartCore* m_core;
-    kuChartObject* m_activeObject = nullptr;
-    bool m_grabbed = false;
+    // Chart objects die with reloads, the settings dialog and the window: a guarded pointer.
+    QPointer<kuChartObject> m_activeObject;
+    QAction* m_toolBarAction = nullptr;
+    bool m_panning = false;
+    bool m_objectGrabbed = false;
+    QPointF m_lastPanPos;
+    // Override cursors pushed by the scene and not yet popped; others' cursors are not ours to pop.
+    int m_cursorsPushed = 0;
 };

@@ -1,0 +1,305 @@
+#include "kuchartdialogs.h"
+#include "kuchartsettingmodel.h"
+#include "kuchartsettings.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionViewItem>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// JSON written with single quotes, so that it reads plainly in C++ strings.
+QJsonObject parse(const char* text)
+{
+    return QJsonDocument::fromJson(QByteArray(text).replace('\'', '"')).object();
+}
+
+QJsonArray parseArray(const char* text)
+{
+    return QJsonDocument::fromJson(QByteArray(text).replace('\'', '"')).array();
+}
+
+// A chart's state as its window writes it: two descriptors and two objects, one an indicator with a child series.
+QJsonObject state()
+{
+    return parse("{"
+                 " 'winType': 7, 'paperID': 5,"
+                 " 'settings': ["
+                 " {'name': 'chartSetting', 'label': 'График', 'params': ["
+                 " {'name': 'chartStyle', 'label': 'Стиль', 'value': 201,"
+                 " 'availableValue': {'Бары': 201, 'Линия': 202, 'Японские свечи': 200}},"
+                 " {'name': 'backColor', 'label': 'Фон', 'value': '#ff0000'},"
+                 " {'name': 'timeFrame', 'label': 'Таймфрейм', 'value': 5, 'hidden': true}]},"
+                 " {'name': 'volumeSetting', 'label': 'Объём', 'params': ["
+                 " {'name': 'visible', 'label': 'Показать', 'value': true}]}],"
+                 " 'object': ["
+                 " {'name': 'Rsi1', 'label': 'RSI', 'type': 8, 'params': ["
+                 " {'name': 'period', 'label': 'Период', 'value': 14},"
+                 " {'name': 'pane', 'label': 'Панель', 'value': 1, 'hidden': true}],"
+                 " 'childrenObject': ["
+                 " {'name': 'rsiLine', 'indType': 1, 'params': ["
+                 " {'name': 'color', 'label': 'Цвет линии', 'value': '#0000ff'}]}]},"
+                 " {'name': 'Line1', 'label': 'Линия тренда', 'type': 4, 'params': ["
+                 " {'name': 'color', 'label': 'Цвет', 'value': '#00ff00'}]}]"
+                 " }");
+}
+
+QJsonObject accepted(kuChartSettings& dialog)
+{
+    dialog.accept();
+    return dialog.settings();
+}
+
+QModelIndex valueOf(const QAbstractItemModel* model, int entry, int param)
+{
+    return model->index(param, 1, model->index(entry, 0));
+}
+
+} // namespace
+
+class tst_ChartSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { kuChartDialogs::setColor({}); }
+
+    // "Бары" is shown for 201; the combo lists the keys in order; "Линия" stores 202, written back on Save.
+    void availableValueCombo()
+    {
+        kuChartSettings dialog;
+        dialog.setSettings(state());
+        QAbstractItemModel* model = dialog.descriptorTable()->model();
+        const QModelIndex cell = valueOf(model, 0, 0);
+        QCOMPARE(cell.data().toString(), QString("Бары"));
+        QAbstractItemDelegate* delegate = dialog.descriptorTable()->itemDelegateForColumn(1);
+        QWidget parent;
+        std::unique_ptr<QWidget> editor(delegate->createEditor(&parent, QStyleOptionViewItem(), cell));
+        auto* combo = qobject_cast<QComboBox*>(editor.get());
+        QVERIFY(combo);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        QCOMPARE(items, QStringList({"Бары", "Линия", "Японские свечи"}));
+        delegate->setEditorData(combo, cell);
+        QCOMPARE(combo->currentText(), QString("Бары"));
+        combo->setCurrentText("Линия");
+        delegate->setModelData(combo, model, cell);
+        QCOMPARE(cell.data().toString(), QString("Линия"));
+        const QJsonObject saved = accepted(dialog);
+        QCOMPARE(saved["settings"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"].toInt(), 202);
+    }
+
+    void colourCell_data()
+    {
+        QTest::addColumn<QColor>("picked"); // invalid: the dialog is cancelled
+        QTest::addColumn<bool>("handled");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("picked") << QColor(0, 255, 0, 128) << true << "#00ff00";
+        QTest::newRow("cancelled") << QColor() << false << "#ff0000";
+    }
+
+    // A colour shows a framed 23 by 16 swatch; a double click asks "Выбор цвета" with the cell's colour.
+    void colourCell()
+    {
+        QFETCH(QColor, picked);
+        QFETCH(bool, handled);
+        QFETCH(QString, stored);
+        kuChartSettings dialog;
+        dialog.setSettings(state());
+        QAbstractItemModel* model = dialog.descriptorTable()->model();
+        const QModelIndex cell = valueOf(model, 0, 1);
+        const QImage swatch = cell.data(Qt::DecorationRole).value<QPixmap>().toImage();
+        QCOMPARE(swatch.size(), QSize(23, 16));
+        QCOMPARE(swatch.pixelColor(10, 8), QColor(Qt::red));
+        QCOMPARE(swatch.pixelColor(0, 0), QColor(Qt::black));
+        QVERIFY(!valueOf(model, 0, 0).data(Qt::DecorationRole).isValid());
+
+        QColor offered;
+        QString title;
+        kuChartDialogs::setColor([&](const QColor& initial, const QString& t, QColorDialog::ColorDialogOptions) {
+            offered = initial;
+            title = t;
+            return picked;
+        });
+        QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QAbstractItemDelegate* delegate = dialog.descriptorTable()->itemDelegateForColumn(1);
+        QCOMPARE(delegate->editorEvent(&click, model, QStyleOptionViewItem(), cell), handled);
+        QCOMPARE(offered, QColor(Qt::red));
+        QCOMPARE(title, QString("Выбор цвета"));
+        QCOMPARE(cell.data().toString(), stored);
+        // A cell that is no colour opens no dialog.
+        title.clear();
+        QVERIFY(!delegate->editorEvent(&click, model, QStyleOptionViewItem(), valueOf(model, 0, 0)));
+        QVERIFY(title.isEmpty());
+    }
+
+    void setData_data()
+    {
+        QTest::addColumn<int>("param");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("same colour") << 1 << QVariant("#ff0000") << false << "#ff0000";
+        QTest::newRow("other colour") << 1 << QVariant("#123456") << true << "#123456";
+        QTest::newRow("no colour refused") << 1 << QVariant("redd") << false << "#ff0000";
+        QTest::newRow("empty colour refused") << 1 << QVariant("") << false << "#ff0000";
+        QTest::newRow("same key as shown") << 0 << QVariant("Бары") << false << "Бары";
+        QTest::newRow("same value as stored") << 0 << QVariant::fromValue(QJsonValue(201)) << false << "Бары";
+    }
+
+    // An equal value sends no change; a colour cell keeps its colour against text that is none.
+    void setData()
+    {
+        QFETCH(int, param);
+        QFETCH(QVariant, value);
+        QFETCH(bool, changed);
+        QFETCH(QString, shown);
+        kuChartSettingModel model(state()["settings"].toArray());
+        const QModelIndex cell = valueOf(&model, 0, param);
+        QSignalSpy spy(&model, &QAbstractItemModel::dataChanged);
+        QCOMPARE(model.setData(cell, value), changed);
+        QCOMPARE(spy.size(), changed ? 1 : 0);
+        QCOMPARE(cell.data().toString(), shown);
+        QVERIFY(!model.setData(cell, "#00ff00", Qt::DisplayRole));
+    }
+
+    // Hidden parameters are not on page 0, are on page 1, and are written back unchanged;
+    // each child object gets back exactly its own parameters.
+    void hiddenRowsAndWriteBack()
+    {
+        kuChartSettings dialog;
+        const QJsonObject input = state();
+        dialog.setSettings(input);
+        QAbstractItemModel* chart = dialog.descriptorTable()->model();
+        QCOMPARE(chart->rowCount(chart->index(0, 0)), 3);
+        QAbstractItemModel* objects = dialog.objectTable()->model();
+        // Page 0 lists by label, parameters too.
+        QCOMPARE(objects->index(0, 0).data().toString(), QString("RSI"));
+        const QModelIndex rsi = objects->index(0, 0);
+        QStringList labels;
+        for (int i = 0; i < objects->rowCount(rsi); ++i)
+            labels << objects->index(i, 0, rsi).data().toString();
+        QCOMPARE(labels, QStringList({"Период", "Цвет линии"}));
+        QVERIFY(objects->setData(objects->index(1, 1, rsi), "#abcdef"));
+        QVERIFY(objects->setData(objects->index(0, 1, rsi), 21));
+        const QJsonObject saved = accepted(dialog);
+        QCOMPARE(saved["settings"], input["settings"]);
+        QJsonObject expected = parse("{'name': 'Rsi1', 'label': 'RSI', 'type': 8, 'params': ["
+                                     " {'name': 'period', 'label': 'Период', 'value': 21},"
+                                     " {'name': 'pane', 'label': 'Панель', 'value': 1, 'hidden': true}],"
+                                     " 'childrenObject': ["
+                                     " {'name': 'rsiLine', 'indType': 1, 'params': ["
+                                     " {'name': 'color', 'label': 'Цвет линии', 'value': '#abcdef'}]}]}");
+        QCOMPARE(saved["object"].toArray()[0].toObject(), expected);
+        QCOMPARE(saved["object"].toArray()[1], input["object"].toArray()[1]);
+        QCOMPARE(saved["winType"].toInt(), 7);
+        QCOMPARE(saved["paperID"].toInt(), 5);
+    }
+
+    void pages_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("shownPage");
+        QTest::addColumn<QString>("selected"); // empty: nothing
+        QTest::newRow("objects, other case") << 0 << "LINE1" << 0 << "Line1";
+        QTest::newRow("objects, empty name") << 0 << "" << 0 << "";
+        QTest::newRow("objects, unknown") << 0 << "Line2" << 0 << "";
+        QTest::newRow("chart, other case") << 1 << "VOLUMESETTING" << 1 << "volumeSetting";
+        QTest::newRow("page -1") << -1 << "rsi1" << 0 << "Rsi1";
+        QTest::newRow("page 2") << 2 << "" << 0 << "";
+    }
+
+    // selectObject takes the entry of the name in any case on the shown page, and its table follows.
+    void pages()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, name);
+        QFETCH(int, shownPage);
+        QFETCH(QString, selected);
+        kuChartSettings dialog;
+        dialog.setSettings(state());
+        dialog.setCurrentTab(page);
+        QCOMPARE(dialog.tabWidget()->currentIndex(), shownPage);
+        dialog.selectObject(name);
+        QListView* list = shownPage == 1 ? dialog.descriptorList() : dialog.objectList();
+        QTableView* table = shownPage == 1 ? dialog.descriptorTable() : dialog.objectTable();
+        QCOMPARE(list->currentIndex().data(kuChartSettingModel::NameRole).toString(), selected);
+        if (!selected.isEmpty())
+            QCOMPARE(table->rootIndex(), list->currentIndex());
+    }
+
+    void deleting_data()
+    {
+        QTest::addColumn<QByteArray>("objects");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QStringList>("deletedNames");
+        QTest::addColumn<int>("allSignals");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::addColumn<int>("savedObjects");
+        QTest::newRow("one of two") << QByteArray("[{'name': 'A', 'label': 'a'}, {'name': 'B', 'label': 'b'}]") << false
+                                    << QStringList{"A"} << 0 << true << 1;
+        QTest::newRow("the last") << QByteArray("[{'name': 'A', 'label': 'a'}]") << false << QStringList{"A"} << 0
+                                  << false << 0;
+        QTest::newRow("without a name") << QByteArray("[{'name': '', 'label': 'a'}]") << false << QStringList() << 0
+                                        << false << 0;
+        QTest::newRow("all") << QByteArray("[{'name': 'A', 'label': 'a'}, {'name': 'B', 'label': 'b'}]") << true
+                             << QStringList() << 1 << false << 0;
+    }
+
+    // The delete buttons remove rows, report them at once and follow what is left.
+    void deleting()
+    {
+        QFETCH(QByteArray, objects);
+        QFETCH(bool, all);
+        QFETCH(QStringList, deletedNames);
+        QFETCH(int, allSignals);
+        QFETCH(bool, enabledAfter);
+        QFETCH(int, savedObjects);
+        kuChartSettings dialog;
+        QJsonObject json;
+        json["object"] = parseArray(objects.constData());
+        dialog.setSettings(json);
+        auto* remove = dialog.findChild<QPushButton*>("btnDelete");
+        auto* removeAll = dialog.findChild<QPushButton*>("btnDeleteAll");
+        QVERIFY(remove->isEnabled() && removeAll->isEnabled());
+        QSignalSpy one(&dialog, &kuChartSettings::on_deleteObject);
+        QSignalSpy every(&dialog, &kuChartSettings::on_deleteAllObject);
+        dialog.objectList()->setCurrentIndex(dialog.objectList()->model()->index(0, 0));
+        (all ? removeAll : remove)->click();
+        QStringList names;
+        for (const QList<QVariant>& args : one)
+            names << args.at(0).toString();
+        QCOMPARE(names, deletedNames);
+        QCOMPARE(every.size(), allSignals);
+        QCOMPARE(remove->isEnabled(), enabledAfter);
+        QCOMPARE(removeAll->isEnabled(), enabledAfter);
+        QCOMPARE(accepted(dialog)["object"].toArray().size(), savedObjects);
+    }
+
+    void emptyObjectsAndCancel()
+    {
+        kuChartSettings dialog;
+        QJsonObject json = state();
+        json["object"] = QJsonArray();
+        dialog.setSettings(json);
+        QVERIFY(!dialog.findChild<QPushButton*>("btnDelete")->isEnabled());
+        QVERIFY(!dialog.findChild<QPushButton*>("btnDeleteAll")->isEnabled());
+        QVERIFY(dialog.descriptorTable()->model()->setData(valueOf(dialog.descriptorTable()->model(), 0, 1),
+                                                           "#000000"));
+        dialog.reject();
+        QCOMPARE(dialog.settings(), QJsonObject());
+    }
+};
+
+QTEST_MAIN(tst_ChartSettings)
+#include "tst_chartsettings.moc"
