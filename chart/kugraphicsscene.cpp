@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCursor>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneMouseEvent>
@@ -100,6 +101,12 @@ void kuGraphicsScene::forward(QEvent* event)
     }
 }
 
+void kuGraphicsScene::pushCursor(const QCursor& cursor)
+{
+    QApplication::setOverrideCursor(cursor);
+    ++m_cursorsPushed;
+}
+
 void kuGraphicsScene::restoreCursor()
 {
     for (; m_cursorsPushed > 0; --m_cursorsPushed)
@@ -115,8 +122,7 @@ void kuGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
         } else if (!m_panning && pos.y() > m_core->marginGap() && pos.x() < m_core->viewWidth()) {
             m_panning = true;
             m_lastPanPos = pos;
-            QApplication::setOverrideCursor(Qt::DragMoveCursor);
-            ++m_cursorsPushed;
+            pushCursor(Qt::DragMoveCursor);
         }
     }
     QGraphicsScene::mousePressEvent(event);

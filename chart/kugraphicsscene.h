@@ -5,6 +5,7 @@
 #include <QPointer>
 
 class QAction;
+class QCursor;
 class QMenu;
 class kuChart;
 class kuChartCore;
@@ -33,6 +34,10 @@ public:
     bool isGrabbed() const;
     bool isPanning() const { return m_panning; }
     QPointF lastPanPos() const { return m_lastPanPos; }
+
+    // Chart objects that change the cursor while dragged push it here: the next
+    // release (or Esc) pops it with the scene's own, and never a cursor of others.
+    void pushCursor(const QCursor& cursor);
 
     // The chart window that shows the scene, or null.
     kuChart* chartWindow() const;

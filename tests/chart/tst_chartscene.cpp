@@ -189,6 +189,10 @@ private slots:
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::DragMoveCursor);
         release(scene, {200, 200});
         release(scene, {200, 200});
+        // A cursor an object pushed while dragged goes with the release, the foreign one stays.
+        scene->pushCursor(Qt::SizeAllCursor);
+        release(scene, {200, 200});
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         auto* object = new PlacedObject(core.get());
         core->appendObject(object);
         scene->setActiveObject(object);
