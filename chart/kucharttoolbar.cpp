@@ -102,7 +102,9 @@ QToolButton* kuChartToolBar::createToolButton(const QString& name, const QString
     auto* button = new QToolButton(this);
     button->setObjectName(name);
     button->setIcon(kuIconManager::icon(icon));
-    button->setStyleSheet(QStringLiteral("background: transparent"));
+    // The menu part of a split button takes no colour from a bare declaration and is painted black.
+    button->setStyleSheet(QStringLiteral("QToolButton { background: transparent } "
+                                         "QToolButton::menu-button { background: transparent; border: none }"));
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip(toolTip);
     return button;
