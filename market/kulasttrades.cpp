@@ -73,35 +73,19 @@ void kuLastTrades::setPaper(int paperID)
 
 void kuLastTrades::subscribe()
 {
-    const QPointer<kuAbstractDataConverter> source = converter();
-    if (!source)
-        return;
-    const QPointer<kuAbstractConn> conn = streamConnection();
-    if (!conn)
-        return;
-    // Before the request: a blocking request may deliver its reply while it runs.
-    connect(source, &kuAbstractDataConverter::on_snapshotLastTrades, this, &kuLastTrades::slot_snapshotLastTrades,
-            Qt::UniqueConnection);
-    connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
-            Qt::UniqueConnection);
-    conn->getLastTrades(paperID());
+    const int paper = paperID();
+    requestSnapshot(this, &kuAbstractDataConverter::on_snapshotLastTrades, &kuLastTrades::slot_snapshotLastTrades,
+                    [paper](kuAbstractConn* conn) { conn->getLastTrades(paper); });
 }
 
 void kuLastTrades::slot_snapshotLastTrades(int PaperID, QJsonArray lastTrades)
 {
     if (PaperID != paperID())
         return;
-    const QPointer<kuAbstractDataConverter> source = converter();
-    if (source) {
-        disconnect(source, &kuAbstractDataConverter::on_snapshotLastTrades, this,
-                   &kuLastTrades::slot_snapshotLastTrades);
-        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
-    }
+    endSnapshot(this, &kuAbstractDataConverter::on_snapshotLastTrades, &kuLastTrades::slot_snapshotLastTrades);
     appendTrades(lastTrades);
     hideLightBox();
-    if (source)
-        connect(source, &kuAbstractDataConverter::on_updateLastTrades, this, &kuLastTrades::slot_updateLastTrades,
-                Qt::UniqueConnection);
+    connectConverter(this, &kuAbstractDataConverter::on_updateLastTrades, &kuLastTrades::slot_updateLastTrades);
 }
 
 void kuLastTrades::slot_updateLastTrades(int PaperID, QJsonArray lastTrades)
@@ -120,8 +104,7 @@ void kuLastTrades::slot_reloadLastTrades(int paperID)
     m_reloading = true;
     const QPointer<kuLastTrades> self(this);
     showLightBox();
-    if (const QPointer<kuAbstractDataConverter> source = converter())
-        disconnect(source, &kuAbstractDataConverter::on_updateLastTrades, this, &kuLastTrades::slot_updateLastTrades);
+    disconnectConverter(this, &kuAbstractDataConverter::on_updateLastTrades, &kuLastTrades::slot_updateLastTrades);
     unsubscribe();
     if (!self)
         return;

@@ -217,34 +217,20 @@ void kuOrderBook::setPaper(int paperID)
 
 void kuOrderBook::subscribe()
 {
-    const QPointer<kuAbstractDataConverter> source = converter();
-    if (!source)
-        return;
-    const QPointer<kuAbstractConn> conn = streamConnection();
-    if (!conn)
-        return;
-    // Before the request: a blocking request may deliver its reply while it runs.
-    connect(source, &kuAbstractDataConverter::on_snapshotOrderBook, this, &kuOrderBook::slot_snapshotOrderBook,
-            Qt::UniqueConnection);
-    connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
-            Qt::UniqueConnection);
-    conn->getOrderBook(paperID());
+    const int paper = paperID();
+    requestSnapshot(this, &kuAbstractDataConverter::on_snapshotOrderBook, &kuOrderBook::slot_snapshotOrderBook,
+                    [paper](kuAbstractConn* conn) { conn->getOrderBook(paper); });
 }
 
 void kuOrderBook::slot_snapshotOrderBook(int PaperID, QJsonArray orderBook)
 {
     if (PaperID != paperID())
         return;
-    if (const QPointer<kuAbstractDataConverter> source = converter()) {
-        disconnect(source, &kuAbstractDataConverter::on_snapshotOrderBook, this, &kuOrderBook::slot_snapshotOrderBook);
-        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
-    }
+    endSnapshot(this, &kuAbstractDataConverter::on_snapshotOrderBook, &kuOrderBook::slot_snapshotOrderBook);
     m_proxy->setOrderBook(orderBook, m_lot, m_decimals);
     slot_showOpenedOrders(true);
     hideLightBox();
-    if (const QPointer<kuAbstractDataConverter> source = converter())
-        connect(source, &kuAbstractDataConverter::on_updateOrderBook, this, &kuOrderBook::slot_updateOrderBook,
-                Qt::UniqueConnection);
+    connectConverter(this, &kuAbstractDataConverter::on_updateOrderBook, &kuOrderBook::slot_updateOrderBook);
 }
 
 void kuOrderBook::slot_updateOrderBook(int PaperID, QJsonArray orderBook)
@@ -267,8 +253,7 @@ void kuOrderBook::slot_reloadOrderBook(int paperID)
     const QPointer<kuOrderBook> self(this);
     m_reloading = true;
     showLightBox();
-    if (const QPointer<kuAbstractDataConverter> source = converter())
-        disconnect(source, &kuAbstractDataConverter::on_updateOrderBook, this, &kuOrderBook::slot_updateOrderBook);
+    disconnectConverter(this, &kuAbstractDataConverter::on_updateOrderBook, &kuOrderBook::slot_updateOrderBook);
     // A blocking request with a nested event loop, in which queued books arrive:
     // no lock is held across it, and books of another instrument are dropped.
     unsubscribe();

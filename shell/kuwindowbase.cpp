@@ -1,5 +1,6 @@
 #include "kuwindowbase.h"
 
+#include "kuabstractdataconverter.h"
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
 #include "kulightboxwidget.h"
@@ -83,6 +84,18 @@ QPointer<kuAbstractConn> kuWindowBase::streamConnection()
     m_stream.session = session;
     ++m_stream.requests;
     return connection;
+}
+
+void kuWindowBase::connectErrors(bool on)
+{
+    const QPointer<kuAbstractDataConverter> source = converter();
+    if (!source)
+        return;
+    if (on)
+        connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
+                Qt::UniqueConnection);
+    else
+        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
 }
 
 void kuWindowBase::unsubscribe()

@@ -68,6 +68,45 @@ protected:
     // For subscribe(): the connection to send the request on (the hold is counted), or null.
     QPointer<kuAbstractConn> streamConnection();
 
+    // For subscribe(): connects the converter's snapshot signal to the window's slot and its
+    // errors to slot_showError (unique), then runs request(connection). Connected before the
+    // request: a blocking request may deliver its reply while it runs. Nothing happens without
+    // a converter or a connection to send on; whether the request went out.
+    template <typename Window, typename Signal, typename Slot, typename Request>
+    bool requestSnapshot(Window* window, Signal snapshot, Slot slot, Request request)
+    {
+        const QPointer<kuAbstractDataConverter> source = converter();
+        const QPointer<kuAbstractConn> conn = source ? streamConnection() : nullptr;
+        if (!source || !conn)
+            return false;
+        connect(source.data(), snapshot, window, slot, Qt::UniqueConnection);
+        connectErrors(true);
+        request(conn.data());
+        return true;
+    }
+    // For the snapshot's slot: cuts what requestSnapshot connected.
+    template <typename Window, typename Signal, typename Slot>
+    void endSnapshot(Window* window, Signal snapshot, Slot slot)
+    {
+        disconnectConverter(window, snapshot, slot);
+        connectErrors(false);
+    }
+    // A converter signal to the window's slot (unique), when there is a converter.
+    template <typename Window, typename Signal, typename Slot>
+    void connectConverter(Window* window, Signal signal, Slot slot)
+    {
+        if (const QPointer<kuAbstractDataConverter> source = converter())
+            connect(source.data(), signal, window, slot, Qt::UniqueConnection);
+    }
+    template <typename Window, typename Signal, typename Slot>
+    void disconnectConverter(Window* window, Signal signal, Slot slot)
+    {
+        if (const QPointer<kuAbstractDataConverter> source = converter())
+            disconnect(source.data(), signal, window, slot);
+    }
+    // The converter's errors to slot_showError (unique), or cut from it.
+    void connectErrors(bool on);
+
 private:
     void releaseStream();
 

@@ -1,8 +1,13 @@
 #include "kuaccountwindow.h"
 
+#include "kuaccount.h"
 #include "kucheckcombobox.h"
+#include "kutreeview.h"
 #include "kutreeviewmodel.h"
+#include "kutreeviewproxymodel.h"
 
+#include <QHeaderView>
+#include <QJsonArray>
 #include <QTreeView>
 
 namespace kuAccountWindow {
@@ -26,6 +31,60 @@ void fillAccountBox(kuCheckComboBox* box, const QStringList& accounts)
     box->clear();
     box->addItems(accounts);
     box->setCheckedItems(accounts);
+}
+
+void setUpView(kuTreeView* view, kuTreeViewProxyModel* proxy, kuTreeViewModel* model,
+               const QList<QSharedPointer<kuObjectHeaderItem>>& columns)
+{
+    proxy->setSourceModel(model);
+    proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    proxy->setDynamicSortFilter(true);
+    view->buildColumns(columns);
+    view->setModel(proxy);
+    view->sortByColumn(1, view->header()->sortIndicatorOrder());
+}
+
+void loadAccounts(kuCheckComboBox* box, QStringList& expandList)
+{
+    const QSharedPointer<kuAccount> accounts = kuAccount::instance();
+    fillAccountBox(box, accounts->accounts());
+    const QString current = accounts->currentAccount();
+    if (!current.isEmpty() && !expandList.contains(current))
+        expandList.append(current);
+}
+
+void showSnapshot(kuTreeViewProxyModel* proxy, const ParsedRows& rows)
+{
+    proxy->clear();
+    for (auto account = rows.constBegin(); account != rows.constEnd(); ++account) {
+        if (!account.value().canConvert<Rows>())
+            continue;
+        const int row = proxy->appendTopItem(account.key());
+        if (row >= 0)
+            proxy->appendChildren(row, account.value().value<Rows>());
+    }
+}
+
+void applyRows(QTreeView* view, kuTreeViewModel* model, const ParsedRows& rows, int role)
+{
+    if (rows.isEmpty())
+        return;
+    view->setUpdatesEnabled(false);
+    for (auto account = rows.constBegin(); account != rows.constEnd(); ++account) {
+        // The source model: an account the checks hide must stay current too.
+        const int row = accountRow(model, account.key());
+        if (row >= 0)
+            model->setData(model->index(row, 0), account.value(), role);
+    }
+    view->setUpdatesEnabled(true);
+}
+
+void restoreAccounts(QTreeView* view, kuCheckComboBox* box, QStringList& expandList, const QVariantMap& accounts)
+{
+    view->setUpdatesEnabled(false);
+    expandList = trueKeys(accounts);
+    box->setCheckedItems(accounts.keys());
+    view->setUpdatesEnabled(true);
 }
 
 int accountRow(const QAbstractItemModel* model, const QString& account)
@@ -84,6 +143,20 @@ QJsonObject param(const QString& name, const QString& label, const QJsonValue& v
 {
     return QJsonObject{
             {QStringLiteral("name"), name}, {QStringLiteral("label"), label}, {QStringLiteral("value"), value}};
+}
+
+QJsonObject saveSettings(QJsonObject settings, const QString& group, const QString& title, const QString& accountLabel,
+                         const QVariantMap& accounts, const QString& searchLabel, const QString& search,
+                         const QString& columns)
+{
+    const QJsonArray params{
+            param(QStringLiteral("chekedAccounts"), accountLabel, QJsonObject::fromVariantMap(accounts)),
+            param(QStringLiteral("searchLine"), searchLabel, search),
+            param(QStringLiteral("columnState"), QStringLiteral("columnState"), columns)};
+    settings.insert(QStringLiteral("settings"), QJsonArray{QJsonObject{{QStringLiteral("name"), group},
+                                                                       {QStringLiteral("label"), title},
+                                                                       {QStringLiteral("params"), params}}});
+    return settings;
 }
 
 } // namespace kuAccountWindow

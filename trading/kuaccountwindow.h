@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QSharedPointer>
 #include <QStringList>
 #include <QVariantMap>
@@ -13,13 +14,31 @@ class QAbstractItemModel;
 class QModelIndex;
 class QTreeView;
 class kuCheckComboBox;
+class kuObjectHeaderItem;
+class kuTreeView;
 class kuTreeViewModel;
+class kuTreeViewProxyModel;
 
 // What the orders and trades windows share: rows per account, the account
 // check box, the remembered open rows and the settings group.
 namespace kuAccountWindow {
 
 using Rows = QList<QSharedPointer<kuObjectModelAbstractItem>>;
+// Account code -> QVariant holding Rows.
+using ParsedRows = QMap<QString, QVariant>;
+
+// The proxy over the model (search without case, sorted as rows change) and the
+// view over the proxy with the columns, sorted by the first column.
+void setUpView(kuTreeView* view, kuTreeViewProxyModel* proxy, kuTreeViewModel* model,
+               const QList<QSharedPointer<kuObjectHeaderItem>>& columns);
+// The session's accounts in the box, all checked; the current account is to be opened.
+void loadAccounts(kuCheckComboBox* box, QStringList& expandList);
+// A snapshot replaces every account row and its rows.
+void showSnapshot(kuTreeViewProxyModel* proxy, const ParsedRows& rows);
+// Hands each account's rows to the source model's account row with the role, in one repaint.
+void applyRows(QTreeView* view, kuTreeViewModel* model, const ParsedRows& rows, int role);
+// Restored checks: the box checks the listed accounts, the open ones are to be opened.
+void restoreAccounts(QTreeView* view, kuCheckComboBox* box, QStringList& expandList, const QVariantMap& accounts);
 
 // The checked entries read from the box's items, so that a handler of the
 // item model's dataChanged sees the change it reports.
@@ -40,5 +59,9 @@ QStringList trueKeys(const QVariantMap& accounts);
 QDateTime exchangeTime(const QString& date, const QString& time);
 // {"name", "label", "value"}
 QJsonObject param(const QString& name, const QString& label, const QJsonValue& value);
+// The window's settings with its one group: "chekedAccounts", "searchLine" and "columnState".
+QJsonObject saveSettings(QJsonObject settings, const QString& group, const QString& title, const QString& accountLabel,
+                         const QVariantMap& accounts, const QString& searchLabel, const QString& search,
+                         const QString& columns);
 
 } // namespace kuAccountWindow

@@ -80,13 +80,7 @@ void kuOrders::init()
             kuObjectHeaderItem::create(tr("Причина \n отмены"), tr("Причина отмены поручения"), true)};
 
     m_model = new kuOrdersModel(this);
-    m_proxy->setSourceModel(m_model);
-    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setDynamicSortFilter(true);
-
-    m_view->buildColumns(columns);
-    m_view->setModel(m_proxy);
-    m_view->sortByColumn(1, m_view->header()->sortIndicatorOrder());
+    kuAccountWindow::setUpView(m_view, m_proxy, m_model, columns);
 
     subscribe();
 
@@ -98,21 +92,9 @@ void kuOrders::init()
 
 void kuOrders::subscribe()
 {
-    const QPointer<kuAbstractDataConverter> source = converter();
-    const QPointer<kuAbstractConn> conn = source ? streamConnection() : nullptr;
-    if (source && conn) {
-        // Unique: a new subscription must not apply every later reply twice.
-        connect(source, &kuAbstractDataConverter::on_snapshotOrders, this, &kuOrders::slot_snapshotOrders,
-                Qt::UniqueConnection);
-        connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
-                Qt::UniqueConnection);
-        conn->getOrders();
-    }
-    const QSharedPointer<kuAccount> accounts = kuAccount::instance();
-    kuAccountWindow::fillAccountBox(m_accountBox, accounts->accounts());
-    const QString current = accounts->currentAccount();
-    if (!current.isEmpty() && !m_expandList.contains(current))
-        m_expandList.append(current);
+    requestSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders,
+                    [](kuAbstractConn* conn) { conn->getOrders(); });
+    kuAccountWindow::loadAccounts(m_accountBox, m_expandList);
 }
 
 kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)
@@ -139,24 +121,11 @@ kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)
 
 void kuOrders::slot_snapshotOrders(QJsonObject jsonOrders)
 {
-    if (const QPointer<kuAbstractDataConverter> source = converter()) {
-        disconnect(source, &kuAbstractDataConverter::on_snapshotOrders, this, &kuOrders::slot_snapshotOrders);
-        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
-    }
-    const ParsedRows parsed = parseOrders(jsonOrders);
-    m_proxy->clear();
-    for (auto account = parsed.constBegin(); account != parsed.constEnd(); ++account) {
-        if (!account.value().canConvert<kuAccountWindow::Rows>())
-            continue;
-        const int row = m_proxy->appendTopItem(account.key());
-        if (row >= 0)
-            m_proxy->appendChildren(row, account.value().value<kuAccountWindow::Rows>());
-    }
+    endSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders);
+    kuAccountWindow::showSnapshot(m_proxy, parseOrders(jsonOrders));
     expandRemembered();
     hideLightBox();
-    if (const QPointer<kuAbstractDataConverter> source = converter())
-        connect(source, &kuAbstractDataConverter::on_updateOrders, this, &kuOrders::slot_updateOrders,
-                Qt::UniqueConnection);
+    connectConverter(this, &kuAbstractDataConverter::on_updateOrders, &kuOrders::slot_updateOrders);
 }
 
 void kuOrders::expandRemembered()
@@ -172,16 +141,7 @@ void kuOrders::slot_updateOrders(QJsonObject jsonOrders)
 
 void kuOrders::applyOrders(const ParsedRows& rows, int role)
 {
-    if (rows.isEmpty())
-        return;
-    m_view->setUpdatesEnabled(false);
-    for (auto account = rows.constBegin(); account != rows.constEnd(); ++account) {
-        // The source model: an account the checks hide must stay current too.
-        const int row = kuAccountWindow::accountRow(m_model, account.key());
-        if (row >= 0)
-            m_model->setData(m_model->index(row, 0), account.value(), role);
-    }
-    m_view->setUpdatesEnabled(true);
+    kuAccountWindow::applyRows(m_view, m_model, rows, role);
 }
 
 QJsonArray kuOrders::activeOrders(QSet<int> paperIDs)
@@ -225,10 +185,7 @@ QVariantMap kuOrders::chekedAccounts() const
 
 void kuOrders::setChekedAccounts(const QVariantMap& accounts)
 {
-    m_view->setUpdatesEnabled(false);
-    m_expandList = kuAccountWindow::trueKeys(accounts);
-    m_accountBox->setCheckedItems(accounts.keys());
-    m_view->setUpdatesEnabled(true);
+    kuAccountWindow::restoreAccounts(m_view, m_accountBox, m_expandList, accounts);
 }
 
 QString kuOrders::searchLine() const
@@ -254,17 +211,9 @@ void kuOrders::setColumnState(const QString& state)
 
 QJsonObject kuOrders::saveSettings()
 {
-    QJsonObject settings = kuWindowBase::saveSettings();
-    const QJsonArray params{
-            kuAccountWindow::param(QStringLiteral("chekedAccounts"), ui->labelAccount->text(),
-                                   QJsonObject::fromVariantMap(chekedAccounts())),
-            kuAccountWindow::param(QStringLiteral("searchLine"), ui->labelSearch->text(), searchLine()),
-            kuAccountWindow::param(QStringLiteral("columnState"), QStringLiteral("columnState"), columnState())};
-    settings.insert(QStringLiteral("settings"),
-                    QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("ordersSetting")},
-                                           {QStringLiteral("label"), windowTitle()},
-                                           {QStringLiteral("params"), params}}});
-    return settings;
+    return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), QStringLiteral("ordersSetting"), windowTitle(),
+                                         ui->labelAccount->text(), chekedAccounts(), ui->labelSearch->text(),
+                                         searchLine(), columnState());
 }
 
 void kuOrders::changeEvent(QEvent* event)

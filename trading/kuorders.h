@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kuaccountwindow.h"
 #include "kuwindowbase.h"
 
 #include <QJsonArray>
@@ -27,7 +28,7 @@ class kuOrders : public kuWindowBase
 
 public:
     // Account code -> QVariant holding a list of shared row pointers.
-    using ParsedRows = QMap<QString, QVariant>;
+    using ParsedRows = kuAccountWindow::ParsedRows;
 
     explicit kuOrders(QWidget* parent = nullptr);
     ~kuOrders() override;

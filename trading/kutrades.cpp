@@ -62,13 +62,7 @@ void kuTrades::init()
             kuObjectHeaderItem::create(tr("Примечание"), tr("Примечание к сделке"), true)};
 
     m_model = new kuTradesModel(this);
-    m_proxy->setSourceModel(m_model);
-    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setDynamicSortFilter(true);
-
-    m_view->buildColumns(columns);
-    m_view->setModel(m_proxy);
-    m_view->sortByColumn(1, m_view->header()->sortIndicatorOrder());
+    kuAccountWindow::setUpView(m_view, m_proxy, m_model, columns);
 
     subscribe();
 
@@ -78,21 +72,9 @@ void kuTrades::init()
 
 void kuTrades::subscribe()
 {
-    const QPointer<kuAbstractDataConverter> source = converter();
-    const QPointer<kuAbstractConn> conn = source ? streamConnection() : nullptr;
-    if (source && conn) {
-        // Unique: a new subscription must not apply every later reply twice.
-        connect(source, &kuAbstractDataConverter::on_snapshotTrades, this, &kuTrades::slot_snapshotTrades,
-                Qt::UniqueConnection);
-        connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
-                Qt::UniqueConnection);
-        conn->getTrades();
-    }
-    const QSharedPointer<kuAccount> accounts = kuAccount::instance();
-    kuAccountWindow::fillAccountBox(m_accountBox, accounts->accounts());
-    const QString current = accounts->currentAccount();
-    if (!current.isEmpty() && !m_expandList.contains(current))
-        m_expandList.append(current);
+    requestSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades,
+                    [](kuAbstractConn* conn) { conn->getTrades(); });
+    kuAccountWindow::loadAccounts(m_accountBox, m_expandList);
 }
 
 kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)
@@ -118,24 +100,11 @@ kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)
 
 void kuTrades::slot_snapshotTrades(QJsonObject jsonTrades)
 {
-    if (const QPointer<kuAbstractDataConverter> source = converter()) {
-        disconnect(source, &kuAbstractDataConverter::on_snapshotTrades, this, &kuTrades::slot_snapshotTrades);
-        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
-    }
-    const ParsedRows parsed = parseTrades(jsonTrades);
-    m_proxy->clear();
-    for (auto account = parsed.constBegin(); account != parsed.constEnd(); ++account) {
-        if (!account.value().canConvert<kuAccountWindow::Rows>())
-            continue;
-        const int row = m_proxy->appendTopItem(account.key());
-        if (row >= 0)
-            m_proxy->appendChildren(row, account.value().value<kuAccountWindow::Rows>());
-    }
+    endSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades);
+    kuAccountWindow::showSnapshot(m_proxy, parseTrades(jsonTrades));
     kuAccountWindow::expandAccounts(m_view, m_expandList);
     hideLightBox();
-    if (const QPointer<kuAbstractDataConverter> source = converter())
-        connect(source, &kuAbstractDataConverter::on_updateTrades, this, &kuTrades::slot_updateTrades,
-                Qt::UniqueConnection);
+    connectConverter(this, &kuAbstractDataConverter::on_updateTrades, &kuTrades::slot_updateTrades);
 }
 
 void kuTrades::slot_updateTrades(QJsonObject jsonTrades)
@@ -145,16 +114,7 @@ void kuTrades::slot_updateTrades(QJsonObject jsonTrades)
 
 void kuTrades::applyTrades(const ParsedRows& rows, int role)
 {
-    if (rows.isEmpty())
-        return;
-    m_view->setUpdatesEnabled(false);
-    for (auto account = rows.constBegin(); account != rows.constEnd(); ++account) {
-        // The source model: an account the checks hide must stay current too.
-        const int row = kuAccountWindow::accountRow(m_model, account.key());
-        if (row >= 0)
-            m_model->setData(m_model->index(row, 0), account.value(), role);
-    }
-    m_view->setUpdatesEnabled(true);
+    kuAccountWindow::applyRows(m_view, m_model, rows, role);
 }
 
 void kuTrades::slot_showAccounts(QModelIndex, QModelIndex)
@@ -174,10 +134,7 @@ QVariantMap kuTrades::chekedAccounts() const
 
 void kuTrades::setChekedAccounts(const QVariantMap& accounts)
 {
-    m_view->setUpdatesEnabled(false);
-    m_accountBox->setCheckedItems(accounts.keys());
-    m_expandList = kuAccountWindow::trueKeys(accounts);
-    m_view->setUpdatesEnabled(true);
+    kuAccountWindow::restoreAccounts(m_view, m_accountBox, m_expandList, accounts);
 }
 
 QString kuTrades::searchLine() const
@@ -203,17 +160,9 @@ void kuTrades::setColumnState(const QString& state)
 
 QJsonObject kuTrades::saveSettings()
 {
-    QJsonObject settings = kuWindowBase::saveSettings();
-    const QJsonArray params{
-            kuAccountWindow::param(QStringLiteral("chekedAccounts"), ui->labelAccount->text(),
-                                   QJsonObject::fromVariantMap(chekedAccounts())),
-            kuAccountWindow::param(QStringLiteral("searchLine"), ui->labelSearch->text(), searchLine()),
-            kuAccountWindow::param(QStringLiteral("columnState"), QStringLiteral("columnState"), columnState())};
-    settings.insert(QStringLiteral("settings"),
-                    QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("tradesSetting")},
-                                           {QStringLiteral("label"), windowTitle()},
-                                           {QStringLiteral("params"), params}}});
-    return settings;
+    return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), QStringLiteral("tradesSetting"), windowTitle(),
+                                         ui->labelAccount->text(), chekedAccounts(), ui->labelSearch->text(),
+                                         searchLine(), columnState());
 }
 
 void kuTrades::changeEvent(QEvent* event)

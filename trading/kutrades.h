@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kuaccountwindow.h"
 #include "kuwindowbase.h"
 
 #include <QMap>
@@ -24,7 +25,7 @@ class kuTrades : public kuWindowBase
 
 public:
     // Account code -> QVariant holding a list of shared row pointers.
-    using ParsedRows = QMap<QString, QVariant>;
+    using ParsedRows = kuAccountWindow::ParsedRows;
 
     explicit kuTrades(QWidget* parent = nullptr);
     ~kuTrades() override;
