@@ -35,6 +35,8 @@ public:
     static bool isActive(int status) { return status == 1 || status == 2; }
 
     int orderID() const { return m_orderID; }
+    // The key of the order's row under its account.
+    int rowKey() const { return m_orderID; }
     // 0 when the instrument is not in the registry.
     int paperID() const { return m_ticker.isEmpty() ? 0 : m_paperID; }
     int amount() const { return m_amount; }

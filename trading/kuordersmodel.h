@@ -1,23 +1,19 @@
 #pragma once
 
-#include "kutreeviewmodel.h"
-
-#include <QHash>
-#include <QPair>
-
-class kuOrdersItem;
+#include "kuaccountrowsmodel.h"
+#include "kuordersitem.h"
 
 // Orders of the user's accounts: one top row per account, its orders beneath.
 // Updates replace known orders in place and tell the order book which of them
 // come onto the market (on_showOrder) or leave it (on_hideOrder).
-class kuOrdersModel : public kuTreeViewModel
+class kuOrdersModel : public kuAccountRowsModel<kuOrdersItem>
 {
     Q_OBJECT
 public:
     enum OrderRole
     {
         // setData with a list of new rows for an account row.
-        UpdateRole = Qt::UserRole + 6,
+        UpdateRole = kuAccountRowsModel::UpdateRole,
         OrderIDRole = Qt::UserRole + 7,
         PaperIDRole = Qt::UserRole + 8,
         AmountRole = Qt::UserRole + 9,
@@ -36,16 +32,7 @@ public:
 
     explicit kuOrdersModel(QObject* parent = nullptr);
 
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    // Rows of another kind are refused.
-    bool appendChild(int topRow, const QSharedPointer<kuObjectModelAbstractItem>& item) override;
-    // One insertion for the whole list: a sorted proxy places the rows once.
-    void appendChildren(int topRow, const QList<QSharedPointer<kuObjectModelAbstractItem>>& items) override;
-    void removeTopRow(int row) override;
-    // The update path: role UpdateRole on an account row with a list of order rows.
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant itemData(int topRow, int childRow, int column, int role) const override;
-    void clear() override;
 
     int countByStatus(int topRow, int status) const;
 
@@ -53,12 +40,9 @@ signals:
     void on_showOrder(int paperID, int orderID, double price, int amount);
     void on_hideOrder(int paperID, int orderID);
 
-private:
-    kuOrdersItem* order(int topRow, int row) const;
-    void rebuildOrderRows();
-    void signalReplaced(int topRow, int row, const kuOrdersItem& old, const kuOrdersItem& now);
-
-    // (account row, order id) -> the order's row under that account. An id is
-    // unique per account only: the same id under another account is another order.
-    QHash<QPair<int, int>, int> m_orderRows;
+protected:
+    QString topTitle(const QString& account) const override;
+    QVariant topSummary(int topRow) const override;
+    void rowAdded(const kuOrdersItem& row) override;
+    void rowReplaced(const kuOrdersItem& old, const kuOrdersItem& now) override;
 };

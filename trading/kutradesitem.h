@@ -28,6 +28,8 @@ public:
     static QString actText(int act);
 
     int tradeID() const { return m_tradeID; }
+    // The key of the operation's row under its account.
+    int rowKey() const { return m_tradeID; }
     // 0 when the instrument is not in the registry.
     int paperID() const { return m_ticker.isEmpty() ? 0 : m_paperID; }
     int act() const { return m_act; }
