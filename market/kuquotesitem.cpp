@@ -110,40 +110,31 @@ QString kuQuotesItem::displayText(int column) const
         return m_shortName;
     case colChange:
         return changeText(m_changePercent);
-    case colBuy:
-        return number(m_buy, m_decimals);
     case colToBuy:
         return number(double(m_toBuy), 0);
-    case colSell:
-        return number(m_sell, m_decimals);
     case colToSell:
         return number(double(m_toSell), 0);
     case colToBuyTotal:
         return number(m_toBuyTotal, 0);
     case colToSellTotal:
         return number(m_toSellTotal, 0);
-    case colOpen:
-        return number(m_open, m_decimals);
-    case colMax:
-        return number(m_max, m_decimals);
-    case colMin:
-        return number(m_min, m_decimals);
-    case colLast:
-        return number(m_last, m_decimals);
-    case colAvg:
-        return number(m_avg, m_decimals);
     case colVolume:
         return number(m_volume, 0);
     case colPaperVol:
         return number(m_paperVol, 0);
     case colMoneyVol:
         return number(m_moneyVol, 2);
+    case colBuy:
+    case colSell:
+    case colOpen:
+    case colMax:
+    case colMin:
+    case colLast:
+    case colAvg:
     case colBestBuy:
-        return number(m_bestBuy, m_decimals);
     case colBestSell:
-        return number(m_bestSell, m_decimals);
     case colPrice:
-        return number(m_price, m_decimals);
+        return number(priceAt(column), m_decimals);
     case colAccruedCoupon: {
         const QString text = number(m_accruedCoupon, 2);
         return text == QLatin1String("0.00") ? QString() : text;
