@@ -3,15 +3,37 @@
 // Trading windows for the main window's factory: each subscribes as a real one
 // does (through the base's stream bookkeeping) and counts it.
 
+#include "dcmessagepack.h"
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
 #include "kuclient.h"
+#include "kuconnectionmanager.h"
 #include "kuwindowbase.h"
+#include "recordingconnector.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+
+// The manager of a test while it lives: recording connections, the program's converter.
+struct RecordingSession
+{
+    RecordingSession()
+        : connector(new RecordingConnector),
+          manager(kuConnectionManager::Connectors{connector}, kuConnectionManager::Converters{{3, &converter}})
+    {
+        manager.connection();
+        previous = kuConnectionManager::setInstanceForTests(&manager);
+    }
+    ~RecordingSession() { kuConnectionManager::setInstanceForTests(previous); }
+    RecordingConn* conn() { return dynamic_cast<RecordingConn*>(manager.connection().data()); }
+
+    dcMessagePack converter;
+    QSharedPointer<RecordingConnector> connector;
+    kuConnectionManager manager;
+    kuConnectionManager* previous = nullptr;
+};
 
 class StreamWindow : public kuWindowBase
 {

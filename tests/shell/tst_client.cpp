@@ -37,25 +37,6 @@ public:
 
 namespace {
 
-// The manager of the test: recording connections, the program's converter.
-struct Session
-{
-    Session()
-        : connector(new RecordingConnector),
-          manager(kuConnectionManager::Connectors{connector}, kuConnectionManager::Converters{{3, &converter}})
-    {
-        manager.connection();
-        previous = kuConnectionManager::setInstanceForTests(&manager);
-    }
-    ~Session() { kuConnectionManager::setInstanceForTests(previous); }
-    RecordingConn* conn() { return dynamic_cast<RecordingConn*>(manager.connection().data()); }
-
-    dcMessagePack converter;
-    QSharedPointer<RecordingConnector> connector;
-    kuConnectionManager manager;
-    kuConnectionManager* previous = nullptr;
-};
-
 class PluginWidget : public kuAbstractPluginWidget
 {
     Q_OBJECT
@@ -142,13 +123,13 @@ private:
         return m_client->currentWorkSpace();
     }
 
-    std::unique_ptr<Session> m_session;
+    std::unique_ptr<RecordingSession> m_session;
     QPointer<kuClient> m_client;
 };
 
 void tst_Client::initTestCase()
 {
-    m_session = std::make_unique<Session>();
+    m_session = std::make_unique<RecordingSession>();
     auto paper = [](int id, const char* ticker, const char* issuer) {
         return QSharedPointer<kuPaperInfo>::create(id, ticker, issuer, 1, 1, 0.01, 0, 0, 0, true, ticker, "", 1,
                                                    "MOEX");

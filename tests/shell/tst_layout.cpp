@@ -28,24 +28,6 @@ public:
 
 namespace {
 
-struct Session
-{
-    Session()
-        : connector(new RecordingConnector),
-          manager(kuConnectionManager::Connectors{connector}, kuConnectionManager::Converters{{3, &converter}})
-    {
-        manager.connection();
-        previous = kuConnectionManager::setInstanceForTests(&manager);
-    }
-    ~Session() { kuConnectionManager::setInstanceForTests(previous); }
-    RecordingConn* conn() { return dynamic_cast<RecordingConn*>(manager.connection().data()); }
-
-    dcMessagePack converter;
-    QSharedPointer<RecordingConnector> connector;
-    kuConnectionManager manager;
-    kuConnectionManager* previous = nullptr;
-};
-
 QJsonArray jsonArray(const char* text)
 {
     return QJsonDocument::fromJson(text).array();
@@ -83,7 +65,7 @@ private:
     // The trading windows alive under the main window.
     int windowCount() const { return m_client->findChildren<kuWindowBase*>().size(); }
 
-    std::unique_ptr<Session> m_session;
+    std::unique_ptr<RecordingSession> m_session;
     QPointer<kuClient> m_client;
     // Runs while the last-trades maker makes a window (in the middle of a restore).
     std::function<void()> m_duringMake;
@@ -91,7 +73,7 @@ private:
 
 void tst_Layout::initTestCase()
 {
-    m_session = std::make_unique<Session>();
+    m_session = std::make_unique<RecordingSession>();
     registerStreamWindowMakers({wtQuotes, wtOrders, wtTrades, wtChart, wtOrderBook, wtPortfolio});
     kuClient::setWindowMaker(wtLastTrades, [this](QWidget* parent, int paper) -> kuWindowBase* {
         if (m_duringMake)
