@@ -1,7 +1,6 @@
 #include "kuordersitem.h"
 
 #include "kufunctions.h"
-#include "kupaperlist.h"
 
 namespace {
 const QChar blank(QLatin1Char(' '));
@@ -11,18 +10,11 @@ kuOrdersItem::kuOrdersItem(int orderID, int paperID, const QDateTime& dateTime, 
                            double balance, int status, int type, int limitation, int fcond, int isMarket1,
                            double ifPrice1, double stopPrice1, int scond, int isMarket2, double ifPrice2,
                            double stopPrice2, const QString& reason)
-    : m_paperID(paperID), m_orderID(orderID), m_amount(amount), m_type(type), m_act(act), m_status(status),
+    : kuAccountRowItem(paperID, dateTime, act, amount, price), m_orderID(orderID), m_type(type), m_status(status),
       m_limitation(limitation), m_fcond(fcond), m_scond(scond), m_isMarket1(isMarket1), m_isMarket2(isMarket2),
-      m_price(price), m_balance(balance), m_ifPrice1(ifPrice1), m_ifPrice2(ifPrice2), m_stopPrice1(stopPrice1),
-      m_stopPrice2(stopPrice2), m_dateTime(dateTime), m_reason(reason)
-{
-    if (const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID)) {
-        m_decimals = paper->decimals();
-        m_ticker = paper->ticker();
-        m_issuer = paper->issuer();
-        m_shortName = paper->shortName();
-    }
-}
+      m_balance(balance), m_ifPrice1(ifPrice1), m_ifPrice2(ifPrice2), m_stopPrice1(stopPrice1),
+      m_stopPrice2(stopPrice2), m_reason(reason)
+{}
 
 QString kuOrdersItem::actText(int act)
 {
@@ -65,26 +57,11 @@ QString kuOrdersItem::statusText(int status)
     }
 }
 
-QString kuOrdersItem::priceText(double value) const
-{
-    return formatNumber(value, m_decimals, blank);
-}
-
 QString kuOrdersItem::displayText(int column) const
 {
     switch (column) {
-    case 1:
-        return m_dateTime.isValid() ? m_dateTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
-    case 2:
-        return m_ticker;
-    case 3:
-        return m_shortName;
     case 4:
         return actText(m_act);
-    case 5:
-        return formatNumber(m_amount, 0, blank);
-    case 6:
-        return priceText(m_price);
     case 7:
         return formatNumber(m_balance, 2, blank);
     case 8:
@@ -98,13 +75,8 @@ QString kuOrdersItem::displayText(int column) const
     case 11:
         return m_reason;
     default:
-        return QString();
+        return sharedText(column);
     }
-}
-
-QVariant kuOrdersItem::decoration(int) const
-{
-    return QVariant();
 }
 
 int kuOrdersItem::alignment(int column) const
@@ -122,11 +94,6 @@ int kuOrdersItem::alignment(int column) const
     default:
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
-}
-
-QColor kuOrdersItem::color(int) const
-{
-    return QColor();
 }
 
 QColor kuOrdersItem::statusColor() const
@@ -152,9 +119,7 @@ bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
 {
     switch (column) {
     case 1:
-        // date() and time() read the stored value; comparing date-times would consult the time zone.
-        return m_dateTime.isValid() == other.m_dateTime.isValid() && m_dateTime.date() == other.m_dateTime.date() &&
-               m_dateTime.time() == other.m_dateTime.time();
+        return sameDateTime(other);
     case 2:
         return m_ticker == other.m_ticker;
     case 3:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kuobjectmodelabstractitem.h"
+#include "kuaccountrowitem.h"
 
 #include <QDateTime>
 #include <QList>
@@ -9,7 +9,7 @@
 // One order or stop order of an account: its column texts, background by
 // status, the stop conditions as a sentence, and the fields the orders view
 // and the order book read through item data roles.
-class kuOrdersItem : public kuObjectModelAbstractItem
+class kuOrdersItem : public kuAccountRowItem
 {
     Q_OBJECT
 public:
@@ -18,9 +18,7 @@ public:
                  int scond, int isMarket2, double ifPrice2, double stopPrice2, const QString& reason);
 
     QString displayText(int column) const override;
-    QVariant decoration(int column) const override;
     int alignment(int column) const override;
-    QColor color(int column) const override;
     QString toolTip(int column) const override;
     QVariant sortValue(int column) const override;
     int itemType() const override;
@@ -37,10 +35,7 @@ public:
     int orderID() const { return m_orderID; }
     // The key of the order's row under its account.
     int rowKey() const { return m_orderID; }
-    // 0 when the instrument is not in the registry.
-    int paperID() const { return m_ticker.isEmpty() ? 0 : m_paperID; }
     int amount() const { return m_amount; }
-    int act() const { return m_act; }
     int status() const { return m_status; }
     double price() const { return m_price; }
     int fcond() const { return m_fcond; }
@@ -54,29 +49,19 @@ public:
 
 private:
     QString conditionText() const;
-    QString priceText(double value) const;
 
-    int m_paperID;
     int m_orderID;
-    int m_decimals = 2;
-    int m_amount;
     int m_type;
-    int m_act;
     int m_status;
     int m_limitation;
     int m_fcond;
     int m_scond;
     int m_isMarket1;
     int m_isMarket2;
-    double m_price;
     double m_balance;
     double m_ifPrice1;
     double m_ifPrice2;
     double m_stopPrice1;
     double m_stopPrice2;
-    QDateTime m_dateTime;
-    QString m_ticker;
     QString m_reason;
-    QString m_issuer;
-    QString m_shortName;
 };

@@ -1,7 +1,6 @@
 #include "kutradesitem.h"
 
 #include "kufunctions.h"
-#include "kupaperlist.h"
 
 namespace {
 const QChar blank(QLatin1Char(' '));
@@ -9,16 +8,9 @@ const QChar blank(QLatin1Char(' '));
 
 kuTradesItem::kuTradesItem(int tradeID, int paperID, const QDateTime& dateTime, int act, int amount, double price,
                            double total, double comiss, double balance, const QString& note)
-    : m_paperID(paperID), m_tradeID(tradeID), m_amount(amount), m_act(act), m_price(price), m_total(total),
-      m_comiss(comiss), m_balance(balance), m_dateTime(dateTime), m_note(note)
-{
-    if (const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID)) {
-        m_decimals = paper->decimals();
-        m_ticker = paper->ticker();
-        m_issuer = paper->issuer();
-        m_shortName = paper->shortName();
-    }
-}
+    : kuAccountRowItem(paperID, dateTime, act, amount, price), m_tradeID(tradeID), m_total(total), m_comiss(comiss),
+      m_balance(balance), m_note(note)
+{}
 
 QString kuTradesItem::actText(int act)
 {
@@ -49,18 +41,8 @@ QString kuTradesItem::actText(int act)
 QString kuTradesItem::displayText(int column) const
 {
     switch (column) {
-    case 1:
-        return m_dateTime.isValid() ? m_dateTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
-    case 2:
-        return m_ticker;
-    case 3:
-        return m_shortName;
     case 4:
         return actText(m_act);
-    case 5:
-        return formatNumber(m_amount, 0, blank);
-    case 6:
-        return formatNumber(m_price, m_decimals, blank);
     case 7:
         return formatNumber(m_total, 2, blank);
     case 8:
@@ -70,13 +52,8 @@ QString kuTradesItem::displayText(int column) const
     case 10:
         return m_note;
     default:
-        return QString();
+        return sharedText(column);
     }
-}
-
-QVariant kuTradesItem::decoration(int) const
-{
-    return QVariant();
 }
 
 int kuTradesItem::alignment(int column) const
@@ -96,11 +73,6 @@ int kuTradesItem::alignment(int column) const
     }
 }
 
-QColor kuTradesItem::color(int) const
-{
-    return QColor();
-}
-
 QColor kuTradesItem::actColor(int) const
 {
     switch (m_act) {
@@ -117,9 +89,7 @@ bool kuTradesItem::sameColumn(const kuTradesItem& other, int column) const
 {
     switch (column) {
     case 1:
-        // date() and time() read the stored value; comparing date-times would consult the time zone.
-        return m_dateTime.isValid() == other.m_dateTime.isValid() && m_dateTime.date() == other.m_dateTime.date() &&
-               m_dateTime.time() == other.m_dateTime.time();
+        return sameDateTime(other);
     case 2:
         return m_ticker == other.m_ticker && m_issuer == other.m_issuer;
     case 3:

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "kuobjectmodelabstractitem.h"
+#include "kuaccountrowitem.h"
 
 #include <QDateTime>
 
 // One trade or other money operation of an account.
-class kuTradesItem : public kuObjectModelAbstractItem
+class kuTradesItem : public kuAccountRowItem
 {
     Q_OBJECT
 public:
@@ -13,9 +13,7 @@ public:
                  double comiss, double balance, const QString& note);
 
     QString displayText(int column) const override;
-    QVariant decoration(int column) const override;
     int alignment(int column) const override;
-    QColor color(int column) const override;
     QString toolTip(int column) const override;
     QVariant sortValue(int column) const override;
     int itemType() const override;
@@ -30,23 +28,11 @@ public:
     int tradeID() const { return m_tradeID; }
     // The key of the operation's row under its account.
     int rowKey() const { return m_tradeID; }
-    // 0 when the instrument is not in the registry.
-    int paperID() const { return m_ticker.isEmpty() ? 0 : m_paperID; }
-    int act() const { return m_act; }
 
 private:
-    int m_paperID;
     int m_tradeID;
-    int m_decimals = 2;
-    int m_amount;
-    int m_act;
-    double m_price;
     double m_total;
     double m_comiss;
     double m_balance;
-    QDateTime m_dateTime;
-    QString m_ticker;
     QString m_note;
-    QString m_issuer;
-    QString m_shortName;
 };
