@@ -101,8 +101,29 @@ QString kuQuotesItem::changeText(double changePercent)
     return text + QStringLiteral(" %");
 }
 
+bool kuQuotesItem::isPriceColumn(int column)
+{
+    switch (column) {
+    case colBuy:
+    case colSell:
+    case colOpen:
+    case colMax:
+    case colMin:
+    case colLast:
+    case colAvg:
+    case colBestBuy:
+    case colBestSell:
+    case colPrice:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString kuQuotesItem::displayText(int column) const
 {
+    if (isPriceColumn(column))
+        return number(priceAt(column), m_decimals);
     switch (column) {
     case colTicker:
         return m_ticker;
@@ -124,17 +145,6 @@ QString kuQuotesItem::displayText(int column) const
         return number(m_paperVol, 0);
     case colMoneyVol:
         return number(m_moneyVol, 2);
-    case colBuy:
-    case colSell:
-    case colOpen:
-    case colMax:
-    case colMin:
-    case colLast:
-    case colAvg:
-    case colBestBuy:
-    case colBestSell:
-    case colPrice:
-        return number(priceAt(column), m_decimals);
     case colAccruedCoupon: {
         const QString text = number(m_accruedCoupon, 2);
         return text == QLatin1String("0.00") ? QString() : text;
@@ -261,6 +271,8 @@ QString kuQuotesItem::toolTip(int column) const
 
 QVariant kuQuotesItem::sortValue(int column) const
 {
+    if (isPriceColumn(column))
+        return priceAt(column);
     switch (column) {
     case colTicker:
         return m_ticker;
@@ -286,17 +298,6 @@ QVariant kuQuotesItem::sortValue(int column) const
         return m_accruedCoupon;
     case colNominal:
         return m_nominal;
-    case colBuy:
-    case colSell:
-    case colOpen:
-    case colMax:
-    case colMin:
-    case colLast:
-    case colAvg:
-    case colBestBuy:
-    case colBestSell:
-    case colPrice:
-        return priceAt(column);
     default:
         return 0;
     }

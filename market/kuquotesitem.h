@@ -56,6 +56,8 @@ public:
     void setPrevSell(double value);
     // The price the column shows; the last price for a column that shows none.
     double priceAt(int column) const;
+    // Columns that show a price, in the instrument's decimals.
+    static bool isPriceColumn(int column);
 
     QString displayText(int column) const override;
     QVariant decoration(int column) const override;
