@@ -6,6 +6,7 @@
 #include "dcmessagepack.h"
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
+#include "kuapplication.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
 #include "kuwindowbase.h"
@@ -13,8 +14,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QTimer>
+#include <QtTest>
 
 // The manager of a test while it lives: recording connections, the program's converter.
 struct RecordingSession
@@ -138,3 +141,21 @@ public:
 private:
     QTimer m_timer;
 };
+
+// The main of a main-window test: the test object runs in a fresh application
+// without saved configuration and goes before the application does.
+template <typename Test>
+int runClientTest(int argc, char** argv)
+{
+    QDir(kuApplication::configPath()).removeRecursively();
+    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
+    app->setQuitOnLastWindowClosed(false);
+    registerWinType();
+    int rc = 0;
+    {
+        Test test;
+        rc = QTest::qExec(&test, argc, argv);
+    }
+    delete app.data();
+    return rc;
+}

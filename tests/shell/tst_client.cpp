@@ -582,17 +582,7 @@ void tst_Client::cleanupTestCase()
 
 int main(int argc, char** argv)
 {
-    QDir(kuApplication::configPath()).removeRecursively();
-    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
-    app->setQuitOnLastWindowClosed(false);
-    registerWinType();
-    int rc = 0;
-    {
-        tst_Client test;
-        rc = QTest::qExec(&test, argc, argv);
-    }
-    delete app.data();
-    return rc;
+    return runClientTest<tst_Client>(argc, argv);
 }
 
 #include "tst_client.moc"

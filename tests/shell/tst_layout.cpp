@@ -346,17 +346,7 @@ void tst_Layout::cleanupTestCase()
 
 int main(int argc, char** argv)
 {
-    QDir(kuApplication::configPath()).removeRecursively();
-    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
-    app->setQuitOnLastWindowClosed(false);
-    registerWinType();
-    int rc = 0;
-    {
-        tst_Layout test;
-        rc = QTest::qExec(&test, argc, argv);
-    }
-    delete app.data();
-    return rc;
+    return runClientTest<tst_Layout>(argc, argv);
 }
 
 #include "tst_layout.moc"
