@@ -39,7 +39,8 @@ QString textOf(const QJsonObject& o, QLatin1String key)
 }
 } // namespace
 
-kuOrders::kuOrders(QWidget* parent) : kuWindowBase(parent), ui(new Ui_kuOrders), m_proxy(new kuOrdersProxyModel(this))
+kuOrders::kuOrders(QWidget* parent)
+    : kuAccountWindowBase(parent), ui(new Ui_kuOrders), m_proxy(new kuOrdersProxyModel(this))
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("kuOrders"));
@@ -63,8 +64,7 @@ void kuOrders::registerWithClient()
 void kuOrders::init()
 {
     m_view = ui->viewOrders;
-    m_accountBox = ui->comboBoxAccount;
-    m_searchLine = ui->lineSearch;
+    setAccountWidgets(m_view, m_proxy, ui->comboBoxAccount, ui->lineSearch);
 
     const QList<QSharedPointer<kuObjectHeaderItem>> columns{
             kuObjectHeaderItem::create(tr("Дата и время"), tr("Дата и время выставления поручения"), true),
@@ -86,8 +86,7 @@ void kuOrders::init()
 
     connect(m_model, &kuOrdersModel::on_showOrder, this, &kuOrders::on_showOrder);
     connect(m_model, &kuOrdersModel::on_hideOrder, this, &kuOrders::on_hideOrder);
-    connect(m_accountBox->model(), &QAbstractItemModel::dataChanged, this, &kuOrders::slot_showAccounts);
-    connect(m_searchLine, &QLineEdit::textEdited, this, &kuOrders::slot_filterAccepted);
+    connectAccountWidgets();
 }
 
 void kuOrders::subscribe()
@@ -168,47 +167,6 @@ QJsonArray kuOrders::activeOrders(QSet<int> paperIDs)
     return active;
 }
 
-void kuOrders::slot_showAccounts(QModelIndex, QModelIndex)
-{
-    m_proxy->setAccounts(kuAccountWindow::checkedAccounts(m_accountBox));
-}
-
-void kuOrders::slot_filterAccepted(QString text)
-{
-    m_proxy->setColumnFilter(1, text.isEmpty() ? QString() : text);
-}
-
-QVariantMap kuOrders::chekedAccounts() const
-{
-    return kuAccountWindow::openAccounts(m_view);
-}
-
-void kuOrders::setChekedAccounts(const QVariantMap& accounts)
-{
-    kuAccountWindow::restoreAccounts(m_view, m_accountBox, m_expandList, accounts);
-}
-
-QString kuOrders::searchLine() const
-{
-    return m_searchLine->text();
-}
-
-void kuOrders::setSearchLine(const QString& text)
-{
-    m_searchLine->setText(text);
-    slot_filterAccepted(text);
-}
-
-QString kuOrders::columnState() const
-{
-    return m_view->columnState();
-}
-
-void kuOrders::setColumnState(const QString& state)
-{
-    m_view->setColumnState(state);
-}
-
 QJsonObject kuOrders::saveSettings()
 {
     return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), QStringLiteral("ordersSetting"), windowTitle(),
@@ -220,5 +178,5 @@ void kuOrders::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
         ui->retranslateUi(this);
-    kuWindowBase::changeEvent(event);
+    kuAccountWindowBase::changeEvent(event);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kuaccountwindow.h"
-#include "kuwindowbase.h"
+#include "kuaccountwindowbase.h"
 
 #include <QJsonArray>
 #include <QMap>
@@ -19,7 +19,7 @@ class kuOrdersView;
 // The one orders window: the orders and stop orders of the user's accounts,
 // a snapshot merged with live updates, account checks and a search line. It
 // is also the order book's source of the user's active orders.
-class kuOrders : public kuWindowBase
+class kuOrders : public kuAccountWindowBase
 {
     Q_OBJECT
     Q_PROPERTY(QVariantMap chekedAccounts READ chekedAccounts WRITE setChekedAccounts)
@@ -46,18 +46,9 @@ public:
     // and the search show; of the given instruments only, unless the set is empty.
     Q_INVOKABLE QJsonArray activeOrders(QSet<int> paperIDs);
 
-    QVariantMap chekedAccounts() const;
-    void setChekedAccounts(const QVariantMap& accounts);
-    QString searchLine() const;
-    void setSearchLine(const QString& text);
-    QString columnState() const;
-    void setColumnState(const QString& state);
-
     kuOrdersModel* model() const { return m_model; }
     kuOrdersProxyModel* proxy() const { return m_proxy; }
     kuOrdersView* view() const { return m_view; }
-    kuCheckComboBox* accountBox() const { return m_accountBox; }
-    QStringList expandList() const { return m_expandList; }
 
 signals:
     void on_showOrder(int paperID, int orderID, double price, int amount);
@@ -65,8 +56,6 @@ signals:
 
 public slots:
     void slot_snapshotOrders(QJsonObject jsonOrders);
-    void slot_showAccounts(QModelIndex topLeft, QModelIndex bottomRight);
-    void slot_filterAccepted(QString text);
     void slot_updateOrders(QJsonObject jsonOrders);
 
 protected:
@@ -80,7 +69,4 @@ private:
     kuOrdersProxyModel* m_proxy;
     kuOrdersModel* m_model = nullptr;
     kuOrdersView* m_view = nullptr;
-    kuCheckComboBox* m_accountBox = nullptr;
-    QLineEdit* m_searchLine = nullptr;
-    QStringList m_expandList;
 };

@@ -23,7 +23,8 @@ namespace {
 namespace tk = kuKeys::trade;
 } // namespace
 
-kuTrades::kuTrades(QWidget* parent) : kuWindowBase(parent), ui(new Ui_kuTrades), m_proxy(new kuTradesProxyModel(this))
+kuTrades::kuTrades(QWidget* parent)
+    : kuAccountWindowBase(parent), ui(new Ui_kuTrades), m_proxy(new kuTradesProxyModel(this))
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("kuTrades"));
@@ -46,8 +47,7 @@ void kuTrades::registerWithClient()
 void kuTrades::init()
 {
     m_view = ui->viewTrades;
-    m_accountBox = ui->comboBoxAccount;
-    m_searchLine = ui->lineSearch;
+    setAccountWidgets(m_view, m_proxy, ui->comboBoxAccount, ui->lineSearch);
 
     const QList<QSharedPointer<kuObjectHeaderItem>> columns{
             kuObjectHeaderItem::create(tr("Дата и время"), tr("Дата и время сделки"), true),
@@ -66,8 +66,7 @@ void kuTrades::init()
 
     subscribe();
 
-    connect(m_accountBox->model(), &QAbstractItemModel::dataChanged, this, &kuTrades::slot_showAccounts);
-    connect(m_searchLine, &QLineEdit::textEdited, this, &kuTrades::slot_filterAccepted);
+    connectAccountWidgets();
 }
 
 void kuTrades::subscribe()
@@ -117,47 +116,6 @@ void kuTrades::applyTrades(const ParsedRows& rows, int role)
     kuAccountWindow::applyRows(m_view, m_model, rows, role);
 }
 
-void kuTrades::slot_showAccounts(QModelIndex, QModelIndex)
-{
-    m_proxy->setAccounts(kuAccountWindow::checkedAccounts(m_accountBox));
-}
-
-void kuTrades::slot_filterAccepted(QString text)
-{
-    m_proxy->setColumnFilter(1, text.isEmpty() ? QString() : text);
-}
-
-QVariantMap kuTrades::chekedAccounts() const
-{
-    return kuAccountWindow::openAccounts(m_view);
-}
-
-void kuTrades::setChekedAccounts(const QVariantMap& accounts)
-{
-    kuAccountWindow::restoreAccounts(m_view, m_accountBox, m_expandList, accounts);
-}
-
-QString kuTrades::searchLine() const
-{
-    return m_searchLine->text();
-}
-
-void kuTrades::setSearchLine(const QString& text)
-{
-    m_searchLine->setText(text);
-    slot_filterAccepted(text);
-}
-
-QString kuTrades::columnState() const
-{
-    return m_view->columnState();
-}
-
-void kuTrades::setColumnState(const QString& state)
-{
-    m_view->setColumnState(state);
-}
-
 QJsonObject kuTrades::saveSettings()
 {
     return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), QStringLiteral("tradesSetting"), windowTitle(),
@@ -169,5 +127,5 @@ void kuTrades::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
         ui->retranslateUi(this);
-    kuWindowBase::changeEvent(event);
+    kuAccountWindowBase::changeEvent(event);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kuaccountwindow.h"
-#include "kuwindowbase.h"
+#include "kuaccountwindowbase.h"
 
 #include <QMap>
 #include <QStringList>
@@ -16,7 +16,7 @@ class kuTradesView;
 
 // The trades window: the trades and money operations of the user's accounts,
 // a snapshot merged with live updates, account checks and a search line.
-class kuTrades : public kuWindowBase
+class kuTrades : public kuAccountWindowBase
 {
     Q_OBJECT
     Q_PROPERTY(QVariantMap chekedAccounts READ chekedAccounts WRITE setChekedAccounts)
@@ -40,24 +40,13 @@ public:
     static ParsedRows parseTrades(const QJsonObject& jsonTrades);
     void applyTrades(const ParsedRows& rows, int role);
 
-    QVariantMap chekedAccounts() const;
-    void setChekedAccounts(const QVariantMap& accounts);
-    QString searchLine() const;
-    void setSearchLine(const QString& text);
-    QString columnState() const;
-    void setColumnState(const QString& state);
-
     kuTradesModel* model() const { return m_model; }
     kuTradesProxyModel* proxy() const { return m_proxy; }
     kuTradesView* view() const { return m_view; }
-    kuCheckComboBox* accountBox() const { return m_accountBox; }
-    QStringList expandList() const { return m_expandList; }
 
 public slots:
     void slot_snapshotTrades(QJsonObject jsonTrades);
     void slot_updateTrades(QJsonObject jsonTrades);
-    void slot_showAccounts(QModelIndex topLeft, QModelIndex bottomRight);
-    void slot_filterAccepted(QString text);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -69,7 +58,4 @@ private:
     kuTradesProxyModel* m_proxy;
     kuTradesModel* m_model = nullptr;
     kuTradesView* m_view = nullptr;
-    kuCheckComboBox* m_accountBox = nullptr;
-    QLineEdit* m_searchLine = nullptr;
-    QStringList m_expandList;
 };
