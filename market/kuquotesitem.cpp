@@ -166,6 +166,8 @@ bool kuQuotesItem::sameCell(const kuQuotesItem* a, const kuQuotesItem* b, int co
         return false;
     if (a->direction(column) != b->direction(column))
         return false;
+    if (isPriceColumn(column))
+        return a->priceAt(column) == b->priceAt(column);
     switch (column) {
     case colTicker:
         return a->m_ticker == b->m_ticker;
@@ -191,17 +193,6 @@ bool kuQuotesItem::sameCell(const kuQuotesItem* a, const kuQuotesItem* b, int co
         return a->m_accruedCoupon == b->m_accruedCoupon;
     case colNominal:
         return a->m_nominal == b->m_nominal;
-    case colBuy:
-    case colSell:
-    case colOpen:
-    case colMax:
-    case colMin:
-    case colLast:
-    case colAvg:
-    case colBestBuy:
-    case colBestSell:
-    case colPrice:
-        return a->priceAt(column) == b->priceAt(column);
     default:
         return true;
     }
