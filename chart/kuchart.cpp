@@ -199,30 +199,19 @@ kuChart::CandleRange kuChart::candleRange(quint64 newestMinute, quint64 newestDa
 
 void kuChart::subscribe()
 {
-    const QPointer<kuAbstractDataConverter> source = converter();
-    if (!source)
-        return;
-    const QPointer<kuAbstractConn> conn = streamConnection();
-    if (!conn)
-        return;
-    // Before the request: a blocking request may deliver its reply while it runs.
-    connect(source, &kuAbstractDataConverter::on_snapshotChart, this, &kuChart::slot_snapshotChartData,
-            Qt::UniqueConnection);
-    connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError,
-            Qt::UniqueConnection);
-    const kuCandleStore::Newest newest = candleStore()->newestTimes(paperID());
-    const CandleRange range = candleRange(newest.minute, newest.day, serverDate(), serverTime());
-    conn->getCandles(paperID(), range.minuteStart, range.end, range.dailyStart);
+    requestSnapshot(this, &kuAbstractDataConverter::on_snapshotChart, &kuChart::slot_snapshotChartData,
+                    [this](kuAbstractConn* conn) {
+                        const kuCandleStore::Newest newest = candleStore()->newestTimes(paperID());
+                        const CandleRange range = candleRange(newest.minute, newest.day, serverDate(), serverTime());
+                        conn->getCandles(paperID(), range.minuteStart, range.end, range.dailyStart);
+                    });
 }
 
 void kuChart::slot_snapshotChartData(int PaperID, QVariant)
 {
     if (PaperID != paperID())
         return;
-    if (const QPointer<kuAbstractDataConverter> source = converter()) {
-        disconnect(source, &kuAbstractDataConverter::on_snapshotChart, this, &kuChart::slot_snapshotChartData);
-        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuWindowBase::slot_showError);
-    }
+    endSnapshot(this, &kuAbstractDataConverter::on_snapshotChart, &kuChart::slot_snapshotChartData);
     startLoad();
 }
 
@@ -345,7 +334,7 @@ QJsonObject kuChart::saveSettings()
     const QJsonObject pending = m_core->pendingState();
     // A restored state not applied yet (no candles shown so far) is the user's: it is saved as it came.
     if (pending.contains(QStringLiteral("settings")) || pending.contains(QStringLiteral("object"))) {
-        for (const QString key : {QStringLiteral("settings"), QStringLiteral("object")}) {
+        for (const QString& key : {QStringLiteral("settings"), QStringLiteral("object")}) {
             if (pending.contains(key))
                 state.insert(key, pending.value(key));
         }
