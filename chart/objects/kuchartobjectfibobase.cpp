@@ -1,0 +1,134 @@
+#include "kuchartobjectfibobase.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
+
+namespace {
+
+void dropItem(QGraphicsItem* item)
+{
+    if (!item)
+        return;
+    if (item->scene())
+        item->scene()->removeItem(item);
+    delete item;
+}
+
+} // namespace
+
+kuChartObjectFiboBase::kuChartObjectFiboBase(kuChartCore* core, int levelItemKind)
+    : kuChartObjectBase(core), levelItemKind(levelItemKind)
+{
+    setPricePane(1);
+    createLevels();
+}
+
+kuChartObjectFiboBase::~kuChartObjectFiboBase()
+{
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        dropItem(level.item);
+        dropItem(level.ratioLabel);
+        dropItem(level.priceLabel);
+    }
+}
+
+void kuChartObjectFiboBase::createLevels()
+{
+    const QFont font = caption() ? caption()->font() : QFont();
+    fiboRatios = {0, 0.236, 0.382, 0.5, 0.618, 0.764, 1};
+    kuGraphicsScene* s = scene();
+    for (double ratio : qAsConst(fiboRatios)) {
+        kuFiboLevel level;
+        level.item = createLevelItem();
+        level.ratioLabel = new QGraphicsSimpleTextItem(QString::number(ratio * 100, 'f', 2));
+        level.priceLabel = new QGraphicsSimpleTextItem(QStringLiteral("0.0"));
+        for (QGraphicsSimpleTextItem* text : {level.ratioLabel, level.priceLabel}) {
+            if (s)
+                s->addItem(text);
+            text->setFont(font);
+            text->setPen(linePen);
+            text->hide();
+            text->setAcceptHoverEvents(true);
+        }
+        fiboLevels.append(level);
+    }
+    kuChartCore* core = chartCore();
+    linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+}
+
+QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
+{
+    QGraphicsItem* item;
+    if (levelItemKind == CircleLevels) {
+        auto* ellipse = new QGraphicsEllipseItem(0, 0, 0, 0);
+        ellipse->setBrush(Qt::NoBrush);
+        ellipse->setPen(linePen);
+        item = ellipse;
+    } else {
+        auto* line = new QGraphicsLineItem(0, 0, 0, 0);
+        line->setPen(linePen);
+        item = line;
+    }
+    if (kuGraphicsScene* s = scene())
+        s->addItem(item);
+    item->hide();
+    item->setAcceptHoverEvents(true);
+    return item;
+}
+
+void kuChartObjectFiboBase::setOpacity(double opacity)
+{
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        level.item->setOpacity(opacity);
+        level.ratioLabel->setOpacity(opacity);
+        level.priceLabel->setOpacity(opacity);
+    }
+    kuChartObject::setOpacity(opacity);
+}
+
+void kuChartObjectFiboBase::setVisible(bool visible)
+{
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        level.item->setVisible(visible);
+        level.ratioLabel->setVisible(visible);
+        level.priceLabel->setVisible(visible);
+    }
+    kuChartObject::setVisible(visible);
+}
+
+QString kuChartObjectFiboBase::label()
+{
+    return labelText;
+}
+
+kuChartPropertyInfo kuChartObjectFiboBase::propertyInfo(const QString& name)
+{
+    if (name == QLatin1String("lineColor"))
+        return {tr("Цвет линий"), false, QVariant(QJsonObject())};
+    if (name == QLatin1String("lineWidth"))
+        return {tr("Толщина линий"), false, QVariant(QJsonObject())};
+    if (name == QLatin1String("penStyle"))
+        return {tr("Стиль линий"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    return kuChartObject::propertyInfo(name);
+}
+
+void kuChartObjectFiboBase::setLineColor(const QColor& color)
+{
+    if (color != linePen.color())
+        linePen.setColor(color);
+}
+
+void kuChartObjectFiboBase::setLineWidth(int width)
+{
+    linePen.setWidth(kuChartAnchor::lineWidthFor(width));
+}
+
+void kuChartObjectFiboBase::setPenStyle(int style)
+{
+    if (kuChartAnchor::isPenStyle(style))
+        linePen.setStyle(Qt::PenStyle(style));
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "kuchartobjectbase.h"
+
+#include <QColor>
+#include <QList>
+#include <QPen>
+
+class QGraphicsSimpleTextItem;
+
+// The items of one Fibonacci level: its line or circle and two labels.
+struct kuFiboLevel
+{
+    QGraphicsItem* item = nullptr;
+    // The ratio in percent, fixed when the level is made.
+    QGraphicsSimpleTextItem* ratioLabel = nullptr;
+    QGraphicsSimpleTextItem* priceLabel = nullptr;
+};
+
+// Base of the Fibonacci tools: one level per ratio, and one pen for the
+// tool's main line and all its levels.
+class kuChartObjectFiboBase : public kuChartObjectBase
+{
+    Q_OBJECT
+
+public:
+    enum LevelItemKind
+    {
+        LineLevels = 99,
+        CircleLevels = 100
+    };
+
+    kuChartObjectFiboBase(kuChartCore* core, int levelItemKind);
+    ~kuChartObjectFiboBase() override;
+
+    void setOpacity(double opacity) override;
+    void setVisible(bool visible) override;
+    QString label() override;
+    kuChartPropertyInfo propertyInfo(const QString& name) override;
+
+    QColor lineColor() const { return linePen.color(); }
+    void setLineColor(const QColor& color);
+    int lineWidth() const { return linePen.width(); }
+    // 0 to 5; anything else gives width 1.
+    void setLineWidth(int width);
+    int penStyle() const { return int(linePen.style()); }
+    // 0 to 5; anything else is ignored.
+    void setPenStyle(int style);
+
+    const QList<double>& ratios() const { return fiboRatios; }
+    const QList<kuFiboLevel>& levels() const { return fiboLevels; }
+    int levelKind() const { return levelItemKind; }
+    QPen pen() const { return linePen; }
+
+protected:
+    void createLevels();
+    QGraphicsItem* createLevelItem();
+
+    QList<double> fiboRatios;
+    QList<kuFiboLevel> fiboLevels;
+    QPen linePen;
+    QString labelText;
+    int levelItemKind;
+};
