@@ -1,6 +1,7 @@
 #include "kuchartobjects.h"
 
 #include "kuchartmakers.h"
+#include "kuchartobjectfibo.h"
 #include "kuchartobjecthline.h"
 #include "kuchartobjecttext.h"
 #include "kuchartobjecttline.h"
@@ -44,6 +45,9 @@ void registerMakers()
     });
     kuChartMakers::setObjectMaker(otTrendLine, [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
         return new kuChartObjectTLine(core, json);
+    });
+    kuChartMakers::setObjectMaker(otFibo, [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
+        return new kuChartObjectFibo(core, json);
     });
 }
 

@@ -1,0 +1,320 @@
+#include "kuchartobjectfibo.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool inside(double v, double lo, double hi)
+{
+    return v >= lo && v <= hi; // false for NaN
+}
+
+bool inPane(const kuChartCore* core, const QPointF& p)
+{
+    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
+           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
+}
+
+} // namespace
+
+kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent,
+                                                           double hoverOpacity, double normalOpacity)
+    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+{}
+
+void kuChartObjectFiboEventFilter::grab(bool pushCursor)
+{
+    if (kuGraphicsScene* s = m_owner->scene())
+        s->setActiveObject(m_owner);
+    if (pushCursor)
+        m_cursor.push(Qt::DragMoveCursor);
+}
+
+void kuChartObjectFiboEventFilter::finishPlacing()
+{
+    if (kuGraphicsScene* s = m_owner->scene())
+        s->releaseActiveObject(m_owner);
+    m_cursor.release();
+}
+
+bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+{
+    kuChartCore* core = m_owner->chartCore();
+    switch (event->type()) {
+    case QEvent::GraphicsSceneMouseMove: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core || !inPane(core, p))
+            return false;
+        core->showPriceMarker(qint64(p.y()));
+        const double price = core->yToPrice(qint64(p.y()));
+        // Both anchors share the segment's x: it follows the pointer.
+        if (m_dragState == DraggingTop) {
+            m_owner->setX1(p.x());
+            m_owner->setPriceTop(price);
+            m_owner->repaint();
+        } else if (m_dragState == PlacingSecond || m_dragState == DraggingBottom) {
+            m_owner->setX1(p.x());
+            m_owner->setPriceBottom(price);
+            m_owner->repaint();
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMousePress: {
+        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
+        if (hovered && watched == m_owner->topMarker()) {
+            m_dragState = DraggingTop;
+            grab(true);
+        } else if (hovered && watched == m_owner->bottomMarker()) {
+            m_dragState = DraggingBottom;
+            grab(true);
+        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingTop || m_dragState == DraggingBottom) {
+            // A new retracement is grabbed already, without a cursor of its own.
+            grab(false);
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseRelease: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core)
+            return true;
+        // An anchor comes only from a point inside the price pane; elsewhere
+        // the anchor keeps what the moves gave it.
+        const bool valid = inPane(core, p);
+        const double price = core->yToPrice(qint64(p.y()));
+        switch (m_dragState) {
+        case AwaitingFirst:
+            if (!valid)
+                break;
+            m_owner->setX1(p.x());
+            m_owner->setPriceTop(price);
+            m_owner->lineItem()->setLine(p.x(), p.y(), p.x(), p.y());
+            m_dragState = PlacingSecond;
+            break;
+        case PlacingSecond:
+        case DraggingBottom:
+            if (valid)
+                m_owner->setPriceBottom(price);
+            if (std::isnan(m_owner->priceBottom()))
+                break;
+            m_dragState = Idle;
+            m_owner->repaint();
+            finishPlacing();
+            break;
+        case DraggingTop:
+            if (valid)
+                m_owner->setPriceTop(price);
+            m_dragState = Idle;
+            m_owner->repaint();
+            finishPlacing();
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseDoubleClick:
+        if (core)
+            core->editObject(m_owner);
+        return true;
+    case QEvent::GraphicsSceneHoverEnter:
+        m_owner->setOpacity(m_hoverOpacity);
+        return true;
+    case QEvent::GraphicsSceneHoverLeave:
+        m_owner->setOpacity(m_normalOpacity);
+        return true;
+    default:
+        return true;
+    }
+}
+
+kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
+    : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
+      m_topMarker(new QGraphicsRectItem(m_lineItem)), m_bottomMarker(new QGraphicsRectItem(m_lineItem)),
+      m_eventFilter(new kuChartObjectFiboEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
+      m_priceTop(std::numeric_limits<double>::quiet_NaN()), m_priceBottom(std::numeric_limits<double>::quiet_NaN())
+{
+    labelText = tr("Коррекция по Фибоначчи");
+    setObjectType(otFibo);
+    setupItems();
+    fromJson(json);
+    // A saved retracement is placed: a click on it must not re-anchor it.
+    if (!json.isEmpty())
+        m_eventFilter->setDragState(kuChartObjectFiboEventFilter::Idle);
+}
+
+kuChartObjectFibo::~kuChartObjectFibo()
+{
+    for (QGraphicsRectItem* marker : {m_topMarker, m_bottomMarker}) {
+        if (marker->scene())
+            marker->scene()->removeItem(marker);
+        delete marker;
+    }
+    delete m_eventFilter;
+    if (m_lineItem->scene())
+        m_lineItem->scene()->removeItem(m_lineItem);
+    delete m_lineItem;
+}
+
+void kuChartObjectFibo::setupItems()
+{
+    kuGraphicsScene* s = scene();
+    if (s && m_lineItem->scene() != s)
+        s->addItem(m_lineItem);
+    m_lineItem->setLine(0, 0, 0, 0);
+    for (QAbstractGraphicsShapeItem* marker : {m_topMarker, m_bottomMarker}) {
+        marker->show();
+        marker->setAcceptHoverEvents(true);
+        marker->setPen(linePen);
+    }
+    // Nothing to show before the first anchor; repaint shows it once placed.
+    m_lineItem->hide();
+    m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setPen(linePen);
+    if (s) {
+        for (QGraphicsItem* item : {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_topMarker),
+                                    static_cast<QGraphicsItem*>(m_bottomMarker)})
+            item->installSceneEventFilter(m_eventFilter);
+        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+            level.item->installSceneEventFilter(m_eventFilter);
+            level.ratioLabel->installSceneEventFilter(m_eventFilter);
+            level.priceLabel->installSceneEventFilter(m_eventFilter);
+        }
+    }
+    // The retracement shows no caption of its own.
+    if (QGraphicsSimpleTextItem* c = caption()) {
+        c->setPos(0, 0);
+        c->hide();
+    }
+}
+
+void kuChartObjectFibo::repaint()
+{
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible())
+        return;
+    if (m_lineItem->isVisible()) {
+        m_lineItem->hide();
+        m_topMarker->hide();
+        m_bottomMarker->hide();
+        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+            level.item->hide();
+            level.ratioLabel->hide();
+            level.priceLabel->hide();
+        }
+    }
+    if (isDeleted() || objectType() != otFibo || isPricePane() != 1)
+        return;
+    const double top = double(core->paneTop());
+    const double bottom = double(core->paneBottom());
+    const double right = double(core->plotRight());
+    const double yTop = core->priceToY(m_priceTop);
+    const double yBottom = core->priceToY(m_priceBottom);
+    // Never clipped: an anchor out of the pane hides it all, and so does a
+    // saved x that a smaller window leaves outside the plot.
+    if (!inside(yTop, top, bottom) || !inside(yBottom, top, bottom) || !inside(m_x1, double(core->plotLeft()), right))
+        return;
+    m_lineItem->setLine(m_x1, yTop, m_x1, yBottom);
+    m_lineItem->setPen(linePen);
+    m_lineItem->show();
+    const int m = anchorMarkerSize;
+    const int h = m / 2;
+    m_topMarker->setRect(m_x1 - h, yTop - m, m, m);
+    m_bottomMarker->setRect(m_x1 - h, yBottom, m, m);
+    m_topMarker->show();
+    m_bottomMarker->show();
+    const QPen plain(linePen.color());
+    const int decimals = core->priceDecimals();
+    for (int i = 0; i < fiboLevels.size(); ++i) {
+        const kuFiboLevel& level = fiboLevels.at(i);
+        const double price = levelPrice(fiboRatios.at(i));
+        level.priceLabel->setText(QString::number(price, 'f', decimals));
+        const double xEnd = right - (level.priceLabel->boundingRect().width() + 2);
+        const double y = core->priceToY(price);
+        auto* line = static_cast<QGraphicsLineItem*>(level.item);
+        line->setPen(linePen);
+        line->setLine(m_x1, y, xEnd - 8, y);
+        line->show();
+        level.priceLabel->setPen(plain);
+        level.priceLabel->setPos(xEnd + 1, y - 12);
+        level.priceLabel->show();
+        level.ratioLabel->setPen(plain);
+        level.ratioLabel->setPos(m_x1 - (level.ratioLabel->boundingRect().width() + 2) - 3, y - 12);
+        level.ratioLabel->show();
+    }
+}
+
+QGraphicsItem* kuChartObjectFibo::graphicsItem()
+{
+    return m_lineItem;
+}
+
+void kuChartObjectFibo::setOpacity(double opacity)
+{
+    m_lineItem->setOpacity(opacity);
+    m_topMarker->setOpacity(opacity);
+    m_bottomMarker->setOpacity(opacity);
+    kuChartObjectFiboBase::setOpacity(opacity);
+}
+
+void kuChartObjectFibo::setVisible(bool visible)
+{
+    m_lineItem->setVisible(visible);
+    m_topMarker->setVisible(visible);
+    m_bottomMarker->setVisible(visible);
+    kuChartObjectFiboBase::setVisible(visible);
+    if (!visible)
+        m_eventFilter->cursor().release();
+}
+
+kuChartPropertyInfo kuChartObjectFibo::propertyInfo(const QString& name)
+{
+    for (const char* hidden : {"priceTop", "priceBottom", "x1"}) {
+        if (name == QLatin1String(hidden))
+            return {name, true, QVariant(QJsonObject())};
+    }
+    return kuChartObjectFiboBase::propertyInfo(name);
+}
+
+void kuChartObjectFibo::setPriceTop(double price)
+{
+    m_priceTop = price;
+    layLine(m_x1);
+}
+
+void kuChartObjectFibo::setPriceBottom(double price)
+{
+    m_priceBottom = price;
+    layLine(m_x1);
+}
+
+void kuChartObjectFibo::setX1(double x)
+{
+    m_x1 = x;
+    layLine(x);
+}
+
+double kuChartObjectFibo::levelPrice(double ratio) const
+{
+    return std::min(m_priceTop, m_priceBottom) + std::abs(m_priceTop - m_priceBottom) * ratio;
+}
+
+void kuChartObjectFibo::layLine(double x)
+{
+    kuChartCore* core = chartCore();
+    if (!core)
+        return;
+    auto yOf = [core](double price) {
+        const double y = core->priceToY(price);
+        return std::isfinite(y) ? y : 0.0;
+    };
+    m_lineItem->setLine(std::isfinite(x) ? x : 0.0, yOf(m_priceTop), std::isfinite(x) ? x : 0.0, yOf(m_priceBottom));
+}

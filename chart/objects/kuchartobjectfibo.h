@@ -1,0 +1,97 @@
+#pragma once
+
+#include "kuchartobjectfibobase.h"
+
+class QGraphicsLineItem;
+class QGraphicsRectItem;
+class kuChartObjectFibo;
+
+// Mouse handling of a retracement: two clicks place it, its markers drag its prices.
+class kuChartObjectFiboEventFilter : public QGraphicsItem
+{
+public:
+    enum DragState : quint8
+    {
+        AwaitingFirst = 0,
+        PlacingSecond = 1,
+        DraggingTop = 2,
+        DraggingBottom = 3,
+        Idle = 4
+    };
+
+    kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent, double hoverOpacity,
+                                 double normalOpacity);
+
+    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+
+    quint8 dragState() const { return m_dragState; }
+    void setDragState(quint8 state) { m_dragState = state; }
+    void finishPlacing();
+    kuHeldCursor& cursor() { return m_cursor; }
+
+protected:
+    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+
+private:
+    void grab(bool pushCursor);
+
+    kuChartObjectFibo* m_owner;
+    double m_hoverOpacity;
+    double m_normalOpacity;
+    quint8 m_dragState = AwaitingFirst;
+    kuHeldCursor m_cursor;
+};
+
+// Fibonacci retracement: a vertical segment at a scene x between two prices,
+// with a level line per ratio running to the right edge of the price pane.
+class kuChartObjectFibo : public kuChartObjectFiboBase
+{
+    Q_OBJECT
+    Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
+    Q_PROPERTY(int lineWidth READ lineWidth WRITE setLineWidth)
+    Q_PROPERTY(int penStyle READ penStyle WRITE setPenStyle)
+    Q_PROPERTY(double priceTop READ priceTop WRITE setPriceTop)
+    Q_PROPERTY(double priceBottom READ priceBottom WRITE setPriceBottom)
+    Q_PROPERTY(double x1 READ x1 WRITE setX1)
+
+public:
+    // An empty JSON object makes a new retracement awaiting its first click; a restored one is idle.
+    kuChartObjectFibo(kuChartCore* core, const QJsonObject& json);
+    ~kuChartObjectFibo() override;
+
+    void repaint() override;
+    QGraphicsItem* graphicsItem() override;
+    void setOpacity(double opacity) override;
+    void setVisible(bool visible) override;
+    kuChartPropertyInfo propertyInfo(const QString& name) override;
+
+    // NaN until placed.
+    double priceTop() const { return m_priceTop; }
+    void setPriceTop(double price);
+    double priceBottom() const { return m_priceBottom; }
+    void setPriceBottom(double price);
+    double x1() const { return m_x1; }
+    void setX1(double x);
+    // The price of the level with the ratio: measured up from the lower anchor.
+    double levelPrice(double ratio) const;
+
+    kuChartObjectFiboEventFilter* eventFilter() const { return m_eventFilter; }
+    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+    QGraphicsRectItem* topMarker() const { return m_topMarker; }
+    QGraphicsRectItem* bottomMarker() const { return m_bottomMarker; }
+
+private:
+    void setupItems();
+    // The segment at x between the anchors' ys; a missing anchor's y is 0.
+    void layLine(double x);
+
+    QGraphicsLineItem* m_lineItem;
+    QGraphicsRectItem* m_topMarker;
+    QGraphicsRectItem* m_bottomMarker;
+    kuChartObjectFiboEventFilter* m_eventFilter;
+    double m_priceTop;
+    double m_priceBottom;
+    // Kept apart from the segment so that it survives anchors without a y.
+    double m_x1 = 0;
+};
