@@ -66,6 +66,7 @@ private slots:
     void releaseOutsidePane();
     void restoredIsIdle();
     void escapeWhileDragging();
+    void doubleClickEdits();
     void maker();
 };
 
@@ -481,6 +482,17 @@ void tst_ChartObjectFibo::escapeWhileDragging()
     QVERIFY(!fibo->levels().at(0).item->isVisible());
     core->redraw();
     QVERIFY(core->objects().isEmpty());
+}
+
+void tst_ChartObjectFibo::doubleClickEdits()
+{
+    auto core = chart();
+    kuChartObjectFibo fibo(core.get(), QJsonObject());
+    QSignalSpy spy(core.get(), &kuChartCore::signal_onModifyObject);
+    // Every item of the object answers, the level labels too.
+    send(core.get(), fibo.levels().at(2).ratioLabel, QEvent::GraphicsSceneMouseDoubleClick, at(core.get(), 4, 120));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(1).toString(), fibo.objectName());
 }
 
 void tst_ChartObjectFibo::maker()
