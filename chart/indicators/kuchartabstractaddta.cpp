@@ -1,0 +1,104 @@
+#include "kuchartabstractaddta.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
+#include <QPen>
+
+kuChartAbstractAddTA::kuChartAbstractAddTA(kuChartCore* core) : kuChartAbstractTA(core)
+{}
+
+kuChartAbstractAddTA::~kuChartAbstractAddTA()
+{
+    for (const Level& level : qAsConst(m_levels)) {
+        // The label is the line's child: out of the scene and gone before its parent.
+        if (level.label) {
+            if (level.label->scene())
+                level.label->scene()->removeItem(level.label);
+            delete level.label;
+        }
+        if (level.line) {
+            if (level.line->scene())
+                level.line->scene()->removeItem(level.line);
+            delete level.line;
+        }
+    }
+    m_levels.clear();
+}
+
+void kuChartAbstractAddTA::addLevels(const double* values, int count, int decimals)
+{
+    if (!values)
+        return;
+    for (int i = 0; i < count; ++i) {
+        Level level;
+        level.value = values[i];
+        level.line = new QGraphicsLineItem();
+        level.label = new QGraphicsSimpleTextItem(level.line);
+        level.label->setText(QString::number(values[i], 'f', decimals));
+        attachLevel(level);
+        m_levels.append(level);
+    }
+}
+
+void kuChartAbstractAddTA::attachLevel(const Level& level)
+{
+    QGraphicsScene* s = scene();
+    if (level.line) {
+        level.line->setVisible(true);
+        level.line->setLine(0, 0, 0, 0);
+        if (s && level.line->scene() != s)
+            s->addItem(level.line);
+    }
+    if (level.label) {
+        level.label->setVisible(true);
+        if (caption())
+            level.label->setFont(caption()->font());
+        if (s && level.label->scene() != s)
+            s->addItem(level.label);
+    }
+}
+
+void kuChartAbstractAddTA::repaint()
+{
+    // The levels need the pane that the base lays out.
+    kuChartAbstractTA::repaint();
+    for (const Level& level : qAsConst(m_levels))
+        placeLevel(level);
+}
+
+void kuChartAbstractAddTA::placeLevel(const Level& level)
+{
+    kuChartCore* core = chartCore();
+    if (!core)
+        return;
+    const QPen pen(QBrush(core->gridColor()), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    if (!isVisible() || isDeleted())
+        return;
+    const double y = valueToY(level.value);
+    const bool inside = y >= paneTop() && y <= paneTop() + paneHeight();
+    if (level.line) {
+        level.line->setVisible(inside);
+        level.line->setPen(pen);
+        level.line->setLine(double(core->plotLeft()), y, double(core->plotRight()), y);
+    }
+    if (level.label) {
+        level.label->setVisible(inside);
+        level.label->setPen(pen);
+        level.label->setBrush(pen.brush());
+        level.label->setPos(core->axisLabelX() + 2, y - 10);
+    }
+}
+
+void kuChartAbstractAddTA::setVisible(bool visible)
+{
+    for (const Level& level : qAsConst(m_levels)) {
+        if (level.label)
+            level.label->setVisible(visible);
+        if (level.line)
+            level.line->setVisible(visible);
+    }
+    kuChartAbstractTA::setVisible(visible);
+}
