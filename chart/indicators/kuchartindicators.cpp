@@ -3,6 +3,7 @@
 #include "kuchartcore.h"
 #include "kuchartmakers.h"
 #include "kuchartoverlays.h"
+#include "kuchartsubpanes.h"
 #include "kufunctions.h"
 #include "ui_kuchartindicators.h"
 
@@ -26,12 +27,20 @@ void kuChartIndicators::registerIndicators()
     auto add = [&entries](int kind, const char* code, const char* description, kuChartIndicatorEntry::Factory f) {
         entries.insert(kind, kuChartIndicatorEntry{QLatin1String(code), QLatin1String(description), f});
     };
+    add(2, "ATR", "Average True Range", createIndicator<kuChart_TA_ATR>);
     add(3, "BB", "Bollinger Bands", createIndicator<kuChart_TA_BB>);
+    add(4, "CCI", "Commodity Channel Index", createIndicator<kuChart_TA_CCI>);
     add(5, "DEMA", "Double Exponential Moving Average", createIndicator<kuChart_TA_DEMA>);
     add(6, "EMA", "Exponential Moving Average", createIndicator<kuChart_TA_EMA>);
     add(7, "KAMA", "Kaufman Adaptive Moving Average", createIndicator<kuChart_TA_KAMA>);
+    add(9, "MFI", "Money Flow Index", createIndicator<kuChart_TA_MFI>);
+    add(10, "MOM", "Momentum", createIndicator<kuChart_TA_MOM>);
     add(11, "Parabolic SAR", "Parabolic SAR", createIndicator<kuChart_TA_PSAR>);
+    add(12, "ROC", "Rate of change : ((price/prevPrice)-1)*100", createIndicator<kuChart_TA_ROC>);
+    add(13, "RSI", "Relative Strength Index", createIndicator<kuChart_TA_RSI>);
+    add(14, "STDDEV", "Standard Deviation", createIndicator<kuChart_TA_STDDEV>);
     add(17, "SMA", "Simple Moving Average", createIndicator<kuChart_TA_SMA>);
+    add(18, "WILLR", "Williams' %R", createIndicator<kuChart_TA_WILLR>);
 }
 
 kuChartAbstractTA* kuChartIndicators::createById(int kind, kuChartCore* parent, const QJsonObject& json)

@@ -349,10 +349,15 @@ QVector<double> taRsi(kuTaInput series, int period)
 
 QVector<double> taStddev(kuTaInput series, int period)
 {
+    return taStddev(series, period, static_cast<double>(floorPeriod(period)));
+}
+
+QVector<double> taStddev(kuTaInput series, int period, double deviations)
+{
     period = floorPeriod(period);
     const int n = inputSize({series});
     return runKept(n, 1, 0, [&](const Outputs& out, int* begIdx, int* count) {
-        return TA_STDDEV(0, n - 1, series->constData(), period, static_cast<double>(period), begIdx, count, out[0]);
+        return TA_STDDEV(0, n - 1, series->constData(), period, deviations, begIdx, count, out[0]);
     });
 }
 

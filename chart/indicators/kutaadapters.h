@@ -35,6 +35,8 @@ QVector<double> taRoc(kuTaInput series, int period);
 QVector<double> taRsi(kuTaInput series, int period);
 // The deviation multiplied by the period (the period is TA's number of deviations).
 QVector<double> taStddev(kuTaInput series, int period);
+// The deviation times the given factor (1: the plain standard deviation).
+QVector<double> taStddev(kuTaInput series, int period, double deviations);
 QVector<double> taSma(kuTaInput series, int period);
 
 // The adapters below replace values beyond their bounds by 0; the bounds themselves pass.

@@ -108,11 +108,11 @@ private slots:
     void catalogue()
     {
         const kuChartIndicatorCatalogue& c = kuChartIndicators::catalogue();
-        QCOMPARE(c.keys(), (QList<int>{3, 5, 6, 7, 11, 17}));
+        QCOMPARE(c.keys(), (QList<int>{2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 17, 18}));
         QCOMPARE(c.value(11).code, QString("Parabolic SAR"));
         QCOMPARE(c.value(5).description, QString("Double Exponential Moving Average"));
         kuChartIndicators::registerIndicators();
-        QCOMPARE(c.size(), 6);
+        QCOMPARE(c.size(), 14);
     }
 
     void createById_data()
@@ -122,6 +122,14 @@ private slots:
         QTest::newRow("SAR") << 11 << QByteArray("kuChart_TA_PSAR");
         QTest::newRow("BB") << 3 << QByteArray("kuChart_TA_BB");
         QTest::newRow("SMA") << 17 << QByteArray("kuChart_TA_SMA");
+        QTest::newRow("ATR") << 2 << QByteArray("kuChart_TA_ATR");
+        QTest::newRow("CCI") << 4 << QByteArray("kuChart_TA_CCI");
+        QTest::newRow("MFI") << 9 << QByteArray("kuChart_TA_MFI");
+        QTest::newRow("MOM") << 10 << QByteArray("kuChart_TA_MOM");
+        QTest::newRow("ROC") << 12 << QByteArray("kuChart_TA_ROC");
+        QTest::newRow("RSI") << 13 << QByteArray("kuChart_TA_RSI");
+        QTest::newRow("STDDEV") << 14 << QByteArray("kuChart_TA_STDDEV");
+        QTest::newRow("WILLR") << 18 << QByteArray("kuChart_TA_WILLR");
         QTest::newRow("19") << 19 << QByteArray();
         QTest::newRow("-1") << -1 << QByteArray();
     }
@@ -180,7 +188,7 @@ private slots:
     {
         kuChartIndicators dialog;
         QCOMPARE(dialog.windowTitle(), QString("Индикаторы тех. анализа"));
-        QCOMPARE(dialog.tableView()->model()->rowCount(), 6);
+        QCOMPARE(dialog.tableView()->model()->rowCount(), 14);
         dialog.tableView()->setCurrentIndex(QModelIndex());
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -204,7 +212,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         // Typed text filters; a programmatic change does not.
         dialog.searchField()->setText("sar");
-        QCOMPARE(dialog.tableView()->model()->rowCount(), 6);
+        QCOMPARE(dialog.tableView()->model()->rowCount(), 14);
         QTest::keyClicks(dialog.searchField(), "average");
         dialog.searchField()->clear();
         QTest::keyClicks(dialog.searchField(), "simple");

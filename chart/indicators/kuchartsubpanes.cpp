@@ -1,0 +1,390 @@
+#include "kuchartsubpanes.h"
+
+#include "kuchartcore.h"
+#include "kutaadapters.h"
+
+#include <QJsonObject>
+
+#include <limits>
+
+namespace {
+
+const double cciLevels[] = {-100, 100};
+const double mfiLevels[] = {20, 50, 80};
+const double zeroLevel[] = {0};
+const double rsiLevels[] = {30, 70};
+const double willrLevels[] = {-20, -80};
+
+// Binds a high-low-close adapter to the core's series and the period.
+template <class Adapter>
+void computeHlc(kuChartAbstractTA* series, Adapter adapter)
+{
+    kuChartCore* core = series->chartCore();
+    const int p = series->period();
+    if (!core) {
+        series->setSeries([] { return QVector<double>(); });
+        return;
+    }
+    const QVector<double>* high = core->highSeries();
+    const QVector<double>* low = core->lowSeries();
+    const QVector<double>* close = core->closeSeries();
+    series->setSeries([=] { return adapter(high, low, close, p); });
+}
+
+// Binds a one-series adapter to the data set and the period.
+template <class Adapter>
+void computeDataSet(kuChartAbstractTA* series, Adapter adapter)
+{
+    const QVector<double>* input = series->dataSetSeries();
+    const int p = series->period();
+    if (!input) {
+        series->setSeries([] { return QVector<double>(); });
+        return;
+    }
+    series->setSeries([=] { return adapter(input, p); });
+}
+
+void recalculateChildren(kuChartAbstractTA* container)
+{
+    for (kuChartAbstractTA* child : container->children())
+        child->recalculate();
+}
+
+} // namespace
+
+// Shared container helpers.
+
+QString kuChartSubPane::labelOf(const char* prefix, int period)
+{
+    return QLatin1String(prefix) + QString::number(double(period), 'f', 0) + QLatin1Char(')');
+}
+
+QString kuChartSubPane::valueTextOf(kuChartAbstractTA* container, const QString& start, int index)
+{
+    QString text = start;
+    for (kuChartAbstractTA* child : container->children())
+        text += QLatin1Char(' ') + child->valueText(index);
+    return text;
+}
+
+void kuChartSubPane::setUp(kuChartAbstractTA* container, kuChartAbstractTA* series, bool dataSet, int period)
+{
+    container->setObjectType(otIndicatorPane);
+    container->setPricePane(0);
+    series->setPricePane(container->isPricePane());
+    series->setObjectType(otLineSeries);
+    container->appendChild(series);
+    container->createHeaderButtons();
+    if (dataSet)
+        container->setChartDataSet(dsClose);
+    container->setPeriod(period);
+    container->recalculate();
+}
+
+QPair<double, double> kuChartSubPane::zeroFloor()
+{
+    return {std::numeric_limits<double>::min(), 0.0};
+}
+
+// Series.
+
+kuChartSubPaneSeries::kuChartSubPaneSeries(kuChartCore* core, Qt::GlobalColor color) : kuChartAbstractTA(core)
+{
+    setObjectType(otLineSeries);
+    setPricePane(0);
+    setColor(color);
+}
+
+QString kuChartSubPaneSeries::valueAt(int index) const
+{
+    if (index < 0 || index >= series().size())
+        return QString();
+    return QString::number(series().at(index), 'f', 2);
+}
+
+QString kuChartSubPaneSeries::valueText(int index)
+{
+    return valueAt(index);
+}
+
+kuChartPropertyInfo kuChartSubPaneSeries::propertyInfo(const QString& name)
+{
+    if (name == QLatin1String("color"))
+        return kuChartPropertyInfo{kuChartAbstractTA::tr("Цвет"), false, QVariant(QJsonObject())};
+    return kuChartAbstractTA::propertyInfo(name);
+}
+
+kuChart_TA_ATR_p::kuChart_TA_ATR_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::magenta)
+{
+    setPeriod(14);
+}
+
+void kuChart_TA_ATR_p::recalculate()
+{
+    computeHlc(this, taAtr);
+}
+
+kuChart_TA_CCI_p::kuChart_TA_CCI_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::cyan)
+{
+    setPeriod(20);
+}
+
+QString kuChart_TA_CCI_p::valueText(int index)
+{
+    const QString value = valueAt(index);
+    if (value.isEmpty())
+        return value;
+    return QStringLiteral("CCI (") + QString::number(double(period()), 'f', 0) + QStringLiteral(") ") + value;
+}
+
+void kuChart_TA_CCI_p::recalculate()
+{
+    computeHlc(this, taCci);
+}
+
+kuChart_TA_MFI_p::kuChart_TA_MFI_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::green)
+{
+    setPeriod(14);
+}
+
+void kuChart_TA_MFI_p::recalculate()
+{
+    kuChartCore* core = chartCore();
+    const int p = period();
+    if (!core) {
+        setSeries([] { return QVector<double>(); });
+        return;
+    }
+    const QVector<double>* high = core->highSeries();
+    const QVector<double>* low = core->lowSeries();
+    const QVector<double>* close = core->closeSeries();
+    const QVector<double>* volume = core->volumeSeries();
+    setSeries([=] { return taMfi(high, low, close, volume, p); });
+}
+
+kuChart_TA_MOM_p::kuChart_TA_MOM_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::blue)
+{
+    setPeriod(12);
+}
+
+void kuChart_TA_MOM_p::recalculate()
+{
+    computeDataSet(this, taMom);
+}
+
+kuChart_TA_ROC_p::kuChart_TA_ROC_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::cyan)
+{
+    setPeriod(10);
+}
+
+void kuChart_TA_ROC_p::recalculate()
+{
+    computeDataSet(this, taRoc);
+}
+
+kuChart_TA_RSI_p::kuChart_TA_RSI_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::green)
+{
+    setPeriod(20);
+}
+
+void kuChart_TA_RSI_p::recalculate()
+{
+    computeDataSet(this, taRsi);
+}
+
+kuChart_TA_STDDEV_p::kuChart_TA_STDDEV_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::darkGray)
+{
+    setPeriod(20);
+}
+
+void kuChart_TA_STDDEV_p::recalculate()
+{
+    // One deviation: the period as the factor would plot period times the deviation.
+    computeDataSet(this, [](const QVector<double>* input, int p) { return taStddev(input, p, 1.0); });
+}
+
+kuChart_TA_WILLR_p::kuChart_TA_WILLR_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::darkBlue)
+{
+    setPeriod(14);
+}
+
+void kuChart_TA_WILLR_p::recalculate()
+{
+    computeHlc(this, taWillr);
+}
+
+// Containers.
+
+kuChart_TA_ATR::kuChart_TA_ATR(kuChartCore* core, const QJsonObject& json) : kuChartAbstractTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_ATR_p(core), false, 14);
+    fromJson(json);
+}
+
+QString kuChart_TA_ATR::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_ATR::label()
+{
+    return kuChartSubPane::labelOf("ATR (", period());
+}
+
+void kuChart_TA_ATR::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_CCI::kuChart_TA_CCI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_CCI_p(core), false, 20);
+    addLevels(cciLevels, 2, 0);
+    fromJson(json);
+}
+
+QString kuChart_TA_CCI::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, QString(), index);
+}
+
+QString kuChart_TA_CCI::label()
+{
+    return kuChartSubPane::labelOf("CCI (", period());
+}
+
+void kuChart_TA_CCI::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_MFI::kuChart_TA_MFI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_MFI_p(core), false, 14);
+    addLevels(mfiLevels, 3, 0);
+    fromJson(json);
+}
+
+QString kuChart_TA_MFI::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_MFI::label()
+{
+    return kuChartSubPane::labelOf("MFI (", period());
+}
+
+void kuChart_TA_MFI::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_MOM::kuChart_TA_MOM(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_MOM_p(core), true, 12);
+    addLevels(zeroLevel, 1, 0);
+    fromJson(json);
+}
+
+QString kuChart_TA_MOM::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_MOM::label()
+{
+    return kuChartSubPane::labelOf("MOM (", period());
+}
+
+void kuChart_TA_MOM::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_ROC::kuChart_TA_ROC(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_ROC_p(core), true, 10);
+    addLevels(zeroLevel, 1, 0);
+    fromJson(json);
+}
+
+QString kuChart_TA_ROC::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_ROC::label()
+{
+    return kuChartSubPane::labelOf("ROC (", period());
+}
+
+void kuChart_TA_ROC::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_RSI::kuChart_TA_RSI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_RSI_p(core), true, 20);
+    addLevels(rsiLevels, 2, 0);
+    fromJson(json);
+}
+
+QString kuChart_TA_RSI::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_RSI::label()
+{
+    return kuChartSubPane::labelOf("RSI (", period());
+}
+
+void kuChart_TA_RSI::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_STDDEV::kuChart_TA_STDDEV(kuChartCore* core, const QJsonObject& json) : kuChartAbstractTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_STDDEV_p(core), true, 20);
+    fromJson(json);
+}
+
+QString kuChart_TA_STDDEV::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_STDDEV::label()
+{
+    return kuChartSubPane::labelOf("STDDEV (", period());
+}
+
+void kuChart_TA_STDDEV::recalculate()
+{
+    recalculateChildren(this);
+}
+
+kuChart_TA_WILLR::kuChart_TA_WILLR(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+{
+    kuChartSubPane::setUp(this, new kuChart_TA_WILLR_p(core), false, 14);
+    addLevels(willrLevels, 2, 0);
+    fromJson(json);
+}
+
+QString kuChart_TA_WILLR::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, label(), index);
+}
+
+QString kuChart_TA_WILLR::label()
+{
+    return kuChartSubPane::labelOf("WILLR (", period());
+}
+
+void kuChart_TA_WILLR::recalculate()
+{
+    recalculateChildren(this);
+}
