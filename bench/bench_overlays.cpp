@@ -57,14 +57,14 @@ void recompute(benchmark::State& state)
     }
 }
 
-} // namespace
-
 // The overlays, then the single-line sub-pane indicators, by kind.
 void kinds(benchmark::internal::Benchmark* b)
 {
     for (int kind : {17, 6, 5, 7, 3, 11, 2, 4, 9, 10, 12, 13, 14, 18})
         b->Arg(kind);
 }
+
+} // namespace
 
 BENCHMARK(recompute)->ArgName("kind")->Apply(kinds)->Unit(benchmark::kMillisecond);
 
