@@ -411,8 +411,12 @@ void kuChartAbstractTA::repaintPane()
     QPen pen(core->foreColor(), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     m_separator->setPen(pen);
     m_separator->setLine(m_left + 1, bottom, core->viewWidth(), bottom);
-    if (caption())
+    if (caption()) {
+        // Until the pointer gives a value, the pane still says what it shows.
+        if (caption()->text().isEmpty())
+            caption()->setText(label());
         caption()->setPos(m_left + 8, m_paneTop + 5);
+    }
     int i = 0;
     for (QGraphicsProxyWidget* proxy : qAsConst(m_headerWidgets)) {
         if (!proxy)

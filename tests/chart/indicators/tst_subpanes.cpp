@@ -280,6 +280,8 @@ private slots:
         auto* ta = kuChartIndicators::createById(kind, core.get(), QJsonObject());
         core->appendObject(ta);
         core->redraw();
+        // Before any pointer move the pane names its indicator.
+        QCOMPARE(ta->caption()->text(), ta->label());
         kuChartAbstractTA* series = ta->children().first();
         // The pane's range as its series maps it: value at the top and bottom of the plot area.
         const double top = ta->paneTop() + 25, bottom = ta->paneTop() + ta->paneHeight() - 10;
