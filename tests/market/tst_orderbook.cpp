@@ -5,6 +5,7 @@
 #include "kuorderbookproxymodel.h"
 #include "kuorderbooksetting.h"
 #include "kuordermanager.h"
+#include "kuorders.h"
 #include "kutableview.h"
 #include "orderbookfixture.h"
 
@@ -82,6 +83,18 @@ private slots:
         registerFakeOrders();
         kuOrderManager::registerWithClient();
         QVERIFY(fakeOrders());
+    }
+
+    // The book reaches the orders window by name: the real window must answer to the names the stand-in has.
+    void ordersWindowAnswersByName()
+    {
+        for (const QMetaObject* window : {&kuOrders::staticMetaObject, &FakeOrders::staticMetaObject}) {
+            QVERIFY(window->indexOfSignal("on_showOrder(int,int,double,int)") >= 0);
+            QVERIFY(window->indexOfSignal("on_hideOrder(int,int)") >= 0);
+            const int ask = window->indexOfMethod("activeOrders(QSet<int>)");
+            QVERIFY(ask >= 0);
+            QCOMPARE(window->method(ask).returnType(), int(QMetaType::QJsonArray));
+        }
     }
 
     void init()
