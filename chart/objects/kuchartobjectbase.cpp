@@ -141,17 +141,27 @@ QGraphicsItem* kuChartObjectEventFilter::mainItem() const
     return parentItem();
 }
 
+void grabSceneMouse(kuChartObject* owner)
+{
+    if (kuGraphicsScene* s = owner->scene())
+        s->setActiveObject(owner);
+}
+
+void releaseSceneMouse(kuChartObject* owner, kuHeldCursor& cursor)
+{
+    if (kuGraphicsScene* s = owner->scene())
+        s->releaseActiveObject(owner);
+    cursor.release();
+}
+
 void kuChartObjectEventFilter::grab()
 {
-    if (kuGraphicsScene* s = m_owner->scene())
-        s->setActiveObject(m_owner);
+    grabSceneMouse(m_owner);
 }
 
 void kuChartObjectEventFilter::ungrab()
 {
-    if (kuGraphicsScene* s = m_owner->scene())
-        s->releaseActiveObject(m_owner);
-    m_cursor.release();
+    releaseSceneMouse(m_owner, m_cursor);
 }
 
 void kuChartObjectEventFilter::finishPlacing(const QPointF& scenePos)

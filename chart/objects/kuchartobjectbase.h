@@ -65,6 +65,11 @@ private:
     bool m_held = false;
 };
 
+// The scene's mouse goes to the object while it is placed or dragged; letting go
+// also drops the cursor the object held.
+void grabSceneMouse(kuChartObject* owner);
+void releaseSceneMouse(kuChartObject* owner, kuHeldCursor& cursor);
+
 // Scene event filter of a drawing object: an item without extent or paint,
 // child of the object's main item. The one-anchor protocol lives here: a new
 // object follows the pointer until a press fixes it; a hovered one is dragged.

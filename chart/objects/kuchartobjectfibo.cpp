@@ -33,17 +33,14 @@ kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* ow
 
 void kuChartObjectFiboEventFilter::grab(bool pushCursor)
 {
-    if (kuGraphicsScene* s = m_owner->scene())
-        s->setActiveObject(m_owner);
+    grabSceneMouse(m_owner);
     if (pushCursor)
         m_cursor.push(Qt::DragMoveCursor);
 }
 
 void kuChartObjectFiboEventFilter::finishPlacing()
 {
-    if (kuGraphicsScene* s = m_owner->scene())
-        s->releaseActiveObject(m_owner);
-    m_cursor.release();
+    releaseSceneMouse(m_owner, m_cursor);
 }
 
 bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)

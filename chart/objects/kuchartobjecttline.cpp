@@ -18,17 +18,14 @@ kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine*
 
 void kuChartObjectTLineEventFilter::grab(bool pushCursor)
 {
-    if (kuGraphicsScene* s = m_owner->scene())
-        s->setActiveObject(m_owner);
+    grabSceneMouse(m_owner);
     if (pushCursor)
         m_cursor.push(Qt::DragMoveCursor);
 }
 
 void kuChartObjectTLineEventFilter::finishPlacing()
 {
-    if (kuGraphicsScene* s = m_owner->scene())
-        s->releaseActiveObject(m_owner);
-    m_cursor.release();
+    releaseSceneMouse(m_owner, m_cursor);
 }
 
 bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
