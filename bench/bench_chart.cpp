@@ -2,9 +2,12 @@
 // histories, and one frame (a scroll or zoom step, its redraw and rendering the
 // view into an image). A core is fed synthetic minute candles directly, view
 // 1280 x 800, candle widths 10 and 2; a frame also with twenty drawing objects
-// (horizontal, vertical and trend lines, texts) anchored on visible candles. Offscreen.
+// (horizontal, vertical and trend lines, texts) anchored on visible candles, and
+// both with the indicators listed below on the chart. Offscreen.
 
+#include "kuchartabstractta.h"
 #include "kuchartcore.h"
+#include "kuchartindicators.h"
 #include "kuchartobjecthline.h"
 #include "kuchartobjecttext.h"
 #include "kuchartobjecttline.h"
@@ -18,12 +21,33 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
 constexpr int viewWidth = 1280;
 constexpr int viewHeight = 800;
+
+using PutOn = std::function<void(kuChartCore*)>;
+
+// An indicator of the catalogue with its defaults, the way the chooser adds one.
+PutOn catalogued(int kind)
+{
+    return [kind](kuChartCore* core) { core->appendObject(kuChartIndicators::createById(kind, core, QJsonObject())); };
+}
+
+// What the indicator runs put on the chart, one entry each.
+const std::vector<PutOn>& indicators()
+{
+    static const std::vector<PutOn> list{
+            catalogued(17), // SMA, price pane
+            catalogued(3),  // BB, price pane
+            catalogued(13), // RSI, a pane of its own
+    };
+    return list;
+}
 
 kuChartSeries syntheticSeries(int count)
 {
@@ -69,7 +93,19 @@ struct Chart
         view.setAlignment(Qt::AlignLeft | Qt::AlignBottom);
         view.resize(viewWidth, viewHeight);
         view.setSceneRect(0, 0, viewWidth, viewHeight);
+        // A view never shown keeps a default-sized viewport and would render a corner
+        // of the scene scaled up; shown off screen, it lays out at its real size.
+        view.setAttribute(Qt::WA_DontShowOnScreen);
+        view.show();
+        image.fill(Qt::white);
         core->redraw();
+    }
+
+    void addIndicators()
+    {
+        for (const PutOn& put : indicators())
+            put(core.get());
+        core->rebuild();
     }
 
     // Five of each kind, anchored on the newest visible candles and their prices.
@@ -100,6 +136,13 @@ struct Chart
         core->redraw();
     }
 
+    // The view renders the scene at its full size, one to one.
+    bool rendersScene() const
+    {
+        return view.viewport()->size() == QSize(viewWidth, viewHeight) &&
+               view.mapToScene(view.viewport()->rect()).boundingRect().size() == QSizeF(viewWidth, viewHeight);
+    }
+
     void render()
     {
         QPainter painter(&image);
@@ -107,27 +150,41 @@ struct Chart
     }
 };
 
-// Arguments: candles of history, candle width.
+// Arguments: candles of history, candle width, 1 with the indicators.
 void BM_WarmRedraw(benchmark::State& state)
 {
     Chart chart(int(state.range(0)), int(state.range(1)));
+    if (state.range(2) == 1)
+        chart.addIndicators();
     for (auto _ : state)
         chart.core->redraw();
     state.counters["visible"] = chart.core->visibleCount();
 }
 BENCHMARK(BM_WarmRedraw)
-        ->Args({1000, 10})
-        ->Args({100000, 10})
-        ->Args({1000, 2})
-        ->Args({100000, 2})
+        ->ArgNames({"candles", "width", "indicators"})
+        ->Args({1000, 10, 0})
+        ->Args({100000, 10, 0})
+        ->Args({1000, 2, 0})
+        ->Args({100000, 2, 0})
+        ->Args({1000, 10, 1})
+        ->Args({100000, 10, 1})
+        ->Args({1000, 2, 1})
+        ->Args({100000, 2, 1})
         ->Unit(benchmark::kMicrosecond);
 
-// Arguments: candles of history, candle width, 0 scroll / 1 zoom, 1 with twenty drawing objects.
+// Arguments: candles of history, candle width, 0 scroll / 1 zoom, 1 with twenty drawing
+// objects, 1 with the indicators.
 void BM_Frame(benchmark::State& state)
 {
     Chart chart(int(state.range(0)), int(state.range(1)));
     if (state.range(3) == 1)
         chart.addObjects();
+    if (state.range(4) == 1)
+        chart.addIndicators();
+    if (!chart.rendersScene()) {
+        state.SkipWithError("the view does not show the whole scene");
+        return;
+    }
     const bool zoom = state.range(2) == 1;
     bool there = true;
     for (auto _ : state) {
@@ -147,14 +204,19 @@ void BM_Frame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Frame)
-        ->Args({100000, 10, 0, 0})
-        ->Args({100000, 10, 1, 0})
-        ->Args({100000, 2, 0, 0})
-        ->Args({100000, 2, 1, 0})
-        ->Args({100000, 10, 0, 1})
-        ->Args({100000, 10, 1, 1})
-        ->Args({100000, 2, 0, 1})
-        ->Args({100000, 2, 1, 1})
+        ->ArgNames({"candles", "width", "zoom", "objects", "indicators"})
+        ->Args({100000, 10, 0, 0, 0})
+        ->Args({100000, 10, 1, 0, 0})
+        ->Args({100000, 2, 0, 0, 0})
+        ->Args({100000, 2, 1, 0, 0})
+        ->Args({100000, 10, 0, 1, 0})
+        ->Args({100000, 10, 1, 1, 0})
+        ->Args({100000, 2, 0, 1, 0})
+        ->Args({100000, 2, 1, 1, 0})
+        ->Args({100000, 10, 0, 0, 1})
+        ->Args({100000, 10, 1, 0, 1})
+        ->Args({100000, 2, 0, 0, 1})
+        ->Args({100000, 2, 1, 0, 1})
         ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,1 +1,1 @@
-velmoran_add_bench(bench_chart LIBS velmoran_chart_objects velmoran_chart)
+velmoran_add_bench(bench_chart LIBS velmoran_chart_objects velmoran_chart_indicators velmoran_chart)
