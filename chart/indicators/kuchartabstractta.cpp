@@ -203,33 +203,31 @@ double kuChartAbstractTA::valueToY(double value) const
 
 void kuChartAbstractTA::createHeaderButtons()
 {
-    kuGraphicsScene* s = scene();
-    if (!s || !m_headerWidgets.isEmpty())
+    if (!scene() || !m_headerWidgets.isEmpty())
         return;
+    if (QToolButton* close = addHeaderButton("subChartCloseBtn", "chart.subchart.close.png", tr("Закрыть")))
+        connect(close, &QToolButton::clicked, this, &kuChartAbstractTA::slot_onClose);
+    if (QToolButton* edit = addHeaderButton("subChartEditBtn", "chart.subchart.edit.png", tr("Настройка")))
+        connect(edit, &QToolButton::clicked, this, &kuChartAbstractTA::slot_onEdit);
+}
+
+QToolButton* kuChartAbstractTA::addHeaderButton(const char* name, const char* icon, const QString& tip)
+{
+    kuGraphicsScene* s = scene();
+    if (!s)
+        return nullptr;
     const QPointer<kuApplication> app = kuApplication::instance();
     const QString theme = app ? app->themePath() : QString();
-    struct Button
-    {
-        const char* name;
-        const char* icon;
-        QString tip;
-        void (kuChartAbstractTA::*slot)(bool);
-    };
-    const Button buttons[] = {
-            {"subChartCloseBtn", "chart.subchart.close.png", tr("Закрыть"), &kuChartAbstractTA::slot_onClose},
-            {"subChartEditBtn", "chart.subchart.edit.png", tr("Настройка"), &kuChartAbstractTA::slot_onEdit}};
-    for (const Button& b : buttons) {
-        auto* button = new QToolButton;
-        button->setObjectName(QLatin1String(b.name));
-        button->setIcon(kuIconManager::icon(QLatin1String(b.icon), theme));
-        button->setToolTip(b.tip);
-        button->setFixedSize(22, 22);
-        button->setIconSize(QSize(16, 16));
-        button->setStyleSheet(QStringLiteral("background: transparent;color: white;font: 11px;"));
-        button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QToolButton::clicked, this, b.slot);
-        m_headerWidgets.append(s->addWidget(button));
-    }
+    auto* button = new QToolButton;
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(kuIconManager::icon(QLatin1String(icon), theme));
+    button->setToolTip(tip);
+    button->setFixedSize(22, 22);
+    button->setIconSize(QSize(16, 16));
+    button->setStyleSheet(QStringLiteral("background: transparent;color: white;font: 11px;"));
+    button->setFocusPolicy(Qt::NoFocus);
+    m_headerWidgets.append(s->addWidget(button));
+    return button;
 }
 
 void kuChartAbstractTA::slot_onClose(bool)
@@ -339,6 +337,11 @@ Item* kuChartAbstractTA::pooledItem(int slot)
     item->addToScene(scene());
     m_pool.insert(std::min<int>(slot, m_pool.size()), item);
     return item;
+}
+
+kuChartGraphicsRectItem* kuChartAbstractTA::pooledRect(int slot)
+{
+    return pooledItem<kuChartGraphicsRectItem>(slot);
 }
 
 void kuChartAbstractTA::repaint()

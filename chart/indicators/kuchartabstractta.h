@@ -8,12 +8,15 @@
 #include <QPen>
 #include <QVector>
 
+#include <algorithm>
 #include <functional>
 
 class QGraphicsLineItem;
 class QGraphicsProxyWidget;
+class QToolButton;
 class kuChartAbstractTA;
 class kuChartGraphicsItem;
+class kuChartGraphicsRectItem;
 
 // Codes of the value series an indicator reads.
 enum kuChartDataSet
@@ -124,6 +127,14 @@ public slots:
 protected:
     // Collapses the drawn items (and an overlay's caption), the children's too.
     void clearDrawing();
+    // Collapses the items a pass may have drawn.
+    void collapsePool();
+    // The pool's rect item at the slot, or a new one put there.
+    kuChartGraphicsRectItem* pooledRect(int slot);
+    // After a pass that drew `drawn` items: the used count never shrinks.
+    void noteDrawn(int drawn) { m_usedCount = std::max(m_usedCount, drawn); }
+    // A header button in the scene, placed after the existing ones; null without a scene.
+    QToolButton* addHeaderButton(const char* name, const char* icon, const QString& tip);
 
 private:
     struct Point
@@ -132,7 +143,6 @@ private:
         double y;
     };
 
-    void collapsePool();
     template <class Item>
     Item* pooledItem(int slot);
     void repaintPane();
