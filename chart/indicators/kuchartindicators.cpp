@@ -2,6 +2,7 @@
 
 #include "kuchartcore.h"
 #include "kuchartmakers.h"
+#include "kuchartobjectvolume.h"
 #include "kuchartoverlays.h"
 #include "kuchartsubpanes.h"
 #include "kufunctions.h"
@@ -69,6 +70,9 @@ void kuChartIndicators::registerWithChart()
         if (dialog.exec() != QDialog::Accepted)
             return nullptr;
         return dialog.createSelected(core);
+    });
+    kuChartMakers::setVolumeMaker([](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
+        return new kuChartObjectVolume(core, json);
     });
 }
 

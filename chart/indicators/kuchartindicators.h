@@ -85,7 +85,7 @@ public:
     static void registerIndicators();
     // The indicator of the kind from its JSON, or null for a kind not in the catalogue.
     static kuChartAbstractTA* createById(int kind, kuChartCore* parent, const QJsonObject& json);
-    // Start-up: makes the chart core build indicators and run this chooser.
+    // Start-up: makes the chart core build indicators, its volume pane and run this chooser.
     static void registerWithChart();
 
     // The chosen indicator with its defaults, or null; the caller owns it.
