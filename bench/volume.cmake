@@ -1,0 +1,1 @@
+velmoran_add_bench(bench_volume LIBS velmoran_chart_indicators)
