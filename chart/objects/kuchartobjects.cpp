@@ -2,6 +2,7 @@
 
 #include "kuchartmakers.h"
 #include "kuchartobjectfibo.h"
+#include "kuchartobjectfiboarcs.h"
 #include "kuchartobjecthline.h"
 #include "kuchartobjecttext.h"
 #include "kuchartobjecttline.h"
@@ -48,6 +49,9 @@ void registerMakers()
     });
     kuChartMakers::setObjectMaker(otFibo, [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
         return new kuChartObjectFibo(core, json);
+    });
+    kuChartMakers::setObjectMaker(otFiboArcs, [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
+        return new kuChartObjectFiboArcs(core, json);
     });
 }
 

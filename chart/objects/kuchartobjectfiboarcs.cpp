@@ -1,0 +1,344 @@
+#include "kuchartobjectfiboarcs.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool inside(double v, double lo, double hi)
+{
+    return v >= lo && v <= hi; // false for NaN
+}
+
+bool inPane(const kuChartCore* core, const QPointF& p)
+{
+    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
+           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
+}
+
+} // namespace
+
+kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent,
+                                                                   double hoverOpacity, double normalOpacity)
+    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+{}
+
+void kuChartObjectFiboArcsEventFilter::grab(bool pushCursor)
+{
+    grabSceneMouse(m_owner);
+    if (pushCursor)
+        m_cursor.push(Qt::DragMoveCursor);
+}
+
+void kuChartObjectFiboArcsEventFilter::finishPlacing()
+{
+    releaseSceneMouse(m_owner, m_cursor);
+}
+
+bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+{
+    kuChartCore* core = m_owner->chartCore();
+    switch (event->type()) {
+    case QEvent::GraphicsSceneMouseMove: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core || !inPane(core, p))
+            return false;
+        core->showPriceMarker(qint64(p.y()));
+        // An anchor moves only onto a candle: price and date-time go together.
+        const double price = core->yToPrice(qint64(p.y()));
+        QGraphicsLineItem* line = m_owner->lineItem();
+        if (m_dragState == DraggingLeft) {
+            if (m_owner->setLeftDateTimeFromX(p.x())) {
+                line->setLine(QLineF(p, line->line().p2()));
+                m_owner->setPriceLeft(price);
+                m_owner->repaint();
+            }
+        } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
+            if (m_owner->setRightDateTimeFromX(p.x())) {
+                line->setLine(QLineF(line->line().p1(), p));
+                m_owner->setPriceRight(price);
+                m_owner->repaint();
+            }
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMousePress: {
+        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
+        if (hovered && watched == m_owner->leftMarker()) {
+            m_dragState = DraggingLeft;
+            grab(true);
+        } else if (hovered && watched == m_owner->rightMarker()) {
+            m_dragState = DraggingRight;
+            grab(true);
+        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
+            // New arcs are grabbed already, without a cursor of their own.
+            grab(false);
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseRelease: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core)
+            return true;
+        // An anchor comes only from a candle inside the price pane; elsewhere
+        // the anchor keeps what the moves gave it.
+        const bool overData = inPane(core, p) && kuChartAnchor::dateTimeAtX(core, p.x()).isValid();
+        const double price = core->yToPrice(qint64(p.y()));
+        switch (m_dragState) {
+        case AwaitingFirst:
+            if (!overData)
+                break;
+            m_owner->setLeftDateTimeFromX(p.x());
+            m_owner->setPriceLeft(price);
+            m_owner->lineItem()->setLine(QLineF(p, p));
+            m_dragState = PlacingRight;
+            break;
+        case PlacingRight:
+        case DraggingRight:
+            if (overData) {
+                m_owner->setRightDateTimeFromX(p.x());
+                m_owner->setPriceRight(price);
+            }
+            if (!m_owner->hasRightAnchor())
+                break;
+            m_dragState = Idle;
+            m_owner->repaint();
+            finishPlacing();
+            break;
+        case DraggingLeft:
+            if (overData) {
+                m_owner->setLeftDateTimeFromX(p.x());
+                m_owner->setPriceLeft(price);
+            }
+            m_dragState = Idle;
+            m_owner->repaint();
+            finishPlacing();
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseDoubleClick:
+        if (core)
+            core->editObject(m_owner);
+        return true;
+    case QEvent::GraphicsSceneHoverEnter:
+        m_owner->setOpacity(m_hoverOpacity);
+        return true;
+    case QEvent::GraphicsSceneHoverLeave:
+        m_owner->setOpacity(m_normalOpacity);
+        return true;
+    default:
+        return true;
+    }
+}
+
+kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json)
+    : kuChartObjectFiboBase(core, CircleLevels), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
+      m_rightMarker(new QGraphicsRectItem(m_lineItem)), m_leftMarker(new QGraphicsRectItem(m_lineItem)),
+      m_eventFilter(new kuChartObjectFiboArcsEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
+      m_priceRight(std::numeric_limits<double>::quiet_NaN()), m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+{
+    labelText = tr("Окружности по Фибоначчи");
+    setObjectType(otFiboArcs);
+    setupItems();
+    fromJson(json);
+    // Saved arcs are placed: a click on them must not re-anchor them.
+    if (!json.isEmpty())
+        m_eventFilter->setDragState(kuChartObjectFiboArcsEventFilter::Idle);
+}
+
+kuChartObjectFiboArcs::~kuChartObjectFiboArcs()
+{
+    for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
+        if (marker->scene())
+            marker->scene()->removeItem(marker);
+        delete marker;
+    }
+    delete m_eventFilter;
+    if (m_lineItem->scene())
+        m_lineItem->scene()->removeItem(m_lineItem);
+    delete m_lineItem;
+}
+
+void kuChartObjectFiboArcs::setupItems()
+{
+    kuGraphicsScene* s = scene();
+    if (s && m_lineItem->scene() != s)
+        s->addItem(m_lineItem);
+    m_lineItem->setLine(0, 0, 0, 0);
+    for (QAbstractGraphicsShapeItem* marker : {m_rightMarker, m_leftMarker}) {
+        marker->show();
+        marker->setAcceptHoverEvents(true);
+        marker->setPen(linePen);
+    }
+    // Nothing to show before the anchors; repaint shows it once placed.
+    m_lineItem->hide();
+    m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setPen(linePen);
+    if (s) {
+        for (QGraphicsItem* item : {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_rightMarker),
+                                    static_cast<QGraphicsItem*>(m_leftMarker)})
+            item->installSceneEventFilter(m_eventFilter);
+        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+            level.item->installSceneEventFilter(m_eventFilter);
+            level.ratioLabel->installSceneEventFilter(m_eventFilter);
+            level.priceLabel->installSceneEventFilter(m_eventFilter);
+        }
+    }
+    // The arcs show no caption of their own.
+    if (QGraphicsSimpleTextItem* c = caption()) {
+        c->setPos(0, 0);
+        c->hide();
+    }
+}
+
+void kuChartObjectFiboArcs::hideAll()
+{
+    m_lineItem->hide();
+    m_rightMarker->hide();
+    m_leftMarker->hide();
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        level.item->hide();
+        level.ratioLabel->hide();
+        level.priceLabel->hide();
+    }
+}
+
+void kuChartObjectFiboArcs::repaint()
+{
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible())
+        return;
+    if (m_lineItem->isVisible())
+        hideAll();
+    if (isDeleted() || objectType() != otFiboArcs || isPricePane() != 1)
+        return;
+    const double xL = xForDateTime(m_leftDateTime);
+    const double xR = xForDateTime(m_rightDateTime);
+    const double yL = core->priceToY(m_priceLeft);
+    const double yR = core->priceToY(m_priceRight);
+    const double top = double(core->paneTop());
+    const double bottom = double(core->paneBottom());
+    const double left = double(core->plotLeft());
+    const double right = double(core->plotRight()) - rightClearance;
+    // Never clipped: an anchor off its candle or out of the pane hides it all.
+    if (!inside(yL, top, bottom) || !inside(yR, top, bottom) || !inside(xL, left, right) || !inside(xR, left, right))
+        return;
+    m_lineItem->setLine(xL, yL, xR, yR);
+    m_lineItem->setPen(linePen);
+    m_lineItem->show();
+    const int m = anchorMarkerSize;
+    const int h = m / 2;
+    m_leftMarker->setRect(xL - h, yL - m, m, m);
+    m_rightMarker->setRect(xR - h, yR, m, m);
+    m_leftMarker->show();
+    m_rightMarker->show();
+    const QPen plain(linePen.color());
+    for (int i = 0; i < fiboLevels.size(); ++i) {
+        const kuFiboLevel& level = fiboLevels.at(i);
+        const double r = fiboRatios.at(i);
+        const double xi = xL + r * (xR - xL);
+        const double yi = core->priceToY(levelPrice(r));
+        const double radius = std::hypot(xL - xi, yL - yi);
+        auto* circle = static_cast<QGraphicsEllipseItem*>(level.item);
+        circle->setPen(linePen);
+        circle->setRect(xL - radius, yL - radius, 2 * radius, 2 * radius);
+        circle->show();
+        level.ratioLabel->setPen(plain);
+        level.ratioLabel->setPos(xi + 12, yL + r * (yR - yL));
+        level.ratioLabel->show();
+    }
+}
+
+QGraphicsItem* kuChartObjectFiboArcs::graphicsItem()
+{
+    return m_lineItem;
+}
+
+void kuChartObjectFiboArcs::setOpacity(double opacity)
+{
+    m_lineItem->setOpacity(opacity);
+    m_rightMarker->setOpacity(opacity);
+    m_leftMarker->setOpacity(opacity);
+    kuChartObjectFiboBase::setOpacity(opacity);
+}
+
+void kuChartObjectFiboArcs::setVisible(bool visible)
+{
+    m_lineItem->setVisible(visible);
+    m_rightMarker->setVisible(visible);
+    m_leftMarker->setVisible(visible);
+    kuChartObjectFiboBase::setVisible(visible);
+    if (!visible)
+        m_eventFilter->cursor().release();
+}
+
+kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)
+{
+    for (const char* hidden : {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"}) {
+        if (name == QLatin1String(hidden))
+            return {name, true, QVariant(QJsonObject())};
+    }
+    return kuChartObjectFiboBase::propertyInfo(name);
+}
+
+void kuChartObjectFiboArcs::setPriceRight(double price)
+{
+    m_priceRight = price;
+    kuChartCore* core = chartCore();
+    const double y = core ? core->priceToY(price) : std::numeric_limits<double>::quiet_NaN();
+    if (!std::isfinite(y))
+        return;
+    QLineF line = m_lineItem->line();
+    line.setP2(QPointF(line.x2(), y));
+    m_lineItem->setLine(line);
+}
+
+void kuChartObjectFiboArcs::setPriceLeft(double price)
+{
+    m_priceLeft = price;
+    kuChartCore* core = chartCore();
+    const double y = core ? core->priceToY(price) : std::numeric_limits<double>::quiet_NaN();
+    if (!std::isfinite(y))
+        return;
+    QLineF line = m_lineItem->line();
+    line.setP1(QPointF(line.x1(), y));
+    m_lineItem->setLine(line);
+}
+
+bool kuChartObjectFiboArcs::setRightDateTimeFromX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_rightDateTime = at;
+    return at.isValid();
+}
+
+bool kuChartObjectFiboArcs::setLeftDateTimeFromX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_leftDateTime = at;
+    return at.isValid();
+}
+
+bool kuChartObjectFiboArcs::hasRightAnchor() const
+{
+    return m_rightDateTime.isValid() && std::isfinite(m_priceRight);
+}
+
+double kuChartObjectFiboArcs::levelPrice(double ratio) const
+{
+    return m_priceLeft + std::abs(m_priceLeft - m_priceRight) * ratio;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "kuchartobjectfibobase.h"
+
+#include <QDateTime>
+
+class QGraphicsLineItem;
+class QGraphicsRectItem;
+class kuChartObjectFiboArcs;
+
+// Mouse handling of the arcs: two clicks place the centre and the right anchor,
+// the markers drag them.
+class kuChartObjectFiboArcsEventFilter : public QGraphicsItem
+{
+public:
+    enum DragState : quint8
+    {
+        AwaitingFirst = 80,
+        PlacingRight = 81,
+        DraggingLeft = 82,
+        DraggingRight = 83,
+        Idle = 84
+    };
+
+    kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent, double hoverOpacity,
+                                     double normalOpacity);
+
+    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+
+    quint8 dragState() const { return m_dragState; }
+    void setDragState(quint8 state) { m_dragState = state; }
+    void finishPlacing();
+    kuHeldCursor& cursor() { return m_cursor; }
+
+protected:
+    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+
+private:
+    void grab(bool pushCursor);
+
+    kuChartObjectFiboArcs* m_owner;
+    double m_hoverOpacity;
+    double m_normalOpacity;
+    quint8 m_dragState = AwaitingFirst;
+    kuHeldCursor m_cursor;
+};
+
+// Fibonacci arcs: a circle per ratio around the left anchor, the circle of
+// ratio 1 through the right anchor; both anchors sit on candles.
+class kuChartObjectFiboArcs : public kuChartObjectFiboBase
+{
+    Q_OBJECT
+    Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
+    Q_PROPERTY(int lineWidth READ lineWidth WRITE setLineWidth)
+    Q_PROPERTY(int penStyle READ penStyle WRITE setPenStyle)
+    Q_PROPERTY(double priceRight READ priceRight WRITE setPriceRight)
+    Q_PROPERTY(double priceLeft READ priceLeft WRITE setPriceLeft)
+    Q_PROPERTY(QString candleDateTimeRight READ candleDateTimeRight WRITE setCandleDateTimeRight)
+    Q_PROPERTY(QString candleDateTimeLeft READ candleDateTimeLeft WRITE setCandleDateTimeLeft)
+
+public:
+    // The figure keeps clear of the price axis by this many pixels.
+    static constexpr double rightClearance = 75;
+
+    // An empty JSON object makes new arcs awaiting their first click; restored ones are idle.
+    kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json);
+    ~kuChartObjectFiboArcs() override;
+
+    void repaint() override;
+    QGraphicsItem* graphicsItem() override;
+    void setOpacity(double opacity) override;
+    void setVisible(bool visible) override;
+    kuChartPropertyInfo propertyInfo(const QString& name) override;
+
+    // NaN until placed.
+    double priceRight() const { return m_priceRight; }
+    void setPriceRight(double price);
+    double priceLeft() const { return m_priceLeft; }
+    void setPriceLeft(double price);
+    QString candleDateTimeRight() const { return dateTimeToText(m_rightDateTime); }
+    void setCandleDateTimeRight(const QString& text) { m_rightDateTime = dateTimeFromText(text); }
+    QString candleDateTimeLeft() const { return dateTimeToText(m_leftDateTime); }
+    void setCandleDateTimeLeft(const QString& text) { m_leftDateTime = dateTimeFromText(text); }
+    // The candle under x; over no candle the anchor keeps its date-time. False then.
+    bool setRightDateTimeFromX(double x);
+    bool setLeftDateTimeFromX(double x);
+    bool hasRightAnchor() const;
+    // The level's price: up from the centre's price by the ratio of the anchors' distance.
+    double levelPrice(double ratio) const;
+
+    kuChartObjectFiboArcsEventFilter* eventFilter() const { return m_eventFilter; }
+    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+    QGraphicsRectItem* leftMarker() const { return m_leftMarker; }
+    QGraphicsRectItem* rightMarker() const { return m_rightMarker; }
+
+private:
+    void setupItems();
+    void hideAll();
+
+    QGraphicsLineItem* m_lineItem;
+    QGraphicsRectItem* m_rightMarker;
+    QGraphicsRectItem* m_leftMarker;
+    kuChartObjectFiboArcsEventFilter* m_eventFilter;
+    double m_priceRight;
+    double m_priceLeft;
+    QDateTime m_rightDateTime;
+    QDateTime m_leftDateTime;
+};
