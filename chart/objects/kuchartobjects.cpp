@@ -3,6 +3,7 @@
 #include "kuchartmakers.h"
 #include "kuchartobjectfibo.h"
 #include "kuchartobjectfiboarcs.h"
+#include "kuchartobjectfibochanel.h"
 #include "kuchartobjecthline.h"
 #include "kuchartobjecttext.h"
 #include "kuchartobjecttline.h"
@@ -52,6 +53,9 @@ void registerMakers()
     });
     kuChartMakers::setObjectMaker(otFiboArcs, [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
         return new kuChartObjectFiboArcs(core, json);
+    });
+    kuChartMakers::setObjectMaker(otFiboChannel, [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
+        return new kuChartObjectFiboChanel(core, json);
     });
 }
 

@@ -1,0 +1,552 @@
+#include "kuchartobjectfibochanel.h"
+
+#include "kuchartcore.h"
+#include "kugraphicsscene.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool inside(double v, double lo, double hi)
+{
+    return v >= lo && v <= hi; // false for NaN
+}
+
+bool inPlot(const kuChartCore* core, const QPointF& p)
+{
+    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
+           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
+}
+
+bool finite(const QPointF& p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+// Where the infinite lines through a-b and c-d meet; false when they are
+// (nearly) parallel or one of them is no line.
+bool meet(const QPointF& a, const QPointF& b, const QPointF& c, const QPointF& d, QPointF* at)
+{
+    const double a1 = a.y() - b.y();
+    const double b1 = b.x() - a.x();
+    const double c1 = a1 * a.x() + b1 * a.y();
+    const double a2 = c.y() - d.y();
+    const double b2 = d.x() - c.x();
+    const double c2 = a2 * c.x() + b2 * c.y();
+    const double det = a1 * b2 - b1 * a2;
+    if (!(std::abs(det) >= 1e-9))
+        return false;
+    *at = QPointF((c1 * b2 - b1 * c2) / det, (a1 * c2 - c1 * a2) / det);
+    return true;
+}
+
+// Moves one end of a line; a non-finite y leaves it where it was.
+void setEndY(QGraphicsLineItem* item, bool first, double y)
+{
+    if (!std::isfinite(y))
+        return;
+    QLineF line = item->line();
+    if (first)
+        line.setP1(QPointF(line.x1(), y));
+    else
+        line.setP2(QPointF(line.x2(), y));
+    item->setLine(line);
+}
+
+} // namespace
+
+kuChartObjectFiboChanelEventFilter::kuChartObjectFiboChanelEventFilter(kuChartObjectFiboChanel* owner,
+                                                                       QGraphicsItem* parent, double hoverOpacity,
+                                                                       double normalOpacity)
+    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+{}
+
+void kuChartObjectFiboChanelEventFilter::grab(bool pushCursor)
+{
+    grabSceneMouse(m_owner);
+    if (pushCursor)
+        m_cursor.push(Qt::DragMoveCursor);
+}
+
+void kuChartObjectFiboChanelEventFilter::finishPlacing()
+{
+    releaseSceneMouse(m_owner, m_cursor);
+}
+
+void kuChartObjectFiboChanelEventFilter::mouseMoved(const QPointF& p)
+{
+    kuChartCore* core = m_owner->chartCore();
+    const double price = core->yToPrice(qint64(p.y()));
+    switch (m_dragState) {
+    case PlacingBottomRight: {
+        // Only the base follows; the rest is drawn once bottom-right is fixed.
+        QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::BaseGuide);
+        guide->setLine(QLineF(guide->line().p1(), p));
+        m_owner->setPriceBottomRight(price);
+        m_owner->setBottomRightDateTimeFromX(p.x());
+        break;
+    }
+    case PlacingTopLeft:
+    case DraggingTopLeft: {
+        QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::DiagonalGuide);
+        guide->setLine(QLineF(guide->line().p1(), p));
+        m_owner->setPriceTopLeft(price);
+        m_owner->setTopLeftDateTimeFromX(p.x());
+        m_owner->repaint();
+        break;
+    }
+    case DraggingBottomLeft: {
+        QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::BaseGuide);
+        guide->setLine(QLineF(p, guide->line().p2()));
+        m_owner->setPriceBottomLeft(price);
+        m_owner->setBottomLeftDateTimeFromX(p.x());
+        m_owner->repaint();
+        break;
+    }
+    case DraggingBottomRight: {
+        QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::BaseGuide);
+        guide->setLine(QLineF(guide->line().p1(), p));
+        m_owner->setPriceBottomRight(price);
+        m_owner->setBottomRightDateTimeFromX(p.x());
+        m_owner->repaint();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void kuChartObjectFiboChanelEventFilter::mouseReleased(const QPointF& p)
+{
+    kuChartCore* core = m_owner->chartCore();
+    // An anchor comes only from a point over the data inside the price pane;
+    // elsewhere it keeps what the moves gave it.
+    const bool overData =
+            inside(p.y(), double(core->paneTop()), double(core->paneBottom())) && m_owner->dateTimeAtX(p.x()).isValid();
+    const double price = core->yToPrice(qint64(p.y()));
+    switch (m_dragState) {
+    case AwaitingBottomLeft: {
+        if (!overData)
+            break;
+        m_owner->setPriceBottomLeft(price);
+        m_owner->setBottomLeftDateTimeFromX(p.x());
+        // Collapsed on the pointer; the next move shows it.
+        m_owner->levelLine(0)->setLine(QLineF(p, p));
+        m_dragState = PlacingBottomRight;
+        break;
+    }
+    case PlacingBottomRight: {
+        if (overData) {
+            m_owner->setPriceBottomRight(price);
+            m_owner->setBottomRightDateTimeFromX(p.x());
+        }
+        if (!m_owner->hasBottomRight())
+            break;
+        QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::BaseGuide);
+        const QPointF end = overData ? p : guide->line().p2();
+        guide->setLine(QLineF(guide->line().p1(), end));
+        m_owner->lineItem()->setLine(QLineF(end, end));
+        m_dragState = PlacingTopLeft;
+        break;
+    }
+    case PlacingTopLeft:
+    case DraggingTopLeft:
+        if (overData) {
+            m_owner->setPriceTopLeft(price);
+            m_owner->setTopLeftDateTimeFromX(p.x());
+        }
+        if (!m_owner->hasTopLeft())
+            break;
+        m_dragState = Idle;
+        m_owner->repaint();
+        finishPlacing();
+        break;
+    case DraggingBottomLeft:
+        if (overData) {
+            m_owner->setPriceBottomLeft(price);
+            m_owner->setBottomLeftDateTimeFromX(p.x());
+        }
+        m_dragState = Idle;
+        m_owner->repaint();
+        finishPlacing();
+        break;
+    case DraggingBottomRight:
+        if (overData) {
+            m_owner->setPriceBottomRight(price);
+            m_owner->setBottomRightDateTimeFromX(p.x());
+        }
+        m_dragState = Idle;
+        m_owner->repaint();
+        finishPlacing();
+        break;
+    default:
+        break;
+    }
+}
+
+bool kuChartObjectFiboChanelEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+{
+    kuChartCore* core = m_owner->chartCore();
+    switch (event->type()) {
+    case QEvent::GraphicsSceneMouseMove: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        if (!core || !inPlot(core, p))
+            return false;
+        core->showPriceMarker(qint64(p.y()));
+        mouseMoved(p);
+        return true;
+    }
+    case QEvent::GraphicsSceneMousePress: {
+        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
+        if (hovered && watched == m_owner->bottomLeftMarker()) {
+            m_dragState = DraggingBottomLeft;
+            grab(true);
+        } else if (hovered && watched == m_owner->bottomRightMarker()) {
+            m_dragState = DraggingBottomRight;
+            grab(true);
+        } else if (hovered && watched == m_owner->topLeftMarker()) {
+            m_dragState = DraggingTopLeft;
+            grab(true);
+        } else if (m_dragState == AwaitingBottomLeft || m_dragState == DraggingBottomLeft ||
+                   m_dragState == DraggingBottomRight || m_dragState == DraggingTopLeft) {
+            // A new channel is grabbed already, without a cursor of its own.
+            grab(false);
+        }
+        return true;
+    }
+    case QEvent::GraphicsSceneMouseRelease:
+        if (core)
+            mouseReleased(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
+        return true;
+    case QEvent::GraphicsSceneMouseDoubleClick:
+        if (core)
+            core->editObject(m_owner);
+        return true;
+    case QEvent::GraphicsSceneHoverEnter:
+        m_owner->setOpacity(m_hoverOpacity);
+        return true;
+    case QEvent::GraphicsSceneHoverLeave:
+        m_owner->setOpacity(m_normalOpacity);
+        return true;
+    default:
+        return true;
+    }
+}
+
+kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonObject& json)
+    : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
+      m_bottomRightMarker(new QGraphicsRectItem(m_lineItem)), m_bottomLeftMarker(new QGraphicsRectItem(m_lineItem)),
+      m_topLeftMarker(new QGraphicsRectItem(m_lineItem)),
+      m_eventFilter(new kuChartObjectFiboChanelEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
+      m_priceBottomRight(std::numeric_limits<double>::quiet_NaN()),
+      m_priceBottomLeft(std::numeric_limits<double>::quiet_NaN()),
+      m_priceTopLeft(std::numeric_limits<double>::quiet_NaN())
+{
+    labelText = tr("Каналы по Фибоначчи");
+    setObjectType(otFiboChannel);
+    setupItems();
+    fromJson(json);
+    // A saved channel is placed: a click on it must not re-anchor it.
+    if (!json.isEmpty())
+        m_eventFilter->setDragState(kuChartObjectFiboChanelEventFilter::Idle);
+}
+
+kuChartObjectFiboChanel::~kuChartObjectFiboChanel()
+{
+    for (QGraphicsRectItem* marker : {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}) {
+        if (marker->scene())
+            marker->scene()->removeItem(marker);
+        delete marker;
+    }
+    delete m_eventFilter;
+    if (m_lineItem->scene())
+        m_lineItem->scene()->removeItem(m_lineItem);
+    delete m_lineItem;
+}
+
+void kuChartObjectFiboChanel::setupItems()
+{
+    kuGraphicsScene* s = scene();
+    if (s && m_lineItem->scene() != s)
+        s->addItem(m_lineItem);
+    m_lineItem->setLine(0, 0, 0, 0);
+    for (QAbstractGraphicsShapeItem* marker : {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}) {
+        marker->show();
+        marker->setAcceptHoverEvents(true);
+        marker->setPen(linePen);
+    }
+    // Nothing to show before the first anchor; repaint shows it once placed.
+    m_lineItem->hide();
+    m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setPen(linePen);
+    if (s) {
+        for (QGraphicsItem* item :
+             {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_bottomRightMarker),
+              static_cast<QGraphicsItem*>(m_bottomLeftMarker), static_cast<QGraphicsItem*>(m_topLeftMarker)})
+            item->installSceneEventFilter(m_eventFilter);
+        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+            level.item->installSceneEventFilter(m_eventFilter);
+            level.ratioLabel->installSceneEventFilter(m_eventFilter);
+            level.priceLabel->installSceneEventFilter(m_eventFilter);
+        }
+    }
+    // The channel shows no caption of its own.
+    if (QGraphicsSimpleTextItem* c = caption()) {
+        c->setPos(0, 0);
+        c->hide();
+    }
+}
+
+void kuChartObjectFiboChanel::hideAll()
+{
+    m_lineItem->hide();
+    m_bottomRightMarker->hide();
+    m_bottomLeftMarker->hide();
+    m_topLeftMarker->hide();
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        level.item->hide();
+        level.ratioLabel->hide();
+        level.priceLabel->hide();
+    }
+}
+
+void kuChartObjectFiboChanel::repaint()
+{
+    const QPen guidePen(QBrush(linePen.color()), 1, Qt::DashLine, Qt::RoundCap, Qt::BevelJoin);
+    kuChartCore* core = chartCore();
+    if (!core || !isVisible())
+        return;
+    if (m_lineItem->isVisible())
+        hideAll();
+    if (isDeleted() || objectType() != otFiboChannel || isPricePane() != 1)
+        return;
+
+    const double xBL = xForDateTime(m_candleDateTimeBottomLeft);
+    const double yBL = core->priceToY(m_priceBottomLeft);
+    const double xBR = xForDateTime(m_candleDateTimeBottomRight);
+    const double yBR = core->priceToY(m_priceBottomRight);
+    const double xTL = xForDateTime(m_candleDateTimeTopLeft);
+    const double yTL = core->priceToY(m_priceTopLeft);
+    const double left = double(core->plotLeft());
+    const double right = double(core->plotRight());
+    const double top = double(core->paneTop());
+    const double bottom = double(core->paneBottom());
+    // Never clipped: one anchor out of the plot (or not yet set) hides it all.
+    for (const QPointF& anchor : {QPointF(xBL, yBL), QPointF(xBR, yBR), QPointF(xTL, yTL)}) {
+        if (!inside(anchor.x(), left, right) || !inside(anchor.y(), top, bottom))
+            return;
+    }
+    const double xTR = xTL + xBR - xBL;
+    const double yTR = yTL + yBR - yBL;
+    const QPen plain(linePen.color());
+    const int last = fiboLevels.size() - 1;
+
+    const kuFiboLevel& base = fiboLevels.at(0);
+    levelLine(0)->setPen(linePen);
+    levelLine(0)->setLine(xBL, yBL, xBR, yBR);
+    base.item->show();
+    base.ratioLabel->setText(levelText(m_priceBottomLeft, fiboRatios.at(0)));
+    base.ratioLabel->setPen(plain);
+    base.ratioLabel->setPos(xBL - 20, yBL - 18);
+    base.ratioLabel->show();
+
+    m_lineItem->setPen(guidePen);
+    m_lineItem->setLine(xBR, yBR, xTL, yTL);
+    m_lineItem->show();
+
+    const kuFiboLevel& topLevel = fiboLevels.at(last);
+    levelLine(last)->setPen(linePen);
+    levelLine(last)->setLine(QLineF(QPointF(xTL, yTL), extendToAxis(QPointF(xTL, yTL), QPointF(xTR, yTR))));
+    topLevel.item->show();
+    topLevel.ratioLabel->setText(levelText(m_priceTopLeft, fiboRatios.at(last)));
+    topLevel.ratioLabel->setPen(plain);
+    topLevel.ratioLabel->setPos(xTL - 20, yTL - 18);
+    topLevel.ratioLabel->show();
+
+    const int s = anchorMarkerSize;
+    const int h = s / 2;
+    m_bottomLeftMarker->setRect(xBL - h, yBL - s, s, s);
+    m_bottomRightMarker->setRect(xBR - h, yBR, s, s);
+    m_topLeftMarker->setRect(xTL - h, yTL - s, s, s);
+    m_bottomLeftMarker->show();
+    m_bottomRightMarker->show();
+    m_topLeftMarker->show();
+
+    // Coinciding left anchors leave no side to put the other levels on.
+    if (xBL == xTL && yBL == yTL) {
+        for (int i = 1; i < last; ++i) {
+            fiboLevels.at(i).item->hide();
+            fiboLevels.at(i).ratioLabel->hide();
+        }
+        return;
+    }
+    // The left side as y = m x + c; on one candle it leans to 1.1 times xTL.
+    const double xSide = xBL == xTL ? 1.1 * xTL : xTL;
+    const double m = (yBL - yTL) / (xBL - xSide);
+    const double c = (yTL * xBL - yBL * xSide) / (xBL - xSide);
+    for (int i = 1; i < last; ++i) {
+        const kuFiboLevel& level = fiboLevels.at(i);
+        const double t = fiboRatios.at(i) / fiboRatios.at(last);
+        const double price = m_priceBottomLeft + t * (m_priceTopLeft - m_priceBottomLeft);
+        const double y = core->priceToY(price);
+        double x = (y - c) / m;
+        // A flat side (left anchors at one height) has no x for a y: the
+        // level starts at its share of the way from bottom-left to top-left.
+        if (!std::isfinite(x))
+            x = xBL + t * (xSide - xBL);
+        const QPointF start(x, y);
+        const QPointF end = extendToAxis(start, QPointF(x + xBR - xBL, y + yBR - yBL));
+        if (!finite(start) || !finite(end)) {
+            level.item->hide();
+            level.ratioLabel->hide();
+            continue;
+        }
+        levelLine(i)->setPen(linePen);
+        levelLine(i)->setLine(QLineF(start, end));
+        level.item->show();
+        level.ratioLabel->setText(levelText(price, fiboRatios.at(i)));
+        level.ratioLabel->setPen(plain);
+        level.ratioLabel->setPos(x - 20, y - 18);
+        level.ratioLabel->show();
+    }
+}
+
+QPointF kuChartObjectFiboChanel::extendToAxis(const QPointF& p1, const QPointF& p2) const
+{
+    kuChartCore* core = chartCore();
+    if (!core || !core->priceAxisLine() || !core->separatorLine())
+        return p2;
+    const QLineF priceAxis = core->priceAxisLine()->line();
+    const QLineF timeAxis = core->separatorLine()->line();
+    QPointF at;
+    if (meet(p1, p2, priceAxis.p1(), priceAxis.p2(), &at) && at.y() < timeAxis.y2())
+        return at;
+    if (meet(p1, p2, timeAxis.p1(), timeAxis.p2(), &at))
+        return at;
+    if (meet(p1, p2, QPointF(0, 0), QPointF(0, core->viewHeight()), &at))
+        return at;
+    return p2;
+}
+
+QString kuChartObjectFiboChanel::levelText(double price, double ratio) const
+{
+    const int decimals = chartCore() ? chartCore()->priceDecimals() : 2;
+    return QStringLiteral("%1 (%2)").arg(QString::number(price, 'f', decimals), QString::number(ratio, 'f', 2));
+}
+
+QGraphicsLineItem* kuChartObjectFiboChanel::guideLine(int code)
+{
+    if (code == BaseGuide) {
+        levelLine(0)->show();
+        return levelLine(0);
+    }
+    if (code == DiagonalGuide)
+        m_lineItem->show();
+    return m_lineItem;
+}
+
+QGraphicsLineItem* kuChartObjectFiboChanel::levelLine(int level) const
+{
+    return static_cast<QGraphicsLineItem*>(fiboLevels.at(level).item);
+}
+
+QGraphicsItem* kuChartObjectFiboChanel::graphicsItem()
+{
+    return m_lineItem;
+}
+
+void kuChartObjectFiboChanel::setOpacity(double opacity)
+{
+    m_lineItem->setOpacity(opacity);
+    m_bottomRightMarker->setOpacity(opacity);
+    m_bottomLeftMarker->setOpacity(opacity);
+    m_topLeftMarker->setOpacity(opacity);
+    kuChartObjectFiboBase::setOpacity(opacity);
+}
+
+void kuChartObjectFiboChanel::setVisible(bool visible)
+{
+    m_lineItem->setVisible(visible);
+    m_bottomRightMarker->setVisible(visible);
+    m_bottomLeftMarker->setVisible(visible);
+    m_topLeftMarker->setVisible(visible);
+    kuChartObjectFiboBase::setVisible(visible);
+    if (!visible)
+        m_eventFilter->cursor().release();
+}
+
+kuChartPropertyInfo kuChartObjectFiboChanel::propertyInfo(const QString& name)
+{
+    for (const char* hidden : {"priceBottomRight", "priceBottomLeft", "priceTopLeft", "candleDateTimeBottomRight",
+                               "candleDateTimeBottomLeft", "candleDateTimeTopLeft"}) {
+        if (name == QLatin1String(hidden))
+            return {name, true, QVariant(QJsonObject())};
+    }
+    return kuChartObjectFiboBase::propertyInfo(name);
+}
+
+void kuChartObjectFiboChanel::setPriceBottomRight(double price)
+{
+    m_priceBottomRight = price;
+    if (kuChartCore* core = chartCore())
+        setEndY(levelLine(0), false, core->priceToY(price));
+}
+
+void kuChartObjectFiboChanel::setPriceBottomLeft(double price)
+{
+    m_priceBottomLeft = price;
+    if (kuChartCore* core = chartCore())
+        setEndY(levelLine(0), true, core->priceToY(price));
+}
+
+void kuChartObjectFiboChanel::setPriceTopLeft(double price)
+{
+    m_priceTopLeft = price;
+    if (kuChartCore* core = chartCore())
+        setEndY(m_lineItem, false, core->priceToY(price));
+}
+
+bool kuChartObjectFiboChanel::setBottomRightDateTimeFromX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_candleDateTimeBottomRight = at;
+    return at.isValid();
+}
+
+bool kuChartObjectFiboChanel::setBottomLeftDateTimeFromX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_candleDateTimeBottomLeft = at;
+    return at.isValid();
+}
+
+bool kuChartObjectFiboChanel::setTopLeftDateTimeFromX(double x)
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        m_candleDateTimeTopLeft = at;
+    return at.isValid();
+}
+
+bool kuChartObjectFiboChanel::hasBottomLeft() const
+{
+    return m_candleDateTimeBottomLeft.isValid() && !std::isnan(m_priceBottomLeft);
+}
+
+bool kuChartObjectFiboChanel::hasBottomRight() const
+{
+    return m_candleDateTimeBottomRight.isValid() && !std::isnan(m_priceBottomRight);
+}
+
+bool kuChartObjectFiboChanel::hasTopLeft() const
+{
+    return m_candleDateTimeTopLeft.isValid() && !std::isnan(m_priceTopLeft);
+}
