@@ -2,13 +2,17 @@
 // left sides, JSON and the mouse protocol driven by scene events on its items.
 #include <QtTest>
 
+#include "kuchart.h"
 #include "kuchartobjectfibochanel.h"
 #include "kuchartobjects.h"
+#include "kucharttoolbar.h"
 #include "objectfixture.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QMenu>
+#include <QToolButton>
 
 #include <cmath>
 
@@ -602,12 +606,26 @@ void tst_ChartObjectFiboChanel::doubleClickEdits()
     QCOMPARE(spy.at(0).at(1).toString(), ch.objectName());
 }
 
+// The toolbar's channel entry reaches the channel through the registered maker.
 void tst_ChartObjectFiboChanel::maker()
 {
     kuChartObjects::registerMakers();
-    auto core = chart();
-    std::unique_ptr<kuChartObject> object(core->createObject(otFiboChannel, QJsonObject()));
-    QVERIFY(qobject_cast<kuChartObjectFiboChanel*>(object.get()));
+    kuChart chart;
+    kuChartCore* core = chart.chartCore();
+    QToolButton* button = chart.toolBar()->findChild<QToolButton*>("kuButtonChartFibonacci");
+    QVERIFY(button);
+    QAction* entry = nullptr;
+    for (QAction* action : button->menu()->actions()) {
+        if (action->text() == QStringLiteral("Каналы по Фибоначчи"))
+            entry = action;
+    }
+    QVERIFY(entry);
+    entry->trigger();
+    QVERIFY(!core->objects().isEmpty());
+    auto* ch = qobject_cast<kuChartObjectFiboChanel*>(core->objects().last());
+    QVERIFY(ch);
+    QCOMPARE(core->scene()->grabbedObject(), ch);
+    QCOMPARE(ch->eventFilter()->dragState(), quint8(F::AwaitingBottomLeft));
 }
 
 QTEST_MAIN(tst_ChartObjectFiboChanel)
