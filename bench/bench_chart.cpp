@@ -42,9 +42,10 @@ PutOn catalogued(int kind)
 const std::vector<PutOn>& indicators()
 {
     static const std::vector<PutOn> list{
-            catalogued(17), // SMA, price pane
-            catalogued(3),  // BB, price pane
-            catalogued(13), // RSI, a pane of its own
+            catalogued(17),                                                    // SMA, price pane
+            catalogued(3),                                                     // BB, price pane
+            catalogued(13),                                                    // RSI, a pane of its own
+            [](kuChartCore* core) { core->volumeObject()->setVisible(true); }, // the volume pane, switched on
     };
     return list;
 }
@@ -226,6 +227,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Every chart then makes its volume pane, as in the program.
+    kuChartIndicators::registerWithChart();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
