@@ -118,8 +118,12 @@ void kuGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
     const QPointF pos = event->scenePos();
     if (event->button() == Qt::LeftButton) {
         if (grabbedObject()) {
+            // The object being placed takes the press alone: were an item under the pointer
+            // to become the mouse grabber too, the release would reach the object twice.
             forward(event);
-        } else if (!m_panning && pos.y() > m_core->marginGap() && pos.x() < m_core->viewWidth()) {
+            return;
+        }
+        if (!m_panning && pos.y() > m_core->marginGap() && pos.x() < m_core->viewWidth()) {
             m_panning = true;
             m_lastPanPos = pos;
             pushCursor(Qt::DragMoveCursor);

@@ -38,6 +38,16 @@ inline void send(kuChartCore* core, QGraphicsItem* item, QEvent::Type type, QPoi
     core->scene()->sendEvent(item, &event);
 }
 
+// A mouse event given to the scene, as the view gives it: the scene decides who gets it.
+inline void sendToScene(kuChartCore* core, QEvent::Type type, QPointF pos)
+{
+    QGraphicsSceneMouseEvent event(type);
+    event.setScenePos(pos);
+    event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
+    event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton : Qt::NoButton);
+    QCoreApplication::sendEvent(core->scene(), &event);
+}
+
 // Centre of the visible candle at position i (0 = the newest visible one).
 inline QPointF at(kuChartCore* core, int position, double price)
 {

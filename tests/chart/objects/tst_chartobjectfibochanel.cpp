@@ -125,6 +125,7 @@ private slots:
     void params();
     void restoredIsIdle();
     void placing();
+    void placingThroughScene();
     void releaseOutside();
     void markerDrag_data();
     void markerDrag();
@@ -451,6 +452,34 @@ void tst_ChartObjectFiboChanel::placing()
     QVERIFY(!core->scene()->isGrabbed());
     QVERIFY(ch.lineItem()->isVisible());
     QVERIFY(allFinite(ch));
+    QVERIFY(CursorGuard::balanced());
+}
+
+// Clicks reach the channel through the scene, where the base already lies under the pointer
+// at the second click: each click still takes exactly one anchor.
+void tst_ChartObjectFiboChanel::placingThroughScene()
+{
+    auto core = chart();
+    CursorGuard guard;
+    kuChartObjectFiboChanel ch(core.get(), QJsonObject());
+    core->scene()->setActiveObject(&ch);
+    const QPointF bl = at(core.get(), blPos, 120);
+    const QPointF br = at(core.get(), brPos, 122);
+    const QPointF tl = at(core.get(), tlPos, 125);
+    auto click = [&](QPointF p) {
+        sendToScene(core.get(), QEvent::GraphicsSceneMouseMove, p);
+        sendToScene(core.get(), QEvent::GraphicsSceneMousePress, p);
+        sendToScene(core.get(), QEvent::GraphicsSceneMouseRelease, p);
+        return ch.eventFilter()->dragState();
+    };
+    QCOMPARE(click(bl), quint8(F::PlacingBottomRight));
+    QCOMPARE(click(br), quint8(F::PlacingTopLeft));
+    QVERIFY(std::isnan(ch.priceTopLeft()));
+    QCOMPARE(click(tl), quint8(F::Idle));
+    QCOMPARE(ch.priceBottomRight(), gridPrice(core.get(), 122));
+    QCOMPARE(ch.priceTopLeft(), gridPrice(core.get(), 125));
+    QCOMPARE(ch.candleDateTimeTopLeft(), candleText(core.get(), tlPos));
+    QVERIFY(!core->scene()->isGrabbed());
     QVERIFY(CursorGuard::balanced());
 }
 
