@@ -6,8 +6,11 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QJsonValue>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+
+#include <cmath>
 
 namespace {
 
@@ -203,7 +206,19 @@ bool kuChartSettingModel::setData(const QModelIndex& index, const QVariant& valu
     QJsonObject& object = itemOf(index)->object();
     if (!object.contains(keyValue))
         return false;
-    const QJsonValue stored = jsonOf(value);
+    QJsonValue stored = jsonOf(value);
+    // Whole numbers come to the editor as 64-bit integers, which Qt edits as text:
+    // a number goes back as a number, or the cell keeps its value.
+    if (object.value(keyValue).isDouble() && stored.isString()) {
+        const QString text = stored.toString().trimmed();
+        bool ok = false;
+        double number = QLocale().toDouble(text, &ok);
+        if (!ok)
+            number = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(number))
+            return false;
+        stored = number;
+    }
     if (stored == object.value(keyValue))
         return false;
     // A colour cell takes only colours: the chart would drop anything else without a word.

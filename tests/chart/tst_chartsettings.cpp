@@ -98,6 +98,42 @@ private slots:
         QCOMPARE(saved["settings"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"].toInt(), 202);
     }
 
+    void numberCell_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("whole") << "20" << 20.0;
+        QTest::newRow("blanks around") << " 21 " << 21.0;
+        QTest::newRow("fraction") << "2.5" << 2.5;
+        QTest::newRow("not a number") << "abc" << 14.0;
+        QTest::newRow("empty") << "" << 14.0;
+    }
+
+    // A number is edited as text and goes back as a number: the object takes no text for it.
+    // Text that is no number leaves the cell as it was.
+    void numberCell()
+    {
+        QFETCH(QString, typed);
+        QFETCH(double, stored);
+        kuChartSettings dialog;
+        dialog.setSettings(state());
+        QTableView* table = dialog.objectTable();
+        QAbstractItemModel* model = table->model();
+        const QModelIndex cell = valueOf(model, 0, 0);
+        QCOMPARE(cell.data().toString(), QString("14"));
+        QAbstractItemDelegate* delegate = table->itemDelegateForColumn(1);
+        QWidget parent;
+        std::unique_ptr<QWidget> editor(delegate->createEditor(&parent, QStyleOptionViewItem(), cell));
+        QVERIFY(editor);
+        delegate->setEditorData(editor.get(), cell);
+        editor->setProperty(editor->metaObject()->userProperty().name(), typed);
+        delegate->setModelData(editor.get(), model, cell);
+        const QJsonValue value =
+                accepted(dialog)["object"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"];
+        QVERIFY(value.isDouble());
+        QCOMPARE(value.toDouble(), stored);
+    }
+
     void colourCell_data()
     {
         QTest::addColumn<QColor>("picked"); // invalid: the dialog is cancelled
