@@ -2,6 +2,7 @@
 
 #include "kuchartcore.h"
 #include "kuchartmakers.h"
+#include "kuchartmultipanes.h"
 #include "kuchartobjectvolume.h"
 #include "kuchartoverlays.h"
 #include "kuchartsubpanes.h"
@@ -28,18 +29,23 @@ void kuChartIndicators::registerIndicators()
     auto add = [&entries](int kind, const char* code, const char* description, kuChartIndicatorEntry::Factory f) {
         entries.insert(kind, kuChartIndicatorEntry{QLatin1String(code), QLatin1String(description), f});
     };
+    add(0, "ADX", "Average Directional Movement Index", createIndicator<kuChart_TA_ADX>);
+    add(1, "AROON", "Aroon", createIndicator<kuChart_TA_AROON>);
     add(2, "ATR", "Average True Range", createIndicator<kuChart_TA_ATR>);
     add(3, "BB", "Bollinger Bands", createIndicator<kuChart_TA_BB>);
     add(4, "CCI", "Commodity Channel Index", createIndicator<kuChart_TA_CCI>);
     add(5, "DEMA", "Double Exponential Moving Average", createIndicator<kuChart_TA_DEMA>);
     add(6, "EMA", "Exponential Moving Average", createIndicator<kuChart_TA_EMA>);
     add(7, "KAMA", "Kaufman Adaptive Moving Average", createIndicator<kuChart_TA_KAMA>);
+    add(8, "MACD", "Moving Average Convergence/Divergence", createIndicator<kuChart_TA_MACD>);
     add(9, "MFI", "Money Flow Index", createIndicator<kuChart_TA_MFI>);
     add(10, "MOM", "Momentum", createIndicator<kuChart_TA_MOM>);
     add(11, "Parabolic SAR", "Parabolic SAR", createIndicator<kuChart_TA_PSAR>);
     add(12, "ROC", "Rate of change : ((price/prevPrice)-1)*100", createIndicator<kuChart_TA_ROC>);
     add(13, "RSI", "Relative Strength Index", createIndicator<kuChart_TA_RSI>);
     add(14, "STDDEV", "Standard Deviation", createIndicator<kuChart_TA_STDDEV>);
+    add(15, "STOCH", "Slow Stochastic", createIndicator<kuChart_TA_STOCH>);
+    add(16, "STOCHF", "Stochastic Fast", createIndicator<kuChart_TA_STOCHF>);
     add(17, "SMA", "Simple Moving Average", createIndicator<kuChart_TA_SMA>);
     add(18, "WILLR", "Williams' %R", createIndicator<kuChart_TA_WILLR>);
 }
@@ -58,10 +64,11 @@ void kuChartIndicators::registerWithChart()
     registerIndicators();
     // The type only routes a saved indicator here; its kind decides the class.
     const kuChartMakers::ObjectMaker make = [](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
+        // Only a whole number names a kind: anything else would read as 0, which is ADX.
         const QJsonValue kind = json.value(QStringLiteral("indType"));
-        if (kind.isUndefined())
+        if (!kind.isDouble() || kind.toDouble() != double(kind.toInt()))
             return nullptr;
-        return createById(kind.toInt(0), core, json);
+        return createById(kind.toInt(), core, json);
     };
     for (kuChartObjectType type : {otIndicatorPane, otLineSeries, otDots})
         kuChartMakers::setObjectMaker(type, make);

@@ -15,44 +15,15 @@ const double zeroLevel[] = {0};
 const double rsiLevels[] = {30, 70};
 const double willrLevels[] = {-20, -80};
 
-// Binds a high-low-close adapter to the core's series and the period.
-template <class Adapter>
-void computeHlc(kuChartAbstractTA* series, Adapter adapter)
-{
-    kuChartCore* core = series->chartCore();
-    const int p = series->period();
-    if (!core) {
-        series->setSeries([] { return QVector<double>(); });
-        return;
-    }
-    const QVector<double>* high = core->highSeries();
-    const QVector<double>* low = core->lowSeries();
-    const QVector<double>* close = core->closeSeries();
-    series->setSeries([=] { return adapter(high, low, close, p); });
-}
+} // namespace
 
-// Binds a one-series adapter to the data set and the period.
-template <class Adapter>
-void computeDataSet(kuChartAbstractTA* series, Adapter adapter)
-{
-    const QVector<double>* input = series->dataSetSeries();
-    const int p = series->period();
-    if (!input) {
-        series->setSeries([] { return QVector<double>(); });
-        return;
-    }
-    series->setSeries([=] { return adapter(input, p); });
-}
+// Shared container helpers.
 
-void recalculateChildren(kuChartAbstractTA* container)
+void kuChartSubPane::recalculateChildren(kuChartAbstractTA* container)
 {
     for (kuChartAbstractTA* child : container->children())
         child->recalculate();
 }
-
-} // namespace
-
-// Shared container helpers.
 
 QString kuChartSubPane::labelOf(const char* prefix, int period)
 {
@@ -69,11 +40,19 @@ QString kuChartSubPane::valueTextOf(kuChartAbstractTA* container, const QString&
 
 void kuChartSubPane::setUp(kuChartAbstractTA* container, kuChartAbstractTA* series, bool dataSet, int period)
 {
+    series->setObjectType(otLineSeries);
+    setUp(container, QList<kuChartAbstractTA*>{series}, dataSet, period);
+}
+
+void kuChartSubPane::setUp(kuChartAbstractTA* container, const QList<kuChartAbstractTA*>& series, bool dataSet,
+                           int period)
+{
     container->setObjectType(otIndicatorPane);
     container->setPricePane(0);
-    series->setPricePane(container->isPricePane());
-    series->setObjectType(otLineSeries);
-    container->appendChild(series);
+    for (kuChartAbstractTA* child : series) {
+        child->setPricePane(container->isPricePane());
+        container->appendChild(child);
+    }
     container->createHeaderButtons();
     if (dataSet)
         container->setChartDataSet(dsClose);
@@ -121,7 +100,7 @@ kuChart_TA_ATR_p::kuChart_TA_ATR_p(kuChartCore* core) : kuChartSubPaneSeries(cor
 
 void kuChart_TA_ATR_p::recalculate()
 {
-    computeHlc(this, taAtr);
+    kuChartSubPane::computeHlc(this, taAtr);
 }
 
 kuChart_TA_CCI_p::kuChart_TA_CCI_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::cyan)
@@ -139,7 +118,7 @@ QString kuChart_TA_CCI_p::valueText(int index)
 
 void kuChart_TA_CCI_p::recalculate()
 {
-    computeHlc(this, taCci);
+    kuChartSubPane::computeHlc(this, taCci);
 }
 
 kuChart_TA_MFI_p::kuChart_TA_MFI_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::green)
@@ -169,7 +148,7 @@ kuChart_TA_MOM_p::kuChart_TA_MOM_p(kuChartCore* core) : kuChartSubPaneSeries(cor
 
 void kuChart_TA_MOM_p::recalculate()
 {
-    computeDataSet(this, taMom);
+    kuChartSubPane::computeDataSet(this, taMom);
 }
 
 kuChart_TA_ROC_p::kuChart_TA_ROC_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::cyan)
@@ -179,7 +158,7 @@ kuChart_TA_ROC_p::kuChart_TA_ROC_p(kuChartCore* core) : kuChartSubPaneSeries(cor
 
 void kuChart_TA_ROC_p::recalculate()
 {
-    computeDataSet(this, taRoc);
+    kuChartSubPane::computeDataSet(this, taRoc);
 }
 
 kuChart_TA_RSI_p::kuChart_TA_RSI_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::green)
@@ -189,7 +168,7 @@ kuChart_TA_RSI_p::kuChart_TA_RSI_p(kuChartCore* core) : kuChartSubPaneSeries(cor
 
 void kuChart_TA_RSI_p::recalculate()
 {
-    computeDataSet(this, taRsi);
+    kuChartSubPane::computeDataSet(this, taRsi);
 }
 
 kuChart_TA_STDDEV_p::kuChart_TA_STDDEV_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::darkGray)
@@ -200,7 +179,7 @@ kuChart_TA_STDDEV_p::kuChart_TA_STDDEV_p(kuChartCore* core) : kuChartSubPaneSeri
 void kuChart_TA_STDDEV_p::recalculate()
 {
     // One deviation: the period as the factor would plot period times the deviation.
-    computeDataSet(this, [](const QVector<double>* input, int p) { return taStddev(input, p, 1.0); });
+    kuChartSubPane::computeDataSet(this, [](const QVector<double>* input, int p) { return taStddev(input, p, 1.0); });
 }
 
 kuChart_TA_WILLR_p::kuChart_TA_WILLR_p(kuChartCore* core) : kuChartSubPaneSeries(core, Qt::darkBlue)
@@ -210,7 +189,7 @@ kuChart_TA_WILLR_p::kuChart_TA_WILLR_p(kuChartCore* core) : kuChartSubPaneSeries
 
 void kuChart_TA_WILLR_p::recalculate()
 {
-    computeHlc(this, taWillr);
+    kuChartSubPane::computeHlc(this, taWillr);
 }
 
 // Containers.
@@ -233,7 +212,7 @@ QString kuChart_TA_ATR::label()
 
 void kuChart_TA_ATR::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_CCI::kuChart_TA_CCI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
@@ -255,7 +234,7 @@ QString kuChart_TA_CCI::label()
 
 void kuChart_TA_CCI::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_MFI::kuChart_TA_MFI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
@@ -277,7 +256,7 @@ QString kuChart_TA_MFI::label()
 
 void kuChart_TA_MFI::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_MOM::kuChart_TA_MOM(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
@@ -299,7 +278,7 @@ QString kuChart_TA_MOM::label()
 
 void kuChart_TA_MOM::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_ROC::kuChart_TA_ROC(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
@@ -321,7 +300,7 @@ QString kuChart_TA_ROC::label()
 
 void kuChart_TA_ROC::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_RSI::kuChart_TA_RSI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
@@ -343,7 +322,7 @@ QString kuChart_TA_RSI::label()
 
 void kuChart_TA_RSI::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_STDDEV::kuChart_TA_STDDEV(kuChartCore* core, const QJsonObject& json) : kuChartAbstractTA(core)
@@ -364,7 +343,7 @@ QString kuChart_TA_STDDEV::label()
 
 void kuChart_TA_STDDEV::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_WILLR::kuChart_TA_WILLR(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
@@ -386,5 +365,5 @@ QString kuChart_TA_WILLR::label()
 
 void kuChart_TA_WILLR::recalculate()
 {
-    recalculateChildren(this);
+    kuChartSubPane::recalculateChildren(this);
 }

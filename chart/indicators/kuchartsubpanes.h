@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kuchartabstractaddta.h"
+#include "kuchartcore.h"
 
 // Indicators with one line in a pane of their own. Each container takes the
 // chart core and its saved JSON (empty: the defaults) and owns one series.
@@ -90,12 +91,44 @@ public:
 
 // Shared by the containers: the label, the value text and the set-up order.
 namespace kuChartSubPane {
+// Binds a high-low-close adapter to the core's series and the period.
+template <class Adapter>
+void computeHlc(kuChartAbstractTA* series, Adapter adapter)
+{
+    kuChartCore* core = series->chartCore();
+    const int p = series->period();
+    if (!core) {
+        series->setSeries([] { return QVector<double>(); });
+        return;
+    }
+    const QVector<double>* high = core->highSeries();
+    const QVector<double>* low = core->lowSeries();
+    const QVector<double>* close = core->closeSeries();
+    series->setSeries([=] { return adapter(high, low, close, p); });
+}
+
+// Binds a one-series adapter to the data set and the period.
+template <class Adapter>
+void computeDataSet(kuChartAbstractTA* series, Adapter adapter)
+{
+    const QVector<double>* input = series->dataSetSeries();
+    const int p = series->period();
+    if (!input) {
+        series->setSeries([] { return QVector<double>(); });
+        return;
+    }
+    series->setSeries([=] { return adapter(input, p); });
+}
+
+void recalculateChildren(kuChartAbstractTA* container);
 // "RSI (20)".
 QString labelOf(const char* prefix, int period);
 // The label (or nothing), then a space and each child's text.
 QString valueTextOf(kuChartAbstractTA* container, const QString& start, int index);
 // Type, series, buttons, data set, period, values; the levels and JSON follow.
 void setUp(kuChartAbstractTA* container, kuChartAbstractTA* series, bool dataSet, int period);
+// The same with several series, in list order, each keeping the object type it was made with.
+void setUp(kuChartAbstractTA* container, const QList<kuChartAbstractTA*>& series, bool dataSet, int period);
 // The pane's floor is 0 and its top is left to the series.
 QPair<double, double> zeroFloor();
 } // namespace kuChartSubPane

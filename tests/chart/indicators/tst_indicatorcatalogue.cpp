@@ -108,11 +108,11 @@ private slots:
     void catalogue()
     {
         const kuChartIndicatorCatalogue& c = kuChartIndicators::catalogue();
-        QCOMPARE(c.keys(), (QList<int>{2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 17, 18}));
+        QCOMPARE(c.keys(), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}));
         QCOMPARE(c.value(11).code, QString("Parabolic SAR"));
         QCOMPARE(c.value(5).description, QString("Double Exponential Moving Average"));
         kuChartIndicators::registerIndicators();
-        QCOMPARE(c.size(), 14);
+        QCOMPARE(c.size(), 19);
     }
 
     void createById_data()
@@ -156,6 +156,10 @@ private slots:
             QTest::newRow("no kind as " + t) << type << QJsonObject{{"type", type}} << QByteArray();
         }
         QTest::newRow("kind not a number") << int(otLineSeries) << QJsonObject{{"indType", "3"}} << QByteArray();
+        // Kind 0 is ADX: a kind that is not a whole number must not read as 0.
+        QTest::newRow("kind a fraction") << int(otIndicatorPane) << QJsonObject{{"indType", 0.5}} << QByteArray();
+        QTest::newRow("kind null") << int(otIndicatorPane) << QJsonObject{{"indType", QJsonValue()}} << QByteArray();
+        QTest::newRow("ADX") << int(otIndicatorPane) << QJsonObject{{"indType", 0}} << QByteArray("kuChart_TA_ADX");
         QTest::newRow("unknown kind") << int(otLineSeries) << QJsonObject{{"indType", 42}} << QByteArray();
         QTest::newRow("drawing type") << int(otHistogram) << QJsonObject{{"indType", 3}} << QByteArray();
     }
@@ -188,7 +192,7 @@ private slots:
     {
         kuChartIndicators dialog;
         QCOMPARE(dialog.windowTitle(), QString("Индикаторы тех. анализа"));
-        QCOMPARE(dialog.tableView()->model()->rowCount(), 14);
+        QCOMPARE(dialog.tableView()->model()->rowCount(), 19);
         dialog.tableView()->setCurrentIndex(QModelIndex());
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -212,7 +216,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         // Typed text filters; a programmatic change does not.
         dialog.searchField()->setText("sar");
-        QCOMPARE(dialog.tableView()->model()->rowCount(), 14);
+        QCOMPARE(dialog.tableView()->model()->rowCount(), 19);
         QTest::keyClicks(dialog.searchField(), "average");
         dialog.searchField()->clear();
         QTest::keyClicks(dialog.searchField(), "simple");
