@@ -1,2 +1,2 @@
 velmoran_add_bench(bench_taadapters LIBS velmoran_chart_indicators)
-velmoran_add_bench(bench_overlays LIBS velmoran_chart_indicators)
+velmoran_add_bench(bench_indicators LIBS velmoran_chart_indicators)

@@ -1,1 +1,0 @@
-velmoran_add_bench(bench_volume LIBS velmoran_chart_indicators)
