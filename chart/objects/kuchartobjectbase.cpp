@@ -141,6 +141,25 @@ QGraphicsItem* kuChartObjectEventFilter::mainItem() const
     return parentItem();
 }
 
+bool answerToolEvent(kuChartObject* owner, QEvent* event, double hoverOpacity, double normalOpacity)
+{
+    switch (event->type()) {
+    case QEvent::GraphicsSceneMouseDoubleClick:
+        if (kuChartCore* core = owner->chartCore())
+            core->editObject(owner);
+        break;
+    case QEvent::GraphicsSceneHoverEnter:
+        owner->setOpacity(hoverOpacity);
+        break;
+    case QEvent::GraphicsSceneHoverLeave:
+        owner->setOpacity(normalOpacity);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
 void grabSceneMouse(kuChartObject* owner)
 {
     if (kuGraphicsScene* s = owner->scene())

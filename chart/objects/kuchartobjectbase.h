@@ -65,6 +65,10 @@ private:
     bool m_held = false;
 };
 
+// What a tool's filter does with the events that are not about its anchors:
+// a double click edits the tool, hovering dims it; every event is taken.
+bool answerToolEvent(kuChartObject* owner, QEvent* event, double hoverOpacity, double normalOpacity);
+
 // The scene's mouse goes to the object while it is placed or dragged; letting go
 // also drops the cursor the object held.
 void grabSceneMouse(kuChartObject* owner);

@@ -118,18 +118,8 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
         }
         return true;
     }
-    case QEvent::GraphicsSceneMouseDoubleClick:
-        if (core)
-            core->editObject(m_owner);
-        return true;
-    case QEvent::GraphicsSceneHoverEnter:
-        m_owner->setOpacity(m_hoverOpacity);
-        return true;
-    case QEvent::GraphicsSceneHoverLeave:
-        m_owner->setOpacity(m_normalOpacity);
-        return true;
     default:
-        return true;
+        return answerToolEvent(m_owner, event, m_hoverOpacity, m_normalOpacity);
     }
 }
 

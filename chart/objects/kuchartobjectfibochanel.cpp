@@ -224,18 +224,8 @@ bool kuChartObjectFiboChanelEventFilter::sceneEventFilter(QGraphicsItem* watched
         if (core)
             mouseReleased(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
         return true;
-    case QEvent::GraphicsSceneMouseDoubleClick:
-        if (core)
-            core->editObject(m_owner);
-        return true;
-    case QEvent::GraphicsSceneHoverEnter:
-        m_owner->setOpacity(m_hoverOpacity);
-        return true;
-    case QEvent::GraphicsSceneHoverLeave:
-        m_owner->setOpacity(m_normalOpacity);
-        return true;
     default:
-        return true;
+        return answerToolEvent(m_owner, event, m_hoverOpacity, m_normalOpacity);
     }
 }
 
