@@ -178,7 +178,7 @@ void kuChart_TA_STOCHF_p::recalculate()
 
 // Containers.
 
-kuChart_TA_ADX::kuChart_TA_ADX(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_ADX::kuChart_TA_ADX(kuChartCore* core, const QJsonObject& json) : kuChartSubPaneIndicator(core, "ADX (")
 {
     kuChartSubPane::setUp(
             this, {new kuChart_TA_ADX_p(core), new kuChart_TA_DI_p(core, 0), new kuChart_TA_DI_p(core, 1)}, false, 13);
@@ -186,44 +186,16 @@ kuChart_TA_ADX::kuChart_TA_ADX(kuChartCore* core, const QJsonObject& json) : kuC
     fromJson(json);
 }
 
-QString kuChart_TA_ADX::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_ADX::label()
-{
-    return kuChartSubPane::labelOf("ADX (", period());
-}
-
-void kuChart_TA_ADX::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_AROON::kuChart_TA_AROON(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_AROON::kuChart_TA_AROON(kuChartCore* core, const QJsonObject& json)
+    : kuChartSubPaneIndicator(core, "AROON (")
 {
     kuChartSubPane::setUp(this, {new kuChart_TA_AROON_p(core, 0), new kuChart_TA_AROON_p(core, 1)}, false, 25);
     addLevels(aroonLevels, 3, 0);
     fromJson(json);
 }
 
-QString kuChart_TA_AROON::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_AROON::label()
-{
-    return kuChartSubPane::labelOf("AROON (", period());
-}
-
-void kuChart_TA_AROON::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_MACD::kuChart_TA_MACD(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_MACD::kuChart_TA_MACD(kuChartCore* core, const QJsonObject& json)
+    : kuChartSubPaneIndicator(core, "MACD (", true)
 {
     kuChartSubPane::setUp(
             this,
@@ -233,61 +205,18 @@ kuChart_TA_MACD::kuChart_TA_MACD(kuChartCore* core, const QJsonObject& json) : k
     fromJson(json);
 }
 
-QString kuChart_TA_MACD::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, QString(), index);
-}
-
-QString kuChart_TA_MACD::label()
-{
-    return kuChartSubPane::labelOf("MACD (", period());
-}
-
-void kuChart_TA_MACD::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_STOCH::kuChart_TA_STOCH(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_STOCH::kuChart_TA_STOCH(kuChartCore* core, const QJsonObject& json)
+    : kuChartSubPaneIndicator(core, "STOCH (")
 {
     kuChartSubPane::setUp(this, {new kuChart_TA_STOCH_p(core, 0), new kuChart_TA_STOCH_p(core, 1)}, false, 5);
     addLevels(stochLevels, 3, 0);
     fromJson(json);
 }
 
-QString kuChart_TA_STOCH::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_STOCH::label()
-{
-    return kuChartSubPane::labelOf("STOCH (", period());
-}
-
-void kuChart_TA_STOCH::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_STOCHF::kuChart_TA_STOCHF(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_STOCHF::kuChart_TA_STOCHF(kuChartCore* core, const QJsonObject& json)
+    : kuChartSubPaneIndicator(core, "STOCHF (")
 {
     kuChartSubPane::setUp(this, {new kuChart_TA_STOCHF_p(core, 0), new kuChart_TA_STOCHF_p(core, 1)}, false, 5);
     addLevels(stochLevels, 3, 0);
     fromJson(json);
-}
-
-QString kuChart_TA_STOCHF::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_STOCHF::label()
-{
-    return kuChartSubPane::labelOf("STOCHF (", period());
-}
-
-void kuChart_TA_STOCHF::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
 }

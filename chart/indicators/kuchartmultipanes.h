@@ -125,73 +125,52 @@ public:
     int indicatorKind() const override { return lineSelector == 0 ? 19 : 20; }
 };
 
-class kuChart_TA_ADX : public kuChartAbstractAddTA
+class kuChart_TA_ADX : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_ADX(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     QPair<double, double> valueRange() override { return {100.0, 0.0}; }
     int indicatorKind() const override { return 0; }
 };
 
-class kuChart_TA_AROON : public kuChartAbstractAddTA
+class kuChart_TA_AROON : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_AROON(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     QPair<double, double> valueRange() override { return {100.0, 0.0}; }
     int indicatorKind() const override { return 1; }
 };
 
 // The period is the signal period; the fast and slow averages stay 12 and 26.
-class kuChart_TA_MACD : public kuChartAbstractAddTA
+class kuChart_TA_MACD : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
     Q_PROPERTY(int chartDataSet READ chartDataSet WRITE setChartDataSet)
 
 public:
     kuChart_TA_MACD(kuChartCore* core, const QJsonObject& json);
-    // The MACD line names itself: " MACD (9) 0.15 SIGNAL 0.10 HISTOGRAM 0.05".
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 8; }
 };
 
 // The period is the fast-K period.
-class kuChart_TA_STOCH : public kuChartAbstractAddTA
+class kuChart_TA_STOCH : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_STOCH(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 15; }
 };
 
-class kuChart_TA_STOCHF : public kuChartAbstractAddTA
+class kuChart_TA_STOCHF : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_STOCHF(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 16; }
 };

@@ -194,6 +194,25 @@ void kuChart_TA_WILLR_p::recalculate()
 
 // Containers.
 
+kuChartSubPaneIndicator::kuChartSubPaneIndicator(kuChartCore* core, const char* prefix, bool namedByFirstPlot)
+    : kuChartAbstractAddTA(core), m_prefix(prefix), m_namedByFirstPlot(namedByFirstPlot)
+{}
+
+QString kuChartSubPaneIndicator::valueText(int index)
+{
+    return kuChartSubPane::valueTextOf(this, m_namedByFirstPlot ? QString() : label(), index);
+}
+
+QString kuChartSubPaneIndicator::label()
+{
+    return kuChartSubPane::labelOf(m_prefix, period());
+}
+
+void kuChartSubPaneIndicator::recalculate()
+{
+    kuChartSubPane::recalculateChildren(this);
+}
+
 kuChart_TA_ATR::kuChart_TA_ATR(kuChartCore* core, const QJsonObject& json) : kuChartAbstractTA(core)
 {
     kuChartSubPane::setUp(this, new kuChart_TA_ATR_p(core), false, 14);
@@ -215,114 +234,40 @@ void kuChart_TA_ATR::recalculate()
     kuChartSubPane::recalculateChildren(this);
 }
 
-kuChart_TA_CCI::kuChart_TA_CCI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_CCI::kuChart_TA_CCI(kuChartCore* core, const QJsonObject& json)
+    : kuChartSubPaneIndicator(core, "CCI (", true)
 {
     kuChartSubPane::setUp(this, new kuChart_TA_CCI_p(core), false, 20);
     addLevels(cciLevels, 2, 0);
     fromJson(json);
 }
 
-QString kuChart_TA_CCI::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, QString(), index);
-}
-
-QString kuChart_TA_CCI::label()
-{
-    return kuChartSubPane::labelOf("CCI (", period());
-}
-
-void kuChart_TA_CCI::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_MFI::kuChart_TA_MFI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_MFI::kuChart_TA_MFI(kuChartCore* core, const QJsonObject& json) : kuChartSubPaneIndicator(core, "MFI (")
 {
     kuChartSubPane::setUp(this, new kuChart_TA_MFI_p(core), false, 14);
     addLevels(mfiLevels, 3, 0);
     fromJson(json);
 }
 
-QString kuChart_TA_MFI::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_MFI::label()
-{
-    return kuChartSubPane::labelOf("MFI (", period());
-}
-
-void kuChart_TA_MFI::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_MOM::kuChart_TA_MOM(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_MOM::kuChart_TA_MOM(kuChartCore* core, const QJsonObject& json) : kuChartSubPaneIndicator(core, "MOM (")
 {
     kuChartSubPane::setUp(this, new kuChart_TA_MOM_p(core), true, 12);
     addLevels(zeroLevel, 1, 0);
     fromJson(json);
 }
 
-QString kuChart_TA_MOM::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_MOM::label()
-{
-    return kuChartSubPane::labelOf("MOM (", period());
-}
-
-void kuChart_TA_MOM::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_ROC::kuChart_TA_ROC(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_ROC::kuChart_TA_ROC(kuChartCore* core, const QJsonObject& json) : kuChartSubPaneIndicator(core, "ROC (")
 {
     kuChartSubPane::setUp(this, new kuChart_TA_ROC_p(core), true, 10);
     addLevels(zeroLevel, 1, 0);
     fromJson(json);
 }
 
-QString kuChart_TA_ROC::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_ROC::label()
-{
-    return kuChartSubPane::labelOf("ROC (", period());
-}
-
-void kuChart_TA_ROC::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
-}
-
-kuChart_TA_RSI::kuChart_TA_RSI(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_RSI::kuChart_TA_RSI(kuChartCore* core, const QJsonObject& json) : kuChartSubPaneIndicator(core, "RSI (")
 {
     kuChartSubPane::setUp(this, new kuChart_TA_RSI_p(core), true, 20);
     addLevels(rsiLevels, 2, 0);
     fromJson(json);
-}
-
-QString kuChart_TA_RSI::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_RSI::label()
-{
-    return kuChartSubPane::labelOf("RSI (", period());
-}
-
-void kuChart_TA_RSI::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
 }
 
 kuChart_TA_STDDEV::kuChart_TA_STDDEV(kuChartCore* core, const QJsonObject& json) : kuChartAbstractTA(core)
@@ -346,24 +291,10 @@ void kuChart_TA_STDDEV::recalculate()
     kuChartSubPane::recalculateChildren(this);
 }
 
-kuChart_TA_WILLR::kuChart_TA_WILLR(kuChartCore* core, const QJsonObject& json) : kuChartAbstractAddTA(core)
+kuChart_TA_WILLR::kuChart_TA_WILLR(kuChartCore* core, const QJsonObject& json)
+    : kuChartSubPaneIndicator(core, "WILLR (")
 {
     kuChartSubPane::setUp(this, new kuChart_TA_WILLR_p(core), false, 14);
     addLevels(willrLevels, 2, 0);
     fromJson(json);
-}
-
-QString kuChart_TA_WILLR::valueText(int index)
-{
-    return kuChartSubPane::valueTextOf(this, label(), index);
-}
-
-QString kuChart_TA_WILLR::label()
-{
-    return kuChartSubPane::labelOf("WILLR (", period());
-}
-
-void kuChart_TA_WILLR::recalculate()
-{
-    kuChartSubPane::recalculateChildren(this);
 }

@@ -133,6 +133,27 @@ void setUp(kuChartAbstractTA* container, const QList<kuChartAbstractTA*>& series
 QPair<double, double> zeroFloor();
 } // namespace kuChartSubPane
 
+// A container with level lines: its label is the prefix and the period, its
+// text that label (or nothing, where its first plot names itself) and each
+// plot's text; it recalculates its plots.
+class kuChartSubPaneIndicator : public kuChartAbstractAddTA
+{
+    Q_OBJECT
+    Q_PROPERTY(int period READ period WRITE setPeriod)
+
+public:
+    QString valueText(int index) override;
+    QString label() override;
+    void recalculate() override;
+
+protected:
+    kuChartSubPaneIndicator(kuChartCore* core, const char* prefix, bool namedByFirstPlot = false);
+
+private:
+    const char* m_prefix;
+    bool m_namedByFirstPlot;
+};
+
 // Average true range: no levels, no data set.
 class kuChart_TA_ATR : public kuChartAbstractTA
 {
@@ -148,73 +169,52 @@ public:
     int indicatorKind() const override { return 2; }
 };
 
-class kuChart_TA_CCI : public kuChartAbstractAddTA
+class kuChart_TA_CCI : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_CCI(kuChartCore* core, const QJsonObject& json);
-    // The series names itself: " CCI (20) -120.50".
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 4; }
 };
 
-class kuChart_TA_MFI : public kuChartAbstractAddTA
+class kuChart_TA_MFI : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_MFI(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     QPair<double, double> valueRange() override { return {100.0, 0.0}; }
     int indicatorKind() const override { return 9; }
 };
 
-class kuChart_TA_MOM : public kuChartAbstractAddTA
+class kuChart_TA_MOM : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
     Q_PROPERTY(int chartDataSet READ chartDataSet WRITE setChartDataSet)
 
 public:
     kuChart_TA_MOM(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 10; }
 };
 
-class kuChart_TA_ROC : public kuChartAbstractAddTA
+class kuChart_TA_ROC : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
     Q_PROPERTY(int chartDataSet READ chartDataSet WRITE setChartDataSet)
 
 public:
     kuChart_TA_ROC(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 12; }
 };
 
-class kuChart_TA_RSI : public kuChartAbstractAddTA
+class kuChart_TA_RSI : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
     Q_PROPERTY(int chartDataSet READ chartDataSet WRITE setChartDataSet)
 
 public:
     kuChart_TA_RSI(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     int indicatorKind() const override { return 13; }
 };
 
@@ -234,16 +234,12 @@ public:
     int indicatorKind() const override { return 14; }
 };
 
-class kuChart_TA_WILLR : public kuChartAbstractAddTA
+class kuChart_TA_WILLR : public kuChartSubPaneIndicator
 {
     Q_OBJECT
-    Q_PROPERTY(int period READ period WRITE setPeriod)
 
 public:
     kuChart_TA_WILLR(kuChartCore* core, const QJsonObject& json);
-    QString valueText(int index) override;
-    QString label() override;
-    void recalculate() override;
     QPair<double, double> valueRange() override { return {0.0, -100.0}; }
     int indicatorKind() const override { return 18; }
 };
