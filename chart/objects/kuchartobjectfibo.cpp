@@ -140,47 +140,12 @@ kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
 
 kuChartObjectFibo::~kuChartObjectFibo()
 {
-    for (QGraphicsRectItem* marker : {m_topMarker, m_bottomMarker}) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
-    delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
+    deleteToolItems(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter);
 }
 
 void kuChartObjectFibo::setupItems()
 {
-    kuGraphicsScene* s = scene();
-    if (s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setLine(0, 0, 0, 0);
-    for (QAbstractGraphicsShapeItem* marker : {m_topMarker, m_bottomMarker}) {
-        marker->show();
-        marker->setAcceptHoverEvents(true);
-        marker->setPen(linePen);
-    }
-    // Nothing to show before the first anchor; repaint shows it once placed.
-    m_lineItem->hide();
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setPen(linePen);
-    if (s) {
-        for (QGraphicsItem* item : {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_topMarker),
-                                    static_cast<QGraphicsItem*>(m_bottomMarker)})
-            item->installSceneEventFilter(m_eventFilter);
-        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-            level.item->installSceneEventFilter(m_eventFilter);
-            level.ratioLabel->installSceneEventFilter(m_eventFilter);
-            level.priceLabel->installSceneEventFilter(m_eventFilter);
-        }
-    }
-    // The retracement shows no caption of its own.
-    if (QGraphicsSimpleTextItem* c = caption()) {
-        c->setPos(0, 0);
-        c->hide();
-    }
+    setUpToolItems(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter);
 }
 
 void kuChartObjectFibo::repaint()
@@ -189,14 +154,7 @@ void kuChartObjectFibo::repaint()
     if (!core || !isVisible())
         return;
     if (m_lineItem->isVisible()) {
-        m_lineItem->hide();
-        m_topMarker->hide();
-        m_bottomMarker->hide();
-        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-            level.item->hide();
-            level.ratioLabel->hide();
-            level.priceLabel->hide();
-        }
+        hideToolItems(m_lineItem, {m_topMarker, m_bottomMarker});
     }
     if (isDeleted() || objectType() != otFibo || isPricePane() != 1)
         return;

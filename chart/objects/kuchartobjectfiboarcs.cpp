@@ -150,59 +150,17 @@ kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObjec
 
 kuChartObjectFiboArcs::~kuChartObjectFiboArcs()
 {
-    for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
-    delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
+    deleteToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
 }
 
 void kuChartObjectFiboArcs::setupItems()
 {
-    kuGraphicsScene* s = scene();
-    if (s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setLine(0, 0, 0, 0);
-    for (QAbstractGraphicsShapeItem* marker : {m_rightMarker, m_leftMarker}) {
-        marker->show();
-        marker->setAcceptHoverEvents(true);
-        marker->setPen(linePen);
-    }
-    // Nothing to show before the anchors; repaint shows it once placed.
-    m_lineItem->hide();
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setPen(linePen);
-    if (s) {
-        for (QGraphicsItem* item : {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_rightMarker),
-                                    static_cast<QGraphicsItem*>(m_leftMarker)})
-            item->installSceneEventFilter(m_eventFilter);
-        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-            level.item->installSceneEventFilter(m_eventFilter);
-            level.ratioLabel->installSceneEventFilter(m_eventFilter);
-            level.priceLabel->installSceneEventFilter(m_eventFilter);
-        }
-    }
-    // The arcs show no caption of their own.
-    if (QGraphicsSimpleTextItem* c = caption()) {
-        c->setPos(0, 0);
-        c->hide();
-    }
+    setUpToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
 }
 
 void kuChartObjectFiboArcs::hideAll()
 {
-    m_lineItem->hide();
-    m_rightMarker->hide();
-    m_leftMarker->hide();
-    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-        level.item->hide();
-        level.ratioLabel->hide();
-        level.priceLabel->hide();
-    }
+    hideToolItems(m_lineItem, {m_rightMarker, m_leftMarker});
 }
 
 void kuChartObjectFiboArcs::repaint()

@@ -132,3 +132,60 @@ void kuChartObjectFiboBase::setPenStyle(int style)
     if (kuChartAnchor::isPenStyle(style))
         linePen.setStyle(Qt::PenStyle(style));
 }
+
+void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                                           QGraphicsItem* filter)
+{
+    kuGraphicsScene* s = scene();
+    if (s && line->scene() != s)
+        s->addItem(line);
+    line->setLine(0, 0, 0, 0);
+    for (QGraphicsRectItem* marker : markers) {
+        marker->show();
+        marker->setAcceptHoverEvents(true);
+        marker->setPen(linePen);
+    }
+    line->hide();
+    line->setAcceptHoverEvents(true);
+    line->setPen(linePen);
+    if (s) {
+        line->installSceneEventFilter(filter);
+        for (QGraphicsRectItem* marker : markers)
+            marker->installSceneEventFilter(filter);
+        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+            level.item->installSceneEventFilter(filter);
+            level.ratioLabel->installSceneEventFilter(filter);
+            level.priceLabel->installSceneEventFilter(filter);
+        }
+    }
+    if (QGraphicsSimpleTextItem* c = caption()) {
+        c->setPos(0, 0);
+        c->hide();
+    }
+}
+
+void kuChartObjectFiboBase::hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers)
+{
+    line->hide();
+    for (QGraphicsRectItem* marker : markers)
+        marker->hide();
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        level.item->hide();
+        level.ratioLabel->hide();
+        level.priceLabel->hide();
+    }
+}
+
+void kuChartObjectFiboBase::deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                                            QGraphicsItem* filter)
+{
+    for (QGraphicsRectItem* marker : markers) {
+        if (marker->scene())
+            marker->scene()->removeItem(marker);
+        delete marker;
+    }
+    delete filter;
+    if (line->scene())
+        line->scene()->removeItem(line);
+    delete line;
+}

@@ -6,6 +6,10 @@
 #include <QList>
 #include <QPen>
 
+#include <initializer_list>
+
+class QGraphicsLineItem;
+class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 
 // The items of one Fibonacci level: its line or circle and two labels.
@@ -55,6 +59,17 @@ public:
 protected:
     void createLevels();
     QGraphicsItem* createLevelItem();
+
+    // Every tool has a main line carrying its anchor markers and its mouse filter.
+    // Puts them in the scene hidden (nothing shows before the first anchor), with
+    // the filter on them and on every level item; the tool shows no caption.
+    void setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                        QGraphicsItem* filter);
+    // Hides the line, the markers and every level.
+    void hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers);
+    // Takes the items out of the scene and deletes them.
+    static void deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                                QGraphicsItem* filter);
 
     QList<double> fiboRatios;
     QList<kuFiboLevel> fiboLevels;

@@ -249,61 +249,17 @@ kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonO
 
 kuChartObjectFiboChanel::~kuChartObjectFiboChanel()
 {
-    for (QGraphicsRectItem* marker : {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
-    delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
+    deleteToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter);
 }
 
 void kuChartObjectFiboChanel::setupItems()
 {
-    kuGraphicsScene* s = scene();
-    if (s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setLine(0, 0, 0, 0);
-    for (QAbstractGraphicsShapeItem* marker : {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}) {
-        marker->show();
-        marker->setAcceptHoverEvents(true);
-        marker->setPen(linePen);
-    }
-    // Nothing to show before the first anchor; repaint shows it once placed.
-    m_lineItem->hide();
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setPen(linePen);
-    if (s) {
-        for (QGraphicsItem* item :
-             {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_bottomRightMarker),
-              static_cast<QGraphicsItem*>(m_bottomLeftMarker), static_cast<QGraphicsItem*>(m_topLeftMarker)})
-            item->installSceneEventFilter(m_eventFilter);
-        for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-            level.item->installSceneEventFilter(m_eventFilter);
-            level.ratioLabel->installSceneEventFilter(m_eventFilter);
-            level.priceLabel->installSceneEventFilter(m_eventFilter);
-        }
-    }
-    // The channel shows no caption of its own.
-    if (QGraphicsSimpleTextItem* c = caption()) {
-        c->setPos(0, 0);
-        c->hide();
-    }
+    setUpToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter);
 }
 
 void kuChartObjectFiboChanel::hideAll()
 {
-    m_lineItem->hide();
-    m_bottomRightMarker->hide();
-    m_bottomLeftMarker->hide();
-    m_topLeftMarker->hide();
-    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-        level.item->hide();
-        level.ratioLabel->hide();
-        level.priceLabel->hide();
-    }
+    hideToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker});
 }
 
 void kuChartObjectFiboChanel::repaint()
