@@ -141,6 +141,24 @@ QGraphicsItem* kuChartObjectEventFilter::mainItem() const
     return parentItem();
 }
 
+kuChartToolEventFilter::kuChartToolEventFilter(kuChartObject* tool, QGraphicsItem* parent, double hoverOpacity,
+                                               double normalOpacity, quint8 dragState)
+    : QGraphicsItem(parent), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity), m_dragState(dragState),
+      m_tool(tool)
+{}
+
+void kuChartToolEventFilter::grab(bool pushCursor)
+{
+    grabSceneMouse(m_tool);
+    if (pushCursor)
+        m_cursor.push(Qt::DragMoveCursor);
+}
+
+void kuChartToolEventFilter::finishPlacing()
+{
+    releaseSceneMouse(m_tool, m_cursor);
+}
+
 bool answerToolEvent(kuChartObject* owner, QEvent* event, double hoverOpacity, double normalOpacity)
 {
     switch (event->type()) {

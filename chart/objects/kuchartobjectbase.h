@@ -65,6 +65,35 @@ private:
     bool m_held = false;
 };
 
+// The mouse filter of a tool anchored by clicks: it keeps the tool's drag state
+// (numbered by each tool), takes the scene's mouse while the tool is placed or
+// dragged and gives it back with the cursor it pushed.
+class kuChartToolEventFilter : public QGraphicsItem
+{
+public:
+    kuChartToolEventFilter(kuChartObject* tool, QGraphicsItem* parent, double hoverOpacity, double normalOpacity,
+                           quint8 dragState);
+
+    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+
+    quint8 dragState() const { return m_dragState; }
+    void setDragState(quint8 state) { m_dragState = state; }
+    void finishPlacing();
+    kuHeldCursor& cursor() { return m_cursor; }
+
+protected:
+    void grab(bool pushCursor);
+
+    double m_hoverOpacity;
+    double m_normalOpacity;
+    quint8 m_dragState;
+    kuHeldCursor m_cursor;
+
+private:
+    kuChartObject* m_tool;
+};
+
 // What a tool's filter does with the events that are not about its anchors:
 // a double click edits the tool, hovering dims it; every event is taken.
 bool answerToolEvent(kuChartObject* owner, QEvent* event, double hoverOpacity, double normalOpacity);

@@ -28,20 +28,8 @@ bool inPane(const kuChartCore* core, const QPointF& p)
 
 kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent,
                                                            double hoverOpacity, double normalOpacity)
-    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
 {}
-
-void kuChartObjectFiboEventFilter::grab(bool pushCursor)
-{
-    grabSceneMouse(m_owner);
-    if (pushCursor)
-        m_cursor.push(Qt::DragMoveCursor);
-}
-
-void kuChartObjectFiboEventFilter::finishPlacing()
-{
-    releaseSceneMouse(m_owner, m_cursor);
-}
 
 bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
 {

@@ -7,7 +7,7 @@ class QGraphicsRectItem;
 class kuChartObjectFibo;
 
 // Mouse handling of a retracement: two clicks place it, its markers drag its prices.
-class kuChartObjectFiboEventFilter : public QGraphicsItem
+class kuChartObjectFiboEventFilter : public kuChartToolEventFilter
 {
 public:
     enum DragState : quint8
@@ -22,25 +22,11 @@ public:
     kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent, double hoverOpacity,
                                  double normalOpacity);
 
-    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
-    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
-
-    quint8 dragState() const { return m_dragState; }
-    void setDragState(quint8 state) { m_dragState = state; }
-    void finishPlacing();
-    kuHeldCursor& cursor() { return m_cursor; }
-
 protected:
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
 
 private:
-    void grab(bool pushCursor);
-
     kuChartObjectFibo* m_owner;
-    double m_hoverOpacity;
-    double m_normalOpacity;
-    quint8 m_dragState = AwaitingFirst;
-    kuHeldCursor m_cursor;
 };
 
 // Fibonacci retracement: a vertical segment at a scene x between two prices,

@@ -29,20 +29,8 @@ bool inPane(const kuChartCore* core, const QPointF& p)
 
 kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent,
                                                                    double hoverOpacity, double normalOpacity)
-    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
 {}
-
-void kuChartObjectFiboArcsEventFilter::grab(bool pushCursor)
-{
-    grabSceneMouse(m_owner);
-    if (pushCursor)
-        m_cursor.push(Qt::DragMoveCursor);
-}
-
-void kuChartObjectFiboArcsEventFilter::finishPlacing()
-{
-    releaseSceneMouse(m_owner, m_cursor);
-}
 
 bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
 {

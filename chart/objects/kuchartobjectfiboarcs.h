@@ -10,7 +10,7 @@ class kuChartObjectFiboArcs;
 
 // Mouse handling of the arcs: two clicks place the centre and the right anchor,
 // the markers drag them.
-class kuChartObjectFiboArcsEventFilter : public QGraphicsItem
+class kuChartObjectFiboArcsEventFilter : public kuChartToolEventFilter
 {
 public:
     enum DragState : quint8
@@ -25,25 +25,11 @@ public:
     kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent, double hoverOpacity,
                                      double normalOpacity);
 
-    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
-    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
-
-    quint8 dragState() const { return m_dragState; }
-    void setDragState(quint8 state) { m_dragState = state; }
-    void finishPlacing();
-    kuHeldCursor& cursor() { return m_cursor; }
-
 protected:
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
 
 private:
-    void grab(bool pushCursor);
-
     kuChartObjectFiboArcs* m_owner;
-    double m_hoverOpacity;
-    double m_normalOpacity;
-    quint8 m_dragState = AwaitingFirst;
-    kuHeldCursor m_cursor;
 };
 
 // Fibonacci arcs: a circle per ratio around the left anchor, the circle of

@@ -64,20 +64,8 @@ void setEndY(QGraphicsLineItem* item, bool first, double y)
 kuChartObjectFiboChanelEventFilter::kuChartObjectFiboChanelEventFilter(kuChartObjectFiboChanel* owner,
                                                                        QGraphicsItem* parent, double hoverOpacity,
                                                                        double normalOpacity)
-    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingBottomLeft), m_owner(owner)
 {}
-
-void kuChartObjectFiboChanelEventFilter::grab(bool pushCursor)
-{
-    grabSceneMouse(m_owner);
-    if (pushCursor)
-        m_cursor.push(Qt::DragMoveCursor);
-}
-
-void kuChartObjectFiboChanelEventFilter::finishPlacing()
-{
-    releaseSceneMouse(m_owner, m_cursor);
-}
 
 void kuChartObjectFiboChanelEventFilter::mouseMoved(const QPointF& p)
 {

@@ -11,7 +11,7 @@ class kuChartObjectFiboChanel;
 
 // Mouse handling of a Fibonacci channel: three clicks place bottom-left,
 // bottom-right and top-left; its markers drag the anchors.
-class kuChartObjectFiboChanelEventFilter : public QGraphicsItem
+class kuChartObjectFiboChanelEventFilter : public kuChartToolEventFilter
 {
 public:
     enum DragState : quint8
@@ -28,27 +28,14 @@ public:
     kuChartObjectFiboChanelEventFilter(kuChartObjectFiboChanel* owner, QGraphicsItem* parent, double hoverOpacity,
                                        double normalOpacity);
 
-    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
-    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
-
-    quint8 dragState() const { return m_dragState; }
-    void setDragState(quint8 state) { m_dragState = state; }
-    void finishPlacing();
-    kuHeldCursor& cursor() { return m_cursor; }
-
 protected:
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
 
 private:
-    void grab(bool pushCursor);
     void mouseMoved(const QPointF& p);
     void mouseReleased(const QPointF& p);
 
     kuChartObjectFiboChanel* m_owner;
-    double m_hoverOpacity;
-    double m_normalOpacity;
-    quint8 m_dragState = AwaitingBottomLeft;
-    kuHeldCursor m_cursor;
 };
 
 // Fibonacci channel: a base line from bottom-left to bottom-right and, across

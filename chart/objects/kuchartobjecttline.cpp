@@ -13,20 +13,8 @@
 
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
                                                              double hoverOpacity, double normalOpacity)
-    : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
 {}
-
-void kuChartObjectTLineEventFilter::grab(bool pushCursor)
-{
-    grabSceneMouse(m_owner);
-    if (pushCursor)
-        m_cursor.push(Qt::DragMoveCursor);
-}
-
-void kuChartObjectTLineEventFilter::finishPlacing()
-{
-    releaseSceneMouse(m_owner, m_cursor);
-}
 
 bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
 {

@@ -12,7 +12,7 @@ class QGraphicsSimpleTextItem;
 class kuChartObjectTLine;
 
 // Mouse handling of a trend line: two clicks place it, its markers drag its ends.
-class kuChartObjectTLineEventFilter : public QGraphicsItem
+class kuChartObjectTLineEventFilter : public kuChartToolEventFilter
 {
 public:
     enum DragState : quint8
@@ -27,25 +27,11 @@ public:
     kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent, double hoverOpacity,
                                   double normalOpacity);
 
-    QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
-    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
-
-    quint8 dragState() const { return m_dragState; }
-    void setDragState(quint8 state) { m_dragState = state; }
-    void finishPlacing();
-    kuHeldCursor& cursor() { return m_cursor; }
-
 protected:
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
 
 private:
-    void grab(bool pushCursor);
-
     kuChartObjectTLine* m_owner;
-    double m_hoverOpacity;
-    double m_normalOpacity;
-    quint8 m_dragState = AwaitingFirst;
-    kuHeldCursor m_cursor;
 };
 
 // A segment between two anchors (price and candle), with the price beside each end.
