@@ -28,6 +28,13 @@ QString styleFormat()
            QStringLiteral("font-weight: %5;") + gap + QStringLiteral("text-decoration: %6");
 }
 
+// Quoted, so a family that is no CSS name ("Nimbus Sans [urw]") keeps the rest of the style.
+QString quotedFamily(QString family)
+{
+    family.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + family + QLatin1Char('"');
+}
+
 } // namespace
 
 void kuTextObjectDialog::setRunner(Runner r)
@@ -154,7 +161,7 @@ void kuTextObjectDialog::handleDeleteText(QAbstractButton* button)
 void kuTextObjectDialog::handleLablePrevievStyle(int)
 {
     const QString style = m_previewStyleFormat.arg(
-            m_colorButton->color().name(), m_fontComboBox->currentText(), m_sizeComboBox->currentText(),
+            m_colorButton->color().name(), quotedFamily(m_fontComboBox->currentText()), m_sizeComboBox->currentText(),
             m_italicToolButton->isChecked() ? QStringLiteral("italic") : QStringLiteral("normal"),
             m_boldToolButton->isChecked() ? QStringLiteral("bold") : QStringLiteral("normal"),
             m_underlineToolButton->isChecked() ? QStringLiteral("underline") : QStringLiteral("none"));

@@ -29,7 +29,7 @@ QString expectedStyle(const QString& color, const QString& family, const QString
                       const QString& weight, const QString& decoration)
 {
     const QString gap(44, QLatin1Char(' '));
-    return "color: " + color + ";" + gap + "font-family: " + family + ";" + gap + "font-size: " + size + "pt;" + gap +
+    return "color: " + color + ";" + gap + "font-family: \"" + family + "\";" + gap + "font-size: " + size + "pt;" + gap +
            "font-style: " + style + ";" + gap + "font-weight: " + weight + ";" + gap + "text-decoration: " + decoration;
 }
 
@@ -57,6 +57,8 @@ class tst_ChartObjectText : public QObject
 private slots:
     void defaultStyleSheet();
     void percentInFamily();
+    void familyThatIsNoCssName_data();
+    void familyThatIsNoCssName();
     void everyControlRebuildsStyle_data();
     void everyControlRebuildsStyle();
     void modes();
@@ -100,6 +102,31 @@ void tst_ChartObjectText::percentInFamily()
     dialog.fontComboBox()->setCurrentIndex(dialog.fontComboBox()->count() - 1);
     QCOMPARE(dialog.previewLabel()->styleSheet(),
              expectedStyle("#000000", "Od%3d %1", "7", "normal", "normal", "none"));
+}
+
+// Families Qt names with their foundry, or with quotes, are no CSS names: the rest of the style must still hold.
+void tst_ChartObjectText::familyThatIsNoCssName_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("foundry") << QStringLiteral("Nimbus Sans [urw]") << QStringLiteral("Nimbus Sans [urw]");
+    QTest::newRow("digit first") << QStringLiteral("3270 Mono") << QStringLiteral("3270 Mono");
+    QTest::newRow("quote") << QStringLiteral("My \"Font\"") << QStringLiteral("My \\\"Font\\\"");
+}
+
+void tst_ChartObjectText::familyThatIsNoCssName()
+{
+    QFETCH(QString, family);
+    QFETCH(QString, written);
+    kuTextObjectDialog dialog;
+    dialog.fontComboBox()->addItem(family);
+    dialog.fontComboBox()->setCurrentIndex(dialog.fontComboBox()->count() - 1);
+    dialog.boldToolButton()->click();
+    dialog.sizeComboBox()->setCurrentIndex(3);
+    QCOMPARE(dialog.previewLabel()->styleSheet(), expectedStyle("#000000", written, "10", "normal", "bold", "none"));
+    dialog.previewLabel()->ensurePolished();
+    QCOMPARE(dialog.previewLabel()->font().weight(), int(QFont::Bold));
+    QCOMPARE(dialog.previewLabel()->font().pointSize(), 10);
 }
 
 void tst_ChartObjectText::everyControlRebuildsStyle_data()
