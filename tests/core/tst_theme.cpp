@@ -1,19 +1,29 @@
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include <optional>
 
+#include "containerwidget.h"
 #include "kuiconmanager.h"
+#include "sectioncontent.h"
 #include "logcapture.h"
 
 namespace {
+
+QString defaultSheet()
+{
+    QFile file(QStringLiteral(":/default/share/themes/default/default.qss"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 bool writeImage(const QString& path, const QColor& colour)
 {
@@ -173,9 +183,7 @@ private slots:
     // The start-up style sheet is there and Qt parses it.
     void defaultStyleSheet()
     {
-        QFile file(QStringLiteral(":/default/share/themes/default/default.qss"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString sheet = QString::fromUtf8(file.readAll());
+        const QString sheet = defaultSheet();
         QVERIFY(sheet.contains(QLatin1String("QTabBar::tab")));
         qApp->setStyleSheet(sheet);
 
@@ -192,6 +200,28 @@ private slots:
         qApp->setStyleSheet(QString());
         for (const QString& w : warnings())
             QVERIFY2(!w.contains(QLatin1String("stylesheet"), Qt::CaseInsensitive), qPrintable(w));
+    }
+
+    // A window's title row: the tabs menu shows its arrow, not a dark block.
+    void tabsMenuButtonIsNoDarkBlock()
+    {
+        qApp->setStyleSheet(defaultSheet());
+        ads::ContainerWidget container;
+        container.addSectionContent(ads::SectionContent::newSectionContent(
+                QStringLiteral("a"), &container, new QLabel(QStringLiteral("Котировки")), new QLabel));
+        container.resize(300, 120);
+        container.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&container));
+        auto* button = container.findChild<QToolButton*>(QStringLiteral("tabsMenuButton"));
+        QVERIFY(button);
+        // Through the container: the button alone has no background of its own.
+        const QImage image = container.grab(QRect(button->mapTo(&container, QPoint()), button->size())).toImage();
+        qApp->setStyleSheet(QString());
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 40;
+        QCOMPARE(dark, 0);
     }
 };
 
