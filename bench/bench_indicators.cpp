@@ -17,9 +17,12 @@ namespace {
 
 const int kBars = 100000;
 
+// Made on first use and dropped in main while the application object still lives.
+std::unique_ptr<kuChartCore> g_core;
+
 kuChartCore& core()
 {
-    static std::unique_ptr<kuChartCore> c = [] {
+    if (!g_core) g_core = [] {
         // The core makes its volume pane through the registered maker.
         kuChartIndicators::registerWithChart();
         auto made = std::make_unique<kuChartCore>();
@@ -51,7 +54,7 @@ kuChartCore& core()
         made->redraw();
         return made;
     }();
-    return *c;
+    return *g_core;
 }
 
 void recompute(benchmark::State& state)
@@ -104,5 +107,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    g_core.reset();
     return 0;
 }
