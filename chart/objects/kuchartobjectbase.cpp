@@ -105,6 +105,14 @@ QDateTime kuChartObjectBase::dateTimeAtX(double x) const
     return kuChartAnchor::dateTimeAtX(chartCore(), x);
 }
 
+bool kuChartObjectBase::takeDateTimeAtX(double x, QDateTime& anchor) const
+{
+    const QDateTime at = dateTimeAtX(x);
+    if (at.isValid())
+        anchor = at;
+    return at.isValid();
+}
+
 QString kuChartObjectBase::dateTimeToText(const QDateTime& dateTime)
 {
     return kuChartAnchor::toText(dateTime);

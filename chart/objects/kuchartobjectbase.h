@@ -41,6 +41,8 @@ public:
 
     double xForDateTime(const QDateTime& dateTime) const;
     QDateTime dateTimeAtX(double x) const;
+    // Sets the anchor to the candle at x; an x off the candles leaves it as it was.
+    bool takeDateTimeAtX(double x, QDateTime& anchor) const;
     static QString dateTimeToText(const QDateTime& dateTime);
     static QDateTime dateTimeFromText(const QString& text);
 

@@ -192,29 +192,17 @@ QGraphicsItem* kuChartObjectFibo::graphicsItem()
 
 void kuChartObjectFibo::setOpacity(double opacity)
 {
-    m_lineItem->setOpacity(opacity);
-    m_topMarker->setOpacity(opacity);
-    m_bottomMarker->setOpacity(opacity);
-    kuChartObjectFiboBase::setOpacity(opacity);
+    setToolOpacity(m_lineItem, {m_topMarker, m_bottomMarker}, opacity);
 }
 
 void kuChartObjectFibo::setVisible(bool visible)
 {
-    m_lineItem->setVisible(visible);
-    m_topMarker->setVisible(visible);
-    m_bottomMarker->setVisible(visible);
-    kuChartObjectFiboBase::setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    setToolVisible(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFibo::propertyInfo(const QString& name)
 {
-    for (const char* hidden : {"priceTop", "priceBottom", "x1"}) {
-        if (name == QLatin1String(hidden))
-            return {name, true, QVariant(QJsonObject())};
-    }
-    return kuChartObjectFiboBase::propertyInfo(name);
+    return anchorPropertyInfo(name, {"priceTop", "priceBottom", "x1"});
 }
 
 void kuChartObjectFibo::setPriceTop(double price)

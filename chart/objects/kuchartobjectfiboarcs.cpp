@@ -204,29 +204,17 @@ QGraphicsItem* kuChartObjectFiboArcs::graphicsItem()
 
 void kuChartObjectFiboArcs::setOpacity(double opacity)
 {
-    m_lineItem->setOpacity(opacity);
-    m_rightMarker->setOpacity(opacity);
-    m_leftMarker->setOpacity(opacity);
-    kuChartObjectFiboBase::setOpacity(opacity);
+    setToolOpacity(m_lineItem, {m_rightMarker, m_leftMarker}, opacity);
 }
 
 void kuChartObjectFiboArcs::setVisible(bool visible)
 {
-    m_lineItem->setVisible(visible);
-    m_rightMarker->setVisible(visible);
-    m_leftMarker->setVisible(visible);
-    kuChartObjectFiboBase::setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    setToolVisible(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)
 {
-    for (const char* hidden : {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"}) {
-        if (name == QLatin1String(hidden))
-            return {name, true, QVariant(QJsonObject())};
-    }
-    return kuChartObjectFiboBase::propertyInfo(name);
+    return anchorPropertyInfo(name, {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"});
 }
 
 void kuChartObjectFiboArcs::setPriceRight(double price)
@@ -255,18 +243,12 @@ void kuChartObjectFiboArcs::setPriceLeft(double price)
 
 bool kuChartObjectFiboArcs::setRightDateTimeFromX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_rightDateTime = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_rightDateTime);
 }
 
 bool kuChartObjectFiboArcs::setLeftDateTimeFromX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_leftDateTime = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_leftDateTime);
 }
 
 bool kuChartObjectFiboArcs::hasRightAnchor() const

@@ -176,6 +176,36 @@ void kuChartObjectFiboBase::hideToolItems(QGraphicsLineItem* line, std::initiali
     }
 }
 
+void kuChartObjectFiboBase::setToolOpacity(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                                           double opacity)
+{
+    line->setOpacity(opacity);
+    for (QGraphicsRectItem* marker : markers)
+        marker->setOpacity(opacity);
+    kuChartObjectFiboBase::setOpacity(opacity);
+}
+
+void kuChartObjectFiboBase::setToolVisible(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                                           kuChartToolEventFilter* filter, bool visible)
+{
+    line->setVisible(visible);
+    for (QGraphicsRectItem* marker : markers)
+        marker->setVisible(visible);
+    kuChartObjectFiboBase::setVisible(visible);
+    if (!visible)
+        filter->cursor().release();
+}
+
+kuChartPropertyInfo kuChartObjectFiboBase::anchorPropertyInfo(const QString& name,
+                                                              std::initializer_list<const char*> anchors)
+{
+    for (const char* anchor : anchors) {
+        if (name == QLatin1String(anchor))
+            return {name, true, QVariant(QJsonObject())};
+    }
+    return kuChartObjectFiboBase::propertyInfo(name);
+}
+
 void kuChartObjectFiboBase::deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
                                             QGraphicsItem* filter)
 {

@@ -67,6 +67,13 @@ protected:
                         QGraphicsItem* filter);
     // Hides the line, the markers and every level.
     void hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers);
+    // Opacity and visibility of the line, the markers and every level; a hidden
+    // tool gives back the cursor its filter holds.
+    void setToolOpacity(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers, double opacity);
+    void setToolVisible(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
+                        kuChartToolEventFilter* filter, bool visible);
+    // Anchors are placed with the mouse only: the settings page does not show them.
+    kuChartPropertyInfo anchorPropertyInfo(const QString& name, std::initializer_list<const char*> anchors);
     // Takes the items out of the scene and deletes them.
     static void deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
                                 QGraphicsItem* filter);

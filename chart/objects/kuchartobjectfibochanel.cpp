@@ -397,32 +397,18 @@ QGraphicsItem* kuChartObjectFiboChanel::graphicsItem()
 
 void kuChartObjectFiboChanel::setOpacity(double opacity)
 {
-    m_lineItem->setOpacity(opacity);
-    m_bottomRightMarker->setOpacity(opacity);
-    m_bottomLeftMarker->setOpacity(opacity);
-    m_topLeftMarker->setOpacity(opacity);
-    kuChartObjectFiboBase::setOpacity(opacity);
+    setToolOpacity(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, opacity);
 }
 
 void kuChartObjectFiboChanel::setVisible(bool visible)
 {
-    m_lineItem->setVisible(visible);
-    m_bottomRightMarker->setVisible(visible);
-    m_bottomLeftMarker->setVisible(visible);
-    m_topLeftMarker->setVisible(visible);
-    kuChartObjectFiboBase::setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    setToolVisible(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFiboChanel::propertyInfo(const QString& name)
 {
-    for (const char* hidden : {"priceBottomRight", "priceBottomLeft", "priceTopLeft", "candleDateTimeBottomRight",
-                               "candleDateTimeBottomLeft", "candleDateTimeTopLeft"}) {
-        if (name == QLatin1String(hidden))
-            return {name, true, QVariant(QJsonObject())};
-    }
-    return kuChartObjectFiboBase::propertyInfo(name);
+    return anchorPropertyInfo(name, {"priceBottomRight", "priceBottomLeft", "priceTopLeft", "candleDateTimeBottomRight",
+                                     "candleDateTimeBottomLeft", "candleDateTimeTopLeft"});
 }
 
 void kuChartObjectFiboChanel::setPriceBottomRight(double price)
@@ -448,26 +434,17 @@ void kuChartObjectFiboChanel::setPriceTopLeft(double price)
 
 bool kuChartObjectFiboChanel::setBottomRightDateTimeFromX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_candleDateTimeBottomRight = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_candleDateTimeBottomRight);
 }
 
 bool kuChartObjectFiboChanel::setBottomLeftDateTimeFromX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_candleDateTimeBottomLeft = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_candleDateTimeBottomLeft);
 }
 
 bool kuChartObjectFiboChanel::setTopLeftDateTimeFromX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_candleDateTimeTopLeft = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_candleDateTimeTopLeft);
 }
 
 bool kuChartObjectFiboChanel::hasBottomLeft() const

@@ -130,10 +130,7 @@ void kuChartObjectText::applyLabel(QLabel* label)
 
 bool kuChartObjectText::setDateTimeFromX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_candleDateTime = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_candleDateTime);
 }
 
 bool kuChartObjectText::hasAnchor() const

@@ -295,18 +295,12 @@ void kuChartObjectTLine::setPriceLeft(double price)
 
 bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_candleDateTimeRight = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_candleDateTimeRight);
 }
 
 bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
 {
-    const QDateTime at = dateTimeAtX(x);
-    if (at.isValid())
-        m_candleDateTimeLeft = at;
-    return at.isValid();
+    return takeDateTimeAtX(x, m_candleDateTimeLeft);
 }
 
 bool kuChartObjectTLine::hasLeftAnchor() const
