@@ -22,38 +22,39 @@ std::unique_ptr<kuChartCore> g_core;
 
 kuChartCore& core()
 {
-    if (!g_core) g_core = [] {
-        // The core makes its volume pane through the registered maker.
-        kuChartIndicators::registerWithChart();
-        auto made = std::make_unique<kuChartCore>();
-        made->setViewSize(1200, 700);
-        made->initScene();
-        kuChartSeries series;
-        series.timeFrame = 1;
-        series.name = kuChartSeries::nameOf(1);
-        uint32_t state = 2024;
-        double price = 1000.0;
-        for (int i = 0; i < kBars; ++i) {
-            state = state * 1664525u + 1013904223u;
-            const double open = price;
-            price = std::max(1.0, price + ((state >> 8) % 2001) / 1000.0 - 1.0);
-            kuChartCandle candle;
-            candle.time = 1700000000ull - quint64(i) * 60;
-            candle.open = open;
-            candle.close = price;
-            candle.high = std::max(open, price) + 0.3;
-            candle.low = std::min(open, price) - 0.3;
-            candle.volume = 100 + (state >> 20);
-            series.candles.append(candle);
-        }
-        made->setSeries({series});
-        made->setChartReady(true);
-        made->setTimeFrame(1);
-        // The volume pane is shown, so a redraw lays it out among the panes.
-        made->volumeObject()->setVisible(true);
-        made->redraw();
-        return made;
-    }();
+    if (!g_core)
+        g_core = [] {
+            // The core makes its volume pane through the registered maker.
+            kuChartIndicators::registerWithChart();
+            auto made = std::make_unique<kuChartCore>();
+            made->setViewSize(1200, 700);
+            made->initScene();
+            kuChartSeries series;
+            series.timeFrame = 1;
+            series.name = kuChartSeries::nameOf(1);
+            uint32_t state = 2024;
+            double price = 1000.0;
+            for (int i = 0; i < kBars; ++i) {
+                state = state * 1664525u + 1013904223u;
+                const double open = price;
+                price = std::max(1.0, price + ((state >> 8) % 2001) / 1000.0 - 1.0);
+                kuChartCandle candle;
+                candle.time = 1700000000ull - quint64(i) * 60;
+                candle.open = open;
+                candle.close = price;
+                candle.high = std::max(open, price) + 0.3;
+                candle.low = std::min(open, price) - 0.3;
+                candle.volume = 100 + (state >> 20);
+                series.candles.append(candle);
+            }
+            made->setSeries({series});
+            made->setChartReady(true);
+            made->setTimeFrame(1);
+            // The volume pane is shown, so a redraw lays it out among the panes.
+            made->volumeObject()->setVisible(true);
+            made->redraw();
+            return made;
+        }();
     return *g_core;
 }
 

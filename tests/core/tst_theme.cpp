@@ -14,8 +14,8 @@
 
 #include "containerwidget.h"
 #include "kuiconmanager.h"
-#include "sectioncontent.h"
 #include "logcapture.h"
+#include "sectioncontent.h"
 
 namespace {
 

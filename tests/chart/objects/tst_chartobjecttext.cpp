@@ -29,8 +29,9 @@ QString expectedStyle(const QString& color, const QString& family, const QString
                       const QString& weight, const QString& decoration)
 {
     const QString gap(44, QLatin1Char(' '));
-    return "color: " + color + ";" + gap + "font-family: \"" + family + "\";" + gap + "font-size: " + size + "pt;" + gap +
-           "font-style: " + style + ";" + gap + "font-weight: " + weight + ";" + gap + "text-decoration: " + decoration;
+    return "color: " + color + ";" + gap + "font-family: \"" + family + "\";" + gap + "font-size: " + size + "pt;" +
+           gap + "font-style: " + style + ";" + gap + "font-weight: " + weight + ";" + gap +
+           "text-decoration: " + decoration;
 }
 
 // Runs every dialog of the scope with the given answer instead of a user.
