@@ -70,6 +70,17 @@ QDateTime dateTimeAtX(const kuChartCore* core, double x)
     return QDateTime::fromSecsSinceEpoch(qint64(core->candles().at(k).time), Qt::OffsetFromUTC, candleOffset);
 }
 
+bool inside(double v, double lo, double hi)
+{
+    return v >= lo && v <= hi;
+}
+
+bool inPlot(const kuChartCore* core, const QPointF& p)
+{
+    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
+           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
+}
+
 QJsonObject penStyleChoices()
 {
     auto tr = [](const char* text) { return QCoreApplication::translate("kuChartObject", text); };

@@ -24,6 +24,10 @@ double slotCentre(const kuChartCore* core, int position);
 double xForDateTime(const kuChartCore* core, const QDateTime& dateTime);
 // The candle's date-time under a scene x, or an invalid one.
 QDateTime dateTimeAtX(const kuChartCore* core, double x);
+// lo <= v <= hi; false for NaN.
+bool inside(double v, double lo, double hi);
+// The point lies in the plot of the price pane (edges included).
+bool inPlot(const kuChartCore* core, const QPointF& p);
 // The pen styles offered for a line: label -> Qt::PenStyle.
 QJsonObject penStyleChoices();
 // Width and style rules shared by the line setters.

@@ -11,20 +11,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-bool inside(double v, double lo, double hi)
-{
-    return v >= lo && v <= hi; // false for NaN
-}
-
-bool inPane(const kuChartCore* core, const QPointF& p)
-{
-    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
-           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
-}
-
-} // namespace
+using kuChartAnchor::inPlot;
+using kuChartAnchor::inside;
 
 kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent,
                                                            double hoverOpacity, double normalOpacity)
@@ -37,7 +25,7 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
     switch (event->type()) {
     case QEvent::GraphicsSceneMouseMove: {
         const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
-        if (!core || !inPane(core, p))
+        if (!core || !inPlot(core, p))
             return false;
         core->showPriceMarker(qint64(p.y()));
         const double price = core->yToPrice(qint64(p.y()));
@@ -73,7 +61,7 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
             return true;
         // An anchor comes only from a point inside the price pane; elsewhere
         // the anchor keeps what the moves gave it.
-        const bool valid = inPane(core, p);
+        const bool valid = inPlot(core, p);
         const double price = core->yToPrice(qint64(p.y()));
         switch (m_dragState) {
         case AwaitingFirst:

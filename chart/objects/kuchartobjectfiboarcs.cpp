@@ -12,20 +12,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-bool inside(double v, double lo, double hi)
-{
-    return v >= lo && v <= hi; // false for NaN
-}
-
-bool inPane(const kuChartCore* core, const QPointF& p)
-{
-    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
-           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
-}
-
-} // namespace
+using kuChartAnchor::inPlot;
+using kuChartAnchor::inside;
 
 kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent,
                                                                    double hoverOpacity, double normalOpacity)
@@ -38,7 +26,7 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
     switch (event->type()) {
     case QEvent::GraphicsSceneMouseMove: {
         const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
-        if (!core || !inPane(core, p))
+        if (!core || !inPlot(core, p))
             return false;
         core->showPriceMarker(qint64(p.y()));
         // An anchor moves only onto a candle: price and date-time go together.
@@ -79,7 +67,7 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
             return true;
         // An anchor comes only from a candle inside the price pane; elsewhere
         // the anchor keeps what the moves gave it.
-        const bool overData = inPane(core, p) && kuChartAnchor::dateTimeAtX(core, p.x()).isValid();
+        const bool overData = inPlot(core, p) && kuChartAnchor::dateTimeAtX(core, p.x()).isValid();
         const double price = core->yToPrice(qint64(p.y()));
         switch (m_dragState) {
         case AwaitingFirst:

@@ -11,18 +11,10 @@
 #include <cmath>
 #include <limits>
 
+using kuChartAnchor::inPlot;
+using kuChartAnchor::inside;
+
 namespace {
-
-bool inside(double v, double lo, double hi)
-{
-    return v >= lo && v <= hi; // false for NaN
-}
-
-bool inPlot(const kuChartCore* core, const QPointF& p)
-{
-    return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
-           inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
-}
 
 bool finite(const QPointF& p)
 {

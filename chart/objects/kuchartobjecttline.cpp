@@ -11,6 +11,8 @@
 #include <cmath>
 #include <limits>
 
+using kuChartAnchor::inside;
+
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
                                                              double hoverOpacity, double normalOpacity)
     : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
@@ -192,7 +194,6 @@ void kuChartObjectTLine::repaint()
     const double bottom = double(core->paneBottom());
     const double left = double(core->plotLeft());
     const double right = double(core->plotRight());
-    auto inside = [](double v, double lo, double hi) { return v >= lo && v <= hi; }; // false for NaN
     if (!inside(yL, top, bottom) || !inside(yR, top, bottom) || !inside(xL, left, right) || !inside(xR, left, right))
         return;
     m_lineItem->setLine(xL, yL, xR, yR);
