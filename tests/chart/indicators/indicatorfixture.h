@@ -1,7 +1,10 @@
 #pragma once
 
 #include "chartfixture.h"
+#include "kuchartabstractta.h"
 #include "tatable.h"
+
+#include <QtTest>
 
 // A chart core over given bars, oldest first, as the indicators see them.
 namespace indicatorfixture {
@@ -22,6 +25,21 @@ inline kuChartSeries seriesOf(const Bars& bars)
 inline std::unique_ptr<kuChartCore> coreOver(const Bars& bars, int width = 800, int height = 455)
 {
     return chartfixture::coreWith(seriesOf(bars), width, height);
+}
+
+// What every indicator in a pane of its own shares by default; the caller
+// returns when QTest::currentTestFailed().
+inline void checkSubPaneDefaults(kuChartAbstractTA* ta, int kind, int period, const QString& caption, bool dataSet)
+{
+    QVERIFY(ta);
+    QCOMPARE(ta->indicatorKind(), kind);
+    QCOMPARE(ta->objectType(), int(otIndicatorPane));
+    QCOMPARE(ta->isPricePane(), 0);
+    QCOMPARE(ta->period(), period);
+    QCOMPARE(ta->chartDataSet(), int(dsClose));
+    QCOMPARE(ta->label(), caption);
+    QCOMPARE(ta->headerWidgets().size(), 2);
+    QCOMPARE(ta->metaObject()->indexOfProperty("chartDataSet") >= 0, dataSet);
 }
 
 } // namespace indicatorfixture
