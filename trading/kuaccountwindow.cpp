@@ -44,13 +44,11 @@ void setUpView(kuTreeView* view, kuTreeViewProxyModel* proxy, kuTreeViewModel* m
     view->sortByColumn(1, view->header()->sortIndicatorOrder());
 }
 
-void loadAccounts(kuCheckComboBox* box, QStringList& expandList)
+void loadAccounts(kuCheckComboBox* box, kuTreeView* view)
 {
     const QSharedPointer<kuAccount> accounts = kuAccount::instance();
     fillAccountBox(box, accounts->accounts());
-    const QString current = accounts->currentAccount();
-    if (!current.isEmpty() && !expandList.contains(current))
-        expandList.append(current);
+    view->openAccountByDefault(accounts->currentAccount());
 }
 
 void showSnapshot(kuTreeViewProxyModel* proxy, const ParsedRows& rows)
@@ -79,10 +77,10 @@ void applyRows(QTreeView* view, kuTreeViewModel* model, const ParsedRows& rows, 
     view->setUpdatesEnabled(true);
 }
 
-void restoreAccounts(QTreeView* view, kuCheckComboBox* box, QStringList& expandList, const QVariantMap& accounts)
+void restoreAccounts(kuTreeView* view, kuCheckComboBox* box, const QVariantMap& accounts)
 {
     view->setUpdatesEnabled(false);
-    expandList = trueKeys(accounts);
+    view->setAccountStates(accounts);
     box->setCheckedItems(accounts.keys());
     view->setUpdatesEnabled(true);
 }
@@ -109,26 +107,6 @@ QVariantMap openAccounts(const QTreeView* view)
         accounts.insert(index.data(kuTreeViewModel::AccountRole).toString(), view->isExpanded(index));
     }
     return accounts;
-}
-
-void expandAccounts(QTreeView* view, const QStringList& accounts)
-{
-    const QAbstractItemModel* model = view ? view->model() : nullptr;
-    for (const QString& account : accounts) {
-        const int row = accountRow(model, account);
-        if (row >= 0)
-            view->expand(model->index(row, 0));
-    }
-}
-
-QStringList trueKeys(const QVariantMap& accounts)
-{
-    QStringList keys;
-    for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
-        if (it.value().toBool())
-            keys << it.key();
-    }
-    return keys;
 }
 
 QDateTime exchangeTime(const QString& date, const QString& time)

@@ -31,14 +31,14 @@ using ParsedRows = QMap<QString, QVariant>;
 // view over the proxy with the columns, sorted by the first column.
 void setUpView(kuTreeView* view, kuTreeViewProxyModel* proxy, kuTreeViewModel* model,
                const QList<QSharedPointer<kuObjectHeaderItem>>& columns);
-// The session's accounts in the box, all checked; the current account is to be opened.
-void loadAccounts(kuCheckComboBox* box, QStringList& expandList);
+// The session's accounts in the box, all checked; the current account opens unless the user closed it.
+void loadAccounts(kuCheckComboBox* box, kuTreeView* view);
 // A snapshot replaces every account row and its rows.
 void showSnapshot(kuTreeViewProxyModel* proxy, const ParsedRows& rows);
 // Hands each account's rows to the source model's account row with the role, in one repaint.
 void applyRows(QTreeView* view, kuTreeViewModel* model, const ParsedRows& rows, int role);
-// Restored checks: the box checks the listed accounts, the open ones are to be opened.
-void restoreAccounts(QTreeView* view, kuCheckComboBox* box, QStringList& expandList, const QVariantMap& accounts);
+// Restored checks: the box checks the listed accounts, the open ones open and the others close.
+void restoreAccounts(kuTreeView* view, kuCheckComboBox* box, const QVariantMap& accounts);
 
 // The checked entries read from the box's items, so that a handler of the
 // item model's dataChanged sees the change it reports.
@@ -49,10 +49,6 @@ void fillAccountBox(kuCheckComboBox* box, const QStringList& accounts);
 int accountRow(const QAbstractItemModel* model, const QString& account);
 // Account code -> whether the view shows its row open, for every top row of the view's model.
 QVariantMap openAccounts(const QTreeView* view);
-// Opens the first top row of each listed account that the view's model shows.
-void expandAccounts(QTreeView* view, const QStringList& accounts);
-// The keys whose value is true, in key order.
-QStringList trueKeys(const QVariantMap& accounts);
 // "date" and "time" of a record ("yyyy-MM-dd", "HH:mm:ss"): the exchange's wall clock,
 // held at its fixed UTC+3 so that times compare and print without the local time zone.
 // Invalid when the texts do not fit.

@@ -25,11 +25,18 @@ void kuAccountWindowBase::connectAccountWidgets()
 void kuAccountWindowBase::slot_showAccounts(QModelIndex, QModelIndex)
 {
     m_treeProxy->setAccounts(kuAccountWindow::checkedAccounts(m_accountBox));
+    // An account shown again comes back open or closed as the user left it.
+    m_tree->applyAccountStates();
 }
 
 void kuAccountWindowBase::slot_filterAccepted(QString text)
 {
     m_treeProxy->setColumnFilter(1, text.isEmpty() ? QString() : text);
+}
+
+QStringList kuAccountWindowBase::expandList() const
+{
+    return m_tree->openAccountList();
 }
 
 QVariantMap kuAccountWindowBase::chekedAccounts() const
@@ -39,7 +46,7 @@ QVariantMap kuAccountWindowBase::chekedAccounts() const
 
 void kuAccountWindowBase::setChekedAccounts(const QVariantMap& accounts)
 {
-    kuAccountWindow::restoreAccounts(m_tree, m_accountBox, m_expandList, accounts);
+    kuAccountWindow::restoreAccounts(m_tree, m_accountBox, accounts);
 }
 
 QString kuAccountWindowBase::searchLine() const

@@ -28,7 +28,8 @@ public:
     void setColumnState(const QString& state);
 
     kuCheckComboBox* accountBox() const { return m_accountBox; }
-    QStringList expandList() const { return m_expandList; }
+    // The accounts whose rows open with the next snapshot.
+    QStringList expandList() const;
 
 public slots:
     void slot_showAccounts(QModelIndex topLeft, QModelIndex bottomRight);
@@ -42,9 +43,8 @@ protected:
 
     kuCheckComboBox* m_accountBox = nullptr;
     QLineEdit* m_searchLine = nullptr;
-    QStringList m_expandList;
+    kuTreeView* m_tree = nullptr;
 
 private:
-    kuTreeView* m_tree = nullptr;
     kuTreeViewProxyModel* m_treeProxy = nullptr;
 };

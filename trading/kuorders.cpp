@@ -93,7 +93,7 @@ void kuOrders::subscribe()
 {
     requestSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders,
                     [](kuAbstractConn* conn) { conn->getOrders(); });
-    kuAccountWindow::loadAccounts(m_accountBox, m_expandList);
+    kuAccountWindow::loadAccounts(m_accountBox, m_view);
 }
 
 kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)
@@ -122,14 +122,9 @@ void kuOrders::slot_snapshotOrders(QJsonObject jsonOrders)
 {
     endSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders);
     kuAccountWindow::showSnapshot(m_proxy, parseOrders(jsonOrders));
-    expandRemembered();
+    m_view->applyAccountStates();
     hideLightBox();
     connectConverter(this, &kuAbstractDataConverter::on_updateOrders, &kuOrders::slot_updateOrders);
-}
-
-void kuOrders::expandRemembered()
-{
-    kuAccountWindow::expandAccounts(m_view, m_expandList);
 }
 
 void kuOrders::slot_updateOrders(QJsonObject jsonOrders)

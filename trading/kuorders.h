@@ -63,7 +63,6 @@ protected:
 
 private:
     void init();
-    void expandRemembered();
 
     Ui_kuOrders* ui;
     kuOrdersProxyModel* m_proxy;

@@ -73,7 +73,7 @@ void kuTrades::subscribe()
 {
     requestSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades,
                     [](kuAbstractConn* conn) { conn->getTrades(); });
-    kuAccountWindow::loadAccounts(m_accountBox, m_expandList);
+    kuAccountWindow::loadAccounts(m_accountBox, m_view);
 }
 
 kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)
@@ -101,7 +101,7 @@ void kuTrades::slot_snapshotTrades(QJsonObject jsonTrades)
 {
     endSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades);
     kuAccountWindow::showSnapshot(m_proxy, parseTrades(jsonTrades));
-    kuAccountWindow::expandAccounts(m_view, m_expandList);
+    m_view->applyAccountStates();
     hideLightBox();
     connectConverter(this, &kuAbstractDataConverter::on_updateTrades, &kuTrades::slot_updateTrades);
 }

@@ -2,11 +2,19 @@
 
 #include "kuobjectcolumnsetting.h"
 #include "kutreeviewdelegate.h"
+#include "kutreeviewmodel.h"
 #include "kutreeviewproxymodel.h"
 
 #include <QDebug>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+
+namespace {
+// Room for the open/close arrow at the left of an account line.
+constexpr int accountArrowWidth = 16;
+} // namespace
 
 kuTreeView::kuTreeView(QWidget* parent) : QTreeView(parent), m_delegate(new kuTreeViewDelegate(this))
 {
@@ -16,6 +24,103 @@ kuTreeView::kuTreeView(QWidget* parent) : QTreeView(parent), m_delegate(new kuTr
     header()->setSectionsMovable(true);
     setAcceptDrops(false);
     connect(this, &QAbstractItemView::doubleClicked, this, &kuTreeView::toggleTopRow);
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { noteAccount(index, true); });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { noteAccount(index, false); });
+}
+
+void kuTreeView::noteAccount(const QModelIndex& index, bool open)
+{
+    if (!index.isValid() || index.parent().isValid())
+        return;
+    const QString account = index.data(kuTreeViewModel::AccountRole).toString();
+    if (!account.isEmpty())
+        m_accountOpen.insert(account, open);
+}
+
+void kuTreeView::openAccountByDefault(const QString& account)
+{
+    if (!account.isEmpty() && !m_accountOpen.contains(account))
+        m_accountOpen.insert(account, true);
+}
+
+void kuTreeView::setAccountStates(const QVariantMap& accounts)
+{
+    m_accountOpen.clear();
+    for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
+        if (!it.key().isEmpty())
+            m_accountOpen.insert(it.key(), it.value().toBool());
+    }
+    applyAccountStates();
+}
+
+QStringList kuTreeView::openAccountList() const
+{
+    QStringList open;
+    for (auto it = m_accountOpen.cbegin(); it != m_accountOpen.cend(); ++it) {
+        if (it.value())
+            open << it.key();
+    }
+    return open;
+}
+
+void kuTreeView::applyAccountStates()
+{
+    const QAbstractItemModel* source = model();
+    if (!source)
+        return;
+    for (int row = 0; row < source->rowCount(); ++row) {
+        const QModelIndex index = source->index(row, 0);
+        const QString account = index.data(kuTreeViewModel::AccountRole).toString();
+        auto known = m_accountOpen.constFind(account);
+        if (known == m_accountOpen.cend()) {
+            // Names saved by hand or by another server may differ in case only.
+            for (known = m_accountOpen.cbegin(); known != m_accountOpen.cend(); ++known) {
+                if (known.key().compare(account, Qt::CaseInsensitive) == 0)
+                    break;
+            }
+        }
+        if (known != m_accountOpen.cend() && isExpanded(index) != known.value())
+            setExpanded(index, known.value());
+    }
+}
+
+int kuTreeView::firstShownColumn() const
+{
+    const QHeaderView* head = header();
+    for (int visual = 0; visual < head->count(); ++visual) {
+        const int logical = head->logicalIndex(visual);
+        if (!head->isSectionHidden(logical))
+            return logical;
+    }
+    return -1;
+}
+
+QRect kuTreeView::accountArrowRect(const QModelIndex& account) const
+{
+    const int first = firstShownColumn();
+    if (rootIsDecorated() || first < 0 || !account.isValid() || account.parent().isValid() ||
+        !account.model()->hasChildren(account.sibling(account.row(), 0)))
+        return QRect();
+    const QRect line = visualRect(account.sibling(account.row(), first));
+    if (!line.isValid())
+        return QRect();
+    return QRect(columnViewportPosition(first) + indentation(), line.top(), accountArrowWidth, line.height());
+}
+
+bool kuTreeView::viewportEvent(QEvent* event)
+{
+    // The arrow of an account line opens and closes it, as the branch arrow of a plain tree does.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QModelIndex index = indexAt(mouse->pos());
+            if (index.isValid() && !index.parent().isValid() && accountArrowRect(index).contains(mouse->pos())) {
+                toggleTopRow(index);
+                return true;
+            }
+        }
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void kuTreeView::toggleTopRow(const QModelIndex& index)
@@ -117,24 +222,39 @@ void kuTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, 
     }
     // An account row is one cell across every shown column.
     const QHeaderView* head = header();
-    int first = -1;
-    int last = -1;
-    for (int visual = 0; visual < head->count(); ++visual) {
-        const int logical = head->logicalIndex(visual);
-        if (head->isSectionHidden(logical))
-            continue;
-        if (first < 0)
-            first = logical;
-        last = logical;
-    }
+    const int first = firstShownColumn();
     if (first < 0)
         return;
+    int last = first;
+    for (int visual = 0; visual < head->count(); ++visual) {
+        const int logical = head->logicalIndex(visual);
+        if (!head->isSectionHidden(logical))
+            last = logical;
+    }
     const int left = columnViewportPosition(first);
-    // The expand arrow keeps its place in the indentation.
-    if (rootIsDecorated())
+    int textLeft = left + indentation();
+    if (rootIsDecorated()) {
+        // The expand arrow keeps its place in the indentation.
         drawBranches(painter, QRect(left, option.rect.top(), indentation(), option.rect.height()), index);
+    } else {
+        // Without a root decoration the line carries its own arrow, so an account with rows never looks empty.
+        const QRect arrowArea(textLeft, option.rect.top(), accountArrowWidth, option.rect.height());
+        const bool selected = selectionModel() && selectionModel()->isSelected(index);
+        if (selected)
+            painter->fillRect(arrowArea, option.palette.brush(QPalette::Highlight));
+        if (model()->hasChildren(index)) {
+            QStyleOption arrow;
+            arrow.initFrom(this);
+            arrow.rect = arrowArea;
+            arrow.state = QStyle::State_Children | QStyle::State_Enabled;
+            if (isExpanded(index))
+                arrow.state |= QStyle::State_Open;
+            style()->drawPrimitive(QStyle::PE_IndicatorBranch, &arrow, painter, this);
+        }
+        textLeft += accountArrowWidth;
+    }
     QStyleOptionViewItem cell = option;
-    cell.rect = QRect(QPoint(left + indentation(), option.rect.top()),
+    cell.rect = QRect(QPoint(textLeft, option.rect.top()),
                       QPoint(columnViewportPosition(last) + columnWidth(last) - 1, option.rect.bottom()));
     if (selectionModel() && selectionModel()->isSelected(index))
         cell.state |= QStyle::State_Selected;

@@ -2,7 +2,10 @@
 
 #include "kuobjectview.h"
 
+#include <QMap>
+#include <QStringList>
 #include <QTreeView>
+#include <QVariantMap>
 
 class kuTreeViewDelegate;
 
@@ -26,10 +29,24 @@ public:
     QString columnState() const;
     void setColumnState(const QString& state);
 
+    // Each account's row open or closed as the user left it, by account code: a new
+    // snapshot or an account shown again after a filter change comes back so.
+    // An account nobody opened or closed yet is opened here unless it is known.
+    void openAccountByDefault(const QString& account);
+    // Saved states replace what is known; their rows are opened and closed at once.
+    void setAccountStates(const QVariantMap& accounts);
+    // The accounts known open, in account order.
+    QStringList openAccountList() const;
+    // Opens and closes the model's account rows as known; rows of unknown accounts stay as they are.
+    void applyAccountStates();
+    // Where an account row with rows shows its arrow, in viewport coordinates (empty when it has none).
+    QRect accountArrowRect(const QModelIndex& account) const;
+
 public slots:
     void columnSetting() override;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -38,6 +55,10 @@ protected:
 
 private:
     void toggleTopRow(const QModelIndex& index);
+    void noteAccount(const QModelIndex& index, bool open);
+    // The logical index of the first shown column, or -1.
+    int firstShownColumn() const;
 
     kuTreeViewDelegate* m_delegate;
+    QMap<QString, bool> m_accountOpen;
 };

@@ -8,8 +8,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "accounttree.h"
 #include "fakesession.h"
-#include "kuaccountwindow.h"
 #include "kucheckcombobox.h"
 #include "kuclient.h"
 #include "kuordermanager.h"
@@ -536,6 +536,24 @@ private slots:
         QCOMPARE(ordersState(window->proxy()), QString("ACC1: 2/2/5 3/3/3 1/1/10 | ACC2: 1/1/7"));
     }
 
+    void keptAccountStates_data() { accounttree::keptStateCases(); }
+
+    // A new snapshot, a reconnection or the account checks keep each account open or closed as the user left it.
+    void keptAccountStates()
+    {
+        auto window = shownWindow();
+        window->resize(900, 400);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        accounttree::checkKeptStates(
+                window->view(), window->accountBox(), [&] { window->subscribe(); },
+                [&] {
+                    conn()->session = "S2";
+                    window->subscribe();
+                    m_session->converter()->snapshotOrders(snapshotJson);
+                });
+    }
+
     void settingsRoundTrip_data()
     {
         QTest::addColumn<QVariantMap>("accounts");
@@ -555,7 +573,6 @@ private slots:
         {
             auto window = shownWindow();
             window->setChekedAccounts(accounts);
-            kuAccountWindow::expandAccounts(window->view(), kuAccountWindow::trueKeys(accounts));
             window->setSearchLine(search);
             window->view()->header()->setSectionHidden(3, !showShortName);
             saved = window->saveSettings();

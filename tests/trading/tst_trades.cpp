@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "accounttree.h"
 #include "fakesession.h"
 #include "kucheckcombobox.h"
 #include "kuobjectheaderitem.h"
@@ -32,6 +33,14 @@ QString tradesState(const QAbstractItemModel* model)
     }
     return accounts.join(QStringLiteral(" | "));
 }
+
+// Two accounts with operations in and without instruments.
+const QByteArray twoAccounts = R"({
+  "ACC1": [{"date": "2026-12-01", "time": "10:00:00", "trade_id": 1, "paper_id": 101, "act": 1, "note": "a"},
+           {"date": "2026-12-02", "time": "10:00:00", "trade_id": 2, "paper_id": 106, "act": 2, "note": "b"},
+           {"date": "2026-12-03", "time": "10:00:00", "trade_id": 3, "act": 3, "note": "c"}],
+  "ACC2": [{"date": "2026-12-04", "time": "10:00:00", "trade_id": 4, "paper_id": 106, "act": 1, "note": "d"}]
+})";
 
 // A trades view whose pending drag can be read.
 class ProbeView : public kuTradesView
@@ -175,6 +184,25 @@ private slots:
         QCOMPARE(restored.accountBox()->checkedItems(), QStringList{"ACC1"});
         QCOMPARE(restored.saveSettings()["settings"].toArray().first()["params"].toArray().at(2),
                  group["params"].toArray().at(2));
+    }
+
+    void keptAccountStates_data() { accounttree::keptStateCases(); }
+
+    // A new snapshot, a reconnection or the account checks keep each account open or closed as the user left it.
+    void keptAccountStates()
+    {
+        kuTrades window;
+        m_session->converter()->snapshotTrades(twoAccounts);
+        window.resize(900, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        accounttree::checkKeptStates(
+                window.view(), window.accountBox(), [&] { window.subscribe(); },
+                [&] {
+                    m_session->conn()->session = "S2";
+                    window.subscribe();
+                    m_session->converter()->snapshotTrades(twoAccounts);
+                });
     }
 };
 

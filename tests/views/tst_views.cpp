@@ -112,6 +112,7 @@ private slots:
     void foreignModels();
     void columnsSpreadEvenlyOnResize();
     void treeTopRows();
+    void accountArrows();
     void cleanupTestCase();
 };
 
@@ -429,6 +430,49 @@ void tst_Views::treeTopRows()
         QTest::mouseDClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
         QCOMPARE(tree.isExpanded(account), expanded);
     }
+}
+
+// Without a root decoration, as the account windows show their trees, an account line with rows
+// carries its own arrow, which opens and closes it; an account without rows has none.
+void tst_Views::accountArrows()
+{
+    AccountModel model;
+    kuTreeViewProxyModel proxy;
+    proxy.setSourceModel(&model);
+    kuTreeView tree;
+    tree.setRootIsDecorated(false);
+    tree.setIndentation(0);
+    tree.buildColumns(threeColumns());
+    tree.setModel(&proxy);
+    proxy.appendChild(proxy.appendTopItem("L01"), TestItem::make({"", "SBER", "Сбербанк", "300"}));
+    proxy.appendTopItem("L02");
+    tree.resize(500, 200);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+
+    const QModelIndex withRows = proxy.index(0, 0);
+    const QRect arrow = tree.accountArrowRect(withRows);
+    QVERIFY(!arrow.isEmpty());
+    QVERIFY(tree.accountArrowRect(proxy.index(1, 0)).isEmpty());
+    auto picture = [&tree](const QRect& area) { return tree.viewport()->grab(area).toImage(); };
+    auto inked = [](const QImage& image) {
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (qGray(image.pixel(x, y)) < 160)
+                    return true;
+        return false;
+    };
+    const QImage closed = picture(arrow);
+    QVERIFY(inked(closed));
+    const int emptyLine = tree.visualRect(proxy.index(1, 1)).top();
+    QVERIFY(!inked(picture(arrow.translated(0, emptyLine - arrow.top()))));
+
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, arrow.center());
+    QVERIFY(tree.isExpanded(withRows));
+    QVERIFY(picture(arrow) != closed);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, arrow.center());
+    QVERIFY(!tree.isExpanded(withRows));
+    QCOMPARE(picture(arrow), closed);
 }
 
 void tst_Views::cleanupTestCase()
