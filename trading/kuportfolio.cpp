@@ -2,7 +2,7 @@
 
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
-#include "kuaccount.h"
+#include "kuaccountwindow.h"
 #include "kucheckcombobox.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
@@ -43,7 +43,8 @@ kuPortfolio::kuPortfolio(QWidget* parent)
 
 kuPortfolio::~kuPortfolio()
 {
-    // The view goes with the form before the proxy it shows.
+    // The view goes with the form before the proxy it shows; its selection no longer reaches this window.
+    disconnect(ui->viewPortfolio->selectionModel(), nullptr, this, nullptr);
     ui->viewPortfolio->setModel(nullptr);
 }
 
@@ -98,10 +99,17 @@ void kuPortfolio::init()
 
     ui->graphicsView->setScene(m_margin->scene());
     ui->graphicsView->installEventFilter(this);
+    m_margin->clearValues();
 
     connect(m_accountBox->model(), &QAbstractItemModel::dataChanged, this, &kuPortfolio::slot_showAccounts);
     connect(m_search, &QLineEdit::textEdited, this, &kuPortfolio::slot_filterAccepted);
     connect(m_view, &QAbstractItemView::clicked, this, &kuPortfolio::slot_changeSelection);
+    // Keys move the selection too; a row gone with an update selects nothing new.
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    slot_changeSelection(current);
+            });
     connect(m_view, &kuPortfolioView::on_showHideMarginPanel, this, &kuPortfolio::slot_showHideMarginPanel);
 }
 
@@ -121,13 +129,7 @@ void kuPortfolio::subscribe()
         }
     }
     // Filled anew each time, so a reconnection lists every account once.
-    const QStringList accounts = kuAccount::instance()->accounts();
-    m_accountBox->clear();
-    m_accountBox->addItems(accounts);
-    m_accountBox->setCheckedItems(accounts);
-    const QString current = kuAccount::instance()->currentAccount();
-    if (!m_toExpand.contains(current))
-        m_toExpand.append(current);
+    kuAccountWindow::loadAccounts(m_accountBox, m_view);
 }
 
 void kuPortfolio::slot_snapshotPosition(QJsonObject jsonPositions)
@@ -146,14 +148,16 @@ void kuPortfolio::slot_snapshotPosition(QJsonObject jsonPositions)
             m_proxy->appendChildren(top, it.value().value<kuPortfolioModel::Rows>());
     }
     applyToAccounts(parseMargin(jsonPositions), kuPortfolioModel::SetMarginRole);
-    for (const QString& account : qAsConst(m_toExpand)) {
-        const QModelIndexList found =
-                m_proxy->match(m_proxy->index(0, 0), kuTreeViewModel::AccountRole, account, 1, Qt::MatchFixedString);
-        if (found.isEmpty())
-            continue;
-        m_view->expand(found.first());
-        slot_changeSelection(found.first());
-    }
+    // Every account open or closed as the user left it.
+    m_view->applyAccountStates();
+    // The account selected before stays selected; a new window selects its first open one.
+    QModelIndex selected = m_selectedAccount.isEmpty() ? QModelIndex() : accountRow(m_proxy, m_selectedAccount);
+    const QStringList open = m_view->openAccountList();
+    for (auto account = open.cbegin(); !selected.isValid() && account != open.cend(); ++account)
+        selected = accountRow(m_proxy, *account);
+    m_selectedAccount.clear();
+    if (selected.isValid())
+        slot_changeSelection(selected);
     m_proxy->applySort();
     hideLightBox();
     requestLastPrices();
@@ -193,7 +197,7 @@ void kuPortfolio::slot_updatePosition(QJsonObject jsonPositions)
         }
     }
     if (!margin.isEmpty() && !ui->graphicsView->isHidden())
-        showMarginOf(m_view->currentIndex().isValid() ? QModelIndex(m_view->currentIndex()) : QModelIndex(m_selection));
+        showSelectedMargin();
     requestLastPrices();
 }
 
@@ -296,7 +300,12 @@ void kuPortfolio::updateLastPrice(int paperID, double lastPrice)
 
 void kuPortfolio::slot_showAccounts(QModelIndex, QModelIndex)
 {
-    m_proxy->setAccounts(m_accountBox->checkedItems());
+    // Read from the items: the box's own list follows only after this change is reported.
+    m_proxy->setAccounts(kuAccountWindow::checkedAccounts(m_accountBox));
+    m_view->applyAccountStates();
+    // A selected account the checks hide has no figures to show.
+    if (!ui->graphicsView->isHidden())
+        showSelectedMargin();
 }
 
 void kuPortfolio::slot_filterAccepted(QString text)
@@ -310,30 +319,30 @@ void kuPortfolio::slot_changeSelection(QModelIndex index)
     if (index == QModelIndex(m_selection))
         return;
     m_selection = index;
-    if (index.isValid() && index.parent().isValid())
-        return;
+    // A position or money row stands for its account: the panel shows that account's figures.
+    const QModelIndex account = index.parent().isValid() ? index.parent() : index;
+    m_selectedAccount = account.sibling(account.row(), 0).data(kuTreeViewModel::AccountRole).toString();
     slot_showHideMarginPanel(m_view->marginAction()->isChecked());
 }
 
-void kuPortfolio::showMarginOf(const QModelIndex& index)
+void kuPortfolio::showSelectedMargin()
 {
-    if (!index.isValid() || index.parent().isValid())
+    const QModelIndex account = m_selectedAccount.isEmpty() ? QModelIndex() : accountRow(m_proxy, m_selectedAccount);
+    const QVariant value = account.data(kuPortfolioModel::MarginRole);
+    if (value.userType() != qMetaTypeId<kuPortfolioModel::marginParam>()) {
+        m_margin->clearValues();
         return;
-    const QVariant value = index.sibling(index.row(), 0).data(kuPortfolioModel::MarginRole);
-    if (value.userType() != qMetaTypeId<kuPortfolioModel::marginParam>())
-        return;
+    }
+    // Zeros are the account's figures too: an account without margin never keeps another's.
     const auto margin = value.value<kuPortfolioModel::marginParam>();
-    if (margin.initMargin > 0 && margin.minMargin > 0)
-        m_margin->setValues(margin.marginPortfolio, margin.initMargin, margin.minMargin);
+    if (!m_margin->setValues(margin.marginPortfolio, margin.initMargin, margin.minMargin))
+        m_margin->clearValues();
 }
 
 void kuPortfolio::slot_showHideMarginPanel(bool showHide)
 {
-    if (showHide) {
-        // The current row, or this window's last selected account when nothing is current.
-        const QModelIndex current = m_view->currentIndex();
-        showMarginOf(current.isValid() ? current : QModelIndex(m_selection));
-    }
+    if (showHide)
+        showSelectedMargin();
     layoutMarginPanel();
     ui->graphicsView->setVisible(showHide);
 }
@@ -362,24 +371,12 @@ bool kuPortfolio::eventFilter(QObject* watched, QEvent* event)
 
 QVariantMap kuPortfolio::chekedAccounts() const
 {
-    QVariantMap accounts;
-    for (int row = 0; row < m_proxy->rowCount(); ++row) {
-        const QModelIndex index = m_proxy->index(row, 0);
-        accounts.insert(index.data(kuTreeViewModel::AccountRole).toString(), m_view->isExpanded(index));
-    }
-    return accounts;
+    return kuAccountWindow::openAccounts(m_view);
 }
 
 void kuPortfolio::setChekedAccounts(const QVariantMap& accounts)
 {
-    m_view->setUpdatesEnabled(false);
-    m_accountBox->setCheckedItems(accounts.keys());
-    m_toExpand.clear();
-    for (auto it = accounts.constBegin(); it != accounts.constEnd(); ++it) {
-        if (it.value().toBool())
-            m_toExpand.append(it.key());
-    }
-    m_view->setUpdatesEnabled(true);
+    kuAccountWindow::restoreAccounts(m_view, m_accountBox, accounts);
 }
 
 QString kuPortfolio::searchLine() const

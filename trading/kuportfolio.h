@@ -80,8 +80,8 @@ private:
     void applyToAccounts(const QMap<QString, QVariant>& values, int role);
     // Asks once per new paper id, on the GUI thread; the reply is not waited for.
     void requestLastPrices();
-    // The margin values of the selected account into the panel (when it has margins).
-    void showMarginOf(const QModelIndex& index);
+    // The selected account's own figures into the panel, or none without one.
+    void showSelectedMargin();
     void layoutMarginPanel();
 
     std::unique_ptr<Ui_kuPortfolio> ui;
@@ -90,9 +90,10 @@ private:
     kuPortfolioView* m_view = nullptr;
     kuCheckComboBox* m_accountBox = nullptr;
     QLineEdit* m_search = nullptr;
-    QList<QString> m_toExpand;
     kuPortfolioMarginChart* m_margin;
     QMap<int, bool> m_lastPriceAsked;
     // This window's selected row; another portfolio window has its own.
     QPersistentModelIndex m_selection;
+    // The account of the selected row, kept by name: rows come anew with every update and snapshot.
+    QString m_selectedAccount;
 };

@@ -136,12 +136,12 @@ void kuPortfolioMarginChart::setupScene()
     m_scene->addItem(m_initialText);
 }
 
-void kuPortfolioMarginChart::setValues(double portfolio, double initialMargin, double minimumMargin)
+bool kuPortfolioMarginChart::setValues(double portfolio, double initialMargin, double minimumMargin)
 {
     if (!qIsFinite(portfolio) || !qIsFinite(initialMargin) || !qIsFinite(minimumMargin))
-        return;
+        return false;
     if (initialMargin < 0)
-        return;
+        return false;
     m_portfolio = portfolio;
     m_initialMargin = initialMargin;
     m_minimumMargin = minimumMargin;
@@ -159,6 +159,19 @@ void kuPortfolioMarginChart::setValues(double portfolio, double initialMargin, d
     m_portfolioText->setPlainText(formatNumber(portfolio, 2, blank));
     m_initialText->setPlainText(formatNumber(initialMargin, 2, blank));
     m_minimumText->setPlainText(formatNumber(minimumMargin, 2, blank));
+    relayout();
+    return true;
+}
+
+void kuPortfolioMarginChart::clearValues()
+{
+    m_portfolio = 0;
+    m_initialMargin = 0;
+    m_minimumMargin = 0;
+    m_bar->setProgress(0);
+    m_bar->setProgressBrush(QBrush());
+    for (QGraphicsTextItem* text : {m_portfolioText, m_initialText, m_minimumText})
+        text->setPlainText(QString());
     relayout();
 }
 

@@ -45,8 +45,10 @@ public:
     ~kuPortfolioMarginChart() override;
 
     QGraphicsScene* scene() const { return m_scene; }
-    // A negative or non-finite value leaves the panel as it is.
-    void setValues(double portfolio, double initialMargin, double minimumMargin);
+    // A negative initial margin or a non-finite value leaves the panel as it is; whether it took them.
+    bool setValues(double portfolio, double initialMargin, double minimumMargin);
+    // No figures at all: empty texts and no fill, for when no account is selected.
+    void clearValues();
     void relayout();
 
     double ratioInitial() const { return m_ratioInitial; }

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "accounttree.h"
 #include "fakesession.h"
 #include "kucheckcombobox.h"
 #include "kuclient.h"
@@ -37,6 +38,24 @@ const QByteArray snapshot = R"({
           "margin": {"init_marga": 100, "min_marga": 50, "marg_portfolio": 150}},
  "GONE": {"position": [{"paper_id": 106, "amount": 5, "price": 100, "balance": 500, "lastprice": 100}]}
 })";
+
+// A stock account whose margins are zeros beside a futures account with margins.
+const QByteArray margins = R"({
+ "ACC1": {"position": [{"paper_id": 101, "amount": 10, "price": 50, "balance": 500, "lastprice": 55}],
+          "money": {"balance": 1000},
+          "margin": {"init_marga": 0, "min_marga": 0, "marg_portfolio": 1274411}},
+ "ACC2": {"position": [{"paper_id": 103, "amount": 10, "price": 90, "balance": 900, "lastprice": 95}],
+          "margin": {"init_marga": 33348, "min_marga": 16674, "marg_portfolio": 504195}}
+})";
+
+// The margin panel's amounts: portfolio|initial|minimum.
+QString marginTexts(const kuPortfolio& window)
+{
+    const kuPortfolioMarginChart* chart = window.marginChart();
+    return QStringList{chart->portfolioText()->toPlainText(), chart->initialText()->toPlainText(),
+                       chart->minimumText()->toPlainText()}
+            .join('|');
+}
 } // namespace
 
 class tst_Portfolio : public QObject
@@ -273,12 +292,102 @@ private slots:
         QCOMPARE(first->marginChart()->portfolioText()->toPlainText(), QStringLiteral("150.00"));
         second->view()->setCurrentIndex(rowOf(*second, "ACC1", ""));
         second->slot_changeSelection(rowOf(*second, "ACC1", ""));
-        QCOMPARE(second->marginChart()->portfolioText()->toPlainText(), QStringLiteral("0.0"));
+        QCOMPARE(second->marginChart()->portfolioText()->toPlainText(), QStringLiteral("0.00"));
         QCOMPARE(first->marginChart()->ratioInitial(), 2.0 / 3);
         QCOMPARE(second->marginChart()->ratioInitial(), 0.8);
         // Unchecking the panel hides it.
         first->view()->marginAction()->setChecked(false);
         QVERIFY(first->findChild<QGraphicsView*>("graphicsView")->isHidden());
+    }
+
+    void marginOfTheSelectedAccount_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("texts");
+        const QString futures = "504 195.00|33 348.00|16 674.00";
+        const QString stock = "1 274 411.00|0.00|0.00";
+        QTest::newRow("futures") << QStringList{"ACC2"} << futures;
+        QTest::newRow("futures, then stock with zero margins") << QStringList{"ACC2", "ACC1"} << stock;
+        QTest::newRow("stock, then futures") << QStringList{"ACC1", "ACC2"} << futures;
+        QTest::newRow("futures, then a position of stock") << QStringList{"ACC2", "ACC1/VLMR"} << stock;
+        QTest::newRow("futures, then a key up into stock") << QStringList{"ACC2", "up"} << stock;
+        QTest::newRow("futures, hidden by the checks") << QStringList{"ACC2", "hide ACC2"} << "||";
+        QTest::newRow("futures, updated") << QStringList{"ACC2", "update"} << "40 000.00|30 000.00|15 000.00";
+        QTest::newRow("stock, a new session") << QStringList{"ACC1", "new session"} << stock;
+    }
+
+    // The panel shows the figures of the account whose line or row is selected, zeros
+    // included, and none without one.
+    void marginOfTheSelectedAccount()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, texts);
+        kuPortfolio window;
+        window.resize(900, 500);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(marginTexts(window), QStringLiteral("||"));
+        converter()->snapshotPositions(margins);
+        // The current account opens and is selected.
+        QCOMPARE(marginTexts(window), QStringLiteral("1 274 411.00|0.00|0.00"));
+        auto* panel = window.findChild<QGraphicsView*>("graphicsView");
+        for (const QString& step : steps) {
+            if (step == "up") {
+                QTest::keyClick(window.view(), Qt::Key_Up);
+            } else if (step == "hide ACC2") {
+                window.findChild<kuCheckComboBox*>("comboBoxAccount")->setCheckedItems({"ACC1"});
+            } else if (step == "update") {
+                converter()->updatePositions(
+                        R"({"ACC2": {"margin": {"init_marga": 30000, "min_marga": 15000, "marg_portfolio": 40000}}})");
+            } else if (step == "new session") {
+                conn()->session = "S2";
+                window.subscribe();
+                converter()->snapshotPositions(margins);
+            } else {
+                const QModelIndex row = rowOf(window, step.section('/', 0, 0), step.section('/', 1));
+                QVERIFY2(row.isValid(), qPrintable(step));
+                const QModelIndex cell = row.sibling(row.row(), 3);
+                QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {},
+                                  window.view()->visualRect(cell).center());
+            }
+            QVERIFY2(panel->isVisible(), qPrintable(step));
+        }
+        QCOMPARE(marginTexts(window), texts);
+    }
+
+    // Without a selected account, as after a restore that opens none, the panel shows no figures.
+    void marginWithoutAccount()
+    {
+        kuPortfolio window;
+        window.setChekedAccounts({{"ACC1", false}, {"ACC2", false}});
+        window.resize(900, 500);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        converter()->snapshotPositions(margins);
+        auto* panel = window.findChild<QGraphicsView*>("graphicsView");
+        QVERIFY(panel->isHidden());
+        window.setShowHideMarginPanel(false);
+        window.setShowHideMarginPanel(true);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(marginTexts(window), QStringLiteral("||"));
+    }
+
+    void keptAccountStates_data() { accounttree::keptStateCases(); }
+
+    // A new snapshot, a reconnection or the account checks keep each account open or closed as the user left it.
+    void keptAccountStates()
+    {
+        const auto window = shown();
+        window->resize(900, 500);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        accounttree::checkKeptStates(
+                window->view(), window->findChild<kuCheckComboBox*>("comboBoxAccount"), [&] { window->subscribe(); },
+                [&] {
+                    conn()->session = "S2";
+                    window->subscribe();
+                    converter()->snapshotPositions(snapshot);
+                });
     }
 
     void positionOrders_data()
