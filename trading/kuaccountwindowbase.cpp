@@ -31,7 +31,8 @@ void kuAccountWindowBase::slot_showAccounts(QModelIndex, QModelIndex)
 
 void kuAccountWindowBase::slot_filterAccepted(QString text)
 {
-    m_treeProxy->setColumnFilter(1, text.isEmpty() ? QString() : text);
+    // Column 2, "Инструмент", as the search line's tool tip says.
+    m_treeProxy->setColumnFilter(2, text.isEmpty() ? QString() : text);
 }
 
 QStringList kuAccountWindowBase::expandList() const

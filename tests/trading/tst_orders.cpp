@@ -525,15 +525,34 @@ private slots:
         QCOMPARE(found, orders);
     }
 
-    void searchFiltersByDate()
+    void searchByInstrument_data()
     {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("ticker") << "VLMR"
+                                << "ACC1: 3/3/3 1/1/10 | ACC2:";
+        QTest::newRow("part, lower case") << "bi"
+                                          << "ACC1: 2/2/5 | ACC2: 1/1/7";
+        QTest::newRow("a date is no instrument") << "12.2026"
+                                                 << "ACC1: | ACC2:";
+        QTest::newRow("cleared") << ""
+                                 << "ACC1: 2/2/5 3/3/3 1/1/10 | ACC2: 1/1/7";
+    }
+
+    // The search line looks in the column its tool tip names.
+    void searchByInstrument()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, rows);
         auto window = shownWindow();
         window->view()->sortByColumn(1, Qt::AscendingOrder);
-        window->setSearchLine("12.2026");
-        QCOMPARE(ordersState(window->proxy()), QString("ACC1: 3/3/3 1/1/10 | ACC2: 1/1/7"));
-        // The user's clearing of the line passes an empty text: every row again.
-        window->slot_filterAccepted("");
-        QCOMPARE(ordersState(window->proxy()), QString("ACC1: 2/2/5 3/3/3 1/1/10 | ACC2: 1/1/7"));
+        auto* line = window->findChild<QLineEdit*>("lineSearch");
+        QVERIFY(line->toolTip().contains("&quot;Инструмент&quot;"));
+        QCOMPARE(window->proxy()->headerData(2, Qt::Horizontal).toString(), QString("Инструмент"));
+        accounttree::search(line, "BIG");
+        accounttree::search(line, text);
+        QCOMPARE(ordersState(window->proxy()), rows);
+        QCOMPARE(window->searchLine(), text);
     }
 
     void keptAccountStates_data() { accounttree::keptStateCases(); }
