@@ -23,7 +23,8 @@ struct Row
 };
 
 const char* const stockExchange = "ВФБ";
-const char* const derivativesExchange = "ВСР";
+// The terminal's instrument chooser shows the options under the exchange of this code.
+const char* const derivativesExchange = "FORTS";
 
 const Row rows[] = {
         {1, 10, 1, 1, 0.01, 1, 0, 245.30, "VLMR", "ПАО \"Велморан\"", "Велморан"},

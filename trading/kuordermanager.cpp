@@ -191,7 +191,8 @@ void kuOrderManager::fillAccounts()
 
 void kuOrderManager::fillInstruments()
 {
-    m_paperModel->setItems(makeItems());
+    // Options too: the chooser offers them to an account that trades them, and they must be found here.
+    m_paperModel->setItems(makeItems() + makeOptionItems());
     if (m_filter)
         m_filter->sort(tickerColumn, Qt::AscendingOrder);
     m_papersFilledAt = kuPaperList::instance()->changeCount();

@@ -142,8 +142,10 @@ void kuPaperListForm::slot_showOptions(int state)
         return;
     }
     fillRows(true);
-    comboExchange->setCurrentIndex(
-            comboExchange->findText(QStringLiteral("FORTS"), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    // Without that exchange among the entries (an account that trades none) the entry stays
+    // on "Все" of the entries: no entry at all would let every option through.
+    const int derivatives = comboExchange->findText(QStringLiteral("FORTS"), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    comboExchange->setCurrentIndex(qMax(derivatives, 0));
     comboExchange->setEnabled(false);
 }
 

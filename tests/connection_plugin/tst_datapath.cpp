@@ -287,7 +287,7 @@ private slots:
             // Currency contracts and derivatives always allow market orders.
             QCOMPARE(p->isMarketAllowed(), i.marketAllowed != 0 || i.type == 4 || i.type == 5 || i.type == 7);
         }
-        QCOMPARE(registry->exchanges(), (QMap<int, QString>{{1, "ВФБ"}, {2, "ВСР"}}));
+        QCOMPARE(registry->exchanges(), (QMap<int, QString>{{1, "ВФБ"}, {2, "FORTS"}}));
         QCOMPARE(registry->ticker(m_share), QStringLiteral("VLMR"));
         QCOMPARE(registry->paper(m_bond)->typeName(), QStringLiteral("Облигация"));
     }

@@ -562,6 +562,16 @@ private slots:
         m_dialog->resetForm();
         QVERIFY(m_dialog->setAccount("ACC3"));
         QCOMPARE(rows->rowCount(), 8);
+
+        // An option the chooser offers is an instrument of the entry too.
+        kuPaperList::instance()->addPaper(
+                302, QSharedPointer<kuPaperInfo>::create(302, "OPT", "", 5, 1, 1, 1, 0, 0.0, true, "", "", 2, "FORTS"));
+        emit m_test->converter()->on_snapshotPapers();
+        m_dialog->resetForm();
+        QVERIFY(m_dialog->setAccount("ACC3"));
+        m_dialog->setInstrument(302);
+        QCOMPARE(m_dialog->paperID(), 302);
+        QCOMPARE(w<QLineEdit>("paperLineEdit")->text(), QString("OPT"));
         addTestAccounts();
     }
 

@@ -1,19 +1,30 @@
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include "dcmessagepack.h"
 #include "demosession.h"
+#include "kuabstractconn.h"
+#include "kuabstractdataconverter.h"
 #include "kuaccount.h"
+#include "kuclient.h"
 #include "kudemomarket.h"
 #include "kuordermanager.h"
 #include "kupaperlist.h"
+#include "kupaperlistform.h"
 #include "ordermanagerfixture.h"
 
 #include <cmath>
 
 namespace {
 const QString stockAccount = QStringLiteral("Фондовый-DEMO");
+const QString futuresAccount = QStringLiteral("Срочный-DEMO");
 } // namespace
 
 // The order entry dialog against the demo server: what it sends, and how the answers reach the trader.
@@ -56,6 +67,7 @@ private slots:
 
     void cleanupTestCase()
     {
+        delete kuClient::instance().data();
         m_dialog.reset();
         m_demo.stop();
     }
@@ -113,6 +125,85 @@ private slots:
         QVERIFY2(boxes.texts.last().startsWith("Подтверждение поручения не получено."), qPrintable(boxes.texts.last()));
         m_demo.server()->setDropConnections(false, "kuOrderManager");
         QVERIFY(m_infos.isEmpty());
+    }
+
+    void optionsInTheChooser_data()
+    {
+        QTest::addColumn<bool>("fromOrderEntry");
+        // The switch stays on between runs; a run from the main window turns it off.
+        QTest::newRow("order entry of the futures account") << true;
+        QTest::newRow("main window") << false;
+    }
+
+    // The server's options come under the chooser's option switch, on the exchange it looks
+    // for, and the one chosen for the futures account is traded like any instrument.
+    void optionsInTheChooser()
+    {
+        QFETCH(bool, fromOrderEntry);
+        QStringList options;
+        for (const kuDemoInstrument& i : m_demo.server()->market().instruments()) {
+            if (i.type == 5)
+                options << i.ticker;
+        }
+        options.sort();
+        QVERIFY(options.size() >= 3);
+        kuPaperListForm::registerWithClient();
+        const QPointer<kuClient> client = kuClient::createInstance();
+        QVERIFY(client && client->paperListForm());
+
+        QString exchange;
+        QStringList listed;
+        QTimer::singleShot(0, this, [&] {
+            auto* chooser = qobject_cast<kuPaperListForm*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            auto* optionsBox = chooser->findChild<QCheckBox*>("checkShowOptions");
+            QVERIFY(optionsBox->isEnabled());
+            optionsBox->click();
+            exchange = chooser->findChild<QComboBox*>("comboExchange")->currentText();
+            const QAbstractItemModel* rows = chooser->findChild<QAbstractItemView*>("paperTableView")->model();
+            for (int row = 0; row < rows->rowCount(); ++row)
+                listed << rows->index(row, 2).data().toString();
+            chooser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        int chosen = 0;
+        if (fromOrderEntry) {
+            auto* accounts = m_dialog->findChild<QComboBox*>("comboBoxAccount");
+            accounts->setCurrentIndex(accounts->findText(futuresAccount));
+            m_dialog->findChild<QToolButton*>("chooseButton")->click();
+            chosen = m_dialog->paperID();
+        } else {
+            chosen = client->choosePaper();
+        }
+        QCOMPARE(exchange, QStringLiteral("FORTS"));
+        QCOMPARE(listed, options);
+        QCOMPARE(kuPaperList::instance()->ticker(chosen), options.first());
+        if (!fromOrderEntry)
+            return;
+        QCOMPARE(m_dialog->findChild<QLineEdit*>("paperLineEdit")->text(), options.first());
+
+        // A limit buy far under the market waits in the book as an accepted order.
+        const double step = kuPaperList::instance()->paper(chosen)->priceStep();
+        const double price = std::round(m_demo.server()->market().bestBid(chosen) / step - 20) * step;
+        m_dialog->setLotAmount(2);
+        m_dialog->setPrice(price);
+        m_dialog->findChild<QPushButton*>("btnBuyLimit")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_infos.size(), 1, 5000);
+        QVERIFY2(m_infos.first().endsWith("Успешно отправлено."), qPrintable(m_infos.first()));
+        // The server lists it among the account's orders, accepted for execution.
+        QJsonObject orders;
+        const QMetaObject::Connection got = connect(m_demo.converter(), &kuAbstractDataConverter::on_snapshotOrders,
+                                                    this, [&orders](QJsonObject snapshot) { orders = snapshot; });
+        m_demo.connection()->getOrders();
+        QTRY_VERIFY_WITH_TIMEOUT(!orders.isEmpty(), 5000);
+        disconnect(got);
+        QJsonObject placed;
+        for (const QJsonValue& order : orders.value(futuresAccount).toArray()) {
+            if (order["paper_id"].toInt() == chosen)
+                placed = order.toObject();
+        }
+        QCOMPARE(placed["status"].toInt(), 1);
+        QCOMPARE(placed["amount"].toInt(), 2);
+        QCOMPARE(placed["price"].toDouble(), price);
     }
 };
 

@@ -241,6 +241,33 @@ private slots:
         QCOMPARE(shown(), allTickers);
     }
 
+    void narrowedOptions_data()
+    {
+        QTest::addColumn<QList<int>>("exchanges");
+        QTest::addColumn<QString>("exchange");
+        QTest::addColumn<QStringList>("tickers");
+        QTest::newRow("with FORTS") << QList<int>{1, 3} << "FORTS" << QStringList{"RTS120BC7"};
+        QTest::newRow("other derivatives") << QList<int>{1, 2} << "Все" << QStringList{"VIX125BO7"};
+        // An account without derivatives is offered no option it could not trade.
+        QTest::newRow("shares only") << QList<int>{1} << "Все" << QStringList{};
+    }
+
+    // From the order entry the option switch keeps to the account's exchanges.
+    void narrowedOptions()
+    {
+        QFETCH(QList<int>, exchanges);
+        QFETCH(QString, exchange);
+        QFETCH(QStringList, tickers);
+        addTestOptions();
+        m_form->loadingComplete();
+        m_form->setFilterExchange(QSet<qint32>(exchanges.begin(), exchanges.end()));
+        optionsBox()->click();
+        QVERIFY(optionsBox()->isChecked());
+        QCOMPARE(combo()->currentText(), exchange);
+        QVERIFY(!combo()->isEnabled());
+        QCOMPARE(shown(), tickers);
+    }
+
     // The main window hands the chooser out and reads the chosen instrument.
     void chosenThroughTheMainWindow()
     {
