@@ -246,10 +246,10 @@ void kuTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, 
             QStyleOption arrow;
             arrow.initFrom(this);
             arrow.rect = arrowArea;
-            arrow.state = QStyle::State_Children | QStyle::State_Enabled;
-            if (isExpanded(index))
-                arrow.state |= QStyle::State_Open;
-            style()->drawPrimitive(QStyle::PE_IndicatorBranch, &arrow, painter, this);
+            arrow.state = QStyle::State_Enabled;
+            // The arrow itself: a style sheet's tree rules leave no branch indicator drawn.
+            style()->drawPrimitive(isExpanded(index) ? QStyle::PE_IndicatorArrowDown : QStyle::PE_IndicatorArrowRight,
+                                   &arrow, painter, this);
         }
         textLeft += accountArrowWidth;
     }

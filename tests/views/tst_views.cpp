@@ -442,6 +442,8 @@ void tst_Views::accountArrows()
     kuTreeView tree;
     tree.setRootIsDecorated(false);
     tree.setIndentation(0);
+    // The program's style sheet styles the trees.
+    tree.setStyleSheet("QTreeView { background: #ffffff; border: 1px solid #d5dbe3; }");
     tree.buildColumns(threeColumns());
     tree.setModel(&proxy);
     proxy.appendChild(proxy.appendTopItem("L01"), TestItem::make({"", "SBER", "Сбербанк", "300"}));
