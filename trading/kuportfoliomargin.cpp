@@ -65,10 +65,14 @@ void kuGraphicsProgressRectItem::paint(QPainter* painter, const QStyleOptionGrap
     const double r = area.right() - 1;
 
     const int fillEnd = int(r - (1 - m_progress) * r);
-    painter->save();
-    painter->setBrush(m_progressBrush);
-    painter->drawRect(QRectF(QPointF(left, top), QPointF(fillEnd, bottom - 1)));
-    painter->restore();
+    // The end is measured from the scene's edge: one short of the bar's start fills nothing,
+    // rather than a block beside the bar.
+    if (fillEnd > left) {
+        painter->save();
+        painter->setBrush(m_progressBrush);
+        painter->drawRect(QRectF(QPointF(left, top), QPointF(fillEnd, bottom - 1)));
+        painter->restore();
+    }
 
     const double minimumX = r * m_ratioMinimum;
     const double initialX = r * m_ratioInitial;

@@ -1,5 +1,6 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
+#include <QPainter>
 #include <QtTest>
 
 #include <cmath>
@@ -118,6 +119,56 @@ private slots:
         chart.relayout();
         QCOMPARE(chart.portfolioText()->pos(), text);
         QCOMPARE(chart.bar()->rect(), bar);
+    }
+
+    void fill_data()
+    {
+        QTest::addColumn<double>("portfolio");
+        QTest::addColumn<double>("initial");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<bool>("filled");
+        QTest::newRow("no margins") << 1274411.0 << 0.0 << 0.0 << false;
+        QTest::newRow("a sliver") << 1.0 << 100.0 << 50.0 << false;
+        QTest::newRow("half") << 75.0 << 100.0 << 50.0 << true;
+    }
+
+    // The fill stays inside the bar: an end short of the bar's start fills nothing beside it.
+    void fill()
+    {
+        QFETCH(double, portfolio);
+        QFETCH(double, initial);
+        QFETCH(double, minimum);
+        QFETCH(bool, filled);
+        kuPortfolioMarginChart chart;
+        chart.scene()->setSceneRect(0, 0, 800, 50);
+        QVERIFY(chart.setValues(portfolio, initial, minimum));
+        QImage image(800, 50, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        chart.scene()->render(&painter, QRectF(0, 0, 800, 50), QRectF(0, 0, 800, 50));
+        painter.end();
+        const QColor fill = chart.bar()->progressBrush().color();
+        const QRectF bar = chart.bar()->rect();
+        int beside = 0;
+        int inside = 0;
+        for (int x = 0; x < 800; ++x) {
+            if (image.pixelColor(x, int(bar.center().y())) == fill)
+                ++(x < bar.left() ? beside : inside);
+        }
+        QCOMPARE(beside, 0);
+        QCOMPARE(inside > 0, filled);
+    }
+
+    // No account: no amounts and no fill.
+    void cleared()
+    {
+        kuPortfolioMarginChart chart;
+        chart.scene()->setSceneRect(0, 0, 600, 50);
+        chart.setValues(150, 100, 50);
+        chart.clearValues();
+        QCOMPARE(texts(chart), QStringLiteral("||"));
+        QCOMPARE(chart.bar()->progressBrush().style(), Qt::NoBrush);
+        QCOMPARE(chart.bar()->progress(), 0.0);
     }
 
     void setProgressClamps()
