@@ -61,6 +61,33 @@ inline void search(QLineEdit* line, const QString& text)
     QCOMPARE(line->text(), text);
 }
 
+// The cases of checkSearch(): a window's rows after searching for VLMR, for "bi" (BIG in
+// lower case), for a date text, and with the line cleared.
+inline void searchCases(const QString& ticker, const QString& part, const QString& date, const QString& cleared)
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("rows");
+    QTest::newRow("ticker") << "VLMR" << ticker;
+    QTest::newRow("part, lower case") << "bi" << part;
+    QTest::newRow("a date is no instrument") << "12.2026" << date;
+    QTest::newRow("cleared") << "" << cleared;
+}
+
+// The window's search line after another search: it looks in the column its tool tip names,
+// "Инструмент", and leaves the rows `shown` gives as the case's "rows".
+inline void checkSearch(QWidget* window, kuTreeView* view, const std::function<QString()>& shown)
+{
+    QFETCH(QString, text);
+    QFETCH(QString, rows);
+    view->sortByColumn(1, Qt::AscendingOrder);
+    auto* line = window->findChild<QLineEdit*>("lineSearch");
+    QVERIFY(line->toolTip().contains("&quot;Инструмент&quot;"));
+    QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Инструмент"));
+    search(line, "BIG");
+    search(line, text);
+    QCOMPARE(shown(), rows);
+}
+
 // The arrows clicked after the first snapshot, what comes next, and the states then.
 // The first snapshot opens the current account ACC1; ACC2 has rows too.
 inline void keptStateCases()

@@ -527,32 +527,15 @@ private slots:
 
     void searchByInstrument_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("rows");
-        QTest::newRow("ticker") << "VLMR"
-                                << "ACC1: 3/3/3 1/1/10 | ACC2:";
-        QTest::newRow("part, lower case") << "bi"
-                                          << "ACC1: 2/2/5 | ACC2: 1/1/7";
-        QTest::newRow("a date is no instrument") << "12.2026"
-                                                 << "ACC1: | ACC2:";
-        QTest::newRow("cleared") << ""
-                                 << "ACC1: 2/2/5 3/3/3 1/1/10 | ACC2: 1/1/7";
+        accounttree::searchCases("ACC1: 3/3/3 1/1/10 | ACC2:", "ACC1: 2/2/5 | ACC2: 1/1/7",
+                                 "ACC1: | ACC2:", "ACC1: 2/2/5 3/3/3 1/1/10 | ACC2: 1/1/7");
     }
 
-    // The search line looks in the column its tool tip names.
     void searchByInstrument()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, rows);
         auto window = shownWindow();
-        window->view()->sortByColumn(1, Qt::AscendingOrder);
-        auto* line = window->findChild<QLineEdit*>("lineSearch");
-        QVERIFY(line->toolTip().contains("&quot;Инструмент&quot;"));
-        QCOMPARE(window->proxy()->headerData(2, Qt::Horizontal).toString(), QString("Инструмент"));
-        accounttree::search(line, "BIG");
-        accounttree::search(line, text);
-        QCOMPARE(ordersState(window->proxy()), rows);
-        QCOMPARE(window->searchLine(), text);
+        accounttree::checkSearch(window.get(), window->view(), [&] { return ordersState(window->proxy()); });
+        QCOMPARE(window->searchLine(), window->findChild<QLineEdit*>("lineSearch")->text());
     }
 
     void keptAccountStates_data() { accounttree::keptStateCases(); }

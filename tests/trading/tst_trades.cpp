@@ -188,32 +188,14 @@ private slots:
 
     void searchByInstrument_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("rows");
-        QTest::newRow("ticker") << "VLMR"
-                                << "ACC1: a | ACC2:";
-        QTest::newRow("part, lower case") << "bi"
-                                          << "ACC1: b | ACC2: d";
-        QTest::newRow("a date is no instrument") << "12.2026"
-                                                 << "ACC1: | ACC2:";
-        QTest::newRow("cleared") << ""
-                                 << "ACC1: a b c | ACC2: d";
+        accounttree::searchCases("ACC1: a | ACC2:", "ACC1: b | ACC2: d", "ACC1: | ACC2:", "ACC1: a b c | ACC2: d");
     }
 
-    // The search line looks in the column its tool tip names.
     void searchByInstrument()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, rows);
         kuTrades window;
         m_session->converter()->snapshotTrades(twoAccounts);
-        window.view()->sortByColumn(1, Qt::AscendingOrder);
-        auto* line = window.findChild<QLineEdit*>("lineSearch");
-        QVERIFY(line->toolTip().contains("&quot;Инструмент&quot;"));
-        QCOMPARE(window.proxy()->headerData(2, Qt::Horizontal).toString(), QString("Инструмент"));
-        accounttree::search(line, "BIG");
-        accounttree::search(line, text);
-        QCOMPARE(tradesState(window.proxy()), rows);
+        accounttree::checkSearch(&window, window.view(), [&] { return tradesState(window.proxy()); });
     }
 
     void keptAccountStates_data() { accounttree::keptStateCases(); }
