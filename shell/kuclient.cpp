@@ -1056,10 +1056,17 @@ void kuClient::slot_showUserGuide()
                          QStringLiteral(".pdf");
     const QUrl url = QUrl::fromLocalFile(path);
     // The desktop handler may "open" a missing file without complaint.
-    if (QFileInfo::exists(path) && QDesktopServices::openUrl(url))
+    if (!QFileInfo(path).isFile()) {
+        qCritical().noquote() << "FILE NOT FOUND: " + url.toString();
+        showError(tr("Файл документации не найден: ") + path);
         return;
-    qCritical().noquote() << "FILE NOT FOUND: " + url.toString();
-    showError(tr("Файл документации не найден: ") + path);
+    }
+    if (QDesktopServices::openUrl(url))
+        return;
+    // The file is there: what is missing is a program that shows it.
+    qCritical().noquote() << "CANNOT OPEN: " + url.toString();
+    showError(tr("Не удалось открыть файл документации: %1\nПроверьте, что в системе есть программа для просмотра PDF.")
+                      .arg(path));
 }
 
 // ---- closing ----

@@ -18,6 +18,7 @@
 #include "sectioncontent.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QMenu>
@@ -48,6 +49,21 @@ public:
 public slots:
     void run() { ++runs; }
 };
+
+// Stands in for the desktop's viewer of local files.
+class FileOpener : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+QString userGuidePath()
+{
+    return QCoreApplication::applicationDirPath() + "/doc/Velmoran.pdf";
+}
 
 void registerChooser()
 {
@@ -109,6 +125,8 @@ private slots:
     void resubscription();
     void instrumentListError();
     void userGuideMissing();
+    void userGuideOpens_data();
+    void userGuideOpens();
     void close_data();
     void close();
     void cleanupTestCase();
@@ -498,13 +516,59 @@ void tst_Client::instrumentListError()
 
 void tst_Client::userGuideMissing()
 {
-    const QString path = QCoreApplication::applicationDirPath() + "/doc/Velmoran.pdf";
+    const QString path = userGuidePath();
+    QFile::remove(path);
     LogCapture log;
     BoxAnswers answers(QString(), QMessageBox::Ok);
     model()->action("mHelp/mUserGuide")->trigger();
     QCOMPARE(answers.others, QStringList{"Файл документации не найден: " + path});
     QCOMPARE(log.lines({QtCriticalMsg}), QStringList{"FILE NOT FOUND: " + QUrl::fromLocalFile(path).toString()});
     QVERIFY(!log.lines().join(' ').contains("////"));
+}
+
+void tst_Client::userGuideOpens_data()
+{
+    QTest::addColumn<bool>("viewer");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("viewer") << true << QString() << QString();
+    QTest::newRow("no viewer") << false
+                               << "Не удалось открыть файл документации: " + userGuidePath() +
+                                          "\nПроверьте, что в системе есть программа для просмотра PDF."
+                               << "CANNOT OPEN: " + QUrl::fromLocalFile(userGuidePath()).toString();
+}
+
+// With the guide beside the program F1 hands exactly that file to the desktop; only
+// a desktop that cannot show it gets a message, and not the one of a missing file.
+void tst_Client::userGuideOpens()
+{
+    QFETCH(bool, viewer);
+    QFETCH(QString, error);
+    QFETCH(QString, logged);
+    const QString path = userGuidePath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4\n");
+    file.close();
+    const auto removeFile = qScopeGuard([path] { QDir(QFileInfo(path).absolutePath()).removeRecursively(); });
+    FileOpener opener;
+    if (viewer)
+        QDesktopServices::setUrlHandler("file", &opener, "open");
+    const auto removeHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
+
+    LogCapture log;
+    BoxAnswers answers(QString(), QMessageBox::Ok);
+    m_client->show();
+    m_client->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_client));
+    QCOMPARE(model()->action("mHelp/mUserGuide")->shortcut(), QKeySequence(Qt::Key_F1));
+    QTest::keyClick(m_client, Qt::Key_F1);
+    if (!viewer)
+        QTRY_COMPARE(answers.others.size(), 1);
+    QCOMPARE(opener.urls, viewer ? QList<QUrl>{QUrl::fromLocalFile(path)} : QList<QUrl>{});
+    QCOMPARE(answers.others, error.isEmpty() ? QStringList() : QStringList{error});
+    QCOMPARE(log.lines({QtCriticalMsg}), logged.isEmpty() ? QStringList() : QStringList{logged});
 }
 
 void tst_Client::close_data()
