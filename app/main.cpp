@@ -114,9 +114,13 @@ void initApplication()
         shutdownLogging();
         std::exit(-13);
     }
+    const QPointer<kuApplication> app = kuApplication::instance();
     // A new database names no settings file of the user's: the default one is used.
     if (database == kuDatabaseStart::Replaced)
-        kuApplication::instance()->loadActiveSettings();
+        app->loadActiveSettings();
+    const QString settingsNotice = app->setAsideDamagedSettings();
+    if (!settingsNotice.isEmpty())
+        showWarning(settingsNotice);
 
     // Before any plug-in library is loaded.
     kuPluginInstaller::removePendingPlugins();

@@ -1011,9 +1011,10 @@ void kuClient::slot_loadWorkSpace()
         return;
     // Read before anything goes: a file gone or damaged since it was chosen leaves the layout as it is.
     QJsonObject root;
+    QString problem;
     const QPointer<kuApplication> app = kuApplication::instance();
-    if (!app || !kuApplication::readSettingsFile(path, &root)) {
-        showError(tr("Не удалось загрузить настройки из файла %1").arg(path));
+    if (!app || !kuApplication::readLayoutFile(path, &root, &problem)) {
+        showError(app ? problem : tr("Не удалось загрузить настройки из файла %1").arg(path));
         return;
     }
 
@@ -1086,10 +1087,14 @@ void kuClient::closeEvent(QCloseEvent* event)
         return;
     }
 
-    // A layout never put in place is not the user's: writing it would replace the saved one.
+    // A layout never put in place is not the user's: writing it would replace the saved one,
+    // and so would writing over a damaged file the start could not set aside.
     // Written before the log-out, so that a failed write leaves the session as it was.
-    if (answer == QMessageBox::Yes && m_layoutRestored) {
-        const QPointer<kuApplication> app = kuApplication::instance();
+    const QPointer<kuApplication> app = kuApplication::instance();
+    const bool keepDamaged = app && !app->mayOverwriteSettingsFile();
+    if (answer == QMessageBox::Yes && m_layoutRestored && keepDamaged)
+        qWarning().noquote() << "Layout not saved: the damaged file" << app->settingsFilePath() << "is kept";
+    if (answer == QMessageBox::Yes && m_layoutRestored && !keepDamaged) {
         const QString path = app ? app->settingsFilePath() : QString();
         if (!app || !app->saveSettings(saveState(), path)) {
             showError(tr("Не удалось сохранить рабочее пространство в файл %1").arg(path));
