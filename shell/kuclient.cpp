@@ -918,8 +918,10 @@ void kuClient::slot_afterWindowShow()
             converter, &kuAbstractDataConverter::on_snapshotPapers, converter, [this] { restoreState(QJsonObject()); },
             Qt::DirectConnection);
     // Order confirmations and other notices of the converter: wired here only.
-    if (auto* messages = qobject_cast<dcMessagePack*>(converter.data()))
+    if (auto* messages = qobject_cast<dcMessagePack*>(converter.data())) {
         connect(messages, &dcMessagePack::on_infoMessage, this, &kuClient::showInfoMessage, Qt::UniqueConnection);
+        connect(messages, &dcMessagePack::on_errorMessage, this, &kuClient::showErrorMessage, Qt::UniqueConnection);
+    }
 
     kuTabWidget* tabs = tabWidget();
     connect(manager, &kuConnectionManager::on_syncDateTime, tabs, &kuTabWidget::setCurrentTime, Qt::UniqueConnection);

@@ -434,7 +434,7 @@ void tst_Client::choosePaper()
     QCOMPARE(form->refills, refills + 1);
 }
 
-// Wired once, by the main window: one message per confirmation.
+// Wired once, by the main window: one message per confirmation and per failed request.
 void tst_Client::confirmationsReachTheBar()
 {
     kuQueuedMessageWidget* messages = m_client->currentWorkSpace()->messageBar()->messageWidget();
@@ -446,6 +446,8 @@ void tst_Client::confirmationsReachTheBar()
     m_client->showInfoMessage(QString(), 5000);
     m_client->showErrorMessage(QString(), 5000);
     QCOMPARE(messages->count(), before + 1);
+    emit m_session->converter.on_errorMessage("Запрос к серверу не выполнен: сделки.", 10000);
+    QCOMPARE(messages->count(), before + 2);
 }
 
 // Open windows subscribe again: nothing goes out for a live stream on the same
