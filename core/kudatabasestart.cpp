@@ -126,7 +126,8 @@ kuDatabaseStart prepareDatabase(const std::function<bool(const QString& question
                            errorText(13);
             return kuDatabaseStart::Failed;
         }
-        qWarning().noquote() << "The damaged database was set aside as" << moved << "; a new one is made.";
+        qWarning().noquote()
+                << QStringLiteral("The damaged database was set aside as %1; a new one is made.").arg(moved);
         replaced = true;
     } else if (found.state == kuDatabaseHealth::Unusable) {
         qCritical().noquote() << "Database" << path << "cannot be used:" << found.reason;

@@ -40,6 +40,26 @@ private:
         return process;
     }
 
+    // The program in a home of its own (with a "tmp" folder), its output merged. Root reads
+    // and writes every file, so as root it runs as nobody, who meets the modes a test sets.
+    void startIn(QProcess* process, const QTemporaryDir& other, const QString& key) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), other.path());
+        env.insert(QStringLiteral("TMPDIR"), other.filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), other.filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix + key);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        const QString program = QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran");
+        if (::geteuid() == 0)
+            process->start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                       QStringLiteral("--clear-groups"), program});
+        else
+            process->start(program, QStringList());
+    }
+
     // Logging starts only past the single-instance check; the main thread's id is the pid.
     static bool loggedBy(qint64 pid)
     {
@@ -129,30 +149,16 @@ private slots:
             c = char(QRandomGenerator::global()->bounded(256));
         damaged.write(bytes);
         damaged.close();
-        const bool asNobody = ::geteuid() == 0;
         if (damage == "unreadable")
             QVERIFY(damaged.setPermissions(QFileDevice::WriteOwner));
-        if (asNobody) {
+        if (::geteuid() == 0) {
             for (const QString& entry : {other.path(), other.filePath(QStringLiteral(".config")), config,
                                          other.filePath(QStringLiteral("tmp")), path})
                 QVERIFY(::chown(QFile::encodeName(entry).constData(), 65534, 65534) == 0);
         }
 
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), other.path());
-        env.insert(QStringLiteral("TMPDIR"), other.filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), other.filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix + QStringLiteral("dmg"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        const QString program = QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran");
-        if (asNobody)
-            process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                      QStringLiteral("--clear-groups"), program});
-        else
-            process.start(program, QStringList());
+        startIn(&process, other, QStringLiteral("dmg"));
         QVERIFY(process.waitForStarted());
         QByteArray output;
         const QByteArray logged =
@@ -196,20 +202,7 @@ private slots:
                                       enterable | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
 
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), other.path());
-        env.insert(QStringLiteral("TMPDIR"), other.filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), other.filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix + QStringLiteral("ro"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        const QString program = QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran");
-        if (::geteuid() == 0)
-            process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                      QStringLiteral("--clear-groups"), program});
-        else
-            process.start(program, QStringList());
+        startIn(&process, other, QStringLiteral("ro"));
         QVERIFY(process.waitForStarted());
         QByteArray output;
         const QByteArray expected = errorText(13).toUtf8();
