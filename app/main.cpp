@@ -21,12 +21,12 @@
 #include "kuchartobjects.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
+#include "kudatabasestart.h"
 #include "kufunctions.h"
 #include "kuiconmanager.h"
 #include "kulasttrades.h"
 #include "kulogging.h"
 #include "kuloginform.h"
-#include "kumigration.h"
 #include "kuorderbook.h"
 #include "kuordermanager.h"
 #include "kuorders.h"
@@ -103,14 +103,24 @@ void initApplication()
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     qInfo() << "Velmoran started";
 
-    if (!updateDatabaseSchema()) {
-        const QString text = errorText(13);
-        // Logged before the box, which waits for the user.
+    QString failure;
+    const kuDatabaseStart database = prepareDatabase(&askYesNo, &failure);
+    if (database == kuDatabaseStart::Declined || database == kuDatabaseStart::Failed) {
+        const QString text = failure.isEmpty() ? errorText(13) : failure;
+        // Logged before the box, which waits for the user; who declined has seen enough boxes.
         qCritical().noquote() << text;
-        showError(text);
+        if (database == kuDatabaseStart::Failed)
+            showError(text);
         shutdownLogging();
         std::exit(-13);
     }
+    const QPointer<kuApplication> app = kuApplication::instance();
+    // A new database names no settings file of the user's: the default one is used.
+    if (database == kuDatabaseStart::Replaced)
+        app->loadActiveSettings();
+    const QString settingsNotice = app->setAsideDamagedSettings();
+    if (!settingsNotice.isEmpty())
+        showWarning(settingsNotice);
 
     // Before any plug-in library is loaded.
     kuPluginInstaller::removePendingPlugins();

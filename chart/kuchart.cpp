@@ -242,10 +242,18 @@ void kuChart::slot_afterLoadDataFromDB(kuChartLoad load)
     }
     m_loading = false;
     const QVariantList backlog = std::exchange(m_liveDuringLoad, {});
+    if (load.failed && load.cacheDropped && !m_refillingDroppedCache) {
+        // Once: a cache that is damaged again is no longer the cache's fault.
+        m_refillingDroppedCache = true;
+        qWarning() << "Chart of" << paperID() << "asks the server again for the candles of its dropped cache";
+        subscribe();
+        return;
+    }
     if (load.failed) {
         slot_showError(wtChart, tr("Не удалось построить график по данному финансовому инструменту"), paperID());
         return;
     }
+    m_refillingDroppedCache = false;
     m_core->setSeries(std::move(load.series));
     showLoadedSeries();
     // What came live during the load is newer than the cache the load read.

@@ -108,6 +108,8 @@ private:
     // Every load gets the next number; only the newest one is taken in.
     int m_loadGeneration = 0;
     bool m_loading = false;
+    // A load dropped the damaged cache and the candles were asked for again.
+    bool m_refillingDroppedCache = false;
     // Live updates that came while a load ran, applied again to its series.
     QVariantList m_liveDuringLoad;
 };

@@ -15,6 +15,8 @@ struct kuChartLoad
     QVector<kuChartSeries> series;
     // The cache gave no rows.
     bool failed = false;
+    // The cache was found damaged and dropped: the server has to fill it again.
+    bool cacheDropped = false;
 };
 
 Q_DECLARE_METATYPE(kuChartLoad)

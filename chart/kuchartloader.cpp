@@ -38,7 +38,7 @@ kuChartLoad kuChartLoader::load(kuCandleStore& store, int paperId, int generatio
     kuChartLoad result;
     result.paperId = paperId;
     result.generation = generation;
-    const QVector<kuCandleStore::Candle> rows = store.load(paperId, kuCandleStore::loadedMinutes);
+    const QVector<kuCandleStore::Candle> rows = store.load(paperId, kuCandleStore::loadedMinutes, &result.cacheDropped);
     if (rows.isEmpty()) {
         qWarning().noquote() << "Can't executed sql: no candles of" << kuCandleStore::tableName(paperId);
         result.failed = true;

@@ -546,8 +546,10 @@ dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
 const msgpack_object& dcMessagePack::decodeList(kuMsgPackReader& reader, WinType winType, const QByteArray& hexData,
                                                 int paperID)
 {
-    if (hexData.isEmpty())
+    if (hexData.isEmpty()) {
+        reportFailedRequest(winType);
         return emptyList();
+    }
     QString error;
     int errorCode = 0;
     if (!reader.readHex(hexData, &error)) {
@@ -561,6 +563,27 @@ const msgpack_object& dcMessagePack::decodeList(kuMsgPackReader& reader, WinType
     }
     emit on_receviedError(winType, serverErrorText(errorCode), paperID);
     return emptyList();
+}
+
+void dcMessagePack::reportFailedRequest(WinType winType)
+{
+    static const QHash<int, const char*> names{{wtQuotes, QT_TR_NOOP("котировки")},
+                                               {wtChart, QT_TR_NOOP("свечи графика")},
+                                               {wtOrderBook, QT_TR_NOOP("биржевые заявки")},
+                                               {wtLastTrades, QT_TR_NOOP("все сделки")},
+                                               {wtPortfolio, QT_TR_NOOP("состояние счёта")},
+                                               {wtOrders, QT_TR_NOOP("поручения")},
+                                               {wtTrades, QT_TR_NOOP("сделки")},
+                                               {wtReportData, QT_TR_NOOP("данные отчёта")},
+                                               {wtPluginList, QT_TR_NOOP("список расширений")}};
+    qWarning().noquote() << "Request of stream" << int(winType) << "failed: no reply body";
+    if (winType == wtInitInfo) {
+        emit on_errorMessage(
+                tr("Список инструментов не получен: запрос к серверу не выполнен. Он будет запрошен снова."),
+                failedRequestMs);
+    } else if (const char* name = names.value(winType)) {
+        emit on_errorMessage(tr("Запрос к серверу не выполнен: %1.").arg(tr(name)), failedRequestMs);
+    }
 }
 
 QVariantList dcMessagePack::decode(WinType winType, const QByteArray& hexData, int paperID)
@@ -730,6 +753,11 @@ void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
         emit on_snapshotTrades(buildTrades(begin, end));
         break;
     case wtInitInfo: {
+        // A list that never came is no empty list: the windows wait for the one asked for again.
+        if (hexData.isEmpty()) {
+            m_papersWanted = true;
+            break;
+        }
         const auto papers = buildPapers(list);
         for (const auto& paper : papers)
             paper->moveToThread(thread());
@@ -782,6 +810,8 @@ void dcMessagePack::processUpdates(const QByteArray& hexData)
         emit on_updatesFailed(errorCode, msg);
         return;
     }
+    if (m_papersWanted.exchange(false))
+        emit on_papersWanted();
     const Elements entries = elementsOf(root);
     for (int i = 0; i < entries.size; ++i) {
         const msgpack_object& item = entries.at(i);

@@ -29,7 +29,8 @@ public:
 
     // Hex body to the list it carries, read by reader (and valid until its next
     // read); a server error, a malformed body or a value that is not a list
-    // emits on_receviedError and gives an empty list.
+    // emits on_receviedError and gives an empty list. An empty body (the request
+    // failed) gives an empty list and is reported by reportFailedRequest.
     const msgpack_object& decodeList(kuMsgPackReader& reader, WinType winType, const QByteArray& hexData, int paperID);
     // The same as Qt values.
     QVariantList decode(WinType winType, const QByteArray& hexData, int paperID);
@@ -61,9 +62,17 @@ public:
     qint64 queuedBytes() const { return m_queuedBytes.load(); }
     qint64 mostQueuedBytes() const { return m_mostQueuedBytes.load(); }
 
+    // How long a failed request stays on the message bar.
+    static constexpr int failedRequestMs = 10000;
+
 signals:
     // A text for the main window's message bar (order confirmations).
     void on_infoMessage(QString text, int timeoutMs);
+    // An error for the message bar: a request that failed or timed out (it came back empty).
+    void on_errorMessage(QString text, int timeoutMs);
+    // The instrument list did not come; emitted after the next healthy update poll, so
+    // that the connection asks for it again once the server answers.
+    void on_papersWanted();
     // An update reply was a server error or unreadable; errorCode is the
     // server's "error_code", 0 when there was none.
     void on_updatesFailed(int errorCode, QString msg);
@@ -104,6 +113,8 @@ private:
     void processTradeData(const QByteArray& hexData, WinType winType);
     void processAdditionalData(const QByteArray& hexData, WinType winType, const QVariantMap& args);
     void processUpdates(const QByteArray& hexData);
+    // A request that came back with no body: logged and shown on the message bar.
+    void reportFailedRequest(WinType winType);
 
     // Runs job on the decoding thread with hexData, or with nothing when the
     // queue is full; the bytes count as queued until the job has run.
@@ -114,4 +125,5 @@ private:
     QThreadPool pool;
     std::atomic<qint64> m_queuedBytes{0};
     std::atomic<qint64> m_mostQueuedBytes{0};
+    std::atomic<bool> m_papersWanted{false};
 };

@@ -6,8 +6,11 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
+#include <utility>
+
 #include "kuaccessdb.h"
 #include "kupaths.h"
+#include "kusetaside.h"
 
 namespace {
 
@@ -25,9 +28,9 @@ QJsonObject defaultNetwork()
 // Stored settings files are Qt's binary JSON; the API is deprecated but kept for them.
 QT_WARNING_PUSH
 QT_WARNING_DISABLE_DEPRECATED
-QJsonObject fromBinary(const QByteArray& data)
+QJsonDocument fromBinary(const QByteArray& data)
 {
-    return QJsonDocument::fromBinaryData(data, QJsonDocument::Validate).object();
+    return QJsonDocument::fromBinaryData(data, QJsonDocument::Validate);
 }
 
 QByteArray toBinary(const QJsonObject& root)
@@ -133,25 +136,62 @@ bool kuApplication::saveSettings(const QJsonObject& application, const QString& 
     return true;
 }
 
+kuApplication::SettingsRead kuApplication::readSettings(const QString& filePath)
+{
+    SettingsRead read;
+    const QFileInfo info(filePath);
+    if (!info.exists() && !info.isSymLink())
+        return read;
+    read.state = SettingsRead::Damaged;
+    // Only a regular file of a sane size: a FIFO would block the start, a device never end.
+    if (!info.isFile()) {
+        read.reason = QStringLiteral("not a regular file");
+        return read;
+    }
+    if (info.size() > maxSettingsBytes) {
+        read.reason = QStringLiteral("larger than %1 bytes").arg(maxSettingsBytes);
+        return read;
+    }
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        read.reason = QStringLiteral("cannot be read: %1").arg(file.errorString());
+        return read;
+    }
+    const QByteArray data = file.read(maxSettingsBytes + 1);
+    if (data.size() > maxSettingsBytes) {
+        read.reason = QStringLiteral("larger than %1 bytes").arg(maxSettingsBytes);
+        return read;
+    }
+    read.opened = true;
+    if (data.isEmpty()) {
+        read.reason = file.error() == QFileDevice::NoError
+                              ? QStringLiteral("empty")
+                              : QStringLiteral("cannot be read: %1").arg(file.errorString());
+        return read;
+    }
+    const QJsonDocument document = fromBinary(data);
+    if (!document.isObject()) {
+        read.reason = QStringLiteral("not a settings document (%1 bytes)").arg(data.size());
+        return read;
+    }
+    read.state = SettingsRead::Read;
+    read.root = document.object();
+    return read;
+}
+
 QJsonObject kuApplication::loadSettings(const QString& filePath)
 {
-    QJsonObject root;
-    QFile file(filePath);
-    // Only a regular file of a sane size: a FIFO would block the start, a device never end.
-    const QFileInfo info(filePath);
-    if (info.exists() && (!info.isFile() || info.size() > maxSettingsBytes)) {
-        qWarning().noquote() << "Settings file ignored (not a regular file or larger than" << maxSettingsBytes
-                             << "bytes):" << filePath;
-    } else if (info.exists() && file.open(QIODevice::ReadOnly)) {
-        const QByteArray data = file.read(maxSettingsBytes + 1);
-        if (data.size() > maxSettingsBytes) {
-            qWarning().noquote() << "Settings file ignored (larger than" << maxSettingsBytes << "bytes):" << filePath;
-        } else {
-            m_settingsFilePath = filePath;
-            if (!data.isEmpty())
-                root = fromBinary(data);
-        }
-    }
+    const SettingsRead read = readSettings(filePath);
+    if (read.state == SettingsRead::Damaged && !read.opened)
+        qWarning().noquote() << "Settings file ignored (" + read.reason + "):" << filePath;
+    if (read.opened)
+        m_settingsFilePath = filePath;
+    return applySettings(filePath, read);
+}
+
+QJsonObject kuApplication::applySettings(const QString& filePath, const SettingsRead& read)
+{
+    QJsonObject root = read.root;
     if (!root.contains(QStringLiteral("network")))
         root.insert(QStringLiteral("network"), defaultNetwork());
 
@@ -174,21 +214,46 @@ void kuApplication::setAppSettings(const QJsonObject& root)
 
 bool kuApplication::readSettingsFile(const QString& filePath, QJsonObject* root)
 {
-    const QFileInfo info(filePath);
-    if (!info.isFile() || info.size() > maxSettingsBytes)
-        return false;
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = file.read(maxSettingsBytes + 1);
-    if (data.isEmpty() || data.size() > maxSettingsBytes)
-        return false;
-    const QJsonObject read = fromBinary(data);
-    if (!read.value(QStringLiteral("application")).isObject())
+    const SettingsRead read = readSettings(filePath);
+    if (read.state != SettingsRead::Read || !read.root.value(QStringLiteral("application")).isObject())
         return false;
     if (root)
-        *root = read;
+        *root = read.root;
     return true;
+}
+
+bool kuApplication::readLayoutFile(const QString& filePath, QJsonObject* root, QString* message)
+{
+    const SettingsRead read = readSettings(filePath);
+    if (read.state == SettingsRead::Read && read.root.value(QStringLiteral("application")).isObject()) {
+        if (root)
+            *root = read.root;
+        return true;
+    }
+    const QString text = read.state == SettingsRead::Damaged
+                                 ? setAsideSettingsFile(filePath, read.reason) + QLatin1Char('\n') +
+                                           tr("Рабочее пространство не изменено.")
+                                 : tr("Не удалось загрузить настройки из файла %1").arg(filePath);
+    if (message)
+        *message = text;
+    return false;
+}
+
+QString kuApplication::setAsideSettingsFile(const QString& filePath, const QString& reason, bool* moved)
+{
+    QString error;
+    const QString aside = kuSetAside::setAside(filePath, QString(), QStringList(), &error);
+    if (moved)
+        *moved = !aside.isEmpty();
+    if (aside.isEmpty()) {
+        qCritical().noquote() << "Settings file" << filePath
+                              << "is damaged (" + reason + ") and stays where it is:" << error;
+        return tr("Файл настроек %1 повреждён или недоступен для чтения, переименовать его не удалось. "
+                  "Программа не будет его перезаписывать.")
+                .arg(filePath);
+    }
+    qWarning().noquote() << "Settings file" << filePath << "is damaged (" + reason + "); set aside as" << aside;
+    return tr("Файл настроек %1 повреждён или недоступен для чтения. Он сохранён под именем %2.").arg(filePath, aside);
 }
 
 void kuApplication::loadActiveSettings()
@@ -201,7 +266,26 @@ void kuApplication::loadActiveSettings()
     const QVariantList result =
             hasTable ? db.execute(QStringLiteral("select d.path from settings as d where d.active_flag=1 limit 1"))
                      : QVariantList();
-    if (!result.isEmpty())
-        m_settingsFilePath = result.first().toString();
-    m_appSettings = loadSettings(m_settingsFilePath);
+    // Even a file that cannot be read stays the one in use: it is set aside, never written over.
+    m_settingsFilePath = result.isEmpty() ? kuPaths::defaultSettingsFile() : result.first().toString();
+    const SettingsRead read = readSettings(m_settingsFilePath);
+    m_damagedReason = read.state == SettingsRead::Damaged ? read.reason : QString();
+    m_keptDamagedPath = read.state == SettingsRead::Damaged ? m_settingsFilePath : QString();
+    m_appSettings = applySettings(m_settingsFilePath, read);
+}
+
+QString kuApplication::setAsideDamagedSettings()
+{
+    if (m_damagedReason.isEmpty())
+        return QString();
+    bool moved = false;
+    const QString text = setAsideSettingsFile(m_settingsFilePath, std::exchange(m_damagedReason, QString()), &moved);
+    if (moved)
+        m_keptDamagedPath.clear();
+    return text + QLatin1Char('\n') + tr("Рабочее пространство открыто пустым.");
+}
+
+bool kuApplication::mayOverwriteSettingsFile() const
+{
+    return m_keptDamagedPath.isEmpty() || m_settingsFilePath != m_keptDamagedPath;
 }

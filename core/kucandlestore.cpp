@@ -4,6 +4,7 @@
 #include "queryworker.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QDebug>
 #include <QObject>
 #include <QThread>
@@ -22,7 +23,9 @@ enum class Outcome
 {
     Done,
     Busy,
-    Failed
+    Failed,
+    // SQLite found the file corrupt where this call read or wrote.
+    Damaged
 };
 
 Outcome outcomeOf(sqlite3* db, int rc, QString* error)
@@ -30,7 +33,15 @@ Outcome outcomeOf(sqlite3* db, int rc, QString* error)
     if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
         return Outcome::Done;
     *error = QString::fromUtf8(sqlite3_errmsg(db));
-    return (rc & 0xff) == SQLITE_BUSY ? Outcome::Busy : Outcome::Failed;
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+        return Outcome::Busy;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return Outcome::Damaged;
+    default:
+        return Outcome::Failed;
+    }
 }
 
 // A prepared statement finalized however its scope is left.
@@ -51,8 +62,9 @@ public:
 
 // A busy database is retried as often as every other database call retries it, each
 // attempt from a clean state; any other error ends the call at once and is logged.
+// Damage is told apart, so that the caller can drop what it found damaged.
 template <typename Attempt>
-bool retrying(sqlite3* db, const QString& sql, Attempt attempt)
+bool retrying(sqlite3* db, const QString& sql, bool* damaged, Attempt attempt)
 {
     QString error;
     const int attempts = QueryWorker::busyAttempts();
@@ -62,13 +74,23 @@ bool retrying(sqlite3* db, const QString& sql, Attempt attempt)
             return true;
         if (!sqlite3_get_autocommit(db))
             sqlite3_exec(db, "rollback;", nullptr, nullptr, nullptr);
-        if (outcome == Outcome::Failed)
+        if (outcome == Outcome::Damaged && damaged)
+            *damaged = true;
+        if (outcome != Outcome::Busy)
             break;
         qDebug() << "SQLITE_BUSY: sleeping fow a while...";
     }
     qCritical().noquote() << error;
     qDebug().noquote() << sql;
     return false;
+}
+
+bool run(sqlite3* db, const QString& sql, bool* damaged = nullptr)
+{
+    const QByteArray text = sql.toUtf8();
+    return retrying(db, sql, damaged, [&](QString* error) {
+        return outcomeOf(db, sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr), error);
+    });
 }
 
 QString sqlName(int paperId, kuCandleStore::Table table)
@@ -130,6 +152,8 @@ struct kuCandleStore::Connection
     sqlite3* db;
     int insertsPaper = 0;
     sqlite3_stmt* inserts[2] = {nullptr, nullptr};
+    // A write of this thread found a candle table damaged.
+    bool damaged = false;
 };
 
 kuCandleStore::kuCandleStore() : m_threadWatch(new QObject)
@@ -203,16 +227,46 @@ bool kuCandleStore::createTables(int paperId)
                         QStringLiteral(";commit;");
     QString error;
     Connection* c = connection(&error);
+    return c && run(c->db, sql);
+}
+
+bool kuCandleStore::dropDamagedTables(int paperId)
+{
+    QString error;
+    Connection* c = connection(&error);
     if (!c)
         return false;
-    sqlite3* db = c->db;
-    const QByteArray text = sql.toUtf8();
-    return retrying(db, sql, [&](QString* error) {
-        return outcomeOf(db, sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr), error);
-    });
+    // Its statements would keep the tables busy.
+    c->finalize();
+    c->insertsPaper = 0;
+    const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
+    for (const Table table : {Table::Minute, Table::Day}) {
+        const QString name = sqlName(paperId, table);
+        // A table whose pages are damaged cannot always be dropped; renamed, it is out of the way.
+        if (!run(c->db, QStringLiteral("begin immediate transaction;drop table if exists %1;commit;").arg(name)) &&
+            !run(c->db, QStringLiteral("begin immediate transaction;alter table %1 rename to \"%2_damaged_%3\";commit;")
+                                .arg(name, tableName(paperId, table), stamp)))
+            return false;
+    }
+    qWarning().noquote() << "Candle cache of" << paperId
+                         << "was damaged: dropped, its candles come from the server again";
+    return createTables(paperId);
 }
 
 bool kuCandleStore::insert(int paperId, const QVector<Candle>& candles)
+{
+    QString error;
+    Connection* c = connection(&error);
+    if (c)
+        c->damaged = false;
+    const bool ok = insertBatches(paperId, candles);
+    // The whole reply again, into new tables: batches written before the damage showed went with them.
+    if (c && c->damaged && dropDamagedTables(paperId))
+        return insertBatches(paperId, candles);
+    return ok;
+}
+
+bool kuCandleStore::insertBatches(int paperId, const QVector<Candle>& candles)
 {
     QVector<Candle> minutes;
     QVector<Candle> days;
@@ -275,7 +329,7 @@ bool kuCandleStore::writeBatch(int paperId, const QVector<Candle>& minutes, cons
         return outcome;
     };
     const QString what = QStringLiteral("candle batch of %1").arg(sqlName(paperId, Table::Minute));
-    return retrying(db, what, [&](QString* error) {
+    return retrying(db, what, &c->damaged, [&](QString* error) {
         Outcome outcome =
                 outcomeOf(db, sqlite3_exec(db, "begin immediate transaction;", nullptr, nullptr, nullptr), error);
         if (outcome == Outcome::Done)
@@ -301,7 +355,8 @@ kuCandleStore::Newest kuCandleStore::newestTimes(int paperId)
         return newest;
     sqlite3* db = c->db;
     const QByteArray text = sql.toUtf8();
-    const bool ok = retrying(db, sql, [&](QString* error) {
+    bool damaged = false;
+    const bool ok = retrying(db, sql, &damaged, [&](QString* error) {
         newest = Newest();
         Prepared query(db, text, error);
         if (query.outcome != Outcome::Done)
@@ -314,10 +369,13 @@ kuCandleStore::Newest kuCandleStore::newestTimes(int paperId)
         }
         return outcomeOf(db, rc, error);
     });
+    // Dropped, the tables are asked for in full.
+    if (damaged)
+        dropDamagedTables(paperId);
     return ok ? newest : Newest();
 }
 
-QVector<kuCandleStore::Candle> kuCandleStore::load(int paperId, int minutes)
+QVector<kuCandleStore::Candle> kuCandleStore::load(int paperId, int minutes, bool* dropped)
 {
     const QString sql =
             QStringLiteral("select tbl.open, tbl.high, tbl.low, tbl.close, tbl.volume, tbl.min, tbl.tf from "
@@ -334,7 +392,8 @@ QVector<kuCandleStore::Candle> kuCandleStore::load(int paperId, int minutes)
         return candles;
     sqlite3* db = c->db;
     const QByteArray text = sql.toUtf8();
-    const bool ok = retrying(db, sql, [&](QString* error) {
+    bool damaged = false;
+    const bool ok = retrying(db, sql, &damaged, [&](QString* error) {
         candles.clear();
         Prepared query(db, text, error);
         if (query.outcome != Outcome::Done)
@@ -357,5 +416,7 @@ QVector<kuCandleStore::Candle> kuCandleStore::load(int paperId, int minutes)
     });
     if (!ok)
         candles.clear();
+    if (damaged && dropDamagedTables(paperId) && dropped)
+        *dropped = true;
     return candles;
 }

@@ -61,11 +61,18 @@ public:
     // Stores the candles in transactions of batchSize candles read: a re-sent start
     // time replaces the stored row; a candle without a start or with a value that
     // is not finite is skipped. False when a batch failed; later batches still run.
+    // Tables found damaged are dropped and the candles stored again into new ones.
     bool insert(int paperId, const QVector<Candle>& candles);
+    // Tables found damaged are dropped: both times are then 0.
     Newest newestTimes(int paperId);
     // The newest minute candles (at most `minutes`) and then every day candle,
-    // each part oldest first; timeFrame is 1 or 1440. Empty on failure.
-    QVector<Candle> load(int paperId, int minutes = loadedMinutes);
+    // each part oldest first; timeFrame is 1 or 1440. Empty on failure; tables
+    // found damaged are dropped, and dropped tells so.
+    QVector<Candle> load(int paperId, int minutes = loadedMinutes, bool* dropped = nullptr);
+    // The cache of an instrument that SQLite found corrupt: both tables go (renamed out
+    // of the way when they cannot be dropped) and empty ones take their place, to be
+    // filled from the server again.
+    bool dropDamagedTables(int paperId);
 
     // Connections opened by every store of the process so far.
     static int connectionsOpened();
@@ -78,6 +85,8 @@ protected:
     virtual bool writeBatch(int paperId, const QVector<Candle>& minutes, const QVector<Candle>& days);
 
 private:
+    bool insertBatches(int paperId, const QVector<Candle>& candles);
+
     struct Connection;
     Connection* connection(QString* error);
     void closeConnection(QThread* thread);

@@ -1,7 +1,10 @@
 #include "kuconnectionwiring.h"
 
+#include "dcmessagepack.h"
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
+
+#include <QDebug>
 
 void wireConnection(kuAbstractConn* connection, kuAbstractDataConverter* converter)
 {
@@ -21,4 +24,10 @@ void wireConnection(kuAbstractConn* connection, kuAbstractDataConverter* convert
         connection->metaObject()->indexOfSlot("slot_updatesDecoded()") >= 0 &&
         QObject::connect(converter, SIGNAL(on_updatesDecoded()), connection, SLOT(slot_updatesDecoded())))
         QMetaObject::invokeMethod(connection, "setUpdatesAcknowledged", Q_ARG(bool, true));
+    // Run where the connection lives, as every request of the program.
+    if (auto* messages = qobject_cast<dcMessagePack*>(converter))
+        QObject::connect(messages, &dcMessagePack::on_papersWanted, connection, [connection] {
+            qInfo() << "The instrument list is asked for again";
+            connection->getInitInfo();
+        });
 }

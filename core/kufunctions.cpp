@@ -22,8 +22,8 @@ QString tr(const char* text)
 // Widens the information boxes, which would otherwise hug short texts.
 const QString padding(11, QLatin1Char(' '));
 
-bool runBox(const char* title, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
-            QMessageBox::StandardButton defaultButton)
+QMessageBox::StandardButton runBox(const char* title, QMessageBox::Icon icon, const QString& text,
+                                   QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box;
     // A wait cursor left by the caller must not stay over the box.
@@ -42,7 +42,7 @@ bool runBox(const char* title, QMessageBox::Icon icon, const QString& text, QMes
     box.setDefaultButton(defaultButton);
     setTahomaFontTree(&box);
     box.exec();
-    return box.clickedButton() == box.button(QMessageBox::Ok);
+    return box.standardButton(box.clickedButton());
 }
 
 } // namespace
@@ -64,7 +64,14 @@ void showWarning(const QString& text)
 
 bool askQuestion(const QString& text)
 {
-    return runBox("Вопрос", QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    return runBox("Вопрос", QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
+bool askYesNo(const QString& text)
+{
+    return runBox("Вопрос", QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+           QMessageBox::Yes;
 }
 
 void setTahomaFont(QWidget* widget)

@@ -11,6 +11,8 @@ void showError(const QString& text);
 void showWarning(const QString& text);
 // True only when the user clicked Ok.
 bool askQuestion(const QString& text);
+// True only when the user clicked Yes (the default).
+bool askYesNo(const QString& text);
 
 // Tahoma at the point size + 3 in pixels; a font already sized in pixels is kept.
 void setTahomaFont(QWidget* widget);

@@ -11,6 +11,7 @@ namespace {
 const char* const kStep1 = "begin immediate transaction;"
                            "create table if not exists version (version integer not null);"
                            "insert into version (version) select 1 where not exists (select 1 from version);"
+                           "update version set version=1 where version=0;"
                            "commit;";
 
 // The default row is active only when no other row is: a re-run keeps the user's choice.
@@ -78,5 +79,6 @@ bool updateDatabaseSchema()
         if (migrateDatabase(step) != 0)
             return false;
     }
-    return databaseVersion() == kuSchemaVersion;
+    // A newer build's database (a higher version) is read as it is: its steps are not ours to undo.
+    return databaseVersion() >= kuSchemaVersion;
 }

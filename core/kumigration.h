@@ -11,5 +11,5 @@ int migrateDatabase(int step);
 int databaseVersion();
 
 // Brings the database to kuSchemaVersion; true only when the version read back
-// afterwards is exactly that, so an unreachable database never passes.
+// afterwards is at least that, so an unreachable database (version 0) never passes.
 bool updateDatabaseSchema();

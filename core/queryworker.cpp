@@ -95,7 +95,7 @@ void QueryWorker::setBusyPolicy(int timeoutMs, int attempts)
     g_busyAttempts.storeRelaxed(qMax(1, attempts));
 }
 
-sqlite3* QueryWorker::openConnection(QString* error)
+sqlite3* QueryWorker::openConnection(QString* error, int* code)
 {
     sqlite3* handle = nullptr;
     const QByteArray path = QFile::encodeName(databasePath());
@@ -112,6 +112,8 @@ sqlite3* QueryWorker::openConnection(QString* error)
         sqlite3_busy_timeout(handle, g_busyTimeoutMs.loadRelaxed());
         rc = sqlite3_exec(handle, kPragmas, nullptr, nullptr, nullptr);
     }
+    if (code)
+        *code = rc;
     if (rc != SQLITE_OK) {
         *error = QString::fromUtf8(rc == SQLITE_READONLY || !handle ? sqlite3_errstr(rc) : sqlite3_errmsg(handle));
         qCritical() << "Cannot create or open database.";

@@ -29,8 +29,8 @@ public:
 
     static QString databasePath();
     // A connection to the database with the busy time-out and pragmas every connection gets;
-    // null, with the reason in error, when it cannot be opened.
-    static sqlite3* openConnection(QString* error);
+    // null, with the reason in error and SQLite's result code in code, when it cannot be opened.
+    static sqlite3* openConnection(QString* error, int* code = nullptr);
     static int busyAttempts();
     // How long one attempt waits for a lock and how many attempts are made.
     static void setBusyPolicy(int timeoutMs, int attempts);

@@ -918,8 +918,10 @@ void kuClient::slot_afterWindowShow()
             converter, &kuAbstractDataConverter::on_snapshotPapers, converter, [this] { restoreState(QJsonObject()); },
             Qt::DirectConnection);
     // Order confirmations and other notices of the converter: wired here only.
-    if (auto* messages = qobject_cast<dcMessagePack*>(converter.data()))
+    if (auto* messages = qobject_cast<dcMessagePack*>(converter.data())) {
         connect(messages, &dcMessagePack::on_infoMessage, this, &kuClient::showInfoMessage, Qt::UniqueConnection);
+        connect(messages, &dcMessagePack::on_errorMessage, this, &kuClient::showErrorMessage, Qt::UniqueConnection);
+    }
 
     kuTabWidget* tabs = tabWidget();
     connect(manager, &kuConnectionManager::on_syncDateTime, tabs, &kuTabWidget::setCurrentTime, Qt::UniqueConnection);
@@ -1011,9 +1013,10 @@ void kuClient::slot_loadWorkSpace()
         return;
     // Read before anything goes: a file gone or damaged since it was chosen leaves the layout as it is.
     QJsonObject root;
+    QString problem;
     const QPointer<kuApplication> app = kuApplication::instance();
-    if (!app || !kuApplication::readSettingsFile(path, &root)) {
-        showError(tr("Не удалось загрузить настройки из файла %1").arg(path));
+    if (!app || !kuApplication::readLayoutFile(path, &root, &problem)) {
+        showError(app ? problem : tr("Не удалось загрузить настройки из файла %1").arg(path));
         return;
     }
 
@@ -1093,10 +1096,14 @@ void kuClient::closeEvent(QCloseEvent* event)
         return;
     }
 
-    // A layout never put in place is not the user's: writing it would replace the saved one.
+    // A layout never put in place is not the user's: writing it would replace the saved one,
+    // and so would writing over a damaged file the start could not set aside.
     // Written before the log-out, so that a failed write leaves the session as it was.
-    if (answer == QMessageBox::Yes && m_layoutRestored) {
-        const QPointer<kuApplication> app = kuApplication::instance();
+    const QPointer<kuApplication> app = kuApplication::instance();
+    const bool keepDamaged = app && !app->mayOverwriteSettingsFile();
+    if (answer == QMessageBox::Yes && m_layoutRestored && keepDamaged)
+        qWarning().noquote() << "Layout not saved: the damaged file" << app->settingsFilePath() << "is kept";
+    if (answer == QMessageBox::Yes && m_layoutRestored && !keepDamaged) {
         const QString path = app ? app->settingsFilePath() : QString();
         if (!app || !app->saveSettings(saveState(), path)) {
             showError(tr("Не удалось сохранить рабочее пространство в файл %1").arg(path));

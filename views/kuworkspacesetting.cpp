@@ -122,8 +122,9 @@ void kuWorkspaceSetting::slot_loadSetting()
     if (!askQuestion(tr("Будет загружена выбранная настройка. Продолжить?")))
         return;
     // Checked now, not when the list was read: the file may have gone or be damaged.
-    if (!kuApplication::readSettingsFile(path, nullptr)) {
-        showError(tr("Не удалось загрузить настройки из файла %1").arg(path));
+    QString problem;
+    if (!kuApplication::readLayoutFile(path, nullptr, &problem)) {
+        showError(problem);
         reloadRows();
         return;
     }

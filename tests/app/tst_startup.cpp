@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSystemSemaphore>
 #include <QTemporaryDir>
 
@@ -37,6 +38,26 @@ private:
         process->setProcessChannelMode(QProcess::ForwardedChannels);
         process->start(QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran"), QStringList());
         return process;
+    }
+
+    // The program in a home of its own (with a "tmp" folder), its output merged. Root reads
+    // and writes every file, so as root it runs as nobody, who meets the modes a test sets.
+    void startIn(QProcess* process, const QTemporaryDir& other, const QString& key) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), other.path());
+        env.insert(QStringLiteral("TMPDIR"), other.filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), other.filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix + key);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        const QString program = QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran");
+        if (::geteuid() == 0)
+            process->start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                       QStringLiteral("--clear-groups"), program});
+        else
+            process->start(program, QStringList());
     }
 
     // Logging starts only past the single-instance check; the main thread's id is the pid.
@@ -99,6 +120,68 @@ private slots:
         QVERIFY(next->waitForFinished());
     }
 
+    // A damaged file met at the start is named in the log before the user is asked or
+    // told; the settings file is already set aside then, the database waits for the answer.
+    // Unreadable files are tried as nobody when the tests run as root.
+    void damagedFileAtStart_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("damage");
+        for (const char* file : {"Velmoran.db", "Velmoran_v2.vlm"}) {
+            for (const char* damage : {"random", "unreadable"})
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(file, damage))) << file << damage;
+        }
+    }
+    void damagedFileAtStart()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, damage);
+        QTemporaryDir other(QStringLiteral("/tmp/velmoran-damaged-XXXXXX"));
+        QVERIFY(other.isValid());
+        const QString config = other.filePath(QStringLiteral(".config/Velmoran"));
+        QVERIFY(QDir().mkpath(config));
+        QVERIFY(QDir().mkpath(other.filePath(QStringLiteral("tmp"))));
+        const QString path = config + QLatin1Char('/') + file;
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        QByteArray bytes(5000, '\0');
+        for (char& c : bytes)
+            c = char(QRandomGenerator::global()->bounded(256));
+        damaged.write(bytes);
+        damaged.close();
+        if (damage == "unreadable")
+            QVERIFY(damaged.setPermissions(QFileDevice::WriteOwner));
+        if (::geteuid() == 0) {
+            for (const QString& entry : {other.path(), other.filePath(QStringLiteral(".config")), config,
+                                         other.filePath(QStringLiteral("tmp")), path})
+                QVERIFY(::chown(QFile::encodeName(entry).constData(), 65534, 65534) == 0);
+        }
+
+        QProcess process;
+        startIn(&process, other, QStringLiteral("dmg"));
+        QVERIFY(process.waitForStarted());
+        QByteArray output;
+        const QByteArray logged =
+                (file.endsWith(".db") ? "Database " : "Settings file ") + QFile::encodeName(path) + " is damaged";
+        QTRY_VERIFY_WITH_TIMEOUT((output += process.readAll()).contains(logged), 30000);
+        const QStringList aside = QDir(config).entryList({QStringLiteral("*.damaged-*")}, QDir::Files);
+        if (file.endsWith(".db")) {
+            // The question waits: nothing was moved yet.
+            QVERIFY(aside.isEmpty());
+            QVERIFY(QFile::exists(path));
+        } else {
+            QCOMPARE(aside.size(), 1);
+            QVERIFY(!QFile::exists(path));
+            QVERIFY(output.contains(QFile::encodeName(config + QLatin1Char('/') + aside.first())));
+            QFile kept(config + QLatin1Char('/') + aside.first());
+            QVERIFY(kept.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), bytes);
+        }
+        process.kill();
+        QVERIFY(process.waitForFinished());
+    }
+
     // A database that opens only for reading is reported as one that cannot be
     // opened, at start, not found out write by write. Root writes anything, so
     // as root the program runs as nobody.
@@ -119,20 +202,7 @@ private slots:
                                       enterable | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
 
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), other.path());
-        env.insert(QStringLiteral("TMPDIR"), other.filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), other.filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix + QStringLiteral("ro"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        const QString program = QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran");
-        if (::geteuid() == 0)
-            process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                      QStringLiteral("--clear-groups"), program});
-        else
-            process.start(program, QStringList());
+        startIn(&process, other, QStringLiteral("ro"));
         QVERIFY(process.waitForStarted());
         QByteArray output;
         const QByteArray expected = errorText(13).toUtf8();

@@ -214,6 +214,54 @@ private slots:
         QVERIFY(!liveConnected(session, &chart));
     }
 
+    // A cache that SQLite finds corrupt as it is loaded is dropped and asked for again in
+    // full; the chart then shows the server's candles, with no error.
+    void damagedCacheIsRefilled()
+    {
+        FakeSession session;
+        const int paper = newPaper();
+        Rows older;
+        for (int i = 0; i < 3000; ++i)
+            older.append(minute(i - 3000, 10));
+        {
+            // A connection of its own, gone before the file is damaged.
+            kuCandleStore store;
+            QVERIFY(store.createTables(paper));
+            QVERIFY(store.insert(paper, older));
+        }
+        kuAccessDB db;
+        QCOMPARE(db.execute("pragma wal_checkpoint(truncate);").value(0), QVariant("0"));
+        const int root =
+                db.execute("select rootpage from sqlite_master where name=?1;", {kuCandleStore::tableName(paper)})
+                        .value(0)
+                        .toInt();
+        {
+            // An old page: the newest time still reads, the load does not.
+            QFile file(kuAccessDB::databasePath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(qint64(root + 1) * 4096));
+            QVERIFY(file.write(QByteArray(4096, '\x5a')) == 4096);
+        }
+
+        kuChart chart;
+        chart.setPaper(paper);
+        QVERIFY(session.conn()->take().value(0).contains(QString::number(t0 - 60)));
+        BoxAnswer answer(QMessageBox::Close);
+        LogCapture log;
+        session.converter()->snapshotChart(paper);
+        QTRY_COMPARE(session.conn()->count("getCandles"), 1);
+        QVERIFY(session.conn()->take().first().endsWith(QStringLiteral(" 1262304000")));
+        QVERIFY(chart.isBusy());
+        QVERIFY(log.contains("was damaged"));
+
+        fill(paper, threeMinutes);
+        session.converter()->snapshotChart(paper);
+        QVERIFY(loaded(&chart));
+        QCOMPARE(text(chart.chartCore()->candles()), QString("+2:30/32/29/31/1 +1:20/22/19/21/1 +0:10/12/9/11/1"));
+        QVERIFY(!answer.asked);
+        QVERIFY(liveConnected(session, &chart));
+    }
+
     void liveCandles_data()
     {
         QTest::addColumn<QList<QByteArray>>("updates");

@@ -203,6 +203,28 @@ private slots:
         QCOMPARE(login.count(), 0);
     }
 
+    // The instrument list times out: the user is told, and the list is asked for again once
+    // a poll has an answer; only that one reaches the windows.
+    void listAskedAgainAfterTimeOut()
+    {
+        kuConnTimings timings = shortTimings();
+        timings.updatesPollMs = 200;
+        auto conn = connection(timings);
+        m_server->setHostile(kuDemoHostile::Hang, QStringLiteral("kuGetInitInfo"), 1);
+        QSignalSpy messages(m_converter.get(), &dcMessagePack::on_errorMessage);
+        QSignalSpy papers(m_converter.get(), &kuAbstractDataConverter::on_snapshotPapers);
+        connect(m_converter.get(), &kuAbstractDataConverter::on_snapshotPapers, this,
+                [&messages] { QCOMPARE(messages.count(), 1); });
+        conn->authorize(QStringLiteral("DEMO"), QStringLiteral("demo"), QStringLiteral("1.6.3"),
+                        QStringLiteral("Linux"));
+        QTRY_COMPARE_WITH_TIMEOUT(papers.count(), 1, 10000);
+        QVERIFY(messages.first().first().toString().startsWith(QStringLiteral("Список инструментов не получен")));
+        QCOMPARE(m_server->requests().filter(QStringLiteral("kuGetInitInfo")).size(), 2);
+        QVERIFY(m_log->contains(QStringLiteral("Request of stream 1001 failed")));
+        QVERIFY(m_log->contains(QStringLiteral("The instrument list is asked for again")));
+        disconnect(m_converter.get(), &kuAbstractDataConverter::on_snapshotPapers, this, nullptr);
+    }
+
     // Replies far faster than they can be decoded: no poll of a kind goes out
     // while its last reply waits, so the queue holds one reply at most.
     void decodingQueueStaysBounded()

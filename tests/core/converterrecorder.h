@@ -101,6 +101,11 @@ public:
                 converter, &C::on_infoMessage, this,
                 [this](QString text, int ms) { add(QStringLiteral("info %1 %2").arg(text).arg(ms)); }, direct);
         connect(
+                converter, &C::on_errorMessage, this,
+                [this](QString text, int ms) { add(QStringLiteral("errorMessage %1 %2").arg(text).arg(ms)); }, direct);
+        connect(
+                converter, &C::on_papersWanted, this, [this] { add("papersWanted"); }, direct);
+        connect(
                 converter, &C::on_updatesFailed, this,
                 [this](int code, QString msg) { add(QStringLiteral("updatesFailed %1 %2").arg(code).arg(msg)); },
                 direct);

@@ -1,12 +1,17 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QUuid>
 
+#include "../common/logcapture.h"
 #include "kuaccessdb.h"
 #include "kuapplication.h"
 #include "kumigration.h"
@@ -201,6 +206,113 @@ private slots:
         QVERIFY(!app()->saveSettings({}, target));
         QVERIFY(QFileInfo(target + "/inside").isDir());
         QCOMPARE(saved.count(), 0);
+    }
+
+    // The active settings file cannot be read or decoded: it is set aside beside itself with
+    // its bytes, the message names both files, the log says it, the workspace opens empty
+    // and the file's name is free for the layout saved at the close. A file that decodes
+    // without a layout, and a new user's missing file, are used as they are.
+    void damagedActiveFile_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("setAside");
+        for (const char* damage : {"cut to 8 bytes", "cut to 100 bytes", "cut to half", "one byte short",
+                                   "random bytes", "empty", "folder", "oversized", "unreadable"})
+            QTest::newRow(damage) << damage << true;
+        QTest::newRow("no layout") << "no layout" << false;
+        QTest::newRow("missing") << "missing" << false;
+    }
+    void damagedActiveFile()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, setAside);
+        if (damage == "unreadable" && ::geteuid() == 0)
+            QSKIP("root reads every file");
+        const QString path = kuApplication::defaultSettingsFile();
+        QDir config(kuApplication::configPath());
+        for (const QString& old : config.entryList({"Velmoran_v2.damaged-*"}, QDir::AllEntries))
+            QVERIFY(QFile(config.filePath(old)).remove() || QDir(config.filePath(old)).removeRecursively());
+        QVERIFY(updateDatabaseSchema());
+        // A layout of four windows on two tabs, as the main window writes it.
+        QJsonArray windows;
+        for (int i = 0; i < 4; ++i)
+            windows.append(QJsonObject{{"winType", 10},
+                                       {"paperID", i + 1},
+                                       {"objectName", QUuid::createUuid().toString()},
+                                       {"tabIndex", i % 2},
+                                       {"settings", QJsonArray{}}});
+        const QJsonObject layout{
+                {"geometry", QString(400, 'A')},
+                {"settings", windows},
+                {"tabs", QJsonArray{QJsonObject{{"index", 0}, {"name", "Рабочий стол"}, {"state", QString(2000, 'B')}},
+                                    QJsonObject{{"index", 1}, {"name", "Стаканы"}, {"state", QString(2000, 'C')}}}}};
+        QVERIFY(app()->saveSettings(layout, path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray sound = file.readAll();
+        file.close();
+        if (damage.startsWith("cut to") || damage == "one byte short" || damage == "empty") {
+            const qint64 size = damage == "cut to 8 bytes"     ? 8
+                                : damage == "cut to 100 bytes" ? 100
+                                : damage == "cut to half"      ? sound.size() / 2
+                                : damage == "empty"            ? 0
+                                                               : sound.size() - 1;
+            QVERIFY(file.resize(size));
+        } else if (damage == "random bytes") {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            for (int i = 0; i < sound.size(); ++i)
+                file.putChar(char(QRandomGenerator::global()->bounded(256)));
+            file.close();
+        } else if (damage == "folder") {
+            QVERIFY(file.remove());
+            QVERIFY(QDir().mkpath(path + "/inside"));
+        } else if (damage == "oversized") {
+            QVERIFY(file.resize(kuApplication::maxSettingsBytes + 1));
+        } else if (damage == "unreadable") {
+            QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+        } else if (damage == "no layout") {
+            QVERIFY(app()->saveSettings(QJsonObject(), path));
+            QJsonObject root = app()->loadSettings(path);
+            root.remove("application");
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(binary(root));
+            file.close();
+        } else {
+            QVERIFY(file.remove());
+        }
+        const QFileInfo info(path);
+        const QByteArray before =
+                info.isDir() ? QByteArray("folder") : (file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+        file.close();
+
+        LogCapture log;
+        app()->loadActiveSettings();
+        QCOMPARE(app()->settingsFilePath(), path);
+        QVERIFY(!app()->appSettings().contains("application"));
+        QCOMPARE(app()->mayOverwriteSettingsFile(), !setAside);
+        const QString message = app()->setAsideDamagedSettings();
+        const QStringList aside = config.entryList({"Velmoran_v2.damaged-*.vlm"}, QDir::AllEntries);
+        QVERIFY(app()->mayOverwriteSettingsFile());
+        if (!setAside) {
+            QVERIFY(message.isEmpty());
+            QVERIFY(aside.isEmpty());
+            QCOMPARE(QFile::exists(path), damage != "missing");
+            return;
+        }
+        QCOMPARE(aside.size(), 1);
+        const QString kept = config.filePath(aside.first());
+        QVERIFY(message.contains(path));
+        QVERIFY(message.contains(kept));
+        QVERIFY(message.endsWith("Рабочее пространство открыто пустым."));
+        QVERIFY(!QFileInfo::exists(path));
+        QFile keptFile(kept);
+        QCOMPARE(QFileInfo(kept).isDir() ? QByteArray("folder")
+                                         : (keptFile.open(QIODevice::ReadOnly) ? keptFile.readAll() : "?"),
+                 before);
+        QVERIFY(log.contains("is damaged"));
+        QVERIFY(log.contains(kept));
+        // Once only: the next start has nothing to set aside.
+        QVERIFY(app()->setAsideDamagedSettings().isEmpty());
     }
 
     void activeRowChoosesFile()

@@ -131,6 +131,9 @@ private slots:
     void everyStreamAfterError_data();
     void everyStreamAfterError();
     void unhandledKindsIgnored();
+    void failedRequests_data();
+    void failedRequests();
+    void papersAskedAgainAfterHealthyPoll();
     void snapshots_data();
     void snapshots();
     void updates_data();
@@ -293,6 +296,71 @@ void tst_Converter::everyStreamAfterError()
             c->slot_additionalDataReceived(body, wt, QVariantMap{{"k", 1}});
     });
     QCOMPARE(events, expected);
+}
+
+void tst_Converter::failedRequests_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<int>("winType");
+    QTest::addColumn<QStringList>("expected");
+    auto failed = [](const char* what) {
+        return QStringLiteral("errorMessage Запрос к серверу не выполнен: %1. 10000").arg(QString::fromUtf8(what));
+    };
+    QTest::newRow("quotes") << "market" << 1 << QStringList{failed("котировки"), "snapshotQuotes 3 {}"};
+    QTest::newRow("order book") << "market" << 10 << QStringList{failed("биржевые заявки"), "snapshotOrderBook 3 []"};
+    QTest::newRow("candles") << "market" << 7 << QStringList{failed("свечи графика"), "snapshotChart 3 null"};
+    QTest::newRow("positions") << "trade" << 80 << QStringList{failed("состояние счёта"), "snapshotPositions {}"};
+    QTest::newRow("orders") << "trade" << 82 << QStringList{failed("поручения"), "snapshotOrders {}"};
+    QTest::newRow("report") << "additional" << 2000
+                            << QStringList{failed("данные отчёта"), "additional 2000 [] {\"k\":1}"};
+    // No list is no empty list: the windows wait for the one asked for again.
+    QTest::newRow("instruments")
+            << "trade" << 1001
+            << QStringList{"errorMessage Список инструментов не получен: запрос к серверу не выполнен. Он будет "
+                           "запрошен снова. 10000"};
+}
+
+// A request that failed or timed out comes back with no body: the user is told, the
+// log says it, and nothing passes for a server's answer that was never given.
+void tst_Converter::failedRequests()
+{
+    QFETCH(QString, slot);
+    QFETCH(int, winType);
+    QFETCH(QStringList, expected);
+    const auto wt = static_cast<WinType>(winType);
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QStringLiteral("Request of stream %1 failed: no reply body").arg(winType)));
+    const QStringList events = run([&](dcMessagePack* c) {
+        if (slot == "market")
+            c->slot_marketDataReceived(QByteArray(), 3, wt);
+        else if (slot == "trade")
+            c->slot_tradeDataReceived(QByteArray(), wt);
+        else
+            c->slot_additionalDataReceived(QByteArray(), wt, QVariantMap{{"k", 1}});
+    });
+    QCOMPARE(events, expected);
+}
+
+// The list that did not come is asked for once the server answers a poll again.
+void tst_Converter::papersAskedAgainAfterHealthyPoll()
+{
+    QTest::ignoreMessage(QtWarningMsg, "Request of stream 1001 failed: no reply body");
+    QCOMPARE(run([](dcMessagePack* c) { c->slot_tradeDataReceived(QByteArray(), wtInitInfo); }).size(), 1);
+    // A closed session is no answer.
+    const QByteArray closed = packHex(QVariantMap{{"error_code", 7}});
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_receivedUpdates(closed); }).filter("papersWanted"), QStringList());
+    const QByteArray healthy = packHex(QVariantList{});
+    QCOMPARE(run([&](dcMessagePack* c) {
+                 c->slot_receivedUpdates(healthy);
+                 c->slot_receivedUpdates(healthy);
+             }),
+             QStringList{"papersWanted"});
+    const QByteArray list = packHex(paperValues(7, 1, bin(koi8(QStringLiteral("SBER"))), koi8(QStringLiteral("ММВБ"))));
+    QCOMPARE(run([&](dcMessagePack* c) {
+                 c->slot_tradeDataReceived(list, wtInitInfo);
+                 c->slot_receivedUpdates(healthy);
+             }),
+             QStringList{"papers"});
 }
 
 void tst_Converter::unhandledKindsIgnored()

@@ -108,6 +108,39 @@ private slots:
                  (QVariantList{path, settingsHash(path)}));
     }
 
+    // The steps that run follow the stored version; a newer build's database (4) is used as it is.
+    void storedVersion_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("tables");
+        const QString all = QStringLiteral("plugins,settings,version");
+        QTest::newRow("0") << 0 << true << 3 << all;
+        QTest::newRow("1") << 1 << true << 3 << all;
+        QTest::newRow("2") << 2 << true << 3 << QStringLiteral("plugins,version");
+        QTest::newRow("3") << 3 << true << 3 << QStringLiteral("version");
+        QTest::newRow("4") << 4 << true << 4 << QStringLiteral("version");
+        QTest::newRow("below 0") << -1 << false << -1 << QStringLiteral("version");
+    }
+    void storedVersion()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, after);
+        kuAccessDB db;
+        QVERIFY(db.executeNonQuery(QStringLiteral("create table version (version integer not null);"
+                                                  "insert into version (version) values (?1);"),
+                                   {stored}));
+        QTEST(updateDatabaseSchema(), "ready");
+        QCOMPARE(query(QStringLiteral("select group_concat(version) from version;")),
+                 QVariantList{QString::number(after)});
+        QTEST(query(QStringLiteral("select group_concat(name) from (select name from sqlite_master "
+                                   "where type='table' and name not like 'sqlite%' order by name);"))
+                      .value(0)
+                      .toString(),
+              "tables");
+    }
+
     // A database that cannot be opened does not pass as a new one.
     void unreachableDatabase()
     {

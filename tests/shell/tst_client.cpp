@@ -2,15 +2,18 @@
 #include "containerwidget.h"
 #include "dcmessagepack.h"
 #include "kuabstractpluginwidget.h"
+#include "kuaccessdb.h"
 #include "kuactionsmenubar.h"
 #include "kuactionsmodel.h"
 #include "kuapplication.h"
 #include "kuclient.h"
 #include "kuconnectionmanager.h"
 #include "kulightboxwidget.h"
+#include "kumigration.h"
 #include "kupaperlist.h"
 #include "kuqueuedmessagetoolbar.h"
 #include "kuqueuedmessagewidget.h"
+#include "kusettingshash.h"
 #include "kutabwidget.h"
 #include "kuworkspace.h"
 #include "logcapture.h"
@@ -449,7 +452,7 @@ void tst_Client::choosePaper()
     QCOMPARE(form->refills, refills + 1);
 }
 
-// Wired once, by the main window: one message per confirmation.
+// Wired once, by the main window: one message per confirmation and per failed request.
 void tst_Client::confirmationsReachTheBar()
 {
     kuQueuedMessageWidget* messages = m_client->currentWorkSpace()->messageBar()->messageWidget();
@@ -461,6 +464,8 @@ void tst_Client::confirmationsReachTheBar()
     m_client->showInfoMessage(QString(), 5000);
     m_client->showErrorMessage(QString(), 5000);
     QCOMPARE(messages->count(), before + 1);
+    emit m_session->converter.on_errorMessage("Запрос к серверу не выполнен: сделки.", 10000);
+    QCOMPARE(messages->count(), before + 2);
 }
 
 // Open windows subscribe again: nothing goes out for a live stream on the same
@@ -575,24 +580,27 @@ void tst_Client::close_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("restored");
-    QTest::addColumn<bool>("writable");
+    // What the settings file in use is: "sound", "folder" (no write goes there) or
+    // "damaged" (found so at the start and not set aside).
+    QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<bool>("written");
     QTest::addColumn<QString>("error");
     const int yes = QMessageBox::Yes;
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << true << true << false << false << QString();
-    QTest::newRow("no") << int(QMessageBox::No) << true << true << true << false << QString();
-    QTest::newRow("yes, never restored") << yes << false << true << true << false << QString();
-    QTest::newRow("yes") << yes << true << true << true << true << QString();
-    QTest::newRow("yes, write fails") << yes << true << false << false << false
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << true << "sound" << false << false << QString();
+    QTest::newRow("no") << int(QMessageBox::No) << true << "sound" << true << false << QString();
+    QTest::newRow("yes, never restored") << yes << false << "sound" << true << false << QString();
+    QTest::newRow("yes") << yes << true << "sound" << true << true << QString();
+    QTest::newRow("yes, write fails") << yes << true << "folder" << false << false
                                       << "Не удалось сохранить рабочее пространство в файл ";
+    QTest::newRow("yes, damaged file kept") << yes << true << "damaged" << true << false << QString();
 }
 
 void tst_Client::close()
 {
     QFETCH(int, answer);
     QFETCH(bool, restored);
-    QFETCH(bool, writable);
+    QFETCH(QString, file);
     QFETCH(bool, closed);
     QFETCH(bool, written);
     QFETCH(QString, error);
@@ -603,13 +611,29 @@ void tst_Client::close()
     QVERIFY(app->saveSettings(QJsonObject{{"marker", 1}}, path));
     app->loadSettings(path);
     QCOMPARE(app->settingsFilePath(), path);
+    const bool writable = file != "folder";
     if (!writable) {
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
     }
-    QFile file(path);
-    const QByteArray before = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    file.close();
+    LogCapture log;
+    if (file == "damaged") {
+        QVERIFY(updateDatabaseSchema());
+        kuAccessDB db;
+        QVERIFY(db.executeNonQuery("insert or replace into settings(path, hash) values(?1, ?2);"
+                                   "update settings set active_flag=1 where hash=?2;",
+                                   {path, settingsHash(path)}));
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("qbjs, cut");
+        damaged.close();
+        app->loadActiveSettings();
+        QCOMPARE(app->settingsFilePath(), path);
+        QVERIFY(!app->mayOverwriteSettingsFile());
+    }
+    QFile saved(path);
+    const QByteArray before = saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
+    saved.close();
 
     m_client->show();
     m_client->setLayoutRestored(restored);
@@ -630,9 +654,10 @@ void tst_Client::close()
         QVERIFY(layout.contains("tabs"));
         QVERIFY(layout.contains("geometry"));
     } else if (writable) {
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), before);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), before);
     }
+    QCOMPARE(log.contains("Layout not saved"), file == "damaged");
     m_session->manager.blockAllSignals(false);
     m_client->setLayoutRestored(false);
 }

@@ -312,8 +312,14 @@ void tst_Layout::load()
         BoxAnswers answers(closeQuestion, QMessageBox::Cancel);
         m_client->slot_loadWorkSpace();
         QStringList expected;
+        // A damaged file is set aside beside itself, its bytes kept, and both files are named.
+        const QStringList aside = QDir(dir.path()).entryList({"it's.damaged-*.vlm"});
+        QCOMPARE(aside.size(), file == "damaged" || file == "empty" ? 1 : 0);
         if (loaded)
             expected << "Нет списка инструментов";
+        else if (!aside.isEmpty())
+            expected << "Файл настроек " + path + " повреждён или недоступен для чтения. Он сохранён под именем " +
+                                dir.filePath(aside.first()) + ".\nРабочее пространство не изменено.";
         else if (accepted)
             expected << "Не удалось загрузить настройки из файла " + path;
         QCOMPARE(answers.others, expected);

@@ -223,7 +223,7 @@ void tst_WorkspaceSetting::load_data()
     QTest::newRow("loaded") << "none" << ok << QString();
     QTest::newRow("declined") << "none" << int(QMessageBox::Cancel) << QString();
     QTest::newRow("file gone") << "remove file" << ok << "Не удалось загрузить настройки из файла ";
-    QTest::newRow("file damaged") << "damage file" << ok << "Не удалось загрузить настройки из файла ";
+    QTest::newRow("file damaged") << "damage file" << ok << "Файл настроек ";
     QTest::newRow("row gone") << "remove row" << ok << "Не удалось выбрать настройку ";
 }
 
@@ -257,10 +257,21 @@ void tst_WorkspaceSetting::load()
     {
         ModalAnswers answers(QString(), QString(), true, QMessageBox::StandardButton(answer));
         dialog.slot_loadSetting();
-        QStringList texts{"Будет загружена выбранная настройка. Продолжить?"};
+        QCOMPARE(answers.texts.value(0), QStringLiteral("Будет загружена выбранная настройка. Продолжить?"));
+        QCOMPARE(answers.texts.size(), error.isEmpty() ? 1 : 2);
         if (!error.isEmpty())
-            texts << error + path;
-        QCOMPARE(answers.texts, texts);
+            QVERIFY(answers.texts.last().startsWith(error + path));
+        if (change == "damage file") {
+            // Set aside beside itself, the bytes kept; the message names both files.
+            const QStringList aside = QDir(m_dir.path()).entryList({"it's the one.damaged-*.vlm"});
+            QCOMPARE(aside.size(), 1);
+            QVERIFY(answers.texts.last().contains(pathOf(aside.first())));
+            QFile kept(pathOf(aside.first()));
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), QByteArray("not binary json"));
+            QVERIFY(!QFile::exists(path));
+            QVERIFY(!rowOf(dialog, path).data(kuWorkspaceSettingModel::ExistsRole).toBool());
+        }
     }
     QCOMPARE(dialog.result(), loads ? int(QDialog::Accepted) : int(QDialog::Rejected));
     QCOMPARE(dialog.loadedPath(), loads ? path : QString());
