@@ -133,7 +133,7 @@ QString errorText(int code)
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временный файл"),
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается записать файл"),
             QT_TRANSLATE_NOOP("kuFunctions", "Ошибка транзакции"),
-            QT_TRANSLATE_NOOP("kuFunctions", "Не достаточно памяти"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Недостаточно памяти"),
             QT_TRANSLATE_NOOP("kuFunctions", "Тикер не найден"),
             QT_TRANSLATE_NOOP("kuFunctions", "Нет доступа к данным"),
             QT_TRANSLATE_NOOP("kuFunctions", "Сеть недоступна"),
