@@ -461,7 +461,7 @@ kuChartPropertyInfo kuChartCore::propertyInfo(const QString& name)
         t.insert(QStringLiteral("chartStyle"),
                  row(tr("Тип графика"),
                      {{tr("Бары"), Bars}, {tr("Линия"), Line}, {tr("Японские свечи"), JapaneseCandles}}));
-        t.insert(QStringLiteral("timeFrame"), row(tr("Таймфрейм"), {{tr("1 минутa"), 1},
+        t.insert(QStringLiteral("timeFrame"), row(tr("Таймфрейм"), {{tr("1 минута"), 1},
                                                                     {tr("5 минут"), 5},
                                                                     {tr("10 минут"), 10},
                                                                     {tr("15 минут"), 15},

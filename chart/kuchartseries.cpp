@@ -7,7 +7,7 @@ QString kuChartSeries::nameOf(int timeFrame)
     switch (timeFrame) {
     case 1:
         // The last letter is a Latin "a": the name users know.
-        return QCoreApplication::translate("kuChart", "1 минутa");
+        return QCoreApplication::translate("kuChart", "1 минута");
     case 5:
         return QCoreApplication::translate("kuChart", "5 минут");
     case 10:

@@ -1,16 +1,16 @@
 #include "kuchartsettingmodel.h"
 
 #include "kuchartdialogs.h"
+#include "kufunctions.h"
 
 #include <QColor>
 #include <QComboBox>
 #include <QEvent>
 #include <QJsonValue>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
-
-#include <cmath>
 
 namespace {
 
@@ -32,6 +32,14 @@ QJsonValue jsonOf(const QVariant& value)
 bool isColorText(const QString& text)
 {
     return !text.isEmpty() && QColor::isValidColor(text);
+}
+
+// A cell holding a number without a list of values to choose from.
+bool isNumberCell(const QModelIndex& index)
+{
+    const int type = index.data(Qt::EditRole).userType();
+    return (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) &&
+           index.data(kuChartSettingModel::AvailableValueRole).toJsonObject().isEmpty();
 }
 
 } // namespace
@@ -210,12 +218,8 @@ bool kuChartSettingModel::setData(const QModelIndex& index, const QVariant& valu
     // Whole numbers come to the editor as 64-bit integers, which Qt edits as text:
     // a number goes back as a number, or the cell keeps its value.
     if (object.value(keyValue).isDouble() && stored.isString()) {
-        const QString text = stored.toString().trimmed();
-        bool ok = false;
-        double number = QLocale().toDouble(text, &ok);
-        if (!ok)
-            number = QLocale::c().toDouble(text, &ok);
-        if (!ok || !std::isfinite(number))
+        double number = 0;
+        if (!readTypedNumber(stored.toString(), -1, &number))
             return false;
         stored = number;
     }
@@ -281,6 +285,12 @@ QWidget* kuChartSettingDelegate::createEditor(QWidget* parent, const QStyleOptio
     const QVariant data = index.data(kuChartSettingModel::AvailableValueRole);
     const QJsonObject available =
             data.userType() == QMetaType::QJsonObject ? data.toJsonObject() : QJsonObject::fromVariantMap(data.toMap());
+    if (available.isEmpty() && isNumberCell(index)) {
+        // Qt's own number editors read the decimal mark of the locale only, and the C locale's "," as groups.
+        auto* edit = new QLineEdit(parent);
+        edit->setFrame(false);
+        return edit;
+    }
     if (available.isEmpty())
         return QStyledItemDelegate::createEditor(parent, option, index);
     auto* combo = new QComboBox(parent);
@@ -290,8 +300,26 @@ QWidget* kuChartSettingDelegate::createEditor(QWidget* parent, const QStyleOptio
     return combo;
 }
 
+void kuChartSettingDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (edit && isNumberCell(index)) {
+        edit->setText(QString::number(index.data(Qt::EditRole).toDouble(), 'f', QLocale::FloatingPointShortest));
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
 void kuChartSettingDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (edit && isNumberCell(index)) {
+        // What does not read as a number leaves the cell as it was.
+        double number = 0;
+        if (readTypedNumber(edit->text(), -1, &number))
+            model->setData(index, number, Qt::EditRole);
+        return;
+    }
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         model->setData(index, QVariant::fromValue(jsonOf(combo->currentData(Qt::UserRole))), Qt::EditRole);
         return;

@@ -87,7 +87,8 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 };
 
-// A drop-down list for values offered by "availableValue"; a colour dialog on a double click on a colour.
+// A drop-down list for values offered by "availableValue"; a colour dialog on a double click on a colour;
+// numbers are typed as text, with "," or "." alike, whatever the locale.
 class kuChartSettingDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -96,6 +97,7 @@ public:
     explicit kuChartSettingDelegate(QObject* parent = nullptr);
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
 protected:

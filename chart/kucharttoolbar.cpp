@@ -41,7 +41,7 @@ kuChartToolBar::kuChartToolBar(QWidget* parent) : QToolBar(parent)
               {QT_TR_NOOP("Бары"), QT_TR_NOOP("График в виде баров"), "chart.type.bars.png", 201, style(201)},
               {QT_TR_NOOP("Линия"), QT_TR_NOOP("График в виде линий"), "chart.type.line.png", 202, style(202)}});
     auto frame = [this](int minutes) { return [this, minutes] { emit signal_onChangeTimeFrame(minutes); }; };
-    fillMenu(m_timeFrameButton, {{QT_TR_NOOP("1 минутa"), nullptr, "chart.tick.1m.png", 1, frame(1)},
+    fillMenu(m_timeFrameButton, {{QT_TR_NOOP("1 минута"), nullptr, "chart.tick.1m.png", 1, frame(1)},
                                  {QT_TR_NOOP("5 минут"), nullptr, "chart.tick.5m.png", 5, frame(5)},
                                  {QT_TR_NOOP("10 минут"), nullptr, "chart.tick.10m.png", 10, frame(10)},
                                  {QT_TR_NOOP("15 минут"), nullptr, "chart.tick.15m.png", 15, frame(15)},

@@ -269,7 +269,7 @@ void kuGraphicsScene::fillTimeFrameMenu(QMenu* menu)
         int minutes;
     };
     static const Frame frames[] = {
-            {QT_TR_NOOP("1 минутa"), "chart.tick.1m.png", 1},   {QT_TR_NOOP("5 минут"), "chart.tick.5m.png", 5},
+            {QT_TR_NOOP("1 минута"), "chart.tick.1m.png", 1},   {QT_TR_NOOP("5 минут"), "chart.tick.5m.png", 5},
             {QT_TR_NOOP("10 минут"), "chart.tick.10m.png", 10}, {QT_TR_NOOP("15 минут"), "chart.tick.15m.png", 15},
             {QT_TR_NOOP("30 минут"), "chart.tick.30m.png", 30}, {QT_TR_NOOP("час"), "chart.tick.1h.png", 60},
             {QT_TR_NOOP("день"), "chart.tick.1d.png", 1440}};

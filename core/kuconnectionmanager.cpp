@@ -126,7 +126,7 @@ QPointer<kuAbstractConn> kuConnectionManager::fallback(const QString& message)
 QPointer<kuAbstractConn> kuConnectionManager::createConnection()
 {
     if (m_currentIndex < 0 || m_currentIndex >= m_connectors.size())
-        return fallback(tr("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер..."));
+        return fallback(tr("Не удалось подключиться к выбранному серверу. Пожалуйста, выберите другой сервер..."));
     const auto connector = m_connectors.at(m_currentIndex);
     m_currentDataType = connector->dataType();
     const QPointer<kuAbstractDataConverter> converter = dataConverter();
@@ -135,7 +135,7 @@ QPointer<kuAbstractConn> kuConnectionManager::createConnection()
                            "Пожалуйста, выберите другой сервер..."));
     const QPointer<kuAbstractConn> conn = connector->create(this);
     if (!conn)
-        return fallback(tr("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер..."));
+        return fallback(tr("Не удалось подключиться к выбранному серверу. Пожалуйста, выберите другой сервер..."));
 
     kuAbstractConn* c = conn.data();
     kuAbstractDataConverter* v = converter.data();

@@ -103,6 +103,46 @@ QString formatNumber(double value, int precision, QChar separator)
     return text;
 }
 
+bool readTypedNumber(const QString& text, int decimals, double* value)
+{
+    const QString trimmed = text.trimmed();
+    QString number; // in the C locale's form
+    bool digits = false;
+    bool mark = false;
+    bool malformed = false;
+    int fraction = 0;
+    for (int i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed.at(i);
+        if (c.isDigit() && c.unicode() < 128) {
+            number.append(c);
+            digits = true;
+            fraction += mark ? 1 : 0;
+        } else if (c == QLatin1Char(',') || c == QLatin1Char('.')) {
+            // "1,234.5" is refused: read either way it would be a thousand times off.
+            malformed |= mark;
+            mark = true;
+            number.append(QLatin1Char('.'));
+        } else if (c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F)) {
+            malformed |= mark;
+        } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
+            malformed |= i != 0;
+            if (c == QLatin1Char('-'))
+                number.append(c);
+        } else {
+            return false;
+        }
+    }
+    if (!digits || malformed || (decimals >= 0 && fraction > decimals) || (decimals == 0 && mark))
+        return false;
+    bool ok = false;
+    const double read = QLocale::c().toDouble(number.endsWith(QLatin1Char('.')) ? number.chopped(1) : number, &ok);
+    if (!ok || !std::isfinite(read))
+        return false;
+    if (value)
+        *value = read;
+    return true;
+}
+
 QDateTime dateTimeFromUnix(qint64 seconds)
 {
     return QDateTime::fromMSecsSinceEpoch(seconds * 1000, Qt::OffsetFromUTC, 10800);
@@ -140,7 +180,7 @@ QString errorText(int code)
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временный файл"),
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается записать файл"),
             QT_TRANSLATE_NOOP("kuFunctions", "Ошибка транзакции"),
-            QT_TRANSLATE_NOOP("kuFunctions", "Не достаточно памяти"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Недостаточно памяти"),
             QT_TRANSLATE_NOOP("kuFunctions", "Тикер не найден"),
             QT_TRANSLATE_NOOP("kuFunctions", "Нет доступа к данным"),
             QT_TRANSLATE_NOOP("kuFunctions", "Сеть недоступна"),

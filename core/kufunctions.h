@@ -31,6 +31,11 @@ void setTahomaFontTree(W* widget)
 
 // Fixed-point text with the thousands groups split by separator.
 QString formatNumber(double value, int precision, QChar separator);
+// A number as a person types it, whatever the locale: "," or "." marks the fraction and blanks
+// (no-break ones too) split the groups of thousands; the number goes to *value. False for anything
+// else: letters, two marks, a sign inside, blanks in the fraction, more fraction digits than
+// decimals (a mark at all when it is 0; below 0 any count), nothing but blanks.
+bool readTypedNumber(const QString& text, int decimals, double* value);
 // value rounded half away from zero to 0..8 decimals, the precision values are stored with;
 // beyond 2^53 a double has no fraction left and comes back unchanged.
 double rounded(double value, int decimals);

@@ -3,6 +3,7 @@
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
 #include "kuclient.h"
+#include "kuintegerdialog.h"
 #include "kuobjectheaderitem.h"
 #include "kuorderbookmodel.h"
 #include "kuorderbookproxymodel.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QDebug>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QJsonObject>
 #include <QMenu>
 #include <QMutexLocker>
@@ -288,8 +288,7 @@ void kuOrderBook::slot_changeHiddenYield(bool hidden)
 void kuOrderBook::slot_changeDepth()
 {
     bool ok = false;
-    const int value = QInputDialog::getInt(this, tr("Глубина стакана"), tr("Глубина стакана"), depth(), minDepth,
-                                           maxDepth, 1, &ok);
+    const int value = askInteger(this, tr("Глубина стакана"), tr("Глубина стакана"), depth(), minDepth, maxDepth, &ok);
     if (ok)
         m_proxy->setDepth(qBound(minDepth, value, maxDepth));
 }

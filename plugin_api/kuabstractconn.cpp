@@ -18,7 +18,7 @@ void kuAbstractConn::fail(const QString& text)
 
 void kuAbstractConn::authorize(const QString&, const QString&, const QString&, const QString&)
 {
-    fail(tr("Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер..."));
+    fail(tr("Не удалось подключиться к выбранному серверу. Пожалуйста, выберите другой сервер..."));
 }
 
 int kuAbstractConn::unAuthorize(const QString&)

@@ -9,6 +9,6 @@ kuAbstractPluginWidget::kuAbstractPluginWidget(kuAbstractPaperList* paperList, k
 
 QJsonObject kuAbstractPluginWidget::menuEntries()
 {
-    qWarning().noquote() << tr("Не удалось встроится в меню приложения");
+    qWarning().noquote() << tr("Не удалось встроиться в меню приложения");
     return QJsonObject();
 }

@@ -92,7 +92,7 @@ QString kuPluginManagerDelegate::messageText(uint flags, const QString& title)
     if (flags & prEnablePending)
         text = tr("Модуль '%1' станет доступен после перезапуска приложения");
     if (flags & prFailed)
-        text = tr("Не удалось уставноить модуль '%1'");
+        text = tr("Не удалось установить модуль '%1'");
     return text.isEmpty() ? text : text.arg(title);
 }
 

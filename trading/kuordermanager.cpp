@@ -245,6 +245,30 @@ void kuOrderManager::resetForm()
     ui->chkBoxExec->setChecked(false);
     ui->tabOrders->setCurrentIndex(0);
     resetStopTab();
+    for (kuDoubleSpinBox* box : numberBoxes())
+        box->clearEntryRefused();
+}
+
+QList<kuDoubleSpinBox*> kuOrderManager::numberBoxes() const
+{
+    return {ui->spinBoxAmount,      ui->spinBoxLotAmount, ui->spinBoxPrice,      ui->spinBoxIfPrice_1,
+            ui->spinBoxStopPrice_1, ui->spinBoxIfPrice_2, ui->spinBoxStopPrice_2};
+}
+
+bool kuOrderManager::takeEntries(std::initializer_list<kuDoubleSpinBox*> boxes)
+{
+    bool refused = false;
+    for (kuDoubleSpinBox* box : boxes) {
+        box->commitEntry();
+        refused |= box->entryRefused();
+    }
+    if (!refused)
+        return true;
+    for (kuDoubleSpinBox* box : numberBoxes())
+        box->clearEntryRefused();
+    showMessage(tr("Введённое значение не принято: в поле осталось прежнее. Проверьте поручение и отправьте его "
+                   "ещё раз."));
+    return false;
 }
 
 void kuOrderManager::slot_accountComboBoxIndexChanged(QString account)
@@ -470,7 +494,7 @@ QJsonObject kuOrderManager::orderHead(int buySell) const
 
 void kuOrderManager::createOrder(int buySell, int isMarket)
 {
-    if (!validateOrderInput(isMarket))
+    if (!takeEntries({ui->spinBoxAmount, ui->spinBoxLotAmount, ui->spinBoxPrice}) || !validateOrderInput(isMarket))
         return;
     if (isMarket != 0 && !currentPaper()->isMarketAllowed()) {
         showMessage(tr("Запрещены рыночные поручения по малоликвидным бумагам!"));
@@ -494,7 +518,9 @@ void kuOrderManager::createOrder(int buySell, int isMarket)
 
 void kuOrderManager::createStopOrder(int buySell)
 {
-    if (!validateOrderInput(1))
+    if (!takeEntries({ui->spinBoxAmount, ui->spinBoxLotAmount, ui->spinBoxIfPrice_1, ui->spinBoxStopPrice_1,
+                      ui->spinBoxIfPrice_2, ui->spinBoxStopPrice_2}) ||
+        !validateOrderInput(1))
         return;
     const bool first = ui->checkBoxFirstCondition->isChecked();
     const bool second = ui->checkBoxSecondCondition->isChecked();

@@ -5,6 +5,7 @@
 #include <QModelIndex>
 #include <QPointer>
 #include <QSharedPointer>
+#include <initializer_list>
 #include <memory>
 
 class QAbstractButton;
@@ -14,6 +15,7 @@ class QSignalMapper;
 class Ui_kuOrderManager;
 class kuAbstractConn;
 class kuAbstractDataConverter;
+class kuDoubleSpinBox;
 class kuInstrumentsProxyModel;
 class kuPaperInfo;
 class kuPaperListModel;
@@ -89,6 +91,10 @@ private:
     void watchOutcomes();
     void showOutcome(const QJsonObject& order, int outcome, const QString& text);
     bool priceOnStep(double price) const;
+    // Takes what is being typed in the boxes; false, after a message, when an entry was refused:
+    // the box went back to its previous value, which the trader has not seen yet.
+    bool takeEntries(std::initializer_list<kuDoubleSpinBox*> boxes);
+    QList<kuDoubleSpinBox*> numberBoxes() const;
 
     std::unique_ptr<Ui_kuOrderManager> ui;
     kuPaperListModel* m_paperModel = nullptr;

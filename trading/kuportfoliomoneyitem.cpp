@@ -53,7 +53,7 @@ QString kuPortfolioMoneyItem::toolTip(int column) const
 {
     switch (column) {
     case 7:
-        return tr("Сумма свободных денежный средств");
+        return tr("Сумма свободных денежных средств");
     case 11:
         return tr("Сумма блокированных денежных средств");
     case 12:

@@ -170,7 +170,7 @@ void kuWorkspaceSetting::appendSetting()
     const QPointer<kuApplication> app = kuApplication::instance();
     if (!app || !app->saveSettings(client ? client->saveState() : QJsonObject(), path)) {
         if (client)
-            client->showErrorMessage(tr("Не удалось сохранить настроки"), infoTimeout);
+            client->showErrorMessage(tr("Не удалось сохранить настройки"), infoTimeout);
         return;
     }
     QFile file(path);

@@ -68,7 +68,7 @@ private slots:
         chart.setPaper(paper);
         QVERIFY(loaded(&chart));
         kuChartCore* core = chart.chartCore();
-        QCOMPARE(core->titleItem()->toPlainText(), ticker + QStringLiteral(" - 1 минут") + QLatin1Char('a'));
+        QCOMPARE(core->titleItem()->toPlainText(), ticker + QStringLiteral(" - 1 минута"));
         QCOMPARE(core->subtitleItem()->toPlainText(), kuPaperList::instance()->issuer(paper));
         QStringList frames;
         for (int i = 0; i < core->seriesCount(); ++i)

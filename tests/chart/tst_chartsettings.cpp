@@ -1,3 +1,4 @@
+#include "defaultlocale.h"
 #include "kuchartdialogs.h"
 #include "kuchartsettingmodel.h"
 #include "kuchartsettings.h"
@@ -5,8 +6,10 @@
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
@@ -105,6 +108,9 @@ private slots:
         QTest::newRow("whole") << "20" << 20.0;
         QTest::newRow("blanks around") << " 21 " << 21.0;
         QTest::newRow("fraction") << "2.5" << 2.5;
+        QTest::newRow("decimal comma") << "2,5" << 2.5;
+        QTest::newRow("blank groups") << "1 234,5" << 1234.5;
+        QTest::newRow("comma group and point") << "1,234.5" << 14.0;
         QTest::newRow("not a number") << "abc" << 14.0;
         QTest::newRow("empty") << "" << 14.0;
     }
@@ -128,6 +134,49 @@ private slots:
         delegate->setEditorData(editor.get(), cell);
         editor->setProperty(editor->metaObject()->userProperty().name(), typed);
         delegate->setModelData(editor.get(), model, cell);
+        const QJsonValue value =
+                accepted(dialog)["object"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"];
+        QVERIFY(value.isDouble());
+        QCOMPARE(value.toDouble(), stored);
+    }
+
+    void numberTyped_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("stored");
+        for (const char* locale : {"C", "ru_RU", "en_US"}) {
+            QTest::addRow("%s, comma", locale) << QString(locale) << "2,5" << 2.5;
+            QTest::addRow("%s, point", locale) << QString(locale) << "2.5" << 2.5;
+            QTest::addRow("%s, blank groups", locale) << QString(locale) << "1 234,5" << 1234.5;
+            QTest::addRow("%s, both marks", locale) << QString(locale) << "1,234.5" << 14.0;
+            QTest::addRow("%s, letters", locale) << QString(locale) << "1x" << 14.0;
+        }
+    }
+
+    // Typed into the table's editor and confirmed with Enter, in every locale alike.
+    void numberTyped()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(double, stored);
+        const DefaultLocale defaultLocale(locale);
+        kuChartSettings dialog;
+        dialog.setSettings(state());
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTableView* table = dialog.objectTable();
+        const QModelIndex cell = valueOf(table->model(), 0, 0);
+        table->setCurrentIndex(cell);
+        table->edit(cell);
+        const QPointer<QLineEdit> editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("14"));
+        editor->selectAll();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!editor || !editor->isVisible());
         const QJsonValue value =
                 accepted(dialog)["object"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"];
         QVERIFY(value.isDouble());

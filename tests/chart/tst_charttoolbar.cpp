@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(bar.objectName(), QString("kuCharttoolBar"));
         QCOMPARE(bar.findChildren<QToolButton*>(QRegularExpression("^kuButton")).size(), 9);
         QCOMPARE(bar.chartTypeButton()->defaultAction()->text(), QString("Японские свечи"));
-        QCOMPARE(bar.timeFrameButton()->defaultAction()->text(), QString("1 минутa"));
+        QCOMPARE(bar.timeFrameButton()->defaultAction()->text(), QString("1 минута"));
         QCOMPARE(button(bar, "kuButtonChartDraw")->defaultAction()->text(), QString("Горизонтальная линия"));
         QCOMPARE(button(bar, "kuButtonChartFibonacci")->defaultAction()->text(), QString("Коррекция по Фибоначчи"));
         QVERIFY(!button(bar, "kuButtonShowHideDrawings")->isChecked());
@@ -151,8 +151,8 @@ private slots:
         QTest::newRow("unknown style") << false << 7 << "Японские свечи";
         QTest::newRow("15 minutes") << true << 15 << "15 минут";
         QTest::newRow("day") << true << 1440 << "день";
-        QTest::newRow("no series yet") << true << -1 << "1 минутa";
-        QTest::newRow("week has no entry") << true << 10080 << "1 минутa";
+        QTest::newRow("no series yet") << true << -1 << "1 минута";
+        QTest::newRow("week has no entry") << true << 10080 << "1 минута";
     }
 
     // The chart's changes move the default action and emit nothing.

@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(core->timeFrame(), 1);
         QCOMPARE(core->seriesCount(), 7);
         QCOMPARE(text(core->candles()), QString("+2:30/32/29/31/1 +1:20/22/19/21/1 +0:10/12/9/11/1"));
-        QCOMPARE(core->titleItem()->toPlainText(), QStringLiteral("T%1 - 1 минут").arg(paper) + QLatin1Char('a'));
+        QCOMPARE(core->titleItem()->toPlainText(), QStringLiteral("T%1 - 1 минута").arg(paper));
         QCOMPARE(core->subtitleItem()->toPlainText(), QStringLiteral("Issuer %1").arg(paper));
         QCOMPARE(core->priceDecimals(), 2);
         QCOMPARE(core->closeSeries()->size(), 3);

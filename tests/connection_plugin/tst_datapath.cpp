@@ -532,9 +532,8 @@ private slots:
         const QJsonObject order{{"paperID", m_share}, {"partID", stockAccount}, {"action", 1},  {"amount", 10},
                                 {"price", price},     {"isMarket", 0},          {"ordTime", 0}, {"execFlag", 0}};
         m_conn->newOrder(order);
-        QTRY_COMPARE_WITH_TIMEOUT(m_got.infos,
-                                  QStringList{"5000 Поручение на `Покупку` VLMR в колличестве 10. Успешно отправлено."},
-                                  5000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+                m_got.infos, QStringList{"5000 Поручение на Покупку VLMR в количестве 10. Успешно отправлено."}, 5000);
 
         auto ours = [&](const QJsonObject& o) {
             return o.value("paper_id").toInt() == m_share && sameDouble(o.value("price").toDouble(), price);
@@ -606,18 +605,18 @@ private slots:
         QTest::addColumn<QStringList>("infos");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("reason");
-        const QString sent = QStringLiteral("5000 Поручение на `%1` VLMR в колличестве 10. Успешно отправлено.");
+        const QString sent = QStringLiteral("5000 Поручение на %1 VLMR в количестве 10. Успешно отправлено.");
         QTest::newRow("price off the grid")
                 << "offGrid" << QStringList{sent.arg("Продажу")} << 5 << "Цена не кратна шагу цены (0.01)";
         QTest::newRow("cancelled") << "cancel"
                                    << QStringList{sent.arg("Покупку"),
-                                                  "5000 Запрос на отмену поручения на `Покупку` по инструменту VLMR в "
-                                                  "колличестве 10. Успешно отправлен."}
+                                                  "5000 Запрос на отмену поручения на Покупку по инструменту VLMR в "
+                                                  "количестве 10. Успешно отправлен."}
                                    << 6 << "Снято по запросу клиента";
         QTest::newRow("stop order cancelled")
                 << "stop"
-                << QStringList{"5000 Стоп-поручение на `Продажу` VLMR в колличестве 10. Успешно отправлено.",
-                               "5000 Запрос на отмену стоп-поручения на `Продажу` по инструменту VLMR в колличестве "
+                << QStringList{"5000 Стоп-поручение на Продажу VLMR в количестве 10. Успешно отправлено.",
+                               "5000 Запрос на отмену стоп-поручения на Продажу по инструменту VLMR в количестве "
                                "10. Успешно отправлен."}
                 << 6 << "Снято по запросу клиента";
     }

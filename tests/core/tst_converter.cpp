@@ -726,41 +726,40 @@ void tst_Converter::orderStatus_data()
 
     const QByteArray ok = packHex(QVariantList{1});
     QTest::newRow("new buy") << ok << QJsonObject{{"paperID", 9200}, {"type", 1001}, {"action", 1}, {"amount", 10}}
-                             << QStringList{
-                                        "outcome 0 1001 ",
-                                        "info Поручение на `Покупку` ОРД в колличестве 10. Успешно отправлено. 5000"};
+                             << QStringList{"outcome 0 1001 ",
+                                            "info Поручение на Покупку ОРД в количестве 10. Успешно отправлено. 5000"};
     QTest::newRow("changed, no action")
             << ok << QJsonObject{{"paperID", 9200}, {"type", 1002}, {"amount", 2.0}}
-            << QStringList{"outcome 0 1002 ",
-                           "info Поручение на `Покупку` ОРД в колличестве 2. Успешно отправлено. 5000"};
+            << QStringList{"outcome 0 1002 ", "info Поручение на Покупку ОРД в количестве 2. Успешно отправлено. 5000"};
     QTest::newRow("cancel sell") << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", -1}, {"amount", 10}}
                                  << QStringList{"outcome 0 1003 ",
-                                                "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
-                                                "колличестве 10. Успешно отправлен. 5000"};
+                                                "info Запрос на отмену поручения на Продажу по инструменту ОРД в "
+                                                "количестве 10. Успешно отправлен. 5000"};
     // Cancels from the orders window carry the order's kind: 2 and 6 are sales.
     QTest::newRow("cancel of a buy") << ok
                                      << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 1}, {"amount", 4}}
                                      << QStringList{"outcome 0 1003 ",
-                                                    "info Запрос на отмену поручения на `Покупку` по инструменту ОРД в "
-                                                    "колличестве 4. Успешно отправлен. 5000"};
+                                                    "info Запрос на отмену поручения на Покупку по инструменту ОРД в "
+                                                    "количестве 4. Успешно отправлен. 5000"};
     QTest::newRow("cancel of a sell") << ok
                                       << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 2}, {"amount", 4}}
-                                      << QStringList{
-                                                 "outcome 0 1003 ",
-                                                 "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
-                                                 "колличестве 4. Успешно отправлен. 5000"};
+                                      << QStringList{"outcome 0 1003 ",
+                                                     "info Запрос на отмену поручения на Продажу по инструменту ОРД в "
+                                                     "количестве 4. Успешно отправлен. 5000"};
     QTest::newRow("cancel of a stop sell")
             << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 6}, {"amount", 4}}
-            << QStringList{"outcome 0 1003 ", "info Запрос на отмену поручения на `Продажу` по инструменту ОРД в "
-                                              "колличестве 4. Успешно отправлен. 5000"};
+            << QStringList{"outcome 0 1003 ", "info Запрос на отмену поручения на Продажу по инструменту ОРД в "
+                                              "количестве 4. Успешно отправлен. 5000"};
     QTest::newRow("stop order") << ok << QJsonObject{{"paperID", 9200}, {"type", 1010}, {"action", -1}, {"amount", 1}}
                                 << QStringList{"outcome 0 1010 ",
-                                               "info Стоп-поручение на `Продажу` ОРД в колличестве 1. Успешно "
+                                               "info Стоп-поручение на Продажу ОРД в количестве 1. Успешно "
                                                "отправлено. 5000"};
-    QTest::newRow("stop order cancel")
-            << ok << QJsonObject{{"paperID", 9200}, {"type", 1012}, {"action", 6}, {"amount", 1}}
-            << QStringList{"outcome 0 1012 ", "info Запрос на отмену стоп-поручения на `Продажу` по инструменту ОРД "
-                                              "в колличестве 1. Успешно отправлен. 5000"};
+    QTest::newRow("stop order cancel") << ok
+                                       << QJsonObject{{"paperID", 9200}, {"type", 1012}, {"action", 6}, {"amount", 1}}
+                                       << QStringList{
+                                                  "outcome 0 1012 ",
+                                                  "info Запрос на отмену стоп-поручения на Продажу по инструменту ОРД "
+                                                  "в количестве 1. Успешно отправлен. 5000"};
     QTest::newRow("no instrument") << ok << QJsonObject{{"type", 1001}} << QStringList{"outcome 0 1001 "};
     QTest::newRow("unknown instrument") << ok << QJsonObject{{"paperID", 9299}, {"type", 1001}}
                                         << QStringList{"outcome 0 1001 "};

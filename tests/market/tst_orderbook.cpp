@@ -1,3 +1,4 @@
+#include "defaultlocale.h"
 #include "fakesession.h"
 #include "kucolorbutton.h"
 #include "kuorderbook.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QJsonDocument>
@@ -434,6 +436,57 @@ private slots:
         QVERIFY(restore->isEnabled());
         bid->setColor(defaultBidColor);
         QVERIFY(!restore->isEnabled());
+    }
+
+    void depthDialog_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("depth");
+        for (const char* locale : {"C", "ru_RU", "en_US"}) {
+            QTest::addRow("%s, whole", locale) << QString(locale) << "7" << int(Qt::Key_Return) << 7;
+            QTest::addRow("%s, with a comma", locale) << QString(locale) << "5,0" << int(Qt::Key_Return) << 20;
+            QTest::addRow("%s, with a point", locale) << QString(locale) << "5.5" << int(Qt::Key_Return) << 20;
+        }
+        QTest::newRow("above the maximum") << "C"
+                                           << "25" << int(Qt::Key_Return) << 20;
+        QTest::newRow("letters") << "C"
+                                 << "1x" << int(Qt::Key_Return) << 20;
+        QTest::newRow("cancelled") << "C"
+                                   << "7" << int(Qt::Key_Escape) << 20;
+    }
+
+    // "Глубина стакана" takes a whole number typed in any locale; a fraction or anything else keeps the depth.
+    void depthDialog()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(int, depth);
+        const DefaultLocale defaultLocale(locale);
+        kuOrderBook book;
+        QCOMPARE(book.depth(), 20);
+        QString title;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            QApplication::setActiveWindow(dialog);
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            auto* field = dialog->findChild<QDoubleSpinBox*>();
+            QVERIFY(field);
+            QCOMPARE(field->text(), QString("20"));
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, typed);
+            QTest::keyClick(field, Qt::Key(key));
+            if (dialog->isVisible()) // left open on a failure above
+                dialog->close();
+        });
+        book.slot_changeDepth();
+        QCOMPARE(title, QString("Глубина стакана"));
+        QCOMPARE(book.depth(), depth);
     }
 
     void colourDialogOnTheWindow_data()

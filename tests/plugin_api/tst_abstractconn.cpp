@@ -58,7 +58,7 @@ private slots:
         const auto row = [](const char* op, const char* text) {
             QTest::newRow(op) << QString::fromLatin1(op) << QString::fromUtf8(text);
         };
-        row("authorize", "Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер...");
+        row("authorize", "Не удалось подключиться к выбранному серверу. Пожалуйста, выберите другой сервер...");
         row("getInitInfo", "Не удалось получить список доступных инструментов");
         row("getCandles", "Не удалось получить свечки по данному инструменту");
         row("getOrderBook", "Не удалось получить очередь заявок по данному инструменту");

@@ -21,7 +21,7 @@ private slots:
     {
         BareWindow window;
         for (int call = 0; call < 2; ++call) {
-            QTest::ignoreMessage(QtWarningMsg, "Не удалось встроится в меню приложения");
+            QTest::ignoreMessage(QtWarningMsg, "Не удалось встроиться в меню приложения");
             QVERIFY(window.menuEntries().isEmpty());
         }
     }

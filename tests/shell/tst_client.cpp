@@ -457,7 +457,7 @@ void tst_Client::confirmationsReachTheBar()
 {
     kuQueuedMessageWidget* messages = m_client->currentWorkSpace()->messageBar()->messageWidget();
     const int before = messages->count();
-    emit m_session->converter.on_infoMessage("Поручение на `Покупку` ABCD в колличестве 1. Успешно отправлено.", 5000);
+    emit m_session->converter.on_infoMessage("Поручение на Покупку ABCD в количестве 1. Успешно отправлено.", 5000);
     QCOMPARE(messages->count(), before + 1);
     QCOMPARE(messages->currentMessage().timeout, 5000);
     QVERIFY(!messages->currentMessage().pixmap.isNull());

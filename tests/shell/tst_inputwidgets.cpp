@@ -1,3 +1,4 @@
+#include "defaultlocale.h"
 #include "kucheckcombobox.h"
 #include "kucolorbutton.h"
 #include "kudoublespinbox.h"
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -31,6 +33,8 @@ private slots:
     void spinBoxParse_data();
     void spinBoxParse();
     void spinBoxEditsShownText();
+    void spinBoxTyped_data();
+    void spinBoxTyped();
     void checkComboFace_data();
     void checkComboFace();
     void checkComboEntries();
@@ -217,8 +221,9 @@ void tst_InputWidgets::spinBoxParse_data()
                               << "-1 000" << -1000.0 << int(QValidator::Acceptable);
     QTest::newRow("blank suffix kept") << " шт."
                                        << "1 234.50 шт." << 1234.5 << int(QValidator::Acceptable);
+    // Not Invalid, which would drop the keystroke and take 124: refused when editing ends.
     QTest::newRow("letters") << ""
-                             << "1 2a4" << 0.0 << int(QValidator::Invalid);
+                             << "1 2a4" << 0.0 << int(QValidator::Intermediate);
 }
 
 void tst_InputWidgets::spinBoxParse()
@@ -263,6 +268,101 @@ void tst_InputWidgets::spinBoxEditsShownText()
     QTest::keyClick(&spin, Qt::Key_Return);
     QCOMPARE(spin.value(), 21345.75);
     QCOMPARE(spin.text(), QStringLiteral("21 345.75"));
+}
+
+void tst_InputWidgets::spinBoxTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("tab"); // else Enter
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("refused");
+    const double before = 50;
+    struct Case
+    {
+        const char* name;
+        int decimals;
+        QString typed;
+        double value; // before: refused
+    };
+    const QList<Case> cases{
+            {"decimal comma", 2, "893,5", 893.5},
+            {"decimal point", 2, "893.5", 893.5},
+            {"blank groups, comma", 2, "1 234,5", 1234.5},
+            {"no-break blank groups", 2, QStringLiteral("1\u00a0234\u00a0567.25"), 1234567.25},
+            {"narrow no-break blank", 2, QStringLiteral("1\u202f234,5"), 1234.5},
+            {"comma without integer part", 2, ",5", 0.5},
+            {"decimals in full", 3, "0,125", 0.125},
+            {"comma group and point", 2, "1,234.5", before},
+            {"point group and comma", 2, "1.234,5", before},
+            {"two commas", 2, "1,234,5", before},
+            {"letters", 2, "abc", before},
+            {"letter inside", 2, "89a3", before},
+            {"more decimals than the field", 2, "893,567", before},
+            {"blank in the fraction", 2, "893,5 5", before},
+            {"sign inside", 2, "89-3", before},
+            {"below the minimum", 2, "-5", before},
+            {"emptied", 2, "", before},
+            {"whole number, blank groups", 0, "1 000", 1000},
+            {"whole number, comma", 0, "12,5", before},
+            {"whole number, point and zero", 0, "12.0", before},
+    };
+    for (const char* locale : {"C", "ru_RU", "en_US"}) {
+        bool tab = true;
+        for (const Case& c : cases) {
+            QTest::addRow("%s, %s", locale, c.name)
+                    << QString(locale) << c.decimals << c.typed << tab << c.value << (c.value == before);
+            tab = !tab;
+        }
+    }
+}
+
+// Typed through the keyboard and left with Tab or Enter, in every locale alike: a number is taken,
+// anything else keeps the previous value and marks the entry refused.
+void tst_InputWidgets::spinBoxTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, decimals);
+    QFETCH(QString, typed);
+    QFETCH(bool, tab);
+    QFETCH(double, value);
+    QFETCH(bool, refused);
+    const DefaultLocale defaultLocale(locale);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* spin = new kuDoubleSpinBox(&window);
+    auto* next = new QLineEdit(&window);
+    layout->addWidget(spin);
+    layout->addWidget(next);
+    spin->setRange(0, 1e9);
+    spin->setDecimals(decimals);
+    spin->setValue(50);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    spin->setFocus();
+    QTRY_VERIFY(spin->hasFocus());
+    QSignalSpy changed(spin, qOverload<double>(&QDoubleSpinBox::valueChanged));
+
+    spin->selectAll();
+    QTest::keyClick(spin, Qt::Key_Delete);
+    // keyClicks knows Latin-1 only: the narrow no-break blank goes as a key with its text.
+    for (const QChar c : typed) {
+        if (c.unicode() < 256)
+            QTest::keyClick(spin, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, spin, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    QCOMPARE(spin->findChild<QLineEdit*>()->text(), typed); // shown as typed until editing ends
+    QTest::keyClick(spin, tab ? Qt::Key_Tab : Qt::Key_Return);
+    if (tab)
+        QTRY_VERIFY(next->hasFocus());
+
+    QCOMPARE(spin->value(), value);
+    QCOMPARE(spin->text(), spin->textFromValue(value));
+    QCOMPARE(changed.size(), refused ? 0 : 1);
+    QCOMPARE(spin->entryRefused(), refused);
 }
 
 void tst_InputWidgets::checkComboFace_data()

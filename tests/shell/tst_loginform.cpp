@@ -334,7 +334,7 @@ void tst_LoginForm::loginOutcome()
 void tst_LoginForm::connectionErrorReEnablesTheButton_data()
 {
     QTest::addColumn<QString>("message");
-    QTest::newRow("with text") << "Не удалось подключится к выбранному серверу. Пожалуйста, выберите другой сервер...";
+    QTest::newRow("with text") << "Не удалось подключиться к выбранному серверу. Пожалуйста, выберите другой сервер...";
     QTest::newRow("empty") << "";
 }
 

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "defaultlocale.h"
 #include "fakesession.h"
 #include "kuabstractdataconverter.h"
 #include "kuactionsmenubar.h"
@@ -657,6 +658,110 @@ private slots:
             QVERIFY(conn()->requests.isEmpty());
             QVERIFY(m_dialog->isVisible());
         }
+    }
+
+    void typedEntries_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("tab"); // else the button is clicked straight away
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<double>("sent"); // 0: refused
+        QTest::newRow("price with a comma, C") << "C"
+                                               << "spinBoxPrice"
+                                               << "893,5" << false << "price" << 893.5;
+        QTest::newRow("price with a comma, ru_RU") << "ru_RU"
+                                                   << "spinBoxPrice"
+                                                   << "893,5" << true << "price" << 893.5;
+        QTest::newRow("price with a comma, en_US") << "en_US"
+                                                   << "spinBoxPrice"
+                                                   << "893,5" << false << "price" << 893.5;
+        QTest::newRow("price with a point, ru_RU") << "ru_RU"
+                                                   << "spinBoxPrice"
+                                                   << "893.5" << false << "price" << 893.5;
+        QTest::newRow("price in groups") << "C"
+                                         << "spinBoxPrice"
+                                         << "1 234,56" << true << "price" << 1234.56;
+        QTest::newRow("price with both marks") << "en_US"
+                                               << "spinBoxPrice"
+                                               << "1,234.5" << false << "price" << 0.0;
+        QTest::newRow("price in letters") << "C"
+                                          << "spinBoxPrice"
+                                          << "abc" << true << "price" << 0.0;
+        QTest::newRow("price beyond the decimals") << "C"
+                                                   << "spinBoxPrice"
+                                                   << "893,567" << false << "price" << 0.0;
+        QTest::newRow("price emptied") << "C"
+                                       << "spinBoxPrice"
+                                       << "" << false << "price" << 0.0;
+        QTest::newRow("quantity in groups") << "ru_RU"
+                                            << "spinBoxAmount"
+                                            << "1 000" << false << "amount" << 1000.0;
+        QTest::newRow("quantity with a fraction") << "C"
+                                                  << "spinBoxAmount"
+                                                  << "12,5" << true << "amount" << 0.0;
+        QTest::newRow("lots") << "C"
+                              << "spinBoxLotAmount"
+                              << "3" << false << "amount" << 3.0;
+        QTest::newRow("stop trigger with a comma") << "ru_RU"
+                                                   << "spinBoxIfPrice_1"
+                                                   << "95,5" << false << "ifPrice1" << 95.5;
+        QTest::newRow("stop trigger with both marks") << "C"
+                                                      << "spinBoxIfPrice_1"
+                                                      << "1.095,5" << true << "ifPrice1" << 0.0;
+    }
+
+    // Typed as a trader types, the number reaches the request; a refused entry keeps the previous
+    // value, and the click that follows sends nothing but says so: the trader has not seen it yet.
+    void typedEntries()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, tab);
+        QFETCH(QString, key);
+        QFETCH(double, sent);
+        const DefaultLocale defaultLocale(locale);
+        fill(paper::big, 20, 100.05);
+        const bool stop = key == "ifPrice1";
+        if (stop) {
+            m_dialog->setCurrentTab(1);
+            box("spinBoxIfPrice_1")->setValue(90);
+        }
+        m_dialog->show();
+        QApplication::setActiveWindow(m_dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+        QDoubleSpinBox* input = box(field.toLatin1().constData());
+        const QString shown = input->text();
+        const double previous = input->value(); // lots and pieces alike: the lot is 1
+        input->setFocus();
+        QTRY_VERIFY(input->hasFocus());
+        input->selectAll();
+        QTest::keyClick(input, Qt::Key_Delete);
+        QTest::keyClicks(input, typed);
+        if (tab) {
+            QTest::keyClick(input, Qt::Key_Tab);
+            QTRY_VERIFY(!input->hasFocus());
+        }
+        QPushButton* button = w<QPushButton>(stop ? "btnBuyStop" : "btnBuyLimit");
+        BoxCatcher boxes;
+        QTest::mouseClick(button, Qt::LeftButton);
+        const bool refused = sent == 0;
+        if (refused) {
+            QCOMPARE(boxes.texts, QStringList{"Введённое значение не принято: в поле осталось прежнее. Проверьте "
+                                              "поручение и отправьте его ещё раз."});
+            QVERIFY(conn()->requests.isEmpty());
+            QVERIFY(m_dialog->isVisible());
+            QCOMPARE(input->text(), shown);
+            QTest::mouseClick(button, Qt::LeftButton); // seen now: it goes
+            sent = previous;
+        }
+        QCOMPARE(boxes.texts.size(), refused ? 1 : 0);
+        QCOMPARE(conn()->requests.size(), 1);
+        const QJsonObject order = QJsonDocument::fromJson(conn()->requests.first().section(' ', 1).toUtf8()).object();
+        QCOMPARE(order.value(key).toDouble(), sent);
+        QVERIFY(m_dialog->isHidden());
     }
 
     void stopMarketForbidden()

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 #include "dcmessagepack.h"
+#include "defaultlocale.h"
 #include "demosession.h"
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
@@ -93,13 +95,39 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_infos.size(), 1, 5000);
         const QString ticker = kuPaperList::instance()->ticker(m_share);
         QCOMPARE(m_infos.first(),
-                 QStringLiteral("Поручение на `Покупку` %1 в колличестве 3. Успешно отправлено.").arg(ticker));
+                 QStringLiteral("Поручение на Покупку %1 в количестве 3. Успешно отправлено.").arg(ticker));
         const QStringList sent = orderRequests().mid(before);
         QCOMPARE(sent.size(), 1);
         QVERIFY2(sent.first().startsWith("TYPE=1001&ACC="), qPrintable(sent.first()));
         QVERIFY2(sent.first().contains(QStringLiteral("&PID=%1&ACT=1&QUANT=3&IM=0&PRICE=").arg(m_share)),
                  qPrintable(sent.first()));
         QVERIFY2(sent.first().endsWith("&TIME=1&EF=0"), qPrintable(sent.first()));
+    }
+
+    // Typed with a decimal comma, as a Russian trader types it, the price reaches the server as meant.
+    void typedPrice()
+    {
+        const DefaultLocale defaultLocale("ru_RU");
+        const double step = kuPaperList::instance()->paper(m_share)->priceStep();
+        QVERIFY2(std::fabs(893.5 / step - std::round(893.5 / step)) < 1e-9, "893.5 is not on the price step");
+        m_dialog->show();
+        QApplication::setActiveWindow(m_dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+        auto* price = m_dialog->findChild<QDoubleSpinBox*>("spinBoxPrice");
+        price->setFocus();
+        QTRY_VERIFY(price->hasFocus());
+        price->selectAll();
+        QTest::keyClicks(price, "893,5");
+        QTest::keyClick(price, Qt::Key_Tab);
+        QCOMPARE(m_dialog->price(), 893.5);
+        QCOMPARE(price->text(), QString("893.5"));
+
+        const int before = orderRequests().size();
+        QTest::mouseClick(m_dialog->findChild<QPushButton*>("btnBuyLimit"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_infos.size(), 1, 5000);
+        const QStringList sent = orderRequests().mid(before);
+        QCOMPARE(sent.size(), 1);
+        QVERIFY2(sent.first().contains("&IM=0&PRICE=893.500000&"), qPrintable(sent.first()));
     }
 
     void refused()

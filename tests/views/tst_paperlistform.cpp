@@ -74,7 +74,7 @@ private slots:
     void form()
     {
         QCOMPARE(m_form->objectName(), QString("kuPaperListForm"));
-        QCOMPARE(m_form->windowTitle(), QString("Выбор финансового иснтрумента"));
+        QCOMPARE(m_form->windowTitle(), QString("Выбор финансового инструмента"));
         QVERIFY(m_form->isModal());
         QCOMPARE(m_form->windowModality(), Qt::WindowModal);
         QVERIFY(!(m_form->windowFlags() & Qt::WindowContextHelpButtonHint));

@@ -210,7 +210,7 @@ void tst_WorkspaceSetting::saveFails()
     appendVia(dialog, path, "x");
     QCOMPARE(tableRows(), QStringList{defaultRow(true)});
     QCOMPARE(m_client->currentWorkSpace()->messageBar()->messageWidget()->currentMessage().text,
-             QStringLiteral("Не удалось сохранить настроки"));
+             QStringLiteral("Не удалось сохранить настройки"));
     QCOMPARE(kuApplication::instance()->settingsFilePath(), inUse);
 }
 
