@@ -1,3 +1,4 @@
+#include "clienttestmain.h"
 #include "containerwidget.h"
 #include "demorequests.h"
 #include "demosession.h"
@@ -41,11 +42,11 @@ QStringList modelRows(const QAbstractItemModel* model)
     return rows;
 }
 
-QStringList column(const QAbstractItemModel* model, int col)
+QStringList column(const QAbstractItemModel* model, int col, int role = Qt::DisplayRole)
 {
     QStringList values;
     for (int r = 0; r < model->rowCount(); ++r)
-        values << model->index(r, col).data().toString();
+        values << model->index(r, col).data(role).toString();
     return values;
 }
 
@@ -99,6 +100,15 @@ kuWindowBase* newestWindow(kuClient* client)
     return newest;
 }
 
+// A window per instrument, made by the main window's command for it.
+std::function<kuWindowBase*(kuClient*, const QList<int>&)> opensWith(void (kuClient::*create)(int))
+{
+    return [create](kuClient* client, const QList<int>& papers) {
+        (client->*create)(papers.first());
+        return newestWindow(client);
+    };
+}
+
 Kind kindOf(WinType type)
 {
     Kind kind{type, nullptr, QString(), nullptr, nullptr, nullptr, nullptr, nullptr};
@@ -128,27 +138,17 @@ Kind kindOf(WinType type)
     case wtOrderBook:
         kind.snapshotSignal = SIGNAL(on_snapshotOrderBook(int, QJsonArray));
         kind.request = QStringLiteral("kuGetOrderBook");
-        kind.open = [](kuClient* client, const QList<int>& papers) {
-            client->createOrderBook(papers.first());
-            return newestWindow(client);
-        };
+        kind.open = opensWith(&kuClient::createOrderBook);
         kind.ready = notBusy;
         kind.rows = [](kuWindowBase* w) { return modelRows(qobject_cast<kuOrderBook*>(w)->model()); };
         kind.keys = [](kuWindowBase* w) {
-            const kuOrderBookModel* model = qobject_cast<kuOrderBook*>(w)->model();
-            QStringList prices;
-            for (int r = 0; r < model->rowCount(); ++r)
-                prices << model->index(r, 3).data(kuOrderBookModel::PriceRole).toString();
-            return prices;
+            return column(qobject_cast<kuOrderBook*>(w)->model(), 3, kuOrderBookModel::PriceRole);
         };
         break;
     case wtLastTrades:
         kind.snapshotSignal = SIGNAL(on_snapshotLastTrades(int, QJsonArray));
         kind.request = QStringLiteral("kuLastTrades");
-        kind.open = [](kuClient* client, const QList<int>& papers) {
-            client->createLastTrades(papers.first());
-            return newestWindow(client);
-        };
+        kind.open = opensWith(&kuClient::createLastTrades);
         kind.ready = notBusy;
         kind.rows = [](kuWindowBase* w) { return modelRows(qobject_cast<kuLastTrades*>(w)->model()); };
         kind.keys = [](kuWindowBase* w) {
@@ -158,10 +158,7 @@ Kind kindOf(WinType type)
     default:
         kind.snapshotSignal = SIGNAL(on_snapshotChart(int, QVariant));
         kind.request = QStringLiteral("kuGetCandles");
-        kind.open = [](kuClient* client, const QList<int>& papers) {
-            client->createChart(papers.first());
-            return newestWindow(client);
-        };
+        kind.open = opensWith(&kuClient::createChart);
         kind.ready = [](kuWindowBase* w) {
             auto* chart = qobject_cast<kuChart*>(w);
             return !chart->isLoading() && chart->chartCore()->isChartReady();
@@ -299,17 +296,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    QDir(kuApplication::configPath()).removeRecursively();
-    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
-    app->setQuitOnLastWindowClosed(false);
-    registerWinType();
-    int rc = 0;
-    {
-        tst_SectionStreams test;
-        rc = QTest::qExec(&test, argc, argv);
-    }
-    delete app.data();
-    return rc;
+    return runClientTest<tst_SectionStreams>(argc, argv);
 }
 
 #include "tst_sectionstreams.moc"
