@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
@@ -10,8 +11,10 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
@@ -43,10 +46,20 @@ namespace {
 
 // Write end is written from the SIGTERM handler, read end watched by the event loop.
 int g_termPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_termAsked = 0;
+// The program started anew shows the crash box: this process can no longer be trusted to.
+const char crashBoxArgument[] = "--crash-box";
+char g_program[4096] = {};
 
 QString tr(const char* text)
 {
     return QCoreApplication::translate("main", text);
+}
+
+QString crashText()
+{
+    return tr("Что-то пошло не так :-(. Пожалуйста, свяжитесь с разработчиками %1")
+            .arg(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\""));
 }
 
 std::vector<std::unique_ptr<QTranslator>> installTranslators(kuApplication* app)
@@ -63,34 +76,60 @@ std::vector<std::unique_ptr<QTranslator>> installTranslators(kuApplication* app)
     return translators;
 }
 
-void applyDefaultStyleSheet(kuApplication* app)
+void applyDefaultStyleSheet(QApplication* app)
 {
     QFile file(QStringLiteral(":/default/share/themes/default/default.qss"));
     if (file.open(QIODevice::ReadOnly))
         app->setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
-// The message box and the exit run on the event loop, never inside the handler.
+// A log-out or shutdown of the desktop asks us to end: at once, with no box that
+// would hold it up. Nothing is saved: the layout is written only when the user says so.
+// Runs on the event loop; leaving it ends every nested loop too, open dialogs included.
 void onTermination()
 {
     char byte = 0;
     while (::read(g_termPipe[0], &byte, 1) > 0) {}
-    std::signal(SIGTERM, SIG_DFL);
-    showError(tr("Что-то пошло не так :-(. Пожалуйста, свяжитесь с разработчиками %1")
-                      .arg(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\"")));
+    qInfo() << "SIGTERM: the program ends without saving the workspace";
     QCoreApplication::exit(3);
+}
+
+// Async-signal-safe: a fork without the C library's fork handlers (they take locks the
+// crash may hold), then the program anew. The box must not hold the caller's output open.
+void startCrashBox()
+{
+    if (!g_program[0] || ::syscall(SYS_clone, SIGCHLD, 0, 0, 0, 0) != 0)
+        return;
+    const int null = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; fd < 3 && null >= 0; ++fd)
+        ::dup2(null, fd);
+    char* const args[] = {g_program, const_cast<char*>(crashBoxArgument), nullptr};
+    ::execve(g_program, args, environ);
+    _exit(127);
+}
+
+int showCrashBox(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    applyDefaultStyleSheet(&app);
+    showError(crashText());
+    return 3;
 }
 
 } // namespace
 
 void crashHandler(int signal)
 {
-    if (signal == SIGTERM && g_termPipe[1] >= 0) {
+    // Only async-signal-safe calls here: the process state cannot be trusted.
+    if (signal == SIGTERM && g_termPipe[1] >= 0 && !g_termAsked) {
+        g_termAsked = 1;
         const char byte = 1;
         [[maybe_unused]] const ssize_t written = ::write(g_termPipe[1], &byte, 1);
         return;
     }
-    // Only async-signal-safe calls here: the process state cannot be trusted.
+    if (signal == SIGSEGV)
+        startCrashBox();
+    // SIGTERM again: the event loop did not get to it.
     static const char line[] = "Velmoran: fatal signal, the program stops.\n";
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line, sizeof line - 1);
     _exit(3);
@@ -134,6 +173,9 @@ void initApplication()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], crashBoxArgument) == 0)
+        return showCrashBox(argc, argv);
+
     QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
     const auto translators = installTranslators(app);
 
@@ -153,6 +195,9 @@ int main(int argc, char** argv)
         termNotifier = std::make_unique<QSocketNotifier>(g_termPipe[0], QSocketNotifier::Read);
         QObject::connect(termNotifier.get(), &QSocketNotifier::activated, app, &onTermination);
     }
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    if (program.size() < int(sizeof g_program))
+        std::memcpy(g_program, program.constData(), size_t(program.size()));
     std::signal(SIGTERM, crashHandler);
     std::signal(SIGSEGV, crashHandler);
 

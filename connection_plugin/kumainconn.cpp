@@ -301,8 +301,12 @@ void kuMainConn::authorize(const QString& login, const QString& password, const 
 int kuMainConn::unAuthorize(const QString&)
 {
     cancelProbes();
-    syncGet(requestUrl(QStringLiteral("%1/kuUnAuthorized?ID=%2")));
+    // Polled before the logout, so no poll of the ended session follows it.
     stopUpdater();
+    syncGet(requestUrl(QStringLiteral("%1/kuUnAuthorized?ID=%2")));
+    // The server ends every stream of the session with it: nothing is left to unsubscribe.
+    m_subscriptions.clear();
+    m_sessionId.clear();
     return 0;
 }
 
@@ -395,6 +399,9 @@ void kuMainConn::getPluginList(const QString& osName, const QString& architectur
 
 void kuMainConn::unsubscribe(WinType winType, int paperID)
 {
+    // Without a session (logged out) the server holds no stream: a request would only wait for an error.
+    if (m_sessionId.isEmpty())
+        return;
     const auto it = m_subscriptions.find(winType, paperID);
     if (it != m_subscriptions.end())
         m_subscriptions.erase(it);

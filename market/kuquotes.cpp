@@ -285,8 +285,13 @@ void kuQuotes::unsubscribePaper(int paperID)
     if (!connection || paperID == 0)
         return;
     m_paperSet.remove(paperID);
+    endStream(paperID, connection);
+}
+
+void kuQuotes::endStream(int paperID, const QPointer<kuAbstractConn>& connection)
+{
     const Stream held = m_streams.take(paperID);
-    if (held.connection != connection)
+    if (!connection || held.connection != connection)
         return; // nothing held on this connection: an unsubscribe would end another's stream
     // Blocking requests: the connection may go while one runs.
     for (int i = 0; i < held.requests && held.connection; ++i)
@@ -301,10 +306,14 @@ void kuQuotes::unsubscribe()
         return;
     m_unsubscribing = true;
     const QPointer<kuQuotes> self(this);
-    disconnectAll();
+    // Only the converter is cut: the window's own signals still serve the workspace
+    // when it is shown again, and the instruments stay for subscribe() to ask for anew.
+    if (const QPointer<kuAbstractDataConverter> source = converter())
+        QObject::disconnect(source, nullptr, this, nullptr);
+    const QPointer<kuAbstractConn> connection = currentConnection();
     const QList<int> ids = m_paperSet.values();
     for (int paperID : ids) {
-        unsubscribePaper(paperID);
+        endStream(paperID, connection);
         if (!self)
             return;
     }

@@ -40,7 +40,8 @@ public:
     static void registerWithClient();
 
     QJsonObject saveSettings() override;
-    // Ends the stream of every instrument and empties the paper set.
+    // Ends the stream of every instrument; the instruments stay, so that
+    // subscribe() asks for them again when the hidden window is shown.
     void unsubscribe() override;
     WinType winType() const override { return wtQuotes; }
     // Connects the converter and requests every instrument not live on this session.
@@ -92,6 +93,8 @@ private:
     // Sorts the rows once the records queued now are in, however many there are.
     void scheduleSort();
     void unsubscribePaper(int paperID);
+    // Gives back what the window holds of the instrument's stream on that connection.
+    void endStream(int paperID, const QPointer<kuAbstractConn>& connection);
     // The paper id of the view's current row, 0 when none.
     int currentPaperID() const;
 

@@ -27,6 +27,7 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -1112,6 +1113,9 @@ void kuClient::closeEvent(QCloseEvent* event)
         }
     }
 
+    // The log-out runs the interface live as the wait below does: its time counts towards the wait.
+    QElapsedTimer closing;
+    closing.start();
     const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
     if (manager) {
         const QPointer<kuAbstractConn> connection = manager->connection();
@@ -1123,9 +1127,10 @@ void kuClient::closeEvent(QCloseEvent* event)
     hide();
 
     // Lets the requests and replies still under way finish, with the interface live.
-    if (m_closeWaitMs > 0) {
+    const qint64 left = m_closeWaitMs - closing.elapsed();
+    if (left > 0) {
         QEventLoop loop;
-        QTimer::singleShot(m_closeWaitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(int(left), &loop, &QEventLoop::quit);
         loop.exec();
     }
     QWidget::closeEvent(event);

@@ -121,7 +121,7 @@ public:
     // Whether a saved layout has been put in place; until then the close never writes one.
     bool layoutRestored() const { return m_layoutRestored; }
     void setLayoutRestored(bool restored) { m_layoutRestored = restored; }
-    // How long the close lets pending replies and requests go through (3000 ms).
+    // How long the close lets pending replies and requests go through (3000 ms), the log-out included.
     void setCloseWaitMs(int ms) { m_closeWaitMs = ms; }
 
 signals:

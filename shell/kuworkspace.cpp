@@ -19,6 +19,13 @@ bool keptWhenHidden(WinType type)
     return type == wtQuotes || type == wtOrders || type == wtTrades;
 }
 
+// Of the windows kept when hidden, only the quotes end their streams then: the account
+// windows keep their data, which the order books mark their levels from.
+bool endsStreamsWhenHidden(WinType type)
+{
+    return type == wtQuotes;
+}
+
 kuWindowBase* tradingWindow(const ads::SectionContent::RefPtr& sc)
 {
     return sc ? qobject_cast<kuWindowBase*>(sc->contentWidget()) : nullptr;
@@ -36,6 +43,8 @@ kuWorkSpace::kuWorkSpace(QWidget* parent) : QMainWindow(parent)
 
     connect(m_container, &ads::ContainerWidget::activeTabChanged, this, &kuWorkSpace::slot_activeTabChanged);
     connect(m_container, &ads::ContainerWidget::sectionContentClosed, this, &kuWorkSpace::slot_sectionContentClosed);
+    connect(m_container, &ads::ContainerWidget::sectionContentVisibilityChanged, this,
+            &kuWorkSpace::slot_sectionContentVisibilityChanged);
 }
 
 ads::ContainerWidget* kuWorkSpace::container() const
@@ -143,8 +152,13 @@ void kuWorkSpace::subscribeWindows(const QString& uniqueName)
         // A closed window gave its stream back; it must not come alive again.
         if (sc->visibilityState() == ads::SectionContent::Closed)
             continue;
-        if (kuWindowBase* window = tradingWindow(sc))
-            window->subscribe();
+        kuWindowBase* window = tradingWindow(sc);
+        if (!window)
+            continue;
+        // A hidden one takes its streams again when it is shown.
+        if ((sc->visibilityState() & ads::SectionContent::Hidden) && endsStreamsWhenHidden(window->winType()))
+            continue;
+        window->subscribe();
     }
 }
 
@@ -212,6 +226,17 @@ void kuWorkSpace::slot_activeTabChanged(const ads::SectionContent::RefPtr& sc, b
         return;
     if (auto* title = qobject_cast<kuIconTitleWidget*>(sc->titleWidget()))
         title->polishUpdate();
+}
+
+void kuWorkSpace::slot_sectionContentVisibilityChanged(const ads::SectionContent::RefPtr& sc, bool visible)
+{
+    kuWindowBase* window = tradingWindow(sc);
+    if (!window || !endsStreamsWhenHidden(window->winType()))
+        return;
+    if (visible)
+        window->subscribe();
+    else
+        window->unsubscribe();
 }
 
 void kuWorkSpace::slot_sectionContentClosed(const ads::SectionContent::RefPtr& sc)

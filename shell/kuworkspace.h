@@ -49,6 +49,8 @@ public slots:
     void hideWindows();
     void slot_activeTabChanged(const ads::SectionContent::RefPtr& sc, bool active);
     void slot_sectionContentClosed(const ads::SectionContent::RefPtr& sc);
+    // A hidden quotes window gives its streams back and takes them again when shown.
+    void slot_sectionContentVisibilityChanged(const ads::SectionContent::RefPtr& sc, bool visible);
 
 private:
     // By creation, so saved layouts and re-subscriptions keep one order.

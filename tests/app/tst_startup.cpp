@@ -13,6 +13,9 @@
 #include "kusettingshash.h"
 #include "kusingleinstance.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Starts the built program with a home, a temporary folder (where the
@@ -36,7 +39,7 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->start(QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran"), QStringList());
+        process->start(programPath(), QStringList());
         return process;
     }
 
@@ -52,7 +55,7 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::MergedChannels);
-        const QString program = QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran");
+        const QString program = programPath();
         if (::geteuid() == 0)
             process->start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                                                        QStringLiteral("--clear-groups"), program});
@@ -61,13 +64,54 @@ private:
     }
 
     // Logging starts only past the single-instance check; the main thread's id is the pid.
-    static bool loggedBy(qint64 pid)
+    static bool loggedBy(qint64 pid, const QString& text = QString())
     {
         QFile log(QStringLiteral(VELMORAN_BINARY_DIR "/bin/logs/Velmoran_%1.log")
                           .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
-        return log.open(QIODevice::ReadOnly) &&
-               log.readAll().contains(QStringLiteral("[%1] info Velmoran").arg(pid).toUtf8());
+        if (!log.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray mark = QStringLiteral("[%1] info Velmoran").arg(pid).toUtf8();
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            if (line.contains(mark) && line.contains(text.toUtf8()))
+                return true;
+        }
+        return false;
     }
+
+    // Whether the process has its own handler for the signal (from then on it may be sent).
+    static bool catches(qint64 pid, int signal)
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("SigCgt:"))
+                return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        }
+        return false;
+    }
+
+    // A child of ours (the subreaper of the crashed run) showing the crash box, or 0.
+    static pid_t crashBox()
+    {
+        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+        for (const QString& entry : entries) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+            if (!stat.open(QIODevice::ReadOnly) || !cmdline.open(QIODevice::ReadOnly))
+                continue;
+            // pid (name) state ppid ...: the name may hold blanks, the ppid follows its ')'.
+            const QByteArray fields = stat.readAll();
+            const QList<QByteArray> after = fields.mid(fields.lastIndexOf(')') + 2).split(' ');
+            if (after.size() < 2 || after.at(1).toLongLong() != ::getpid())
+                continue;
+            if (cmdline.readAll() == QFile::encodeName(programPath()) + QByteArray("\0--crash-box\0", 13))
+                return pid_t(entry.toInt());
+        }
+        return 0;
+    }
+
+    static QString programPath() { return QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran"); }
 
 private slots:
     void initTestCase()
@@ -180,6 +224,41 @@ private slots:
         }
         process.kill();
         QVERIFY(process.waitForFinished());
+    }
+
+    // A log-out or shutdown of the desktop ends the program at once, without a
+    // box: one would wait for a click that never comes here.
+    void terminationEndsAtOnce()
+    {
+        auto process = start();
+        QVERIFY(process->waitForStarted());
+        const qint64 pid = process->processId();
+        QTRY_VERIFY_WITH_TIMEOUT(catches(pid, SIGTERM), 30000);
+        process->terminate();
+        QVERIFY(process->waitForFinished(20000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 3);
+        QVERIFY(loggedBy(pid, QStringLiteral("SIGTERM: the program ends")));
+    }
+
+    // A crash still shows its box, from the program started anew; the crashed
+    // run ends at once with 3.
+    void crashShowsTheBox()
+    {
+        // The box outlives the crashed run: it becomes our child, to be found and ended.
+        QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        auto process = start();
+        QVERIFY(process->waitForStarted());
+        const qint64 pid = process->processId();
+        QTRY_VERIFY_WITH_TIMEOUT(catches(pid, SIGSEGV), 30000);
+        QCOMPARE(::kill(pid_t(pid), SIGSEGV), 0);
+        QVERIFY(process->waitForFinished(20000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 3);
+        pid_t box = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((box = crashBox()) > 0, 20000);
+        ::kill(box, SIGKILL);
+        ::waitpid(box, nullptr, 0);
     }
 
     // A database that opens only for reading is reported as one that cannot be

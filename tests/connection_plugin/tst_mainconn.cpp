@@ -551,6 +551,12 @@ private slots:
         QVERIFY(statuses.isEmpty());
         QVERIFY(!conn->isReconnecting());
         QVERIFY(countOf(m_server->requests(), "kuMarketDataUpdate") <= polls + 1);
+        // The session ended with every stream it had: a window closed afterwards waits for nothing.
+        QVERIFY(conn->sessionId().isEmpty());
+        conn->unsubscribe(wtQuotes, m_paper);
+        conn->requestLastPrice(m_paper);
+        QTRY_COMPARE(countOf(m_server->requests(), "kuLastPrice"), 1);
+        QCOMPARE(countOf(m_server->requests(), "kuUnsubscribe"), 0);
     }
 
     // A slow server gets one poll of a kind at a time, and stopping does not

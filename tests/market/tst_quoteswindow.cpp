@@ -145,8 +145,8 @@ private slots:
         window.unsubscribe();
         QCOMPARE(sortedRequests(test.conn()->take()),
                  QStringList({"unsubscribe 1 12", "unsubscribe 1 5", "unsubscribe 1 999"}));
-        QVERIFY(window.paperSet().isEmpty());
-        QCOMPARE(savedParam(window.saveSettings(), "paperList").toArray(), QJsonArray());
+        // Only the streams went: the hidden window asks for its instruments again when shown.
+        QCOMPARE(window.paperSet(), QSet<int>({5, 12, 999}));
 
         kuQuotes again;
         again.restoreSettings(saved);
@@ -183,6 +183,14 @@ private slots:
                  QStringList({"unsubscribe 1 12", "unsubscribe 1 12", "unsubscribe 1 5", "unsubscribe 1 5"}));
         window.unsubscribe();
         QVERIFY(test.conn()->take().isEmpty());
+
+        // Shown again: each stream once more, the rows as they were, records taken again.
+        window.subscribe();
+        QCOMPARE(sortedRequests(test.conn()->take()), QStringList({"getQuotes 12", "getQuotes 5"}));
+        QCOMPARE(window.model()->rowCount(), 2);
+        test.converter()->updateQuotes(5, R"({"paperID": 5, "last": 13})");
+        QCOMPARE(rowOf(window, paper::share).siblingAtColumn(kuQuotesItem::colLast).data().toString(),
+                 QString("13.00"));
     }
 
     void recordsOfTheSetOnly()
@@ -371,7 +379,7 @@ private slots:
         test.conn()->onRequest = nullptr;
         QCOMPARE(inside, 2);
         QCOMPARE(test.conn()->take().size(), 2);
-        QVERIFY(window.paperSet().isEmpty());
+        QCOMPARE(window.heldRequests(paper::share) + window.heldRequests(paper::sevn), 0);
     }
 
     void foreignErrorsIgnored()

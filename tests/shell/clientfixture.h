@@ -3,6 +3,7 @@
 // Trading windows for the main window's factory: each subscribes as a real one
 // does (through the base's stream bookkeeping) and counts it.
 
+#include "clienttestmain.h"
 #include "dcmessagepack.h"
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
@@ -141,21 +142,3 @@ public:
 private:
     QTimer m_timer;
 };
-
-// The main of a main-window test: the test object runs in a fresh application
-// without saved configuration and goes before the application does.
-template <typename Test>
-int runClientTest(int argc, char** argv)
-{
-    QDir(kuApplication::configPath()).removeRecursively();
-    QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
-    app->setQuitOnLastWindowClosed(false);
-    registerWinType();
-    int rc = 0;
-    {
-        Test test;
-        rc = QTest::qExec(&test, argc, argv);
-    }
-    delete app.data();
-    return rc;
-}

@@ -8,6 +8,7 @@
 #include "kutabwidget.h"
 #include "kuworkspace.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,6 +34,9 @@ QStringList requestsOf(kuDemoServer* server, const QString& script)
     return server->requests().filter(script);
 }
 
+// Short, so that a close that waits once per window shows at once.
+constexpr int requestTimeoutMs = 2000;
+
 } // namespace
 
 // The main window's windows on a real connection: their streams across a
@@ -45,6 +49,8 @@ private slots:
     void initTestCase();
     void reconnectionKeepsOneStreamPerWindow();
     void handOverSubscribesEveryOpenWindow();
+    void closeOnSilentServer_data();
+    void closeOnSilentServer();
     void cleanupTestCase();
 
 private:
@@ -71,6 +77,7 @@ void tst_ClientSession::initTestCase()
     QVERIFY(m_spare->start({0}));
     qputenv("VELMORAN_MAINLINK_HOST", "127.0.0.1:" + QByteArray::number(m_primary->port()));
     qputenv("VELMORAN_SPARELINK_HOST", "127.0.0.1:" + QByteArray::number(m_spare->port()));
+    qputenv("VELMORAN_CONN_TIMINGS", "requestTimeoutMs=" + QByteArray::number(requestTimeoutMs));
     const auto found = loadPlugins<ConnectPluginInterface>(pkConnection, {qEnvironmentVariable("VELMORAN_PLUGIN_DIR")});
     QCOMPARE(found.size(), 2);
     m_manager = std::make_unique<kuConnectionManager>(kuConnectionManager::Connectors(found.cbegin(), found.cend()));
@@ -156,6 +163,64 @@ void tst_ClientSession::handOverSubscribesEveryOpenWindow()
         QTRY_VERIFY_WITH_TIMEOUT(!book->isBusy(), 10000);
 }
 
+void tst_ClientSession::closeOnSilentServer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no") << int(QMessageBox::No);
+    QTest::newRow("yes") << int(QMessageBox::Yes);
+}
+
+// Closing on a server that stopped answering takes one request time-out, the
+// log-out's, whatever the number of windows: the log-out ended their streams.
+void tst_ClientSession::closeOnSilentServer()
+{
+    QFETCH(int, answer);
+    if (!m_primary->isListening())
+        QVERIFY(m_primary->restartListening());
+    if (m_manager->connection()->sessionId().isEmpty()) {
+        // A connection logged out is not used again: the next one logs in, as after a hand-over.
+        m_manager->slot_brokenConnection();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_manager->connection()->sessionId().isEmpty(), 10000);
+    }
+    // The earlier hand-over may have left the session on the spare server.
+    kuDemoServer* server = m_manager->connection()->serverUrl() == m_spare->baseUrl() ? m_spare.get() : m_primary.get();
+    m_client->show();
+    m_client->setLayoutRestored(true);
+    const int docked = m_client->currentWorkSpace()->container()->contents().size();
+    for (int paper : m_papers.mid(0, 2) + m_papers.mid(0, 2))
+        m_client->createOrderBook(paper);
+    QList<QPointer<StreamWindow>> books;
+    for (const auto& sc : m_client->currentWorkSpace()->container()->contents())
+        books << qobject_cast<StreamWindow*>(sc->contentWidget());
+    QCOMPARE(books.size(), docked + 4);
+    for (const QPointer<StreamWindow>& book : books)
+        QTRY_VERIFY_WITH_TIMEOUT(!book->isBusy(), 10000);
+
+    server->clearRequests();
+    server->setHostile(kuDemoHostile::Hang);
+    QElapsedTimer clock;
+    {
+        BoxAnswers answers("Сохранить рабочее пространство?", QMessageBox::StandardButton(answer));
+        clock.start();
+        m_client->close();
+        QVERIFY(answers.asked);
+        QVERIFY2(answers.others.isEmpty(), qPrintable(answers.others.join('\n')));
+    }
+    const qint64 took = clock.elapsed();
+    server->setHostile(kuDemoHostile::None);
+    m_manager->blockAllSignals(false);
+
+    QVERIFY(!m_client->isVisible());
+    QVERIFY2(took < 2 * requestTimeoutMs, qPrintable(QString::number(took)));
+    // The log-out is the last request: no poll, no unsubscribe after it.
+    const QStringList requests = server->requests();
+    QVERIFY2(!requests.isEmpty() && requests.last().contains("/kuUnAuthorized?"), qPrintable(requests.join('\n')));
+    QCOMPARE(requestsOf(server, "kuUnAuthorized").size(), 1);
+    QTRY_VERIFY(m_client->currentWorkSpace()->container()->contents().isEmpty());
+    for (const QPointer<StreamWindow>& book : books)
+        QVERIFY(!book);
+}
+
 void tst_ClientSession::cleanupTestCase()
 {
     if (m_manager) {
@@ -169,5 +234,8 @@ void tst_ClientSession::cleanupTestCase()
     m_spare.reset();
 }
 
-QTEST_MAIN(tst_ClientSession)
+int main(int argc, char** argv)
+{
+    return runClientTest<tst_ClientSession>(argc, argv);
+}
 #include "tst_clientsession.moc"

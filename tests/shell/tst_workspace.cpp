@@ -139,35 +139,44 @@ void tst_WorkSpace::hiddenKeptWindowComesBack()
     QVERIFY(ws->container()->hideSectionContent(sc));
     QVERIFY(!ws->container()->isSectionContentVisible(sc));
 
+    // Hidden, the quotes give their streams back; shown again, they take them again.
+    QCOMPARE(quotes->unsubscribed, 1);
+    QCOMPARE(quotes->subscribed, 0);
+    QVERIFY(!quotes->signalsBlocked());
+
     auto* again = new TestWindow(wtQuotes);
     QVERIFY(!ws->addWindow(again, "kuQuotes", "Котировки"));
     delete again;
     QVERIFY(ws->container()->isSectionContentVisible(sc));
     QCOMPARE(sc->contentWidget(), quotes);
-    QCOMPARE(quotes->unsubscribed, 0);
+    QCOMPARE(quotes->unsubscribed, 1);
+    QCOMPARE(quotes->subscribed, 1);
 }
 
 void tst_WorkSpace::closingASection_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("chart") << int(wtChart) << true;
-    QTest::newRow("order book") << int(wtOrderBook) << true;
-    QTest::newRow("orders") << int(wtOrders) << false;
-    QTest::newRow("quotes") << int(wtQuotes) << false;
+    QTest::addColumn<bool>("endsStreams");
+    QTest::newRow("chart") << int(wtChart) << true << true;
+    QTest::newRow("order book") << int(wtOrderBook) << true << true;
+    QTest::newRow("orders") << int(wtOrders) << false << false;
+    // Kept for showing again, but without its streams meanwhile.
+    QTest::newRow("quotes") << int(wtQuotes) << false << true;
 }
 
 void tst_WorkSpace::closingASection()
 {
     QFETCH(int, type);
     QFETCH(bool, closes);
+    QFETCH(bool, endsStreams);
     auto* window = new TestWindow(WinType(type), 42);
     QVERIFY(ws->addWindow(window, "w", "w"));
     int titleChanges = 0;
     connect(window, &QWidget::windowTitleChanged, this, [&] { ++titleChanges; });
 
     QVERIFY(ws->container()->hideSectionContent(ws->sectionContent("w")));
-    QCOMPARE(window->unsubscribed, closes ? 1 : 0);
+    QCOMPARE(window->unsubscribed, endsStreams ? 1 : 0);
     QCOMPARE(window->signalsBlocked(), closes);
     // Cut before the request goes out, so nothing arrives for a closed window.
     QCOMPARE(window->blockedWhenUnsubscribed, closes);
@@ -265,10 +274,17 @@ void tst_WorkSpace::closedWindowsGo()
     QPointer<TestWindow> quotes = new TestWindow(wtQuotes);
     QVERIFY(ws->addWindow(chart, "chart", "chart"));
     QVERIFY(ws->addWindow(quotes, "kuQuotes", "quotes"));
+    QPointer<TestWindow> orders = new TestWindow(wtOrders);
+    QVERIFY(ws->addWindow(orders, "kuOrders", "orders"));
     ws->container()->hideSectionContent(ws->sectionContent("chart"));
     ws->container()->hideSectionContent(ws->sectionContent("kuQuotes"));
+    ws->container()->hideSectionContent(ws->sectionContent("kuOrders"));
     ws->subscribeWindows();
     QCOMPARE(chart->subscribed, 0);
+    // Hidden quotes take their streams again only when shown; hidden orders keep theirs going.
+    QCOMPARE(quotes->subscribed, 0);
+    QCOMPARE(orders->subscribed, 1);
+    QVERIFY(ws->container()->showSectionContent(ws->sectionContent("kuQuotes")));
     QCOMPARE(quotes->subscribed, 1);
 
     QTRY_VERIFY(!chart);
