@@ -24,7 +24,7 @@
 namespace {
 
 const QString errorCodeKey = QStringLiteral("error_code");
-constexpr QLatin1String errorCodeField("error_code");
+constexpr QLatin1String errorCodeField = kuKeys::key("error_code");
 
 // ---- values as the reader's objects, each converted as its Qt value would be
 
