@@ -7,6 +7,7 @@
 #include "kugraphicsscene.h"
 #include "kugraphicstextitem.h"
 
+#include <QDebug>
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 #include <QHash>
@@ -564,7 +565,14 @@ void kuChartCore::restoreObjects(const QJsonArray& objects)
             existing->fromJson(json);
             continue;
         }
-        if (kuChartObject* object = createObject(kuChartObjectType(json.value(QStringLiteral("type")).toInt()), json))
+        // The file is outside data: a type is checked before it becomes one.
+        const QJsonValue type = json.value(QStringLiteral("type"));
+        const int value = type.toInt(otNone);
+        if (value <= otNone || value > otDots) {
+            qWarning() << "Chart object" << name << "of unknown type" << type << "not restored";
+            continue;
+        }
+        if (kuChartObject* object = createObject(kuChartObjectType(value), json))
             appendObject(object);
     }
 }

@@ -2,8 +2,9 @@
 
 #include <QMetaType>
 
-// Kind of a chart object; stored as "type" in saved objects.
-enum kuChartObjectType
+// Kind of a chart object; stored as "type" in saved objects. Sized as int, so
+// that any stored number is a value of it, known or not.
+enum kuChartObjectType : int
 {
     otNone = 0,
     otText = 1,

@@ -23,7 +23,7 @@ function(velmoran_add_test name)
   set(env "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_RUNTIME_DIR=${home}/run;VELMORAN_PLUGIN_DIR=${VELMORAN_PLUGIN_DIR}")
   if(VELMORAN_ASAN)
     # Qt's offscreen platform plug-in leaks by design at exit; memory errors are still reported.
-    list(APPEND env "ASAN_OPTIONS=detect_leaks=0")
+    list(APPEND env "ASAN_OPTIONS=detect_leaks=0" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   endif()
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${env}"

@@ -20,11 +20,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
 const QString errorCodeKey = QStringLiteral("error_code");
-constexpr QLatin1String errorCodeField("error_code");
+constexpr QLatin1String errorCodeField = kuKeys::key("error_code");
 
 // ---- values as the reader's objects, each converted as its Qt value would be
 
@@ -71,16 +72,25 @@ Q_NEVER_INLINE QVariant slowValue(const msgpack_object& o)
     return kuMsgPackReader::toVariant(o);
 }
 
+// A number the integer cannot hold (a float out of range, NaN, an infinity, an
+// unsigned beyond 2^63) reads as 0, as any value that does not convert.
+inline qlonglong roundedOrZero(double v)
+{
+    // 2^63 is exact as a double; NaN fails both comparisons.
+    constexpr double limit = 9223372036854775808.0;
+    return v >= -limit && v < limit ? qRound64(v) : 0;
+}
+
 inline qlonglong toLongLong(const msgpack_object& o)
 {
     switch (o.type) {
     case MSGPACK_OBJECT_POSITIVE_INTEGER:
-        return qlonglong(o.via.u64);
+        return o.via.u64 <= quint64(std::numeric_limits<qlonglong>::max()) ? qlonglong(o.via.u64) : 0;
     case MSGPACK_OBJECT_NEGATIVE_INTEGER:
         return o.via.i64;
     case MSGPACK_OBJECT_FLOAT32:
     case MSGPACK_OBJECT_FLOAT64:
-        return qRound64(o.via.f64);
+        return roundedOrZero(o.via.f64);
     case MSGPACK_OBJECT_BOOLEAN:
         return o.via.boolean ? 1 : 0;
     case MSGPACK_OBJECT_NIL:
@@ -93,7 +103,8 @@ inline qlonglong toLongLong(const msgpack_object& o)
 
 inline int toInt(const msgpack_object& o)
 {
-    return int(toLongLong(o));
+    const qlonglong v = toLongLong(o);
+    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max() ? int(v) : 0;
 }
 
 inline qulonglong toULongLong(const msgpack_object& o)

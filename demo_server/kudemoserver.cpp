@@ -460,7 +460,14 @@ void kuDemoServer::reply(QSslSocket* socket, int status, const QByteArray& body,
 QByteArray kuDemoServer::maskedTarget(const QByteArray& target)
 {
     static const QRegularExpression password(QStringLiteral("([?&]PW=)[^&]*"));
-    return QString::fromLatin1(target).replace(password, QStringLiteral("\\1***")).toLatin1();
+    // A live session id opens the session as the password does: enough of it to tell sessions apart.
+    static const QRegularExpression session(QStringLiteral("([?&]ID=[^&]{4})[^&]+"));
+    QString text = QString::fromLatin1(target).replace(password, QStringLiteral("\\1***"));
+    // At login the ID is the user's name, no secret.
+    const int question = text.indexOf(QLatin1Char('?'));
+    if (!text.leftRef(question).endsWith(QLatin1String("/kuAuthorized")))
+        text.replace(session, QStringLiteral("\\1***"));
+    return text.toLatin1();
 }
 
 QByteArray kuDemoServer::handle(const QString& script, const Params& params, kuDemoHostile::Mode hostile)

@@ -98,7 +98,7 @@ public:
     // Requests left unanswered by the hang mode.
     int hungRequests() const { return m_hung; }
 
-    // A request target with the password masked, as the server logs it.
+    // A request target as the server logs it: the password masked, a session id cut to its first four characters.
     static QByteArray maskedTarget(const QByteArray& target);
 
     // Every request target (path and query as received), oldest first, the last requestRecordLimit at most.

@@ -77,33 +77,36 @@ private:
     // Bars from..end of the current block; returns the first NaN bar, or end + 1.
     int headRun(int from, int end, Out* out)
     {
-        const double* values = m_values;
-        // tail[i] describes the previous block from bar i - window + 1 on.
-        const double* tailValue = m_tailValue.data() + 1 - m_blockStart;
-        const int* tailIndex = m_tailIndex.data() + 1 - m_blockStart;
+        // Bar from + k reads entry k of the tails: the previous block from bar
+        // from + k - window + 1 on. Both pointers stay inside their vectors (the
+        // index vector is empty, and so not touched, when only values are asked for).
+        const double* values = m_values + from;
+        const double* tailValue = m_tailValue.data() + (from - m_blockStart + 1);
+        const int* tailIndex = Indexes ? m_tailIndex.data() + (from - m_blockStart + 1) : nullptr;
+        const int n = end - from + 1;
         double head = m_headValue;
         int headIndex = m_headIndex;
         bool nan = false;
-        for (int i = from; i <= end; ++i) {
-            const double v = values[i];
+        for (int k = 0; k < n; ++k) {
+            const double v = values[k];
             nan |= std::isnan(v);
             if constexpr (Indexes) {
-                headIndex = pick(atLeastAsExtreme(v, head), i, headIndex);
+                headIndex = pick(atLeastAsExtreme(v, head), from + k, headIndex);
                 head = atLeast(v, head);
-                *out++ = pick(atLeastAsExtreme(head, tailValue[i]), headIndex, tailIndex[i]);
+                out[k] = pick(atLeastAsExtreme(head, tailValue[k]), headIndex, tailIndex[k]);
             } else {
                 head = atLeast(v, head);
-                *out++ = atLeast(head, tailValue[i]);
+                out[k] = atLeast(head, tailValue[k]);
             }
         }
         m_headValue = head;
         m_headIndex = headIndex;
         if (!nan)
             return end + 1;
-        int i = from;
-        while (!std::isnan(values[i]))
-            ++i;
-        return i;
+        int k = 0;
+        while (!std::isnan(values[k]))
+            ++k;
+        return from + k;
     }
 
     // The finished block's tail extremes, from each of its bars to its end.
@@ -181,4 +184,3 @@ private:
 };
 
 } // namespace velmoran_ta
-

@@ -391,6 +391,36 @@ private slots:
         QCOMPARE(core->objects().size(), 2);
     }
 
+    // A saved object of a type this program does not know is left out, and said so.
+    void restoreUnknownType_data()
+    {
+        QTest::addColumn<QJsonValue>("type");
+        QTest::newRow("-1") << QJsonValue(-1);
+        QTest::newRow("13") << QJsonValue(13);
+        QTest::newRow("99") << QJsonValue(99);
+        QTest::newRow("2^31") << QJsonValue(2147483648.0);
+        QTest::newRow("none") << QJsonValue(0);
+        QTest::newRow("text") << QJsonValue("4");
+        QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined);
+    }
+    void restoreUnknownType()
+    {
+        QFETCH(QJsonValue, type);
+        Makers makers;
+        auto core = loadedCore();
+        LogCapture log;
+        QJsonObject saved{{"name", "{odd}"}, {"params", QJsonArray{param("period", 5)}}};
+        if (!type.isUndefined())
+            saved.insert("type", type);
+        core->restoreObjects({saved, QJsonObject{{"type", 2}, {"name", "{vline}"}}});
+        QCOMPARE(makers.made, QList<int>{2});
+        QCOMPARE(core->objects().size(), 1);
+        const QStringList warnings = log.lines({QtWarningMsg});
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().contains("{odd}") && warnings.first().contains("unknown type"),
+                 qPrintable(warnings.first()));
+    }
+
     // Labelled properties only; a round trip restores values, the new object keeps its own name.
     void objectBase()
     {

@@ -136,6 +136,8 @@ private slots:
     void papersAskedAgainAfterHealthyPoll();
     void snapshots_data();
     void snapshots();
+    void hostileNumbers_data();
+    void hostileNumbers();
     void updates_data();
     void updates();
     void repliesKeepArrivalOrder();
@@ -243,6 +245,12 @@ void tst_Converter::serverErrors_data()
     for (const auto& code : codes)
         QTest::addRow("code %d", code.first) << packHex(QVariantMap{{"error_code", code.first}}) << code.second;
 
+    // A code the integer cannot hold is no code, not the code of its low bits.
+    QTest::newRow("code 2^32 + 5") << packHex(QVariantMap{{"error_code", qlonglong(4294967301LL)}}) << unknownError;
+    QTest::newRow("code 2^64 - 1") << packHex(QVariantMap{{"error_code", ~qulonglong(0)}}) << unknownError;
+    QTest::newRow("code 1e31") << packHex(QVariantMap{{"error_code", 1e31}}) << unknownError;
+    QTest::newRow("code NaN") << packHex(QVariantMap{{"error_code", qQNaN()}}) << unknownError;
+    QTest::newRow("code 5.0") << packHex(QVariantMap{{"error_code", 5.0}}) << wrongPassword;
     QTest::newRow("map without code") << packHex(QVariantMap{{"message", "x"}}) << unknownError;
     QTest::newRow("scalar") << packHex(42) << unknownError;
     QTest::newRow("text") << packHex(QByteArray("ok")) << unknownError;
@@ -403,6 +411,60 @@ void tst_Converter::snapshots()
     const QStringList events =
             run([&](dcMessagePack* c) { c->slot_marketDataReceived(body, 5, static_cast<WinType>(winType)); });
     QCOMPARE(events, QStringList{expected});
+}
+
+void tst_Converter::hostileNumbers_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<qlonglong>("asInt");   // read into a 32-bit field
+    QTest::addColumn<qlonglong>("asInt64"); // read into a 64-bit field
+
+    // What an integer cannot hold reads as 0, as a value that does not convert.
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("1e31") << QVariant(1e31) << 0LL << 0LL;
+    QTest::newRow("-1e300") << QVariant(-1e300) << 0LL << 0LL;
+    QTest::newRow("NaN") << QVariant(qQNaN()) << 0LL << 0LL;
+    QTest::newRow("+inf") << QVariant(inf) << 0LL << 0LL;
+    QTest::newRow("-inf") << QVariant(-inf) << 0LL << 0LL;
+    QTest::newRow("32-bit float NaN") << QVariant(float(qQNaN())) << 0LL << 0LL;
+    QTest::newRow("2^63 as a float") << QVariant(9223372036854775808.0) << 0LL << 0LL;
+    QTest::newRow("2^64 - 1") << QVariant(~qulonglong(0)) << 0LL << 0LL;
+    QTest::newRow("3e9") << QVariant(3e9) << 0LL << 3000000000LL;
+    QTest::newRow("2^40") << QVariant(qlonglong(1) << 40) << 0LL << 1099511627776LL;
+    // What fits reads as before, rounded as before.
+    QTest::newRow("2^31 - 1 as a float") << QVariant(2147483647.0) << 2147483647LL << 2147483647LL;
+    QTest::newRow("-2^31 as a float") << QVariant(-2147483648.0) << -2147483648LL << -2147483648LL;
+    QTest::newRow("-1e15") << QVariant(-1e15) << 0LL << -1000000000000000LL;
+    QTest::newRow("-2.5") << QVariant(-2.5) << -2LL << -2LL;
+    QTest::newRow("7.5") << QVariant(7.5) << 8LL << 8LL;
+}
+
+// The value in every integer position of levels, trades and update entries.
+void tst_Converter::hostileNumbers()
+{
+    QFETCH(QVariant, value);
+    QFETCH(qlonglong, asInt);
+    QFETCH(qlonglong, asInt64);
+    const QStringList events = run([&](dcMessagePack* c) {
+        c->slot_marketDataReceived(packHex(QVariantList{value, value, 250.5, 0.0}), 5, wtOrderBook);
+        c->slot_marketDataReceived(packHex(QVariantList{value, value, 99.5, value}), 5, wtLastTrades);
+        c->slot_receivedUpdates(packHex(QVariantList{
+                QVariantList{value, 1, 2}, QVariantList{10, value, 1, 100, 250.5, 0.0}, QVariantList{14, value, 1.5},
+                QVariantList{7, 42, value, 1.0, 2.0, 3.0, 0.5, 10.0, value, value}}));
+    });
+    const QString i = QString::number(asInt);
+    const QString l = QString::number(asInt64);
+    QCOMPARE(events,
+             (QStringList{"snapshotOrderBook 5 [{\"action\":" + i + ",\"amount\":" + i +
+                                  ",\"price\":250.5,\"yeild\":0}]",
+                          "snapshotLastTrades 5 [{\"amount\":" + i + ",\"dealID\":" + l +
+                                  ",\"price\":99.5,\"unixtime\":" + l + "}]",
+                          // The entry whose kind is no kind is skipped.
+                          "updateOrderBook " + i + " [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0}]",
+                          "updateLastPrice " + i + " 1.5",
+                          "updateChart 42 {\"candles\":[{\"Close\":2,\"High\":3,\"Low\":0.5,\"Open\":1,\"Volume\":10,"
+                          "\"timeFrame\":" +
+                                  i + ",\"unixTime\":" + l + "}],\"updateType\":" + i + "}"}));
 }
 
 void tst_Converter::updates_data()

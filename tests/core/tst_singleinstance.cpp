@@ -9,11 +9,34 @@ class tst_SingleInstance : public QObject
 {
     Q_OBJECT
 private:
-    // Keys of their own, so that a running program or another test does not interfere.
-    const QString semKey = QStringLiteral("tstSem%1").arg(QCoreApplication::applicationPid());
-    const QString memKey = QStringLiteral("tstMem%1").arg(QCoreApplication::applicationPid());
+    QString semKey;
+    QString memKey;
 
 private slots:
+    // Keys unique to this run, and free: System V keys come from ftok, so a segment or
+    // semaphore left by a killed run (another user's too) can sit on a new name's key.
+    void initTestCase()
+    {
+        for (int attempt = 0; attempt < 20 && semKey.isEmpty(); ++attempt) {
+            const QString run = QStringLiteral("%1-%2")
+                                        .arg(QCoreApplication::applicationPid())
+                                        .arg(QRandomGenerator::system()->generate64(), 0, 16);
+            const QString sem = QStringLiteral("tstSem") + run;
+            const QString mem = QStringLiteral("tstMem") + run;
+            // The segment locks itself with a semaphore of its own key.
+            QSystemSemaphore semaphore(sem, 1, QSystemSemaphore::Create);
+            QSystemSemaphore memoryLock(mem, 1, QSystemSemaphore::Create);
+            if (semaphore.error() != QSystemSemaphore::NoError || memoryLock.error() != QSystemSemaphore::NoError)
+                continue;
+            QSharedMemory probe(mem);
+            if (probe.attach(QSharedMemory::ReadOnly) || probe.error() != QSharedMemory::NotFound)
+                continue;
+            semKey = sem;
+            memKey = mem;
+        }
+        QVERIFY2(!semKey.isEmpty(), "no free System V keys");
+    }
+
     // Semaphores of a process that died stay in the system; created here, they go with the object.
     void cleanupTestCase()
     {

@@ -1,4 +1,5 @@
 #include "kudemologline.h"
+#include "kudemoserver.h"
 
 #include <QDateTime>
 #include <QtTest>
@@ -41,6 +42,34 @@ private slots:
                 QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
                 QLatin1Char(' ') + message;
         QCOMPARE(QString::fromLocal8Bit(kuDemoLogLine::format(msecs, message)), before);
+    }
+
+    // What a request line shows of its secrets: no password, no more of a session id than tells it apart.
+    void maskedTarget_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("logged");
+        const QByteArray base = "/Brenholt/vlmV1.6/";
+        const QByteArray session = "3f9a0c1d2e4b5a6978800112233445566778899a";
+        QTest::newRow("poll") << base + "kuGetUpdates?ID=" + session << base + "kuGetUpdates?ID=3f9a***";
+        QTest::newRow("id not first") << base + "kuGetQuotes?PID=1&ID=" + session + "&WT=1"
+                                      << base + "kuGetQuotes?PID=1&ID=3f9a***&WT=1";
+        QTest::newRow("short id kept") << base + "kuGetDateTime?ID=abcd" << base + "kuGetDateTime?ID=abcd";
+        QTest::newRow("empty id") << base + "kuGetDateTime?ID=&X=1" << base + "kuGetDateTime?ID=&X=1";
+        QTest::newRow("other names left")
+                << base + "kuGetOrders?PID=123456&XID=123456" << base + "kuGetOrders?PID=123456&XID=123456";
+        QTest::newRow("login: name kept, password masked")
+                << base + "kuAuthorized?ID=TRADER01&PW=secret&VER=10603000&OS=Linux"
+                << base + "kuAuthorized?ID=TRADER01&PW=***&VER=10603000&OS=Linux";
+        QTest::newRow("password of another script")
+                << base + "kuChangePassword?ID=" + session + "&PW=new" << base + "kuChangePassword?ID=3f9a***&PW=***";
+        QTest::newRow("no query") << base + "kuGetUpdates" << base + "kuGetUpdates";
+    }
+    void maskedTarget()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, logged);
+        QCOMPARE(kuDemoServer::maskedTarget(target), logged);
     }
 };
 

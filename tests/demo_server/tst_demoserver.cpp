@@ -1243,8 +1243,16 @@ void tst_DemoServer::programLogsAndStops()
              QFile::Permissions());
 
     const QUrl url(base + QStringLiteral("/kuAuthorized?ID=DEMO&PW=demo&VER=1&OS=Linux"));
-    QVERIFY(fetch(url, certificate).value().toMap().contains(QStringLiteral("session")));
+    const QByteArray session =
+            fetch(url, certificate).value().toMap().value(QStringLiteral("session")).toList().value(0).toByteArray();
+    QVERIFY(session.size() > 4);
     QTRY_VERIFY(log.contains("GET /Brenholt/vlmV1.6/kuAuthorized?ID=DEMO&PW=***&VER=1&OS=Linux -> 200"));
+    // The session id is shown cut to its first four characters.
+    QCOMPARE(
+            fetch(QUrl(base + QStringLiteral("/kuGetDateTime?ID=") + QString::fromLatin1(session)), certificate).status,
+            200);
+    QTRY_VERIFY(log.contains("GET /Brenholt/vlmV1.6/kuGetDateTime?ID=" + session.left(4) + "*** -> 200"));
+    QVERIFY(!log.contains(session));
 
     ::kill(pid_t(program.processId()), SIGUSR1);
     QTRY_VERIFY(log.contains("stopped listening"));

@@ -4,6 +4,7 @@
 // that span blocks.
 #include <QtTest>
 
+#include "slidingextreme.h"
 #include "tatable.h"
 
 #include <cstring>
@@ -154,6 +155,42 @@ private slots:
         }
         QCOMPARE(nb, static_cast<int>(want.size()));
         QCOMPARE(firstDifference(willr.data(), want.data(), nb), -1);
+    }
+
+    // The extremes' values alone keep no index vector at all: the run must not
+    // reach into it. Pushed in uneven pieces, as a caller does.
+    void valuesWithoutIndexes_data()
+    {
+        QTest::addColumn<Bars>("bars");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<int>("first");
+        for (const char* shape : {"walk", "nan"})
+            for (int window : {1, 3, 256, 600})
+                for (int first : {0, 10})
+                    QTest::addRow("%s %d from %d", shape, window, first) << shapedBars(shape, 1300) << window << first;
+    }
+    void valuesWithoutIndexes()
+    {
+        QFETCH(Bars, bars);
+        QFETCH(int, window);
+        QFETCH(int, first);
+        velmoran_ta::SlidingExtreme<true, false> highs(bars.high.data(), window, first);
+        velmoran_ta::SlidingExtreme<false, false> lows(bars.low.data(), window, first);
+        const int n = bars.size();
+        Series highest(n), lowest(n), wantHighest, wantLowest;
+        for (int from = first, piece = 1; from < n; from += piece, piece = piece % 97 + 13) {
+            const int to = std::min(n - 1, from + piece - 1);
+            highs.run(from, to, highest.data() + from - first);
+            lows.run(from, to, lowest.data() + from - first);
+        }
+        const Series high(bars.high.begin() + first, bars.high.end());
+        const Series low(bars.low.begin() + first, bars.low.end());
+        for (int t = 0; t < n - first; ++t) {
+            wantHighest.push_back(high[extremeAt(high, t, window, true)]);
+            wantLowest.push_back(low[extremeAt(low, t, window, false)]);
+        }
+        QCOMPARE(firstDifference(highest.data(), wantHighest.data(), n - first), -1);
+        QCOMPARE(firstDifference(lowest.data(), wantLowest.data(), n - first), -1);
     }
 
     void chainedAverages_data()
