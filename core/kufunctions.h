@@ -29,6 +29,8 @@ void setTahomaFontTree(W* widget)
 
 // Fixed-point text with the thousands groups split by separator.
 QString formatNumber(double value, int precision, QChar separator);
+// Fixed-point text without groups. Neither shows a negative zero.
+QString fixedNumber(double value, int precision);
 // value rounded half away from zero to 0..8 decimals, the precision values are stored with;
 // beyond 2^53 a double has no fraction left and comes back unchanged.
 double rounded(double value, int decimals);

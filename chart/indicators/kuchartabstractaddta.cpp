@@ -1,6 +1,7 @@
 #include "kuchartabstractaddta.h"
 
 #include "kuchartcore.h"
+#include "kufunctions.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
@@ -37,7 +38,7 @@ void kuChartAbstractAddTA::addLevels(const double* values, int count, int decima
         level.value = values[i];
         level.line = new QGraphicsLineItem();
         level.label = new QGraphicsSimpleTextItem(level.line);
-        level.label->setText(QString::number(values[i], 'f', decimals));
+        level.label->setText(fixedNumber(values[i], decimals));
         attachLevel(level);
         m_levels.append(level);
     }
