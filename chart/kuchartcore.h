@@ -268,6 +268,14 @@ private:
     template <class Item>
     Item* pooledItem(int slot);
     GridEntry& gridEntry(int n, bool withTopLabel);
+    // A time-axis label and whether it names a new period (day, month, year) or a time.
+    struct DateLabel
+    {
+        QGraphicsTextItem* label;
+        bool period;
+    };
+    void hideOverlappingLabels(const DateLabel* labels, int count);
+    void thinPriceLabels(int lines);
     void finishDrawing(int placed);
     void clampFirstVisible();
     void dropDeletedObjects();

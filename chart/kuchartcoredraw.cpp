@@ -12,9 +12,12 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 #include <QPen>
+#include <QTextDocument>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -305,9 +308,11 @@ void kuChartCore::drawAxes()
             top->setVisible(false);
         }
     }
+    thinPriceLabels(n);
 
     // Date grid: a line and a label where the period of the older neighbour changes.
     const int first = firstVisible();
+    QVarLengthArray<DateLabel, 128> dateLabels;
     if (first < count) {
         const double slot = m_candleWidth * m_candleSpacing;
         const int labelStep = std::max(1, scrollStep(dateLabelSteps, 10));
@@ -323,6 +328,8 @@ void kuChartCore::drawAxes()
             const QDate c = older.date();
             QString text;
             double x = 0;
+            // Labels of a new period win over the times between them.
+            bool period = true;
             if (intraday) {
                 if (p.day() != c.day()) {
                     text = newer.toString(QStringLiteral("dd/MM"));
@@ -332,6 +339,7 @@ void kuChartCore::drawAxes()
                     if (timeLabels) {
                         text = newer.toString(QStringLiteral("HH:mm"));
                         x = xc;
+                        period = false;
                     } else {
                         timeLabels = true;
                     }
@@ -360,12 +368,57 @@ void kuChartCore::drawAxes()
                 setLabel(entry.label, text, m_textColor, x, double(m_paneBottom - 15));
                 if (x > double(m_plotRight) - entry.label->boundingRect().width())
                     entry.label->setVisible(false);
+                else
+                    dateLabels.append({entry.label, period});
                 ++n;
             }
             newer = older;
         }
     }
+    hideOverlappingLabels(dateLabels.data(), dateLabels.size());
     m_gridCount = std::max(m_gridCount, n);
+}
+
+void kuChartCore::thinPriceLabels(int lines)
+{
+    // In a low pane the labels of close lines would print over each other: from the scale's
+    // top down, a label that would overlap the one above it is not drawn (its line stays).
+    auto textSpan = [](const QGraphicsTextItem* label) {
+        const QRectF r = label->sceneBoundingRect();
+        const double margin = label->document()->documentMargin();
+        return std::make_pair(r.top() + margin, r.bottom() - margin);
+    };
+    double above = -std::numeric_limits<double>::infinity();
+    if (lines > 0 && m_gridPool.first().topLabel && m_gridPool.first().topLabel->isVisible())
+        above = textSpan(m_gridPool.first().topLabel).second;
+    for (int i = lines - 1; i >= 0; --i) {
+        QGraphicsTextItem* label = m_gridPool.at(i).label;
+        const auto span = textSpan(label);
+        if (span.first < above)
+            label->setVisible(false);
+        else
+            above = span.second;
+    }
+}
+
+void kuChartCore::hideOverlappingLabels(const DateLabel* labels, int count)
+{
+    // Period labels first, then the times, each right to left: a label that would
+    // overlap one already kept is not drawn (its grid line stays).
+    QVarLengthArray<QRectF, 128> kept;
+    for (const bool period : {true, false}) {
+        for (int i = 0; i < count; ++i) {
+            if (labels[i].period != period)
+                continue;
+            const QRectF r = labels[i].label->sceneBoundingRect();
+            const bool overlaps =
+                    std::any_of(kept.cbegin(), kept.cend(), [&r](const QRectF& k) { return k.intersects(r); });
+            if (overlaps)
+                labels[i].label->setVisible(false);
+            else
+                kept.append(r);
+        }
+    }
 }
 
 // Markers.

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QtTest>
 
 using namespace chartfixture;
@@ -46,6 +47,32 @@ kuChartSeries periodSeries(int timeFrame, const QDateTime& newest, int count)
         list.append(candle(100, 102, 99, 101, quint64(t.toSecsSinceEpoch())));
     }
     return seriesFrom(timeFrame, list);
+}
+
+// Candles of the time frame from firstHour to lastHour of each day, newest first.
+kuChartSeries sessionSeries(int timeFrame, const QDateTime& newest, int count, int firstHour, int lastHour)
+{
+    QVector<kuChartCandle> list;
+    for (QDateTime t = newest; list.size() < count; t = t.addSecs(-60LL * timeFrame)) {
+        if (t.time().hour() >= firstHour && t.time().hour() <= lastHour)
+            list.append(candle(100, 102, 99, 101, quint64(t.toSecsSinceEpoch())));
+    }
+    return seriesFrom(timeFrame, list);
+}
+
+void zoomTo(kuChartCore& core, int width)
+{
+    while (core.candleWidth() > width)
+        core.zoomOut();
+    while (core.candleWidth() < width)
+        core.zoomIn();
+}
+
+// The caption's lines as the reader sees them, without the text items' margins.
+QRectF textRect(const QGraphicsTextItem* item)
+{
+    const double m = item->document()->documentMargin();
+    return item->sceneBoundingRect().adjusted(m, m, -m, -m);
 }
 
 bool isVertical(const kuChartGraphicsLineItem* line)
@@ -324,6 +351,41 @@ private slots:
         QVERIFY(!top->isVisible());
     }
 
+    // In a low pane the price labels of close lines are thinned out, never printed over each other.
+    void priceLabelsApart_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("subPanes");
+        QTest::newRow("455") << 455 << 0;
+        QTest::newRow("160") << 160 << 0;
+        QTest::newRow("120, a sub-pane") << 120 << 1;
+        QTest::newRow("110, four sub-panes") << 110 << 4;
+        QTest::newRow("90, four sub-panes") << 90 << 4;
+    }
+
+    void priceLabelsApart()
+    {
+        QFETCH(int, height);
+        QFETCH(int, subPanes);
+        auto core = coreWith(seriesOf(1, 30, chartrows::t0, 994), 400, height, 1);
+        for (int i = 0; i < subPanes; ++i)
+            addProbe(core.get(), otIndicatorPane);
+        core->redraw();
+        QList<QGraphicsTextItem*> shown;
+        for (const kuChartCore::GridEntry* entry : priceLines(*core)) {
+            for (QGraphicsTextItem* label : {entry->label, entry->topLabel}) {
+                if (label && label->isVisible())
+                    shown << label;
+            }
+        }
+        QVERIFY(!shown.isEmpty());
+        for (int i = 0; i < shown.size(); ++i) {
+            for (int j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(!textRect(shown.at(i)).intersects(textRect(shown.at(j))),
+                         qPrintable(shown.at(i)->toPlainText() + " / " + shown.at(j)->toPlainText()));
+        }
+    }
+
     void oneCandleNoGrid()
     {
         auto core = coreWith(seriesOf(1, 30));
@@ -342,9 +404,10 @@ private slots:
     {
         QTest::addColumn<kuChartSeries>("series");
         QTest::addColumn<QStringList>("labels");
-        QTest::newRow("5 minutes across midnight") << periodSeries(5, exchangeTime(2024, 3, 2, 0, 55), 60)
-                                                   << QStringList{"00:35@529", "00:10@454", "02/03@424", "23:20@304",
-                                                                  "22:55@229", "22:30@154", "22:05@79"};
+        QTest::newRow("5 minutes across midnight")
+                << periodSeries(5, exchangeTime(2024, 3, 2, 0, 55), 60)
+                << QStringList{"00:35@529", "00:10@454(hidden)", "02/03@424", "23:20@304",
+                               "22:55@229", "22:30@154",         "22:05@79"};
         QTest::newRow("1 minute, the day at the right edge")
                 << periodSeries(1, exchangeTime(2024, 3, 2), 60)
                 << QStringList{"02/03@589(hidden)", "23:51@454", "23:46@379", "23:41@304",
@@ -368,6 +431,77 @@ private slots:
                 QCOMPARE(entry.line->line().y2(), 455.0 - 35 - 5);
                 QCOMPARE(entry.label->y(), double(core->paneBottom() - 15));
             }
+        }
+    }
+
+    // Whatever the time frame and zoom, no two labels of the time axis overlap; a label is
+    // left out only for a neighbour it would overlap (a period label only for another one)
+    // or at the plot's right end.
+    void dateLabelsApart_data()
+    {
+        QTest::addColumn<kuChartSeries>("series");
+        QTest::addColumn<int>("width");
+        const QDateTime night = exchangeTime(2024, 3, 2, 0, 55);
+        struct Frame
+        {
+            const char* name;
+            kuChartSeries series;
+        };
+        const Frame frames[] = {
+                {"1 minute", periodSeries(1, night, 3000)},
+                {"5 minutes", periodSeries(5, night, 3000)},
+                {"10 minutes", periodSeries(10, night, 3000)},
+                {"15 minutes", periodSeries(15, night, 3000)},
+                {"30 minutes", periodSeries(30, night, 3000)},
+                {"hours", periodSeries(60, night, 3000)},
+                {"30 minutes, 10:00 to 18:59", sessionSeries(30, exchangeTime(2024, 3, 2, 18, 30), 3000, 10, 18)},
+                {"hours, 10:00 to 18:00", sessionSeries(60, exchangeTime(2024, 3, 2, 18), 3000, 10, 18)},
+                {"days", periodSeries(1440, exchangeTime(2024, 3, 10), 3000)},
+                {"weeks", periodSeries(10080, exchangeTime(2025, 2, 24), 600)},
+                {"months", periodSeries(90, exchangeTime(2025, 6, 1), 600)},
+        };
+        for (const Frame& frame : frames) {
+            for (int width : {2, 3, 5, 10, 25})
+                QTest::addRow("%s, width %d", frame.name, width) << frame.series << width;
+        }
+    }
+
+    void dateLabelsApart()
+    {
+        QFETCH(kuChartSeries, series);
+        QFETCH(int, width);
+        auto core = coreWith(series, 1200);
+        zoomTo(*core, width);
+        struct Label
+        {
+            QRectF rect;
+            bool shown;
+            bool period;
+            bool atRightEnd;
+        };
+        QVector<Label> labels;
+        for (const kuChartCore::GridEntry& entry : core->gridPool()) {
+            if (!entry.line->isVisible() || !isVertical(entry.line))
+                continue;
+            const QRectF r = entry.label->sceneBoundingRect();
+            labels.append({r, entry.label->isVisible(), !entry.label->toPlainText().contains(':'),
+                           entry.line->line().x1() > double(core->plotRight()) - r.width()});
+        }
+        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const Label& l) { return l.shown; }));
+        for (int i = 0; i < labels.size(); ++i) {
+            const Label& a = labels.at(i);
+            bool overlapsShown = false;
+            bool overlapsShownPeriod = false;
+            for (int j = 0; j < labels.size(); ++j) {
+                const Label& b = labels.at(j);
+                if (i == j || !b.shown || !a.rect.intersects(b.rect))
+                    continue;
+                QVERIFY2(!a.shown, qPrintable(QStringLiteral("labels %1 and %2 overlap").arg(i).arg(j)));
+                overlapsShown = true;
+                overlapsShownPeriod = overlapsShownPeriod || b.period;
+            }
+            if (!a.shown && !a.atRightEnd)
+                QVERIFY2(a.period ? overlapsShownPeriod : overlapsShown, qPrintable(QString::number(i)));
         }
     }
 
