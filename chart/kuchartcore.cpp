@@ -8,6 +8,7 @@
 #include "kugraphicstextitem.h"
 
 #include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsTextItem>
 #include <QHash>
 #include <QMetaProperty>
@@ -51,6 +52,12 @@ QSet<QString> settingNames(const QObject* object)
 kuChartCore::kuChartCore(QObject* parent) : QObject(parent)
 {
     m_scene = new kuGraphicsScene(this);
+    // In the scene before any object is made, so that objects can put their items into it.
+    m_pricePaneClip = new QGraphicsRectItem;
+    m_pricePaneClip->setPen(Qt::NoPen);
+    m_pricePaneClip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
+    m_pricePaneClip->setZValue(0.1);
+    m_scene->addItem(m_pricePaneClip);
     m_hintItem = new QGraphicsTextItem;
     m_cursorLabel = new QGraphicsTextItem;
     m_priceLabel = new kuGraphicsTextItem;
@@ -81,6 +88,10 @@ kuChartCore::~kuChartCore()
     m_volumeObject = nullptr;
     clearItemPool();
     clearGridPool();
+    // Items still in the pane belong to whoever made them.
+    for (QGraphicsItem* item : m_pricePaneClip->childItems())
+        item->setParentItem(nullptr);
+    delete m_pricePaneClip;
     delete m_priceAxisLine;
     delete m_leftBorderLine;
     delete m_separatorLine;

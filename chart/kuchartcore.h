@@ -14,7 +14,9 @@
 #include <memory>
 #include <vector>
 
+class QGraphicsItem;
 class QGraphicsLineItem;
+class QGraphicsRectItem;
 class QGraphicsTextItem;
 class kuChartGraphicsItem;
 class kuChartGraphicsLineItem;
@@ -119,6 +121,8 @@ public:
     void placeCaption();
     QGraphicsTextItem* titleItem() const { return m_titleItem; }
     QGraphicsTextItem* subtitleItem() const { return m_subtitleItem; }
+    // Scene y just below the caption's lines that have text; 0 without a caption.
+    qint64 captionBottom() const;
 
     bool isChartReady() const { return m_chartReady; }
     void setChartReady(bool ready) { m_chartReady = ready; }
@@ -224,6 +228,10 @@ public:
     QGraphicsLineItem* separatorLine() const { return m_separatorLine; }
     QGraphicsLineItem* priceAxisLine() const { return m_priceAxisLine; }
     QGraphicsLineItem* leftBorderLine() const { return m_leftBorderLine; }
+    // What the price pane draws is clipped to the plot between the caption and the time axis:
+    // candles, price-pane series and the drawing objects that could run out of it.
+    QGraphicsItem* pricePaneClip() const;
+    void addToPricePane(QGraphicsItem* item);
 
     // Hint text of the candle under x; " " where there is none.
     QString candleHintAt(int x) const;
@@ -291,6 +299,7 @@ private:
     QGraphicsLineItem* m_separatorLine = nullptr;
     QGraphicsLineItem* m_leftBorderLine = nullptr;
     QGraphicsLineItem* m_priceAxisLine = nullptr;
+    QGraphicsRectItem* m_pricePaneClip = nullptr;
     // What the shown series is before one is chosen and after the series go.
     kuChartSeries m_noSeries;
     kuChartSeries* m_currentSeries = &m_noSeries;

@@ -57,6 +57,21 @@ void kuChartCore::placeFixedItems()
     m_separatorLine->setLine(double(m_plotLeft), double(m_paneBottom + 5), m_viewWidth, double(m_paneBottom + 5));
     m_priceAxisLine->setLine(double(m_plotRight + 3), 0, double(m_plotRight + 3), m_viewHeight);
     m_leftBorderLine->setLine(double(m_plotLeft), 0, double(m_plotLeft), m_viewHeight);
+    // From the left border to the price axis, from below the caption to the axis under the pane.
+    const QRectF pane(double(m_plotLeft), double(m_paneTop), double(m_plotRight + 3 - m_plotLeft),
+                      double(m_paneBottom - m_paneTop));
+    m_pricePaneClip->setRect(pane.isValid() ? pane : QRectF());
+}
+
+QGraphicsItem* kuChartCore::pricePaneClip() const
+{
+    return m_pricePaneClip;
+}
+
+void kuChartCore::addToPricePane(QGraphicsItem* item)
+{
+    if (item && item->parentItem() != m_pricePaneClip)
+        item->setParentItem(m_pricePaneClip);
 }
 
 // Item pool.
@@ -72,6 +87,7 @@ Item* kuChartCore::pooledItem(int slot)
     auto* item = new Item;
     item->setZValue(0.1);
     item->addToScene(m_scene);
+    addToPricePane(item->graphicsItem());
     if (slot < m_itemPool.size()) {
         // Another class in the slot is replaced where it stands: nothing moves past the slots in use.
         delete m_itemPool.at(slot);
@@ -281,9 +297,9 @@ void kuChartCore::drawAxes()
     if (count < 2)
         return;
 
-    // Price grid: up to the value at y = 20, from the first step at or above the scale's bottom.
+    // Price grid: up to the value a gap below the pane's top, from the first step at or above the scale's bottom.
     int n = 0;
-    const double limitTicks = yToPrice(qint64(2 * m_marginGap)) / m_priceTick;
+    const double limitTicks = yToPrice(m_paneTop + qint64(m_marginGap)) / m_priceTick;
     const qint64 step = std::max(1, m_gridStep);
     if (std::isfinite(limitTicks)) {
         const qint64 limit = qint64(std::max(-9.0e15, std::min(9.0e15, limitTicks)));

@@ -527,6 +527,42 @@ private slots:
         QCOMPARE(core->cursorY(), double(shownAt));
     }
 
+    // The price pane starts below the two-line caption at every size: no candle reaches it.
+    void plotBelowCaption_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("subPanes");
+        QTest::newRow("200 x 150") << QSize(200, 150) << 0;
+        QTest::newRow("300 x 200, a sub-pane") << QSize(300, 200) << 1;
+        QTest::newRow("400 x 300") << QSize(400, 300) << 0;
+        QTest::newRow("790 x 430, two sub-panes") << QSize(790, 430) << 2;
+        QTest::newRow("1590 x 970") << QSize(1590, 970) << 0;
+    }
+
+    void plotBelowCaption()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, subPanes);
+        // Rising candles: the newest, at the right, reach the top of the scale.
+        auto core = coreWith(seriesOf(1, 400), size.width(), size.height());
+        core->setCaption(QStringLiteral("ABCD - 30 минут"), QStringLiteral("ПАО \"Очень длинное название эмитента\""));
+        for (int i = 0; i < subPanes; ++i)
+            addProbe(core.get(), otIndicatorPane);
+        core->redraw();
+        const QRectF title = textRect(core->titleItem()).united(textRect(core->subtitleItem()));
+        QVERIFY(double(core->paneTop()) >= title.bottom());
+        QCOMPARE(core->pricePaneClip()->boundingRect().top(), double(core->paneTop()));
+        QVERIFY(core->usedCount() > 0);
+        for (int i = 0; i < core->usedCount(); ++i) {
+            const QGraphicsItem* item = core->itemPool().at(i)->graphicsItem();
+            QVERIFY2(!item->sceneBoundingRect().intersects(title), qPrintable(QString::number(i)));
+            QCOMPARE(item->parentItem(), core->pricePaneClip());
+        }
+        // The price lines keep a gap below the pane's top, as they did below the top margin.
+        for (const kuChartCore::GridEntry* entry : priceLines(*core))
+            QVERIFY(entry->line->line().y1() >= double(core->paneTop() + 10));
+    }
+
     void lastPrice()
     {
         auto core = coreWith(seriesFrom(1, {candle(100, 1201, 99, 1200.5), candle(100, 101, 99, 100)}));
