@@ -151,6 +151,8 @@ void kuChartCore::initScene()
     m_cursorLabel->setFont(styledFont(m_cursorLabel->font(), 63, 10));
     m_cursorLabel->setPos(m_axisLabelX, m_cursorY);
     m_cursorLabel->setDefaultTextColor(m_cursorLabelColor);
+    // No price until the pointer is over the price pane.
+    m_cursorLabel->setVisible(false);
     m_priceLabel->setFont(styledFont(m_priceLabel->font(), 63, 10));
     m_priceLabel->setPos(-100, -100);
     m_priceLabel->setDefaultTextColor(Qt::black);

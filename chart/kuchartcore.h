@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
+#include <QPointF>
 #include <QVector>
 
 #include <memory>
@@ -216,8 +217,12 @@ public:
     const QVector<GridEntry>& gridPool() const { return m_gridPool; }
     int gridCount() const { return m_gridCount; }
 
-    // The price at a scene y at the price axis, kept within the price pane.
-    void showPriceMarker(qint64 y);
+    // The price at a scene y at the price axis, kept within the price pane; false for a
+    // price below zero, which leaves the marker as it was.
+    bool showPriceMarker(qint64 y);
+    // The price marker shows while the pointer is over the price pane, at its price.
+    void followPointer(const QPointF& scenePos);
+    void hidePriceMarker();
     // The close at the price axis with a dashed line across the plot.
     void showLastPrice(const kuChartCandle& candle);
     // A colour that stands out on the background, for drawing objects.

@@ -439,15 +439,29 @@ void kuChartCore::hideOverlappingLabels(const DateLabel* labels, int count)
 
 // Markers.
 
-void kuChartCore::showPriceMarker(qint64 y)
+bool kuChartCore::showPriceMarker(qint64 y)
 {
     y = std::max(m_paneTop, std::min(m_paneBottom, y));
     const double price = yToPrice(y);
     if (price < 0)
-        return;
+        return false;
     m_cursorY = double(y);
     m_cursorLabel->setPlainText(formatNumber(price, m_priceDecimals, blank));
     m_cursorLabel->setPos(m_axisLabelX, double(y) - 10);
+    return true;
+}
+
+void kuChartCore::followPointer(const QPointF& scenePos)
+{
+    // Over a sub-pane, the caption or nothing at all a price would read as a real level.
+    const bool overPricePane = scenePos.x() >= 0 && scenePos.x() <= m_viewWidth && scenePos.y() >= double(m_paneTop) &&
+                               scenePos.y() <= double(m_paneBottom) && !candles().isEmpty();
+    m_cursorLabel->setVisible(overPricePane && showPriceMarker(qint64(scenePos.y())));
+}
+
+void kuChartCore::hidePriceMarker()
+{
+    m_cursorLabel->setVisible(false);
 }
 
 void kuChartCore::showLastPrice(const kuChartCandle& candle)

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QGraphicsSceneHoverEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
@@ -525,6 +526,71 @@ private slots:
         QCOMPARE(core->cursorLabel()->pos(), QPointF(core->axisLabelX(), double(shownAt - 10)));
         core->redraw(); // the marker stays where it was
         QCOMPARE(core->cursorY(), double(shownAt));
+    }
+
+    // The marker shows the price under the pointer only while the pointer is over the price pane;
+    // never at start, over the caption, a sub-pane or beside the view.
+    void priceMarkerFollowsPointer_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("inside") << "inside" << true;
+        QTest::newRow("pane top") << "top" << true;
+        QTest::newRow("pane bottom") << "bottom" << true;
+        QTest::newRow("over the caption") << "caption" << false;
+        QTest::newRow("over a sub-pane") << "sub-pane" << false;
+        QTest::newRow("right of the view") << "right" << false;
+    }
+
+    void priceMarkerFollowsPointer()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, shown);
+        auto core = coreWith(seriesOf(1, 30));
+        core->setCaption(QStringLiteral("ABCD - 1 минута"), QStringLiteral("Issuer"));
+        addProbe(core.get(), otIndicatorPane);
+        core->redraw();
+        QGraphicsTextItem* label = core->cursorLabel();
+        QVERIFY(!label->isVisible());
+        const double x = 100;
+        const double top = double(core->paneTop()), bottom = double(core->paneBottom());
+        QVERIFY(top > 10); // below the caption
+        const QMap<QString, QPointF> points{
+                {"inside", {x, top + 50}},      {"top", {x, top}},
+                {"bottom", {x, bottom}},        {"caption", {x, top - 5}},
+                {"sub-pane", {x, bottom + 20}}, {"right", {core->viewWidth() + 1.0, top + 50}}};
+        const QPointF p = points.value(where);
+        core->followPointer(QPointF(x, top + 60));
+        QVERIFY(label->isVisible());
+        core->followPointer(p);
+        QCOMPARE(label->isVisible(), shown);
+        if (shown) {
+            QCOMPARE(core->cursorY(), p.y());
+            QCOMPARE(label->toPlainText(), formatNumber(core->yToPrice(qint64(p.y())), 2, blank));
+            QCOMPARE(label->pos(), QPointF(core->axisLabelX(), p.y() - 10));
+        }
+        core->redraw();
+        QCOMPARE(label->isVisible(), shown);
+    }
+
+    // Through the chart window: a move over the pane shows the marker, leaving the view hides it.
+    void priceMarkerLeavesWithPointer()
+    {
+        kuChart chart;
+        kuChartCore* core = chart.chartCore();
+        QGraphicsView* view = chart.graphicsView();
+        QObject* filter = view->findChild<kuChartEventFilter*>();
+        core->setSeries({seriesOf(1, 30)});
+        core->setChartReady(true);
+        core->setTimeFrame(1);
+        QVERIFY(!core->cursorLabel()->isVisible());
+        QGraphicsSceneMouseEvent move(QEvent::GraphicsSceneMouseMove);
+        move.setScenePos(QPointF(50, double(core->paneTop() + 40)));
+        QCoreApplication::sendEvent(core->scene(), &move);
+        QVERIFY(core->cursorLabel()->isVisible());
+        QEvent leave(QEvent::Leave);
+        filter->eventFilter(view, &leave);
+        QVERIFY(!core->cursorLabel()->isVisible());
     }
 
     // The price pane starts below the two-line caption at every size: no candle reaches it.
