@@ -24,6 +24,16 @@ constexpr int reservedValues = 65536;
 const QString chartSettingName = QStringLiteral("chartSetting");
 const QString volumeSettingName = QStringLiteral("volumeSetting");
 
+QGraphicsRectItem* newClip(QGraphicsScene* scene, double z)
+{
+    auto* clip = new QGraphicsRectItem;
+    clip->setPen(Qt::NoPen);
+    clip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
+    clip->setZValue(z);
+    scene->addItem(clip);
+    return clip;
+}
+
 QFont styledFont(QFont font, int weight, int pixelSize)
 {
     font.setWeight(weight);
@@ -52,12 +62,10 @@ QSet<QString> settingNames(const QObject* object)
 kuChartCore::kuChartCore(QObject* parent) : QObject(parent)
 {
     m_scene = new kuGraphicsScene(this);
-    // In the scene before any object is made, so that objects can put their items into it.
-    m_pricePaneClip = new QGraphicsRectItem;
-    m_pricePaneClip->setPen(Qt::NoPen);
-    m_pricePaneClip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
-    m_pricePaneClip->setZValue(0.1);
-    m_scene->addItem(m_pricePaneClip);
+    // In the scene before any object is made, so that objects can put their items into them.
+    // Drawings stay under the candles, as they did unclipped.
+    m_pricePaneClip = newClip(m_scene, 0.1);
+    m_plotClip = newClip(m_scene, 0.05);
     m_hintItem = new QGraphicsTextItem;
     m_cursorLabel = new QGraphicsTextItem;
     m_priceLabel = new kuGraphicsTextItem;
@@ -88,10 +96,12 @@ kuChartCore::~kuChartCore()
     m_volumeObject = nullptr;
     clearItemPool();
     clearGridPool();
-    // Items still in the pane belong to whoever made them.
-    for (QGraphicsItem* item : m_pricePaneClip->childItems())
-        item->setParentItem(nullptr);
-    delete m_pricePaneClip;
+    // Items still in a clip belong to whoever made them.
+    for (QGraphicsRectItem* clip : {m_pricePaneClip, m_plotClip}) {
+        for (QGraphicsItem* item : clip->childItems())
+            item->setParentItem(nullptr);
+        delete clip;
+    }
     delete m_priceAxisLine;
     delete m_leftBorderLine;
     delete m_separatorLine;

@@ -233,10 +233,13 @@ public:
     QGraphicsLineItem* separatorLine() const { return m_separatorLine; }
     QGraphicsLineItem* priceAxisLine() const { return m_priceAxisLine; }
     QGraphicsLineItem* leftBorderLine() const { return m_leftBorderLine; }
-    // What the price pane draws is clipped to the plot between the caption and the time axis:
-    // candles, price-pane series and the drawing objects that could run out of it.
+    // Candles and price-pane series are clipped to the price pane, from below the caption down
+    // to the axis under it, between the left border and the price axis.
     QGraphicsItem* pricePaneClip() const;
-    void addToPricePane(QGraphicsItem* item);
+    // Drawing objects that could run out of the pane are clipped to its price scale, so that they
+    // cover neither the caption, the time axis labels nor the panes below.
+    QGraphicsItem* plotClip() const;
+    void clipToPlot(QGraphicsItem* item);
 
     // Hint text of the candle under x; " " where there is none.
     QString candleHintAt(int x) const;
@@ -305,6 +308,7 @@ private:
     QGraphicsLineItem* m_leftBorderLine = nullptr;
     QGraphicsLineItem* m_priceAxisLine = nullptr;
     QGraphicsRectItem* m_pricePaneClip = nullptr;
+    QGraphicsRectItem* m_plotClip = nullptr;
     // What the shown series is before one is chosen and after the series go.
     kuChartSeries m_noSeries;
     kuChartSeries* m_currentSeries = &m_noSeries;

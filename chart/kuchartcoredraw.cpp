@@ -57,10 +57,12 @@ void kuChartCore::placeFixedItems()
     m_separatorLine->setLine(double(m_plotLeft), double(m_paneBottom + 5), m_viewWidth, double(m_paneBottom + 5));
     m_priceAxisLine->setLine(double(m_plotRight + 3), 0, double(m_plotRight + 3), m_viewHeight);
     m_leftBorderLine->setLine(double(m_plotLeft), 0, double(m_plotLeft), m_viewHeight);
-    // From the left border to the price axis, from below the caption to the axis under the pane.
-    const QRectF pane(double(m_plotLeft), double(m_paneTop), double(m_plotRight + 3 - m_plotLeft),
-                      double(m_paneBottom - m_paneTop));
+    const double left = double(m_plotLeft);
+    const double width = double(m_plotRight + 3 - m_plotLeft);
+    const QRectF pane(left, double(m_paneTop), width, double(m_paneBottom - m_paneTop));
+    const QRectF plot(left, double(m_paneTop), width, m_paneHeight);
     m_pricePaneClip->setRect(pane.isValid() ? pane : QRectF());
+    m_plotClip->setRect(plot.isValid() ? plot : QRectF());
 }
 
 QGraphicsItem* kuChartCore::pricePaneClip() const
@@ -68,10 +70,15 @@ QGraphicsItem* kuChartCore::pricePaneClip() const
     return m_pricePaneClip;
 }
 
-void kuChartCore::addToPricePane(QGraphicsItem* item)
+QGraphicsItem* kuChartCore::plotClip() const
 {
-    if (item && item->parentItem() != m_pricePaneClip)
-        item->setParentItem(m_pricePaneClip);
+    return m_plotClip;
+}
+
+void kuChartCore::clipToPlot(QGraphicsItem* item)
+{
+    if (item && item->parentItem() != m_plotClip)
+        item->setParentItem(m_plotClip);
 }
 
 // Item pool.
@@ -87,7 +94,7 @@ Item* kuChartCore::pooledItem(int slot)
     auto* item = new Item;
     item->setZValue(0.1);
     item->addToScene(m_scene);
-    addToPricePane(item->graphicsItem());
+    item->setParentItem(m_pricePaneClip);
     if (slot < m_itemPool.size()) {
         // Another class in the slot is replaced where it stands: nothing moves past the slots in use.
         delete m_itemPool.at(slot);

@@ -48,7 +48,7 @@ void kuChartObjectFiboBase::createLevels()
         level.priceLabel = new QGraphicsSimpleTextItem(QStringLiteral("0.0"));
         for (QGraphicsSimpleTextItem* text : {level.ratioLabel, level.priceLabel}) {
             if (core)
-                core->addToPricePane(text);
+                core->clipToPlot(text);
             text->setFont(font);
             text->setPen(linePen);
             text->hide();
@@ -72,9 +72,9 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
         line->setPen(linePen);
         item = line;
     }
-    // Circles and levels run on past the plot: the price pane clips them.
+    // Circles and channel levels run on past the pane: its price scale clips them.
     if (kuChartCore* core = chartCore())
-        core->addToPricePane(item);
+        core->clipToPlot(item);
     item->hide();
     item->setAcceptHoverEvents(true);
     return item;
@@ -138,7 +138,7 @@ void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initial
 {
     kuGraphicsScene* s = scene();
     if (kuChartCore* core = chartCore())
-        core->addToPricePane(line);
+        core->clipToPlot(line);
     line->setLine(0, 0, 0, 0);
     for (QGraphicsRectItem* marker : markers) {
         marker->show();

@@ -271,10 +271,9 @@ void tst_ChartObjectFiboArcs::clippedToPricePane()
     arcs.setLineColor(Qt::magenta);
     anchor(core.get(), arcs, 20, 116, 6, 127);
     arcs.repaint();
-    const QRectF pane = core->pricePaneClip()->boundingRect();
-    QCOMPARE(pane,
-             QRectF(double(core->plotLeft()), double(core->paneTop()), double(core->plotRight() + 3 - core->plotLeft()),
-                    double(core->paneBottom() - core->paneTop())));
+    const QRectF pane = core->plotClip()->boundingRect();
+    QCOMPARE(pane, QRectF(double(core->plotLeft()), double(core->paneTop()),
+                          double(core->plotRight() + 3 - core->plotLeft()), core->paneHeight()));
     QVERIFY(arcs.lineItem()->isVisible());
     const QRectF largest = circle(arcs.levels().last());
     QVERIFY(largest.top() < pane.top() && largest.bottom() > pane.bottom());
