@@ -45,6 +45,8 @@ const std::vector<PutOn>& indicators()
             catalogued(17),                                                    // SMA, price pane
             catalogued(3),                                                     // BB, price pane
             catalogued(13),                                                    // RSI, a pane of its own
+            catalogued(8),                                                     // MACD: two lines and bars
+            catalogued(15),                                                    // STOCH: two lines
             [](kuChartCore* core) { core->volumeObject()->setVisible(true); }, // the volume pane, switched on
     };
     return list;

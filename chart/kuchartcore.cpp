@@ -9,6 +9,7 @@
 
 #include <QDebug>
 #include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsTextItem>
 #include <QHash>
 #include <QMetaProperty>
@@ -23,6 +24,16 @@ namespace {
 constexpr int reservedValues = 65536;
 const QString chartSettingName = QStringLiteral("chartSetting");
 const QString volumeSettingName = QStringLiteral("volumeSetting");
+
+QGraphicsRectItem* newClip(QGraphicsScene* scene, double z)
+{
+    auto* clip = new QGraphicsRectItem;
+    clip->setPen(Qt::NoPen);
+    clip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
+    clip->setZValue(z);
+    scene->addItem(clip);
+    return clip;
+}
 
 QFont styledFont(QFont font, int weight, int pixelSize)
 {
@@ -52,6 +63,10 @@ QSet<QString> settingNames(const QObject* object)
 kuChartCore::kuChartCore(QObject* parent) : QObject(parent)
 {
     m_scene = new kuGraphicsScene(this);
+    // In the scene before any object is made, so that objects can put their items into them.
+    // Drawings stay under the candles, as they did unclipped.
+    m_pricePaneClip = newClip(m_scene, 0.1);
+    m_plotClip = newClip(m_scene, 0.05);
     m_hintItem = new QGraphicsTextItem;
     m_cursorLabel = new QGraphicsTextItem;
     m_priceLabel = new kuGraphicsTextItem;
@@ -82,6 +97,12 @@ kuChartCore::~kuChartCore()
     m_volumeObject = nullptr;
     clearItemPool();
     clearGridPool();
+    // Items still in a clip belong to whoever made them.
+    for (QGraphicsRectItem* clip : {m_pricePaneClip, m_plotClip}) {
+        for (QGraphicsItem* item : clip->childItems())
+            item->setParentItem(nullptr);
+        delete clip;
+    }
     delete m_priceAxisLine;
     delete m_leftBorderLine;
     delete m_separatorLine;
@@ -141,6 +162,8 @@ void kuChartCore::initScene()
     m_cursorLabel->setFont(styledFont(m_cursorLabel->font(), 63, 10));
     m_cursorLabel->setPos(m_axisLabelX, m_cursorY);
     m_cursorLabel->setDefaultTextColor(m_cursorLabelColor);
+    // No price until the pointer is over the price pane.
+    m_cursorLabel->setVisible(false);
     m_priceLabel->setFont(styledFont(m_priceLabel->font(), 63, 10));
     m_priceLabel->setPos(-100, -100);
     m_priceLabel->setDefaultTextColor(Qt::black);

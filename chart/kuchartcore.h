@@ -9,12 +9,15 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
+#include <QPointF>
 #include <QVector>
 
 #include <memory>
 #include <vector>
 
+class QGraphicsItem;
 class QGraphicsLineItem;
+class QGraphicsRectItem;
 class QGraphicsTextItem;
 class kuChartGraphicsItem;
 class kuChartGraphicsLineItem;
@@ -119,6 +122,8 @@ public:
     void placeCaption();
     QGraphicsTextItem* titleItem() const { return m_titleItem; }
     QGraphicsTextItem* subtitleItem() const { return m_subtitleItem; }
+    // Scene y just below the caption's lines that have text; 0 without a caption.
+    qint64 captionBottom() const;
 
     bool isChartReady() const { return m_chartReady; }
     void setChartReady(bool ready) { m_chartReady = ready; }
@@ -212,8 +217,12 @@ public:
     const QVector<GridEntry>& gridPool() const { return m_gridPool; }
     int gridCount() const { return m_gridCount; }
 
-    // The price at a scene y at the price axis, kept within the price pane.
-    void showPriceMarker(qint64 y);
+    // The price at a scene y at the price axis, kept within the price pane; false for a
+    // price below zero, which leaves the marker as it was.
+    bool showPriceMarker(qint64 y);
+    // The price marker shows while the pointer is over the price pane, at its price.
+    void followPointer(const QPointF& scenePos);
+    void hidePriceMarker();
     // The close at the price axis with a dashed line across the plot.
     void showLastPrice(const kuChartCandle& candle);
     // A colour that stands out on the background, for drawing objects.
@@ -224,6 +233,13 @@ public:
     QGraphicsLineItem* separatorLine() const { return m_separatorLine; }
     QGraphicsLineItem* priceAxisLine() const { return m_priceAxisLine; }
     QGraphicsLineItem* leftBorderLine() const { return m_leftBorderLine; }
+    // Candles and price-pane series are clipped to the price pane, from below the caption down
+    // to the axis under it, between the left border and the price axis.
+    QGraphicsItem* pricePaneClip() const;
+    // Drawing objects that could run out of the pane are clipped to its price scale, so that they
+    // cover neither the caption, the time axis labels nor the panes below.
+    QGraphicsItem* plotClip() const;
+    void clipToPlot(QGraphicsItem* item);
 
     // Hint text of the candle under x; " " where there is none.
     QString candleHintAt(int x) const;
@@ -268,6 +284,14 @@ private:
     template <class Item>
     Item* pooledItem(int slot);
     GridEntry& gridEntry(int n, bool withTopLabel);
+    // A time-axis label and whether it names a new period (day, month, year) or a time.
+    struct DateLabel
+    {
+        QGraphicsTextItem* label;
+        bool period;
+    };
+    void hideOverlappingLabels(const DateLabel* labels, int count);
+    void thinPriceLabels(int lines);
     void finishDrawing(int placed);
     void clampFirstVisible();
     void dropDeletedObjects();
@@ -283,6 +307,8 @@ private:
     QGraphicsLineItem* m_separatorLine = nullptr;
     QGraphicsLineItem* m_leftBorderLine = nullptr;
     QGraphicsLineItem* m_priceAxisLine = nullptr;
+    QGraphicsRectItem* m_pricePaneClip = nullptr;
+    QGraphicsRectItem* m_plotClip = nullptr;
     // What the shown series is before one is chosen and after the series go.
     kuChartSeries m_noSeries;
     kuChartSeries* m_currentSeries = &m_noSeries;

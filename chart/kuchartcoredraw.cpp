@@ -12,9 +12,12 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 #include <QPen>
+#include <QTextDocument>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -54,6 +57,28 @@ void kuChartCore::placeFixedItems()
     m_separatorLine->setLine(double(m_plotLeft), double(m_paneBottom + 5), m_viewWidth, double(m_paneBottom + 5));
     m_priceAxisLine->setLine(double(m_plotRight + 3), 0, double(m_plotRight + 3), m_viewHeight);
     m_leftBorderLine->setLine(double(m_plotLeft), 0, double(m_plotLeft), m_viewHeight);
+    const double left = double(m_plotLeft);
+    const double width = double(m_plotRight + 3 - m_plotLeft);
+    const QRectF pane(left, double(m_paneTop), width, double(m_paneBottom - m_paneTop));
+    const QRectF plot(left, double(m_paneTop), width, m_paneHeight);
+    m_pricePaneClip->setRect(pane.isValid() ? pane : QRectF());
+    m_plotClip->setRect(plot.isValid() ? plot : QRectF());
+}
+
+QGraphicsItem* kuChartCore::pricePaneClip() const
+{
+    return m_pricePaneClip;
+}
+
+QGraphicsItem* kuChartCore::plotClip() const
+{
+    return m_plotClip;
+}
+
+void kuChartCore::clipToPlot(QGraphicsItem* item)
+{
+    if (item && item->parentItem() != m_plotClip)
+        item->setParentItem(m_plotClip);
 }
 
 // Item pool.
@@ -69,6 +94,7 @@ Item* kuChartCore::pooledItem(int slot)
     auto* item = new Item;
     item->setZValue(0.1);
     item->addToScene(m_scene);
+    item->setParentItem(m_pricePaneClip);
     if (slot < m_itemPool.size()) {
         // Another class in the slot is replaced where it stands: nothing moves past the slots in use.
         delete m_itemPool.at(slot);
@@ -278,9 +304,9 @@ void kuChartCore::drawAxes()
     if (count < 2)
         return;
 
-    // Price grid: up to the value at y = 20, from the first step at or above the scale's bottom.
+    // Price grid: up to the value a gap below the pane's top, from the first step at or above the scale's bottom.
     int n = 0;
-    const double limitTicks = yToPrice(qint64(2 * m_marginGap)) / m_priceTick;
+    const double limitTicks = yToPrice(m_paneTop + qint64(m_marginGap)) / m_priceTick;
     const qint64 step = std::max(1, m_gridStep);
     if (std::isfinite(limitTicks)) {
         const qint64 limit = qint64(std::max(-9.0e15, std::min(9.0e15, limitTicks)));
@@ -305,9 +331,11 @@ void kuChartCore::drawAxes()
             top->setVisible(false);
         }
     }
+    thinPriceLabels(n);
 
     // Date grid: a line and a label where the period of the older neighbour changes.
     const int first = firstVisible();
+    QVarLengthArray<DateLabel, 128> dateLabels;
     if (first < count) {
         const double slot = m_candleWidth * m_candleSpacing;
         const int labelStep = std::max(1, scrollStep(dateLabelSteps, 10));
@@ -323,6 +351,8 @@ void kuChartCore::drawAxes()
             const QDate c = older.date();
             QString text;
             double x = 0;
+            // Labels of a new period win over the times between them.
+            bool period = true;
             if (intraday) {
                 if (p.day() != c.day()) {
                     text = newer.toString(QStringLiteral("dd/MM"));
@@ -332,6 +362,7 @@ void kuChartCore::drawAxes()
                     if (timeLabels) {
                         text = newer.toString(QStringLiteral("HH:mm"));
                         x = xc;
+                        period = false;
                     } else {
                         timeLabels = true;
                     }
@@ -360,25 +391,84 @@ void kuChartCore::drawAxes()
                 setLabel(entry.label, text, m_textColor, x, double(m_paneBottom - 15));
                 if (x > double(m_plotRight) - entry.label->boundingRect().width())
                     entry.label->setVisible(false);
+                else
+                    dateLabels.append({entry.label, period});
                 ++n;
             }
             newer = older;
         }
     }
+    hideOverlappingLabels(dateLabels.data(), dateLabels.size());
     m_gridCount = std::max(m_gridCount, n);
+}
+
+void kuChartCore::thinPriceLabels(int lines)
+{
+    // In a low pane the labels of close lines would print over each other: from the scale's
+    // top down, a label that would overlap the one above it is not drawn (its line stays).
+    auto textSpan = [](const QGraphicsTextItem* label) {
+        const QRectF r = label->sceneBoundingRect();
+        const double margin = label->document()->documentMargin();
+        return std::make_pair(r.top() + margin, r.bottom() - margin);
+    };
+    double above = -std::numeric_limits<double>::infinity();
+    if (lines > 0 && m_gridPool.first().topLabel && m_gridPool.first().topLabel->isVisible())
+        above = textSpan(m_gridPool.first().topLabel).second;
+    for (int i = lines - 1; i >= 0; --i) {
+        QGraphicsTextItem* label = m_gridPool.at(i).label;
+        const auto span = textSpan(label);
+        if (span.first < above)
+            label->setVisible(false);
+        else
+            above = span.second;
+    }
+}
+
+void kuChartCore::hideOverlappingLabels(const DateLabel* labels, int count)
+{
+    // Period labels first, then the times, each right to left: a label that would
+    // overlap one already kept is not drawn (its grid line stays).
+    QVarLengthArray<QRectF, 128> kept;
+    for (const bool period : {true, false}) {
+        for (int i = 0; i < count; ++i) {
+            if (labels[i].period != period)
+                continue;
+            const QRectF r = labels[i].label->sceneBoundingRect();
+            const bool overlaps =
+                    std::any_of(kept.cbegin(), kept.cend(), [&r](const QRectF& k) { return k.intersects(r); });
+            if (overlaps)
+                labels[i].label->setVisible(false);
+            else
+                kept.append(r);
+        }
+    }
 }
 
 // Markers.
 
-void kuChartCore::showPriceMarker(qint64 y)
+bool kuChartCore::showPriceMarker(qint64 y)
 {
     y = std::max(m_paneTop, std::min(m_paneBottom, y));
     const double price = yToPrice(y);
     if (price < 0)
-        return;
+        return false;
     m_cursorY = double(y);
     m_cursorLabel->setPlainText(formatNumber(price, m_priceDecimals, blank));
     m_cursorLabel->setPos(m_axisLabelX, double(y) - 10);
+    return true;
+}
+
+void kuChartCore::followPointer(const QPointF& scenePos)
+{
+    // Over a sub-pane, the caption or nothing at all a price would read as a real level.
+    const bool overPricePane = scenePos.x() >= 0 && scenePos.x() <= m_viewWidth && scenePos.y() >= double(m_paneTop) &&
+                               scenePos.y() <= double(m_paneBottom) && !candles().isEmpty();
+    m_cursorLabel->setVisible(overPricePane && showPriceMarker(qint64(scenePos.y())));
+}
+
+void kuChartCore::hidePriceMarker()
+{
+    m_cursorLabel->setVisible(false);
 }
 
 void kuChartCore::showLastPrice(const kuChartCandle& candle)

@@ -3,6 +3,9 @@
 
 #include "kuchartcore.h"
 
+#include <QGraphicsTextItem>
+#include <QTextDocument>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -33,9 +36,10 @@ void kuChartCore::computeLayout()
     m_plotWidth = double(m_plotRight) - s->rightSpace - double(m_plotLeft);
     const int subPanes = visibleSubPaneCount();
     const double share = subPanes < 1 ? 1.0 : std::max(0.45, 1.0 - 0.175 * subPanes);
-    m_paneHeight = (m_viewHeight - (2 * m_marginTop + m_marginGap + m_marginBottom)) * share;
-    m_paneTop = qint64(m_marginTop);
-    m_paneBottom = qint64(m_paneHeight + m_marginTop + m_marginGap);
+    // The pane starts below the caption: candles at the top of the scale never run into it.
+    m_paneTop = std::max(qint64(m_marginTop), captionBottom());
+    m_paneHeight = (m_viewHeight - (double(m_paneTop) + m_marginTop + m_marginGap + m_marginBottom)) * share;
+    m_paneBottom = qint64(m_paneHeight + double(m_paneTop) + m_marginGap);
     // A view narrower than its margins has no slot rather than a negative count.
     m_visibleCount = std::max(0, int(m_plotWidth / (m_candleWidth * m_candleSpacing)));
     clampFirstVisible();
@@ -114,6 +118,16 @@ void kuChartCore::computeLayout()
     m_bottomTicks = bottom;
     m_gridStep = int(std::min<qint64>(step, std::numeric_limits<int>::max()));
     m_pixelsPerTick = m_paneHeight / double(m_topTicks - m_bottomTicks);
+}
+
+qint64 kuChartCore::captionBottom() const
+{
+    double bottom = 0;
+    for (const QGraphicsTextItem* item : {m_titleItem, m_subtitleItem}) {
+        if (item && !item->document()->isEmpty())
+            bottom = std::max(bottom, item->y() + item->boundingRect().height());
+    }
+    return qint64(std::ceil(bottom));
 }
 
 double kuChartCore::priceToY(double price) const

@@ -33,6 +33,9 @@ bool kuChartEventFilter::eventFilter(QObject* watched, QEvent* event)
             core->redraw();
     } else if (event->type() == QEvent::Show) {
         core->scene()->setFocus(Qt::OtherFocusReason);
+    } else if (event->type() == QEvent::Leave) {
+        // The pointer has left the chart: no price stays behind at the axis.
+        core->hidePriceMarker();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -136,7 +136,7 @@ void kuGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     const QPointF pos = event->scenePos();
     m_core->showCursorInfo(int(pos.x()));
-    m_core->showPriceMarker(qint64(pos.y()));
+    m_core->followPointer(pos);
     if (grabbedObject()) {
         forward(event);
     } else if (m_panning) {

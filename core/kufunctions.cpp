@@ -96,11 +96,37 @@ double rounded(double value, int decimals)
     return std::round(scaled) / scale;
 }
 
+namespace {
+
+// A value that rounds to zero at the shown decimals reads as zero, not "-0.00".
+QString withoutNegativeZero(QString text)
+{
+    if (!text.startsWith(QLatin1Char('-')))
+        return text;
+    bool digits = false;
+    for (int i = 1; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isLetter() || (c.isDigit() && c != QLatin1Char('0')))
+            return text;
+        digits = digits || c.isDigit();
+    }
+    if (digits)
+        text.remove(0, 1);
+    return text;
+}
+
+} // namespace
+
 QString formatNumber(double value, int precision, QChar separator)
 {
     QString text = QLocale(QLocale::English, QLocale::AnyCountry).toString(value, 'f', precision);
     text.replace(QLatin1Char(','), separator);
-    return text;
+    return withoutNegativeZero(text);
+}
+
+QString fixedNumber(double value, int precision)
+{
+    return withoutNegativeZero(QString::number(value, 'f', precision));
 }
 
 bool readTypedNumber(const QString& text, int decimals, double* value)

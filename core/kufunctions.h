@@ -31,6 +31,8 @@ void setTahomaFontTree(W* widget)
 
 // Fixed-point text with the thousands groups split by separator.
 QString formatNumber(double value, int precision, QChar separator);
+// Fixed-point text without groups. Neither shows a negative zero.
+QString fixedNumber(double value, int precision);
 // A number as a person types it, whatever the locale: "," or "." marks the fraction and blanks
 // (no-break ones too) split the groups of thousands; the number goes to *value. False for anything
 // else: letters, two marks, a sign inside, blanks in the fraction, more fraction digits than

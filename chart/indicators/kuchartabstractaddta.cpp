@@ -1,11 +1,13 @@
 #include "kuchartabstractaddta.h"
 
 #include "kuchartcore.h"
+#include "kufunctions.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
+#include <QVarLengthArray>
 
 kuChartAbstractAddTA::kuChartAbstractAddTA(kuChartCore* core) : kuChartAbstractTA(core)
 {}
@@ -37,7 +39,7 @@ void kuChartAbstractAddTA::addLevels(const double* values, int count, int decima
         level.value = values[i];
         level.line = new QGraphicsLineItem();
         level.label = new QGraphicsSimpleTextItem(level.line);
-        level.label->setText(QString::number(values[i], 'f', decimals));
+        level.label->setText(fixedNumber(values[i], decimals));
         attachLevel(level);
         m_levels.append(level);
     }
@@ -49,7 +51,9 @@ void kuChartAbstractAddTA::attachLevel(const Level& level)
     if (level.line) {
         level.line->setVisible(true);
         level.line->setLine(0, 0, 0, 0);
-        if (s && level.line->scene() != s)
+        if (QGraphicsItem* clip = paneClip())
+            level.line->setParentItem(clip);
+        else if (s && level.line->scene() != s)
             s->addItem(level.line);
     }
     if (level.label) {
@@ -67,6 +71,37 @@ void kuChartAbstractAddTA::repaint()
     kuChartAbstractTA::repaint();
     for (const Level& level : qAsConst(m_levels))
         placeLevel(level);
+    if (isVisible() && !isDeleted())
+        fitLabels();
+}
+
+void kuChartAbstractAddTA::fitLabels()
+{
+    // A label at the pane's edge moves inside it; a pane too low to hold its labels
+    // apart shows none of them rather than printing one over another.
+    const double top = paneTop();
+    const double bottom = paneTop() + paneHeight();
+    QVarLengthArray<QGraphicsSimpleTextItem*, 8> shown;
+    bool crowded = false;
+    for (const Level& level : qAsConst(m_levels)) {
+        if (!level.label || !level.label->isVisible())
+            continue;
+        const QRectF r = level.label->sceneBoundingRect();
+        crowded = crowded || r.height() > bottom - top;
+        if (r.top() < top)
+            level.label->moveBy(0, top - r.top());
+        else if (r.bottom() > bottom)
+            level.label->moveBy(0, bottom - r.bottom());
+        shown.append(level.label);
+    }
+    for (int i = 0; i < shown.size() && !crowded; ++i) {
+        for (int j = i + 1; j < shown.size() && !crowded; ++j)
+            crowded = shown[i]->sceneBoundingRect().intersects(shown[j]->sceneBoundingRect());
+    }
+    if (crowded) {
+        for (QGraphicsSimpleTextItem* label : shown)
+            label->setVisible(false);
+    }
 }
 
 void kuChartAbstractAddTA::placeLevel(const Level& level)
@@ -78,7 +113,7 @@ void kuChartAbstractAddTA::placeLevel(const Level& level)
     if (!isVisible() || isDeleted())
         return;
     const double y = valueToY(level.value);
-    const bool inside = y >= paneTop() && y <= paneTop() + paneHeight();
+    const bool inside = isValueInPane(level.value);
     if (level.line) {
         level.line->setVisible(inside);
         level.line->setPen(pen);

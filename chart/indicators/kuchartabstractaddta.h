@@ -35,6 +35,7 @@ public:
 private:
     void attachLevel(const Level& level);
     void placeLevel(const Level& level);
+    void fitLabels();
 
     QVector<Level> m_levels;
 };

@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QGraphicsLineItem>
 #include <QGraphicsProxyWidget>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QHash>
 #include <QPointer>
@@ -25,6 +26,9 @@ constexpr double marginTop = 10.0;
 constexpr double marginBottom = 25.0;
 constexpr double marginGap = 10.0;
 constexpr double poolZ = 0.9;
+// Inside a sub-pane: room for the caption above the values, and a little below them.
+constexpr double paneMarginTop = 25.0;
+constexpr double paneMarginBottom = 10.0;
 
 const QString childrenKey = QStringLiteral("childrenObject");
 const QString kindKey = QStringLiteral("indType");
@@ -87,6 +91,12 @@ kuChartAbstractTA::~kuChartAbstractTA()
     qDeleteAll(m_headerWidgets);
     qDeleteAll(m_children);
     delete m_captionFilter;
+    if (m_clip) {
+        // What is left in the pane (the caption) goes with its owner.
+        for (QGraphicsItem* item : m_clip->childItems())
+            item->setParentItem(nullptr);
+        delete m_clip;
+    }
 }
 
 void kuChartAbstractTA::setParentIndicator(kuChartAbstractTA* parent)
@@ -189,16 +199,55 @@ QPair<double, double> kuChartAbstractTA::valueRange()
     return {1.05 * mx, 1.05 * mn};
 }
 
-double kuChartAbstractTA::valueToY(double value) const
+double kuChartAbstractTA::mappedY(double value) const
 {
-    const double bottom = m_paneTop + (m_paneHeight - 10.0);
+    // A pane lower than 70 pixels keeps half of itself for the values, the margins their shares
+    // of the rest: many panes in a low view keep their lines inside and upright.
+    const double height = std::max(0.0, m_paneHeight);
+    const double share = std::min(1.0, height / (2 * (paneMarginTop + paneMarginBottom)));
+    const double band = height - share * (paneMarginTop + paneMarginBottom);
+    const double bottom = m_paneTop + height - share * paneMarginBottom;
     if (!std::isfinite(m_max) || !std::isfinite(m_min) || !std::isfinite(value))
         return bottom;
-    // A pane lower than its margins keeps its orientation rather than flipping.
-    double scale = std::fabs(m_max - m_min) / std::max(1.0, m_paneHeight - 35.0);
+    double scale = band > 0 ? std::fabs(m_max - m_min) / band : 0;
     if (scale == 0 || !std::isfinite(scale))
         scale = 1.0;
     return bottom - (value - m_min) / scale;
+}
+
+double kuChartAbstractTA::valueToY(double value) const
+{
+    const double y = mappedY(value);
+    const double top = m_paneTop;
+    const double bottom = m_paneTop + std::max(0.0, m_paneHeight);
+    return std::max(top, std::min(bottom, y));
+}
+
+bool kuChartAbstractTA::isValueInPane(double value) const
+{
+    const double y = mappedY(value);
+    return m_paneHeight > 0 && y >= m_paneTop && y <= m_paneTop + m_paneHeight;
+}
+
+QGraphicsItem* kuChartAbstractTA::paneClip()
+{
+    if (isPricePane()) {
+        const kuChartCore* core = chartCore();
+        return core ? core->pricePaneClip() : nullptr;
+    }
+    if (m_parent)
+        return m_parent->paneClip();
+    if (!m_clip) {
+        kuGraphicsScene* s = scene();
+        if (!s)
+            return nullptr;
+        m_clip = new QGraphicsRectItem;
+        m_clip->setPen(Qt::NoPen);
+        m_clip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
+        m_clip->setZValue(poolZ);
+        s->addItem(m_clip);
+    }
+    return m_clip;
 }
 
 void kuChartAbstractTA::createHeaderButtons()
@@ -226,7 +275,10 @@ QToolButton* kuChartAbstractTA::addHeaderButton(const char* name, const char* ic
     button->setIconSize(QSize(16, 16));
     button->setStyleSheet(QStringLiteral("background: transparent;color: white;font: 11px;"));
     button->setFocusPolicy(Qt::NoFocus);
-    m_headerWidgets.append(s->addWidget(button));
+    QGraphicsProxyWidget* proxy = s->addWidget(button);
+    if (QGraphicsItem* clip = paneClip())
+        proxy->setParentItem(clip);
+    m_headerWidgets.append(proxy);
     return button;
 }
 
@@ -335,6 +387,8 @@ Item* kuChartAbstractTA::pooledItem(int slot)
     auto* item = new Item;
     item->setZValue(poolZ);
     item->addToScene(scene());
+    if (QGraphicsItem* clip = paneClip())
+        item->setParentItem(clip);
     m_pool.insert(std::min<int>(slot, m_pool.size()), item);
     return item;
 }
@@ -373,11 +427,15 @@ void kuChartAbstractTA::repaintPane()
     kuChartCore* core = chartCore();
     setPricePane(false);
     const int panes = std::max(1, core->visibleSubPaneCount());
-    const double height =
-            (core->viewHeight() - (core->paneHeight() + marginBottom + marginTop + 2 * marginGap)) / panes;
+    // The sub-panes share what is left below the price pane, down to the bottom margins.
+    const double areaTop = double(core->paneTop()) + core->paneHeight() + marginGap;
+    const double height = (core->viewHeight() - (areaTop + marginBottom + marginTop)) / panes;
+    paneClip();
     if (!(height > 0)) {
         // No room for the pane: nothing of it is drawn.
         m_paneHeight = 0;
+        if (m_clip)
+            m_clip->setRect(QRectF());
         m_separator->setLine(0, 0, 0, 0);
         for (QGraphicsProxyWidget* proxy : qAsConst(m_headerWidgets))
             proxy->setGeometry(QRectF(0, 0, 0, 0));
@@ -408,13 +466,17 @@ void kuChartAbstractTA::repaintPane()
         if (object->objectType() == otIndicatorPane && object->isVisible() && !object->isDeleted())
             ++index;
     }
-    m_paneTop = marginTop + core->paneHeight() + marginGap + index * height;
+    m_paneTop = areaTop + index * height;
 
     const double bottom = m_paneTop + height;
+    if (m_clip)
+        m_clip->setRect(QRectF(m_left, m_paneTop, std::max(0.0, core->viewWidth() - m_left), height));
     QPen pen(core->foreColor(), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     m_separator->setPen(pen);
     m_separator->setLine(m_left + 1, bottom, core->viewWidth(), bottom);
     if (caption()) {
+        if (m_clip && caption()->parentItem() != m_clip)
+            caption()->setParentItem(m_clip);
         // Until the pointer gives a value, the pane still says what it shows.
         if (caption()->text().isEmpty())
             caption()->setText(label());

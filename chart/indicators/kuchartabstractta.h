@@ -13,6 +13,7 @@
 
 class QGraphicsLineItem;
 class QGraphicsProxyWidget;
+class QGraphicsRectItem;
 class QToolButton;
 class kuChartAbstractTA;
 class kuChartGraphicsItem;
@@ -111,8 +112,14 @@ public:
         m_max = max;
         m_min = min;
     }
-    // Scene y of a value in the pane: the range fills the pane but 25 pixels at the top and 10 at the bottom.
+    // Scene y of a value in the pane: the range fills the pane but 25 pixels at the top and 10 at
+    // the bottom, or the same shares of a pane lower than 70 pixels; never outside the pane.
     double valueToY(double value) const;
+    // Whether the value's y lies in the pane, unlike one valueToY had to keep in.
+    bool isValueInPane(double value) const;
+    // The item that clips what this object draws to its pane: a container's own, the
+    // container's for its series, the core's for the price pane. Null without a scene.
+    QGraphicsItem* paneClip();
 
     // The pool's items and how many of them a pass may have drawn.
     const QVector<kuChartGraphicsItem*>& itemPool() const { return m_pool; }
@@ -145,6 +152,8 @@ private:
 
     template <class Item>
     Item* pooledItem(int slot);
+    // Unclamped y of a value by the pane's margins and the range.
+    double mappedY(double value) const;
     void repaintPane();
     bool repaintSeries();
     QVector<Point> points() const;
@@ -170,4 +179,6 @@ private:
     double m_max = 0;
     double m_left = 0;
     double m_paneTop = 0;
+    // A container's pane, clipping the items drawn in it; null until first needed.
+    QGraphicsRectItem* m_clip = nullptr;
 };

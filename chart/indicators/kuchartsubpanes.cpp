@@ -1,6 +1,7 @@
 #include "kuchartsubpanes.h"
 
 #include "kuchartcore.h"
+#include "kufunctions.h"
 #include "kutaadapters.h"
 
 #include <QJsonObject>
@@ -78,7 +79,7 @@ QString kuChartSubPaneSeries::valueAt(int index) const
 {
     if (index < 0 || index >= series().size())
         return QString();
-    return QString::number(series().at(index), 'f', 2);
+    return fixedNumber(series().at(index), 2);
 }
 
 QString kuChartSubPaneSeries::valueText(int index)

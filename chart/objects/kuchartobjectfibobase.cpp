@@ -40,15 +40,15 @@ void kuChartObjectFiboBase::createLevels()
 {
     const QFont font = caption() ? caption()->font() : QFont();
     fiboRatios = {0, 0.236, 0.382, 0.5, 0.618, 0.764, 1};
-    kuGraphicsScene* s = scene();
+    kuChartCore* core = chartCore();
     for (double ratio : qAsConst(fiboRatios)) {
         kuFiboLevel level;
         level.item = createLevelItem();
         level.ratioLabel = new QGraphicsSimpleTextItem(QString::number(ratio * 100, 'f', 2));
         level.priceLabel = new QGraphicsSimpleTextItem(QStringLiteral("0.0"));
         for (QGraphicsSimpleTextItem* text : {level.ratioLabel, level.priceLabel}) {
-            if (s)
-                s->addItem(text);
+            if (core)
+                core->clipToPlot(text);
             text->setFont(font);
             text->setPen(linePen);
             text->hide();
@@ -56,7 +56,6 @@ void kuChartObjectFiboBase::createLevels()
         }
         fiboLevels.append(level);
     }
-    kuChartCore* core = chartCore();
     linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
 }
 
@@ -73,8 +72,9 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
         line->setPen(linePen);
         item = line;
     }
-    if (kuGraphicsScene* s = scene())
-        s->addItem(item);
+    // Circles and channel levels run on past the pane: its price scale clips them.
+    if (kuChartCore* core = chartCore())
+        core->clipToPlot(item);
     item->hide();
     item->setAcceptHoverEvents(true);
     return item;
@@ -137,8 +137,8 @@ void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initial
                                            QGraphicsItem* filter)
 {
     kuGraphicsScene* s = scene();
-    if (s && line->scene() != s)
-        s->addItem(line);
+    if (kuChartCore* core = chartCore())
+        core->clipToPlot(line);
     line->setLine(0, 0, 0, 0);
     for (QGraphicsRectItem* marker : markers) {
         marker->show();

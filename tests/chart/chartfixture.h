@@ -47,7 +47,8 @@ inline kuChartSeries seriesFrom(int timeFrame, const QVector<kuChartCandle>& can
     return s;
 }
 
-// A core of the given view size showing the series, redrawn once.
+// A core of the given view size showing the series, redrawn. It has no caption, so the
+// price pane starts at the top margin, whatever the fonts; a test of the caption sets one.
 inline std::unique_ptr<kuChartCore> coreWith(kuChartSeries series, int width = 400, int height = 455, int decimals = 2)
 {
     auto core = std::make_unique<kuChartCore>();
@@ -58,6 +59,8 @@ inline std::unique_ptr<kuChartCore> coreWith(kuChartSeries series, int width = 4
     core->setSeries({std::move(series)});
     core->setChartReady(true);
     core->setTimeFrame(timeFrame);
+    core->setCaption(QString(), QString());
+    core->redraw();
     return core;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QGraphicsSceneHoverEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QtTest>
 
 using namespace chartfixture;
@@ -46,6 +48,32 @@ kuChartSeries periodSeries(int timeFrame, const QDateTime& newest, int count)
         list.append(candle(100, 102, 99, 101, quint64(t.toSecsSinceEpoch())));
     }
     return seriesFrom(timeFrame, list);
+}
+
+// Candles of the time frame from firstHour to lastHour of each day, newest first.
+kuChartSeries sessionSeries(int timeFrame, const QDateTime& newest, int count, int firstHour, int lastHour)
+{
+    QVector<kuChartCandle> list;
+    for (QDateTime t = newest; list.size() < count; t = t.addSecs(-60LL * timeFrame)) {
+        if (t.time().hour() >= firstHour && t.time().hour() <= lastHour)
+            list.append(candle(100, 102, 99, 101, quint64(t.toSecsSinceEpoch())));
+    }
+    return seriesFrom(timeFrame, list);
+}
+
+void zoomTo(kuChartCore& core, int width)
+{
+    while (core.candleWidth() > width)
+        core.zoomOut();
+    while (core.candleWidth() < width)
+        core.zoomIn();
+}
+
+// The caption's lines as the reader sees them, without the text items' margins.
+QRectF textRect(const QGraphicsTextItem* item)
+{
+    const double m = item->document()->documentMargin();
+    return item->sceneBoundingRect().adjusted(m, m, -m, -m);
 }
 
 bool isVertical(const kuChartGraphicsLineItem* line)
@@ -324,6 +352,41 @@ private slots:
         QVERIFY(!top->isVisible());
     }
 
+    // In a low pane the price labels of close lines are thinned out, never printed over each other.
+    void priceLabelsApart_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("subPanes");
+        QTest::newRow("455") << 455 << 0;
+        QTest::newRow("160") << 160 << 0;
+        QTest::newRow("120, a sub-pane") << 120 << 1;
+        QTest::newRow("110, four sub-panes") << 110 << 4;
+        QTest::newRow("90, four sub-panes") << 90 << 4;
+    }
+
+    void priceLabelsApart()
+    {
+        QFETCH(int, height);
+        QFETCH(int, subPanes);
+        auto core = coreWith(seriesOf(1, 30, chartrows::t0, 994), 400, height, 1);
+        for (int i = 0; i < subPanes; ++i)
+            addProbe(core.get(), otIndicatorPane);
+        core->redraw();
+        QList<QGraphicsTextItem*> shown;
+        for (const kuChartCore::GridEntry* entry : priceLines(*core)) {
+            for (QGraphicsTextItem* label : {entry->label, entry->topLabel}) {
+                if (label && label->isVisible())
+                    shown << label;
+            }
+        }
+        QVERIFY(!shown.isEmpty());
+        for (int i = 0; i < shown.size(); ++i) {
+            for (int j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(!textRect(shown.at(i)).intersects(textRect(shown.at(j))),
+                         qPrintable(shown.at(i)->toPlainText() + " / " + shown.at(j)->toPlainText()));
+        }
+    }
+
     void oneCandleNoGrid()
     {
         auto core = coreWith(seriesOf(1, 30));
@@ -342,9 +405,10 @@ private slots:
     {
         QTest::addColumn<kuChartSeries>("series");
         QTest::addColumn<QStringList>("labels");
-        QTest::newRow("5 minutes across midnight") << periodSeries(5, exchangeTime(2024, 3, 2, 0, 55), 60)
-                                                   << QStringList{"00:35@529", "00:10@454", "02/03@424", "23:20@304",
-                                                                  "22:55@229", "22:30@154", "22:05@79"};
+        QTest::newRow("5 minutes across midnight")
+                << periodSeries(5, exchangeTime(2024, 3, 2, 0, 55), 60)
+                << QStringList{"00:35@529", "00:10@454(hidden)", "02/03@424", "23:20@304",
+                               "22:55@229", "22:30@154",         "22:05@79"};
         QTest::newRow("1 minute, the day at the right edge")
                 << periodSeries(1, exchangeTime(2024, 3, 2), 60)
                 << QStringList{"02/03@589(hidden)", "23:51@454", "23:46@379", "23:41@304",
@@ -371,6 +435,77 @@ private slots:
         }
     }
 
+    // Whatever the time frame and zoom, no two labels of the time axis overlap; a label is
+    // left out only for a neighbour it would overlap (a period label only for another one)
+    // or at the plot's right end.
+    void dateLabelsApart_data()
+    {
+        QTest::addColumn<kuChartSeries>("series");
+        QTest::addColumn<int>("width");
+        const QDateTime night = exchangeTime(2024, 3, 2, 0, 55);
+        struct Frame
+        {
+            const char* name;
+            kuChartSeries series;
+        };
+        const Frame frames[] = {
+                {"1 minute", periodSeries(1, night, 3000)},
+                {"5 minutes", periodSeries(5, night, 3000)},
+                {"10 minutes", periodSeries(10, night, 3000)},
+                {"15 minutes", periodSeries(15, night, 3000)},
+                {"30 minutes", periodSeries(30, night, 3000)},
+                {"hours", periodSeries(60, night, 3000)},
+                {"30 minutes, 10:00 to 18:59", sessionSeries(30, exchangeTime(2024, 3, 2, 18, 30), 3000, 10, 18)},
+                {"hours, 10:00 to 18:00", sessionSeries(60, exchangeTime(2024, 3, 2, 18), 3000, 10, 18)},
+                {"days", periodSeries(1440, exchangeTime(2024, 3, 10), 3000)},
+                {"weeks", periodSeries(10080, exchangeTime(2025, 2, 24), 600)},
+                {"months", periodSeries(90, exchangeTime(2025, 6, 1), 600)},
+        };
+        for (const Frame& frame : frames) {
+            for (int width : {2, 3, 5, 10, 25})
+                QTest::addRow("%s, width %d", frame.name, width) << frame.series << width;
+        }
+    }
+
+    void dateLabelsApart()
+    {
+        QFETCH(kuChartSeries, series);
+        QFETCH(int, width);
+        auto core = coreWith(series, 1200);
+        zoomTo(*core, width);
+        struct Label
+        {
+            QRectF rect;
+            bool shown;
+            bool period;
+            bool atRightEnd;
+        };
+        QVector<Label> labels;
+        for (const kuChartCore::GridEntry& entry : core->gridPool()) {
+            if (!entry.line->isVisible() || !isVertical(entry.line))
+                continue;
+            const QRectF r = entry.label->sceneBoundingRect();
+            labels.append({r, entry.label->isVisible(), !entry.label->toPlainText().contains(':'),
+                           entry.line->line().x1() > double(core->plotRight()) - r.width()});
+        }
+        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const Label& l) { return l.shown; }));
+        for (int i = 0; i < labels.size(); ++i) {
+            const Label& a = labels.at(i);
+            bool overlapsShown = false;
+            bool overlapsShownPeriod = false;
+            for (int j = 0; j < labels.size(); ++j) {
+                const Label& b = labels.at(j);
+                if (i == j || !b.shown || !a.rect.intersects(b.rect))
+                    continue;
+                QVERIFY2(!a.shown, qPrintable(QStringLiteral("labels %1 and %2 overlap").arg(i).arg(j)));
+                overlapsShown = true;
+                overlapsShownPeriod = overlapsShownPeriod || b.period;
+            }
+            if (!a.shown && !a.atRightEnd)
+                QVERIFY2(a.period ? overlapsShownPeriod : overlapsShown, qPrintable(QString::number(i)));
+        }
+    }
+
     void priceMarker_data()
     {
         QTest::addColumn<qint64>("y");
@@ -391,6 +526,107 @@ private slots:
         QCOMPARE(core->cursorLabel()->pos(), QPointF(core->axisLabelX(), double(shownAt - 10)));
         core->redraw(); // the marker stays where it was
         QCOMPARE(core->cursorY(), double(shownAt));
+    }
+
+    // The marker shows the price under the pointer only while the pointer is over the price pane;
+    // never at start, over the caption, a sub-pane or beside the view.
+    void priceMarkerFollowsPointer_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("inside") << "inside" << true;
+        QTest::newRow("pane top") << "top" << true;
+        QTest::newRow("pane bottom") << "bottom" << true;
+        QTest::newRow("over the caption") << "caption" << false;
+        QTest::newRow("over a sub-pane") << "sub-pane" << false;
+        QTest::newRow("right of the view") << "right" << false;
+    }
+
+    void priceMarkerFollowsPointer()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, shown);
+        auto core = coreWith(seriesOf(1, 30));
+        core->setCaption(QStringLiteral("ABCD - 1 минута"), QStringLiteral("Issuer"));
+        addProbe(core.get(), otIndicatorPane);
+        core->redraw();
+        QGraphicsTextItem* label = core->cursorLabel();
+        QVERIFY(!label->isVisible());
+        const double x = 100;
+        const double top = double(core->paneTop()), bottom = double(core->paneBottom());
+        QVERIFY(top > 10); // below the caption
+        const QMap<QString, QPointF> points{
+                {"inside", {x, top + 50}},      {"top", {x, top}},
+                {"bottom", {x, bottom}},        {"caption", {x, top - 5}},
+                {"sub-pane", {x, bottom + 20}}, {"right", {core->viewWidth() + 1.0, top + 50}}};
+        const QPointF p = points.value(where);
+        core->followPointer(QPointF(x, top + 60));
+        QVERIFY(label->isVisible());
+        core->followPointer(p);
+        QCOMPARE(label->isVisible(), shown);
+        if (shown) {
+            QCOMPARE(core->cursorY(), p.y());
+            QCOMPARE(label->toPlainText(), formatNumber(core->yToPrice(qint64(p.y())), 2, blank));
+            QCOMPARE(label->pos(), QPointF(core->axisLabelX(), p.y() - 10));
+        }
+        core->redraw();
+        QCOMPARE(label->isVisible(), shown);
+    }
+
+    // Through the chart window: a move over the pane shows the marker, leaving the view hides it.
+    void priceMarkerLeavesWithPointer()
+    {
+        kuChart chart;
+        kuChartCore* core = chart.chartCore();
+        QGraphicsView* view = chart.graphicsView();
+        QObject* filter = view->findChild<kuChartEventFilter*>();
+        core->setSeries({seriesOf(1, 30)});
+        core->setChartReady(true);
+        core->setTimeFrame(1);
+        QVERIFY(!core->cursorLabel()->isVisible());
+        QGraphicsSceneMouseEvent move(QEvent::GraphicsSceneMouseMove);
+        move.setScenePos(QPointF(50, double(core->paneTop() + 40)));
+        QCoreApplication::sendEvent(core->scene(), &move);
+        QVERIFY(core->cursorLabel()->isVisible());
+        QEvent leave(QEvent::Leave);
+        filter->eventFilter(view, &leave);
+        QVERIFY(!core->cursorLabel()->isVisible());
+    }
+
+    // The price pane starts below the two-line caption at every size: no candle reaches it.
+    void plotBelowCaption_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("subPanes");
+        QTest::newRow("200 x 150") << QSize(200, 150) << 0;
+        QTest::newRow("300 x 200, a sub-pane") << QSize(300, 200) << 1;
+        QTest::newRow("400 x 300") << QSize(400, 300) << 0;
+        QTest::newRow("790 x 430, two sub-panes") << QSize(790, 430) << 2;
+        QTest::newRow("1590 x 970") << QSize(1590, 970) << 0;
+    }
+
+    void plotBelowCaption()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, subPanes);
+        // Rising candles: the newest, at the right, reach the top of the scale.
+        auto core = coreWith(seriesOf(1, 400), size.width(), size.height());
+        core->setCaption(QStringLiteral("ABCD - 30 минут"), QStringLiteral("ПАО \"Очень длинное название эмитента\""));
+        for (int i = 0; i < subPanes; ++i)
+            addProbe(core.get(), otIndicatorPane);
+        core->redraw();
+        const QRectF title = textRect(core->titleItem()).united(textRect(core->subtitleItem()));
+        QVERIFY(double(core->paneTop()) >= title.bottom());
+        QCOMPARE(core->pricePaneClip()->boundingRect().top(), double(core->paneTop()));
+        QVERIFY(core->usedCount() > 0);
+        for (int i = 0; i < core->usedCount(); ++i) {
+            const QGraphicsItem* item = core->itemPool().at(i)->graphicsItem();
+            QVERIFY2(!item->sceneBoundingRect().intersects(title), qPrintable(QString::number(i)));
+            QCOMPARE(item->parentItem(), core->pricePaneClip());
+        }
+        // The price lines keep a gap below the pane's top, as they did below the top margin.
+        for (const kuChartCore::GridEntry* entry : priceLines(*core))
+            QVERIFY(entry->line->line().y1() >= double(core->paneTop() + 10));
     }
 
     void lastPrice()

@@ -1,3 +1,4 @@
+#include "kuchart.h"
 #include "kucharttoolbar.h"
 #include "kuiconmanager.h"
 
@@ -191,6 +192,44 @@ private slots:
         QCOMPARE(iconKey(showHide->icon()), show);
         QCOMPARE(spies.emitted(), QStringList({"signal_onShowHideDrawing(true)", "signal_onShowHideDrawing(false)",
                                                "signal_onDeleteAllObjects()"}));
+    }
+
+    // A chart docked small: the toolbar shows what fits and its extension button brings
+    // the rest; expanded, every button lies inside the window.
+    void everyButtonReachable_data()
+    {
+        QTest::addColumn<bool>("top");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("left, low window") << false << QSize(400, 200);
+        QTest::newRow("left, lowest and narrow") << false << QSize(200, 200);
+        QTest::newRow("top, narrow window") << true << QSize(220, 300);
+    }
+    void everyButtonReachable()
+    {
+        QFETCH(bool, top);
+        QFETCH(QSize, size);
+        kuChart chart;
+        kuChartToolBar* bar = chart.toolBar();
+        if (top)
+            chart.addToolBar(Qt::TopToolBarArea, bar);
+        chart.resize(size);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        const QList<QToolButton*> buttons = bar->findChildren<QToolButton*>(QRegularExpression("^kuButton"));
+        QCOMPARE(buttons.size(), 9);
+        auto shown = [&] {
+            int n = 0;
+            for (QToolButton* b : buttons)
+                n += b->isVisible() && chart.rect().contains(QRect(b->mapTo(&chart, QPoint()), b->size()));
+            return n;
+        };
+        QTRY_VERIFY(shown() < 9);
+        auto* extension = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+        QVERIFY(extension);
+        QTRY_VERIFY(extension->isVisible());
+        QVERIFY(chart.rect().contains(QRect(extension->mapTo(&chart, QPoint()), extension->size())));
+        extension->click();
+        QTRY_COMPARE(shown(), 9);
     }
 };
 

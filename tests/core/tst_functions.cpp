@@ -25,6 +25,12 @@ private slots:
         QTest::newRow("zero") << 0.0 << 3 << QChar(' ') << "0.000";
         QTest::newRow("half to no decimals")
                 << 0.5 << 0 << QChar(' ') << QLocale(QLocale::English).toString(0.5, 'f', 0);
+        // What rounds to zero at the shown decimals has no minus.
+        QTest::newRow("-0.001 at 2") << -0.001 << 2 << QChar(' ') << "0.00";
+        QTest::newRow("negative zero") << -0.0 << 2 << QChar(' ') << "0.00";
+        QTest::newRow("-0.4 at 0") << -0.4 << 0 << QChar(' ') << "0";
+        QTest::newRow("-0.006 at 2") << -0.006 << 2 << QChar(' ') << "-0.01";
+        QTest::newRow("-1000.001 at 2") << -1000.001 << 2 << QChar(' ') << "-1 000.00";
     }
     void formatNumber()
     {
@@ -33,6 +39,25 @@ private slots:
         QFETCH(QChar, separator);
         QFETCH(QString, expected);
         QCOMPARE(::formatNumber(value, precision, separator), expected);
+    }
+
+    void fixedNumber_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("-0.001 at 2") << -0.001 << 2 << "0.00";
+        QTest::newRow("negative zero") << -0.0 << 0 << "0";
+        QTest::newRow("-0.01") << -0.01 << 2 << "-0.01";
+        QTest::newRow("no groups") << -12345.678 << 2 << "-12345.68";
+        QTest::newRow("-inf") << -qInf() << 2 << "-inf";
+    }
+    void fixedNumber()
+    {
+        QFETCH(double, value);
+        QFETCH(int, precision);
+        QFETCH(QString, expected);
+        QCOMPARE(::fixedNumber(value, precision), expected);
     }
 
     // Always UTC+3, independent of the machine's zone.

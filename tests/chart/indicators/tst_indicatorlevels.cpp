@@ -105,11 +105,11 @@ private slots:
     {
         auto core = indicatorfixture::coreOver(makeBars(60), 800, 600);
         auto* probe = new LevelProbe(core.get());
-        const double values[] = {30, -100.4, 70};
-        probe->addLevels(values, 3, 0);
+        const double values[] = {30, -100.4, 70, -0.4};
+        probe->addLevels(values, 4, 0);
         core->appendObject(probe);
         core->redraw();
-        QCOMPARE(probe->levels().size(), 3);
+        QCOMPARE(probe->levels().size(), 4);
         QStringList texts;
         for (const kuChartAbstractAddTA::Level& level : probe->levels()) {
             texts << level.label->text();
@@ -121,7 +121,8 @@ private slots:
             QCOMPARE(level.line->line(), QLineF(double(core->plotLeft()), y, double(core->plotRight()), y));
             QCOMPARE(level.label->pos(), QPointF(core->axisLabelX() + 2, y - 10));
         }
-        QCOMPARE(texts, (QStringList{"30", "-100", "70"}));
+        // No level reads as a negative zero.
+        QCOMPARE(texts, (QStringList{"30", "-100", "70", "0"}));
     }
 
     // A level beyond the automatic range hides, and shows again once the values reach it.

@@ -319,6 +319,32 @@ private slots:
             QVERIFY(text.endsWith(QString::number(series->series().at(index), 'f', 2)));
     }
 
+    // A value that rounds to zero at two decimals reads "0.00", in every pane's caption
+    // (a cheap share's MACD showed "-0.00"); what rounds away from zero keeps its sign.
+    void captionWithoutNegativeZero_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("MACD") << 8 << -0.001 << " MACD (9) 0.00 SIGNAL 0.00 HISTOGRAM 0.00";
+        QTest::newRow("MACD just below") << 8 << -0.006 << " MACD (9) -0.01 SIGNAL -0.01 HISTOGRAM -0.01";
+        QTest::newRow("RSI") << 13 << -0.004 << "RSI (20) 0.00";
+        QTest::newRow("CCI") << 4 << -0.001 << " CCI (20) 0.00";
+        QTest::newRow("STOCH") << 15 << -0.001 << "STOCH (5) %K: 0.00 %D: 0.00";
+        QTest::newRow("ADX") << 0 << -0.001 << "ADX (13) 0.00 +DI: 0.00 -DI: 0.00";
+    }
+    void captionWithoutNegativeZero()
+    {
+        QFETCH(int, kind);
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        auto core = indicatorfixture::coreOver(makeBars(80));
+        std::unique_ptr<kuChartAbstractTA> ta(kuChartIndicators::createById(kind, core.get(), QJsonObject()));
+        for (kuChartAbstractTA* plot : ta->children())
+            plot->setSeries([value] { return QVector<double>{value}; });
+        QCOMPARE(ta->valueText(0), text);
+    }
+
     // A new period reaches the label, the series' text and its values at once.
     void periodChange()
     {

@@ -13,7 +13,9 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QToolButton>
 
 using namespace objectfixture;
@@ -110,6 +112,7 @@ private slots:
     void figure();
     void hidden_data();
     void hidden();
+    void clippedToPricePane();
     void params();
     void jsonRoundTrip();
     void placing_data();
@@ -254,6 +257,52 @@ void tst_ChartObjectFiboArcs::hidden()
         const QRectF rect = circle(level);
         QVERIFY(std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()));
     }
+}
+
+// Circles larger than the pane are cut at its edges: nothing of them over the caption,
+// the time axis or the pane below, in the items' clip and in the rendered picture.
+void tst_ChartObjectFiboArcs::clippedToPricePane()
+{
+    auto core = chart();
+    core->setCaption(QStringLiteral("ABCD - 1 минута"), QStringLiteral("Issuer"));
+    chartfixture::addProbe(core.get(), otIndicatorPane);
+    core->redraw();
+    kuChartObjectFiboArcs arcs(core.get(), QJsonObject());
+    arcs.setLineColor(Qt::magenta);
+    anchor(core.get(), arcs, 20, 116, 6, 127);
+    arcs.repaint();
+    const QRectF pane = core->plotClip()->boundingRect();
+    QCOMPARE(pane, QRectF(double(core->plotLeft()), double(core->paneTop()),
+                          double(core->plotRight() + 3 - core->plotLeft()), core->paneHeight()));
+    QVERIFY(arcs.lineItem()->isVisible());
+    const QRectF largest = circle(arcs.levels().last());
+    QVERIFY(largest.top() < pane.top() && largest.bottom() > pane.bottom());
+    for (const kuFiboLevel& level : arcs.levels()) {
+        for (QGraphicsItem* item : {level.item, static_cast<QGraphicsItem*>(level.ratioLabel)}) {
+            QVERIFY(item->isClipped());
+            // Clipped to the pane (the circle of ratio 0 has nothing left to clip).
+            const QRectF clip = item->mapToScene(item->clipPath()).boundingRect();
+            QVERIFY(clip.isEmpty() || pane.contains(clip));
+        }
+    }
+    QVERIFY(arcs.lineItem()->isClipped());
+
+    QImage image(core->viewWidth(), core->viewHeight(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    core->scene()->render(&painter, QRectF(image.rect()), QRectF(image.rect()));
+    painter.end();
+    int inside = 0;
+    const QRect kept = pane.toAlignedRect();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (QColor(image.pixel(x, y)) != QColor(Qt::magenta))
+                continue;
+            QVERIFY2(kept.contains(x, y), qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            ++inside;
+        }
+    }
+    QVERIFY(inside > 0);
 }
 
 void tst_ChartObjectFiboArcs::params()
