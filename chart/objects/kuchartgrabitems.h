@@ -15,6 +15,10 @@ constexpr double margin = 4.0;
 // hover and opens its settings on a double click.
 constexpr Qt::CursorShape dragCursor = Qt::SizeAllCursor;
 constexpr Qt::CursorShape clickCursor = Qt::PointingHandCursor;
+// Stacking of the tools' items: above the candles (0.1) and the indicators'
+// items (0.9), which take hover events too, so that a tool takes the mouse
+// where it crosses them; below the chart's own labels (1.0).
+constexpr double z = 0.95;
 } // namespace kuChartGrab
 
 class kuChartGrabLineItem : public QGraphicsLineItem

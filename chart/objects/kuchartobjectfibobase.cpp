@@ -55,6 +55,7 @@ void kuChartObjectFiboBase::createLevels()
             text->hide();
             text->setAcceptHoverEvents(true);
             text->setCursor(kuChartGrab::clickCursor);
+            text->setZValue(kuChartGrab::z);
         }
         fiboLevels.append(level);
     }
@@ -80,6 +81,7 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
     item->hide();
     item->setAcceptHoverEvents(true);
     item->setCursor(kuChartGrab::clickCursor);
+    item->setZValue(kuChartGrab::z);
     return item;
 }
 
@@ -152,6 +154,7 @@ void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initial
     line->hide();
     line->setAcceptHoverEvents(true);
     line->setCursor(kuChartGrab::clickCursor);
+    line->setZValue(kuChartGrab::z);
     line->setPen(linePen);
     if (s) {
         line->installSceneEventFilter(filter);

@@ -86,11 +86,13 @@ void kuChartObjectHLine::setupItems()
     m_lineItem->setLine(0, 0, 0, 0);
     m_lineItem->setAcceptHoverEvents(true);
     m_lineItem->setCursor(Qt::SizeVerCursor);
+    m_lineItem->setZValue(kuChartGrab::z);
     m_lineItem->setPen(m_linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
         c->setAcceptHoverEvents(true);
         c->setCursor(Qt::SizeVerCursor);
+        c->setZValue(kuChartGrab::z);
         c->installSceneEventFilter(m_eventFilter);
     }
 }

@@ -139,6 +139,7 @@ void kuChartObjectText::setupItems()
     }
     m_textItem->setAcceptHoverEvents(true);
     m_textItem->setCursor(kuChartGrab::dragCursor);
+    m_textItem->setZValue(kuChartGrab::z);
     m_textItem->installSceneEventFilter(m_eventFilter);
 }
 

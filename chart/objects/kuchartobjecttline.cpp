@@ -158,6 +158,7 @@ void kuChartObjectTLine::setupItems()
     m_lineItem->setLine(0, 0, 0, 0);
     m_lineItem->setAcceptHoverEvents(true);
     m_lineItem->setCursor(kuChartGrab::clickCursor);
+    m_lineItem->setZValue(kuChartGrab::z);
     m_lineItem->setPen(m_linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
@@ -172,10 +173,12 @@ void kuChartObjectTLine::setupItems()
     if (QGraphicsSimpleTextItem* c = caption()) {
         m_rightPriceText->setFont(c->font());
         c->setPen(QPen(m_linePen.color()));
+        c->setZValue(kuChartGrab::z);
         c->setPos(0, 0);
         c->show();
     }
     m_rightPriceText->setPen(QPen(m_linePen.color()));
+    m_rightPriceText->setZValue(kuChartGrab::z);
     m_rightPriceText->setPos(0, 0);
     m_rightPriceText->show();
 }

@@ -79,8 +79,9 @@ Tool make(kuChartCore* core, const QString& kind)
         tool.handle = line->lineItem();
         tool.anchor = [core, line] { return QPointF(0, core->priceToY(line->price())); };
         tool.movesX = false;
+        // Over the body of candle 11 (119.5 to 120.5): a candle takes no mouse from a tool.
         const double y = line->lineItem()->line().y1();
-        tool.grab = QPointF(kuChartAnchor::slotCentre(core, 10), y + 3);
+        tool.grab = QPointF(kuChartAnchor::slotCentre(core, 11), y + 3);
         tool.miss = QPointF(tool.grab.x(), y + 6);
     } else if (kind == "vertical line") {
         auto* line = new kuChartObjectVLine(core, paramsJson({{"trailerCandleText", candleText(core, 10)}}));
@@ -90,8 +91,10 @@ Tool make(kuChartCore* core, const QString& kind)
         tool.handle = line->lineItem();
         tool.anchor = [core, line] { return QPointF(kuChartAnchor::xForDateTime(core, line->lineDateTime()), 0); };
         tool.movesY = false;
+        // Over the body of its own candle.
+        const kuChartCandle& candle = core->candles().at(core->firstVisible() + 10);
         const double x = line->lineItem()->line().x1();
-        const double y = (line->lineItem()->line().y1() + line->lineItem()->line().y2()) / 2;
+        const double y = core->priceToY((candle.open + candle.close) / 2);
         tool.grab = QPointF(x - 3, y);
         tool.miss = QPointF(x - 6, y);
     } else if (kind == "text") {
