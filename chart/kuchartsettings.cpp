@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QJsonArray>
 
+#include <algorithm>
+
 namespace {
 
 const QString keySettings = QStringLiteral("settings");
@@ -75,6 +77,13 @@ void kuChartSettings::setSettings(const QJsonObject& json)
         ui->tablePropertiesSetter->setItemDelegateForColumn(1, delegate);
         ui->tablePropertiesSetter->setRootIndex(proxy->index(0, 0));
         ui->tablePropertiesSetter->sortByColumn(0, Qt::AscendingOrder);
+        // The parameters shown are always those of the row the list shows as
+        // current, however it became current (keys, a deletion, a click).
+        connect(ui->viewSettings->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this](const QModelIndex& current) {
+                    if (current.isValid())
+                        ui->tablePropertiesSetter->setRootIndex(current.sibling(current.row(), 0));
+                });
     }
     enableDeleteButtons();
 }
@@ -131,8 +140,13 @@ void kuChartSettings::slot_deleteObject()
     if (!proxy || !current.isValid())
         return;
     const QString name = current.data(kuChartSettingModel::NameRole).toString();
-    proxy->removeRows(current.row(), 1);
-    ui->tablePropertiesSetter->setRootIndex(proxy->index(0, 0));
+    const int row = current.row();
+    proxy->removeRows(row, 1);
+    // The row that took the deleted one's place (the last one when the last
+    // went) is shown in the list and in the table alike.
+    const QModelIndex next = proxy->index(std::min(row, proxy->rowCount() - 1), 0);
+    ui->viewSettings->setCurrentIndex(next);
+    ui->tablePropertiesSetter->setRootIndex(next);
     if (!name.isEmpty())
         emit on_deleteObject(name);
     enableDeleteButtons();

@@ -20,6 +20,21 @@ inline double typicalPrice(const double* high, const double* low, const double* 
     return (high[t] + low[t] + close[t]) / 3;
 }
 
+// CCI of a bar from its window (p typical prices, any order), its own typical
+// price and the window's average and summed absolute deviations.
+inline double cciValue(const double* window, int p, double last, double average, double deviations)
+{
+    const double distance = last - average;
+    if (distance == 0.0 || deviations == 0.0)
+        return 0.0;
+    // A flat window would otherwise divide rounding noise by rounding noise.
+    for (int j = 0; j < p; ++j) {
+        if (window[j] != last)
+            return distance / (0.015 * (deviations / p));
+    }
+    return 0.0;
+}
+
 } // namespace
 
 extern "C" {
@@ -119,38 +134,82 @@ TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double 
     if (rc != TA_SUCCESS || !firstOutput(startIdx, endIdx, p - 1))
         return rc;
 
-    std::vector<double> window;
+    std::vector<double> ring;
     try {
-        window.resize(static_cast<size_t>(p));
+        ring.resize(static_cast<size_t>(p));
     } catch (const std::bad_alloc&) {
         return TA_ALLOC_ERR;
     }
-    // Typical prices in a ring; slot of bar t is (t - oldest) mod p.
+    double* window = ring.data();
+    // Typical prices in a ring; slot of bar t is (t - oldest) mod p. Every sum
+    // runs over the slots from 0 up, so the values stay the same to the bit
+    // however the work below is arranged:
+    // - slots 0 up to the newest bar's hold the same bars for every bar of one
+    //   round of the ring, so that part of the sum is carried from bar to bar;
+    // - bars go in pairs, whose windows differ in one slot: the additions of
+    //   the two bars are independent chains that the processor runs side by side.
     int slot = 0;
     for (int t = startIdx - p + 1; t < startIdx; ++t)
         window[slot++] = typicalPrice(inHigh, inLow, inClose, t);
-    for (int t = startIdx; t <= endIdx; ++t) {
+    // Sum of the slots below `slot`, from slot 0 up.
+    double head = 0.0;
+    for (int j = 0; j < slot; ++j)
+        head += window[j];
+    int t = startIdx;
+    for (; t < endIdx; t += 2) {
+        const int a = slot;
+        const int b = a + 1 == p ? 0 : a + 1;
+        const double lastA = typicalPrice(inHigh, inLow, inClose, t);
+        const double lastB = typicalPrice(inHigh, inLow, inClose, t + 1);
+        // Bar b's slot still holds the bar that leaves with it: bar a's oldest.
+        const double leaving = window[b];
+        window[a] = lastA;
+        const double headA = (a == 0 ? 0.0 : head) + lastA;
+        const double headB = (b == 0 ? 0.0 : headA) + lastB;
+        double sumA = headA;
+        double sumB = headB;
+        if (b != 0) {
+            sumA += leaving;
+            for (int j = b + 1; j < p; ++j) {
+                sumA += window[j];
+                sumB += window[j];
+            }
+        } else {
+            // Bar a closes a round: bar b opens the next one.
+            for (int j = 1; j < p; ++j)
+                sumB += window[j];
+        }
+        const double averageA = sumA / p;
+        const double averageB = sumB / p;
+        double deviationsA = 0.0;
+        double deviationsB = 0.0;
+        for (int j = 0; j < b; ++j) {
+            deviationsA += std::fabs(window[j] - averageA);
+            deviationsB += std::fabs(window[j] - averageB);
+        }
+        deviationsA += std::fabs(leaving - averageA);
+        deviationsB += std::fabs(lastB - averageB);
+        for (int j = b + 1; j < p; ++j) {
+            deviationsA += std::fabs(window[j] - averageA);
+            deviationsB += std::fabs(window[j] - averageB);
+        }
+        *outReal++ = cciValue(window, p, lastA, averageA, deviationsA);
+        window[b] = lastB;
+        *outReal++ = cciValue(window, p, lastB, averageB, deviationsB);
+        head = headB;
+        slot = b + 1 == p ? 0 : b + 1;
+    }
+    if (t == endIdx) {
         const double last = typicalPrice(inHigh, inLow, inClose, t);
         window[slot] = last;
-        // Summed afresh: the deviation pass below is O(p) anyway, and a fresh sum does not drift.
-        double sum = 0.0;
-        for (int j = 0; j < p; ++j)
+        double sum = (slot == 0 ? 0.0 : head) + last;
+        for (int j = slot + 1; j < p; ++j)
             sum += window[j];
         const double average = sum / p;
         double deviations = 0.0;
-        bool flat = true;
-        for (int j = 0; j < p; ++j) {
+        for (int j = 0; j < p; ++j)
             deviations += std::fabs(window[j] - average);
-            flat = flat && window[j] == last;
-        }
-        const double distance = last - average;
-        // A flat window would otherwise divide rounding noise by rounding noise.
-        if (distance != 0.0 && deviations != 0.0 && !flat)
-            *outReal++ = distance / (0.015 * (deviations / p));
-        else
-            *outReal++ = 0.0;
-        if (++slot == p)
-            slot = 0;
+        *outReal++ = cciValue(window, p, last, average, deviations);
     }
     return done(startIdx, endIdx, outBegIdx, outNBElement);
 }

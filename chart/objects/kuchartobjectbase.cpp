@@ -8,6 +8,7 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
 #include <QJsonObject>
+#include <QStyleHints>
 
 #include <cmath>
 
@@ -124,6 +125,12 @@ bool kuChartObjectBase::takeDateTimeAtX(double x, QDateTime& anchor) const
     return at.isValid();
 }
 
+QPointF kuChartObjectBase::anchorPoint(const QDateTime& dateTime, double price) const
+{
+    const kuChartCore* core = chartCore();
+    return QPointF(xForDateTime(dateTime), core ? core->priceToY(price) : 0.0);
+}
+
 QString kuChartObjectBase::dateTimeToText(const QDateTime& dateTime)
 {
     return kuChartAnchor::toText(dateTime);
@@ -132,6 +139,42 @@ QString kuChartObjectBase::dateTimeToText(const QDateTime& dateTime)
 QDateTime kuChartObjectBase::dateTimeFromText(const QString& text)
 {
     return kuChartAnchor::fromText(text);
+}
+
+void kuChartDrag::start(kuChartObject* owner, const QPointF& press, const QPointF& anchor)
+{
+    m_active = true;
+    m_press = press;
+    m_anchor = anchor;
+    m_before = owner->params();
+    m_started.start();
+}
+
+void kuChartDrag::forget()
+{
+    m_before = QJsonArray();
+}
+
+kuChartAnchorMove kuChartDrag::move(const QPointF& pointer) const
+{
+    kuChartAnchorMove move;
+    move.at = m_anchor + (pointer - m_press);
+    move.x = pointer.x() != m_press.x();
+    move.y = pointer.y() != m_press.y();
+    return move;
+}
+
+void kuChartDrag::undoClick(kuChartObject* owner)
+{
+    m_active = false;
+    // Only the drag of this double click's first click: one begun a
+    // double-click interval ago or less.
+    if (m_before.isEmpty() || !m_started.isValid() ||
+        m_started.elapsed() > QGuiApplication::styleHints()->mouseDoubleClickInterval())
+        return;
+    owner->fromJson(QJsonObject{{QStringLiteral("params"), m_before}});
+    m_before = QJsonArray();
+    owner->repaint();
 }
 
 void kuHeldCursor::push(Qt::CursorShape shape)
@@ -173,23 +216,42 @@ void kuChartToolEventFilter::grab(bool pushCursor)
         m_cursor.push(Qt::DragMoveCursor);
 }
 
+void kuChartToolEventFilter::startDrag(const QPointF& press, const QPointF& anchor)
+{
+    m_drag.start(m_tool, press, anchor);
+    grab(true);
+}
+
+kuChartAnchorMove kuChartToolEventFilter::moveFor(const QPointF& pointer) const
+{
+    return m_drag.isActive() ? m_drag.move(pointer) : kuChartAnchorMove{pointer};
+}
+
 void kuChartToolEventFilter::finishPlacing()
 {
+    m_drag.stop();
     releaseSceneMouse(m_tool, m_cursor);
 }
 
-bool answerToolEvent(kuChartObject* owner, QEvent* event, double hoverOpacity, double normalOpacity)
+bool kuChartToolEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::GraphicsSceneMousePress:
+        m_drag.forget();
+        return mouseEvent(watched, static_cast<QGraphicsSceneMouseEvent*>(event));
+    case QEvent::GraphicsSceneMouseMove:
+    case QEvent::GraphicsSceneMouseRelease:
+        return mouseEvent(watched, static_cast<QGraphicsSceneMouseEvent*>(event));
     case QEvent::GraphicsSceneMouseDoubleClick:
-        if (kuChartCore* core = owner->chartCore())
-            core->editObject(owner);
+        m_drag.undoClick(m_tool);
+        if (kuChartCore* core = m_tool->chartCore())
+            core->editObject(m_tool);
         break;
     case QEvent::GraphicsSceneHoverEnter:
-        owner->setOpacity(hoverOpacity);
+        m_tool->setOpacity(m_hoverOpacity);
         break;
     case QEvent::GraphicsSceneHoverLeave:
-        owner->setOpacity(normalOpacity);
+        m_tool->setOpacity(m_normalOpacity);
         break;
     default:
         break;
@@ -220,11 +282,17 @@ void kuChartObjectEventFilter::ungrab()
     releaseSceneMouse(m_owner, m_cursor);
 }
 
+kuChartAnchorMove kuChartObjectEventFilter::moveFor(const QPointF& pointer) const
+{
+    return m_drag.isActive() ? m_drag.move(pointer) : kuChartAnchorMove{placingPoint(pointer)};
+}
+
 void kuChartObjectEventFilter::finishPlacing(const QPointF& scenePos)
 {
-    if (!takeAnchor(scenePos) && !hasAnchor())
+    if (!takeAnchor(moveFor(scenePos)) && !hasAnchor())
         return;
     m_placing = false;
+    m_drag.stop();
     ungrab();
 }
 
@@ -240,25 +308,32 @@ bool kuChartObjectEventFilter::sceneEventFilter(QGraphicsItem*, QEvent* event)
     case QEvent::GraphicsSceneMouseMove: {
         if (!m_placing)
             return true;
-        return followPointer(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
+        return followPointer(moveFor(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos()));
     }
     case QEvent::GraphicsSceneMousePress: {
+        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
+        m_drag.forget();
         const QGraphicsItem* item = mainItem();
         if (item && item->opacity() < m_normalOpacity) {
             if (!m_placing) {
                 m_placing = true;
+                m_drag.start(m_owner, p, anchorPoint(p));
                 grab();
                 m_cursor.push(Qt::DragMoveCursor);
             } else {
-                finishPlacing(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
+                finishPlacing(p);
             }
         }
         return true;
     }
     case QEvent::GraphicsSceneMouseRelease:
-        finishPlacing(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
+        // Only the end of a placing or a drag: a stray release (the second of
+        // a double click, after its dialog) moves nothing.
+        if (m_placing)
+            finishPlacing(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
         return true;
     case QEvent::GraphicsSceneMouseDoubleClick:
+        m_drag.undoClick(m_owner);
         doubleClicked();
         return true;
     case QEvent::GraphicsSceneHoverEnter:

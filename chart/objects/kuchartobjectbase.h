@@ -3,7 +3,9 @@
 #include "kuchartobject.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QGraphicsItem>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QPointF>
 
@@ -49,6 +51,8 @@ public:
     bool takeDateTimeAtX(double x, QDateTime& anchor) const;
     static QString dateTimeToText(const QDateTime& dateTime);
     static QDateTime dateTimeFromText(const QString& text);
+    // Scene point of an anchor: its candle's centre and its price's y.
+    QPointF anchorPoint(const QDateTime& dateTime, double price) const;
 
 protected:
     qint8 anchorMarkerSize = 4;
@@ -71,6 +75,40 @@ private:
     bool m_held = false;
 };
 
+// Where the pointer puts an anchor being placed or dragged, and the axes along
+// which it moves it: an axis the pointer has not travelled along since the
+// press keeps the anchor's value exactly.
+struct kuChartAnchorMove
+{
+    QPointF at;
+    bool x = true;
+    bool y = true;
+};
+
+// A drag of a placed object keeps the offset between the pointer and what it
+// drags: the anchor moves by the pointer's travel since the press. A double
+// click begins with a click that is such a drag; the double click puts back
+// the anchors it found, so that a shaking hand moves nothing either.
+class kuChartDrag
+{
+public:
+    void start(kuChartObject* owner, const QPointF& press, const QPointF& anchor);
+    void stop() { m_active = false; }
+    // A press that starts no drag: a double click after it has nothing to undo.
+    void forget();
+    bool isActive() const { return m_active; }
+    kuChartAnchorMove move(const QPointF& pointer) const;
+    // Called on a double click: undoes the drag of its first click.
+    void undoClick(kuChartObject* owner);
+
+private:
+    bool m_active = false;
+    QPointF m_press;
+    QPointF m_anchor;
+    QJsonArray m_before;
+    QElapsedTimer m_started;
+};
+
 // The mouse filter of a tool anchored by clicks: it keeps the tool's drag state
 // (numbered by each tool), takes the scene's mouse while the tool is placed or
 // dragged and gives it back with the cursor it pushed.
@@ -89,7 +127,15 @@ public:
     kuHeldCursor& cursor() { return m_cursor; }
 
 protected:
+    // Presses, moves and releases go to mouseEvent; a double click edits the
+    // tool, hovering dims it; every other event is taken.
+    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) final;
+    virtual bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) = 0;
     void grab(bool pushCursor);
+    // A press on the marker of the anchor that stands at `anchor` drags it.
+    void startDrag(const QPointF& press, const QPointF& anchor);
+    // A new tool's anchors take the pointer itself; a dragged one keeps its offset.
+    kuChartAnchorMove moveFor(const QPointF& pointer) const;
 
     double m_hoverOpacity;
     double m_normalOpacity;
@@ -98,11 +144,8 @@ protected:
 
 private:
     kuChartObject* m_tool;
+    kuChartDrag m_drag;
 };
-
-// What a tool's filter does with the events that are not about its anchors:
-// a double click edits the tool, hovering dims it; every event is taken.
-bool answerToolEvent(kuChartObject* owner, QEvent* event, double hoverOpacity, double normalOpacity);
 
 // The scene's mouse goes to the object while it is placed or dragged; letting go
 // also drops the cursor the object held.
@@ -111,7 +154,8 @@ void releaseSceneMouse(kuChartObject* owner, kuHeldCursor& cursor);
 
 // Scene event filter of a drawing object: an item without extent or paint,
 // child of the object's main item. The one-anchor protocol lives here: a new
-// object follows the pointer until a press fixes it; a hovered one is dragged.
+// object follows the pointer until a press fixes it; a hovered one is dragged,
+// keeping its offset to the pointer, until the release.
 class kuChartObjectEventFilter : public QGraphicsItem
 {
 public:
@@ -123,28 +167,35 @@ public:
 
     void setPlacing(bool placing) { m_placing = placing; }
     bool isPlacing() const { return m_placing; }
-    // Fixes the anchor at the position when that is a valid one, else keeps the
-    // last valid anchor; an object with no anchor at all stays in placing.
+    // Fixes the anchor where the pointer at the position puts it when that is
+    // a valid one, else keeps the last valid anchor; an object with no anchor
+    // at all stays in placing.
     void finishPlacing(const QPointF& scenePos);
     kuHeldCursor& cursor() { return m_cursor; }
 
 protected:
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
-    // Moves the anchor to the pointer, repaints and shows the price marker;
-    // false when the position check fails.
-    virtual bool followPointer(const QPointF& scenePos) = 0;
+    // Moves the anchor as the pointer says, repaints and shows the price
+    // marker; false when the position check fails.
+    virtual bool followPointer(const kuChartAnchorMove& move) = 0;
     // Takes the anchor from a press or release; false when it has none there.
-    virtual bool takeAnchor(const QPointF& scenePos) = 0;
+    virtual bool takeAnchor(const kuChartAnchorMove& move) = 0;
     virtual bool hasAnchor() const = 0;
+    // The anchor's scene point, on the axes it has; the press gives the others.
+    virtual QPointF anchorPoint(const QPointF& press) const = 0;
+    // Where a new object's anchor goes for the pointer.
+    virtual QPointF placingPoint(const QPointF& pointer) const { return pointer; }
     virtual void doubleClicked();
     // The main item, whose opacity tells a hovered or new object.
     virtual QGraphicsItem* mainItem() const;
     void grab();
     void ungrab();
+    kuChartAnchorMove moveFor(const QPointF& pointer) const;
 
     kuChartObject* m_owner;
     double m_hoverOpacity;
     double m_normalOpacity;
     bool m_placing = false;
     kuHeldCursor m_cursor;
+    kuChartDrag m_drag;
 };

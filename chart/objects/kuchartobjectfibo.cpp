@@ -1,6 +1,7 @@
 #include "kuchartobjectfibo.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
@@ -19,24 +20,29 @@ kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* ow
     : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
 {}
 
-bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+bool kuChartObjectFiboEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
 {
     kuChartCore* core = m_owner->chartCore();
+    const QPointF p = event->scenePos();
     switch (event->type()) {
     case QEvent::GraphicsSceneMouseMove: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
-        if (!core || !inPlot(core, p))
+        const kuChartAnchorMove m = moveFor(p);
+        if (!core || !inPlot(core, m.at))
             return false;
-        core->showPriceMarker(qint64(p.y()));
-        const double price = core->yToPrice(qint64(p.y()));
+        core->showPriceMarker(qint64(m.at.y()));
+        const double price = core->yToPrice(qint64(m.at.y()));
         // Both anchors share the segment's x: it follows the pointer.
         if (m_dragState == DraggingTop) {
-            m_owner->setX1(p.x());
-            m_owner->setPriceTop(price);
+            if (m.x)
+                m_owner->setX1(m.at.x());
+            if (m.y)
+                m_owner->setPriceTop(price);
             m_owner->repaint();
         } else if (m_dragState == PlacingSecond || m_dragState == DraggingBottom) {
-            m_owner->setX1(p.x());
-            m_owner->setPriceBottom(price);
+            if (m.x)
+                m_owner->setX1(m.at.x());
+            if (m.y)
+                m_owner->setPriceBottom(price);
             m_owner->repaint();
         }
         return true;
@@ -45,10 +51,10 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
         const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
         if (hovered && watched == m_owner->topMarker()) {
             m_dragState = DraggingTop;
-            grab(true);
+            startDrag(p, m_owner->topPoint());
         } else if (hovered && watched == m_owner->bottomMarker()) {
             m_dragState = DraggingBottom;
-            grab(true);
+            startDrag(p, m_owner->bottomPoint());
         } else if (m_dragState == AwaitingFirst || m_dragState == DraggingTop || m_dragState == DraggingBottom) {
             // A new retracement is grabbed already, without a cursor of its own.
             grab(false);
@@ -56,13 +62,13 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
         return true;
     }
     case QEvent::GraphicsSceneMouseRelease: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
         if (!core)
             return true;
+        const kuChartAnchorMove m = moveFor(p);
         // An anchor comes only from a point inside the price pane; elsewhere
         // the anchor keeps what the moves gave it.
-        const bool valid = inPlot(core, p);
-        const double price = core->yToPrice(qint64(p.y()));
+        const bool valid = inPlot(core, m.at);
+        const double price = core->yToPrice(qint64(m.at.y()));
         switch (m_dragState) {
         case AwaitingFirst:
             if (!valid)
@@ -74,7 +80,7 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
             break;
         case PlacingSecond:
         case DraggingBottom:
-            if (valid)
+            if (valid && m.y)
                 m_owner->setPriceBottom(price);
             if (std::isnan(m_owner->priceBottom()))
                 break;
@@ -83,7 +89,7 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
             finishPlacing();
             break;
         case DraggingTop:
-            if (valid)
+            if (valid && m.y)
                 m_owner->setPriceTop(price);
             m_dragState = Idle;
             m_owner->repaint();
@@ -95,13 +101,13 @@ bool kuChartObjectFiboEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
         return true;
     }
     default:
-        return answerToolEvent(m_owner, event, m_hoverOpacity, m_normalOpacity);
+        return true;
     }
 }
 
 kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
-    : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
-      m_topMarker(new QGraphicsRectItem(m_lineItem)), m_bottomMarker(new QGraphicsRectItem(m_lineItem)),
+    : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new kuChartGrabLineItem),
+      m_topMarker(new kuChartGrabRectItem(m_lineItem)), m_bottomMarker(new kuChartGrabRectItem(m_lineItem)),
       m_eventFilter(new kuChartObjectFiboEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
       m_priceTop(std::numeric_limits<double>::quiet_NaN()), m_priceBottom(std::numeric_limits<double>::quiet_NaN())
 {
@@ -209,6 +215,16 @@ void kuChartObjectFibo::setX1(double x)
 {
     m_x1 = x;
     layLine(x);
+}
+
+QPointF kuChartObjectFibo::topPoint() const
+{
+    return QPointF(m_x1, chartCore() ? chartCore()->priceToY(m_priceTop) : 0.0);
+}
+
+QPointF kuChartObjectFibo::bottomPoint() const
+{
+    return QPointF(m_x1, chartCore() ? chartCore()->priceToY(m_priceBottom) : 0.0);
 }
 
 double kuChartObjectFibo::levelPrice(double ratio) const

@@ -23,7 +23,7 @@ public:
                                  double normalOpacity);
 
 protected:
-    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
 
 private:
     kuChartObjectFibo* m_owner;
@@ -59,6 +59,9 @@ public:
     void setPriceBottom(double price);
     double x1() const { return m_x1; }
     void setX1(double x);
+    // The anchors' scene points: the segment's x at each price.
+    QPointF topPoint() const;
+    QPointF bottomPoint() const;
     // The price of the level with the ratio: measured up from the lower anchor.
     double levelPrice(double ratio) const;
 

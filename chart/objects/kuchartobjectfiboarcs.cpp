@@ -1,6 +1,7 @@
 #include "kuchartobjectfiboarcs.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsEllipseItem>
@@ -20,28 +21,31 @@ kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObject
     : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
 {}
 
-bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+bool kuChartObjectFiboArcsEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
 {
     kuChartCore* core = m_owner->chartCore();
+    const QPointF p = event->scenePos();
     switch (event->type()) {
     case QEvent::GraphicsSceneMouseMove: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
-        if (!core || !inPlot(core, p))
+        const kuChartAnchorMove m = moveFor(p);
+        if (!core || !inPlot(core, m.at))
             return false;
-        core->showPriceMarker(qint64(p.y()));
+        core->showPriceMarker(qint64(m.at.y()));
         // An anchor moves only onto a candle: price and date-time go together.
-        const double price = core->yToPrice(qint64(p.y()));
+        const double price = core->yToPrice(qint64(m.at.y()));
         QGraphicsLineItem* line = m_owner->lineItem();
         if (m_dragState == DraggingLeft) {
-            if (m_owner->setLeftDateTimeFromX(p.x())) {
-                line->setLine(QLineF(p, line->line().p2()));
-                m_owner->setPriceLeft(price);
+            if (!m.x || m_owner->setLeftDateTimeFromX(m.at.x())) {
+                line->setLine(QLineF(m.at, line->line().p2()));
+                if (m.y)
+                    m_owner->setPriceLeft(price);
                 m_owner->repaint();
             }
         } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
-            if (m_owner->setRightDateTimeFromX(p.x())) {
-                line->setLine(QLineF(line->line().p1(), p));
-                m_owner->setPriceRight(price);
+            if (!m.x || m_owner->setRightDateTimeFromX(m.at.x())) {
+                line->setLine(QLineF(line->line().p1(), m.at));
+                if (m.y)
+                    m_owner->setPriceRight(price);
                 m_owner->repaint();
             }
         }
@@ -51,10 +55,10 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
         const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
         if (hovered && watched == m_owner->leftMarker()) {
             m_dragState = DraggingLeft;
-            grab(true);
+            startDrag(p, m_owner->leftPoint());
         } else if (hovered && watched == m_owner->rightMarker()) {
             m_dragState = DraggingRight;
-            grab(true);
+            startDrag(p, m_owner->rightPoint());
         } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
             // New arcs are grabbed already, without a cursor of their own.
             grab(false);
@@ -62,13 +66,13 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
         return true;
     }
     case QEvent::GraphicsSceneMouseRelease: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
         if (!core)
             return true;
+        const kuChartAnchorMove m = moveFor(p);
         // An anchor comes only from a candle inside the price pane; elsewhere
         // the anchor keeps what the moves gave it.
-        const bool overData = inPlot(core, p) && kuChartAnchor::dateTimeAtX(core, p.x()).isValid();
-        const double price = core->yToPrice(qint64(p.y()));
+        const bool overData = inPlot(core, m.at) && kuChartAnchor::dateTimeAtX(core, m.at.x()).isValid();
+        const double price = core->yToPrice(qint64(m.at.y()));
         switch (m_dragState) {
         case AwaitingFirst:
             if (!overData)
@@ -81,8 +85,10 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
         case PlacingRight:
         case DraggingRight:
             if (overData) {
-                m_owner->setRightDateTimeFromX(p.x());
-                m_owner->setPriceRight(price);
+                if (m.x)
+                    m_owner->setRightDateTimeFromX(m.at.x());
+                if (m.y)
+                    m_owner->setPriceRight(price);
             }
             if (!m_owner->hasRightAnchor())
                 break;
@@ -92,8 +98,10 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
             break;
         case DraggingLeft:
             if (overData) {
-                m_owner->setLeftDateTimeFromX(p.x());
-                m_owner->setPriceLeft(price);
+                if (m.x)
+                    m_owner->setLeftDateTimeFromX(m.at.x());
+                if (m.y)
+                    m_owner->setPriceLeft(price);
             }
             m_dragState = Idle;
             m_owner->repaint();
@@ -105,13 +113,13 @@ bool kuChartObjectFiboArcsEventFilter::sceneEventFilter(QGraphicsItem* watched, 
         return true;
     }
     default:
-        return answerToolEvent(m_owner, event, m_hoverOpacity, m_normalOpacity);
+        return true;
     }
 }
 
 kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json)
-    : kuChartObjectFiboBase(core, CircleLevels), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
-      m_rightMarker(new QGraphicsRectItem(m_lineItem)), m_leftMarker(new QGraphicsRectItem(m_lineItem)),
+    : kuChartObjectFiboBase(core, CircleLevels), m_lineItem(new kuChartGrabLineItem),
+      m_rightMarker(new kuChartGrabRectItem(m_lineItem)), m_leftMarker(new kuChartGrabRectItem(m_lineItem)),
       m_eventFilter(new kuChartObjectFiboArcsEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
       m_priceRight(std::numeric_limits<double>::quiet_NaN()), m_priceLeft(std::numeric_limits<double>::quiet_NaN())
 {
@@ -237,6 +245,16 @@ bool kuChartObjectFiboArcs::setRightDateTimeFromX(double x)
 bool kuChartObjectFiboArcs::setLeftDateTimeFromX(double x)
 {
     return takeDateTimeAtX(x, m_leftDateTime);
+}
+
+QPointF kuChartObjectFiboArcs::leftPoint() const
+{
+    return anchorPoint(m_leftDateTime, m_priceLeft);
+}
+
+QPointF kuChartObjectFiboArcs::rightPoint() const
+{
+    return anchorPoint(m_rightDateTime, m_priceRight);
 }
 
 bool kuChartObjectFiboArcs::hasRightAnchor() const

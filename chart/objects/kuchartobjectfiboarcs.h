@@ -26,7 +26,7 @@ public:
                                      double normalOpacity);
 
 protected:
-    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
 
 private:
     kuChartObjectFiboArcs* m_owner;
@@ -72,6 +72,9 @@ public:
     bool setRightDateTimeFromX(double x);
     bool setLeftDateTimeFromX(double x);
     bool hasRightAnchor() const;
+    // The anchors' scene points.
+    QPointF leftPoint() const;
+    QPointF rightPoint() const;
     // The level's price: up from the centre's price by the ratio of the anchors' distance.
     double levelPrice(double ratio) const;
 

@@ -1,6 +1,7 @@
 #include "kuchartobjectfibobase.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsEllipseItem>
@@ -53,6 +54,8 @@ void kuChartObjectFiboBase::createLevels()
             text->setPen(linePen);
             text->hide();
             text->setAcceptHoverEvents(true);
+            text->setCursor(kuChartGrab::clickCursor);
+            text->setZValue(kuChartGrab::z);
         }
         fiboLevels.append(level);
     }
@@ -63,12 +66,12 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
 {
     QGraphicsItem* item;
     if (levelItemKind == CircleLevels) {
-        auto* ellipse = new QGraphicsEllipseItem(0, 0, 0, 0);
+        auto* ellipse = new kuChartGrabEllipseItem;
         ellipse->setBrush(Qt::NoBrush);
         ellipse->setPen(linePen);
         item = ellipse;
     } else {
-        auto* line = new QGraphicsLineItem(0, 0, 0, 0);
+        auto* line = new kuChartGrabLineItem;
         line->setPen(linePen);
         item = line;
     }
@@ -77,6 +80,8 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
         core->clipToPlot(item);
     item->hide();
     item->setAcceptHoverEvents(true);
+    item->setCursor(kuChartGrab::clickCursor);
+    item->setZValue(kuChartGrab::z);
     return item;
 }
 
@@ -143,10 +148,13 @@ void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initial
     for (QGraphicsRectItem* marker : markers) {
         marker->show();
         marker->setAcceptHoverEvents(true);
+        marker->setCursor(kuChartGrab::dragCursor);
         marker->setPen(linePen);
     }
     line->hide();
     line->setAcceptHoverEvents(true);
+    line->setCursor(kuChartGrab::clickCursor);
+    line->setZValue(kuChartGrab::z);
     line->setPen(linePen);
     if (s) {
         line->installSceneEventFilter(filter);

@@ -1,6 +1,7 @@
 #include "kuchartobjectfibochanel.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
@@ -59,9 +60,10 @@ kuChartObjectFiboChanelEventFilter::kuChartObjectFiboChanelEventFilter(kuChartOb
     : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingBottomLeft), m_owner(owner)
 {}
 
-void kuChartObjectFiboChanelEventFilter::mouseMoved(const QPointF& p)
+void kuChartObjectFiboChanelEventFilter::mouseMoved(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
+    const QPointF p = m.at;
     const double price = core->yToPrice(qint64(p.y()));
     switch (m_dragState) {
     case PlacingBottomRight: {
@@ -76,24 +78,30 @@ void kuChartObjectFiboChanelEventFilter::mouseMoved(const QPointF& p)
     case DraggingTopLeft: {
         QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::DiagonalGuide);
         guide->setLine(QLineF(guide->line().p1(), p));
-        m_owner->setPriceTopLeft(price);
-        m_owner->setTopLeftDateTimeFromX(p.x());
+        if (m.y)
+            m_owner->setPriceTopLeft(price);
+        if (m.x)
+            m_owner->setTopLeftDateTimeFromX(p.x());
         m_owner->repaint();
         break;
     }
     case DraggingBottomLeft: {
         QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::BaseGuide);
         guide->setLine(QLineF(p, guide->line().p2()));
-        m_owner->setPriceBottomLeft(price);
-        m_owner->setBottomLeftDateTimeFromX(p.x());
+        if (m.y)
+            m_owner->setPriceBottomLeft(price);
+        if (m.x)
+            m_owner->setBottomLeftDateTimeFromX(p.x());
         m_owner->repaint();
         break;
     }
     case DraggingBottomRight: {
         QGraphicsLineItem* guide = m_owner->guideLine(kuChartObjectFiboChanel::BaseGuide);
         guide->setLine(QLineF(guide->line().p1(), p));
-        m_owner->setPriceBottomRight(price);
-        m_owner->setBottomRightDateTimeFromX(p.x());
+        if (m.y)
+            m_owner->setPriceBottomRight(price);
+        if (m.x)
+            m_owner->setBottomRightDateTimeFromX(p.x());
         m_owner->repaint();
         break;
     }
@@ -102,14 +110,25 @@ void kuChartObjectFiboChanelEventFilter::mouseMoved(const QPointF& p)
     }
 }
 
-void kuChartObjectFiboChanelEventFilter::mouseReleased(const QPointF& p)
+void kuChartObjectFiboChanelEventFilter::mouseReleased(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
+    const QPointF p = m.at;
     // An anchor comes only from a point over the data inside the price pane;
     // elsewhere it keeps what the moves gave it.
     const bool overData =
             inside(p.y(), double(core->paneTop()), double(core->paneBottom())) && m_owner->dateTimeAtX(p.x()).isValid();
     const double price = core->yToPrice(qint64(p.y()));
+    // A dragged anchor takes the axes the pointer travelled along.
+    auto take = [&](void (kuChartObjectFiboChanel::*setPrice)(double),
+                    bool (kuChartObjectFiboChanel::*setDateTime)(double)) {
+        if (!overData)
+            return;
+        if (m.y)
+            (m_owner->*setPrice)(price);
+        if (m.x)
+            (m_owner->*setDateTime)(p.x());
+    };
     switch (m_dragState) {
     case AwaitingBottomLeft: {
         if (!overData)
@@ -137,10 +156,7 @@ void kuChartObjectFiboChanelEventFilter::mouseReleased(const QPointF& p)
     }
     case PlacingTopLeft:
     case DraggingTopLeft:
-        if (overData) {
-            m_owner->setPriceTopLeft(price);
-            m_owner->setTopLeftDateTimeFromX(p.x());
-        }
+        take(&kuChartObjectFiboChanel::setPriceTopLeft, &kuChartObjectFiboChanel::setTopLeftDateTimeFromX);
         if (!m_owner->hasTopLeft())
             break;
         m_dragState = Idle;
@@ -148,19 +164,13 @@ void kuChartObjectFiboChanelEventFilter::mouseReleased(const QPointF& p)
         finishPlacing();
         break;
     case DraggingBottomLeft:
-        if (overData) {
-            m_owner->setPriceBottomLeft(price);
-            m_owner->setBottomLeftDateTimeFromX(p.x());
-        }
+        take(&kuChartObjectFiboChanel::setPriceBottomLeft, &kuChartObjectFiboChanel::setBottomLeftDateTimeFromX);
         m_dragState = Idle;
         m_owner->repaint();
         finishPlacing();
         break;
     case DraggingBottomRight:
-        if (overData) {
-            m_owner->setPriceBottomRight(price);
-            m_owner->setBottomRightDateTimeFromX(p.x());
-        }
+        take(&kuChartObjectFiboChanel::setPriceBottomRight, &kuChartObjectFiboChanel::setBottomRightDateTimeFromX);
         m_dragState = Idle;
         m_owner->repaint();
         finishPlacing();
@@ -170,29 +180,30 @@ void kuChartObjectFiboChanelEventFilter::mouseReleased(const QPointF& p)
     }
 }
 
-bool kuChartObjectFiboChanelEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+bool kuChartObjectFiboChanelEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
 {
     kuChartCore* core = m_owner->chartCore();
+    const QPointF p = event->scenePos();
     switch (event->type()) {
     case QEvent::GraphicsSceneMouseMove: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
-        if (!core || !inPlot(core, p))
+        const kuChartAnchorMove m = moveFor(p);
+        if (!core || !inPlot(core, m.at))
             return false;
-        core->showPriceMarker(qint64(p.y()));
-        mouseMoved(p);
+        core->showPriceMarker(qint64(m.at.y()));
+        mouseMoved(m);
         return true;
     }
     case QEvent::GraphicsSceneMousePress: {
         const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
         if (hovered && watched == m_owner->bottomLeftMarker()) {
             m_dragState = DraggingBottomLeft;
-            grab(true);
+            startDrag(p, m_owner->bottomLeftPoint());
         } else if (hovered && watched == m_owner->bottomRightMarker()) {
             m_dragState = DraggingBottomRight;
-            grab(true);
+            startDrag(p, m_owner->bottomRightPoint());
         } else if (hovered && watched == m_owner->topLeftMarker()) {
             m_dragState = DraggingTopLeft;
-            grab(true);
+            startDrag(p, m_owner->topLeftPoint());
         } else if (m_dragState == AwaitingBottomLeft || m_dragState == DraggingBottomLeft ||
                    m_dragState == DraggingBottomRight || m_dragState == DraggingTopLeft) {
             // A new channel is grabbed already, without a cursor of its own.
@@ -202,17 +213,17 @@ bool kuChartObjectFiboChanelEventFilter::sceneEventFilter(QGraphicsItem* watched
     }
     case QEvent::GraphicsSceneMouseRelease:
         if (core)
-            mouseReleased(static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos());
+            mouseReleased(moveFor(p));
         return true;
     default:
-        return answerToolEvent(m_owner, event, m_hoverOpacity, m_normalOpacity);
+        return true;
     }
 }
 
 kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonObject& json)
-    : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
-      m_bottomRightMarker(new QGraphicsRectItem(m_lineItem)), m_bottomLeftMarker(new QGraphicsRectItem(m_lineItem)),
-      m_topLeftMarker(new QGraphicsRectItem(m_lineItem)),
+    : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new kuChartGrabLineItem),
+      m_bottomRightMarker(new kuChartGrabRectItem(m_lineItem)), m_bottomLeftMarker(new kuChartGrabRectItem(m_lineItem)),
+      m_topLeftMarker(new kuChartGrabRectItem(m_lineItem)),
       m_eventFilter(new kuChartObjectFiboChanelEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
       m_priceBottomRight(std::numeric_limits<double>::quiet_NaN()),
       m_priceBottomLeft(std::numeric_limits<double>::quiet_NaN()),
@@ -437,6 +448,21 @@ bool kuChartObjectFiboChanel::setBottomLeftDateTimeFromX(double x)
 bool kuChartObjectFiboChanel::setTopLeftDateTimeFromX(double x)
 {
     return takeDateTimeAtX(x, m_candleDateTimeTopLeft);
+}
+
+QPointF kuChartObjectFiboChanel::bottomLeftPoint() const
+{
+    return anchorPoint(m_candleDateTimeBottomLeft, m_priceBottomLeft);
+}
+
+QPointF kuChartObjectFiboChanel::bottomRightPoint() const
+{
+    return anchorPoint(m_candleDateTimeBottomRight, m_priceBottomRight);
+}
+
+QPointF kuChartObjectFiboChanel::topLeftPoint() const
+{
+    return anchorPoint(m_candleDateTimeTopLeft, m_priceTopLeft);
 }
 
 bool kuChartObjectFiboChanel::hasBottomLeft() const

@@ -29,11 +29,11 @@ public:
                                        double normalOpacity);
 
 protected:
-    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
 
 private:
-    void mouseMoved(const QPointF& p);
-    void mouseReleased(const QPointF& p);
+    void mouseMoved(const kuChartAnchorMove& m);
+    void mouseReleased(const kuChartAnchorMove& m);
 
     kuChartObjectFiboChanel* m_owner;
 };
@@ -92,6 +92,10 @@ public:
     bool hasBottomLeft() const;
     bool hasBottomRight() const;
     bool hasTopLeft() const;
+    // The anchors' scene points.
+    QPointF bottomLeftPoint() const;
+    QPointF bottomRightPoint() const;
+    QPointF topLeftPoint() const;
 
     // The line the mouse stretches, shown: the base (level 0's line) for
     // BaseGuide, the diagonal for DiagonalGuide; any other code gives the

@@ -1,6 +1,7 @@
 #include "kuchartobjecthline.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
@@ -14,23 +15,30 @@ kuChartObjectHLineEventFilter::kuChartObjectHLineEventFilter(kuChartObjectHLine*
     : kuChartObjectEventFilter(owner, parent, hoverOpacity, normalOpacity), m_line(owner)
 {}
 
-bool kuChartObjectHLineEventFilter::followPointer(const QPointF& scenePos)
+bool kuChartObjectHLineEventFilter::followPointer(const kuChartAnchorMove& move)
 {
-    if (!takeAnchor(scenePos))
+    if (!takeAnchor(move))
         return false;
     m_line->repaint();
-    m_line->chartCore()->showPriceMarker(qint64(scenePos.y()));
+    m_line->chartCore()->showPriceMarker(qint64(move.at.y()));
     return true;
 }
 
-bool kuChartObjectHLineEventFilter::takeAnchor(const QPointF& scenePos)
+bool kuChartObjectHLineEventFilter::takeAnchor(const kuChartAnchorMove& move)
 {
     const kuChartCore* core = m_line->chartCore();
-    const qint64 y = qint64(scenePos.y());
-    if (!core || scenePos.y() < core->paneTop() || scenePos.y() > core->paneBottom())
+    const double y = move.at.y();
+    if (!core || y < core->paneTop() || y > core->paneBottom())
         return false;
-    m_line->setPrice(core->yToPrice(y));
+    if (move.y)
+        m_line->setPrice(core->yToPrice(qint64(y)));
     return true;
+}
+
+QPointF kuChartObjectHLineEventFilter::anchorPoint(const QPointF& press) const
+{
+    const kuChartCore* core = m_line->chartCore();
+    return QPointF(press.x(), core ? core->priceToY(m_line->price()) : press.y());
 }
 
 bool kuChartObjectHLineEventFilter::hasAnchor() const
@@ -39,7 +47,7 @@ bool kuChartObjectHLineEventFilter::hasAnchor() const
 }
 
 kuChartObjectHLine::kuChartObjectHLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObject(core), m_lineItem(new QGraphicsLineItem),
+    : kuChartObject(core), m_lineItem(new kuChartGrabLineItem),
       m_eventFilter(new kuChartObjectHLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
       m_labelTemplate(tr("Горизонтальная линия %1")), m_price(std::numeric_limits<double>::quiet_NaN())
 {
@@ -77,10 +85,14 @@ void kuChartObjectHLine::setupItems()
     m_lineItem->setVisible(true);
     m_lineItem->setLine(0, 0, 0, 0);
     m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setCursor(Qt::SizeVerCursor);
+    m_lineItem->setZValue(kuChartGrab::z);
     m_lineItem->setPen(m_linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
         c->setAcceptHoverEvents(true);
+        c->setCursor(Qt::SizeVerCursor);
+        c->setZValue(kuChartGrab::z);
         c->installSceneEventFilter(m_eventFilter);
     }
 }

@@ -1,6 +1,7 @@
 #include "kuchartobjecttext.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 #include "kutextobjectdialog.h"
 
@@ -24,43 +25,65 @@ bool kuChartObjectTextEventFilter::sceneEventFilter(QGraphicsItem* watched, QEve
     return true;
 }
 
-bool kuChartObjectTextEventFilter::followPointer(const QPointF& scenePos)
+QPointF kuChartObjectTextEventFilter::placingPoint(const QPointF& pointer) const
+{
+    // Centred on the pointer: the text's box starts at its origin.
+    const QRectF r = m_text->textItem()->boundingRect();
+    return QPointF(pointer.x() - (r.x() > 0 ? 0 : r.width() / 2), pointer.y() - (r.y() > 0 ? 0 : r.height() / 2));
+}
+
+QPointF kuChartObjectTextEventFilter::anchorPoint(const QPointF&) const
+{
+    return m_text->anchorPoint(m_text->anchorDateTime(), m_text->price());
+}
+
+QPointF kuChartObjectTextEventFilter::clampedToPlot(const kuChartAnchorMove& move) const
 {
     const kuChartCore* core = m_text->chartCore();
-    if (!core)
-        return false;
     const QRectF r = m_text->textItem()->boundingRect();
-    const double w = r.width();
-    const double h = r.height();
-    double x = scenePos.x() - (r.x() > 0 ? 0 : w / 2);
-    double y = scenePos.y() - (r.y() > 0 ? 0 : h / 2);
+    double x = move.at.x();
+    double y = move.at.y();
     const double left = double(core->plotLeft());
     const double right = double(core->plotRight());
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     if (x < left)
         x = left;
-    else if (x + w > right)
-        x = right - w;
+    else if (x + r.width() > right)
+        x = right - r.width();
     if (y < top)
         y = top;
-    else if (y + h > bottom)
-        y = bottom - h;
-    m_text->setPrice(core->yToPrice(qint64(y)));
-    m_text->setDateTimeFromX(x);
+    else if (y + r.height() > bottom)
+        y = bottom - r.height();
+    return QPointF(x, y);
+}
+
+bool kuChartObjectTextEventFilter::followPointer(const kuChartAnchorMove& move)
+{
+    kuChartCore* core = m_text->chartCore();
+    if (!core)
+        return false;
+    const QPointF at = clampedToPlot(move);
+    if (move.y)
+        m_text->setPrice(core->yToPrice(qint64(at.y())));
+    if (move.x)
+        m_text->setDateTimeFromX(at.x());
     m_text->repaint();
-    m_text->chartCore()->showPriceMarker(qint64(y));
+    core->showPriceMarker(qint64(at.y()));
     return true;
 }
 
-bool kuChartObjectTextEventFilter::takeAnchor(const QPointF& scenePos)
+bool kuChartObjectTextEventFilter::takeAnchor(const kuChartAnchorMove& move)
 {
     const kuChartCore* core = m_text->chartCore();
-    if (!core || scenePos.y() < core->paneTop() || scenePos.y() > core->paneBottom())
+    if (!core)
         return false;
-    if (!m_text->setDateTimeFromX(scenePos.x()))
+    // Where the moves showed the text, there it stays: the drop takes the same corner.
+    const QPointF at = clampedToPlot(move);
+    if (move.x && !m_text->setDateTimeFromX(at.x()))
         return false;
-    m_text->setPrice(core->yToPrice(qint64(scenePos.y())));
+    if (move.y)
+        m_text->setPrice(core->yToPrice(qint64(at.y())));
     return true;
 }
 
@@ -115,6 +138,8 @@ void kuChartObjectText::setupItems()
         c->hide();
     }
     m_textItem->setAcceptHoverEvents(true);
+    m_textItem->setCursor(kuChartGrab::dragCursor);
+    m_textItem->setZValue(kuChartGrab::z);
     m_textItem->installSceneEventFilter(m_eventFilter);
 }
 

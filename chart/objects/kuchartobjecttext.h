@@ -17,13 +17,18 @@ public:
 
 protected:
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
-    bool followPointer(const QPointF& scenePos) override;
-    bool takeAnchor(const QPointF& scenePos) override;
+    bool followPointer(const kuChartAnchorMove& move) override;
+    bool takeAnchor(const kuChartAnchorMove& move) override;
     bool hasAnchor() const override;
+    QPointF anchorPoint(const QPointF& press) const override;
+    QPointF placingPoint(const QPointF& pointer) const override;
     // Opens the text dialog; "Удалить" there deletes the label.
     void doubleClicked() override;
 
 private:
+    // The text's top-left corner kept inside the plot.
+    QPointF clampedToPlot(const kuChartAnchorMove& move) const;
+
     kuChartObjectText* m_text;
 };
 
@@ -81,6 +86,7 @@ public:
     QString candleDateTime() const { return dateTimeToText(m_candleDateTime); }
     void setCandleDateTime(const QString& text) { m_candleDateTime = dateTimeFromText(text); }
     bool hasAnchor() const;
+    QDateTime anchorDateTime() const { return m_candleDateTime; }
 
     kuChartObjectTextEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsSimpleTextItem* textItem() const { return m_textItem; }

@@ -1,6 +1,7 @@
 #include "kuchartobjecttline.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <limits>
 
+using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
 
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
@@ -18,24 +20,28 @@ kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine*
     : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
 {}
 
-bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
+bool kuChartObjectTLineEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
 {
     kuChartCore* core = m_owner->chartCore();
+    const QPointF p = event->scenePos();
     switch (event->type()) {
     case QEvent::GraphicsSceneMouseMove: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
-        if (!core || p.x() < core->plotLeft() || p.x() > core->plotRight() || p.y() < core->paneTop() ||
-            p.y() > core->paneBottom())
+        const kuChartAnchorMove m = moveFor(p);
+        if (!core || !inPlot(core, m.at))
             return false;
-        core->showPriceMarker(qint64(p.y()));
-        const double price = core->yToPrice(qint64(p.y()));
+        core->showPriceMarker(qint64(m.at.y()));
+        const double price = core->yToPrice(qint64(m.at.y()));
         if (m_dragState == DraggingLeft) {
-            m_owner->setPriceLeft(price);
-            m_owner->setCandleDateTimeLeftAtX(p.x());
+            if (m.y)
+                m_owner->setPriceLeft(price);
+            if (m.x)
+                m_owner->setCandleDateTimeLeftAtX(m.at.x());
             m_owner->repaint();
         } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
-            m_owner->setPriceRight(price);
-            m_owner->setCandleDateTimeRightAtX(p.x());
+            if (m.y)
+                m_owner->setPriceRight(price);
+            if (m.x)
+                m_owner->setCandleDateTimeRightAtX(m.at.x());
             m_owner->repaint();
         }
         return true;
@@ -44,10 +50,10 @@ bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEv
         const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
         if (hovered && watched == m_owner->leftMarker()) {
             m_dragState = DraggingLeft;
-            grab(true);
+            startDrag(p, m_owner->leftPoint());
         } else if (hovered && watched == m_owner->rightMarker()) {
             m_dragState = DraggingRight;
-            grab(true);
+            startDrag(p, m_owner->rightPoint());
         } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
             // A new line is grabbed already, without a cursor of its own.
             grab(false);
@@ -55,14 +61,14 @@ bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEv
         return true;
     }
     case QEvent::GraphicsSceneMouseRelease: {
-        const QPointF p = static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos();
         if (!core)
             return true;
+        const kuChartAnchorMove m = moveFor(p);
         // An anchor comes only from a point over the data inside the price pane;
         // elsewhere the end keeps what the moves gave it.
-        const bool inPane = p.y() >= core->paneTop() && p.y() <= core->paneBottom();
-        const bool overData = inPane && kuChartAnchor::dateTimeAtX(core, p.x()).isValid();
-        const double price = core->yToPrice(qint64(p.y()));
+        const bool inPane = m.at.y() >= core->paneTop() && m.at.y() <= core->paneBottom();
+        const bool overData = inPane && kuChartAnchor::dateTimeAtX(core, m.at.x()).isValid();
+        const double price = core->yToPrice(qint64(m.at.y()));
         switch (m_dragState) {
         case AwaitingFirst:
             if (!overData)
@@ -75,8 +81,10 @@ bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEv
         case PlacingRight:
         case DraggingRight:
             if (overData) {
-                m_owner->setPriceRight(price);
-                m_owner->setCandleDateTimeRightAtX(p.x());
+                if (m.y)
+                    m_owner->setPriceRight(price);
+                if (m.x)
+                    m_owner->setCandleDateTimeRightAtX(m.at.x());
             }
             if (!m_owner->hasRightAnchor())
                 break;
@@ -86,8 +94,10 @@ bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEv
             break;
         case DraggingLeft:
             if (overData) {
-                m_owner->setPriceLeft(price);
-                m_owner->setCandleDateTimeLeftAtX(p.x());
+                if (m.y)
+                    m_owner->setPriceLeft(price);
+                if (m.x)
+                    m_owner->setCandleDateTimeLeftAtX(m.at.x());
             }
             m_dragState = Idle;
             m_owner->repaint();
@@ -99,14 +109,13 @@ bool kuChartObjectTLineEventFilter::sceneEventFilter(QGraphicsItem* watched, QEv
         return true;
     }
     default:
-        return answerToolEvent(m_owner, event, m_hoverOpacity, m_normalOpacity);
+        return true;
     }
 }
 
 kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObjectBase(core), m_lineItem(new QGraphicsLineItem(0, 0, 0, 0)),
-      m_rightMarker(new QGraphicsRectItem(m_lineItem)), m_leftMarker(new QGraphicsRectItem(m_lineItem)),
-      m_rightPriceText(new QGraphicsSimpleTextItem),
+    : kuChartObjectBase(core), m_lineItem(new kuChartGrabLineItem), m_rightMarker(new kuChartGrabRectItem(m_lineItem)),
+      m_leftMarker(new kuChartGrabRectItem(m_lineItem)), m_rightPriceText(new QGraphicsSimpleTextItem),
       m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
       m_labelTemplate(tr("Линия тренда %1 - %2")), m_priceRight(std::numeric_limits<double>::quiet_NaN()),
       m_priceLeft(std::numeric_limits<double>::quiet_NaN())
@@ -148,11 +157,14 @@ void kuChartObjectTLine::setupItems()
     m_lineItem->show();
     m_lineItem->setLine(0, 0, 0, 0);
     m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setCursor(kuChartGrab::clickCursor);
+    m_lineItem->setZValue(kuChartGrab::z);
     m_lineItem->setPen(m_linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
         marker->show();
         marker->setAcceptHoverEvents(true);
+        marker->setCursor(kuChartGrab::dragCursor);
         marker->setPen(QPen(m_linePen.color()));
         marker->installSceneEventFilter(m_eventFilter);
     }
@@ -161,10 +173,12 @@ void kuChartObjectTLine::setupItems()
     if (QGraphicsSimpleTextItem* c = caption()) {
         m_rightPriceText->setFont(c->font());
         c->setPen(QPen(m_linePen.color()));
+        c->setZValue(kuChartGrab::z);
         c->setPos(0, 0);
         c->show();
     }
     m_rightPriceText->setPen(QPen(m_linePen.color()));
+    m_rightPriceText->setZValue(kuChartGrab::z);
     m_rightPriceText->setPos(0, 0);
     m_rightPriceText->show();
 }
@@ -302,6 +316,16 @@ bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
 bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
 {
     return takeDateTimeAtX(x, m_candleDateTimeLeft);
+}
+
+QPointF kuChartObjectTLine::leftPoint() const
+{
+    return anchorPoint(m_candleDateTimeLeft, m_priceLeft);
+}
+
+QPointF kuChartObjectTLine::rightPoint() const
+{
+    return anchorPoint(m_candleDateTimeRight, m_priceRight);
 }
 
 bool kuChartObjectTLine::hasLeftAnchor() const

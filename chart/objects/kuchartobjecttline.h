@@ -28,7 +28,7 @@ public:
                                   double normalOpacity);
 
 protected:
-    bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) override;
+    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
 
 private:
     kuChartObjectTLine* m_owner;
@@ -78,6 +78,9 @@ public:
     bool setCandleDateTimeLeftAtX(double x);
     bool hasLeftAnchor() const;
     bool hasRightAnchor() const;
+    // The anchors' scene points.
+    QPointF leftPoint() const;
+    QPointF rightPoint() const;
 
     kuChartObjectTLineEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsLineItem* lineItem() const { return m_lineItem; }

@@ -1,6 +1,7 @@
 #include "kuchartobjectvline.h"
 
 #include "kuchartcore.h"
+#include "kuchartgrabitems.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
@@ -11,20 +12,26 @@ kuChartObjectVLineEventFilter::kuChartObjectVLineEventFilter(kuChartObjectVLine*
     : kuChartObjectEventFilter(owner, parent, hoverOpacity, normalOpacity), m_line(owner)
 {}
 
-bool kuChartObjectVLineEventFilter::followPointer(const QPointF& scenePos)
+bool kuChartObjectVLineEventFilter::followPointer(const kuChartAnchorMove& move)
 {
     const kuChartCore* core = m_line->chartCore();
-    if (!core || scenePos.x() < core->plotLeft() || scenePos.x() > core->plotRight())
+    if (!core || move.at.x() < core->plotLeft() || move.at.x() > core->plotRight())
         return false;
-    m_line->setDateTimeFromX(scenePos.x());
+    if (move.x)
+        m_line->setDateTimeFromX(move.at.x());
     m_line->repaint();
-    m_line->chartCore()->showPriceMarker(qint64(scenePos.y()));
+    m_line->chartCore()->showPriceMarker(qint64(move.at.y()));
     return true;
 }
 
-bool kuChartObjectVLineEventFilter::takeAnchor(const QPointF& scenePos)
+bool kuChartObjectVLineEventFilter::takeAnchor(const kuChartAnchorMove& move)
 {
-    return m_line->setDateTimeFromX(scenePos.x());
+    return move.x ? m_line->setDateTimeFromX(move.at.x()) : hasAnchor();
+}
+
+QPointF kuChartObjectVLineEventFilter::anchorPoint(const QPointF& press) const
+{
+    return QPointF(kuChartAnchor::xForDateTime(m_line->chartCore(), m_line->lineDateTime()), press.y());
 }
 
 bool kuChartObjectVLineEventFilter::hasAnchor() const
@@ -33,7 +40,7 @@ bool kuChartObjectVLineEventFilter::hasAnchor() const
 }
 
 kuChartObjectVLine::kuChartObjectVLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObject(core), m_lineItem(new QGraphicsLineItem),
+    : kuChartObject(core), m_lineItem(new kuChartGrabLineItem),
       m_eventFilter(new kuChartObjectVLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
       m_labelTemplate(tr("Вертикальная линия %1"))
 {
@@ -69,10 +76,14 @@ void kuChartObjectVLine::setupItems()
     m_lineItem->setVisible(true);
     m_lineItem->setLine(0, 0, 0, 0);
     m_lineItem->setAcceptHoverEvents(true);
+    m_lineItem->setCursor(Qt::SizeHorCursor);
+    m_lineItem->setZValue(kuChartGrab::z);
     m_lineItem->setPen(m_linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
         c->setAcceptHoverEvents(true);
+        c->setCursor(Qt::SizeHorCursor);
+        c->setZValue(kuChartGrab::z);
         c->installSceneEventFilter(m_eventFilter);
     }
 }

@@ -16,9 +16,10 @@ public:
                                   double normalOpacity);
 
 protected:
-    bool followPointer(const QPointF& scenePos) override;
-    bool takeAnchor(const QPointF& scenePos) override;
+    bool followPointer(const kuChartAnchorMove& move) override;
+    bool takeAnchor(const kuChartAnchorMove& move) override;
     bool hasAnchor() const override;
+    QPointF anchorPoint(const QPointF& press) const override;
 
 private:
     kuChartObjectVLine* m_line;

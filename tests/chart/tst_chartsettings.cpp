@@ -371,6 +371,67 @@ private slots:
         QCOMPARE(accepted(dialog)["object"].toArray().size(), savedObjects);
     }
 
+    void deleteKeepsListAndTableTogether_data()
+    {
+        QTest::addColumn<int>("objects");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("shown"); // empty: none left
+        QTest::newRow("first") << 3 << 0 << "B";
+        QTest::newRow("middle") << 3 << 1 << "C";
+        QTest::newRow("last") << 3 << 2 << "B";
+        QTest::newRow("only") << 1 << 0 << "";
+    }
+
+    // After "Удалить" the list's current row and the parameter table show one
+    // and the same object: the one that took the deleted row's place.
+    void deleteKeepsListAndTableTogether()
+    {
+        QFETCH(int, objects);
+        QFETCH(int, row);
+        QFETCH(QString, shown);
+        QJsonArray array;
+        for (int i = 0; i < objects; ++i) {
+            const QString name(QChar('A' + i));
+            array.append(QJsonObject{
+                    {"name", name},
+                    {"label", name.toLower()},
+                    {"params", QJsonArray{QJsonObject{{"name", "p"}, {"label", "p" + name}, {"value", i}}}}});
+        }
+        kuChartSettings dialog;
+        dialog.setSettings(QJsonObject{{"object", array}});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QListView* list = dialog.objectList();
+        QTableView* table = dialog.objectTable();
+        const QModelIndex chosen = list->model()->index(row, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(chosen).center());
+        QCOMPARE(table->rootIndex(), list->currentIndex());
+
+        dialog.findChild<QPushButton*>("btnDelete")->click();
+        QCOMPARE(list->currentIndex().data(kuChartSettingModel::NameRole).toString(), shown);
+        QCOMPARE(table->rootIndex(), list->currentIndex());
+        QCOMPARE(list->selectionModel()->selectedIndexes(),
+                 shown.isEmpty() ? QModelIndexList() : QModelIndexList{list->currentIndex()});
+        const QAbstractItemModel* model = table->model();
+        QCOMPARE(model->rowCount(table->rootIndex()), shown.isEmpty() ? 0 : 1);
+        if (!shown.isEmpty())
+            QCOMPARE(model->index(0, 0, table->rootIndex()).data().toString(), "p" + shown);
+    }
+
+    // Moving through the list with the keys takes the table along.
+    void tableFollowsKeys()
+    {
+        kuChartSettings dialog;
+        dialog.setSettings(state());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QListView* list = dialog.objectList();
+        dialog.selectObject("Rsi1");
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentIndex().data(kuChartSettingModel::NameRole).toString(), "Line1");
+        QCOMPARE(dialog.objectTable()->rootIndex(), list->currentIndex());
+    }
+
     void emptyObjectsAndCancel()
     {
         kuChartSettings dialog;

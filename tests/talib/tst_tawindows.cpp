@@ -1,7 +1,8 @@
 // The range functions bar for bar against plain models, compared exactly:
 // windows longer than the blocks the library works in, trends that push the
 // extreme out of the window on every bar, ties, NaN bars, and chained averages
-// that span blocks.
+// that span blocks. CCI likewise, against its sums in the order they have
+// always been added.
 #include <QtTest>
 
 #include "slidingextreme.h"
@@ -99,6 +100,35 @@ Series maOf(const Series& x, int period, TA_MAType type)
     if (TA_MA(0, static_cast<int>(x.size()) - 1, x.data(), period, type, &beg, &nb, out.data()) != TA_SUCCESS)
         return {};
     out.resize(static_cast<size_t>(nb));
+    return out;
+}
+
+// CCI of the bars beg .. n - 1 as one bar at a time has always given it: the
+// typical prices in a ring whose slot of bar u is (u - oldest) mod p, oldest
+// being the first bar the call reads, and every sum added from slot 0 up.
+Series cciOf(const Bars& b, int beg, int p)
+{
+    Series ring(static_cast<size_t>(p));
+    const int oldest = beg - p + 1;
+    Series out;
+    for (int t = oldest; t < b.size(); ++t) {
+        const double last = (b.high[t] + b.low[t] + b.close[t]) / 3;
+        ring[(t - oldest) % p] = last;
+        if (t < beg)
+            continue;
+        double sum = 0.0;
+        for (double v : ring)
+            sum += v;
+        const double average = sum / p;
+        double deviations = 0.0;
+        bool flat = true;
+        for (double v : ring) {
+            deviations += std::fabs(v - average);
+            flat = flat && v == last;
+        }
+        const double distance = last - average;
+        out.push_back(distance != 0.0 && deviations != 0.0 && !flat ? distance / (0.015 * (deviations / p)) : 0.0);
+    }
     return out;
 }
 
@@ -250,6 +280,37 @@ private slots:
         const Series fastDs = maOf(fastKs, slow, ma);
         QCOMPARE(firstDifference(outK.data(), fastKs.data() + lookbackK, nb), -1);
         QCOMPARE(firstDifference(outD.data(), fastDs.data(), nb), -1);
+    }
+
+    void cci_data()
+    {
+        QTest::addColumn<Bars>("bars");
+        QTest::addColumn<int>("period");
+        QTest::addColumn<int>("start");
+        // Both parities of the first bar and of the bar count, and rings that
+        // wrap on either bar of a pair.
+        for (const char* shape : {"walk", "flat", "nan"})
+            for (int p : {2, 3, 14, 15, 600})
+                for (int start : {0, 700, 701})
+                    for (int n : {1300, 1301})
+                        QTest::addRow("%s %d from %d of %d", shape, p, start, n) << shapedBars(shape, n) << p << start;
+    }
+    void cci()
+    {
+        QFETCH(Bars, bars);
+        QFETCH(int, period);
+        QFETCH(int, start);
+        const int n = bars.size();
+        Series out(n);
+        int beg = 0;
+        int nb = 0;
+        QCOMPARE(TA_CCI(start, n - 1, bars.high.data(), bars.low.data(), bars.close.data(), period, &beg, &nb,
+                        out.data()),
+                 TA_SUCCESS);
+        QCOMPARE(beg, std::max(start, period - 1));
+        const Series want = cciOf(bars, beg, period);
+        QCOMPARE(nb, static_cast<int>(want.size()));
+        QCOMPARE(firstDifference(out.data(), want.data(), nb), -1);
     }
 };
 

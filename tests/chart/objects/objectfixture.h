@@ -44,7 +44,8 @@ inline void sendToScene(kuChartCore* core, QEvent::Type type, QPointF pos)
     QGraphicsSceneMouseEvent event(type);
     event.setScenePos(pos);
     event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
-    event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton : Qt::NoButton);
+    const bool down = type == QEvent::GraphicsSceneMousePress || type == QEvent::GraphicsSceneMouseDoubleClick;
+    event.setButtons(down ? Qt::LeftButton : Qt::NoButton);
     QCoreApplication::sendEvent(core->scene(), &event);
 }
 

@@ -445,8 +445,9 @@ void tst_ChartObjectFiboArcs::markerDrag()
     QCOMPARE(arcs.priceLeft(), gridPrice(core.get(), 110));
     QVERIFY(CursorGuard::balanced());
 
+    // Pressed on the anchor itself, so that the anchor lands where the pointer goes.
     QGraphicsItem* marker = centre ? arcs.leftMarker() : arcs.rightMarker();
-    send(core.get(), marker, QEvent::GraphicsSceneMousePress, marker->sceneBoundingRect().center());
+    send(core.get(), marker, QEvent::GraphicsSceneMousePress, centre ? arcs.leftPoint() : arcs.rightPoint());
     QCOMPARE(arcs.eventFilter()->dragState(), quint8(centre ? F::DraggingLeft : F::DraggingRight));
     QCOMPARE(CursorGuard::top(), Qt::DragMoveCursor);
     QVERIFY(core->scene()->isGrabbed());

@@ -564,7 +564,9 @@ void tst_ChartObjectFiboChanel::markerDrag()
     QVERIFY(!core->scene()->isGrabbed());
 
     QGraphicsRectItem* markers[] = {ch.bottomLeftMarker(), ch.bottomRightMarker(), ch.topLeftMarker()};
-    send(core.get(), markers[marker], QEvent::GraphicsSceneMousePress, markers[marker]->rect().center());
+    // Pressed on the anchor itself, so that the anchor lands where the pointer goes.
+    const QPointF anchors[] = {ch.bottomLeftPoint(), ch.bottomRightPoint(), ch.topLeftPoint()};
+    send(core.get(), markers[marker], QEvent::GraphicsSceneMousePress, anchors[marker]);
     QCOMPARE(ch.eventFilter()->dragState(), quint8(state));
     QCOMPARE(CursorGuard::top(), Qt::DragMoveCursor);
     QVERIFY(core->scene()->isGrabbed());

@@ -76,6 +76,7 @@ private slots:
     void styleSwitchesOnly();
     void jsonRoundTrip();
     void followsPointerCentred();
+    void dropsWhereShown();
     void dragAndRelease();
     void releaseOutsideData();
     void repaintBounds();
@@ -450,6 +451,26 @@ void tst_ChartObjectText::followsPointerCentred()
     QCOMPARE(text.candleDateTime(), kuChartObjectBase::dateTimeToText(text.dateTimeAtX(double(core->plotLeft()))));
 }
 
+// A new text is dropped where the moves showed it, centred on the pointer: it
+// does not jump to put its corner at the pointer.
+void tst_ChartObjectText::dropsWhereShown()
+{
+    auto core = chart();
+    CursorGuard guard;
+    kuChartObjectText text(core.get(), QJsonObject());
+    text.setText(QStringLiteral("Метка"));
+    core->scene()->setActiveObject(&text);
+    const QPointF pointer = at(core.get(), 10, 120);
+    send(core.get(), text.textItem(), QEvent::GraphicsSceneMouseMove, pointer);
+    QVERIFY(text.textItem()->isVisible());
+    const QPointF shown = text.textItem()->pos();
+    send(core.get(), text.textItem(), QEvent::GraphicsSceneMousePress, pointer);
+    send(core.get(), text.textItem(), QEvent::GraphicsSceneMouseRelease, pointer);
+    QVERIFY(!text.eventFilter()->isPlacing());
+    text.repaint();
+    QCOMPARE(text.textItem()->pos(), shown);
+}
+
 void tst_ChartObjectText::dragAndRelease()
 {
     auto core = chart();
@@ -478,12 +499,17 @@ void tst_ChartObjectText::dragAndRelease()
 
 void tst_ChartObjectText::releaseOutsideData()
 {
-    auto core = chart();
+    // Twelve candles: the slots left of the oldest hold none.
+    auto core = chartfixture::coreWith(chartfixture::seriesOf(1, 12));
+    core->redraw();
     CursorGuard guard;
     kuChartObjectText text(core.get(), QJsonObject());
     text.setText(QStringLiteral("B"));
     core->scene()->setActiveObject(&text);
-    const QPointF beyond(double(core->plotRight()) + 30, 100);
+    // The text goes where the moves show it, centred on the pointer and kept
+    // inside the plot: here at the plot's left edge, over no candle.
+    const QPointF beyond(double(core->plotLeft()) - 30, 100);
+    QVERIFY(!text.dateTimeAtX(double(core->plotLeft())).isValid());
     send(core.get(), text.textItem(), QEvent::GraphicsSceneMouseRelease, beyond);
     QVERIFY(text.eventFilter()->isPlacing());
     QVERIFY(core->scene()->isGrabbed());
