@@ -74,6 +74,7 @@ private slots:
         QTest::newRow("spare plug-in") << folder + "plugins/ku_sparelink1.so" << false;
         QTest::newRow("plug-in API") << "lib/velmoran/lib/libvelmoran_plugin_api.so" << false;
         QTest::newRow("translation") << folder + "i18n/qtbase_ru.qm" << false;
+        QTest::newRow("user guide") << folder + "doc/Velmoran.pdf" << false;
         QTest::newRow("desktop entry") << "share/applications/velmoran.desktop" << false;
         QTest::newRow("icon") << "share/icons/hicolor/scalable/apps/velmoran.svg" << false;
         QTest::newRow("demo server launcher") << "bin/velmoran-demo-server" << true;
