@@ -105,13 +105,37 @@ function(velmoran_moc_follows_sources target)
   include(${stamp})
 endfunction()
 
+# velmoran_install(<target>): a part of the installed program. The program's folder
+# (VELMORAN_INSTALL_DIR) mirrors the build's bin/ and lib/, and the target goes where
+# it is built; its RUNPATH leads from its own place to lib/, the same in both trees,
+# so the build already links it that way, the install only copies, and the folder
+# works wherever it is copied to.
+function(velmoran_install target)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    get_target_property(built ${target} RUNTIME_OUTPUT_DIRECTORY)
+  else()
+    get_target_property(built ${target} LIBRARY_OUTPUT_DIRECTORY)
+  endif()
+  file(RELATIVE_PATH folder ${CMAKE_BINARY_DIR} ${built})
+  file(RELATIVE_PATH to_lib ${built} ${CMAKE_BINARY_DIR}/lib)
+  set(rpath "$ORIGIN")
+  if(to_lib)
+    string(APPEND rpath "/${to_lib}")
+  endif()
+  set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "${rpath}")
+  install(TARGETS ${target}
+          RUNTIME DESTINATION ${VELMORAN_INSTALL_DIR}/${folder} COMPONENT velmoran
+          LIBRARY DESTINATION ${VELMORAN_INSTALL_DIR}/${folder} COMPONENT velmoran)
+endfunction()
+
 # velmoran_library(<target> SHARED|STATIC|OBJECT [NO_QT] [EXCLUDE subfolder-or-file...]
 #                  [SOURCES extra...] [PUBLIC libs...] [PRIVATE libs...])
 # A library made from the current folder: its sources below it (velmoran_sources)
 # and its Designer forms in forms/<folder>/, <folder> being the folder's path from
 # the top (forms/shell, forms/chart/indicators). The folder and its subfolders with
 # headers are public include directories, so a header keeps its plain include name
-# when it moves into a subfolder.
+# when it moves into a subfolder. A SHARED library is part of the installed program.
 function(velmoran_library target kind)
   cmake_parse_arguments(L "NO_QT" "" "EXCLUDE;SOURCES;PUBLIC;PRIVATE" ${ARGN})
   set(folder ${CMAKE_CURRENT_SOURCE_DIR})
@@ -160,6 +184,9 @@ function(velmoran_library target kind)
   endif()
   if(L_PRIVATE)
     target_link_libraries(${target} PRIVATE ${L_PRIVATE})
+  endif()
+  if(kind STREQUAL "SHARED")
+    velmoran_install(${target})
   endif()
   if(L_NO_QT)
     set_target_properties(${target} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
