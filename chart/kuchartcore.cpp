@@ -25,16 +25,6 @@ constexpr int reservedValues = 65536;
 const QString chartSettingName = QStringLiteral("chartSetting");
 const QString volumeSettingName = QStringLiteral("volumeSetting");
 
-QGraphicsRectItem* newClip(QGraphicsScene* scene, double z)
-{
-    auto* clip = new QGraphicsRectItem;
-    clip->setPen(Qt::NoPen);
-    clip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
-    clip->setZValue(z);
-    scene->addItem(clip);
-    return clip;
-}
-
 QFont styledFont(QFont font, int weight, int pixelSize)
 {
     font.setWeight(weight);
@@ -64,9 +54,10 @@ kuChartCore::kuChartCore(QObject* parent) : QObject(parent)
 {
     m_scene = new kuGraphicsScene(this);
     // In the scene before any object is made, so that objects can put their items into them.
-    // Drawings stay under the candles, as they did unclipped.
-    m_pricePaneClip = newClip(m_scene, 0.1);
-    m_plotClip = newClip(m_scene, 0.05);
+    // Drawings lie over the candles and indicator lines, as the unclipped tools do, so that
+    // a tool takes the mouse where it crosses them; the chart's own labels (1.0) stay on top.
+    m_pricePaneClip = new kuChartClipItem(m_scene, 0.1);
+    m_plotClip = new kuChartClipItem(m_scene, 0.95);
     m_hintItem = new QGraphicsTextItem;
     m_cursorLabel = new QGraphicsTextItem;
     m_priceLabel = new kuGraphicsTextItem;

@@ -6,6 +6,25 @@
 
 #include <cmath>
 
+kuChartClipItem::kuChartClipItem(QGraphicsScene* scene, double z)
+{
+    setPen(Qt::NoPen);
+    setFlags(ItemClipsChildrenToShape | ItemHasNoContents);
+    setAcceptedMouseButtons(Qt::NoButton);
+    setZValue(z);
+    if (scene)
+        scene->addItem(this);
+}
+
+QGraphicsItem* topItemAt(const QGraphicsScene* scene, const QPointF& point)
+{
+    for (QGraphicsItem* item : scene->items(point, Qt::IntersectsItemShape, Qt::DescendingOrder)) {
+        if (item->type() != kuChartClipItem::Type)
+            return item;
+    }
+    return nullptr;
+}
+
 namespace {
 
 // Hovered outlines thicken by one pixel and thin again on leave.

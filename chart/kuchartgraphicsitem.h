@@ -38,6 +38,25 @@ struct kuLineGeometry
     double y1 = 0;
 };
 
+// A pane's clip: its children are drawn and hit only inside its rectangle. It
+// takes no mouse button; a search for what lies under the pointer skips it
+// (topItemAt), so that it hides no candle from a click, whatever its stacking.
+class kuChartClipItem : public QGraphicsRectItem
+{
+public:
+    enum
+    {
+        Type = UserType + 105
+    };
+
+    kuChartClipItem(QGraphicsScene* scene, double z);
+
+    int type() const override { return Type; }
+};
+
+// The topmost item at a scene point that is not a clip.
+QGraphicsItem* topItemAt(const QGraphicsScene* scene, const QPointF& point);
+
 // The plain interface of every item a chart pools: the core and the indicators
 // move these instead of making new ones on each redraw. Not a QObject.
 class kuChartGraphicsItem

@@ -168,7 +168,7 @@ void kuGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 void kuGraphicsScene::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
-        QGraphicsItem* item = itemAt(event->scenePos(), QTransform());
+        QGraphicsItem* item = topItemAt(this, event->scenePos());
         kuChart* chart = chartWindow();
         if (item && chart && item->type() == kuChartGraphicsCandleItem::Type) {
             const double close = static_cast<kuChartGraphicsCandleItem*>(item)->closePrice();

@@ -241,11 +241,7 @@ QGraphicsItem* kuChartAbstractTA::paneClip()
         kuGraphicsScene* s = scene();
         if (!s)
             return nullptr;
-        m_clip = new QGraphicsRectItem;
-        m_clip->setPen(Qt::NoPen);
-        m_clip->setFlags(QGraphicsItem::ItemClipsChildrenToShape | QGraphicsItem::ItemHasNoContents);
-        m_clip->setZValue(poolZ);
-        s->addItem(m_clip);
+        m_clip = new kuChartClipItem(s, poolZ);
     }
     return m_clip;
 }

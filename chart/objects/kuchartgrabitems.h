@@ -28,6 +28,8 @@ public:
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
+    bool contains(const QPointF& point) const override;
+    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
 };
 
 // A marker: its square and the margin around it.
@@ -38,6 +40,8 @@ public:
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
+    bool contains(const QPointF& point) const override;
+    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
 };
 
 class kuChartGrabEllipseItem : public QGraphicsEllipseItem
@@ -47,4 +51,6 @@ public:
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
+    bool contains(const QPointF& point) const override;
+    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
 };

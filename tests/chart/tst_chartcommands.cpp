@@ -348,7 +348,7 @@ private slots:
         kuChartGraphicsCandleItem* candle = nullptr;
         for (QGraphicsItem* item : scene->items()) {
             if (item->type() == kuChartGraphicsCandleItem::Type && item->isVisible() &&
-                scene->itemAt(item->sceneBoundingRect().center(), QTransform()) == item)
+                topItemAt(scene, item->sceneBoundingRect().center()) == item)
                 candle = static_cast<kuChartGraphicsCandleItem*>(item);
         }
         QVERIFY(candle);
