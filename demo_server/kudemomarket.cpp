@@ -1,5 +1,7 @@
 #include "kudemomarket.h"
 
+#include "kudemorandom.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QTextCodec>
@@ -10,19 +12,6 @@
 
 namespace {
 
-quint64 mix(quint64 x)
-{
-    x += 0x9e3779b97f4a7c15ULL;
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
-
-double unit(quint64 x)
-{
-    return double(x >> 11) * (1.0 / 9007199254740992.0);
-}
-
 const qint64 minuteHistoryDays = 30;
 const qint64 dayHistoryDays = 5 * 365;
 const double minuteSigma = 0.0007;
@@ -31,6 +20,9 @@ const double daySigma = 0.018;
 const double guaranteeShare = 0.1;
 
 } // namespace
+
+using kuDemoRandom::mix;
+using kuDemoRandom::unit;
 
 double kuDemoMarket::cents(double value)
 {
