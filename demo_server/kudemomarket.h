@@ -169,39 +169,49 @@ private:
         quint64 stamp = 0;
     };
 
+    // Share of a derivative's value blocked as guarantee.
+    static constexpr double guaranteeShare = 0.1;
+
+    // Prices, the book, the tape and the trading day.
     quint64 nextStamp() { return ++m_stamp; }
     Paper* paper(int paperId);
     const Paper* paper(int paperId) const;
-    Account* account(const QString& name);
-    const Account* account(const QString& name) const;
     double round(const Paper& p, double price) const;
     double noise(int paperId, qint64 t, quint64 salt) const;
     void movePaper(Paper& p, bool randomMove, double target);
     void rebuildBook(Paper& p);
     void printTrade(Paper& p, int lots, double price);
-    void rollCandle(Paper& p);
     void rollDay(Paper& p);
     static qint64 dayOf(qint64 ms);
-    void matchOrders(int paperId);
-    void fillOrder(Order& o, double price, int pieces);
-    int crossingPieces(const Paper& p, int side) const;
     // The book as traders see it: the market's levels with every resting limit order joined in.
     QVector<Level> joinedBook(const Paper& p) const;
     void touchBook(int paperId);
-    void seedHistory(Account& a);
-    void placeChild(const Order& stop, bool market, double price, int condition);
-    void touchHolders(int paperId);
+
+    // Candles: the forming minute, and history made up backwards from the start.
+    void rollCandle(Paper& p);
     QVector<kuDemoCandle> minuteHistory(const Paper& p, qint64 from, qint64 to) const;
     QVector<kuDemoCandle> dayHistory(const Paper& p, qint64 from, qint64 to) const;
     struct HistoryFrame;
     QVector<kuDemoCandle> history(const Paper& p, qint64 from, qint64 to, qint64 anchor, double close,
                                   const HistoryFrame& frame) const;
+    qint64 minuteAnchor() const { return m_start / 60000 * 60; }
+    qint64 dayAnchor() const { return dayOf(m_start); }
+
+    // Accounts, their money and their past.
+    Account* account(const QString& name);
+    const Account* account(const QString& name) const;
+    void touchHolders(int paperId);
     double blockedMoney(const Account& a) const;
     double guarantee(const Account& a) const;
     double unrealized(const Account& a) const;
+    void seedHistory(Account& a);
+
+    // Orders: requests, matching and fills.
     int reject(Order& o, const QString& reason);
-    qint64 minuteAnchor() const { return m_start / 60000 * 60; }
-    qint64 dayAnchor() const { return dayOf(m_start); }
+    void matchOrders(int paperId);
+    void placeChild(const Order& stop, bool market, double price, int condition);
+    int crossingPieces(const Paper& p, int side) const;
+    void fillOrder(Order& o, double price, int pieces);
 
     quint64 m_seed;
     qint64 m_start;

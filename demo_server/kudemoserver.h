@@ -124,7 +124,23 @@ private:
         int value = 0;
         int remaining = -1;
     };
+    // Server error codes of the wire format.
+    enum
+    {
+        errNotGet = 1,
+        errNoParams = 2,
+        errNoValue = 3,
+        errBadNames = 4,
+        errLogin = 5,
+        errSession = 7,
+        errAccount = 12,
+    };
 
+    // The clock and the sessions it ends.
+    void expireSessions();
+    void tick();
+
+    // HTTP over TLS: requests in, injected faults, replies out.
     void acceptDescriptor(qintptr descriptor);
     void readSocket(QSslSocket* socket);
     struct Shape
@@ -137,15 +153,17 @@ private:
     void reply(QSslSocket* socket, int status, const QByteArray& body, bool close, int delayMs, const Shape& shape);
     static int takeFault(QHash<QString, Fault>& faults, const QString& script);
     static void setFault(QHash<QString, Fault>& faults, int value, const QString& script, int times);
+
+    // The scripts: a request's names and session checked, then carried out.
     QByteArray handle(const QString& script, const Params& params, kuDemoHostile::Mode hostile);
     QByteArray login(const Params& params, bool withSession);
     QByteArray orderRequest(const Session& session, const Params& params);
+
+    // Plug-ins offered for download.
     QByteArray pluginList(bool hugeIcons) const;
     QList<QJsonObject> offeredPlugins() const;
     // A plug-in library by GUID for a session, with the HTTP status to answer.
     QByteArray pluginFile(const Params& params, int* status);
-    void expireSessions();
-    void tick();
 
     Options m_options;
     kuDemoCertificate m_certificate;
