@@ -8,7 +8,6 @@
 
 #include <QDebug>
 #include <QHash>
-#include <QMetaProperty>
 #include <QSet>
 
 #include <utility>
@@ -22,13 +21,8 @@ const QString volumeSettingName = QStringLiteral("volumeSetting");
 QSet<QString> settingNames(const QObject* object)
 {
     QSet<QString> names;
-    const QMetaObject* meta = object->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const QString name = QString::fromLatin1(property.name());
-        if (property.isReadable() && name != QLatin1String("objectName"))
-            names.insert(name);
-    }
+    kuChartPropertyValue::forEachSettingProperty(
+            object, [&names](const QString& name, const QMetaProperty&) { names.insert(name); });
     return names;
 }
 
