@@ -35,6 +35,15 @@ void ContainerWidget::reportHidden(const SectionContent::RefPtr& sc)
     }
 }
 
+void ContainerWidget::reportShown(const SectionContent::RefPtr& sc)
+{
+    // A content that was not hidden has nothing to report.
+    if (sc->visibilityState() & SectionContent::Hidden) {
+        sc->setVisibilityState(SectionContent::Visible);
+        emit sectionContentVisibilityChanged(sc, true);
+    }
+}
+
 bool ContainerWidget::hideSectionContent(const SectionContent::RefPtr& sc)
 {
     if (!sc)
@@ -81,10 +90,7 @@ bool ContainerWidget::showSectionContent(const SectionContent::RefPtr& sc)
             fw->titleWidget()->show();
         if (fw->contentWidget())
             fw->contentWidget()->show();
-        if (sc->visibilityState() & SectionContent::Hidden) {
-            sc->setVisibilityState(SectionContent::Visible);
-            emit sectionContentVisibilityChanged(sc, true);
-        }
+        reportShown(sc);
         return true;
     }
 
@@ -104,10 +110,7 @@ bool ContainerWidget::showSectionContent(const SectionContent::RefPtr& sc)
         addSection(sw);
     }
     sw->addInternalContent(hsi.data, true);
-    if (sc->visibilityState() & SectionContent::Hidden) {
-        sc->setVisibilityState(SectionContent::Visible);
-        emit sectionContentVisibilityChanged(sc, true);
-    }
+    reportShown(sc);
     return true;
 }
 
