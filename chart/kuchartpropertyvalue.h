@@ -19,17 +19,25 @@ public:
     // otherwise logs and leaves it. Returns whether it was set.
     static bool apply(QObject* object, const QString& name, const QJsonValue& json, bool allowed);
 
-    // Calls f(name, value) for every readable property the settings show
+    // Calls f(name, property) for every readable property the settings show
     // ("objectName" is never one of them).
     template <typename F>
-    static void forEachSetting(const QObject* object, F f)
+    static void forEachSettingProperty(const QObject* object, F f)
     {
         const QMetaObject* meta = object->metaObject();
         for (int i = 0; i < meta->propertyCount(); ++i) {
             const QMetaProperty property = meta->property(i);
             const QString name = QString::fromLatin1(property.name());
             if (property.isReadable() && name != QLatin1String("objectName"))
-                f(name, property.read(object));
+                f(name, property);
         }
+    }
+
+    // Calls f(name, value) for the same properties.
+    template <typename F>
+    static void forEachSetting(const QObject* object, F f)
+    {
+        forEachSettingProperty(
+                object, [&](const QString& name, const QMetaProperty& property) { f(name, property.read(object)); });
     }
 };

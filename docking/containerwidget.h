@@ -88,6 +88,7 @@ private:
     FloatingWidget* floatingOf(int uid) const;
     SectionWidget* sectionOf(int uid) const;
     void reportHidden(const SectionContent::RefPtr& sc);
+    void reportShown(const SectionContent::RefPtr& sc);
 
     QByteArray saveHierarchy() const;
     void saveGeometryWalk(QDataStream& out, QWidget* widget) const;
