@@ -3,6 +3,7 @@
 #include "kuobjectmodelabstractitem.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
@@ -33,6 +34,22 @@ void setUpView(kuTreeView* view, kuTreeViewProxyModel* proxy, kuTreeViewModel* m
                const QList<QSharedPointer<kuObjectHeaderItem>>& columns);
 // The session's accounts in the box, all checked; the current account opens unless the user closed it.
 void loadAccounts(kuCheckComboBox* box, kuTreeView* view);
+// A record (account code -> array of objects) as rows: makeRow(const QJsonObject&) makes the
+// row of one object. An account whose array is empty, or is no array, gets an empty list.
+template <typename MakeRow>
+ParsedRows parseRows(const QJsonObject& record, MakeRow makeRow)
+{
+    ParsedRows parsed;
+    for (auto account = record.constBegin(); account != record.constEnd(); ++account) {
+        Rows rows;
+        const QJsonArray list = account.value().toArray();
+        rows.reserve(list.size());
+        for (const QJsonValue& value : list)
+            rows << makeRow(value.toObject());
+        parsed.insert(account.key(), QVariant::fromValue(rows));
+    }
+    return parsed;
+}
 // A snapshot replaces every account row and its rows.
 void showSnapshot(kuTreeViewProxyModel* proxy, const ParsedRows& rows);
 // Hands each account's rows to the source model's account row with the role, in one repaint.

@@ -1,25 +1,60 @@
 #include "kuaccountwindowbase.h"
 
-#include "kuaccountwindow.h"
 #include "kucheckcombobox.h"
 #include "kutreeview.h"
+#include "kutreeviewmodel.h"
 #include "kutreeviewproxymodel.h"
 
 #include <QLineEdit>
 
-void kuAccountWindowBase::setAccountWidgets(kuTreeView* view, kuTreeViewProxyModel* proxy, kuCheckComboBox* box,
-                                            QLineEdit* search)
+kuAccountWindowBase::~kuAccountWindowBase()
+{
+    // The view goes with the window; it must not outlive its model's proxy in between.
+    if (m_tree)
+        m_tree->setModel(nullptr);
+    delete m_treeProxy;
+}
+
+void kuAccountWindowBase::setUpAccountTree(kuTreeView* view, kuTreeViewProxyModel* proxy, kuTreeViewModel* model,
+                                           kuCheckComboBox* box, QLineEdit* search,
+                                           const QList<QSharedPointer<kuObjectHeaderItem>>& columns)
 {
     m_tree = view;
     m_treeProxy = proxy;
+    m_treeModel = model;
     m_accountBox = box;
     m_searchLine = search;
+    kuAccountWindow::setUpView(view, proxy, model, columns);
 }
 
 void kuAccountWindowBase::connectAccountWidgets()
 {
     connect(m_accountBox->model(), &QAbstractItemModel::dataChanged, this, &kuAccountWindowBase::slot_showAccounts);
     connect(m_searchLine, &QLineEdit::textEdited, this, &kuAccountWindowBase::slot_filterAccepted);
+}
+
+void kuAccountWindowBase::loadAccounts()
+{
+    kuAccountWindow::loadAccounts(m_accountBox, m_tree);
+}
+
+void kuAccountWindowBase::showAccountRows(const ParsedRows& rows)
+{
+    kuAccountWindow::showSnapshot(m_treeProxy, rows);
+    m_tree->applyAccountStates();
+    hideLightBox();
+}
+
+void kuAccountWindowBase::applyAccountRows(const ParsedRows& rows, int role)
+{
+    kuAccountWindow::applyRows(m_tree, m_treeModel, rows, role);
+}
+
+QJsonObject kuAccountWindowBase::saveAccountSettings(const QString& group, const QString& accountLabel,
+                                                     const QString& searchLabel)
+{
+    return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), group, windowTitle(), accountLabel,
+                                         chekedAccounts(), searchLabel, searchLine(), columnState());
 }
 
 void kuAccountWindowBase::slot_showAccounts(QModelIndex, QModelIndex)

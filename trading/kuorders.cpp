@@ -4,9 +4,6 @@
 
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
-#include "kuaccount.h"
-#include "kuaccountwindow.h"
-#include "kucheckcombobox.h"
 #include "kuclient.h"
 #include "kuobjectheaderitem.h"
 #include "kuordersitem.h"
@@ -15,9 +12,6 @@
 #include "kuordersview.h"
 #include "kurecordkeys.h"
 
-#include <QHeaderView>
-#include <QJsonArray>
-#include <QLineEdit>
 #include <QMutexLocker>
 
 namespace {
@@ -49,10 +43,6 @@ kuOrders::kuOrders(QWidget* parent)
 
 kuOrders::~kuOrders()
 {
-    // The view goes with the window; it must not outlive its model's proxy in between.
-    if (m_view)
-        m_view->setModel(nullptr);
-    delete m_proxy;
     delete ui;
 }
 
@@ -64,7 +54,6 @@ void kuOrders::registerWithClient()
 void kuOrders::init()
 {
     m_view = ui->viewOrders;
-    setAccountWidgets(m_view, m_proxy, ui->comboBoxAccount, ui->lineSearch);
 
     const QList<QSharedPointer<kuObjectHeaderItem>> columns{
             kuObjectHeaderItem::create(tr("Дата и время"), tr("Дата и время выставления поручения"), true),
@@ -80,7 +69,7 @@ void kuOrders::init()
             kuObjectHeaderItem::create(tr("Причина \n отмены"), tr("Причина отмены поручения"), true)};
 
     m_model = new kuOrdersModel(this);
-    kuAccountWindow::setUpView(m_view, m_proxy, m_model, columns);
+    setUpAccountTree(m_view, m_proxy, m_model, ui->comboBoxAccount, ui->lineSearch, columns);
 
     subscribe();
 
@@ -93,37 +82,26 @@ void kuOrders::subscribe()
 {
     requestSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders,
                     [](kuAbstractConn* conn) { conn->getOrders(); });
-    kuAccountWindow::loadAccounts(m_accountBox, m_view);
+    loadAccounts();
 }
 
 kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)
 {
-    ParsedRows parsed;
-    for (auto account = jsonOrders.constBegin(); account != jsonOrders.constEnd(); ++account) {
-        kuAccountWindow::Rows rows;
-        const QJsonArray list = account.value().toArray();
-        rows.reserve(list.size());
-        for (const QJsonValue& value : list) {
-            const QJsonObject o = value.toObject();
-            const QDateTime dateTime = kuAccountWindow::exchangeTime(textOf(o, ok::date), textOf(o, ok::time));
-            rows << QSharedPointer<kuOrdersItem>::create(
-                    intOf(o, ok::order_id), intOf(o, ok::paper_id), dateTime, intOf(o, ok::act), intOf(o, ok::amount),
-                    doubleOf(o, ok::price), doubleOf(o, ok::balance), intOf(o, ok::status), intOf(o, ok::type),
-                    intOf(o, ok::limitation), intOf(o, ok::fcond), intOf(o, ok::isMarket1), doubleOf(o, ok::ifPrice1),
-                    doubleOf(o, ok::stopPrice1), intOf(o, ok::scond), intOf(o, ok::isMarket2),
-                    doubleOf(o, ok::ifPrice2), doubleOf(o, ok::stopPrice2), textOf(o, ok::reason));
-        }
-        parsed.insert(account.key(), QVariant::fromValue(rows));
-    }
-    return parsed;
+    return kuAccountWindow::parseRows(jsonOrders, [](const QJsonObject& o) {
+        const QDateTime dateTime = kuAccountWindow::exchangeTime(textOf(o, ok::date), textOf(o, ok::time));
+        return QSharedPointer<kuOrdersItem>::create(
+                intOf(o, ok::order_id), intOf(o, ok::paper_id), dateTime, intOf(o, ok::act), intOf(o, ok::amount),
+                doubleOf(o, ok::price), doubleOf(o, ok::balance), intOf(o, ok::status), intOf(o, ok::type),
+                intOf(o, ok::limitation), intOf(o, ok::fcond), intOf(o, ok::isMarket1), doubleOf(o, ok::ifPrice1),
+                doubleOf(o, ok::stopPrice1), intOf(o, ok::scond), intOf(o, ok::isMarket2), doubleOf(o, ok::ifPrice2),
+                doubleOf(o, ok::stopPrice2), textOf(o, ok::reason));
+    });
 }
 
 void kuOrders::slot_snapshotOrders(QJsonObject jsonOrders)
 {
     endSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders);
-    kuAccountWindow::showSnapshot(m_proxy, parseOrders(jsonOrders));
-    m_view->applyAccountStates();
-    hideLightBox();
+    showAccountRows(parseOrders(jsonOrders));
     connectConverter(this, &kuAbstractDataConverter::on_updateOrders, &kuOrders::slot_updateOrders);
 }
 
@@ -135,7 +113,7 @@ void kuOrders::slot_updateOrders(QJsonObject jsonOrders)
 
 void kuOrders::applyOrders(const ParsedRows& rows, int role)
 {
-    kuAccountWindow::applyRows(m_view, m_model, rows, role);
+    applyAccountRows(rows, role);
 }
 
 QJsonArray kuOrders::activeOrders(QSet<int> paperIDs)
@@ -164,9 +142,7 @@ QJsonArray kuOrders::activeOrders(QSet<int> paperIDs)
 
 QJsonObject kuOrders::saveSettings()
 {
-    return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), QStringLiteral("ordersSetting"), windowTitle(),
-                                         ui->labelAccount->text(), chekedAccounts(), ui->labelSearch->text(),
-                                         searchLine(), columnState());
+    return saveAccountSettings(QStringLiteral("ordersSetting"), ui->labelAccount->text(), ui->labelSearch->text());
 }
 
 void kuOrders::changeEvent(QEvent* event)

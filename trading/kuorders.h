@@ -1,17 +1,11 @@
 #pragma once
 
-#include "kuaccountwindow.h"
 #include "kuaccountwindowbase.h"
 
 #include <QJsonArray>
-#include <QMap>
 #include <QSet>
-#include <QStringList>
-#include <QVariantMap>
 
-class QLineEdit;
 class Ui_kuOrders;
-class kuCheckComboBox;
 class kuOrdersModel;
 class kuOrdersProxyModel;
 class kuOrdersView;
@@ -22,14 +16,8 @@ class kuOrdersView;
 class kuOrders : public kuAccountWindowBase
 {
     Q_OBJECT
-    Q_PROPERTY(QVariantMap chekedAccounts READ chekedAccounts WRITE setChekedAccounts)
-    Q_PROPERTY(QString searchLine READ searchLine WRITE setSearchLine)
-    Q_PROPERTY(QString columnState READ columnState WRITE setColumnState)
 
 public:
-    // Account code -> QVariant holding a list of shared row pointers.
-    using ParsedRows = kuAccountWindow::ParsedRows;
-
     explicit kuOrders(QWidget* parent = nullptr);
     ~kuOrders() override;
 

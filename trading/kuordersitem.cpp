@@ -10,9 +10,9 @@ kuOrdersItem::kuOrdersItem(int orderID, int paperID, const QDateTime& dateTime, 
                            double balance, int status, int type, int limitation, int fcond, int isMarket1,
                            double ifPrice1, double stopPrice1, int scond, int isMarket2, double ifPrice2,
                            double stopPrice2, const QString& reason)
-    : kuAccountRowItem(paperID, dateTime, act, amount, price), m_orderID(orderID), m_type(type), m_status(status),
-      m_limitation(limitation), m_fcond(fcond), m_scond(scond), m_isMarket1(isMarket1), m_isMarket2(isMarket2),
-      m_balance(balance), m_ifPrice1(ifPrice1), m_ifPrice2(ifPrice2), m_stopPrice1(stopPrice1),
+    : kuAccountRowItem(paperID, dateTime, act, amount, price, balance), m_orderID(orderID), m_type(type),
+      m_status(status), m_limitation(limitation), m_fcond(fcond), m_scond(scond), m_isMarket1(isMarket1),
+      m_isMarket2(isMarket2), m_ifPrice1(ifPrice1), m_ifPrice2(ifPrice2), m_stopPrice1(stopPrice1),
       m_stopPrice2(stopPrice2), m_reason(reason)
 {}
 
@@ -62,8 +62,6 @@ QString kuOrdersItem::displayText(int column) const
     switch (column) {
     case 4:
         return actText(m_act);
-    case 7:
-        return formatNumber(m_balance, 2, blank);
     case 8:
         return m_type == 0 ? tr("Лимитированное") : tr("Рыночное");
     case 9:
@@ -75,24 +73,18 @@ QString kuOrdersItem::displayText(int column) const
     case 11:
         return m_reason;
     default:
-        return sharedText(column);
+        return kuAccountRowItem::displayText(column);
     }
 }
 
 int kuOrdersItem::alignment(int column) const
 {
     switch (column) {
-    case 1:
-    case 4:
     case 9:
     case 10:
         return Qt::AlignHCenter | Qt::AlignVCenter;
-    case 5:
-    case 6:
-    case 7:
-        return Qt::AlignRight | Qt::AlignVCenter;
     default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
+        return kuAccountRowItem::alignment(column);
     }
 }
 
@@ -118,12 +110,6 @@ QColor kuOrdersItem::statusColor() const
 bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
 {
     switch (column) {
-    case 1:
-        return sameDateTime(other);
-    case 2:
-        return m_ticker == other.m_ticker;
-    case 3:
-        return m_shortName == other.m_shortName;
     case 4:
         // The tool tip tells the stop conditions.
         return m_act == other.m_act && m_amount == other.m_amount && m_ticker == other.m_ticker &&
@@ -131,12 +117,6 @@ bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
                m_isMarket2 == other.m_isMarket2 && m_ifPrice1 == other.m_ifPrice1 && m_ifPrice2 == other.m_ifPrice2 &&
                m_stopPrice1 == other.m_stopPrice1 && m_stopPrice2 == other.m_stopPrice2 &&
                m_decimals == other.m_decimals;
-    case 5:
-        return m_amount == other.m_amount;
-    case 6:
-        return m_price == other.m_price && m_decimals == other.m_decimals;
-    case 7:
-        return m_balance == other.m_balance;
     case 8:
         return (m_type == 0) == (other.m_type == 0);
     case 9:
@@ -146,7 +126,7 @@ bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
     case 11:
         return m_reason == other.m_reason;
     default:
-        return true;
+        return sameSharedColumn(other, column);
     }
 }
 
@@ -170,9 +150,6 @@ QString kuOrdersItem::conditionText() const
 QString kuOrdersItem::toolTip(int column) const
 {
     switch (column) {
-    case 2:
-    case 3:
-        return m_issuer;
     case 4:
         return m_act == 5 || m_act == 6 ? conditionText() : QString();
     case 8:
@@ -180,23 +157,7 @@ QString kuOrdersItem::toolTip(int column) const
     case 11:
         return displayText(column);
     default:
-        return QString();
-    }
-}
-
-QVariant kuOrdersItem::sortValue(int column) const
-{
-    switch (column) {
-    case 1:
-        return m_dateTime;
-    case 5:
-        return m_amount;
-    case 6:
-        return m_price;
-    case 7:
-        return m_balance;
-    default:
-        return displayText(column);
+        return kuAccountRowItem::toolTip(column);
     }
 }
 

@@ -20,7 +20,6 @@ public:
     QString displayText(int column) const override;
     int alignment(int column) const override;
     QString toolTip(int column) const override;
-    QVariant sortValue(int column) const override;
     int itemType() const override;
 
     QColor statusColor() const;
@@ -58,7 +57,6 @@ private:
     int m_scond;
     int m_isMarket1;
     int m_isMarket2;
-    double m_balance;
     double m_ifPrice1;
     double m_ifPrice2;
     double m_stopPrice1;

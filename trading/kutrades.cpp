@@ -4,9 +4,6 @@
 
 #include "kuabstractconn.h"
 #include "kuabstractdataconverter.h"
-#include "kuaccount.h"
-#include "kuaccountwindow.h"
-#include "kucheckcombobox.h"
 #include "kuclient.h"
 #include "kuobjectheaderitem.h"
 #include "kurecordkeys.h"
@@ -14,10 +11,6 @@
 #include "kutradesmodel.h"
 #include "kutradesproxymodel.h"
 #include "kutradesview.h"
-
-#include <QHeaderView>
-#include <QJsonArray>
-#include <QLineEdit>
 
 namespace {
 namespace tk = kuKeys::trade;
@@ -33,9 +26,6 @@ kuTrades::kuTrades(QWidget* parent)
 
 kuTrades::~kuTrades()
 {
-    if (m_view)
-        m_view->setModel(nullptr);
-    delete m_proxy;
     delete ui;
 }
 
@@ -47,7 +37,6 @@ void kuTrades::registerWithClient()
 void kuTrades::init()
 {
     m_view = ui->viewTrades;
-    setAccountWidgets(m_view, m_proxy, ui->comboBoxAccount, ui->lineSearch);
 
     const QList<QSharedPointer<kuObjectHeaderItem>> columns{
             kuObjectHeaderItem::create(tr("Дата и время"), tr("Дата и время сделки"), true),
@@ -62,7 +51,7 @@ void kuTrades::init()
             kuObjectHeaderItem::create(tr("Примечание"), tr("Примечание к сделке"), true)};
 
     m_model = new kuTradesModel(this);
-    kuAccountWindow::setUpView(m_view, m_proxy, m_model, columns);
+    setUpAccountTree(m_view, m_proxy, m_model, ui->comboBoxAccount, ui->lineSearch, columns);
 
     subscribe();
 
@@ -73,36 +62,25 @@ void kuTrades::subscribe()
 {
     requestSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades,
                     [](kuAbstractConn* conn) { conn->getTrades(); });
-    kuAccountWindow::loadAccounts(m_accountBox, m_view);
+    loadAccounts();
 }
 
 kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)
 {
-    ParsedRows parsed;
-    for (auto account = jsonTrades.constBegin(); account != jsonTrades.constEnd(); ++account) {
-        kuAccountWindow::Rows rows;
-        const QJsonArray list = account.value().toArray();
-        rows.reserve(list.size());
-        for (const QJsonValue& value : list) {
-            const QJsonObject o = value.toObject();
-            const QDateTime dateTime =
-                    kuAccountWindow::exchangeTime(o.value(tk::date).toString(), o.value(tk::time).toString());
-            rows << QSharedPointer<kuTradesItem>::create(
-                    o.value(tk::trade_id).toInt(), o.value(tk::paper_id).toInt(), dateTime, o.value(tk::act).toInt(),
-                    o.value(tk::amount).toInt(), o.value(tk::price).toDouble(), o.value(tk::total).toDouble(),
-                    o.value(tk::comiss).toDouble(), o.value(tk::account).toDouble(), o.value(tk::note).toString());
-        }
-        parsed.insert(account.key(), QVariant::fromValue(rows));
-    }
-    return parsed;
+    return kuAccountWindow::parseRows(jsonTrades, [](const QJsonObject& o) {
+        const QDateTime dateTime =
+                kuAccountWindow::exchangeTime(o.value(tk::date).toString(), o.value(tk::time).toString());
+        return QSharedPointer<kuTradesItem>::create(
+                o.value(tk::trade_id).toInt(), o.value(tk::paper_id).toInt(), dateTime, o.value(tk::act).toInt(),
+                o.value(tk::amount).toInt(), o.value(tk::price).toDouble(), o.value(tk::total).toDouble(),
+                o.value(tk::comiss).toDouble(), o.value(tk::account).toDouble(), o.value(tk::note).toString());
+    });
 }
 
 void kuTrades::slot_snapshotTrades(QJsonObject jsonTrades)
 {
     endSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades);
-    kuAccountWindow::showSnapshot(m_proxy, parseTrades(jsonTrades));
-    m_view->applyAccountStates();
-    hideLightBox();
+    showAccountRows(parseTrades(jsonTrades));
     connectConverter(this, &kuAbstractDataConverter::on_updateTrades, &kuTrades::slot_updateTrades);
 }
 
@@ -113,14 +91,12 @@ void kuTrades::slot_updateTrades(QJsonObject jsonTrades)
 
 void kuTrades::applyTrades(const ParsedRows& rows, int role)
 {
-    kuAccountWindow::applyRows(m_view, m_model, rows, role);
+    applyAccountRows(rows, role);
 }
 
 QJsonObject kuTrades::saveSettings()
 {
-    return kuAccountWindow::saveSettings(kuWindowBase::saveSettings(), QStringLiteral("tradesSetting"), windowTitle(),
-                                         ui->labelAccount->text(), chekedAccounts(), ui->labelSearch->text(),
-                                         searchLine(), columnState());
+    return saveAccountSettings(QStringLiteral("tradesSetting"), ui->labelAccount->text(), ui->labelSearch->text());
 }
 
 void kuTrades::changeEvent(QEvent* event)

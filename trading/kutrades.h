@@ -1,15 +1,8 @@
 #pragma once
 
-#include "kuaccountwindow.h"
 #include "kuaccountwindowbase.h"
 
-#include <QMap>
-#include <QStringList>
-#include <QVariantMap>
-
-class QLineEdit;
 class Ui_kuTrades;
-class kuCheckComboBox;
 class kuTradesModel;
 class kuTradesProxyModel;
 class kuTradesView;
@@ -19,14 +12,8 @@ class kuTradesView;
 class kuTrades : public kuAccountWindowBase
 {
     Q_OBJECT
-    Q_PROPERTY(QVariantMap chekedAccounts READ chekedAccounts WRITE setChekedAccounts)
-    Q_PROPERTY(QString searchLine READ searchLine WRITE setSearchLine)
-    Q_PROPERTY(QString columnState READ columnState WRITE setColumnState)
 
 public:
-    // Account code -> QVariant holding a list of shared row pointers.
-    using ParsedRows = kuAccountWindow::ParsedRows;
-
     explicit kuTrades(QWidget* parent = nullptr);
     ~kuTrades() override;
 

@@ -8,7 +8,7 @@ const QChar blank(QLatin1Char(' '));
 
 kuTradesItem::kuTradesItem(int tradeID, int paperID, const QDateTime& dateTime, int act, int amount, double price,
                            double total, double comiss, double balance, const QString& note)
-    : kuAccountRowItem(paperID, dateTime, act, amount, price), m_tradeID(tradeID), m_total(total), m_comiss(comiss),
+    : kuAccountRowItem(paperID, dateTime, act, amount, price, total), m_tradeID(tradeID), m_comiss(comiss),
       m_balance(balance), m_note(note)
 {}
 
@@ -43,8 +43,6 @@ QString kuTradesItem::displayText(int column) const
     switch (column) {
     case 4:
         return actText(m_act);
-    case 7:
-        return formatNumber(m_total, 2, blank);
     case 8:
         return formatNumber(m_comiss, 2, blank);
     case 9:
@@ -52,24 +50,18 @@ QString kuTradesItem::displayText(int column) const
     case 10:
         return m_note;
     default:
-        return sharedText(column);
+        return kuAccountRowItem::displayText(column);
     }
 }
 
 int kuTradesItem::alignment(int column) const
 {
     switch (column) {
-    case 1:
-    case 4:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case 5:
-    case 6:
-    case 7:
     case 8:
     case 9:
         return Qt::AlignRight | Qt::AlignVCenter;
     default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
+        return kuAccountRowItem::alignment(column);
     }
 }
 
@@ -88,20 +80,12 @@ QColor kuTradesItem::actColor(int) const
 bool kuTradesItem::sameColumn(const kuTradesItem& other, int column) const
 {
     switch (column) {
-    case 1:
-        return sameDateTime(other);
     case 2:
-        return m_ticker == other.m_ticker && m_issuer == other.m_issuer;
     case 3:
-        return m_shortName == other.m_shortName && m_issuer == other.m_issuer;
+        // The tool tip tells the issuer.
+        return sameSharedColumn(other, column) && m_issuer == other.m_issuer;
     case 4:
         return actText(m_act) == actText(other.m_act);
-    case 5:
-        return m_amount == other.m_amount;
-    case 6:
-        return m_price == other.m_price && m_decimals == other.m_decimals;
-    case 7:
-        return m_total == other.m_total;
     case 8:
         return m_comiss == other.m_comiss;
     case 9:
@@ -109,40 +93,29 @@ bool kuTradesItem::sameColumn(const kuTradesItem& other, int column) const
     case 10:
         return m_note == other.m_note;
     default:
-        return true;
+        return sameSharedColumn(other, column);
     }
 }
 
 QString kuTradesItem::toolTip(int column) const
 {
     switch (column) {
-    case 2:
-    case 3:
-        return m_issuer;
     case 10:
         return m_note;
     default:
-        return QString();
+        return kuAccountRowItem::toolTip(column);
     }
 }
 
 QVariant kuTradesItem::sortValue(int column) const
 {
     switch (column) {
-    case 1:
-        return m_dateTime;
-    case 5:
-        return m_amount;
-    case 6:
-        return m_price;
-    case 7:
-        return m_total;
     case 8:
         return m_comiss;
     case 9:
         return m_balance;
     default:
-        return displayText(column);
+        return kuAccountRowItem::sortValue(column);
     }
 }
 

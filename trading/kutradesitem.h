@@ -31,7 +31,6 @@ public:
 
 private:
     int m_tradeID;
-    double m_total;
     double m_comiss;
     double m_balance;
     QString m_note;
