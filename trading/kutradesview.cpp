@@ -32,13 +32,12 @@ void kuTradesView::slot_showContextMenu(QPoint pos)
 void kuTradesView::mousePressEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->pos());
-    if (model() && index.isValid() && event->button() == Qt::LeftButton) {
-        const int act = index.data(kuTradesModel::ActRole).toInt();
-        // Only buys and sells carry an instrument worth dragging.
-        if (index.parent().isValid() && (act == 1 || act == 2))
-            setPendingDrag(event->pos(), index.data(kuTradesModel::PaperIDRole).toInt());
-        else
-            setPendingDrag(QPoint(), 0);
-    }
+    const int act = model() && index.parent().isValid() ? index.data(kuTradesModel::ActRole).toInt() : 0;
+    // Only buys and sells carry an instrument worth dragging; any other press
+    // forgets an earlier one, so it never drags that instrument.
+    if (event->button() == Qt::LeftButton && (act == 1 || act == 2))
+        setPendingDrag(event->pos(), index.data(kuTradesModel::PaperIDRole).toInt());
+    else
+        setPendingDrag(QPoint(), 0);
     kuTreeView::mousePressEvent(event);
 }

@@ -124,6 +124,11 @@ private slots:
         // A press on the account row forgets an earlier press.
         QTest::mousePress(view.viewport(), Qt::LeftButton, {}, view.visualRect(proxy.index(0, 1)).center());
         QCOMPARE(view.pending(), 0);
+        // So does a press below the rows, where there is nothing to drag.
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, view.visualRect(row).center());
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, view.visualRect(row).center());
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(10, view.viewport()->height() - 5));
+        QCOMPARE(view.pending(), 0);
     }
 
     void numbers()
