@@ -8,7 +8,7 @@
 kuTradesView::kuTradesView(QWidget* parent) : kuTreeView(parent)
 {
     // Rows of one height: a changed row is not measured again, nor are all rows
-    // for the scroll bar, which a list of thousands of orders would feel.
+    // for the scroll bar, which a list of thousands of trades would feel.
     setUniformRowHeights(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &kuTradesView::slot_showContextMenu);
