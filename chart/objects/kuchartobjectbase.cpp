@@ -3,7 +3,6 @@
 #include "kuchartcore.h"
 #include "kugraphicsscene.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
@@ -80,26 +79,6 @@ bool inPlot(const kuChartCore* core, const QPointF& p)
 {
     return inside(p.x(), double(core->plotLeft()), double(core->plotRight())) &&
            inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
-}
-
-QJsonObject penStyleChoices()
-{
-    auto tr = [](const char* text) { return QCoreApplication::translate("kuChartObject", text); };
-    return QJsonObject{{tr("Сплошная линия"), int(Qt::SolidLine)},
-                       {tr("Пунктирная линия"), int(Qt::DashLine)},
-                       {tr("Пунктирная линия(вар. 2)"), int(Qt::DotLine)},
-                       {tr("Пунктирная линия(вар. 3)"), int(Qt::DashDotLine)},
-                       {tr("Пунктирная линия(вар. 4)"), int(Qt::DashDotDotLine)}};
-}
-
-int lineWidthFor(int width)
-{
-    return unsigned(width) < 6u ? width : 1;
-}
-
-bool isPenStyle(int style)
-{
-    return unsigned(style) < 6u;
 }
 
 } // namespace kuChartAnchor

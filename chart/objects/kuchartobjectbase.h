@@ -30,11 +30,6 @@ QDateTime dateTimeAtX(const kuChartCore* core, double x);
 bool inside(double v, double lo, double hi);
 // The point lies in the plot of the price pane (edges included).
 bool inPlot(const kuChartCore* core, const QPointF& p);
-// The pen styles offered for a line: label -> Qt::PenStyle.
-QJsonObject penStyleChoices();
-// Width and style rules shared by the line setters.
-int lineWidthFor(int width);
-bool isPenStyle(int style);
 } // namespace kuChartAnchor
 
 // Base of the drawing objects anchored in time (text, trend line).

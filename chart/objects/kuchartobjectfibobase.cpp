@@ -59,7 +59,7 @@ void kuChartObjectFiboBase::createLevels()
         }
         fiboLevels.append(level);
     }
-    linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    resetPen(core);
 }
 
 QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
@@ -112,30 +112,9 @@ QString kuChartObjectFiboBase::label()
 
 kuChartPropertyInfo kuChartObjectFiboBase::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линий"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линий"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линий"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, true))
+        return *pen;
     return kuChartObject::propertyInfo(name);
-}
-
-void kuChartObjectFiboBase::setLineColor(const QColor& color)
-{
-    if (color != linePen.color())
-        linePen.setColor(color);
-}
-
-void kuChartObjectFiboBase::setLineWidth(int width)
-{
-    linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectFiboBase::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        linePen.setStyle(Qt::PenStyle(style));
 }
 
 void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "kuchartlinepen.h"
 #include "kuchartobjectbase.h"
 
-#include <QColor>
 #include <QList>
-#include <QPen>
 
 #include <initializer_list>
 
@@ -23,7 +22,7 @@ struct kuFiboLevel
 
 // Base of the Fibonacci tools: one level per ratio, and one pen for the
 // tool's main line and all its levels.
-class kuChartObjectFiboBase : public kuChartObjectBase
+class kuChartObjectFiboBase : public kuChartObjectBase, public kuChartLinePen
 {
     Q_OBJECT
 
@@ -41,15 +40,6 @@ public:
     void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
-
-    QColor lineColor() const { return linePen.color(); }
-    void setLineColor(const QColor& color);
-    int lineWidth() const { return linePen.width(); }
-    // 0 to 5; anything else gives width 1.
-    void setLineWidth(int width);
-    int penStyle() const { return int(linePen.style()); }
-    // 0 to 5; anything else is ignored.
-    void setPenStyle(int style);
 
     const QList<double>& ratios() const { return fiboRatios; }
     const QList<kuFiboLevel>& levels() const { return fiboLevels; }
@@ -80,7 +70,6 @@ protected:
 
     QList<double> fiboRatios;
     QList<kuFiboLevel> fiboLevels;
-    QPen linePen;
     QString labelText;
     int levelItemKind;
 };

@@ -77,7 +77,7 @@ kuChartObjectHLine::~kuChartObjectHLine()
 void kuChartObjectHLine::setupItems()
 {
     kuChartCore* core = chartCore();
-    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    resetPen(core);
     if (core)
         m_priceDecimals = core->priceDecimals();
     if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
@@ -87,7 +87,7 @@ void kuChartObjectHLine::setupItems()
     m_lineItem->setAcceptHoverEvents(true);
     m_lineItem->setCursor(Qt::SizeVerCursor);
     m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
         c->setAcceptHoverEvents(true);
@@ -103,7 +103,7 @@ void kuChartObjectHLine::repaint()
     if (!core || !isVisible() || isDeleted())
         return;
     QGraphicsSimpleTextItem* c = caption();
-    c->setPen(QPen(m_linePen.color()));
+    c->setPen(QPen(linePen.color()));
     c->setText(QString::number(m_price, 'f', m_priceDecimals));
     if (objectType() != otHorizontalLine)
         return;
@@ -119,7 +119,7 @@ void kuChartObjectHLine::repaint()
     c->show();
     const double y = core->priceToY(m_price);
     const double w = c->boundingRect().width();
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->setLine(double(core->plotLeft()), y, double(core->plotRight()) - w - 10, y);
     c->setPos(double(core->plotRight()) - w, y - 10);
 }
@@ -150,32 +150,11 @@ QString kuChartObjectHLine::label()
 
 kuChartPropertyInfo kuChartObjectHLine::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, false))
+        return *pen;
     if (name == QLatin1String("price"))
         return {tr("Значение"), false, QVariant(QJsonObject())};
     return kuChartObject::propertyInfo(name);
-}
-
-void kuChartObjectHLine::setLineColor(const QColor& color)
-{
-    if (color != m_linePen.color())
-        m_linePen.setColor(color);
-}
-
-void kuChartObjectHLine::setLineWidth(int width)
-{
-    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectHLine::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        m_linePen.setStyle(Qt::PenStyle(style));
 }
 
 void kuChartObjectHLine::setPrice(double price)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "kuchartlinepen.h"
 #include "kuchartobjectbase.h"
 
 #include <QColor>
-#include <QPen>
 
 class QGraphicsLineItem;
 class kuChartObjectHLine;
@@ -25,7 +25,7 @@ private:
 };
 
 // A horizontal line at one price, the price as text at its right end.
-class kuChartObjectHLine : public kuChartObject
+class kuChartObjectHLine : public kuChartObject, public kuChartLinePen
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -45,12 +45,6 @@ public:
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    QColor lineColor() const { return m_linePen.color(); }
-    void setLineColor(const QColor& color);
-    int lineWidth() const { return m_linePen.width(); }
-    void setLineWidth(int width);
-    int penStyle() const { return int(m_linePen.style()); }
-    void setPenStyle(int style);
     // NaN until the line is placed.
     double price() const { return m_price; }
     void setPrice(double price);
@@ -65,6 +59,5 @@ private:
     kuChartObjectHLineEventFilter* m_eventFilter;
     QString m_labelTemplate;
     double m_price;
-    QPen m_linePen;
     int m_priceDecimals = 2;
 };

@@ -148,7 +148,7 @@ kuChartObjectTLine::~kuChartObjectTLine()
 void kuChartObjectTLine::setupItems()
 {
     kuChartCore* core = chartCore();
-    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    resetPen(core);
     if (core)
         m_priceDecimals = core->priceDecimals();
     kuGraphicsScene* s = scene();
@@ -159,25 +159,25 @@ void kuChartObjectTLine::setupItems()
     m_lineItem->setAcceptHoverEvents(true);
     m_lineItem->setCursor(kuChartGrab::clickCursor);
     m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
         marker->show();
         marker->setAcceptHoverEvents(true);
         marker->setCursor(kuChartGrab::dragCursor);
-        marker->setPen(QPen(m_linePen.color()));
+        marker->setPen(QPen(linePen.color()));
         marker->installSceneEventFilter(m_eventFilter);
     }
     if (s && m_rightPriceText->scene() != s)
         s->addItem(m_rightPriceText);
     if (QGraphicsSimpleTextItem* c = caption()) {
         m_rightPriceText->setFont(c->font());
-        c->setPen(QPen(m_linePen.color()));
+        c->setPen(QPen(linePen.color()));
         c->setZValue(kuChartGrab::z);
         c->setPos(0, 0);
         c->show();
     }
-    m_rightPriceText->setPen(QPen(m_linePen.color()));
+    m_rightPriceText->setPen(QPen(linePen.color()));
     m_rightPriceText->setZValue(kuChartGrab::z);
     m_rightPriceText->setPos(0, 0);
     m_rightPriceText->show();
@@ -211,7 +211,7 @@ void kuChartObjectTLine::repaint()
     if (!inside(yL, top, bottom) || !inside(yR, top, bottom) || !inside(xL, left, right) || !inside(xR, left, right))
         return;
     m_lineItem->setLine(xL, yL, xR, yR);
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->show();
     const int s = anchorMarkerSize;
     const int h = s / 2;
@@ -256,12 +256,8 @@ QString kuChartObjectTLine::label()
 
 kuChartPropertyInfo kuChartObjectTLine::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, false))
+        return *pen;
     for (const char* hidden : {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"}) {
         if (name == QLatin1String(hidden))
             return {name, true, QVariant(QJsonObject())};
@@ -271,21 +267,10 @@ kuChartPropertyInfo kuChartObjectTLine::propertyInfo(const QString& name)
 
 void kuChartObjectTLine::setLineColor(const QColor& color)
 {
-    if (color == m_linePen.color())
+    if (color == linePen.color())
         return;
-    m_linePen.setColor(color);
-    m_lineItem->setPen(m_linePen);
-}
-
-void kuChartObjectTLine::setLineWidth(int width)
-{
-    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectTLine::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        m_linePen.setStyle(Qt::PenStyle(style));
+    kuChartLinePen::setLineColor(color);
+    m_lineItem->setPen(linePen);
 }
 
 void kuChartObjectTLine::setPriceRight(double price)

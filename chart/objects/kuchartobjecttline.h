@@ -1,10 +1,10 @@
 #pragma once
 
+#include "kuchartlinepen.h"
 #include "kuchartobjectbase.h"
 
 #include <QColor>
 #include <QDateTime>
-#include <QPen>
 
 class QGraphicsLineItem;
 class QGraphicsRectItem;
@@ -35,7 +35,7 @@ private:
 };
 
 // A segment between two anchors (price and candle), with the price beside each end.
-class kuChartObjectTLine : public kuChartObjectBase
+class kuChartObjectTLine : public kuChartObjectBase, public kuChartLinePen
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -58,12 +58,8 @@ public:
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    QColor lineColor() const { return m_linePen.color(); }
+    // Recolours the drawn line at once, not only at the next repaint.
     void setLineColor(const QColor& color);
-    int lineWidth() const { return m_linePen.width(); }
-    void setLineWidth(int width);
-    int penStyle() const { return int(m_linePen.style()); }
-    void setPenStyle(int style);
     // NaN until placed.
     double priceRight() const { return m_priceRight; }
     void setPriceRight(double price);
@@ -97,7 +93,6 @@ private:
     QGraphicsSimpleTextItem* m_rightPriceText;
     kuChartObjectTLineEventFilter* m_eventFilter;
     QString m_labelTemplate;
-    QPen m_linePen;
     int m_priceDecimals = 2;
     double m_priceRight;
     double m_priceLeft;

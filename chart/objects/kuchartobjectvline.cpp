@@ -70,7 +70,7 @@ kuChartObjectVLine::~kuChartObjectVLine()
 void kuChartObjectVLine::setupItems()
 {
     kuChartCore* core = chartCore();
-    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    resetPen(core);
     if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
         s->addItem(m_lineItem);
     m_lineItem->setVisible(true);
@@ -78,7 +78,7 @@ void kuChartObjectVLine::setupItems()
     m_lineItem->setAcceptHoverEvents(true);
     m_lineItem->setCursor(Qt::SizeHorCursor);
     m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->installSceneEventFilter(m_eventFilter);
     if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
         c->setAcceptHoverEvents(true);
@@ -103,7 +103,7 @@ void kuChartObjectVLine::repaint()
     if (!core || !isVisible() || isDeleted())
         return;
     QGraphicsSimpleTextItem* c = caption();
-    c->setPen(QPen(m_linePen.color()));
+    c->setPen(QPen(linePen.color()));
     c->setText(trailerCandleText());
     if (objectType() != otVerticalLine)
         return;
@@ -116,7 +116,7 @@ void kuChartObjectVLine::repaint()
     const double w = r.width();
     if (x + w / 2 > double(core->plotRight()) || x - w / 2 < double(core->plotLeft()))
         return;
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->setLine(x, double(core->paneTop()), x, double(core->paneBottom()) - r.height() - 12);
     c->setPos(x - w / 2, double(core->paneBottom()) - 22);
     m_lineItem->show();
@@ -149,32 +149,11 @@ QString kuChartObjectVLine::label()
 
 kuChartPropertyInfo kuChartObjectVLine::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, false))
+        return *pen;
     if (name == QLatin1String("trailerCandleText"))
         return {tr("Значение"), true, QVariant(QJsonObject())};
     return kuChartObject::propertyInfo(name);
-}
-
-void kuChartObjectVLine::setLineColor(const QColor& color)
-{
-    if (color != m_linePen.color())
-        m_linePen.setColor(color);
-}
-
-void kuChartObjectVLine::setLineWidth(int width)
-{
-    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectVLine::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        m_linePen.setStyle(Qt::PenStyle(style));
 }
 
 QString kuChartObjectVLine::trailerCandleText() const

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "kuchartlinepen.h"
 #include "kuchartobjectbase.h"
 
 #include <QColor>
 #include <QDateTime>
-#include <QPen>
 
 class QGraphicsLineItem;
 class kuChartObjectVLine;
@@ -26,7 +26,7 @@ private:
 };
 
 // A vertical line through one candle, the candle's date and time under it.
-class kuChartObjectVLine : public kuChartObject
+class kuChartObjectVLine : public kuChartObject, public kuChartLinePen
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -46,12 +46,6 @@ public:
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    QColor lineColor() const { return m_linePen.color(); }
-    void setLineColor(const QColor& color);
-    int lineWidth() const { return m_linePen.width(); }
-    void setLineWidth(int width);
-    int penStyle() const { return int(m_linePen.style()); }
-    void setPenStyle(int style);
     QString trailerCandleText() const;
     void setTrailerCandleText(const QString& text);
     QDateTime lineDateTime() const { return m_lineDateTime; }
@@ -68,5 +62,4 @@ private:
     kuChartObjectVLineEventFilter* m_eventFilter;
     QString m_labelTemplate;
     QDateTime m_lineDateTime;
-    QPen m_linePen;
 };
