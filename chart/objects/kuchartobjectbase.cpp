@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QStyleHints>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -183,22 +184,21 @@ QGraphicsItem* kuChartObjectEventFilter::mainItem() const
 }
 
 kuChartToolEventFilter::kuChartToolEventFilter(kuChartObject* tool, QGraphicsItem* parent, double hoverOpacity,
-                                               double normalOpacity, quint8 dragState)
-    : QGraphicsItem(parent), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity), m_dragState(dragState),
-      m_tool(tool)
+                                               double normalOpacity, quint8 awaitingState, quint8 idleState)
+    : QGraphicsItem(parent), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity), m_dragState(awaitingState),
+      m_tool(tool), m_awaitingState(awaitingState), m_idleState(idleState)
 {}
+
+void kuChartToolEventFilter::addGrip(QGraphicsItem* marker, quint8 dragState)
+{
+    m_grips.push_back({marker, dragState});
+}
 
 void kuChartToolEventFilter::grab(bool pushCursor)
 {
     grabSceneMouse(m_tool);
     if (pushCursor)
         m_cursor.push(Qt::DragMoveCursor);
-}
-
-void kuChartToolEventFilter::startDrag(const QPointF& press, const QPointF& anchor)
-{
-    m_drag.start(m_tool, press, anchor);
-    grab(true);
 }
 
 kuChartAnchorMove kuChartToolEventFilter::moveFor(const QPointF& pointer) const
@@ -212,18 +212,55 @@ void kuChartToolEventFilter::finishPlacing()
     releaseSceneMouse(m_tool, m_cursor);
 }
 
+void kuChartToolEventFilter::settle()
+{
+    m_dragState = m_idleState;
+    m_tool->repaint();
+    finishPlacing();
+}
+
+void kuChartToolEventFilter::pressed(QGraphicsItem* watched, const QPointF& press)
+{
+    const bool hovered = m_tool->graphicsItem()->opacity() < m_normalOpacity;
+    for (const Grip& grip : m_grips) {
+        if (hovered && watched == grip.marker) {
+            m_dragState = grip.dragState;
+            m_drag.start(m_tool, press, gripPoint(grip.dragState));
+            grab(true);
+            return;
+        }
+    }
+    const bool dragging = std::any_of(m_grips.begin(), m_grips.end(),
+                                      [this](const Grip& grip) { return grip.dragState == m_dragState; });
+    // A new tool is grabbed already, without a cursor of its own.
+    if (m_dragState == m_awaitingState || dragging)
+        grab(false);
+}
+
 bool kuChartToolEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* event)
 {
+    kuChartCore* core = m_tool->chartCore();
+    auto pointer = [event] { return static_cast<QGraphicsSceneMouseEvent*>(event)->scenePos(); };
     switch (event->type()) {
     case QEvent::GraphicsSceneMousePress:
         m_drag.forget();
-        return mouseEvent(watched, static_cast<QGraphicsSceneMouseEvent*>(event));
-    case QEvent::GraphicsSceneMouseMove:
+        pressed(watched, pointer());
+        break;
+    case QEvent::GraphicsSceneMouseMove: {
+        const kuChartAnchorMove m = moveFor(pointer());
+        if (!core || !kuChartAnchor::inPlot(core, m.at))
+            return false;
+        core->showPriceMarker(qint64(m.at.y()));
+        moved(m);
+        break;
+    }
     case QEvent::GraphicsSceneMouseRelease:
-        return mouseEvent(watched, static_cast<QGraphicsSceneMouseEvent*>(event));
+        if (core)
+            released(moveFor(pointer()));
+        break;
     case QEvent::GraphicsSceneMouseDoubleClick:
         m_drag.undoClick(m_tool);
-        if (kuChartCore* core = m_tool->chartCore())
+        if (core)
             core->editObject(m_tool);
         break;
     case QEvent::GraphicsSceneHoverEnter:

@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QPointF>
 
+#include <vector>
+
 class kuChartCore;
 class QGraphicsSceneMouseEvent;
 
@@ -106,12 +108,15 @@ private:
 
 // The mouse filter of a tool anchored by clicks: it keeps the tool's drag state
 // (numbered by each tool), takes the scene's mouse while the tool is placed or
-// dragged and gives it back with the cursor it pushed.
+// dragged and gives it back with the cursor it pushed. A press on a marker of
+// the hovered tool drags that marker's anchor; the tool says what a move and a
+// release do in each state.
 class kuChartToolEventFilter : public QGraphicsItem
 {
 public:
+    // A new tool starts awaiting its first click; a placed one rests idle.
     kuChartToolEventFilter(kuChartObject* tool, QGraphicsItem* parent, double hoverOpacity, double normalOpacity,
-                           quint8 dragState);
+                           quint8 awaitingState, quint8 idleState);
 
     QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
     void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
@@ -122,15 +127,19 @@ public:
     kuHeldCursor& cursor() { return m_cursor; }
 
 protected:
-    // Presses, moves and releases go to mouseEvent; a double click edits the
-    // tool, hovering dims it; every other event is taken.
+    // Presses, moves and releases follow the tool's protocol; a double click
+    // edits the tool, hovering dims it; every other event is taken.
     bool sceneEventFilter(QGraphicsItem* watched, QEvent* event) final;
-    virtual bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) = 0;
-    void grab(bool pushCursor);
-    // A press on the marker of the anchor that stands at `anchor` drags it.
-    void startDrag(const QPointF& press, const QPointF& anchor);
-    // A new tool's anchors take the pointer itself; a dragged one keeps its offset.
-    kuChartAnchorMove moveFor(const QPointF& pointer) const;
+    // A move whose point lies in the plot, the price marker already at its y.
+    virtual void moved(const kuChartAnchorMove& move) = 0;
+    // A release on a chart.
+    virtual void released(const kuChartAnchorMove& move) = 0;
+    // Scene point of the anchor that the drag state moves.
+    virtual QPointF gripPoint(quint8 dragState) const = 0;
+    // A press on the marker of the hovered tool puts the filter in the drag state.
+    void addGrip(QGraphicsItem* marker, quint8 dragState);
+    // The last anchor is placed or the drag is over: idle, repainted, the mouse given back.
+    void settle();
 
     double m_hoverOpacity;
     double m_normalOpacity;
@@ -138,8 +147,22 @@ protected:
     kuHeldCursor m_cursor;
 
 private:
+    struct Grip
+    {
+        QGraphicsItem* marker;
+        quint8 dragState;
+    };
+
+    void pressed(QGraphicsItem* watched, const QPointF& press);
+    void grab(bool pushCursor);
+    // A new tool's anchors take the pointer itself; a dragged one keeps its offset.
+    kuChartAnchorMove moveFor(const QPointF& pointer) const;
+
     kuChartObject* m_tool;
     kuChartDrag m_drag;
+    quint8 m_awaitingState;
+    quint8 m_idleState;
+    std::vector<Grip> m_grips;
 };
 
 // The scene's mouse goes to the object while it is placed or dragged; letting go

@@ -6,7 +6,6 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
@@ -17,91 +16,67 @@ using kuChartAnchor::inside;
 
 kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent,
                                                            double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
-{}
-
-bool kuChartObjectFiboEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst, Idle), m_owner(owner)
 {
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        const double price = core->yToPrice(qint64(m.at.y()));
-        // Both anchors share the segment's x: it follows the pointer.
-        if (m_dragState == DraggingTop) {
-            if (m.x)
-                m_owner->setX1(m.at.x());
-            if (m.y)
-                m_owner->setPriceTop(price);
-            m_owner->repaint();
-        } else if (m_dragState == PlacingSecond || m_dragState == DraggingBottom) {
-            if (m.x)
-                m_owner->setX1(m.at.x());
-            if (m.y)
-                m_owner->setPriceBottom(price);
-            m_owner->repaint();
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->topMarker()) {
-            m_dragState = DraggingTop;
-            startDrag(p, m_owner->topPoint());
-        } else if (hovered && watched == m_owner->bottomMarker()) {
-            m_dragState = DraggingBottom;
-            startDrag(p, m_owner->bottomPoint());
-        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingTop || m_dragState == DraggingBottom) {
-            // A new retracement is grabbed already, without a cursor of its own.
-            grab(false);
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMouseRelease: {
-        if (!core)
-            return true;
-        const kuChartAnchorMove m = moveFor(p);
-        // An anchor comes only from a point inside the price pane; elsewhere
-        // the anchor keeps what the moves gave it.
-        const bool valid = inPlot(core, m.at);
-        const double price = core->yToPrice(qint64(m.at.y()));
-        switch (m_dragState) {
-        case AwaitingFirst:
-            if (!valid)
-                break;
-            m_owner->setX1(p.x());
+    // The retracement makes its markers before its filter.
+    addGrip(owner->topMarker(), DraggingTop);
+    addGrip(owner->bottomMarker(), DraggingBottom);
+}
+
+QPointF kuChartObjectFiboEventFilter::gripPoint(quint8 dragState) const
+{
+    return dragState == DraggingTop ? m_owner->topPoint() : m_owner->bottomPoint();
+}
+
+void kuChartObjectFiboEventFilter::moved(const kuChartAnchorMove& m)
+{
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    // Both anchors share the segment's x: it follows the pointer.
+    if (m_dragState == DraggingTop) {
+        if (m.x)
+            m_owner->setX1(m.at.x());
+        if (m.y)
             m_owner->setPriceTop(price);
-            m_owner->lineItem()->setLine(p.x(), p.y(), p.x(), p.y());
-            m_dragState = PlacingSecond;
-            break;
-        case PlacingSecond:
-        case DraggingBottom:
-            if (valid && m.y)
-                m_owner->setPriceBottom(price);
-            if (std::isnan(m_owner->priceBottom()))
-                break;
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        case DraggingTop:
-            if (valid && m.y)
-                m_owner->setPriceTop(price);
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        default:
-            break;
-        }
-        return true;
+        m_owner->repaint();
+    } else if (m_dragState == PlacingSecond || m_dragState == DraggingBottom) {
+        if (m.x)
+            m_owner->setX1(m.at.x());
+        if (m.y)
+            m_owner->setPriceBottom(price);
+        m_owner->repaint();
     }
+}
+
+void kuChartObjectFiboEventFilter::released(const kuChartAnchorMove& m)
+{
+    const kuChartCore* core = m_owner->chartCore();
+    // An anchor comes only from a point inside the price pane; elsewhere the
+    // anchor keeps what the moves gave it. A release moves no x.
+    const bool valid = inPlot(core, m.at);
+    const double price = core->yToPrice(qint64(m.at.y()));
+    switch (m_dragState) {
+    case AwaitingFirst:
+        if (!valid)
+            break;
+        m_owner->setX1(m.at.x());
+        m_owner->setPriceTop(price);
+        m_owner->lineItem()->setLine(QLineF(m.at, m.at));
+        m_dragState = PlacingSecond;
+        break;
+    case PlacingSecond:
+    case DraggingBottom:
+        if (valid && m.y)
+            m_owner->setPriceBottom(price);
+        if (!std::isnan(m_owner->priceBottom()))
+            settle();
+        break;
+    case DraggingTop:
+        if (valid && m.y)
+            m_owner->setPriceTop(price);
+        settle();
+        break;
     default:
-        return true;
+        break;
     }
 }
 

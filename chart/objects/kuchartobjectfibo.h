@@ -23,7 +23,9 @@ public:
                                  double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    void released(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
 
 private:
     kuChartObjectFibo* m_owner;

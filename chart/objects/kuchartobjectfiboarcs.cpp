@@ -7,7 +7,6 @@
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
@@ -18,102 +17,85 @@ using kuChartAnchor::inside;
 
 kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent,
                                                                    double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
-{}
-
-bool kuChartObjectFiboArcsEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst, Idle), m_owner(owner)
 {
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        // An anchor moves only onto a candle: price and date-time go together.
-        const double price = core->yToPrice(qint64(m.at.y()));
-        QGraphicsLineItem* line = m_owner->lineItem();
-        if (m_dragState == DraggingLeft) {
-            if (!m.x || m_owner->setLeftDateTimeFromX(m.at.x())) {
-                line->setLine(QLineF(m.at, line->line().p2()));
-                if (m.y)
-                    m_owner->setPriceLeft(price);
-                m_owner->repaint();
-            }
-        } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
-            if (!m.x || m_owner->setRightDateTimeFromX(m.at.x())) {
-                line->setLine(QLineF(line->line().p1(), m.at));
-                if (m.y)
-                    m_owner->setPriceRight(price);
-                m_owner->repaint();
-            }
+    // The arcs make their markers before their filter.
+    addGrip(owner->leftMarker(), DraggingLeft);
+    addGrip(owner->rightMarker(), DraggingRight);
+}
+
+QPointF kuChartObjectFiboArcsEventFilter::gripPoint(quint8 dragState) const
+{
+    return dragState == DraggingLeft ? m_owner->leftPoint() : m_owner->rightPoint();
+}
+
+void kuChartObjectFiboArcsEventFilter::moved(const kuChartAnchorMove& m)
+{
+    // An anchor moves only onto a candle: price and date-time go together.
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    QGraphicsLineItem* line = m_owner->lineItem();
+    if (m_dragState == DraggingLeft) {
+        if (!m.x || m_owner->setLeftDateTimeFromX(m.at.x())) {
+            line->setLine(QLineF(m.at, line->line().p2()));
+            if (m.y)
+                m_owner->setPriceLeft(price);
+            m_owner->repaint();
         }
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->leftMarker()) {
-            m_dragState = DraggingLeft;
-            startDrag(p, m_owner->leftPoint());
-        } else if (hovered && watched == m_owner->rightMarker()) {
-            m_dragState = DraggingRight;
-            startDrag(p, m_owner->rightPoint());
-        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
-            // New arcs are grabbed already, without a cursor of their own.
-            grab(false);
+    } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
+        if (!m.x || m_owner->setRightDateTimeFromX(m.at.x())) {
+            line->setLine(QLineF(line->line().p1(), m.at));
+            if (m.y)
+                m_owner->setPriceRight(price);
+            m_owner->repaint();
         }
-        return true;
     }
-    case QEvent::GraphicsSceneMouseRelease: {
-        if (!core)
-            return true;
-        const kuChartAnchorMove m = moveFor(p);
-        // An anchor comes only from a candle inside the price pane; elsewhere
-        // the anchor keeps what the moves gave it.
-        const bool overData = inPlot(core, m.at) && kuChartAnchor::dateTimeAtX(core, m.at.x()).isValid();
-        const double price = core->yToPrice(qint64(m.at.y()));
-        switch (m_dragState) {
-        case AwaitingFirst:
-            if (!overData)
-                break;
-            m_owner->setLeftDateTimeFromX(p.x());
+}
+
+void kuChartObjectFiboArcsEventFilter::takeAnchor(bool left, const kuChartAnchorMove& m)
+{
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    if (left) {
+        if (m.x)
+            m_owner->setLeftDateTimeFromX(m.at.x());
+        if (m.y)
             m_owner->setPriceLeft(price);
-            m_owner->lineItem()->setLine(QLineF(p, p));
-            m_dragState = PlacingRight;
-            break;
-        case PlacingRight:
-        case DraggingRight:
-            if (overData) {
-                if (m.x)
-                    m_owner->setRightDateTimeFromX(m.at.x());
-                if (m.y)
-                    m_owner->setPriceRight(price);
-            }
-            if (!m_owner->hasRightAnchor())
-                break;
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        case DraggingLeft:
-            if (overData) {
-                if (m.x)
-                    m_owner->setLeftDateTimeFromX(m.at.x());
-                if (m.y)
-                    m_owner->setPriceLeft(price);
-            }
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        default:
-            break;
-        }
-        return true;
+    } else {
+        if (m.x)
+            m_owner->setRightDateTimeFromX(m.at.x());
+        if (m.y)
+            m_owner->setPriceRight(price);
     }
+}
+
+void kuChartObjectFiboArcsEventFilter::released(const kuChartAnchorMove& m)
+{
+    const kuChartCore* core = m_owner->chartCore();
+    // An anchor comes only from a candle inside the price pane; elsewhere
+    // the anchor keeps what the moves gave it.
+    const bool overData = inPlot(core, m.at) && m_owner->dateTimeAtX(m.at.x()).isValid();
+    switch (m_dragState) {
+    case AwaitingFirst:
+        if (!overData)
+            break;
+        // No drag yet: both axes are the pointer's.
+        takeAnchor(true, m);
+        m_owner->lineItem()->setLine(QLineF(m.at, m.at));
+        m_dragState = PlacingRight;
+        break;
+    case PlacingRight:
+    case DraggingRight:
+        if (overData)
+            takeAnchor(false, m);
+        if (m_owner->hasRightAnchor())
+            settle();
+        break;
+    case DraggingLeft:
+        if (overData)
+            takeAnchor(true, m);
+        settle();
+        break;
     default:
-        return true;
+        break;
     }
 }
 

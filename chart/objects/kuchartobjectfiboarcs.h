@@ -26,9 +26,14 @@ public:
                                      double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    void released(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
 
 private:
+    // The anchor's candle and price take the axes the pointer travelled along.
+    void takeAnchor(bool left, const kuChartAnchorMove& move);
+
     kuChartObjectFiboArcs* m_owner;
 };
 

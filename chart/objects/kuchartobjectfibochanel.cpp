@@ -6,13 +6,11 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
 #include <limits>
 
-using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
 
 namespace {
@@ -57,10 +55,27 @@ void setEndY(QGraphicsLineItem* item, bool first, double y)
 kuChartObjectFiboChanelEventFilter::kuChartObjectFiboChanelEventFilter(kuChartObjectFiboChanel* owner,
                                                                        QGraphicsItem* parent, double hoverOpacity,
                                                                        double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingBottomLeft), m_owner(owner)
-{}
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingBottomLeft, Idle), m_owner(owner)
+{
+    // The channel makes its markers before its filter.
+    addGrip(owner->bottomLeftMarker(), DraggingBottomLeft);
+    addGrip(owner->bottomRightMarker(), DraggingBottomRight);
+    addGrip(owner->topLeftMarker(), DraggingTopLeft);
+}
 
-void kuChartObjectFiboChanelEventFilter::mouseMoved(const kuChartAnchorMove& m)
+QPointF kuChartObjectFiboChanelEventFilter::gripPoint(quint8 dragState) const
+{
+    switch (dragState) {
+    case DraggingBottomLeft:
+        return m_owner->bottomLeftPoint();
+    case DraggingBottomRight:
+        return m_owner->bottomRightPoint();
+    default:
+        return m_owner->topLeftPoint();
+    }
+}
+
+void kuChartObjectFiboChanelEventFilter::moved(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
     const QPointF p = m.at;
@@ -110,7 +125,7 @@ void kuChartObjectFiboChanelEventFilter::mouseMoved(const kuChartAnchorMove& m)
     }
 }
 
-void kuChartObjectFiboChanelEventFilter::mouseReleased(const kuChartAnchorMove& m)
+void kuChartObjectFiboChanelEventFilter::released(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
     const QPointF p = m.at;
@@ -157,66 +172,19 @@ void kuChartObjectFiboChanelEventFilter::mouseReleased(const kuChartAnchorMove& 
     case PlacingTopLeft:
     case DraggingTopLeft:
         take(&kuChartObjectFiboChanel::setPriceTopLeft, &kuChartObjectFiboChanel::setTopLeftDateTimeFromX);
-        if (!m_owner->hasTopLeft())
-            break;
-        m_dragState = Idle;
-        m_owner->repaint();
-        finishPlacing();
+        if (m_owner->hasTopLeft())
+            settle();
         break;
     case DraggingBottomLeft:
         take(&kuChartObjectFiboChanel::setPriceBottomLeft, &kuChartObjectFiboChanel::setBottomLeftDateTimeFromX);
-        m_dragState = Idle;
-        m_owner->repaint();
-        finishPlacing();
+        settle();
         break;
     case DraggingBottomRight:
         take(&kuChartObjectFiboChanel::setPriceBottomRight, &kuChartObjectFiboChanel::setBottomRightDateTimeFromX);
-        m_dragState = Idle;
-        m_owner->repaint();
-        finishPlacing();
+        settle();
         break;
     default:
         break;
-    }
-}
-
-bool kuChartObjectFiboChanelEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
-{
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        mouseMoved(m);
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->bottomLeftMarker()) {
-            m_dragState = DraggingBottomLeft;
-            startDrag(p, m_owner->bottomLeftPoint());
-        } else if (hovered && watched == m_owner->bottomRightMarker()) {
-            m_dragState = DraggingBottomRight;
-            startDrag(p, m_owner->bottomRightPoint());
-        } else if (hovered && watched == m_owner->topLeftMarker()) {
-            m_dragState = DraggingTopLeft;
-            startDrag(p, m_owner->topLeftPoint());
-        } else if (m_dragState == AwaitingBottomLeft || m_dragState == DraggingBottomLeft ||
-                   m_dragState == DraggingBottomRight || m_dragState == DraggingTopLeft) {
-            // A new channel is grabbed already, without a cursor of its own.
-            grab(false);
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMouseRelease:
-        if (core)
-            mouseReleased(moveFor(p));
-        return true;
-    default:
-        return true;
     }
 }
 

@@ -29,12 +29,11 @@ public:
                                        double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    void released(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
 
 private:
-    void mouseMoved(const kuChartAnchorMove& m);
-    void mouseReleased(const kuChartAnchorMove& m);
-
     kuChartObjectFiboChanel* m_owner;
 };
 

@@ -6,110 +6,84 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
 #include <limits>
 
-using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
 
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
                                                              double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
-{}
-
-bool kuChartObjectTLineEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst, Idle), m_owner(owner)
 {
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        const double price = core->yToPrice(qint64(m.at.y()));
-        if (m_dragState == DraggingLeft) {
-            if (m.y)
-                m_owner->setPriceLeft(price);
-            if (m.x)
-                m_owner->setCandleDateTimeLeftAtX(m.at.x());
-            m_owner->repaint();
-        } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
-            if (m.y)
-                m_owner->setPriceRight(price);
-            if (m.x)
-                m_owner->setCandleDateTimeRightAtX(m.at.x());
-            m_owner->repaint();
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->leftMarker()) {
-            m_dragState = DraggingLeft;
-            startDrag(p, m_owner->leftPoint());
-        } else if (hovered && watched == m_owner->rightMarker()) {
-            m_dragState = DraggingRight;
-            startDrag(p, m_owner->rightPoint());
-        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
-            // A new line is grabbed already, without a cursor of its own.
-            grab(false);
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMouseRelease: {
-        if (!core)
-            return true;
-        const kuChartAnchorMove m = moveFor(p);
-        // An anchor comes only from a point over the data inside the price pane;
-        // elsewhere the end keeps what the moves gave it.
-        const bool inPane = m.at.y() >= core->paneTop() && m.at.y() <= core->paneBottom();
-        const bool overData = inPane && kuChartAnchor::dateTimeAtX(core, m.at.x()).isValid();
-        const double price = core->yToPrice(qint64(m.at.y()));
-        switch (m_dragState) {
-        case AwaitingFirst:
-            if (!overData)
-                break;
+    // The line makes its markers before its filter.
+    addGrip(owner->leftMarker(), DraggingLeft);
+    addGrip(owner->rightMarker(), DraggingRight);
+}
+
+QPointF kuChartObjectTLineEventFilter::gripPoint(quint8 dragState) const
+{
+    return dragState == DraggingLeft ? m_owner->leftPoint() : m_owner->rightPoint();
+}
+
+void kuChartObjectTLineEventFilter::moveEnd(bool left, const kuChartAnchorMove& m)
+{
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    if (left) {
+        if (m.y)
             m_owner->setPriceLeft(price);
-            m_owner->setCandleDateTimeLeftAtX(p.x());
-            m_owner->lineItem()->setLine(p.x(), p.y(), p.x(), p.y());
-            m_dragState = PlacingRight;
-            break;
-        case PlacingRight:
-        case DraggingRight:
-            if (overData) {
-                if (m.y)
-                    m_owner->setPriceRight(price);
-                if (m.x)
-                    m_owner->setCandleDateTimeRightAtX(m.at.x());
-            }
-            if (!m_owner->hasRightAnchor())
-                break;
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        case DraggingLeft:
-            if (overData) {
-                if (m.y)
-                    m_owner->setPriceLeft(price);
-                if (m.x)
-                    m_owner->setCandleDateTimeLeftAtX(m.at.x());
-            }
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        default:
-            break;
-        }
-        return true;
+        if (m.x)
+            m_owner->setCandleDateTimeLeftAtX(m.at.x());
+    } else {
+        if (m.y)
+            m_owner->setPriceRight(price);
+        if (m.x)
+            m_owner->setCandleDateTimeRightAtX(m.at.x());
     }
+}
+
+void kuChartObjectTLineEventFilter::moved(const kuChartAnchorMove& m)
+{
+    if (m_dragState == DraggingLeft)
+        moveEnd(true, m);
+    else if (m_dragState == PlacingRight || m_dragState == DraggingRight)
+        moveEnd(false, m);
+    else
+        return;
+    m_owner->repaint();
+}
+
+void kuChartObjectTLineEventFilter::released(const kuChartAnchorMove& m)
+{
+    const kuChartCore* core = m_owner->chartCore();
+    // An anchor comes only from a point over the data inside the price pane;
+    // elsewhere the end keeps what the moves gave it.
+    const bool overData = inside(m.at.y(), double(core->paneTop()), double(core->paneBottom())) &&
+                          m_owner->dateTimeAtX(m.at.x()).isValid();
+    switch (m_dragState) {
+    case AwaitingFirst:
+        if (!overData)
+            break;
+        // No drag yet: both axes are the pointer's.
+        moveEnd(true, m);
+        m_owner->lineItem()->setLine(QLineF(m.at, m.at));
+        m_dragState = PlacingRight;
+        break;
+    case PlacingRight:
+    case DraggingRight:
+        if (overData)
+            moveEnd(false, m);
+        if (m_owner->hasRightAnchor())
+            settle();
+        break;
+    case DraggingLeft:
+        if (overData)
+            moveEnd(true, m);
+        settle();
+        break;
     default:
-        return true;
+        break;
     }
 }
 

@@ -28,9 +28,14 @@ public:
                                   double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    void released(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
 
 private:
+    // The end's price and candle take the axes the pointer travelled along.
+    void moveEnd(bool left, const kuChartAnchorMove& move);
+
     kuChartObjectTLine* m_owner;
 };
 
