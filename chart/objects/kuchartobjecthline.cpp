@@ -1,8 +1,6 @@
 #include "kuchartobjecthline.h"
 
 #include "kuchartcore.h"
-#include "kuchartgrabitems.h"
-#include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
@@ -47,9 +45,9 @@ bool kuChartObjectHLineEventFilter::hasAnchor() const
 }
 
 kuChartObjectHLine::kuChartObjectHLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObject(core), m_lineItem(new kuChartGrabLineItem),
+    : kuChartLineTool(core, tr("Горизонтальная линия %1")),
       m_eventFilter(new kuChartObjectHLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_labelTemplate(tr("Горизонтальная линия %1")), m_price(std::numeric_limits<double>::quiet_NaN())
+      m_price(std::numeric_limits<double>::quiet_NaN())
 {
     setObjectType(otHorizontalLine);
     setPricePane(1);
@@ -69,32 +67,14 @@ kuChartObjectHLine::~kuChartObjectHLine()
     if (caption())
         caption()->removeSceneEventFilter(m_eventFilter);
     delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
 }
 
 void kuChartObjectHLine::setupItems()
 {
-    kuChartCore* core = chartCore();
-    resetPen(core);
-    if (core)
+    setUpLine(Qt::SizeVerCursor, m_eventFilter);
+    if (kuChartCore* core = chartCore())
         m_priceDecimals = core->priceDecimals();
-    if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setVisible(true);
-    m_lineItem->setLine(0, 0, 0, 0);
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setCursor(Qt::SizeVerCursor);
-    m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(linePen);
-    m_lineItem->installSceneEventFilter(m_eventFilter);
-    if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
-        c->setAcceptHoverEvents(true);
-        c->setCursor(Qt::SizeVerCursor);
-        c->setZValue(kuChartGrab::z);
-        c->installSceneEventFilter(m_eventFilter);
-    }
+    setUpCaption(Qt::SizeVerCursor, m_eventFilter);
 }
 
 void kuChartObjectHLine::repaint()
@@ -124,23 +104,9 @@ void kuChartObjectHLine::repaint()
     c->setPos(double(core->plotRight()) - w, y - 10);
 }
 
-QGraphicsItem* kuChartObjectHLine::graphicsItem()
+kuHeldCursor& kuChartObjectHLine::heldCursor()
 {
-    return m_lineItem;
-}
-
-void kuChartObjectHLine::setOpacity(double opacity)
-{
-    m_lineItem->setOpacity(opacity);
-    kuChartObject::setOpacity(opacity);
-}
-
-void kuChartObjectHLine::setVisible(bool visible)
-{
-    kuChartObject::setVisible(visible);
-    m_lineItem->setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    return m_eventFilter->cursor();
 }
 
 QString kuChartObjectHLine::label()

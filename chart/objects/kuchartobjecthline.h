@@ -1,11 +1,9 @@
 #pragma once
 
-#include "kuchartlinepen.h"
-#include "kuchartobjectbase.h"
+#include "kuchartlinetool.h"
 
 #include <QColor>
 
-class QGraphicsLineItem;
 class kuChartObjectHLine;
 
 class kuChartObjectHLineEventFilter : public kuChartObjectEventFilter
@@ -25,7 +23,7 @@ private:
 };
 
 // A horizontal line at one price, the price as text at its right end.
-class kuChartObjectHLine : public kuChartObject, public kuChartLinePen
+class kuChartObjectHLine : public kuChartLineTool
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -39,9 +37,6 @@ public:
     ~kuChartObjectHLine() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
@@ -50,14 +45,14 @@ public:
     void setPrice(double price);
 
     kuChartObjectHLineEventFilter* eventFilter() const { return m_eventFilter; }
-    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+
+protected:
+    kuHeldCursor& heldCursor() override;
 
 private:
     void setupItems();
 
-    QGraphicsLineItem* m_lineItem;
     kuChartObjectHLineEventFilter* m_eventFilter;
-    QString m_labelTemplate;
     double m_price;
     int m_priceDecimals = 2;
 };

@@ -88,11 +88,10 @@ void kuChartObjectTLineEventFilter::released(const kuChartAnchorMove& m)
 }
 
 kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObjectBase(core), m_lineItem(new kuChartGrabLineItem), m_rightMarker(new kuChartGrabRectItem(m_lineItem)),
+    : kuChartLineTool(core, tr("Линия тренда %1 - %2")), m_rightMarker(new kuChartGrabRectItem(m_lineItem)),
       m_leftMarker(new kuChartGrabRectItem(m_lineItem)), m_rightPriceText(new QGraphicsSimpleTextItem),
       m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_labelTemplate(tr("Линия тренда %1 - %2")), m_priceRight(std::numeric_limits<double>::quiet_NaN()),
-      m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+      m_priceRight(std::numeric_limits<double>::quiet_NaN()), m_priceLeft(std::numeric_limits<double>::quiet_NaN())
 {
     setObjectType(otTrendLine);
     setPricePane(1);
@@ -111,30 +110,16 @@ kuChartObjectTLine::~kuChartObjectTLine()
         delete marker;
     }
     delete m_eventFilter;
-    for (QGraphicsItem* item :
-         {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_rightPriceText)}) {
-        if (item->scene())
-            item->scene()->removeItem(item);
-        delete item;
-    }
+    if (m_rightPriceText->scene())
+        m_rightPriceText->scene()->removeItem(m_rightPriceText);
+    delete m_rightPriceText;
 }
 
 void kuChartObjectTLine::setupItems()
 {
-    kuChartCore* core = chartCore();
-    resetPen(core);
-    if (core)
+    setUpLine(kuChartGrab::clickCursor, m_eventFilter);
+    if (kuChartCore* core = chartCore())
         m_priceDecimals = core->priceDecimals();
-    kuGraphicsScene* s = scene();
-    if (s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->show();
-    m_lineItem->setLine(0, 0, 0, 0);
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setCursor(kuChartGrab::clickCursor);
-    m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(linePen);
-    m_lineItem->installSceneEventFilter(m_eventFilter);
     for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
         marker->show();
         marker->setAcceptHoverEvents(true);
@@ -142,7 +127,7 @@ void kuChartObjectTLine::setupItems()
         marker->setPen(QPen(linePen.color()));
         marker->installSceneEventFilter(m_eventFilter);
     }
-    if (s && m_rightPriceText->scene() != s)
+    if (kuGraphicsScene* s = scene(); s && m_rightPriceText->scene() != s)
         s->addItem(m_rightPriceText);
     if (QGraphicsSimpleTextItem* c = caption()) {
         m_rightPriceText->setFont(c->font());
@@ -199,27 +184,23 @@ void kuChartObjectTLine::repaint()
     m_rightPriceText->show();
 }
 
-QGraphicsItem* kuChartObjectTLine::graphicsItem()
-{
-    return m_lineItem;
-}
-
 void kuChartObjectTLine::setOpacity(double opacity)
 {
-    m_lineItem->setOpacity(opacity);
+    kuChartLineTool::setOpacity(opacity);
     m_rightPriceText->setOpacity(opacity);
-    kuChartObject::setOpacity(opacity);
 }
 
 void kuChartObjectTLine::setVisible(bool visible)
 {
-    kuChartObject::setVisible(visible);
-    m_lineItem->setVisible(visible);
+    kuChartLineTool::setVisible(visible);
     m_rightMarker->setVisible(visible);
     m_leftMarker->setVisible(visible);
     m_rightPriceText->setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+}
+
+kuHeldCursor& kuChartObjectTLine::heldCursor()
+{
+    return m_eventFilter->cursor();
 }
 
 QString kuChartObjectTLine::label()

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "kuchartlinepen.h"
-#include "kuchartobjectbase.h"
+#include "kuchartlinetool.h"
 
 #include <QColor>
 #include <QDateTime>
 
-class QGraphicsLineItem;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 class kuChartObjectTLine;
@@ -40,7 +38,7 @@ private:
 };
 
 // A segment between two anchors (price and candle), with the price beside each end.
-class kuChartObjectTLine : public kuChartObjectBase, public kuChartLinePen
+class kuChartObjectTLine : public kuChartLineTool
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -57,7 +55,6 @@ public:
     ~kuChartObjectTLine() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
     void setOpacity(double opacity) override;
     void setVisible(bool visible) override;
     QString label() override;
@@ -84,20 +81,20 @@ public:
     QPointF rightPoint() const;
 
     kuChartObjectTLineEventFilter* eventFilter() const { return m_eventFilter; }
-    QGraphicsLineItem* lineItem() const { return m_lineItem; }
     QGraphicsRectItem* leftMarker() const { return m_leftMarker; }
     QGraphicsRectItem* rightMarker() const { return m_rightMarker; }
     QGraphicsSimpleTextItem* rightPriceText() const { return m_rightPriceText; }
 
+protected:
+    kuHeldCursor& heldCursor() override;
+
 private:
     void setupItems();
 
-    QGraphicsLineItem* m_lineItem;
     QGraphicsRectItem* m_rightMarker;
     QGraphicsRectItem* m_leftMarker;
     QGraphicsSimpleTextItem* m_rightPriceText;
     kuChartObjectTLineEventFilter* m_eventFilter;
-    QString m_labelTemplate;
     int m_priceDecimals = 2;
     double m_priceRight;
     double m_priceLeft;

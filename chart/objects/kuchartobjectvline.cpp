@@ -1,8 +1,6 @@
 #include "kuchartobjectvline.h"
 
 #include "kuchartcore.h"
-#include "kuchartgrabitems.h"
-#include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
@@ -31,7 +29,7 @@ bool kuChartObjectVLineEventFilter::takeAnchor(const kuChartAnchorMove& move)
 
 QPointF kuChartObjectVLineEventFilter::anchorPoint(const QPointF& press) const
 {
-    return QPointF(kuChartAnchor::xForDateTime(m_line->chartCore(), m_line->lineDateTime()), press.y());
+    return QPointF(m_line->xForDateTime(m_line->lineDateTime()), press.y());
 }
 
 bool kuChartObjectVLineEventFilter::hasAnchor() const
@@ -40,9 +38,8 @@ bool kuChartObjectVLineEventFilter::hasAnchor() const
 }
 
 kuChartObjectVLine::kuChartObjectVLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObject(core), m_lineItem(new kuChartGrabLineItem),
-      m_eventFilter(new kuChartObjectVLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_labelTemplate(tr("Вертикальная линия %1"))
+    : kuChartLineTool(core, tr("Вертикальная линия %1")),
+      m_eventFilter(new kuChartObjectVLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     setObjectType(otVerticalLine);
     setPricePane(1);
@@ -62,39 +59,17 @@ kuChartObjectVLine::~kuChartObjectVLine()
     if (caption())
         caption()->removeSceneEventFilter(m_eventFilter);
     delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
 }
 
 void kuChartObjectVLine::setupItems()
 {
-    kuChartCore* core = chartCore();
-    resetPen(core);
-    if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setVisible(true);
-    m_lineItem->setLine(0, 0, 0, 0);
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setCursor(Qt::SizeHorCursor);
-    m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(linePen);
-    m_lineItem->installSceneEventFilter(m_eventFilter);
-    if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
-        c->setAcceptHoverEvents(true);
-        c->setCursor(Qt::SizeHorCursor);
-        c->setZValue(kuChartGrab::z);
-        c->installSceneEventFilter(m_eventFilter);
-    }
+    setUpLine(Qt::SizeHorCursor, m_eventFilter);
+    setUpCaption(Qt::SizeHorCursor, m_eventFilter);
 }
 
 bool kuChartObjectVLine::setDateTimeFromX(double x)
 {
-    const QDateTime at = kuChartAnchor::dateTimeAtX(chartCore(), x);
-    if (!at.isValid())
-        return false;
-    m_lineDateTime = at;
-    return true;
+    return takeDateTimeAtX(x, m_lineDateTime);
 }
 
 void kuChartObjectVLine::repaint()
@@ -109,7 +84,7 @@ void kuChartObjectVLine::repaint()
         return;
     m_lineItem->hide();
     c->hide();
-    const double x = kuChartAnchor::xForDateTime(core, m_lineDateTime);
+    const double x = xForDateTime(m_lineDateTime);
     if (x == -10.0)
         return;
     const QRectF r = c->boundingRect();
@@ -123,23 +98,9 @@ void kuChartObjectVLine::repaint()
     c->show();
 }
 
-QGraphicsItem* kuChartObjectVLine::graphicsItem()
+kuHeldCursor& kuChartObjectVLine::heldCursor()
 {
-    return m_lineItem;
-}
-
-void kuChartObjectVLine::setOpacity(double opacity)
-{
-    m_lineItem->setOpacity(opacity);
-    kuChartObject::setOpacity(opacity);
-}
-
-void kuChartObjectVLine::setVisible(bool visible)
-{
-    kuChartObject::setVisible(visible);
-    m_lineItem->setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    return m_eventFilter->cursor();
 }
 
 QString kuChartObjectVLine::label()

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "kuchartlinepen.h"
-#include "kuchartobjectbase.h"
+#include "kuchartlinetool.h"
 
 #include <QColor>
 #include <QDateTime>
 
-class QGraphicsLineItem;
 class kuChartObjectVLine;
 
 class kuChartObjectVLineEventFilter : public kuChartObjectEventFilter
@@ -26,7 +24,7 @@ private:
 };
 
 // A vertical line through one candle, the candle's date and time under it.
-class kuChartObjectVLine : public kuChartObject, public kuChartLinePen
+class kuChartObjectVLine : public kuChartLineTool
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -40,9 +38,6 @@ public:
     ~kuChartObjectVLine() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
@@ -53,13 +48,13 @@ public:
     bool setDateTimeFromX(double x);
 
     kuChartObjectVLineEventFilter* eventFilter() const { return m_eventFilter; }
-    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+
+protected:
+    kuHeldCursor& heldCursor() override;
 
 private:
     void setupItems();
 
-    QGraphicsLineItem* m_lineItem;
     kuChartObjectVLineEventFilter* m_eventFilter;
-    QString m_labelTemplate;
     QDateTime m_lineDateTime;
 };
