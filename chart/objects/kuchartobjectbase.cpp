@@ -178,6 +178,18 @@ kuChartObjectEventFilter::kuChartObjectEventFilter(kuChartObject* owner, QGraphi
     : QGraphicsItem(parent), m_owner(owner), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity)
 {}
 
+void kuChartObjectEventFilter::begin(const QJsonObject& json, double newOpacity)
+{
+    if (json.isEmpty()) {
+        mainItem()->setOpacity(newOpacity);
+        m_placing = true;
+    } else {
+        mainItem()->setOpacity(m_normalOpacity);
+        m_placing = false;
+        m_owner->fromJson(json);
+    }
+}
+
 QGraphicsItem* kuChartObjectEventFilter::mainItem() const
 {
     return parentItem();
@@ -188,6 +200,13 @@ kuChartToolEventFilter::kuChartToolEventFilter(kuChartObject* tool, QGraphicsIte
     : QGraphicsItem(parent), m_hoverOpacity(hoverOpacity), m_normalOpacity(normalOpacity), m_dragState(awaitingState),
       m_tool(tool), m_awaitingState(awaitingState), m_idleState(idleState)
 {}
+
+void kuChartToolEventFilter::begin(const QJsonObject& json)
+{
+    m_tool->fromJson(json);
+    if (!json.isEmpty())
+        m_dragState = m_idleState;
+}
 
 void kuChartToolEventFilter::addGrip(QGraphicsItem* marker, quint8 dragState)
 {

@@ -121,6 +121,9 @@ public:
     QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
     void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
 
+    // The tool takes the saved JSON; a saved tool is placed, so that a click
+    // on it does not re-anchor it, and a new one (empty JSON) awaits its first click.
+    void begin(const QJsonObject& json);
     quint8 dragState() const { return m_dragState; }
     void setDragState(quint8 state) { m_dragState = state; }
     void finishPlacing();
@@ -183,6 +186,9 @@ public:
     QRectF boundingRect() const override { return QRectF(0, 0, 0, 0); }
     void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
 
+    // A new object (empty JSON) follows the pointer at the opacity given; a
+    // saved one takes the JSON and rests placed at the normal opacity.
+    void begin(const QJsonObject& json, double newOpacity);
     void setPlacing(bool placing) { m_placing = placing; }
     bool isPlacing() const { return m_placing; }
     // Fixes the anchor where the pointer at the position puts it when that is

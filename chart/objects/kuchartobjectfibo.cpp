@@ -89,10 +89,7 @@ kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
     labelText = tr("Коррекция по Фибоначчи");
     setObjectType(otFibo);
     setupItems();
-    fromJson(json);
-    // A saved retracement is placed: a click on it must not re-anchor it.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectFiboEventFilter::Idle);
+    m_eventFilter->begin(json);
 }
 
 kuChartObjectFibo::~kuChartObjectFibo()

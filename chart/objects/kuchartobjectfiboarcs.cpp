@@ -108,10 +108,7 @@ kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObjec
     labelText = tr("Окружности по Фибоначчи");
     setObjectType(otFiboArcs);
     setupItems();
-    fromJson(json);
-    // Saved arcs are placed: a click on them must not re-anchor them.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectFiboArcsEventFilter::Idle);
+    m_eventFilter->begin(json);
 }
 
 kuChartObjectFiboArcs::~kuChartObjectFiboArcs()

@@ -200,10 +200,7 @@ kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonO
     labelText = tr("Каналы по Фибоначчи");
     setObjectType(otFiboChannel);
     setupItems();
-    fromJson(json);
-    // A saved channel is placed: a click on it must not re-anchor it.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectFiboChanelEventFilter::Idle);
+    m_eventFilter->begin(json);
 }
 
 kuChartObjectFiboChanel::~kuChartObjectFiboChanel()

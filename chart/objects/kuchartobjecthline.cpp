@@ -52,14 +52,7 @@ kuChartObjectHLine::kuChartObjectHLine(kuChartCore* core, const QJsonObject& jso
     setObjectType(otHorizontalLine);
     setPricePane(1);
     setupItems();
-    if (json.isEmpty()) {
-        m_lineItem->setOpacity(0.7);
-        m_eventFilter->setPlacing(true);
-    } else {
-        m_lineItem->setOpacity(1.0);
-        m_eventFilter->setPlacing(false);
-        fromJson(json);
-    }
+    m_eventFilter->begin(json, 0.7);
 }
 
 kuChartObjectHLine::~kuChartObjectHLine()

@@ -109,14 +109,7 @@ kuChartObjectText::kuChartObjectText(kuChartCore* core, const QJsonObject& json)
     setObjectType(otText);
     setPricePane(1);
     setupItems();
-    if (json.isEmpty()) {
-        m_textItem->setOpacity(0.7);
-        m_eventFilter->setPlacing(true);
-    } else {
-        m_textItem->setOpacity(1.0);
-        m_eventFilter->setPlacing(false);
-        fromJson(json);
-    }
+    m_eventFilter->begin(json, 0.7);
 }
 
 kuChartObjectText::~kuChartObjectText()

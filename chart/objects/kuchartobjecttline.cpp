@@ -96,10 +96,7 @@ kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& jso
     setObjectType(otTrendLine);
     setPricePane(1);
     setupItems();
-    fromJson(json);
-    // A saved line is placed: a click on it must not re-anchor it.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectTLineEventFilter::Idle);
+    m_eventFilter->begin(json);
 }
 
 kuChartObjectTLine::~kuChartObjectTLine()

@@ -44,14 +44,7 @@ kuChartObjectVLine::kuChartObjectVLine(kuChartCore* core, const QJsonObject& jso
     setObjectType(otVerticalLine);
     setPricePane(1);
     setupItems();
-    if (json.isEmpty()) {
-        m_lineItem->setOpacity(hoverOpacity);
-        m_eventFilter->setPlacing(true);
-    } else {
-        m_lineItem->setOpacity(normalOpacity);
-        m_eventFilter->setPlacing(false);
-        fromJson(json);
-    }
+    m_eventFilter->begin(json, hoverOpacity);
 }
 
 kuChartObjectVLine::~kuChartObjectVLine()
