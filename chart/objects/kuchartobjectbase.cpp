@@ -82,6 +82,11 @@ bool inPlot(const kuChartCore* core, const QPointF& p)
            inside(p.y(), double(core->paneTop()), double(core->paneBottom()));
 }
 
+bool overData(const kuChartCore* core, const QPointF& p)
+{
+    return inside(p.y(), double(core->paneTop()), double(core->paneBottom())) && dateTimeAtX(core, p.x()).isValid();
+}
+
 } // namespace kuChartAnchor
 
 kuChartObjectBase::kuChartObjectBase(kuChartCore* core) : kuChartObject(core)

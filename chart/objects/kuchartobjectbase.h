@@ -32,6 +32,8 @@ QDateTime dateTimeAtX(const kuChartCore* core, double x);
 bool inside(double v, double lo, double hi);
 // The point lies in the plot of the price pane (edges included).
 bool inPlot(const kuChartCore* core, const QPointF& p);
+// The point lies over a candle, between the price pane's top and bottom.
+bool overData(const kuChartCore* core, const QPointF& p);
 } // namespace kuChartAnchor
 
 // Base of the drawing objects anchored in time (text, trend line).

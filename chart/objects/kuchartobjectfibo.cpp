@@ -16,12 +16,11 @@ using kuChartAnchor::inside;
 
 kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent,
                                                            double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst, Idle), m_owner(owner)
-{
-    // The retracement makes its markers before its filter.
-    addGrip(owner->topMarker(), DraggingTop);
-    addGrip(owner->bottomMarker(), DraggingBottom);
-}
+    : kuChartAnchorPairEventFilter(owner, parent, hoverOpacity, normalOpacity,
+                                   {AwaitingFirst, PlacingSecond, DraggingTop, DraggingBottom, Idle}, owner->lineItem(),
+                                   owner->topMarker(), owner->bottomMarker()),
+      m_owner(owner)
+{}
 
 QPointF kuChartObjectFiboEventFilter::gripPoint(quint8 dragState) const
 {
@@ -47,37 +46,31 @@ void kuChartObjectFiboEventFilter::moved(const kuChartAnchorMove& m)
     }
 }
 
-void kuChartObjectFiboEventFilter::released(const kuChartAnchorMove& m)
+bool kuChartObjectFiboEventFilter::takesAnchorAt(const QPointF& point) const
 {
-    const kuChartCore* core = m_owner->chartCore();
-    // An anchor comes only from a point inside the price pane; elsewhere the
-    // anchor keeps what the moves gave it. A release moves no x.
-    const bool valid = inPlot(core, m.at);
-    const double price = core->yToPrice(qint64(m.at.y()));
-    switch (m_dragState) {
-    case AwaitingFirst:
-        if (!valid)
-            break;
-        m_owner->setX1(m.at.x());
+    return inPlot(m_owner->chartCore(), point);
+}
+
+void kuChartObjectFiboEventFilter::placeFirst(const kuChartAnchorMove& m)
+{
+    m_owner->setX1(m.at.x());
+    m_owner->setPriceTop(m_owner->chartCore()->yToPrice(qint64(m.at.y())));
+}
+
+void kuChartObjectFiboEventFilter::takeAnchor(bool top, const kuChartAnchorMove& m)
+{
+    if (!m.y)
+        return;
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    if (top)
         m_owner->setPriceTop(price);
-        m_owner->lineItem()->setLine(QLineF(m.at, m.at));
-        m_dragState = PlacingSecond;
-        break;
-    case PlacingSecond:
-    case DraggingBottom:
-        if (valid && m.y)
-            m_owner->setPriceBottom(price);
-        if (!std::isnan(m_owner->priceBottom()))
-            settle();
-        break;
-    case DraggingTop:
-        if (valid && m.y)
-            m_owner->setPriceTop(price);
-        settle();
-        break;
-    default:
-        break;
-    }
+    else
+        m_owner->setPriceBottom(price);
+}
+
+bool kuChartObjectFiboEventFilter::hasSecondAnchor() const
+{
+    return !std::isnan(m_owner->priceBottom());
 }
 
 kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)

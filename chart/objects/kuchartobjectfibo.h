@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kuchartanchorpairfilter.h"
 #include "kuchartobjectfibobase.h"
 
 class QGraphicsLineItem;
@@ -7,7 +8,7 @@ class QGraphicsRectItem;
 class kuChartObjectFibo;
 
 // Mouse handling of a retracement: two clicks place it, its markers drag its prices.
-class kuChartObjectFiboEventFilter : public kuChartToolEventFilter
+class kuChartObjectFiboEventFilter : public kuChartAnchorPairEventFilter
 {
 public:
     enum DragState : quint8
@@ -24,8 +25,13 @@ public:
 
 protected:
     void moved(const kuChartAnchorMove& move) override;
-    void released(const kuChartAnchorMove& move) override;
     QPointF gripPoint(quint8 dragState) const override;
+    bool takesAnchorAt(const QPointF& point) const override;
+    // A release moves no x.
+    void takeAnchor(bool top, const kuChartAnchorMove& move) override;
+    // The first click gives the segment's x too.
+    void placeFirst(const kuChartAnchorMove& move) override;
+    bool hasSecondAnchor() const override;
 
 private:
     kuChartObjectFibo* m_owner;

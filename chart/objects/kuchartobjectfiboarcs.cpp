@@ -17,12 +17,11 @@ using kuChartAnchor::inside;
 
 kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent,
                                                                    double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst, Idle), m_owner(owner)
-{
-    // The arcs make their markers before their filter.
-    addGrip(owner->leftMarker(), DraggingLeft);
-    addGrip(owner->rightMarker(), DraggingRight);
-}
+    : kuChartAnchorPairEventFilter(owner, parent, hoverOpacity, normalOpacity,
+                                   {AwaitingFirst, PlacingRight, DraggingLeft, DraggingRight, Idle}, owner->lineItem(),
+                                   owner->leftMarker(), owner->rightMarker()),
+      m_owner(owner)
+{}
 
 QPointF kuChartObjectFiboArcsEventFilter::gripPoint(quint8 dragState) const
 {
@@ -67,36 +66,14 @@ void kuChartObjectFiboArcsEventFilter::takeAnchor(bool left, const kuChartAnchor
     }
 }
 
-void kuChartObjectFiboArcsEventFilter::released(const kuChartAnchorMove& m)
+bool kuChartObjectFiboArcsEventFilter::takesAnchorAt(const QPointF& point) const
 {
-    const kuChartCore* core = m_owner->chartCore();
-    // An anchor comes only from a candle inside the price pane; elsewhere
-    // the anchor keeps what the moves gave it.
-    const bool overData = inPlot(core, m.at) && m_owner->dateTimeAtX(m.at.x()).isValid();
-    switch (m_dragState) {
-    case AwaitingFirst:
-        if (!overData)
-            break;
-        // No drag yet: both axes are the pointer's.
-        takeAnchor(true, m);
-        m_owner->lineItem()->setLine(QLineF(m.at, m.at));
-        m_dragState = PlacingRight;
-        break;
-    case PlacingRight:
-    case DraggingRight:
-        if (overData)
-            takeAnchor(false, m);
-        if (m_owner->hasRightAnchor())
-            settle();
-        break;
-    case DraggingLeft:
-        if (overData)
-            takeAnchor(true, m);
-        settle();
-        break;
-    default:
-        break;
-    }
+    return inPlot(m_owner->chartCore(), point) && m_owner->dateTimeAtX(point.x()).isValid();
+}
+
+bool kuChartObjectFiboArcsEventFilter::hasSecondAnchor() const
+{
+    return m_owner->hasRightAnchor();
 }
 
 kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json)

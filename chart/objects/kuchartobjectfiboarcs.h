@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kuchartanchorpairfilter.h"
 #include "kuchartobjectfibobase.h"
 
 #include <QDateTime>
@@ -10,7 +11,7 @@ class kuChartObjectFiboArcs;
 
 // Mouse handling of the arcs: two clicks place the centre and the right anchor,
 // the markers drag them.
-class kuChartObjectFiboArcsEventFilter : public kuChartToolEventFilter
+class kuChartObjectFiboArcsEventFilter : public kuChartAnchorPairEventFilter
 {
 public:
     enum DragState : quint8
@@ -27,13 +28,14 @@ public:
 
 protected:
     void moved(const kuChartAnchorMove& move) override;
-    void released(const kuChartAnchorMove& move) override;
     QPointF gripPoint(quint8 dragState) const override;
+    // A candle inside the plot.
+    bool takesAnchorAt(const QPointF& point) const override;
+    // The anchor's candle and price take the axes the pointer travelled along.
+    void takeAnchor(bool left, const kuChartAnchorMove& move) override;
+    bool hasSecondAnchor() const override;
 
 private:
-    // The anchor's candle and price take the axes the pointer travelled along.
-    void takeAnchor(bool left, const kuChartAnchorMove& move);
-
     kuChartObjectFiboArcs* m_owner;
 };
 

@@ -131,8 +131,7 @@ void kuChartObjectFiboChanelEventFilter::released(const kuChartAnchorMove& m)
     const QPointF p = m.at;
     // An anchor comes only from a point over the data inside the price pane;
     // elsewhere it keeps what the moves gave it.
-    const bool overData =
-            inside(p.y(), double(core->paneTop()), double(core->paneBottom())) && m_owner->dateTimeAtX(p.x()).isValid();
+    const bool overData = kuChartAnchor::overData(core, p);
     const double price = core->yToPrice(qint64(p.y()));
     // A dragged anchor takes the axes the pointer travelled along.
     auto take = [&](void (kuChartObjectFiboChanel::*setPrice)(double),

@@ -15,19 +15,18 @@ using kuChartAnchor::inside;
 
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
                                                              double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst, Idle), m_owner(owner)
-{
-    // The line makes its markers before its filter.
-    addGrip(owner->leftMarker(), DraggingLeft);
-    addGrip(owner->rightMarker(), DraggingRight);
-}
+    : kuChartAnchorPairEventFilter(owner, parent, hoverOpacity, normalOpacity,
+                                   {AwaitingFirst, PlacingRight, DraggingLeft, DraggingRight, Idle}, owner->lineItem(),
+                                   owner->leftMarker(), owner->rightMarker()),
+      m_owner(owner)
+{}
 
 QPointF kuChartObjectTLineEventFilter::gripPoint(quint8 dragState) const
 {
     return dragState == DraggingLeft ? m_owner->leftPoint() : m_owner->rightPoint();
 }
 
-void kuChartObjectTLineEventFilter::moveEnd(bool left, const kuChartAnchorMove& m)
+void kuChartObjectTLineEventFilter::takeAnchor(bool left, const kuChartAnchorMove& m)
 {
     const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
     if (left) {
@@ -46,45 +45,22 @@ void kuChartObjectTLineEventFilter::moveEnd(bool left, const kuChartAnchorMove& 
 void kuChartObjectTLineEventFilter::moved(const kuChartAnchorMove& m)
 {
     if (m_dragState == DraggingLeft)
-        moveEnd(true, m);
+        takeAnchor(true, m);
     else if (m_dragState == PlacingRight || m_dragState == DraggingRight)
-        moveEnd(false, m);
+        takeAnchor(false, m);
     else
         return;
     m_owner->repaint();
 }
 
-void kuChartObjectTLineEventFilter::released(const kuChartAnchorMove& m)
+bool kuChartObjectTLineEventFilter::takesAnchorAt(const QPointF& point) const
 {
-    const kuChartCore* core = m_owner->chartCore();
-    // An anchor comes only from a point over the data inside the price pane;
-    // elsewhere the end keeps what the moves gave it.
-    const bool overData = inside(m.at.y(), double(core->paneTop()), double(core->paneBottom())) &&
-                          m_owner->dateTimeAtX(m.at.x()).isValid();
-    switch (m_dragState) {
-    case AwaitingFirst:
-        if (!overData)
-            break;
-        // No drag yet: both axes are the pointer's.
-        moveEnd(true, m);
-        m_owner->lineItem()->setLine(QLineF(m.at, m.at));
-        m_dragState = PlacingRight;
-        break;
-    case PlacingRight:
-    case DraggingRight:
-        if (overData)
-            moveEnd(false, m);
-        if (m_owner->hasRightAnchor())
-            settle();
-        break;
-    case DraggingLeft:
-        if (overData)
-            moveEnd(true, m);
-        settle();
-        break;
-    default:
-        break;
-    }
+    return kuChartAnchor::overData(m_owner->chartCore(), point);
+}
+
+bool kuChartObjectTLineEventFilter::hasSecondAnchor() const
+{
+    return m_owner->hasRightAnchor();
 }
 
 kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& json)

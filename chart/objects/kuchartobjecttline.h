@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kuchartanchorpairfilter.h"
 #include "kuchartlinetool.h"
 
 #include <QColor>
@@ -10,7 +11,7 @@ class QGraphicsSimpleTextItem;
 class kuChartObjectTLine;
 
 // Mouse handling of a trend line: two clicks place it, its markers drag its ends.
-class kuChartObjectTLineEventFilter : public kuChartToolEventFilter
+class kuChartObjectTLineEventFilter : public kuChartAnchorPairEventFilter
 {
 public:
     enum DragState : quint8
@@ -27,13 +28,14 @@ public:
 
 protected:
     void moved(const kuChartAnchorMove& move) override;
-    void released(const kuChartAnchorMove& move) override;
     QPointF gripPoint(quint8 dragState) const override;
+    // A point over the data inside the price pane.
+    bool takesAnchorAt(const QPointF& point) const override;
+    // The end's price and candle take the axes the pointer travelled along.
+    void takeAnchor(bool left, const kuChartAnchorMove& move) override;
+    bool hasSecondAnchor() const override;
 
 private:
-    // The end's price and candle take the axes the pointer travelled along.
-    void moveEnd(bool left, const kuChartAnchorMove& move);
-
     kuChartObjectTLine* m_owner;
 };
 
