@@ -10,7 +10,6 @@
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
-#include <limits>
 
 using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
@@ -79,8 +78,7 @@ bool kuChartObjectFiboArcsEventFilter::hasSecondAnchor() const
 kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json)
     : kuChartObjectFiboBase(core, CircleLevels), m_lineItem(new kuChartGrabLineItem),
       m_rightMarker(new kuChartGrabRectItem(m_lineItem)), m_leftMarker(new kuChartGrabRectItem(m_lineItem)),
-      m_eventFilter(new kuChartObjectFiboArcsEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_priceRight(std::numeric_limits<double>::quiet_NaN()), m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectFiboArcsEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     labelText = tr("Окружности по Фибоначчи");
     setObjectType(otFiboArcs);
@@ -172,25 +170,15 @@ kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)
 void kuChartObjectFiboArcs::setPriceRight(double price)
 {
     m_priceRight = price;
-    kuChartCore* core = chartCore();
-    const double y = core ? core->priceToY(price) : std::numeric_limits<double>::quiet_NaN();
-    if (!std::isfinite(y))
-        return;
-    QLineF line = m_lineItem->line();
-    line.setP2(QPointF(line.x2(), y));
-    m_lineItem->setLine(line);
+    if (kuChartCore* core = chartCore())
+        setLineEndY(m_lineItem, false, core->priceToY(price));
 }
 
 void kuChartObjectFiboArcs::setPriceLeft(double price)
 {
     m_priceLeft = price;
-    kuChartCore* core = chartCore();
-    const double y = core ? core->priceToY(price) : std::numeric_limits<double>::quiet_NaN();
-    if (!std::isfinite(y))
-        return;
-    QLineF line = m_lineItem->line();
-    line.setP1(QPointF(line.x1(), y));
-    m_lineItem->setLine(line);
+    if (kuChartCore* core = chartCore())
+        setLineEndY(m_lineItem, true, core->priceToY(price));
 }
 
 bool kuChartObjectFiboArcs::setRightDateTimeFromX(double x)

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "kuchartanchorpair.h"
 #include "kuchartanchorpairfilter.h"
 #include "kuchartobjectfibobase.h"
-
-#include <QDateTime>
 
 class QGraphicsLineItem;
 class QGraphicsRectItem;
@@ -41,7 +40,7 @@ private:
 
 // Fibonacci arcs: a circle per ratio around the left anchor, the circle of
 // ratio 1 through the right anchor; both anchors sit on candles.
-class kuChartObjectFiboArcs : public kuChartObjectFiboBase
+class kuChartObjectFiboArcs : public kuChartObjectFiboBase, public kuChartAnchorPair
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -66,15 +65,9 @@ public:
     void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    // NaN until placed.
-    double priceRight() const { return m_priceRight; }
+    // A price off the scale leaves the line's end where it was.
     void setPriceRight(double price);
-    double priceLeft() const { return m_priceLeft; }
     void setPriceLeft(double price);
-    QString candleDateTimeRight() const { return dateTimeToText(m_rightDateTime); }
-    void setCandleDateTimeRight(const QString& text) { m_rightDateTime = dateTimeFromText(text); }
-    QString candleDateTimeLeft() const { return dateTimeToText(m_leftDateTime); }
-    void setCandleDateTimeLeft(const QString& text) { m_leftDateTime = dateTimeFromText(text); }
     // The candle under x; over no candle the anchor keeps its date-time. False then.
     bool setRightDateTimeFromX(double x);
     bool setLeftDateTimeFromX(double x);
@@ -98,8 +91,4 @@ private:
     QGraphicsRectItem* m_rightMarker;
     QGraphicsRectItem* m_leftMarker;
     kuChartObjectFiboArcsEventFilter* m_eventFilter;
-    double m_priceRight;
-    double m_priceLeft;
-    QDateTime m_rightDateTime;
-    QDateTime m_leftDateTime;
 };

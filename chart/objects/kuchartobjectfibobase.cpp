@@ -8,6 +8,8 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
 
+#include <cmath>
+
 namespace {
 
 void dropItem(QGraphicsItem* item)
@@ -191,6 +193,18 @@ kuChartPropertyInfo kuChartObjectFiboBase::anchorPropertyInfo(const QString& nam
             return {name, true, QVariant(QJsonObject())};
     }
     return kuChartObjectFiboBase::propertyInfo(name);
+}
+
+void kuChartObjectFiboBase::setLineEndY(QGraphicsLineItem* item, bool first, double y)
+{
+    if (!std::isfinite(y))
+        return;
+    QLineF line = item->line();
+    if (first)
+        line.setP1(QPointF(line.x1(), y));
+    else
+        line.setP2(QPointF(line.x2(), y));
+    item->setLine(line);
 }
 
 void kuChartObjectFiboBase::deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,

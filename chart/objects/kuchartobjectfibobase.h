@@ -64,6 +64,8 @@ protected:
                         kuChartToolEventFilter* filter, bool visible);
     // Anchors are placed with the mouse only: the settings page does not show them.
     kuChartPropertyInfo anchorPropertyInfo(const QString& name, std::initializer_list<const char*> anchors);
+    // Moves one end of a line; a non-finite y leaves it where it was.
+    static void setLineEndY(QGraphicsLineItem* item, bool first, double y);
     // Takes the items out of the scene and deletes them.
     static void deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
                                 QGraphicsItem* filter);

@@ -37,19 +37,6 @@ bool meet(const QPointF& a, const QPointF& b, const QPointF& c, const QPointF& d
     return true;
 }
 
-// Moves one end of a line; a non-finite y leaves it where it was.
-void setEndY(QGraphicsLineItem* item, bool first, double y)
-{
-    if (!std::isfinite(y))
-        return;
-    QLineF line = item->line();
-    if (first)
-        line.setP1(QPointF(line.x1(), y));
-    else
-        line.setP2(QPointF(line.x2(), y));
-    item->setLine(line);
-}
-
 } // namespace
 
 kuChartObjectFiboChanelEventFilter::kuChartObjectFiboChanelEventFilter(kuChartObjectFiboChanel* owner,
@@ -382,21 +369,21 @@ void kuChartObjectFiboChanel::setPriceBottomRight(double price)
 {
     m_priceBottomRight = price;
     if (kuChartCore* core = chartCore())
-        setEndY(levelLine(0), false, core->priceToY(price));
+        setLineEndY(levelLine(0), false, core->priceToY(price));
 }
 
 void kuChartObjectFiboChanel::setPriceBottomLeft(double price)
 {
     m_priceBottomLeft = price;
     if (kuChartCore* core = chartCore())
-        setEndY(levelLine(0), true, core->priceToY(price));
+        setLineEndY(levelLine(0), true, core->priceToY(price));
 }
 
 void kuChartObjectFiboChanel::setPriceTopLeft(double price)
 {
     m_priceTopLeft = price;
     if (kuChartCore* core = chartCore())
-        setEndY(m_lineItem, false, core->priceToY(price));
+        setLineEndY(m_lineItem, false, core->priceToY(price));
 }
 
 bool kuChartObjectFiboChanel::setBottomRightDateTimeFromX(double x)

@@ -9,7 +9,6 @@
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
-#include <limits>
 
 using kuChartAnchor::inside;
 
@@ -66,8 +65,7 @@ bool kuChartObjectTLineEventFilter::hasSecondAnchor() const
 kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& json)
     : kuChartLineTool(core, tr("Линия тренда %1 - %2")), m_rightMarker(new kuChartGrabRectItem(m_lineItem)),
       m_leftMarker(new kuChartGrabRectItem(m_lineItem)), m_rightPriceText(new QGraphicsSimpleTextItem),
-      m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_priceRight(std::numeric_limits<double>::quiet_NaN()), m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     setObjectType(otTrendLine);
     setPricePane(1);
@@ -132,8 +130,8 @@ void kuChartObjectTLine::repaint()
         return;
     c->setText(QString::number(m_priceLeft, 'f', m_priceDecimals));
     m_rightPriceText->setText(QString::number(m_priceRight, 'f', m_priceDecimals));
-    const double xL = xForDateTime(m_candleDateTimeLeft);
-    const double xR = xForDateTime(m_candleDateTimeRight);
+    const double xL = xForDateTime(m_leftDateTime);
+    const double xR = xForDateTime(m_rightDateTime);
     const double yL = core->priceToY(m_priceLeft);
     const double yR = core->priceToY(m_priceRight);
     const double top = double(core->paneTop());
@@ -223,30 +221,30 @@ void kuChartObjectTLine::setPriceLeft(double price)
 
 bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeRight);
+    return takeDateTimeAtX(x, m_rightDateTime);
 }
 
 bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeLeft);
+    return takeDateTimeAtX(x, m_leftDateTime);
 }
 
 QPointF kuChartObjectTLine::leftPoint() const
 {
-    return anchorPoint(m_candleDateTimeLeft, m_priceLeft);
+    return anchorPoint(m_leftDateTime, m_priceLeft);
 }
 
 QPointF kuChartObjectTLine::rightPoint() const
 {
-    return anchorPoint(m_candleDateTimeRight, m_priceRight);
+    return anchorPoint(m_rightDateTime, m_priceRight);
 }
 
 bool kuChartObjectTLine::hasLeftAnchor() const
 {
-    return m_candleDateTimeLeft.isValid() && !std::isnan(m_priceLeft);
+    return m_leftDateTime.isValid() && !std::isnan(m_priceLeft);
 }
 
 bool kuChartObjectTLine::hasRightAnchor() const
 {
-    return m_candleDateTimeRight.isValid() && !std::isnan(m_priceRight);
+    return m_rightDateTime.isValid() && !std::isnan(m_priceRight);
 }

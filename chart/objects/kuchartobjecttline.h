@@ -1,10 +1,10 @@
 #pragma once
 
+#include "kuchartanchorpair.h"
 #include "kuchartanchorpairfilter.h"
 #include "kuchartlinetool.h"
 
 #include <QColor>
-#include <QDateTime>
 
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
@@ -40,7 +40,7 @@ private:
 };
 
 // A segment between two anchors (price and candle), with the price beside each end.
-class kuChartObjectTLine : public kuChartLineTool
+class kuChartObjectTLine : public kuChartLineTool, public kuChartAnchorPair
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -64,15 +64,8 @@ public:
 
     // Recolours the drawn line at once, not only at the next repaint.
     void setLineColor(const QColor& color);
-    // NaN until placed.
-    double priceRight() const { return m_priceRight; }
     void setPriceRight(double price);
-    double priceLeft() const { return m_priceLeft; }
     void setPriceLeft(double price);
-    QString candleDateTimeRight() const { return dateTimeToText(m_candleDateTimeRight); }
-    void setCandleDateTimeRight(const QString& text) { m_candleDateTimeRight = dateTimeFromText(text); }
-    QString candleDateTimeLeft() const { return dateTimeToText(m_candleDateTimeLeft); }
-    void setCandleDateTimeLeft(const QString& text) { m_candleDateTimeLeft = dateTimeFromText(text); }
     // The candle under x; outside the data the anchor keeps its date-time. False then.
     bool setCandleDateTimeRightAtX(double x);
     bool setCandleDateTimeLeftAtX(double x);
@@ -98,8 +91,4 @@ private:
     QGraphicsSimpleTextItem* m_rightPriceText;
     kuChartObjectTLineEventFilter* m_eventFilter;
     int m_priceDecimals = 2;
-    double m_priceRight;
-    double m_priceLeft;
-    QDateTime m_candleDateTimeRight;
-    QDateTime m_candleDateTimeLeft;
 };
