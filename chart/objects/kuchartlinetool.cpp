@@ -11,9 +11,7 @@ kuChartLineTool::kuChartLineTool(kuChartCore* core, const QString& labelTemplate
 
 kuChartLineTool::~kuChartLineTool()
 {
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
+    dropSceneItem(m_lineItem);
 }
 
 void kuChartLineTool::setUpLine(Qt::CursorShape cursor, QGraphicsItem* filter)

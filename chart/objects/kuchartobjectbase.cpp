@@ -312,6 +312,15 @@ void releaseSceneMouse(kuChartObject* owner, kuHeldCursor& cursor)
     cursor.release();
 }
 
+void dropSceneItem(QGraphicsItem* item)
+{
+    if (!item)
+        return;
+    if (item->scene())
+        item->scene()->removeItem(item);
+    delete item;
+}
+
 void kuChartObjectEventFilter::grab()
 {
     grabSceneMouse(m_owner);

@@ -175,6 +175,10 @@ private:
 void grabSceneMouse(kuChartObject* owner);
 void releaseSceneMouse(kuChartObject* owner, kuHeldCursor& cursor);
 
+// Takes an item of a drawing object out of its scene and deletes it (with its
+// children); nothing for null.
+void dropSceneItem(QGraphicsItem* item);
+
 // Scene event filter of a drawing object: an item without extent or paint,
 // child of the object's main item. The one-anchor protocol lives here: a new
 // object follows the pointer until a press fixes it; a hovered one is dragged,

@@ -10,19 +10,6 @@
 
 #include <cmath>
 
-namespace {
-
-void dropItem(QGraphicsItem* item)
-{
-    if (!item)
-        return;
-    if (item->scene())
-        item->scene()->removeItem(item);
-    delete item;
-}
-
-} // namespace
-
 kuChartObjectFiboBase::kuChartObjectFiboBase(kuChartCore* core, int levelItemKind)
     : kuChartObjectBase(core), levelItemKind(levelItemKind)
 {
@@ -33,9 +20,9 @@ kuChartObjectFiboBase::kuChartObjectFiboBase(kuChartCore* core, int levelItemKin
 kuChartObjectFiboBase::~kuChartObjectFiboBase()
 {
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-        dropItem(level.item);
-        dropItem(level.ratioLabel);
-        dropItem(level.priceLabel);
+        dropSceneItem(level.item);
+        dropSceneItem(level.ratioLabel);
+        dropSceneItem(level.priceLabel);
     }
 }
 
@@ -210,13 +197,8 @@ void kuChartObjectFiboBase::setLineEndY(QGraphicsLineItem* item, bool first, dou
 void kuChartObjectFiboBase::deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
                                             QGraphicsItem* filter)
 {
-    for (QGraphicsRectItem* marker : markers) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
+    for (QGraphicsRectItem* marker : markers)
+        dropSceneItem(marker);
     delete filter;
-    if (line->scene())
-        line->scene()->removeItem(line);
-    delete line;
+    dropSceneItem(line);
 }

@@ -115,9 +115,7 @@ kuChartObjectText::kuChartObjectText(kuChartCore* core, const QJsonObject& json)
 kuChartObjectText::~kuChartObjectText()
 {
     delete m_eventFilter;
-    if (m_textItem->scene())
-        m_textItem->scene()->removeItem(m_textItem);
-    delete m_textItem;
+    dropSceneItem(m_textItem);
 }
 
 void kuChartObjectText::setupItems()

@@ -75,15 +75,10 @@ kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& jso
 
 kuChartObjectTLine::~kuChartObjectTLine()
 {
-    for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
+    dropSceneItem(m_rightMarker);
+    dropSceneItem(m_leftMarker);
     delete m_eventFilter;
-    if (m_rightPriceText->scene())
-        m_rightPriceText->scene()->removeItem(m_rightPriceText);
-    delete m_rightPriceText;
+    dropSceneItem(m_rightPriceText);
 }
 
 void kuChartObjectTLine::setupItems()
