@@ -85,11 +85,6 @@ kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
     m_eventFilter->begin(json);
 }
 
-kuChartObjectFibo::~kuChartObjectFibo()
-{
-    deleteToolItems(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter);
-}
-
 void kuChartObjectFibo::setupItems()
 {
     setUpToolItems(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter);
@@ -100,9 +95,8 @@ void kuChartObjectFibo::repaint()
     kuChartCore* core = chartCore();
     if (!core || !isVisible())
         return;
-    if (m_lineItem->isVisible()) {
-        hideToolItems(m_lineItem, {m_topMarker, m_bottomMarker});
-    }
+    if (m_lineItem->isVisible())
+        hideToolItems();
     if (isDeleted() || objectType() != otFibo || isPricePane() != 1)
         return;
     const double top = double(core->paneTop());
@@ -142,21 +136,6 @@ void kuChartObjectFibo::repaint()
         level.ratioLabel->setPos(m_x1 - (level.ratioLabel->boundingRect().width() + 2) - 3, y - 12);
         level.ratioLabel->show();
     }
-}
-
-QGraphicsItem* kuChartObjectFibo::graphicsItem()
-{
-    return m_lineItem;
-}
-
-void kuChartObjectFibo::setOpacity(double opacity)
-{
-    setToolOpacity(m_lineItem, {m_topMarker, m_bottomMarker}, opacity);
-}
-
-void kuChartObjectFibo::setVisible(bool visible)
-{
-    setToolVisible(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFibo::propertyInfo(const QString& name)

@@ -52,12 +52,8 @@ class kuChartObjectFibo : public kuChartObjectFiboBase
 public:
     // An empty JSON object makes a new retracement awaiting its first click; a restored one is idle.
     kuChartObjectFibo(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectFibo() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
     // NaN until placed.

@@ -86,19 +86,9 @@ kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObjec
     m_eventFilter->begin(json);
 }
 
-kuChartObjectFiboArcs::~kuChartObjectFiboArcs()
-{
-    deleteToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
-}
-
 void kuChartObjectFiboArcs::setupItems()
 {
     setUpToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
-}
-
-void kuChartObjectFiboArcs::hideAll()
-{
-    hideToolItems(m_lineItem, {m_rightMarker, m_leftMarker});
 }
 
 void kuChartObjectFiboArcs::repaint()
@@ -107,7 +97,7 @@ void kuChartObjectFiboArcs::repaint()
     if (!core || !isVisible())
         return;
     if (m_lineItem->isVisible())
-        hideAll();
+        hideToolItems();
     if (isDeleted() || objectType() != otFiboArcs || isPricePane() != 1)
         return;
     const double xL = xForDateTime(m_leftDateTime);
@@ -145,21 +135,6 @@ void kuChartObjectFiboArcs::repaint()
         level.ratioLabel->setPos(xi + 12, yL + r * (yR - yL));
         level.ratioLabel->show();
     }
-}
-
-QGraphicsItem* kuChartObjectFiboArcs::graphicsItem()
-{
-    return m_lineItem;
-}
-
-void kuChartObjectFiboArcs::setOpacity(double opacity)
-{
-    setToolOpacity(m_lineItem, {m_rightMarker, m_leftMarker}, opacity);
-}
-
-void kuChartObjectFiboArcs::setVisible(bool visible)
-{
-    setToolVisible(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)

@@ -57,12 +57,8 @@ public:
 
     // An empty JSON object makes new arcs awaiting their first click; restored ones are idle.
     kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectFiboArcs() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
     // A price off the scale leaves the line's end where it was.
@@ -85,7 +81,6 @@ public:
 
 private:
     void setupItems();
-    void hideAll();
 
     QGraphicsLineItem* m_lineItem;
     QGraphicsRectItem* m_rightMarker;

@@ -19,6 +19,11 @@ kuChartObjectFiboBase::kuChartObjectFiboBase(kuChartCore* core, int levelItemKin
 
 kuChartObjectFiboBase::~kuChartObjectFiboBase()
 {
+    // The markers and the filter are the line's children: they go first.
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
+        dropSceneItem(marker);
+    delete m_toolFilter;
+    dropSceneItem(m_toolLine);
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         dropSceneItem(level.item);
         dropSceneItem(level.ratioLabel);
@@ -74,8 +79,16 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
     return item;
 }
 
+QGraphicsItem* kuChartObjectFiboBase::graphicsItem()
+{
+    return m_toolLine;
+}
+
 void kuChartObjectFiboBase::setOpacity(double opacity)
 {
+    m_toolLine->setOpacity(opacity);
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
+        marker->setOpacity(opacity);
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         level.item->setOpacity(opacity);
         level.ratioLabel->setOpacity(opacity);
@@ -86,12 +99,17 @@ void kuChartObjectFiboBase::setOpacity(double opacity)
 
 void kuChartObjectFiboBase::setVisible(bool visible)
 {
+    m_toolLine->setVisible(visible);
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
+        marker->setVisible(visible);
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         level.item->setVisible(visible);
         level.ratioLabel->setVisible(visible);
         level.priceLabel->setVisible(visible);
     }
     kuChartObject::setVisible(visible);
+    if (!visible)
+        m_toolFilter->cursor().release();
 }
 
 QString kuChartObjectFiboBase::label()
@@ -107,8 +125,11 @@ kuChartPropertyInfo kuChartObjectFiboBase::propertyInfo(const QString& name)
 }
 
 void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                           QGraphicsItem* filter)
+                                           kuChartToolEventFilter* filter)
 {
+    m_toolLine = line;
+    m_toolMarkers = markers;
+    m_toolFilter = filter;
     kuGraphicsScene* s = scene();
     if (kuChartCore* core = chartCore())
         core->clipToPlot(line);
@@ -140,36 +161,16 @@ void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initial
     }
 }
 
-void kuChartObjectFiboBase::hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers)
+void kuChartObjectFiboBase::hideToolItems()
 {
-    line->hide();
-    for (QGraphicsRectItem* marker : markers)
+    m_toolLine->hide();
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
         marker->hide();
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         level.item->hide();
         level.ratioLabel->hide();
         level.priceLabel->hide();
     }
-}
-
-void kuChartObjectFiboBase::setToolOpacity(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                           double opacity)
-{
-    line->setOpacity(opacity);
-    for (QGraphicsRectItem* marker : markers)
-        marker->setOpacity(opacity);
-    kuChartObjectFiboBase::setOpacity(opacity);
-}
-
-void kuChartObjectFiboBase::setToolVisible(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                           kuChartToolEventFilter* filter, bool visible)
-{
-    line->setVisible(visible);
-    for (QGraphicsRectItem* marker : markers)
-        marker->setVisible(visible);
-    kuChartObjectFiboBase::setVisible(visible);
-    if (!visible)
-        filter->cursor().release();
 }
 
 kuChartPropertyInfo kuChartObjectFiboBase::anchorPropertyInfo(const QString& name,
@@ -192,13 +193,4 @@ void kuChartObjectFiboBase::setLineEndY(QGraphicsLineItem* item, bool first, dou
     else
         line.setP2(QPointF(line.x2(), y));
     item->setLine(line);
-}
-
-void kuChartObjectFiboBase::deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                            QGraphicsItem* filter)
-{
-    for (QGraphicsRectItem* marker : markers)
-        dropSceneItem(marker);
-    delete filter;
-    dropSceneItem(line);
 }

@@ -4,6 +4,7 @@
 #include "kuchartobjectbase.h"
 
 #include <QList>
+#include <QVector>
 
 #include <initializer_list>
 
@@ -36,6 +37,9 @@ public:
     kuChartObjectFiboBase(kuChartCore* core, int levelItemKind);
     ~kuChartObjectFiboBase() override;
 
+    QGraphicsItem* graphicsItem() override;
+    // The main line, the markers and every level fade and hide with the tool;
+    // a hidden tool gives back the cursor its filter holds.
     void setOpacity(double opacity) override;
     void setVisible(bool visible) override;
     QString label() override;
@@ -50,28 +54,26 @@ protected:
     void createLevels();
     QGraphicsItem* createLevelItem();
 
-    // Every tool has a main line carrying its anchor markers and its mouse filter.
+    // Every tool has a main line carrying its anchor markers and its mouse
+    // filter, all made before this is called (once, by the tool's constructor).
     // Puts them in the scene hidden (nothing shows before the first anchor), with
     // the filter on them and on every level item; the tool shows no caption.
     void setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                        QGraphicsItem* filter);
+                        kuChartToolEventFilter* filter);
     // Hides the line, the markers and every level.
-    void hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers);
-    // Opacity and visibility of the line, the markers and every level; a hidden
-    // tool gives back the cursor its filter holds.
-    void setToolOpacity(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers, double opacity);
-    void setToolVisible(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                        kuChartToolEventFilter* filter, bool visible);
+    void hideToolItems();
     // Anchors are placed with the mouse only: the settings page does not show them.
     kuChartPropertyInfo anchorPropertyInfo(const QString& name, std::initializer_list<const char*> anchors);
     // Moves one end of a line; a non-finite y leaves it where it was.
     static void setLineEndY(QGraphicsLineItem* item, bool first, double y);
-    // Takes the items out of the scene and deletes them.
-    static void deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                QGraphicsItem* filter);
 
     QList<double> fiboRatios;
     QList<kuFiboLevel> fiboLevels;
     QString labelText;
     int levelItemKind;
+
+private:
+    QGraphicsLineItem* m_toolLine = nullptr;
+    QVector<QGraphicsRectItem*> m_toolMarkers;
+    kuChartToolEventFilter* m_toolFilter = nullptr;
 };

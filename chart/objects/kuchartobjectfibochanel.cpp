@@ -189,19 +189,9 @@ kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonO
     m_eventFilter->begin(json);
 }
 
-kuChartObjectFiboChanel::~kuChartObjectFiboChanel()
-{
-    deleteToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter);
-}
-
 void kuChartObjectFiboChanel::setupItems()
 {
     setUpToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter);
-}
-
-void kuChartObjectFiboChanel::hideAll()
-{
-    hideToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker});
 }
 
 void kuChartObjectFiboChanel::repaint()
@@ -211,7 +201,7 @@ void kuChartObjectFiboChanel::repaint()
     if (!core || !isVisible())
         return;
     if (m_lineItem->isVisible())
-        hideAll();
+        hideToolItems();
     if (isDeleted() || objectType() != otFiboChannel || isPricePane() != 1)
         return;
 
@@ -342,21 +332,6 @@ QGraphicsLineItem* kuChartObjectFiboChanel::guideLine(int code)
 QGraphicsLineItem* kuChartObjectFiboChanel::levelLine(int level) const
 {
     return static_cast<QGraphicsLineItem*>(fiboLevels.at(level).item);
-}
-
-QGraphicsItem* kuChartObjectFiboChanel::graphicsItem()
-{
-    return m_lineItem;
-}
-
-void kuChartObjectFiboChanel::setOpacity(double opacity)
-{
-    setToolOpacity(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, opacity);
-}
-
-void kuChartObjectFiboChanel::setVisible(bool visible)
-{
-    setToolVisible(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFiboChanel::propertyInfo(const QString& name)

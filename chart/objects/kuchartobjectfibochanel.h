@@ -63,12 +63,8 @@ public:
 
     // An empty JSON object makes a new channel awaiting its first click; a restored one is idle.
     kuChartObjectFiboChanel(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectFiboChanel() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
     // NaN until placed.
@@ -115,7 +111,6 @@ public:
 
 private:
     void setupItems();
-    void hideAll();
 
     QGraphicsLineItem* m_lineItem;
     QGraphicsRectItem* m_bottomRightMarker;
