@@ -11,11 +11,16 @@ kuChartLineTool::kuChartLineTool(kuChartCore* core, const QString& labelTemplate
 
 kuChartLineTool::~kuChartLineTool()
 {
+    // The caption may carry the filter too.
+    if (QGraphicsSimpleTextItem* c = caption())
+        c->removeSceneEventFilter(m_filter);
+    delete m_filter;
     dropSceneItem(m_lineItem);
 }
 
 void kuChartLineTool::setUpLine(Qt::CursorShape cursor, QGraphicsItem* filter)
 {
+    m_filter = filter;
     resetPen(chartCore());
     if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
         s->addItem(m_lineItem);

@@ -22,12 +22,13 @@ public:
 
 protected:
     kuChartLineTool(kuChartCore* core, const QString& labelTemplate);
-    // Takes the line out of the scene and deletes it; the tool deletes its
-    // filter (a child of the line) and its other items first.
+    // Deletes the filter, then takes the line out of the scene and deletes it;
+    // the tool deletes its other items first.
     ~kuChartLineTool() override;
 
     // The tool's pen starts afresh; the line goes into the scene collapsed and
-    // shown, with that pen, the hover cursor and the filter.
+    // shown, with that pen, the hover cursor and the filter, which the line
+    // tool deletes with the line.
     void setUpLine(Qt::CursorShape cursor, QGraphicsItem* filter);
     // The caption, once in a scene, takes the mouse as the line does.
     void setUpCaption(Qt::CursorShape cursor, QGraphicsItem* filter);
@@ -35,4 +36,7 @@ protected:
 
     QGraphicsLineItem* const m_lineItem;
     const QString m_labelTemplate;
+
+private:
+    QGraphicsItem* m_filter = nullptr;
 };

@@ -55,13 +55,6 @@ kuChartObjectHLine::kuChartObjectHLine(kuChartCore* core, const QJsonObject& jso
     m_eventFilter->begin(json, 0.7);
 }
 
-kuChartObjectHLine::~kuChartObjectHLine()
-{
-    if (caption())
-        caption()->removeSceneEventFilter(m_eventFilter);
-    delete m_eventFilter;
-}
-
 void kuChartObjectHLine::setupItems()
 {
     setUpLine(Qt::SizeVerCursor, m_eventFilter);

@@ -34,7 +34,6 @@ class kuChartObjectHLine : public kuChartLineTool
 public:
     // An empty JSON object makes a new line that follows the pointer.
     kuChartObjectHLine(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectHLine() override;
 
     void repaint() override;
     QString label() override;

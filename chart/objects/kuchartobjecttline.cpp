@@ -77,7 +77,6 @@ kuChartObjectTLine::~kuChartObjectTLine()
 {
     dropSceneItem(m_rightMarker);
     dropSceneItem(m_leftMarker);
-    delete m_eventFilter;
     dropSceneItem(m_rightPriceText);
 }
 

@@ -47,13 +47,6 @@ kuChartObjectVLine::kuChartObjectVLine(kuChartCore* core, const QJsonObject& jso
     m_eventFilter->begin(json, hoverOpacity);
 }
 
-kuChartObjectVLine::~kuChartObjectVLine()
-{
-    if (caption())
-        caption()->removeSceneEventFilter(m_eventFilter);
-    delete m_eventFilter;
-}
-
 void kuChartObjectVLine::setupItems()
 {
     setUpLine(Qt::SizeHorCursor, m_eventFilter);

@@ -35,7 +35,6 @@ class kuChartObjectVLine : public kuChartLineTool
 public:
     // An empty JSON object makes a new line that follows the pointer.
     kuChartObjectVLine(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectVLine() override;
 
     void repaint() override;
     QString label() override;
