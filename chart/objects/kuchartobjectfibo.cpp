@@ -92,13 +92,9 @@ void kuChartObjectFibo::setupItems()
 
 void kuChartObjectFibo::repaint()
 {
+    if (!beginRepaint(otFibo))
+        return;
     kuChartCore* core = chartCore();
-    if (!core || !isVisible())
-        return;
-    if (m_lineItem->isVisible())
-        hideToolItems();
-    if (isDeleted() || objectType() != otFibo || isPricePane() != 1)
-        return;
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     const double right = double(core->plotRight());

@@ -93,13 +93,9 @@ void kuChartObjectFiboArcs::setupItems()
 
 void kuChartObjectFiboArcs::repaint()
 {
+    if (!beginRepaint(otFiboArcs))
+        return;
     kuChartCore* core = chartCore();
-    if (!core || !isVisible())
-        return;
-    if (m_lineItem->isVisible())
-        hideToolItems();
-    if (isDeleted() || objectType() != otFiboArcs || isPricePane() != 1)
-        return;
     const double xL = xForDateTime(m_leftDateTime);
     const double xR = xForDateTime(m_rightDateTime);
     const double yL = core->priceToY(m_priceLeft);

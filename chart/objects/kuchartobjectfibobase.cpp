@@ -173,6 +173,15 @@ void kuChartObjectFiboBase::hideToolItems()
     }
 }
 
+bool kuChartObjectFiboBase::beginRepaint(int type)
+{
+    if (!chartCore() || !isVisible())
+        return false;
+    if (m_toolLine->isVisible())
+        hideToolItems();
+    return !isDeleted() && objectType() == type && isPricePane() == 1;
+}
+
 kuChartPropertyInfo kuChartObjectFiboBase::anchorPropertyInfo(const QString& name,
                                                               std::initializer_list<const char*> anchors)
 {

@@ -62,6 +62,9 @@ protected:
                         kuChartToolEventFilter* filter);
     // Hides the line, the markers and every level.
     void hideToolItems();
+    // A repaint starts from a hidden tool; false when there is nothing to draw
+    // (no chart, a hidden or deleted tool, another type, not the price pane).
+    bool beginRepaint(int type);
     // Anchors are placed with the mouse only: the settings page does not show them.
     kuChartPropertyInfo anchorPropertyInfo(const QString& name, std::initializer_list<const char*> anchors);
     // Moves one end of a line; a non-finite y leaves it where it was.

@@ -197,13 +197,9 @@ void kuChartObjectFiboChanel::setupItems()
 void kuChartObjectFiboChanel::repaint()
 {
     const QPen guidePen(QBrush(linePen.color()), 1, Qt::DashLine, Qt::RoundCap, Qt::BevelJoin);
+    if (!beginRepaint(otFiboChannel))
+        return;
     kuChartCore* core = chartCore();
-    if (!core || !isVisible())
-        return;
-    if (m_lineItem->isVisible())
-        hideToolItems();
-    if (isDeleted() || objectType() != otFiboChannel || isPricePane() != 1)
-        return;
 
     const double xBL = xForDateTime(m_candleDateTimeBottomLeft);
     const double yBL = core->priceToY(m_priceBottomLeft);
