@@ -2,10 +2,7 @@
 
 #include "kuchartobjectbase.h"
 
-#include <QDateTime>
 #include <QString>
-
-#include <limits>
 
 // The left and the right anchor of a tool drawn between two candles (trend
 // line, arcs): a price each and the open time of its candle, as the saved
@@ -15,16 +12,14 @@ class kuChartAnchorPair
 {
 public:
     // NaN until placed.
-    double priceRight() const { return m_priceRight; }
-    double priceLeft() const { return m_priceLeft; }
-    QString candleDateTimeRight() const { return kuChartAnchor::toText(m_rightDateTime); }
-    void setCandleDateTimeRight(const QString& text) { m_rightDateTime = kuChartAnchor::fromText(text); }
-    QString candleDateTimeLeft() const { return kuChartAnchor::toText(m_leftDateTime); }
-    void setCandleDateTimeLeft(const QString& text) { m_leftDateTime = kuChartAnchor::fromText(text); }
+    double priceRight() const { return m_right.price; }
+    double priceLeft() const { return m_left.price; }
+    QString candleDateTimeRight() const { return m_right.dateTimeText(); }
+    void setCandleDateTimeRight(const QString& text) { m_right.setDateTimeText(text); }
+    QString candleDateTimeLeft() const { return m_left.dateTimeText(); }
+    void setCandleDateTimeLeft(const QString& text) { m_left.setDateTimeText(text); }
 
 protected:
-    double m_priceRight = std::numeric_limits<double>::quiet_NaN();
-    double m_priceLeft = std::numeric_limits<double>::quiet_NaN();
-    QDateTime m_rightDateTime;
-    QDateTime m_leftDateTime;
+    kuChartCandleAnchor m_right;
+    kuChartCandleAnchor m_left;
 };

@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QPointF>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 class kuChartCore;
@@ -36,6 +38,18 @@ bool inPlot(const kuChartCore* core, const QPointF& p);
 bool overData(const kuChartCore* core, const QPointF& p);
 } // namespace kuChartAnchor
 
+// An anchor on a candle: a price and the candle's open time, NaN and invalid
+// until placed. Saved files hold the date-time as text.
+struct kuChartCandleAnchor
+{
+    double price = std::numeric_limits<double>::quiet_NaN();
+    QDateTime dateTime;
+
+    bool isPlaced() const { return dateTime.isValid() && !std::isnan(price); }
+    QString dateTimeText() const { return kuChartAnchor::toText(dateTime); }
+    void setDateTimeText(const QString& text) { dateTime = kuChartAnchor::fromText(text); }
+};
+
 // Base of the drawing objects anchored in time (text, trend line).
 class kuChartObjectBase : public kuChartObject
 {
@@ -52,6 +66,7 @@ public:
     static QDateTime dateTimeFromText(const QString& text);
     // Scene point of an anchor: its candle's centre and its price's y.
     QPointF anchorPoint(const QDateTime& dateTime, double price) const;
+    QPointF anchorPoint(const kuChartCandleAnchor& anchor) const { return anchorPoint(anchor.dateTime, anchor.price); }
 
 protected:
     qint8 anchorMarkerSize = 4;

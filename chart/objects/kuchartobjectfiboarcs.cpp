@@ -96,10 +96,10 @@ void kuChartObjectFiboArcs::repaint()
     if (!beginRepaint(otFiboArcs))
         return;
     kuChartCore* core = chartCore();
-    const double xL = xForDateTime(m_leftDateTime);
-    const double xR = xForDateTime(m_rightDateTime);
-    const double yL = core->priceToY(m_priceLeft);
-    const double yR = core->priceToY(m_priceRight);
+    const double xL = xForDateTime(m_left.dateTime);
+    const double xR = xForDateTime(m_right.dateTime);
+    const double yL = core->priceToY(m_left.price);
+    const double yR = core->priceToY(m_right.price);
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     const double left = double(core->plotLeft());
@@ -140,44 +140,34 @@ kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)
 
 void kuChartObjectFiboArcs::setPriceRight(double price)
 {
-    m_priceRight = price;
+    m_right.price = price;
     if (kuChartCore* core = chartCore())
         setLineEndY(m_lineItem, false, core->priceToY(price));
 }
 
 void kuChartObjectFiboArcs::setPriceLeft(double price)
 {
-    m_priceLeft = price;
+    m_left.price = price;
     if (kuChartCore* core = chartCore())
         setLineEndY(m_lineItem, true, core->priceToY(price));
 }
 
 bool kuChartObjectFiboArcs::setRightDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_rightDateTime);
+    return takeDateTimeAtX(x, m_right.dateTime);
 }
 
 bool kuChartObjectFiboArcs::setLeftDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_leftDateTime);
-}
-
-QPointF kuChartObjectFiboArcs::leftPoint() const
-{
-    return anchorPoint(m_leftDateTime, m_priceLeft);
-}
-
-QPointF kuChartObjectFiboArcs::rightPoint() const
-{
-    return anchorPoint(m_rightDateTime, m_priceRight);
+    return takeDateTimeAtX(x, m_left.dateTime);
 }
 
 bool kuChartObjectFiboArcs::hasRightAnchor() const
 {
-    return m_rightDateTime.isValid() && std::isfinite(m_priceRight);
+    return m_right.dateTime.isValid() && std::isfinite(m_right.price);
 }
 
 double kuChartObjectFiboArcs::levelPrice(double ratio) const
 {
-    return m_priceLeft + std::abs(m_priceLeft - m_priceRight) * ratio;
+    return m_left.price + std::abs(m_left.price - m_right.price) * ratio;
 }

@@ -69,8 +69,8 @@ public:
     bool setLeftDateTimeFromX(double x);
     bool hasRightAnchor() const;
     // The anchors' scene points.
-    QPointF leftPoint() const;
-    QPointF rightPoint() const;
+    QPointF leftPoint() const { return anchorPoint(m_left); }
+    QPointF rightPoint() const { return anchorPoint(m_right); }
     // The level's price: up from the centre's price by the ratio of the anchors' distance.
     double levelPrice(double ratio) const;
 

@@ -9,7 +9,6 @@
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
-#include <limits>
 
 using kuChartAnchor::inside;
 
@@ -178,10 +177,7 @@ kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonO
     : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new kuChartGrabLineItem),
       m_bottomRightMarker(new kuChartGrabRectItem(m_lineItem)), m_bottomLeftMarker(new kuChartGrabRectItem(m_lineItem)),
       m_topLeftMarker(new kuChartGrabRectItem(m_lineItem)),
-      m_eventFilter(new kuChartObjectFiboChanelEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_priceBottomRight(std::numeric_limits<double>::quiet_NaN()),
-      m_priceBottomLeft(std::numeric_limits<double>::quiet_NaN()),
-      m_priceTopLeft(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectFiboChanelEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     labelText = tr("Каналы по Фибоначчи");
     setObjectType(otFiboChannel);
@@ -201,12 +197,12 @@ void kuChartObjectFiboChanel::repaint()
         return;
     kuChartCore* core = chartCore();
 
-    const double xBL = xForDateTime(m_candleDateTimeBottomLeft);
-    const double yBL = core->priceToY(m_priceBottomLeft);
-    const double xBR = xForDateTime(m_candleDateTimeBottomRight);
-    const double yBR = core->priceToY(m_priceBottomRight);
-    const double xTL = xForDateTime(m_candleDateTimeTopLeft);
-    const double yTL = core->priceToY(m_priceTopLeft);
+    const double xBL = xForDateTime(m_bottomLeft.dateTime);
+    const double yBL = core->priceToY(m_bottomLeft.price);
+    const double xBR = xForDateTime(m_bottomRight.dateTime);
+    const double yBR = core->priceToY(m_bottomRight.price);
+    const double xTL = xForDateTime(m_topLeft.dateTime);
+    const double yTL = core->priceToY(m_topLeft.price);
     const double left = double(core->plotLeft());
     const double right = double(core->plotRight());
     const double top = double(core->paneTop());
@@ -225,7 +221,7 @@ void kuChartObjectFiboChanel::repaint()
     levelLine(0)->setPen(linePen);
     levelLine(0)->setLine(xBL, yBL, xBR, yBR);
     base.item->show();
-    base.ratioLabel->setText(levelText(m_priceBottomLeft, fiboRatios.at(0)));
+    base.ratioLabel->setText(levelText(m_bottomLeft.price, fiboRatios.at(0)));
     base.ratioLabel->setPen(plain);
     base.ratioLabel->setPos(xBL - 20, yBL - 18);
     base.ratioLabel->show();
@@ -238,7 +234,7 @@ void kuChartObjectFiboChanel::repaint()
     levelLine(last)->setPen(linePen);
     levelLine(last)->setLine(QLineF(QPointF(xTL, yTL), extendToAxis(QPointF(xTL, yTL), QPointF(xTR, yTR))));
     topLevel.item->show();
-    topLevel.ratioLabel->setText(levelText(m_priceTopLeft, fiboRatios.at(last)));
+    topLevel.ratioLabel->setText(levelText(m_topLeft.price, fiboRatios.at(last)));
     topLevel.ratioLabel->setPen(plain);
     topLevel.ratioLabel->setPos(xTL - 20, yTL - 18);
     topLevel.ratioLabel->show();
@@ -267,7 +263,7 @@ void kuChartObjectFiboChanel::repaint()
     for (int i = 1; i < last; ++i) {
         const kuFiboLevel& level = fiboLevels.at(i);
         const double t = fiboRatios.at(i) / fiboRatios.at(last);
-        const double price = m_priceBottomLeft + t * (m_priceTopLeft - m_priceBottomLeft);
+        const double price = m_bottomLeft.price + t * (m_topLeft.price - m_bottomLeft.price);
         const double y = core->priceToY(price);
         double x = (y - c) / m;
         // A flat side (left anchors at one height) has no x for a y: the
@@ -338,66 +334,36 @@ kuChartPropertyInfo kuChartObjectFiboChanel::propertyInfo(const QString& name)
 
 void kuChartObjectFiboChanel::setPriceBottomRight(double price)
 {
-    m_priceBottomRight = price;
+    m_bottomRight.price = price;
     if (kuChartCore* core = chartCore())
         setLineEndY(levelLine(0), false, core->priceToY(price));
 }
 
 void kuChartObjectFiboChanel::setPriceBottomLeft(double price)
 {
-    m_priceBottomLeft = price;
+    m_bottomLeft.price = price;
     if (kuChartCore* core = chartCore())
         setLineEndY(levelLine(0), true, core->priceToY(price));
 }
 
 void kuChartObjectFiboChanel::setPriceTopLeft(double price)
 {
-    m_priceTopLeft = price;
+    m_topLeft.price = price;
     if (kuChartCore* core = chartCore())
         setLineEndY(m_lineItem, false, core->priceToY(price));
 }
 
 bool kuChartObjectFiboChanel::setBottomRightDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeBottomRight);
+    return takeDateTimeAtX(x, m_bottomRight.dateTime);
 }
 
 bool kuChartObjectFiboChanel::setBottomLeftDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeBottomLeft);
+    return takeDateTimeAtX(x, m_bottomLeft.dateTime);
 }
 
 bool kuChartObjectFiboChanel::setTopLeftDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeTopLeft);
-}
-
-QPointF kuChartObjectFiboChanel::bottomLeftPoint() const
-{
-    return anchorPoint(m_candleDateTimeBottomLeft, m_priceBottomLeft);
-}
-
-QPointF kuChartObjectFiboChanel::bottomRightPoint() const
-{
-    return anchorPoint(m_candleDateTimeBottomRight, m_priceBottomRight);
-}
-
-QPointF kuChartObjectFiboChanel::topLeftPoint() const
-{
-    return anchorPoint(m_candleDateTimeTopLeft, m_priceTopLeft);
-}
-
-bool kuChartObjectFiboChanel::hasBottomLeft() const
-{
-    return m_candleDateTimeBottomLeft.isValid() && !std::isnan(m_priceBottomLeft);
-}
-
-bool kuChartObjectFiboChanel::hasBottomRight() const
-{
-    return m_candleDateTimeBottomRight.isValid() && !std::isnan(m_priceBottomRight);
-}
-
-bool kuChartObjectFiboChanel::hasTopLeft() const
-{
-    return m_candleDateTimeTopLeft.isValid() && !std::isnan(m_priceTopLeft);
+    return takeDateTimeAtX(x, m_topLeft.dateTime);
 }

@@ -8,8 +8,6 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 
-#include <cmath>
-
 using kuChartAnchor::inside;
 
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
@@ -122,12 +120,12 @@ void kuChartObjectTLine::repaint()
     }
     if (isDeleted())
         return;
-    c->setText(QString::number(m_priceLeft, 'f', m_priceDecimals));
-    m_rightPriceText->setText(QString::number(m_priceRight, 'f', m_priceDecimals));
-    const double xL = xForDateTime(m_leftDateTime);
-    const double xR = xForDateTime(m_rightDateTime);
-    const double yL = core->priceToY(m_priceLeft);
-    const double yR = core->priceToY(m_priceRight);
+    c->setText(QString::number(m_left.price, 'f', m_priceDecimals));
+    m_rightPriceText->setText(QString::number(m_right.price, 'f', m_priceDecimals));
+    const double xL = xForDateTime(m_left.dateTime);
+    const double xR = xForDateTime(m_right.dateTime);
+    const double yL = core->priceToY(m_left.price);
+    const double yR = core->priceToY(m_right.price);
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     const double left = double(core->plotLeft());
@@ -170,8 +168,8 @@ kuHeldCursor& kuChartObjectTLine::heldCursor()
 
 QString kuChartObjectTLine::label()
 {
-    return m_labelTemplate.arg(QString::number(m_priceLeft, 'f', m_priceDecimals),
-                               QString::number(m_priceRight, 'f', m_priceDecimals));
+    return m_labelTemplate.arg(QString::number(m_left.price, 'f', m_priceDecimals),
+                               QString::number(m_right.price, 'f', m_priceDecimals));
 }
 
 kuChartPropertyInfo kuChartObjectTLine::propertyInfo(const QString& name)
@@ -195,7 +193,7 @@ void kuChartObjectTLine::setLineColor(const QColor& color)
 
 void kuChartObjectTLine::setPriceRight(double price)
 {
-    m_priceRight = price;
+    m_right.price = price;
     if (kuChartCore* core = chartCore()) {
         QLineF line = m_lineItem->line();
         line.setP2(QPointF(line.x2(), core->priceToY(price)));
@@ -205,7 +203,7 @@ void kuChartObjectTLine::setPriceRight(double price)
 
 void kuChartObjectTLine::setPriceLeft(double price)
 {
-    m_priceLeft = price;
+    m_left.price = price;
     if (kuChartCore* core = chartCore()) {
         QLineF line = m_lineItem->line();
         line.setP1(QPointF(line.x1(), core->priceToY(price)));
@@ -215,30 +213,10 @@ void kuChartObjectTLine::setPriceLeft(double price)
 
 bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
 {
-    return takeDateTimeAtX(x, m_rightDateTime);
+    return takeDateTimeAtX(x, m_right.dateTime);
 }
 
 bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
 {
-    return takeDateTimeAtX(x, m_leftDateTime);
-}
-
-QPointF kuChartObjectTLine::leftPoint() const
-{
-    return anchorPoint(m_leftDateTime, m_priceLeft);
-}
-
-QPointF kuChartObjectTLine::rightPoint() const
-{
-    return anchorPoint(m_rightDateTime, m_priceRight);
-}
-
-bool kuChartObjectTLine::hasLeftAnchor() const
-{
-    return m_leftDateTime.isValid() && !std::isnan(m_priceLeft);
-}
-
-bool kuChartObjectTLine::hasRightAnchor() const
-{
-    return m_rightDateTime.isValid() && !std::isnan(m_priceRight);
+    return takeDateTimeAtX(x, m_left.dateTime);
 }

@@ -69,11 +69,11 @@ public:
     // The candle under x; outside the data the anchor keeps its date-time. False then.
     bool setCandleDateTimeRightAtX(double x);
     bool setCandleDateTimeLeftAtX(double x);
-    bool hasLeftAnchor() const;
-    bool hasRightAnchor() const;
+    bool hasLeftAnchor() const { return m_left.isPlaced(); }
+    bool hasRightAnchor() const { return m_right.isPlaced(); }
     // The anchors' scene points.
-    QPointF leftPoint() const;
-    QPointF rightPoint() const;
+    QPointF leftPoint() const { return anchorPoint(m_left); }
+    QPointF rightPoint() const { return anchorPoint(m_right); }
 
     kuChartObjectTLineEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsRectItem* leftMarker() const { return m_leftMarker; }
