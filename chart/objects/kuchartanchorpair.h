@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kuchartobjectbase.h"
+#include "kuchartanchor.h"
 
 #include <QString>
 

@@ -2,6 +2,7 @@
 
 #include "kuchartlinepen.h"
 #include "kuchartobjectbase.h"
+#include "kuchartobjectfilters.h"
 
 #include <QList>
 #include <QVector>

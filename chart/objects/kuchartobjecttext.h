@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kuchartobjectbase.h"
+#include "kuchartobjectfilters.h"
 
 #include <QColor>
 #include <QDateTime>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kuchartlinetool.h"
+#include "kuchartobjectfilters.h"
 
 #include <QColor>
 #include <QDateTime>
