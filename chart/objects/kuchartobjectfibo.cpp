@@ -6,7 +6,6 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
@@ -17,92 +16,61 @@ using kuChartAnchor::inside;
 
 kuChartObjectFiboEventFilter::kuChartObjectFiboEventFilter(kuChartObjectFibo* owner, QGraphicsItem* parent,
                                                            double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
+    : kuChartAnchorPairEventFilter(owner, parent, hoverOpacity, normalOpacity,
+                                   {AwaitingFirst, PlacingSecond, DraggingTop, DraggingBottom, Idle}, owner->lineItem(),
+                                   owner->topMarker(), owner->bottomMarker()),
+      m_owner(owner)
 {}
 
-bool kuChartObjectFiboEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
+QPointF kuChartObjectFiboEventFilter::gripPoint(quint8 dragState) const
 {
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        const double price = core->yToPrice(qint64(m.at.y()));
-        // Both anchors share the segment's x: it follows the pointer.
-        if (m_dragState == DraggingTop) {
-            if (m.x)
-                m_owner->setX1(m.at.x());
-            if (m.y)
-                m_owner->setPriceTop(price);
-            m_owner->repaint();
-        } else if (m_dragState == PlacingSecond || m_dragState == DraggingBottom) {
-            if (m.x)
-                m_owner->setX1(m.at.x());
-            if (m.y)
-                m_owner->setPriceBottom(price);
-            m_owner->repaint();
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->topMarker()) {
-            m_dragState = DraggingTop;
-            startDrag(p, m_owner->topPoint());
-        } else if (hovered && watched == m_owner->bottomMarker()) {
-            m_dragState = DraggingBottom;
-            startDrag(p, m_owner->bottomPoint());
-        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingTop || m_dragState == DraggingBottom) {
-            // A new retracement is grabbed already, without a cursor of its own.
-            grab(false);
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMouseRelease: {
-        if (!core)
-            return true;
-        const kuChartAnchorMove m = moveFor(p);
-        // An anchor comes only from a point inside the price pane; elsewhere
-        // the anchor keeps what the moves gave it.
-        const bool valid = inPlot(core, m.at);
-        const double price = core->yToPrice(qint64(m.at.y()));
-        switch (m_dragState) {
-        case AwaitingFirst:
-            if (!valid)
-                break;
-            m_owner->setX1(p.x());
+    return dragState == DraggingTop ? m_owner->topPoint() : m_owner->bottomPoint();
+}
+
+void kuChartObjectFiboEventFilter::moved(const kuChartAnchorMove& m)
+{
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    // Both anchors share the segment's x: it follows the pointer.
+    if (m_dragState == DraggingTop) {
+        if (m.x)
+            m_owner->setX1(m.at.x());
+        if (m.y)
             m_owner->setPriceTop(price);
-            m_owner->lineItem()->setLine(p.x(), p.y(), p.x(), p.y());
-            m_dragState = PlacingSecond;
-            break;
-        case PlacingSecond:
-        case DraggingBottom:
-            if (valid && m.y)
-                m_owner->setPriceBottom(price);
-            if (std::isnan(m_owner->priceBottom()))
-                break;
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        case DraggingTop:
-            if (valid && m.y)
-                m_owner->setPriceTop(price);
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        default:
-            break;
-        }
-        return true;
+        m_owner->repaint();
+    } else if (m_dragState == PlacingSecond || m_dragState == DraggingBottom) {
+        if (m.x)
+            m_owner->setX1(m.at.x());
+        if (m.y)
+            m_owner->setPriceBottom(price);
+        m_owner->repaint();
     }
-    default:
-        return true;
-    }
+}
+
+bool kuChartObjectFiboEventFilter::takesAnchorAt(const QPointF& point) const
+{
+    return inPlot(m_owner->chartCore(), point);
+}
+
+void kuChartObjectFiboEventFilter::placeFirst(const kuChartAnchorMove& m)
+{
+    m_owner->setX1(m.at.x());
+    m_owner->setPriceTop(m_owner->chartCore()->yToPrice(qint64(m.at.y())));
+}
+
+void kuChartObjectFiboEventFilter::takeAnchor(bool top, const kuChartAnchorMove& m)
+{
+    if (!m.y)
+        return;
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    if (top)
+        m_owner->setPriceTop(price);
+    else
+        m_owner->setPriceBottom(price);
+}
+
+bool kuChartObjectFiboEventFilter::hasSecondAnchor() const
+{
+    return !std::isnan(m_owner->priceBottom());
 }
 
 kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
@@ -114,15 +82,7 @@ kuChartObjectFibo::kuChartObjectFibo(kuChartCore* core, const QJsonObject& json)
     labelText = tr("Коррекция по Фибоначчи");
     setObjectType(otFibo);
     setupItems();
-    fromJson(json);
-    // A saved retracement is placed: a click on it must not re-anchor it.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectFiboEventFilter::Idle);
-}
-
-kuChartObjectFibo::~kuChartObjectFibo()
-{
-    deleteToolItems(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter);
+    m_eventFilter->begin(json);
 }
 
 void kuChartObjectFibo::setupItems()
@@ -132,14 +92,9 @@ void kuChartObjectFibo::setupItems()
 
 void kuChartObjectFibo::repaint()
 {
+    if (!beginRepaint(otFibo))
+        return;
     kuChartCore* core = chartCore();
-    if (!core || !isVisible())
-        return;
-    if (m_lineItem->isVisible()) {
-        hideToolItems(m_lineItem, {m_topMarker, m_bottomMarker});
-    }
-    if (isDeleted() || objectType() != otFibo || isPricePane() != 1)
-        return;
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     const double right = double(core->plotRight());
@@ -177,21 +132,6 @@ void kuChartObjectFibo::repaint()
         level.ratioLabel->setPos(m_x1 - (level.ratioLabel->boundingRect().width() + 2) - 3, y - 12);
         level.ratioLabel->show();
     }
-}
-
-QGraphicsItem* kuChartObjectFibo::graphicsItem()
-{
-    return m_lineItem;
-}
-
-void kuChartObjectFibo::setOpacity(double opacity)
-{
-    setToolOpacity(m_lineItem, {m_topMarker, m_bottomMarker}, opacity);
-}
-
-void kuChartObjectFibo::setVisible(bool visible)
-{
-    setToolVisible(m_lineItem, {m_topMarker, m_bottomMarker}, m_eventFilter, visible);
 }
 
 kuChartPropertyInfo kuChartObjectFibo::propertyInfo(const QString& name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kuchartanchorpairfilter.h"
 #include "kuchartobjectfibobase.h"
 
 class QGraphicsLineItem;
@@ -7,7 +8,7 @@ class QGraphicsRectItem;
 class kuChartObjectFibo;
 
 // Mouse handling of a retracement: two clicks place it, its markers drag its prices.
-class kuChartObjectFiboEventFilter : public kuChartToolEventFilter
+class kuChartObjectFiboEventFilter : public kuChartAnchorPairEventFilter
 {
 public:
     enum DragState : quint8
@@ -23,7 +24,14 @@ public:
                                  double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
+    bool takesAnchorAt(const QPointF& point) const override;
+    // A release moves no x.
+    void takeAnchor(bool top, const kuChartAnchorMove& move) override;
+    // The first click gives the segment's x too.
+    void placeFirst(const kuChartAnchorMove& move) override;
+    bool hasSecondAnchor() const override;
 
 private:
     kuChartObjectFibo* m_owner;
@@ -44,12 +52,8 @@ class kuChartObjectFibo : public kuChartObjectFiboBase
 public:
     // An empty JSON object makes a new retracement awaiting its first click; a restored one is idle.
     kuChartObjectFibo(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectFibo() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
     // NaN until placed.

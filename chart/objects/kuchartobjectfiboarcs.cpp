@@ -7,134 +7,83 @@
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
-#include <limits>
 
 using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
 
 kuChartObjectFiboArcsEventFilter::kuChartObjectFiboArcsEventFilter(kuChartObjectFiboArcs* owner, QGraphicsItem* parent,
                                                                    double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
+    : kuChartAnchorPairEventFilter(owner, parent, hoverOpacity, normalOpacity,
+                                   {AwaitingFirst, PlacingRight, DraggingLeft, DraggingRight, Idle}, owner->lineItem(),
+                                   owner->leftMarker(), owner->rightMarker()),
+      m_owner(owner)
 {}
 
-bool kuChartObjectFiboArcsEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
+QPointF kuChartObjectFiboArcsEventFilter::gripPoint(quint8 dragState) const
 {
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        // An anchor moves only onto a candle: price and date-time go together.
-        const double price = core->yToPrice(qint64(m.at.y()));
-        QGraphicsLineItem* line = m_owner->lineItem();
-        if (m_dragState == DraggingLeft) {
-            if (!m.x || m_owner->setLeftDateTimeFromX(m.at.x())) {
-                line->setLine(QLineF(m.at, line->line().p2()));
-                if (m.y)
-                    m_owner->setPriceLeft(price);
-                m_owner->repaint();
-            }
-        } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
-            if (!m.x || m_owner->setRightDateTimeFromX(m.at.x())) {
-                line->setLine(QLineF(line->line().p1(), m.at));
-                if (m.y)
-                    m_owner->setPriceRight(price);
-                m_owner->repaint();
-            }
+    return dragState == DraggingLeft ? m_owner->leftPoint() : m_owner->rightPoint();
+}
+
+void kuChartObjectFiboArcsEventFilter::moved(const kuChartAnchorMove& m)
+{
+    // An anchor moves only onto a candle: price and date-time go together.
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    QGraphicsLineItem* line = m_owner->lineItem();
+    if (m_dragState == DraggingLeft) {
+        if (!m.x || m_owner->setLeftDateTimeFromX(m.at.x())) {
+            line->setLine(QLineF(m.at, line->line().p2()));
+            if (m.y)
+                m_owner->setPriceLeft(price);
+            m_owner->repaint();
         }
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->leftMarker()) {
-            m_dragState = DraggingLeft;
-            startDrag(p, m_owner->leftPoint());
-        } else if (hovered && watched == m_owner->rightMarker()) {
-            m_dragState = DraggingRight;
-            startDrag(p, m_owner->rightPoint());
-        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
-            // New arcs are grabbed already, without a cursor of their own.
-            grab(false);
+    } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
+        if (!m.x || m_owner->setRightDateTimeFromX(m.at.x())) {
+            line->setLine(QLineF(line->line().p1(), m.at));
+            if (m.y)
+                m_owner->setPriceRight(price);
+            m_owner->repaint();
         }
-        return true;
     }
-    case QEvent::GraphicsSceneMouseRelease: {
-        if (!core)
-            return true;
-        const kuChartAnchorMove m = moveFor(p);
-        // An anchor comes only from a candle inside the price pane; elsewhere
-        // the anchor keeps what the moves gave it.
-        const bool overData = inPlot(core, m.at) && kuChartAnchor::dateTimeAtX(core, m.at.x()).isValid();
-        const double price = core->yToPrice(qint64(m.at.y()));
-        switch (m_dragState) {
-        case AwaitingFirst:
-            if (!overData)
-                break;
-            m_owner->setLeftDateTimeFromX(p.x());
+}
+
+void kuChartObjectFiboArcsEventFilter::takeAnchor(bool left, const kuChartAnchorMove& m)
+{
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    if (left) {
+        if (m.x)
+            m_owner->setLeftDateTimeFromX(m.at.x());
+        if (m.y)
             m_owner->setPriceLeft(price);
-            m_owner->lineItem()->setLine(QLineF(p, p));
-            m_dragState = PlacingRight;
-            break;
-        case PlacingRight:
-        case DraggingRight:
-            if (overData) {
-                if (m.x)
-                    m_owner->setRightDateTimeFromX(m.at.x());
-                if (m.y)
-                    m_owner->setPriceRight(price);
-            }
-            if (!m_owner->hasRightAnchor())
-                break;
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        case DraggingLeft:
-            if (overData) {
-                if (m.x)
-                    m_owner->setLeftDateTimeFromX(m.at.x());
-                if (m.y)
-                    m_owner->setPriceLeft(price);
-            }
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        default:
-            break;
-        }
-        return true;
+    } else {
+        if (m.x)
+            m_owner->setRightDateTimeFromX(m.at.x());
+        if (m.y)
+            m_owner->setPriceRight(price);
     }
-    default:
-        return true;
-    }
+}
+
+bool kuChartObjectFiboArcsEventFilter::takesAnchorAt(const QPointF& point) const
+{
+    return inPlot(m_owner->chartCore(), point) && m_owner->dateTimeAtX(point.x()).isValid();
+}
+
+bool kuChartObjectFiboArcsEventFilter::hasSecondAnchor() const
+{
+    return m_owner->hasRightAnchor();
 }
 
 kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json)
     : kuChartObjectFiboBase(core, CircleLevels), m_lineItem(new kuChartGrabLineItem),
       m_rightMarker(new kuChartGrabRectItem(m_lineItem)), m_leftMarker(new kuChartGrabRectItem(m_lineItem)),
-      m_eventFilter(new kuChartObjectFiboArcsEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_priceRight(std::numeric_limits<double>::quiet_NaN()), m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectFiboArcsEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     labelText = tr("Окружности по Фибоначчи");
     setObjectType(otFiboArcs);
     setupItems();
-    fromJson(json);
-    // Saved arcs are placed: a click on them must not re-anchor them.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectFiboArcsEventFilter::Idle);
-}
-
-kuChartObjectFiboArcs::~kuChartObjectFiboArcs()
-{
-    deleteToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
+    m_eventFilter->begin(json);
 }
 
 void kuChartObjectFiboArcs::setupItems()
@@ -142,24 +91,15 @@ void kuChartObjectFiboArcs::setupItems()
     setUpToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
 }
 
-void kuChartObjectFiboArcs::hideAll()
-{
-    hideToolItems(m_lineItem, {m_rightMarker, m_leftMarker});
-}
-
 void kuChartObjectFiboArcs::repaint()
 {
+    if (!beginRepaint(otFiboArcs))
+        return;
     kuChartCore* core = chartCore();
-    if (!core || !isVisible())
-        return;
-    if (m_lineItem->isVisible())
-        hideAll();
-    if (isDeleted() || objectType() != otFiboArcs || isPricePane() != 1)
-        return;
-    const double xL = xForDateTime(m_leftDateTime);
-    const double xR = xForDateTime(m_rightDateTime);
-    const double yL = core->priceToY(m_priceLeft);
-    const double yR = core->priceToY(m_priceRight);
+    const double xL = xForDateTime(m_left.dateTime);
+    const double xR = xForDateTime(m_right.dateTime);
+    const double yL = core->priceToY(m_left.price);
+    const double yR = core->priceToY(m_right.price);
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     const double left = double(core->plotLeft());
@@ -193,21 +133,6 @@ void kuChartObjectFiboArcs::repaint()
     }
 }
 
-QGraphicsItem* kuChartObjectFiboArcs::graphicsItem()
-{
-    return m_lineItem;
-}
-
-void kuChartObjectFiboArcs::setOpacity(double opacity)
-{
-    setToolOpacity(m_lineItem, {m_rightMarker, m_leftMarker}, opacity);
-}
-
-void kuChartObjectFiboArcs::setVisible(bool visible)
-{
-    setToolVisible(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter, visible);
-}
-
 kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)
 {
     return anchorPropertyInfo(name, {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"});
@@ -215,54 +140,34 @@ kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)
 
 void kuChartObjectFiboArcs::setPriceRight(double price)
 {
-    m_priceRight = price;
-    kuChartCore* core = chartCore();
-    const double y = core ? core->priceToY(price) : std::numeric_limits<double>::quiet_NaN();
-    if (!std::isfinite(y))
-        return;
-    QLineF line = m_lineItem->line();
-    line.setP2(QPointF(line.x2(), y));
-    m_lineItem->setLine(line);
+    m_right.price = price;
+    if (kuChartCore* core = chartCore())
+        setLineEndY(m_lineItem, false, core->priceToY(price));
 }
 
 void kuChartObjectFiboArcs::setPriceLeft(double price)
 {
-    m_priceLeft = price;
-    kuChartCore* core = chartCore();
-    const double y = core ? core->priceToY(price) : std::numeric_limits<double>::quiet_NaN();
-    if (!std::isfinite(y))
-        return;
-    QLineF line = m_lineItem->line();
-    line.setP1(QPointF(line.x1(), y));
-    m_lineItem->setLine(line);
+    m_left.price = price;
+    if (kuChartCore* core = chartCore())
+        setLineEndY(m_lineItem, true, core->priceToY(price));
 }
 
 bool kuChartObjectFiboArcs::setRightDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_rightDateTime);
+    return takeDateTimeAtX(x, m_right.dateTime);
 }
 
 bool kuChartObjectFiboArcs::setLeftDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_leftDateTime);
-}
-
-QPointF kuChartObjectFiboArcs::leftPoint() const
-{
-    return anchorPoint(m_leftDateTime, m_priceLeft);
-}
-
-QPointF kuChartObjectFiboArcs::rightPoint() const
-{
-    return anchorPoint(m_rightDateTime, m_priceRight);
+    return takeDateTimeAtX(x, m_left.dateTime);
 }
 
 bool kuChartObjectFiboArcs::hasRightAnchor() const
 {
-    return m_rightDateTime.isValid() && std::isfinite(m_priceRight);
+    return m_right.dateTime.isValid() && std::isfinite(m_right.price);
 }
 
 double kuChartObjectFiboArcs::levelPrice(double ratio) const
 {
-    return m_priceLeft + std::abs(m_priceLeft - m_priceRight) * ratio;
+    return m_left.price + std::abs(m_left.price - m_right.price) * ratio;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "kuchartanchorpair.h"
+#include "kuchartanchorpairfilter.h"
 #include "kuchartobjectfibobase.h"
-
-#include <QDateTime>
 
 class QGraphicsLineItem;
 class QGraphicsRectItem;
@@ -10,7 +10,7 @@ class kuChartObjectFiboArcs;
 
 // Mouse handling of the arcs: two clicks place the centre and the right anchor,
 // the markers drag them.
-class kuChartObjectFiboArcsEventFilter : public kuChartToolEventFilter
+class kuChartObjectFiboArcsEventFilter : public kuChartAnchorPairEventFilter
 {
 public:
     enum DragState : quint8
@@ -26,7 +26,13 @@ public:
                                      double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
+    // A candle inside the plot.
+    bool takesAnchorAt(const QPointF& point) const override;
+    // The anchor's candle and price take the axes the pointer travelled along.
+    void takeAnchor(bool left, const kuChartAnchorMove& move) override;
+    bool hasSecondAnchor() const override;
 
 private:
     kuChartObjectFiboArcs* m_owner;
@@ -34,7 +40,7 @@ private:
 
 // Fibonacci arcs: a circle per ratio around the left anchor, the circle of
 // ratio 1 through the right anchor; both anchors sit on candles.
-class kuChartObjectFiboArcs : public kuChartObjectFiboBase
+class kuChartObjectFiboArcs : public kuChartObjectFiboBase, public kuChartAnchorPair
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -51,30 +57,20 @@ public:
 
     // An empty JSON object makes new arcs awaiting their first click; restored ones are idle.
     kuChartObjectFiboArcs(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectFiboArcs() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    // NaN until placed.
-    double priceRight() const { return m_priceRight; }
+    // A price off the scale leaves the line's end where it was.
     void setPriceRight(double price);
-    double priceLeft() const { return m_priceLeft; }
     void setPriceLeft(double price);
-    QString candleDateTimeRight() const { return dateTimeToText(m_rightDateTime); }
-    void setCandleDateTimeRight(const QString& text) { m_rightDateTime = dateTimeFromText(text); }
-    QString candleDateTimeLeft() const { return dateTimeToText(m_leftDateTime); }
-    void setCandleDateTimeLeft(const QString& text) { m_leftDateTime = dateTimeFromText(text); }
     // The candle under x; over no candle the anchor keeps its date-time. False then.
     bool setRightDateTimeFromX(double x);
     bool setLeftDateTimeFromX(double x);
     bool hasRightAnchor() const;
     // The anchors' scene points.
-    QPointF leftPoint() const;
-    QPointF rightPoint() const;
+    QPointF leftPoint() const { return anchorPoint(m_left); }
+    QPointF rightPoint() const { return anchorPoint(m_right); }
     // The level's price: up from the centre's price by the ratio of the anchors' distance.
     double levelPrice(double ratio) const;
 
@@ -85,14 +81,9 @@ public:
 
 private:
     void setupItems();
-    void hideAll();
 
     QGraphicsLineItem* m_lineItem;
     QGraphicsRectItem* m_rightMarker;
     QGraphicsRectItem* m_leftMarker;
     kuChartObjectFiboArcsEventFilter* m_eventFilter;
-    double m_priceRight;
-    double m_priceLeft;
-    QDateTime m_rightDateTime;
-    QDateTime m_leftDateTime;
 };

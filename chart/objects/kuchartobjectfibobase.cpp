@@ -8,18 +8,7 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
 
-namespace {
-
-void dropItem(QGraphicsItem* item)
-{
-    if (!item)
-        return;
-    if (item->scene())
-        item->scene()->removeItem(item);
-    delete item;
-}
-
-} // namespace
+#include <cmath>
 
 kuChartObjectFiboBase::kuChartObjectFiboBase(kuChartCore* core, int levelItemKind)
     : kuChartObjectBase(core), levelItemKind(levelItemKind)
@@ -30,10 +19,15 @@ kuChartObjectFiboBase::kuChartObjectFiboBase(kuChartCore* core, int levelItemKin
 
 kuChartObjectFiboBase::~kuChartObjectFiboBase()
 {
+    // The markers and the filter are the line's children: they go first.
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
+        dropSceneItem(marker);
+    delete m_toolFilter;
+    dropSceneItem(m_toolLine);
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
-        dropItem(level.item);
-        dropItem(level.ratioLabel);
-        dropItem(level.priceLabel);
+        dropSceneItem(level.item);
+        dropSceneItem(level.ratioLabel);
+        dropSceneItem(level.priceLabel);
     }
 }
 
@@ -59,7 +53,7 @@ void kuChartObjectFiboBase::createLevels()
         }
         fiboLevels.append(level);
     }
-    linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
+    resetPen(core);
 }
 
 QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
@@ -85,8 +79,16 @@ QGraphicsItem* kuChartObjectFiboBase::createLevelItem()
     return item;
 }
 
+QGraphicsItem* kuChartObjectFiboBase::graphicsItem()
+{
+    return m_toolLine;
+}
+
 void kuChartObjectFiboBase::setOpacity(double opacity)
 {
+    m_toolLine->setOpacity(opacity);
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
+        marker->setOpacity(opacity);
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         level.item->setOpacity(opacity);
         level.ratioLabel->setOpacity(opacity);
@@ -97,12 +99,17 @@ void kuChartObjectFiboBase::setOpacity(double opacity)
 
 void kuChartObjectFiboBase::setVisible(bool visible)
 {
+    m_toolLine->setVisible(visible);
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
+        marker->setVisible(visible);
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         level.item->setVisible(visible);
         level.ratioLabel->setVisible(visible);
         level.priceLabel->setVisible(visible);
     }
     kuChartObject::setVisible(visible);
+    if (!visible)
+        m_toolFilter->cursor().release();
 }
 
 QString kuChartObjectFiboBase::label()
@@ -112,35 +119,17 @@ QString kuChartObjectFiboBase::label()
 
 kuChartPropertyInfo kuChartObjectFiboBase::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линий"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линий"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линий"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, true))
+        return *pen;
     return kuChartObject::propertyInfo(name);
 }
 
-void kuChartObjectFiboBase::setLineColor(const QColor& color)
-{
-    if (color != linePen.color())
-        linePen.setColor(color);
-}
-
-void kuChartObjectFiboBase::setLineWidth(int width)
-{
-    linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectFiboBase::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        linePen.setStyle(Qt::PenStyle(style));
-}
-
 void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                           QGraphicsItem* filter)
+                                           kuChartToolEventFilter* filter)
 {
+    m_toolLine = line;
+    m_toolMarkers = markers;
+    m_toolFilter = filter;
     kuGraphicsScene* s = scene();
     if (kuChartCore* core = chartCore())
         core->clipToPlot(line);
@@ -172,10 +161,10 @@ void kuChartObjectFiboBase::setUpToolItems(QGraphicsLineItem* line, std::initial
     }
 }
 
-void kuChartObjectFiboBase::hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers)
+void kuChartObjectFiboBase::hideToolItems()
 {
-    line->hide();
-    for (QGraphicsRectItem* marker : markers)
+    m_toolLine->hide();
+    for (QGraphicsRectItem* marker : qAsConst(m_toolMarkers))
         marker->hide();
     for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
         level.item->hide();
@@ -184,24 +173,13 @@ void kuChartObjectFiboBase::hideToolItems(QGraphicsLineItem* line, std::initiali
     }
 }
 
-void kuChartObjectFiboBase::setToolOpacity(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                           double opacity)
+bool kuChartObjectFiboBase::beginRepaint(int type)
 {
-    line->setOpacity(opacity);
-    for (QGraphicsRectItem* marker : markers)
-        marker->setOpacity(opacity);
-    kuChartObjectFiboBase::setOpacity(opacity);
-}
-
-void kuChartObjectFiboBase::setToolVisible(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                           kuChartToolEventFilter* filter, bool visible)
-{
-    line->setVisible(visible);
-    for (QGraphicsRectItem* marker : markers)
-        marker->setVisible(visible);
-    kuChartObjectFiboBase::setVisible(visible);
-    if (!visible)
-        filter->cursor().release();
+    if (!chartCore() || !isVisible())
+        return false;
+    if (m_toolLine->isVisible())
+        hideToolItems();
+    return !isDeleted() && objectType() == type && isPricePane() == 1;
 }
 
 kuChartPropertyInfo kuChartObjectFiboBase::anchorPropertyInfo(const QString& name,
@@ -214,16 +192,14 @@ kuChartPropertyInfo kuChartObjectFiboBase::anchorPropertyInfo(const QString& nam
     return kuChartObjectFiboBase::propertyInfo(name);
 }
 
-void kuChartObjectFiboBase::deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                            QGraphicsItem* filter)
+void kuChartObjectFiboBase::setLineEndY(QGraphicsLineItem* item, bool first, double y)
 {
-    for (QGraphicsRectItem* marker : markers) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
-    delete filter;
-    if (line->scene())
-        line->scene()->removeItem(line);
-    delete line;
+    if (!std::isfinite(y))
+        return;
+    QLineF line = item->line();
+    if (first)
+        line.setP1(QPointF(line.x1(), y));
+    else
+        line.setP2(QPointF(line.x2(), y));
+    item->setLine(line);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "kuchartlinepen.h"
 #include "kuchartobjectbase.h"
+#include "kuchartobjectfilters.h"
 
-#include <QColor>
 #include <QList>
-#include <QPen>
+#include <QVector>
 
 #include <initializer_list>
 
@@ -23,7 +24,7 @@ struct kuFiboLevel
 
 // Base of the Fibonacci tools: one level per ratio, and one pen for the
 // tool's main line and all its levels.
-class kuChartObjectFiboBase : public kuChartObjectBase
+class kuChartObjectFiboBase : public kuChartObjectBase, public kuChartLinePen
 {
     Q_OBJECT
 
@@ -37,19 +38,13 @@ public:
     kuChartObjectFiboBase(kuChartCore* core, int levelItemKind);
     ~kuChartObjectFiboBase() override;
 
+    QGraphicsItem* graphicsItem() override;
+    // The main line, the markers and every level fade and hide with the tool;
+    // a hidden tool gives back the cursor its filter holds.
     void setOpacity(double opacity) override;
     void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
-
-    QColor lineColor() const { return linePen.color(); }
-    void setLineColor(const QColor& color);
-    int lineWidth() const { return linePen.width(); }
-    // 0 to 5; anything else gives width 1.
-    void setLineWidth(int width);
-    int penStyle() const { return int(linePen.style()); }
-    // 0 to 5; anything else is ignored.
-    void setPenStyle(int style);
 
     const QList<double>& ratios() const { return fiboRatios; }
     const QList<kuFiboLevel>& levels() const { return fiboLevels; }
@@ -60,27 +55,29 @@ protected:
     void createLevels();
     QGraphicsItem* createLevelItem();
 
-    // Every tool has a main line carrying its anchor markers and its mouse filter.
+    // Every tool has a main line carrying its anchor markers and its mouse
+    // filter, all made before this is called (once, by the tool's constructor).
     // Puts them in the scene hidden (nothing shows before the first anchor), with
     // the filter on them and on every level item; the tool shows no caption.
     void setUpToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                        QGraphicsItem* filter);
+                        kuChartToolEventFilter* filter);
     // Hides the line, the markers and every level.
-    void hideToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers);
-    // Opacity and visibility of the line, the markers and every level; a hidden
-    // tool gives back the cursor its filter holds.
-    void setToolOpacity(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers, double opacity);
-    void setToolVisible(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                        kuChartToolEventFilter* filter, bool visible);
+    void hideToolItems();
+    // A repaint starts from a hidden tool; false when there is nothing to draw
+    // (no chart, a hidden or deleted tool, another type, not the price pane).
+    bool beginRepaint(int type);
     // Anchors are placed with the mouse only: the settings page does not show them.
     kuChartPropertyInfo anchorPropertyInfo(const QString& name, std::initializer_list<const char*> anchors);
-    // Takes the items out of the scene and deletes them.
-    static void deleteToolItems(QGraphicsLineItem* line, std::initializer_list<QGraphicsRectItem*> markers,
-                                QGraphicsItem* filter);
+    // Moves one end of a line; a non-finite y leaves it where it was.
+    static void setLineEndY(QGraphicsLineItem* item, bool first, double y);
 
     QList<double> fiboRatios;
     QList<kuFiboLevel> fiboLevels;
-    QPen linePen;
     QString labelText;
     int levelItemKind;
+
+private:
+    QGraphicsLineItem* m_toolLine = nullptr;
+    QVector<QGraphicsRectItem*> m_toolMarkers;
+    kuChartToolEventFilter* m_toolFilter = nullptr;
 };

@@ -6,13 +6,10 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
 #include <cmath>
-#include <limits>
 
-using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
 
 namespace {
@@ -39,28 +36,32 @@ bool meet(const QPointF& a, const QPointF& b, const QPointF& c, const QPointF& d
     return true;
 }
 
-// Moves one end of a line; a non-finite y leaves it where it was.
-void setEndY(QGraphicsLineItem* item, bool first, double y)
-{
-    if (!std::isfinite(y))
-        return;
-    QLineF line = item->line();
-    if (first)
-        line.setP1(QPointF(line.x1(), y));
-    else
-        line.setP2(QPointF(line.x2(), y));
-    item->setLine(line);
-}
-
 } // namespace
 
 kuChartObjectFiboChanelEventFilter::kuChartObjectFiboChanelEventFilter(kuChartObjectFiboChanel* owner,
                                                                        QGraphicsItem* parent, double hoverOpacity,
                                                                        double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingBottomLeft), m_owner(owner)
-{}
+    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingBottomLeft, Idle), m_owner(owner)
+{
+    // The channel makes its markers before its filter.
+    addGrip(owner->bottomLeftMarker(), DraggingBottomLeft);
+    addGrip(owner->bottomRightMarker(), DraggingBottomRight);
+    addGrip(owner->topLeftMarker(), DraggingTopLeft);
+}
 
-void kuChartObjectFiboChanelEventFilter::mouseMoved(const kuChartAnchorMove& m)
+QPointF kuChartObjectFiboChanelEventFilter::gripPoint(quint8 dragState) const
+{
+    switch (dragState) {
+    case DraggingBottomLeft:
+        return m_owner->bottomLeftPoint();
+    case DraggingBottomRight:
+        return m_owner->bottomRightPoint();
+    default:
+        return m_owner->topLeftPoint();
+    }
+}
+
+void kuChartObjectFiboChanelEventFilter::moved(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
     const QPointF p = m.at;
@@ -110,14 +111,13 @@ void kuChartObjectFiboChanelEventFilter::mouseMoved(const kuChartAnchorMove& m)
     }
 }
 
-void kuChartObjectFiboChanelEventFilter::mouseReleased(const kuChartAnchorMove& m)
+void kuChartObjectFiboChanelEventFilter::released(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
     const QPointF p = m.at;
     // An anchor comes only from a point over the data inside the price pane;
     // elsewhere it keeps what the moves gave it.
-    const bool overData =
-            inside(p.y(), double(core->paneTop()), double(core->paneBottom())) && m_owner->dateTimeAtX(p.x()).isValid();
+    const bool overData = kuChartAnchor::overData(core, p);
     const double price = core->yToPrice(qint64(p.y()));
     // A dragged anchor takes the axes the pointer travelled along.
     auto take = [&](void (kuChartObjectFiboChanel::*setPrice)(double),
@@ -157,66 +157,19 @@ void kuChartObjectFiboChanelEventFilter::mouseReleased(const kuChartAnchorMove& 
     case PlacingTopLeft:
     case DraggingTopLeft:
         take(&kuChartObjectFiboChanel::setPriceTopLeft, &kuChartObjectFiboChanel::setTopLeftDateTimeFromX);
-        if (!m_owner->hasTopLeft())
-            break;
-        m_dragState = Idle;
-        m_owner->repaint();
-        finishPlacing();
+        if (m_owner->hasTopLeft())
+            settle();
         break;
     case DraggingBottomLeft:
         take(&kuChartObjectFiboChanel::setPriceBottomLeft, &kuChartObjectFiboChanel::setBottomLeftDateTimeFromX);
-        m_dragState = Idle;
-        m_owner->repaint();
-        finishPlacing();
+        settle();
         break;
     case DraggingBottomRight:
         take(&kuChartObjectFiboChanel::setPriceBottomRight, &kuChartObjectFiboChanel::setBottomRightDateTimeFromX);
-        m_dragState = Idle;
-        m_owner->repaint();
-        finishPlacing();
+        settle();
         break;
     default:
         break;
-    }
-}
-
-bool kuChartObjectFiboChanelEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
-{
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        mouseMoved(m);
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->bottomLeftMarker()) {
-            m_dragState = DraggingBottomLeft;
-            startDrag(p, m_owner->bottomLeftPoint());
-        } else if (hovered && watched == m_owner->bottomRightMarker()) {
-            m_dragState = DraggingBottomRight;
-            startDrag(p, m_owner->bottomRightPoint());
-        } else if (hovered && watched == m_owner->topLeftMarker()) {
-            m_dragState = DraggingTopLeft;
-            startDrag(p, m_owner->topLeftPoint());
-        } else if (m_dragState == AwaitingBottomLeft || m_dragState == DraggingBottomLeft ||
-                   m_dragState == DraggingBottomRight || m_dragState == DraggingTopLeft) {
-            // A new channel is grabbed already, without a cursor of its own.
-            grab(false);
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMouseRelease:
-        if (core)
-            mouseReleased(moveFor(p));
-        return true;
-    default:
-        return true;
     }
 }
 
@@ -224,23 +177,12 @@ kuChartObjectFiboChanel::kuChartObjectFiboChanel(kuChartCore* core, const QJsonO
     : kuChartObjectFiboBase(core, LineLevels), m_lineItem(new kuChartGrabLineItem),
       m_bottomRightMarker(new kuChartGrabRectItem(m_lineItem)), m_bottomLeftMarker(new kuChartGrabRectItem(m_lineItem)),
       m_topLeftMarker(new kuChartGrabRectItem(m_lineItem)),
-      m_eventFilter(new kuChartObjectFiboChanelEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_priceBottomRight(std::numeric_limits<double>::quiet_NaN()),
-      m_priceBottomLeft(std::numeric_limits<double>::quiet_NaN()),
-      m_priceTopLeft(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectFiboChanelEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     labelText = tr("Каналы по Фибоначчи");
     setObjectType(otFiboChannel);
     setupItems();
-    fromJson(json);
-    // A saved channel is placed: a click on it must not re-anchor it.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectFiboChanelEventFilter::Idle);
-}
-
-kuChartObjectFiboChanel::~kuChartObjectFiboChanel()
-{
-    deleteToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter);
+    m_eventFilter->begin(json);
 }
 
 void kuChartObjectFiboChanel::setupItems()
@@ -248,28 +190,19 @@ void kuChartObjectFiboChanel::setupItems()
     setUpToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter);
 }
 
-void kuChartObjectFiboChanel::hideAll()
-{
-    hideToolItems(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker});
-}
-
 void kuChartObjectFiboChanel::repaint()
 {
     const QPen guidePen(QBrush(linePen.color()), 1, Qt::DashLine, Qt::RoundCap, Qt::BevelJoin);
+    if (!beginRepaint(otFiboChannel))
+        return;
     kuChartCore* core = chartCore();
-    if (!core || !isVisible())
-        return;
-    if (m_lineItem->isVisible())
-        hideAll();
-    if (isDeleted() || objectType() != otFiboChannel || isPricePane() != 1)
-        return;
 
-    const double xBL = xForDateTime(m_candleDateTimeBottomLeft);
-    const double yBL = core->priceToY(m_priceBottomLeft);
-    const double xBR = xForDateTime(m_candleDateTimeBottomRight);
-    const double yBR = core->priceToY(m_priceBottomRight);
-    const double xTL = xForDateTime(m_candleDateTimeTopLeft);
-    const double yTL = core->priceToY(m_priceTopLeft);
+    const double xBL = xForDateTime(m_bottomLeft.dateTime);
+    const double yBL = core->priceToY(m_bottomLeft.price);
+    const double xBR = xForDateTime(m_bottomRight.dateTime);
+    const double yBR = core->priceToY(m_bottomRight.price);
+    const double xTL = xForDateTime(m_topLeft.dateTime);
+    const double yTL = core->priceToY(m_topLeft.price);
     const double left = double(core->plotLeft());
     const double right = double(core->plotRight());
     const double top = double(core->paneTop());
@@ -288,7 +221,7 @@ void kuChartObjectFiboChanel::repaint()
     levelLine(0)->setPen(linePen);
     levelLine(0)->setLine(xBL, yBL, xBR, yBR);
     base.item->show();
-    base.ratioLabel->setText(levelText(m_priceBottomLeft, fiboRatios.at(0)));
+    base.ratioLabel->setText(levelText(m_bottomLeft.price, fiboRatios.at(0)));
     base.ratioLabel->setPen(plain);
     base.ratioLabel->setPos(xBL - 20, yBL - 18);
     base.ratioLabel->show();
@@ -301,7 +234,7 @@ void kuChartObjectFiboChanel::repaint()
     levelLine(last)->setPen(linePen);
     levelLine(last)->setLine(QLineF(QPointF(xTL, yTL), extendToAxis(QPointF(xTL, yTL), QPointF(xTR, yTR))));
     topLevel.item->show();
-    topLevel.ratioLabel->setText(levelText(m_priceTopLeft, fiboRatios.at(last)));
+    topLevel.ratioLabel->setText(levelText(m_topLeft.price, fiboRatios.at(last)));
     topLevel.ratioLabel->setPen(plain);
     topLevel.ratioLabel->setPos(xTL - 20, yTL - 18);
     topLevel.ratioLabel->show();
@@ -330,7 +263,7 @@ void kuChartObjectFiboChanel::repaint()
     for (int i = 1; i < last; ++i) {
         const kuFiboLevel& level = fiboLevels.at(i);
         const double t = fiboRatios.at(i) / fiboRatios.at(last);
-        const double price = m_priceBottomLeft + t * (m_priceTopLeft - m_priceBottomLeft);
+        const double price = m_bottomLeft.price + t * (m_topLeft.price - m_bottomLeft.price);
         const double y = core->priceToY(price);
         double x = (y - c) / m;
         // A flat side (left anchors at one height) has no x for a y: the
@@ -393,21 +326,6 @@ QGraphicsLineItem* kuChartObjectFiboChanel::levelLine(int level) const
     return static_cast<QGraphicsLineItem*>(fiboLevels.at(level).item);
 }
 
-QGraphicsItem* kuChartObjectFiboChanel::graphicsItem()
-{
-    return m_lineItem;
-}
-
-void kuChartObjectFiboChanel::setOpacity(double opacity)
-{
-    setToolOpacity(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, opacity);
-}
-
-void kuChartObjectFiboChanel::setVisible(bool visible)
-{
-    setToolVisible(m_lineItem, {m_bottomRightMarker, m_bottomLeftMarker, m_topLeftMarker}, m_eventFilter, visible);
-}
-
 kuChartPropertyInfo kuChartObjectFiboChanel::propertyInfo(const QString& name)
 {
     return anchorPropertyInfo(name, {"priceBottomRight", "priceBottomLeft", "priceTopLeft", "candleDateTimeBottomRight",
@@ -416,66 +334,36 @@ kuChartPropertyInfo kuChartObjectFiboChanel::propertyInfo(const QString& name)
 
 void kuChartObjectFiboChanel::setPriceBottomRight(double price)
 {
-    m_priceBottomRight = price;
+    m_bottomRight.price = price;
     if (kuChartCore* core = chartCore())
-        setEndY(levelLine(0), false, core->priceToY(price));
+        setLineEndY(levelLine(0), false, core->priceToY(price));
 }
 
 void kuChartObjectFiboChanel::setPriceBottomLeft(double price)
 {
-    m_priceBottomLeft = price;
+    m_bottomLeft.price = price;
     if (kuChartCore* core = chartCore())
-        setEndY(levelLine(0), true, core->priceToY(price));
+        setLineEndY(levelLine(0), true, core->priceToY(price));
 }
 
 void kuChartObjectFiboChanel::setPriceTopLeft(double price)
 {
-    m_priceTopLeft = price;
+    m_topLeft.price = price;
     if (kuChartCore* core = chartCore())
-        setEndY(m_lineItem, false, core->priceToY(price));
+        setLineEndY(m_lineItem, false, core->priceToY(price));
 }
 
 bool kuChartObjectFiboChanel::setBottomRightDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeBottomRight);
+    return takeDateTimeAtX(x, m_bottomRight.dateTime);
 }
 
 bool kuChartObjectFiboChanel::setBottomLeftDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeBottomLeft);
+    return takeDateTimeAtX(x, m_bottomLeft.dateTime);
 }
 
 bool kuChartObjectFiboChanel::setTopLeftDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeTopLeft);
-}
-
-QPointF kuChartObjectFiboChanel::bottomLeftPoint() const
-{
-    return anchorPoint(m_candleDateTimeBottomLeft, m_priceBottomLeft);
-}
-
-QPointF kuChartObjectFiboChanel::bottomRightPoint() const
-{
-    return anchorPoint(m_candleDateTimeBottomRight, m_priceBottomRight);
-}
-
-QPointF kuChartObjectFiboChanel::topLeftPoint() const
-{
-    return anchorPoint(m_candleDateTimeTopLeft, m_priceTopLeft);
-}
-
-bool kuChartObjectFiboChanel::hasBottomLeft() const
-{
-    return m_candleDateTimeBottomLeft.isValid() && !std::isnan(m_priceBottomLeft);
-}
-
-bool kuChartObjectFiboChanel::hasBottomRight() const
-{
-    return m_candleDateTimeBottomRight.isValid() && !std::isnan(m_priceBottomRight);
-}
-
-bool kuChartObjectFiboChanel::hasTopLeft() const
-{
-    return m_candleDateTimeTopLeft.isValid() && !std::isnan(m_priceTopLeft);
+    return takeDateTimeAtX(x, m_topLeft.dateTime);
 }

@@ -2,7 +2,6 @@
 
 #include "kuchartobjectfibobase.h"
 
-#include <QDateTime>
 #include <QPointF>
 
 class QGraphicsLineItem;
@@ -29,12 +28,11 @@ public:
                                        double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    void released(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
 
 private:
-    void mouseMoved(const kuChartAnchorMove& m);
-    void mouseReleased(const kuChartAnchorMove& m);
-
     kuChartObjectFiboChanel* m_owner;
 };
 
@@ -64,38 +62,34 @@ public:
 
     // An empty JSON object makes a new channel awaiting its first click; a restored one is idle.
     kuChartObjectFiboChanel(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectFiboChanel() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
     // NaN until placed.
-    double priceBottomRight() const { return m_priceBottomRight; }
+    double priceBottomRight() const { return m_bottomRight.price; }
     void setPriceBottomRight(double price);
-    double priceBottomLeft() const { return m_priceBottomLeft; }
+    double priceBottomLeft() const { return m_bottomLeft.price; }
     void setPriceBottomLeft(double price);
-    double priceTopLeft() const { return m_priceTopLeft; }
+    double priceTopLeft() const { return m_topLeft.price; }
     void setPriceTopLeft(double price);
-    QString candleDateTimeBottomRight() const { return dateTimeToText(m_candleDateTimeBottomRight); }
-    void setCandleDateTimeBottomRight(const QString& text) { m_candleDateTimeBottomRight = dateTimeFromText(text); }
-    QString candleDateTimeBottomLeft() const { return dateTimeToText(m_candleDateTimeBottomLeft); }
-    void setCandleDateTimeBottomLeft(const QString& text) { m_candleDateTimeBottomLeft = dateTimeFromText(text); }
-    QString candleDateTimeTopLeft() const { return dateTimeToText(m_candleDateTimeTopLeft); }
-    void setCandleDateTimeTopLeft(const QString& text) { m_candleDateTimeTopLeft = dateTimeFromText(text); }
+    QString candleDateTimeBottomRight() const { return m_bottomRight.dateTimeText(); }
+    void setCandleDateTimeBottomRight(const QString& text) { m_bottomRight.setDateTimeText(text); }
+    QString candleDateTimeBottomLeft() const { return m_bottomLeft.dateTimeText(); }
+    void setCandleDateTimeBottomLeft(const QString& text) { m_bottomLeft.setDateTimeText(text); }
+    QString candleDateTimeTopLeft() const { return m_topLeft.dateTimeText(); }
+    void setCandleDateTimeTopLeft(const QString& text) { m_topLeft.setDateTimeText(text); }
     // The candle under x; outside the data the anchor keeps its date-time. False then.
     bool setBottomRightDateTimeFromX(double x);
     bool setBottomLeftDateTimeFromX(double x);
     bool setTopLeftDateTimeFromX(double x);
-    bool hasBottomLeft() const;
-    bool hasBottomRight() const;
-    bool hasTopLeft() const;
+    bool hasBottomLeft() const { return m_bottomLeft.isPlaced(); }
+    bool hasBottomRight() const { return m_bottomRight.isPlaced(); }
+    bool hasTopLeft() const { return m_topLeft.isPlaced(); }
     // The anchors' scene points.
-    QPointF bottomLeftPoint() const;
-    QPointF bottomRightPoint() const;
-    QPointF topLeftPoint() const;
+    QPointF bottomLeftPoint() const { return anchorPoint(m_bottomLeft); }
+    QPointF bottomRightPoint() const { return anchorPoint(m_bottomRight); }
+    QPointF topLeftPoint() const { return anchorPoint(m_topLeft); }
 
     // The line the mouse stretches, shown: the base (level 0's line) for
     // BaseGuide, the diagonal for DiagonalGuide; any other code gives the
@@ -116,17 +110,13 @@ public:
 
 private:
     void setupItems();
-    void hideAll();
 
     QGraphicsLineItem* m_lineItem;
     QGraphicsRectItem* m_bottomRightMarker;
     QGraphicsRectItem* m_bottomLeftMarker;
     QGraphicsRectItem* m_topLeftMarker;
     kuChartObjectFiboChanelEventFilter* m_eventFilter;
-    double m_priceBottomRight;
-    double m_priceBottomLeft;
-    double m_priceTopLeft;
-    QDateTime m_candleDateTimeBottomRight;
-    QDateTime m_candleDateTimeBottomLeft;
-    QDateTime m_candleDateTimeTopLeft;
+    kuChartCandleAnchor m_bottomRight;
+    kuChartCandleAnchor m_bottomLeft;
+    kuChartCandleAnchor m_topLeft;
 };

@@ -1,8 +1,6 @@
 #include "kuchartobjecthline.h"
 
 #include "kuchartcore.h"
-#include "kuchartgrabitems.h"
-#include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
@@ -47,54 +45,22 @@ bool kuChartObjectHLineEventFilter::hasAnchor() const
 }
 
 kuChartObjectHLine::kuChartObjectHLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObject(core), m_lineItem(new kuChartGrabLineItem),
+    : kuChartLineTool(core, tr("Горизонтальная линия %1")),
       m_eventFilter(new kuChartObjectHLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_labelTemplate(tr("Горизонтальная линия %1")), m_price(std::numeric_limits<double>::quiet_NaN())
+      m_price(std::numeric_limits<double>::quiet_NaN())
 {
     setObjectType(otHorizontalLine);
     setPricePane(1);
     setupItems();
-    if (json.isEmpty()) {
-        m_lineItem->setOpacity(0.7);
-        m_eventFilter->setPlacing(true);
-    } else {
-        m_lineItem->setOpacity(1.0);
-        m_eventFilter->setPlacing(false);
-        fromJson(json);
-    }
-}
-
-kuChartObjectHLine::~kuChartObjectHLine()
-{
-    if (caption())
-        caption()->removeSceneEventFilter(m_eventFilter);
-    delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
+    m_eventFilter->begin(json, 0.7);
 }
 
 void kuChartObjectHLine::setupItems()
 {
-    kuChartCore* core = chartCore();
-    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
-    if (core)
+    setUpLine(Qt::SizeVerCursor, m_eventFilter);
+    if (kuChartCore* core = chartCore())
         m_priceDecimals = core->priceDecimals();
-    if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setVisible(true);
-    m_lineItem->setLine(0, 0, 0, 0);
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setCursor(Qt::SizeVerCursor);
-    m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(m_linePen);
-    m_lineItem->installSceneEventFilter(m_eventFilter);
-    if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
-        c->setAcceptHoverEvents(true);
-        c->setCursor(Qt::SizeVerCursor);
-        c->setZValue(kuChartGrab::z);
-        c->installSceneEventFilter(m_eventFilter);
-    }
+    setUpCaption(Qt::SizeVerCursor, m_eventFilter);
 }
 
 void kuChartObjectHLine::repaint()
@@ -103,7 +69,7 @@ void kuChartObjectHLine::repaint()
     if (!core || !isVisible() || isDeleted())
         return;
     QGraphicsSimpleTextItem* c = caption();
-    c->setPen(QPen(m_linePen.color()));
+    c->setPen(QPen(linePen.color()));
     c->setText(QString::number(m_price, 'f', m_priceDecimals));
     if (objectType() != otHorizontalLine)
         return;
@@ -119,28 +85,14 @@ void kuChartObjectHLine::repaint()
     c->show();
     const double y = core->priceToY(m_price);
     const double w = c->boundingRect().width();
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->setLine(double(core->plotLeft()), y, double(core->plotRight()) - w - 10, y);
     c->setPos(double(core->plotRight()) - w, y - 10);
 }
 
-QGraphicsItem* kuChartObjectHLine::graphicsItem()
+kuHeldCursor& kuChartObjectHLine::heldCursor()
 {
-    return m_lineItem;
-}
-
-void kuChartObjectHLine::setOpacity(double opacity)
-{
-    m_lineItem->setOpacity(opacity);
-    kuChartObject::setOpacity(opacity);
-}
-
-void kuChartObjectHLine::setVisible(bool visible)
-{
-    kuChartObject::setVisible(visible);
-    m_lineItem->setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    return m_eventFilter->cursor();
 }
 
 QString kuChartObjectHLine::label()
@@ -150,32 +102,11 @@ QString kuChartObjectHLine::label()
 
 kuChartPropertyInfo kuChartObjectHLine::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, false))
+        return *pen;
     if (name == QLatin1String("price"))
         return {tr("Значение"), false, QVariant(QJsonObject())};
     return kuChartObject::propertyInfo(name);
-}
-
-void kuChartObjectHLine::setLineColor(const QColor& color)
-{
-    if (color != m_linePen.color())
-        m_linePen.setColor(color);
-}
-
-void kuChartObjectHLine::setLineWidth(int width)
-{
-    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectHLine::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        m_linePen.setStyle(Qt::PenStyle(style));
 }
 
 void kuChartObjectHLine::setPrice(double price)

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "kuchartobjectbase.h"
+#include "kuchartlinetool.h"
+#include "kuchartobjectfilters.h"
 
 #include <QColor>
-#include <QPen>
 
-class QGraphicsLineItem;
 class kuChartObjectHLine;
 
 class kuChartObjectHLineEventFilter : public kuChartObjectEventFilter
@@ -25,7 +24,7 @@ private:
 };
 
 // A horizontal line at one price, the price as text at its right end.
-class kuChartObjectHLine : public kuChartObject
+class kuChartObjectHLine : public kuChartLineTool
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -36,35 +35,24 @@ class kuChartObjectHLine : public kuChartObject
 public:
     // An empty JSON object makes a new line that follows the pointer.
     kuChartObjectHLine(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectHLine() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    QColor lineColor() const { return m_linePen.color(); }
-    void setLineColor(const QColor& color);
-    int lineWidth() const { return m_linePen.width(); }
-    void setLineWidth(int width);
-    int penStyle() const { return int(m_linePen.style()); }
-    void setPenStyle(int style);
     // NaN until the line is placed.
     double price() const { return m_price; }
     void setPrice(double price);
 
     kuChartObjectHLineEventFilter* eventFilter() const { return m_eventFilter; }
-    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+
+protected:
+    kuHeldCursor& heldCursor() override;
 
 private:
     void setupItems();
 
-    QGraphicsLineItem* m_lineItem;
     kuChartObjectHLineEventFilter* m_eventFilter;
-    QString m_labelTemplate;
     double m_price;
-    QPen m_linePen;
     int m_priceDecimals = 2;
 };

@@ -10,9 +10,6 @@
 #include <QLabel>
 #include <QPen>
 
-#include <cmath>
-#include <limits>
-
 kuChartObjectTextEventFilter::kuChartObjectTextEventFilter(kuChartObjectText* owner, QGraphicsItem* parent,
                                                            double hoverOpacity, double normalOpacity)
     : kuChartObjectEventFilter(owner, parent, hoverOpacity, normalOpacity), m_text(owner)
@@ -103,28 +100,18 @@ void kuChartObjectTextEventFilter::doubleClicked()
 
 kuChartObjectText::kuChartObjectText(kuChartCore* core, const QJsonObject& json)
     : kuChartObjectBase(core), m_textItem(new QGraphicsSimpleTextItem),
-      m_eventFilter(new kuChartObjectTextEventFilter(this, m_textItem, hoverOpacity, normalOpacity)),
-      m_price(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectTextEventFilter(this, m_textItem, hoverOpacity, normalOpacity))
 {
     setObjectType(otText);
     setPricePane(1);
     setupItems();
-    if (json.isEmpty()) {
-        m_textItem->setOpacity(0.7);
-        m_eventFilter->setPlacing(true);
-    } else {
-        m_textItem->setOpacity(1.0);
-        m_eventFilter->setPlacing(false);
-        fromJson(json);
-    }
+    m_eventFilter->begin(json, 0.7);
 }
 
 kuChartObjectText::~kuChartObjectText()
 {
     delete m_eventFilter;
-    if (m_textItem->scene())
-        m_textItem->scene()->removeItem(m_textItem);
-    delete m_textItem;
+    dropSceneItem(m_textItem);
 }
 
 void kuChartObjectText::setupItems()
@@ -155,12 +142,7 @@ void kuChartObjectText::applyLabel(QLabel* label)
 
 bool kuChartObjectText::setDateTimeFromX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTime);
-}
-
-bool kuChartObjectText::hasAnchor() const
-{
-    return m_candleDateTime.isValid() && !std::isnan(m_price);
+    return takeDateTimeAtX(x, m_anchor.dateTime);
 }
 
 void kuChartObjectText::repaint()
@@ -172,8 +154,8 @@ void kuChartObjectText::repaint()
         m_textItem->hide();
     if (isDeleted() || objectType() != otText)
         return;
-    const double x = xForDateTime(m_candleDateTime);
-    const double y = core->priceToY(m_price);
+    const double x = xForDateTime(m_anchor.dateTime);
+    const double y = core->priceToY(m_anchor.price);
     const double w = m_textItem->boundingRect().width();
     // NaN fails every test.
     if (y >= double(core->paneTop()) && y <= double(core->paneBottom()) && x >= double(core->plotLeft()) &&

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kuchartobjectbase.h"
+#include "kuchartobjectfilters.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -81,12 +82,12 @@ public:
     QString textDecoration() const;
     void setTextDecoration(const QString& decoration);
     // NaN until placed.
-    double price() const { return m_price; }
-    void setPrice(double price) { m_price = price; }
-    QString candleDateTime() const { return dateTimeToText(m_candleDateTime); }
-    void setCandleDateTime(const QString& text) { m_candleDateTime = dateTimeFromText(text); }
-    bool hasAnchor() const;
-    QDateTime anchorDateTime() const { return m_candleDateTime; }
+    double price() const { return m_anchor.price; }
+    void setPrice(double price) { m_anchor.price = price; }
+    QString candleDateTime() const { return m_anchor.dateTimeText(); }
+    void setCandleDateTime(const QString& text) { m_anchor.setDateTimeText(text); }
+    bool hasAnchor() const { return m_anchor.isPlaced(); }
+    QDateTime anchorDateTime() const { return m_anchor.dateTime; }
 
     kuChartObjectTextEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsSimpleTextItem* textItem() const { return m_textItem; }
@@ -94,6 +95,5 @@ public:
 private:
     QGraphicsSimpleTextItem* m_textItem;
     kuChartObjectTextEventFilter* m_eventFilter;
-    double m_price;
-    QDateTime m_candleDateTime;
+    kuChartCandleAnchor m_anchor;
 };

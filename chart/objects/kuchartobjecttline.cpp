@@ -6,178 +6,100 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSimpleTextItem>
 
-#include <cmath>
-#include <limits>
-
-using kuChartAnchor::inPlot;
 using kuChartAnchor::inside;
 
 kuChartObjectTLineEventFilter::kuChartObjectTLineEventFilter(kuChartObjectTLine* owner, QGraphicsItem* parent,
                                                              double hoverOpacity, double normalOpacity)
-    : kuChartToolEventFilter(owner, parent, hoverOpacity, normalOpacity, AwaitingFirst), m_owner(owner)
+    : kuChartAnchorPairEventFilter(owner, parent, hoverOpacity, normalOpacity,
+                                   {AwaitingFirst, PlacingRight, DraggingLeft, DraggingRight, Idle}, owner->lineItem(),
+                                   owner->leftMarker(), owner->rightMarker()),
+      m_owner(owner)
 {}
 
-bool kuChartObjectTLineEventFilter::mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event)
+QPointF kuChartObjectTLineEventFilter::gripPoint(quint8 dragState) const
 {
-    kuChartCore* core = m_owner->chartCore();
-    const QPointF p = event->scenePos();
-    switch (event->type()) {
-    case QEvent::GraphicsSceneMouseMove: {
-        const kuChartAnchorMove m = moveFor(p);
-        if (!core || !inPlot(core, m.at))
-            return false;
-        core->showPriceMarker(qint64(m.at.y()));
-        const double price = core->yToPrice(qint64(m.at.y()));
-        if (m_dragState == DraggingLeft) {
-            if (m.y)
-                m_owner->setPriceLeft(price);
-            if (m.x)
-                m_owner->setCandleDateTimeLeftAtX(m.at.x());
-            m_owner->repaint();
-        } else if (m_dragState == PlacingRight || m_dragState == DraggingRight) {
-            if (m.y)
-                m_owner->setPriceRight(price);
-            if (m.x)
-                m_owner->setCandleDateTimeRightAtX(m.at.x());
-            m_owner->repaint();
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMousePress: {
-        const bool hovered = m_owner->lineItem()->opacity() < m_normalOpacity;
-        if (hovered && watched == m_owner->leftMarker()) {
-            m_dragState = DraggingLeft;
-            startDrag(p, m_owner->leftPoint());
-        } else if (hovered && watched == m_owner->rightMarker()) {
-            m_dragState = DraggingRight;
-            startDrag(p, m_owner->rightPoint());
-        } else if (m_dragState == AwaitingFirst || m_dragState == DraggingLeft || m_dragState == DraggingRight) {
-            // A new line is grabbed already, without a cursor of its own.
-            grab(false);
-        }
-        return true;
-    }
-    case QEvent::GraphicsSceneMouseRelease: {
-        if (!core)
-            return true;
-        const kuChartAnchorMove m = moveFor(p);
-        // An anchor comes only from a point over the data inside the price pane;
-        // elsewhere the end keeps what the moves gave it.
-        const bool inPane = m.at.y() >= core->paneTop() && m.at.y() <= core->paneBottom();
-        const bool overData = inPane && kuChartAnchor::dateTimeAtX(core, m.at.x()).isValid();
-        const double price = core->yToPrice(qint64(m.at.y()));
-        switch (m_dragState) {
-        case AwaitingFirst:
-            if (!overData)
-                break;
+    return dragState == DraggingLeft ? m_owner->leftPoint() : m_owner->rightPoint();
+}
+
+void kuChartObjectTLineEventFilter::takeAnchor(bool left, const kuChartAnchorMove& m)
+{
+    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    if (left) {
+        if (m.y)
             m_owner->setPriceLeft(price);
-            m_owner->setCandleDateTimeLeftAtX(p.x());
-            m_owner->lineItem()->setLine(p.x(), p.y(), p.x(), p.y());
-            m_dragState = PlacingRight;
-            break;
-        case PlacingRight:
-        case DraggingRight:
-            if (overData) {
-                if (m.y)
-                    m_owner->setPriceRight(price);
-                if (m.x)
-                    m_owner->setCandleDateTimeRightAtX(m.at.x());
-            }
-            if (!m_owner->hasRightAnchor())
-                break;
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        case DraggingLeft:
-            if (overData) {
-                if (m.y)
-                    m_owner->setPriceLeft(price);
-                if (m.x)
-                    m_owner->setCandleDateTimeLeftAtX(m.at.x());
-            }
-            m_dragState = Idle;
-            m_owner->repaint();
-            finishPlacing();
-            break;
-        default:
-            break;
-        }
-        return true;
-    }
-    default:
-        return true;
+        if (m.x)
+            m_owner->setCandleDateTimeLeftAtX(m.at.x());
+    } else {
+        if (m.y)
+            m_owner->setPriceRight(price);
+        if (m.x)
+            m_owner->setCandleDateTimeRightAtX(m.at.x());
     }
 }
 
+void kuChartObjectTLineEventFilter::moved(const kuChartAnchorMove& m)
+{
+    if (m_dragState == DraggingLeft)
+        takeAnchor(true, m);
+    else if (m_dragState == PlacingRight || m_dragState == DraggingRight)
+        takeAnchor(false, m);
+    else
+        return;
+    m_owner->repaint();
+}
+
+bool kuChartObjectTLineEventFilter::takesAnchorAt(const QPointF& point) const
+{
+    return kuChartAnchor::overData(m_owner->chartCore(), point);
+}
+
+bool kuChartObjectTLineEventFilter::hasSecondAnchor() const
+{
+    return m_owner->hasRightAnchor();
+}
+
 kuChartObjectTLine::kuChartObjectTLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObjectBase(core), m_lineItem(new kuChartGrabLineItem), m_rightMarker(new kuChartGrabRectItem(m_lineItem)),
+    : kuChartLineTool(core, tr("Линия тренда %1 - %2")), m_rightMarker(new kuChartGrabRectItem(m_lineItem)),
       m_leftMarker(new kuChartGrabRectItem(m_lineItem)), m_rightPriceText(new QGraphicsSimpleTextItem),
-      m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_labelTemplate(tr("Линия тренда %1 - %2")), m_priceRight(std::numeric_limits<double>::quiet_NaN()),
-      m_priceLeft(std::numeric_limits<double>::quiet_NaN())
+      m_eventFilter(new kuChartObjectTLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     setObjectType(otTrendLine);
     setPricePane(1);
     setupItems();
-    fromJson(json);
-    // A saved line is placed: a click on it must not re-anchor it.
-    if (!json.isEmpty())
-        m_eventFilter->setDragState(kuChartObjectTLineEventFilter::Idle);
+    m_eventFilter->begin(json);
 }
 
 kuChartObjectTLine::~kuChartObjectTLine()
 {
-    for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
-        if (marker->scene())
-            marker->scene()->removeItem(marker);
-        delete marker;
-    }
-    delete m_eventFilter;
-    for (QGraphicsItem* item :
-         {static_cast<QGraphicsItem*>(m_lineItem), static_cast<QGraphicsItem*>(m_rightPriceText)}) {
-        if (item->scene())
-            item->scene()->removeItem(item);
-        delete item;
-    }
+    dropSceneItem(m_rightMarker);
+    dropSceneItem(m_leftMarker);
+    dropSceneItem(m_rightPriceText);
 }
 
 void kuChartObjectTLine::setupItems()
 {
-    kuChartCore* core = chartCore();
-    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
-    if (core)
+    setUpLine(kuChartGrab::clickCursor, m_eventFilter);
+    if (kuChartCore* core = chartCore())
         m_priceDecimals = core->priceDecimals();
-    kuGraphicsScene* s = scene();
-    if (s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->show();
-    m_lineItem->setLine(0, 0, 0, 0);
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setCursor(kuChartGrab::clickCursor);
-    m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(m_linePen);
-    m_lineItem->installSceneEventFilter(m_eventFilter);
     for (QGraphicsRectItem* marker : {m_rightMarker, m_leftMarker}) {
         marker->show();
         marker->setAcceptHoverEvents(true);
         marker->setCursor(kuChartGrab::dragCursor);
-        marker->setPen(QPen(m_linePen.color()));
+        marker->setPen(QPen(linePen.color()));
         marker->installSceneEventFilter(m_eventFilter);
     }
-    if (s && m_rightPriceText->scene() != s)
+    if (kuGraphicsScene* s = scene(); s && m_rightPriceText->scene() != s)
         s->addItem(m_rightPriceText);
     if (QGraphicsSimpleTextItem* c = caption()) {
         m_rightPriceText->setFont(c->font());
-        c->setPen(QPen(m_linePen.color()));
+        c->setPen(QPen(linePen.color()));
         c->setZValue(kuChartGrab::z);
         c->setPos(0, 0);
         c->show();
     }
-    m_rightPriceText->setPen(QPen(m_linePen.color()));
+    m_rightPriceText->setPen(QPen(linePen.color()));
     m_rightPriceText->setZValue(kuChartGrab::z);
     m_rightPriceText->setPos(0, 0);
     m_rightPriceText->show();
@@ -198,12 +120,12 @@ void kuChartObjectTLine::repaint()
     }
     if (isDeleted())
         return;
-    c->setText(QString::number(m_priceLeft, 'f', m_priceDecimals));
-    m_rightPriceText->setText(QString::number(m_priceRight, 'f', m_priceDecimals));
-    const double xL = xForDateTime(m_candleDateTimeLeft);
-    const double xR = xForDateTime(m_candleDateTimeRight);
-    const double yL = core->priceToY(m_priceLeft);
-    const double yR = core->priceToY(m_priceRight);
+    c->setText(QString::number(m_left.price, 'f', m_priceDecimals));
+    m_rightPriceText->setText(QString::number(m_right.price, 'f', m_priceDecimals));
+    const double xL = xForDateTime(m_left.dateTime);
+    const double xR = xForDateTime(m_right.dateTime);
+    const double yL = core->priceToY(m_left.price);
+    const double yR = core->priceToY(m_right.price);
     const double top = double(core->paneTop());
     const double bottom = double(core->paneBottom());
     const double left = double(core->plotLeft());
@@ -211,7 +133,7 @@ void kuChartObjectTLine::repaint()
     if (!inside(yL, top, bottom) || !inside(yR, top, bottom) || !inside(xL, left, right) || !inside(xR, left, right))
         return;
     m_lineItem->setLine(xL, yL, xR, yR);
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->show();
     const int s = anchorMarkerSize;
     const int h = s / 2;
@@ -225,43 +147,35 @@ void kuChartObjectTLine::repaint()
     m_rightPriceText->show();
 }
 
-QGraphicsItem* kuChartObjectTLine::graphicsItem()
-{
-    return m_lineItem;
-}
-
 void kuChartObjectTLine::setOpacity(double opacity)
 {
-    m_lineItem->setOpacity(opacity);
+    kuChartLineTool::setOpacity(opacity);
     m_rightPriceText->setOpacity(opacity);
-    kuChartObject::setOpacity(opacity);
 }
 
 void kuChartObjectTLine::setVisible(bool visible)
 {
-    kuChartObject::setVisible(visible);
-    m_lineItem->setVisible(visible);
+    kuChartLineTool::setVisible(visible);
     m_rightMarker->setVisible(visible);
     m_leftMarker->setVisible(visible);
     m_rightPriceText->setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+}
+
+kuHeldCursor& kuChartObjectTLine::heldCursor()
+{
+    return m_eventFilter->cursor();
 }
 
 QString kuChartObjectTLine::label()
 {
-    return m_labelTemplate.arg(QString::number(m_priceLeft, 'f', m_priceDecimals),
-                               QString::number(m_priceRight, 'f', m_priceDecimals));
+    return m_labelTemplate.arg(QString::number(m_left.price, 'f', m_priceDecimals),
+                               QString::number(m_right.price, 'f', m_priceDecimals));
 }
 
 kuChartPropertyInfo kuChartObjectTLine::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, false))
+        return *pen;
     for (const char* hidden : {"priceRight", "priceLeft", "candleDateTimeRight", "candleDateTimeLeft"}) {
         if (name == QLatin1String(hidden))
             return {name, true, QVariant(QJsonObject())};
@@ -271,26 +185,15 @@ kuChartPropertyInfo kuChartObjectTLine::propertyInfo(const QString& name)
 
 void kuChartObjectTLine::setLineColor(const QColor& color)
 {
-    if (color == m_linePen.color())
+    if (color == linePen.color())
         return;
-    m_linePen.setColor(color);
-    m_lineItem->setPen(m_linePen);
-}
-
-void kuChartObjectTLine::setLineWidth(int width)
-{
-    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectTLine::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        m_linePen.setStyle(Qt::PenStyle(style));
+    kuChartLinePen::setLineColor(color);
+    m_lineItem->setPen(linePen);
 }
 
 void kuChartObjectTLine::setPriceRight(double price)
 {
-    m_priceRight = price;
+    m_right.price = price;
     if (kuChartCore* core = chartCore()) {
         QLineF line = m_lineItem->line();
         line.setP2(QPointF(line.x2(), core->priceToY(price)));
@@ -300,7 +203,7 @@ void kuChartObjectTLine::setPriceRight(double price)
 
 void kuChartObjectTLine::setPriceLeft(double price)
 {
-    m_priceLeft = price;
+    m_left.price = price;
     if (kuChartCore* core = chartCore()) {
         QLineF line = m_lineItem->line();
         line.setP1(QPointF(line.x1(), core->priceToY(price)));
@@ -310,30 +213,10 @@ void kuChartObjectTLine::setPriceLeft(double price)
 
 bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeRight);
+    return takeDateTimeAtX(x, m_right.dateTime);
 }
 
 bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
 {
-    return takeDateTimeAtX(x, m_candleDateTimeLeft);
-}
-
-QPointF kuChartObjectTLine::leftPoint() const
-{
-    return anchorPoint(m_candleDateTimeLeft, m_priceLeft);
-}
-
-QPointF kuChartObjectTLine::rightPoint() const
-{
-    return anchorPoint(m_candleDateTimeRight, m_priceRight);
-}
-
-bool kuChartObjectTLine::hasLeftAnchor() const
-{
-    return m_candleDateTimeLeft.isValid() && !std::isnan(m_priceLeft);
-}
-
-bool kuChartObjectTLine::hasRightAnchor() const
-{
-    return m_candleDateTimeRight.isValid() && !std::isnan(m_priceRight);
+    return takeDateTimeAtX(x, m_left.dateTime);
 }

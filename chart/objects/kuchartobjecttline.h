@@ -1,18 +1,17 @@
 #pragma once
 
-#include "kuchartobjectbase.h"
+#include "kuchartanchorpair.h"
+#include "kuchartanchorpairfilter.h"
+#include "kuchartlinetool.h"
 
 #include <QColor>
-#include <QDateTime>
-#include <QPen>
 
-class QGraphicsLineItem;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 class kuChartObjectTLine;
 
 // Mouse handling of a trend line: two clicks place it, its markers drag its ends.
-class kuChartObjectTLineEventFilter : public kuChartToolEventFilter
+class kuChartObjectTLineEventFilter : public kuChartAnchorPairEventFilter
 {
 public:
     enum DragState : quint8
@@ -28,14 +27,20 @@ public:
                                   double normalOpacity);
 
 protected:
-    bool mouseEvent(QGraphicsItem* watched, QGraphicsSceneMouseEvent* event) override;
+    void moved(const kuChartAnchorMove& move) override;
+    QPointF gripPoint(quint8 dragState) const override;
+    // A point over the data inside the price pane.
+    bool takesAnchorAt(const QPointF& point) const override;
+    // The end's price and candle take the axes the pointer travelled along.
+    void takeAnchor(bool left, const kuChartAnchorMove& move) override;
+    bool hasSecondAnchor() const override;
 
 private:
     kuChartObjectTLine* m_owner;
 };
 
 // A segment between two anchors (price and candle), with the price beside each end.
-class kuChartObjectTLine : public kuChartObjectBase
+class kuChartObjectTLine : public kuChartLineTool, public kuChartAnchorPair
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -52,55 +57,38 @@ public:
     ~kuChartObjectTLine() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
     void setOpacity(double opacity) override;
     void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    QColor lineColor() const { return m_linePen.color(); }
+    // Recolours the drawn line at once, not only at the next repaint.
     void setLineColor(const QColor& color);
-    int lineWidth() const { return m_linePen.width(); }
-    void setLineWidth(int width);
-    int penStyle() const { return int(m_linePen.style()); }
-    void setPenStyle(int style);
-    // NaN until placed.
-    double priceRight() const { return m_priceRight; }
     void setPriceRight(double price);
-    double priceLeft() const { return m_priceLeft; }
     void setPriceLeft(double price);
-    QString candleDateTimeRight() const { return dateTimeToText(m_candleDateTimeRight); }
-    void setCandleDateTimeRight(const QString& text) { m_candleDateTimeRight = dateTimeFromText(text); }
-    QString candleDateTimeLeft() const { return dateTimeToText(m_candleDateTimeLeft); }
-    void setCandleDateTimeLeft(const QString& text) { m_candleDateTimeLeft = dateTimeFromText(text); }
     // The candle under x; outside the data the anchor keeps its date-time. False then.
     bool setCandleDateTimeRightAtX(double x);
     bool setCandleDateTimeLeftAtX(double x);
-    bool hasLeftAnchor() const;
-    bool hasRightAnchor() const;
+    bool hasLeftAnchor() const { return m_left.isPlaced(); }
+    bool hasRightAnchor() const { return m_right.isPlaced(); }
     // The anchors' scene points.
-    QPointF leftPoint() const;
-    QPointF rightPoint() const;
+    QPointF leftPoint() const { return anchorPoint(m_left); }
+    QPointF rightPoint() const { return anchorPoint(m_right); }
 
     kuChartObjectTLineEventFilter* eventFilter() const { return m_eventFilter; }
-    QGraphicsLineItem* lineItem() const { return m_lineItem; }
     QGraphicsRectItem* leftMarker() const { return m_leftMarker; }
     QGraphicsRectItem* rightMarker() const { return m_rightMarker; }
     QGraphicsSimpleTextItem* rightPriceText() const { return m_rightPriceText; }
 
+protected:
+    kuHeldCursor& heldCursor() override;
+
 private:
     void setupItems();
 
-    QGraphicsLineItem* m_lineItem;
     QGraphicsRectItem* m_rightMarker;
     QGraphicsRectItem* m_leftMarker;
     QGraphicsSimpleTextItem* m_rightPriceText;
     kuChartObjectTLineEventFilter* m_eventFilter;
-    QString m_labelTemplate;
-    QPen m_linePen;
     int m_priceDecimals = 2;
-    double m_priceRight;
-    double m_priceLeft;
-    QDateTime m_candleDateTimeRight;
-    QDateTime m_candleDateTimeLeft;
 };

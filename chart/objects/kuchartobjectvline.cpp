@@ -1,8 +1,6 @@
 #include "kuchartobjectvline.h"
 
 #include "kuchartcore.h"
-#include "kuchartgrabitems.h"
-#include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
@@ -31,7 +29,7 @@ bool kuChartObjectVLineEventFilter::takeAnchor(const kuChartAnchorMove& move)
 
 QPointF kuChartObjectVLineEventFilter::anchorPoint(const QPointF& press) const
 {
-    return QPointF(kuChartAnchor::xForDateTime(m_line->chartCore(), m_line->lineDateTime()), press.y());
+    return QPointF(m_line->xForDateTime(m_line->lineDateTime()), press.y());
 }
 
 bool kuChartObjectVLineEventFilter::hasAnchor() const
@@ -40,61 +38,24 @@ bool kuChartObjectVLineEventFilter::hasAnchor() const
 }
 
 kuChartObjectVLine::kuChartObjectVLine(kuChartCore* core, const QJsonObject& json)
-    : kuChartObject(core), m_lineItem(new kuChartGrabLineItem),
-      m_eventFilter(new kuChartObjectVLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity)),
-      m_labelTemplate(tr("Вертикальная линия %1"))
+    : kuChartLineTool(core, tr("Вертикальная линия %1")),
+      m_eventFilter(new kuChartObjectVLineEventFilter(this, m_lineItem, hoverOpacity, normalOpacity))
 {
     setObjectType(otVerticalLine);
     setPricePane(1);
     setupItems();
-    if (json.isEmpty()) {
-        m_lineItem->setOpacity(hoverOpacity);
-        m_eventFilter->setPlacing(true);
-    } else {
-        m_lineItem->setOpacity(normalOpacity);
-        m_eventFilter->setPlacing(false);
-        fromJson(json);
-    }
-}
-
-kuChartObjectVLine::~kuChartObjectVLine()
-{
-    if (caption())
-        caption()->removeSceneEventFilter(m_eventFilter);
-    delete m_eventFilter;
-    if (m_lineItem->scene())
-        m_lineItem->scene()->removeItem(m_lineItem);
-    delete m_lineItem;
+    m_eventFilter->begin(json, hoverOpacity);
 }
 
 void kuChartObjectVLine::setupItems()
 {
-    kuChartCore* core = chartCore();
-    m_linePen = QPen(core ? core->contrastColor() : QColor(Qt::black), 1, Qt::SolidLine);
-    if (kuGraphicsScene* s = scene(); s && m_lineItem->scene() != s)
-        s->addItem(m_lineItem);
-    m_lineItem->setVisible(true);
-    m_lineItem->setLine(0, 0, 0, 0);
-    m_lineItem->setAcceptHoverEvents(true);
-    m_lineItem->setCursor(Qt::SizeHorCursor);
-    m_lineItem->setZValue(kuChartGrab::z);
-    m_lineItem->setPen(m_linePen);
-    m_lineItem->installSceneEventFilter(m_eventFilter);
-    if (QGraphicsSimpleTextItem* c = caption(); c && c->scene()) {
-        c->setAcceptHoverEvents(true);
-        c->setCursor(Qt::SizeHorCursor);
-        c->setZValue(kuChartGrab::z);
-        c->installSceneEventFilter(m_eventFilter);
-    }
+    setUpLine(Qt::SizeHorCursor, m_eventFilter);
+    setUpCaption(Qt::SizeHorCursor, m_eventFilter);
 }
 
 bool kuChartObjectVLine::setDateTimeFromX(double x)
 {
-    const QDateTime at = kuChartAnchor::dateTimeAtX(chartCore(), x);
-    if (!at.isValid())
-        return false;
-    m_lineDateTime = at;
-    return true;
+    return takeDateTimeAtX(x, m_lineDateTime);
 }
 
 void kuChartObjectVLine::repaint()
@@ -103,43 +64,29 @@ void kuChartObjectVLine::repaint()
     if (!core || !isVisible() || isDeleted())
         return;
     QGraphicsSimpleTextItem* c = caption();
-    c->setPen(QPen(m_linePen.color()));
+    c->setPen(QPen(linePen.color()));
     c->setText(trailerCandleText());
     if (objectType() != otVerticalLine)
         return;
     m_lineItem->hide();
     c->hide();
-    const double x = kuChartAnchor::xForDateTime(core, m_lineDateTime);
+    const double x = xForDateTime(m_lineDateTime);
     if (x == -10.0)
         return;
     const QRectF r = c->boundingRect();
     const double w = r.width();
     if (x + w / 2 > double(core->plotRight()) || x - w / 2 < double(core->plotLeft()))
         return;
-    m_lineItem->setPen(m_linePen);
+    m_lineItem->setPen(linePen);
     m_lineItem->setLine(x, double(core->paneTop()), x, double(core->paneBottom()) - r.height() - 12);
     c->setPos(x - w / 2, double(core->paneBottom()) - 22);
     m_lineItem->show();
     c->show();
 }
 
-QGraphicsItem* kuChartObjectVLine::graphicsItem()
+kuHeldCursor& kuChartObjectVLine::heldCursor()
 {
-    return m_lineItem;
-}
-
-void kuChartObjectVLine::setOpacity(double opacity)
-{
-    m_lineItem->setOpacity(opacity);
-    kuChartObject::setOpacity(opacity);
-}
-
-void kuChartObjectVLine::setVisible(bool visible)
-{
-    kuChartObject::setVisible(visible);
-    m_lineItem->setVisible(visible);
-    if (!visible)
-        m_eventFilter->cursor().release();
+    return m_eventFilter->cursor();
 }
 
 QString kuChartObjectVLine::label()
@@ -149,32 +96,11 @@ QString kuChartObjectVLine::label()
 
 kuChartPropertyInfo kuChartObjectVLine::propertyInfo(const QString& name)
 {
-    if (name == QLatin1String("lineColor"))
-        return {tr("Цвет линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("lineWidth"))
-        return {tr("Толщина линии"), false, QVariant(QJsonObject())};
-    if (name == QLatin1String("penStyle"))
-        return {tr("Стиль линии"), false, QVariant(kuChartAnchor::penStyleChoices())};
+    if (std::optional<kuChartPropertyInfo> pen = penPropertyInfo(name, false))
+        return *pen;
     if (name == QLatin1String("trailerCandleText"))
         return {tr("Значение"), true, QVariant(QJsonObject())};
     return kuChartObject::propertyInfo(name);
-}
-
-void kuChartObjectVLine::setLineColor(const QColor& color)
-{
-    if (color != m_linePen.color())
-        m_linePen.setColor(color);
-}
-
-void kuChartObjectVLine::setLineWidth(int width)
-{
-    m_linePen.setWidth(kuChartAnchor::lineWidthFor(width));
-}
-
-void kuChartObjectVLine::setPenStyle(int style)
-{
-    if (kuChartAnchor::isPenStyle(style))
-        m_linePen.setStyle(Qt::PenStyle(style));
 }
 
 QString kuChartObjectVLine::trailerCandleText() const

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "kuchartobjectbase.h"
+#include "kuchartlinetool.h"
+#include "kuchartobjectfilters.h"
 
 #include <QColor>
 #include <QDateTime>
-#include <QPen>
 
-class QGraphicsLineItem;
 class kuChartObjectVLine;
 
 class kuChartObjectVLineEventFilter : public kuChartObjectEventFilter
@@ -26,7 +25,7 @@ private:
 };
 
 // A vertical line through one candle, the candle's date and time under it.
-class kuChartObjectVLine : public kuChartObject
+class kuChartObjectVLine : public kuChartLineTool
 {
     Q_OBJECT
     Q_PROPERTY(QColor lineColor READ lineColor WRITE setLineColor)
@@ -37,21 +36,11 @@ class kuChartObjectVLine : public kuChartObject
 public:
     // An empty JSON object makes a new line that follows the pointer.
     kuChartObjectVLine(kuChartCore* core, const QJsonObject& json);
-    ~kuChartObjectVLine() override;
 
     void repaint() override;
-    QGraphicsItem* graphicsItem() override;
-    void setOpacity(double opacity) override;
-    void setVisible(bool visible) override;
     QString label() override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
 
-    QColor lineColor() const { return m_linePen.color(); }
-    void setLineColor(const QColor& color);
-    int lineWidth() const { return m_linePen.width(); }
-    void setLineWidth(int width);
-    int penStyle() const { return int(m_linePen.style()); }
-    void setPenStyle(int style);
     QString trailerCandleText() const;
     void setTrailerCandleText(const QString& text);
     QDateTime lineDateTime() const { return m_lineDateTime; }
@@ -59,14 +48,13 @@ public:
     bool setDateTimeFromX(double x);
 
     kuChartObjectVLineEventFilter* eventFilter() const { return m_eventFilter; }
-    QGraphicsLineItem* lineItem() const { return m_lineItem; }
+
+protected:
+    kuHeldCursor& heldCursor() override;
 
 private:
     void setupItems();
 
-    QGraphicsLineItem* m_lineItem;
     kuChartObjectVLineEventFilter* m_eventFilter;
-    QString m_labelTemplate;
     QDateTime m_lineDateTime;
-    QPen m_linePen;
 };
