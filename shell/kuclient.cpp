@@ -7,6 +7,7 @@
 #include "kuactionsmodel.h"
 #include "kuapplication.h"
 #include "kuappsetting.h"
+#include "kuclientmakers.h"
 #include "kuconnectionmanager.h"
 #include "kufunctions.h"
 #include "kuiconmanager.h"
@@ -48,25 +49,6 @@
 namespace {
 QPointer<kuClient> g_client;
 bool g_clientMade = false;
-
-struct Creators
-{
-    kuClient::OrderManagerMaker makeOrderManager;
-    std::function<void(kuOrderManager*)> resetOrderManager;
-    kuClient::PaperListFormMaker makePaperListForm;
-    std::function<void(kuPaperListForm*)> refillPaperListForm;
-    std::function<int(kuPaperListForm*)> currentPaperID;
-    QHash<int, kuClient::WindowMaker> windowMakers;
-    kuClient::WorkspaceSettingMaker makeWorkspaceSetting;
-    std::function<void(kuWorkspaceSetting*)> appendSetting;
-    std::function<QString(kuWorkspaceSetting*)> loadedPath;
-};
-
-Creators& creators()
-{
-    static Creators c;
-    return c;
-}
 
 QIcon themedIcon(const QString& name)
 {
@@ -207,33 +189,33 @@ kuToolBar* kuClient::toolBar()
 
 void kuClient::setOrderManagerCreator(OrderManagerMaker make, std::function<void(kuOrderManager*)> reset)
 {
-    creators().makeOrderManager = std::move(make);
-    creators().resetOrderManager = std::move(reset);
+    clientMakers().makeOrderManager = std::move(make);
+    clientMakers().resetOrderManager = std::move(reset);
 }
 
 void kuClient::setPaperListFormCreator(PaperListFormMaker make, std::function<void(kuPaperListForm*)> refill,
                                        std::function<int(kuPaperListForm*)> current)
 {
-    creators().makePaperListForm = std::move(make);
-    creators().refillPaperListForm = std::move(refill);
-    creators().currentPaperID = std::move(current);
-    if (g_client)
-        g_client->updateMakerActions();
+    clientMakers().makePaperListForm = std::move(make);
+    clientMakers().refillPaperListForm = std::move(refill);
+    clientMakers().currentPaperID = std::move(current);
+    if (liveInstance())
+        liveInstance()->updateMakerActions();
 }
 
 void kuClient::setWorkspaceSettingCreator(WorkspaceSettingMaker make, std::function<void(kuWorkspaceSetting*)> append,
                                           std::function<QString(kuWorkspaceSetting*)> loadedPath)
 {
-    creators().makeWorkspaceSetting = std::move(make);
-    creators().appendSetting = std::move(append);
-    creators().loadedPath = std::move(loadedPath);
-    if (g_client)
-        g_client->updateWorkspaceSettingActions();
+    clientMakers().makeWorkspaceSetting = std::move(make);
+    clientMakers().appendSetting = std::move(append);
+    clientMakers().loadedPath = std::move(loadedPath);
+    if (liveInstance())
+        liveInstance()->updateWorkspaceSettingActions();
 }
 
 kuOrderManager* kuClient::orderManager()
 {
-    const Creators& c = creators();
+    const kuClientMakers& c = clientMakers();
     if (!m_orderManagerDialog) {
         m_orderManager = nullptr;
         if (!c.makeOrderManager)
@@ -251,7 +233,7 @@ kuOrderManager* kuClient::orderManager()
 
 kuPaperListForm* kuClient::paperListForm()
 {
-    const Creators& c = creators();
+    const kuClientMakers& c = clientMakers();
     if (!m_paperListFormDialog) {
         m_paperListForm = nullptr;
         if (!c.makePaperListForm)
@@ -268,7 +250,7 @@ kuPaperListForm* kuClient::paperListForm()
 int kuClient::choosePaper()
 {
     kuPaperListForm* form = paperListForm();
-    const Creators& c = creators();
+    const kuClientMakers& c = clientMakers();
     if (!form)
         return 0;
     if (c.refillPaperListForm)
@@ -284,6 +266,17 @@ kuPluginManager* kuClient::pluginManager()
     if (!m_pluginManager)
         m_pluginManager = new kuPluginManager(this);
     return m_pluginManager;
+}
+
+kuClient* kuClient::liveInstance()
+{
+    return g_client;
+}
+
+kuClientMakers& clientMakers()
+{
+    static kuClientMakers makers;
+    return makers;
 }
 
 // ---- menus ----
@@ -358,7 +351,7 @@ void kuClient::updateWorkspaceSettingActions()
     if (!m_menuBar)
         return;
     // Without the dialog the entries would lead nowhere.
-    const bool available = bool(creators().makeWorkspaceSetting);
+    const bool available = bool(clientMakers().makeWorkspaceSetting);
     for (const QString& path : {saveWorkspacePath, loadWorkspacePath}) {
         if (QAction* action = m_menuBar->model()->action(path))
             action->setEnabled(available);
@@ -372,7 +365,8 @@ void kuClient::updateMakerActions()
     kuActionsModel* model = m_menuBar->model();
     for (const MakerEntry& entry : makerEntries) {
         if (QAction* action = model->action(QLatin1String(entry.path)))
-            action->setEnabled(hasWindowMaker(entry.winType) && (!entry.choosesPaper || creators().makePaperListForm));
+            action->setEnabled(hasWindowMaker(entry.winType) &&
+                               (!entry.choosesPaper || clientMakers().makePaperListForm));
     }
 }
 
@@ -445,16 +439,16 @@ void kuClient::addPluginActions(kuAbstractPluginWidget* widget)
 void kuClient::setWindowMaker(WinType winType, WindowMaker make)
 {
     if (make)
-        creators().windowMakers.insert(winType, std::move(make));
+        clientMakers().windowMakers.insert(winType, std::move(make));
     else
-        creators().windowMakers.remove(winType);
-    if (g_client)
-        g_client->updateMakerActions();
+        clientMakers().windowMakers.remove(winType);
+    if (liveInstance())
+        liveInstance()->updateMakerActions();
 }
 
 bool kuClient::hasWindowMaker(WinType winType)
 {
-    return creators().windowMakers.contains(winType);
+    return clientMakers().windowMakers.contains(winType);
 }
 
 kuWindowBase* kuClient::singleWindow(WinType winType)
@@ -462,7 +456,7 @@ kuWindowBase* kuClient::singleWindow(WinType winType)
     QPointer<kuWindowBase>& window = m_singleWindows[winType];
     if (window)
         return window;
-    const WindowMaker make = creators().windowMakers.value(winType);
+    const WindowMaker make = clientMakers().windowMakers.value(winType);
     if (!make)
         return nullptr;
     window = make(this, 0);
@@ -555,7 +549,7 @@ void kuClient::addPortfolioWindow(kuWorkSpace* workSpace, const QString& name, c
     // A name taken in its tab comes only from a broken layout: that window is not made.
     if (!workSpace || (!name.isEmpty() && workSpace->containsWindow(name)))
         return;
-    const WindowMaker make = creators().windowMakers.value(wtPortfolio);
+    const WindowMaker make = clientMakers().windowMakers.value(wtPortfolio);
     kuWindowBase* window = make ? make(this, 0) : nullptr;
     if (!window)
         return;
@@ -573,7 +567,7 @@ void kuClient::addPaperWindow(WinType winType, kuWorkSpace* workSpace, int paper
     // A name taken in its tab comes only from a broken layout: that window is not made.
     if (!workSpace || !paper || (!name.isEmpty() && workSpace->containsWindow(name)))
         return;
-    const WindowMaker make = creators().windowMakers.value(winType);
+    const WindowMaker make = clientMakers().windowMakers.value(winType);
     if (!make)
         return;
     const QString title = winType == wtChart ? tr("График %1").arg(paper->issuer())
@@ -988,7 +982,7 @@ void kuClient::slot_renameWorkspace()
 
 void kuClient::slot_saveWorkSpace()
 {
-    const Creators& c = creators();
+    const kuClientMakers& c = clientMakers();
     if (m_restoring || !c.makeWorkspaceSetting)
         return;
     const auto made = c.makeWorkspaceSetting();
@@ -1000,7 +994,7 @@ void kuClient::slot_saveWorkSpace()
 
 void kuClient::slot_loadWorkSpace()
 {
-    const Creators& c = creators();
+    const kuClientMakers& c = clientMakers();
     if (m_restoring || !c.makeWorkspaceSetting)
         return;
     const auto made = c.makeWorkspaceSetting();
