@@ -161,6 +161,8 @@ protected:
 
 private:
     explicit kuClient(QWidget* parent);
+    // The main window while it lives; unlike instance(), never makes one.
+    static kuClient* liveInstance();
     void init();
     void setupLayout();
     void updateMakerActions();
