@@ -1,14 +1,13 @@
 #include "dcmessagepack.h"
 
+#include "dcmessagepackrecords.h"
+#include "dcmessagepackwarnings.h"
 #include "kuaccessdb.h"
 #include "kuaccount.h"
 #include "kucandlestore.h"
 #include "kufunctions.h"
-#include "kukoi8r.h"
-#include "kumsgpackreader.h"
 #include "kupaperlist.h"
 #include "kuplugintable.h"
-#include "kurecordkeys.h"
 #include "kurepeatedwarnings.h"
 #include "serverclock.h"
 
@@ -16,437 +15,13 @@
 #include <QHash>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <msgpack.h>
-
 #include <cmath>
-#include <cstring>
-#include <limits>
+
+using namespace dcMessagePackImpl;
 
 namespace {
 
 const QString errorCodeKey = QStringLiteral("error_code");
-constexpr QLatin1String errorCodeField = kuKeys::key("error_code");
-
-// ---- values as the reader's objects, each converted as its Qt value would be
-
-const msgpack_object& nilObject()
-{
-    static const msgpack_object nil = [] {
-        msgpack_object o;
-        o.type = MSGPACK_OBJECT_NIL;
-        return o;
-    }();
-    return nil;
-}
-
-const msgpack_object& emptyList()
-{
-    static const msgpack_object empty = [] {
-        msgpack_object o;
-        o.type = MSGPACK_OBJECT_ARRAY;
-        o.via.array.size = 0;
-        o.via.array.ptr = nullptr;
-        return o;
-    }();
-    return empty;
-}
-
-// The elements of a list; none for any other value.
-struct Elements
-{
-    const msgpack_object* ptr = nullptr;
-    int size = 0;
-    const msgpack_object& at(int i) const { return ptr[i]; }
-};
-
-Elements elementsOf(const msgpack_object& o)
-{
-    if (o.type != MSGPACK_OBJECT_ARRAY)
-        return Elements();
-    return {o.via.array.ptr, int(o.via.array.size)};
-}
-
-// Texts, lists and maps where a number is expected: rare, and converted as Qt converts them.
-Q_NEVER_INLINE QVariant slowValue(const msgpack_object& o)
-{
-    return kuMsgPackReader::toVariant(o);
-}
-
-// A number the integer cannot hold (a float out of range, NaN, an infinity, an
-// unsigned beyond 2^63) reads as 0, as any value that does not convert.
-inline qlonglong roundedOrZero(double v)
-{
-    // 2^63 is exact as a double; NaN fails both comparisons.
-    constexpr double limit = 9223372036854775808.0;
-    return v >= -limit && v < limit ? qRound64(v) : 0;
-}
-
-inline qlonglong toLongLong(const msgpack_object& o)
-{
-    switch (o.type) {
-    case MSGPACK_OBJECT_POSITIVE_INTEGER:
-        return o.via.u64 <= quint64(std::numeric_limits<qlonglong>::max()) ? qlonglong(o.via.u64) : 0;
-    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
-        return o.via.i64;
-    case MSGPACK_OBJECT_FLOAT32:
-    case MSGPACK_OBJECT_FLOAT64:
-        return roundedOrZero(o.via.f64);
-    case MSGPACK_OBJECT_BOOLEAN:
-        return o.via.boolean ? 1 : 0;
-    case MSGPACK_OBJECT_NIL:
-    case MSGPACK_OBJECT_EXT:
-        return 0;
-    default:
-        return slowValue(o).toLongLong();
-    }
-}
-
-inline int toInt(const msgpack_object& o)
-{
-    const qlonglong v = toLongLong(o);
-    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max() ? int(v) : 0;
-}
-
-inline qulonglong toULongLong(const msgpack_object& o)
-{
-    if (o.type == MSGPACK_OBJECT_POSITIVE_INTEGER)
-        return o.via.u64;
-    if (o.type == MSGPACK_OBJECT_STR || o.type == MSGPACK_OBJECT_BIN || o.type == MSGPACK_OBJECT_ARRAY ||
-        o.type == MSGPACK_OBJECT_MAP)
-        return slowValue(o).toULongLong();
-    return qulonglong(toLongLong(o));
-}
-
-inline double toDouble(const msgpack_object& o)
-{
-    switch (o.type) {
-    case MSGPACK_OBJECT_FLOAT32:
-    case MSGPACK_OBJECT_FLOAT64:
-        return o.via.f64;
-    case MSGPACK_OBJECT_POSITIVE_INTEGER:
-        return double(o.via.u64);
-    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
-        return double(o.via.i64);
-    case MSGPACK_OBJECT_BOOLEAN:
-        return o.via.boolean ? 1.0 : 0.0;
-    case MSGPACK_OBJECT_NIL:
-    case MSGPACK_OBJECT_EXT:
-        return 0.0;
-    default:
-        return slowValue(o).toDouble();
-    }
-}
-
-// KOI8-R text of the bytes (or of the value's text form).
-QString koi8Text(const msgpack_object& o)
-{
-    if (o.type == MSGPACK_OBJECT_STR)
-        return kuKoi8r::toUnicode(o.via.str.ptr, int(o.via.str.size));
-    if (o.type == MSGPACK_OBJECT_BIN)
-        return kuKoi8r::toUnicode(o.via.bin.ptr, int(o.via.bin.size));
-    return kuKoi8r::toUnicode(slowValue(o).toByteArray());
-}
-
-QString koi8Text(const QVariant& value)
-{
-    return kuKoi8r::toUnicode(value.toByteArray());
-}
-
-// Text sent as it is (UTF-8 up to the first zero byte, as Qt reads bytes as text).
-QString plainText(const msgpack_object& o)
-{
-    return slowValue(o).toString();
-}
-
-bool keyIs(const msgpack_object& k, QLatin1String key)
-{
-    switch (k.type) {
-    case MSGPACK_OBJECT_STR:
-    case MSGPACK_OBJECT_BIN:
-        return int(k.via.str.size) == key.size() && std::memcmp(k.via.str.ptr, key.data(), size_t(key.size())) == 0;
-    case MSGPACK_OBJECT_POSITIVE_INTEGER:
-        return QString::number(k.via.u64) == key;
-    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
-        return QString::number(k.via.i64) == key;
-    default:
-        return false;
-    }
-}
-
-// The value under key (the last one when a key repeats); nil when missing or not a map.
-const msgpack_object& mapValue(const msgpack_object& o, QLatin1String key)
-{
-    const msgpack_object* found = &nilObject();
-    if (o.type != MSGPACK_OBJECT_MAP)
-        return *found;
-    for (uint32_t i = 0; i < o.via.map.size; ++i) {
-        if (keyIs(o.via.map.ptr[i].key, key))
-            found = &o.via.map.ptr[i].val;
-    }
-    return *found;
-}
-
-// Each decoding thread reuses the memory of one reader for all its replies.
-kuMsgPackReader& threadReader()
-{
-    thread_local kuMsgPackReader reader;
-    return reader;
-}
-
-// ---- records as data: each record is a run of values, one field per position.
-
-enum class Kind
-{
-    Int,
-    Int64,
-    Real,
-    Text, // plain text as sent
-    Koi8  // bytes of KOI8-R text
-};
-
-struct Field
-{
-    QLatin1String key;
-    Kind kind;
-};
-
-struct Layout
-{
-    const Field* fields;
-    int width;
-};
-
-template <int N>
-constexpr Layout layoutOf(const Field (&fields)[N])
-{
-    return {fields, N};
-}
-
-// One field per line, in wire order.
-// clang-format off
-namespace q = kuKeys::quote;
-constexpr Field quoteFields[] = {
-    {q::paperID, Kind::Int},
-    {q::buy, Kind::Real},
-    {q::toBuy, Kind::Int},
-    {q::sell, Kind::Real},
-    {q::toSell, Kind::Int},
-    {q::toBuyTotal, Kind::Int},
-    {q::toSellTotal, Kind::Int},
-    {q::open, Kind::Real},
-    {q::max, Kind::Real},
-    {q::min, Kind::Real},
-    {q::last, Kind::Real},
-    {q::avg, Kind::Real},
-    {q::paperVol, Kind::Int},
-    {q::volume, Kind::Int},
-    {q::moneyVol, Kind::Real},
-    {q::bestBuy, Kind::Real},
-    {q::bestSell, Kind::Real},
-    {q::price, Kind::Real},
-};
-
-namespace ob = kuKeys::orderBook;
-constexpr Field orderBookFields[] = {
-    {ob::action, Kind::Int},
-    {ob::amount, Kind::Int},
-    {ob::price, Kind::Real},
-    {ob::yeild, Kind::Real},
-};
-
-namespace lt = kuKeys::lastTrade;
-constexpr Field lastTradeFields[] = {
-    {lt::unixtime, Kind::Int64},
-    {lt::amount, Kind::Int},
-    {lt::price, Kind::Real},
-    {lt::dealID, Kind::Int64},
-};
-
-// The same layout in candle snapshots and updates.
-namespace cd = kuKeys::candle;
-constexpr Field candleFields[] = {
-    {cd::Open, Kind::Real},
-    {cd::Close, Kind::Real},
-    {cd::High, Kind::Real},
-    {cd::Low, Kind::Real},
-    {cd::Volume, Kind::Real},
-    {cd::unixTime, Kind::Int64},
-    {cd::timeFrame, Kind::Int},
-};
-
-namespace od = kuKeys::order;
-constexpr Field orderFields[] = {
-    {od::order_id, Kind::Int},
-    {od::date, Kind::Text},
-    {od::time, Kind::Text},
-    {od::paper_id, Kind::Int},
-    {od::act, Kind::Int},
-    {od::amount, Kind::Int},
-    {od::price, Kind::Real},
-    {od::balance, Kind::Real},
-    {od::status, Kind::Int},
-    {od::type, Kind::Int},
-    {od::limitation, Kind::Int},
-    {od::reason, Kind::Koi8},
-    {od::fcond, Kind::Int},
-    {od::scond, Kind::Int},
-    {od::isMarket1, Kind::Int},
-    {od::isMarket2, Kind::Int},
-    {od::ifPrice1, Kind::Real},
-    {od::stopPrice1, Kind::Real},
-    {od::ifPrice2, Kind::Real},
-    {od::stopPrice2, Kind::Real},
-};
-
-namespace td = kuKeys::trade;
-constexpr Field tradeFields[] = {
-    {td::trade_id, Kind::Int},
-    {td::date, Kind::Text},
-    {td::time, Kind::Text},
-    {td::paper_id, Kind::Int},
-    {td::act, Kind::Int},
-    {td::amount, Kind::Int},
-    {td::price, Kind::Real},
-    {td::total, Kind::Real},
-    {td::comiss, Kind::Real},
-    {td::account, Kind::Real},
-    {td::note, Kind::Koi8},
-};
-
-namespace ps = kuKeys::position;
-constexpr Field positionFields[] = {
-    {ps::paper_id, Kind::Int},
-    {ps::bdate, Kind::Text},
-    {ps::amount, Kind::Int},
-    {ps::price, Kind::Real},
-    {ps::balance, Kind::Real},
-    {ps::blocked, Kind::Int},
-    {ps::expected, Kind::Int},
-    {ps::lastprice, Kind::Real},
-};
-
-namespace mn = kuKeys::money;
-constexpr Field moneyFields[] = {
-    {mn::balance, Kind::Real},
-    {mn::blocked, Kind::Real},
-    {mn::expected, Kind::Real},
-    {mn::go, Kind::Real},
-    {mn::profit, Kind::Real},
-    {mn::pmarga, Kind::Real},
-};
-
-namespace mg = kuKeys::margin;
-constexpr Field marginFields[] = {
-    {mg::marg_portfolio, Kind::Real},
-    {mg::min_marga, Kind::Real},
-    {mg::init_marga, Kind::Real},
-};
-// clang-format on
-
-constexpr Layout quoteLayout = layoutOf(quoteFields);
-constexpr Layout orderBookLayout = layoutOf(orderBookFields);
-constexpr Layout lastTradeLayout = layoutOf(lastTradeFields);
-constexpr Layout candleLayout = layoutOf(candleFields);
-constexpr Layout orderLayout = layoutOf(orderFields);
-constexpr Layout tradeLayout = layoutOf(tradeFields);
-constexpr Layout positionLayout = layoutOf(positionFields);
-constexpr Layout moneyLayout = layoutOf(moneyFields);
-constexpr Layout marginLayout = layoutOf(marginFields);
-
-// A record's object with every key already in place: filling a copy sets the
-// values by position, and no key is looked up or inserted per record.
-struct PreparedRecord
-{
-    static constexpr int maxFields = 24;
-
-    explicit PreparedRecord(const Layout& layout) : layout(layout)
-    {
-        Q_ASSERT(layout.width <= maxFields);
-        for (int k = 0; k < layout.width; ++k)
-            object.insert(layout.fields[k].key, QJsonValue(QJsonValue::Null));
-        // The object keeps its keys sorted: find each field's place once.
-        int index = 0;
-        for (auto it = object.constBegin(); it != object.constEnd(); ++it, ++index) {
-            for (int k = 0; k < layout.width; ++k) {
-                if (it.key() == layout.fields[k].key)
-                    slot[k] = index;
-            }
-        }
-    }
-
-    Layout layout;
-    QJsonObject object;
-    int slot[maxFields] = {};
-};
-
-const PreparedRecord& prepared(const Layout& layout)
-{
-    static const PreparedRecord all[] = {
-            PreparedRecord(quoteLayout),    PreparedRecord(orderBookLayout), PreparedRecord(lastTradeLayout),
-            PreparedRecord(candleLayout),   PreparedRecord(orderLayout),     PreparedRecord(tradeLayout),
-            PreparedRecord(positionLayout), PreparedRecord(moneyLayout),     PreparedRecord(marginLayout),
-    };
-    for (const PreparedRecord& record : all) {
-        if (record.layout.fields == layout.fields)
-            return record;
-    }
-    Q_UNREACHABLE();
-    return all[0];
-}
-
-// The record whose values start at values; the caller checks that all of them are there.
-QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values)
-{
-    QJsonObject out = prepared.object;
-    QJsonObject::iterator first = out.begin();
-    for (int k = 0; k < prepared.layout.width; ++k) {
-        QJsonValueRef slot = first[prepared.slot[k]];
-        const msgpack_object& value = values[k];
-        switch (prepared.layout.fields[k].kind) {
-        case Kind::Int:
-            slot = toInt(value);
-            break;
-        case Kind::Int64:
-            slot = toLongLong(value);
-            break;
-        case Kind::Real:
-            slot = toDouble(value);
-            break;
-        case Kind::Text:
-            slot = plainText(value);
-            break;
-        case Kind::Koi8:
-            slot = koi8Text(value);
-            break;
-        }
-    }
-    return out;
-}
-
-// Groups of width values after start; a shorter rest is ignored.
-int groupCount(const Elements& values, int start, int width)
-{
-    return start >= 0 && values.size > start ? (values.size - start) / width : 0;
-}
-
-// The complete records after start, in order; a shorter rest is ignored.
-QJsonArray records(const Layout& layout, const Elements& values, int start)
-{
-    QJsonArray out;
-    const int n = groupCount(values, start, layout.width);
-    if (n == 0)
-        return out;
-    const PreparedRecord& prepared = ::prepared(layout);
-    for (int i = 0; i < n; ++i)
-        out.append(record(prepared, values.ptr + start + i * layout.width));
-    return out;
-}
-
-// One record when the list holds all of its values, else an empty object.
-QJsonObject recordIfComplete(const Layout& layout, const Elements& values)
-{
-    return values.size >= layout.width ? record(prepared(layout), values.ptr) : QJsonObject();
-}
 
 // Positions of one instrument in the initial-information reply.
 enum PaperField
@@ -468,14 +43,18 @@ enum PaperField
     paperWidth
 };
 
-// Rejected replies repeat with every poll: each kind is logged once a minute.
+const int pluginBatch = 8;
+
+} // namespace
+
+namespace dcMessagePackImpl {
+
 kuRepeatedWarnings& repeatedWarnings()
 {
     static kuRepeatedWarnings warnings;
     return warnings;
 }
 
-// Unreadable replies repeat with every poll too.
 void warnUnreadable(const QString& error)
 {
     qint64 unlogged = 0;
@@ -484,9 +63,7 @@ void warnUnreadable(const QString& error)
                              << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
 }
 
-const int pluginBatch = 8;
-
-} // namespace
+} // namespace dcMessagePackImpl
 
 dcMessagePack::dcMessagePack(QObject* parent) : kuAbstractDataConverter(parent), candleStore(new kuCandleStore)
 {
