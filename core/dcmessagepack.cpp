@@ -1,49 +1,23 @@
 #include "dcmessagepack.h"
 
-#include "dcmessagepackrecords.h"
+#include "dcmessagepackvalues.h"
 #include "dcmessagepackwarnings.h"
-#include "kuaccessdb.h"
 #include "kuaccount.h"
 #include "kucandlestore.h"
-#include "kufunctions.h"
 #include "kupaperlist.h"
-#include "kuplugintable.h"
 #include "kurepeatedwarnings.h"
 #include "serverclock.h"
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
-
-#include <cmath>
 
 using namespace dcMessagePackImpl;
 
 namespace {
 
 const QString errorCodeKey = QStringLiteral("error_code");
-
-// Positions of one instrument in the initial-information reply.
-enum PaperField
-{
-    paperId,
-    paperType,
-    paperLot,
-    paperExchangeId,
-    paperSpareInt,
-    paperMarketAllowed,
-    paperPriceStep,
-    paperNominal,
-    paperAccruedCoupon,
-    paperTicker,
-    paperIssuer,
-    paperShortName,
-    paperSpareText,
-    paperExchangeName,
-    paperWidth
-};
-
-const int pluginBatch = 8;
 
 } // namespace
 
@@ -498,216 +472,4 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
     const QString side = action < 0 || action == 2 || action == 6 ? tr("Продажу") : tr("Покупку");
     const int amount = orderObject.value(QStringLiteral("amount")).toInt();
     emit on_infoMessage(message.arg(side, paper->ticker(), QString::number(amount)), 5000);
-}
-
-// ---- market data -----------------------------------------------------------
-
-QJsonObject dcMessagePack::buildQuotes(const msgpack_object& list, int start) const
-{
-    const Elements values = elementsOf(list);
-    if (start < 0 || values.size - start < quoteLayout.width)
-        return QJsonObject();
-    return record(prepared(quoteLayout), values.ptr + start);
-}
-
-QJsonArray dcMessagePack::buildOrderBook(const msgpack_object& list, int start) const
-{
-    return records(orderBookLayout, elementsOf(list), start);
-}
-
-QJsonArray dcMessagePack::buildLastTrades(const msgpack_object& list, int start) const
-{
-    return records(lastTradeLayout, elementsOf(list), start);
-}
-
-void dcMessagePack::buildCandles(const msgpack_object& entry)
-{
-    const Elements values = elementsOf(entry);
-    if (values.size <= 2)
-        return;
-    QJsonObject message;
-    message.insert(kuKeys::candle::updateType, toInt(values.at(2)));
-    message.insert(kuKeys::candle::candles, records(candleLayout, values, 3));
-    emit on_updateChart(toInt(values.at(1)), QVariant(message));
-}
-
-void dcMessagePack::emitLastPrices(const msgpack_object& entry)
-{
-    const Elements values = elementsOf(entry);
-    const int n = groupCount(values, 1, 2);
-    for (int i = 0; i < n; ++i)
-        emit on_updateLastPrice(toInt(values.at(1 + i * 2)), toDouble(values.at(2 + i * 2)));
-}
-
-// ---- account records -------------------------------------------------------
-
-namespace {
-
-// Appends the array's items after what the object holds under key.
-void appendUnder(QJsonObject& result, const QString& key, const QJsonArray& items)
-{
-    if (!result.contains(key)) {
-        result.insert(key, items);
-        return;
-    }
-    QJsonArray stored = result.value(key).toArray();
-    for (const QJsonValue& item : items)
-        stored.append(item);
-    result.insert(key, stored);
-}
-
-// Each element is one account's map: its text under "part_id" and its records, flat, under listKey.
-QJsonObject accountRecords(const msgpack_object* begin, const msgpack_object* end, QLatin1String listKey,
-                           const Layout& layout)
-{
-    QJsonObject result;
-    for (auto it = begin; it != end; ++it) {
-        const QString account = koi8Text(mapValue(*it, kuKeys::account::part_id));
-        appendUnder(result, account, records(layout, elementsOf(mapValue(*it, listKey)), 0));
-    }
-    return result;
-}
-
-} // namespace
-
-QJsonObject dcMessagePack::buildOrders(const msgpack_object* begin, const msgpack_object* end) const
-{
-    return accountRecords(begin, end, kuKeys::account::orders, orderLayout);
-}
-
-QJsonObject dcMessagePack::buildTrades(const msgpack_object* begin, const msgpack_object* end) const
-{
-    return accountRecords(begin, end, kuKeys::account::trades, tradeLayout);
-}
-
-QJsonObject dcMessagePack::buildPositions(const msgpack_object* begin, const msgpack_object* end) const
-{
-    const QString positionKey = kuKeys::account::position;
-    QJsonObject result;
-    for (auto it = begin; it != end; ++it) {
-        const QString account = koi8Text(mapValue(*it, kuKeys::account::part_id));
-        QJsonArray positions = records(positionLayout, elementsOf(mapValue(*it, kuKeys::account::position)), 0);
-
-        // Money and margin come from the account's last element, positions from all of them.
-        QJsonObject accountObject;
-        if (result.contains(account)) {
-            accountObject = result.value(account).toObject();
-            QJsonArray stored = accountObject.value(positionKey).toArray();
-            for (const QJsonValue& p : qAsConst(positions))
-                stored.append(p);
-            positions = stored;
-        }
-        accountObject.insert(positionKey, positions);
-        accountObject.insert(kuKeys::account::money,
-                             recordIfComplete(moneyLayout, elementsOf(mapValue(*it, kuKeys::account::money))));
-        accountObject.insert(kuKeys::account::margin,
-                             recordIfComplete(marginLayout, elementsOf(mapValue(*it, kuKeys::account::margin))));
-        result.insert(account, accountObject);
-    }
-    return result;
-}
-
-// ---- instruments -----------------------------------------------------------
-
-QVector<QSharedPointer<kuPaperInfo>> dcMessagePack::buildPapers(const msgpack_object& list) const
-{
-    const Elements values = elementsOf(list);
-    QVector<QSharedPointer<kuPaperInfo>> papers;
-    const int n = values.size / paperWidth;
-    papers.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const msgpack_object* const paper = values.ptr + i * paperWidth;
-        auto v = [&](PaperField field) -> const msgpack_object& { return paper[field]; };
-        papers.append(QSharedPointer<kuPaperInfo>(new kuPaperInfo(
-                toInt(v(paperId)), koi8Text(v(paperTicker)), koi8Text(v(paperIssuer)), toInt(v(paperType)),
-                toInt(v(paperLot)), toDouble(v(paperPriceStep)), toDouble(v(paperNominal)), toInt(v(paperSpareInt)),
-                toDouble(v(paperAccruedCoupon)), toInt(v(paperMarketAllowed)) != 0, koi8Text(v(paperShortName)),
-                koi8Text(v(paperSpareText)), toInt(v(paperExchangeId)), koi8Text(v(paperExchangeName)))));
-    }
-    return papers;
-}
-
-// ---- rows for the local database ---------------------------------------------
-
-void dcMessagePack::setCandleStore(std::unique_ptr<kuCandleStore> store)
-{
-    candleStore = std::move(store);
-}
-
-void dcMessagePack::storeCandles(int paperID, const msgpack_object& list)
-{
-    // Rows of one thread reuse the same memory from reply to reply.
-    thread_local QVector<kuCandleStore::Candle> candles;
-    const Elements values = elementsOf(list);
-    const int width = candleLayout.width;
-    const int n = values.size / width;
-    candles.clear();
-    candles.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const msgpack_object* const v = values.ptr + i * width;
-        kuCandleStore::Candle c;
-        c.open = toDouble(v[0]);
-        c.close = toDouble(v[1]);
-        c.high = toDouble(v[2]);
-        c.low = toDouble(v[3]);
-        c.volume = toDouble(v[4]);
-        c.start = toULongLong(v[5]);
-        c.timeFrame = toInt(v[6]);
-        candles.append(c);
-    }
-    candleStore->insert(paperID, candles);
-    if (size_t(candles.capacity()) * sizeof(kuCandleStore::Candle) > kuMsgPackReader::keptObjectBytes)
-        candles = QVector<kuCandleStore::Candle>();
-}
-
-QStringList dcMessagePack::storePluginList(const QVariantList& list)
-{
-    QVector<Statement> batch{{kuPluginTable::insertSql(), {}}};
-    auto flush = [&] {
-        if (batch[0].rows.isEmpty())
-            return;
-        runTransaction(batch);
-        batch[0].rows.clear();
-    };
-
-    QStringList stored;
-    const int n = list.size() / 7;
-    for (int i = 0; i < n; ++i) {
-        auto v = [&](int k) -> const QVariant& { return list.at(i * 7 + k); };
-        kuPluginTable::Row row;
-        row.guid = v(0).toString();
-        row.pluginName = v(6).toString();
-        // The name becomes a file name later.
-        const double price = v(5).toDouble();
-        if (!kuPluginTable::isValidPluginName(row.pluginName)) {
-            qWarning() << "Plug-in catalogue: invalid plug-in name" << row.pluginName << "of" << row.guid
-                       << ", row dropped";
-        } else if (!std::isfinite(price)) {
-            qWarning() << "Plug-in catalogue: price of" << row.guid << "is not a number, row dropped";
-        } else {
-            stored << row.guid;
-            row.title = koi8Text(v(1));
-            row.description = koi8Text(v(2));
-            row.icon = v(4).toString();
-            row.price = rounded(price, 2);
-            row.version = v(3).toUInt();
-            batch[0].rows.append(kuPluginTable::insertValues(row));
-        }
-        if ((i + 1) % pluginBatch == 0)
-            flush();
-    }
-    flush();
-    return stored;
-}
-
-bool dcMessagePack::runTransaction(const QVector<Statement>& statements)
-{
-    // Failures are logged by the database access; the next batch still runs.
-    kuAccessDB db;
-    bool ok = true;
-    for (const Statement& statement : statements) {
-        if (!statement.rows.isEmpty())
-            ok = db.executeBatch(statement.sql, statement.rows) && ok;
-    }
-    return ok;
 }
