@@ -1,0 +1,93 @@
+#include "dcmessagepackrecords.h"
+
+using namespace dcMessagePackImpl;
+
+namespace dcMessagePackImpl {
+
+// A record's object with every key already in place: filling a copy sets the
+// values by position, and no key is looked up or inserted per record.
+struct PreparedRecord
+{
+    static constexpr int maxFields = 24;
+
+    explicit PreparedRecord(const Layout& layout) : layout(layout)
+    {
+        Q_ASSERT(layout.width <= maxFields);
+        for (int k = 0; k < layout.width; ++k)
+            object.insert(layout.fields[k].key, QJsonValue(QJsonValue::Null));
+        // The object keeps its keys sorted: find each field's place once.
+        int index = 0;
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it, ++index) {
+            for (int k = 0; k < layout.width; ++k) {
+                if (it.key() == layout.fields[k].key)
+                    slot[k] = index;
+            }
+        }
+    }
+
+    Layout layout;
+    QJsonObject object;
+    int slot[maxFields] = {};
+};
+
+const PreparedRecord& prepared(const Layout& layout)
+{
+    static const PreparedRecord all[] = {
+            PreparedRecord(quoteLayout),    PreparedRecord(orderBookLayout), PreparedRecord(lastTradeLayout),
+            PreparedRecord(candleLayout),   PreparedRecord(orderLayout),     PreparedRecord(tradeLayout),
+            PreparedRecord(positionLayout), PreparedRecord(moneyLayout),     PreparedRecord(marginLayout),
+    };
+    for (const PreparedRecord& record : all) {
+        if (record.layout.fields == layout.fields)
+            return record;
+    }
+    Q_UNREACHABLE();
+    return all[0];
+}
+
+QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values)
+{
+    QJsonObject out = prepared.object;
+    QJsonObject::iterator first = out.begin();
+    for (int k = 0; k < prepared.layout.width; ++k) {
+        QJsonValueRef slot = first[prepared.slot[k]];
+        const msgpack_object& value = values[k];
+        switch (prepared.layout.fields[k].kind) {
+        case Kind::Int:
+            slot = toInt(value);
+            break;
+        case Kind::Int64:
+            slot = toLongLong(value);
+            break;
+        case Kind::Real:
+            slot = toDouble(value);
+            break;
+        case Kind::Text:
+            slot = plainText(value);
+            break;
+        case Kind::Koi8:
+            slot = koi8Text(value);
+            break;
+        }
+    }
+    return out;
+}
+
+QJsonArray records(const Layout& layout, const Elements& values, int start)
+{
+    QJsonArray out;
+    const int n = groupCount(values, start, layout.width);
+    if (n == 0)
+        return out;
+    const PreparedRecord& prepared = ::prepared(layout);
+    for (int i = 0; i < n; ++i)
+        out.append(record(prepared, values.ptr + start + i * layout.width));
+    return out;
+}
+
+QJsonObject recordIfComplete(const Layout& layout, const Elements& values)
+{
+    return values.size >= layout.width ? record(prepared(layout), values.ptr) : QJsonObject();
+}
+
+} // namespace dcMessagePackImpl
