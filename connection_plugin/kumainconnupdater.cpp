@@ -138,8 +138,7 @@ void kuMainConnUpdater::pollFinished(Kind kind, QNetworkReply* reply)
         qint64 unlogged = 0;
         if (m_warnings.note(warningKind, &unlogged)) {
             qDebug().noquote() << "Connection error:" << failure << "Body:" << kuRequestText::quoted(body)
-                               << "URL =" << kuRequestText::forLog(url)
-                               << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+                               << "URL =" << kuRequestText::forLog(url) << kuRepeatedWarnings::moreSince(unlogged);
         }
         if (m_failures.fetchAndAddOrdered(1) + 1 >= m_timings.maxFailedPolls) {
             m_stopping.storeRelease(1);

@@ -22,8 +22,7 @@ void warnUnreadable(const QString& error)
 {
     qint64 unlogged = 0;
     if (repeatedWarnings().note(QStringLiteral("unreadable"), &unlogged))
-        qWarning().noquote() << "Unreadable reply:" << error
-                             << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+        qWarning().noquote() << "Unreadable reply:" << error << kuRepeatedWarnings::moreSince(unlogged);
 }
 
 } // namespace dcMessagePackImpl

@@ -27,7 +27,7 @@ void dcMessagePack::enqueue(const QByteArray& hexData, const char* kind, Job job
         qint64 unlogged = 0;
         if (repeatedWarnings().note(QStringLiteral("queue full"), &unlogged))
             qWarning().noquote() << "Decoding queue full:" << kind << "reply of" << size << "bytes dropped"
-                                 << (unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString());
+                                 << kuRepeatedWarnings::moreSince(unlogged);
     } else {
         qint64 most = m_mostQueuedBytes.load();
         while (queued + size > most && !m_mostQueuedBytes.compare_exchange_weak(most, queued + size)) {}

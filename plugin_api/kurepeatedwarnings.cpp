@@ -42,3 +42,8 @@ qint64 kuRepeatedWarnings::count(const QString& kind) const
     QMutexLocker lock(&m_lock);
     return m_entries.value(kind).seen;
 }
+
+QString kuRepeatedWarnings::moreSince(qint64 unlogged)
+{
+    return unlogged ? QStringLiteral("(%1 more since)").arg(unlogged) : QString();
+}

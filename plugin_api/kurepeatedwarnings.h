@@ -22,6 +22,8 @@ public:
     QHash<QString, qint64> settleAll();
     // Occurrences seen of a kind since it was last settled.
     qint64 count(const QString& kind) const;
+    // What a logged warning ends with: "(N more since)", or nothing when none went unlogged.
+    static QString moreSince(qint64 unlogged);
 
 private:
     struct Entry
