@@ -96,7 +96,7 @@ protected:
         QVector<QVariantList> rows;
     };
     // Runs each statement once per row of bound values, one transaction per
-    // statement; a batch touches both candle tables only when time frames mix.
+    // statement (the plug-in catalogue; candles go through kuCandleStore).
     virtual bool runTransaction(const QVector<Statement>& statements);
 
 private:
