@@ -60,6 +60,22 @@ private:
         return probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0 ||
                probe.readAll().contains("not found");
     }
+    // Takes away the segment and the semaphores a killed run left behind while their key
+    // files still exist: a later key can land on them, as ftok keeps only part of the inode.
+    static void releaseKeys(const QString& tmp, const QString& suffix)
+    {
+        const QByteArray saved = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        const QString sem = QStringLiteral("VelmoranSemaphor") + suffix;
+        const QString mem = QStringLiteral("VelmoranSharedMemory") + suffix;
+        {
+            kuSingleInstance probe(sem, mem);
+        }
+        QSystemSemaphore(sem, 1, QSystemSemaphore::Create);
+        QSystemSemaphore(mem, 1, QSystemSemaphore::Create);
+        qputenv("TMPDIR", saved);
+    }
+
     static constexpr const char* nobodyCannotRunText =
             "user 65534 cannot run the program from this build folder (a folder on the way is closed to it)";
 
@@ -140,15 +156,7 @@ private slots:
         qputenv("TMPDIR", QFile::encodeName(home.path()));
     }
 
-    void cleanupTestCase()
-    {
-        // Takes away the segment and the semaphore the killed runs left behind.
-        {
-            kuSingleInstance probe(semKey, memKey);
-        }
-        QSystemSemaphore(semKey, 1, QSystemSemaphore::Create);
-        QSystemSemaphore(memKey, 1, QSystemSemaphore::Create);
-    }
+    void cleanupTestCase() { releaseKeys(home.path(), keySuffix); }
 
     void firstStartAndStartAfterKill()
     {
@@ -245,6 +253,7 @@ private slots:
         }
         process.kill();
         QVERIFY(process.waitForFinished());
+        releaseKeys(other.filePath(QStringLiteral("tmp")), keySuffix + QStringLiteral("dmg"));
     }
 
     // A log-out or shutdown of the desktop ends the program at once, without a
@@ -312,6 +321,7 @@ private slots:
         QVERIFY(output.contains("readonly"));
         process.kill();
         QVERIFY(process.waitForFinished());
+        releaseKeys(other.filePath(QStringLiteral("tmp")), keySuffix + QStringLiteral("ro"));
         // Every folder tried was read-only: the run still said where its log went.
         QVERIFY(output.contains("Cannot write logs in"));
     }
