@@ -13,6 +13,8 @@ public:
     bool anotherInstanceRuns() const { return m_another; }
 
 private:
+    static void removeStaleSegment(const QString& memoryKey);
+
     // Declared in this order so that the segment goes before the semaphore.
     QSystemSemaphore m_semaphore;
     QSharedMemory m_memory;

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <sys/shm.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +19,10 @@ private slots:
     // semaphore left by a killed run (another user's too) can sit on a new name's key.
     void initTestCase()
     {
+        // Key files beside the build, on a file system that gives a freed inode out again.
+        const QString tmp = QDir::homePath() + QStringLiteral("/tmp");
+        QVERIFY(QDir().mkpath(tmp));
+        qputenv("TMPDIR", QFile::encodeName(tmp));
         for (int attempt = 0; attempt < 20 && semKey.isEmpty(); ++attempt) {
             const QString run = QStringLiteral("%1-%2")
                                         .arg(QCoreApplication::applicationPid())
@@ -75,6 +81,40 @@ private slots:
         kuSingleInstance next(semKey, memKey);
         QVERIFY(!next.anotherInstanceRuns());
         QVERIFY(kuSingleInstance(semKey, memKey).anotherInstanceRuns());
+    }
+
+    // A dead run's segment whose key file went later (a cleaned temporary folder) sits on
+    // the key of a new key file given the same inode: ftok keeps only part of it.
+    void staleSegmentWithoutKeyFile()
+    {
+        const QByteArray keyFile = QFile::encodeName(QSharedMemory(memKey).nativeKey());
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            kuSingleInstance crashed(semKey, memKey);
+            _exit(crashed.anotherInstanceRuns() ? 1 : 0);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        struct stat before = {};
+        QCOMPARE(::stat(keyFile.constData(), &before), 0);
+        const int stale = ::shmget(::ftok(keyFile.constData(), 'Q'), 0, 0);
+        QVERIFY(stale >= 0);
+        QVERIFY(QFile::remove(QFile::decodeName(keyFile)));
+
+        kuSingleInstance next(semKey, memKey);
+        struct stat after = {};
+        QCOMPARE(::stat(keyFile.constData(), &after), 0);
+        shmid_ds info = {};
+        if ((after.st_ino & 0xffff) != (before.st_ino & 0xffff) && ::shmctl(stale, IPC_STAT, &info) == 0) {
+            ::shmctl(stale, IPC_RMID, nullptr);
+            QSKIP("the new key file took another inode");
+        }
+        QVERIFY(!next.anotherInstanceRuns());
+        QVERIFY(kuSingleInstance(semKey, memKey).anotherInstanceRuns());
+        QVERIFY(::shmctl(stale, IPC_STAT, &info) != 0);
     }
 };
 
