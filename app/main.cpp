@@ -198,8 +198,9 @@ int main(int argc, char** argv)
     const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
     if (program.size() < int(sizeof g_program))
         std::memcpy(g_program, program.constData(), size_t(program.size()));
-    std::signal(SIGTERM, crashHandler);
+    // SIGTERM last: once it is caught, both are ours (a sanitizer catches SIGSEGV from the start).
     std::signal(SIGSEGV, crashHandler);
+    std::signal(SIGTERM, crashHandler);
 
     app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
     applyDefaultStyleSheet(app);
