@@ -30,14 +30,16 @@ QPainterPath strokeZone(const QPainterPath& path, const QPen& pen)
     return stroker.createStroke(path);
 }
 
+} // namespace
+
 // Qt tests an item under a clipping parent against its bounding rectangle cut by
 // the clip, not against its shape: the zone would grow to the whole rectangle.
-bool zoneContains(const QGraphicsItem* item, const QPointF& point)
+bool kuChartGrab::zoneContains(const QGraphicsItem* item, const QPointF& point)
 {
     return item->shape().contains(point) && (!item->isClipped() || item->clipPath().contains(point));
 }
 
-bool zoneCollides(const QGraphicsItem* item, const QPainterPath& path, Qt::ItemSelectionMode mode)
+bool kuChartGrab::zoneCollides(const QGraphicsItem* item, const QPainterPath& path, Qt::ItemSelectionMode mode)
 {
     if (mode != Qt::ContainsItemShape && mode != Qt::IntersectsItemShape)
         return item->QGraphicsItem::collidesWithPath(path, mode);
@@ -46,22 +48,6 @@ bool zoneCollides(const QGraphicsItem* item, const QPainterPath& path, Qt::ItemS
         zone = zone.intersected(item->clipPath());
     return mode == Qt::IntersectsItemShape ? path.intersects(zone) : path.contains(zone);
 }
-
-} // namespace
-
-#define KU_GRAB_ZONE_HIT_TESTS(Class)                                                                                  \
-    bool Class::contains(const QPointF& point) const                                                                   \
-    {                                                                                                                  \
-        return zoneContains(this, point);                                                                              \
-    }                                                                                                                  \
-    bool Class::collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const                           \
-    {                                                                                                                  \
-        return zoneCollides(this, path, mode);                                                                         \
-    }
-
-KU_GRAB_ZONE_HIT_TESTS(kuChartGrabLineItem)
-KU_GRAB_ZONE_HIT_TESTS(kuChartGrabRectItem)
-KU_GRAB_ZONE_HIT_TESTS(kuChartGrabEllipseItem)
 
 QRectF kuChartGrabLineItem::boundingRect() const
 {

@@ -19,38 +19,50 @@ constexpr Qt::CursorShape clickCursor = Qt::PointingHandCursor;
 // items (0.9), which take hover events too, so that a tool takes the mouse
 // where it crosses them; below the chart's own labels (1.0).
 constexpr double z = 0.95;
+
+// Hit tests against the zone (the item's shape), cut by a clipping parent.
+bool zoneContains(const QGraphicsItem* item, const QPointF& point);
+bool zoneCollides(const QGraphicsItem* item, const QPainterPath& path, Qt::ItemSelectionMode mode);
 } // namespace kuChartGrab
 
-class kuChartGrabLineItem : public QGraphicsLineItem
+// The zone's hit tests over one of Qt's shape items; the item gives the zone's shape.
+template <typename Item>
+class kuChartGrabItem : public Item
 {
 public:
-    explicit kuChartGrabLineItem(QGraphicsItem* parent = nullptr) : QGraphicsLineItem(parent) {}
+    using Item::Item;
+
+    bool contains(const QPointF& point) const override { return kuChartGrab::zoneContains(this, point); }
+    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override
+    {
+        return kuChartGrab::zoneCollides(this, path, mode);
+    }
+};
+
+class kuChartGrabLineItem : public kuChartGrabItem<QGraphicsLineItem>
+{
+public:
+    explicit kuChartGrabLineItem(QGraphicsItem* parent = nullptr) : kuChartGrabItem(parent) {}
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
-    bool contains(const QPointF& point) const override;
-    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
 };
 
 // A marker: its square and the margin around it.
-class kuChartGrabRectItem : public QGraphicsRectItem
+class kuChartGrabRectItem : public kuChartGrabItem<QGraphicsRectItem>
 {
 public:
-    explicit kuChartGrabRectItem(QGraphicsItem* parent = nullptr) : QGraphicsRectItem(parent) {}
+    explicit kuChartGrabRectItem(QGraphicsItem* parent = nullptr) : kuChartGrabItem(parent) {}
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
-    bool contains(const QPointF& point) const override;
-    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
 };
 
-class kuChartGrabEllipseItem : public QGraphicsEllipseItem
+class kuChartGrabEllipseItem : public kuChartGrabItem<QGraphicsEllipseItem>
 {
 public:
-    explicit kuChartGrabEllipseItem(QGraphicsItem* parent = nullptr) : QGraphicsEllipseItem(parent) {}
+    explicit kuChartGrabEllipseItem(QGraphicsItem* parent = nullptr) : kuChartGrabItem(parent) {}
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
-    bool contains(const QPointF& point) const override;
-    bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
 };
