@@ -13,6 +13,8 @@ class tst_SingleInstance : public QObject
 private:
     QString semKey;
     QString memKey;
+    // Key files beside the build, on a file system that gives a freed inode out again.
+    QTemporaryDir keyFolder{QStringLiteral(VELMORAN_BINARY_DIR "/singleinstance-XXXXXX")};
 
     // A child takes the guard and dies without its destructor: no detach, the segment stays.
     bool dieHoldingTheSegment() const
@@ -31,10 +33,8 @@ private slots:
     // semaphore left by a killed run (another user's too) can sit on a new name's key.
     void initTestCase()
     {
-        // Key files beside the build, on a file system that gives a freed inode out again.
-        const QString tmp = QDir::homePath() + QStringLiteral("/tmp");
-        QVERIFY(QDir().mkpath(tmp));
-        qputenv("TMPDIR", QFile::encodeName(tmp));
+        QVERIFY(keyFolder.isValid());
+        qputenv("TMPDIR", QFile::encodeName(keyFolder.path()));
         for (int attempt = 0; attempt < 20 && semKey.isEmpty(); ++attempt) {
             const QString run = QStringLiteral("%1-%2")
                                         .arg(QCoreApplication::applicationPid())
