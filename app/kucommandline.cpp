@@ -84,7 +84,10 @@ bool displayNamed(int argc, char** argv)
     if (const char* chosen = std::getenv("QT_QPA_PLATFORM"))
         platform = chosen;
     for (int i = 1; i < argc; ++i) {
-        if (optionName(argv[i]) != "platform")
+        const std::string name = optionName(argv[i]);
+        if (name == "display")
+            return true;
+        if (name != "platform")
             continue;
         const char* equals = std::strchr(argv[i], '=');
         platform = equals ? equals + 1 : (i + 1 < argc ? argv[i + 1] : "");
