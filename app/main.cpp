@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -10,6 +12,7 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -23,6 +26,7 @@
 #include "kuchartindicators.h"
 #include "kuchartobjects.h"
 #include "kuclient.h"
+#include "kucommandline.h"
 #include "kuconnectionmanager.h"
 #include "kudatabasestart.h"
 #include "kufunctions.h"
@@ -65,7 +69,11 @@ QString crashText()
 std::vector<std::unique_ptr<QTranslator>> installTranslators(kuApplication* app)
 {
     std::vector<std::unique_ptr<QTranslator>> translators;
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/i18n");
+    // A build keeps a copy of Qt's translations beside the program; the installed program
+    // uses the system's (qttranslations5-l10n).
+    QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/i18n");
+    if (!QDir(folder).exists())
+        folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
     for (const char* prefix : {"qt_", "qtbase_"}) {
         auto translator = std::make_unique<QTranslator>();
         if (translator->load(QLatin1String(prefix) + QLocale::system().name(), folder)) {
@@ -114,6 +122,19 @@ int showCrashBox(int argc, char** argv)
     applyDefaultStyleSheet(&app);
     showError(crashText());
     return 3;
+}
+
+// Qt ends the program with abort() when its platform finds no screen; before any window
+// exists that is the only fatal message, and the user gets our words (Qt's advice to
+// reinstall would mislead) and exit code 1; Qt's warnings say which display failed.
+void platformFailure(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type != QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return;
+    }
+    std::fprintf(stderr, "velmoran: cannot open a window: the terminal needs a graphical session (X11 or Wayland).\n");
+    std::_Exit(1);
 }
 
 } // namespace
@@ -176,7 +197,19 @@ int main(int argc, char** argv)
     if (argc == 2 && std::strcmp(argv[1], crashBoxArgument) == 0)
         return showCrashBox(argc, argv);
 
+    const kuCommandLine command = readCommandLine(argc, argv);
+    if (command.action != kuCommandLine::Run) {
+        std::fputs(command.text.c_str(), command.action == kuCommandLine::Refused ? stderr : stdout);
+        return command.action == kuCommandLine::Refused ? 2 : 0;
+    }
+    if (!displayNamed(argc, argv)) {
+        std::fputs("velmoran: no display (DISPLAY is not set): the terminal needs a graphical session.\n", stderr);
+        return 1;
+    }
+
+    const QtMessageHandler previousHandler = qInstallMessageHandler(platformFailure);
     QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
+    qInstallMessageHandler(previousHandler);
     const auto translators = installTranslators(app);
 
     // Tests give their runs keys of their own.

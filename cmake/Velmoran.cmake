@@ -27,6 +27,8 @@ function(velmoran_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${env}"
+    # The user's XDG folders would lead the tests out of their own HOME.
+    ENVIRONMENT_MODIFICATION "XDG_CONFIG_HOME=unset:;XDG_DATA_HOME=unset:"
     TIMEOUT ${T_TIMEOUT}
     LABELS ${label})
 endfunction()

@@ -14,6 +14,7 @@
 #include <spdlog/spdlog.h>
 
 #include "kulogsignal.h"
+#include "kupaths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,15 +68,18 @@ bool canWriteIn(const QString& dir)
 
 QString userLogFolder()
 {
-    return QDir::homePath() + QStringLiteral("/.local/share/Velmoran/logs");
+    return kuPaths::dataHome() + QStringLiteral("/Velmoran/logs");
 }
 
 void installMessageLogging(const QString& logDir)
 {
-    QString dir = logDir.isEmpty() ? QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs")
-                                   : logDir;
-    // A per-user run of a system-wide install cannot write beside the program.
-    if (!canWriteIn(dir)) {
+    // An installed program logs in the user's folder from the start; a build or a copied
+    // folder logs beside itself and says so when it cannot.
+    QString dir = logDir;
+    if (dir.isEmpty())
+        dir = kuPaths::isInstalled() ? userLogFolder()
+                                     : QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("logs");
+    if (dir != userLogFolder() && !canWriteIn(dir)) {
         const QString fallback = userLogFolder();
         std::fprintf(stderr, "Cannot write logs in %s; logging to %s instead\n", qPrintable(dir), qPrintable(fallback));
         dir = fallback;

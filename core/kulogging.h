@@ -6,11 +6,11 @@
 
 // Logger "Velmoran": the signal (kuLogSignal) and the daily file (mode 0600)
 // from INFO, standard output at every level. logDir defaults to "logs" beside
-// the executable; a folder that cannot be written gives way to userLogFolder()
+// the executable (userLogFolder() for an installed program); a folder that cannot be written gives way to userLogFolder()
 // (said on standard error); when none can be written the other outputs still work.
 void installMessageLogging(const QString& logDir = QString());
 
-// ~/.local/share/Velmoran/logs
+// Velmoran/logs in the user's data folder ($XDG_DATA_HOME, ~/.local/share)
 QString userLogFolder();
 
 // Qt message handler: routes every message to the logger "Velmoran".

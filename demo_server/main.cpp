@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -28,12 +29,14 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoran-demo-server"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORAN_VERSION));
     kuDemoLogLine::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
             QStringLiteral("Local demo trading server for Velmoran (user DEMO, password demo)."));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption portOption(
             QStringLiteral("port"),
             QStringLiteral("Port to listen on, 127.0.0.1 only; repeat for more (default 47443 and 4744)."),
@@ -83,7 +86,27 @@ int main(int argc, char* argv[])
     parser.addOption(pluginOption);
     parser.addOptions({portOption, seedOption, dataOption, userOption, timeoutOption, tickOption, delayOption,
                        statusOption, dropOption, refuseOption});
-    parser.process(app);
+    // Usage and version go to standard output with exit 0; a bad command line is one line and exit 2.
+    if (!parser.parse(app.arguments())) {
+        QString error = parser.errorText();
+        if (error.endsWith(QLatin1Char('.')))
+            error.chop(1);
+        std::fprintf(stderr, "velmoran-demo-server: %s (see velmoran-demo-server --help)\n", qPrintable(error));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("velmoran-demo-server %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "velmoran-demo-server: unexpected argument '%s' (see velmoran-demo-server --help)\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
 
     kuDemoServer::Options options;
     options.seed = parser.value(seedOption).toULongLong();

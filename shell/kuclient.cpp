@@ -11,6 +11,7 @@
 #include "kufunctions.h"
 #include "kuiconmanager.h"
 #include "kulightboxwidget.h"
+#include "kupaths.h"
 #include "kupaperlist.h"
 #include "kupluginmanager.h"
 #include "kutabwidget.h"
@@ -26,8 +27,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <cmath>
@@ -283,8 +286,7 @@ void kuClient::showErrorMessage(const QString& text, int timeout)
 
 void kuClient::slot_showUserGuide()
 {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/doc/") + QStringLiteral("Velmoran") +
-                         QStringLiteral(".pdf");
+    const QString path = kuPaths::userGuideFile();
     const QUrl url = QUrl::fromLocalFile(path);
     // The desktop handler may "open" a missing file without complaint.
     if (!QFileInfo(path).isFile()) {
@@ -292,10 +294,34 @@ void kuClient::slot_showUserGuide()
         showError(tr("Файл документации не найден: ") + path);
         return;
     }
-    if (QDesktopServices::openUrl(url))
+    // The file is there: what can be missing is a program that shows it.
+    const auto cannotOpen = [path, url] {
+        qCritical().noquote() << "CANNOT OPEN: " + url.toString();
+        showError(tr("Не удалось открыть файл документации: %1\nПроверьте, что в системе есть программа для просмотра PDF.")
+                          .arg(path));
+    };
+    // Qt starts xdg-open detached and takes its start for success; run here, its exit
+    // code says whether it found a viewer. It may wait for the viewer to close.
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (xdgOpen.isEmpty()) {
+        if (!QDesktopServices::openUrl(url))
+            cannotOpen();
         return;
-    // The file is there: what is missing is a program that shows it.
-    qCritical().noquote() << "CANNOT OPEN: " + url.toString();
-    showError(tr("Не удалось открыть файл документации: %1\nПроверьте, что в системе есть программа для просмотра PDF.")
-                      .arg(path));
+    }
+    auto* opener = new QProcess(this);
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    connect(opener, &QProcess::errorOccurred, this, [opener, cannotOpen](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        cannotOpen();
+        opener->deleteLater();
+    });
+    connect(opener, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
+            [opener, cannotOpen](int code, QProcess::ExitStatus status) {
+                // Killed (the main window closing) is no answer about the viewer.
+                if (status == QProcess::NormalExit && code != 0)
+                    cannotOpen();
+                opener->deleteLater();
+            });
+    opener->start(xdgOpen, {path});
 }

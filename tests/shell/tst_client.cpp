@@ -25,6 +25,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QMenu>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -533,20 +534,26 @@ void tst_Client::userGuideMissing()
 
 void tst_Client::userGuideOpens_data()
 {
+    // "none": no xdg-open on PATH, the desktop services of Qt open the file; else the
+    // exit code of a stand-in xdg-open (3: it found no program for the file).
+    QTest::addColumn<QString>("xdgOpen");
     QTest::addColumn<bool>("viewer");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("viewer") << true << QString() << QString();
-    QTest::newRow("no viewer") << false
-                               << "Не удалось открыть файл документации: " + userGuidePath() +
-                                          "\nПроверьте, что в системе есть программа для просмотра PDF."
-                               << "CANNOT OPEN: " + QUrl::fromLocalFile(userGuidePath()).toString();
+    const QString error = "Не удалось открыть файл документации: " + userGuidePath() +
+                          "\nПроверьте, что в системе есть программа для просмотра PDF.";
+    const QString logged = "CANNOT OPEN: " + QUrl::fromLocalFile(userGuidePath()).toString();
+    QTest::newRow("viewer") << "none" << true << QString() << QString();
+    QTest::newRow("no viewer") << "none" << false << error << logged;
+    QTest::newRow("xdg-open finds a viewer") << "0" << false << QString() << QString();
+    QTest::newRow("xdg-open finds none") << "3" << false << error << logged;
 }
 
 // With the guide beside the program F1 hands exactly that file to the desktop; only
 // a desktop that cannot show it gets a message, and not the one of a missing file.
 void tst_Client::userGuideOpens()
 {
+    QFETCH(QString, xdgOpen);
     QFETCH(bool, viewer);
     QFETCH(QString, error);
     QFETCH(QString, logged);
@@ -561,6 +568,19 @@ void tst_Client::userGuideOpens()
     if (viewer)
         QDesktopServices::setUrlHandler("file", &opener, "open");
     const auto removeHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
+    // PATH holds only the stand-in xdg-open, which notes the file it was given.
+    QTemporaryDir bin;
+    const QString opened = bin.filePath("opened");
+    if (xdgOpen != "none") {
+        QFile script(bin.filePath("xdg-open"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n").arg(opened, xdgOpen).toUtf8());
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    }
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    const auto restorePath = qScopeGuard([savedPath] { qputenv("PATH", savedPath); });
 
     LogCapture log;
     BoxAnswers answers(QString(), QMessageBox::Ok);
@@ -569,8 +589,16 @@ void tst_Client::userGuideOpens()
     QVERIFY(QTest::qWaitForWindowActive(m_client));
     QCOMPARE(model()->action("mHelp/mUserGuide")->shortcut(), QKeySequence(Qt::Key_F1));
     QTest::keyClick(m_client, Qt::Key_F1);
-    if (!viewer)
+    if (!error.isEmpty())
         QTRY_COMPARE(answers.others.size(), 1);
+    if (xdgOpen != "none") {
+        QTRY_VERIFY(QFileInfo::exists(opened));
+        QFile given(opened);
+        QVERIFY(given.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(given.readAll()), path);
+        // Its exit is waited for: no late box.
+        QTRY_VERIFY(m_client->findChildren<QProcess*>().isEmpty());
+    }
     QCOMPARE(opener.urls, viewer ? QList<QUrl>{QUrl::fromLocalFile(path)} : QList<QUrl>{});
     QCOMPARE(answers.others, error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(log.lines({QtCriticalMsg}), logged.isEmpty() ? QStringList() : QStringList{logged});
