@@ -54,6 +54,7 @@ int askInteger(QWidget* parent, const QString& title, const QString& label, int 
         const QString wanted = tr("Введите целое число от %1 до %2.").arg(minimum).arg(maximum);
         message->setText(typed.isEmpty() ? wanted : tr("«%1» не принято. %2").arg(typed, wanted));
         message->show();
+        dialog->adjustSize(); // room for the message's lines
         field->setFocus();
         field->selectAll();
     });
