@@ -62,8 +62,8 @@ QString tr(const char* text)
 
 QString crashText()
 {
-    return tr("Что-то пошло не так :-(. Пожалуйста, свяжитесь с разработчиками %1")
-            .arg(QStringLiteral("АО \"ИК \"БРЕНХОЛЬТ\""));
+    return tr("Что-то пошло не так. Пожалуйста, свяжитесь с разработчиками: %1.")
+            .arg(QStringLiteral("АО «ИК «БРЕНХОЛЬТ»»"));
 }
 
 std::vector<std::unique_ptr<QTranslator>> installTranslators(kuApplication* app)

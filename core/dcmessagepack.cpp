@@ -57,7 +57,7 @@ QString dcMessagePack::serverErrorText(int code)
         t.insert(3, tr("Нет значений входных параметров скрипта."));
         t.insert(4, tr("Неверные имена параметров при вызове скрипта."));
         t.insert(5, tr("Неверное имя пользователя или пароль."));
-        t.insert(6, tr("Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт."));
+        t.insert(6, tr("Счет заблокирован. Пожалуйста, свяжитесь с менеджером Бренхольт."));
         t.insert(7, tr("Сессия закрыта. Если эта ошибка будет повторяться, пожалуйста, свяжитесь с Бренхольт."));
         t.insert(8, tr("Отсутствует информация о денежном счете. Пожалуйста, свяжитесь с менеджером Бренхольт."));
         t.insert(9, tr("Ошибка сетевого доступа."));
@@ -67,7 +67,7 @@ QString dcMessagePack::serverErrorText(int code)
         t.insert(13, tr("Неверный идентификатор плагина."));
         t.insert(90, tr("Вы не меняли пароль уже более года. Рекомендуем Вам сменить пароль."));
         t.insert(99, tr("Ошибка БД. Пожалуйста, свяжитесь с Бренхольт."));
-        t.insert(0, tr("Ошибочная ошибка."));
+        t.insert(0, tr("Сервер сообщил об ошибке с неизвестным кодом."));
         return t;
     }();
     return texts.value(code, texts.value(0));
@@ -121,7 +121,7 @@ void dcMessagePack::reportFailedRequest(WinType winType)
                                                {wtChart, QT_TR_NOOP("свечи графика")},
                                                {wtOrderBook, QT_TR_NOOP("биржевые заявки")},
                                                {wtLastTrades, QT_TR_NOOP("все сделки")},
-                                               {wtPortfolio, QT_TR_NOOP("состояние счёта")},
+                                               {wtPortfolio, QT_TR_NOOP("состояние счета")},
                                                {wtOrders, QT_TR_NOOP("поручения")},
                                                {wtTrades, QT_TR_NOOP("сделки")},
                                                {wtReportData, QT_TR_NOOP("данные отчёта")},

@@ -39,7 +39,7 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
 
     // -1 from the order entry dialog; cancels from the orders window carry the order's kind (2 sell, 6 stop sell).
     const int action = orderObject.value(QStringLiteral("action")).toInt();
-    const QString side = action < 0 || action == 2 || action == 6 ? tr("Продажу") : tr("Покупку");
+    const QString side = action < 0 || action == 2 || action == 6 ? tr("продажу") : tr("покупку");
     const int amount = orderObject.value(QStringLiteral("amount")).toInt();
     emit on_infoMessage(message.arg(side, paper->ticker(), QString::number(amount)), 5000);
 }

@@ -166,7 +166,7 @@ void kuConnectionManager::slot_brokenConnection()
         replaceConnection(next);
         return;
     }
-    emit connectError(tr("Не удалось восстановить соединение с сервером. Пожалуйста обратитесь в тех. поддержку."));
+    emit connectError(tr("Не удалось восстановить соединение с сервером. Пожалуйста, обратитесь в тех. поддержку."));
     if (count == 0)
         return;
     // The only server may come back: try it again after a pause.

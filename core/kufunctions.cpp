@@ -132,40 +132,58 @@ QString fixedNumber(double value, int precision)
 bool readTypedNumber(const QString& text, int decimals, double* value)
 {
     const QString trimmed = text.trimmed();
+    auto isBlank = [](QChar c) { return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F); };
+    auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
     QString number; // in the C locale's form
-    bool digits = false;
-    bool mark = false;
-    bool malformed = false;
-    int fraction = 0;
-    for (int i = 0; i < trimmed.size(); ++i) {
+    int i = 0;
+    if (i < trimmed.size() && (trimmed.at(i) == QLatin1Char('-') || trimmed.at(i) == QChar(0x2212))) {
+        number.append(QLatin1Char('-'));
+        ++i;
+    } else if (i < trimmed.size() && trimmed.at(i) == QLatin1Char('+')) {
+        ++i;
+    }
+    // Integer part. A blank splits groups of thousands only: "99 5" is a mistyped 99,5, not 995.
+    int digits = 0;
+    int group = 0; // digits since the last blank, or since the start
+    bool grouped = false;
+    for (; i < trimmed.size(); ++i) {
         const QChar c = trimmed.at(i);
-        if (c.isDigit() && c.unicode() < 128) {
+        if (isDigit(c)) {
             number.append(c);
-            digits = true;
-            fraction += mark ? 1 : 0;
-        } else if (c == QLatin1Char(',') || c == QLatin1Char('.')) {
-            // "1,234.5" is refused: read either way it would be a thousand times off.
-            malformed |= mark;
-            mark = true;
-            number.append(QLatin1Char('.'));
-        } else if (c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F)) {
-            malformed |= mark;
-        } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
-            malformed |= i != 0;
-            if (c == QLatin1Char('-'))
-                number.append(c);
+            ++digits;
+            ++group;
+        } else if (isBlank(c)) {
+            if (grouped ? group != 3 : (group == 0 || group > 3))
+                return false;
+            grouped = true;
+            group = 0;
         } else {
-            return false;
+            break;
         }
     }
-    if (!digits || malformed || (decimals >= 0 && fraction > decimals) || (decimals == 0 && mark))
+    if (grouped && group != 3)
+        return false;
+    // Fraction: "," or "." and at least one digit; no blanks, no second mark.
+    int fraction = 0;
+    if (i < trimmed.size() && (trimmed.at(i) == QLatin1Char(',') || trimmed.at(i) == QLatin1Char('.'))) {
+        if (digits == 0)
+            number.append(QLatin1Char('0'));
+        number.append(QLatin1Char('.'));
+        for (++i; i < trimmed.size() && isDigit(trimmed.at(i)); ++i) {
+            number.append(trimmed.at(i));
+            ++fraction;
+        }
+        if (fraction == 0 || decimals == 0)
+            return false;
+    }
+    if (i != trimmed.size() || digits + fraction == 0 || (decimals > 0 && fraction > decimals))
         return false;
     bool ok = false;
-    const double read = QLocale::c().toDouble(number.endsWith(QLatin1Char('.')) ? number.chopped(1) : number, &ok);
+    const double read = QLocale::c().toDouble(number, &ok);
     if (!ok || !std::isfinite(read))
         return false;
     if (value)
-        *value = read;
+        *value = read == 0 ? 0.0 : read; // no negative zero from "-0"
     return true;
 }
 
@@ -195,7 +213,7 @@ QString osDescription()
 QString errorText(int code)
 {
     static const char* const texts[] = {
-            QT_TRANSLATE_NOOP("kuFunctions", "Ошибочная ошибка"),
+            QT_TRANSLATE_NOOP("kuFunctions", "Ошибка с неизвестным кодом"),
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается открыть файл"),
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать временную таблицу"),
             QT_TRANSLATE_NOOP("kuFunctions", "Не удается создать таблицу"),

@@ -33,10 +33,12 @@ void setTahomaFontTree(W* widget)
 QString formatNumber(double value, int precision, QChar separator);
 // Fixed-point text without groups. Neither shows a negative zero.
 QString fixedNumber(double value, int precision);
-// A number as a person types it, whatever the locale: "," or "." marks the fraction and blanks
-// (no-break ones too) split the groups of thousands; the number goes to *value. False for anything
-// else: letters, two marks, a sign inside, blanks in the fraction, more fraction digits than
-// decimals (a mark at all when it is 0; below 0 any count), nothing but blanks.
+// A number as a person types it, whatever the locale: an optional sign ("-", "+" or the minus
+// U+2212), "," or "." before the fraction digits, and blanks (also U+00A0 and U+202F) between
+// groups of three digits in the integer part ("12 345 678,5"); the number goes to *value. False for
+// anything else: letters, exponents, two marks, a mark without digits after it, a blank anywhere
+// else ("99 5", "1 ,5"), more fraction digits than decimals (a mark at all when it is 0; below 0
+// any count), nothing but blanks, a number beyond a double.
 bool readTypedNumber(const QString& text, int decimals, double* value);
 // value rounded half away from zero to 0..8 decimals, the precision values are stored with;
 // beyond 2^53 a double has no fraction left and comes back unchanged.

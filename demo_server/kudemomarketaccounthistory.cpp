@@ -82,7 +82,7 @@ void kuDemoMarket::seedHistory(Account& a)
     const QString byClient = QStringLiteral("Снято по запросу клиента");
     const QString noMoney = QStringLiteral("Недостаточно средств");
 
-    money(at(14, 10, 0), 3, 0.0, QStringLiteral("Зачисление денежных средств на счёт"));
+    money(at(14, 10, 0), 3, 0.0, QStringLiteral("Зачисление денежных средств на счет"));
     if (!derivatives) {
         int hour = 11;
         for (const Position& pos : qAsConst(a.positions))
@@ -120,7 +120,7 @@ void kuDemoMarket::seedHistory(Account& a)
         money(at(10, 19, 0), 5, -2410.0, QStringLiteral("Вариационная маржа"));
         addOrder(at(9, 14, 15), 25, 2, 2, priceOf(25, 1.05), 6, byClient);
         addOrder(at(8, 10, 30), 1, 1, 10, priceOf(1, 1.0), 5,
-                 QStringLiteral("Инструмент не торгуется на площадках счёта"));
+                 QStringLiteral("Инструмент не торгуется на площадках счета"));
         money(at(7, 19, 0), 5, 955.25, QStringLiteral("Вариационная маржа"));
         money(at(6, 23, 0), 11, 120.0, QStringLiteral("Биржевой сбор"));
         money(at(4, 19, 0), 5, -640.75, QStringLiteral("Вариационная маржа"));

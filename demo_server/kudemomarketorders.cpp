@@ -82,7 +82,7 @@ int kuDemoMarket::orderRequest(const QString& login, const kuDemoOrderRequest& r
     auto offGrid = [&](double price) { return std::fabs(price / step - std::round(price / step)) > 1e-6; };
 
     if (!a->exchanges.contains(q->info.exchangeId))
-        return refuse(QStringLiteral("Инструмент не торгуется на площадках счёта"));
+        return refuse(QStringLiteral("Инструмент не торгуется на площадках счета"));
     if (o.amount <= 0 || o.amount % q->info.lot != 0)
         return refuse(QStringLiteral("Количество должно быть кратно лоту (%1)").arg(q->info.lot));
     if (o.amount <= o.filled)

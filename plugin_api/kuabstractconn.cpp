@@ -33,7 +33,7 @@ void kuAbstractConn::getInitInfo()
 
 void kuAbstractConn::getCandles(int, const QString&, const QString&, const QString&)
 {
-    fail(tr("Не удалось получить свечки по данному инструменту"));
+    fail(tr("Не удалось получить свечи по данному инструменту"));
 }
 
 void kuAbstractConn::getOrderBook(int)

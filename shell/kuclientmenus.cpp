@@ -84,7 +84,7 @@ void kuClient::createMenus()
            &kuClient::slot_createLastTrades);
     action(QStringLiteral("mAdd/mQuotes"), tr("Котировки"), QStringLiteral("chart.png"), &kuClient::slot_createQuotes);
 
-    model->addMenu(QStringLiteral("mAccount"), tr("Счёт"));
+    model->addMenu(QStringLiteral("mAccount"), tr("Счет"));
     if (QAction* addOrder = model->addAction(QStringLiteral("mAccount/mAddOrder"), tr("Ввод поручения"))) {
         addOrder->setShortcut(QKeySequence(tr("Ctrl+T"), QKeySequence::NativeText));
         connect(addOrder, &QAction::triggered, this, [this] {

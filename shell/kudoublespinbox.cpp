@@ -71,6 +71,8 @@ void kuDoubleSpinBox::noteEntry()
     QString text = lineEdit()->displayText();
     int pos = 0;
     m_entryRefused = validate(text, pos) != QValidator::Acceptable;
+    if (m_entryRefused)
+        m_refusedText = numberPart(text).trimmed();
 }
 
 QString kuDoubleSpinBox::numberPart(const QString& text) const

@@ -24,6 +24,8 @@ public:
     // it stays so until an entry is taken or the mark is cleared.
     bool entryRefused() const { return m_entryRefused; }
     void clearEntryRefused() { m_entryRefused = false; }
+    // The text of the last refused entry, for telling the user what was not taken.
+    QString refusedText() const { return m_refusedText; }
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -35,4 +37,5 @@ private:
 
     bool m_edited = false; // typed into since editing last ended
     bool m_entryRefused = false;
+    QString m_refusedText;
 };

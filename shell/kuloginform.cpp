@@ -79,6 +79,10 @@ void kuLoginForm::fillServers()
     acceptButton = ui->buttonBox->button(QDialogButtonBox::Ok);
     cancelButton = ui->buttonBox->button(QDialogButtonBox::Cancel);
     acceptButton->setEnabled(false);
+    // Return is for logging in: with the fields still empty it does nothing, where the Cancel button,
+    // focused or default, would end the program at a reflex keystroke.
+    acceptButton->setDefault(true);
+    cancelButton->setAutoDefault(false);
     editProxyPort->setValidator(new PortValidator(editProxyPort));
 
     const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();

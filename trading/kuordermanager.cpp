@@ -106,7 +106,7 @@ kuOrderManager::kuOrderManager(QWidget* parent) : QDialog(parent), ui(new Ui_kuO
             &kuOrderManager::slot_accountComboBoxIndexChanged);
     selectCurrentAccount();
 
-    connect(ui->spinBoxAmount, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &kuOrderManager::setAmount);
+    connect(ui->spinBoxAmount, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &kuOrderManager::amountTyped);
     connect(ui->spinBoxLotAmount, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
             &kuOrderManager::setLotAmount);
     connect(ui->spinBoxPrice, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &kuOrderManager::setTotalSum);
@@ -238,7 +238,7 @@ void kuOrderManager::resetForm()
     ui->paperLineEdit->clear();
     ui->paperLineEdit->setToolTip(QString());
     m_paperID = 0;
-    m_orderID = 0;
+    setOrderID(0);
     ui->spinBoxAmount->setValue(1);
     ui->spinBoxPrice->setValue(0);
     ui->rbDay->setChecked(true);
@@ -394,6 +394,19 @@ void kuOrderManager::setAmount(double amount)
         const QSignalBlocker b(ui->spinBoxLotAmount);
         ui->spinBoxAmount->setValue(double(whole - whole % lot));
         ui->spinBoxLotAmount->setValue(double(whole / lot));
+    }
+    setTotalSum();
+}
+
+void kuOrderManager::amountTyped(double amount)
+{
+    // The quantity goes out as typed or is refused: cut to whole lots it would be another order.
+    const QSharedPointer<kuPaperInfo> paper = currentPaper();
+    if (!paper)
+        return;
+    {
+        const QSignalBlocker blocker(ui->spinBoxLotAmount);
+        ui->spinBoxLotAmount->setValue(std::trunc(std::max(amount, 0.0) / double(paper->lot())));
     }
     setTotalSum();
 }
@@ -635,6 +648,13 @@ void kuOrderManager::showOutcome(const QJsonObject& order, int outcome, const QS
 void kuOrderManager::setOrderID(int orderID)
 {
     m_orderID = orderID;
+    showTitle();
+}
+
+void kuOrderManager::showTitle()
+{
+    // A change replaces an order on the server: the window says which one.
+    setWindowTitle(m_orderID == 0 ? tr("Ввод поручения") : tr("Изменение поручения № %1").arg(m_orderID));
 }
 
 void kuOrderManager::setCurrentTab(int index)
@@ -702,7 +722,9 @@ void kuOrderManager::setSecondCondition(const QJsonObject& order)
 
 void kuOrderManager::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
+        showTitle();
+    }
     QDialog::changeEvent(event);
 }

@@ -77,6 +77,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // A quantity typed into its field: the lot count follows, the quantity stays as typed.
+    void amountTyped(double amount);
+    void showTitle();
     void fillAccounts();
     void fillInstruments();
     void selectCurrentAccount();

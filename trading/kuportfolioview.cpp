@@ -85,7 +85,7 @@ QString kuPortfolioView::questionText(int paperID, int quantity, double price)
         return QString();
     const QChar blank(' ');
     return (quantity < 1 ? tr("Купить ") : tr("Продать ")) + formatNumber(qAbs(quantity), 0, blank) + QLatin1Char(' ') +
-           paper->ticker() + QStringLiteral(" - ") + paper->issuer() + QLatin1Char(' ') + tr(" по цене ") +
+           paper->ticker() + QStringLiteral(" - ") + paper->issuer() + QLatin1Char(' ') + tr("по цене ") +
            formatNumber(price, paper->decimals(), blank);
 }
 
@@ -99,7 +99,7 @@ void kuPortfolioView::orderEntry(const QString& account, int paperID, int quanti
         return;
     // An order goes on the position's own account or not at all.
     if (!dialog->setAccount(account)) {
-        showError(tr("Счёт %1 недоступен, поручение не создано").arg(account));
+        showError(tr("Счет %1 недоступен, поручение не создано").arg(account));
         return;
     }
     dialog->setInstrument(paperID);

@@ -17,9 +17,9 @@ QJsonObject penStyleChoices()
 {
     return QJsonObject{{tr("Сплошная линия"), int(Qt::SolidLine)},
                        {tr("Пунктирная линия"), int(Qt::DashLine)},
-                       {tr("Пунктирная линия(вар. 2)"), int(Qt::DotLine)},
-                       {tr("Пунктирная линия(вар. 3)"), int(Qt::DashDotLine)},
-                       {tr("Пунктирная линия(вар. 4)"), int(Qt::DashDotDotLine)}};
+                       {tr("Пунктирная линия (вар. 2)"), int(Qt::DotLine)},
+                       {tr("Пунктирная линия (вар. 3)"), int(Qt::DashDotLine)},
+                       {tr("Пунктирная линия (вар. 4)"), int(Qt::DashDotDotLine)}};
 }
 
 } // namespace

@@ -533,7 +533,7 @@ private slots:
                                 {"price", price},     {"isMarket", 0},          {"ordTime", 0}, {"execFlag", 0}};
         m_conn->newOrder(order);
         QTRY_COMPARE_WITH_TIMEOUT(
-                m_got.infos, QStringList{"5000 Поручение на Покупку VLMR в количестве 10. Успешно отправлено."}, 5000);
+                m_got.infos, QStringList{"5000 Поручение на покупку VLMR в количестве 10. Успешно отправлено."}, 5000);
 
         auto ours = [&](const QJsonObject& o) {
             return o.value("paper_id").toInt() == m_share && sameDouble(o.value("price").toDouble(), price);
@@ -607,16 +607,16 @@ private slots:
         QTest::addColumn<QString>("reason");
         const QString sent = QStringLiteral("5000 Поручение на %1 VLMR в количестве 10. Успешно отправлено.");
         QTest::newRow("price off the grid")
-                << "offGrid" << QStringList{sent.arg("Продажу")} << 5 << "Цена не кратна шагу цены (0.01)";
+                << "offGrid" << QStringList{sent.arg("продажу")} << 5 << "Цена не кратна шагу цены (0.01)";
         QTest::newRow("cancelled") << "cancel"
-                                   << QStringList{sent.arg("Покупку"),
-                                                  "5000 Запрос на отмену поручения на Покупку по инструменту VLMR в "
+                                   << QStringList{sent.arg("покупку"),
+                                                  "5000 Запрос на отмену поручения на покупку по инструменту VLMR в "
                                                   "количестве 10. Успешно отправлен."}
                                    << 6 << "Снято по запросу клиента";
         QTest::newRow("stop order cancelled")
                 << "stop"
-                << QStringList{"5000 Стоп-поручение на Продажу VLMR в количестве 10. Успешно отправлено.",
-                               "5000 Запрос на отмену стоп-поручения на Продажу по инструменту VLMR в количестве "
+                << QStringList{"5000 Стоп-поручение на продажу VLMR в количестве 10. Успешно отправлено.",
+                               "5000 Запрос на отмену стоп-поручения на продажу по инструменту VLMR в количестве "
                                "10. Успешно отправлен."}
                 << 6 << "Снято по запросу клиента";
     }

@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString unknownError = QStringLiteral("Ошибочная ошибка.");
+const QString unknownError = QStringLiteral("Сервер сообщил об ошибке с неизвестным кодом.");
 const QString networkError = QStringLiteral("Ошибка сетевого доступа.");
 const QString wrongPassword = QStringLiteral("Неверное имя пользователя или пароль.");
 
@@ -228,7 +228,7 @@ void tst_Converter::serverErrors_data()
             {3, "Нет значений входных параметров скрипта."},
             {4, "Неверные имена параметров при вызове скрипта."},
             {5, "Неверное имя пользователя или пароль."},
-            {6, "Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт."},
+            {6, "Счет заблокирован. Пожалуйста, свяжитесь с менеджером Бренхольт."},
             {7, "Сессия закрыта. Если эта ошибка будет повторяться, пожалуйста, свяжитесь с Бренхольт."},
             {8, "Отсутствует информация о денежном счете. Пожалуйста, свяжитесь с менеджером Бренхольт."},
             {9, "Ошибка сетевого доступа."},
@@ -238,9 +238,9 @@ void tst_Converter::serverErrors_data()
             {13, "Неверный идентификатор плагина."},
             {90, "Вы не меняли пароль уже более года. Рекомендуем Вам сменить пароль."},
             {99, "Ошибка БД. Пожалуйста, свяжитесь с Бренхольт."},
-            {0, "Ошибочная ошибка."},
-            {14, "Ошибочная ошибка."},
-            {-1, "Ошибочная ошибка."},
+            {0, "Сервер сообщил об ошибке с неизвестным кодом."},
+            {14, "Сервер сообщил об ошибке с неизвестным кодом."},
+            {-1, "Сервер сообщил об ошибке с неизвестным кодом."},
     };
     for (const auto& code : codes)
         QTest::addRow("code %d", code.first) << packHex(QVariantMap{{"error_code", code.first}}) << code.second;
@@ -317,7 +317,7 @@ void tst_Converter::failedRequests_data()
     QTest::newRow("quotes") << "market" << 1 << QStringList{failed("котировки"), "snapshotQuotes 3 {}"};
     QTest::newRow("order book") << "market" << 10 << QStringList{failed("биржевые заявки"), "snapshotOrderBook 3 []"};
     QTest::newRow("candles") << "market" << 7 << QStringList{failed("свечи графика"), "snapshotChart 3 null"};
-    QTest::newRow("positions") << "trade" << 80 << QStringList{failed("состояние счёта"), "snapshotPositions {}"};
+    QTest::newRow("positions") << "trade" << 80 << QStringList{failed("состояние счета"), "snapshotPositions {}"};
     QTest::newRow("orders") << "trade" << 82 << QStringList{failed("поручения"), "snapshotOrders {}"};
     QTest::newRow("report") << "additional" << 2000
                             << QStringList{failed("данные отчёта"), "additional 2000 [] {\"k\":1}"};
@@ -789,38 +789,38 @@ void tst_Converter::orderStatus_data()
     const QByteArray ok = packHex(QVariantList{1});
     QTest::newRow("new buy") << ok << QJsonObject{{"paperID", 9200}, {"type", 1001}, {"action", 1}, {"amount", 10}}
                              << QStringList{"outcome 0 1001 ",
-                                            "info Поручение на Покупку ОРД в количестве 10. Успешно отправлено. 5000"};
+                                            "info Поручение на покупку ОРД в количестве 10. Успешно отправлено. 5000"};
     QTest::newRow("changed, no action")
             << ok << QJsonObject{{"paperID", 9200}, {"type", 1002}, {"amount", 2.0}}
-            << QStringList{"outcome 0 1002 ", "info Поручение на Покупку ОРД в количестве 2. Успешно отправлено. 5000"};
+            << QStringList{"outcome 0 1002 ", "info Поручение на покупку ОРД в количестве 2. Успешно отправлено. 5000"};
     QTest::newRow("cancel sell") << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", -1}, {"amount", 10}}
                                  << QStringList{"outcome 0 1003 ",
-                                                "info Запрос на отмену поручения на Продажу по инструменту ОРД в "
+                                                "info Запрос на отмену поручения на продажу по инструменту ОРД в "
                                                 "количестве 10. Успешно отправлен. 5000"};
     // Cancels from the orders window carry the order's kind: 2 and 6 are sales.
     QTest::newRow("cancel of a buy") << ok
                                      << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 1}, {"amount", 4}}
                                      << QStringList{"outcome 0 1003 ",
-                                                    "info Запрос на отмену поручения на Покупку по инструменту ОРД в "
+                                                    "info Запрос на отмену поручения на покупку по инструменту ОРД в "
                                                     "количестве 4. Успешно отправлен. 5000"};
     QTest::newRow("cancel of a sell") << ok
                                       << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 2}, {"amount", 4}}
                                       << QStringList{"outcome 0 1003 ",
-                                                     "info Запрос на отмену поручения на Продажу по инструменту ОРД в "
+                                                     "info Запрос на отмену поручения на продажу по инструменту ОРД в "
                                                      "количестве 4. Успешно отправлен. 5000"};
     QTest::newRow("cancel of a stop sell")
             << ok << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 6}, {"amount", 4}}
-            << QStringList{"outcome 0 1003 ", "info Запрос на отмену поручения на Продажу по инструменту ОРД в "
+            << QStringList{"outcome 0 1003 ", "info Запрос на отмену поручения на продажу по инструменту ОРД в "
                                               "количестве 4. Успешно отправлен. 5000"};
     QTest::newRow("stop order") << ok << QJsonObject{{"paperID", 9200}, {"type", 1010}, {"action", -1}, {"amount", 1}}
                                 << QStringList{"outcome 0 1010 ",
-                                               "info Стоп-поручение на Продажу ОРД в количестве 1. Успешно "
+                                               "info Стоп-поручение на продажу ОРД в количестве 1. Успешно "
                                                "отправлено. 5000"};
     QTest::newRow("stop order cancel") << ok
                                        << QJsonObject{{"paperID", 9200}, {"type", 1012}, {"action", 6}, {"amount", 1}}
                                        << QStringList{
                                                   "outcome 0 1012 ",
-                                                  "info Запрос на отмену стоп-поручения на Продажу по инструменту ОРД "
+                                                  "info Запрос на отмену стоп-поручения на продажу по инструменту ОРД "
                                                   "в количестве 1. Успешно отправлен. 5000"};
     QTest::newRow("no instrument") << ok << QJsonObject{{"type", 1001}} << QStringList{"outcome 0 1001 "};
     QTest::newRow("unknown instrument") << ok << QJsonObject{{"paperID", 9299}, {"type", 1001}}
@@ -832,7 +832,7 @@ void tst_Converter::orderStatus_data()
                              << QStringList{"outcome 1 1003 Вы уже посылали запрос на отмену этого поручения."};
     QTest::newRow("stop order refused")
             << packHex(QVariantMap{{"error_code", 6}}) << QJsonObject{{"paperID", 9200}, {"type", 1010}}
-            << QStringList{"outcome 1 1010 Счет заблокирован. Пожалуйста свяжитесь с менеджером Бренхольт."};
+            << QStringList{"outcome 1 1010 Счет заблокирован. Пожалуйста, свяжитесь с менеджером Бренхольт."};
     QTest::newRow("unreadable") << QByteArray("9") << QJsonObject{{"paperID", 9200}, {"type", 1001}}
                                 << QStringList{"outcome 1 1001 " + unknownError};
 }

@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <climits>
+#include <cmath>
 
 #include "kufunctions.h"
 
@@ -61,6 +62,85 @@ private slots:
     }
 
     // Always UTC+3, independent of the machine's zone.
+    void readTypedNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<double>("value");
+        const QString digits400 = QString(400, QLatin1Char('9'));
+        struct Row
+        {
+            const char* name;
+            QString text;
+            int decimals;
+            bool read;
+            double value;
+        };
+        const QList<Row> rows{
+                {"plain", "995", 2, true, 995},
+                {"comma", "99,5", 2, true, 99.5},
+                {"point", "99.5", 2, true, 99.5},
+                {"groups with a comma", "1 234,5", 2, true, 1234.5},
+                {"groups of millions", "12 345 678", 0, true, 12345678},
+                {"no-break blank", QStringLiteral("1\u00a0234"), 0, true, 1234},
+                {"narrow no-break blank", QStringLiteral("1\u202f234,5"), 2, true, 1234.5},
+                {"blanks around", "  42 ", 0, true, 42},
+                {"mark without integer part", ",5", 2, true, 0.5},
+                {"minus zero", "-0", 2, true, 0},
+                {"plus", "+5", 2, true, 5},
+                {"minus sign U+2212", QStringLiteral("\u22125,5"), 2, true, -5.5},
+                {"negative groups", "-1 000", 0, true, -1000},
+                {"any decimals", "0,123456789", -1, true, 0.123456789},
+                // A blank that does not split groups of three is a typing slip, never a group mark.
+                {"blank before one digit", "99 5", 2, false, 0},
+                {"blank before two digits", "12 34", 2, false, 0},
+                {"two blanks", "1  2", 2, false, 0},
+                {"blank before the mark", "1 ,5", 2, false, 0},
+                {"blank before four digits", "1 2345", 2, false, 0},
+                {"first group of four", "1234 567", 2, false, 0},
+                {"blank after the sign", "- 5", 2, false, 0},
+                {"blank in the fraction", "1,2 5", -1, false, 0},
+                {"no-break blank before one digit", QStringLiteral("99\u00a05"), 2, false, 0},
+                {"narrow blank before two digits", QStringLiteral("12\u202f34"), 2, false, 0},
+                {"point group and comma", "1.234,5", 2, false, 0},
+                {"comma group and point", "1,234.5", 2, false, 0},
+                {"exponent", "1e3", 2, false, 0},
+                {"lone comma", ",", 2, false, 0},
+                {"lone point", ".", 2, false, 0},
+                {"trailing mark", "5,", 2, false, 0},
+                {"lone sign", "-", 2, false, 0},
+                {"two signs", "+-5", 2, false, 0},
+                {"sign inside", "89-3", 2, false, 0},
+                {"letters", "abc", 2, false, 0},
+                {"non-ASCII digits", QStringLiteral("\u0661\u0662"), 2, false, 0},
+                {"more decimals than allowed", "1,234", 2, false, 0},
+                {"a mark where none is allowed", "12,0", 0, false, 0},
+                {"400 digits", digits400, -1, false, 0},
+                {"400 digits after the mark", "0," + digits400, -1, true, 1},
+                {"nothing", "", 2, false, 0},
+                {"only blanks", QStringLiteral(" \u00a0\u202f"), 2, false, 0},
+        };
+        for (const Row& row : rows)
+            QTest::newRow(row.name) << row.text << row.decimals << row.read << row.value;
+    }
+    void readTypedNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, decimals);
+        QFETCH(bool, read);
+        QFETCH(double, value);
+        double got = -12345;
+        QCOMPARE(::readTypedNumber(text, decimals, &got), read);
+        if (!read) {
+            QCOMPARE(got, -12345.0); // left alone
+            return;
+        }
+        QCOMPARE(got, value);
+        if (value == 0)
+            QVERIFY(!std::signbit(got)); // shown as "0", not "-0"
+    }
+
     void dateTimeFromUnix_data()
     {
         QTest::addColumn<qint64>("seconds");
@@ -114,16 +194,16 @@ private slots:
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("0") << 0 << "Ошибочная ошибка";
+        QTest::newRow("0") << 0 << "Ошибка с неизвестным кодом";
         QTest::newRow("1") << 1 << "Не удается открыть файл";
         QTest::newRow("7") << 7 << "Ошибка в сетевом соединении";
         QTest::newRow("13") << 13 << "Нет доступа к данным";
         QTest::newRow("15") << 15 << "Ошибка в данных";
         // Outside the table: never past its end.
-        QTest::newRow("16") << 16 << "Ошибочная ошибка";
-        QTest::newRow("-1") << -1 << "Ошибочная ошибка";
-        QTest::newRow("INT_MAX") << INT_MAX << "Ошибочная ошибка";
-        QTest::newRow("INT_MIN") << INT_MIN << "Ошибочная ошибка";
+        QTest::newRow("16") << 16 << "Ошибка с неизвестным кодом";
+        QTest::newRow("-1") << -1 << "Ошибка с неизвестным кодом";
+        QTest::newRow("INT_MAX") << INT_MAX << "Ошибка с неизвестным кодом";
+        QTest::newRow("INT_MIN") << INT_MIN << "Ошибка с неизвестным кодом";
     }
     void errorText()
     {

@@ -267,7 +267,7 @@ void tst_Client::menus()
                             "  mAdd/mOrderBook Биржевые заявки [icon]\n"
                             "  mAdd/mLastTrades Все сделки [icon]\n"
                             "  mAdd/mQuotes Котировки [icon]\n"
-                            "mAccount Счёт\n"
+                            "mAccount Счет\n"
                             "  mAccount/mAddOrder Ввод поручения Ctrl+T\n"
                             "  mAccount/mAccountStatus Состояние счета\n"
                             "  mAccount/mSepAddOrder -\n"
@@ -286,7 +286,7 @@ void tst_Client::menus()
     QStringList bar;
     for (QAction* action : m_client->actionsMenuBar()->actions())
         bar << action->text();
-    QCOMPARE(bar, (QStringList{"Файл", "Добавить", "Счёт", "Расширения", "Помощь"}));
+    QCOMPARE(bar, (QStringList{"Файл", "Добавить", "Счет", "Расширения", "Помощь"}));
 }
 
 // Keys are paths; no callback makes a menu; a callback the widget lacks leaves a dead entry.
@@ -458,7 +458,7 @@ void tst_Client::confirmationsReachTheBar()
 {
     kuQueuedMessageWidget* messages = m_client->currentWorkSpace()->messageBar()->messageWidget();
     const int before = messages->count();
-    emit m_session->converter.on_infoMessage("Поручение на Покупку ABCD в количестве 1. Успешно отправлено.", 5000);
+    emit m_session->converter.on_infoMessage("Поручение на покупку ABCD в количестве 1. Успешно отправлено.", 5000);
     QCOMPARE(messages->count(), before + 1);
     QCOMPARE(messages->currentMessage().timeout, 5000);
     QVERIFY(!messages->currentMessage().pixmap.isNull());

@@ -2,13 +2,17 @@
 #include "kucheckcombobox.h"
 #include "kucolorbutton.h"
 #include "kudoublespinbox.h"
+#include "kuintegerdialog.h"
 #include "kutoolbar.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -35,6 +39,8 @@ private slots:
     void spinBoxEditsShownText();
     void spinBoxTyped_data();
     void spinBoxTyped();
+    void integerDialogTyped_data();
+    void integerDialogTyped();
     void checkComboFace_data();
     void checkComboFace();
     void checkComboEntries();
@@ -363,6 +369,83 @@ void tst_InputWidgets::spinBoxTyped()
     QCOMPARE(spin->text(), spin->textFromValue(value));
     QCOMPARE(changed.size(), refused ? 0 : 1);
     QCOMPARE(spin->entryRefused(), refused);
+}
+
+void tst_InputWidgets::integerDialogTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("okButton");   // else Enter
+    QTest::addColumn<QString>("message"); // empty: taken
+    const QString wanted = QStringLiteral("Введите целое число от 1 до 50.");
+    for (const char* locale : {"C", "ru_RU"}) {
+        for (const bool ok : {false, true}) {
+            const char* how = ok ? "OK" : "Enter";
+            QTest::addRow("%s, %s, whole", locale, how) << QString(locale) << "7" << ok << "";
+            QTest::addRow("%s, %s, letters", locale, how)
+                    << QString(locale) << "abc" << ok << QStringLiteral("«abc» не принято. ") + wanted;
+            QTest::addRow("%s, %s, above the maximum", locale, how)
+                    << QString(locale) << "99" << ok << QStringLiteral("«99» не принято. ") + wanted;
+            QTest::addRow("%s, %s, fraction", locale, how)
+                    << QString(locale) << "5,5" << ok << QStringLiteral("«5,5» не принято. ") + wanted;
+        }
+    }
+    QTest::newRow("below the minimum") << "C"
+                                       << "0" << false << QStringLiteral("«0» не принято. ") + wanted;
+    QTest::newRow("emptied") << "C"
+                             << "" << true << wanted;
+}
+
+// A refused entry keeps the dialog open and says so under the field, which holds the old value
+// again; a whole number in range typed then is taken.
+void tst_InputWidgets::integerDialogTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(bool, okButton);
+    QFETCH(QString, message);
+    const DefaultLocale defaultLocale(locale);
+    bool stayedOpen = false;
+    QString said;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        QApplication::setActiveWindow(dialog);
+        auto* field = dialog->findChild<QDoubleSpinBox*>();
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("message"));
+        QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, typed);
+        if (okButton)
+            QTest::mouseClick(ok, Qt::LeftButton);
+        else
+            QTest::keyClick(field, Qt::Key_Return);
+        stayedOpen = dialog->isVisible();
+        said = label && label->isVisible() ? label->text() : QString();
+        shown = field->text();
+        if (!stayedOpen)
+            return;
+        QTRY_VERIFY(field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("12")); // the old value is selected
+        QTest::keyClick(field, Qt::Key_Return);
+        if (dialog->isVisible())
+            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
+    bool ok = false;
+    const int value = askInteger(nullptr, QStringLiteral("Глубина"), QStringLiteral("Глубина"), 20, 1, 50, &ok);
+    QCOMPARE(stayedOpen, !message.isEmpty());
+    QCOMPARE(said, message);
+    QVERIFY(ok);
+    if (message.isEmpty()) {
+        QCOMPARE(value, typed.toInt());
+    } else {
+        QCOMPARE(shown, QStringLiteral("20"));
+        QCOMPARE(value, 12);
+    }
 }
 
 void tst_InputWidgets::checkComboFace_data()

@@ -50,6 +50,8 @@ private slots:
     void userNameIsUpperCaseAndShort();
     void acceptButtonRules();
     void finishedFieldsMoveTheFocus();
+    void returnOnTheUntouchedForm_data();
+    void returnOnTheUntouchedForm();
     void proxyPortTakesFiveDigits_data();
     void proxyPortTakesFiveDigits();
     void proxyRecordSavedAndApplied_data();
@@ -172,6 +174,42 @@ void tst_LoginForm::finishedFieldsMoveTheFocus()
     emit edit("editPassword")->editingFinished();
     QTRY_COMPARE(QApplication::focusWidget(), acceptButton());
     QVERIFY(acceptButton()->isDefault());
+}
+
+void tst_LoginForm::returnOnTheUntouchedForm_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::newRow("as opened, Return") << "" << int(Qt::Key_Return);
+    QTest::newRow("as opened, Enter") << "" << int(Qt::Key_Enter);
+    QTest::newRow("on Cancel, Return") << "cancel" << int(Qt::Key_Return);
+    QTest::newRow("on the user name, Return") << "login" << int(Qt::Key_Return);
+}
+
+// Return at start is a reflex: with nothing typed it must not close the form, which ends the program.
+void tst_LoginForm::returnOnTheUntouchedForm()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QPushButton* cancel = formChild<QDialogButtonBox>(form, "buttonBox")->button(QDialogButtonBox::Cancel);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    if (focus == "cancel")
+        cancel->setFocus(Qt::TabFocusReason);
+    else if (focus == "login")
+        edit("editLogin")->setFocus(Qt::MouseFocusReason);
+    if (!focus.isEmpty())
+        QTRY_VERIFY(QApplication::focusWidget() == cancel || QApplication::focusWidget() == edit("editLogin"));
+    QSignalSpy finished(form.data(), &QDialog::finished);
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.data();
+    QTest::keyClick(target, Qt::Key(key));
+    QCoreApplication::processEvents();
+    QVERIFY(form->isVisible());
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(catcher->boxes.isEmpty());
+    // It stays with OK, which logs in once both fields are filled.
+    QVERIFY(acceptButton()->isDefault());
+    QVERIFY(!cancel->isDefault());
 }
 
 void tst_LoginForm::proxyPortTakesFiveDigits_data()

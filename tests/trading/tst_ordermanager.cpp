@@ -161,7 +161,9 @@ private slots:
         QTest::addColumn<double>("lots");
         QTest::newRow("amount 25") << "amount" << 25.0 << 20.0 << 2.0;
         QTest::newRow("lots 3") << "lots" << 3.0 << 30.0 << 3.0;
-        QTest::newRow("typed 15") << "typed" << 15.0 << 10.0 << 1.0;
+        // Typed, the quantity stays as it is: an odd one is refused when the order is placed.
+        QTest::newRow("typed 15") << "typed" << 15.0 << 15.0 << 1.0;
+        QTest::newRow("typed 30") << "typed" << 30.0 << 30.0 << 3.0;
         QTest::newRow("negative amount") << "amount" << -5.0 << 0.0 << 1.0; // the lot box stops at 1
         QTest::newRow("button 5") << "toolBtn_5" << 0.0 << 50.0 << 5.0;
         QTest::newRow("button 500") << "toolBtn_500" << 0.0 << 5000.0 << 500.0;
@@ -281,7 +283,7 @@ private slots:
         else if (state == "huge")
             setQuiet(box("spinBoxAmount"), 3e9);
         else if (state == "odd")
-            setQuiet(box("spinBoxAmount"), 15);
+            box("spinBoxAmount")->setValue(15); // as the field reports it, not behind its back
         else if (state == "price0")
             setQuiet(box("spinBoxPrice"), 0);
         else if (state == "offStep")
@@ -332,6 +334,8 @@ private slots:
         QFETCH(QString, request);
         fill(paperID, 20, 100.05);
         m_dialog->setOrderID(orderID);
+        QCOMPARE(m_dialog->windowTitle(),
+                 orderID == 0 ? QString("Ввод поручения") : QString("Изменение поручения № %1").arg(orderID));
         QCOMPARE(w<QCheckBox>("chkBoxExec")->isHidden(), paperID != paper::currency);
         if (gtc)
             w<QRadioButton>("rbGTC")->setChecked(true);
@@ -689,6 +693,15 @@ private slots:
         QTest::newRow("price in letters") << "C"
                                           << "spinBoxPrice"
                                           << "abc" << true << "price" << 0.0;
+        QTest::newRow("price with a slipped blank") << "ru_RU"
+                                                    << "spinBoxPrice"
+                                                    << "99 5" << false << "price" << 0.0;
+        QTest::newRow("price split in two") << "C"
+                                            << "spinBoxPrice"
+                                            << "12 34" << true << "price" << 0.0;
+        QTest::newRow("price with a blank before the comma") << "ru_RU"
+                                                             << "spinBoxPrice"
+                                                             << "1 ,5" << false << "price" << 0.0;
         QTest::newRow("price beyond the decimals") << "C"
                                                    << "spinBoxPrice"
                                                    << "893,567" << false << "price" << 0.0;
@@ -761,6 +774,98 @@ private slots:
         QCOMPARE(conn()->requests.size(), 1);
         const QJsonObject order = QJsonDocument::fromJson(conn()->requests.first().section(' ', 1).toUtf8()).object();
         QCOMPARE(order.value(key).toDouble(), sent);
+        QVERIFY(m_dialog->isHidden());
+    }
+
+    void typedQuantityInLots_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("leave"); // how the field is left before the click
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<double>("sent"); // 0: refused
+        QTest::newRow("15, clicked at once") << "15"
+                                             << ""
+                                             << "btnBuyLimit" << 0.0;
+        QTest::newRow("15, after Tab") << "15"
+                                       << "tab"
+                                       << "btnBuyLimit" << 0.0;
+        QTest::newRow("15, after Enter") << "15"
+                                         << "enter"
+                                         << "btnBuyLimit" << 0.0;
+        QTest::newRow("below a lot") << "5"
+                                     << ""
+                                     << "btnSellLimit" << 0.0;
+        QTest::newRow("in groups, off the lot") << "1 005"
+                                                << "tab"
+                                                << "btnBuyMkt" << 0.0;
+        QTest::newRow("stop order") << "25"
+                                    << "enter"
+                                    << "btnSellStop" << 0.0;
+        QTest::newRow("whole lots") << "20"
+                                    << ""
+                                    << "btnBuyLimit" << 20.0;
+        QTest::newRow("whole lots in groups") << "1 000"
+                                              << "tab"
+                                              << "btnSellMkt" << 1000.0;
+        QTest::newRow("whole lots, stop order") << "30"
+                                                << "enter"
+                                                << "btnBuyStop" << 30.0;
+    }
+
+    // With a lot of 10 a typed quantity goes out exactly as typed, or, when it is not a whole number
+    // of lots, is refused with its reason while the field keeps it; a corrected one then goes.
+    void typedQuantityInLots()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, leave);
+        QFETCH(QString, button);
+        QFETCH(double, sent);
+        fill(paper::share, 10, 100.05);
+        const bool stop = button.contains("Stop");
+        if (stop) {
+            m_dialog->setCurrentTab(1);
+            box("spinBoxIfPrice_1")->setValue(95);
+        }
+        m_dialog->show();
+        QApplication::setActiveWindow(m_dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+        QDoubleSpinBox* input = box("spinBoxAmount");
+        auto typeIn = [&](const QString& text) {
+            QApplication::setActiveWindow(m_dialog.get()); // back from a message box
+            input->setFocus();
+            QTRY_VERIFY(input->hasFocus());
+            input->selectAll();
+            QTest::keyClick(input, Qt::Key_Delete);
+            QTest::keyClicks(input, text);
+        };
+        typeIn(typed);
+        BoxCatcher boxes;
+        if (leave == "tab") {
+            QTest::keyClick(input, Qt::Key_Tab);
+            QTRY_VERIFY(!input->hasFocus());
+        } else if (leave == "enter") {
+            QTest::keyClick(input, Qt::Key_Return); // sends nothing by itself
+        }
+        QCOMPARE(input->text(), typed);
+        QVERIFY(conn()->requests.isEmpty());
+        QPushButton* send = w<QPushButton>(button.toLatin1().constData());
+        QTest::mouseClick(send, Qt::LeftButton);
+        if (sent == 0) {
+            QCOMPARE(boxes.texts, QStringList{"Количество бумаг не кратно биржевому лоту!"});
+            QVERIFY(conn()->requests.isEmpty());
+            QVERIFY(m_dialog->isVisible());
+            QCOMPARE(input->text(), typed);
+            typeIn("40");
+            QTest::mouseClick(send, Qt::LeftButton);
+            QCOMPARE(boxes.texts.size(), 1);
+            sent = 40;
+        } else {
+            QVERIFY(boxes.texts.isEmpty());
+        }
+        QCOMPARE(conn()->requests.size(), 1);
+        const QJsonObject order = QJsonDocument::fromJson(conn()->requests.first().section(' ', 1).toUtf8()).object();
+        QCOMPARE(order.value("amount").toDouble(), sent);
+        QCOMPARE(m_dialog->lotAmount(), sent / 10);
         QVERIFY(m_dialog->isHidden());
     }
 

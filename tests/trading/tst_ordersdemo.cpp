@@ -95,7 +95,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_infos.size(), 1, 5000);
         const QString ticker = kuPaperList::instance()->ticker(m_share);
         QCOMPARE(m_infos.first(),
-                 QStringLiteral("Поручение на Покупку %1 в количестве 3. Успешно отправлено.").arg(ticker));
+                 QStringLiteral("Поручение на покупку %1 в количестве 3. Успешно отправлено.").arg(ticker));
         const QStringList sent = orderRequests().mid(before);
         QCOMPARE(sent.size(), 1);
         QVERIFY2(sent.first().startsWith("TYPE=1001&ACC="), qPrintable(sent.first()));

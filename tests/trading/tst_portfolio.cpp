@@ -399,13 +399,13 @@ private slots:
         QTest::addColumn<QString>("order");
 
         QTest::newRow("close a short") << "ACC1"
-                                       << "BIG" << false << "Купить 20 BIG - Эмитент BIG  по цене 101.00"
+                                       << "BIG" << false << "Купить 20 BIG - Эмитент BIG по цене 101.00"
                                        << "ACC1 106 1 20 101";
         QTest::newRow("turn a long") << "ACC1"
-                                     << "VLMR" << true << "Продать 20 VLMR - Эмитент VLMR  по цене 55.00"
+                                     << "VLMR" << true << "Продать 20 VLMR - Эмитент VLMR по цене 55.00"
                                      << "ACC1 101 -1 20 55";
         QTest::newRow("account gone") << "GONE"
-                                      << "BIG" << false << "Счёт GONE недоступен, поручение не создано"
+                                      << "BIG" << false << "Счет GONE недоступен, поручение не создано"
                                       << "";
     }
 

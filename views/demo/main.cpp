@@ -141,7 +141,7 @@ public:
             if (role == AccountRole)
                 return m_topNames.at(top);
             if (role == TitleRole)
-                return QStringLiteral("Счёт %1").arg(m_topNames.at(top));
+                return QStringLiteral("Счет %1").arg(m_topNames.at(top));
             if (role == SummaryRole) {
                 double total = 0;
                 for (const auto& item : m_children.at(top))

@@ -245,9 +245,9 @@ void tst_ChartObjectFibo::params()
     QCOMPARE(byName.value("penStyle").toObject().value("availableValue").toObject(),
              (QJsonObject{{"Сплошная линия", 1},
                           {"Пунктирная линия", 2},
-                          {"Пунктирная линия(вар. 2)", 3},
-                          {"Пунктирная линия(вар. 3)", 4},
-                          {"Пунктирная линия(вар. 4)", 5}}));
+                          {"Пунктирная линия (вар. 2)", 3},
+                          {"Пунктирная линия (вар. 3)", 4},
+                          {"Пунктирная линия (вар. 4)", 5}}));
     QVERIFY(byName.value("lineWidth").toObject().value("availableValue").toObject().isEmpty());
     QCOMPARE(fibo.propertyInfo("other").label, QStringLiteral("unknown"));
 }

@@ -264,9 +264,9 @@ void tst_ChartObjectLines::params()
     const QJsonObject styles = params.value("penStyle").toObject().value("availableValue").toObject();
     QCOMPARE(styles, (QJsonObject{{"Сплошная линия", 1},
                                   {"Пунктирная линия", 2},
-                                  {"Пунктирная линия(вар. 2)", 3},
-                                  {"Пунктирная линия(вар. 3)", 4},
-                                  {"Пунктирная линия(вар. 4)", 5}}));
+                                  {"Пунктирная линия (вар. 2)", 3},
+                                  {"Пунктирная линия (вар. 3)", 4},
+                                  {"Пунктирная линия (вар. 4)", 5}}));
     QVERIFY(params.value("lineColor").toObject().value("availableValue").toObject().isEmpty());
     QCOMPARE(line->propertyInfo("other").label, QStringLiteral("unknown"));
 }
