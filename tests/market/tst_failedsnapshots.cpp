@@ -70,8 +70,8 @@ Kind kind(const QString& name, int bookPaper = paper::share)
                 },
                 [](dcMessagePack* c) {
                     emit c->on_snapshotPositions(QJsonObject{
-                            {"ACC1", QJsonObject{{"position", QJsonArray{QJsonObject{{"paper_id", 301},
-                                                                                     {"amount", 10}}}}}}});
+                            {"ACC1",
+                             QJsonObject{{"position", QJsonArray{QJsonObject{{"paper_id", 301}, {"amount", 10}}}}}}});
                 }};
     return {wtOrderBook,
             "kuGetOrderBook",

@@ -243,9 +243,9 @@ private slots:
         // The condition sentence stays on the kind.
         QCOMPARE(row->toolTip(4).isEmpty(), act != 5 && act != 6);
         // A sum the server does give is shown.
-        const auto withSum = QSharedPointer<kuOrdersItem>::create(1, paper::share, QDateTime(), act, 10, 0.0, 1015.0, 1,
-                                                                  0, 0, fcond, 0, 100.0, 101.5, scond, 0, 120.0,
-                                                                  119.95, QString());
+        const auto withSum =
+                QSharedPointer<kuOrdersItem>::create(1, paper::share, QDateTime(), act, 10, 0.0, 1015.0, 1, 0, 0, fcond,
+                                                     0, 100.0, 101.5, scond, 0, 120.0, 119.95, QString());
         QCOMPARE(withSum->displayText(7), QString("1 015.00"));
         QCOMPARE(withSum->sortValue(7), QVariant(1015.0));
     }
@@ -276,7 +276,8 @@ private slots:
         proxy.sort(7, Qt::AscendingOrder);
         const QStringList order7 = ordersState(&proxy).split(' ');
         QCOMPARE(order7.mid(4), (QStringList{"4/1/10", "1/1/10"}));
-        QCOMPARE(QSet<QString>(order7.cbegin() + 1, order7.cbegin() + 4), (QSet<QString>{"2/1/10", "3/1/10", "5/1/10"}));
+        QCOMPARE(QSet<QString>(order7.cbegin() + 1, order7.cbegin() + 4),
+                 (QSet<QString>{"2/1/10", "3/1/10", "5/1/10"}));
     }
 
     // The model's answer to updates: rows merged per account, the order book told what came onto the
