@@ -162,7 +162,7 @@ int kuWindowBase::retryPause(int failuresInRow)
     if (failuresInRow <= 1)
         return 0;
     qint64 pause = retryStepMs;
-    for (int i = 2; i < failuresInRow && pause < retryMaxMs; ++i)
+    for (int i = 2; i < failuresInRow && pause > 0 && pause < retryMaxMs; ++i)
         pause *= 2;
     return int(qMin<qint64>(pause, retryMaxMs));
 }
