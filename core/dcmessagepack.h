@@ -73,6 +73,12 @@ signals:
     // The instrument list did not come; emitted after the next healthy update poll, so
     // that the connection asks for it again once the server answers.
     void on_papersWanted();
+    // The orders, positions or order book snapshot did not come (its request failed or
+    // timed out): no empty snapshot stands in for it. paperID is the instrument asked
+    // for, 0 for the account streams.
+    void on_snapshotFailed(WinType winType, int paperID);
+    // After a failed snapshot, the next healthy update poll: the windows that wait ask again.
+    void on_snapshotsWanted();
     // An update reply was a server error or unreadable; errorCode is the
     // server's "error_code", 0 when there was none.
     void on_updatesFailed(int errorCode, QString msg);
@@ -113,6 +119,8 @@ private:
     void processTradeData(const QByteArray& hexData, WinType winType);
     void processAdditionalData(const QByteArray& hexData, WinType winType, const QVariantMap& args);
     void processUpdates(const QByteArray& hexData);
+    // A snapshot whose request came back with no body.
+    void snapshotFailed(WinType winType, int paperID);
     // A request that came back with no body: logged and shown on the message bar.
     void reportFailedRequest(WinType winType);
 
@@ -126,4 +134,5 @@ private:
     std::atomic<qint64> m_queuedBytes{0};
     std::atomic<qint64> m_mostQueuedBytes{0};
     std::atomic<bool> m_papersWanted{false};
+    std::atomic<bool> m_snapshotsWanted{false};
 };

@@ -95,7 +95,10 @@ void dcMessagePack::processMarketData(const QByteArray& hexData, int paperID, Wi
         emit on_snapshotChart(paperID, QVariant());
         break;
     case wtOrderBook:
-        emit on_snapshotOrderBook(paperID, buildOrderBook(list, 0));
+        if (hexData.isEmpty())
+            snapshotFailed(winType, paperID);
+        else
+            emit on_snapshotOrderBook(paperID, buildOrderBook(list, 0));
         break;
     case wtLastTrades:
         emit on_snapshotLastTrades(paperID, buildLastTrades(list, 0));
@@ -116,10 +119,16 @@ void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
     const msgpack_object* const end = elements.ptr + elements.size;
     switch (winType) {
     case wtPortfolio:
-        emit on_snapshotPositions(buildPositions(begin, end));
+        if (hexData.isEmpty())
+            snapshotFailed(winType, 0);
+        else
+            emit on_snapshotPositions(buildPositions(begin, end));
         break;
     case wtOrders:
-        emit on_snapshotOrders(buildOrders(begin, end));
+        if (hexData.isEmpty())
+            snapshotFailed(winType, 0);
+        else
+            emit on_snapshotOrders(buildOrders(begin, end));
         break;
     case wtTrades:
         emit on_snapshotTrades(buildTrades(begin, end));
@@ -149,6 +158,13 @@ void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
     default:
         break;
     }
+}
+
+void dcMessagePack::snapshotFailed(WinType winType, int paperID)
+{
+    // An empty list would read as "nothing open": the window says it has nothing and asks again.
+    m_snapshotsWanted = true;
+    emit on_snapshotFailed(winType, paperID);
 }
 
 void dcMessagePack::processAdditionalData(const QByteArray& hexData, WinType winType, const QVariantMap& args)
@@ -184,6 +200,8 @@ void dcMessagePack::processUpdates(const QByteArray& hexData)
     }
     if (m_papersWanted.exchange(false))
         emit on_papersWanted();
+    if (m_snapshotsWanted.exchange(false))
+        emit on_snapshotsWanted();
     const Elements entries = elementsOf(root);
     for (int i = 0; i < entries.size; ++i) {
         const msgpack_object& item = entries.at(i);

@@ -23,6 +23,29 @@ void onSignal(int number)
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
+// A fault option's "VALUE", "VALUE@SCRIPT" or "VALUE@SCRIPT:TIMES": the script alone, the
+// fault ending after that many of its requests.
+struct FaultSpec
+{
+    QString value;
+    QString script;
+    int times = -1;
+    bool ok = true;
+};
+
+FaultSpec faultSpec(const QString& text)
+{
+    FaultSpec spec;
+    spec.value = text.section(QLatin1Char('@'), 0, 0);
+    const QString target = text.section(QLatin1Char('@'), 1);
+    spec.script = target.section(QLatin1Char(':'), 0, 0);
+    if (target.contains(QLatin1Char(':'))) {
+        spec.times = target.section(QLatin1Char(':'), 1).toInt(&spec.ok);
+        spec.ok = spec.ok && spec.times > 0 && !spec.script.isEmpty();
+    }
+    return spec;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -57,9 +80,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption delayOption(QStringLiteral("delay"),
                                          QStringLiteral("Delay every reply by this many milliseconds."),
                                          QStringLiteral("ms"), QStringLiteral("0"));
-    const QCommandLineOption statusOption(QStringLiteral("status"),
-                                          QStringLiteral("Answer every request with this HTTP status."),
-                                          QStringLiteral("code"), QStringLiteral("0"));
+    const QCommandLineOption statusOption(
+            QStringLiteral("status"),
+            QStringLiteral("Answer every request with this HTTP status and an empty body, or CODE@SCRIPT only "
+                           "that one (kuGetOrders), CODE@SCRIPT:TIMES only its next TIMES requests; repeatable."),
+            QStringLiteral("code[@script[:times]]"));
     const QCommandLineOption dropOption(QStringLiteral("drop"),
                                         QStringLiteral("Close every connection without answering."));
     const QCommandLineOption refuseOption(
@@ -72,10 +97,10 @@ int main(int argc, char* argv[])
             QStringLiteral("dir"));
     const QCommandLineOption hostileOption(
             QStringLiteral("hostile"),
-            QStringLiteral("Answer badly: MODE for every request or MODE@SCRIPT for one (kuGetInitInfo); "
-                           "repeatable. Modes: %1.")
+            QStringLiteral("Answer badly: MODE for every request or MODE@SCRIPT for one (kuGetInitInfo), "
+                           "MODE@SCRIPT:TIMES for its next TIMES requests; repeatable. Modes: %1.")
                     .arg(kuDemoHostile::names()),
-            QStringLiteral("mode[@script]"));
+            QStringLiteral("mode[@script[:times]]"));
     const QCommandLineOption hostileBytesOption(
             QStringLiteral("hostile-bytes"),
             QStringLiteral("Hex bytes of an oversized reply, inflated bytes of a gzip bomb."), QStringLiteral("bytes"));
@@ -129,15 +154,25 @@ int main(int argc, char* argv[])
         server.addUser(user.left(colon), user.mid(colon + 1));
     }
     server.setReplyDelay(parser.value(delayOption).toInt());
-    server.setReplyStatus(parser.value(statusOption).toInt());
+    for (const QString& item : parser.values(statusOption)) {
+        const FaultSpec spec = faultSpec(item);
+        bool number = false;
+        const int code = spec.value.toInt(&number);
+        if (!spec.ok || !number || code < 0) {
+            qCritical("--status wants code[@script[:times]], got %s", qPrintable(item));
+            return 2;
+        }
+        server.setReplyStatus(code, spec.script, spec.times);
+    }
     server.setDropConnections(parser.isSet(dropOption));
     for (const QString& item : parser.values(hostileOption)) {
-        const kuDemoHostile::Mode mode = kuDemoHostile::fromName(item.section(QLatin1Char('@'), 0, 0));
-        if (mode == kuDemoHostile::None) {
+        const FaultSpec spec = faultSpec(item);
+        const kuDemoHostile::Mode mode = kuDemoHostile::fromName(spec.value);
+        if (mode == kuDemoHostile::None || !spec.ok) {
             qCritical("unknown hostile mode %s (modes: %s)", qPrintable(item), qPrintable(kuDemoHostile::names()));
             return 2;
         }
-        server.setHostile(mode, item.section(QLatin1Char('@'), 1));
+        server.setHostile(mode, spec.script, spec.times);
     }
     if (parser.isSet(hostileBytesOption)) {
         server.setOversizedBytes(parser.value(hostileBytesOption).toInt());

@@ -222,6 +222,13 @@ void kuOrderBook::subscribe()
                     [paper](kuAbstractConn* conn) { conn->getOrderBook(paper); });
 }
 
+void kuOrderBook::showFailedSnapshot()
+{
+    // An empty book would read as "nobody trades": the levels go and the window says why.
+    m_proxy->setOrderBook(QJsonArray(), m_lot, m_decimals);
+    setFailedText(ui->tableOrderBookView, tr("Не удалось загрузить стакан."));
+}
+
 void kuOrderBook::slot_snapshotOrderBook(int PaperID, QJsonArray orderBook)
 {
     if (PaperID != paperID())

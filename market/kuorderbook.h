@@ -74,6 +74,9 @@ public slots:
     void slot_showOrder(int paperID, int orderID, double price, int amount);
     void slot_hideOrder(int paperID, int orderID);
 
+protected:
+    void showFailedSnapshot() override;
+
 private:
     struct Form
     {

@@ -7,7 +7,10 @@
 #include <QMutex>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
+class QAbstractScrollArea;
+class QLabel;
 class kuAbstractConn;
 class kuAbstractDataConverter;
 class kuLightBoxWidget;
@@ -21,6 +24,11 @@ class kuLightBoxWidget;
 // none or the stream is already live on that session, and nothing is sent.
 // Derived windows connect the converter's signals with Qt::UniqueConnection,
 // so a repeated subscribe() adds no second handler.
+//
+// A snapshot that the converter could not get (the request failed or timed out)
+// is no empty snapshot: a window that shows failures (showFailedSnapshot) says so
+// in place of its rows and asks again once the server answers a poll, waiting
+// longer after each failure in a row.
 class kuWindowBase : public QMainWindow
 {
     Q_OBJECT
@@ -53,11 +61,26 @@ public:
     QMutex* mutex() { return &m_mutex; }
     // The converter of the current connection, or null.
     static QPointer<kuAbstractDataConverter> converter();
+    // True from a failed snapshot until the window asks again or a snapshot comes.
+    bool snapshotFailed() const { return m_failed; }
+    // The text that stands in place of the rows, empty when none is shown.
+    QString failedText() const;
+    // Whether the window waits out a pause before asking again.
+    bool retryPending() const { return m_retry.isActive(); }
+    // Pauses before asking again after failed snapshots in a row: none after the first,
+    // then stepMs, doubled each time up to maxMs. Tests shorten them.
+    static void setRetryPauses(int stepMs, int maxMs);
+    static int retryPause(int failuresInRow);
 
 public slots:
     virtual void slot_showError(WinType winType, QString msg, int paperID);
+    // Hides the text of a failed snapshot: the window waits again.
     void showLightBox();
     void hideLightBox();
+    // The converter got no snapshot of winType for paperID; taken when the window waits for it.
+    void slot_snapshotFailed(WinType winType, int paperID);
+    // The server answers polls again: a window whose snapshot failed asks once more.
+    void slot_snapshotsWanted();
 
 signals:
     void on_closeWindow();
@@ -67,6 +90,16 @@ protected:
     void setPaperID(int paperID) { m_paperID = paperID; }
     // For subscribe(): the connection to send the request on (the hold is counted), or null.
     QPointer<kuAbstractConn> streamConnection();
+    // For subscribe(): the request is about to go; its snapshot or failure is awaited.
+    void awaitSnapshot() { m_awaiting = true; }
+
+    // For a window whose snapshot failed: its rows go and setFailedText() tells it. The
+    // converter reports failed snapshots of the orders, positions and order book streams.
+    virtual void showFailedSnapshot() {}
+    // Sends the snapshot's request again; subscribe() may do more (refill the account box).
+    virtual void askSnapshotAgain() { subscribe(); }
+    // text stands in place of the rows of view until the window waits again or shows a snapshot.
+    void setFailedText(QAbstractScrollArea* view, const QString& text);
 
     // For subscribe(): connects the converter's snapshot signal to the window's slot and its
     // errors to slot_showError (unique), then runs request(connection). Connected before the
@@ -81,6 +114,7 @@ protected:
             return false;
         connect(source.data(), snapshot, window, slot, Qt::UniqueConnection);
         connectErrors(true);
+        awaitSnapshot();
         request(conn.data());
         return true;
     }
@@ -104,11 +138,14 @@ protected:
         if (const QPointer<kuAbstractDataConverter> source = converter())
             disconnect(source.data(), signal, window, slot);
     }
-    // The converter's errors to slot_showError (unique), or cut from it.
+    // The converter's errors to slot_showError and its failed snapshots to this window (unique),
+    // or cut: cutting them means the snapshot came, and ends a failed state.
     void connectErrors(bool on);
 
 private:
     void releaseStream();
+    void askAgain();
+    void hideFailedText();
 
     struct Stream
     {
@@ -119,8 +156,13 @@ private:
     };
 
     QPointer<kuLightBoxWidget> m_lightBox;
+    QPointer<QLabel> m_failedText;
+    QTimer m_retry;
     QMutex m_mutex;
     Stream m_stream;
     int m_paperID = 0;
+    int m_failures = 0; // failed snapshots in a row
     bool m_busy = true;
+    bool m_awaiting = false;
+    bool m_failed = false;
 };

@@ -80,9 +80,21 @@ void kuOrders::init()
 
 void kuOrders::subscribe()
 {
+    askSnapshotAgain();
+    loadAccounts();
+}
+
+void kuOrders::askSnapshotAgain()
+{
     requestSnapshot(this, &kuAbstractDataConverter::on_snapshotOrders, &kuOrders::slot_snapshotOrders,
                     [](kuAbstractConn* conn) { conn->getOrders(); });
-    loadAccounts();
+}
+
+void kuOrders::showFailedSnapshot()
+{
+    // No rows would read as "no orders": they go and the window says why.
+    m_proxy->clear();
+    setFailedText(m_view, tr("Не удалось загрузить поручения."));
 }
 
 kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)

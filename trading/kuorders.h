@@ -48,6 +48,9 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showFailedSnapshot() override;
+    // The request alone: the account box keeps the user's checks.
+    void askSnapshotAgain() override;
 
 private:
     void init();

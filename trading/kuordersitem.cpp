@@ -62,6 +62,15 @@ QString kuOrdersItem::displayText(int column) const
     switch (column) {
     case 4:
         return actText(m_act);
+    case 6:
+        if (showsTriggers()) {
+            if (m_fcond != 0 && m_scond != 0)
+                return priceText(m_ifPrice1) + QStringLiteral(" / ") + priceText(m_ifPrice2);
+            return priceText(m_fcond != 0 ? m_ifPrice1 : m_ifPrice2);
+        }
+        return kuAccountRowItem::displayText(column);
+    case 7:
+        return hidesSum() ? QString() : kuAccountRowItem::displayText(column);
     case 8:
         return m_type == 0 ? tr("Лимитированное") : tr("Рыночное");
     case 9:
@@ -110,6 +119,12 @@ QColor kuOrdersItem::statusColor() const
 bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
 {
     switch (column) {
+    case 6:
+        return showsTriggers() == other.showsTriggers() && (m_fcond != 0) == (other.m_fcond != 0) &&
+               (m_scond != 0) == (other.m_scond != 0) && m_ifPrice1 == other.m_ifPrice1 &&
+               m_ifPrice2 == other.m_ifPrice2 && sameSharedColumn(other, column);
+    case 7:
+        return hidesSum() == other.hidesSum() && sameSharedColumn(other, column);
     case 4:
         // The tool tip tells the stop conditions.
         return m_act == other.m_act && m_amount == other.m_amount && m_ticker == other.m_ticker &&
@@ -159,6 +174,15 @@ QString kuOrdersItem::toolTip(int column) const
     default:
         return kuAccountRowItem::toolTip(column);
     }
+}
+
+QVariant kuOrdersItem::sortValue(int column) const
+{
+    if (column == 6 && showsTriggers())
+        return m_fcond != 0 ? m_ifPrice1 : m_ifPrice2;
+    if (column == 7 && hidesSum())
+        return QVariant();
+    return kuAccountRowItem::sortValue(column);
 }
 
 int kuOrdersItem::itemType() const

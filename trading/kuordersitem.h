@@ -17,9 +17,13 @@ public:
                  int status, int type, int limitation, int fcond, int isMarket1, double ifPrice1, double stopPrice1,
                  int scond, int isMarket2, double ifPrice2, double stopPrice2, const QString& reason);
 
+    // A stop order shows the trigger price of each condition set in the price column
+    // ("850.50", or "850.50 / 900.00" with both) and no sum while it has none.
     QString displayText(int column) const override;
     int alignment(int column) const override;
     QString toolTip(int column) const override;
+    // A stop order sorts by its first trigger shown, and with no sum before every sum.
+    QVariant sortValue(int column) const override;
     int itemType() const override;
 
     QColor statusColor() const;
@@ -48,6 +52,11 @@ public:
 
 private:
     QString conditionText() const;
+    bool isStop() const { return m_act == 5 || m_act == 6; }
+    // A stop order with a condition set: its price column shows the triggers.
+    bool showsTriggers() const { return isStop() && (m_fcond != 0 || m_scond != 0); }
+    // A stop order without a sum of its own leaves the sum column empty.
+    bool hidesSum() const { return isStop() && m_sum == 0; }
 
     int m_orderID;
     int m_type;

@@ -115,29 +115,34 @@ void kuPortfolio::init()
 
 void kuPortfolio::subscribe()
 {
-    const QPointer<kuAbstractDataConverter> source = converter();
-    if (source) {
-        if (const QPointer<kuAbstractConn> connection = streamConnection()) {
-            // A new stream or session: the server knows none of our last-price requests.
-            for (auto it = m_lastPriceAsked.begin(); it != m_lastPriceAsked.end(); ++it)
-                it.value() = false;
-            connect(source, &kuAbstractDataConverter::on_snapshotPositions, this, &kuPortfolio::slot_snapshotPosition,
-                    Qt::UniqueConnection);
-            connect(source, &kuAbstractDataConverter::on_receviedError, this, &kuPortfolio::slot_showError,
-                    Qt::UniqueConnection);
-            connection->getPortfolio();
-        }
-    }
+    askSnapshotAgain();
     // Filled anew each time, so a reconnection lists every account once.
     kuAccountWindow::loadAccounts(m_accountBox, m_view);
 }
 
+void kuPortfolio::askSnapshotAgain()
+{
+    requestSnapshot(this, &kuAbstractDataConverter::on_snapshotPositions, &kuPortfolio::slot_snapshotPosition,
+                    [this](kuAbstractConn* connection) {
+                        // A new stream or session: the server knows none of our last-price requests.
+                        for (auto it = m_lastPriceAsked.begin(); it != m_lastPriceAsked.end(); ++it)
+                            it.value() = false;
+                        connection->getPortfolio();
+                    });
+}
+
+void kuPortfolio::showFailedSnapshot()
+{
+    // No positions is not "nothing held": the rows go and the window says why.
+    ui->graphicsView->hide();
+    m_selection = QPersistentModelIndex();
+    m_proxy->clear();
+    setFailedText(m_view, tr("Не удалось загрузить состояние счета."));
+}
+
 void kuPortfolio::slot_snapshotPosition(QJsonObject jsonPositions)
 {
-    if (const QPointer<kuAbstractDataConverter> source = converter()) {
-        disconnect(source, &kuAbstractDataConverter::on_snapshotPositions, this, &kuPortfolio::slot_snapshotPosition);
-        disconnect(source, &kuAbstractDataConverter::on_receviedError, this, &kuPortfolio::slot_showError);
-    }
+    endSnapshot(this, &kuAbstractDataConverter::on_snapshotPositions, &kuPortfolio::slot_snapshotPosition);
     ui->graphicsView->hide();
     const QMap<QString, QVariant> rows = parsePositions(jsonPositions);
     m_selection = QPersistentModelIndex();

@@ -73,6 +73,9 @@ public slots:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showFailedSnapshot() override;
+    // The request alone: the account box keeps the user's checks.
+    void askSnapshotAgain() override;
 
 private:
     void init();

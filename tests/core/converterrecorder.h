@@ -106,6 +106,12 @@ public:
         connect(
                 converter, &C::on_papersWanted, this, [this] { add("papersWanted"); }, direct);
         connect(
+                converter, &C::on_snapshotFailed, this,
+                [this](WinType wt, int id) { add(QStringLiteral("snapshotFailed %1 %2").arg(int(wt)).arg(id)); },
+                direct);
+        connect(
+                converter, &C::on_snapshotsWanted, this, [this] { add("snapshotsWanted"); }, direct);
+        connect(
                 converter, &C::on_updatesFailed, this,
                 [this](int code, QString msg) { add(QStringLiteral("updatesFailed %1 %2").arg(code).arg(msg)); },
                 direct);

@@ -134,6 +134,8 @@ private slots:
     void failedRequests_data();
     void failedRequests();
     void papersAskedAgainAfterHealthyPoll();
+    void snapshotsAskedAgainAfterHealthyPoll_data();
+    void snapshotsAskedAgainAfterHealthyPoll();
     void snapshots_data();
     void snapshots();
     void hostileNumbers_data();
@@ -315,10 +317,11 @@ void tst_Converter::failedRequests_data()
         return QStringLiteral("errorMessage Запрос к серверу не выполнен: %1. 10000").arg(QString::fromUtf8(what));
     };
     QTest::newRow("quotes") << "market" << 1 << QStringList{failed("котировки"), "snapshotQuotes 3 {}"};
-    QTest::newRow("order book") << "market" << 10 << QStringList{failed("биржевые заявки"), "snapshotOrderBook 3 []"};
     QTest::newRow("candles") << "market" << 7 << QStringList{failed("свечи графика"), "snapshotChart 3 null"};
-    QTest::newRow("positions") << "trade" << 80 << QStringList{failed("состояние счета"), "snapshotPositions {}"};
-    QTest::newRow("orders") << "trade" << 82 << QStringList{failed("поручения"), "snapshotOrders {}"};
+    // No book, positions or orders is no empty one: the window says so and asks again.
+    QTest::newRow("order book") << "market" << 10 << QStringList{failed("биржевые заявки"), "snapshotFailed 10 3"};
+    QTest::newRow("positions") << "trade" << 80 << QStringList{failed("состояние счета"), "snapshotFailed 80 0"};
+    QTest::newRow("orders") << "trade" << 82 << QStringList{failed("поручения"), "snapshotFailed 82 0"};
     QTest::newRow("report") << "additional" << 2000
                             << QStringList{failed("данные отчёта"), "additional 2000 [] {\"k\":1}"};
     // No list is no empty list: the windows wait for the one asked for again.
@@ -369,6 +372,47 @@ void tst_Converter::papersAskedAgainAfterHealthyPoll()
                  c->slot_receivedUpdates(healthy);
              }),
              QStringList{"papers"});
+}
+
+void tst_Converter::snapshotsAskedAgainAfterHealthyPoll_data()
+{
+    QTest::addColumn<int>("winType");
+    QTest::newRow("order book") << int(wtOrderBook);
+    QTest::newRow("positions") << int(wtPortfolio);
+    QTest::newRow("orders") << int(wtOrders);
+}
+
+// A failed snapshot is asked for again once a poll shows the server answering, once per failure.
+void tst_Converter::snapshotsAskedAgainAfterHealthyPoll()
+{
+    QFETCH(int, winType);
+    const auto wt = static_cast<WinType>(winType);
+    auto ask = [&](dcMessagePack* c, const QByteArray& body) {
+        if (wt == wtOrderBook)
+            c->slot_marketDataReceived(body, 4, wt);
+        else
+            c->slot_tradeDataReceived(body, wt);
+    };
+    const QString failed = QStringLiteral("snapshotFailed %1 %2").arg(winType).arg(wt == wtOrderBook ? 4 : 0);
+    const QByteArray healthy = packHex(QVariantList{});
+    // A reply that came, even empty, is the server's answer: nothing is asked again.
+    QCOMPARE(run([&](dcMessagePack* c) {
+                 ask(c, healthy);
+                 c->slot_receivedUpdates(healthy);
+             }).filter(QRegularExpression("Failed|Wanted")),
+             QStringList());
+
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QStringLiteral("Request of stream %1 failed: no reply body").arg(winType)));
+    QCOMPARE(run([&](dcMessagePack* c) { ask(c, QByteArray()); }).filter("snapshot"), QStringList{failed});
+    // A closed session is no answer.
+    const QByteArray closed = packHex(QVariantMap{{"error_code", 7}});
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_receivedUpdates(closed); }).filter("Wanted"), QStringList());
+    QCOMPARE(run([&](dcMessagePack* c) {
+                 c->slot_receivedUpdates(healthy);
+                 c->slot_receivedUpdates(healthy);
+             }),
+             QStringList{"snapshotsWanted"});
 }
 
 void tst_Converter::unhandledKindsIgnored()

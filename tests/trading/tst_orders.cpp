@@ -206,6 +206,80 @@ private slots:
         QCOMPARE(stopRow(act, fcond, scond, isMarket1, isMarket2)->toolTip(4), tip);
     }
 
+    // A stop order's price is its trigger: the price column shows the trigger of each condition
+    // set and sorts by the first shown; with no sum of its own the sum column stays empty.
+    void stopOrderColumns_data()
+    {
+        QTest::addColumn<int>("act");
+        QTest::addColumn<int>("fcond");
+        QTest::addColumn<int>("scond");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QVariant>("priceSort");
+        QTest::addColumn<QString>("sum");
+        QTest::addColumn<QVariant>("sumSort");
+        QTest::newRow("stop buy, first") << 5 << 1 << 0 << "100.00" << QVariant(100.0) << "" << QVariant();
+        QTest::newRow("stop sell, second") << 6 << 0 << 1 << "120.00" << QVariant(120.0) << "" << QVariant();
+        QTest::newRow("stop sell, both") << 6 << 1 << 1 << "100.00 / 120.00" << QVariant(100.0) << "" << QVariant();
+        // Nothing to trigger: the record's own price.
+        QTest::newRow("stop, no condition") << 5 << 0 << 0 << "0.00" << QVariant(0.0) << "" << QVariant();
+        QTest::newRow("plain order") << 1 << 1 << 1 << "0.00" << QVariant(0.0) << "0.00" << QVariant(0.0);
+    }
+
+    void stopOrderColumns()
+    {
+        QFETCH(int, act);
+        QFETCH(int, fcond);
+        QFETCH(int, scond);
+        QFETCH(QString, price);
+        QFETCH(QVariant, priceSort);
+        QFETCH(QString, sum);
+        QFETCH(QVariant, sumSort);
+        const auto row = stopRow(act, fcond, scond, 0, 0);
+        QCOMPARE(row->displayText(6), price);
+        QCOMPARE(row->sortValue(6), priceSort);
+        QCOMPARE(row->displayText(7), sum);
+        QCOMPARE(row->sortValue(7), sumSort);
+        QCOMPARE(row->alignment(6), 130);
+        // The condition sentence stays on the kind.
+        QCOMPARE(row->toolTip(4).isEmpty(), act != 5 && act != 6);
+        // A sum the server does give is shown.
+        const auto withSum =
+                QSharedPointer<kuOrdersItem>::create(1, paper::share, QDateTime(), act, 10, 0.0, 1015.0, 1, 0, 0, fcond,
+                                                     0, 100.0, 101.5, scond, 0, 120.0, 119.95, QString());
+        QCOMPARE(withSum->displayText(7), QString("1 015.00"));
+        QCOMPARE(withSum->sortValue(7), QVariant(1015.0));
+    }
+
+    // Sorted by price, stop orders stand at their triggers among the limit prices; sorted by sum,
+    // those without one come first. A changed trigger moves the row.
+    void stopOrdersSort()
+    {
+        auto order = [](int id, int act, double price, double sum, int fcond, double if1, int scond, double if2) {
+            return QSharedPointer<kuOrdersItem>::create(id, paper::share, QDateTime(), act, 10, price, sum, 1, 0, 0,
+                                                        fcond, 0, if1, if1, scond, 0, if2, if2, QString());
+        };
+        kuOrdersModel model;
+        setOrderColumns(&model);
+        model.appendChildren(model.appendTopItem("ACC1"),
+                             ItemList{order(1, 1, 110.0, 1100.0, 0, 0, 0, 0), order(2, 5, 0, 0, 1, 100.0, 0, 0),
+                                      order(3, 6, 0, 0, 0, 0, 1, 120.0), order(4, 2, 90.0, 900.0, 0, 0, 0, 0),
+                                      order(5, 6, 0, 0, 1, 95.0, 1, 130.0)});
+        kuOrdersProxyModel proxy;
+        proxy.setSourceModel(&model);
+        proxy.setDynamicSortFilter(true);
+        proxy.sort(6, Qt::AscendingOrder);
+        QCOMPARE(ordersState(&proxy), QString("ACC1: 4/1/10 5/1/10 2/1/10 1/1/10 3/1/10"));
+        model.setData(model.index(0, 0), QVariant::fromValue(ItemList{order(2, 5, 0, 0, 1, 125.0, 0, 0)}),
+                      kuOrdersModel::UpdateRole);
+        QCOMPARE(ordersState(&proxy), QString("ACC1: 4/1/10 5/1/10 1/1/10 3/1/10 2/1/10"));
+        QCOMPARE(proxy.index(4, 6, proxy.index(0, 0)).data().toString(), QString("125.00"));
+        proxy.sort(7, Qt::AscendingOrder);
+        const QStringList order7 = ordersState(&proxy).split(' ');
+        QCOMPARE(order7.mid(4), (QStringList{"4/1/10", "1/1/10"}));
+        QCOMPARE(QSet<QString>(order7.cbegin() + 1, order7.cbegin() + 4),
+                 (QSet<QString>{"2/1/10", "3/1/10", "5/1/10"}));
+    }
+
     // The model's answer to updates: rows merged per account, the order book told what came onto the
     // market or left it.
     void updates_data()
