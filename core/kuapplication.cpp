@@ -12,8 +12,8 @@
 
 #include "kuaccessdb.h"
 #include "kupaths.h"
-#include "kusettingshash.h"
 #include "kusetaside.h"
+#include "kusettingshash.h"
 
 namespace {
 
@@ -176,8 +176,10 @@ bool kuApplication::saveSettings(const QJsonObject& application, const QString& 
     // Refused before anything is written: a file the next start would not read back is no save.
     const QByteArray data = toBinary(root);
     if (data.isEmpty() || data.size() > maxSettingsBytes) {
-        qWarning().noquote() << "Settings not saved to" << filePath << "- the document is" << data.size()
-                             << "bytes, more than" << maxSettingsBytes;
+        qWarning().noquote() << "Settings not saved to" << filePath << "- the document is"
+                             << (data.isEmpty() ? QStringLiteral("too large to encode")
+                                                : QStringLiteral("%1 bytes").arg(data.size()))
+                             << "- at most" << maxSettingsBytes << "bytes are read back";
         return fail(data.isEmpty() ? tr("рабочее пространство слишком велико")
                                    : tr("рабочее пространство занимает %1 МБ, больше допустимых %2 МБ")
                                              .arg(megabytes(data.size()), megabytes(maxSettingsBytes)));

@@ -48,8 +48,9 @@ void kuClient::closeEvent(QCloseEvent* event)
         const QString path = app ? app->settingsFilePath() : QString();
         QString reason;
         if (!app || !app->saveSettings(saveState(), path, &reason)) {
-            showError(reason.isEmpty() ? tr("Не удалось сохранить рабочее пространство в файл %1").arg(path)
-                                       : tr("Не удалось сохранить рабочее пространство в файл %1: %2").arg(path, reason));
+            showError(reason.isEmpty()
+                              ? tr("Не удалось сохранить рабочее пространство в файл %1").arg(path)
+                              : tr("Не удалось сохранить рабочее пространство в файл %1: %2").arg(path, reason));
             event->ignore();
             return;
         }
