@@ -4,13 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSaveFile>
 
+#include <cmath>
 #include <utility>
 
 #include "kuaccessdb.h"
 #include "kupaths.h"
 #include "kusetaside.h"
+#include "kusettingshash.h"
 
 namespace {
 
@@ -38,6 +41,49 @@ QByteArray toBinary(const QJsonObject& root)
     return QJsonDocument(root).toBinaryData();
 }
 QT_WARNING_POP
+
+// Sizes for the user, rounded up so that a size over the limit never reads as the limit.
+QString megabytes(qint64 bytes)
+{
+    const qint64 tenths = qint64(std::ceil(double(bytes) * 10 / (1024 * 1024)));
+    return QLocale(QLocale::Russian, QLocale::Russia).toString(double(tenths) / 10, 'f', tenths % 10 == 0 ? 0 : 1);
+}
+
+// The row of a settings file set aside follows it to its new name, so that the list of saved
+// settings shows where its bytes are. The file in use keeps its row as it was (active or not):
+// the layout is written there at the close, and that is what the next start reads.
+void followSetAside(const QString& from, const QString& to)
+{
+    kuAccessDB db;
+    if (db.execute(QStringLiteral("select 1 from sqlite_master where type='table' and name='settings';")).isEmpty())
+        return;
+    const QPointer<kuApplication> app = kuApplication::instance();
+    const bool inUse = app && app->settingsFilePath() == from;
+    const bool moved = db.executeNonQuery(QStringLiteral("begin immediate transaction;"
+                                                         "insert or replace into settings( path, description, hash, "
+                                                         "content, active_flag) "
+                                                         "select ?2, description, ?3, content, 0 from settings "
+                                                         "where hash=?1;"
+                                                         "delete from settings where hash=?1 and ?4=0;"
+                                                         "commit;"),
+                                          {settingsHash(from), to, settingsHash(to), inUse ? 1 : 0});
+    if (!moved)
+        qWarning().noquote() << "The saved settings row of" << from << "could not follow it to" << to;
+}
+
+// Why a settings file does not open for writing, in the user's words.
+QString whyNotOpened(const QString& filePath, const QSaveFile& file)
+{
+    const QFileInfo info(filePath);
+    const QFileInfo folder(info.absolutePath());
+    if (info.isDir())
+        return kuApplication::tr("%1 — это папка, а не файл").arg(filePath);
+    if (!folder.isDir())
+        return kuApplication::tr("папки %1 нет").arg(folder.filePath());
+    if (!folder.isWritable() || (info.exists() && !info.isWritable()))
+        return kuApplication::tr("нет прав на запись в %1").arg(info.exists() ? filePath : folder.filePath());
+    return file.errorString();
+}
 
 } // namespace
 
@@ -109,7 +155,7 @@ QStringList kuApplication::pluginPaths()
     return kuPaths::pluginPaths();
 }
 
-bool kuApplication::saveSettings(const QJsonObject& application, const QString& filePath)
+bool kuApplication::saveSettings(const QJsonObject& application, const QString& filePath, QString* reason)
 {
     const QJsonObject net{{QStringLiteral("Host"), network.proxyHost},
                           {QStringLiteral("Port"), int(network.proxyPort)},
@@ -117,20 +163,40 @@ bool kuApplication::saveSettings(const QJsonObject& application, const QString& 
                           {QStringLiteral("Password"), network.proxyPassword},
                           {QStringLiteral("Enabled"), network.proxyEnabled}};
     const QJsonObject root{{QStringLiteral("application"), application}, {QStringLiteral("network"), net}};
+    auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (filePath.isEmpty()) {
+        qWarning() << "Couldn't open save file.";
+        return fail(tr("не указан файл"));
+    }
+
+    // Refused before anything is written: a file the next start would not read back is no save.
+    const QByteArray data = toBinary(root);
+    if (data.isEmpty() || data.size() > maxSettingsBytes) {
+        qWarning().noquote() << "Settings not saved to" << filePath << "- the document is"
+                             << (data.isEmpty() ? QStringLiteral("too large to encode")
+                                                : QStringLiteral("%1 bytes").arg(data.size()))
+                             << "- at most" << maxSettingsBytes << "bytes are read back";
+        return fail(data.isEmpty() ? tr("рабочее пространство слишком велико")
+                                   : tr("рабочее пространство занимает %1 МБ, больше допустимых %2 МБ")
+                                             .arg(megabytes(data.size()), megabytes(maxSettingsBytes)));
+    }
 
     // Written aside and renamed, so a failed write never leaves a cut file behind.
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning() << "Couldn't open save file.";
-        return false;
+        return fail(whyNotOpened(filePath, file));
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray data = toBinary(root);
     if (file.write(data) != data.size())
         file.cancelWriting();
     if (!file.commit()) {
-        qWarning() << "Couldn't write save file." << filePath;
-        return false;
+        qWarning() << "Couldn't write save file." << filePath << file.errorString();
+        return fail(tr("файл не записан: %1").arg(file.errorString()));
     }
     emit on_saveAppSettings(filePath);
     return true;
@@ -253,6 +319,7 @@ QString kuApplication::setAsideSettingsFile(const QString& filePath, const QStri
                 .arg(filePath);
     }
     qWarning().noquote() << "Settings file" << filePath << "is damaged (" + reason + "); set aside as" << aside;
+    followSetAside(filePath, aside);
     return tr("Файл настроек %1 повреждён или недоступен для чтения. Он сохранён под именем %2.").arg(filePath, aside);
 }
 

@@ -50,7 +50,9 @@ public:
     };
     static SettingsRead readSettings(const QString& filePath);
 
-    bool saveSettings(const QJsonObject& application, const QString& filePath);
+    // Writes the file whole or not at all; a document over maxSettingsBytes is refused, as
+    // reading would refuse it. Otherwise false with the reason for the user in reason.
+    bool saveSettings(const QJsonObject& application, const QString& filePath, QString* reason = nullptr);
     // Reads a regular file of at most maxSettingsBytes; anything else gives the defaults.
     QJsonObject loadSettings(const QString& filePath);
     // Makes a document read by loadSettings the one in use (appSettings, themePath).
@@ -64,6 +66,7 @@ public:
     // Renames a settings file that could not be read or decoded beside itself, its bytes
     // kept, and logs it; the text for the user names both files. moved tells whether it went.
     static QString setAsideSettingsFile(const QString& filePath, const QString& reason, bool* moved = nullptr);
+    // The largest settings file that is written and read back.
     static constexpr qint64 maxSettingsBytes = 4 * 1024 * 1024;
     void loadActiveSettings();
     // Once logging runs: the settings file loadActiveSettings found damaged is set aside;

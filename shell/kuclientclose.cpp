@@ -46,8 +46,11 @@ void kuClient::closeEvent(QCloseEvent* event)
         qWarning().noquote() << "Layout not saved: the damaged file" << app->settingsFilePath() << "is kept";
     if (answer == QMessageBox::Yes && m_layoutRestored && !keepDamaged) {
         const QString path = app ? app->settingsFilePath() : QString();
-        if (!app || !app->saveSettings(saveState(), path)) {
-            showError(tr("Не удалось сохранить рабочее пространство в файл %1").arg(path));
+        QString reason;
+        if (!app || !app->saveSettings(saveState(), path, &reason)) {
+            showError(reason.isEmpty()
+                              ? tr("Не удалось сохранить рабочее пространство в файл %1").arg(path)
+                              : tr("Не удалось сохранить рабочее пространство в файл %1: %2").arg(path, reason));
             event->ignore();
             return;
         }

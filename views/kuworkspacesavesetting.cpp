@@ -4,7 +4,10 @@
 
 #include "kuapplication.h"
 
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QPushButton>
 
 kuWorkspaceSaveSetting::kuWorkspaceSaveSetting(QWidget* parent) : QDialog(parent), ui(new Ui_kuWorkspaceSaveSetting)
 {
@@ -15,13 +18,19 @@ kuWorkspaceSaveSetting::kuWorkspaceSaveSetting(QWidget* parent) : QDialog(parent
     pathSetting = ui->pathSetting;
     descriptionText = ui->descriptionText;
     connect(fileDialogBtn, &QToolButton::clicked, this, &kuWorkspaceSaveSetting::slot_getSaveFile);
+    // No file, no save: OK waits for a path, typed or chosen.
+    okButton = ui->buttonBox->button(QDialogButtonBox::Ok);
+    connect(pathSetting, &QLineEdit::textChanged, this, &kuWorkspaceSaveSetting::updateOkButton);
+    updateOkButton();
 }
 
 kuWorkspaceSaveSetting::~kuWorkspaceSaveSetting() = default;
 
+// A typed name without a folder goes where the browse dialog starts, not wherever the program was started.
 QString kuWorkspaceSaveSetting::filePath() const
 {
-    return pathSetting->text();
+    const QString typed = pathSetting->text().trimmed();
+    return typed.isEmpty() ? QString() : QDir::cleanPath(QDir(kuApplication::configPath()).absoluteFilePath(typed));
 }
 
 QString kuWorkspaceSaveSetting::description() const
@@ -33,7 +42,13 @@ void kuWorkspaceSaveSetting::slot_getSaveFile()
 {
     // The settings folder: the program's own folder may be read-only.
     const QString path = QFileDialog::getSaveFileName(this, tr("Файл настроек"), kuApplication::configPath(),
-                                                      tr("Файл настроек (*.vlm);;All Files (*)"));
+                                                      tr("Файл настроек (*.vlm);;Все файлы (*)"));
     if (!path.isEmpty())
         pathSetting->setText(path);
+}
+
+void kuWorkspaceSaveSetting::updateOkButton()
+{
+    if (okButton)
+        okButton->setEnabled(!pathSetting->text().trimmed().isEmpty());
 }

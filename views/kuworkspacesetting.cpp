@@ -168,9 +168,12 @@ void kuWorkspaceSetting::appendSetting()
     const QString description = save->description();
     const QPointer<kuClient> client = kuClient::instance();
     const QPointer<kuApplication> app = kuApplication::instance();
-    if (!app || !app->saveSettings(client ? client->saveState() : QJsonObject(), path)) {
+    QString reason;
+    if (!app || !app->saveSettings(client ? client->saveState() : QJsonObject(), path, &reason)) {
         if (client)
-            client->showErrorMessage(tr("Не удалось сохранить настройки"), infoTimeout);
+            client->showErrorMessage(reason.isEmpty() ? tr("Не удалось сохранить настройки")
+                                                      : tr("Не удалось сохранить настройки: %1").arg(reason),
+                                     infoTimeout);
         return;
     }
     QFile file(path);

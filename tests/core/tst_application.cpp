@@ -315,6 +315,113 @@ private slots:
         QVERIFY(app()->setAsideDamagedSettings().isEmpty());
     }
 
+    // Saving refuses exactly what loading refuses, by one limit: the largest document is
+    // written and read back; one character more is refused with its size and not written,
+    // the file already there stays, and the same bytes put there otherwise do not load.
+    void sizeLimit_data()
+    {
+        QTest::addColumn<int>("extra");
+        QTest::newRow("largest") << 0;
+        QTest::newRow("one character more") << 1;
+    }
+    void sizeLimit()
+    {
+        QFETCH(int, extra);
+        const kuNetworkSettings net = app()->networkSettings();
+        // The document saveSettings writes for a layout holding only a filler text.
+        auto document = [&net](int length) {
+            return QJsonObject{{"application", QJsonObject{{"filler", QString(length, QLatin1Char('x'))}}},
+                               {"network", QJsonObject{{"Host", net.proxyHost},
+                                                       {"Port", int(net.proxyPort)},
+                                                       {"User", net.proxyUser},
+                                                       {"Password", net.proxyPassword},
+                                                       {"Enabled", net.proxyEnabled}}}};
+        };
+        int fits = 0;
+        int over = int(kuApplication::maxSettingsBytes);
+        while (over - fits > 1) {
+            const int middle = (fits + over) / 2;
+            (binary(document(middle)).size() <= kuApplication::maxSettingsBytes ? fits : over) = middle;
+        }
+        const QJsonObject root = document(fits + extra);
+        const QJsonObject application = root.value("application").toObject();
+        const QString path = dir.filePath("limit.vlm");
+        const QJsonObject before{{"before", true}};
+        QVERIFY(app()->saveSettings(before, path));
+
+        QSignalSpy saved(app(), &kuApplication::on_saveAppSettings);
+        if (extra > 0)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Settings not saved to .*limit.vlm"));
+        QString reason;
+        QCOMPARE(app()->saveSettings(application, path, &reason), extra == 0);
+        QCOMPARE(saved.count(), extra == 0 ? 1 : 0);
+        QJsonObject read;
+        QVERIFY(kuApplication::readSettingsFile(path, &read));
+        if (extra == 0) {
+            QCOMPARE(QFileInfo(path).size(), qint64(binary(root).size()));
+            QCOMPARE(read.value("application").toObject(), application);
+            return;
+        }
+        QCOMPARE(reason, QStringLiteral("рабочее пространство занимает 4,1 МБ, больше допустимых 4 МБ"));
+        QCOMPARE(read.value("application").toObject(), before);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(binary(root)), qint64(binary(root).size()));
+        file.close();
+        QVERIFY(!kuApplication::readSettingsFile(path, &read));
+    }
+
+    // A settings file set aside takes its row in table settings along, so the list shows it
+    // where it went. The file in use keeps its row as it was: the layout is written there
+    // at the close and read from there at the next start.
+    void setAsideRowFollows_data()
+    {
+        QTest::addColumn<bool>("inUse");
+        QTest::newRow("the file in use, at the start") << true;
+        QTest::newRow("another file, chosen to load") << false;
+    }
+    void setAsideRowFollows()
+    {
+        QFETCH(bool, inUse);
+        QVERIFY(updateDatabaseSchema());
+        QTemporaryDir folder;
+        const QString path = folder.filePath("follows.vlm");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not binary json");
+        file.close();
+        kuAccessDB db;
+        QVERIFY(db.executeNonQuery("begin immediate transaction;"
+                                   "insert into settings(path, description, hash, content) values(?1, 'Моя', ?2, 'ab');"
+                                   "update settings set active_flag=?3 where hash=?2;"
+                                   "commit;",
+                                   {path, settingsHash(path), inUse ? 1 : 0}));
+        {
+            LogCapture log;
+            QString message;
+            if (inUse) {
+                app()->loadActiveSettings();
+                QCOMPARE(app()->settingsFilePath(), path);
+                message = app()->setAsideDamagedSettings();
+            } else {
+                QVERIFY(app()->settingsFilePath() != path);
+                QVERIFY(!kuApplication::readLayoutFile(path, nullptr, &message));
+            }
+            QVERIFY(message.contains(path));
+        }
+        const QStringList aside = QDir(folder.path()).entryList({"follows.damaged-*.vlm"});
+        QCOMPARE(aside.size(), 1);
+        const QString kept = folder.filePath(aside.first());
+        QVariantList rows{kept, "Моя", 0, "ab"};
+        if (inUse)
+            rows << path << "Моя" << 1 << "ab";
+        const QVariantList found = db.execute("select path, description, active_flag, content from settings "
+                                              "where path in (?1, ?2) order by path;",
+                                              {path, kept});
+        QCOMPARE(QVariant(found).toStringList(), QVariant(rows).toStringList());
+        QCOMPARE(db.execute("select count(*) from settings where hash=?1", {settingsHash(kept)}).value(0).toInt(), 1);
+    }
+
     void activeRowChoosesFile()
     {
         QVERIFY(updateDatabaseSchema());

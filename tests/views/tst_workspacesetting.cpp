@@ -6,6 +6,7 @@
 #include "kuqueuedmessagewidget.h"
 #include "kusettingshash.h"
 #include "kutableview.h"
+#include "kutabwidget.h"
 #include "kuworkspace.h"
 #include "kuworkspacesavesetting.h"
 #include "kuworkspacesetting.h"
@@ -13,6 +14,7 @@
 #include "kuworkspacesettingproxymodel.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -88,7 +90,10 @@ private slots:
     void append_data();
     void append();
     void replaceRefreshesTheList();
+    void saveFails_data();
     void saveFails();
+    void saveDialog_data();
+    void saveDialog();
     void load_data();
     void load();
     void remove_data();
@@ -202,16 +207,70 @@ void tst_WorkspaceSetting::replaceRefreshesTheList()
     QCOMPARE(kuApplication::instance()->settingsFilePath(), first);
 }
 
+void tst_WorkspaceSetting::saveFails_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no such folder") << "no such folder/x.vlm"
+                                    << "папки " + pathOf("no such folder") + " нет";
+    QTest::newRow("a folder") << "" << m_dir.path() + " — это папка, а не файл";
+    QTest::newRow("layout over the limit") << "big.vlm"
+                                           << "рабочее пространство занимает ";
+}
+
+// Nothing is written or recorded, and the message says why.
 void tst_WorkspaceSetting::saveFails()
 {
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
     const QString inUse = kuApplication::instance()->settingsFilePath();
-    const QString path = pathOf("no such folder/x.vlm");
+    const QString path = target.isEmpty() ? m_dir.path() : pathOf(target);
+    kuTabWidget* tabs = m_client->tabWidget();
+    const QString name = tabs->tabName(0);
+    if (target == "big.vlm")
+        tabs->setTabName(0, QString(int(kuApplication::maxSettingsBytes), QLatin1Char('x')));
     kuWorkspaceSetting dialog;
     appendVia(dialog, path, "x");
+    tabs->setTabName(0, name);
     QCOMPARE(tableRows(), QStringList{defaultRow(true)});
-    QCOMPARE(m_client->currentWorkSpace()->messageBar()->messageWidget()->currentMessage().text,
-             QStringLiteral("Не удалось сохранить настройки"));
+    const QString message = m_client->currentWorkSpace()->messageBar()->messageWidget()->currentMessage().text;
+    QVERIFY2(message.startsWith("Не удалось сохранить настройки: " + reason), qPrintable(message));
     QCOMPARE(kuApplication::instance()->settingsFilePath(), inUse);
+    QCOMPARE(QFileInfo(path).isDir(), target.isEmpty());
+    if (!target.isEmpty())
+        QVERIFY(!QFileInfo::exists(path));
+}
+
+// The path is typed or chosen, and OK waits for one; a bare name goes to the settings folder.
+void tst_WorkspaceSetting::saveDialog_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("nothing") << QString() << QString();
+    QTest::newRow("blanks") << "   " << QString();
+    QTest::newRow("full path") << pathOf("typed.vlm") << pathOf("typed.vlm");
+    QTest::newRow("bare name") << " mine.vlm " << kuApplication::configPath() + "/mine.vlm";
+}
+
+void tst_WorkspaceSetting::saveDialog()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, path);
+    kuWorkspaceSaveSetting dialog;
+    auto* edit = dialog.findChild<QLineEdit*>("pathSetting");
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok);
+    QVERIFY(!ok->isEnabled());
+    QVERIFY(!edit->isReadOnly());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    edit->setFocus();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), typed);
+    QCOMPARE(dialog.filePath(), path);
+    QCOMPARE(ok->isEnabled(), !path.isEmpty());
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QCOMPARE(dialog.result(), path.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    QCOMPARE(dialog.isVisible(), path.isEmpty());
 }
 
 void tst_WorkspaceSetting::load_data()
@@ -270,7 +329,13 @@ void tst_WorkspaceSetting::load()
             QVERIFY(kept.open(QIODevice::ReadOnly));
             QCOMPARE(kept.readAll(), QByteArray("not binary json"));
             QVERIFY(!QFile::exists(path));
-            QVERIFY(!rowOf(dialog, path).data(kuWorkspaceSettingModel::ExistsRole).toBool());
+            // The list follows: no row for the name that is gone, the row under the new one.
+            QVERIFY(!rowOf(dialog, path).isValid());
+            const QModelIndex moved = rowOf(dialog, pathOf(aside.first()));
+            QVERIFY(moved.isValid());
+            QVERIFY(moved.data(kuWorkspaceSettingModel::ExistsRole).toBool());
+            QCOMPARE(moved.data(kuWorkspaceSettingModel::DescriptionRole).toString(), QStringLiteral("загружаемая"));
+            QVERIFY(!moved.data(kuWorkspaceSettingModel::ActiveRole).toBool());
         }
     }
     QCOMPARE(dialog.result(), loads ? int(QDialog::Accepted) : int(QDialog::Rejected));
