@@ -58,6 +58,11 @@ bool record(const PreparedRecord& prepared, const msgpack_object* values, QJsonO
         case Kind::Int:
             slot = toInt(value);
             break;
+        case Kind::Volume:
+            if ((value.type == MSGPACK_OBJECT_FLOAT32 || value.type == MSGPACK_OBJECT_FLOAT64) &&
+                !std::isfinite(value.via.f64))
+                return false;
+            Q_FALLTHROUGH();
         case Kind::Int64:
             slot = kuKeys::wholeValue(toLongLong(value));
             break;

@@ -13,8 +13,9 @@ namespace dcMessagePackImpl {
 enum class Kind
 {
     Int,
-    Int64, // volumes and ids: exact in the record whatever their size
-    Real,  // prices, volumes and sums: a record holding one that is not finite is dropped
+    Int64,  // ids and times: exact in the record whatever their size
+    Volume, // an Int64 that is a quantity: a record holding one that is not finite is dropped
+    Real,   // prices, volumes and sums: a record holding one that is not finite is dropped
     Text, // plain text as sent
     Koi8  // bytes of KOI8-R text
 };
@@ -43,18 +44,18 @@ namespace q = kuKeys::quote;
 inline constexpr Field quoteFields[] = {
     {q::paperID, Kind::Int},
     {q::buy, Kind::Real},
-    {q::toBuy, Kind::Int64},
+    {q::toBuy, Kind::Volume},
     {q::sell, Kind::Real},
-    {q::toSell, Kind::Int64},
-    {q::toBuyTotal, Kind::Int64},
-    {q::toSellTotal, Kind::Int64},
+    {q::toSell, Kind::Volume},
+    {q::toBuyTotal, Kind::Volume},
+    {q::toSellTotal, Kind::Volume},
     {q::open, Kind::Real},
     {q::max, Kind::Real},
     {q::min, Kind::Real},
     {q::last, Kind::Real},
     {q::avg, Kind::Real},
-    {q::paperVol, Kind::Int64},
-    {q::volume, Kind::Int64},
+    {q::paperVol, Kind::Volume},
+    {q::volume, Kind::Volume},
     {q::moneyVol, Kind::Real},
     {q::bestBuy, Kind::Real},
     {q::bestSell, Kind::Real},
@@ -64,7 +65,7 @@ inline constexpr Field quoteFields[] = {
 namespace ob = kuKeys::orderBook;
 inline constexpr Field orderBookFields[] = {
     {ob::action, Kind::Int},
-    {ob::amount, Kind::Int64},
+    {ob::amount, Kind::Volume},
     {ob::price, Kind::Real},
     {ob::yeild, Kind::Real},
 };
@@ -72,7 +73,7 @@ inline constexpr Field orderBookFields[] = {
 namespace lt = kuKeys::lastTrade;
 inline constexpr Field lastTradeFields[] = {
     {lt::unixtime, Kind::Int64},
-    {lt::amount, Kind::Int64},
+    {lt::amount, Kind::Volume},
     {lt::price, Kind::Real},
     {lt::dealID, Kind::Int64},
 };
@@ -96,7 +97,7 @@ inline constexpr Field orderFields[] = {
     {od::time, Kind::Text},
     {od::paper_id, Kind::Int},
     {od::act, Kind::Int},
-    {od::amount, Kind::Int64},
+    {od::amount, Kind::Volume},
     {od::price, Kind::Real},
     {od::balance, Kind::Real},
     {od::status, Kind::Int},
@@ -120,7 +121,7 @@ inline constexpr Field tradeFields[] = {
     {td::time, Kind::Text},
     {td::paper_id, Kind::Int},
     {td::act, Kind::Int},
-    {td::amount, Kind::Int64},
+    {td::amount, Kind::Volume},
     {td::price, Kind::Real},
     {td::total, Kind::Real},
     {td::comiss, Kind::Real},
@@ -132,11 +133,11 @@ namespace ps = kuKeys::position;
 inline constexpr Field positionFields[] = {
     {ps::paper_id, Kind::Int},
     {ps::bdate, Kind::Text},
-    {ps::amount, Kind::Int64},
+    {ps::amount, Kind::Volume},
     {ps::price, Kind::Real},
     {ps::balance, Kind::Real},
-    {ps::blocked, Kind::Int64},
-    {ps::expected, Kind::Int64},
+    {ps::blocked, Kind::Volume},
+    {ps::expected, Kind::Volume},
     {ps::lastprice, Kind::Real},
 };
 

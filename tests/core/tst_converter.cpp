@@ -430,25 +430,26 @@ void tst_Converter::hostileNumbers_data()
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<qlonglong>("asInt");   // read into a 32-bit field
     QTest::addColumn<qlonglong>("asInt64"); // read into a 64-bit field
+    QTest::addColumn<bool>("quantity");     // a quantity may hold it: NaN and infinities drop theirs
 
     // What an integer cannot hold reads as 0, as a value that does not convert.
     const double inf = std::numeric_limits<double>::infinity();
-    QTest::newRow("1e31") << QVariant(1e31) << 0LL << 0LL;
-    QTest::newRow("-1e300") << QVariant(-1e300) << 0LL << 0LL;
-    QTest::newRow("NaN") << QVariant(qQNaN()) << 0LL << 0LL;
-    QTest::newRow("+inf") << QVariant(inf) << 0LL << 0LL;
-    QTest::newRow("-inf") << QVariant(-inf) << 0LL << 0LL;
-    QTest::newRow("32-bit float NaN") << QVariant(float(qQNaN())) << 0LL << 0LL;
-    QTest::newRow("2^63 as a float") << QVariant(9223372036854775808.0) << 0LL << 0LL;
-    QTest::newRow("2^64 - 1") << QVariant(~qulonglong(0)) << 0LL << 0LL;
-    QTest::newRow("3e9") << QVariant(3e9) << 0LL << 3000000000LL;
-    QTest::newRow("2^40") << QVariant(qlonglong(1) << 40) << 0LL << 1099511627776LL;
+    QTest::newRow("1e31") << QVariant(1e31) << 0LL << 0LL << true;
+    QTest::newRow("-1e300") << QVariant(-1e300) << 0LL << 0LL << true;
+    QTest::newRow("NaN") << QVariant(qQNaN()) << 0LL << 0LL << false;
+    QTest::newRow("+inf") << QVariant(inf) << 0LL << 0LL << false;
+    QTest::newRow("-inf") << QVariant(-inf) << 0LL << 0LL << false;
+    QTest::newRow("32-bit float NaN") << QVariant(float(qQNaN())) << 0LL << 0LL << false;
+    QTest::newRow("2^63 as a float") << QVariant(9223372036854775808.0) << 0LL << 0LL << true;
+    QTest::newRow("2^64 - 1") << QVariant(~qulonglong(0)) << 0LL << 0LL << true;
+    QTest::newRow("3e9") << QVariant(3e9) << 0LL << 3000000000LL << true;
+    QTest::newRow("2^40") << QVariant(qlonglong(1) << 40) << 0LL << 1099511627776LL << true;
     // What fits reads as before, rounded as before.
-    QTest::newRow("2^31 - 1 as a float") << QVariant(2147483647.0) << 2147483647LL << 2147483647LL;
-    QTest::newRow("-2^31 as a float") << QVariant(-2147483648.0) << -2147483648LL << -2147483648LL;
-    QTest::newRow("-1e15") << QVariant(-1e15) << 0LL << -1000000000000000LL;
-    QTest::newRow("-2.5") << QVariant(-2.5) << -2LL << -2LL;
-    QTest::newRow("7.5") << QVariant(7.5) << 8LL << 8LL;
+    QTest::newRow("2^31 - 1 as a float") << QVariant(2147483647.0) << 2147483647LL << 2147483647LL << true;
+    QTest::newRow("-2^31 as a float") << QVariant(-2147483648.0) << -2147483648LL << -2147483648LL << true;
+    QTest::newRow("-1e15") << QVariant(-1e15) << 0LL << -1000000000000000LL << true;
+    QTest::newRow("-2.5") << QVariant(-2.5) << -2LL << -2LL << true;
+    QTest::newRow("7.5") << QVariant(7.5) << 8LL << 8LL << true;
 }
 
 // The value in every integer position of levels, trades and update entries; quantities
@@ -458,6 +459,7 @@ void tst_Converter::hostileNumbers()
     QFETCH(QVariant, value);
     QFETCH(qlonglong, asInt);
     QFETCH(qlonglong, asInt64);
+    QFETCH(bool, quantity);
     const QStringList events = run([&](dcMessagePack* c) {
         c->slot_marketDataReceived(packHex(QVariantList{value, value, 250.5, 0.0}), 5, wtOrderBook);
         c->slot_marketDataReceived(packHex(QVariantList{value, value, 99.5, value}), 5, wtLastTrades);
@@ -468,10 +470,12 @@ void tst_Converter::hostileNumbers()
     const QString i = QString::number(asInt);
     const QString l = QString::number(asInt64);
     QCOMPARE(events,
-             (QStringList{"snapshotOrderBook 5 [{\"action\":" + i + ",\"amount\":" + l +
-                                  ",\"price\":250.5,\"yeild\":0}]",
-                          "snapshotLastTrades 5 [{\"amount\":" + l + ",\"dealID\":" + l +
-                                  ",\"price\":99.5,\"unixtime\":" + l + "}]",
+             (QStringList{"snapshotOrderBook 5 " + (quantity ? "[{\"action\":" + i + ",\"amount\":" + l +
+                                                                       ",\"price\":250.5,\"yeild\":0}]"
+                                                             : QString("[]")),
+                          "snapshotLastTrades 5 " + (quantity ? "[{\"amount\":" + l + ",\"dealID\":" + l +
+                                                                        ",\"price\":99.5,\"unixtime\":" + l + "}]"
+                                                              : QString("[]")),
                           // The entry whose kind is no kind is skipped.
                           "updateOrderBook " + i + " [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0}]",
                           "updateLastPrice " + i + " 1.5",
@@ -505,10 +509,12 @@ void tst_Converter::nonFiniteFigures()
     QVariantList trade = tradeValues(1, 4001);
     trade[7] = value; // total
     const QStringList events = run([&](dcMessagePack* c) {
-        c->slot_marketDataReceived(packHex(QVariantList{1, 100, value, 0.0, 2, 50, 251.0, 0.5, 1, 10, 250.0, value}), 5,
-                                   wtOrderBook);
-        c->slot_marketDataReceived(packHex(QVariantList{1765270800, 7, value, 1, 1765270801, 8, 99.5, 2}), 5,
-                                   wtLastTrades);
+        c->slot_marketDataReceived(
+                packHex(QVariantList{1, 100, value, 0.0, 2, 50, 251.0, 0.5, 1, 10, 250.0, value, 2, value, 249.0, 0.0}),
+                5, wtOrderBook);
+        c->slot_marketDataReceived(
+                packHex(QVariantList{1765270800, 7, value, 1, 1765270801, 8, 99.5, 2, 1765270802, value, 99.7, 3}), 5,
+                wtLastTrades);
         c->slot_marketDataReceived(packHex(quote), 5, wtQuotes);
         c->slot_receivedUpdates(packHex(QVariantList{
                 QVariantList{1, 77} + quoteUpdate, QVariantList{14, 7, value, 9, 12.25},
