@@ -60,6 +60,6 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
     // -1 from the order entry dialog; cancels from the orders window carry the order's kind (2 sell, 6 stop sell).
     const int action = orderObject.value(QStringLiteral("action")).toInt();
     const QString side = action < 0 || action == 2 || action == 6 ? tr("Продажу") : tr("Покупку");
-    const int amount = orderObject.value(QStringLiteral("amount")).toInt();
+    const qint64 amount = kuKeys::wholeNumber(orderObject.value(QStringLiteral("amount")));
     emit on_infoMessage(message.arg(side, paper->ticker(), QString::number(amount)), 5000);
 }

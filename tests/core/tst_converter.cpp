@@ -1079,6 +1079,11 @@ void tst_Converter::orderStatus_data()
         QTest::addRow("cancel answered %s", shape.first)
                 << QByteArray(shape.second) << cancel << QStringList{"outcome 2 1003 "};
     }
+    QTest::newRow("cancel of 3e9") << ok
+                                   << QJsonObject{{"paperID", 9200}, {"type", 1003}, {"action", 1}, {"amount", 3e9}}
+                                   << QStringList{"outcome 0 1003 ",
+                                                  "info Запрос на отмену поручения на Покупку по инструменту ОРД в "
+                                                  "количестве 3000000000. Успешно отправлен. 5000"};
     QTest::newRow("id beyond 32 bits")
             << QByteArray("91ceb2d05e00") << newBuy
             << QStringList{"outcome 0 1001 ",
