@@ -3,6 +3,7 @@
 #include "kudecodegate.h"
 #include "kumainconnupdater.h"
 #include "kumsgpackcheck.h"
+#include "kurecordkeys.h"
 #include "kureplybody.h"
 #include "kurequesttext.h"
 
@@ -68,7 +69,7 @@ struct OrderTarget
 {
     int paperID = 0;
     QString account;
-    int orderID = 0;
+    qint64 orderID = 0;
 };
 
 bool orderTarget(const QJsonObject& o, bool modify, OrderTarget* target)
@@ -78,7 +79,7 @@ bool orderTarget(const QJsonObject& o, bool modify, OrderTarget* target)
     const QString partID = o.value(QLatin1String("partID")).toString();
     if (partID.isEmpty())
         return false;
-    const int orderID = o.value(QLatin1String("orderID")).toInt();
+    const qint64 orderID = kuKeys::wholeNumber(o.value(QLatin1String("orderID")));
     if (modify && (!o.contains(QLatin1String("orderID")) || orderID <= 0))
         return false;
     target->paperID = o.value(QLatin1String("paperID")).toInt();
@@ -508,18 +509,19 @@ void kuMainConn::modifyStopOrder(const QJsonObject& orderObject)
 
 void kuMainConn::cancelOrder(const QJsonObject& o)
 {
-    if (o.isEmpty() || !o.contains(QLatin1String("orderID")) || o.value(QLatin1String("orderID")).toInt() <= 0)
+    const qint64 orderID = kuKeys::wholeNumber(o.value(QLatin1String("orderID")));
+    if (o.isEmpty() || !o.contains(QLatin1String("orderID")) || orderID <= 0)
         return;
-    sendOrder(QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=%3&OID=%4"),
-              {QStringLiteral("1003"), wholeNumber(o.value(QLatin1String("orderID")).toInt())}, o, 1003, false);
+    sendOrder(QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=%3&OID=%4"), {QStringLiteral("1003"), wholeNumber(orderID)},
+              o, 1003, false);
 }
 
 void kuMainConn::cancelStopOrder(const QJsonObject& o)
 {
-    if (o.isEmpty() || !o.contains(QLatin1String("orderID")) || o.value(QLatin1String("orderID")).toInt() <= 0)
+    const qint64 orderID = kuKeys::wholeNumber(o.value(QLatin1String("orderID")));
+    if (o.isEmpty() || !o.contains(QLatin1String("orderID")) || orderID <= 0)
         return;
-    sendOrder(QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=1012&OID=%3"),
-              {wholeNumber(o.value(QLatin1String("orderID")).toInt())}, o, 1012, false);
+    sendOrder(QStringLiteral("%1/kuOrderManager?ID=%2&TYPE=1012&OID=%3"), {wholeNumber(orderID)}, o, 1012, false);
 }
 
 // ---- session, polling and reconnection ----

@@ -22,9 +22,9 @@ QString login(const QString& name, QTextCodec* cp1251)
     return QString::fromLatin1(zero < 0 ? text : text.left(zero));
 }
 
-QString wholeNumber(int value)
+QString wholeNumber(qint64 value)
 {
-    return QString::number(double(value), 'f', 0);
+    return QString::number(value);
 }
 
 QString price(double value)

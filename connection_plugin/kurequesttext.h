@@ -15,7 +15,7 @@ QString encoded(const QString& value);
 // The login name in cp1251, percent-encoded.
 QString login(const QString& name, QTextCodec* cp1251);
 // Fixed notation without decimals.
-QString wholeNumber(int value);
+QString wholeNumber(qint64 value);
 // Fixed notation with 6 decimals.
 QString price(double value);
 // SHA-1 of the KOI8-R bytes of the account name, 40 lower-case hex digits.

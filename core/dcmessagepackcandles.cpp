@@ -3,6 +3,8 @@
 #include "dcmessagepackrecords.h"
 #include "kucandlestore.h"
 
+#include <cmath>
+
 using namespace dcMessagePackImpl;
 
 void dcMessagePack::buildCandles(const msgpack_object& entry)
@@ -40,7 +42,9 @@ void dcMessagePack::storeCandles(int paperID, const msgpack_object& list)
         c.volume = toDouble(v[4]);
         c.start = toULongLong(v[5]);
         c.timeFrame = toInt(v[6]);
-        candles.append(c);
+        if (std::isfinite(c.open) && std::isfinite(c.close) && std::isfinite(c.high) && std::isfinite(c.low) &&
+            std::isfinite(c.volume))
+            candles.append(c);
     }
     candleStore->insert(paperID, candles);
     if (size_t(candles.capacity()) * sizeof(kuCandleStore::Candle) > kuMsgPackReader::keptObjectBytes)

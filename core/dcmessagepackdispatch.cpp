@@ -134,12 +134,21 @@ void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
         emit on_snapshotTrades(buildTrades(begin, end));
         break;
     case wtInitInfo: {
-        // A list that never came is no empty list: the windows wait for the one asked for again.
-        if (hexData.isEmpty()) {
+        // A list that failed, or holds no instrument, restores no layout: the windows wait
+        // for the one asked for again after the next healthy poll. The failure was reported
+        // by the decoding; an empty list is reported here.
+        const auto papers = buildPapers(list);
+        if (papers.isEmpty()) {
+            // The list itself came, as it is: no failure was reported for it.
+            if (!hexData.isEmpty() && &list == &threadReader().root()) {
+                qWarning() << "Instrument list holds no instrument:" << elementsOf(list).size << "values";
+                emit on_errorMessage(tr("Список инструментов не получен: сервер прислал пустой список. Он будет "
+                                        "запрошен снова."),
+                                     failedRequestMs);
+            }
             m_papersWanted = true;
             break;
         }
-        const auto papers = buildPapers(list);
         for (const auto& paper : papers)
             paper->moveToThread(thread());
         // The registry is read on the GUI thread: fill it there, in one step,

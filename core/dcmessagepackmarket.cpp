@@ -2,14 +2,18 @@
 
 #include "dcmessagepackrecords.h"
 
+#include <cmath>
+
 using namespace dcMessagePackImpl;
 
 QJsonObject dcMessagePack::buildQuotes(const msgpack_object& list, int start) const
 {
     const Elements values = elementsOf(list);
-    if (start < 0 || values.size - start < quoteLayout.width)
+    QJsonObject quote;
+    if (start < 0 || values.size - start < quoteLayout.width ||
+        !record(prepared(quoteLayout), values.ptr + start, quote))
         return QJsonObject();
-    return record(prepared(quoteLayout), values.ptr + start);
+    return quote;
 }
 
 QJsonArray dcMessagePack::buildOrderBook(const msgpack_object& list, int start) const
@@ -26,6 +30,9 @@ void dcMessagePack::emitLastPrices(const msgpack_object& entry)
 {
     const Elements values = elementsOf(entry);
     const int n = groupCount(values, 1, 2);
-    for (int i = 0; i < n; ++i)
-        emit on_updateLastPrice(toInt(values.at(1 + i * 2)), toDouble(values.at(2 + i * 2)));
+    for (int i = 0; i < n; ++i) {
+        const double price = toDouble(values.at(2 + i * 2));
+        if (std::isfinite(price))
+            emit on_updateLastPrice(toInt(values.at(1 + i * 2)), price);
+    }
 }

@@ -1,6 +1,10 @@
 #include "dcmessagepack.h"
 
+#include "dcmessagepackvalues.h"
+#include "dcmessagepackwarnings.h"
 #include "kupaperlist.h"
+
+using namespace dcMessagePackImpl;
 
 void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject)
 {
@@ -10,9 +14,25 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
         emit on_orderOutcome(orderObject, ooNoReply, QString());
         return;
     }
-    const Reply reply = unpackReply(hexData);
-    if (!reply.readable || reply.value.userType() == QMetaType::QVariantMap) {
-        emit on_orderOutcome(orderObject, ooRefused, serverErrorText(reply.errorCode));
+    // A server's refusal is a map with its code; the one confirmation is [orderId]. Any
+    // other body, readable or not, proves nothing: the order may or may not have gone through.
+    kuMsgPackReader& reader = threadReader();
+    QString error;
+    const bool readable = reader.readHex(hexData, &error);
+    if (!readable)
+        warnUnreadable(error);
+    const msgpack_object& root = reader.root();
+    if (readable && root.type == MSGPACK_OBJECT_MAP) {
+        emit on_orderOutcome(orderObject, ooRefused, serverErrorText(toInt(mapValue(root, errorCodeField))));
+        return;
+    }
+    const Elements values = elementsOf(root);
+    if (!readable || root.type != MSGPACK_OBJECT_ARRAY || values.size != 1 ||
+        values.at(0).type != MSGPACK_OBJECT_POSITIVE_INTEGER || values.at(0).via.u64 == 0) {
+        if (readable)
+            qWarning() << "Order reply of request" << orderObject.value(QStringLiteral("type")).toInt()
+                       << "is no confirmation:" << hexData.left(64);
+        emit on_orderOutcome(orderObject, ooNoReply, QString());
         return;
     }
     emit on_orderOutcome(orderObject, ooConfirmed, QString());
@@ -40,6 +60,6 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
     // -1 from the order entry dialog; cancels from the orders window carry the order's kind (2 sell, 6 stop sell).
     const int action = orderObject.value(QStringLiteral("action")).toInt();
     const QString side = action < 0 || action == 2 || action == 6 ? tr("продажу") : tr("покупку");
-    const int amount = orderObject.value(QStringLiteral("amount")).toInt();
+    const qint64 amount = kuKeys::wholeNumber(orderObject.value(QStringLiteral("amount")));
     emit on_infoMessage(message.arg(side, paper->ticker(), QString::number(amount)), 5000);
 }

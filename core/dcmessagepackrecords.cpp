@@ -1,5 +1,7 @@
 #include "dcmessagepackrecords.h"
 
+#include <cmath>
+
 using namespace dcMessagePackImpl;
 
 namespace dcMessagePackImpl {
@@ -45,9 +47,9 @@ const PreparedRecord& prepared(const Layout& layout)
     return all[0];
 }
 
-QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values)
+bool record(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out)
 {
-    QJsonObject out = prepared.object;
+    out = prepared.object;
     QJsonObject::iterator first = out.begin();
     for (int k = 0; k < prepared.layout.width; ++k) {
         QJsonValueRef slot = first[prepared.slot[k]];
@@ -56,12 +58,22 @@ QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values)
         case Kind::Int:
             slot = toInt(value);
             break;
+        case Kind::Volume:
+            if ((value.type == MSGPACK_OBJECT_FLOAT32 || value.type == MSGPACK_OBJECT_FLOAT64) &&
+                !std::isfinite(value.via.f64))
+                return false;
+            Q_FALLTHROUGH();
         case Kind::Int64:
-            slot = toLongLong(value);
+            slot = kuKeys::wholeValue(toLongLong(value));
             break;
-        case Kind::Real:
-            slot = toDouble(value);
+        case Kind::Real: {
+            // NaN or an infinity is no figure: shown or summed, it would spoil what the window shows.
+            const double d = toDouble(value);
+            if (!std::isfinite(d))
+                return false;
+            slot = d;
             break;
+        }
         case Kind::Text:
             slot = plainText(value);
             break;
@@ -70,7 +82,7 @@ QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values)
             break;
         }
     }
-    return out;
+    return true;
 }
 
 QJsonArray records(const Layout& layout, const Elements& values, int start)
@@ -80,14 +92,20 @@ QJsonArray records(const Layout& layout, const Elements& values, int start)
     if (n == 0)
         return out;
     const PreparedRecord& prepared = ::prepared(layout);
-    for (int i = 0; i < n; ++i)
-        out.append(record(prepared, values.ptr + start + i * layout.width));
+    QJsonObject one;
+    for (int i = 0; i < n; ++i) {
+        if (record(prepared, values.ptr + start + i * layout.width, one))
+            out.append(one);
+    }
     return out;
 }
 
 QJsonObject recordIfComplete(const Layout& layout, const Elements& values)
 {
-    return values.size >= layout.width ? record(prepared(layout), values.ptr) : QJsonObject();
+    QJsonObject out;
+    if (values.size < layout.width || !record(prepared(layout), values.ptr, out))
+        return QJsonObject();
+    return out;
 }
 
 } // namespace dcMessagePackImpl

@@ -13,8 +13,9 @@ namespace dcMessagePackImpl {
 enum class Kind
 {
     Int,
-    Int64,
-    Real,
+    Int64,  // ids and times: exact in the record whatever their size
+    Volume, // an Int64 that is a quantity: a record holding one that is not finite is dropped
+    Real,   // prices, volumes and sums: a record holding one that is not finite is dropped
     Text, // plain text as sent
     Koi8  // bytes of KOI8-R text
 };
@@ -43,18 +44,18 @@ namespace q = kuKeys::quote;
 inline constexpr Field quoteFields[] = {
     {q::paperID, Kind::Int},
     {q::buy, Kind::Real},
-    {q::toBuy, Kind::Int},
+    {q::toBuy, Kind::Volume},
     {q::sell, Kind::Real},
-    {q::toSell, Kind::Int},
-    {q::toBuyTotal, Kind::Int},
-    {q::toSellTotal, Kind::Int},
+    {q::toSell, Kind::Volume},
+    {q::toBuyTotal, Kind::Volume},
+    {q::toSellTotal, Kind::Volume},
     {q::open, Kind::Real},
     {q::max, Kind::Real},
     {q::min, Kind::Real},
     {q::last, Kind::Real},
     {q::avg, Kind::Real},
-    {q::paperVol, Kind::Int},
-    {q::volume, Kind::Int},
+    {q::paperVol, Kind::Volume},
+    {q::volume, Kind::Volume},
     {q::moneyVol, Kind::Real},
     {q::bestBuy, Kind::Real},
     {q::bestSell, Kind::Real},
@@ -64,7 +65,7 @@ inline constexpr Field quoteFields[] = {
 namespace ob = kuKeys::orderBook;
 inline constexpr Field orderBookFields[] = {
     {ob::action, Kind::Int},
-    {ob::amount, Kind::Int},
+    {ob::amount, Kind::Volume},
     {ob::price, Kind::Real},
     {ob::yeild, Kind::Real},
 };
@@ -72,7 +73,7 @@ inline constexpr Field orderBookFields[] = {
 namespace lt = kuKeys::lastTrade;
 inline constexpr Field lastTradeFields[] = {
     {lt::unixtime, Kind::Int64},
-    {lt::amount, Kind::Int},
+    {lt::amount, Kind::Volume},
     {lt::price, Kind::Real},
     {lt::dealID, Kind::Int64},
 };
@@ -91,12 +92,12 @@ inline constexpr Field candleFields[] = {
 
 namespace od = kuKeys::order;
 inline constexpr Field orderFields[] = {
-    {od::order_id, Kind::Int},
+    {od::order_id, Kind::Int64},
     {od::date, Kind::Text},
     {od::time, Kind::Text},
     {od::paper_id, Kind::Int},
     {od::act, Kind::Int},
-    {od::amount, Kind::Int},
+    {od::amount, Kind::Volume},
     {od::price, Kind::Real},
     {od::balance, Kind::Real},
     {od::status, Kind::Int},
@@ -115,12 +116,12 @@ inline constexpr Field orderFields[] = {
 
 namespace td = kuKeys::trade;
 inline constexpr Field tradeFields[] = {
-    {td::trade_id, Kind::Int},
+    {td::trade_id, Kind::Int64},
     {td::date, Kind::Text},
     {td::time, Kind::Text},
     {td::paper_id, Kind::Int},
     {td::act, Kind::Int},
-    {td::amount, Kind::Int},
+    {td::amount, Kind::Volume},
     {td::price, Kind::Real},
     {td::total, Kind::Real},
     {td::comiss, Kind::Real},
@@ -132,11 +133,11 @@ namespace ps = kuKeys::position;
 inline constexpr Field positionFields[] = {
     {ps::paper_id, Kind::Int},
     {ps::bdate, Kind::Text},
-    {ps::amount, Kind::Int},
+    {ps::amount, Kind::Volume},
     {ps::price, Kind::Real},
     {ps::balance, Kind::Real},
-    {ps::blocked, Kind::Int},
-    {ps::expected, Kind::Int},
+    {ps::blocked, Kind::Volume},
+    {ps::expected, Kind::Volume},
     {ps::lastprice, Kind::Real},
 };
 
@@ -173,8 +174,9 @@ struct PreparedRecord;
 // The prepared record of one of the layouts above.
 const PreparedRecord& prepared(const Layout& layout);
 
-// The record whose values start at values; the caller checks that all of them are there.
-QJsonObject record(const PreparedRecord& prepared, const msgpack_object* values);
+// The record whose values start at values into out; the caller checks that all of
+// them are there. False, with out unusable, when a real value is not finite.
+bool record(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out);
 
 // Groups of width values after start; a shorter rest is ignored.
 inline int groupCount(const Elements& values, int start, int width)
@@ -182,10 +184,11 @@ inline int groupCount(const Elements& values, int start, int width)
     return start >= 0 && values.size > start ? (values.size - start) / width : 0;
 }
 
-// The complete records after start, in order; a shorter rest is ignored.
+// The complete records after start, in order; a shorter rest and records holding a
+// real value that is not finite are left out.
 QJsonArray records(const Layout& layout, const Elements& values, int start);
 
-// One record when the list holds all of its values, else an empty object.
+// One record when the list holds all of its values and its reals are finite, else an empty object.
 QJsonObject recordIfComplete(const Layout& layout, const Elements& values);
 
 } // namespace dcMessagePackImpl

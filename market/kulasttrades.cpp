@@ -121,12 +121,12 @@ void kuLastTrades::appendTrades(QJsonArray trades)
 {
     const int count = trades.size();
     QVector<QJsonObject> objects;
-    QVector<std::pair<double, int>> keys;
+    QVector<std::pair<qint64, int>> keys;
     objects.reserve(count);
     keys.reserve(count);
     for (int i = 0; i < count; ++i) {
         objects.append(trades.at(i).toObject());
-        keys.append({objects.constLast().value(kuKeys::lastTrade::dealID).toDouble(), i});
+        keys.append({kuKeys::wholeNumber(objects.constLast().value(kuKeys::lastTrade::dealID)), i});
     }
     // Ascending, so that each trade is compared with the one made just before it.
     // Batches come newest first or oldest first: those need no sort.

@@ -7,7 +7,7 @@
 
 namespace lt = kuKeys::lastTrade;
 
-kuLastTradesItem::kuLastTradesItem(quint64 dealID, const QDateTime& time, double price, int amount, int decimals,
+kuLastTradesItem::kuLastTradesItem(quint64 dealID, const QDateTime& time, double price, qint64 amount, int decimals,
                                    int lot)
     : m_time(time), m_price(price), m_dealID(dealID), m_amount(amount), m_decimals(decimals), m_lot(lot)
 {}
@@ -16,12 +16,12 @@ QSharedPointer<kuLastTradesItem> kuLastTradesItem::create(const QJsonObject& tra
 {
     if (trade.isEmpty())
         return {};
-    // Read as doubles: the server's seconds and deal numbers outgrow an int.
-    const double time = trade.value(lt::unixtime).toDouble();
-    const double deal = trade.value(lt::dealID).toDouble();
-    return QSharedPointer<kuLastTradesItem>::create(deal > 0 ? quint64(deal) : 0, dateTimeFromUnix(qint64(time)),
-                                                    trade.value(lt::price).toDouble(), trade.value(lt::amount).toInt(),
-                                                    decimals, lot);
+    // The server's seconds, deal numbers and quantities outgrow an int.
+    const qint64 time = kuKeys::wholeNumber(trade.value(lt::unixtime));
+    const qint64 deal = kuKeys::wholeNumber(trade.value(lt::dealID));
+    return QSharedPointer<kuLastTradesItem>::create(deal > 0 ? quint64(deal) : 0, dateTimeFromUnix(time),
+                                                    trade.value(lt::price).toDouble(),
+                                                    kuKeys::wholeNumber(trade.value(lt::amount)), decimals, lot);
 }
 
 QColor kuLastTradesItem::backgroundColor() const
@@ -44,7 +44,7 @@ QString kuLastTradesItem::displayText(int column) const
     case colPrice:
         return formatNumber(m_price, m_decimals, QLatin1Char(' '));
     case colAmount:
-        return formatNumber(m_amount, 0, QLatin1Char(' '));
+        return formatNumber(double(m_amount), 0, QLatin1Char(' '));
     case colDealID:
         // Exact beyond a double's 53 bits.
         return QLocale(QLocale::English, QLocale::AnyCountry)

@@ -26,7 +26,7 @@ public:
         unchanged = 2
     };
 
-    kuLastTradesItem(quint64 dealID, const QDateTime& time, double price, int amount, int decimals, int lot);
+    kuLastTradesItem(quint64 dealID, const QDateTime& time, double price, qint64 amount, int decimals, int lot);
 
     // Null for an empty object.
     static QSharedPointer<kuLastTradesItem> create(const QJsonObject& trade, int decimals, int lot);
@@ -51,7 +51,7 @@ private:
     QDateTime m_time;
     double m_price = 0;
     quint64 m_dealID = 0;
-    int m_amount = 0;
+    qint64 m_amount = 0;
     int m_decimals = 2;
     int m_lot = 1;
     int m_direction = unchanged;

@@ -10,6 +10,7 @@
 #include "kuorderbooksetting.h"
 #include "kuordermanager.h"
 #include "kupaperlist.h"
+#include "kurecordkeys.h"
 #include "kutableview.h"
 
 #include <QAction>
@@ -351,9 +352,9 @@ QJsonArray kuOrderBook::ordersWindowContact(OrdersContact contact)
     if (!orders)
         return {};
     if (contact == OrdersContact::Leave) {
-        disconnect(orders, SIGNAL(on_showOrder(int, int, double, int)), this,
-                   SLOT(slot_showOrder(int, int, double, int)));
-        disconnect(orders, SIGNAL(on_hideOrder(int, int)), this, SLOT(slot_hideOrder(int, int)));
+        disconnect(orders, SIGNAL(on_showOrder(int, qint64, double, qint64)), this,
+                   SLOT(slot_showOrder(int, qint64, double, qint64)));
+        disconnect(orders, SIGNAL(on_hideOrder(int, qint64)), this, SLOT(slot_hideOrder(int, qint64)));
         return {};
     }
     QJsonArray active;
@@ -364,9 +365,9 @@ QJsonArray kuOrderBook::ordersWindowContact(OrdersContact contact)
             qWarning() << "Order book: the orders window gives no active orders";
     }
     // Unique: a snapshot after every (re)subscription must not add a second handler.
-    connect(orders, SIGNAL(on_showOrder(int, int, double, int)), this, SLOT(slot_showOrder(int, int, double, int)),
-            Qt::UniqueConnection);
-    connect(orders, SIGNAL(on_hideOrder(int, int)), this, SLOT(slot_hideOrder(int, int)), Qt::UniqueConnection);
+    connect(orders, SIGNAL(on_showOrder(int, qint64, double, qint64)), this,
+            SLOT(slot_showOrder(int, qint64, double, qint64)), Qt::UniqueConnection);
+    connect(orders, SIGNAL(on_hideOrder(int, qint64)), this, SLOT(slot_hideOrder(int, qint64)), Qt::UniqueConnection);
     return active;
 }
 
@@ -383,14 +384,14 @@ void kuOrderBook::slot_showOpenedOrders(bool cheked)
         const QJsonObject order = value.toObject();
         if (order.value(QStringLiteral("paperID")).toInt() != paperID() || !m_showOrdersAction->isChecked())
             continue;
-        m_proxy->showOrder(order.value(QStringLiteral("orderID")).toInt(),
+        m_proxy->showOrder(kuKeys::wholeNumber(order.value(QStringLiteral("orderID"))),
                            order.value(QStringLiteral("price")).toDouble(),
-                           order.value(QStringLiteral("amount")).toInt());
+                           kuKeys::wholeNumber(order.value(QStringLiteral("amount"))));
     }
     repaintRows();
 }
 
-void kuOrderBook::slot_showOrder(int paperID, int orderID, double price, int amount)
+void kuOrderBook::slot_showOrder(int paperID, qint64 orderID, double price, qint64 amount)
 {
     if (paperID != this->paperID() || !m_showOrdersAction->isChecked())
         return;
@@ -398,7 +399,7 @@ void kuOrderBook::slot_showOrder(int paperID, int orderID, double price, int amo
     repaintRows();
 }
 
-void kuOrderBook::slot_hideOrder(int paperID, int orderID)
+void kuOrderBook::slot_hideOrder(int paperID, qint64 orderID)
 {
     if (paperID != this->paperID() || !m_showOrdersAction->isChecked())
         return;

@@ -71,8 +71,8 @@ public slots:
     void slot_sortOrder(Qt::SortOrder order);
     void slot_reloadOrderBook(int paperID);
     void slot_showOpenedOrders(bool cheked);
-    void slot_showOrder(int paperID, int orderID, double price, int amount);
-    void slot_hideOrder(int paperID, int orderID);
+    void slot_showOrder(int paperID, qint64 orderID, double price, qint64 amount);
+    void slot_hideOrder(int paperID, qint64 orderID);
 
 protected:
     void showFailedSnapshot() override;

@@ -17,9 +17,11 @@ namespace ob = kuKeys::orderBook;
 constexpr int bidColumn = 2;
 constexpr int offerColumn = 4;
 
-// A JSON number as a whole count, clamped rather than overflowing.
+// A record's whole count, clamped rather than overflowing.
 qint64 wholeNumber(const QJsonValue& value)
 {
+    if (value.isString())
+        return kuKeys::wholeNumber(value);
     const double number = value.toDouble();
     if (std::isnan(number))
         return 0;
@@ -88,12 +90,12 @@ void kuOrderBookModel::updateVisibleRows()
     m_visibleRows = std::min(bids, depth) + std::min(offers, depth);
 }
 
-void kuOrderBookModel::showOrder(int orderID, double price, int amount)
+void kuOrderBookModel::showOrder(qint64 orderID, double price, qint64 amount)
 {
     m_ownOrders.insert(orderID, OwnOrder{amount, price});
 }
 
-void kuOrderBookModel::hideOrder(int orderID)
+void kuOrderBookModel::hideOrder(qint64 orderID)
 {
     m_ownOrders.remove(orderID);
 }

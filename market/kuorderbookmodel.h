@@ -34,8 +34,8 @@ public:
     void setOfferColor(const QColor& color) { m_offerColor = color; }
 
     // The user's active orders on the instrument; they change the look at the next repaint.
-    void showOrder(int orderID, double price, int amount);
-    void hideOrder(int orderID);
+    void showOrder(qint64 orderID, double price, qint64 amount);
+    void hideOrder(qint64 orderID);
     void clearOrders();
     int ownOrderCount() const { return m_ownOrders.size(); }
 
@@ -61,5 +61,5 @@ private:
     int m_firstRow = 0;
     QColor m_bidColor;
     QColor m_offerColor;
-    QHash<int, OwnOrder> m_ownOrders;
+    QHash<qint64, OwnOrder> m_ownOrders;
 };

@@ -18,13 +18,13 @@ void kuOrderBookProxyModel::setOrderBook(const QJsonArray& orderBook, int lot, i
         model->setOrderBook(orderBook, lot, decimals);
 }
 
-void kuOrderBookProxyModel::showOrder(int orderID, double price, int amount)
+void kuOrderBookProxyModel::showOrder(qint64 orderID, double price, qint64 amount)
 {
     if (kuOrderBookModel* model = bookModel())
         model->showOrder(orderID, price, amount);
 }
 
-void kuOrderBookProxyModel::hideOrder(int orderID)
+void kuOrderBookProxyModel::hideOrder(qint64 orderID)
 {
     if (kuOrderBookModel* model = bookModel())
         model->hideOrder(orderID);

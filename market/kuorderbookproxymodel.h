@@ -17,8 +17,8 @@ public:
     ~kuOrderBookProxyModel() override;
 
     void setOrderBook(const QJsonArray& orderBook, int lot, int decimals);
-    void showOrder(int orderID, double price, int amount);
-    void hideOrder(int orderID);
+    void showOrder(qint64 orderID, double price, qint64 amount);
+    void hideOrder(qint64 orderID);
     void clearOrders();
     int depth() const;
     void setDepth(int depth);

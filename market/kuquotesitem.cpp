@@ -19,9 +19,10 @@ int compare(double a, double b)
 }
 } // namespace
 
-kuQuotesItem::kuQuotesItem(int paperID, double buy, int toBuy, double sell, int toSell, int toBuyTotal, int toSellTotal,
-                           double open, double min, double max, double last, double avg, int volume, double moneyVol,
-                           int paperVol, double bestBuy, double bestSell, double price)
+kuQuotesItem::kuQuotesItem(int paperID, double buy, qint64 toBuy, double sell, qint64 toSell, qint64 toBuyTotal,
+                           qint64 toSellTotal, double open, double min, double max, double last, double avg,
+                           qint64 volume, double moneyVol, qint64 paperVol, double bestBuy, double bestSell,
+                           double price)
     : m_paperID(paperID), m_buy(buy), m_sell(sell), m_toBuy(toBuy), m_toSell(toSell), m_toBuyTotal(toBuyTotal),
       m_toSellTotal(toSellTotal), m_volume(volume), m_paperVol(paperVol), m_open(open), m_min(min), m_max(max),
       m_last(last), m_avg(avg), m_prevBuy(buy), m_prevSell(sell), m_prevLast(last), m_moneyVol(moneyVol),
@@ -136,13 +137,13 @@ QString kuQuotesItem::displayText(int column) const
     case colToSell:
         return number(double(m_toSell), 0);
     case colToBuyTotal:
-        return number(m_toBuyTotal, 0);
+        return number(double(m_toBuyTotal), 0);
     case colToSellTotal:
-        return number(m_toSellTotal, 0);
+        return number(double(m_toSellTotal), 0);
     case colVolume:
-        return number(m_volume, 0);
+        return number(double(m_volume), 0);
     case colPaperVol:
-        return number(m_paperVol, 0);
+        return number(double(m_paperVol), 0);
     case colMoneyVol:
         return number(m_moneyVol, 2);
     case colAccruedCoupon: {

@@ -11,9 +11,9 @@ class kuQuotesItem : public kuObjectModelAbstractItem
 {
     Q_OBJECT
 public:
-    kuQuotesItem(int paperID, double buy, int toBuy, double sell, int toSell, int toBuyTotal, int toSellTotal,
-                 double open, double min, double max, double last, double avg, int volume, double moneyVol,
-                 int paperVol, double bestBuy, double bestSell, double price);
+    kuQuotesItem(int paperID, double buy, qint64 toBuy, double sell, qint64 toSell, qint64 toBuyTotal,
+                 qint64 toSellTotal, double open, double min, double max, double last, double avg, qint64 volume,
+                 double moneyVol, qint64 paperVol, double bestBuy, double bestSell, double price);
 
     // The table's columns after the hidden placeholder 0.
     enum Column
@@ -86,10 +86,10 @@ private:
     // Pieces: lots times the lot size, beyond an int for large lots.
     qint64 m_toBuy = 0;
     qint64 m_toSell = 0;
-    int m_toBuyTotal = 0;
-    int m_toSellTotal = 0;
-    int m_volume = 0;
-    int m_paperVol = 0;
+    qint64 m_toBuyTotal = 0;
+    qint64 m_toSellTotal = 0;
+    qint64 m_volume = 0;
+    qint64 m_paperVol = 0;
     double m_open = 0;
     double m_min = 0;
     double m_max = 0;

@@ -15,7 +15,7 @@ QSharedPointer<kuQuotesItem> kuQuotesModel::makeItem(const QJsonObject& quote)
     const int paperID = quote.value(q::paperID).toInt();
     if (!kuPaperList::instance()->paper(paperID))
         return {};
-    auto integer = [&quote](QLatin1String key) { return quote.value(key).toInt(); };
+    auto integer = [&quote](QLatin1String key) { return kuKeys::wholeNumber(quote.value(key)); };
     auto real = [&quote](QLatin1String key) { return quote.value(key).toDouble(); };
     return QSharedPointer<kuQuotesItem>::create(paperID, real(q::buy), integer(q::toBuy), real(q::sell),
                                                 integer(q::toSell), integer(q::toBuyTotal), integer(q::toSellTotal),

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QJsonValue>
 #include <QLatin1String>
+#include <QString>
 
 // Keys of the JSON records the converter hands to the windows. Each constant is
 // named as its key is spelled on the record, the server's own spellings
@@ -13,6 +15,29 @@ template <int N>
 constexpr QLatin1String key(const char (&text)[N])
 {
     return QLatin1String(text, N - 1);
+}
+
+// Whole numbers of the records (volumes, ids) are JSON numbers as long as a double
+// holds them exactly, up to 2^53; beyond, the record carries their decimal digits.
+inline constexpr qint64 exactInDouble = qint64(1) << 53;
+
+// A whole number as a record carries it.
+inline QJsonValue wholeValue(qint64 n)
+{
+    return n >= -exactInDouble && n <= exactInDouble ? QJsonValue(double(n)) : QJsonValue(QString::number(n));
+}
+
+// A whole number of a record, in either form; 0 for anything else.
+inline qint64 wholeNumber(const QJsonValue& value)
+{
+    if (value.isString()) {
+        bool ok = false;
+        const qint64 n = value.toString().toLongLong(&ok);
+        return ok ? n : 0;
+    }
+    // 2^63 is exact as a double; NaN fails both comparisons, and a fraction is no whole number.
+    const double d = value.toDouble();
+    return d >= -9223372036854775808.0 && d < 9223372036854775808.0 && qint64(d) == d ? qint64(d) : 0;
 }
 
 // Quote of one instrument.

@@ -7,7 +7,7 @@ namespace {
 const QChar blank(QLatin1Char(' '));
 } // namespace
 
-kuAccountRowItem::kuAccountRowItem(int paperID, const QDateTime& dateTime, int act, int amount, double price,
+kuAccountRowItem::kuAccountRowItem(int paperID, const QDateTime& dateTime, int act, qint64 amount, double price,
                                    double sum)
     : m_paperID(paperID), m_amount(amount), m_act(act), m_price(price), m_sum(sum), m_dateTime(dateTime)
 {
@@ -29,7 +29,7 @@ QString kuAccountRowItem::displayText(int column) const
     case 3:
         return m_shortName;
     case 5:
-        return formatNumber(m_amount, 0, blank);
+        return formatNumber(double(m_amount), 0, blank);
     case 6:
         return priceText(m_price);
     case 7:

@@ -28,7 +28,7 @@ public:
     int act() const { return m_act; }
 
 protected:
-    kuAccountRowItem(int paperID, const QDateTime& dateTime, int act, int amount, double price, double sum);
+    kuAccountRowItem(int paperID, const QDateTime& dateTime, int act, qint64 amount, double price, double sum);
 
     // Whether a column of displayText() shows and sorts the same for both rows; true for other columns.
     bool sameSharedColumn(const kuAccountRowItem& other, int column) const;
@@ -36,7 +36,7 @@ protected:
 
     int m_paperID;
     int m_decimals = 2;
-    int m_amount;
+    qint64 m_amount;
     int m_act;
     double m_price;
     double m_sum;

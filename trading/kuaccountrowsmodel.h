@@ -114,7 +114,7 @@ public:
             auto* row = qobject_cast<Item*>(entry.data());
             if (!row)
                 continue;
-            const auto known = m_keyRows.constFind(QPair<int, int>(top, row->rowKey()));
+            const auto known = m_keyRows.constFind(QPair<int, qint64>(top, row->rowKey()));
             if (known == m_keyRows.constEnd()) {
                 if (appendChild(top, entry))
                     rowAdded(*row);
@@ -154,9 +154,9 @@ protected:
     }
 
 private:
-    void remember(int topRow, int key, int row)
+    void remember(int topRow, qint64 key, int row)
     {
-        const QPair<int, int> at(topRow, key);
+        const QPair<int, qint64> at(topRow, key);
         if (!m_keyRows.contains(at))
             m_keyRows.insert(at, row);
     }
@@ -181,7 +181,7 @@ private:
 
     // (account row, key) -> the row under that account. A key is unique per
     // account only: the same key under another account is another row.
-    QHash<QPair<int, int>, int> m_keyRows;
+    QHash<QPair<int, qint64>, int> m_keyRows;
     QByteArray m_warnPrefix;
     QByteArray m_rowsName;
 };

@@ -15,6 +15,7 @@
 #include "kupaperlistform.h"
 #include "kupaperlistitem.h"
 #include "kupaperlistmodel.h"
+#include "kurecordkeys.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCompleter>
@@ -498,7 +499,7 @@ QJsonObject kuOrderManager::orderHead(int buySell) const
 {
     QJsonObject order;
     order.insert(QStringLiteral("paperID"), m_paperID);
-    order.insert(QStringLiteral("orderID"), m_orderID);
+    order.insert(QStringLiteral("orderID"), kuKeys::wholeValue(m_orderID));
     order.insert(QStringLiteral("partID"), ui->comboBoxAccount->currentText());
     order.insert(QStringLiteral("action"), buySell);
     order.insert(QStringLiteral("amount"), amount());
@@ -645,7 +646,7 @@ void kuOrderManager::showOutcome(const QJsonObject& order, int outcome, const QS
 
 // ---- tabs and stop conditions ----
 
-void kuOrderManager::setOrderID(int orderID)
+void kuOrderManager::setOrderID(qint64 orderID)
 {
     m_orderID = orderID;
     showTitle();

@@ -42,8 +42,8 @@ public:
     // (then no account is selected and an order is refused).
     bool setAccount(const QString& account);
     void setInstrument(int paperID);
-    void setOrderID(int orderID);
-    int orderID() const { return m_orderID; }
+    void setOrderID(qint64 orderID);
+    qint64 orderID() const { return m_orderID; }
     void setCurrentTab(int index);
     void setFirstCondition(const QJsonObject& order);
     void setSecondCondition(const QJsonObject& order);
@@ -105,7 +105,7 @@ private:
     QCompleter* m_completer = nullptr;
     QSignalMapper* m_lotMapper = nullptr;
     QPointer<kuAbstractDataConverter> m_outcomeSource;
-    int m_orderID = 0;
+    qint64 m_orderID = 0;
     int m_paperID = 0;
     bool m_firstConditionFilled = false;
     // The registry's change count the completer's rows were made at.

@@ -22,6 +22,11 @@ int intOf(const QJsonObject& o, QLatin1String key)
     return o.value(key).toInt();
 }
 
+qint64 wholeOf(const QJsonObject& o, QLatin1String key)
+{
+    return kuKeys::wholeNumber(o.value(key));
+}
+
 double doubleOf(const QJsonObject& o, QLatin1String key)
 {
     return o.value(key).toDouble();
@@ -102,7 +107,7 @@ kuOrders::ParsedRows kuOrders::parseOrders(const QJsonObject& jsonOrders)
     return kuAccountWindow::parseRows(jsonOrders, [](const QJsonObject& o) {
         const QDateTime dateTime = kuAccountWindow::exchangeTime(textOf(o, ok::date), textOf(o, ok::time));
         return QSharedPointer<kuOrdersItem>::create(
-                intOf(o, ok::order_id), intOf(o, ok::paper_id), dateTime, intOf(o, ok::act), intOf(o, ok::amount),
+                wholeOf(o, ok::order_id), intOf(o, ok::paper_id), dateTime, intOf(o, ok::act), wholeOf(o, ok::amount),
                 doubleOf(o, ok::price), doubleOf(o, ok::balance), intOf(o, ok::status), intOf(o, ok::type),
                 intOf(o, ok::limitation), intOf(o, ok::fcond), intOf(o, ok::isMarket1), doubleOf(o, ok::ifPrice1),
                 doubleOf(o, ok::stopPrice1), intOf(o, ok::scond), intOf(o, ok::isMarket2), doubleOf(o, ok::ifPrice2),
@@ -143,8 +148,10 @@ QJsonArray kuOrders::activeOrders(QSet<int> paperIDs)
                 if (!paperIDs.isEmpty() && !paperIDs.contains(paperID))
                     continue;
                 active.append(QJsonObject{{QStringLiteral("paperID"), paperID},
-                                          {QStringLiteral("orderID"), order.data(kuOrdersModel::OrderIDRole).toInt()},
-                                          {QStringLiteral("amount"), order.data(kuOrdersModel::AmountRole).toInt()},
+                                          {QStringLiteral("orderID"),
+                                           kuKeys::wholeValue(order.data(kuOrdersModel::OrderIDRole).toLongLong())},
+                                          {QStringLiteral("amount"),
+                                           kuKeys::wholeValue(order.data(kuOrdersModel::AmountRole).toLongLong())},
                                           {QStringLiteral("price"), order.data(kuOrdersModel::PriceRole).toDouble()}});
             }
         }

@@ -39,8 +39,8 @@ public:
     kuOrdersView* view() const { return m_view; }
 
 signals:
-    void on_showOrder(int paperID, int orderID, double price, int amount);
-    void on_hideOrder(int paperID, int orderID);
+    void on_showOrder(int paperID, qint64 orderID, double price, qint64 amount);
+    void on_hideOrder(int paperID, qint64 orderID);
 
 public slots:
     void slot_snapshotOrders(QJsonObject jsonOrders);

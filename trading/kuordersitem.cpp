@@ -6,7 +6,7 @@ namespace {
 const QChar blank(QLatin1Char(' '));
 } // namespace
 
-kuOrdersItem::kuOrdersItem(int orderID, int paperID, const QDateTime& dateTime, int act, int amount, double price,
+kuOrdersItem::kuOrdersItem(qint64 orderID, int paperID, const QDateTime& dateTime, int act, qint64 amount, double price,
                            double balance, int status, int type, int limitation, int fcond, int isMarket1,
                            double ifPrice1, double stopPrice1, int scond, int isMarket2, double ifPrice2,
                            double stopPrice2, const QString& reason)
@@ -147,7 +147,8 @@ bool kuOrdersItem::sameColumn(const kuOrdersItem& other, int column) const
 
 QString kuOrdersItem::conditionText() const
 {
-    const QString head = formatNumber(m_amount, 0, blank) + blank + m_ticker + QStringLiteral(" - ") + m_issuer + blank;
+    const QString head =
+            formatNumber(double(m_amount), 0, blank) + blank + m_ticker + QStringLiteral(" - ") + m_issuer + blank;
     const QString start = (m_act == 5 ? tr("Купить ") : tr("Продать ")) + head;
     const QString price1 = m_isMarket1 != 0 ? tr("по рыночной цене") : tr("по цене ") + priceText(m_stopPrice1);
     const QString price2 = m_isMarket2 != 0 ? tr("по рыночной цене") : tr("по цене ") + priceText(m_stopPrice2);

@@ -13,9 +13,10 @@ class kuOrdersItem : public kuAccountRowItem
 {
     Q_OBJECT
 public:
-    kuOrdersItem(int orderID, int paperID, const QDateTime& dateTime, int act, int amount, double price, double balance,
-                 int status, int type, int limitation, int fcond, int isMarket1, double ifPrice1, double stopPrice1,
-                 int scond, int isMarket2, double ifPrice2, double stopPrice2, const QString& reason);
+    kuOrdersItem(qint64 orderID, int paperID, const QDateTime& dateTime, int act, qint64 amount, double price,
+                 double balance, int status, int type, int limitation, int fcond, int isMarket1, double ifPrice1,
+                 double stopPrice1, int scond, int isMarket2, double ifPrice2, double stopPrice2,
+                 const QString& reason);
 
     // A stop order shows the trigger price of each condition set in the price column
     // ("850.50", or "850.50 / 900.00" with both) and no sum while it has none.
@@ -35,10 +36,10 @@ public:
     // Orders in these states are on the market.
     static bool isActive(int status) { return status == 1 || status == 2; }
 
-    int orderID() const { return m_orderID; }
+    qint64 orderID() const { return m_orderID; }
     // The key of the order's row under its account.
-    int rowKey() const { return m_orderID; }
-    int amount() const { return m_amount; }
+    qint64 rowKey() const { return m_orderID; }
+    qint64 amount() const { return m_amount; }
     int status() const { return m_status; }
     double price() const { return m_price; }
     int fcond() const { return m_fcond; }
@@ -58,7 +59,7 @@ private:
     // A stop order without a sum of its own leaves the sum column empty.
     bool hidesSum() const { return isStop() && m_sum == 0; }
 
-    int m_orderID;
+    qint64 m_orderID;
     int m_type;
     int m_status;
     int m_limitation;

@@ -37,8 +37,8 @@ public:
     int countByStatus(int topRow, int status) const;
 
 signals:
-    void on_showOrder(int paperID, int orderID, double price, int amount);
-    void on_hideOrder(int paperID, int orderID);
+    void on_showOrder(int paperID, qint64 orderID, double price, qint64 amount);
+    void on_hideOrder(int paperID, qint64 orderID);
 
 protected:
     QString topTitle(const QString& account) const override;

@@ -3,6 +3,7 @@
 #include "kuclient.h"
 #include "kuordermanager.h"
 #include "kuordersmodel.h"
+#include "kurecordkeys.h"
 
 #include <QJsonObject>
 #include <QMenu>
@@ -17,6 +18,12 @@ bool isOrderRow(const QModelIndex& index)
 int intRole(const QModelIndex& index, int role)
 {
     return index.data(role).toInt();
+}
+
+// Order ids and quantities, beyond an int.
+qint64 wholeRole(const QModelIndex& index, int role)
+{
+    return index.data(role).toLongLong();
 }
 
 double doubleRole(const QModelIndex& index, int role)
@@ -43,7 +50,7 @@ QMenu* kuOrdersView::buildContextMenu(const QPoint& pos)
     const QModelIndex index = indexAt(pos);
     m_menuRowKept = true;
     m_menuRow = isOrderRow(index) ? QPersistentModelIndex(index.sibling(index.row(), 0)) : QPersistentModelIndex();
-    m_menuOrderID = isOrderRow(index) ? intRole(index, kuOrdersModel::OrderIDRole) : 0;
+    m_menuOrderID = isOrderRow(index) ? wholeRole(index, kuOrdersModel::OrderIDRole) : 0;
     if (!isOrderRow(index))
         return menu;
     const int act = intRole(index, kuOrdersModel::ActRole);
@@ -77,7 +84,7 @@ QModelIndex kuOrdersView::actedRow() const
         return isOrderRow(current) ? current : QModelIndex();
     }
     // A row gone with a new snapshot, or holding another order now, is no longer the one chosen.
-    if (!m_menuRow.isValid() || intRole(m_menuRow, kuOrdersModel::OrderIDRole) != m_menuOrderID)
+    if (!m_menuRow.isValid() || wholeRole(m_menuRow, kuOrdersModel::OrderIDRole) != m_menuOrderID)
         return QModelIndex();
     return m_menuRow;
 }
@@ -88,10 +95,10 @@ void kuOrdersView::slot_cancelOrder()
     if (!isOrderRow(row))
         return;
     const int act = intRole(row, kuOrdersModel::ActRole);
-    const QJsonObject order{{QStringLiteral("orderID"), intRole(row, kuOrdersModel::OrderIDRole)},
+    const QJsonObject order{{QStringLiteral("orderID"), kuKeys::wholeValue(wholeRole(row, kuOrdersModel::OrderIDRole))},
                             {QStringLiteral("paperID"), intRole(row, kuOrdersModel::PaperIDRole)},
                             {QStringLiteral("action"), act},
-                            {QStringLiteral("amount"), intRole(row, kuOrdersModel::AmountRole)}};
+                            {QStringLiteral("amount"), kuKeys::wholeValue(wholeRole(row, kuOrdersModel::AmountRole))}};
     const QPointer<kuClient> client = kuClient::instance();
     kuOrderManager* manager = client ? client->orderManager() : nullptr;
     if (!manager)
@@ -110,7 +117,7 @@ void kuOrdersView::fillOrderManager(kuOrderManager* manager)
     const int act = intRole(row, kuOrdersModel::ActRole);
     manager->setInstrument(intRole(row, kuOrdersModel::PaperIDRole));
     manager->setAccount(row.parent().data(kuTreeViewModel::AccountRole).toString());
-    manager->setAmount(intRole(row, kuOrdersModel::AmountRole));
+    manager->setAmount(double(wholeRole(row, kuOrdersModel::AmountRole)));
     manager->setPrice(doubleRole(row, kuOrdersModel::PriceRole));
     if (act != 5 && act != 6) {
         manager->setCurrentTab(0);
@@ -132,7 +139,7 @@ void kuOrdersView::slot_changeOrder()
     const QModelIndex row = actedRow();
     if (!isOrderRow(row))
         return;
-    const int orderID = intRole(row, kuOrdersModel::OrderIDRole);
+    const qint64 orderID = wholeRole(row, kuOrdersModel::OrderIDRole);
     const QPointer<kuClient> client = kuClient::instance();
     kuOrderManager* manager = client ? client->orderManager() : nullptr;
     if (!manager)

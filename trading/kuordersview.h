@@ -36,6 +36,6 @@ private:
     // The row the menu was opened over, and its order id: a re-sorted or replaced
     // row is followed, and an action never reaches another order.
     QPersistentModelIndex m_menuRow;
-    int m_menuOrderID = 0;
+    qint64 m_menuOrderID = 0;
     bool m_menuRowKept = false;
 };

@@ -11,6 +11,7 @@
 #include "kuportfoliopositionitem.h"
 #include "kuportfolioproxymodel.h"
 #include "kuportfolioview.h"
+#include "kurecordkeys.h"
 #include "ui_kuportfolio.h"
 
 #include <QAction>
@@ -221,10 +222,10 @@ QMap<QString, QVariant> kuPortfolio::parsePositions(const QJsonObject& jsonPosit
                 const QDate date = QDate::fromString(position.value(QStringLiteral("bdate")).toString(),
                                                      QStringLiteral("yyyy-MM-dd"));
                 auto row = QSharedPointer<kuPortfolioPositionItem>::create(
-                        paperID, position.value(QStringLiteral("amount")).toInt(), price, price,
+                        paperID, kuKeys::wholeNumber(position.value(QStringLiteral("amount"))), price, price,
                         position.value(QStringLiteral("balance")).toDouble(),
-                        double(position.value(QStringLiteral("blocked")).toInt()),
-                        double(position.value(QStringLiteral("expected")).toInt()), date);
+                        double(kuKeys::wholeNumber(position.value(QStringLiteral("blocked")))),
+                        double(kuKeys::wholeNumber(position.value(QStringLiteral("expected")))), date);
                 row->updateLastPrice(paperID, position.value(QStringLiteral("lastprice")).toDouble());
                 change += row->changeSum();
                 rows.append(row);

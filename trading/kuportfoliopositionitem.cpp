@@ -15,7 +15,7 @@ const int alignRight = Qt::AlignRight | Qt::AlignVCenter;
 const int alignCenter = Qt::AlignHCenter | Qt::AlignVCenter;
 } // namespace
 
-kuPortfolioPositionItem::kuPortfolioPositionItem(int paperID, int amount, double avgPrice, double price, double cost,
+kuPortfolioPositionItem::kuPortfolioPositionItem(int paperID, qint64 amount, double avgPrice, double price, double cost,
                                                  double blocked, double expected, const QDate& date)
     : m_paperID(paperID), m_date(date), m_amount(amount), m_avgPrice(avgPrice), m_cost(cost), m_blocked(blocked),
       m_expected(expected), m_lastPrice(price), m_basePrice(price)
@@ -74,7 +74,7 @@ QString kuPortfolioPositionItem::displayText(int column) const
     case 2:
         return m_ticker;
     case 3:
-        return formatNumber(m_amount, 0, blank);
+        return formatNumber(double(m_amount), 0, blank);
     case 4:
         return m_date.toString(QStringLiteral("dd.MM.yyyy"));
     case 5:

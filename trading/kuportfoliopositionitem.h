@@ -11,7 +11,7 @@ class kuPortfolioPositionItem : public kuObjectModelAbstractItem
 {
     Q_OBJECT
 public:
-    kuPortfolioPositionItem(int paperID, int amount, double avgPrice, double price, double cost, double blocked,
+    kuPortfolioPositionItem(int paperID, qint64 amount, double avgPrice, double price, double cost, double blocked,
                             double expected, const QDate& date);
 
     // Only for this row's instrument.
@@ -19,7 +19,7 @@ public:
     void revalue();
 
     int paperID() const { return m_paperID; }
-    int amount() const { return m_amount; }
+    qint64 amount() const { return m_amount; }
     int type() const { return m_type; }
     double lastPrice() const { return m_lastPrice; }
     // 0 for futures and options, which the account totals leave out.
@@ -41,7 +41,7 @@ private:
 
     int m_paperID;
     QDate m_date;
-    int m_amount;
+    qint64 m_amount;
     double m_avgPrice;
     double m_cost;
     double m_changeSum = 0;

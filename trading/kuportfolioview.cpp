@@ -63,7 +63,7 @@ void kuPortfolioView::positionOrder(bool turn)
     const QModelIndex index = currentIndex();
     if (!isPositionRow(index))
         return;
-    const int quantity = index.data(kuPortfolioModel::AmountRole).toInt();
+    const qint64 quantity = index.data(kuPortfolioModel::AmountRole).toLongLong();
     orderEntry(index.parent().data(kuTreeViewModel::AccountRole).toString(),
                index.data(kuPortfolioModel::PaperIDRole).toInt(), turn ? quantity + quantity : quantity,
                index.data(kuPortfolioModel::LastPriceRole).toDouble(), true);
@@ -78,7 +78,7 @@ void kuPortfolioView::slot_createOrder(QModelIndex index)
                index.data(kuPortfolioModel::LastPriceRole).toDouble(), false);
 }
 
-QString kuPortfolioView::questionText(int paperID, int quantity, double price)
+QString kuPortfolioView::questionText(int paperID, qint64 quantity, double price)
 {
     const QSharedPointer<kuPaperInfo> paper = kuPaperList::instance()->paper(paperID);
     if (!paper)
@@ -89,7 +89,7 @@ QString kuPortfolioView::questionText(int paperID, int quantity, double price)
            formatNumber(price, paper->decimals(), blank);
 }
 
-void kuPortfolioView::orderEntry(const QString& account, int paperID, int quantity, double price, bool confirm)
+void kuPortfolioView::orderEntry(const QString& account, int paperID, qint64 quantity, double price, bool confirm)
 {
     const QPointer<kuClient> client = kuClient::instance();
     if (!client)

@@ -15,7 +15,7 @@ public:
 
     QAction* marginAction() const { return m_marginAction; }
     // The question asked before a position is closed or turned; empty for an unknown instrument.
-    static QString questionText(int paperID, int quantity, double price);
+    static QString questionText(int paperID, qint64 quantity, double price);
 
 signals:
     void on_showHideMarginPanel(bool showHide);
@@ -31,7 +31,7 @@ protected:
 
 private:
     // Fills the order entry dialog; with confirm, asks and sends at once on Ok.
-    void orderEntry(const QString& account, int paperID, int quantity, double price, bool confirm);
+    void orderEntry(const QString& account, int paperID, qint64 quantity, double price, bool confirm);
     void positionOrder(bool turn);
     static bool isPositionRow(const QModelIndex& index);
 

@@ -71,9 +71,10 @@ kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)
         const QDateTime dateTime =
                 kuAccountWindow::exchangeTime(o.value(tk::date).toString(), o.value(tk::time).toString());
         return QSharedPointer<kuTradesItem>::create(
-                o.value(tk::trade_id).toInt(), o.value(tk::paper_id).toInt(), dateTime, o.value(tk::act).toInt(),
-                o.value(tk::amount).toInt(), o.value(tk::price).toDouble(), o.value(tk::total).toDouble(),
-                o.value(tk::comiss).toDouble(), o.value(tk::account).toDouble(), o.value(tk::note).toString());
+                kuKeys::wholeNumber(o.value(tk::trade_id)), o.value(tk::paper_id).toInt(), dateTime,
+                o.value(tk::act).toInt(), kuKeys::wholeNumber(o.value(tk::amount)), o.value(tk::price).toDouble(),
+                o.value(tk::total).toDouble(), o.value(tk::comiss).toDouble(), o.value(tk::account).toDouble(),
+                o.value(tk::note).toString());
     });
 }
 

@@ -6,7 +6,7 @@ namespace {
 const QChar blank(QLatin1Char(' '));
 } // namespace
 
-kuTradesItem::kuTradesItem(int tradeID, int paperID, const QDateTime& dateTime, int act, int amount, double price,
+kuTradesItem::kuTradesItem(qint64 tradeID, int paperID, const QDateTime& dateTime, int act, qint64 amount, double price,
                            double total, double comiss, double balance, const QString& note)
     : kuAccountRowItem(paperID, dateTime, act, amount, price, total), m_tradeID(tradeID), m_comiss(comiss),
       m_balance(balance), m_note(note)

@@ -9,8 +9,8 @@ class kuTradesItem : public kuAccountRowItem
 {
     Q_OBJECT
 public:
-    kuTradesItem(int tradeID, int paperID, const QDateTime& dateTime, int act, int amount, double price, double total,
-                 double comiss, double balance, const QString& note);
+    kuTradesItem(qint64 tradeID, int paperID, const QDateTime& dateTime, int act, qint64 amount, double price,
+                 double total, double comiss, double balance, const QString& note);
 
     QString displayText(int column) const override;
     int alignment(int column) const override;
@@ -25,12 +25,12 @@ public:
     // Text of an operation kind; empty outside 1 to 11.
     static QString actText(int act);
 
-    int tradeID() const { return m_tradeID; }
+    qint64 tradeID() const { return m_tradeID; }
     // The key of the operation's row under its account.
-    int rowKey() const { return m_tradeID; }
+    qint64 rowKey() const { return m_tradeID; }
 
 private:
-    int m_tradeID;
+    qint64 m_tradeID;
     double m_comiss;
     double m_balance;
     QString m_note;

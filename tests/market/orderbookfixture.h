@@ -70,8 +70,8 @@ public:
     QList<QSet<int>> asked;
 
 signals:
-    void on_showOrder(int paperID, int orderID, double price, int amount);
-    void on_hideOrder(int paperID, int orderID);
+    void on_showOrder(int paperID, qint64 orderID, double price, qint64 amount);
+    void on_hideOrder(int paperID, qint64 orderID);
 };
 
 inline void registerFakeOrders()

@@ -25,8 +25,8 @@ namespace {
 const char* snapshotSignal = SIGNAL(on_snapshotOrderBook(int, QJsonArray));
 const char* updateSignal = SIGNAL(on_updateOrderBook(int, QJsonArray));
 const char* errorSignal = SIGNAL(on_receviedError(WinType, QString, int));
-const char* showSignal = SIGNAL(on_showOrder(int, int, double, int));
-const char* hideSignal = SIGNAL(on_hideOrder(int, int));
+const char* showSignal = SIGNAL(on_showOrder(int, qint64, double, qint64));
+const char* hideSignal = SIGNAL(on_hideOrder(int, qint64));
 
 // Three offers (101.5 with 3 lots among them) and three bids.
 const QByteArray bookJson = R"([{"action": 1, "price": 102, "amount": 1}, {"action": 1, "price": 101.5, "amount": 3},
@@ -91,8 +91,8 @@ private slots:
     void ordersWindowAnswersByName()
     {
         for (const QMetaObject* window : {&kuOrders::staticMetaObject, &FakeOrders::staticMetaObject}) {
-            QVERIFY(window->indexOfSignal("on_showOrder(int,int,double,int)") >= 0);
-            QVERIFY(window->indexOfSignal("on_hideOrder(int,int)") >= 0);
+            QVERIFY(window->indexOfSignal("on_showOrder(int,qint64,double,qint64)") >= 0);
+            QVERIFY(window->indexOfSignal("on_hideOrder(int,qint64)") >= 0);
             const int ask = window->indexOfMethod("activeOrders(QSet<int>)");
             QVERIFY(ask >= 0);
             QCOMPARE(window->method(ask).returnType(), int(QMetaType::QJsonArray));

@@ -49,9 +49,9 @@ inline QString ordersState(const QAbstractItemModel* model)
         for (int r = 0; r < model->rowCount(account); ++r) {
             const QModelIndex row = model->index(r, 0, account);
             rows << QStringLiteral("%1/%2/%3")
-                            .arg(row.data(kuOrdersModel::OrderIDRole).toInt())
+                            .arg(row.data(kuOrdersModel::OrderIDRole).toLongLong())
                             .arg(row.data(kuOrdersModel::StatusRole).toInt())
-                            .arg(row.data(kuOrdersModel::AmountRole).toInt());
+                            .arg(row.data(kuOrdersModel::AmountRole).toLongLong());
         }
         accounts << rows.join(QLatin1Char(' '));
     }

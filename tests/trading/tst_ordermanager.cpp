@@ -93,7 +93,7 @@ private slots:
         QVERIFY(w<QCheckBox>("chkBoxExec")->isHidden());
         QCOMPARE(m_dialog->amount(), 1.0);
         QCOMPARE(m_dialog->price(), 0.0);
-        QCOMPARE(m_dialog->orderID(), 0);
+        QCOMPARE(m_dialog->orderID(), qint64(0));
         QCOMPARE(m_dialog->paperID(), 0);
         QCOMPARE(w<QComboBox>("comboBoxAccount")->currentText(), QString("ACC1"));
         QVERIFY(w<QCheckBox>("checkBoxFirstCondition")->isChecked());

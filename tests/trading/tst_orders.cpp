@@ -368,11 +368,11 @@ private slots:
         model.appendChildren(model.appendTopItem("ACC1"), orderRows(acc1));
         model.appendChildren(model.appendTopItem("ACC2"), orderRows(acc2));
         QStringList seen;
-        connect(&model, &kuOrdersModel::on_showOrder, this, [&](int paper, int id, double price, int amount) {
+        connect(&model, &kuOrdersModel::on_showOrder, this, [&](int paper, qint64 id, double price, qint64 amount) {
             seen << QStringLiteral("show %1 %2 %3 %4").arg(paper).arg(id).arg(price).arg(amount);
         });
         connect(&model, &kuOrdersModel::on_hideOrder, this,
-                [&](int paper, int id) { seen << QStringLiteral("hide %1 %2").arg(paper).arg(id); });
+                [&](int paper, qint64 id) { seen << QStringLiteral("hide %1 %2").arg(paper).arg(id); });
         const QModelIndex account = model.index(updateAccount == "ACC1" ? 0 : 1, 0);
         QCOMPARE(model.setData(account, QVariant::fromValue(orderRows(update)), kuOrdersModel::UpdateRole), applied);
         QCOMPARE(seen, signalled);
