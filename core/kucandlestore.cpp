@@ -106,38 +106,31 @@ bool quickCheckPasses(sqlite3* db)
     return rc == SQLITE_OK && answer == QStringList{QStringLiteral("ok")};
 }
 
-// Takes the tables (and their indexes) out of the database. A table whose pages are
-// damaged cannot be dropped, as dropping reads them: its schema rows go instead, and
-// VACUUM rebuilds the file from the sound tables, leaving the damaged pages behind.
-// sound tells whether SQLite finds the whole file sound afterwards.
+// Takes the tables (and their indexes) out of the database. Not by dropping them: that
+// reads a damaged table's pages to free them, and fails, or frees a page the damage made
+// it share with a sound table, to be written over. Their schema rows go instead, and VACUUM
+// rebuilds the file from the sound tables, leaving those pages behind. sound tells whether
+// SQLite finds the whole file sound afterwards.
 bool removeTables(sqlite3* db, const QStringList& tables, bool* sound)
 {
-    bool unlinked = false;
-    for (const QString& table : tables) {
-        const QString quoted = QLatin1Char('"') + QString(table).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                               QLatin1Char('"');
-        if (run(db, QStringLiteral("begin immediate transaction;drop table if exists %1;commit;").arg(quoted)))
-            continue;
-        QString literal = table;
-        literal.replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (!tables.isEmpty()) {
+        QStringList names;
+        for (QString table : tables)
+            names << QLatin1Char('\'') + table.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
         const bool gone = run(db, QStringLiteral("pragma writable_schema=on;begin immediate transaction;"
-                                                 "delete from sqlite_master where tbl_name='%1';commit;")
-                                          .arg(literal));
-        sqlite3_exec(db, "pragma writable_schema=off;", nullptr, nullptr, nullptr);
+                                                 "delete from sqlite_master where tbl_name in (%1);commit;")
+                                          .arg(names.join(QLatin1Char(','))));
+        // Off, and this connection reads the schema anew; others do at the next schema change.
+        sqlite3_exec(db, "pragma writable_schema=reset;", nullptr, nullptr, nullptr);
         if (!gone)
             return false;
-        unlinked = true;
     }
-    bool passes = !unlinked && quickCheckPasses(db);
-    if (!passes) {
-        // On disk, not in memory: the file may be large.
-        sqlite3_exec(db, "pragma temp_store=file;", nullptr, nullptr, nullptr);
-        run(db, QStringLiteral("vacuum;"));
-        sqlite3_exec(db, "pragma temp_store=memory;", nullptr, nullptr, nullptr);
-        passes = quickCheckPasses(db);
-    }
+    // On disk, not in memory: the file may be large.
+    sqlite3_exec(db, "pragma temp_store=file;", nullptr, nullptr, nullptr);
+    run(db, QStringLiteral("vacuum;"));
+    sqlite3_exec(db, "pragma temp_store=memory;", nullptr, nullptr, nullptr);
     if (sound)
-        *sound = passes;
+        *sound = quickCheckPasses(db);
     return true;
 }
 

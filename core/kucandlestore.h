@@ -70,9 +70,9 @@ public:
     // each part oldest first; timeFrame is 1 or 1440. Empty on failure; tables
     // found damaged are dropped, and dropped tells so.
     QVector<Candle> load(int paperId, int minutes = loadedMinutes, bool* dropped = nullptr);
-    // The cache of an instrument that SQLite found corrupt: both tables go, and empty
-    // ones take their place, to be filled from the server again. When the damaged pages
-    // cannot be freed the file is rebuilt from its sound tables.
+    // The cache of an instrument that SQLite found corrupt: both tables go, the file is
+    // rebuilt from its sound tables without their pages, and empty ones take their place,
+    // to be filled from the server again.
     bool dropDamagedTables(int paperId);
     // The start's mending of the cache: the named tables go as above, on a connection of
     // its own. True when SQLite then finds the whole file sound.

@@ -86,15 +86,16 @@ kuDatabaseHealth checkTables(sqlite3* db)
             cache << table;
     }
     QStringList answer;
-    result = column(db, "pragma quick_check;", &answer);
-    if (result.state != kuDatabaseHealth::Usable)
-        return result;
-    if (passes(answer)) {
+    // SQLite tells some damage as rows, some by failing.
+    const kuDatabaseHealth whole = column(db, "pragma quick_check;", &answer);
+    if (whole.state == kuDatabaseHealth::Unusable)
+        return whole;
+    if (whole.state == kuDatabaseHealth::Usable && passes(answer)) {
         if (!cache.isEmpty())
             return kuDatabaseHealth{kuDatabaseHealth::CacheDamaged, QStringLiteral("renamed candle tables"), cache};
-        return result;
+        return whole;
     }
-    const QString found = answer.join(QLatin1Char(' ')).left(200);
+    const QString found = (answer + QStringList{whole.reason}).join(QLatin1Char(' ')).simplified().left(200);
     for (const QString& table : QStringList{QStringLiteral("sqlite_master")} + tables) {
         if (cache.contains(table))
             continue;

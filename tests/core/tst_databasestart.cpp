@@ -247,7 +247,7 @@ private slots:
         }
         const QMap<QString, QByteArray> before = filesOf(db());
         const kuDatabaseHealth found = checkDatabaseFile();
-        QCOMPARE(int(found.state), check);
+        QVERIFY2(int(found.state) == check, qPrintable(found.reason));
         QCOMPARE(filesOf(db()), before);
         if (check == kuDatabaseHealth::CacheDamaged)
             QCOMPARE(found.cacheTables.size(), 1);
