@@ -108,6 +108,12 @@ kuDatabaseHealth checkTables(sqlite3* db)
         if (!sound)
             cache << table;
     }
+    // An instrument's cache goes whole, both its tables, as when the chart finds it damaged.
+    for (const QString& table : QStringList(cache)) {
+        const QString twin = table.endsWith(QStringLiteral("_hist")) ? table.chopped(5) : table + QStringLiteral("_hist");
+        if (!isRenamedCandleTable(table) && tables.contains(twin) && !cache.contains(twin))
+            cache << twin;
+    }
     // With every table sound, the damage lies in pages no table uses: rebuilding the file mends it.
     return kuDatabaseHealth{kuDatabaseHealth::CacheDamaged, found, cache};
 }
