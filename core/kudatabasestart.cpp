@@ -76,8 +76,7 @@ bool isRenamedCandleTable(const QString& name)
 kuDatabaseHealth checkTables(sqlite3* db)
 {
     QStringList tables;
-    kuDatabaseHealth result =
-            column(db, "select name from sqlite_master where type='table' order by name;", &tables);
+    kuDatabaseHealth result = column(db, "select name from sqlite_master where type='table' order by name;", &tables);
     if (result.state != kuDatabaseHealth::Usable)
         return result;
     QStringList cache;
@@ -104,13 +103,15 @@ kuDatabaseHealth checkTables(sqlite3* db)
         const bool sound = result.state == kuDatabaseHealth::Usable && passes(tableAnswer);
         if (!sound && !isCandleTable(table))
             return health(kuDatabaseHealth::Damaged,
-                          QStringLiteral("table %1: %2").arg(table, tableAnswer.value(tableAnswer.size() - 1, result.reason)));
+                          QStringLiteral("table %1: %2")
+                                  .arg(table, tableAnswer.value(tableAnswer.size() - 1, result.reason)));
         if (!sound)
             cache << table;
     }
     // An instrument's cache goes whole, both its tables, as when the chart finds it damaged.
     for (const QString& table : QStringList(cache)) {
-        const QString twin = table.endsWith(QStringLiteral("_hist")) ? table.chopped(5) : table + QStringLiteral("_hist");
+        const QString twin =
+                table.endsWith(QStringLiteral("_hist")) ? table.chopped(5) : table + QStringLiteral("_hist");
         if (!isRenamedCandleTable(table) && tables.contains(twin) && !cache.contains(twin))
             cache << twin;
     }
@@ -208,7 +209,8 @@ kuDatabaseHealth checkDatabaseFile()
     const QString copy = copies.filePath(QFileInfo(path).fileName());
     for (const QString& suffix : QStringList{QString(), QStringLiteral("-wal"), QStringLiteral("-journal")}) {
         if (QFileInfo::exists(path + suffix) && !QFile::copy(path + suffix, copy + suffix))
-            return health(kuDatabaseHealth::Unusable, QStringLiteral("%1 could not be copied for its check").arg(path + suffix));
+            return health(kuDatabaseHealth::Unusable,
+                          QStringLiteral("%1 could not be copied for its check").arg(path + suffix));
     }
     return checkWithSqlite(copy, false);
 }

@@ -307,7 +307,8 @@ private slots:
                 QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(file, damage))) << file << damage;
         }
         // Nothing reads the file before its check: no journal is folded in or deleted.
-        QTest::newRow("Velmoran.db, cut, with its journal") << "Velmoran.db" << "cut, journal";
+        QTest::newRow("Velmoran.db, cut, with its journal") << "Velmoran.db"
+                                                            << "cut, journal";
     }
     void damagedFileAtStart()
     {
@@ -345,9 +346,9 @@ private slots:
                 files.insert(suffix, part.readAll());
         }
         if (::geteuid() == 0) {
-            for (const QString& entry : QStringList{other.path(), other.filePath(QStringLiteral(".config")), config,
-                                                    other.filePath(QStringLiteral("tmp")), path, path + "-wal",
-                                                    path + "-shm"}) {
+            for (const QString& entry :
+                 QStringList{other.path(), other.filePath(QStringLiteral(".config")), config,
+                             other.filePath(QStringLiteral("tmp")), path, path + "-wal", path + "-shm"}) {
                 if (QFileInfo::exists(entry))
                     QVERIFY(::chown(QFile::encodeName(entry).constData(), 65534, 65534) == 0);
             }

@@ -12,9 +12,9 @@
 #include "kuaccessdb.h"
 #include "kuapplication.h"
 #include "kudatabasestart.h"
+#include "kufunctions.h"
 #include "kumigration.h"
 #include "kusetaside.h"
-#include "kufunctions.h"
 
 namespace {
 
@@ -71,8 +71,9 @@ private:
     QStringList setAside() const
     {
         QStringList names;
-        for (QString name : QDir(kuApplication::configPath())
-                                    .entryList({QStringLiteral("Velmoran.damaged-*.db*")}, QDir::AllEntries | QDir::System)) {
+        for (QString name :
+             QDir(kuApplication::configPath())
+                     .entryList({QStringLiteral("Velmoran.damaged-*.db*")}, QDir::AllEntries | QDir::System)) {
             for (const QString& suffix : databaseCompanions()) {
                 if (name.endsWith(suffix))
                     name.chop(suffix.size());
@@ -253,9 +254,10 @@ private slots:
         QVERIFY2(int(found.state) == check, qPrintable(found.reason));
         QCOMPARE(filesOf(db()), before);
         // An instrument's cache goes whole; a table left renamed by an earlier run goes alone.
-        const QStringList left = check == kuDatabaseHealth::Usable ? QStringList{"tablechart_for_5", "tablechart_for_5_hist"}
-                                 : state == "renamed"              ? QStringList{"tablechart_for_5_hist"}
-                                                                   : QStringList();
+        const QStringList left = check == kuDatabaseHealth::Usable
+                                         ? QStringList{"tablechart_for_5", "tablechart_for_5_hist"}
+                                 : state == "renamed" ? QStringList{"tablechart_for_5_hist"}
+                                                      : QStringList();
         if (check == kuDatabaseHealth::CacheDamaged)
             QCOMPARE(found.cacheTables.size(), state == "renamed" ? 1 : 2);
         bool asked = false;
@@ -275,7 +277,7 @@ private slots:
         kuAccessDB access;
         QCOMPARE(access.execute(QStringLiteral("select description from settings where active_flag=1;")),
                  QVariantList{state.endsWith("journal") ? QStringLiteral("in the journal")
-                                                       : QStringLiteral("Настройки по умолчанию")});
+                                                        : QStringLiteral("Настройки по умолчанию")});
         QCOMPARE(checkDatabaseFile().state, kuDatabaseHealth::Usable);
     }
 
