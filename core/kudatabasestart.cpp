@@ -99,7 +99,8 @@ kuDatabaseHealth checkTables(sqlite3* db)
         if (cache.contains(table))
             continue;
         QStringList tableAnswer;
-        result = column(db, QStringLiteral("pragma quick_check(\"%1\");").arg(table).toUtf8(), &tableAnswer);
+        const QString quoted = QString(table).replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        result = column(db, QStringLiteral("pragma quick_check(\"%1\");").arg(quoted).toUtf8(), &tableAnswer);
         const bool sound = result.state == kuDatabaseHealth::Usable && passes(tableAnswer);
         if (!sound && !isCandleTable(table))
             return health(kuDatabaseHealth::Damaged,
