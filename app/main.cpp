@@ -9,8 +9,10 @@
 #include <QSocketNotifier>
 #include <QTextCodec>
 #include <QTime>
+#include <QTimer>
 #include <QTranslator>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +53,10 @@ namespace {
 // Write end is written from the SIGTERM handler, read end watched by the event loop.
 int g_termPipe[2] = {-1, -1};
 volatile std::sig_atomic_t g_termAsked = 0;
+// Set by the first fatal signal: a second one, on any thread, waits for the first to end the process.
+std::atomic_flag g_crashing = ATOMIC_FLAG_INIT;
+// Until then SIGTERM is met by a nested loop of the start (a question box), which leaving would not end.
+bool g_mainLoopRuns = false;
 // The program started anew shows the crash box: this process can no longer be trusted to.
 const char crashBoxArgument[] = "--crash-box";
 char g_program[4096] = {};
@@ -99,7 +105,14 @@ void onTermination()
     char byte = 0;
     while (::read(g_termPipe[0], &byte, 1) > 0) {}
     qInfo() << "SIGTERM: the program ends without saving the workspace";
-    QCoreApplication::exit(3);
+    if (g_mainLoopRuns) {
+        QCoreApplication::exit(3);
+        return;
+    }
+    // A box of the start (the database question, say) runs a loop of its own, which exit()
+    // would only close. Nothing is open yet that an orderly end would have to close.
+    shutdownLogging();
+    _exit(3);
 }
 
 // Async-signal-safe: a fork without the C library's fork handlers (they take locks the
@@ -108,6 +121,12 @@ void startCrashBox()
 {
     if (!g_program[0] || ::syscall(SYS_clone, SIGCHLD, 0, 0, 0, 0) != 0)
         return;
+    // The handler blocks its signal and a new program keeps the mask: the box starts with none blocked.
+    std::signal(SIGSEGV, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     const int null = ::open("/dev/null", O_RDWR);
     for (int fd = 0; fd < 3 && null >= 0; ++fd)
         ::dup2(null, fd);
@@ -148,6 +167,11 @@ void crashHandler(int signal)
         [[maybe_unused]] const ssize_t written = ::write(g_termPipe[1], &byte, 1);
         return;
     }
+    // A signal blocked on one thread is taken by another: one box, and the first handler ends the process.
+    if (g_crashing.test_and_set()) {
+        for (;;)
+            ::pause();
+    }
     if (signal == SIGSEGV)
         startCrashBox();
     // SIGTERM again: the event loop did not get to it.
@@ -175,9 +199,8 @@ void initApplication()
         std::exit(-13);
     }
     const QPointer<kuApplication> app = kuApplication::instance();
-    // A new database names no settings file of the user's: the default one is used.
-    if (database == kuDatabaseStart::Replaced)
-        app->loadActiveSettings();
+    // Only now: the database names the settings file in use.
+    app->loadActiveSettings();
     const QString settingsNotice = app->setAsideDamagedSettings();
     if (!settingsNotice.isEmpty())
         showWarning(settingsNotice);
@@ -192,10 +215,25 @@ void initApplication()
     setServerTime(QTime::currentTime());
 }
 
+// First of all, so that no moment of the start ends by a signal's default action.
+void installSignalHandlers()
+{
+    // Read as the crash box is started: no Qt object is needed for it.
+    const ssize_t length = ::readlink("/proc/self/exe", g_program, sizeof g_program - 1);
+    g_program[length > 0 ? length : 0] = '\0';
+    if (::pipe2(g_termPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        g_termPipe[0] = g_termPipe[1] = -1;
+    // SIGTERM last: once it is caught, both are ours (a sanitizer catches SIGSEGV from the start).
+    std::signal(SIGSEGV, crashHandler);
+    std::signal(SIGTERM, crashHandler);
+}
+
 int main(int argc, char** argv)
 {
+    // The box itself keeps the default actions: a crash of it must not start another.
     if (argc == 2 && std::strcmp(argv[1], crashBoxArgument) == 0)
         return showCrashBox(argc, argv);
+    installSignalHandlers();
 
     const kuCommandLine command = readCommandLine(argc, argv);
     if (command.action != kuCommandLine::Run) {
@@ -210,6 +248,12 @@ int main(int argc, char** argv)
     const QtMessageHandler previousHandler = qInstallMessageHandler(platformFailure);
     QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
     qInstallMessageHandler(previousHandler);
+    // Asked for before the application existed, SIGTERM is met by the first loop that runs.
+    std::unique_ptr<QSocketNotifier> termNotifier;
+    if (g_termPipe[0] >= 0) {
+        termNotifier = std::make_unique<QSocketNotifier>(g_termPipe[0], QSocketNotifier::Read);
+        QObject::connect(termNotifier.get(), &QSocketNotifier::activated, app, &onTermination);
+    }
     const auto translators = installTranslators(app);
 
     // Tests give their runs keys of their own.
@@ -222,18 +266,6 @@ int main(int argc, char** argv)
     }
 
     initApplication();
-
-    std::unique_ptr<QSocketNotifier> termNotifier;
-    if (::pipe2(g_termPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-        termNotifier = std::make_unique<QSocketNotifier>(g_termPipe[0], QSocketNotifier::Read);
-        QObject::connect(termNotifier.get(), &QSocketNotifier::activated, app, &onTermination);
-    }
-    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
-    if (program.size() < int(sizeof g_program))
-        std::memcpy(g_program, program.constData(), size_t(program.size()));
-    // SIGTERM last: once it is caught, both are ours (a sanitizer catches SIGSEGV from the start).
-    std::signal(SIGSEGV, crashHandler);
-    std::signal(SIGTERM, crashHandler);
 
     app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
     applyDefaultStyleSheet(app);
@@ -255,6 +287,8 @@ int main(int argc, char** argv)
     loginForm->show();
     QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
 
+    g_mainLoopRuns = true;
+    QTimer::singleShot(0, app.data(), [] { qInfo() << "Login form shown: the start is over"; });
     const int result = app->exec();
 
     if (loginForm)

@@ -102,7 +102,9 @@ QPointer<kuApplication> kuApplication::createInstance(int& argc, char** argv)
     if (g_application)
         return g_application;
     g_application = new kuApplication(argc, argv);
-    g_application->loadActiveSettings();
+    // The defaults until loadActiveSettings: the database names the file in use, and it
+    // may be read only once the start has checked it.
+    g_application->m_appSettings = g_application->applySettings(g_application->m_settingsFilePath, SettingsRead());
     return g_application;
 }
 

@@ -13,6 +13,8 @@ class kuApplication : public QApplication
 {
     Q_OBJECT
 public:
+    // Starts with the default settings and leaves the database alone: loadActiveSettings
+    // reads the settings file in use once the start has checked the database.
     static QPointer<kuApplication> createInstance(int& argc, char** argv);
     static QPointer<kuApplication> instance();
 

@@ -4,7 +4,6 @@
 #include "queryworker.h"
 
 #include <QAtomicInt>
-#include <QDateTime>
 #include <QDebug>
 #include <QObject>
 #include <QThread>
@@ -91,6 +90,48 @@ bool run(sqlite3* db, const QString& sql, bool* damaged = nullptr)
     return retrying(db, sql, damaged, [&](QString* error) {
         return outcomeOf(db, sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr), error);
     });
+}
+
+bool quickCheckPasses(sqlite3* db)
+{
+    sqlite3_stmt* statement = nullptr;
+    QStringList answer;
+    int rc = sqlite3_prepare_v2(db, "pragma quick_check;", -1, &statement, nullptr);
+    while (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        answer << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    if (rc == SQLITE_OK)
+        rc = sqlite3_finalize(statement);
+    else
+        sqlite3_finalize(statement);
+    return rc == SQLITE_OK && answer == QStringList{QStringLiteral("ok")};
+}
+
+// Takes the tables (and their indexes) out of the database. Not by dropping them: that
+// reads a damaged table's pages to free them, and fails, or frees a page the damage made
+// it share with a sound table, to be written over. Their schema rows go instead, and VACUUM
+// rebuilds the file from the sound tables, leaving those pages behind. sound tells whether
+// SQLite finds the whole file sound afterwards.
+bool removeTables(sqlite3* db, const QStringList& tables, bool* sound)
+{
+    if (!tables.isEmpty()) {
+        QStringList names;
+        for (QString table : tables)
+            names << QLatin1Char('\'') + table.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+        const bool gone = run(db, QStringLiteral("pragma writable_schema=on;begin immediate transaction;"
+                                                 "delete from sqlite_master where tbl_name in (%1);commit;")
+                                          .arg(names.join(QLatin1Char(','))));
+        // Off, and this connection reads the schema anew; others do at the next schema change.
+        sqlite3_exec(db, "pragma writable_schema=reset;", nullptr, nullptr, nullptr);
+        if (!gone)
+            return false;
+    }
+    // On disk, not in memory: the file may be large.
+    sqlite3_exec(db, "pragma temp_store=file;", nullptr, nullptr, nullptr);
+    run(db, QStringLiteral("vacuum;"));
+    sqlite3_exec(db, "pragma temp_store=memory;", nullptr, nullptr, nullptr);
+    if (sound)
+        *sound = quickCheckPasses(db);
+    return true;
 }
 
 QString sqlName(int paperId, kuCandleStore::Table table)
@@ -239,18 +280,29 @@ bool kuCandleStore::dropDamagedTables(int paperId)
     // Its statements would keep the tables busy.
     c->finalize();
     c->insertsPaper = 0;
-    const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
-    for (const Table table : {Table::Minute, Table::Day}) {
-        const QString name = sqlName(paperId, table);
-        // A table whose pages are damaged cannot always be dropped; renamed, it is out of the way.
-        if (!run(c->db, QStringLiteral("begin immediate transaction;drop table if exists %1;commit;").arg(name)) &&
-            !run(c->db, QStringLiteral("begin immediate transaction;alter table %1 rename to \"%2_damaged_%3\";commit;")
-                                .arg(name, tableName(paperId, table), stamp)))
-            return false;
-    }
+    bool sound = false;
+    if (!removeTables(c->db, {tableName(paperId, Table::Minute), tableName(paperId, Table::Day)}, &sound))
+        return false;
     qWarning().noquote() << "Candle cache of" << paperId
                          << "was damaged: dropped, its candles come from the server again";
+    if (!sound)
+        qCritical().noquote() << "The database is still damaged after the candle cache of" << paperId << "went";
     return createTables(paperId);
+}
+
+bool kuCandleStore::removeDamagedTables(const QStringList& tables)
+{
+    QString error;
+    sqlite3* db = QueryWorker::openConnection(&error);
+    if (!db)
+        return false;
+    bool sound = false;
+    const bool removed = removeTables(db, tables, &sound);
+    sqlite3_close_v2(db);
+    if (removed && !tables.isEmpty())
+        qWarning().noquote() << "Damaged candle tables dropped, their candles come from the server again:"
+                             << tables.join(QStringLiteral(", "));
+    return removed && sound;
 }
 
 bool kuCandleStore::insert(int paperId, const QVector<Candle>& candles)

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <memory>
@@ -69,10 +70,13 @@ public:
     // each part oldest first; timeFrame is 1 or 1440. Empty on failure; tables
     // found damaged are dropped, and dropped tells so.
     QVector<Candle> load(int paperId, int minutes = loadedMinutes, bool* dropped = nullptr);
-    // The cache of an instrument that SQLite found corrupt: both tables go (renamed out
-    // of the way when they cannot be dropped) and empty ones take their place, to be
-    // filled from the server again.
+    // The cache of an instrument that SQLite found corrupt: both tables go, the file is
+    // rebuilt from its sound tables without their pages, and empty ones take their place,
+    // to be filled from the server again.
     bool dropDamagedTables(int paperId);
+    // The start's mending of the cache: the named tables go as above, on a connection of
+    // its own. True when SQLite then finds the whole file sound.
+    static bool removeDamagedTables(const QStringList& tables);
 
     // Connections opened by every store of the process so far.
     static int connectionsOpened();

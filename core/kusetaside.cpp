@@ -50,17 +50,34 @@ QString setAside(const QString& path, const QString& target, const QStringList& 
             *error = why;
         return QString();
     };
-    if (!taken(path))
+    // The file's companions first and the file last, so that it never stands alone
+    // beside them under either name.
+    QStringList present;
+    for (const QString& suffix : companions + QStringList{QString()}) {
+        if (taken(path + suffix))
+            present << suffix;
+    }
+    if (present.isEmpty())
         return fail(QStringLiteral("nothing at %1").arg(path));
     const QString name = target.isEmpty() ? freeName(path, companions) : target;
     if (name.isEmpty())
         return fail(QStringLiteral("no free name beside %1").arg(path));
-    // QDir::rename never replaces what is already there.
-    if (taken(name) || !QDir().rename(path, name))
-        return fail(QStringLiteral("%1 could not be renamed to %2").arg(path, name));
-    for (const QString& suffix : companions) {
-        if (taken(path + suffix) && !QDir().rename(path + suffix, name + suffix))
-            qWarning().noquote() << "Could not move" << path + suffix << "to" << name + suffix;
+    for (const QString& suffix : present) {
+        if (taken(name + suffix))
+            return fail(QStringLiteral("%1 could not be renamed to %2: taken").arg(path + suffix, name + suffix));
+    }
+    QStringList moved;
+    for (const QString& suffix : present) {
+        // QDir::rename never replaces what is already there.
+        if (!QDir().rename(path + suffix, name + suffix)) {
+            // All or nothing: a journal without its file, or a file without its journal, is worse than both kept.
+            for (auto it = moved.crbegin(); it != moved.crend(); ++it) {
+                if (!QDir().rename(name + *it, path + *it))
+                    qCritical().noquote() << "Could not move" << name + *it << "back to" << path + *it;
+            }
+            return fail(QStringLiteral("%1 could not be renamed to %2").arg(path + suffix, name + suffix));
+        }
+        moved << suffix;
     }
     return name;
 }

@@ -14,7 +14,7 @@ QString freeName(const QString& path, const QStringList& companions = QStringLis
 
 // Renames path, and each companion that exists, to target (a free name when empty); the
 // new path of the file, or empty (with the reason in error) when it could not be moved.
-// A companion that cannot follow is logged and left where it is.
+// They move together or not at all. Companions left without the file move alone.
 QString setAside(const QString& path, const QString& target = QString(), const QStringList& companions = QStringList(),
                  QString* error = nullptr);
 

@@ -13,6 +13,8 @@
 #include "kusettingshash.h"
 #include "kusingleinstance.h"
 
+#include "../common/walfixture.h"
+
 #include <csignal>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -29,16 +31,19 @@ private:
     const QString semKey = QStringLiteral("VelmoranSemaphor") + keySuffix;
     const QString memKey = QStringLiteral("VelmoranSharedMemory") + keySuffix;
 
-    std::unique_ptr<QProcess> start()
+    std::unique_ptr<QProcess> start() { return startAt(home.path(), home.path(), keySuffix); }
+
+    std::unique_ptr<QProcess> startAt(const QString& homePath, const QString& tmp, const QString& key,
+                                      QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels)
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("TMPDIR"), home.path());
-        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), keySuffix);
+        env.insert(QStringLiteral("HOME"), homePath);
+        env.insert(QStringLiteral("TMPDIR"), tmp);
+        env.insert(QStringLiteral("VELMORAN_INSTANCE_KEY"), key);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setProcessChannelMode(channels);
         process->start(programPath(), QStringList());
         return process;
     }
@@ -148,6 +153,35 @@ private:
 
     static QString programPath() { return QStringLiteral(VELMORAN_BINARY_DIR "/bin/Velmoran"); }
 
+    // Children of ours that run the program: crash boxes, or a crashed run's copy about to become one.
+    static QList<pid_t> programChildren()
+    {
+        QList<pid_t> children;
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray fields = stat.readAll();
+            const QList<QByteArray> after = fields.mid(fields.lastIndexOf(')') + 2).split(' ');
+            if (after.size() >= 2 && after.at(1).toLongLong() == ::getpid() &&
+                QFileInfo(QStringLiteral("/proc/%1/exe").arg(entry)).symLinkTarget() == programPath())
+                children << pid_t(entry.toInt());
+        }
+        return children;
+    }
+
+    static bool blocks(pid_t pid, int signal)
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            return true;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("SigBlk:"))
+                return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        }
+        return true;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -157,6 +191,76 @@ private slots:
     }
 
     void cleanupTestCase() { releaseKeys(home.path(), keySuffix); }
+
+    // Whenever the start is stopped, SIGTERM ends it with 3 and SIGSEGV with 3 and the
+    // crash box: from the first moment of main, through a question box that waits for the
+    // user, to the running program. Two crashes in a row show one box.
+    void signalAtEachMoment_data()
+    {
+        QTest::addColumn<QString>("moment");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("times");
+        for (const char* moment : {"first moment", "logging", "question", "running"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, SIGTERM").arg(moment))) << moment << SIGTERM << 1;
+            QTest::newRow(qPrintable(QStringLiteral("%1, SIGSEGV").arg(moment))) << moment << SIGSEGV << 1;
+        }
+        QTest::newRow("first moment, SIGSEGV twice") << "first moment" << SIGSEGV << 2;
+        QTest::newRow("question, SIGSEGV twice") << "question" << SIGSEGV << 2;
+    }
+    void signalAtEachMoment()
+    {
+        QFETCH(QString, moment);
+        QFETCH(int, signal);
+        QFETCH(int, times);
+        // The box outlives the crashed run: it becomes our child, to be found and ended.
+        QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        QTemporaryDir other;
+        QVERIFY(other.isValid());
+        const QString config = other.filePath(QStringLiteral(".config/Velmoran"));
+        QVERIFY(QDir().mkpath(config));
+        QVERIFY(QDir().mkpath(other.filePath(QStringLiteral("tmp"))));
+        if (moment == "question") {
+            QFile damaged(config + QStringLiteral("/Velmoran.db"));
+            QVERIFY(damaged.open(QIODevice::WriteOnly));
+            damaged.write(QByteArray(5000, 'x'));
+        }
+        const QString key = keySuffix + QStringLiteral("sig");
+        auto process = startAt(other.path(), other.filePath(QStringLiteral("tmp")), key, QProcess::MergedChannels);
+        QVERIFY(process->waitForStarted());
+        const qint64 pid = process->processId();
+        QByteArray output;
+        // SIGTERM is caught last; a sanitizer's own SIGSEGV handler is there from the start.
+        if (moment == "first moment")
+            QTRY_VERIFY_WITH_TIMEOUT(catches(pid, SIGTERM) && catches(pid, SIGSEGV), 30000);
+        else if (moment == "logging")
+            QTRY_VERIFY_WITH_TIMEOUT(loggedBy(pid), 30000);
+        else if (moment == "question")
+            QTRY_VERIFY_WITH_TIMEOUT((output += process->readAll()).contains(" is damaged"), 30000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT((output += process->readAll()).contains("Login form shown"), 30000);
+        for (int i = 0; i < times; ++i)
+            QCOMPARE(::kill(pid_t(pid), signal), 0);
+        QVERIFY(process->waitForFinished(30000));
+        output += process->readAll();
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 3);
+        if (signal == SIGTERM) {
+            QVERIFY(output.contains("SIGTERM: the program ends"));
+            QVERIFY(programChildren().isEmpty());
+        } else {
+            pid_t box = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((box = crashBox()) > 0, 20000);
+            // Every copy was made before the run ended: one is all there is.
+            QCOMPARE(programChildren(), QList<pid_t>{box});
+            QVERIFY(!blocks(box, SIGSEGV));
+            ::kill(box, SIGKILL);
+            ::waitpid(box, nullptr, 0);
+        }
+        // The question waited: the damaged file is where it was.
+        if (moment == "question")
+            QCOMPARE(QFile(config + QStringLiteral("/Velmoran.db")).size(), qint64(5000));
+        releaseKeys(other.filePath(QStringLiteral("tmp")), key);
+    }
 
     void firstStartAndStartAfterKill()
     {
@@ -202,6 +306,9 @@ private slots:
             for (const char* damage : {"random", "unreadable"})
                 QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(file, damage))) << file << damage;
         }
+        // Nothing reads the file before its check: no journal is folded in or deleted.
+        QTest::newRow("Velmoran.db, cut, with its journal") << "Velmoran.db"
+                                                            << "cut, journal";
     }
     void damagedFileAtStart()
     {
@@ -216,18 +323,35 @@ private slots:
         QVERIFY(QDir().mkpath(other.filePath(QStringLiteral("tmp"))));
         const QString path = config + QLatin1Char('/') + file;
         QFile damaged(path);
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
         QByteArray bytes(5000, '\0');
         for (char& c : bytes)
             c = char(QRandomGenerator::global()->bounded(256));
-        damaged.write(bytes);
-        damaged.close();
+        if (damage == "cut, journal") {
+            QVERIFY(leaveJournal(path, "create table settings(path text, active_flag integer);"
+                                       "insert into settings values('elsewhere.vlm', 1);"
+                                       "create table t(a);insert into t values(randomblob(50000));"
+                                       "pragma wal_checkpoint;insert into t values(randomblob(100));"));
+            QVERIFY(damaged.resize(4096));
+        } else {
+            QVERIFY(damaged.open(QIODevice::WriteOnly));
+            damaged.write(bytes);
+            damaged.close();
+        }
         if (damage == "unreadable")
             QVERIFY(damaged.setPermissions(QFileDevice::WriteOwner));
+        QMap<QString, QByteArray> files;
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+            QFile part(path + suffix);
+            if (part.open(QIODevice::ReadOnly))
+                files.insert(suffix, part.readAll());
+        }
         if (::geteuid() == 0) {
-            for (const QString& entry : {other.path(), other.filePath(QStringLiteral(".config")), config,
-                                         other.filePath(QStringLiteral("tmp")), path})
-                QVERIFY(::chown(QFile::encodeName(entry).constData(), 65534, 65534) == 0);
+            for (const QString& entry :
+                 QStringList{other.path(), other.filePath(QStringLiteral(".config")), config,
+                             other.filePath(QStringLiteral("tmp")), path, path + "-wal", path + "-shm"}) {
+                if (QFileInfo::exists(entry))
+                    QVERIFY(::chown(QFile::encodeName(entry).constData(), 65534, 65534) == 0);
+            }
         }
 
         QProcess process;
@@ -239,9 +363,17 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((output += process.readAll()).contains(logged), 30000);
         const QStringList aside = QDir(config).entryList({QStringLiteral("*.damaged-*")}, QDir::Files);
         if (file.endsWith(".db")) {
-            // The question waits: nothing was moved yet.
+            // The question waits: nothing was moved yet, nor changed.
             QVERIFY(aside.isEmpty());
             QVERIFY(QFile::exists(path));
+            if (damage != "unreadable") {
+                for (auto it = files.cbegin(); it != files.cend(); ++it) {
+                    QFile part(path + it.key());
+                    QVERIFY(part.open(QIODevice::ReadOnly));
+                    QCOMPARE(part.readAll(), it.value());
+                }
+                QCOMPARE(QDir(config).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), files.size());
+            }
         } else {
             QCOMPARE(aside.size(), 1);
             QVERIFY(!QFile::exists(path));

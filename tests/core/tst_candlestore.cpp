@@ -1,6 +1,8 @@
 #include "kuaccessdb.h"
 #include "kucandlestore.h"
 
+#include "../common/walfixture.h"
+
 #include <QFile>
 #include <QThread>
 #include <QtTest>
@@ -293,6 +295,11 @@ private slots:
         QCOMPARE(text(store.load(9, kuCandleStore::loadedMinutes, &dropped)), QStringList{"1:60 1 3 0 2 10"});
         QVERIFY(!dropped);
         QCOMPARE(store.load(10).size(), many.size());
+        // The damaged pages are gone with the table, not kept under another name.
+        QCOMPARE(integrityCheck(kuAccessDB::databasePath()), QStringLiteral("ok"));
+        QCOMPARE(db.execute("select name from sqlite_master where type='table' order by name;"),
+                 (QVariantList{"tablechart_for_10", "tablechart_for_10_hist", "tablechart_for_9",
+                               "tablechart_for_9_hist"}));
     }
 };
 
