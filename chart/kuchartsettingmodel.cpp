@@ -73,11 +73,9 @@ private:
 void markEditor(QLineEdit* edit, bool wholeNumber)
 {
     const bool refused = !edit->hasAcceptableInput();
-    QPalette palette = edit->parentWidget() ? edit->parentWidget()->palette() : QApplication::palette(edit);
-    if (refused)
-        palette.setColor(QPalette::Base, refusedBackground);
-    edit->setPalette(palette);
-    edit->setAutoFillBackground(refused);
+    // A style sheet, since the theme's own would win over a palette.
+    edit->setStyleSheet(refused ? QStringLiteral("QLineEdit { background: %1; }").arg(refusedBackground.name())
+                                : QString());
     edit->setToolTip(refused ? kuChartSettingDelegate::refusal(wholeNumber) : QString());
 }
 

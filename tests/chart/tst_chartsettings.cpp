@@ -233,6 +233,7 @@ private slots:
             QVERIFY(editor && editor->isVisible());
             QCOMPARE(editor->text(), typed);
             QCOMPARE(editor->toolTip(), kuChartSettingDelegate::refusal(whole));
+            QVERIFY(editor->styleSheet().contains("background"));
             QPushButton* save = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
             save->setFocus(Qt::MouseFocusReason);
             QTRY_VERIFY(!editor || !editor->isVisible());
