@@ -9,6 +9,7 @@
 #include "kuchartloader.h"
 #include "kuchartmakers.h"
 #include "kuchartobject.h"
+#include "kuchartpropertyvalue.h"
 #include "kuchartsettings.h"
 #include "kucharttoolbar.h"
 #include "kuclient.h"
@@ -436,7 +437,30 @@ void kuChart::slot_deleteObject(QString objectName)
 
 void kuChart::showProperties(int numPage, QString objectName)
 {
-    const QJsonObject state = saveSettings();
+    QJsonObject state = saveSettings();
+    // The dialog takes no fraction for a whole-number parameter; a saved state does not say which.
+    QJsonArray settings = state.value(QStringLiteral("settings")).toArray();
+    if (!settings.isEmpty()) {
+        QJsonObject chart = settings.at(0).toObject();
+        QJsonArray params = chart.value(QStringLiteral("params")).toArray();
+        kuChartPropertyValue::markWholeNumbers(m_core, params);
+        chart.insert(QStringLiteral("params"), params);
+        settings.replace(0, chart);
+    }
+    if (settings.size() > 1 && m_core->volumeObject()) {
+        QJsonObject volume = settings.at(1).toObject();
+        m_core->volumeObject()->markWholeNumbers(volume);
+        settings.replace(1, volume);
+    }
+    state.insert(QStringLiteral("settings"), settings);
+    QJsonArray objects = state.value(QStringLiteral("object")).toArray();
+    for (int i = 0; i < objects.size(); ++i) {
+        QJsonObject json = objects.at(i).toObject();
+        if (const kuChartObject* object = m_core->objectByName(json.value(QStringLiteral("name")).toString()))
+            object->markWholeNumbers(json);
+        objects.replace(i, json);
+    }
+    state.insert(QStringLiteral("object"), objects);
     auto* dialog = new kuChartSettings(this);
     dialog->setSettings(state);
     dialog->setCurrentTab(numPage);

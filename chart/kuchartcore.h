@@ -210,6 +210,9 @@ public:
         kuChartGraphicsLineItem* line = nullptr;
         QGraphicsTextItem* label = nullptr;
         QGraphicsTextItem* topLabel = nullptr; // entry 0 only: the scale's top value
+        // Whether the label (the top label) found room among the grid's own labels.
+        bool labelFits = false;
+        bool topLabelFits = false;
     };
     void drawAxes();
     void hideGrid();
@@ -223,6 +226,10 @@ public:
     // The price marker shows while the pointer is over the price pane, at its price.
     void followPointer(const QPointF& scenePos);
     void hidePriceMarker();
+    // A grid label is not drawn under a label that matters more: a price under the last price
+    // or the pointer's price, a time under a vertical line's date; the pointer's price gives
+    // way to the last price. Runs after every redraw and every move of the pointer's price.
+    void fitAxisLabels();
     // The close at the price axis with a dashed line across the plot.
     void showLastPrice(const kuChartCandle& candle);
     // A colour that stands out on the background, for drawing objects.
@@ -339,6 +346,11 @@ private:
     int m_gridStep = 1;
     int m_poolSize = 0;
     int m_gridCount = 0;
+    // Grid entries of the last drawing: the price lines, then the date lines up to the end.
+    int m_priceGridLines = 0;
+    int m_gridLinesDrawn = 0;
+    // The pointer is over the price pane: its price shows unless the last price is there.
+    bool m_cursorWanted = false;
     bool m_seriesChanged = false;
     bool m_chartReady = false;
     QVector<double> m_openValues;

@@ -4,7 +4,9 @@
 #include "kuchartcore.h"
 
 #include "kuchartgraphicsitem.h"
+#include "kuchartlabels.h"
 #include "kuchartobject.h"
+#include "kuchartobjecttype.h"
 #include "kufunctions.h"
 #include "kugraphicsscene.h"
 #include "kugraphicstextitem.h"
@@ -261,6 +263,8 @@ kuChartCore::GridEntry& kuChartCore::gridEntry(int n, bool withTopLabel)
 
 void kuChartCore::hideGrid()
 {
+    m_priceGridLines = 0;
+    m_gridLinesDrawn = 0;
     for (int i = 0; i < m_gridCount && i < m_gridPool.size(); ++i) {
         const GridEntry& entry = m_gridPool.at(i);
         entry.line->setGeometry(0, 0, 0, 0);
@@ -332,6 +336,7 @@ void kuChartCore::drawAxes()
         }
     }
     thinPriceLabels(n);
+    m_priceGridLines = n;
 
     // Date grid: a line and a label where the period of the older neighbour changes.
     const int first = firstVisible();
@@ -399,6 +404,13 @@ void kuChartCore::drawAxes()
         }
     }
     hideOverlappingLabels(dateLabels.data(), dateLabels.size());
+    m_gridLinesDrawn = n;
+    for (int i = 0; i < n; ++i) {
+        GridEntry& entry = m_gridPool[i];
+        entry.labelFits = entry.label->isVisible();
+        if (entry.topLabel)
+            entry.topLabelFits = entry.topLabel->isVisible();
+    }
     m_gridCount = std::max(m_gridCount, n);
 }
 
@@ -455,6 +467,7 @@ bool kuChartCore::showPriceMarker(qint64 y)
     m_cursorY = double(y);
     m_cursorLabel->setPlainText(formatNumber(price, m_priceDecimals, blank));
     m_cursorLabel->setPos(m_axisLabelX, double(y) - 10);
+    fitAxisLabels();
     return true;
 }
 
@@ -463,12 +476,45 @@ void kuChartCore::followPointer(const QPointF& scenePos)
     // Over a sub-pane, the caption or nothing at all a price would read as a real level.
     const bool overPricePane = scenePos.x() >= 0 && scenePos.x() <= m_viewWidth && scenePos.y() >= double(m_paneTop) &&
                                scenePos.y() <= double(m_paneBottom) && !candles().isEmpty();
-    m_cursorLabel->setVisible(overPricePane && showPriceMarker(qint64(scenePos.y())));
+    m_cursorWanted = overPricePane && showPriceMarker(qint64(scenePos.y()));
+    fitAxisLabels();
 }
 
 void kuChartCore::hidePriceMarker()
 {
-    m_cursorLabel->setVisible(false);
+    m_cursorWanted = false;
+    fitAxisLabels();
+}
+
+void kuChartCore::fitAxisLabels()
+{
+    using kuChartLabels::overlapsAny;
+    using kuChartLabels::textRect;
+    QVector<QRectF> kept;
+    if (m_priceLabel->isVisible())
+        kept.append(m_priceLabel->mapRectToScene(m_priceLabel->boxRect()));
+    const bool cursor = m_cursorWanted && !overlapsAny(textRect(m_cursorLabel), kept);
+    m_cursorLabel->setVisible(cursor);
+    if (cursor)
+        kept.append(textRect(m_cursorLabel));
+    const int priceLines = std::min(m_priceGridLines, int(m_gridPool.size()));
+    for (int i = 0; i < priceLines; ++i) {
+        const GridEntry& entry = m_gridPool.at(i);
+        entry.label->setVisible(entry.labelFits && !overlapsAny(textRect(entry.label), kept));
+        if (entry.topLabel)
+            entry.topLabel->setVisible(entry.topLabelFits && !overlapsAny(textRect(entry.topLabel), kept));
+    }
+    QVector<QRectF> dates;
+    for (const kuChartObject* object : qAsConst(m_objects)) {
+        const QGraphicsSimpleTextItem* caption = object->caption();
+        if (object->objectType() == otVerticalLine && caption && caption->isVisible())
+            dates.append(caption->sceneBoundingRect());
+    }
+    const int drawn = std::min(m_gridLinesDrawn, int(m_gridPool.size()));
+    for (int i = priceLines; i < drawn; ++i) {
+        const GridEntry& entry = m_gridPool.at(i);
+        entry.label->setVisible(entry.labelFits && !overlapsAny(textRect(entry.label), dates));
+    }
 }
 
 void kuChartCore::showLastPrice(const kuChartCandle& candle)
@@ -479,6 +525,7 @@ void kuChartCore::showLastPrice(const kuChartCandle& candle)
     const QString text = formatNumber(candle.close, m_priceDecimals, blank);
     if (m_priceLabel->toPlainText() != text)
         m_priceLabel->setPlainText(text);
+    fitAxisLabels();
 }
 
 QColor kuChartCore::contrastColor() const

@@ -121,6 +121,15 @@ QJsonArray kuChartObject::params()
     return list;
 }
 
+void kuChartObject::markWholeNumbers(QJsonObject& json) const
+{
+    if (!json.value(QStringLiteral("params")).isArray())
+        return;
+    QJsonArray list = json.value(QStringLiteral("params")).toArray();
+    kuChartPropertyValue::markWholeNumbers(this, list);
+    json.insert(QStringLiteral("params"), list);
+}
+
 QString kuChartObject::label()
 {
     return QStringLiteral("chartObject");

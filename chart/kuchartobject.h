@@ -40,6 +40,9 @@ public:
     // The object's value at a candle (0 = newest, -1 = none); empty when it has none.
     virtual QString valueText(int candleIndex);
     virtual QJsonArray params();
+    // Marks the whole-number parameters of the object's JSON form (and of its parts') for the
+    // settings dialog.
+    virtual void markWholeNumbers(QJsonObject& json) const;
     virtual QString label();
     // Label "unknown" for a property that is no parameter.
     virtual kuChartPropertyInfo propertyInfo(const QString& name);

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QDebug>
+#include <QJsonObject>
 #include <QObject>
 
 #include <cmath>
@@ -69,4 +70,20 @@ bool kuChartPropertyValue::apply(QObject* object, const QString& name, const QJs
         return false;
     }
     return property.write(object, value);
+}
+
+void kuChartPropertyValue::markWholeNumbers(const QObject* object, QJsonArray& params)
+{
+    if (!object)
+        return;
+    const QMetaObject* meta = object->metaObject();
+    for (int i = 0; i < params.size(); ++i) {
+        QJsonObject param = params.at(i).toObject();
+        const QByteArray name = param.value(QStringLiteral("name")).toString().toLatin1();
+        const int index = meta->indexOfProperty(name.constData());
+        if (index < 0 || meta->property(index).userType() != QMetaType::Int)
+            continue;
+        param.insert(QStringLiteral("wholeNumber"), true);
+        params.replace(i, param);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QMetaObject>
 #include <QMetaProperty>
@@ -18,6 +19,11 @@ public:
     // Sets the named property of `object` when `allowed` and the value converts;
     // otherwise logs and leaves it. Returns whether it was set.
     static bool apply(QObject* object, const QString& name, const QJsonValue& json, bool allowed);
+
+    // JSON numbers do not tell whole ones: each parameter ("name", "value") of the list that
+    // is an int property of `object` gets "wholeNumber" true, for the settings dialog to refuse
+    // a fraction that the object would skip.
+    static void markWholeNumbers(const QObject* object, QJsonArray& params);
 
     // Calls f(name, property) for every readable property the settings show
     // ("objectName" is never one of them).

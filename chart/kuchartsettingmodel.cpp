@@ -3,6 +3,7 @@
 #include "kuchartdialogs.h"
 #include "kufunctions.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QComboBox>
 #include <QEvent>
@@ -11,6 +12,9 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QValidator>
+
+#include <cmath>
 
 namespace {
 
@@ -21,6 +25,8 @@ const QString keyParams = QStringLiteral("params");
 const QString keyChildren = QStringLiteral("childrenObject");
 const QString keyAvailable = QStringLiteral("availableValue");
 const QString keyHidden = QStringLiteral("hidden");
+const QString keyWholeNumber = QStringLiteral("wholeNumber");
+const QColor refusedBackground(255, 214, 214);
 
 QJsonValue jsonOf(const QVariant& value)
 {
@@ -40,6 +46,37 @@ bool isNumberCell(const QModelIndex& index)
     const int type = index.data(Qt::EditRole).userType();
     return (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) &&
            index.data(kuChartSettingModel::AvailableValueRole).toJsonObject().isEmpty();
+}
+
+bool readCellNumber(const QString& text, bool wholeNumber, double* number)
+{
+    return readTypedNumber(text, wholeNumber ? 0 : -1, number);
+}
+
+// Keeps Enter and Tab from leaving a number cell with a text that is no number for it.
+class NumberTextValidator : public QValidator
+{
+public:
+    NumberTextValidator(bool wholeNumber, QObject* parent) : QValidator(parent), m_wholeNumber(wholeNumber) {}
+
+    State validate(QString& text, int&) const override
+    {
+        double number = 0;
+        return readCellNumber(text, m_wholeNumber, &number) ? Acceptable : Intermediate;
+    }
+
+private:
+    bool m_wholeNumber;
+};
+
+// The editor says, while the text is typed, whether the cell will take it.
+void markEditor(QLineEdit* edit, bool wholeNumber)
+{
+    const bool refused = !edit->hasAcceptableInput();
+    // A style sheet, since the theme's own would win over a palette.
+    edit->setStyleSheet(refused ? QStringLiteral("QLineEdit { background: %1; }").arg(refusedBackground.name())
+                                : QString());
+    edit->setToolTip(refused ? kuChartSettingDelegate::refusal(wholeNumber) : QString());
 }
 
 } // namespace
@@ -133,6 +170,18 @@ QJsonArray kuChartSettingModel::toJson() const
     return entries;
 }
 
+QModelIndex kuChartSettingModel::firstRefused() const
+{
+    for (int i = 0; i < m_root->childCount(); ++i) {
+        const kuChartSettingItem* entry = m_root->child(i);
+        for (int j = 0; j < entry->childCount(); ++j) {
+            if (entry->child(j)->isRefused())
+                return index(j, 1, index(i, 0));
+        }
+    }
+    return {};
+}
+
 QModelIndex kuChartSettingModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (!hasIndex(row, column, parent))
@@ -167,12 +216,16 @@ QVariant kuChartSettingModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const QJsonObject& object = itemOf(index)->object();
+    const kuChartSettingItem* item = itemOf(index);
+    const QJsonObject& object = item->object();
+    const bool refused = index.column() == 1 && item->isRefused();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: {
         if (index.column() == 0)
             return object.value(keyLabel).toString();
+        if (refused && role == Qt::DisplayRole)
+            return item->refusedText();
         const QJsonValue value = QJsonValue::fromVariant(object.value(keyValue).toVariant());
         const QJsonObject available = object.value(keyAvailable).toObject();
         for (auto it = available.begin(); it != available.end(); ++it) {
@@ -200,6 +253,19 @@ QVariant kuChartSettingModel::data(const QModelIndex& index, int role) const
         return object.value(keyHidden).toBool(false);
     case NameRole:
         return object.value(keyName).toString();
+    case WholeNumberRole:
+        return object.value(keyWholeNumber).toBool(false);
+    case RefusedTextRole:
+        return item->isRefused() ? QVariant(item->refusedText()) : QVariant();
+    case Qt::ToolTipRole:
+        // A name too long for its column is read here in full.
+        if (index.column() == 0)
+            return object.value(keyLabel).toString();
+        if (refused)
+            return kuChartSettingDelegate::refusal(object.value(keyWholeNumber).toBool(false));
+        return {};
+    case Qt::BackgroundRole:
+        return refused ? QVariant(QBrush(refusedBackground)) : QVariant();
     default:
         return {};
     }
@@ -207,28 +273,52 @@ QVariant kuChartSettingModel::data(const QModelIndex& index, int role) const
 
 bool kuChartSettingModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || index.column() != 1)
+    if ((role != Qt::EditRole && role != RefusedTextRole) || !index.isValid() || index.column() != 1)
         return false;
-    if (data(index, Qt::EditRole) == value)
-        return false;
-    QJsonObject& object = itemOf(index)->object();
+    kuChartSettingItem* item = itemOf(index);
+    QJsonObject& object = item->object();
     if (!object.contains(keyValue))
         return false;
+    if (role == RefusedTextRole) {
+        const bool refused = value.isValid();
+        const QString text = value.toString();
+        if (refused == item->isRefused() && text == item->refusedText())
+            return false;
+        item->setRefused(refused, text);
+        emit dataChanged(index, index, {Qt::DisplayRole, Qt::ToolTipRole, Qt::BackgroundRole});
+        return true;
+    }
+    // A value taken replaces a refused text, even the value the cell had.
+    const bool wasRefused = item->isRefused();
+    auto settle = [&] {
+        if (!wasRefused)
+            return false;
+        item->setRefused(false);
+        emit dataChanged(index, index, {Qt::DisplayRole, Qt::ToolTipRole, Qt::BackgroundRole});
+        return true;
+    };
+    if (data(index, Qt::EditRole) == value)
+        return settle();
     QJsonValue stored = jsonOf(value);
+    const bool wholeNumber = object.value(keyWholeNumber).toBool(false);
     // Whole numbers come to the editor as 64-bit integers, which Qt edits as text:
     // a number goes back as a number, or the cell keeps its value.
     if (object.value(keyValue).isDouble() && stored.isString()) {
         double number = 0;
-        if (!readTypedNumber(stored.toString(), -1, &number))
+        if (!readCellNumber(stored.toString(), wholeNumber, &number))
             return false;
         stored = number;
     }
-    if (stored == object.value(keyValue))
+    // The object would skip a fraction for a whole-number parameter when the settings are saved.
+    if (wholeNumber && stored.isDouble() && stored.toDouble() != std::trunc(stored.toDouble()))
         return false;
+    if (stored == object.value(keyValue))
+        return settle();
     // A colour cell takes only colours: the chart would drop anything else without a word.
     if (isColorText(object.value(keyValue).toString()) && !isColorText(stored.toString()))
         return false;
     object.insert(keyValue, stored);
+    item->setRefused(false);
     emit dataChanged(index, index, {Qt::EditRole});
     return true;
 }
@@ -289,6 +379,9 @@ QWidget* kuChartSettingDelegate::createEditor(QWidget* parent, const QStyleOptio
         // Qt's own number editors read the decimal mark of the locale only, and the C locale's "," as groups.
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
+        const bool wholeNumber = index.data(kuChartSettingModel::WholeNumberRole).toBool();
+        edit->setValidator(new NumberTextValidator(wholeNumber, edit));
+        connect(edit, &QLineEdit::textChanged, edit, [edit, wholeNumber] { markEditor(edit, wholeNumber); });
         return edit;
     }
     if (available.isEmpty())
@@ -304,7 +397,12 @@ void kuChartSettingDelegate::setEditorData(QWidget* editor, const QModelIndex& i
 {
     auto* edit = qobject_cast<QLineEdit*>(editor);
     if (edit && isNumberCell(index)) {
-        edit->setText(QString::number(index.data(Qt::EditRole).toDouble(), 'f', QLocale::FloatingPointShortest));
+        // A refused text comes back to be mended.
+        const QVariant refused = index.data(kuChartSettingModel::RefusedTextRole);
+        edit->setText(refused.isValid() ? refused.toString()
+                                        : QString::number(index.data(Qt::EditRole).toDouble(), 'f',
+                                                          QLocale::FloatingPointShortest));
+        markEditor(edit, index.data(kuChartSettingModel::WholeNumberRole).toBool());
         return;
     }
     QStyledItemDelegate::setEditorData(editor, index);
@@ -314,10 +412,12 @@ void kuChartSettingDelegate::setModelData(QWidget* editor, QAbstractItemModel* m
 {
     auto* edit = qobject_cast<QLineEdit*>(editor);
     if (edit && isNumberCell(index)) {
-        // What does not read as a number leaves the cell as it was.
+        // What is no number for the cell leaves its value as it was, and stays in it as refused.
         double number = 0;
-        if (readTypedNumber(edit->text(), -1, &number))
+        if (readCellNumber(edit->text(), index.data(kuChartSettingModel::WholeNumberRole).toBool(), &number))
             model->setData(index, number, Qt::EditRole);
+        else
+            model->setData(index, edit->text(), kuChartSettingModel::RefusedTextRole);
         return;
     }
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
@@ -341,4 +441,21 @@ bool kuChartSettingDelegate::editorEvent(QEvent* event, QAbstractItemModel* mode
         return false;
     model->setData(index, chosen.name(), Qt::EditRole);
     return true;
+}
+
+QString kuChartSettingDelegate::refusal(bool wholeNumber)
+{
+    return wholeNumber ? tr("Не принято: введите целое число") : tr("Не принято: введите число");
+}
+
+bool kuChartSettingDelegate::eventFilter(QObject* editor, QEvent* event)
+{
+    // Qt closes an editor whose text its validator does not take without handing the text on.
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    const bool leaving = edit && event->type() == QEvent::FocusOut &&
+                         (!edit->isActiveWindow() || QApplication::focusWidget() != edit) &&
+                         !edit->isAncestorOf(QApplication::focusWidget());
+    if (leaving && edit->validator() && !edit->hasAcceptableInput())
+        emit commitData(edit);
+    return QStyledItemDelegate::eventFilter(editor, event);
 }

@@ -29,12 +29,22 @@ public:
     QJsonObject& object() { return m_object; }
     const QJsonObject& object() const { return m_object; }
     QString ownerName() const { return m_ownerName; }
+    // A typed text the cell did not take, kept to be shown and mended.
+    bool isRefused() const { return m_refused; }
+    QString refusedText() const { return m_refusedText; }
+    void setRefused(bool refused, const QString& text = QString())
+    {
+        m_refused = refused;
+        m_refusedText = refused ? text : QString();
+    }
 
 private:
     QList<kuChartSettingItem*> m_children;
     kuChartSettingItem* m_parent;
     QJsonObject m_object;
     QString m_ownerName;
+    QString m_refusedText;
+    bool m_refused = false;
 };
 
 // Entries ("name", "label", "params", "childrenObject") over their parameters
@@ -48,7 +58,13 @@ public:
     {
         AvailableValueRole = Qt::UserRole + 1,
         HiddenRole,
-        NameRole
+        NameRole,
+        // A parameter that takes whole numbers only ("wholeNumber").
+        WholeNumberRole,
+        // The text typed into a number cell that is no number for it: the cell shows it
+        // as refused until a number replaces it. Set with the text (a string, even empty);
+        // reads as an invalid variant when the cell holds none.
+        RefusedTextRole
     };
 
     explicit kuChartSettingModel(const QJsonArray& entries, QObject* parent = nullptr);
@@ -56,6 +72,8 @@ public:
 
     // The entries in their order as read, each parameter written back to its owner.
     QJsonArray toJson() const;
+    // The first value cell holding a refused text; invalid when none does.
+    QModelIndex firstRefused() const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& index) const override;
@@ -99,8 +117,13 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    // What a number cell says of a text that is no number for it.
+    static QString refusal(bool wholeNumber);
 
 protected:
+    // A number cell left with a refused text keeps it, shown as refused, rather than
+    // dropping it without a word.
+    bool eventFilter(QObject* editor, QEvent* event) override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 };

@@ -4,6 +4,7 @@
 #include "ui_kuchartsettings.h"
 
 #include <QEvent>
+#include <QHeaderView>
 #include <QJsonArray>
 
 #include <algorithm>
@@ -85,6 +86,11 @@ void kuChartSettings::setSettings(const QJsonObject& json)
                         ui->tablePropertiesSetter->setRootIndex(current.sibling(current.row(), 0));
                 });
     }
+    // The names are read whole: their column takes the width of the longest.
+    for (QTableView* table : {ui->tablePropertiesSetter, ui->tableChartPropertiesSetter}) {
+        if (table->model() && table->horizontalHeader()->count() > 0)
+            table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    }
     enableDeleteButtons();
 }
 
@@ -115,8 +121,44 @@ QJsonObject kuChartSettings::settings() const
     return m_accepted ? m_json : QJsonObject();
 }
 
+bool kuChartSettings::showRefused()
+{
+    // A cell that refused what was typed in it is shown, with its text to mend, before anything is saved.
+    struct Page
+    {
+        int tab;
+        QListView* list;
+        QTableView* table;
+    };
+    for (const Page& page : {Page{1, ui->viewChartSettings, ui->tableChartPropertiesSetter},
+                             Page{0, ui->viewSettings, ui->tablePropertiesSetter}}) {
+        QAbstractItemModel* shown = page.table->model();
+        auto* proxy = qobject_cast<QSortFilterProxyModel*>(shown);
+        auto* model = qobject_cast<kuChartSettingModel*>(proxy ? proxy->sourceModel() : shown);
+        if (!model)
+            continue;
+        QModelIndex cell = model->firstRefused();
+        if (!cell.isValid())
+            continue;
+        if (proxy)
+            cell = proxy->mapFromSource(cell);
+        if (!cell.isValid())
+            continue;
+        ui->kuTabWidgetChartSettings->setCurrentIndex(page.tab);
+        page.list->setCurrentIndex(cell.parent());
+        page.table->setRootIndex(cell.parent());
+        page.table->setCurrentIndex(cell);
+        page.table->setFocus(Qt::OtherFocusReason);
+        page.table->edit(cell);
+        return true;
+    }
+    return false;
+}
+
 void kuChartSettings::accept()
 {
+    if (showRefused())
+        return;
     if (auto* model = qobject_cast<kuChartSettingModel*>(ui->tableChartPropertiesSetter->model()))
         m_json.insert(keySettings, model->toJson());
     if (auto* proxy = qobject_cast<kuChartSettingProxyModel*>(ui->tablePropertiesSetter->model())) {

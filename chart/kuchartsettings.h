@@ -53,6 +53,8 @@ protected:
 
 private:
     void enableDeleteButtons();
+    // Shows the first cell holding a refused text, opened for editing; false when there is none.
+    bool showRefused();
 
     std::unique_ptr<Ui::kuChartSettings> ui;
     QJsonObject m_json;

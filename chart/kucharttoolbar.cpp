@@ -3,6 +3,7 @@
 #include "kuiconmanager.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
 #include <QToolButton>
 #include <QVector>
@@ -12,6 +13,8 @@
 kuChartToolBar::kuChartToolBar(QWidget* parent) : QToolBar(parent)
 {
     setObjectName(QStringLiteral("kuCharttoolBar"));
+    if (parent)
+        parent->installEventFilter(this);
 
     QToolButton* properties = createToolButton(QStringLiteral("kuButtonChartProperties"),
                                                QStringLiteral("chart.properties.png"), tr("Свойства графика"));
@@ -150,4 +153,49 @@ void kuChartToolBar::setChartType(int type)
 void kuChartToolBar::setChartTimeFrame(int type)
 {
     selectMenuAction(m_timeFrameButton, type);
+}
+
+void kuChartToolBar::collapseExtension()
+{
+    // Qt's toolbar offers no call for it: its arrow button, checked while unfolded, folds it.
+    auto* arrow = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"), Qt::FindDirectChildrenOnly);
+    if (arrow && arrow->isCheckable() && arrow->isChecked())
+        arrow->click();
+}
+
+void kuChartToolBar::watchWindow()
+{
+    QWidget* top = window();
+    if (top == m_watchedWindow)
+        return;
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = top != this ? top : nullptr;
+    if (m_watchedWindow)
+        m_watchedWindow->installEventFilter(this);
+}
+
+void kuChartToolBar::showEvent(QShowEvent* event)
+{
+    // Shown again after the chart went to another window.
+    watchWindow();
+    QToolBar::showEvent(event);
+}
+
+bool kuChartToolBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() || watched == m_watchedWindow) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::ParentChange:
+        case QEvent::Hide:
+            collapseExtension();
+            break;
+        default:
+            break;
+        }
+        if (watched == parent() && event->type() == QEvent::ParentChange)
+            watchWindow();
+    }
+    return QToolBar::eventFilter(watched, event);
 }

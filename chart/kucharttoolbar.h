@@ -2,6 +2,7 @@
 
 #include "kuchartobjecttype.h"
 
+#include <QPointer>
 #include <QString>
 #include <QToolBar>
 #include <QVector>
@@ -22,6 +23,8 @@ public:
     ~kuChartToolBar() override;
 
     QToolButton* chartTypeButton() const { return m_chartTypeButton; }
+    // Folds the buttons that did not fit back away, when they are shown beside the toolbar.
+    void collapseExtension();
     QToolButton* timeFrameButton() const { return m_timeFrameButton; }
 
 signals:
@@ -41,6 +44,12 @@ public slots:
     void setChartType(int type);
     void setChartTimeFrame(int type);
 
+protected:
+    // The unfolded buttons hang over the chart: when the chart moves (docked, undocked,
+    // dragged), they would stay behind over whatever comes there, so they fold away.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct Entry
     {
@@ -55,6 +64,9 @@ private:
     void fillMenu(QToolButton* button, const QVector<Entry>& entries);
     static void selectMenuAction(QToolButton* button, int value);
 
+    void watchWindow();
+
+    QPointer<QWidget> m_watchedWindow;
     QToolButton* m_chartTypeButton = nullptr;
     QToolButton* m_timeFrameButton = nullptr;
 };

@@ -39,6 +39,12 @@ QRectF kuGraphicsTextItem::boundingRect() const
     return all;
 }
 
+QRectF kuGraphicsTextItem::boxRect() const
+{
+    const QRect r = QGraphicsTextItem::boundingRect().toRect();
+    return QRectF(r.left(), r.top() + 3, (r.right() + backgroundRight) - r.left() + 1, (r.bottom() - 3) - (r.top() + 3) + 1);
+}
+
 void kuGraphicsTextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
 {
     // Background and line hang from the text's own rectangle, whatever part is exposed.

@@ -16,6 +16,8 @@ public:
     // x in item coordinates where the dashed line starts.
     void setLineLength(int length);
 
+    // The background behind the text, in item coordinates.
+    QRectF boxRect() const;
     // The text with its background and its line.
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;

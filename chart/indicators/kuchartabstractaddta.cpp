@@ -1,6 +1,7 @@
 #include "kuchartabstractaddta.h"
 
 #include "kuchartcore.h"
+#include "kuchartlabels.h"
 #include "kufunctions.h"
 #include "kugraphicsscene.h"
 
@@ -8,6 +9,8 @@
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
 #include <QVarLengthArray>
+
+#include <algorithm>
 
 kuChartAbstractAddTA::kuChartAbstractAddTA(kuChartCore* core) : kuChartAbstractTA(core)
 {}
@@ -77,31 +80,38 @@ void kuChartAbstractAddTA::repaint()
 
 void kuChartAbstractAddTA::fitLabels()
 {
-    // A label at the pane's edge moves inside it; a pane too low to hold its labels
-    // apart shows none of them rather than printing one over another.
+    // A label at the pane's edge moves inside it. Then, the outermost first (they give the
+    // scale's reach), a label is drawn only where it is wholly in the pane and clear of those
+    // kept: a low pane shows the labels that fit rather than none or one over another.
     const double top = paneTop();
     const double bottom = paneTop() + paneHeight();
-    QVarLengthArray<QGraphicsSimpleTextItem*, 8> shown;
-    bool crowded = false;
+    // Each shown label with the y of its level, which stays where the label had to move.
+    QVarLengthArray<QPair<double, QGraphicsItem*>, 8> shown;
     for (const Level& level : qAsConst(m_levels)) {
         if (!level.label || !level.label->isVisible())
             continue;
         const QRectF r = level.label->sceneBoundingRect();
-        crowded = crowded || r.height() > bottom - top;
-        if (r.top() < top)
-            level.label->moveBy(0, top - r.top());
-        else if (r.bottom() > bottom)
-            level.label->moveBy(0, bottom - r.bottom());
-        shown.append(level.label);
+        if (r.height() <= bottom - top) {
+            if (r.top() < top)
+                level.label->moveBy(0, top - r.top());
+            else if (r.bottom() > bottom)
+                level.label->moveBy(0, bottom - r.bottom());
+        }
+        shown.append({level.line ? level.line->line().y1() : r.top(), level.label});
     }
-    for (int i = 0; i < shown.size() && !crowded; ++i) {
-        for (int j = i + 1; j < shown.size() && !crowded; ++j)
-            crowded = shown[i]->sceneBoundingRect().intersects(shown[j]->sceneBoundingRect());
+    std::sort(shown.begin(), shown.end(),
+              [](const QPair<double, QGraphicsItem*>& a, const QPair<double, QGraphicsItem*>& b) {
+                  return a.first < b.first;
+              });
+    QVarLengthArray<QGraphicsItem*, 8> outermostFirst;
+    for (int low = 0, high = shown.size() - 1; low <= high; ++low, --high) {
+        outermostFirst.append(shown[low].second);
+        if (high != low)
+            outermostFirst.append(shown[high].second);
     }
-    if (crowded) {
-        for (QGraphicsSimpleTextItem* label : shown)
-            label->setVisible(false);
-    }
+    const QRectF pane(-1e9, top, 2e9, bottom - top);
+    QVector<QRectF> kept;
+    kuChartLabels::keepApart(outermostFirst.data(), outermostFirst.size(), pane, kept);
 }
 
 void kuChartAbstractAddTA::placeLevel(const Level& level)

@@ -344,6 +344,26 @@ void kuChartAbstractTA::fromJson(const QJsonObject& json)
     kuChartObject::fromJson(json);
 }
 
+void kuChartAbstractTA::markWholeNumbers(QJsonObject& json) const
+{
+    kuChartObject::markWholeNumbers(json);
+    const QJsonValue saved = json.value(childrenKey);
+    if (!saved.isArray())
+        return;
+    // Each child's parameters, found as fromJson finds them.
+    QJsonArray children = saved.toArray();
+    for (int i = 0; i < children.size(); ++i) {
+        QJsonObject childJson = children.at(i).toObject();
+        const int kind = childJson.value(kindKey).toInt(0);
+        for (const kuChartAbstractTA* child : m_children) {
+            if (child->indicatorKind() == kind)
+                child->markWholeNumbers(childJson);
+        }
+        children.replace(i, childJson);
+    }
+    json.insert(childrenKey, children);
+}
+
 kuChartPropertyInfo kuChartAbstractTA::propertyInfo(const QString& name)
 {
     static const QHash<QString, kuChartPropertyInfo> table{
@@ -477,6 +497,8 @@ void kuChartAbstractTA::repaintPane()
         if (caption()->text().isEmpty())
             caption()->setText(label());
         caption()->setPos(m_left + 8, m_paneTop + 5);
+        // A caption cut by its pane's edge would be half a text: a pane too low for it shows none.
+        caption()->setVisible(caption()->sceneBoundingRect().bottom() <= bottom);
     }
     int i = 0;
     for (QGraphicsProxyWidget* proxy : qAsConst(m_headerWidgets)) {

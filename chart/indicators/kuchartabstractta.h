@@ -69,6 +69,7 @@ public:
     void setHovered(bool hovered);
     QJsonObject toJson() override;
     void fromJson(const QJsonObject& json) override;
+    void markWholeNumbers(QJsonObject& json) const override;
     void setVisible(bool visible) override;
     kuChartPropertyInfo propertyInfo(const QString& name) override;
     bool isIndicator() const override { return true; }

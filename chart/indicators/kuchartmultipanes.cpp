@@ -88,7 +88,7 @@ void kuChart_TA_AROON_p::recalculate()
 }
 
 kuChart_TA_MACD_p::kuChart_TA_MACD_p(kuChartCore* core)
-    : kuChartMultiPaneSeries(core, Qt::blue, QString(), kuChartAbstractTA::tr("Цвет"))
+    : kuChartMultiPaneSeries(core, Qt::blue, QString(), kuChartAbstractTA::tr("Цвет MACD"))
 {
     setPeriod(9);
 }
@@ -107,7 +107,7 @@ void kuChart_TA_MACD_p::recalculate()
 }
 
 kuChart_TA_MACD_SIGNAL_p::kuChart_TA_MACD_SIGNAL_p(kuChartCore* core)
-    : kuChartMultiPaneSeries(core, Qt::red, QStringLiteral("SIGNAL "), kuChartAbstractTA::tr("Цвет"))
+    : kuChartMultiPaneSeries(core, Qt::red, QStringLiteral("SIGNAL "), kuChartAbstractTA::tr("Цвет сигнальной линии"))
 {
     setPeriod(9);
 }
@@ -118,7 +118,7 @@ void kuChart_TA_MACD_SIGNAL_p::recalculate()
 }
 
 kuChart_TA_MACD_HISTOGRAM_p::kuChart_TA_MACD_HISTOGRAM_p(kuChartCore* core)
-    : kuChartMultiPaneSeries(core, Qt::gray, QStringLiteral("HISTOGRAM "), kuChartAbstractTA::tr("Цвет"))
+    : kuChartMultiPaneSeries(core, Qt::gray, QStringLiteral("HISTOGRAM "), kuChartAbstractTA::tr("Цвет гистограммы"))
 {
     setObjectType(otHistogram);
     setPeriod(9);

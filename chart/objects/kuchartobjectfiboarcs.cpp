@@ -89,6 +89,13 @@ kuChartObjectFiboArcs::kuChartObjectFiboArcs(kuChartCore* core, const QJsonObjec
 void kuChartObjectFiboArcs::setupItems()
 {
     setUpToolItems(m_lineItem, {m_rightMarker, m_leftMarker}, m_eventFilter);
+    // A ratio label stands off its ring: the pointer over it is not over the arcs.
+    for (const kuFiboLevel& level : qAsConst(fiboLevels)) {
+        level.ratioLabel->removeSceneEventFilter(m_eventFilter);
+        level.ratioLabel->setAcceptHoverEvents(false);
+        level.ratioLabel->setAcceptedMouseButtons(Qt::NoButton);
+        level.ratioLabel->unsetCursor();
+    }
 }
 
 void kuChartObjectFiboArcs::repaint()
@@ -131,6 +138,7 @@ void kuChartObjectFiboArcs::repaint()
         level.ratioLabel->setPos(xi + 12, yL + r * (yR - yL));
         level.ratioLabel->show();
     }
+    keepRatioLabelsApart();
 }
 
 kuChartPropertyInfo kuChartObjectFiboArcs::propertyInfo(const QString& name)

@@ -2,11 +2,13 @@
 
 #include "kuchartcore.h"
 #include "kuchartgrabitems.h"
+#include "kuchartlabels.h"
 #include "kugraphicsscene.h"
 
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
+#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -171,6 +173,23 @@ void kuChartObjectFiboBase::hideToolItems()
         level.ratioLabel->hide();
         level.priceLabel->hide();
     }
+}
+
+void kuChartObjectFiboBase::keepRatioLabelsApart()
+{
+    kuChartCore* core = chartCore();
+    if (!core || fiboLevels.isEmpty())
+        return;
+    QVarLengthArray<QGraphicsItem*, 8> order;
+    order.append(fiboLevels.first().ratioLabel);
+    if (fiboLevels.size() > 1)
+        order.append(fiboLevels.last().ratioLabel);
+    for (int i = 1; i + 1 < fiboLevels.size(); ++i)
+        order.append(fiboLevels.at(i).ratioLabel);
+    const QRectF plot(double(core->plotLeft()), double(core->paneTop()),
+                      double(core->plotRight() + 3 - core->plotLeft()), core->paneHeight());
+    QVector<QRectF> kept;
+    kuChartLabels::keepApart(order.data(), order.size(), plot, kept);
 }
 
 bool kuChartObjectFiboBase::beginRepaint(int type)

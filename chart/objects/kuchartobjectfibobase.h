@@ -63,6 +63,10 @@ protected:
                         kuChartToolEventFilter* filter);
     // Hides the line, the markers and every level.
     void hideToolItems();
+    // After the levels are placed: the first level's label, then the last one's, then the
+    // others in order; a ratio label that would overlap one kept or run out of the plot is
+    // not drawn.
+    void keepRatioLabelsApart();
     // A repaint starts from a hidden tool; false when there is nothing to draw
     // (no chart, a hidden or deleted tool, another type, not the price pane).
     bool beginRepaint(int type);

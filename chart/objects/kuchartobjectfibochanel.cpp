@@ -254,6 +254,7 @@ void kuChartObjectFiboChanel::repaint()
             fiboLevels.at(i).item->hide();
             fiboLevels.at(i).ratioLabel->hide();
         }
+        keepRatioLabelsApart();
         return;
     }
     // The left side as y = m x + c; on one candle it leans to 1.1 times xTL.
@@ -285,6 +286,7 @@ void kuChartObjectFiboChanel::repaint()
         level.ratioLabel->setPos(x - 20, y - 18);
         level.ratioLabel->show();
     }
+    keepRatioLabelsApart();
 }
 
 QPointF kuChartObjectFiboChanel::extendToAxis(const QPointF& p1, const QPointF& p2) const

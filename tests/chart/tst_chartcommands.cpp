@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QGraphicsView>
 #include <QImage>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
@@ -223,6 +224,37 @@ private slots:
         chart->toolBar()->findChild<QToolButton*>("kuButtonChartProperties")->click();
         QCOMPARE(chart->chartCore()->chartStyle(), 202);
         QCOMPARE(chart->toolBar()->chartTypeButton()->defaultAction()->text(), QString("Линия"));
+    }
+
+    // The dialog knows the whole-number parameters (an int property) and refuses a fraction for
+    // them; the saved state is left without the mark.
+    void propertiesMarkWholeNumbers()
+    {
+        FakeSession session;
+        auto chart = loadedChart(session, newPaper());
+        QVERIFY(chart);
+        QMap<QString, bool> whole;
+        bool refused = false;
+        Answers answers([&](QDialog* d) {
+            auto* dialog = qobject_cast<kuChartSettings*>(d);
+            QAbstractItemModel* model = dialog->descriptorTable()->model();
+            const QModelIndex settings = model->index(0, 0);
+            for (int i = 0; i < model->rowCount(settings); ++i) {
+                const QModelIndex name = model->index(i, 0, settings);
+                whole.insert(name.data(kuChartSettingModel::NameRole).toString(),
+                             name.sibling(i, 1).data(kuChartSettingModel::WholeNumberRole).toBool());
+                if (name.data(kuChartSettingModel::NameRole).toString() == "lineThickness")
+                    refused = !model->setData(name.sibling(i, 1), 2.5);
+            }
+            dialog->reject();
+            return dialog->result();
+        });
+        chart->showProperties(1, QString());
+        QCOMPARE(whole.value("lineThickness"), true);
+        QCOMPARE(whole.value("chartStyle"), true);
+        QCOMPARE(whole.value("backColor"), false);
+        QVERIFY(refused);
+        QVERIFY(!QJsonDocument(chart->saveSettings()).toJson().contains("wholeNumber"));
     }
 
     // A new drawing after hiding the drawings is shown and has the mouse; showing again shows all.

@@ -337,7 +337,9 @@ private slots:
             QCOMPARE(entry->line->pen().style(), Qt::DotLine);
             QCOMPARE(entry->label->toPlainText(), formatNumber(double(expected) * tick, 2, blank));
             QCOMPARE(entry->label->pos(), QPointF(core->axisLabelX(), y - 10));
-            QVERIFY(entry->label->isVisible());
+            // Shown but where the last price's box covers it.
+            const QRectF lastBox = core->priceLabel()->mapRectToScene(core->priceLabel()->boxRect());
+            QCOMPARE(entry->label->isVisible(), !textRect(entry->label).intersects(lastBox));
             expected += step;
         }
         // The next value would lie above y = 20.
@@ -372,18 +374,88 @@ private slots:
         for (int i = 0; i < subPanes; ++i)
             addProbe(core.get(), otIndicatorPane);
         core->redraw();
-        QList<QGraphicsTextItem*> shown;
+        // The last price's box counts among them: a low pane may show it alone.
+        QList<QPair<QString, QRectF>> shown{
+                {core->priceLabel()->toPlainText(), core->priceLabel()->mapRectToScene(core->priceLabel()->boxRect())}};
         for (const kuChartCore::GridEntry* entry : priceLines(*core)) {
             for (QGraphicsTextItem* label : {entry->label, entry->topLabel}) {
                 if (label && label->isVisible())
-                    shown << label;
+                    shown.append({label->toPlainText(), textRect(label)});
             }
         }
-        QVERIFY(!shown.isEmpty());
+        QVERIFY(core->priceLabel()->isVisible());
         for (int i = 0; i < shown.size(); ++i) {
             for (int j = i + 1; j < shown.size(); ++j)
-                QVERIFY2(!textRect(shown.at(i)).intersects(textRect(shown.at(j))),
-                         qPrintable(shown.at(i)->toPlainText() + " / " + shown.at(j)->toPlainText()));
+                QVERIFY2(!shown.at(i).second.intersects(shown.at(j).second),
+                         qPrintable(shown.at(i).first + " / " + shown.at(j).first));
+        }
+    }
+
+    // The last price's box and the pointer's price matter more than the grid: a price label under
+    // either is not drawn, and the pointer's price gives way to the last price. A label is left
+    // out for nothing else than these and its grid neighbours, and comes back once they move off.
+    void axisLabelsGiveWay_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("pointer"); // where the pointer is, by the last price's y
+        QTest::addColumn<bool>("cursorShown");
+        QTest::newRow("away") << 455 << "none" << false;
+        QTest::newRow("on the last price") << 455 << "+0" << false;
+        QTest::newRow("a line above it") << 455 << "-12" << false;
+        QTest::newRow("clear above it") << 455 << "-40" << true;
+        QTest::newRow("clear below it") << 455 << "+33" << true;
+        QTest::newRow("low pane, clear above") << 160 << "-30" << true;
+    }
+
+    void axisLabelsGiveWay()
+    {
+        QFETCH(int, height);
+        QFETCH(QString, pointer);
+        QFETCH(bool, cursorShown);
+        // The newest close in the middle of the scale, older candles swinging around it.
+        QVector<kuChartCandle> list{candle(100, 100.4, 99.6, 100)};
+        for (int i = 1; i < 40; ++i)
+            list.append(i % 2 ? candle(100, 110, 99, 109) : candle(100, 101, 90, 91));
+        auto core = coreWith(seriesFrom(1, list), 400, height);
+        kuGraphicsTextItem* last = core->priceLabel();
+        const QRectF box = last->mapRectToScene(last->boxRect());
+        const double lastY = core->priceToY(100);
+        QVERIFY(lastY > core->paneTop() + 40 && lastY < core->paneBottom() - 40);
+        if (pointer != "none")
+            core->followPointer(QPointF(100, lastY + pointer.toDouble()));
+        for (int pass = 0; pass < 2; ++pass) {
+            QGraphicsTextItem* cursor = core->cursorLabel();
+            QCOMPARE(cursor->isVisible(), cursorShown);
+            QVERIFY(!cursor->isVisible() || !textRect(cursor).intersects(box));
+            QList<QGraphicsTextItem*> shown, hidden;
+            for (const kuChartCore::GridEntry* entry : priceLines(*core)) {
+                for (QGraphicsTextItem* label : {entry->label, entry->topLabel}) {
+                    if (label)
+                        (label->isVisible() ? shown : hidden) << label;
+                }
+            }
+            QVERIFY(shown.size() >= 2);
+            for (QGraphicsTextItem* label : shown) {
+                QVERIFY2(!textRect(label).intersects(box), qPrintable(label->toPlainText()));
+                QVERIFY2(!cursor->isVisible() || !textRect(label).intersects(textRect(cursor)),
+                         qPrintable(label->toPlainText()));
+            }
+            for (QGraphicsTextItem* label : hidden) {
+                const QRectF r = textRect(label);
+                const bool underMore = r.intersects(box) || (cursor->isVisible() && r.intersects(textRect(cursor)));
+                const bool underNeighbour = std::any_of(shown.cbegin(), shown.cend(), [&](QGraphicsTextItem* other) {
+                    return textRect(other).intersects(r);
+                });
+                QVERIFY2(underMore || underNeighbour, qPrintable(label->toPlainText()));
+            }
+            core->redraw(); // a redraw keeps it so
+        }
+        // The pointer gone, what it covered shows again.
+        core->hidePriceMarker();
+        QVERIFY(!core->cursorLabel()->isVisible());
+        for (const kuChartCore::GridEntry* entry : priceLines(*core)) {
+            if (!entry->label->isVisible())
+                QVERIFY(textRect(entry->label).intersects(box) || !entry->labelFits);
         }
     }
 

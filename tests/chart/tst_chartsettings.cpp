@@ -4,6 +4,7 @@
 #include "kuchartsettings.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
@@ -55,6 +56,24 @@ QJsonObject state()
                  " }");
 }
 
+// The same with RSI's period taking whole numbers only, or any number.
+QJsonObject stateWith(bool wholeNumber)
+{
+    QJsonObject input = state();
+    if (!wholeNumber)
+        return input;
+    QJsonArray objects = input["object"].toArray();
+    QJsonObject rsi = objects[0].toObject();
+    QJsonArray params = rsi["params"].toArray();
+    QJsonObject period = params[0].toObject();
+    period["wholeNumber"] = true;
+    params[0] = period;
+    rsi["params"] = params;
+    objects[0] = rsi;
+    input["object"] = objects;
+    return input;
+}
+
 QJsonObject accepted(kuChartSettings& dialog)
 {
     dialog.accept();
@@ -104,25 +123,34 @@ private slots:
     void numberCell_data()
     {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("whole"); // the parameter takes whole numbers only
         QTest::addColumn<double>("stored");
-        QTest::newRow("whole") << "20" << 20.0;
-        QTest::newRow("blanks around") << " 21 " << 21.0;
-        QTest::newRow("fraction") << "2.5" << 2.5;
-        QTest::newRow("decimal comma") << "2,5" << 2.5;
-        QTest::newRow("blank groups") << "1 234,5" << 1234.5;
-        QTest::newRow("comma group and point") << "1,234.5" << 14.0;
-        QTest::newRow("not a number") << "abc" << 14.0;
-        QTest::newRow("empty") << "" << 14.0;
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("whole") << "20" << false << 20.0 << false;
+        QTest::newRow("blanks around") << " 21 " << false << 21.0 << false;
+        QTest::newRow("fraction") << "2.5" << false << 2.5 << false;
+        QTest::newRow("decimal comma") << "2,5" << false << 2.5 << false;
+        QTest::newRow("blank groups") << "1 234,5" << false << 1234.5 << false;
+        QTest::newRow("comma group and point") << "1,234.5" << false << 14.0 << true;
+        QTest::newRow("not a number") << "abc" << false << 14.0 << true;
+        QTest::newRow("empty") << "" << false << 14.0 << true;
+        QTest::newRow("whole-number parameter, whole") << "20" << true << 20.0 << false;
+        QTest::newRow("whole-number parameter, groups") << "1 000" << true << 1000.0 << false;
+        QTest::newRow("whole-number parameter, fraction") << "14,5" << true << 14.0 << true;
+        QTest::newRow("whole-number parameter, zero fraction") << "15.0" << true << 14.0 << true;
     }
 
     // A number is edited as text and goes back as a number: the object takes no text for it.
-    // Text that is no number leaves the cell as it was.
+    // Text that is no number for the cell leaves its value, and the cell shows it refused:
+    // Save does not close the dialog but opens the cell again with the text to mend.
     void numberCell()
     {
         QFETCH(QString, typed);
+        QFETCH(bool, whole);
         QFETCH(double, stored);
+        QFETCH(bool, refused);
         kuChartSettings dialog;
-        dialog.setSettings(state());
+        dialog.setSettings(stateWith(whole));
         QTableView* table = dialog.objectTable();
         QAbstractItemModel* model = table->model();
         const QModelIndex cell = valueOf(model, 0, 0);
@@ -134,6 +162,22 @@ private slots:
         delegate->setEditorData(editor.get(), cell);
         editor->setProperty(editor->metaObject()->userProperty().name(), typed);
         delegate->setModelData(editor.get(), model, cell);
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(),
+                 refused ? kuChartSettingDelegate::refusal(whole) : QString());
+        QCOMPARE(cell.data(Qt::BackgroundRole).isValid(), refused);
+        if (refused) {
+            QCOMPARE(cell.data().toString(), typed);
+            QCOMPARE(cell.data(kuChartSettingModel::RefusedTextRole), QVariant(typed));
+            QVERIFY(accepted(dialog).isEmpty());
+            const auto* reopened = qobject_cast<QLineEdit*>(table->indexWidget(cell));
+            QVERIFY(reopened);
+            QCOMPARE(reopened->text(), typed);
+            QCOMPARE(reopened->toolTip(), kuChartSettingDelegate::refusal(whole));
+            // Mended, the cell takes it and Save goes through.
+            QVERIFY(model->setData(cell, stored));
+            QVERIFY(!cell.data(Qt::BackgroundRole).isValid());
+            QCOMPARE(cell.data().toString(), QString("14"));
+        }
         const QJsonValue value =
                 accepted(dialog)["object"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"];
         QVERIFY(value.isDouble());
@@ -144,25 +188,34 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("whole");
         QTest::addColumn<double>("stored");
+        QTest::addColumn<bool>("refused");
         for (const char* locale : {"C", "ru_RU", "en_US"}) {
-            QTest::addRow("%s, comma", locale) << QString(locale) << "2,5" << 2.5;
-            QTest::addRow("%s, point", locale) << QString(locale) << "2.5" << 2.5;
-            QTest::addRow("%s, blank groups", locale) << QString(locale) << "1 234,5" << 1234.5;
-            QTest::addRow("%s, both marks", locale) << QString(locale) << "1,234.5" << 14.0;
-            QTest::addRow("%s, letters", locale) << QString(locale) << "1x" << 14.0;
+            QTest::addRow("%s, comma", locale) << QString(locale) << "2,5" << false << 2.5 << false;
+            QTest::addRow("%s, point", locale) << QString(locale) << "2.5" << false << 2.5 << false;
+            QTest::addRow("%s, blank groups", locale) << QString(locale) << "1 234,5" << false << 1234.5 << false;
+            QTest::addRow("%s, both marks", locale) << QString(locale) << "1,234.5" << false << 14.0 << true;
+            QTest::addRow("%s, letters", locale) << QString(locale) << "1x" << false << 14.0 << true;
+            QTest::addRow("%s, whole number", locale) << QString(locale) << "21" << true << 21.0 << false;
+            QTest::addRow("%s, fraction for a whole number", locale) << QString(locale) << "14,5" << true << 14.0
+                                                                     << true;
         }
     }
 
-    // Typed into the table's editor and confirmed with Enter, in every locale alike.
+    // Typed into the table's editor and confirmed with Enter, in every locale alike. A refused
+    // text keeps the editor open and says why; clicking Save leaves it in the cell, shown as
+    // refused, and opens the cell again rather than closing the dialog.
     void numberTyped()
     {
         QFETCH(QString, locale);
         QFETCH(QString, typed);
+        QFETCH(bool, whole);
         QFETCH(double, stored);
+        QFETCH(bool, refused);
         const DefaultLocale defaultLocale(locale);
         kuChartSettings dialog;
-        dialog.setSettings(state());
+        dialog.setSettings(stateWith(whole));
         dialog.show();
         QApplication::setActiveWindow(&dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -176,11 +229,67 @@ private slots:
         editor->selectAll();
         QTest::keyClicks(editor, typed);
         QTest::keyClick(editor, Qt::Key_Return);
+        if (refused) {
+            QVERIFY(editor && editor->isVisible());
+            QCOMPARE(editor->text(), typed);
+            QCOMPARE(editor->toolTip(), kuChartSettingDelegate::refusal(whole));
+            QVERIFY(editor->styleSheet().contains("background"));
+            QPushButton* save = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+            save->setFocus(Qt::MouseFocusReason);
+            QTRY_VERIFY(!editor || !editor->isVisible());
+            QCOMPARE(cell.data().toString(), typed);
+            QCOMPARE(cell.data(Qt::ToolTipRole).toString(), kuChartSettingDelegate::refusal(whole));
+            save->click();
+            QVERIFY(dialog.isVisible());
+            QVERIFY(dialog.settings().isEmpty());
+            const QPointer<QLineEdit> again = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(again);
+            QCOMPARE(again->text(), typed);
+            QCOMPARE(table->currentIndex(), cell);
+            QTest::keyClick(again, Qt::Key_Escape);
+            QTRY_VERIFY(!again || !again->isVisible());
+            QCOMPARE(cell.data().toString(), typed); // Escape leaves it refused
+            QVERIFY(dialog.settings().isEmpty());
+            dialog.reject();
+            return;
+        }
         QTRY_VERIFY(!editor || !editor->isVisible());
         const QJsonValue value =
                 accepted(dialog)["object"].toArray()[0].toObject()["params"].toArray()[0].toObject()["value"];
         QVERIFY(value.isDouble());
         QCOMPARE(value.toDouble(), stored);
+    }
+
+    // Names are read whole: the column fits the longest, and each says itself in a tool tip.
+    void namesReadWhole()
+    {
+        QJsonObject input = state();
+        QJsonArray settings = input["settings"].toArray();
+        QJsonObject chart = settings[0].toObject();
+        QJsonArray params = chart["params"].toArray();
+        params.append(parse("{'name': 'shadowDownColor', 'label': 'Цвет тени падающей свечи', 'value': '#000000'}"));
+        chart["params"] = params;
+        settings[0] = chart;
+        input["settings"] = settings;
+        kuChartSettings dialog;
+        dialog.resize(394, 601);
+        dialog.setSettings(input);
+        dialog.setCurrentTab(1);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTableView* table = dialog.descriptorTable();
+        const QModelIndex root = table->model()->index(0, 0);
+        for (int i = 0; i < table->model()->rowCount(root); ++i) {
+            const QModelIndex name = table->model()->index(i, 0, root);
+            if (table->isRowHidden(i))
+                continue;
+            const QString text = name.data().toString();
+            QCOMPARE(name.data(Qt::ToolTipRole).toString(), text);
+            QStyleOptionViewItem option;
+            option.initFrom(table);
+            const int needed = table->itemDelegate()->sizeHint(option, name).width();
+            QVERIFY2(table->columnWidth(0) >= needed, qPrintable(text));
+        }
     }
 
     void colourCell_data()

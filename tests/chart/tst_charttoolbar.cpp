@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -230,6 +231,62 @@ private slots:
         QVERIFY(chart.rect().contains(QRect(extension->mapTo(&chart, QPoint()), extension->size())));
         extension->click();
         QTRY_COMPARE(shown(), 9);
+    }
+
+    // Unfolded, the buttons hang over the chart; once the chart moves they fold away
+    // rather than stay over whatever comes there.
+    void extensionFoldsWhenChartMoves_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("its window moves") << "move";
+        QTest::newRow("it goes into another window") << "reparent";
+        QTest::newRow("it is hidden") << "hide";
+    }
+    void extensionFoldsWhenChartMoves()
+    {
+        QFETCH(QString, how);
+        QWidget other;
+        other.resize(600, 400);
+        auto* chart = new kuChart;
+        chart->resize(400, 200);
+        chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chart));
+        kuChartToolBar* bar = chart->toolBar();
+        auto* extension = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+        QVERIFY(extension);
+        QTRY_VERIFY(extension->isVisible());
+        const QList<QToolButton*> buttons = bar->findChildren<QToolButton*>(QRegularExpression("^kuButton"));
+        auto allShown = [&] {
+            return std::all_of(buttons.cbegin(), buttons.cend(), [](QToolButton* b) { return b->isVisible(); });
+        };
+        QVERIFY(!allShown());
+        extension->click();
+        QTRY_VERIFY(allShown());
+        QVERIFY(extension->isChecked());
+
+        if (how == "move") {
+            chart->move(chart->pos() + QPoint(50, 30));
+        } else if (how == "reparent") {
+            chart->setParent(&other);
+            chart->setGeometry(10, 10, 400, 200);
+            chart->show();
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+        } else {
+            chart->hide();
+            chart->show();
+        }
+        QTRY_VERIFY(!extension->isChecked());
+        QTRY_VERIFY(!allShown());
+        // Its new window is watched as well.
+        if (how == "reparent") {
+            QTRY_VERIFY(extension->isVisible());
+            extension->click();
+            QTRY_VERIFY(allShown());
+            other.move(other.pos() + QPoint(40, 20));
+            QTRY_VERIFY(!extension->isChecked());
+        }
+        delete chart;
     }
 };
 

@@ -9,6 +9,7 @@
 #include "tareference.h"
 
 #include <QGraphicsSimpleTextItem>
+#include <QJsonDocument>
 
 #include <functional>
 
@@ -216,7 +217,8 @@ private slots:
                                << QStringList{"UP Color", "Down Color"} << QStringList{};
         QTest::newRow("MACD") << 8 << 9 << true << QList<double>{0} << "MACD (9)" << QList<int>{9, 10, 11}
                               << QList<int>{line, line, int(otHistogram)} << QList<QColor>{Qt::blue, Qt::red, Qt::gray}
-                              << QStringList{"Цвет", "Цвет", "Цвет"} << QStringList{};
+                              << QStringList{"Цвет MACD", "Цвет сигнальной линии", "Цвет гистограммы"}
+                              << QStringList{};
         QTest::newRow("STOCH") << 15 << 5 << false << QList<double>{20, 50, 80} << "STOCH (5)" << QList<int>{17, 18}
                                << QList<int>{line, line} << QList<QColor>{Qt::darkCyan, Qt::darkYellow}
                                << QStringList{"Цвет %K", "Цвет %D"} << QStringList{"Замедление %K", "Замедление %D"};
@@ -276,6 +278,26 @@ private slots:
                 QCOMPARE(series->property("slow").toInt(), 3);
             }
         }
+        // For the settings dialog the whole-number parameters are marked, the series' too.
+        QJsonObject json = ta->toJson();
+        ta->markWholeNumbers(json);
+        QStringList marked;
+        auto collect = [&marked](const QJsonObject& owner) {
+            for (const QJsonValue& p : owner.value("params").toArray()) {
+                if (p.toObject().value("wholeNumber").toBool())
+                    marked << p.toObject().value("name").toString();
+            }
+        };
+        collect(json);
+        for (const QJsonValue& child : json.value("childrenObject").toArray())
+            collect(child.toObject());
+        QStringList expected{"period"};
+        if (dataSet)
+            expected << "chartDataSet";
+        for (int i = 0; i < seriesKinds.size() && !slowLabels.isEmpty(); ++i)
+            expected << "slow";
+        QCOMPARE(marked, expected);
+        QVERIFY(!QJsonDocument(ta->toJson()).toJson().contains("wholeNumber"));
     }
 
     // Fixed scales whatever the data; MACD spans its plots and always shows zero.

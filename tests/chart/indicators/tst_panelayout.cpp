@@ -1,6 +1,7 @@
 // Panes of their own in low views: each pane clips what it draws to its own
 // rectangle, its values map inside it without going flat, and a pane too low
-// for its level labels shows none of them.
+// for all its level labels keeps the outermost that fit, and a pane lower than a
+// label shows neither labels nor caption.
 #include <QtTest>
 
 #include "indicatorfixture.h"
@@ -12,6 +13,7 @@
 #include <QGraphicsProxyWidget>
 #include <QGraphicsSimpleTextItem>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -135,36 +137,84 @@ private slots:
         QVERIFY(above <= core->viewHeight() - 35 + 1e-6);
     }
 
-    // All thirteen in a 1590 x 970 view leave each pane under 40 pixels: levels a fifth to
-    // a third of the fixed scale apart lie a few pixels apart, so those panes show no label;
-    // MACD's single level still shows. A pane of ordinary height keeps them all.
-    void lowPaneShowsNoLevelLabels()
+    // A pane too low for all its level labels keeps those that fit, the outermost first (the
+    // scale's reach), rather than none; a pane lower than a label shows none of them and no
+    // caption: nothing is cut at its edge or drawn over the next pane.
+    void lowPaneKeepsOutermostLabels_data()
     {
-        auto core = indicatorfixture::coreOver(makeBars(400), 1590, 970);
-        const QVector<kuChartAbstractTA*> panes = addPanes(core.get(), 13);
-        QVERIFY(panes.first()->paneHeight() < 40);
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QSize>("view");
+        QTest::addColumn<QStringList>("shown"); // "kind:label" of each pane's shown labels, top down
+        QTest::addColumn<QList<bool>>("captions");
+        const QList<bool> thirteen = QVector<bool>(13, true).toList();
+        QTest::newRow("all thirteen, 1590 x 970, 38 pixels each")
+                << 13 << QSize(1590, 970)
+                << QStringList{"0:75", "1:70", "4:100", "8:0", "9:80", "10:0", "12:0", "13:70", "15:80", "16:80", "18:-20"}
+                << thirteen;
+        QTest::newRow("two, 800 x 455, 70 pixels each")
+                << 2 << QSize(800, 455) << QStringList{"0:75", "0:25", "1:70", "1:30"} << QList<bool>{true, true};
+        QTest::newRow("four, 800 x 455, 55 pixels each")
+                << 4 << QSize(800, 455) << QStringList{"0:75", "1:70", "4:100", "4:-100"}
+                << QList<bool>{true, true, true, true};
+        QTest::newRow("five, 790 x 200, 16 pixels each")
+                << 5 << QSize(790, 200) << QStringList{"0:75", "1:70", "4:100", "8:0"}
+                << QList<bool>{false, false, false, false, false};
+        QTest::newRow("five, 790 x 170, a few pixels each")
+                << 5 << QSize(790, 170) << QStringList{} << QList<bool>{false, false, false, false, false};
+        QTest::newRow("one, 1590 x 970") << 1 << QSize(1590, 970) << QStringList{"0:75", "0:50", "0:25"}
+                                         << QList<bool>{true};
+    }
+
+    void lowPaneKeepsOutermostLabels()
+    {
+        QFETCH(int, count);
+        QFETCH(QSize, view);
+        QFETCH(QStringList, shown);
+        QFETCH(QList<bool>, captions);
+        auto core = indicatorfixture::coreOver(makeBars(400), view.width(), view.height());
+        const QVector<kuChartAbstractTA*> panes = addPanes(core.get(), count);
+        QStringList texts;
+        QList<bool> captionShown;
         for (kuChartAbstractTA* pane : panes) {
-            const int shown = shownLevelLabels(pane).size();
-            switch (pane->indicatorKind()) {
-            case 0:  // ADX 25, 50, 75
-            case 1:  // AROON 30, 50, 70
-            case 9:  // MFI 20, 50, 80
-            case 15: // STOCH 20, 50, 80
-            case 16: // STOCHF
-                QVERIFY2(shown == 0, qPrintable(pane->label()));
-                break;
-            case 8: // MACD's zero, always in its range
-                QCOMPARE(shown, 1);
-                break;
-            default:
-                break;
+            const QString name = pane->label();
+            const double top = pane->paneTop();
+            const double bottom = top + pane->paneHeight();
+            const QRectF caption = pane->caption()->sceneBoundingRect();
+            QCOMPARE(pane->caption()->isVisible(), caption.bottom() <= bottom);
+            captionShown << pane->caption()->isVisible();
+            auto* withLevels = qobject_cast<kuChartAbstractAddTA*>(pane);
+            if (!withLevels)
+                continue;
+            // The levels in the pane, top down, taken outermost first.
+            QVector<const kuChartAbstractAddTA::Level*> inPane;
+            for (const kuChartAbstractAddTA::Level& level : withLevels->levels()) {
+                if (level.line->isVisible())
+                    inPane << &level;
+            }
+            std::sort(inPane.begin(), inPane.end(), [](auto* a, auto* b) { return a->line->line().y1() < b->line->line().y1(); });
+            QVector<const kuChartAbstractAddTA::Level*> order;
+            for (int lo = 0, hi = inPane.size() - 1; lo <= hi; ++lo, --hi) {
+                order << inPane.at(lo);
+                if (hi != lo)
+                    order << inPane.at(hi);
+            }
+            QVector<QRectF> kept;
+            for (const kuChartAbstractAddTA::Level* level : order) {
+                const QRectF r = level->label->sceneBoundingRect();
+                bool fits = r.top() >= top - 1e-6 && r.bottom() <= bottom + 1e-6;
+                for (const QRectF& k : kept)
+                    fits = fits && !k.intersects(r);
+                QVERIFY2(level->label->isVisible() == fits, qPrintable(name + " " + level->label->text()));
+                if (fits)
+                    kept << r;
+            }
+            for (const kuChartAbstractAddTA::Level* level : inPane) {
+                if (level->label->isVisible())
+                    texts << QStringLiteral("%1:%2").arg(pane->indicatorKind()).arg(level->label->text());
             }
         }
-
-        auto tall = indicatorfixture::coreOver(makeBars(400), 1590, 970);
-        kuChartAbstractTA* adx = addPanes(tall.get(), 1).first();
-        QCOMPARE(adx->indicatorKind(), 0);
-        QCOMPARE(shownLevelLabels(adx).size(), 3);
+        QCOMPARE(texts, shown);
+        QCOMPARE(captionShown, captions);
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <QGraphicsSceneHoverEvent>
 #include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
 #include <QGuiApplication>
 
 #include <cmath>
@@ -66,6 +67,45 @@ inline void escape(kuChartObject* object)
     object->scene()->releaseActiveObject(object);
     object->setVisible(false);
     object->setDeleted(true);
+}
+
+// The plot as the Fibonacci tools keep their labels in it.
+inline QRectF plotRect(const kuChartCore* core)
+{
+    return QRectF(double(core->plotLeft()), double(core->paneTop()), double(core->plotRight() + 3 - core->plotLeft()),
+                  core->paneHeight());
+}
+
+// What is wrong with the ratio labels of placed levels, empty when nothing: the first level's
+// label, then the last one's, then the others in order, each shown when it lies in the plot
+// clear of those shown before it, and hidden otherwise.
+template <class Levels>
+QString ratioLabelFault(const kuChartCore* core, const Levels& levels)
+{
+    QVector<int> order{0};
+    if (levels.size() > 1)
+        order.append(levels.size() - 1);
+    for (int i = 1; i + 1 < levels.size(); ++i)
+        order.append(i);
+    const QRectF plot = plotRect(core);
+    QVector<QRectF> kept;
+    for (int i : order) {
+        const QGraphicsSimpleTextItem* label = levels.at(i).ratioLabel;
+        if (!levels.at(i).item->isVisible()) {
+            if (label->isVisible())
+                return QStringLiteral("label %1 shown without its level").arg(i);
+            continue;
+        }
+        const QRectF r = label->sceneBoundingRect();
+        bool fits = plot.contains(r);
+        for (const QRectF& k : kept)
+            fits = fits && !k.intersects(r);
+        if (label->isVisible() != fits)
+            return QStringLiteral("label %1 (%2) %3").arg(i).arg(label->text(), fits ? "hidden" : "shown");
+        if (fits)
+            kept.append(r);
+    }
+    return QString();
 }
 
 // A cursor of the test's own under the objects' ones: whatever an object

@@ -123,6 +123,8 @@ private slots:
     void escapeWhileDragging();
     void doubleClickEdits();
     void toolbarMakesArcs();
+    void ratioLabelsApart_data();
+    void ratioLabelsApart();
 };
 
 // Nothing is drawn before both anchors, and no NaN reaches the line.
@@ -196,11 +198,12 @@ void tst_ChartObjectFiboArcs::figure()
         QVERIFY2(std::abs(rect.width() / 2 - r * length) < 1e-6,
                  qPrintable(QStringLiteral("ratio %1: %2 against %3").arg(r).arg(rect.width() / 2).arg(r * length)));
         const QPointF point = centre + r * (end - centre);
-        QVERIFY(level.ratioLabel->isVisible());
         QCOMPARE(level.ratioLabel->pos(), point + QPointF(12, 0));
         QCOMPARE(level.ratioLabel->pen(), QPen(arcs.lineColor()));
         QVERIFY(!level.priceLabel->isVisible());
     }
+    const QString fault = ratioLabelFault(core.get(), arcs.levels());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     QCOMPARE(circle(arcs.levels().first()).width(), 0.0);
     // The circle of ratio 1 passes through the right anchor.
     QCOMPARE(QLineF(centre, end).length(), circle(arcs.levels().last()).width() / 2);
@@ -522,6 +525,64 @@ void tst_ChartObjectFiboArcs::doubleClickEdits()
 }
 
 // The toolbar's Fibonacci menu reaches the arcs through the registered maker.
+void tst_ChartObjectFiboArcs::ratioLabelsApart_data()
+{
+    QTest::addColumn<QSize>("view");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("right");
+    QTest::addColumn<double>("rise"); // of the right anchor, as a share of the pane's prices
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("radius 271") << QSize(1000, 700) << 20 << 5 << 0.25
+                                << QStringList{"0.00", "23.60", "38.20", "50.00", "61.80", "76.40", "100.00"};
+    QTest::newRow("radius 181") << QSize(400, 455) << 15 << 5 << 0.28
+                                << QStringList{"0.00", "23.60", "38.20", "61.80", "76.40", "100.00"};
+    QTest::newRow("radius 52") << QSize(330, 200) << 8 << 5 << 0.25 << QStringList{"0.00", "100.00"};
+}
+
+// Ratio labels of rings close together are not printed over each other, the centre's first,
+// the outer ring's next; none runs out of the plot. A label takes no pointer: over it, away
+// from every ring, the arcs are not hovered.
+void tst_ChartObjectFiboArcs::ratioLabelsApart()
+{
+    QFETCH(QSize, view);
+    QFETCH(int, left);
+    QFETCH(int, right);
+    QFETCH(double, rise);
+    QFETCH(QStringList, shown);
+    auto core = chartfixture::coreWith(chartfixture::seriesOf(1, 200), view.width(), view.height());
+    kuChartObjectFiboArcs arcs(core.get(), QJsonObject());
+    const double low = core->yToPrice(core->paneBottom() - 20);
+    const double high = core->yToPrice(core->paneTop() + 30);
+    anchor(core.get(), arcs, left, low + 0.1 * (high - low), right, low + (0.1 + rise) * (high - low));
+    arcs.repaint();
+    const QString fault = ratioLabelFault(core.get(), arcs.levels());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QStringList texts;
+    for (const kuFiboLevel& level : arcs.levels()) {
+        if (level.ratioLabel->isVisible())
+            texts << level.ratioLabel->text();
+    }
+    QCOMPARE(texts, shown);
+
+    for (const kuFiboLevel& level : arcs.levels()) {
+        const QGraphicsSimpleTextItem* label = level.ratioLabel;
+        if (!label->isVisible())
+            continue;
+        QVERIFY(!label->acceptHoverEvents());
+        QCOMPARE(label->acceptedMouseButtons(), Qt::NoButton);
+        const QPointF over = label->sceneBoundingRect().center();
+        bool nearRing = false;
+        for (const kuFiboLevel& ring : arcs.levels()) {
+            const QRectF c = circle(ring);
+            nearRing = nearRing || std::abs(QLineF(c.center(), over).length() - c.width() / 2) < 8;
+        }
+        if (nearRing)
+            continue;
+        sendToScene(core.get(), QEvent::GraphicsSceneMouseMove, over);
+        QVERIFY2(arcs.lineItem()->opacity() == 1.0, qPrintable(label->text()));
+    }
+}
+
 void tst_ChartObjectFiboArcs::toolbarMakesArcs()
 {
     kuChartObjects::registerMakers();

@@ -133,6 +133,8 @@ private slots:
     void escape();
     void doubleClickEdits();
     void maker();
+    void ratioLabelsApart_data();
+    void ratioLabelsApart();
 };
 
 void tst_ChartObjectFiboChanel::newChannel()
@@ -245,7 +247,6 @@ void tst_ChartObjectFiboChanel::levels()
         const kuFiboLevel& level = ch.levels().at(i);
         texts << level.ratioLabel->text();
         QVERIFY(level.item->isVisible());
-        QVERIFY(level.ratioLabel->isVisible());
         QVERIFY(!level.priceLabel->isVisible());
         QCOMPARE(static_cast<QGraphicsLineItem*>(level.item)->pen(), ch.pen());
         const QLineF line = ch.levelLine(i)->line();
@@ -264,6 +265,9 @@ void tst_ChartObjectFiboChanel::levels()
         QVERIFY(near(line.x2(), X) || near(line.y2(), Y));
     }
     QCOMPARE(texts, labels);
+    // Labels that would overlap are not all drawn.
+    const QString fault = ratioLabelFault(core.get(), ch.levels());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 void tst_ChartObjectFiboChanel::leftSide_data()
@@ -299,9 +303,10 @@ void tst_ChartObjectFiboChanel::leftSide()
     for (int i = 1; i < 6; ++i) {
         const kuFiboLevel& level = ch.levels().at(i);
         QCOMPARE(level.item->isVisible(), middleLevels);
-        QCOMPARE(level.ratioLabel->isVisible(), middleLevels);
-        if (!middleLevels)
+        if (!middleLevels) {
+            QVERIFY(!level.ratioLabel->isVisible());
             continue;
+        }
         const double t = ch.ratios().at(i);
         const QLineF line = ch.levelLine(i)->line();
         QVERIFY(near(line.x1(), bl.x() + t * (factor * tl.x() - bl.x())));
@@ -657,6 +662,49 @@ void tst_ChartObjectFiboChanel::maker()
     QVERIFY(ch);
     QCOMPARE(core->scene()->grabbedObject(), ch);
     QCOMPARE(ch->eventFilter()->dragState(), quint8(F::AwaitingBottomLeft));
+}
+
+
+void tst_ChartObjectFiboChanel::ratioLabelsApart_data()
+{
+    QTest::addColumn<QSize>("view");
+    QTest::addColumn<double>("height"); // of the channel, as a share of the pane's prices
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("large") << QSize(1000, 700) << 0.4
+                           << QStringList{"151.94 (0.00)", "162.82 (0.24)", "169.56 (0.38)", "175.00 (0.50)",
+                                          "180.44 (0.62)", "187.18 (0.76)", "198.06 (1.00)"};
+    QTest::newRow("normal, wide apart") << QSize(400, 455) << 0.4
+                                        << QStringList{"172.50 (0.00)", "180.76 (0.24)", "185.87 (0.38)",
+                                                       "190.00 (0.50)", "194.13 (0.62)", "199.24 (0.76)",
+                                                       "207.50 (1.00)"};
+    QTest::newRow("normal, close together")
+            << QSize(400, 455) << 0.15 << QStringList{"172.50 (0.00)", "177.51 (0.38)", "185.63 (1.00)"};
+    // The top's label would reach above the plot.
+    QTest::newRow("small") << QSize(330, 200) << 0.4
+                           << QStringList{"176.90 (0.00)", "186.91 (0.38)", "196.92 (0.76)"};
+}
+
+// Levels close together do not print their labels over each other: the base's label first,
+// the top's next, then the others in order; none runs out of the plot.
+void tst_ChartObjectFiboChanel::ratioLabelsApart()
+{
+    QFETCH(QSize, view);
+    QFETCH(double, height);
+    QFETCH(QStringList, shown);
+    auto core = chartfixture::coreWith(chartfixture::seriesOf(1, 200), view.width(), view.height());
+    kuChartObjectFiboChanel ch(core.get(), QJsonObject());
+    const double low = core->yToPrice(core->paneBottom() - 30);
+    const double high = core->yToPrice(core->paneTop() + 30);
+    anchor(core.get(), ch, 12, low + 0.2 * (high - low), 4, low + 0.3 * (high - low), 16, low + (0.2 + height) * (high - low));
+    ch.repaint();
+    const QString fault = ratioLabelFault(core.get(), ch.levels());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QStringList texts;
+    for (const kuFiboLevel& level : ch.levels()) {
+        if (level.ratioLabel->isVisible())
+            texts << level.ratioLabel->text();
+    }
+    QCOMPARE(texts, shown);
 }
 
 QTEST_MAIN(tst_ChartObjectFiboChanel)

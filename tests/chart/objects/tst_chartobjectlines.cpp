@@ -3,6 +3,7 @@
 // driven by scene events on the objects' items.
 #include <QtTest>
 
+#include "kuchartgraphicsitem.h"
 #include "kuchartobjecthline.h"
 #include "kuchartobjecttline.h"
 #include "kuchartobjectvline.h"
@@ -11,6 +12,8 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QTextDocument>
 
 #include <ctime>
 #include <functional>
@@ -98,6 +101,8 @@ private slots:
     void horizontalRange_data();
     void horizontalRange();
     void verticalTextPastPlot();
+    void verticalDateOverTimeLabels_data();
+    void verticalDateOverTimeLabels();
     void trendLineOutOfView();
     void newLinesDrawNothing_data();
     void newLinesDrawNothing();
@@ -357,6 +362,49 @@ void tst_ChartObjectLines::verticalTextPastPlot()
     line.repaint();
     QVERIFY(line.lineItem()->isVisible());
     QCOMPARE(line.lineItem()->line().x1(), at(core.get(), 8, 120).x());
+}
+
+void tst_ChartObjectLines::verticalDateOverTimeLabels_data()
+{
+    QTest::addColumn<int>("position");
+    for (int position : {3, 5, 7, 9, 11, 13})
+        QTest::addRow("candle %d", position) << position;
+}
+
+// The line's date matters more than the time axis: a time label it would sit on is not
+// drawn, every other stays as it was, and it comes back when the line goes.
+void tst_ChartObjectLines::verticalDateOverTimeLabels()
+{
+    QFETCH(int, position);
+    auto core = chart();
+    auto shownTimes = [&] {
+        QMap<double, QGraphicsTextItem*> shown; // by x
+        for (const kuChartCore::GridEntry& entry : core->gridPool()) {
+            const QLineF l = entry.line->line();
+            if (entry.line->isVisible() && l.x1() == l.x2() && l.y1() != l.y2() && entry.label->isVisible())
+                shown.insert(l.x1(), entry.label);
+        }
+        return shown;
+    };
+    const QMap<double, QGraphicsTextItem*> before = shownTimes();
+    QVERIFY(before.size() >= 3);
+    auto* line = new kuChartObjectVLine(core.get(), QJsonObject());
+    line->setDateTimeFromX(at(core.get(), position, 120).x());
+    core->appendObject(line);
+    core->redraw();
+    QVERIFY(line->caption()->isVisible());
+    const QRectF date = line->caption()->sceneBoundingRect();
+    const QMap<double, QGraphicsTextItem*> after = shownTimes();
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const double m = it.value()->document()->documentMargin();
+        const bool under = it.value()->sceneBoundingRect().adjusted(m, m, -m, -m).intersects(date);
+        QVERIFY2(after.contains(it.key()) != under, qPrintable(it.value()->toPlainText()));
+    }
+    QCOMPARE(after.size() <= before.size(), true);
+    line->setVisible(false);
+    line->setDeleted(true);
+    core->redraw();
+    QCOMPARE(shownTimes().keys(), before.keys());
 }
 
 void tst_ChartObjectLines::trendLineOutOfView()
