@@ -235,7 +235,7 @@ void kuChartCore::redrawOnce()
     showLastPrice(candles().isEmpty() ? kuChartCandle() : candles().first());
     // Scrolling, zoom, another time frame or a new candle put another candle under the pointer.
     if (m_pointerOver)
-        showCursorInfo(m_pointerX);
+        showCursorInfo(m_scene->pointerX(m_pointerX));
 }
 
 void kuChartCore::dropDeletedObjects()
