@@ -57,11 +57,21 @@ kuChartSeries* seriesWithCandles(const kuChartCore* core, int timeFrame)
     return nullptr;
 }
 
+// A new candle goes before the newest. A series scrolled back, its newest candle
+// off screen, keeps the same candles in view; at the right edge it follows.
+void prependCandle(kuChartSeries& series, const kuChartCandle& candle)
+{
+    series.candles.prepend(candle);
+    if (series.firstVisible > 0)
+        ++series.firstVisible;
+}
+
 // A closed candle makes final the provisional one of its time among the newest
 // two (a forming candle of the next period may already stand before it), or
 // starts a later period; anything else is old news.
-void placeClosed(QVector<kuChartCandle>& list, const kuChartCandle& candle)
+void placeClosed(kuChartSeries& series, const kuChartCandle& candle)
 {
+    QVector<kuChartCandle>& list = series.candles;
     for (int i = 0; i < std::min(2, list.size()); ++i) {
         if (list.at(i).provisional && list.at(i).time == candle.time) {
             list[i] = candle;
@@ -69,16 +79,17 @@ void placeClosed(QVector<kuChartCandle>& list, const kuChartCandle& candle)
         }
     }
     if (candle.time > list.first().time)
-        list.prepend(candle);
+        prependCandle(series, candle);
 }
 
 // A forming candle follows the head of its time, or starts a later period.
-void placeForming(QVector<kuChartCandle>& list, const kuChartCandle& candle)
+void placeForming(kuChartSeries& series, const kuChartCandle& candle)
 {
+    QVector<kuChartCandle>& list = series.candles;
     if (candle.time == list.first().time)
         list.first() = candle;
     else if (candle.time > list.first().time)
-        list.prepend(candle);
+        prependCandle(series, candle);
 }
 
 } // namespace
@@ -174,6 +185,7 @@ void kuChart::setPaper(int paperID)
         m_core->setTitle(paper->ticker());
         m_core->setCaption(paper->ticker(), paper->issuer());
         m_core->setPriceDecimals(paper->decimals());
+        m_core->setPriceStep(paper->priceStep());
         setWindowTitle(tr("График %1").arg(paper->issuer()));
         if (!candleStore()->createTables(paperID))
             qWarning() << "Candle cache tables of" << paperID << "could not be made";
@@ -317,9 +329,9 @@ bool kuChart::applyLiveCandles(const QJsonObject& update)
         }
         candle.provisional = updateType == 2;
         if (updateType == 1)
-            placeClosed(target->candles, candle);
+            placeClosed(*target, candle);
         else
-            placeForming(target->candles, candle);
+            placeForming(*target, candle);
     }
     return changed || m_core->candles().size() != shownBefore;
 }
@@ -352,7 +364,8 @@ QJsonObject kuChart::saveSettings()
     state.insert(QStringLiteral("settings"), QJsonArray{m_core->settingsDescriptor(), m_core->volumeSettings()});
     QJsonArray objects;
     for (kuChartObject* object : m_core->objects()) {
-        if (object->isDeleted())
+        // One still being placed is no drawing of the user's yet.
+        if (object->isDeleted() || !object->isPlaced())
             continue;
         const QJsonObject json = object->toJson();
         if (!json.isEmpty())

@@ -233,6 +233,9 @@ void kuChartCore::redrawOnce()
     hideUnusedItems();
     showPriceMarker(qint64(m_cursorY));
     showLastPrice(candles().isEmpty() ? kuChartCandle() : candles().first());
+    // Scrolling, zoom, another time frame or a new candle put another candle under the pointer.
+    if (m_pointerOver)
+        showCursorInfo(m_scene->pointerX(m_pointerX));
 }
 
 void kuChartCore::dropDeletedObjects()

@@ -95,6 +95,11 @@ public:
     kuGraphicsScene* scene() const { return m_scene; }
     int priceDecimals() const { return m_priceDecimals; }
     void setPriceDecimals(int decimals);
+    // The paper's price step; 0 (the start) stands for one unit of the last decimal.
+    double priceStep() const { return m_priceStep; }
+    void setPriceStep(double step);
+    // The price nearest to it on the price step, cut to the price decimals.
+    double roundToPriceStep(double price) const;
     double priceTick() const { return m_priceTick; }
     bool isRedrawSuspended() const { return m_redrawSuspended; }
     void setRedrawSuspended(bool suspended);
@@ -146,6 +151,8 @@ public:
     void computeLayout();
     double priceToY(double price) const;
     double yToPrice(qint64 y) const;
+    // The price the user picks with the mouse at a scene y: on the paper's price step.
+    double priceAtPointer(qint64 y) const { return roundToPriceStep(yToPrice(y)); }
     // The candle under a scene x (0 = newest), or -1 outside the plot or the data.
     int xToCandleIndex(int x) const;
     int firstVisible() const { return m_currentSeries->firstVisible; }
@@ -250,8 +257,11 @@ public:
 
     // Hint text of the candle under x; " " where there is none.
     QString candleHintAt(int x) const;
-    // The hint and every object's value for the candle under x.
+    // The hint and every object's value for the candle under x; x is kept, so that
+    // every redraw shows them anew for the candle then under the pointer.
     void showCursorInfo(int x);
+    // The pointer has left the chart: the hint shows no candle.
+    void pointerLeft();
     // Asks the chart window to open the settings on the object.
     void editObject(kuChartObject* object);
 
@@ -323,6 +333,7 @@ private:
     QString m_title;
     QString m_subtitle;
     double m_priceTick = 0.1;
+    double m_priceStep = 0.0;
     double m_pixelsPerTick = 1.0;
     double m_paneHeight = 0.0;
     double m_plotWidth = 0.0;
@@ -384,6 +395,9 @@ private:
     int m_priceDecimals = 2;
     bool m_showGrid = true;
     bool m_redrawSuspended = false;
+    // The pointer's last x over the chart, while it is there.
+    bool m_pointerOver = false;
+    int m_pointerX = 0;
     // A redraw runs; a redraw or rebuild asked for meanwhile runs after it.
     bool m_inRedraw = false;
     bool m_redrawAgain = false;

@@ -547,12 +547,23 @@ QString kuChartCore::candleHintAt(int x) const
 
 void kuChartCore::showCursorInfo(int x)
 {
-    m_hintItem->setPlainText(candleHintAt(x));
+    m_pointerOver = true;
+    m_pointerX = x;
+    const QString hint = candleHintAt(x);
+    if (m_hintItem->toPlainText() != hint)
+        m_hintItem->setPlainText(hint);
     m_hintItem->setDefaultTextColor(m_textColor);
     for (kuChartObject* object : qAsConst(m_objects))
         object->updateCaption(x);
     if (m_volumeObject)
         m_volumeObject->updateCaption(x);
+}
+
+void kuChartCore::pointerLeft()
+{
+    m_pointerOver = false;
+    m_hintItem->setPlainText(QStringLiteral(" "));
+    hidePriceMarker();
 }
 
 void kuChartCore::editObject(kuChartObject* object)

@@ -10,6 +10,8 @@
 #include <QGraphicsTextItem>
 #include <QPen>
 
+#include <cmath>
+
 void kuChartCore::setChartStyle(int style)
 {
     if (style == m_chartStyle || style < JapaneseCandles || style > Line)
@@ -113,6 +115,21 @@ void kuChartCore::setLineThickness(int thickness)
 void kuChartCore::setPriceDecimals(int decimals)
 {
     m_priceDecimals = decimals;
+}
+
+void kuChartCore::setPriceStep(double step)
+{
+    m_priceStep = std::isfinite(step) && step > 0 ? step : 0.0;
+}
+
+double kuChartCore::roundToPriceStep(double price) const
+{
+    const double scale = std::pow(10.0, m_priceDecimals);
+    const double step = m_priceStep > 0 ? m_priceStep : 1.0 / scale;
+    if (!std::isfinite(price) || !std::isfinite(scale) || !(step > 0))
+        return price;
+    // A step that is no binary fraction leaves a tail on its multiples: the decimals cut it off.
+    return std::round(std::round(price / step) * step * scale) / scale;
 }
 
 void kuChartCore::setRedrawSuspended(bool suspended)

@@ -149,7 +149,14 @@ void kuChartCore::restoreObjects(const QJsonArray& objects)
             qWarning() << "Chart object" << name << "of unknown type" << type << "not restored";
             continue;
         }
-        if (kuChartObject* object = createObject(kuChartObjectType(value), json))
+        kuChartObject* object = createObject(kuChartObjectType(value), json);
+        if (object && !object->isPlaced()) {
+            // Drawn nowhere, it would only come back at every save.
+            qWarning() << "Chart object" << name << "of type" << value << "has no valid anchor - not restored";
+            delete object;
+            continue;
+        }
+        if (object)
             appendObject(object);
     }
 }

@@ -34,8 +34,8 @@ bool kuChartEventFilter::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::Show) {
         core->scene()->setFocus(Qt::OtherFocusReason);
     } else if (event->type() == QEvent::Leave) {
-        // The pointer has left the chart: no price stays behind at the axis.
-        core->hidePriceMarker();
+        // The pointer has left the chart: no price stays behind at the axis, no candle in the hint.
+        core->pointerLeft();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -152,3 +152,8 @@ kuGraphicsScene* kuChartObject::scene() const
 {
     return m_core ? m_core->scene() : nullptr;
 }
+
+bool kuChartObject::isPlaced() const
+{
+    return true;
+}

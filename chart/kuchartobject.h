@@ -50,6 +50,9 @@ public:
     virtual bool isIndicator() const;
     // Recomputes from the core's value vectors; nothing for a drawing object.
     virtual void recalculate();
+    // A drawing object is placed once the user has fixed its anchors, or when it was
+    // restored with valid ones; one that is not is neither saved nor restored.
+    virtual bool isPlaced() const;
 
     int objectType() const { return m_objectType; }
     int isPricePane() const { return m_pricePane; }

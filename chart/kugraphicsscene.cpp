@@ -93,6 +93,17 @@ kuChart* kuGraphicsScene::chartWindow() const
     return qobject_cast<kuChart*>(central ? central->parentWidget() : nullptr);
 }
 
+int kuGraphicsScene::pointerX(int last) const
+{
+    // The scene sees no moves while a menu over it is open: when it closes the
+    // pointer stands where the entry was chosen.
+    const QList<QGraphicsView*> list = views();
+    QWidget* viewport = list.isEmpty() ? nullptr : list.last()->viewport();
+    if (!viewport || !viewport->isVisible() || !viewport->underMouse())
+        return last;
+    return int(list.last()->mapToScene(viewport->mapFromGlobal(QCursor::pos())).x());
+}
+
 void kuGraphicsScene::forward(QEvent* event)
 {
     if (kuChartObject* object = grabbedObject()) {

@@ -41,6 +41,8 @@ public:
 
     // The chart window that shows the scene, or null.
     kuChart* chartWindow() const;
+    // The pointer's scene x over the view that has it now; `last` when no shown view has it.
+    int pointerX(int last) const;
     void fillTimeFrameMenu(QMenu* menu);
     QAction* toolBarAction() const { return m_toolBarAction; }
     // The chart's context menu with its connections made; the caller runs and deletes it.

@@ -44,8 +44,8 @@ struct kuChartCandleAnchor
 };
 
 // Where the pointer puts an anchor being placed or dragged, and the axes along
-// which it moves it: an axis the pointer has not travelled along since the
-// press keeps the anchor's value exactly.
+// which it moves it: on an axis where the pointer is at its press coordinate
+// the anchor keeps its press value exactly (see kuChartDrag::rewind).
 struct kuChartAnchorMove
 {
     QPointF at;

@@ -23,13 +23,17 @@ void kuChartAnchorPairEventFilter::released(const kuChartAnchorMove& move)
         m_line->setLine(QLineF(move.at, move.at));
         m_dragState = m_states.placingSecond;
     } else if (m_dragState == m_states.placingSecond || m_dragState == m_states.draggingSecond) {
-        if (taken)
+        if (taken) {
+            rewind(move);
             takeAnchor(false, move);
+        }
         if (hasSecondAnchor())
             settle();
     } else if (m_dragState == m_states.draggingFirst) {
-        if (taken)
+        if (taken) {
+            rewind(move);
             takeAnchor(true, move);
+        }
         settle();
     }
 }

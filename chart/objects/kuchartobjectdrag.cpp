@@ -31,6 +31,13 @@ kuChartAnchorMove kuChartDrag::move(const QPointF& pointer) const
     return move;
 }
 
+void kuChartDrag::rewind(kuChartObject* owner, const kuChartAnchorMove& move) const
+{
+    if (!m_active || m_before.isEmpty() || (move.x && move.y))
+        return;
+    owner->fromJson(QJsonObject{{QStringLiteral("params"), m_before}});
+}
+
 void kuChartDrag::undoClick(kuChartObject* owner)
 {
     m_active = false;

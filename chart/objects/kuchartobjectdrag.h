@@ -25,9 +25,10 @@ private:
 };
 
 // A drag of a placed object keeps the offset between the pointer and what it
-// drags: the anchor moves by the pointer's travel since the press. A double
-// click begins with a click that is such a drag; the double click puts back
-// the anchors it found, so that a shaking hand moves nothing either.
+// drags: the anchor ends at its press position plus the pointer's travel since
+// the press, whatever the path. A double click begins with a click that is
+// such a drag; the double click puts back the anchors it found, so that a
+// shaking hand moves nothing either.
 class kuChartDrag
 {
 public:
@@ -37,6 +38,10 @@ public:
     void forget();
     bool isActive() const { return m_active; }
     kuChartAnchorMove move(const QPointF& pointer) const;
+    // Before a move is applied: when the pointer is back at its press row or
+    // column, the owner takes its press values again, so that the axis it is
+    // back on keeps them exactly and not what an earlier move gave it.
+    void rewind(kuChartObject* owner, const kuChartAnchorMove& move) const;
     // Called on a double click: undoes the drag of its first click.
     void undoClick(kuChartObject* owner);
 

@@ -29,7 +29,7 @@ QPointF kuChartObjectFiboEventFilter::gripPoint(quint8 dragState) const
 
 void kuChartObjectFiboEventFilter::moved(const kuChartAnchorMove& m)
 {
-    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    const double price = m_owner->chartCore()->priceAtPointer(qint64(m.at.y()));
     // Both anchors share the segment's x: it follows the pointer.
     if (m_dragState == DraggingTop) {
         if (m.x)
@@ -54,14 +54,17 @@ bool kuChartObjectFiboEventFilter::takesAnchorAt(const QPointF& point) const
 void kuChartObjectFiboEventFilter::placeFirst(const kuChartAnchorMove& m)
 {
     m_owner->setX1(m.at.x());
-    m_owner->setPriceTop(m_owner->chartCore()->yToPrice(qint64(m.at.y())));
+    m_owner->setPriceTop(m_owner->chartCore()->priceAtPointer(qint64(m.at.y())));
 }
 
 void kuChartObjectFiboEventFilter::takeAnchor(bool top, const kuChartAnchorMove& m)
 {
+    // The segment's x stays where the moves showed it.
+    if (m.x)
+        m_owner->setX1(m.at.x());
     if (!m.y)
         return;
-    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    const double price = m_owner->chartCore()->priceAtPointer(qint64(m.at.y()));
     if (top)
         m_owner->setPriceTop(price);
     else
@@ -182,4 +185,10 @@ void kuChartObjectFibo::layLine(double x)
         return std::isfinite(y) ? y : 0.0;
     };
     m_lineItem->setLine(std::isfinite(x) ? x : 0.0, yOf(m_priceTop), std::isfinite(x) ? x : 0.0, yOf(m_priceBottom));
+}
+
+bool kuChartObjectFibo::isPlaced() const
+{
+    return m_eventFilter->isPlaced() && std::isfinite(m_x1) && std::isfinite(m_priceTop) &&
+           std::isfinite(m_priceBottom);
 }

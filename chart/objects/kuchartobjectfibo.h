@@ -69,6 +69,8 @@ public:
     // The price of the level with the ratio: measured up from the lower anchor.
     double levelPrice(double ratio) const;
 
+    bool isPlaced() const override;
+
     kuChartObjectFiboEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsLineItem* lineItem() const { return m_lineItem; }
     QGraphicsRectItem* topMarker() const { return m_topMarker; }

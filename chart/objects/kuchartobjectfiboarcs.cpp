@@ -30,7 +30,7 @@ QPointF kuChartObjectFiboArcsEventFilter::gripPoint(quint8 dragState) const
 void kuChartObjectFiboArcsEventFilter::moved(const kuChartAnchorMove& m)
 {
     // An anchor moves only onto a candle: price and date-time go together.
-    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    const double price = m_owner->chartCore()->priceAtPointer(qint64(m.at.y()));
     QGraphicsLineItem* line = m_owner->lineItem();
     if (m_dragState == DraggingLeft) {
         if (!m.x || m_owner->setLeftDateTimeFromX(m.at.x())) {
@@ -51,7 +51,7 @@ void kuChartObjectFiboArcsEventFilter::moved(const kuChartAnchorMove& m)
 
 void kuChartObjectFiboArcsEventFilter::takeAnchor(bool left, const kuChartAnchorMove& m)
 {
-    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    const double price = m_owner->chartCore()->priceAtPointer(qint64(m.at.y()));
     if (left) {
         if (m.x)
             m_owner->setLeftDateTimeFromX(m.at.x());
@@ -178,4 +178,9 @@ bool kuChartObjectFiboArcs::hasRightAnchor() const
 double kuChartObjectFiboArcs::levelPrice(double ratio) const
 {
     return m_left.price + std::abs(m_left.price - m_right.price) * ratio;
+}
+
+bool kuChartObjectFiboArcs::isPlaced() const
+{
+    return m_eventFilter->isPlaced() && m_left.isPlaced() && hasRightAnchor();
 }

@@ -74,6 +74,8 @@ public:
     // The level's price: up from the centre's price by the ratio of the anchors' distance.
     double levelPrice(double ratio) const;
 
+    bool isPlaced() const override;
+
     kuChartObjectFiboArcsEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsLineItem* lineItem() const { return m_lineItem; }
     QGraphicsRectItem* leftMarker() const { return m_leftMarker; }

@@ -65,7 +65,7 @@ void kuChartObjectFiboChanelEventFilter::moved(const kuChartAnchorMove& m)
 {
     kuChartCore* core = m_owner->chartCore();
     const QPointF p = m.at;
-    const double price = core->yToPrice(qint64(p.y()));
+    const double price = core->priceAtPointer(qint64(p.y()));
     switch (m_dragState) {
     case PlacingBottomRight: {
         // Only the base follows; the rest is drawn once bottom-right is fixed.
@@ -118,12 +118,13 @@ void kuChartObjectFiboChanelEventFilter::released(const kuChartAnchorMove& m)
     // An anchor comes only from a point over the data inside the price pane;
     // elsewhere it keeps what the moves gave it.
     const bool overData = kuChartAnchor::overData(core, p);
-    const double price = core->yToPrice(qint64(p.y()));
+    const double price = core->priceAtPointer(qint64(p.y()));
     // A dragged anchor takes the axes the pointer travelled along.
     auto take = [&](void (kuChartObjectFiboChanel::*setPrice)(double),
                     bool (kuChartObjectFiboChanel::*setDateTime)(double)) {
         if (!overData)
             return;
+        rewind(m);
         if (m.y)
             (m_owner->*setPrice)(price);
         if (m.x)
@@ -368,4 +369,9 @@ bool kuChartObjectFiboChanel::setBottomLeftDateTimeFromX(double x)
 bool kuChartObjectFiboChanel::setTopLeftDateTimeFromX(double x)
 {
     return takeDateTimeAtX(x, m_topLeft.dateTime);
+}
+
+bool kuChartObjectFiboChanel::isPlaced() const
+{
+    return m_eventFilter->isPlaced() && hasBottomLeft() && hasBottomRight() && hasTopLeft();
 }

@@ -101,6 +101,8 @@ public:
     // "price (ratio)", the ratio as a fraction with two decimals.
     QString levelText(double price, double ratio) const;
 
+    bool isPlaced() const override;
+
     kuChartObjectFiboChanelEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsLineItem* lineItem() const { return m_lineItem; }
     QGraphicsRectItem* bottomRightMarker() const { return m_bottomRightMarker; }

@@ -20,6 +20,7 @@ void kuChartObjectEventFilter::begin(const QJsonObject& json, double newOpacity)
     } else {
         mainItem()->setOpacity(m_normalOpacity);
         m_placing = false;
+        m_placed = true;
         m_owner->fromJson(json);
     }
 }
@@ -38,8 +39,10 @@ kuChartToolEventFilter::kuChartToolEventFilter(kuChartObject* tool, QGraphicsIte
 void kuChartToolEventFilter::begin(const QJsonObject& json)
 {
     m_tool->fromJson(json);
-    if (!json.isEmpty())
+    if (!json.isEmpty()) {
         m_dragState = m_idleState;
+        m_placed = true;
+    }
 }
 
 void kuChartToolEventFilter::addGrip(QGraphicsItem* marker, quint8 dragState)
@@ -68,6 +71,7 @@ void kuChartToolEventFilter::finishPlacing()
 void kuChartToolEventFilter::settle()
 {
     m_dragState = m_idleState;
+    m_placed = true;
     m_tool->repaint();
     finishPlacing();
 }
@@ -104,6 +108,7 @@ bool kuChartToolEventFilter::sceneEventFilter(QGraphicsItem* watched, QEvent* ev
         if (!core || !kuChartAnchor::inPlot(core, m.at))
             return false;
         core->showPriceMarker(qint64(m.at.y()));
+        rewind(m);
         moved(m);
         break;
     }
@@ -148,6 +153,7 @@ void kuChartObjectEventFilter::finishPlacing(const QPointF& scenePos)
     if (!takeAnchor(moveFor(scenePos)) && !hasAnchor())
         return;
     m_placing = false;
+    m_placed = true;
     m_drag.stop();
     ungrab();
 }

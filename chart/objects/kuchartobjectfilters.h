@@ -28,6 +28,8 @@ public:
     // on it does not re-anchor it, and a new one (empty JSON) awaits its first click.
     void begin(const QJsonObject& json);
     quint8 dragState() const { return m_dragState; }
+    // The tool was restored, or its placing has ended; its anchors are the tool's to check.
+    bool isPlaced() const { return m_placed; }
     void setDragState(quint8 state) { m_dragState = state; }
     void finishPlacing();
     kuHeldCursor& cursor() { return m_cursor; }
@@ -44,6 +46,8 @@ protected:
     virtual QPointF gripPoint(quint8 dragState) const = 0;
     // A press on the marker of the hovered tool puts the filter in the drag state.
     void addGrip(QGraphicsItem* marker, quint8 dragState);
+    // Called before a drag's move is applied (kuChartDrag::rewind).
+    void rewind(const kuChartAnchorMove& move) const { m_drag.rewind(m_tool, move); }
     // The last anchor is placed or the drag is over: idle, repainted, the mouse given back.
     void settle();
 
@@ -69,6 +73,7 @@ private:
     quint8 m_awaitingState;
     quint8 m_idleState;
     std::vector<Grip> m_grips;
+    bool m_placed = false;
 };
 
 // Scene event filter of a drawing object: an item without extent or paint,
@@ -89,6 +94,8 @@ public:
     void begin(const QJsonObject& json, double newOpacity);
     void setPlacing(bool placing) { m_placing = placing; }
     bool isPlacing() const { return m_placing; }
+    // Restored, or its placing has ended, and its anchor is a valid one.
+    bool isPlaced() const { return m_placed && hasAnchor(); }
     // Fixes the anchor where the pointer at the position puts it when that is
     // a valid one, else keeps the last valid anchor; an object with no anchor
     // at all stays in placing.
@@ -113,11 +120,14 @@ protected:
     void grab();
     void ungrab();
     kuChartAnchorMove moveFor(const QPointF& pointer) const;
+    // Called once a drag's move is found valid, before it is applied (kuChartDrag::rewind).
+    void rewind(const kuChartAnchorMove& move) const { m_drag.rewind(m_owner, move); }
 
     kuChartObject* m_owner;
     double m_hoverOpacity;
     double m_normalOpacity;
     bool m_placing = false;
+    bool m_placed = false;
     kuHeldCursor m_cursor;
     kuChartDrag m_drag;
 };

@@ -28,8 +28,9 @@ bool kuChartObjectHLineEventFilter::takeAnchor(const kuChartAnchorMove& move)
     const double y = move.at.y();
     if (!core || y < core->paneTop() || y > core->paneBottom())
         return false;
+    rewind(move);
     if (move.y)
-        m_line->setPrice(core->yToPrice(qint64(y)));
+        m_line->setPrice(core->priceAtPointer(qint64(y)));
     return true;
 }
 
@@ -113,4 +114,9 @@ void kuChartObjectHLine::setPrice(double price)
 {
     if (price != m_price)
         m_price = price;
+}
+
+bool kuChartObjectHLine::isPlaced() const
+{
+    return m_eventFilter->isPlaced();
 }

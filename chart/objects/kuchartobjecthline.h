@@ -44,6 +44,8 @@ public:
     double price() const { return m_price; }
     void setPrice(double price);
 
+    bool isPlaced() const override;
+
     kuChartObjectHLineEventFilter* eventFilter() const { return m_eventFilter; }
 
 protected:

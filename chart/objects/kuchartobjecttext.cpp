@@ -61,8 +61,9 @@ bool kuChartObjectTextEventFilter::followPointer(const kuChartAnchorMove& move)
     if (!core)
         return false;
     const QPointF at = clampedToPlot(move);
+    rewind(move);
     if (move.y)
-        m_text->setPrice(core->yToPrice(qint64(at.y())));
+        m_text->setPrice(core->priceAtPointer(qint64(at.y())));
     if (move.x)
         m_text->setDateTimeFromX(at.x());
     m_text->repaint();
@@ -77,10 +78,13 @@ bool kuChartObjectTextEventFilter::takeAnchor(const kuChartAnchorMove& move)
         return false;
     // Where the moves showed the text, there it stays: the drop takes the same corner.
     const QPointF at = clampedToPlot(move);
-    if (move.x && !m_text->setDateTimeFromX(at.x()))
+    if (move.x && !m_text->dateTimeAtX(at.x()).isValid())
         return false;
+    rewind(move);
+    if (move.x)
+        m_text->setDateTimeFromX(at.x());
     if (move.y)
-        m_text->setPrice(core->yToPrice(qint64(at.y())));
+        m_text->setPrice(core->priceAtPointer(qint64(at.y())));
     return true;
 }
 
@@ -290,4 +294,9 @@ void kuChartObjectText::setTextDecoration(const QString& decoration)
     QFont font = m_textItem->font();
     font.setUnderline(true);
     m_textItem->setFont(font);
+}
+
+bool kuChartObjectText::isPlaced() const
+{
+    return m_eventFilter->isPlaced();
 }

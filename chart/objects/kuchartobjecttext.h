@@ -89,6 +89,8 @@ public:
     bool hasAnchor() const { return m_anchor.isPlaced(); }
     QDateTime anchorDateTime() const { return m_anchor.dateTime; }
 
+    bool isPlaced() const override;
+
     kuChartObjectTextEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsSimpleTextItem* textItem() const { return m_textItem; }
 

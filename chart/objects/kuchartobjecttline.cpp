@@ -25,7 +25,7 @@ QPointF kuChartObjectTLineEventFilter::gripPoint(quint8 dragState) const
 
 void kuChartObjectTLineEventFilter::takeAnchor(bool left, const kuChartAnchorMove& m)
 {
-    const double price = m_owner->chartCore()->yToPrice(qint64(m.at.y()));
+    const double price = m_owner->chartCore()->priceAtPointer(qint64(m.at.y()));
     if (left) {
         if (m.y)
             m_owner->setPriceLeft(price);
@@ -219,4 +219,9 @@ bool kuChartObjectTLine::setCandleDateTimeRightAtX(double x)
 bool kuChartObjectTLine::setCandleDateTimeLeftAtX(double x)
 {
     return takeDateTimeAtX(x, m_left.dateTime);
+}
+
+bool kuChartObjectTLine::isPlaced() const
+{
+    return m_eventFilter->isPlaced() && hasLeftAnchor() && hasRightAnchor();
 }

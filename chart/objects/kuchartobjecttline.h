@@ -75,6 +75,8 @@ public:
     QPointF leftPoint() const { return anchorPoint(m_left); }
     QPointF rightPoint() const { return anchorPoint(m_right); }
 
+    bool isPlaced() const override;
+
     kuChartObjectTLineEventFilter* eventFilter() const { return m_eventFilter; }
     QGraphicsRectItem* leftMarker() const { return m_leftMarker; }
     QGraphicsRectItem* rightMarker() const { return m_rightMarker; }

@@ -15,6 +15,7 @@ bool kuChartObjectVLineEventFilter::followPointer(const kuChartAnchorMove& move)
     const kuChartCore* core = m_line->chartCore();
     if (!core || move.at.x() < core->plotLeft() || move.at.x() > core->plotRight())
         return false;
+    rewind(move);
     if (move.x)
         m_line->setDateTimeFromX(move.at.x());
     m_line->repaint();
@@ -24,7 +25,11 @@ bool kuChartObjectVLineEventFilter::followPointer(const kuChartAnchorMove& move)
 
 bool kuChartObjectVLineEventFilter::takeAnchor(const kuChartAnchorMove& move)
 {
-    return move.x ? m_line->setDateTimeFromX(move.at.x()) : hasAnchor();
+    if (!move.x) {
+        rewind(move);
+        return hasAnchor();
+    }
+    return m_line->setDateTimeFromX(move.at.x());
 }
 
 QPointF kuChartObjectVLineEventFilter::anchorPoint(const QPointF& press) const
@@ -111,4 +116,9 @@ QString kuChartObjectVLine::trailerCandleText() const
 void kuChartObjectVLine::setTrailerCandleText(const QString& text)
 {
     m_lineDateTime = kuChartAnchor::fromText(text);
+}
+
+bool kuChartObjectVLine::isPlaced() const
+{
+    return m_eventFilter->isPlaced();
 }

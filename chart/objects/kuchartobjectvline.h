@@ -47,6 +47,8 @@ public:
     // The candle under x; outside the plot or the data the date-time stays. False then.
     bool setDateTimeFromX(double x);
 
+    bool isPlaced() const override;
+
     kuChartObjectVLineEventFilter* eventFilter() const { return m_eventFilter; }
 
 protected:

@@ -1,12 +1,17 @@
 #include "chartfixture.h"
+#include "chartrows.h"
 #include "chartscenefixture.h"
 #include "kuchart.h"
+#include "kucharteventfilter.h"
 #include "kucharttoolbar.h"
 #include "kupaperinfomimedata.h"
 
 #include <QAction>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneWheelEvent>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
+#include <QJsonDocument>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QtTest>
@@ -28,6 +33,30 @@ std::unique_ptr<kuChartCore> scrolledCore()
 int sign(int v)
 {
     return (v > 0) - (v < 0);
+}
+
+// A chart window showing many minutes and some days, without a load.
+void showMinutes(kuChart& chart)
+{
+    kuChartCore* core = chart.chartCore();
+    core->setSeries({seriesOf(1, 600), seriesOf(1440, 60)});
+    core->setChartReady(true);
+    core->setTimeFrame(1);
+    core->redraw();
+}
+
+// A candle of the minute after the newest, closed (1) or forming (2), as the converter hands it over.
+void newMinute(kuChart& chart, int updateType)
+{
+    const QByteArray json = chartrows::update(updateType, {chartrows::live(1, 150)});
+    chart.slot_recevieLiveCandle(chart.paperID(), QJsonDocument::fromJson(json).object());
+}
+
+void turnWheel(QGraphicsScene* scene, int delta)
+{
+    QGraphicsSceneWheelEvent event(QEvent::GraphicsSceneWheel);
+    event.setDelta(delta);
+    QApplication::sendEvent(scene, &event);
 }
 
 } // namespace
@@ -122,10 +151,111 @@ private slots:
         QFETCH(int, wider);
         auto core = scrolledCore();
         const int width = core->candleWidth();
-        QGraphicsSceneWheelEvent event(QEvent::GraphicsSceneWheel);
-        event.setDelta(delta);
-        QApplication::sendEvent(core->scene(), &event);
+        turnWheel(core->scene(), delta);
         QCOMPARE(core->candleWidth() - width, wider);
+    }
+
+    void readOut_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("scrolledBack"); // the view is scrolled back before the pointer comes
+        QTest::addColumn<bool>("blank");        // no candle under the pointer afterwards
+        QTest::newRow("time frame") << "time frame" << false << false;
+        QTest::newRow("wheel zoom") << "wheel" << false << false;
+        QTest::newRow("Home") << "Home" << false << false;
+        QTest::newRow("End") << "End" << true << false;
+        QTest::newRow("new candle") << "new candle" << false << false;
+        QTest::newRow("pointer left the chart") << "leave" << false << true;
+    }
+
+    // The O/H/L/C read-out always shows the candle under the pointer (none when it has
+    // left the chart), whatever put another candle there, without a move of the mouse.
+    void readOut()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, scrolledBack);
+        QFETCH(bool, blank);
+        kuChart chart;
+        showMinutes(chart);
+        kuChartCore* core = chart.chartCore();
+        kuGraphicsScene* scene = core->scene();
+        if (scrolledBack)
+            key(scene, Qt::Key_PageUp);
+        const QPointF pointer(200, 200);
+        move(scene, pointer);
+        const QString before = core->hintItem()->toPlainText();
+        QCOMPARE(before, candleHint(core->candles().at(core->xToCandleIndex(200)), 1, 2));
+
+        if (action == "time frame") {
+            core->setTimeFrame(1440);
+        } else if (action == "wheel") {
+            for (int i = 0; i < 3; ++i)
+                turnWheel(scene, 120);
+        } else if (action == "Home") {
+            key(scene, Qt::Key_Home);
+        } else if (action == "End") {
+            key(scene, Qt::Key_End);
+        } else if (action == "new candle") {
+            newMinute(chart, 1);
+        } else {
+            QEvent leave(QEvent::Leave);
+            QObject* filter = chart.graphicsView()->findChild<kuChartEventFilter*>();
+            filter->eventFilter(chart.graphicsView(), &leave);
+        }
+
+        const QString after = core->hintItem()->toPlainText();
+        QVERIFY2(after != before, qPrintable(after));
+        const int index = core->xToCandleIndex(200);
+        QCOMPARE(after, blank ? QStringLiteral(" ")
+                              : candleHint(core->candles().at(index), core->timeFrame(), core->priceDecimals()));
+        // Redraws after the pointer has left bring no candle back.
+        core->redraw();
+        QCOMPARE(core->hintItem()->toPlainText(), after);
+    }
+
+    void newCandleKeepsView_data()
+    {
+        QTest::addColumn<int>("scroll");     // key pressed before the candle comes, 0: none
+        QTest::addColumn<int>("updateType"); // 1 closed, 2 forming
+        QTest::addColumn<bool>("follows");   // the newest candle comes into view
+        QTest::newRow("scrolled back, closed candle") << int(Qt::Key_Left) << 1 << false;
+        QTest::newRow("scrolled back, forming candle") << int(Qt::Key_PageUp) << 2 << false;
+        QTest::newRow("right edge, closed candle") << 0 << 1 << true;
+        QTest::newRow("right edge, forming candle") << 0 << 2 << true;
+        QTest::newRow("space right of the newest candle") << int(Qt::Key_Right) << 1 << true;
+    }
+
+    // While the user reads history (the newest candle off screen) a new candle leaves the
+    // same candles in view and under the pointer; at the right edge the chart follows.
+    void newCandleKeepsView()
+    {
+        QFETCH(int, scroll);
+        QFETCH(int, updateType);
+        QFETCH(bool, follows);
+        kuChart chart;
+        showMinutes(chart);
+        kuChartCore* core = chart.chartCore();
+        kuGraphicsScene* scene = core->scene();
+        if (scroll)
+            key(scene, scroll);
+        QCOMPARE(core->firstVisible() > 0, !follows);
+        const double space = core->rightSpace();
+        move(scene, {200, 200});
+        const quint64 rightmost = core->candles().at(core->firstVisible()).time;
+        const quint64 underPointer = core->candles().at(core->xToCandleIndex(200)).time;
+        const QString hint = core->hintItem()->toPlainText();
+
+        newMinute(chart, updateType);
+        QCOMPARE(core->candles().first().time, chartrows::t0 + 60);
+        QCOMPARE(core->rightSpace(), space);
+        if (follows) {
+            QCOMPARE(core->firstVisible(), 0);
+            QCOMPARE(core->candles().at(core->xToCandleIndex(200)).time, underPointer + 60);
+        } else {
+            QCOMPARE(core->candles().at(core->firstVisible()).time, rightmost);
+            QCOMPARE(core->candles().at(core->xToCandleIndex(200)).time, underPointer);
+            QCOMPARE(core->hintItem()->toPlainText(), hint);
+        }
     }
 
     // A placed object takes presses of the left button, every move and release; Esc drops it.

@@ -443,11 +443,12 @@ void tst_ChartObjectText::followsPointerCentred()
     send(core.get(), text.textItem(), QEvent::GraphicsSceneMouseMove, pointer);
     const double left = pointer.x() - r.width() / 2;
     const double top = pointer.y() - r.height() / 2;
-    QCOMPARE(text.price(), core->yToPrice(qint64(top)));
+    // The price the pointer picks lies on the price step.
+    QCOMPARE(text.price(), core->priceAtPointer(qint64(top)));
     QCOMPARE(text.candleDateTime(), kuChartObjectBase::dateTimeToText(text.dateTimeAtX(left)));
     // At the plot's top-left corner the text stays inside.
     send(core.get(), text.textItem(), QEvent::GraphicsSceneMouseMove, QPointF(double(core->plotLeft()), 0));
-    QCOMPARE(text.price(), core->yToPrice(core->paneTop()));
+    QCOMPARE(text.price(), core->priceAtPointer(core->paneTop()));
     QCOMPARE(text.candleDateTime(), kuChartObjectBase::dateTimeToText(text.dateTimeAtX(double(core->plotLeft()))));
 }
 
