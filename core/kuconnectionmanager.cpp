@@ -221,7 +221,9 @@ QPointer<kuAbstractConn> kuConnectionManager::createConnection()
         if (up)
             endRestoring();
     });
-    connect(c, &kuAbstractConn::on_certificateRefused, this, &kuConnectionManager::certificateRefused);
+    // By name: the signal is the plug-in's own, beyond the connection interface.
+    if (c->metaObject()->indexOfSignal("on_certificateRefused(QString,QString)") >= 0)
+        connect(c, SIGNAL(on_certificateRefused(QString, QString)), this, SIGNAL(certificateRefused(QString, QString)));
     // Queued: the connection is replaced and deleted here, never inside its own
     // signal. A notice still queued from a connection already replaced is dropped.
     connect(

@@ -58,9 +58,6 @@ signals:
     void on_receivedOrderStatus(QByteArray hexData, QJsonObject orderObject);
     void on_receivedUpdates(QByteArray hexData);
     void on_receivedAdditionalData(QByteArray hexData, WinType winType, QVariantMap args);
-    // The login went unsent: the server's certificate failed verification
-    // (reason: why, for the user). Comes before the login's empty reply.
-    void on_certificateRefused(QString host, QString reason);
 
 public slots:
     // Called through the converter after a successful login.

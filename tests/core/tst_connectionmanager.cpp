@@ -310,16 +310,6 @@ private slots:
         QCOMPARE(relogin.calls, 1);
     }
 
-    // The connection's certificate refusal reaches the login form through the manager.
-    void certificateRefusalIsPassedOn()
-    {
-        kuConnectionManager manager(connectors({10}));
-        QSignalSpy refused(&manager, &kuConnectionManager::certificateRefused);
-        emit manager.connection()->on_certificateRefused("broker.example.com", "why");
-        QCOMPARE(refused.count(), 1);
-        QCOMPARE(refused.first(), (QVariantList{"broker.example.com", "why"}));
-    }
-
     void blockAllSignals()
     {
         kuConnectionManager manager(connectors({10}));
