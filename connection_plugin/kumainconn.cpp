@@ -252,7 +252,13 @@ void kuMainConn::slot_requestError(QNetworkReply::NetworkError)
 
 void kuMainConn::slot_authorized(QNetworkReply* reply)
 {
-    emit on_receivedAuthorizedData(readReply(reply));
+    // Told apart from an outage: a refused certificate may be an interception.
+    const QString refusal = kuTlsPolicy::refusal(reply);
+    const QString host = reply->url().host();
+    const QByteArray body = readReply(reply);
+    if (!refusal.isEmpty())
+        emit on_certificateRefused(host, refusal);
+    emit on_receivedAuthorizedData(body);
 }
 
 void kuMainConn::slot_snapshotDateTime(QNetworkReply* reply)

@@ -90,6 +90,11 @@ public:
     kuTlsPolicy tlsPolicy() const;
     void setTlsPolicy(const kuTlsPolicy& policy);
 
+signals:
+    // The login went unsent: the server's certificate failed verification
+    // (reason: why, for the user). Comes before the login's empty reply.
+    void on_certificateRefused(QString host, QString reason);
+
 public slots:
     void statusAuthorization(const QVariantList& listResponse) override;
     void slot_requestError(QNetworkReply::NetworkError code);

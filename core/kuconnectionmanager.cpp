@@ -47,6 +47,8 @@ kuConnectionManager::kuConnectionManager(const Connectors& connectors, const Con
     : QObject(parent), m_connectors(connectors), m_converters(converters)
 {
     sortByPriority(m_connectors);
+    m_reloginTimer.setSingleShot(true);
+    connect(&m_reloginTimer, &QTimer::timeout, this, &kuConnectionManager::reloginAgain);
 }
 
 kuConnectionManager::~kuConnectionManager()
@@ -98,6 +100,9 @@ void kuConnectionManager::changeConnector(int index)
 
 bool kuConnectionManager::blockAllSignals(bool block)
 {
+    // The main window blocks everything before it logs out: no re-login may follow.
+    if (block)
+        endRestoring();
     if (m_connection)
         m_connection->blockSignals(block);
     if (const auto converter = dataConverter())
@@ -114,6 +119,75 @@ void kuConnectionManager::setReloginReceiver(QObject* receiver, const QByteArray
 void kuConnectionManager::setRetryPause(int ms)
 {
     m_retryPauseMs = ms;
+}
+
+void kuConnectionManager::setReloginTimings(int firstPauseMs, int maxPauseMs, int restoreWindowMs)
+{
+    m_reloginPauseMs = qMax(1, firstPauseMs);
+    m_reloginMaxPauseMs = qMax(m_reloginPauseMs, maxPauseMs);
+    m_restoreWindowMs = qMax(0, restoreWindowMs);
+}
+
+bool kuConnectionManager::isRestoring() const
+{
+    return m_restoring;
+}
+
+bool kuConnectionManager::isReloginScheduled() const
+{
+    return m_reloginTimer.isActive();
+}
+
+void kuConnectionManager::beginRestoring()
+{
+    if (m_restoring)
+        return;
+    m_restoring = true;
+    m_reloginRetries = 0;
+    m_restoreClock.start();
+    emit restoringStatus(true, -1);
+}
+
+void kuConnectionManager::endRestoring()
+{
+    if (!m_restoring)
+        return;
+    m_restoring = false;
+    m_reloginTimer.stop();
+    emit restoringStatus(false, -1);
+}
+
+bool kuConnectionManager::retryRelogin()
+{
+    if (!m_restoring)
+        return false;
+    if (m_connectors.isEmpty() || m_restoreClock.elapsed() >= m_restoreWindowMs) {
+        qWarning() << "Connection not restored within" << m_restoreWindowMs / 1000 << "s: no more re-logins";
+        endRestoring();
+        return false;
+    }
+    qint64 pause = m_reloginPauseMs;
+    for (int i = 0; i < m_reloginRetries && pause < m_reloginMaxPauseMs; ++i)
+        pause *= 2;
+    const int ms = int(qMin<qint64>(pause, m_reloginMaxPauseMs));
+    ++m_reloginRetries;
+    qInfo() << "Re-login failed for a network reason; the next one in" << ms << "ms";
+    m_reloginTimer.start(ms);
+    emit restoringStatus(true, ms);
+    return true;
+}
+
+void kuConnectionManager::reloginAgain()
+{
+    if (!m_restoring || m_connectors.isEmpty())
+        return;
+    if (m_connection) {
+        m_connection->blockSignals(true);
+        disconnect(m_connection, nullptr, nullptr, nullptr);
+    }
+    emit restoringStatus(true, -1);
+    // Alternately on each plug-in: one of the two may be the way that works again.
+    replaceConnection((m_currentIndex + 1) % m_connectors.size());
 }
 
 QPointer<kuAbstractConn> kuConnectionManager::fallback(const QString& message)
@@ -142,6 +216,14 @@ QPointer<kuAbstractConn> kuConnectionManager::createConnection()
     wireConnection(c, v);
     connect(v, &kuAbstractDataConverter::on_syncDateTime, this, &kuConnectionManager::on_syncDateTime);
     connect(c, &kuAbstractConn::on_connStatusChange, this, &kuConnectionManager::on_connStatusChange);
+    // A session again: the connection is restored.
+    connect(c, &kuAbstractConn::on_connStatusChange, this, [this](bool up) {
+        if (up)
+            endRestoring();
+    });
+    // By name: the signal is the plug-in's own, beyond the connection interface.
+    if (c->metaObject()->indexOfSignal("on_certificateRefused(QString,QString)") >= 0)
+        connect(c, SIGNAL(on_certificateRefused(QString, QString)), this, SIGNAL(certificateRefused(QString, QString)));
     // Queued: the connection is replaced and deleted here, never inside its own
     // signal. A notice still queued from a connection already replaced is dropped.
     connect(
@@ -156,6 +238,7 @@ QPointer<kuAbstractConn> kuConnectionManager::createConnection()
 
 void kuConnectionManager::slot_brokenConnection()
 {
+    beginRestoring();
     if (m_connection) {
         m_connection->blockSignals(true);
         disconnect(m_connection, nullptr, nullptr, nullptr);

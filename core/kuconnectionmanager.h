@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QVector>
 
 #include "connectplugininterface.h"
@@ -30,6 +32,11 @@ public:
 
     // Pause before a single plug-in's connection is built anew after it broke.
     static constexpr int defaultRetryPauseMs = 30000;
+    // A re-login that failed for a network reason is tried again after a pause
+    // that doubles up to the longest one, until the restore window has passed.
+    static constexpr int defaultReloginPauseMs = 2000;
+    static constexpr int defaultReloginMaxPauseMs = 60000;
+    static constexpr int defaultRestoreWindowMs = 600000;
 
     // The process-wide manager over the plug-ins in the application's plug-in folders.
     static QPointer<kuConnectionManager> createInstance(QObject* parent = nullptr);
@@ -55,21 +62,39 @@ public:
     // Invoked by name (no arguments) once a new connection replaces a broken one.
     void setReloginReceiver(QObject* receiver, const QByteArray& slotName = QByteArrayLiteral("onAcceptButtonPressed"));
     void setRetryPause(int ms);
+    void setReloginTimings(int firstPauseMs, int maxPauseMs, int restoreWindowMs);
+
+    // From a broken connection until a login succeeds, is refused or cancelled,
+    // or the restore window has passed.
+    bool isRestoring() const;
+    bool isReloginScheduled() const;
+    // The re-login failed for a network reason: the next one is scheduled on the
+    // other plug-in (true), unless the restore window has passed, which ends restoring.
+    bool retryRelogin();
 
 public slots:
     // Records the choice; a connection without a session is dropped so that the next one is built on it.
     void changeConnector(int index);
     void slot_brokenConnection();
+    // A refusal, the user's cancel or a log-out: no re-login follows.
+    void endRestoring();
 
 signals:
     void connectError(QString msg);
     void on_syncDateTime();
     void on_connStatusChange(bool status);
+    // Restoring the connection: the next re-login in nextTryMs, -1 while one is under way.
+    // restoring false: over, whichever way.
+    void restoringStatus(bool restoring, int nextTryMs);
+    // The current connection's login was not sent: the server's certificate was refused.
+    void certificateRefused(QString host, QString reason);
 
 private:
     QPointer<kuAbstractConn> createConnection();
     QPointer<kuAbstractConn> fallback(const QString& message);
     void replaceConnection(int index);
+    void beginRestoring();
+    void reloginAgain();
 
     Connectors m_connectors;
     int m_currentIndex = 0;
@@ -79,4 +104,11 @@ private:
     QPointer<QObject> m_reloginReceiver;
     QByteArray m_reloginSlot;
     int m_retryPauseMs = defaultRetryPauseMs;
+    int m_reloginPauseMs = defaultReloginPauseMs;
+    int m_reloginMaxPauseMs = defaultReloginMaxPauseMs;
+    int m_restoreWindowMs = defaultRestoreWindowMs;
+    bool m_restoring = false;
+    int m_reloginRetries = 0;
+    QElapsedTimer m_restoreClock;
+    QTimer m_reloginTimer;
 };

@@ -3,6 +3,7 @@
 #include "kuloopbackhost.h"
 #include "kuserverca.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QMutex>
 #include <QNetworkReply>
@@ -20,6 +21,7 @@ kuTlsPolicy::kuTlsPolicy() : m_config(QSslConfiguration::defaultConfiguration())
 namespace {
 
 QMutex policyLock;
+const char* const refusalProperty = "kuCertificateRefusal";
 
 kuTlsPolicy& sharedPolicy()
 {
@@ -76,5 +78,53 @@ void kuTlsPolicy::watch(QNetworkReply* reply) const
         }
         qWarning().noquote() << "Certificate of" << reply->url().host()
                              << "refused:" << (errors.isEmpty() ? QString() : errors.first().errorString());
+        reply->setProperty(refusalProperty, refusalReason(errors));
     });
+}
+
+QString kuTlsPolicy::refusal(const QNetworkReply* reply)
+{
+    return reply ? reply->property(refusalProperty).toString() : QString();
+}
+
+QString kuTlsPolicy::refusalReason(const QList<QSslError>& errors)
+{
+    auto tr = [](const char* text) { return QCoreApplication::translate("kuTlsPolicy", text); };
+    QStringList reasons;
+    for (const QSslError& error : errors) {
+        QString reason;
+        switch (error.error()) {
+        case QSslError::HostNameMismatch:
+            reason = tr("имя сервера не совпадает с именем в сертификате");
+            break;
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+        case QSslError::UnableToGetIssuerCertificate:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::CertificateUntrusted:
+            reason = tr("сертификат выдан неизвестным центром сертификации");
+            break;
+        case QSslError::CertificateExpired:
+            reason = tr("срок действия сертификата истек");
+            break;
+        case QSslError::CertificateNotYetValid:
+            reason = tr("срок действия сертификата еще не начался");
+            break;
+        case QSslError::CertificateRevoked:
+            reason = tr("сертификат отозван");
+            break;
+        case QSslError::NoPeerCertificate:
+            reason = tr("сервер не предъявил сертификат");
+            break;
+        default:
+            reason = error.errorString();
+            break;
+        }
+        if (!reasons.contains(reason))
+            reasons << reason;
+    }
+    if (reasons.isEmpty())
+        reasons << tr("сертификат не прошел проверку");
+    return reasons.join(QStringLiteral("; "));
 }

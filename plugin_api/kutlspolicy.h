@@ -3,6 +3,8 @@
 #include <QList>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslError>
+#include <QString>
 
 class QNetworkReply;
 class QNetworkRequest;
@@ -33,6 +35,9 @@ public:
     QNetworkRequest request(const QUrl& url) const;
     // Decides on the reply's certificate errors when they come.
     void watch(QNetworkReply* reply) const;
+    // Why a watched reply's certificate was refused, for the user; empty when it was not.
+    static QString refusal(const QNetworkReply* reply);
+    static QString refusalReason(const QList<QSslError>& errors);
 
 private:
     QSslConfiguration m_config;

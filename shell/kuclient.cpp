@@ -229,6 +229,7 @@ void kuClient::slot_afterWindowShow()
     kuTabWidget* tabs = tabWidget();
     connect(manager, &kuConnectionManager::on_syncDateTime, tabs, &kuTabWidget::setCurrentTime, Qt::UniqueConnection);
     connect(manager, &kuConnectionManager::on_connStatusChange, tabs, &kuTabWidget::setStatus, Qt::UniqueConnection);
+    connect(manager, &kuConnectionManager::restoringStatus, tabs, &kuTabWidget::setRestoring, Qt::UniqueConnection);
     connect(manager, &kuConnectionManager::on_connStatusChange, this, &kuClient::slot_connStatusChange,
             Qt::UniqueConnection);
     if (const QPointer<kuApplication> app = kuApplication::instance()) {

@@ -19,6 +19,9 @@ QPointer<kuLoginForm> g_form;
 
 const QString clientVersion = QStringLiteral(VELMORAN_VERSION);
 
+// What the converter gives a login without a reply or without a session.
+constexpr int networkFailure = 7;
+
 // Proxy ports run to 65535, so five digits; an empty field or 0 is no port yet.
 class PortValidator : public QValidator
 {
@@ -92,6 +95,13 @@ void kuLoginForm::fillServers()
     connect(editPassword, &QLineEdit::editingFinished, this, &kuLoginForm::moveFocusToAcceptButton);
     connect(comboServers, QOverload<int>::of(&QComboBox::activated), this, &kuLoginForm::selectServer);
     connect(manager, &kuConnectionManager::connectError, this, &kuLoginForm::slot_connError);
+    connect(manager, &kuConnectionManager::certificateRefused, this, [this](const QString& host, const QString& reason) {
+        certificateRefusal = tr("Сертификат сервера %1 не принят: %2.\n"
+                                "Соединение может быть перехвачено, поэтому пароль на сервер не отправлен.")
+                                     .arg(host, reason);
+    });
+    // The user's cancel ends the restoring of a lost connection.
+    connect(this, &QDialog::rejected, manager, &kuConnectionManager::endRestoring);
     // After a broken connection is replaced, the form logs in again on the new one.
     manager->setReloginReceiver(this);
     connect(editLogin, &QLineEdit::textChanged, this, [this] { checkToEnableButton(editPassword->text()); });
@@ -141,6 +151,7 @@ void kuLoginForm::onAcceptButtonPressed()
     saveSettings();
     applyProxySettings();
     acceptButton->setEnabled(false);
+    certificateRefusal.clear();
 
     const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
     const QPointer<kuAbstractConn> connection = manager->connection();
@@ -193,6 +204,17 @@ void kuLoginForm::slot_onAuthorized(WinType winType, QString msg, int priority)
         return;
     const bool notice = priority >= 1 && priority <= 4;
     if (!msg.isEmpty() && !notice) {
+        const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+        if (priority == networkFailure && !certificateRefusal.isEmpty()) {
+            // Not an outage, and not tried again: the same certificate would be refused.
+            msg = certificateRefusal;
+        } else if (priority == networkFailure && !isVisible() && manager && manager->retryRelogin()) {
+            // The hidden re-login after a lost connection keeps trying while the server is away.
+            qWarning().noquote() << msg << "The re-login is tried again.";
+            return;
+        }
+        if (manager)
+            manager->endRestoring();
         qCritical().noquote() << msg;
         // A refused re-login after a broken connection runs hidden; the user needs the form back,
         // showing the server that re-login went to, which the next login uses too.

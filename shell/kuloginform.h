@@ -65,4 +65,6 @@ private:
     QPushButton* cancelButton = nullptr;
     // The converter slot_onAuthorized listens to, so the same one is disconnected.
     QPointer<kuAbstractDataConverter> converter;
+    // Said in place of the network error when the login's certificate was refused.
+    QString certificateRefusal;
 };

@@ -31,6 +31,10 @@ kuTabWidget::kuTabWidget(QWidget* parent) : QWidget(parent)
     m_stack = new QStackedWidget(this);
     m_tabBar = new kuTabBar(this);
     m_addButton = new QToolButton(this);
+    m_restoreLabel = new QLabel(this);
+    m_restoreLabel->setObjectName(QStringLiteral("restoreLabel"));
+    m_restoreLabel->setContentsMargins(0, 0, 6, 0);
+    m_restoreLabel->hide();
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_clockLabel = new QLabel(this);
@@ -56,6 +60,7 @@ kuTabWidget::kuTabWidget(QWidget* parent) : QWidget(parent)
     auto* rightLayout = new QHBoxLayout(right);
     rightLayout->setContentsMargins(30, 0, 30, 0);
     rightLayout->setSpacing(0);
+    rightLayout->addWidget(m_restoreLabel);
     rightLayout->addWidget(m_statusLabel);
     rightLayout->addWidget(m_clockLabel);
 
@@ -230,6 +235,23 @@ void kuTabWidget::setStatus(bool status)
     m_statusLabel->setPixmap(pixmap.isNull() ? pixmap
                                              : pixmap.scaled(statusIconSize, statusIconSize, Qt::KeepAspectRatio,
                                                              Qt::FastTransformation));
+}
+
+void kuTabWidget::setRestoring(bool restoring, int nextTryMs)
+{
+    if (!m_restoreLabel)
+        return;
+    if (!restoring) {
+        m_restoreLabel->clear();
+        m_restoreLabel->hide();
+        return;
+    }
+    if (nextTryMs < 0)
+        m_restoreLabel->setText(tr("Идет восстановление соединения с сервером..."));
+    else
+        m_restoreLabel->setText(tr("Идет восстановление соединения с сервером. Следующая попытка в %1")
+                                        .arg(serverTime().addMSecs(nextTryMs).toString(QStringLiteral("HH:mm:ss"))));
+    m_restoreLabel->show();
 }
 
 void kuTabWidget::removeWorkSpace(int index)

@@ -45,6 +45,9 @@ public slots:
     void setCurrentIndex(int index);
     void setCurrentTime();
     void setStatus(bool status);
+    // Restoring a lost connection: the next re-login in nextTryMs (on the clock
+    // shown beside it), -1 while one is under way; restoring false clears the text.
+    void setRestoring(bool restoring, int nextTryMs);
     void removeWorkSpace(int index);
     void renameWorkspace(int index);
     void removeAllWorkSpace();
@@ -66,6 +69,7 @@ private:
     QPointer<kuTabBar> m_tabBar;
     QPointer<QToolButton> m_addButton;
     bool m_status = false;
+    QPointer<QLabel> m_restoreLabel;
     QPointer<QLabel> m_statusLabel;
     QPointer<QLabel> m_clockLabel;
     int m_clockTimer = 0;

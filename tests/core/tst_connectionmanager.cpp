@@ -234,6 +234,82 @@ private slots:
         QCOMPARE(manager.currentIndex(), 0);
     }
 
+    // A re-login that fails for a network reason is tried again on the other
+    // plug-in each time, after a pause that doubles up to the longest one,
+    // until the restore window has passed; then restoring ends.
+    void reloginRetriesAlternately()
+    {
+        kuConnectionManager manager(connectors({10, 5}));
+        manager.setReloginTimings(10, 40, 400);
+        QSignalSpy status(&manager, &kuConnectionManager::restoringStatus);
+        Relogin relogin;
+        QList<QString> tried;
+        QList<bool> scheduled;
+        relogin.action = [&] {
+            tried << manager.connection()->objectName();
+            scheduled << manager.retryRelogin();
+        };
+        manager.setReloginReceiver(&relogin);
+        emit manager.connection()->on_brokenConnection();
+        QTRY_VERIFY(manager.isRestoring());
+        QTRY_VERIFY_WITH_TIMEOUT(!manager.isRestoring(), 5000);
+        QVERIFY(tried.size() >= 5);
+        for (int i = 0; i < tried.size(); ++i)
+            QCOMPARE(tried.at(i), i % 2 ? QStringLiteral("10") : QStringLiteral("5"));
+        QCOMPARE(scheduled.last(), false);
+        QCOMPARE(scheduled.count(false), 1);
+
+        QList<int> pauses;
+        int ends = 0;
+        for (const auto& args : qAsConst(status)) {
+            ends += args.at(0).toBool() ? 0 : 1;
+            if (args.at(0).toBool() && args.at(1).toInt() >= 0)
+                pauses << args.at(1).toInt();
+        }
+        QCOMPARE(ends, 1);
+        QCOMPARE(pauses.mid(0, 4), (QList<int>{10, 20, 40, 40}));
+        QCOMPARE(status.last().at(0).toBool(), false);
+        QVERIFY(!manager.isReloginScheduled());
+    }
+
+    // A session again, a refusal or the user's cancel, or the log-out on close
+    // end restoring at once: the re-login already scheduled never comes.
+    void reloginRetriesEnd_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("session again") << "session";
+        QTest::newRow("refused or cancelled") << "end";
+        QTest::newRow("logged out on close") << "logout";
+    }
+
+    void reloginRetriesEnd()
+    {
+        QFETCH(QString, how);
+        kuConnectionManager manager(connectors({10, 5}));
+        manager.setReloginTimings(30, 30, 60000);
+        QSignalSpy status(&manager, &kuConnectionManager::restoringStatus);
+        Relogin relogin;
+        manager.setReloginReceiver(&relogin);
+        emit manager.connection()->on_brokenConnection();
+        QTRY_COMPARE(relogin.calls, 1);
+        QVERIFY(manager.isRestoring());
+        QVERIFY(manager.retryRelogin());
+        QVERIFY(manager.isReloginScheduled());
+        QCOMPARE(status.last(), (QVariantList{true, 30}));
+        if (how == "session")
+            emit manager.connection()->on_connStatusChange(true);
+        else if (how == "end")
+            manager.endRestoring();
+        else
+            manager.blockAllSignals(true);
+        QVERIFY(!manager.isRestoring());
+        if (how != "logout")
+            QCOMPARE(status.last(), (QVariantList{false, -1}));
+        QVERIFY(!manager.isReloginScheduled());
+        QVERIFY(!manager.retryRelogin());
+        QCOMPARE(relogin.calls, 1);
+    }
+
     void blockAllSignals()
     {
         kuConnectionManager manager(connectors({10}));

@@ -7,6 +7,7 @@
 
 #include "kuconnectionmanager.h"
 #include "kudemoserver.h"
+#include "kutlspolicy.h"
 #include "kuloginform.h"
 #include "logcapture.h"
 #include "loginformfixture.h"
@@ -88,7 +89,10 @@ private slots:
     void otherServerTakesTheNextLogin();
     void hiddenReloginAfterTheServerDrops();
     void refusedHiddenReloginShowsTheForm();
-    void unreachableHiddenReloginShowsItsServer();
+    void unreachableHiddenReloginKeepsTrying();
+    void reloginOutlastsBadAnswers_data();
+    void reloginOutlastsBadAnswers();
+    void refusedCertificateIsNoOutage();
 };
 
 void tst_LoginSession::initTestCase()
@@ -99,12 +103,13 @@ void tst_LoginSession::initTestCase()
     primary = startServer();
     spare = startServer();
     QVERIFY(primary->isListening() && spare->isListening());
-    // Refused probes wait out their slots: short slots keep the hand-overs quick.
-    qputenv("VELMORAN_CONN_TIMINGS", "requestTimeoutMs=1000");
+    // Refused probes wait out their slots: short slots and few probes keep the hand-overs quick.
+    qputenv("VELMORAN_CONN_TIMINGS", "requestTimeoutMs=1000,probeCount=3");
     qputenv("VELMORAN_MAINLINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(primary->port()));
     qputenv("VELMORAN_SPARELINK_HOST", QByteArray("127.0.0.1:") + QByteArray::number(spare->port()));
 
     QVERIFY(kuConnectionManager::instance());
+    kuConnectionManager::instance()->setReloginTimings(100, 400, 120000);
     form = kuLoginForm::instance();
     connect(form, &QDialog::accepted, &mainWindow, &QWidget::show);
     form->show();
@@ -201,31 +206,103 @@ void tst_LoginSession::refusedHiddenReloginShowsTheForm()
     QVERIFY(!acceptButton()->isEnabled());
     type(edit("editPassword"), QStringLiteral("demo"));
     QVERIFY(acceptButton()->isEnabled());
+    // A refusal ends the restoring at once: nothing more goes out.
     QCOMPARE(logins(*spare, QStringLiteral("DEMO")), 1);
+    QVERIFY(!kuConnectionManager::instance()->isRestoring());
+    QVERIFY(!kuConnectionManager::instance()->isReloginScheduled());
 }
 
-void tst_LoginSession::unreachableHiddenReloginShowsItsServer()
+void tst_LoginSession::unreachableHiddenReloginKeepsTrying()
 {
     // Logged in on the spare server again; it drops too while the primary one
-    // is still down: the form comes back showing the server the re-login tried,
-    // and the next login goes there.
+    // is still down: the hidden form tries both in turn, each time told when
+    // the next try is, and once the primary one is back the session is too.
     spare->setRefuseLogins(0);
     auto* servers = formChild<QComboBox>(form, "comboServers");
     login(QStringLiteral("demo"), QStringLiteral("demo"));
     QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 10000);
     QCOMPARE(servers->currentIndex(), 1);
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    QSignalSpy status(manager.data(), &kuConnectionManager::restoringStatus);
+    auto scheduled = [&status] {
+        int n = 0;
+        for (const auto& args : qAsConst(status))
+            n += args.at(0).toBool() && args.at(1).toInt() >= 0 ? 1 : 0;
+        return n;
+    };
     spare->stopListening();
-    QTRY_VERIFY_WITH_TIMEOUT(form->isVisible(), 30000);
-    QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 10000);
-    QCOMPARE(catcher.boxes.first().text, QStringLiteral("Ошибка сетевого доступа."));
-    QCOMPARE(kuConnectionManager::instance()->currentIndex(), 0);
-    QCOMPARE(servers->currentText(), QStringLiteral("Основной сервер"));
+    QTRY_VERIFY_WITH_TIMEOUT(scheduled() >= 4, 30000);
+    QVERIFY(manager->isRestoring());
+    QVERIFY(!form->isVisible());
+    QVERIFY(catcher.boxes.isEmpty());
 
     QVERIFY(primary->restartListening());
-    login(QStringLiteral("demo"), QStringLiteral("demo"));
-    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!manager->isRestoring(), 10000);
+    QCOMPARE(status.last(), (QVariantList{false, -1}));
+    QVERIFY(!manager->connection()->sessionId().isEmpty());
+    QCOMPARE(manager->currentIndex(), 0);
     QCOMPARE(logins(*primary, QStringLiteral("DEMO")), 1);
+    QVERIFY(!form->isVisible());
+    QVERIFY(mainWindow.isVisible());
+    QVERIFY(catcher.boxes.isEmpty());
     QVERIFY(spare->restartListening());
+}
+
+void tst_LoginSession::reloginOutlastsBadAnswers_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("hanging") << int(kuDemoHostile::Hang);
+    QTest::newRow("no session") << int(kuDemoHostile::NoSession);
+    QTest::newRow("cut off") << int(kuDemoHostile::CutOff);
+}
+
+void tst_LoginSession::reloginOutlastsBadAnswers()
+{
+    // The server in use drops; the other one answers its next two logins
+    // badly. The re-login goes on, on both in turn, until the other one answers.
+    QFETCH(int, mode);
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    const int from = manager->currentIndex();
+    kuDemoServer* lost = from == 0 ? primary.get() : spare.get();
+    kuDemoServer* other = from == 0 ? spare.get() : primary.get();
+    other->setHostile(kuDemoHostile::Mode(mode), QStringLiteral("kuAuthorized"), 2);
+    lost->stopListening();
+    QTRY_VERIFY_WITH_TIMEOUT(manager->isRestoring(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!manager->isRestoring(), 30000);
+    QVERIFY(!manager->connection()->sessionId().isEmpty());
+    QCOMPARE(manager->currentIndex(), 1 - from);
+    QCOMPARE(logins(*other, QStringLiteral("DEMO")), 3);
+    QVERIFY(!form->isVisible());
+    QVERIFY(mainWindow.isVisible());
+    QVERIFY(catcher.boxes.isEmpty());
+    QVERIFY(lost->restartListening());
+}
+
+void tst_LoginSession::refusedCertificateIsNoOutage()
+{
+    // The server in use drops and the other one's certificate is not accepted
+    // (verified as a remote server's is): the form comes back saying so, not
+    // as an outage, and nothing is tried again.
+    const QPointer<kuConnectionManager> manager = kuConnectionManager::instance();
+    const int from = manager->currentIndex();
+    kuDemoServer* lost = from == 0 ? primary.get() : spare.get();
+    kuDemoServer* other = from == 0 ? spare.get() : primary.get();
+    kuTlsPolicy strict;
+    strict.setLoopbackExempt(false);
+    kuTlsPolicy::setProcessPolicy(strict);
+    lost->stopListening();
+    QTRY_VERIFY_WITH_TIMEOUT(form->isVisible(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 10000);
+    QCOMPARE(catcher.boxes.first().text,
+             QStringLiteral("Сертификат сервера 127.0.0.1 не принят: сертификат выдан неизвестным центром "
+                            "сертификации.\nСоединение может быть перехвачено, поэтому пароль на сервер не отправлен."));
+    QVERIFY(!manager->isRestoring());
+    QVERIFY(!manager->isReloginScheduled());
+    QCOMPARE(manager->currentIndex(), 1 - from);
+    // The login never reached the server.
+    QVERIFY(other->requests().isEmpty());
+    kuTlsPolicy::setProcessPolicy(kuTlsPolicy());
+    QVERIFY(lost->restartListening());
 }
 
 LOGINFORM_TEST_MAIN(tst_LoginSession)

@@ -39,6 +39,7 @@ private slots:
     void movingTabsMovesPages_data();
     void movingTabsMovesPages();
     void connectionStatus();
+    void restoringTellsTheNextTry();
     void clockRunsAcrossMidnight();
 
 private:
@@ -398,6 +399,22 @@ void tst_TabWidget::connectionStatus()
     QVERIFY(statusImage("online.png") != statusImage("offline.png"));
     tabs->setStatus(true);
     QCOMPARE(status->pixmap()->toImage(), statusImage("online.png"));
+}
+
+// The row tells, on the clock beside it, when the next try to restore the connection is.
+void tst_TabWidget::restoringTellsTheNextTry()
+{
+    QLabel* restore = label(tabs, "restoreLabel");
+    QVERIFY(restore->isHidden());
+    QVERIFY(setServerDateTime(QDate(2026, 12, 9), QTime(23, 59, 30)));
+    tabs->setRestoring(true, 45000);
+    QVERIFY(!restore->isHidden());
+    QCOMPARE(restore->text(),
+             QStringLiteral("Идет восстановление соединения с сервером. Следующая попытка в 00:00:15"));
+    tabs->setRestoring(true, -1);
+    QCOMPARE(restore->text(), QStringLiteral("Идет восстановление соединения с сервером..."));
+    tabs->setRestoring(false, -1);
+    QVERIFY(restore->isHidden());
 }
 
 void tst_TabWidget::clockRunsAcrossMidnight()
