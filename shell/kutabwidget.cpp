@@ -7,8 +7,10 @@
 #include "serverclock.h"
 
 #include <QBoxLayout>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
+#include <QScreen>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QSpacerItem>
@@ -332,4 +334,18 @@ void kuTabWidget::timerEvent(QTimerEvent* event)
     }
     advanceServerClock(1);
     setCurrentTime();
+}
+
+QSize kuTabWidget::minimumSizeHint() const
+{
+    const QSize hint = QWidget::minimumSizeHint();
+    const QWidget* top = window();
+    const QScreen* screen = top ? top->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return hint;
+    // What the main window adds around this widget: its frame, menu and status bars.
+    QSize chrome(16, 120);
+    if (top && top != this && top->isVisible())
+        chrome = top->frameGeometry().size() - size();
+    return hint.boundedTo((screen->availableGeometry().size() - chrome).expandedTo(QSize(0, 0)));
 }

@@ -38,6 +38,8 @@ public:
     bool status() const { return m_status; }
 
     kuTabBar* tabBar() const;
+    // However many windows a layout holds, the main window still fits its screen.
+    QSize minimumSizeHint() const override;
 
 public slots:
     // A new workspace named after its position; returns its tab index.

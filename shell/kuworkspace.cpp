@@ -5,9 +5,12 @@
 #include "kuicontitlewidget.h"
 #include "kuqueuedmessagetoolbar.h"
 #include "kuwindowbase.h"
+#include "kuwindowplacement.h"
 #include "sectionwidget.h"
 
 #include <QDebug>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -25,6 +28,9 @@ bool endsStreamsWhenHidden(WinType type)
 {
     return type == wtQuotes;
 }
+
+// The least a trading window needs to show a few rows and its columns' heads, with its tab.
+const QSize leastWindowSize(240, 180);
 
 kuWindowBase* tradingWindow(const ads::SectionContent::RefPtr& sc)
 {
@@ -79,7 +85,19 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
 
     const ads::SectionContent::RefPtr sc =
             ads::SectionContent::newSectionContent(uniqueName, m_container, titleWidget, window);
-    ads::SectionWidget* section = m_container->addSectionContent(sc, nullptr, ads::CenterDropArea);
+    // Beside or as a tab of the roomiest section, never squeezing one below what it can show.
+    const kuWindowPlacement place =
+            kuPlaceWindow(m_container, layoutSize(), window->minimumSizeHint().expandedTo(leastWindowSize));
+    kuSplitShare share;
+    for (const auto& rect : kuSectionRects(m_container, layoutSize())) {
+        if (rect.first == place.section && place.area != ads::CenterDropArea)
+            share = kuShareBeforeSplit(place.section, rect.second.size());
+    }
+    ads::SectionWidget* section = m_container->addSectionContent(sc, place.section, ads::DropArea(place.area));
+    kuShareSplit(share, section);
+    // A window opened as a tab is the one shown.
+    if (section && section->contentCount() > 1)
+        section->setCurrentIndex(section->indexOfContent(sc));
     sc->setTitle(title);
     if (keptWhenHidden(window->winType()))
         sc->setFlags(ads::SectionContent::KeptWhenHidden);
@@ -107,6 +125,20 @@ ads::SectionWidget* kuWorkSpace::addWindow(kuWindowBase* window, const QString& 
             },
             Qt::DirectConnection);
     return section;
+}
+
+QSize kuWorkSpace::layoutSize() const
+{
+    if (m_container && m_container->isVisible())
+        return m_container->size();
+    // Not shown yet (a layout being restored): the main window's first size, 60 % of the
+    // screen, less its menu, tabs and status bar.
+    QSize size(960, 600);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = screen->availableGeometry().size() * 0.6;
+    if (const QWidget* top = window(); top && top != this && top->isVisible())
+        size = top->size();
+    return size - QSize(0, 80);
 }
 
 ads::SectionContent::RefPtr kuWorkSpace::sectionContent(const QString& uniqueName) const

@@ -55,6 +55,8 @@ public slots:
 private:
     // By creation, so saved layouts and re-subscriptions keep one order.
     QList<ads::SectionContent::RefPtr> orderedContents() const;
+    // The container's size, or an estimate of it while it is not shown.
+    QSize layoutSize() const;
 
     QPointer<ads::ContainerWidget> m_container;
     QPointer<kuQueuedMessageToolBar> m_messageBar;

@@ -8,6 +8,8 @@
 
 #include <QInputDialog>
 #include <QLabel>
+#include <QMainWindow>
+#include <QScreen>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
@@ -41,6 +43,7 @@ private slots:
     void connectionStatus();
     void restoringTellsTheNextTry();
     void clockRunsAcrossMidnight();
+    void mainWindowFitsTheScreen();
 
 private:
     QStringList pageOrder() const;
@@ -436,4 +439,34 @@ void tst_TabWidget::clockRunsAcrossMidnight()
 }
 
 QTEST_MAIN(tst_TabWidget)
+// However much a layout's windows ask for, the main window around the tabs never asks
+// for more than the screen has.
+void tst_TabWidget::mainWindowFitsTheScreen()
+{
+    QMainWindow main;
+    auto* own = new kuTabWidget;
+    main.setCentralWidget(own);
+    own->newWorkSpace();
+    kuWorkSpace* workspace = own->currentWorkSpace();
+    QVERIFY(workspace);
+    // As a docking state restored from a file can stack them: nine in one column.
+    for (int i = 0; i < 9; ++i) {
+        auto* window = new TestWindow(wtOrderBook, i + 1);
+        window->setMinimumSize(500, 400);
+        const auto content = ads::SectionContent::newSectionContent(QString::number(i), workspace->container(),
+                                                                    new QLabel(QString::number(i)), window);
+        QVERIFY(workspace->container()->addSectionContent(content, nullptr, ads::BottomDropArea));
+    }
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QSize available = main.screen()->availableGeometry().size();
+    QTRY_VERIFY(main.minimumSize().isValid());
+    QVERIFY2(main.minimumSize().width() <= available.width() && main.minimumSize().height() <= available.height(),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                .arg(main.minimumSize().width())
+                                .arg(main.minimumSize().height())
+                                .arg(available.width())
+                                .arg(available.height())));
+}
+
 #include "tst_tabwidget.moc"

@@ -34,6 +34,8 @@ private slots:
     void windowStatesLeaveHiddenOut();
     void subscribeWindows();
     void closedWindowsGo();
+    void placement_data();
+    void placement();
     void dockStateRoundTrip();
     void dockStateWithoutWindows();
     void hideWindows();
@@ -295,6 +297,51 @@ void tst_WorkSpace::closedWindowsGo()
     QVERIFY(ws->addWindow(new TestWindow(wtChart, 5), "chart", "chart"));
 }
 
+// Each new window goes beside the roomiest section, halving its longer side, while both
+// halves keep what they need; after that it becomes a tab of the roomiest section.
+void tst_WorkSpace::placement_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("windows");
+    QTest::addColumn<QString>("tree");
+    QTest::newRow("one") << QSize(960, 520) << 1 << "H[w1]";
+    QTest::newRow("second beside the first") << QSize(960, 520) << 2 << "H[w1,w2]";
+    QTest::newRow("third under the roomier half") << QSize(960, 520) << 3 << "H[V[w1,w3],w2]";
+    QTest::newRow("fourth under the other half") << QSize(960, 520) << 4 << "H[V[w1,w3],V[w2,w4]]";
+    QTest::newRow("nine on a wide screen") << QSize(1600, 900) << 9
+                                           << "H[V[H[V[w1,w9],w5],H[w3,w6]],V[H[w2,w7],H[w4,w8]]]";
+    QTest::newRow("tall area stacks") << QSize(400, 900) << 2 << "H[V[w1,w2]]";
+    // Tabs go where they share with the fewest, the new one in front.
+    QTest::newRow("no room: tabs") << QSize(400, 300) << 3 << "H[w1+w2+w3*]";
+    QTest::newRow("nine in a small window") << QSize(800, 440) << 9
+                                            << "H[V[w1+w5+w9*,w3+w6*],V[w2+w7*,w4+w8*]]";
+}
+
+void tst_WorkSpace::placement()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, windows);
+    QFETCH(QString, tree);
+    ws->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ws));
+    // The message bar and the frame take the difference.
+    ws->resize(size + ws->size() - ws->container()->size());
+    QTRY_COMPARE(ws->container()->size(), size);
+    for (int i = 1; i <= windows; ++i) {
+        auto* window = new TestWindow(wtOrderBook, i);
+        const QString name = QStringLiteral("w%1").arg(i);
+        QVERIFY(ws->addWindow(window, name, name));
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(dockingtest::layoutTree(ws->container()), tree);
+    // No window is made smaller than the least a window can show in.
+    for (ads::SectionWidget* section : ws->container()->sections()) {
+        QTRY_VERIFY(section->width() > 0);
+        QVERIFY2(section->width() >= 240 && section->height() >= 180,
+                 qPrintable(QStringLiteral("%1x%2").arg(section->width()).arg(section->height())));
+    }
+}
+
 void tst_WorkSpace::dockStateRoundTrip()
 {
     const QStringList names{"kuQuotes", "chart", "book"};
@@ -304,7 +351,7 @@ void tst_WorkSpace::dockStateRoundTrip()
     // A hidden window is not part of the saved layout.
     QVERIFY(ws->container()->hideSectionContent(ws->sectionContent("kuQuotes")));
     const QString layout = dockingtest::layoutTree(ws->container());
-    QCOMPARE(layout, QStringLiteral("V[chart,book]"));
+    QCOMPARE(layout, QStringLiteral("H[book,chart]"));
 
     // The main window keeps the state as Base64 text and restores it after the windows exist again.
     const QString saved = QString::fromLatin1(ws->saveDockState().toBase64());
@@ -316,12 +363,12 @@ void tst_WorkSpace::dockStateRoundTrip()
     // Only the saved windows are made again, in another order: the state places them by name.
     const QList<QJsonObject> states = ws->windowStates();
     QCOMPARE(states.size(), 2);
-    for (int i = states.size() - 1; i >= 0; --i) {
+    for (int i = 0; i < states.size(); ++i) {
         const QString name = states.at(i).value("objectName").toString();
         const auto type = WinType(states.at(i).value("winType").toInt());
         QVERIFY(restored.addWindow(new TestWindow(type), name, name));
     }
-    QCOMPARE(dockingtest::layoutTree(restored.container()), QStringLiteral("V[book,chart]"));
+    QCOMPARE(dockingtest::layoutTree(restored.container()), QStringLiteral("H[chart,book]"));
     QVERIFY(restored.restoreDockState(QByteArray::fromBase64(saved.toLatin1())));
     QCOMPARE(dockingtest::layoutTree(restored.container()), layout);
 
