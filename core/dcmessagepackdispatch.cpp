@@ -131,7 +131,10 @@ void dcMessagePack::processTradeData(const QByteArray& hexData, WinType winType)
             emit on_snapshotOrders(buildOrders(begin, end));
         break;
     case wtTrades:
-        emit on_snapshotTrades(buildTrades(begin, end));
+        if (hexData.isEmpty())
+            snapshotFailed(winType, 0);
+        else
+            emit on_snapshotTrades(buildTrades(begin, end));
         break;
     case wtInitInfo: {
         // A list that failed, or holds no instrument, restores no layout: the windows wait

@@ -60,9 +60,21 @@ void kuTrades::init()
 
 void kuTrades::subscribe()
 {
+    askSnapshotAgain();
+    loadAccounts();
+}
+
+void kuTrades::askSnapshotAgain()
+{
     requestSnapshot(this, &kuAbstractDataConverter::on_snapshotTrades, &kuTrades::slot_snapshotTrades,
                     [](kuAbstractConn* conn) { conn->getTrades(); });
-    loadAccounts();
+}
+
+void kuTrades::showFailedSnapshot()
+{
+    // No rows would read as "no trades": they go and the window says why.
+    m_proxy->clear();
+    setFailedText(m_view, tr("Не удалось загрузить сделки."));
 }
 
 kuTrades::ParsedRows kuTrades::parseTrades(const QJsonObject& jsonTrades)

@@ -37,6 +37,8 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showFailedSnapshot() override;
+    void askSnapshotAgain() override;
 
 private:
     void init();

@@ -334,6 +334,7 @@ void tst_Converter::failedRequests_data()
     QTest::newRow("order book") << "market" << 10 << QStringList{failed("биржевые заявки"), "snapshotFailed 10 3"};
     QTest::newRow("positions") << "trade" << 80 << QStringList{failed("состояние счета"), "snapshotFailed 80 0"};
     QTest::newRow("orders") << "trade" << 82 << QStringList{failed("поручения"), "snapshotFailed 82 0"};
+    QTest::newRow("trades") << "trade" << 83 << QStringList{failed("сделки"), "snapshotFailed 83 0"};
     QTest::newRow("report") << "additional" << 2000
                             << QStringList{failed("данные отчёта"), "additional 2000 [] {\"k\":1}"};
     // No list is no empty list: the windows wait for the one asked for again.

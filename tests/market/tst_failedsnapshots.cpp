@@ -1,4 +1,4 @@
-// Orders, positions and order book windows whose snapshot did not come: they say so in
+// Orders, trades, positions and order book windows whose snapshot did not come: they say so in
 // place of their rows, ask again once the server answers, and show the rows that then come.
 #include "dcmessagepack.h"
 #include "demorequests.h"
@@ -11,6 +11,8 @@
 #include "kuordersmodel.h"
 #include "kuportfolio.h"
 #include "kuportfoliomodel.h"
+#include "kutrades.h"
+#include "kutradesmodel.h"
 #include "orderbookfixture.h"
 
 #include <QtTest>
@@ -55,6 +57,23 @@ Kind kind(const QString& name, int bookPaper = paper::share)
                     emit c->on_snapshotOrders(QJsonObject{
                             {"ACC1", QJsonArray{QJsonObject{{"order_id", 1}, {"paper_id", 301}, {"status", 1}}}}});
                 }};
+    if (name == "trades")
+        return {wtTrades,
+                "kuGetTrades",
+                "getTrades",
+                "Не удалось загрузить сделки." + again,
+                [] { return new kuTrades; },
+                [](kuWindowBase* w) {
+                    const auto* model = static_cast<kuTrades*>(w)->model();
+                    int n = 0;
+                    for (int top = 0; top < model->rowCount(); ++top)
+                        n += model->rowCount(model->index(top, 0));
+                    return n;
+                },
+                [](dcMessagePack* c) {
+                    emit c->on_snapshotTrades(QJsonObject{
+                            {"ACC1", QJsonArray{QJsonObject{{"trade_id", 1}, {"paper_id", 301}, {"amount", 10}}}}});
+                }};
     if (name == "positions")
         return {wtPortfolio,
                 "kuGetPortfolio",
@@ -94,6 +113,7 @@ void kinds()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("orders") << "orders";
+    QTest::newRow("trades") << "trades";
     QTest::newRow("positions") << "positions";
     QTest::newRow("order book") << "order book";
 }
@@ -150,7 +170,7 @@ private slots:
             accounts->setCheckedItems({"ACC2"});
 
         // Another stream's or another instrument's failure is not this window's.
-        emit converter->on_snapshotFailed(wtTrades, 0);
+        emit converter->on_snapshotFailed(k.winType == wtTrades ? wtOrders : wtTrades, 0);
         emit converter->on_snapshotFailed(k.winType, k.winType == wtOrderBook ? paper::bond : 7);
         QVERIFY(window->isBusy());
         QCOMPARE(window->failedText(), QString());
@@ -272,7 +292,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("hang");
-        for (const char* name : {"orders", "positions", "order book"}) {
+        for (const char* name : {"orders", "trades", "positions", "order book"}) {
             QTest::newRow(qPrintable(QStringLiteral("%1, failed").arg(name))) << name << false;
             QTest::newRow(qPrintable(QStringLiteral("%1, timed out").arg(name))) << name << true;
         }
