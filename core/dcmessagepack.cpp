@@ -25,6 +25,15 @@ void warnUnreadable(const QString& error)
         qWarning().noquote() << "Unreadable reply:" << error << kuRepeatedWarnings::moreSince(unlogged);
 }
 
+bool readReply(kuMsgPackReader& reader, const QByteArray& hexData)
+{
+    QString error;
+    if (reader.readHex(hexData, &error))
+        return true;
+    warnUnreadable(error);
+    return false;
+}
+
 } // namespace dcMessagePackImpl
 
 dcMessagePack::dcMessagePack(QObject* parent) : kuAbstractDataConverter(parent), candleStore(new kuCandleStore)
@@ -77,11 +86,8 @@ dcMessagePack::Reply dcMessagePack::unpackReply(const QByteArray& hexData) const
 {
     Reply reply;
     kuMsgPackReader& reader = threadReader();
-    QString error;
-    if (!reader.readHex(hexData, &error)) {
-        warnUnreadable(error);
+    if (!readReply(reader, hexData))
         return reply;
-    }
     reply.readable = true;
     reply.value = kuMsgPackReader::toVariant(reader.root());
     if (reader.root().type == MSGPACK_OBJECT_MAP) {
@@ -100,11 +106,8 @@ const msgpack_object& dcMessagePack::decodeList(kuMsgPackReader& reader, WinType
         reportFailedRequest(winType);
         return emptyList();
     }
-    QString error;
     int errorCode = 0;
-    if (!reader.readHex(hexData, &error)) {
-        warnUnreadable(error);
-    } else {
+    if (readReply(reader, hexData)) {
         const msgpack_object& root = reader.root();
         if (root.type == MSGPACK_OBJECT_ARRAY)
             return root;

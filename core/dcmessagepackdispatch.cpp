@@ -197,10 +197,7 @@ void dcMessagePack::processAdditionalData(const QByteArray& hexData, WinType win
 void dcMessagePack::processUpdates(const QByteArray& hexData)
 {
     kuMsgPackReader& reader = threadReader();
-    QString error;
-    const bool readable = reader.readHex(hexData, &error);
-    if (!readable)
-        warnUnreadable(error);
+    const bool readable = readReply(reader, hexData);
     const msgpack_object& root = reader.root();
     if (!readable || root.type != MSGPACK_OBJECT_ARRAY) {
         // Reported, so that a closed session is not taken for a quiet poll.

@@ -17,10 +17,7 @@ void dcMessagePack::slot_orderStatus(QByteArray hexData, QJsonObject orderObject
     // A server's refusal is a map with its code; the one confirmation is [orderId]. Any
     // other body, readable or not, proves nothing: the order may or may not have gone through.
     kuMsgPackReader& reader = threadReader();
-    QString error;
-    const bool readable = reader.readHex(hexData, &error);
-    if (!readable)
-        warnUnreadable(error);
+    const bool readable = readReply(reader, hexData);
     const msgpack_object& root = reader.root();
     if (readable && root.type == MSGPACK_OBJECT_MAP) {
         emit on_orderOutcome(orderObject, ooRefused, serverErrorText(toInt(mapValue(root, errorCodeField))));

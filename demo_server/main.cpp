@@ -25,7 +25,7 @@ void onSignal(int number)
 
 // A fault option's "VALUE", "VALUE@SCRIPT" or "VALUE@SCRIPT:TIMES": the script alone, the
 // fault ending after that many of its requests.
-struct FaultSpec
+struct FaultRule
 {
     QString value;
     QString script;
@@ -33,17 +33,17 @@ struct FaultSpec
     bool ok = true;
 };
 
-FaultSpec faultSpec(const QString& text)
+FaultRule faultRule(const QString& text)
 {
-    FaultSpec spec;
-    spec.value = text.section(QLatin1Char('@'), 0, 0);
+    FaultRule rule;
+    rule.value = text.section(QLatin1Char('@'), 0, 0);
     const QString target = text.section(QLatin1Char('@'), 1);
-    spec.script = target.section(QLatin1Char(':'), 0, 0);
+    rule.script = target.section(QLatin1Char(':'), 0, 0);
     if (target.contains(QLatin1Char(':'))) {
-        spec.times = target.section(QLatin1Char(':'), 1).toInt(&spec.ok);
-        spec.ok = spec.ok && spec.times > 0 && !spec.script.isEmpty();
+        rule.times = target.section(QLatin1Char(':'), 1).toInt(&rule.ok);
+        rule.ok = rule.ok && rule.times > 0 && !rule.script.isEmpty();
     }
-    return spec;
+    return rule;
 }
 
 } // namespace
@@ -155,24 +155,24 @@ int main(int argc, char* argv[])
     }
     server.setReplyDelay(parser.value(delayOption).toInt());
     for (const QString& item : parser.values(statusOption)) {
-        const FaultSpec spec = faultSpec(item);
+        const FaultRule rule = faultRule(item);
         bool number = false;
-        const int code = spec.value.toInt(&number);
-        if (!spec.ok || !number || code < 0) {
+        const int code = rule.value.toInt(&number);
+        if (!rule.ok || !number || code < 0) {
             qCritical("--status wants code[@script[:times]], got %s", qPrintable(item));
             return 2;
         }
-        server.setReplyStatus(code, spec.script, spec.times);
+        server.setReplyStatus(code, rule.script, rule.times);
     }
     server.setDropConnections(parser.isSet(dropOption));
     for (const QString& item : parser.values(hostileOption)) {
-        const FaultSpec spec = faultSpec(item);
-        const kuDemoHostile::Mode mode = kuDemoHostile::fromName(spec.value);
-        if (mode == kuDemoHostile::None || !spec.ok) {
+        const FaultRule rule = faultRule(item);
+        const kuDemoHostile::Mode mode = kuDemoHostile::fromName(rule.value);
+        if (mode == kuDemoHostile::None || !rule.ok) {
             qCritical("unknown hostile mode %s (modes: %s)", qPrintable(item), qPrintable(kuDemoHostile::names()));
             return 2;
         }
-        server.setHostile(mode, spec.script, spec.times);
+        server.setHostile(mode, rule.script, rule.times);
     }
     if (parser.isSet(hostileBytesOption)) {
         server.setOversizedBytes(parser.value(hostileBytesOption).toInt());
