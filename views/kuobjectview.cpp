@@ -12,17 +12,24 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTimer>
+#include <QTreeView>
 
 // Follows the user's hand on the header and the model's new rows and values.
 class kuObjectView::Watch : public QObject
 {
 public:
-    Watch(kuObjectView* owner, QHeaderView* header, std::function<void()> refit)
+    Watch(kuObjectView* owner, QAbstractItemView* view, QHeaderView* header, std::function<void()> refit)
         : m_owner(owner), m_header(header), m_refit(std::move(refit))
     {
         m_timer.setSingleShot(true);
         connect(&m_timer, &QTimer::timeout, this, [this] { m_refit(); });
+        // Rows scrolled or opened into sight may hold wider values.
+        const auto rows = [this] { schedule(rowsRefitDelay); };
+        connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, rows);
+        if (auto* tree = qobject_cast<QTreeView*>(view))
+            connect(tree, &QTreeView::expanded, this, rows);
         // The header's mouse events arrive at its viewport.
         header->viewport()->installEventFilter(this);
         connect(header, &QHeaderView::sectionResized, this, &Watch::sectionResized);
@@ -183,9 +190,9 @@ void kuObjectView::restoreColumnState(QHeaderView* header, const QString& state)
     applyColumnState();
 }
 
-void kuObjectView::watchColumns(QHeaderView* header, std::function<void()> refit)
+void kuObjectView::watchColumns(QAbstractItemView* view, QHeaderView* header, std::function<void()> refit)
 {
-    m_watch = std::make_unique<Watch>(this, header, std::move(refit));
+    m_watch = std::make_unique<Watch>(this, view, header, std::move(refit));
 }
 
 void kuObjectView::watchModel(QAbstractItemModel* model)

@@ -16,6 +16,7 @@
 #include <memory>
 
 class QAbstractItemModel;
+class QAbstractItemView;
 class QHeaderView;
 class QMouseEvent;
 class QObject;
@@ -61,8 +62,9 @@ protected:
     // number: the view scrolls instead.
     void fitColumns(QHeaderView* header);
     // Starts following the user's drags on the header and refits with refit
-    // (the view's own fitColumns) when rows or values arrive in the model.
-    void watchColumns(QHeaderView* header, std::function<void()> refit);
+    // (the view's own fitColumns) when rows or values arrive in the model or
+    // come into sight.
+    void watchColumns(QAbstractItemView* view, QHeaderView* header, std::function<void()> refit);
     void watchModel(QAbstractItemModel* model);
     // The column-0 index of each row shown now, at most a screenful.
     virtual QVector<QModelIndex> shownRows() const = 0;

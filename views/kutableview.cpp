@@ -19,7 +19,7 @@ kuTableView::kuTableView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(24);
     setAcceptDrops(true);
     setItemDelegate(new kuItemDelegate(this));
-    watchColumns(horizontalHeader(), [this] { fitColumns(); });
+    watchColumns(this, horizontalHeader(), [this] { fitColumns(); });
 }
 
 void kuTableView::setModel(QAbstractItemModel* model)

@@ -23,7 +23,7 @@ kuTreeView::kuTreeView(QWidget* parent) : QTreeView(parent), m_delegate(new kuTr
     header()->setSectionResizeMode(QHeaderView::Stretch);
     header()->setSectionsMovable(true);
     setAcceptDrops(false);
-    watchColumns(header(), [this] { fitColumns(); });
+    watchColumns(this, header(), [this] { fitColumns(); });
     connect(this, &QAbstractItemView::doubleClicked, this, &kuTreeView::toggleTopRow);
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { noteAccount(index, true); });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { noteAccount(index, false); });
