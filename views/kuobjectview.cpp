@@ -84,6 +84,7 @@ private:
         if (m_owner->m_fitting || !m_userSizing)
             return;
         m_owner->m_keptSections.insert(section);
+        m_owner->m_savedSections.remove(section);
         // The drag stops at the column's widest number: a cut number is a wrong one.
         const int number = m_owner->m_numberWidths.value(section);
         if (size < number) {
@@ -181,9 +182,11 @@ void kuObjectView::restoreColumnState(QHeaderView* header, const QString& state)
         // The header would fit a state of another column list to its sections
         // (cutting or padding it); such a state belongs to other columns.
         if (savedSectionCount(bytes) == header->count() && header->restoreState(bytes)) {
-            // The saved widths are the user's.
+            // A saved width is kept, but it may be one fitted to other values
+            // (or none yet): it only grows to show its header and values.
+            m_keptSections.clear();
             for (int section = 0; section < header->count(); ++section)
-                m_keptSections.insert(section);
+                m_savedSections.insert(section);
         }
     }
     readColumnState();
@@ -253,7 +256,10 @@ void kuObjectView::fitColumns(QHeaderView* header)
             const int title = header->sectionSizeHint(section);
             size = qMax(qMax(header->minimumSectionSize(), title),
                         qMax(qMin(m_valueWidths.value(section), qMax(title, textCap)), number));
-            free << at;
+            if (m_savedSections.contains(section))
+                size = qMax(size, header->sectionSize(section));
+            else
+                free << at;
         }
         sizes << size;
         total += size;

@@ -57,9 +57,9 @@ protected:
     void restoreColumnState(QHeaderView* header, const QString& state);
     // Each shown column gets the width of its header and of the widest value
     // seen in it (a text only within reason), and the columns the user did not
-    // size share what is left of the width; a width the user dragged or the
-    // saved layout gave is kept. A column never gets narrower than its widest
-    // number: the view scrolls instead.
+    // size share what is left of the width; a width the user dragged is kept,
+    // one the saved layout gave is kept or widened to show header and values.
+    // A column never gets narrower than its widest number: the view scrolls instead.
     void fitColumns(QHeaderView* header);
     // Starts following the user's drags on the header and refits with refit
     // (the view's own fitColumns) when rows or values arrive in the model or
@@ -90,7 +90,9 @@ private:
     void measureValues(const QHeaderView* header);
 
     std::unique_ptr<Watch> m_watch;
+    // Sections the user sized, and sections the saved layout sized.
     QSet<int> m_keptSections;
+    QSet<int> m_savedSections;
     QHash<int, int> m_valueWidths;
     QHash<int, int> m_numberWidths;
     bool m_fitting = false;
