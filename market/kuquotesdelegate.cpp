@@ -9,7 +9,7 @@ namespace {
 constexpr int maxTexts = 8192;
 } // namespace
 
-kuQuotesDelegate::kuQuotesDelegate(QObject* parent) : QStyledItemDelegate(parent)
+kuQuotesDelegate::kuQuotesDelegate(QObject* parent) : kuItemDelegate(parent)
 {}
 
 const kuQuotesDelegate::Text& kuQuotesDelegate::preparedText(const QString& text, const QFont& font) const
@@ -38,7 +38,7 @@ void kuQuotesDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QStyle* style = widget ? widget->style() : QApplication::style();
     // A style sheet pads and paints the cells its own way: leave them to it.
     if (style->inherits("QStyleSheetStyle")) {
-        QStyledItemDelegate::paint(painter, option, index);
+        kuItemDelegate::paint(painter, option, index);
         return;
     }
     QStyleOptionViewItem opt = option;

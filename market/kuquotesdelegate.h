@@ -1,15 +1,16 @@
 #pragma once
 
+#include "kuitemdelegate.h"
+
 #include <QFont>
 #include <QHash>
 #include <QStaticText>
-#include <QStyledItemDelegate>
 
 // Paints the quotes cells as the standard delegate does, but keeps the laid
 // out text of each string: the table repaints many times a second and text
 // shaping is most of a cell's cost. A text that does not fit its cell goes
-// the standard way (eliding, wrapping).
-class kuQuotesDelegate : public QStyledItemDelegate
+// the standard way (eliding a text, wrapping; a number is never elided).
+class kuQuotesDelegate : public kuItemDelegate
 {
     Q_OBJECT
 public:

@@ -21,7 +21,8 @@
 
 namespace {
 
-constexpr int tabTextWidth = 80;
+// A tab shows a name of this many characters whole; a longer one is elided.
+constexpr int tabTextChars = 30;
 constexpr int statusIconSize = 20;
 
 } // namespace
@@ -193,7 +194,8 @@ void kuTabWidget::setTabName(int index, const QString& name)
 {
     if (!isValidIndex(index))
         return;
-    m_tabBar->setTabText(index, m_tabBar->fontMetrics().elidedText(name, Qt::ElideRight, tabTextWidth));
+    const QFontMetrics metrics = m_tabBar->fontMetrics();
+    m_tabBar->setTabText(index, metrics.elidedText(name, Qt::ElideRight, metrics.averageCharWidth() * tabTextChars));
     m_tabBar->setTabToolTip(index, name);
 }
 

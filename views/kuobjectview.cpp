@@ -1,14 +1,105 @@
 #include "kuobjectview.h"
 
+#include "kuitemdelegate.h"
 #include "kuobjectcolumnsetting.h"
 #include "kupaperinfodrag.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QBitArray>
 #include <QDataStream>
 #include <QHash>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
+
+// Follows the user's hand on the header and the model's new rows and values.
+class kuObjectView::Watch : public QObject
+{
+public:
+    Watch(kuObjectView* owner, QAbstractItemView* view, QHeaderView* header, std::function<void()> refit)
+        : m_owner(owner), m_header(header), m_refit(std::move(refit))
+    {
+        m_timer.setSingleShot(true);
+        connect(&m_timer, &QTimer::timeout, this, [this] { m_refit(); });
+        // Rows scrolled or opened into sight may hold wider values.
+        const auto rows = [this] { schedule(rowsRefitDelay); };
+        connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, rows);
+        if (auto* tree = qobject_cast<QTreeView*>(view))
+            connect(tree, &QTreeView::expanded, this, rows);
+        // The header's mouse events arrive at its viewport.
+        header->viewport()->installEventFilter(this);
+        connect(header, &QHeaderView::sectionResized, this, &Watch::sectionResized);
+    }
+
+    void watchModel(QAbstractItemModel* model)
+    {
+        for (const auto& connection : m_modelConnections)
+            disconnect(connection);
+        m_modelConnections.clear();
+        if (!model)
+            return;
+        const auto rows = [this] { schedule(rowsRefitDelay); };
+        m_modelConnections << connect(model, &QAbstractItemModel::rowsInserted, this, rows)
+                           << connect(model, &QAbstractItemModel::layoutChanged, this, rows)
+                           << connect(model, &QAbstractItemModel::modelReset, this,
+                                      [this] {
+                                          m_owner->m_valueWidths.clear();
+                                          m_owner->m_numberWidths.clear();
+                                          schedule(rowsRefitDelay);
+                                      })
+                           << connect(model, &QAbstractItemModel::dataChanged, this,
+                                      [this] { schedule(valuesRefitDelay); });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            m_userSizing = true;
+            break;
+        case QEvent::MouseButtonRelease:
+            m_userSizing = false;
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void schedule(int delay)
+    {
+        // A burst of values refits once; new rows do not wait behind a values refit.
+        if (!m_timer.isActive() || m_timer.remainingTime() > delay)
+            m_timer.start(delay);
+    }
+
+    void sectionResized(int section, int, int size)
+    {
+        if (m_owner->m_fitting || !m_userSizing)
+            return;
+        m_owner->m_keptSections.insert(section);
+        m_owner->m_savedSections.remove(section);
+        // The drag stops at the column's widest number: a cut number is a wrong one.
+        const int number = m_owner->m_numberWidths.value(section);
+        if (size < number) {
+            const QScopedValueRollback<bool> fitting(m_owner->m_fitting, true);
+            m_header->resizeSection(section, number);
+        }
+    }
+
+    kuObjectView* m_owner;
+    QHeaderView* m_header;
+    std::function<void()> m_refit;
+    QTimer m_timer;
+    QList<QMetaObject::Connection> m_modelConnections;
+    bool m_userSizing = false;
+};
 
 kuObjectView::kuObjectView()
 {
@@ -90,33 +181,103 @@ void kuObjectView::restoreColumnState(QHeaderView* header, const QString& state)
         const QByteArray bytes = QByteArray::fromBase64(state.toLatin1());
         // The header would fit a state of another column list to its sections
         // (cutting or padding it); such a state belongs to other columns.
-        if (savedSectionCount(bytes) == header->count())
-            header->restoreState(bytes);
+        if (savedSectionCount(bytes) == header->count() && header->restoreState(bytes)) {
+            // A saved width is kept, but it may be one fitted to other values
+            // (or none yet): it only grows to show its header and values.
+            m_keptSections.clear();
+            for (int section = 0; section < header->count(); ++section)
+                m_savedSections.insert(section);
+        }
     }
     readColumnState();
     applyColumnState();
+}
+
+void kuObjectView::watchColumns(QAbstractItemView* view, QHeaderView* header, std::function<void()> refit)
+{
+    m_watch = std::make_unique<Watch>(this, view, header, std::move(refit));
+}
+
+void kuObjectView::watchModel(QAbstractItemModel* model)
+{
+    m_valueWidths.clear();
+    m_numberWidths.clear();
+    if (m_watch)
+        m_watch->watchModel(model);
+}
+
+void kuObjectView::measureValues(const QHeaderView* header)
+{
+    const QVector<QModelIndex> rows = shownRows();
+    for (int section = 0; section < header->count(); ++section) {
+        if (header->isSectionHidden(section))
+            continue;
+        int value = m_valueWidths.value(section);
+        int number = m_numberWidths.value(section);
+        for (const QModelIndex& row : rows) {
+            const QModelIndex cell = row.sibling(row.row(), section);
+            const int width = cellWidth(cell);
+            if (width <= 0)
+                continue;
+            value = qMax(value, width);
+            if (width > number && kuItemDelegate::isNumberText(cell.data(Qt::DisplayRole).toString()))
+                number = width;
+        }
+        m_valueWidths.insert(section, value);
+        m_numberWidths.insert(section, number);
+    }
 }
 
 void kuObjectView::fitColumns(QHeaderView* header)
 {
     if (!header)
         return;
-    // Spread the shown sections evenly over the width once, then leave them to
-    // the user. Computed from the header's geometry: while a view is being shown
-    // its header's viewport still has its old size.
+    header->setSectionResizeMode(QHeaderView::Interactive);
     QVector<int> shown;
     for (int section = 0; section < header->count(); ++section) {
         if (!header->isSectionHidden(section))
             shown << section;
     }
-    header->setSectionResizeMode(QHeaderView::Interactive);
     if (shown.isEmpty())
         return;
-    const int width = header->orientation() == Qt::Horizontal ? header->width() : header->height();
-    const int share = width / shown.size();
-    int rest = width % shown.size();
-    for (int section : shown)
-        header->resizeSection(section, qMax(header->minimumSectionSize(), share + (rest-- > 0 ? 1 : 0)));
+    measureValues(header);
+    // A long text (a note, a reason) does not push the other columns out of sight.
+    const int textCap = header->fontMetrics().averageCharWidth() * 40;
+    QVector<int> sizes;
+    QVector<int> free;
+    int total = 0;
+    for (int at = 0; at < shown.size(); ++at) {
+        const int section = shown.at(at);
+        const int number = m_numberWidths.value(section);
+        int size = 0;
+        if (m_keptSections.contains(section)) {
+            size = qMax(header->sectionSize(section), number);
+        } else {
+            const int title = header->sectionSizeHint(section);
+            size = qMax(qMax(header->minimumSectionSize(), title),
+                        qMax(qMin(m_valueWidths.value(section), qMax(title, textCap)), number));
+            if (m_savedSections.contains(section))
+                size = qMax(size, header->sectionSize(section));
+            else
+                free << at;
+        }
+        sizes << size;
+        total += size;
+    }
+    // Computed from the header's geometry: while a view is being shown its
+    // header's viewport still has its old size.
+    const int spare = header->width() - total;
+    if (spare > 0 && !free.isEmpty()) {
+        const int share = spare / free.size();
+        int rest = spare % free.size();
+        for (int at : free)
+            sizes[at] += share + (rest-- > 0 ? 1 : 0);
+    }
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    for (int at = 0; at < shown.size(); ++at) {
+        if (header->sectionSize(shown.at(at)) != sizes.at(at))
+            header->resizeSection(shown.at(at), sizes.at(at));
+    }
 }
 
 void kuObjectView::setPendingDrag(const QPoint& pressPoint, int paperID)

@@ -2,12 +2,21 @@
 
 #include "kuobjectheaderitem.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
+#include <QModelIndex>
 #include <QPoint>
+#include <QSet>
 #include <QSharedPointer>
 #include <QString>
+#include <QVector>
 
+#include <functional>
+#include <memory>
+
+class QAbstractItemModel;
+class QAbstractItemView;
 class QHeaderView;
 class QMouseEvent;
 class QObject;
@@ -19,6 +28,10 @@ class kuObjectView
 {
 public:
     using ColumnMap = QMap<int, QSharedPointer<kuObjectHeaderItem>>;
+
+    // How soon the widths follow new rows, and how often at most changed values.
+    static constexpr int rowsRefitDelay = 50;
+    static constexpr int valuesRefitDelay = 1000;
 
     kuObjectView();
     virtual ~kuObjectView();
@@ -42,7 +55,21 @@ protected:
     // A non-empty text is restored into the header when it was saved for as many
     // columns; then, in every case, the descriptors are re-read and applied.
     void restoreColumnState(QHeaderView* header, const QString& state);
-    static void fitColumns(QHeaderView* header);
+    // Each shown column gets the width of its header and of the widest value
+    // seen in it (a text only within reason), and the columns the user did not
+    // size share what is left of the width; a width the user dragged is kept,
+    // one the saved layout gave is kept or widened to show header and values.
+    // A column never gets narrower than its widest number: the view scrolls instead.
+    void fitColumns(QHeaderView* header);
+    // Starts following the user's drags on the header and refits with refit
+    // (the view's own fitColumns) when rows or values arrive in the model or
+    // come into sight.
+    void watchColumns(QAbstractItemView* view, QHeaderView* header, std::function<void()> refit);
+    void watchModel(QAbstractItemModel* model);
+    // The column-0 index of each row shown now, at most a screenful.
+    virtual QVector<QModelIndex> shownRows() const = 0;
+    // The width a cell's content takes in the view, or 0 for a cell drawn elsewhere.
+    virtual int cellWidth(const QModelIndex& index) const = 0;
 
     // The press a window's view recorded for a drag of an instrument.
     void setPendingDrag(const QPoint& pressPoint, int paperID);
@@ -55,4 +82,18 @@ protected:
     ColumnMap m_columns;
     QPoint m_pressPoint;
     int m_pressPaperID = 0;
+
+private:
+    class Watch;
+    friend class Watch;
+    // Widest value and widest number seen per section.
+    void measureValues(const QHeaderView* header);
+
+    std::unique_ptr<Watch> m_watch;
+    // Sections the user sized, and sections the saved layout sized.
+    QSet<int> m_keptSections;
+    QSet<int> m_savedSections;
+    QHash<int, int> m_valueWidths;
+    QHash<int, int> m_numberWidths;
+    bool m_fitting = false;
 };

@@ -1,5 +1,6 @@
 #include "kutableview.h"
 
+#include "kuitemdelegate.h"
 #include "kuobjectcolumnsetting.h"
 #include "kupaperinfomimedata.h"
 #include "kutableviewproxymodel.h"
@@ -17,11 +18,14 @@ kuTableView::kuTableView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setMinimumSectionSize(qMin(verticalHeader()->minimumSectionSize(), 24));
     verticalHeader()->setDefaultSectionSize(24);
     setAcceptDrops(true);
+    setItemDelegate(new kuItemDelegate(this));
+    watchColumns(this, horizontalHeader(), [this] { fitColumns(); });
 }
 
 void kuTableView::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
+    watchModel(model);
     auto* proxy = qobject_cast<kuTableViewProxyModel*>(model);
     if (!proxy) {
         if (model)
@@ -62,6 +66,32 @@ void kuTableView::setColumnState(const QString& state)
 void kuTableView::columnSetting()
 {
     kuObjectView::columnSetting();
+}
+
+QVector<QModelIndex> kuTableView::shownRows() const
+{
+    QVector<QModelIndex> rows;
+    const QAbstractItemModel* shown = model();
+    if (!shown)
+        return rows;
+    const int first = qMax(rowAt(0), 0);
+    int last = rowAt(viewport()->height() - 1);
+    if (last < 0)
+        last = qMin(shown->rowCount(rootIndex()) - 1, first + 200);
+    for (int row = first; row <= last; ++row) {
+        if (!isRowHidden(row))
+            rows << shown->index(row, 0, rootIndex());
+    }
+    return rows;
+}
+
+int kuTableView::cellWidth(const QModelIndex& index) const
+{
+    QAbstractItemDelegate* delegate = index.isValid() ? itemDelegate(index) : nullptr;
+    if (!delegate)
+        return 0;
+    // The grid line takes a pixel of the cell.
+    return delegate->sizeHint(viewOptions(), index).width() + (showGrid() ? 1 : 0);
 }
 
 void kuTableView::resizeEvent(QResizeEvent* event)

@@ -29,6 +29,8 @@ signals:
     void on_dropPaperID(int paperID);
 
 protected:
+    QVector<QModelIndex> shownRows() const override;
+    int cellWidth(const QModelIndex& index) const override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;

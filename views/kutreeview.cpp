@@ -23,6 +23,7 @@ kuTreeView::kuTreeView(QWidget* parent) : QTreeView(parent), m_delegate(new kuTr
     header()->setSectionResizeMode(QHeaderView::Stretch);
     header()->setSectionsMovable(true);
     setAcceptDrops(false);
+    watchColumns(this, header(), [this] { fitColumns(); });
     connect(this, &QAbstractItemView::doubleClicked, this, &kuTreeView::toggleTopRow);
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { noteAccount(index, true); });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { noteAccount(index, false); });
@@ -135,6 +136,7 @@ void kuTreeView::toggleTopRow(const QModelIndex& index)
 void kuTreeView::setModel(QAbstractItemModel* model)
 {
     QTreeView::setModel(model);
+    watchModel(model);
     auto* proxy = qobject_cast<kuTreeViewProxyModel*>(model);
     if (!proxy) {
         if (model)
@@ -185,6 +187,30 @@ void kuTreeView::setColumnState(const QString& state)
 void kuTreeView::columnSetting()
 {
     kuObjectView::columnSetting();
+}
+
+QVector<QModelIndex> kuTreeView::shownRows() const
+{
+    QVector<QModelIndex> rows;
+    const QAbstractItemModel* shown = model();
+    if (!shown)
+        return rows;
+    QModelIndex row = indexAt(QPoint(0, 0));
+    if (!row.isValid())
+        row = shown->index(0, 0, rootIndex());
+    const int screenful = qBound(1, viewport()->height() / qMax(1, fontMetrics().height()) + 1, 200);
+    for (; row.isValid() && rows.size() < screenful; row = indexBelow(row))
+        rows << row.sibling(row.row(), 0);
+    return rows;
+}
+
+int kuTreeView::cellWidth(const QModelIndex& index) const
+{
+    QAbstractItemDelegate* delegate = index.isValid() ? itemDelegate(index) : nullptr;
+    // An account row spans the columns: its width is not a column's.
+    if (!delegate || !index.parent().isValid())
+        return 0;
+    return delegate->sizeHint(viewOptions(), index).width();
 }
 
 void kuTreeView::resizeEvent(QResizeEvent* event)

@@ -46,6 +46,8 @@ public slots:
     void columnSetting() override;
 
 protected:
+    QVector<QModelIndex> shownRows() const override;
+    int cellWidth(const QModelIndex& index) const override;
     bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -4,7 +4,7 @@
 
 #include <QPainter>
 
-kuTreeViewDelegate::kuTreeViewDelegate(QObject* parent) : QStyledItemDelegate(parent)
+kuTreeViewDelegate::kuTreeViewDelegate(QObject* parent) : kuItemDelegate(parent)
 {}
 
 QColor kuTreeViewDelegate::gridColor() const

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "kuitemdelegate.h"
+
 #include <QColor>
-#include <QStyledItemDelegate>
 
 // Paints account rows as one line (title left, summary right) and item rows
 // with a grid of left and bottom edges.
-class kuTreeViewDelegate : public QStyledItemDelegate
+class kuTreeViewDelegate : public kuItemDelegate
 {
     Q_OBJECT
 public:

@@ -3,20 +3,32 @@
 
 #include <QtTest>
 
+#include <memory>
+
+#include "columnfit.h"
 #include "dcmessagepack.h"
 #include "fakesession.h"
+#include "kulasttrades.h"
 #include "kulasttradesitem.h"
 #include "kulasttradesmodel.h"
 #include "kuobjectheaderitem.h"
+#include "kuorderbook.h"
 #include "kuorderbookmodel.h"
 #include "kuorders.h"
+#include "kuordersview.h"
+#include "kupaperlistform.h"
+#include "kupaperlistview.h"
 #include "kuportfolio.h"
 #include "kuportfolioproxymodel.h"
+#include "kuportfolioview.h"
+#include "kuquotes.h"
 #include "kuquotesitem.h"
 #include "kuquotesmodel.h"
+#include "kuquotesview.h"
 #include "kurecordkeys.h"
 #include "kutrades.h"
 #include "kutradesmodel.h"
+#include "kutradesview.h"
 #include "msgpackfixture.h"
 #include "ordermanagerfixture.h"
 #include "orderrows.h"
@@ -273,6 +285,88 @@ private slots:
         // 3e9 at 0.6.
         QCOMPARE(position.sibling(position.row(), 8).data().toString(), QStringLiteral("1 800 000 000.00"));
         QCOMPARE(position.sibling(position.row(), 11).data().toString(), bigText);
+    }
+
+    // Every list window at its first widths, a little narrower than its
+    // columns: whole headers and whole values, the big numbers too.
+    void columnsReadWhole_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char* window : {"quotes", "orderBook", "lastTrades", "orders", "trades", "portfolio", "chooser"})
+            QTest::newRow(window) << QString::fromLatin1(window);
+    }
+
+    void columnsReadWhole()
+    {
+        QFETCH(QString, window);
+        FakeSession session;
+        session.conn()->session = "S1";
+        std::unique_ptr<QWidget> shown;
+        QAbstractItemView* view = nullptr;
+        QHeaderView* header = nullptr;
+        if (window == "quotes") {
+            auto* quotes = new kuQuotes;
+            shown.reset(quotes);
+            quotes->model()->appendQuote(decode(wtQuotes, quote(paper::big, big)).object);
+            quotes->model()->appendQuote(decode(wtQuotes, quote(paper::share, 1)).object);
+            view = quotes->view();
+            header = quotes->view()->horizontalHeader();
+        } else if (window == "orderBook") {
+            auto* book = new kuOrderBook;
+            shown.reset(book);
+            book->model()->setOrderBook(
+                    decode(wtOrderBook, QVariantList{1, big, 250.5, 0.0, 2, big - 1, 250.0, 0.0}).array, 1, 2);
+            view = book->tableView();
+            header = book->tableView()->horizontalHeader();
+        } else if (window == "lastTrades") {
+            auto* tape = new kuLastTrades;
+            shown.reset(tape);
+            const Decoded deals = decode(wtLastTrades, QVariantList{1765270800, big, 99.5, beyondDouble, 1765270801,
+                                                                    1, 99.6, beyondDouble + 1});
+            tape->model()->appendTrades({deals.array.at(0).toObject(), deals.array.at(1).toObject()}, 2, 1);
+            view = tape->view();
+            header = tape->view()->horizontalHeader();
+        } else if (window == "orders") {
+            auto* orders = new kuOrders;
+            shown.reset(orders);
+            emit session.converter()->on_snapshotOrders(
+                    decode(wtOrders, QVariantList{accountOf("orders", order(beyondDouble, 1, big) + order(7, 0, 1))})
+                            .object);
+            view = orders->view();
+            header = orders->view()->header();
+        } else if (window == "trades") {
+            auto* trades = new kuTrades;
+            shown.reset(trades);
+            emit session.converter()->on_snapshotTrades(
+                    decode(wtTrades, QVariantList{accountOf("trades", trade(beyondDouble, big) + trade(8, 1))}).object);
+            view = trades->view();
+            header = trades->view()->header();
+        } else if (window == "portfolio") {
+            auto* portfolio = new kuPortfolio;
+            shown.reset(portfolio);
+            emit session.converter()->on_snapshotPositions(
+                    decode(wtPortfolio,
+                           QVariantList{QVariantMap{{"part_id", QByteArray("ACC1")},
+                                                    {"position", QVariantList{int(paper::big), QByteArray("2026-12-01"),
+                                                                              big, 0.5, 1.5e9, big, -big, 0.6}},
+                                                    {"money", QVariantList{1.0e9, 2.0, 3.0, 4.0, 5.0, 6.0}}}})
+                            .object);
+            view = portfolio->findChild<kuPortfolioView*>();
+            header = static_cast<QTreeView*>(view)->header();
+        } else {
+            auto* chooser = new kuPaperListForm;
+            shown.reset(chooser);
+            chooser->loadingComplete();
+            auto* list = chooser->findChild<kuPaperListView*>();
+            view = list;
+            header = list->horizontalHeader();
+        }
+        QVERIFY(view && header);
+        shown->resize(640, 400);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        QVERIFY(view->model()->rowCount() > 0);
+        QTRY_COMPARE(cutColumns(view, header), QStringList());
     }
 };
 

@@ -1,5 +1,7 @@
 #include "accountmodel.h"
+#include "columnfit.h"
 #include "kuclient.h"
+#include "kuitemdelegate.h"
 #include "kuobjectcolumnsetting.h"
 #include "kupaperinfodrag.h"
 #include "kupaperinfomimedata.h"
@@ -17,6 +19,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -84,6 +87,80 @@ void runColumnDialog(kuObjectView& view, const std::function<void(kuObjectColumn
     QVERIFY(ran);
 }
 
+// The table or the tree over the same columns, item rows added one by one.
+struct ColumnsFixture
+{
+    explicit ColumnsFixture(bool isTree)
+    {
+        tableProxy.setSourceModel(&tableModel);
+        treeProxy.setSourceModel(&treeModel);
+        if (isTree) {
+            tree.buildColumns(threeColumns());
+            tree.setModel(&treeProxy);
+            view = &tree;
+            header = tree.header();
+            top = treeProxy.appendTopItem("L01");
+        } else {
+            table.buildColumns(threeColumns());
+            table.setModel(&tableProxy);
+            view = &table;
+            header = table.horizontalHeader();
+        }
+        view->resize(600, 300);
+    }
+    void addRow(const QStringList& texts)
+    {
+        if (view == &tree) {
+            treeProxy.appendChild(top, TestItem::make(texts));
+            tree.expandAll();
+        } else {
+            tableProxy.appendItem(TestItem::make(texts));
+        }
+    }
+    QString columnState() const { return view == &tree ? tree.columnState() : table.columnState(); }
+    void setColumnState(const QString& state)
+    {
+        if (view == &tree)
+            tree.setColumnState(state);
+        else
+            table.setColumnState(state);
+    }
+    int shownWidth() const
+    {
+        int total = 0;
+        for (int section = 0; section < header->count(); ++section)
+            total += header->isSectionHidden(section) ? 0 : header->sectionSize(section);
+        return total;
+    }
+    // The user's drag of the section's right edge by dx.
+    void drag(int section, int dx)
+    {
+        const QPoint edge(header->sectionViewportPosition(section) + header->sectionSize(section) - 1, 5);
+        const QPoint to = edge + QPoint(dx, 0);
+        QMouseEvent press(QEvent::MouseButtonPress, edge, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        for (QMouseEvent* event : {&press, &move, &release})
+            QApplication::sendEvent(header->viewport(), event);
+    }
+    kuTableViewModel tableModel;
+    kuTableViewProxyModel tableProxy;
+    PaperTableView table;
+    AccountModel treeModel;
+    kuTreeViewProxyModel treeProxy;
+    kuTreeView tree;
+    QAbstractItemView* view = nullptr;
+    QHeaderView* header = nullptr;
+    int top = -1;
+};
+
+// Exposes how the delegate sets up a cell.
+class OpenDelegate : public kuItemDelegate
+{
+public:
+    using kuItemDelegate::initStyleOption;
+};
+
 QStringList offered(kuObjectColumnSetting* dialog)
 {
     const QAbstractItemModel* list = dialog->findChild<QListView*>("columnView")->model();
@@ -110,7 +187,10 @@ private slots:
     void drops();
     void columnState();
     void foreignModels();
-    void columnsSpreadEvenlyOnResize();
+    void columnWidths_data();
+    void columnWidths();
+    void numbersNeverElided_data();
+    void numbersNeverElided();
     void treeTopRows();
     void accountArrows();
     void cleanupTestCase();
@@ -359,25 +439,95 @@ void tst_Views::foreignModels()
     tree.setModel(nullptr);
 }
 
-void tst_Views::columnsSpreadEvenlyOnResize()
+void tst_Views::columnWidths_data()
 {
-    TableFixture table(threeColumns());
-    table.view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&table.view));
-    QHeaderView* header = table.view.horizontalHeader();
-    auto even = [header] {
-        const int width = header->viewport()->width();
-        for (int section = 1; section <= 3; ++section) {
-            if (qAbs(header->sectionSize(section) - width / 3) > 1)
-                return false;
-        }
-        return header->sectionResizeMode(1) == QHeaderView::Interactive;
-    };
-    QVERIFY(even());
-    header->resizeSection(1, 40);
-    QVERIFY(!even());
-    table.view.resize(720, 300);
-    QTRY_VERIFY(even());
+    QTest::addColumn<bool>("tree");
+    QTest::newRow("table") << false;
+    QTest::newRow("tree") << true;
+}
+
+// Columns start as wide as their header and their widest value and share the
+// rest of the view; values arriving later widen them; a narrow view scrolls;
+// the user's widths are kept, never below a number; the saved layout's are
+// kept or widened to show header and values.
+void tst_Views::columnWidths()
+{
+    QFETCH(bool, tree);
+    QString saved;
+    int userWidth = 0;
+    {
+        ColumnsFixture columns(tree);
+        columns.addRow({"", "SBER", "Сбербанк", "300"});
+        columns.view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(columns.view));
+        QTRY_COMPARE(cutColumns(columns.view, columns.header), QStringList());
+        QCOMPARE(columns.shownWidth(), columns.header->width());
+        QCOMPARE(columns.header->sectionResizeMode(1), QHeaderView::Interactive);
+
+        columns.addRow({"", "GAZP", "Газпром", "1 234 567 890 123.45"});
+        QTRY_COMPARE(cutColumns(columns.view, columns.header), QStringList());
+        columns.view->resize(150, 300);
+        QTRY_VERIFY(columns.view->horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(cutColumns(columns.view, columns.header), QStringList());
+
+        columns.view->resize(600, 300);
+        columns.drag(2, -20);
+        userWidth = columns.header->sectionSize(2);
+        columns.view->resize(700, 300);
+        QCOMPARE(columns.header->sectionSize(2), userWidth);
+        // A drag stops at the column's widest number.
+        const int numberColumn = columns.header->sectionSize(3);
+        columns.drag(3, -numberColumn);
+        QVERIFY(columns.header->sectionSize(3) < numberColumn);
+        QCOMPARE(cutColumns(columns.view, columns.header), QStringList());
+        // A wider column and one cut by the user: saved, the first is kept,
+        // the second shows whole again.
+        columns.drag(1, 40);
+        userWidth = columns.header->sectionSize(1);
+        columns.drag(2, -columns.header->sectionSize(2));
+        QVERIFY(columns.header->sectionSize(2) < columns.header->sectionSizeHint(2));
+        columns.view->resize(650, 300);
+        QVERIFY(columns.header->sectionSize(2) < columns.header->sectionSizeHint(2));
+        saved = columns.columnState();
+    }
+    {
+        ColumnsFixture columns(tree);
+        columns.setColumnState(saved);
+        columns.addRow({"", "SBER", "Сбербанк", "300"});
+        columns.view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(columns.view));
+        columns.view->resize(900, 300);
+        QTRY_COMPARE(cutColumns(columns.view, columns.header), QStringList());
+        QCOMPARE(columns.header->sectionSize(1), userWidth);
+    }
+}
+
+void tst_Views::numbersNeverElided_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("number");
+    QTest::newRow("money") << "29 981 234 567.50" << true;
+    QTest::newRow("percent") << "-0.68 %" << true;
+    QTest::newRow("date and time") << "08.12.2026 23:00:00" << true;
+    QTest::newRow("with own orders") << "3 000 000 000 (1)" << true;
+    QTest::newRow("name") << "Сбербанк" << false;
+    QTest::newRow("ticker with digits") << "VG26238" << false;
+    QTest::newRow("note") << "Сделка по поручению 1009" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_Views::numbersNeverElided()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, number);
+    QStandardItemModel model(1, 1);
+    model.setData(model.index(0, 0), text);
+    OpenDelegate delegate;
+    QStyleOptionViewItem option;
+    option.textElideMode = Qt::ElideRight;
+    delegate.initStyleOption(&option, model.index(0, 0));
+    QCOMPARE(option.textElideMode, number ? Qt::ElideNone : Qt::ElideRight);
+    QCOMPARE(kuItemDelegate::isNumberText(text), number);
 }
 
 void tst_Views::treeTopRows()
