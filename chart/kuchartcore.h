@@ -304,7 +304,7 @@ private:
     // A time-axis label and whether it names a new period (day, month, year) or a time.
     struct DateLabel
     {
-        QGraphicsTextItem* label;
+        int entry; // in the grid pool
         bool period;
     };
     void hideOverlappingLabels(const DateLabel* labels, int count);

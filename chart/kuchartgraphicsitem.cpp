@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
 
 kuChartClipItem::kuChartClipItem(QGraphicsScene* scene, double z)
@@ -189,8 +190,57 @@ void kuChartGraphicsLineItem::setLine(double x0, double y0, double x1, double y1
     const QLineF line(x0, y0, x1, y1);
     if (line == m_line && !path().isEmpty())
         return;
+    // The scene takes the item out of its index by the rectangle it had: that is the old
+    // segment's until this call.
+    prepareGeometryChange();
     m_line = line;
+    m_bounds = QRectF();
     setPath(straightLine(x0, y0, x1, y1));
+}
+
+QRectF kuChartGraphicsLineItem::boundingRect() const
+{
+    const QPen& p = pen();
+    const double width = p.style() == Qt::NoPen ? 0.0 : p.widthF();
+    const Qt::PenCapStyle cap = p.capStyle();
+    // A collapsed segment and round ends keep the stroke's own answer.
+    if (m_line.p1() == m_line.p2() || (width > 0 && cap == Qt::RoundCap))
+        return QGraphicsPathItem::boundingRect();
+    if (!m_bounds.isNull() && p == m_boundsPen)
+        return m_bounds;
+    m_boundsPen = p;
+    const QRectF ends = QRectF(m_line.p1(), m_line.p2()).normalized();
+    if (width <= 0) {
+        m_bounds = ends;
+        return m_bounds;
+    }
+    // The stroke is a rectangle half the width either side of the segment, and for square
+    // ends as far beyond each end.
+    const double half = width / 2;
+    const QPointF d = (m_line.p2() - m_line.p1()) / m_line.length() * half;
+    const QPointF n(-d.y(), d.x());
+    const QPointF along = cap == Qt::SquareCap ? d : QPointF();
+    double left = ends.left(), right = ends.right(), top = ends.top(), bottom = ends.bottom();
+    for (const QPointF& corner : {m_line.p1() - along + n, m_line.p1() - along - n, m_line.p2() + along + n,
+                                  m_line.p2() + along - n}) {
+        left = std::min(left, corner.x());
+        right = std::max(right, corner.x());
+        top = std::min(top, corner.y());
+        bottom = std::max(bottom, corner.y());
+    }
+    m_bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
+    return m_bounds;
+}
+
+void kuChartGraphicsLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+{
+    if (m_line.p1() == m_line.p2() || isSelected()) {
+        QGraphicsPathItem::paint(painter, option, widget);
+        return;
+    }
+    // The same stroke as the two-point path's, without making a path of it.
+    painter->setPen(pen());
+    painter->drawLine(m_line);
 }
 
 void kuChartGraphicsLineItem::setLine(const QLineF& line)

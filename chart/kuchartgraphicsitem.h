@@ -3,6 +3,7 @@
 #include <QGraphicsEllipseItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
+#include <QPen>
 
 class QGraphicsScene;
 
@@ -154,8 +155,15 @@ public:
     void setLine(const kuLineGeometry& line) { setLine(line.x0, line.y0, line.x1, line.y1); }
     QLineF line() const { return m_line; }
 
+    // Worked out from the segment and the pen rather than from a stroke of the path: a pane
+    // moves thousands of these on every scroll, and the scene asks for each one's rectangle.
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
 private:
     QLineF m_line;
+    mutable QRectF m_bounds;
+    mutable QPen m_boundsPen; // the pen m_bounds was worked out for
 };
 
 // Histogram bars and the like.
