@@ -76,6 +76,28 @@ QSet<kuDemoStream> streamsAsked(const QStringList& requests)
     return streams;
 }
 
+// Paint events of the widgets inside each window, by the window's class.
+class PaintCounter : public QObject
+{
+public:
+    QHash<QString, int> paints;
+    bool counting = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (counting && event->type() == QEvent::Paint && watched->isWidgetType()) {
+            for (const QWidget* w = static_cast<QWidget*>(watched); w; w = w->parentWidget()) {
+                if (qobject_cast<const kuWindowBase*>(w)) {
+                    ++paints[QString::fromLatin1(w->metaObject()->className())];
+                    break;
+                }
+            }
+        }
+        return false;
+    }
+};
+
 struct Terminal
 {
     DemoSession demo;
@@ -184,12 +206,21 @@ void BM_IdleMinute(benchmark::State& state)
         state.SkipWithError("the demo session or a window did not start");
         return;
     }
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
     double cpu = 0;
     for (auto _ : state) {
+        counter.counting = true;
         const double before = processCpuSeconds();
         terminal.minute();
         cpu += processCpuSeconds() - before;
+        counter.counting = false;
     }
+    qApp->removeEventFilter(&counter);
+    // Widget paints per simulated second, by window class.
+    for (auto it = counter.paints.cbegin(); it != counter.paints.cend(); ++it)
+        state.counters["paints_" + it.key().toStdString()] =
+                it.value() / double(state.iterations()) / (simulatedMs / 1000.0);
     const double perSecond = cpu / double(state.iterations()) / (simulatedMs / 1000.0);
     state.counters["cpu_ms_per_s"] = perSecond * 1000.0;
     state.counters["core_percent"] = perSecond * 100.0;

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -388,7 +389,8 @@ void kuChartAbstractTA::collapsePool()
 
 void kuChartAbstractTA::finishPass(int drawn)
 {
-    for (int i = drawn; i < m_usedCount && i < m_pool.size(); ++i)
+    const int end = m_usedCount + std::exchange(m_insertedInPass, 0);
+    for (int i = drawn; i < end && i < m_pool.size(); ++i)
         m_pool.at(i)->setGeometry(0, 0, 0, 0);
     m_usedCount = std::max(m_usedCount, drawn);
 }
@@ -415,6 +417,7 @@ Item* kuChartAbstractTA::pooledItem(int slot)
     if (QGraphicsItem* clip = paneClip())
         item->setParentItem(clip);
     m_pool.insert(std::min<int>(slot, m_pool.size()), item);
+    ++m_insertedInPass;
     return item;
 }
 

@@ -172,6 +172,8 @@ private:
     QList<kuChartAbstractTA*> m_children;
     QVector<kuChartGraphicsItem*> m_pool;
     int m_usedCount = 0;
+    // Items put in between during the running pass: the ones drawn before moved up past them.
+    int m_insertedInPass = 0;
     // The histogram's pen (the colour's at the bars' width), kept so that its items share it.
     QPen m_barPen;
     QGraphicsLineItem* m_separator = nullptr;
