@@ -54,7 +54,8 @@ void kuChartCore::placeCaption()
 void kuChartCore::placeFixedItems()
 {
     m_axisLabelX = double(m_plotRight + 8);
-    m_cursorLabel->setPos(m_axisLabelX, m_cursorY);
+    // Where showPriceMarker puts it, so that a redraw does not move it away and back.
+    m_cursorLabel->setPos(m_axisLabelX, m_cursorY - 10);
     m_hintItem->setPos(double(m_plotLeft + 8), m_viewHeight - m_marginBottom);
     m_separatorLine->setLine(double(m_plotLeft), double(m_paneBottom + 5), m_viewWidth, double(m_paneBottom + 5));
     m_priceAxisLine->setLine(double(m_plotRight + 3), 0, double(m_plotRight + 3), m_viewHeight);
