@@ -108,32 +108,50 @@ Item* kuChartCore::pooledItem(int slot)
     return item;
 }
 
+namespace {
+
+// Replaces the kept value only when it differs, so that the items holding it keep sharing it.
+template <class T>
+void keep(T& kept, const T& wanted)
+{
+    if (kept != wanted)
+        kept = wanted;
+}
+
+} // namespace
+
+void kuChartCore::keepSeriesPens()
+{
+    keep(m_upPen, QPen(m_shadowUpColor, 1, Qt::SolidLine));
+    keep(m_downPen, QPen(m_shadowDownColor, 1, Qt::SolidLine));
+    keep(m_upBrush, QBrush(m_candleUpColor, Qt::SolidPattern));
+    keep(m_downBrush, QBrush(m_candleDownColor, Qt::SolidPattern));
+    keep(m_barPen, QPen(QBrush(m_barColor), 0.2 * m_candleWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    keep(m_linePen, QPen(QBrush(m_lineColor), m_lineThickness, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+}
+
 void kuChartCore::placeCandle(const kuCandleGeometry& candle, int slot)
 {
-    const QPen pen(candle.isDown ? m_shadowDownColor : m_shadowUpColor, 1, Qt::SolidLine);
-    const QBrush brush(candle.isDown ? m_candleDownColor : m_candleUpColor, Qt::SolidPattern);
     auto* item = pooledItem<kuChartGraphicsCandleItem>(slot);
     item->setCandle(candle);
-    item->setPen(pen);
-    item->setBrush(brush);
+    item->setPen(candle.isDown ? m_downPen : m_upPen);
+    item->setBrush(candle.isDown ? m_downBrush : m_upBrush);
     item->setVisible(true);
 }
 
 void kuChartCore::placeBar(const kuBarGeometry& bar, int slot)
 {
-    const QPen pen(QBrush(m_barColor), 0.2 * m_candleWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     auto* item = pooledItem<kuChartGraphicsBarItem>(slot);
     item->setBar(bar);
-    item->setPen(pen);
+    item->setPen(m_barPen);
     item->setVisible(true);
 }
 
 void kuChartCore::placeLine(const kuLineGeometry& line, int slot)
 {
-    const QPen pen(QBrush(m_lineColor), m_lineThickness, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     auto* item = pooledItem<kuChartGraphicsLineItem>(slot);
     item->setLine(line);
-    item->setPen(pen);
+    item->setPen(m_linePen);
     item->setVisible(true);
 }
 
@@ -145,6 +163,7 @@ void kuChartCore::finishDrawing(int placed)
 
 void kuChartCore::drawCandles()
 {
+    keepSeriesPens();
     const QVector<kuChartCandle>& list = candles();
     const int first = firstVisible();
     const double slot = m_candleWidth * m_candleSpacing;
@@ -177,6 +196,7 @@ void kuChartCore::drawCandles()
 
 void kuChartCore::drawBars()
 {
+    keepSeriesPens();
     const QVector<kuChartCandle>& list = candles();
     const int first = firstVisible();
     const double slot = m_candleWidth * m_candleSpacing;
@@ -200,6 +220,7 @@ void kuChartCore::drawBars()
 
 void kuChartCore::drawLine()
 {
+    keepSeriesPens();
     const QVector<kuChartCandle>& list = candles();
     const int first = firstVisible();
     if (first >= list.size()) {
