@@ -155,13 +155,16 @@ public:
     void setLine(const kuLineGeometry& line) { setLine(line.x0, line.y0, line.x1, line.y1); }
     QLineF line() const { return m_line; }
 
-    // Worked out from the segment and the pen rather than from a stroke of the path: a pane
-    // moves thousands of these on every scroll, and the scene asks for each one's rectangle.
+    // A path item's answers, worked out from the segment and the pen: a pane moves thousands
+    // of these on every scroll, so no path is made or stroked for them (path() stays empty).
     QRectF boundingRect() const override;
+    QPainterPath shape() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
     QLineF m_line;
+    bool m_placed = false; // no segment set yet: nothing to show
+    mutable bool m_boundsKnown = false;
     mutable QRectF m_bounds;
     mutable QPen m_boundsPen; // the pen m_bounds was worked out for
 };
