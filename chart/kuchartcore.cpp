@@ -126,6 +126,10 @@ void kuChartCore::initScene()
     m_titleItem->setFont(styledFont(m_titleItem->font(), 75, 13));
     m_titleItem->setPos(m_plotLeft, 1);
     m_labelFont = m_titleItem->font();
+    m_gridFont = m_labelFont;
+    m_gridFont.setPixelSize(10);
+    m_gridFont.setWeight(63);
+    m_gridFont.setFamily(QStringLiteral("Tahoma"));
     m_subtitleItem->setPlainText(QString());
     m_subtitleItem->setFont(styledFont(m_titleItem->font(), 63, 11));
     m_subtitleItem->setPos(m_plotLeft, 18);

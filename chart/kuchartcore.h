@@ -4,11 +4,13 @@
 #include "kuchartpropertyinfo.h"
 #include "kuchartseries.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
+#include <QPen>
 #include <QPointF>
 #include <QVector>
 
@@ -202,6 +204,8 @@ public:
     void drawCandles();
     void drawBars();
     void drawLine();
+    // The series' pens and brushes from the colours; placeCandle, placeBar and placeLine use them.
+    void keepSeriesPens();
     void placeCandle(const kuCandleGeometry& candle, int slot);
     void placeBar(const kuBarGeometry& bar, int slot);
     void placeLine(const kuLineGeometry& line, int slot);
@@ -304,7 +308,7 @@ private:
     // A time-axis label and whether it names a new period (day, month, year) or a time.
     struct DateLabel
     {
-        QGraphicsTextItem* label;
+        int entry; // in the grid pool
         bool period;
     };
     void hideOverlappingLabels(const DateLabel* labels, int count);
@@ -390,6 +394,14 @@ private:
     QColor m_cursorLabelColor;
     int m_chartStyle = JapaneseCandles;
     int m_lineThickness = 2;
+    // The pens and brushes of the series' items, kept from one drawing to the next so that
+    // every item shares them and an unchanged one compares at once.
+    QPen m_upPen;
+    QPen m_downPen;
+    QBrush m_upBrush;
+    QBrush m_downBrush;
+    QPen m_barPen;
+    QPen m_linePen;
     int m_usedCount = 0;
     int m_timeFrame = -1;
     int m_priceDecimals = 2;

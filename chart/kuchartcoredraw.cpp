@@ -54,7 +54,8 @@ void kuChartCore::placeCaption()
 void kuChartCore::placeFixedItems()
 {
     m_axisLabelX = double(m_plotRight + 8);
-    m_cursorLabel->setPos(m_axisLabelX, m_cursorY);
+    // Where showPriceMarker puts it, so that a redraw does not move it away and back.
+    m_cursorLabel->setPos(m_axisLabelX, m_cursorY - 10);
     m_hintItem->setPos(double(m_plotLeft + 8), m_viewHeight - m_marginBottom);
     m_separatorLine->setLine(double(m_plotLeft), double(m_paneBottom + 5), m_viewWidth, double(m_paneBottom + 5));
     m_priceAxisLine->setLine(double(m_plotRight + 3), 0, double(m_plotRight + 3), m_viewHeight);
@@ -107,32 +108,50 @@ Item* kuChartCore::pooledItem(int slot)
     return item;
 }
 
+namespace {
+
+// Replaces the kept value only when it differs, so that the items holding it keep sharing it.
+template <class T>
+void keep(T& kept, const T& wanted)
+{
+    if (kept != wanted)
+        kept = wanted;
+}
+
+} // namespace
+
+void kuChartCore::keepSeriesPens()
+{
+    keep(m_upPen, QPen(m_shadowUpColor, 1, Qt::SolidLine));
+    keep(m_downPen, QPen(m_shadowDownColor, 1, Qt::SolidLine));
+    keep(m_upBrush, QBrush(m_candleUpColor, Qt::SolidPattern));
+    keep(m_downBrush, QBrush(m_candleDownColor, Qt::SolidPattern));
+    keep(m_barPen, QPen(QBrush(m_barColor), 0.2 * m_candleWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    keep(m_linePen, QPen(QBrush(m_lineColor), m_lineThickness, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+}
+
 void kuChartCore::placeCandle(const kuCandleGeometry& candle, int slot)
 {
-    const QPen pen(candle.isDown ? m_shadowDownColor : m_shadowUpColor, 1, Qt::SolidLine);
-    const QBrush brush(candle.isDown ? m_candleDownColor : m_candleUpColor, Qt::SolidPattern);
     auto* item = pooledItem<kuChartGraphicsCandleItem>(slot);
     item->setCandle(candle);
-    item->setPen(pen);
-    item->setBrush(brush);
+    item->setPen(candle.isDown ? m_downPen : m_upPen);
+    item->setBrush(candle.isDown ? m_downBrush : m_upBrush);
     item->setVisible(true);
 }
 
 void kuChartCore::placeBar(const kuBarGeometry& bar, int slot)
 {
-    const QPen pen(QBrush(m_barColor), 0.2 * m_candleWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     auto* item = pooledItem<kuChartGraphicsBarItem>(slot);
     item->setBar(bar);
-    item->setPen(pen);
+    item->setPen(m_barPen);
     item->setVisible(true);
 }
 
 void kuChartCore::placeLine(const kuLineGeometry& line, int slot)
 {
-    const QPen pen(QBrush(m_lineColor), m_lineThickness, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     auto* item = pooledItem<kuChartGraphicsLineItem>(slot);
     item->setLine(line);
-    item->setPen(pen);
+    item->setPen(m_linePen);
     item->setVisible(true);
 }
 
@@ -144,6 +163,7 @@ void kuChartCore::finishDrawing(int placed)
 
 void kuChartCore::drawCandles()
 {
+    keepSeriesPens();
     const QVector<kuChartCandle>& list = candles();
     const int first = firstVisible();
     const double slot = m_candleWidth * m_candleSpacing;
@@ -176,6 +196,7 @@ void kuChartCore::drawCandles()
 
 void kuChartCore::drawBars()
 {
+    keepSeriesPens();
     const QVector<kuChartCandle>& list = candles();
     const int first = firstVisible();
     const double slot = m_candleWidth * m_candleSpacing;
@@ -199,6 +220,7 @@ void kuChartCore::drawBars()
 
 void kuChartCore::drawLine()
 {
+    keepSeriesPens();
     const QVector<kuChartCandle>& list = candles();
     const int first = firstVisible();
     if (first >= list.size()) {
@@ -284,29 +306,29 @@ void kuChartCore::clearGridPool()
 
 namespace {
 
+// Whether it shows is left to fitAxisLabels: shown, hidden and shown again in one
+// redraw, a label would repaint though nothing changed.
 void setLabel(QGraphicsTextItem* label, const QString& text, const QColor& color, double x, double y)
 {
     label->setDefaultTextColor(color);
     if (label->toPlainText() != text)
         label->setPlainText(text);
     label->setPos(x, y);
-    label->setVisible(true);
 }
 
 } // namespace
 
 void kuChartCore::drawAxes()
 {
-    const QPen gridPen(QBrush(m_gridColor), 1.0, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
-    m_gridFont = m_labelFont;
-    m_gridFont.setPixelSize(10);
-    m_gridFont.setWeight(63);
-    m_gridFont.setFamily(QStringLiteral("Tahoma"));
-    hideGrid();
     const QVector<kuChartCandle>& list = candles();
     const int count = list.size();
-    if (count < 2)
+    if (count < 2) {
+        hideGrid();
         return;
+    }
+    const QPen gridPen(QBrush(m_gridColor), 1.0, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
+    // Lines and labels are set where they go; only those left over are hidden afterwards,
+    // so that a redraw that changes nothing moves nothing.
 
     // Price grid: up to the value a gap below the pane's top, from the first step at or above the scale's bottom.
     int n = 0;
@@ -323,16 +345,19 @@ void kuChartCore::drawAxes()
             entry.line->setLine(double(m_plotLeft), y, double(m_plotRight), y);
             entry.line->setVisible(true);
             setLabel(entry.label, formatNumber(price, m_priceDecimals, blank), m_textColor, m_axisLabelX, y - 10);
+            entry.labelFits = true;
         }
     }
     // The scale's top value rides on the first price line, and goes with it.
     if (!m_gridPool.isEmpty() && m_gridPool.first().topLabel) {
-        QGraphicsTextItem* top = m_gridPool.first().topLabel;
+        GridEntry& first = m_gridPool.first();
+        first.topLabelFits = n > 0;
         if (n > 0) {
             const double price = double(m_topTicks) * m_priceTick;
-            setLabel(top, formatNumber(price, m_priceDecimals, blank), m_textColor, m_axisLabelX, priceToY(price) - 10);
+            setLabel(first.topLabel, formatNumber(price, m_priceDecimals, blank), m_textColor, m_axisLabelX,
+                     priceToY(price) - 10);
         } else {
-            top->setVisible(false);
+            first.topLabel->setVisible(false);
         }
     }
     thinPriceLabels(n);
@@ -394,10 +419,9 @@ void kuChartCore::drawAxes()
                 entry.line->setLine(x, double(m_paneTop), x, m_viewHeight - (m_marginBottom + m_marginTop) - 5);
                 entry.line->setVisible(true);
                 setLabel(entry.label, text, m_textColor, x, double(m_paneBottom - 15));
-                if (x > double(m_plotRight) - entry.label->boundingRect().width())
-                    entry.label->setVisible(false);
-                else
-                    dateLabels.append({entry.label, period});
+                entry.labelFits = x <= double(m_plotRight) - entry.label->boundingRect().width();
+                if (entry.labelFits)
+                    dateLabels.append({n, period});
                 ++n;
             }
             newer = older;
@@ -405,13 +429,15 @@ void kuChartCore::drawAxes()
     }
     hideOverlappingLabels(dateLabels.data(), dateLabels.size());
     m_gridLinesDrawn = n;
-    for (int i = 0; i < n; ++i) {
+    for (int i = n; i < m_gridCount && i < m_gridPool.size(); ++i) {
         GridEntry& entry = m_gridPool[i];
-        entry.labelFits = entry.label->isVisible();
-        if (entry.topLabel)
-            entry.topLabelFits = entry.topLabel->isVisible();
+        entry.line->setGeometry(0, 0, 0, 0);
+        entry.line->setVisible(false);
+        entry.label->setVisible(false);
+        entry.labelFits = false;
     }
     m_gridCount = std::max(m_gridCount, n);
+    fitAxisLabels();
 }
 
 void kuChartCore::thinPriceLabels(int lines)
@@ -424,13 +450,13 @@ void kuChartCore::thinPriceLabels(int lines)
         return std::make_pair(r.top() + margin, r.bottom() - margin);
     };
     double above = -std::numeric_limits<double>::infinity();
-    if (lines > 0 && m_gridPool.first().topLabel && m_gridPool.first().topLabel->isVisible())
+    if (lines > 0 && m_gridPool.first().topLabel && m_gridPool.first().topLabelFits)
         above = textSpan(m_gridPool.first().topLabel).second;
     for (int i = lines - 1; i >= 0; --i) {
-        QGraphicsTextItem* label = m_gridPool.at(i).label;
-        const auto span = textSpan(label);
+        GridEntry& entry = m_gridPool[i];
+        const auto span = textSpan(entry.label);
         if (span.first < above)
-            label->setVisible(false);
+            entry.labelFits = false;
         else
             above = span.second;
     }
@@ -445,11 +471,12 @@ void kuChartCore::hideOverlappingLabels(const DateLabel* labels, int count)
         for (int i = 0; i < count; ++i) {
             if (labels[i].period != period)
                 continue;
-            const QRectF r = labels[i].label->sceneBoundingRect();
+            GridEntry& entry = m_gridPool[labels[i].entry];
+            const QRectF r = entry.label->sceneBoundingRect();
             const bool overlaps =
                     std::any_of(kept.cbegin(), kept.cend(), [&r](const QRectF& k) { return k.intersects(r); });
             if (overlaps)
-                labels[i].label->setVisible(false);
+                entry.labelFits = false;
             else
                 kept.append(r);
         }
@@ -465,7 +492,9 @@ bool kuChartCore::showPriceMarker(qint64 y)
     if (price < 0)
         return false;
     m_cursorY = double(y);
-    m_cursorLabel->setPlainText(formatNumber(price, m_priceDecimals, blank));
+    const QString text = formatNumber(price, m_priceDecimals, blank);
+    if (m_cursorLabel->toPlainText() != text)
+        m_cursorLabel->setPlainText(text);
     m_cursorLabel->setPos(m_axisLabelX, double(y) - 10);
     fitAxisLabels();
     return true;

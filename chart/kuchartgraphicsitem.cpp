@@ -2,8 +2,10 @@
 
 #include <QGraphicsScene>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
 
 kuChartClipItem::kuChartClipItem(QGraphicsScene* scene, double z)
@@ -187,10 +189,86 @@ void kuChartGraphicsLineItem::setGeometry(double a, double b, double c, double d
 void kuChartGraphicsLineItem::setLine(double x0, double y0, double x1, double y1)
 {
     const QLineF line(x0, y0, x1, y1);
-    if (line == m_line && !path().isEmpty())
+    if (m_placed && line == m_line)
         return;
+    // The scene takes the item out of its index by the rectangle it had: that is the old
+    // segment's until this call.
+    prepareGeometryChange();
     m_line = line;
-    setPath(straightLine(x0, y0, x1, y1));
+    m_placed = true;
+    m_boundsKnown = false;
+    update();
+}
+
+QPainterPath kuChartGraphicsLineItem::shape() const
+{
+    if (!m_placed)
+        return QPainterPath();
+    // The segment stroked with the pen, as a path item's shape is.
+    const QPainterPath path = straightLine(m_line.x1(), m_line.y1(), m_line.x2(), m_line.y2());
+    const QPen& p = pen();
+    if (p == Qt::NoPen)
+        return path;
+    QPainterPathStroker stroker;
+    stroker.setCapStyle(p.capStyle());
+    stroker.setWidth(p.widthF() <= 0.0 ? 0.00000001 : p.widthF());
+    stroker.setJoinStyle(p.joinStyle());
+    stroker.setMiterLimit(p.miterLimit());
+    QPainterPath stroke = stroker.createStroke(path);
+    stroke.addPath(path);
+    return stroke;
+}
+
+QRectF kuChartGraphicsLineItem::boundingRect() const
+{
+    if (!m_placed)
+        return QRectF();
+    const QPen& p = pen();
+    if (m_boundsKnown && p == m_boundsPen)
+        return m_bounds;
+    m_boundsPen = p;
+    m_boundsKnown = true;
+    const double width = p.style() == Qt::NoPen ? 0.0 : p.widthF();
+    const Qt::PenCapStyle cap = p.capStyle();
+    const QRectF ends = QRectF(m_line.p1(), m_line.p2()).normalized();
+    if (width <= 0) {
+        m_bounds = ends;
+    } else if (m_line.p1() == m_line.p2() || cap == Qt::RoundCap) {
+        // A collapsed segment and round ends keep the stroke's own answer.
+        m_bounds = shape().controlPointRect();
+    } else {
+        // The stroke is a rectangle half the width either side of the segment, and for square
+        // ends as far beyond each end.
+        const double half = width / 2;
+        const QPointF d = (m_line.p2() - m_line.p1()) / m_line.length() * half;
+        const QPointF n(-d.y(), d.x());
+        const QPointF along = cap == Qt::SquareCap ? d : QPointF();
+        double left = ends.left(), right = ends.right(), top = ends.top(), bottom = ends.bottom();
+        for (const QPointF& corner : {m_line.p1() - along + n, m_line.p1() - along - n, m_line.p2() + along + n,
+                                      m_line.p2() + along - n}) {
+            left = std::min(left, corner.x());
+            right = std::max(right, corner.x());
+            top = std::min(top, corner.y());
+            bottom = std::max(bottom, corner.y());
+        }
+        m_bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
+    }
+    return m_bounds;
+}
+
+void kuChartGraphicsLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (!m_placed)
+        return;
+    painter->setPen(pen());
+    if (m_line.p1() == m_line.p2()) {
+        // What a path of two equal points draws.
+        painter->setBrush(brush());
+        painter->drawPath(straightLine(m_line.x1(), m_line.y1(), m_line.x2(), m_line.y2()));
+        return;
+    }
+    // The same stroke as the two-point path's, without making a path of it.
+    painter->drawLine(m_line);
 }
 
 void kuChartGraphicsLineItem::setLine(const QLineF& line)

@@ -3,6 +3,7 @@
 #include <QGraphicsEllipseItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
+#include <QPen>
 
 class QGraphicsScene;
 
@@ -154,8 +155,18 @@ public:
     void setLine(const kuLineGeometry& line) { setLine(line.x0, line.y0, line.x1, line.y1); }
     QLineF line() const { return m_line; }
 
+    // A path item's answers, worked out from the segment and the pen: a pane moves thousands
+    // of these on every scroll, so no path is made or stroked for them (path() stays empty).
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
 private:
     QLineF m_line;
+    bool m_placed = false; // no segment set yet: nothing to show
+    mutable bool m_boundsKnown = false;
+    mutable QRectF m_bounds;
+    mutable QPen m_boundsPen; // the pen m_bounds was worked out for
 };
 
 // Histogram bars and the like.

@@ -18,6 +18,9 @@ QRectF textRect(const QGraphicsItem* label);
 // `kept` may come holding places taken by labels that matter more.
 void keepApart(QGraphicsItem* const* labels, int count, const QRectF& bounds, QVector<QRectF>& kept);
 
+// keepApart for one label's text rectangle: true when it stays, and then it joins `kept`.
+bool keepOne(const QRectF& rect, const QRectF& bounds, QVector<QRectF>& kept);
+
 // Whether the rectangle overlaps any of those kept.
 bool overlapsAny(const QRectF& rect, const QVector<QRectF>& kept);
 

@@ -37,6 +37,8 @@ void kuChartObject::createCaption()
     m_caption->setFont(font);
     if (m_core)
         m_caption->setPen(QPen(m_core->foreColor()));
+    // An outlined text is costly to paint: kept as a picture until the text or its pen changes.
+    m_caption->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     if (kuGraphicsScene* s = scene(); s && m_caption->scene() != s)
         s->addItem(m_caption);
 }

@@ -72,13 +72,21 @@ void kuChartAbstractAddTA::repaint()
 {
     // The levels need the pane that the base lays out.
     kuChartAbstractTA::repaint();
+    if (!chartCore() || !isVisible() || isDeleted())
+        return;
+    QVarLengthArray<LabelPlace, 8> places;
     for (const Level& level : qAsConst(m_levels))
-        placeLevel(level);
-    if (isVisible() && !isDeleted())
-        fitLabels();
+        places.append(placeLevel(level));
+    fitLabels(places);
+    for (int i = 0; i < m_levels.size(); ++i) {
+        if (QGraphicsSimpleTextItem* label = m_levels.at(i).label) {
+            label->setPos(places.at(i).pos);
+            label->setVisible(places.at(i).shown);
+        }
+    }
 }
 
-void kuChartAbstractAddTA::fitLabels()
+void kuChartAbstractAddTA::fitLabels(QVarLengthArray<LabelPlace, 8>& places)
 {
     // A label at the pane's edge moves inside it. Then, the outermost first (they give the
     // scale's reach), a label is drawn only where it is wholly in the pane and clear of those
@@ -86,24 +94,30 @@ void kuChartAbstractAddTA::fitLabels()
     const double top = paneTop();
     const double bottom = paneTop() + paneHeight();
     // Each shown label with the y of its level, which stays where the label had to move.
-    QVarLengthArray<QPair<double, QGraphicsItem*>, 8> shown;
-    for (const Level& level : qAsConst(m_levels)) {
-        if (!level.label || !level.label->isVisible())
+    QVarLengthArray<QPair<double, int>, 8> shown;
+    QVarLengthArray<QRectF, 8> rects(m_levels.size());
+    for (int i = 0; i < m_levels.size(); ++i) {
+        const Level& level = m_levels.at(i);
+        LabelPlace& place = places[i];
+        if (!level.label || !place.shown)
             continue;
-        const QRectF r = level.label->sceneBoundingRect();
+        // The label's scene rectangle at its new place: it only ever moves, never turns.
+        QRectF r = level.label->sceneBoundingRect().translated(place.pos - level.label->pos());
+        shown.append({level.line ? level.line->line().y1() : r.top(), i});
         if (r.height() <= bottom - top) {
+            double dy = 0;
             if (r.top() < top)
-                level.label->moveBy(0, top - r.top());
+                dy = top - r.top();
             else if (r.bottom() > bottom)
-                level.label->moveBy(0, bottom - r.bottom());
+                dy = bottom - r.bottom();
+            place.pos.ry() += dy;
+            r.translate(0, dy);
         }
-        shown.append({level.line ? level.line->line().y1() : r.top(), level.label});
+        rects[i] = r;
     }
     std::sort(shown.begin(), shown.end(),
-              [](const QPair<double, QGraphicsItem*>& a, const QPair<double, QGraphicsItem*>& b) {
-                  return a.first < b.first;
-              });
-    QVarLengthArray<QGraphicsItem*, 8> outermostFirst;
+              [](const QPair<double, int>& a, const QPair<double, int>& b) { return a.first < b.first; });
+    QVarLengthArray<int, 8> outermostFirst;
     for (int low = 0, high = shown.size() - 1; low <= high; ++low, --high) {
         outermostFirst.append(shown[low].second);
         if (high != low)
@@ -111,17 +125,14 @@ void kuChartAbstractAddTA::fitLabels()
     }
     const QRectF pane(-1e9, top, 2e9, bottom - top);
     QVector<QRectF> kept;
-    kuChartLabels::keepApart(outermostFirst.data(), outermostFirst.size(), pane, kept);
+    for (const int i : outermostFirst)
+        places[i].shown = kuChartLabels::keepOne(rects.at(i), pane, kept);
 }
 
-void kuChartAbstractAddTA::placeLevel(const Level& level)
+kuChartAbstractAddTA::LabelPlace kuChartAbstractAddTA::placeLevel(const Level& level)
 {
     kuChartCore* core = chartCore();
-    if (!core)
-        return;
     const QPen pen(QBrush(core->gridColor()), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    if (!isVisible() || isDeleted())
-        return;
     const double y = valueToY(level.value);
     const bool inside = isValueInPane(level.value);
     if (level.line) {
@@ -130,11 +141,10 @@ void kuChartAbstractAddTA::placeLevel(const Level& level)
         level.line->setLine(double(core->plotLeft()), y, double(core->plotRight()), y);
     }
     if (level.label) {
-        level.label->setVisible(inside);
         level.label->setPen(pen);
         level.label->setBrush(pen.brush());
-        level.label->setPos(core->axisLabelX() + 2, y - 10);
     }
+    return {QPointF(core->axisLabelX() + 2, y - 10), inside};
 }
 
 void kuChartAbstractAddTA::setVisible(bool visible)

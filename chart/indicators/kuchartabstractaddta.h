@@ -2,6 +2,8 @@
 
 #include "kuchartabstractta.h"
 
+#include <QPointF>
+#include <QVarLengthArray>
 #include <QVector>
 
 class QGraphicsLineItem;
@@ -33,9 +35,17 @@ public:
     const QVector<Level>& levels() const { return m_levels; }
 
 private:
+    // Where a level's label goes and whether it shows; worked out before the label is
+    // touched, so that a redraw that changes nothing moves or hides no label.
+    struct LabelPlace
+    {
+        QPointF pos;
+        bool shown = false;
+    };
+
     void attachLevel(const Level& level);
-    void placeLevel(const Level& level);
-    void fitLabels();
+    LabelPlace placeLevel(const Level& level);
+    void fitLabels(QVarLengthArray<LabelPlace, 8>& places);
 
     QVector<Level> m_levels;
 };

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -272,6 +273,8 @@ QToolButton* kuChartAbstractTA::addHeaderButton(const char* name, const char* ic
     button->setStyleSheet(QStringLiteral("background: transparent;color: white;font: 11px;"));
     button->setFocusPolicy(Qt::NoFocus);
     QGraphicsProxyWidget* proxy = s->addWidget(button);
+    // Rendering a widget into the scene is costly; the button repaints it when it changes.
+    proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     if (QGraphicsItem* clip = paneClip())
         proxy->setParentItem(clip);
     m_headerWidgets.append(proxy);
@@ -384,6 +387,14 @@ void kuChartAbstractTA::collapsePool()
         m_pool.at(i)->setGeometry(0, 0, 0, 0);
 }
 
+void kuChartAbstractTA::finishPass(int drawn)
+{
+    const int end = m_usedCount + std::exchange(m_insertedInPass, 0);
+    for (int i = drawn; i < end && i < m_pool.size(); ++i)
+        m_pool.at(i)->setGeometry(0, 0, 0, 0);
+    m_usedCount = std::max(m_usedCount, drawn);
+}
+
 void kuChartAbstractTA::clearDrawing()
 {
     collapsePool();
@@ -406,6 +417,7 @@ Item* kuChartAbstractTA::pooledItem(int slot)
     if (QGraphicsItem* clip = paneClip())
         item->setParentItem(clip);
     m_pool.insert(std::min<int>(slot, m_pool.size()), item);
+    ++m_insertedInPass;
     return item;
 }
 
@@ -573,28 +585,30 @@ void kuChartAbstractTA::placeCaption(const QVector<Point>& pts)
         text->installSceneEventFilter(m_captionFilter);
     }
     text->setText(label());
-    text->setVisible(false);
+    // Shown only beside the newest candle and where it fits; set once, so that an unchanged
+    // caption is not hidden and shown again.
     const kuChartCore* core = chartCore();
-    if (core->firstVisible() != 0)
-        return;
     const Point newest = pts.first();
     const double x = newest.x + 5;
-    if (x + text->boundingRect().width() >= double(core->plotRight()))
-        return;
-    text->setPos(x, newest.y - 12);
-    text->setPen(m_pen);
-    text->setVisible(true);
+    const bool shown =
+            core->firstVisible() == 0 && x + text->boundingRect().width() < double(core->plotRight());
+    if (shown) {
+        text->setPos(x, newest.y - 12);
+        text->setPen(m_pen);
+    }
+    text->setVisible(shown);
 }
 
 void kuChartAbstractTA::drawLines(const QVector<Point>& pts)
 {
-    collapsePool();
-    if (isDeleted() || pts.size() < 2 || pts.first().y == 0)
+    int drawn = 0;
+    if (isDeleted() || pts.size() < 2 || pts.first().y == 0) {
+        finishPass(drawn);
         return;
+    }
     const double top = m_paneTop;
     const double bottom = m_paneTop + m_paneHeight;
     auto inside = [&](const Point& p) { return p.x > m_left && p.y > top && p.y < bottom; };
-    int drawn = 0;
     for (int i = 1; i < pts.size(); ++i) {
         const Point& a = pts.at(i - 1);
         const Point& b = pts.at(i);
@@ -607,38 +621,44 @@ void kuChartAbstractTA::drawLines(const QVector<Point>& pts)
         item->setPen(m_pen);
         item->setVisible(true);
     }
-    m_usedCount = std::max(m_usedCount, drawn);
+    finishPass(drawn);
 }
 
 void kuChartAbstractTA::drawBars(const QVector<Point>& pts)
 {
-    collapsePool();
-    if (isDeleted())
+    int drawn = 0;
+    if (isDeleted()) {
+        finishPass(drawn);
         return;
+    }
     const double y0 = valueToY(0);
     const int w = chartCore()->candleWidth() / 4;
     QPen pen = m_pen;
     pen.setWidth(w);
-    int drawn = 0;
+    if (pen != m_barPen)
+        m_barPen = pen;
+    const QBrush none(Qt::NoBrush);
     for (const Point& p : pts) {
         auto* item = pooledItem<kuChartGraphicsRectItem>(drawn++);
         item->setGeometry(p.x, std::min(y0, p.y), w, std::fabs(p.y - y0));
-        item->setPen(pen);
-        item->setBrush(Qt::NoBrush);
+        item->setPen(m_barPen);
+        item->setBrush(none);
         item->setVisible(true);
     }
-    m_usedCount = std::max(m_usedCount, drawn);
+    finishPass(drawn);
 }
 
 void kuChartAbstractTA::drawDots(const QVector<Point>& pts)
 {
-    collapsePool();
-    if (isDeleted() || pts.size() < 2)
+    int drawn = 0;
+    if (isDeleted() || pts.size() < 2) {
+        finishPass(drawn);
         return;
+    }
     const double right = double(chartCore()->plotRight());
     const double top = m_paneTop;
     const double bottom = m_paneTop + m_paneHeight;
-    int drawn = 0;
+    const QBrush fill(Qt::black, Qt::SolidPattern);
     for (const Point& p : pts) {
         if (p.y == 0)
             break;
@@ -646,9 +666,9 @@ void kuChartAbstractTA::drawDots(const QVector<Point>& pts)
             continue;
         auto* item = pooledItem<kuChartGraphicsEllipseItem>(drawn++);
         item->setGeometry(p.x, p.y, 3, 3);
-        item->setBrush(QBrush(Qt::black, Qt::SolidPattern));
+        item->setBrush(fill);
         item->setPen(m_pen);
         item->setVisible(true);
     }
-    m_usedCount = std::max(m_usedCount, drawn);
+    finishPass(drawn);
 }

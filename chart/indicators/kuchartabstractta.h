@@ -139,8 +139,10 @@ protected:
     void collapsePool();
     // The pool's rect item at the slot, or a new one put there.
     kuChartGraphicsRectItem* pooledRect(int slot);
-    // After a pass that drew `drawn` items: the used count never shrinks.
-    void noteDrawn(int drawn) { m_usedCount = std::max(m_usedCount, drawn); }
+    // After a pass that drew `drawn` items: the slots past them that an earlier pass drew
+    // are collapsed; the used count never shrinks. A pass sets its slots over the old
+    // picture rather than collapsing them first, so a slot that keeps its place is not touched.
+    void finishPass(int drawn);
     // A header button in the scene, placed after the existing ones; null without a scene.
     QToolButton* addHeaderButton(const char* name, const char* icon, const QString& tip);
 
@@ -170,6 +172,10 @@ private:
     QList<kuChartAbstractTA*> m_children;
     QVector<kuChartGraphicsItem*> m_pool;
     int m_usedCount = 0;
+    // Items put in between during the running pass: the ones drawn before moved up past them.
+    int m_insertedInPass = 0;
+    // The histogram's pen (the colour's at the bars' width), kept so that its items share it.
+    QPen m_barPen;
     QGraphicsLineItem* m_separator = nullptr;
     QList<QGraphicsProxyWidget*> m_headerWidgets;
     kuChartObjectAbstractTAEventFilter* m_captionFilter = nullptr;

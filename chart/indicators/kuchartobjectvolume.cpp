@@ -89,20 +89,25 @@ void kuChartObjectVolume_p::drawBars(const QVector<kuVolumeBar>& bars)
     QPen outline = pen();
     if (core)
         outline.setColor(core->foreColor());
-    collapsePool();
-    if (isDeleted())
-        return;
-    const QBrush up(m_upColor, Qt::SolidPattern);
-    const QBrush down(m_downColor, Qt::SolidPattern);
     int drawn = 0;
+    if (isDeleted()) {
+        finishPass(drawn);
+        return;
+    }
+    if (outline != m_outline)
+        m_outline = outline;
+    if (m_upBrush.color() != m_upColor || m_upBrush.style() != Qt::SolidPattern)
+        m_upBrush = QBrush(m_upColor, Qt::SolidPattern);
+    if (m_downBrush.color() != m_downColor || m_downBrush.style() != Qt::SolidPattern)
+        m_downBrush = QBrush(m_downColor, Qt::SolidPattern);
     for (const kuVolumeBar& bar : bars) {
         kuChartGraphicsRectItem* item = pooledRect(drawn++);
         item->setGeometry(bar.rect.x(), bar.rect.y(), bar.rect.width(), bar.rect.height());
-        item->setPen(outline);
-        item->setBrush(bar.down ? down : up);
+        item->setPen(m_outline);
+        item->setBrush(bar.down ? m_downBrush : m_upBrush);
         item->setVisible(true);
     }
-    noteDrawn(drawn);
+    finishPass(drawn);
 }
 
 QString kuChartObjectVolume_p::valueText(int index)

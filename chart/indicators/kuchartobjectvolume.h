@@ -2,7 +2,9 @@
 
 #include "kuchartabstractta.h"
 
+#include <QBrush>
 #include <QColor>
+#include <QPen>
 #include <QRectF>
 #include <QVector>
 
@@ -43,6 +45,10 @@ public:
 private:
     QColor m_upColor;
     QColor m_downColor;
+    // Kept from one drawing to the next, so that the bars share them and compare at once.
+    QPen m_outline;
+    QBrush m_upBrush;
+    QBrush m_downBrush;
 };
 
 // The volume pane every chart has, below every indicator pane. The chart core

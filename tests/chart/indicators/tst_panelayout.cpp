@@ -8,9 +8,13 @@
 #include "kuchartabstractaddta.h"
 #include "kuchartgraphicsitem.h"
 #include "kuchartindicators.h"
+#include "kuchartmakers.h"
+#include "kuchartobjectvolume.h"
+#include "kugraphicsscene.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 
 #include <algorithm>
@@ -215,6 +219,50 @@ private slots:
         }
         QCOMPARE(texts, shown);
         QCOMPARE(captionShown, captions);
+    }
+
+    // A redraw moves only what changed: with nothing new (a poll that brings nothing shown)
+    // the scene reports no change, so the view repaints nothing; a new close is drawn.
+    void redrawChangesOnlyWhatIsNew_data()
+    {
+        QTest::addColumn<bool>("newClose");
+        QTest::newRow("nothing new") << false;
+        QTest::newRow("new close") << true;
+    }
+
+    void redrawChangesOnlyWhatIsNew()
+    {
+        QFETCH(bool, newClose);
+        // Every core then makes its volume pane, as in the program; only for this test.
+        kuChartMakers::setVolumeMaker([](kuChartCore* core, const QJsonObject& json) -> kuChartObject* {
+            return new kuChartObjectVolume(core, json);
+        });
+        auto core = indicatorfixture::coreOver(makeBars(400), 1590, 970);
+        kuChartMakers::setVolumeMaker({});
+        QVERIFY(core->volumeObject());
+        core->volumeObject()->setVisible(true);
+        for (const int kind : {17, 3, 13, 8, 15}) // SMA, BB, RSI, MACD, STOCH
+            core->appendObject(kuChartIndicators::createById(kind, core.get(), QJsonObject()));
+        QList<QRectF> changed;
+        connect(core->scene(), &QGraphicsScene::changed,
+                [&changed](const QList<QRectF>& rects) { changed += rects; });
+        // The scene gathers the changes on one turn of the event loop and reports them on the next.
+        auto settle = [] {
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+        };
+        core->redraw();
+        settle();
+        QVERIFY(!changed.isEmpty());
+        changed.clear();
+
+        if (newClose) {
+            kuChartCandle& newest = core->currentSeries()->candles.first();
+            newest.close = newest.close == newest.high ? newest.low : newest.high;
+        }
+        core->redraw();
+        settle();
+        QCOMPARE(!changed.isEmpty(), newClose);
     }
 };
 
