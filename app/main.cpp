@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -11,6 +12,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QTranslator>
+#include <QWidget>
 
 #include <atomic>
 #include <csignal>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -156,6 +159,26 @@ void platformFailure(QtMsgType type, const QMessageLogContext&, const QString& t
     std::_Exit(1);
 }
 
+// Runs its job once the widget has painted for the first time, after the paint.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(QWidget* widget, std::function<void()> job) : m_job(std::move(job)) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, m_job);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_job;
+};
+
 } // namespace
 
 void crashHandler(int signal)
@@ -267,10 +290,8 @@ int main(int argc, char** argv)
 
     initApplication();
 
-    app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
     applyDefaultStyleSheet(app);
 
-    QPointer<kuClient> client = kuClient::createInstance(nullptr);
     kuOrderManager::registerWithClient();
     kuOrders::registerWithClient();
     kuTrades::registerWithClient();
@@ -284,11 +305,30 @@ int main(int argc, char** argv)
     kuQuotes::registerWithClient();
     kuLastTrades::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
+    // What the form does not need waits until it is on screen, at the latest until the
+    // login succeeds: the application's icon (the form has one of its own) and the main
+    // window, which stays hidden until then.
+    QPointer<kuClient> client;
+    bool started = false;
+    const auto finishStart = [&client, &started, app] {
+        if (started)
+            return;
+        started = true;
+        app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
+        client = kuClient::createInstance(nullptr);
+    };
+    FirstPaint firstPaint(loginForm, [finishStart] {
+        qInfo() << "Login form shown: the start is over";
+        finishStart();
+    });
+    QObject::connect(loginForm, &QDialog::accepted, app, [finishStart, &client] {
+        finishStart();
+        if (client)
+            client->show();
+    });
     loginForm->show();
-    QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
 
     g_mainLoopRuns = true;
-    QTimer::singleShot(0, app.data(), [] { qInfo() << "Login form shown: the start is over"; });
     const int result = app->exec();
 
     if (loginForm)
