@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -11,6 +12,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QTranslator>
+#include <QWidget>
 
 #include <atomic>
 #include <csignal>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -156,6 +159,36 @@ void platformFailure(QtMsgType type, const QMessageLogContext&, const QString& t
     std::_Exit(1);
 }
 
+// Runs its job once the widget has painted for the first time, after the paint.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(QWidget* widget, std::function<void()> job) : m_job(std::move(job)) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, m_job);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_job;
+};
+
+// Nothing here draws with OpenGL: without Qt's GL integration on X11 the first window does
+// not wait for the GL driver to load, tens of milliseconds. A choice of the user's wins.
+bool leaveOpenGLOut()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        return false;
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
+    return true;
+}
+
 } // namespace
 
 void crashHandler(int signal)
@@ -245,6 +278,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    const bool openGLLeftOut = leaveOpenGLOut();
     const QtMessageHandler previousHandler = qInstallMessageHandler(platformFailure);
     QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
     qInstallMessageHandler(previousHandler);
@@ -267,10 +301,8 @@ int main(int argc, char** argv)
 
     initApplication();
 
-    app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
     applyDefaultStyleSheet(app);
 
-    QPointer<kuClient> client = kuClient::createInstance(nullptr);
     kuOrderManager::registerWithClient();
     kuOrders::registerWithClient();
     kuTrades::registerWithClient();
@@ -284,11 +316,33 @@ int main(int argc, char** argv)
     kuQuotes::registerWithClient();
     kuLastTrades::registerWithClient();
     QPointer<kuLoginForm> loginForm = kuLoginForm::instance();
+    // What the form does not need waits until it is on screen, at the latest until the
+    // login succeeds: the application's icon (the form has one of its own) and the main
+    // window, which stays hidden until then.
+    QPointer<kuClient> client;
+    bool started = false;
+    const auto finishStart = [&client, &started, app] {
+        if (started)
+            return;
+        started = true;
+        app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
+        client = kuClient::createInstance(nullptr);
+    };
+    FirstPaint firstPaint(loginForm, [finishStart] {
+        qInfo() << "Login form shown: the start is over";
+        finishStart();
+    });
+    QObject::connect(loginForm, &QDialog::accepted, app, [finishStart, &client] {
+        finishStart();
+        if (client)
+            client->show();
+    });
     loginForm->show();
-    QObject::connect(loginForm, &QDialog::accepted, client, &QWidget::show);
+    // Chosen with the first window: programs started from here on get the user's environment.
+    if (openGLLeftOut)
+        qunsetenv("QT_XCB_GL_INTEGRATION");
 
     g_mainLoopRuns = true;
-    QTimer::singleShot(0, app.data(), [] { qInfo() << "Login form shown: the start is over"; });
     const int result = app->exec();
 
     if (loginForm)

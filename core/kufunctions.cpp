@@ -119,7 +119,9 @@ QString withoutNegativeZero(QString text)
 
 QString formatNumber(double value, int precision, QChar separator)
 {
-    QString text = QLocale(QLocale::English, QLocale::AnyCountry).toString(value, 'f', precision);
+    // Made once: the lists format every shown number through here, many times a second.
+    static const QLocale english(QLocale::English, QLocale::AnyCountry);
+    QString text = english.toString(value, 'f', precision);
     text.replace(QLatin1Char(','), separator);
     return withoutNegativeZero(text);
 }

@@ -136,10 +136,14 @@ void kuLastTrades::appendTrades(QJsonArray trades)
     else
         std::stable_sort(keys.begin(), keys.end(), ascending);
     QVector<QJsonObject> sorted;
+    QVector<qint64> deals;
     sorted.reserve(count);
-    for (const auto& key : qAsConst(keys))
+    deals.reserve(count);
+    for (const auto& key : qAsConst(keys)) {
         sorted.append(objects.at(key.second));
+        deals.append(key.first);
+    }
     m_view->setUpdatesEnabled(false);
-    m_proxy->appendTrades(sorted, m_decimals, m_lot);
+    m_proxy->appendTrades(sorted, deals, m_decimals, m_lot);
     m_view->setUpdatesEnabled(true);
 }

@@ -16,9 +16,15 @@ QSharedPointer<kuLastTradesItem> kuLastTradesItem::create(const QJsonObject& tra
 {
     if (trade.isEmpty())
         return {};
+    return create(trade, kuKeys::wholeNumber(trade.value(lt::dealID)), decimals, lot);
+}
+
+QSharedPointer<kuLastTradesItem> kuLastTradesItem::create(const QJsonObject& trade, qint64 deal, int decimals, int lot)
+{
+    if (trade.isEmpty())
+        return {};
     // The server's seconds, deal numbers and quantities outgrow an int.
     const qint64 time = kuKeys::wholeNumber(trade.value(lt::unixtime));
-    const qint64 deal = kuKeys::wholeNumber(trade.value(lt::dealID));
     return QSharedPointer<kuLastTradesItem>::create(deal > 0 ? quint64(deal) : 0, dateTimeFromUnix(time),
                                                     trade.value(lt::price).toDouble(),
                                                     kuKeys::wholeNumber(trade.value(lt::amount)), decimals, lot);

@@ -30,6 +30,8 @@ public:
 
     // Null for an empty object.
     static QSharedPointer<kuLastTradesItem> create(const QJsonObject& trade, int decimals, int lot);
+    // The same with the record's deal number already read (kuKeys::wholeNumber of its "dealID").
+    static QSharedPointer<kuLastTradesItem> create(const QJsonObject& trade, qint64 wireDeal, int decimals, int lot);
 
     double price() const { return m_price; }
     quint64 dealID() const { return m_dealID; }

@@ -23,6 +23,10 @@ public:
     void appendTrade(const QJsonObject& trade, int decimals, int lot);
     // Trades in ascending deal order, inserted at once; empty objects are skipped.
     void appendTrades(const QVector<QJsonObject>& trades, int decimals, int lot);
+    // The same with each record's deal number already read (kuKeys::wholeNumber of its "dealID").
+    void appendTrades(const QVector<QJsonObject>& trades, const QVector<qint64>& deals, int decimals, int lot);
+    // The row's trade; null for a row out of range.
+    const kuLastTradesItem* trade(int row) const;
     void clear();
     int rowLimit() const { return m_rowLimit; }
     // At least 1; a smaller limit takes effect at the next append.

@@ -16,7 +16,12 @@ public:
 
     void appendTrade(const QJsonObject& trade, int decimals, int lot);
     void appendTrades(const QVector<QJsonObject>& trades, int decimals, int lot);
+    void appendTrades(const QVector<QJsonObject>& trades, const QVector<qint64>& deals, int decimals, int lot);
     void clear();
+
+protected:
+    // Deal numbers compared directly: the order of the generic comparison of the rows' sort values.
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     kuLastTradesModel* tradesModel() const;

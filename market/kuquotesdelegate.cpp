@@ -25,7 +25,10 @@ const kuQuotesDelegate::Text& kuQuotesDelegate::preparedText(const QString& text
         prepared.text.setTextFormat(Qt::PlainText);
         prepared.text.prepare(QTransform(), font);
         const QFontMetricsF metrics(font);
-        prepared.width = metrics.horizontalAdvance(text);
+        // The laid out line has the advance already, but leaves trailing blanks out of it.
+        prepared.width = text.endsWith(QLatin1Char(' ')) || text.endsWith(QChar::Nbsp)
+                                 ? metrics.horizontalAdvance(text)
+                                 : prepared.text.size().width();
         prepared.height = metrics.height();
         it = m_texts.insert(text, prepared);
     }

@@ -7,6 +7,8 @@
 
 #include <QtMath>
 
+#include <cmath>
+
 namespace {
 QString number(double value, int decimals)
 {
@@ -261,36 +263,93 @@ QString kuQuotesItem::toolTip(int column) const
     }
 }
 
-QVariant kuQuotesItem::sortValue(int column) const
+kuQuotesItem::SortKey kuQuotesItem::sortKey(int column) const
 {
+    SortKey key;
+    auto real = [&key](double value) {
+        key.type = SortKey::Real;
+        key.real = value;
+        return key;
+    };
+    auto whole = [&key](qint64 value) {
+        key.type = SortKey::Whole;
+        key.whole = value;
+        return key;
+    };
+    auto text = [&key](const QString& value) {
+        key.type = SortKey::Text;
+        key.text = &value;
+        return key;
+    };
     if (isPriceColumn(column))
-        return priceAt(column);
+        return real(priceAt(column));
     switch (column) {
     case colTicker:
-        return m_ticker;
+        return text(m_ticker);
     case colShortName:
-        return m_shortName;
+        return text(m_shortName);
     case colChange:
-        return m_changePercent;
+        return real(m_changePercent);
     case colToBuy:
-        return m_toBuy;
+        return whole(m_toBuy);
     case colToSell:
-        return m_toSell;
+        return whole(m_toSell);
     case colToBuyTotal:
-        return m_toBuyTotal;
+        return whole(m_toBuyTotal);
     case colToSellTotal:
-        return m_toSellTotal;
+        return whole(m_toSellTotal);
     case colVolume:
-        return m_volume;
+        return whole(m_volume);
     case colPaperVol:
-        return m_paperVol;
+        return whole(m_paperVol);
     case colMoneyVol:
-        return m_moneyVol;
+        return real(m_moneyVol);
     case colAccruedCoupon:
-        return m_accruedCoupon;
+        return real(m_accruedCoupon);
     case colNominal:
-        return m_nominal;
+        return real(m_nominal);
     default:
-        return 0;
+        return key;
     }
+}
+
+QVariant kuQuotesItem::sortValue(int column) const
+{
+    const SortKey key = sortKey(column);
+    switch (key.type) {
+    case SortKey::Real:
+        return key.real;
+    case SortKey::Whole:
+        return key.whole;
+    case SortKey::Text:
+        return *key.text;
+    case SortKey::None:
+        break;
+    }
+    return 0;
+}
+
+int kuQuotesItem::compareSortValues(const kuQuotesItem& a, const kuQuotesItem& b, int column)
+{
+    // One column holds one kind of value; the order is kuSortValue's, NaN before any number.
+    const SortKey left = a.sortKey(column);
+    const SortKey right = b.sortKey(column);
+    switch (left.type) {
+    case SortKey::Real: {
+        const bool leftNaN = std::isnan(left.real);
+        const bool rightNaN = std::isnan(right.real);
+        if (leftNaN || rightNaN)
+            return int(rightNaN) - int(leftNaN);
+        return compare(left.real, right.real);
+    }
+    case SortKey::Whole:
+        return left.whole < right.whole ? -1 : (left.whole > right.whole ? 1 : 0);
+    case SortKey::Text: {
+        const int c = QString::compare(*left.text, *right.text);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case SortKey::None:
+        break;
+    }
+    return 0;
 }

@@ -67,6 +67,10 @@ public:
     QVariant sortValue(int column) const override;
     int itemType() const override { return itQuotes; }
 
+    // sortValue() of both items compared as the list's sort compares them, without
+    // building values: a sort compares each row many times.
+    static int compareSortValues(const kuQuotesItem& a, const kuQuotesItem& b, int column);
+
     // Whether the column's cell of both items shows the same text, colour and arrow (both null counts too).
     static bool sameCell(const kuQuotesItem* a, const kuQuotesItem* b, int column);
 
@@ -74,6 +78,23 @@ public:
     static QString changeText(double changePercent);
 
 private:
+    // What sortValue() gives: a number of either kind, a text or nothing.
+    struct SortKey
+    {
+        enum Type
+        {
+            None,
+            Real,
+            Whole,
+            Text
+        };
+        Type type = None;
+        double real = 0;
+        qint64 whole = 0;
+        const QString* text = nullptr;
+    };
+    SortKey sortKey(int column) const;
+
     void fillFromPaper();
     void calculate();
     // Up or down by the first comparison of the column's chain that differs.

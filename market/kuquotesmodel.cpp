@@ -8,20 +8,98 @@ namespace q = kuKeys::quote;
 kuQuotesModel::kuQuotesModel(QObject* parent) : kuTableViewModel(parent)
 {}
 
+namespace {
+// The record's fields the row is built from.
+enum Field
+{
+    fPaperID,
+    fBuy,
+    fToBuy,
+    fSell,
+    fToSell,
+    fToBuyTotal,
+    fToSellTotal,
+    fOpen,
+    fMin,
+    fMax,
+    fLast,
+    fAvg,
+    fVolume,
+    fMoneyVol,
+    fPaperVol,
+    fBestBuy,
+    fBestSell,
+    fPrice,
+    fieldCount
+};
+
+struct FieldKey
+{
+    QLatin1String key;
+    Field field;
+};
+
+// In the order of the keys: a record keeps its keys sorted, so that a record of all the
+// fields meets each one at the next place of this list.
+const FieldKey fieldKeys[fieldCount] = {
+        {q::avg, fAvg},           {q::bestBuy, fBestBuy},   {q::bestSell, fBestSell},       {q::buy, fBuy},
+        {q::last, fLast},         {q::max, fMax},           {q::min, fMin},                 {q::moneyVol, fMoneyVol},
+        {q::open, fOpen},         {q::paperID, fPaperID},   {q::paperVol, fPaperVol},       {q::price, fPrice},
+        {q::sell, fSell},         {q::toBuy, fToBuy},       {q::toBuyTotal, fToBuyTotal},   {q::toSell, fToSell},
+        {q::toSellTotal, fToSellTotal}, {q::volume, fVolume},
+};
+
+bool sameKey(const QString& key, QLatin1String other)
+{
+    if (key.size() != other.size())
+        return false;
+    const QChar* a = key.constData();
+    for (int i = 0; i < other.size(); ++i) {
+        if (a[i].unicode() != uchar(other.data()[i]))
+            return false;
+    }
+    return true;
+}
+
+// The field of key, -1 for none; next is the place in fieldKeys to try first, moved past a match.
+int fieldOf(const QString& key, int& next)
+{
+    if (next < fieldCount && sameKey(key, fieldKeys[next].key))
+        return fieldKeys[next++].field;
+    for (int i = 0; i < fieldCount; ++i) {
+        if (sameKey(key, fieldKeys[i].key)) {
+            next = i + 1;
+            return fieldKeys[i].field;
+        }
+    }
+    return -1;
+}
+} // namespace
+
 QSharedPointer<kuQuotesItem> kuQuotesModel::makeItem(const QJsonObject& quote)
 {
     if (quote.isEmpty())
         return {};
-    const int paperID = quote.value(q::paperID).toInt();
+    // One pass over the record: a lookup per field searches its keys anew each time,
+    // and every poll brings a record per instrument. A missing field reads as null, as
+    // a lookup would give it.
+    QJsonValue values[fieldCount];
+    int next = 0;
+    for (auto it = quote.constBegin(), end = quote.constEnd(); it != end; ++it) {
+        const int field = fieldOf(it.key(), next);
+        if (field >= 0)
+            values[field] = it.value();
+    }
+    const int paperID = values[fPaperID].toInt();
     if (!kuPaperList::instance()->paper(paperID))
         return {};
-    auto integer = [&quote](QLatin1String key) { return kuKeys::wholeNumber(quote.value(key)); };
-    auto real = [&quote](QLatin1String key) { return quote.value(key).toDouble(); };
-    return QSharedPointer<kuQuotesItem>::create(paperID, real(q::buy), integer(q::toBuy), real(q::sell),
-                                                integer(q::toSell), integer(q::toBuyTotal), integer(q::toSellTotal),
-                                                real(q::open), real(q::min), real(q::max), real(q::last), real(q::avg),
-                                                integer(q::volume), real(q::moneyVol), integer(q::paperVol),
-                                                real(q::bestBuy), real(q::bestSell), real(q::price));
+    auto integer = [&values](Field field) { return kuKeys::wholeNumber(values[field]); };
+    auto real = [&values](Field field) { return values[field].toDouble(); };
+    return QSharedPointer<kuQuotesItem>::create(paperID, real(fBuy), integer(fToBuy), real(fSell), integer(fToSell),
+                                                integer(fToBuyTotal), integer(fToSellTotal), real(fOpen), real(fMin),
+                                                real(fMax), real(fLast), real(fAvg), integer(fVolume),
+                                                real(fMoneyVol), integer(fPaperVol), real(fBestBuy),
+                                                real(fBestSell), real(fPrice));
 }
 
 kuQuotesItem* kuQuotesModel::quoteAt(int row) const
@@ -66,9 +144,10 @@ void kuQuotesModel::appendQuote(const QJsonObject& quote)
 
 void kuQuotesModel::updateQuote(const QJsonObject& quote)
 {
-    if (!quote.contains(q::paperID))
+    const auto paperID = quote.constFind(q::paperID);
+    if (paperID == quote.constEnd())
         return;
-    const int row = findRow(quote.value(q::paperID).toInt());
+    const int row = findRow(paperID.value().toInt());
     if (row == -1)
         return;
     setData(index(row, 0), quote, QuoteRole);

@@ -37,14 +37,13 @@ public:
     void replaceItem(int row, const QSharedPointer<kuQuotesItem>& item);
     // The row's item; null for a row out of range.
     QSharedPointer<kuQuotesItem> quote(int row) const;
+    kuQuotesItem* quoteAt(int row) const;
 
     int appendItem(const QSharedPointer<kuObjectModelAbstractItem>& item) override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
-    kuQuotesItem* quoteAt(int row) const;
-
     // Instrument id -> row, kept with the rows: an update must not scan the table.
     QHash<int, int> m_rows;
 };

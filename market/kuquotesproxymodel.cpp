@@ -1,5 +1,6 @@
 #include "kuquotesproxymodel.h"
 
+#include "kuquotesitem.h"
 #include "kuquotesmodel.h"
 
 kuQuotesProxyModel::kuQuotesProxyModel(QObject* parent) : kuTableViewProxyModel(parent)
@@ -26,4 +27,16 @@ void kuQuotesProxyModel::removeQuote(const QModelIndex& index)
 {
     if (kuQuotesModel* model = quotesModel())
         model->removeQuote(index);
+}
+
+bool kuQuotesProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    const kuQuotesModel* model = quotesModel();
+    if (model && left.model() == model && right.model() == model && left.column() == right.column()) {
+        const kuQuotesItem* a = model->quoteAt(left.row());
+        const kuQuotesItem* b = model->quoteAt(right.row());
+        if (a && b)
+            return kuQuotesItem::compareSortValues(*a, *b, left.column()) < 0;
+    }
+    return kuTableViewProxyModel::lessThan(left, right);
 }

@@ -18,6 +18,10 @@ public:
     // The index may be of this proxy or of the model.
     void removeQuote(const QModelIndex& index);
 
+protected:
+    // The rows' own values compared directly, in the order of the generic comparison.
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
 private:
     kuQuotesModel* quotesModel() const;
 };

@@ -144,6 +144,52 @@ private slots:
         QCOMPARE(backgroundName(model.index(0, 1).data(Qt::BackgroundRole)), QString("none"));
     }
 
+    // A batch larger than the tape makes the rows its trades make given one by one: the
+    // newest kept, each tinted against the trade just before it, repeated deals and empty
+    // records skipped.
+    void batchLargerThanTheTape_data()
+    {
+        QTest::addColumn<int>("rowLimit");
+        QTest::addColumn<bool>("onTape");
+        for (int limit : {1, 2, 3, 4, 6, 20}) {
+            QTest::addRow("limit %d", limit) << limit << false;
+            QTest::addRow("limit %d, deal 1 on the tape", limit) << limit << true;
+        }
+    }
+    void batchLargerThanTheTape()
+    {
+        QFETCH(int, rowLimit);
+        QFETCH(bool, onTape);
+        // In ascending deal order, as the window hands them on.
+        const QVector<QJsonObject> batch{{{"dealID", -4}, {"price", 12}}, {},
+                                         {{"dealID", 0}, {"price", 9}},   {{"dealID", 1}, {"price", 10}},
+                                         {{"dealID", 2}, {"price", 11}},  {{"dealID", 2}, {"price", 9}},
+                                         {{"dealID", 3}, {"price", 12}},  {{"dealID", 5}, {"price", 8}},
+                                         {{"dealID", 6}, {"price", 8}}};
+        auto rows = [](const kuLastTradesModel& model) {
+            QStringList shown;
+            for (int row = 0; row < model.rowCount(); ++row)
+                shown << model.trade(row)->displayText(kuLastTradesItem::colDealID) + ' ' +
+                                 backgroundName(model.index(row, 1).data(Qt::BackgroundRole));
+            return shown;
+        };
+        kuLastTradesModel whole;
+        kuLastTradesModel oneByOne;
+        for (kuLastTradesModel* model : {&whole, &oneByOne}) {
+            model->setColumns({kuObjectHeaderItem::createHidden("Column #1"), kuObjectHeaderItem::create("1"),
+                               kuObjectHeaderItem::create("2"), kuObjectHeaderItem::create("3"),
+                               kuObjectHeaderItem::create("4")});
+            model->setRowLimit(rowLimit);
+            if (onTape)
+                model->appendTrade({{"dealID", 1}, {"price", 7}}, 2, 1);
+        }
+        whole.appendTrades(batch, 2, 1);
+        for (const QJsonObject& trade : batch)
+            oneByOne.appendTrade(trade, 2, 1);
+        QCOMPARE(rows(whole), rows(oneByOne));
+        QCOMPARE(whole.rowCount(), qMin(rowLimit, 7));
+    }
+
     void snapshotThenUpdates()
     {
         FakeSession test;

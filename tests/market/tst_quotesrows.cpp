@@ -8,6 +8,7 @@
 #include "kuquotesitem.h"
 #include "kuquotesmodel.h"
 #include "kuquotesproxymodel.h"
+#include "kutableviewproxymodel.h"
 #include "marketfixture.h"
 
 namespace {
@@ -304,6 +305,67 @@ private slots:
         QCOMPARE(table.cell(paper::share, kuQuotesItem::colLast).data().toString(), "4.00");
         table.model.removeQuote(QModelIndex());
         QCOMPARE(table.model.rowCount(), 2);
+    }
+
+    // The rows' own comparison gives the order of the generic one on every column, either
+    // way: numbers of both kinds, texts, ties, a price that is no number.
+    void sortsAsTheGenericComparison_data()
+    {
+        QTest::addColumn<int>("column");
+        for (int column = 0; column <= kuQuotesItem::columnCount; ++column)
+            QTest::addRow("column %d", column) << column;
+    }
+    void sortsAsTheGenericComparison()
+    {
+        QFETCH(int, column);
+        Table table;
+        const QList<int> ids{paper::share, paper::sevn, paper::bond, paper::bigLot, paper::fourDigits};
+        for (int id : ids)
+            table.model.appendQuote({{"paperID", id}});
+        const double nan = qQNaN();
+        const QList<QJsonObject> records{
+                {{"paperID", paper::share}, {"last", 101}, {"price", 100}, {"buy", nan}, {"toBuy", 5},
+                 {"volume", 7}, {"moneyVol", 2.5}},
+                {{"paperID", paper::sevn}, {"last", 99}, {"price", 100}, {"buy", 3}, {"toBuy", 5}, {"volume", -7}},
+                {{"paperID", paper::bond}, {"last", 101}, {"price", 100}, {"buy", nan}, {"toSell", 9},
+                 {"moneyVol", nan}},
+                {{"paperID", paper::bigLot}, {"last", nan}, {"price", 100}, {"buy", -1}, {"toBuyTotal", 1e12}},
+                {{"paperID", paper::fourDigits}, {"last", 0.5}, {"buy", 3}, {"paperVol", 4}, {"moneyVol", -2.5}}};
+        for (const QJsonObject& quote : records)
+            table.model.updateQuote(quote);
+        kuTableViewProxyModel generic;
+        generic.setSourceModel(&table.model);
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            table.proxy.sort(column, order);
+            generic.sort(column, order);
+            QList<int> expected;
+            for (int row = 0; row < generic.rowCount(); ++row)
+                expected << generic.index(row, 0).data(kuQuotesModel::PaperIDRole).toInt();
+            QCOMPARE(table.shownIds(), expected);
+        }
+    }
+
+    // Keys the row does not know, in between its own, change nothing of what it reads.
+    void recordWithOtherKeys()
+    {
+        Table table;
+        table.model.appendQuote({{"paperID", paper::share}});
+        QJsonObject quote = record(R"({"paperID": 5, "buy": 10.5, "toBuy": 3, "sell": 11, "toSell": 4,
+                                       "toBuyTotal": 30, "toSellTotal": 40, "open": 9, "max": 12, "min": 8,
+                                       "last": 10.75, "avg": 10, "volume": 15, "paperVol": 150,
+                                       "moneyVol": 1500.5, "bestBuy": 10.25, "bestSell": 11.25, "price": 10})");
+        table.model.updateQuote(quote);
+        QStringList expected;
+        for (int column = 1; column <= kuQuotesItem::columnCount; ++column)
+            expected << table.cell(paper::share, column).data().toString();
+        for (const char* key : {"a", "buyer", "lastPrice", "paper", "zz", "Price", "bestbuy"})
+            quote.insert(QLatin1String(key), 77);
+        table.model.updateQuote(quote);
+        QStringList shown;
+        for (int column = 1; column <= kuQuotesItem::columnCount; ++column)
+            shown << table.cell(paper::share, column).data().toString();
+        QCOMPARE(shown, expected);
+        QCOMPARE(table.cell(paper::share, kuQuotesItem::colLast).data().toString(), "10.75");
     }
 
     // One signal for the whole row, so that a proxy sorted on any column sorts anew.

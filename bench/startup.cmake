@@ -1,0 +1,16 @@
+# The start until the login form is mapped, beside a bare Qt Widgets window (needs an X display).
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(XCB QUIET IMPORTED_TARGET xcb)
+endif()
+if(XCB_FOUND)
+  add_executable(startup_bare startup_bare.cpp)
+  target_link_libraries(startup_bare PRIVATE Qt5::Widgets)
+  set_target_properties(startup_bare PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  velmoran_add_bench(bench_startup LIBS PkgConfig::XCB Qt5::Core)
+  add_dependencies(bench_startup startup_bare Velmoran)
+  target_compile_definitions(bench_startup PRIVATE VELMORAN_PROGRAM="$<TARGET_FILE:Velmoran>"
+                                                   BARE_PROGRAM="$<TARGET_FILE:startup_bare>")
+else()
+  message(STATUS "xcb not found: bench_startup is not built")
+endif()
