@@ -179,16 +179,6 @@ private:
     std::function<void()> m_job;
 };
 
-// Nothing here draws with OpenGL: without Qt's GL integration on X11 the first window does
-// not wait for the GL driver to load, tens of milliseconds. A choice of the user's wins.
-bool leaveOpenGLOut()
-{
-    if (!qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
-        return false;
-    qputenv("QT_XCB_GL_INTEGRATION", "none");
-    return true;
-}
-
 } // namespace
 
 void crashHandler(int signal)
@@ -278,7 +268,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const bool openGLLeftOut = leaveOpenGLOut();
     const QtMessageHandler previousHandler = qInstallMessageHandler(platformFailure);
     QPointer<kuApplication> app = kuApplication::createInstance(argc, argv);
     qInstallMessageHandler(previousHandler);
@@ -338,9 +327,6 @@ int main(int argc, char** argv)
             client->show();
     });
     loginForm->show();
-    // Chosen with the first window: programs started from here on get the user's environment.
-    if (openGLLeftOut)
-        qunsetenv("QT_XCB_GL_INTEGRATION");
 
     g_mainLoopRuns = true;
     const int result = app->exec();
