@@ -246,10 +246,9 @@ void kuOrderBook::slot_updateOrderBook(int PaperID, QJsonArray orderBook)
     QMutexLocker lock(mutex());
     if (PaperID != paperID())
         return;
-    kuTableView* table = ui->tableOrderBookView;
-    table->setUpdatesEnabled(false);
+    // No pause of the table's repaints: resuming them repaints the whole window, while the
+    // model reports only the rows that changed and the table draws them once, later.
     m_proxy->setOrderBook(orderBook, m_lot, m_decimals);
-    table->setUpdatesEnabled(true);
 }
 
 void kuOrderBook::slot_reloadOrderBook(int paperID)

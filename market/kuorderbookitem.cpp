@@ -39,6 +39,12 @@ quint64 kuOrderBookItem::sortKeyOf(int side, double price, int decimals)
     return offer | (orderedBits(ticks) >> 1);
 }
 
+bool kuOrderBookItem::looksLike(const kuOrderBookItem& other) const
+{
+    return m_side == other.m_side && m_price == other.m_price && m_amount == other.m_amount &&
+           m_yield == other.m_yield && m_decimals == other.m_decimals;
+}
+
 QString kuOrderBookItem::displayText(int column) const
 {
     const bool bid = m_side != Offer;

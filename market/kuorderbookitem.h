@@ -27,6 +27,8 @@ public:
     // Offers above bids whatever the prices; within a side by the price rounded to
     // the decimals, so that 0.29 is above 0.28 and -1 below 0.
     static quint64 sortKeyOf(int side, double price, int decimals);
+    // Shows the same in every cell.
+    bool looksLike(const kuOrderBookItem& other) const;
 
     QString displayText(int column) const override;
     QVariant decoration(int column) const override;

@@ -45,10 +45,8 @@ kuOrderBookModel::~kuOrderBookModel() = default;
 
 void kuOrderBookModel::setOrderBook(const QJsonArray& orderBook, int lot, int decimals)
 {
-    beginResetModel();
-    m_items.clear();
-    m_firstRow = 0;
-    m_items.reserve(orderBook.size());
+    QVector<QSharedPointer<kuObjectModelAbstractItem>> items;
+    items.reserve(orderBook.size());
     for (const QJsonValue& element : orderBook) {
         const QJsonObject record = element.toObject();
         const qint64 amount = timesLot(wholeNumber(record.value(ob::amount)), lot);
@@ -56,15 +54,60 @@ void kuOrderBookModel::setOrderBook(const QJsonArray& orderBook, int lot, int de
         const double price = record.value(ob::price).toDouble();
         const double yield = record.value(ob::yeild).toDouble();
         const int side = action == 1 ? kuOrderBookItem::Offer : kuOrderBookItem::Bid;
-        m_items.append(QSharedPointer<kuOrderBookItem>::create(amount, price, yield, side, decimals));
+        items.append(QSharedPointer<kuOrderBookItem>::create(amount, price, yield, side, decimals));
     }
     // Descending keys: offers from the highest price, then bids from the highest price.
-    std::stable_sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) {
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
         return static_cast<const kuOrderBookItem*>(a.data())->sortKey() >
                static_cast<const kuOrderBookItem*>(b.data())->sortKey();
     });
-    updateVisibleRows();
-    endResetModel();
+    const Window shown = visibleWindow(items);
+    if (!sameRowsShown(items, shown)) {
+        beginResetModel();
+        m_items.swap(items);
+        m_firstRow = shown.firstRow;
+        m_visibleRows = shown.rows;
+        endResetModel();
+        return;
+    }
+    // As many rows in the same key order: the rows stay, the changed ones repaint.
+    QVector<bool> changed(shown.rows, false);
+    for (int row = 0; row < shown.rows; ++row) {
+        const auto* was = level(row);
+        const auto* now = static_cast<const kuOrderBookItem*>(items.at(shown.firstRow + row).data());
+        changed[row] = !was->looksLike(*now);
+    }
+    m_items.swap(items);
+    m_firstRow = shown.firstRow;
+    const int lastColumn = std::max(0, columnCount() - 1);
+    for (int row = 0; row < shown.rows;) {
+        if (!changed.at(row)) {
+            ++row;
+            continue;
+        }
+        int last = row;
+        while (last + 1 < shown.rows && changed.at(last + 1))
+            ++last;
+        emit dataChanged(index(row, 0), index(last, lastColumn));
+        row = last + 1;
+    }
+}
+
+bool kuOrderBookModel::sameRowsShown(const QVector<QSharedPointer<kuObjectModelAbstractItem>>& items,
+                                     const Window& shown) const
+{
+    if (shown.rows != m_visibleRows || shown.rows == 0)
+        return false;
+    // The table sorts the rows on their keys; equal keys would leave their order to that
+    // sort, which only a reset asks for again.
+    quint64 previous = 0;
+    for (int row = 0; row < shown.rows; ++row) {
+        const quint64 key = static_cast<const kuOrderBookItem*>(items.at(shown.firstRow + row).data())->sortKey();
+        if (row > 0 && key == previous)
+            return false;
+        previous = key;
+    }
+    return true;
 }
 
 void kuOrderBookModel::setDepth(int depth)
@@ -75,19 +118,26 @@ void kuOrderBookModel::setDepth(int depth)
     endResetModel();
 }
 
-void kuOrderBookModel::updateVisibleRows()
+kuOrderBookModel::Window
+kuOrderBookModel::visibleWindow(const QVector<QSharedPointer<kuObjectModelAbstractItem>>& items) const
 {
     int bids = 0;
     int offers = 0;
-    for (const auto& item : qAsConst(m_items)) {
+    for (const auto& item : items) {
         if (static_cast<const kuOrderBookItem*>(item.data())->side() == kuOrderBookItem::Offer)
             ++offers;
         else
             ++bids;
     }
     const int depth = std::max(0, m_depth);
-    m_firstRow = std::max(0, offers - depth);
-    m_visibleRows = std::min(bids, depth) + std::min(offers, depth);
+    return Window{std::max(0, offers - depth), std::min(bids, depth) + std::min(offers, depth)};
+}
+
+void kuOrderBookModel::updateVisibleRows()
+{
+    const Window shown = visibleWindow(m_items);
+    m_firstRow = shown.firstRow;
+    m_visibleRows = shown.rows;
 }
 
 void kuOrderBookModel::showOrder(qint64 orderID, double price, qint64 amount)

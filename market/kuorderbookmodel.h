@@ -10,7 +10,9 @@ class kuOrderBookItem;
 
 // All levels of one instrument's current book, offers first, highest price
 // first; the rows shown are the `depth` levels of each side nearest the
-// spread. Every book replaces all levels in one reset.
+// spread. Every book replaces all levels; when it shows as many rows, in the
+// same key order, only the rows that look different are reported changed,
+// otherwise the model is reset.
 class kuOrderBookModel : public kuTableViewModel
 {
     Q_OBJECT
@@ -52,7 +54,16 @@ private:
         double price;
     };
 
+    struct Window
+    {
+        int firstRow;
+        int rows;
+    };
+
+    Window visibleWindow(const QVector<QSharedPointer<kuObjectModelAbstractItem>>& items) const;
     void updateVisibleRows();
+    // True when the new levels keep the rows shown: as many, with distinct keys.
+    bool sameRowsShown(const QVector<QSharedPointer<kuObjectModelAbstractItem>>& items, const Window& shown) const;
     const kuOrderBookItem* level(int row) const;
     qint64 ownAmountAt(double price) const;
 

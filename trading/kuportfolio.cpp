@@ -268,14 +268,14 @@ void kuPortfolio::applyToAccounts(const QMap<QString, QVariant>& values, int rol
 {
     if (values.isEmpty())
         return;
-    m_view->setUpdatesEnabled(false);
+    // No pause of the view's repaints: resuming them repaints the whole window, while the
+    // model reports only what changed and the view draws it once, later.
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
         // Accounts hidden by the selector are kept current too.
         const QModelIndex top = accountRow(m_model, it.key());
         if (top.isValid())
             m_model->setData(top, it.value(), role);
     }
-    m_view->setUpdatesEnabled(true);
 }
 
 void kuPortfolio::requestLastPrices()

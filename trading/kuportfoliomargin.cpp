@@ -146,6 +146,11 @@ bool kuPortfolioMarginChart::setValues(double portfolio, double initialMargin, d
         return false;
     if (initialMargin < 0)
         return false;
+    // The figures shown already (a cleared panel has no fill): every poll brings them,
+    // and a redraw would change nothing.
+    if (portfolio == m_portfolio && initialMargin == m_initialMargin && minimumMargin == m_minimumMargin &&
+        m_bar->progressBrush().style() != Qt::NoBrush)
+        return true;
     m_portfolio = portfolio;
     m_initialMargin = initialMargin;
     m_minimumMargin = minimumMargin;

@@ -4,6 +4,8 @@
 #include "kuportfoliomoneyitem.h"
 #include "kuportfoliopositionitem.h"
 
+#include <QIcon>
+
 kuPortfolioModel::kuPortfolioModel(QObject* parent) : kuTreeViewModel(parent)
 {
     registerTypes();
@@ -125,28 +127,77 @@ bool kuPortfolioModel::setLastPrice(int top, const QVariant& value)
         auto* position = qobject_cast<kuPortfolioPositionItem*>(rows.at(row).data());
         if (!position)
             continue;
-        if (position->paperID() == price.first) {
+        // The same price again shows nothing new.
+        if (position->paperID() == price.first && !(position->lastPrice() == price.second)) {
             position->updateLastPrice(price.first, price.second);
             changed << row;
         }
         sum += position->changeSum();
     }
     int moneyRow = -1;
+    bool moneyChanged = false;
     for (int row = 0; row < rows.size() && moneyRow < 0; ++row) {
         if (auto* money = qobject_cast<kuPortfolioMoneyItem*>(rows.at(row).data())) {
+            moneyChanged = !(money->positionsChange() == sum);
             money->setPositionsChange(sum);
             moneyRow = row;
         }
     }
     if (changed.isEmpty())
         return false;
-    // The changed cells, the money row's change and the account's total all repaint.
+    // The changed rows, the money row's change and the account's total repaint.
     const QModelIndex parent = index(top, 0);
     for (int row : qAsConst(changed))
         rowChanged(parent, row);
-    if (moneyRow >= 0)
+    if (moneyChanged)
         rowChanged(parent, moneyRow);
     rowChanged(QModelIndex(), top);
+    return true;
+}
+
+namespace {
+// The roles a view or a caller reads from a child row.
+constexpr int shownRoles[] = {Qt::DisplayRole,        Qt::ToolTipRole,
+                              Qt::TextAlignmentRole,  Qt::ForegroundRole,
+                              kuTreeViewModel::SortRole, kuTreeViewModel::ItemTypeRole};
+
+bool sameDecoration(const QVariant& a, const QVariant& b)
+{
+    if (a.isValid() != b.isValid() || a.userType() != b.userType())
+        return false;
+    if (a.userType() == QMetaType::QIcon)
+        return a.value<QIcon>().cacheKey() == b.value<QIcon>().cacheKey();
+    return a == b;
+}
+} // namespace
+
+bool kuPortfolioModel::sameCell(int top, int row, const QSharedPointer<kuObjectModelAbstractItem>& other,
+                                int column) const
+{
+    const kuObjectModelAbstractItem* item = m_children.at(top).at(row).data();
+    for (const int role : shownRoles) {
+        if (item->roleData(column, role, SortRole, ItemTypeRole) != other->roleData(column, role, SortRole, ItemTypeRole))
+            return false;
+    }
+    return sameDecoration(item->decoration(column), other->decoration(column));
+}
+
+bool kuPortfolioModel::sameRowSet(int top, const Rows& rows) const
+{
+    const Rows& current = m_children.at(top);
+    if (current.size() != rows.size())
+        return false;
+    for (int row = 0; row < rows.size(); ++row) {
+        const kuObjectModelAbstractItem* was = current.at(row).data();
+        const kuObjectModelAbstractItem* now = rows.at(row).data();
+        if (!was || !now || was->itemType() != now->itemType())
+            return false;
+        const auto* wasPosition = qobject_cast<const kuPortfolioPositionItem*>(was);
+        const auto* nowPosition = qobject_cast<const kuPortfolioPositionItem*>(now);
+        if (bool(wasPosition) != bool(nowPosition) ||
+            (wasPosition && wasPosition->paperID() != nowPosition->paperID()))
+            return false;
+    }
     return true;
 }
 
@@ -155,6 +206,33 @@ bool kuPortfolioModel::setRows(int top, const QVariant& value)
     const Rows rows = value.value<Rows>();
     if (rows.isEmpty())
         return false;
+    if (sameRowSet(top, rows)) {
+        // The same rows again: the new items take their places and only the cells that
+        // show something else repaint.
+        const QString total = accountTotal(top);
+        const QModelIndex parent = index(top, 0);
+        const int columns = columnCount();
+        for (int row = 0; row < rows.size(); ++row) {
+            QVector<bool> changed(columns, false);
+            for (int column = 0; column < columns; ++column)
+                changed[column] = !sameCell(top, row, rows.at(row), column);
+            m_children[top][row] = rows.at(row);
+            for (int column = 0; column < columns;) {
+                if (!changed.at(column)) {
+                    ++column;
+                    continue;
+                }
+                int last = column;
+                while (last + 1 < columns && changed.at(last + 1))
+                    ++last;
+                emit dataChanged(index(row, column, parent), index(row, last, parent));
+                column = last + 1;
+            }
+        }
+        if (accountTotal(top) != total)
+            rowChanged(QModelIndex(), top);
+        return true;
+    }
     const int count = m_children.at(top).size();
     if (count > 0) {
         beginRemoveRows(index(top, 0), 0, count - 1);
@@ -168,7 +246,14 @@ bool kuPortfolioModel::setRows(int top, const QVariant& value)
 
 bool kuPortfolioModel::setMargin(int top, const QVariant& value)
 {
-    marginParams[top] = value.userType() == qMetaTypeId<marginParam>() ? value.value<marginParam>() : marginParam();
+    const marginParam margin =
+            value.userType() == qMetaTypeId<marginParam>() ? value.value<marginParam>() : marginParam();
+    marginParam& stored = marginParams[top];
+    // The same figures again change nothing the account row shows.
+    if (stored.initMargin == margin.initMargin && stored.marginPortfolio == margin.marginPortfolio &&
+        stored.minMargin == margin.minMargin)
+        return true;
+    stored = margin;
     rowChanged(QModelIndex(), top);
     return true;
 }

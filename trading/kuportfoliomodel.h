@@ -53,6 +53,9 @@ public:
 private:
     bool setLastPrice(int top, const QVariant& value);
     bool setRows(int top, const QVariant& value);
+    // Rows of the same kinds and instruments in the same order.
+    bool sameRowSet(int top, const Rows& rows) const;
+    bool sameCell(int top, int row, const QSharedPointer<kuObjectModelAbstractItem>& other, int column) const;
     bool setMargin(int top, const QVariant& value);
     QString accountTotal(int top) const;
     void rowChanged(const QModelIndex& parent, int row);

@@ -23,10 +23,44 @@ void kuPortfolioProxyModel::setSortColumn(int column, bool additive)
         m_sortOrders.clear();
         m_sortOrders[column] = 0;
     }
-    applySort();
+    sortByColumns();
 }
 
 void kuPortfolioProxyModel::applySort()
+{
+    // A sort reports a new layout and the whole view repaints: only for rows out of order.
+    if (!inOrder(QModelIndex()))
+        sortByColumns();
+}
+
+int kuPortfolioProxyModel::compareRows(const QModelIndex& left, const QModelIndex& right) const
+{
+    for (const int column : m_sortColumns) {
+        const QModelIndex a = left.sibling(left.row(), column);
+        const QModelIndex b = right.sibling(right.row(), column);
+        const bool descending = m_sortOrders.value(column) != 0;
+        if (lessThan(a, b))
+            return descending ? 1 : -1;
+        if (lessThan(b, a))
+            return descending ? -1 : 1;
+    }
+    return 0;
+}
+
+bool kuPortfolioProxyModel::inOrder(const QModelIndex& parent) const
+{
+    const int rows = rowCount(parent);
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex current = index(row, 0, parent);
+        if (row > 0 && compareRows(mapToSource(index(row - 1, 0, parent)), mapToSource(current)) > 0)
+            return false;
+        if (hasChildren(current) && !inOrder(current))
+            return false;
+    }
+    return true;
+}
+
+void kuPortfolioProxyModel::sortByColumns()
 {
     // Stable passes from the last key to the first: the first key decides, later ones break ties.
     for (int i = m_sortColumns.size() - 1; i >= 0; --i) {

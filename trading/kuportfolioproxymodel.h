@@ -17,6 +17,7 @@ public:
     // Additive: appends the column ascending, or toggles it when listed. Otherwise the column
     // becomes the only key (toggled when it already was). Then sorts.
     void setSortColumn(int column, bool additive);
+    // Sorts when a row stands out of the order; rows already in order are left as they are.
     void applySort();
 
     QList<int> sortColumns() const { return m_sortColumns; }
@@ -27,6 +28,11 @@ protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
+    void sortByColumns();
+    // Lexicographic over the sort columns: <0, 0 or >0.
+    int compareRows(const QModelIndex& left, const QModelIndex& right) const;
+    bool inOrder(const QModelIndex& parent) const;
+
     QList<int> m_sortColumns;
     QHash<int, int> m_sortOrders;
 };

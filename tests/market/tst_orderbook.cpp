@@ -324,9 +324,12 @@ private slots:
         QCOMPARE(handlers(converter(), updateSignal), 1);
         QCOMPARE(orders->handlers(showSignal), showBefore + 1);
         QCOMPARE(orders->handlers(hideSignal), showBefore + 1);
+        // One handler: a changed level is reported once.
         QSignalSpy resets(book.model(), &QAbstractItemModel::modelReset);
-        converter()->updateOrderBook(paper::share, bookJson);
-        QCOMPARE(resets.count(), 1);
+        QSignalSpy changes(book.model(), &QAbstractItemModel::dataChanged);
+        converter()->updateOrderBook(paper::share, QByteArray(bookJson).replace(R"("amount": 6)", R"("amount": 7)"));
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(changes.count(), 1);
         book.setShowOrders(false);
         QCOMPARE(orders->handlers(showSignal), showBefore);
     }

@@ -3,6 +3,7 @@
 #include "kuorderbookproxymodel.h"
 
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -160,6 +161,96 @@ private slots:
         QCOMPARE(model.index(1, 2).data(Qt::BackgroundRole).value<QColor>(), QColor("#90EE90"));
         QCOMPARE(offer.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
         QVERIFY(!offer.data(Qt::UserRole + 9).isValid());
+    }
+
+    // A book after a book: what the model reports, and the rows it then shows, in its
+    // own order and sorted both ways by the proxy, as a fresh model would show them.
+    void nextBook_data()
+    {
+        QTest::addColumn<QJsonArray>("first");
+        QTest::addColumn<QJsonArray>("next");
+        QTest::addColumn<int>("depth");
+        // "reset", or the changed model rows as "from-to" runs.
+        QTest::addColumn<QString>("reported");
+
+        const QJsonArray book{level(1, 102, 1), level(1, 101, 3), level(0, 100, 4), level(0, 99, 5)};
+        QTest::newRow("the same book") << book << book << 20 << "";
+        QTest::newRow("an amount") << book
+                                   << QJsonArray{level(1, 102, 1), level(1, 101, 3), level(0, 100, 7), level(0, 99, 5)}
+                                   << 20 << "2-2";
+        QTest::newRow("a yield") << book
+                                 << QJsonArray{level(1, 102, 1, 1.5), level(1, 101, 3), level(0, 100, 4),
+                                               level(0, 99, 5)}
+                                 << 20 << "0-0";
+        QTest::newRow("the prices move, as many rows")
+                << book << QJsonArray{level(1, 103, 1), level(1, 102, 3), level(0, 101, 4), level(0, 99, 5)} << 20
+                << "0-2";
+        QTest::newRow("a side gains a level")
+                << book << QJsonArray{level(1, 102, 1), level(1, 101, 3), level(0, 100, 4), level(0, 99, 5),
+                                      level(0, 98, 1)}
+                << 20 << "reset";
+        QTest::newRow("a level goes") << book << QJsonArray{level(1, 102, 1), level(0, 100, 4), level(0, 99, 5)} << 20
+                                      << "reset";
+        QTest::newRow("a level moves to the other side")
+                << book << QJsonArray{level(1, 102, 1), level(0, 101, 3), level(0, 100, 4), level(0, 99, 5)} << 20
+                << "1-1";
+        QTest::newRow("a level past the depth")
+                << book << QJsonArray{level(1, 102, 1), level(1, 101, 3), level(0, 100, 4), level(0, 99, 5),
+                                      level(0, 98, 1)}
+                << 2 << "";
+        QTest::newRow("the best offer beyond the depth")
+                << book << QJsonArray{level(1, 102, 1), level(1, 100.5, 2), level(1, 101, 3), level(0, 100, 4)} << 1
+                << "0-0";
+        QTest::newRow("two levels at one price") << book
+                                                 << QJsonArray{level(1, 102, 1), level(1, 101, 3), level(0, 100, 4),
+                                                               level(0, 100, 5)}
+                                                 << 20 << "reset";
+        QTest::newRow("empty after empty") << QJsonArray() << QJsonArray() << 20 << "reset";
+    }
+
+    void nextBook()
+    {
+        QFETCH(QJsonArray, first);
+        QFETCH(QJsonArray, next);
+        QFETCH(int, depth);
+        QFETCH(QString, reported);
+
+        ProbeModel model;
+        model.setDepth(depth);
+        kuOrderBookProxyModel ascending;
+        ascending.setSourceModel(&model);
+        ascending.sort(3, Qt::AscendingOrder);
+        kuOrderBookProxyModel descending;
+        descending.setSourceModel(&model);
+        descending.sort(3, Qt::DescendingOrder);
+        model.setOrderBook(first, 10, 2);
+
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+        model.setOrderBook(next, 10, 2);
+        QStringList seen;
+        for (int i = 0; i < resets.count(); ++i)
+            seen << "reset";
+        for (const QList<QVariant>& change : qAsConst(changes)) {
+            const QModelIndex from = change.at(0).toModelIndex();
+            const QModelIndex to = change.at(1).toModelIndex();
+            QCOMPARE(from.column(), 0);
+            QCOMPARE(to.column(), model.columnCount() - 1);
+            seen << QString("%1-%2").arg(from.row()).arg(to.row());
+        }
+        QCOMPARE(seen.join(' '), reported);
+
+        ProbeModel fresh;
+        fresh.setDepth(depth);
+        fresh.setOrderBook(next, 10, 2);
+        QCOMPARE(rows(model), rows(fresh));
+        QCOMPARE(model.firstRow(), fresh.firstRow());
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            kuOrderBookProxyModel sorted;
+            sorted.setSourceModel(&fresh);
+            sorted.sort(3, order);
+            QCOMPARE(rows(order == Qt::AscendingOrder ? ascending : descending), rows(sorted));
+        }
     }
 
     // Rows past the shown ones, as a stale index may ask for, give nothing.

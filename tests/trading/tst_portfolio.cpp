@@ -4,6 +4,7 @@
 #include <QGraphicsView>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -189,6 +190,75 @@ private slots:
         QCOMPARE(rowsOf(*window, "ACC1"), rows);
         // A last price re-sorts and keeps the money row in its place.
         converter()->updateLastPrice(101, 56);
+        QCOMPARE(rowsOf(*window, "ACC1"), rows);
+    }
+
+    // An update repaints what it changes: rows come and go only when the positions do,
+    // and the rows are sorted again only when one is out of its place.
+    void updatesChangeWhatTheyTouch_data()
+    {
+        QTest::addColumn<int>("sortColumn");
+        QTest::addColumn<QByteArray>("positions");
+        // A last price after the positions: paper, price (paper 0 for none).
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<bool>("rowsMoved");
+        QTest::addColumn<bool>("resorted");
+        QTest::addColumn<bool>("repainted");
+        QTest::addColumn<QString>("rows");
+
+        const QByteArray acc1 = R"({"ACC1": {"position": [
+             {"paper_id": 106, "amount": -20, "price": 100, "balance": -2000, "bdate": "2026-12-01", "lastprice": 101},
+             {"paper_id": 101, "amount": %1, "price": 50, "balance": 500, "lastprice": %2},
+             {"paper_id": 301, "amount": 1, "price": 1000, "balance": 900, "lastprice": 1000}%3],
+          "money": {"balance": 1000, "blocked": 50, "go": 25, "expected": 5, "profit": 20}}})";
+        const auto positions = [&acc1](int amount, double last, const char* more = "") {
+            return QString::fromLatin1(acc1).arg(amount).arg(last).arg(QLatin1String(more)).toUtf8();
+        };
+        const QString rows = QStringLiteral("BIG VLMR FUT Деньги");
+        QTest::newRow("the same positions") << 0 << positions(10, 55) << 0 << 0.0 << false << false << false << rows;
+        QTest::newRow("a new last price in the positions")
+                << 0 << positions(10, 60) << 0 << 0.0 << false << false << true << rows;
+        QTest::newRow("a position more")
+                << 0 << positions(10, 55, R"(, {"paper_id": 103, "amount": 1, "price": 90, "lastprice": 95})") << 0
+                << 0.0 << true << false << true << QStringLiteral("BIG VLMR FUT USDRUB Деньги");
+        QTest::newRow("the same last price") << 0 << QByteArray() << 101 << 55.0 << false << false << false << rows;
+        QTest::newRow("a new last price") << 0 << QByteArray() << 101 << 60.0 << false << false << true << rows;
+        QTest::newRow("a new amount, sorted by volume")
+                << 3 << positions(0, 55) << 0 << 0.0 << false << true << true << QStringLiteral("BIG VLMR FUT Деньги");
+        QTest::newRow("a new amount in its place, sorted by volume")
+                << 3 << positions(11, 55) << 0 << 0.0 << false << false << true << QStringLiteral("BIG FUT VLMR Деньги");
+    }
+
+    void updatesChangeWhatTheyTouch()
+    {
+        QFETCH(int, sortColumn);
+        QFETCH(QByteArray, positions);
+        QFETCH(int, paper);
+        QFETCH(double, price);
+        QFETCH(bool, rowsMoved);
+        QFETCH(bool, resorted);
+        QFETCH(bool, repainted);
+        QFETCH(QString, rows);
+        const auto window = shown();
+        if (sortColumn > 0)
+            window->proxy()->setSortColumn(sortColumn, false);
+        QSignalSpy inserted(window->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(window->model(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy changed(window->model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy layouts(window->proxy(), &QAbstractItemModel::layoutChanged);
+        if (!positions.isEmpty())
+            converter()->updatePositions(positions);
+        if (paper != 0)
+            converter()->updateLastPrice(paper, price);
+        QCOMPARE(inserted.count() + removed.count() > 0, rowsMoved);
+        QCOMPARE(layouts.count() > 0, resorted);
+        QCOMPARE(changed.count() > 0, repainted);
+        QCOMPARE(rowsOf(*window, "ACC1"), rows);
+        // As a sort from scratch puts them.
+        const int column = sortColumn > 0 ? sortColumn : 1;
+        for (int i = 0; i < 2; ++i)
+            window->proxy()->setSortColumn(column, sortColumn == 0);
         QCOMPARE(rowsOf(*window, "ACC1"), rows);
     }
 

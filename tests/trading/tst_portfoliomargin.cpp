@@ -1,6 +1,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cmath>
@@ -169,6 +170,26 @@ private slots:
         QCOMPARE(texts(chart), QStringLiteral("||"));
         QCOMPARE(chart.bar()->progressBrush().style(), Qt::NoBrush);
         QCOMPARE(chart.bar()->progress(), 0.0);
+    }
+
+    // The same figures again leave the panel as drawn; zeros after a clearing are shown.
+    void sameValuesAgain()
+    {
+        kuPortfolioMarginChart chart;
+        chart.scene()->setSceneRect(0, 0, 600, 50);
+        QVERIFY(chart.setValues(150, 100, 50));
+        QCoreApplication::processEvents();
+        QSignalSpy changed(chart.scene(), &QGraphicsScene::changed);
+        QVERIFY(chart.setValues(150, 100, 50));
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(chart.setValues(151, 100, 50));
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(texts(chart), QStringLiteral("151.00|100.00|50.00"));
+        chart.clearValues();
+        QVERIFY(chart.setValues(0, 0, 0));
+        QCOMPARE(texts(chart), QStringLiteral("0.00|0.00|0.00"));
     }
 
     void setProgressClamps()

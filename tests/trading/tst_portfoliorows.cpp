@@ -234,14 +234,37 @@ private slots:
         margin.minMargin = 50;
 
         QTest::newRow("last price held") << 267 << price(share, 120) << true << "0 2 t" << 200.0 << 3;
+        QTest::newRow("last price, the same") << 267 << price(share, 110) << false << "" << 100.0 << 3;
         QTest::newRow("last price not held") << 267 << price(bond, 120) << false << "" << 100.0 << 3;
         QTest::newRow("last price not a pair") << 267 << QVariant(5) << false << "" << 100.0 << 3;
         QTest::newRow("rows") << 268 << QVariant::fromValue(rows({position(share, 1, 1, 1)})) << true << "t" << 999.0
                               << 1;
+        const auto money999 = [] {
+            auto money = QSharedPointer<kuPortfolioMoneyItem>::create(1000, 0, 0, 0);
+            money->setPositionsChange(999);
+            return money;
+        };
+        // The same rows again: only what shows differently is announced.
+        QTest::newRow("rows, the same")
+                << 268
+                << QVariant::fromValue(
+                           rows({position(share, 10, 1000, 110), position(future, 1, 100000, 100000), money999()}))
+                << true << "" << 999.0 << 3;
+        QTest::newRow("rows, the same with a new price")
+                << 268
+                << QVariant::fromValue(
+                           rows({position(share, 10, 1000, 120), position(future, 1, 100000, 100000), money999()}))
+                << true << "t" << 999.0 << 3;
+        QTest::newRow("rows, another instrument")
+                << 268
+                << QVariant::fromValue(
+                           rows({position(bond, 10, 1000, 110), position(future, 1, 100000, 100000), money999()}))
+                << true << "t" << 999.0 << 3;
         QTest::newRow("rows, empty list")
                 << 268 << QVariant::fromValue(kuPortfolioModel::Rows()) << false << "" << 999.0 << 3;
         QTest::newRow("margin") << 269 << QVariant::fromValue(margin) << true << "t" << 999.0 << 3;
-        QTest::newRow("margin as a number") << 269 << QVariant(7.5) << true << "t" << 999.0 << 3;
+        // Zeros over zeros: nothing to repaint.
+        QTest::newRow("margin as a number") << 269 << QVariant(7.5) << true << "" << 999.0 << 3;
         QTest::newRow("other role") << 270 << QVariant(1) << false << "" << 999.0 << 3;
     }
 
@@ -282,6 +305,40 @@ private slots:
         const bool margin = role == 269 && value.userType() == qMetaTypeId<kuPortfolioModel::marginParam>();
         QCOMPARE(stored.initMargin, margin ? 100.0 : 0.0);
         QCOMPARE(stored.marginPortfolio, margin ? 150.0 : 0.0);
+    }
+
+    // The same rows with new values: the changed cells of each row, in runs.
+    void changedCells()
+    {
+        kuPortfolioModel model;
+        QList<QSharedPointer<kuObjectHeaderItem>> columns{kuObjectHeaderItem::createHidden("0")};
+        for (int column = 1; column <= 12; ++column)
+            columns << kuObjectHeaderItem::create(QString::number(column));
+        model.setColumns(columns);
+        model.appendTopItem("ACC");
+        auto money = [](double balance) { return QSharedPointer<kuPortfolioMoneyItem>::create(balance, 0, 0, 0); };
+        model.appendChildren(0, rows({position(share, 10, 1000, 110, 100), position(future, 1, 100000, 100000),
+                                      money(1000)}));
+        const QModelIndex top = model.index(0, 0);
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+        QVERIFY(model.setData(
+                top,
+                QVariant::fromValue(rows({position(share, 10, 1000, 120, 100), position(future, 1, 100000, 100000),
+                                          money(1500)})),
+                268));
+        QStringList cells;
+        for (const QList<QVariant>& change : qAsConst(changes)) {
+            const QModelIndex from = change.at(0).toModelIndex();
+            const QModelIndex to = change.at(1).toModelIndex();
+            QCOMPARE(from.row(), to.row());
+            if (!from.parent().isValid()) {
+                cells << QStringLiteral("t");
+                continue;
+            }
+            cells << QStringLiteral("%1:%2-%3").arg(from.row()).arg(from.column()).arg(to.column());
+        }
+        QCOMPARE(cells.join(' '), QStringLiteral("0:6-6 0:8-10 2:7-7 t"));
+        QCOMPARE(model.index(0, 6, top).data().toString(), QStringLiteral("120.00"));
     }
 
     void setDataBounds()
