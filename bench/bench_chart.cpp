@@ -5,6 +5,7 @@
 // (horizontal, vertical and trend lines, texts) anchored on visible candles, and
 // both with the indicators listed below on the chart. Offscreen.
 
+#include "benchmain.h"
 #include "kuchartabstractta.h"
 #include "kuchartcore.h"
 #include "kuchartindicators.h"
@@ -231,10 +232,5 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Every chart then makes its volume pane, as in the program.
     kuChartIndicators::registerWithChart();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(&argc, argv);
 }

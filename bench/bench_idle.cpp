@@ -8,6 +8,7 @@
 // over the wire, so the figure is the terminal's own. Reported: CPU of the process
 // per simulated second (goal: 30 ms, 3 % of a core, with the windows; 10 ms without).
 
+#include "benchmain.h"
 #include "demosession.h"
 #include "dcmessagepack.h"
 #include "kuchart.h"
@@ -251,10 +252,5 @@ int main(int argc, char** argv)
     qunsetenv("XDG_CACHE_HOME");
     QApplication app(argc, argv);
     kuChartIndicators::registerWithChart();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(&argc, argv);
 }

@@ -1,6 +1,7 @@
 // What each TA adapter adds to the TA call it makes, over 100,000 bars: every
 // adapter runs beside the bare call on the same inputs into buffers allocated
 // once, and the closing table gives the difference of their fastest rounds.
+#include "benchmain.h"
 #include <benchmark/benchmark.h>
 
 #include "kutaadapters.h"
@@ -196,11 +197,6 @@ private:
 int main(int argc, char** argv)
 {
     registerPairs();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     OverheadReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(&argc, argv, &reporter);
 }

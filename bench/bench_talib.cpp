@@ -3,6 +3,7 @@
 // also timed against SMA(14) over the same bars: each runs several rounds,
 // interleaved with the others, and the closing table gives the ratio of the
 // fastest rounds, which holds across machines better than a rate.
+#include "benchmain.h"
 #include <benchmark/benchmark.h>
 
 #include "ta_libc.h"
@@ -348,11 +349,6 @@ int main(int argc, char** argv)
         args.insert(args.begin() + 1, interleave);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
-        return 1;
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(&count, args.data(), &reporter);
 }
