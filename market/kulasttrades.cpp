@@ -143,7 +143,8 @@ void kuLastTrades::appendTrades(QJsonArray trades)
         sorted.append(objects.at(key.second));
         deals.append(key.first);
     }
-    m_view->setUpdatesEnabled(false);
+    // The batch goes in as one insertion, which the table lays out and draws once, later.
+    // No pause of the table's repaints: resuming them repaints the window, its header and
+    // scroll bars, whatever the batch changed.
     m_proxy->appendTrades(sorted, deals, m_decimals, m_lot);
-    m_view->setUpdatesEnabled(true);
 }

@@ -31,7 +31,7 @@ public:
     void subscribe() override;
     // Binds the window to an instrument and asks for its trades.
     void setPaper(int paperID);
-    // Sorts the batch by deal number and appends it with one repaint.
+    // Sorts the batch by deal number and appends it as one insertion, drawn once.
     void appendTrades(QJsonArray trades);
 
     kuTableView* view() const { return m_view; }

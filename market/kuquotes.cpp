@@ -227,8 +227,7 @@ void kuQuotes::scheduleSort()
             this,
             [this] {
                 m_sortPending = false;
-                if (m_proxy->sortColumn() >= 0)
-                    m_proxy->sort(m_proxy->sortColumn(), m_proxy->sortOrder());
+                m_proxy->sortAgain();
                 m_view->refreshCells();
             },
             Qt::QueuedConnection);

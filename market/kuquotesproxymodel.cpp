@@ -29,6 +29,28 @@ void kuQuotesProxyModel::removeQuote(const QModelIndex& index)
         model->removeQuote(index);
 }
 
+void kuQuotesProxyModel::sortAgain()
+{
+    if (sortColumn() >= 0 && !inOrder())
+        sort(sortColumn(), sortOrder());
+}
+
+bool kuQuotesProxyModel::inOrder() const
+{
+    // The sort is stable: rows in which none stands before its predecessor stay as they are.
+    const int column = sortColumn();
+    const bool descending = sortOrder() == Qt::DescendingOrder;
+    const int rows = rowCount();
+    QModelIndex previous;
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex current = mapToSource(index(row, column));
+        if (row > 0 && (descending ? lessThan(previous, current) : lessThan(current, previous)))
+            return false;
+        previous = current;
+    }
+    return true;
+}
+
 bool kuQuotesProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
     const kuQuotesModel* model = quotesModel();

@@ -17,6 +17,9 @@ public:
     void updateQuote(const QJsonObject& quote);
     // The index may be of this proxy or of the model.
     void removeQuote(const QModelIndex& index);
+    // Sorts again by the current sort column, unless the rows already stand in its order:
+    // a sort reports a new layout, on which the table and its header repaint.
+    void sortAgain();
 
 protected:
     // The rows' own values compared directly, in the order of the generic comparison.
@@ -24,4 +27,5 @@ protected:
 
 private:
     kuQuotesModel* quotesModel() const;
+    bool inOrder() const;
 };

@@ -1,3 +1,4 @@
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QtTest>
@@ -45,6 +46,22 @@ QJsonArray deals(int first, int last)
         trades.append(QJsonObject{{"dealID", deal}, {"unixtime", 25200}, {"price", deal}, {"amount", 1}});
     return trades;
 }
+
+// Paint events of a widget.
+class PaintCount : public QObject
+{
+public:
+    explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -207,6 +224,34 @@ private slots:
         test.converter()->updateLastTrades(6, R"([{"dealID": 3, "price": 1}])");
         test.converter()->updateLastTrades(5, R"([{"dealID": 4, "price": 1}])");
         QCOMPARE(tape(window), QStringList({"4 03:00:00 1.00 0 none"}));
+    }
+
+    // A batch is one insertion, drawn by the rows: the header, which shows nothing new,
+    // is not repainted with them.
+    void batchRepaintsTheRows()
+    {
+        FakeSession test;
+        kuLastTrades window;
+        window.setPaper(paper::share);
+        window.appendTrades(deals(10, 40));
+        PaintCount rows(window.view()->viewport());
+        PaintCount header(window.view()->horizontalHeader()->viewport());
+        window.resize(350, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(rows.count > 0);
+        // The widths of these values, now rather than on the refit timer.
+        window.view()->fitColumns();
+        QCoreApplication::processEvents();
+        rows.count = 0;
+        header.count = 0;
+        QSignalSpy inserted(window.view()->model(), &QAbstractItemModel::rowsInserted);
+        window.appendTrades(deals(41, 43));
+        QCOMPARE(inserted.count(), 1);
+        QTRY_VERIFY(rows.count > 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(header.count, 0);
+        QCOMPARE(tape(window).first(), QString("43 10:00:00 43.00 1 green"));
     }
 
     // Subscribing again, on a new session too, adds no handler and no trade twice.

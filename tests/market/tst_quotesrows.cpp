@@ -345,6 +345,49 @@ private slots:
         }
     }
 
+    // Sorting again after a poll: rows already in order (ties in their place) report no new
+    // layout, on which the header would repaint; a row out of order is moved.
+    void sortAgain_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QList<double>>("lasts");
+        QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<bool>("relaid");
+        QTest::newRow("ascending, in order") << int(Qt::AscendingOrder) << QList<double>{1, 2, 3}
+                                             << QList<int>{5, 12, 123} << false;
+        QTest::newRow("ascending, ties") << int(Qt::AscendingOrder) << QList<double>{1, 1, 1}
+                                         << QList<int>{5, 12, 123} << false;
+        QTest::newRow("ascending, out of order") << int(Qt::AscendingOrder) << QList<double>{3, 1, 1}
+                                                 << QList<int>{12, 123, 5} << true;
+        QTest::newRow("descending, in order") << int(Qt::DescendingOrder) << QList<double>{3, 2, 2}
+                                              << QList<int>{5, 12, 123} << false;
+        QTest::newRow("descending, out of order") << int(Qt::DescendingOrder) << QList<double>{1, 2, 2}
+                                                  << QList<int>{12, 123, 5} << true;
+    }
+    void sortAgain()
+    {
+        QFETCH(int, order);
+        QFETCH(QList<double>, lasts);
+        QFETCH(QList<int>, shown);
+        QFETCH(bool, relaid);
+        Table table;
+        // As in the window: one sort after the records of a poll.
+        table.proxy.setDynamicSortFilter(false);
+        const QList<int> ids{paper::share, paper::sevn, paper::bond};
+        for (int id : ids)
+            table.model.appendQuote({{"paperID", id}});
+        table.proxy.sort(kuQuotesItem::colLast, Qt::SortOrder(order));
+        QCOMPARE(table.shownIds(), ids);
+        for (int i = 0; i < ids.size(); ++i)
+            table.model.updateQuote({{"paperID", ids.at(i)}, {"last", lasts.at(i)}});
+        QSignalSpy layouts(&table.proxy, &QAbstractItemModel::layoutChanged);
+        table.proxy.sortAgain();
+        QCOMPARE(table.shownIds(), shown);
+        QCOMPARE(layouts.count(), relaid ? 1 : 0);
+        table.proxy.sortAgain();
+        QCOMPARE(layouts.count(), relaid ? 1 : 0);
+    }
+
     // Keys the row does not know, in between its own, change nothing of what it reads.
     void recordWithOtherKeys()
     {
