@@ -37,6 +37,15 @@ struct Kind
     std::function<void(dcMessagePack*)> snapshot;
 };
 
+// The rows under the account rows of an account window's tree.
+int accountRows(const QAbstractItemModel* model)
+{
+    int n = 0;
+    for (int top = 0; top < model->rowCount(); ++top)
+        n += model->rowCount(model->index(top, 0));
+    return n;
+}
+
 Kind kind(const QString& name, int bookPaper = paper::share)
 {
     const QString again = QStringLiteral("\nЗапрос повторится, когда сервер снова ответит.");
@@ -46,13 +55,7 @@ Kind kind(const QString& name, int bookPaper = paper::share)
                 "getOrders",
                 "Не удалось загрузить поручения." + again,
                 [] { return new kuOrders; },
-                [](kuWindowBase* w) {
-                    const auto* model = static_cast<kuOrders*>(w)->model();
-                    int n = 0;
-                    for (int top = 0; top < model->rowCount(); ++top)
-                        n += model->rowCount(model->index(top, 0));
-                    return n;
-                },
+                [](kuWindowBase* w) { return accountRows(static_cast<kuOrders*>(w)->model()); },
                 [](dcMessagePack* c) {
                     emit c->on_snapshotOrders(QJsonObject{
                             {"ACC1", QJsonArray{QJsonObject{{"order_id", 1}, {"paper_id", 301}, {"status", 1}}}}});
@@ -63,13 +66,7 @@ Kind kind(const QString& name, int bookPaper = paper::share)
                 "getTrades",
                 "Не удалось загрузить сделки." + again,
                 [] { return new kuTrades; },
-                [](kuWindowBase* w) {
-                    const auto* model = static_cast<kuTrades*>(w)->model();
-                    int n = 0;
-                    for (int top = 0; top < model->rowCount(); ++top)
-                        n += model->rowCount(model->index(top, 0));
-                    return n;
-                },
+                [](kuWindowBase* w) { return accountRows(static_cast<kuTrades*>(w)->model()); },
                 [](dcMessagePack* c) {
                     emit c->on_snapshotTrades(QJsonObject{
                             {"ACC1", QJsonArray{QJsonObject{{"trade_id", 1}, {"paper_id", 301}, {"amount", 10}}}}});
@@ -80,13 +77,7 @@ Kind kind(const QString& name, int bookPaper = paper::share)
                 "getPortfolio",
                 "Не удалось загрузить состояние счета." + again,
                 [] { return new kuPortfolio; },
-                [](kuWindowBase* w) {
-                    const auto* model = static_cast<kuPortfolio*>(w)->model();
-                    int n = 0;
-                    for (int top = 0; top < model->rowCount(); ++top)
-                        n += model->rowCount(model->index(top, 0));
-                    return n;
-                },
+                [](kuWindowBase* w) { return accountRows(static_cast<kuPortfolio*>(w)->model()); },
                 [](dcMessagePack* c) {
                     emit c->on_snapshotPositions(QJsonObject{
                             {"ACC1",
