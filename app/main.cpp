@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QOpenGLContext>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTextCodec>
@@ -316,6 +317,9 @@ int main(int argc, char** argv)
         started = true;
         app->setWindowIcon(kuIconManager::icon(QStringLiteral("ku_logo.png"), app->themePath()));
         client = kuClient::createInstance(nullptr);
+        // The OpenGL support the form went without is loaded now, while the user types,
+        // rather than when the main window first shows.
+        QOpenGLContext::supportsThreadedOpenGL();
     };
     FirstPaint firstPaint(loginForm, [finishStart] {
         qInfo() << "Login form shown: the start is over";
@@ -326,7 +330,11 @@ int main(int argc, char** argv)
         if (client)
             client->show();
     });
+    // The form never holds OpenGL content: a pure raster window spares its start the loading
+    // of the OpenGL driver. Every later window may hold it again (widget plug-ins).
+    QApplication::setAttribute(Qt::AA_ForceRasterWidgets, true);
     loginForm->show();
+    QApplication::setAttribute(Qt::AA_ForceRasterWidgets, false);
 
     g_mainLoopRuns = true;
     const int result = app->exec();
