@@ -156,6 +156,7 @@ private slots:
     void accountRecords();
     void papers_data();
     void papers();
+    void papersKeepTheirOwnTexts();
     void papersReachRegistryOnGuiThread();
     void failedInstrumentLists_data();
     void failedInstrumentLists();
@@ -891,6 +892,45 @@ void tst_Converter::papers()
     }
     QVERIFY(!registry->paper(9004));
     QVERIFY(!registry->paper(9005));
+}
+
+// Texts that repeat from one instrument to the next are shared: each still reads its own.
+void tst_Converter::papersKeepTheirOwnTexts()
+{
+    struct Paper
+    {
+        int id;
+        QVariant issuer;
+        QVariant shortName;
+        QVariant exchange;
+        QString expectedIssuer;
+        QString expectedShortName;
+        QString expectedExchange;
+    };
+    const QList<Paper> papers{
+            {9201, bin(koi8("ПАО Сбербанк")), koi8("Сбер"), koi8("ММВБ"), "ПАО Сбербанк", "Сбер", "ММВБ"},
+            // As many bytes as the text before it, other bytes.
+            {9202, koi8("ПАО Газпром!"), koi8("Сбер"), koi8("СПБР"), "ПАО Газпром!", "Сбер", "СПБР"},
+            {9203, QByteArray(), koi8("Газп"), koi8("ММВБ"), "", "Газп", "ММВБ"},
+            // The same bytes as bin, and a number where text is expected.
+            {9204, 42, bin(koi8("Газп")), koi8("ММВБ"), "42", "Газп", "ММВБ"},
+    };
+    QVariantList values;
+    for (const Paper& p : papers) {
+        QVariantList one = paperValues(p.id, 1, koi8("T"), p.exchange);
+        one[10] = p.issuer;
+        one[11] = p.shortName;
+        values += one;
+    }
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_tradeDataReceived(packHex(values), wtInitInfo); }),
+             QStringList{"papers"});
+    for (const Paper& p : papers) {
+        const auto paper = kuPaperList::instance()->paper(p.id);
+        QVERIFY(paper);
+        QCOMPARE(paper->issuer(), p.expectedIssuer);
+        QCOMPARE(paper->shortName(), p.expectedShortName);
+        QCOMPARE(paper->exchangeName(), p.expectedExchange);
+    }
 }
 
 void tst_Converter::papersReachRegistryOnGuiThread()
