@@ -86,26 +86,6 @@ void setTahomaFont(QWidget* widget)
     widget->setFont(font);
 }
 
-double rounded(double value, int decimals)
-{
-    static const double scales[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    const double scale = scales[qBound(0, decimals, 8)];
-    const double scaled = value * scale;
-    // Beyond 2^53 a double holds no fraction (NaN and infinities go back as they came).
-    if (!(std::fabs(scaled) < 9007199254740992.0))
-        return value;
-    // std::round without its library call (candle rows round five values each):
-    // below 2^53 the integer part converts exactly and the fraction is exact.
-    double whole = double(qint64(scaled));
-    const double fraction = scaled - whole;
-    if (fraction >= 0.5)
-        whole += 1.0;
-    else if (fraction <= -0.5)
-        whole -= 1.0;
-    // -0.3 rounds to -0, as std::round gives it.
-    return std::copysign(whole, scaled) / scale;
-}
-
 namespace {
 
 // A value that rounds to zero at the shown decimals reads as zero, not "-0.00".
