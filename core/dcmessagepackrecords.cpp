@@ -77,8 +77,7 @@ inline bool sameNumber(const msgpack_object* held, const msgpack_object& value)
 // Sets the fields of out from values. With held (one entry per field: the value
 // each field was last set from), a field whose value is the one it holds is left
 // as it is, and held follows every field set.
-bool fill(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out,
-          const msgpack_object** held)
+bool fill(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out, const msgpack_object** held)
 {
     QJsonObject::iterator first = out.begin();
     for (int k = 0; k < prepared.layout.width; ++k) {

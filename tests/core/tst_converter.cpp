@@ -457,8 +457,8 @@ void tst_Converter::snapshots_data()
     // Levels repeat fields of the one before, also of one dropped part way through.
     QTest::newRow("order book, repeated fields and a dropped level")
             << 10
-            << packHex(QVariantList{1, 100, 250.5, 0.0, 2, 50, qQNaN(), 1.5, 2, 50, qQNaN(), 1.5, 2, 50, 251.0, 1.5, 2,
-                                    50, 251.0, 1.5, 2, 50, 251.0, -0.0, 2u, 50, 251.0f, 0.0})
+            << packHex(QVariantList{1, 100, 250.5, 0.0, 2, 50, qQNaN(), 1.5,  2,  50, qQNaN(), 1.5, 2, 50, 251.0, 1.5,
+                                    2, 50,  251.0, 1.5, 2, 50, 251.0,   -0.0, 2u, 50, 251.0f,  0.0})
             << "snapshotOrderBook 5 [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0},"
                "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":1.5},"
                "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":1.5},"
