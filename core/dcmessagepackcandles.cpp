@@ -30,11 +30,12 @@ void dcMessagePack::storeCandles(int paperID, const msgpack_object& list)
     const Elements values = elementsOf(list);
     const int width = candleLayout.width;
     const int n = values.size / width;
-    candles.clear();
-    candles.reserve(n);
+    // Written in place and cut to the rows kept: no per-row append.
+    candles.resize(n);
+    kuCandleStore::Candle* out = candles.data();
     for (int i = 0; i < n; ++i) {
         const msgpack_object* const v = values.ptr + i * width;
-        kuCandleStore::Candle c;
+        kuCandleStore::Candle& c = *out;
         c.open = toDouble(v[0]);
         c.close = toDouble(v[1]);
         c.high = toDouble(v[2]);
@@ -44,8 +45,9 @@ void dcMessagePack::storeCandles(int paperID, const msgpack_object& list)
         c.timeFrame = toInt(v[6]);
         if (std::isfinite(c.open) && std::isfinite(c.close) && std::isfinite(c.high) && std::isfinite(c.low) &&
             std::isfinite(c.volume))
-            candles.append(c);
+            ++out;
     }
+    candles.resize(int(out - candles.data()));
     candleStore->insert(paperID, candles);
     if (size_t(candles.capacity()) * sizeof(kuCandleStore::Candle) > kuMsgPackReader::keptObjectBytes)
         candles = QVector<kuCandleStore::Candle>();

@@ -1,6 +1,7 @@
 #include "dcmessagepackrecords.h"
 
 #include <cmath>
+#include <cstring>
 
 using namespace dcMessagePackImpl;
 
@@ -47,13 +48,43 @@ const PreparedRecord& prepared(const Layout& layout)
     return all[0];
 }
 
-bool record(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out)
+namespace {
+
+// Whether value gives what the object already holds from held: a number of the
+// same type and bits converts the same way in the same field.
+inline bool sameNumber(const msgpack_object* held, const msgpack_object& value)
 {
-    out = prepared.object;
+    if (!held || held->type != value.type)
+        return false;
+    switch (value.type) {
+    case MSGPACK_OBJECT_POSITIVE_INTEGER:
+        return held->via.u64 == value.via.u64;
+    case MSGPACK_OBJECT_NEGATIVE_INTEGER:
+        return held->via.i64 == value.via.i64;
+    case MSGPACK_OBJECT_FLOAT32:
+    case MSGPACK_OBJECT_FLOAT64:
+        // Bits, so that 0 and -0 stay apart.
+        return std::memcmp(&held->via.f64, &value.via.f64, sizeof(double)) == 0;
+    case MSGPACK_OBJECT_BOOLEAN:
+        return held->via.boolean == value.via.boolean;
+    case MSGPACK_OBJECT_NIL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Sets the fields of out from values. With held (one entry per field: the value
+// each field was last set from), a field whose value is the one it holds is left
+// as it is, and held follows every field set.
+bool fill(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out, const msgpack_object** held)
+{
     QJsonObject::iterator first = out.begin();
     for (int k = 0; k < prepared.layout.width; ++k) {
-        QJsonValueRef slot = first[prepared.slot[k]];
         const msgpack_object& value = values[k];
+        if (held && sameNumber(held[k], value))
+            continue;
+        QJsonValueRef slot = first[prepared.slot[k]];
         switch (prepared.layout.fields[k].kind) {
         case Kind::Int:
             slot = toInt(value);
@@ -81,8 +112,18 @@ bool record(const PreparedRecord& prepared, const msgpack_object* values, QJsonO
             slot = koi8Text(value);
             break;
         }
+        if (held)
+            held[k] = &value;
     }
     return true;
+}
+
+} // namespace
+
+bool record(const PreparedRecord& prepared, const msgpack_object* values, QJsonObject& out)
+{
+    out = prepared.object;
+    return fill(prepared, values, out, nullptr);
 }
 
 QJsonArray records(const Layout& layout, const Elements& values, int start)
@@ -92,9 +133,12 @@ QJsonArray records(const Layout& layout, const Elements& values, int start)
     if (n == 0)
         return out;
     const PreparedRecord& prepared = ::prepared(layout);
-    QJsonObject one;
+    // Each record starts as a copy of the one before: fields that repeat (the side of
+    // a run of levels, a zero yield, the time frame) are not set again.
+    QJsonObject one = prepared.object;
+    const msgpack_object* held[PreparedRecord::maxFields] = {};
     for (int i = 0; i < n; ++i) {
-        if (record(prepared, values.ptr + start + i * layout.width, one))
+        if (fill(prepared, values.ptr + start + i * layout.width, one, held))
             out.append(one);
     }
     return out;

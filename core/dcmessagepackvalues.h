@@ -75,6 +75,9 @@ inline qlonglong roundedOrZero(double v)
 
 inline qlonglong toLongLong(const msgpack_object& o)
 {
+    // The usual case first, a branch the processor learns rather than a jump table.
+    if (Q_LIKELY(o.type == MSGPACK_OBJECT_POSITIVE_INTEGER))
+        return o.via.u64 <= quint64(std::numeric_limits<qlonglong>::max()) ? qlonglong(o.via.u64) : 0;
     switch (o.type) {
     case MSGPACK_OBJECT_POSITIVE_INTEGER:
         return o.via.u64 <= quint64(std::numeric_limits<qlonglong>::max()) ? qlonglong(o.via.u64) : 0;
@@ -111,6 +114,8 @@ inline qulonglong toULongLong(const msgpack_object& o)
 
 inline double toDouble(const msgpack_object& o)
 {
+    if (Q_LIKELY(o.type == MSGPACK_OBJECT_FLOAT64))
+        return o.via.f64;
     switch (o.type) {
     case MSGPACK_OBJECT_FLOAT32:
     case MSGPACK_OBJECT_FLOAT64:

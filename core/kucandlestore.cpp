@@ -340,13 +340,16 @@ bool kuCandleStore::insertBatches(int paperId, const QVector<Candle>& candles)
         if (hasStart && !finite) {
             qWarning() << "Candle of" << paperId << "at" << c.start << "has a non-finite value, skipped";
         } else if (hasStart) {
-            Candle row = c;
+            // Rounded in its place: a row built aside and then copied would be read
+            // back before its stores have landed.
+            QVector<Candle>& rows = c.timeFrame == 1 ? minutes : days;
+            rows.append(c);
+            Candle& row = rows.last();
             row.open = rounded(c.open, 8);
             row.close = rounded(c.close, 8);
             row.high = rounded(c.high, 8);
             row.low = rounded(c.low, 8);
             row.volume = rounded(c.volume, 0);
-            (c.timeFrame == 1 ? minutes : days).append(row);
         }
         if ((i + 1) % batchSize == 0)
             flush();

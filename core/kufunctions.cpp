@@ -86,16 +86,6 @@ void setTahomaFont(QWidget* widget)
     widget->setFont(font);
 }
 
-double rounded(double value, int decimals)
-{
-    static const double scales[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    const double scale = scales[qBound(0, decimals, 8)];
-    const double scaled = value * scale;
-    if (std::fabs(scaled) >= 9007199254740992.0)
-        return value;
-    return std::round(scaled) / scale;
-}
-
 namespace {
 
 // A value that rounds to zero at the shown decimals reads as zero, not "-0.00".

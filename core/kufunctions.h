@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <cmath>
+
 // Styled modal message boxes; they return when the user closes them.
 void showMessage(const QString& text);
 void showError(const QString& text);
@@ -41,8 +43,27 @@ QString fixedNumber(double value, int precision);
 // any count), nothing but blanks, a number beyond a double.
 bool readTypedNumber(const QString& text, int decimals, double* value);
 // value rounded half away from zero to 0..8 decimals, the precision values are stored with;
-// beyond 2^53 a double has no fraction left and comes back unchanged.
-double rounded(double value, int decimals);
+// beyond 2^53 a double has no fraction left and comes back unchanged. Inline: candle rows
+// round five values each.
+inline double rounded(double value, int decimals)
+{
+    static constexpr double scales[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    const double scale = scales[qBound(0, decimals, 8)];
+    const double scaled = value * scale;
+    // NaN and infinities go back as they came.
+    if (!(std::fabs(scaled) < 9007199254740992.0))
+        return value;
+    // std::round without its library call: below 2^53 the integer part converts
+    // exactly and the fraction is exact.
+    double whole = double(qint64(scaled));
+    const double fraction = scaled - whole;
+    if (fraction >= 0.5)
+        whole += 1.0;
+    else if (fraction <= -0.5)
+        whole -= 1.0;
+    // -0.3 rounds to -0, as std::round gives it.
+    return std::copysign(whole, scaled) / scale;
+}
 // Server timestamps are shown at the exchange's fixed UTC+3, whatever the local zone.
 QDateTime dateTimeFromUnix(qint64 seconds);
 // Operating-system text sent at login; plain ASCII.

@@ -156,6 +156,7 @@ private slots:
     void accountRecords();
     void papers_data();
     void papers();
+    void papersKeepTheirOwnTexts();
     void papersReachRegistryOnGuiThread();
     void failedInstrumentLists_data();
     void failedInstrumentLists();
@@ -453,6 +454,16 @@ void tst_Converter::snapshots_data()
             << 10 << packHex(QVariantList{1, 100, 250.5, 0.0, 2, 50, 251.0, 0.5, 1})
             << "snapshotOrderBook 5 [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0},"
                "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":0.5}]";
+    // Levels repeat fields of the one before, also of one dropped part way through.
+    QTest::newRow("order book, repeated fields and a dropped level")
+            << 10
+            << packHex(QVariantList{1, 100, 250.5, 0.0, 2, 50, qQNaN(), 1.5,  2,  50, qQNaN(), 1.5, 2, 50, 251.0, 1.5,
+                                    2, 50,  251.0, 1.5, 2, 50, 251.0,   -0.0, 2u, 50, 251.0f,  0.0})
+            << "snapshotOrderBook 5 [{\"action\":1,\"amount\":100,\"price\":250.5,\"yeild\":0},"
+               "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":1.5},"
+               "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":1.5},"
+               "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":0},"
+               "{\"action\":2,\"amount\":50,\"price\":251,\"yeild\":0}]";
     QTest::newRow("last trades, 64-bit deal id")
             << 13 << packHex(QVariantList{qlonglong(1765270800), 7, 99.5, qlonglong(1099511627776123LL), 1, 2, 3})
             << "snapshotLastTrades 5 "
@@ -891,6 +902,45 @@ void tst_Converter::papers()
     }
     QVERIFY(!registry->paper(9004));
     QVERIFY(!registry->paper(9005));
+}
+
+// Texts that repeat from one instrument to the next are shared: each still reads its own.
+void tst_Converter::papersKeepTheirOwnTexts()
+{
+    struct Paper
+    {
+        int id;
+        QVariant issuer;
+        QVariant shortName;
+        QVariant exchange;
+        QString expectedIssuer;
+        QString expectedShortName;
+        QString expectedExchange;
+    };
+    const QList<Paper> papers{
+            {9201, bin(koi8("ПАО Сбербанк")), koi8("Сбер"), koi8("ММВБ"), "ПАО Сбербанк", "Сбер", "ММВБ"},
+            // As many bytes as the text before it, other bytes.
+            {9202, koi8("ПАО Газпром!"), koi8("Сбер"), koi8("СПБР"), "ПАО Газпром!", "Сбер", "СПБР"},
+            {9203, QByteArray(), koi8("Газп"), koi8("ММВБ"), "", "Газп", "ММВБ"},
+            // The same bytes as bin, and a number where text is expected.
+            {9204, 42, bin(koi8("Газп")), koi8("ММВБ"), "42", "Газп", "ММВБ"},
+    };
+    QVariantList values;
+    for (const Paper& p : papers) {
+        QVariantList one = paperValues(p.id, 1, koi8("T"), p.exchange);
+        one[10] = p.issuer;
+        one[11] = p.shortName;
+        values += one;
+    }
+    QCOMPARE(run([&](dcMessagePack* c) { c->slot_tradeDataReceived(packHex(values), wtInitInfo); }),
+             QStringList{"papers"});
+    for (const Paper& p : papers) {
+        const auto paper = kuPaperList::instance()->paper(p.id);
+        QVERIFY(paper);
+        QCOMPARE(paper->issuer(), p.expectedIssuer);
+        QCOMPARE(paper->shortName(), p.expectedShortName);
+        QCOMPARE(paper->exchangeName(), p.expectedExchange);
+    }
 }
 
 void tst_Converter::papersReachRegistryOnGuiThread()

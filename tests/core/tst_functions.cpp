@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "kufunctions.h"
 
@@ -40,6 +41,41 @@ private slots:
         QFETCH(QChar, separator);
         QFETCH(QString, expected);
         QCOMPARE(::formatNumber(value, precision, separator), expected);
+    }
+
+    // Halves go away from zero, the sign of zero stays, and what cannot hold a
+    // fraction comes back as it was.
+    void rounded_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("half up") << 2.5 << 0 << 3.0;
+        QTest::newRow("half down, negative") << -2.5 << 0 << -3.0;
+        QTest::newRow("just below a half") << 0.49999999999999994 << 0 << 0.0;
+        QTest::newRow("-0.3 to negative zero") << -0.3 << 0 << -0.0;
+        QTest::newRow("-0.7") << -0.7 << 0 << -1.0;
+        QTest::newRow("8 decimals") << 101.123456785 << 8 << std::round(101.123456785 * 1e8) / 1e8;
+        QTest::newRow("2 decimals, negative") << -12.345 << 2 << std::round(-12.345 * 1e2) / 1e2;
+        QTest::newRow("decimals above 8 take 8") << 0.123456789 << 12 << 0.12345679;
+        QTest::newRow("2^53 - 1 at 0") << 9007199254740991.0 << 0 << 9007199254740991.0;
+        QTest::newRow("beyond 2^53 scaled") << 1e10 << 8 << 1e10;
+        QTest::newRow("negative beyond 2^63") << -1e19 << 0 << -1e19;
+        QTest::newRow("infinity") << qInf() << 2 << qInf();
+        QTest::newRow("NaN") << qQNaN() << 2 << qQNaN();
+    }
+    void rounded()
+    {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QFETCH(double, expected);
+        // Bit for bit: stored candles must not move by an ulp, nor zero change its sign.
+        auto bits = [](double d) {
+            quint64 b;
+            std::memcpy(&b, &d, sizeof b);
+            return b;
+        };
+        QCOMPARE(bits(::rounded(value, decimals)), bits(expected));
     }
 
     void fixedNumber_data()
