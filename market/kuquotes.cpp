@@ -227,8 +227,7 @@ void kuQuotes::scheduleSort()
             this,
             [this] {
                 m_sortPending = false;
-                m_proxy->sortAgain();
-                m_view->refreshCells();
+                m_view->refreshAfter([this] { m_proxy->sortAgain(); });
             },
             Qt::QueuedConnection);
 }

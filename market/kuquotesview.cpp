@@ -17,6 +17,22 @@ quint64 cellKey(const QRect& rect)
     return (quint64(quint32(rect.y())) << 32) | quint32(rect.x());
 }
 
+// Where the header draws what: its size and scroll offset, the sort indicator, and each
+// section's place, size and state.
+QVector<int> sectionPlaces(const QHeaderView* header)
+{
+    QVector<int> places{header->width(), header->height(), header->offset(),
+                        header->isSortIndicatorShown() ? header->sortIndicatorSection() : -2,
+                        int(header->sortIndicatorOrder())};
+    const int count = header->count();
+    places.reserve(places.size() + 4 * count);
+    for (int logical = 0; logical < count; ++logical) {
+        places << header->visualIndex(logical) << header->sectionPosition(logical) << header->sectionSize(logical)
+               << int(header->isSectionHidden(logical));
+    }
+    return places;
+}
+
 // Whole inside one rectangle of the region: a cell cut by the region's edge was painted only in part.
 bool covered(const QRegion& region, const QRect& rect)
 {
@@ -144,6 +160,26 @@ void kuQuotesView::scrollContentsBy(int dx, int dy)
     // The painted cells move with the pixels: forget them all.
     m_painted.clear();
     kuTableView::scrollContentsBy(dx, dy);
+}
+
+void kuQuotesView::refreshAfter(const std::function<void()>& change)
+{
+    // A sort of the rows has the header lay its sections out again and repaint them all,
+    // though they stay where they were: it repaints when they moved.
+    QWidget* headerPort = horizontalHeader()->viewport();
+    if (!m_tracked || !isVisible() || headerPort->testAttribute(Qt::WA_UpdatesDisabled)) {
+        change();
+        refreshCells();
+        return;
+    }
+    const QVector<int> before = sectionPlaces(horizontalHeader());
+    headerPort->setAttribute(Qt::WA_UpdatesDisabled, true);
+    change();
+    refreshCells();
+    const QVector<int> after = sectionPlaces(horizontalHeader()); // lays the header out now
+    headerPort->setAttribute(Qt::WA_UpdatesDisabled, false);
+    if (after != before)
+        headerPort->update();
 }
 
 void kuQuotesView::refreshCells()

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QSharedPointer>
 
+#include <functional>
+
 class kuQuotesItem;
 class kuQuotesModel;
 
@@ -25,6 +27,9 @@ public:
     void setTrackedUpdates(bool tracked);
     bool trackedUpdates() const { return m_tracked; }
     void refreshCells();
+    // Runs change (a sort of the rows), then refreshCells(); the header repaints only if its
+    // sections moved.
+    void refreshAfter(const std::function<void()>& change);
 
 protected:
     // A left press on a row arms the drag of that row's instrument.

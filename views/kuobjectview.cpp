@@ -4,7 +4,9 @@
 #include "kuobjectcolumnsetting.h"
 #include "kupaperinfodrag.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QBitArray>
 #include <QDataStream>
@@ -13,8 +15,54 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QTreeView>
+
+namespace {
+// What a scroll bar shows: its size, its slider, and its ends and arrows in use or not.
+struct BarLook
+{
+    QSize size;
+    QRect slider;
+    bool enabled = false;
+    bool empty = false;
+    bool atStart = false;
+    bool atEnd = false;
+
+    bool operator==(const BarLook& other) const
+    {
+        return size == other.size && slider == other.slider && enabled == other.enabled && empty == other.empty &&
+               atStart == other.atStart && atEnd == other.atEnd;
+    }
+};
+
+BarLook lookOf(const QScrollBar* bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = bar->orientation();
+    if (bar->orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.upsideDown = bar->invertedAppearance();
+    BarLook look;
+    look.size = bar->size();
+    look.slider = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
+    look.enabled = bar->isEnabled();
+    look.empty = bar->minimum() == bar->maximum();
+    look.atStart = bar->value() == bar->minimum();
+    look.atEnd = bar->value() == bar->maximum();
+    return look;
+}
+} // namespace
 
 // Follows the user's hand on the header and the model's new rows and values.
 class kuObjectView::Watch : public QObject
@@ -308,4 +356,62 @@ void kuObjectView::runPendingDrag(QObject* source, Qt::DropActions supportedActi
     drag->exec(supportedActions, Qt::CopyAction);
     m_pressPoint = QPoint();
     m_pressPaperID = 0;
+}
+
+void kuObjectView::repaintChangedRows(QAbstractItemView* view, bool settled, const QModelIndex& topLeft,
+                                      const QModelIndex& bottomRight,
+                                      const std::function<QRect(const QModelIndex&)>& rowRect,
+                                      const std::function<void()>& handle)
+{
+    QWidget* viewport = view->viewport();
+    // A view that waits to lay out its items (a timer of its own runs) repaints them all then,
+    // and asking it where a row is now would lay them out before their time.
+    const auto* dispatcher = QAbstractEventDispatcher::instance(view->thread());
+    if (!settled || topLeft == bottomRight || !topLeft.isValid() || !bottomRight.isValid() ||
+        topLeft.parent() != bottomRight.parent() || !view->isVisible() || QAccessible::isActive() ||
+        viewport->testAttribute(Qt::WA_UpdatesDisabled) || !dispatcher ||
+        !dispatcher->registeredTimers(view).isEmpty()) {
+        handle();
+        return;
+    }
+    const auto rows = [&] {
+        const QRect first = rowRect(topLeft);
+        const QRect last = rowRect(bottomRight);
+        return first.isValid() && last.isValid() ? first | last : QRect();
+    };
+    const QRect before = rows();
+    viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
+    handle();
+    viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+    const QRect after = rows();
+    if (!before.isValid() || after != before) {
+        viewport->update();
+        return;
+    }
+    viewport->update(QRect(0, after.top(), viewport->width(), after.height()));
+}
+
+void kuObjectView::layOutScrollBars(QAbstractItemView* view, const std::function<void()>& layout)
+{
+    QScrollBar* bars[] = {view->verticalScrollBar(), view->horizontalScrollBar()};
+    BarLook before[2];
+    bool quieted[2] = {false, false};
+    for (int i = 0; i < 2; ++i) {
+        QScrollBar* bar = bars[i];
+        // Only a bar on screen, whose updates nobody else holds.
+        if (bar && bar->isVisible() && !bar->testAttribute(Qt::WA_UpdatesDisabled)) {
+            before[i] = lookOf(bar);
+            bar->setAttribute(Qt::WA_UpdatesDisabled, true);
+            quieted[i] = true;
+        }
+    }
+    layout();
+    for (int i = 0; i < 2; ++i) {
+        if (!quieted[i])
+            continue;
+        QScrollBar* bar = bars[i];
+        bar->setAttribute(Qt::WA_UpdatesDisabled, false);
+        if (!bar->isVisible() || !(lookOf(bar) == before[i]))
+            bar->update();
+    }
 }

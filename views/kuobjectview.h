@@ -78,6 +78,19 @@ protected:
     bool dragDistanceReached(const QMouseEvent* event) const;
     // Runs the drag of the pending instrument (nothing when none) and clears it.
     void runPendingDrag(QObject* source, Qt::DropActions supportedActions);
+    // The view's own handling of changed data (handle), with the repaint kept to the rows
+    // of the range: Qt repaints the whole viewport for any range of more than one cell.
+    // rowRect gives a row's place in the viewport, an invalid rectangle when it is unknown;
+    // when it is unknown or moved by the change, or the view is busy (settled false: editing,
+    // animating), the whole viewport repaints as before.
+    static void repaintChangedRows(QAbstractItemView* view, bool settled, const QModelIndex& topLeft,
+                                   const QModelIndex& bottomRight,
+                                   const std::function<QRect(const QModelIndex&)>& rowRect,
+                                   const std::function<void()>& handle);
+    // The view's own layout of its scroll bars (layout), with a bar repainted only when it
+    // looks different: a longer list whose slider stays as it was changes nothing on screen,
+    // and a bar drawn again is drawn with what lies beneath it.
+    static void layOutScrollBars(QAbstractItemView* view, const std::function<void()>& layout);
 
     ColumnMap m_columns;
     QPoint m_pressPoint;

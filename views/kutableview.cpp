@@ -94,6 +94,23 @@ int kuTableView::cellWidth(const QModelIndex& index) const
     return delegate->sizeHint(viewOptions(), index).width() + (showGrid() ? 1 : 0);
 }
 
+void kuTableView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QVector<int>& roles)
+{
+    const auto rowRect = [this](const QModelIndex& index) {
+        const int row = index.row();
+        if (index.model() != model() || isRowHidden(row))
+            return QRect();
+        return QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+    };
+    repaintChangedRows(this, state() == NoState, topLeft, bottomRight, rowRect,
+                       [&] { QTableView::dataChanged(topLeft, bottomRight, roles); });
+}
+
+void kuTableView::updateGeometries()
+{
+    layOutScrollBars(this, [this] { QTableView::updateGeometries(); });
+}
+
 void kuTableView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);

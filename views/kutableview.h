@@ -31,6 +31,9 @@ signals:
 protected:
     QVector<QModelIndex> shownRows() const override;
     int cellWidth(const QModelIndex& index) const override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QVector<int>& roles = QVector<int>()) override;
+    void updateGeometries() override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;

@@ -213,6 +213,24 @@ int kuTreeView::cellWidth(const QModelIndex& index) const
     return delegate->sizeHint(viewOptions(), index).width();
 }
 
+void kuTreeView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QVector<int>& roles)
+{
+    const auto rowRect = [this](const QModelIndex& index) {
+        const int first = firstShownColumn();
+        if (first < 0 || index.model() != model())
+            return QRect();
+        const QRect cell = visualRect(index.sibling(index.row(), first));
+        return cell.isValid() ? QRect(0, cell.top(), viewport()->width(), cell.height()) : QRect();
+    };
+    repaintChangedRows(this, state() == NoState, topLeft, bottomRight, rowRect,
+                       [&] { QTreeView::dataChanged(topLeft, bottomRight, roles); });
+}
+
+void kuTreeView::updateGeometries()
+{
+    layOutScrollBars(this, [this] { QTreeView::updateGeometries(); });
+}
+
 void kuTreeView::resizeEvent(QResizeEvent* event)
 {
     QTreeView::resizeEvent(event);

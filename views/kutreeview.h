@@ -49,6 +49,9 @@ protected:
     QVector<QModelIndex> shownRows() const override;
     int cellWidth(const QModelIndex& index) const override;
     bool viewportEvent(QEvent* event) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QVector<int>& roles = QVector<int>()) override;
+    void updateGeometries() override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

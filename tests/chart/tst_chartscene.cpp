@@ -5,6 +5,7 @@
 #include "kucharteventfilter.h"
 #include "kucharttoolbar.h"
 #include "kupaperinfomimedata.h"
+#include "screenwatch.h"
 
 #include <QAction>
 #include <QGraphicsSceneDragDropEvent>
@@ -256,6 +257,41 @@ private slots:
             QCOMPARE(core->candles().at(core->xToCandleIndex(200)).time, underPointer);
             QCOMPARE(core->hintItem()->toPlainText(), hint);
         }
+    }
+
+    void liveCandleRepaints_data()
+    {
+        QTest::addColumn<int>("minute"); // of the live candle: 0 the newest, 1 the next
+        QTest::addColumn<double>("price");
+        QTest::addColumn<bool>("inPart"); // the view repainted in part only
+        QTest::newRow("a new price in the newest candle") << 0 << 151.0 << true;
+        QTest::newRow("a new minute: every candle moves") << 1 << 150.0 << false;
+    }
+
+    // A live candle repaints what it changes, and the screen shows what the scene holds now.
+    void liveCandleRepaints()
+    {
+        QFETCH(int, minute);
+        QFETCH(double, price);
+        QFETCH(bool, inPart);
+        kuChart chart;
+        QWidget* viewport = chart.graphicsView()->viewport();
+        RepaintWatch watch(viewport);
+        chart.resize(900, 600);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        showMinutes(chart);
+        chart.hideLightBox();
+        QTRY_VERIFY(watch.count > 0);
+        QCoreApplication::processEvents();
+        watch.clear();
+        const QByteArray json = chartrows::update(2, {chartrows::live(minute, price)});
+        chart.slot_recevieLiveCandle(chart.paperID(), QJsonDocument::fromJson(json).object());
+        QTRY_VERIFY(watch.count > 0);
+        QCoreApplication::processEvents();
+        if (inPart)
+            QVERIFY(!watch.wholeRepainted());
+        QCOMPARE(stalePixels(viewport), 0);
     }
 
     // A placed object takes presses of the left button, every move and release; Esc drops it.

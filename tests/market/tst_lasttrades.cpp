@@ -1,6 +1,7 @@
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "fakesession.h"
@@ -10,6 +11,7 @@
 #include "kulasttradesproxymodel.h"
 #include "kutableview.h"
 #include "marketfixture.h"
+#include "screenwatch.h"
 
 namespace {
 
@@ -252,6 +254,44 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(header.count, 0);
         QCOMPARE(tape(window).first(), QString("43 10:00:00 43.00 1 green"));
+    }
+
+    // New trades repaint the scroll bar when its slider changes, not when it stays as it
+    // was; what the table shows is what it would draw now.
+    void scrollBarRepaintsWhenItChanges_data()
+    {
+        QTest::addColumn<int>("onTape");
+        QTest::addColumn<bool>("repainted");
+        QTest::newRow("a short tape: the slider shrinks") << 30 << true;
+        QTest::newRow("a long tape: the slider stays") << 2000 << false;
+    }
+    void scrollBarRepaintsWhenItChanges()
+    {
+        QFETCH(int, onTape);
+        QFETCH(bool, repainted);
+        FakeSession test;
+        kuLastTrades window;
+        window.setPaper(paper::share);
+        window.appendTrades(deals(1, onTape));
+        window.hideLightBox();
+        QScrollBar* bar = window.view()->verticalScrollBar();
+        RepaintWatch barPaints(bar);
+        RepaintWatch rows(window.view()->viewport());
+        window.resize(350, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(barPaints.count > 0 && rows.count > 0);
+        window.view()->fitColumns();
+        QCoreApplication::processEvents();
+        QVERIFY(bar->isVisible());
+        barPaints.clear();
+        rows.clear();
+        window.appendTrades(deals(onTape + 1, onTape + 3));
+        QTRY_VERIFY(rows.count > 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(barPaints.count > 0, repainted);
+        QCOMPARE(window.proxy()->rowCount(), onTape + 3);
+        QCOMPARE(stalePixels(window.view()), 0);
     }
 
     // Subscribing again, on a new session too, adds no handler and no trade twice.

@@ -9,6 +9,7 @@
 #include "kuorders.h"
 #include "kutableview.h"
 #include "orderbookfixture.h"
+#include "screenwatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -332,6 +333,50 @@ private slots:
         QCOMPARE(changes.count(), 1);
         book.setShowOrders(false);
         QCOMPARE(orders->handlers(showSignal), showBefore);
+    }
+
+    // An update repaints the rows it changes, and the screen shows the new figures; a level
+    // more or less lays the table out again and repaints it all.
+    void updateRepaintsItsRows_data()
+    {
+        QTest::addColumn<QByteArray>("update");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("one amount") << QByteArray(bookJson).replace(R"("amount": 6)", R"("amount": 7)") << "99.00"
+                                    << "70" << false;
+        QTest::newRow("two amounts") << QByteArray(bookJson)
+                                                .replace(R"("amount": 6)", R"("amount": 8)")
+                                                .replace(R"("amount": 2)", R"("amount": 9)")
+                                     << "103.00" << "90" << false;
+        QTest::newRow("a new price") << QByteArray(bookJson).replace(R"("price": 99,)", R"("price": 98,)") << "98.00"
+                                     << "60" << false;
+        QTest::newRow("a level more") << QByteArray(bookJson).replace("]", R"(, {"action": 0, "price": 98, "amount": 1}])")
+                                      << "98.00" << "10" << true;
+    }
+    void updateRepaintsItsRows()
+    {
+        QFETCH(QByteArray, update);
+        QFETCH(QString, price);
+        QFETCH(QString, amount);
+        QFETCH(bool, whole);
+        auto book = liveBook();
+        QWidget* viewport = book->tableView()->viewport();
+        RepaintWatch watch(viewport);
+        book->resize(400, 400);
+        book->show();
+        QVERIFY(QTest::qWaitForWindowExposed(book.get()));
+        QTRY_VERIFY(watch.count > 0);
+        QCoreApplication::processEvents();
+        watch.clear();
+        converter()->updateOrderBook(paper::share, update);
+        QTRY_VERIFY(watch.count > 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(watch.wholeRepainted(), whole);
+        const QModelIndex changed = shownRowOf(*book, price, price == "103.00" ? 4 : 2);
+        QCOMPARE(changed.data().toString(), amount);
+        QVERIFY(watch.region.contains(book->tableView()->visualRect(changed)));
+        QCOMPARE(stalePixels(viewport), 0);
     }
 
     // A drop: the old stream goes back once, the new instrument's book and own orders come.
