@@ -48,5 +48,5 @@ QSize kuTreeViewDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
 {
     if (!index.model() || !index.parent().isValid())
         return QSize(-1, 24);
-    return QStyledItemDelegate::sizeHint(option, index);
+    return kuItemDelegate::sizeHint(option, index);
 }

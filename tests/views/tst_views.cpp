@@ -191,6 +191,7 @@ private slots:
     void columnWidths();
     void numbersNeverElided_data();
     void numbersNeverElided();
+    void keptSizesFollowTheLook();
     void treeTopRows();
     void accountArrows();
     void cleanupTestCase();
@@ -528,6 +529,56 @@ void tst_Views::numbersNeverElided()
     delegate.initStyleOption(&option, model.index(0, 0));
     QCOMPARE(option.textElideMode, number ? Qt::ElideNone : Qt::ElideRight);
     QCOMPARE(kuItemDelegate::isNumberText(text), number);
+}
+
+// Kept cell sizes are the standard ones, for new texts, another font and another style sheet.
+void tst_Views::keptSizesFollowTheLook()
+{
+    QStandardItemModel model(2, 1);
+    model.setData(model.index(0, 0), QStringLiteral("1 234.50"));
+    model.setData(model.index(1, 0), QStringLiteral("Сбербанк"));
+    QTableView view;
+    auto* delegate = new kuItemDelegate(&view);
+    view.setItemDelegate(delegate);
+    view.setModel(&model);
+    const QStyledItemDelegate standard;
+    QStringList differing;
+    // The size of the first cell; a step whose sizes differ from the standard ones is noted.
+    const auto check = [&](const char* step) {
+        QStyleOptionViewItem option;
+        option.initFrom(&view);
+        option.widget = &view;
+        option.font = view.font();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QModelIndex index = model.index(row, 0);
+            const QSize expected = standard.sizeHint(option, index);
+            // Asked twice: the second answer is the kept one.
+            if (delegate->sizeHint(option, index) != expected || delegate->sizeHint(option, index) != expected)
+                differing << QStringLiteral("%1, row %2").arg(QLatin1String(step)).arg(row);
+        }
+        return standard.sizeHint(option, model.index(0, 0));
+    };
+    const QSize first = check("first");
+    model.setData(model.index(0, 0), QStringLiteral("1 234 567 890.50"));
+    const QSize longer = check("longer text");
+    QVERIFY(longer.width() > first.width());
+    QFont font = view.font();
+    font.setPixelSize(30);
+    view.setFont(font);
+    const QSize larger = check("larger font");
+    QVERIFY(larger.width() > longer.width());
+    view.setStyleSheet(QStringLiteral("QTableView::item { padding: 0px 40px; }"));
+    const QSize padded = check("style sheet");
+    QVERIFY(padded.width() > larger.width());
+    // The application's style sheet changes without a new style object.
+    view.setStyleSheet(QString());
+    qApp->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px 10px; }"));
+    const QSize appSheet = check("application style sheet");
+    qApp->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px 60px; }"));
+    const QSize appSheetWider = check("application style sheet changed");
+    qApp->setStyleSheet(QString());
+    QVERIFY(appSheetWider.width() > appSheet.width());
+    QCOMPARE(differing, QStringList());
 }
 
 void tst_Views::treeTopRows()
