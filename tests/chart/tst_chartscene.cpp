@@ -283,12 +283,12 @@ private slots:
         showMinutes(chart);
         chart.hideLightBox();
         QTRY_VERIFY(watch.count > 0);
-        QCoreApplication::processEvents();
+        QTRY_VERIFY(watch.settled());
         watch.clear();
         const QByteArray json = chartrows::update(2, {chartrows::live(minute, price)});
         chart.slot_recevieLiveCandle(chart.paperID(), QJsonDocument::fromJson(json).object());
         QTRY_VERIFY(watch.count > 0);
-        QCoreApplication::processEvents();
+        QTRY_VERIFY(watch.settled());
         if (inPart)
             QVERIFY(!watch.wholeRepainted());
         QCOMPARE(stalePixels(viewport), 0);

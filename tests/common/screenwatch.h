@@ -5,6 +5,7 @@
 // differs there from a fresh drawing of the widget.
 
 #include <QBackingStore>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QImage>
 #include <QPaintEvent>
@@ -24,6 +25,18 @@ public:
     {
         count = 0;
         region = QRegion();
+    }
+    // True once a few passes of events paint nothing more: a show or a change can take
+    // several passes, later ones when the machine is busy. Meant for QTRY_VERIFY.
+    bool settled()
+    {
+        for (int pass = 0; pass < 3; ++pass) {
+            const int before = count;
+            QCoreApplication::processEvents();
+            if (count != before)
+                return false;
+        }
+        return true;
     }
     bool wholeRepainted() const { return region.contains(m_widget->rect()) && region == (region | m_widget->rect()); }
 

@@ -282,13 +282,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_VERIFY(barPaints.count > 0 && rows.count > 0);
         window.view()->fitColumns();
-        QCoreApplication::processEvents();
+        QTRY_VERIFY(barPaints.settled() && rows.settled());
         QVERIFY(bar->isVisible());
         barPaints.clear();
         rows.clear();
         window.appendTrades(deals(onTape + 1, onTape + 3));
         QTRY_VERIFY(rows.count > 0);
-        QCoreApplication::processEvents();
+        QTRY_VERIFY(barPaints.settled() && rows.settled());
         QCOMPARE(barPaints.count > 0, repainted);
         QCOMPARE(window.proxy()->rowCount(), onTape + 3);
         QCOMPARE(stalePixels(window.view()), 0);

@@ -367,11 +367,11 @@ private slots:
         book->show();
         QVERIFY(QTest::qWaitForWindowExposed(book.get()));
         QTRY_VERIFY(watch.count > 0);
-        QCoreApplication::processEvents();
+        QTRY_VERIFY(watch.settled());
         watch.clear();
         converter()->updateOrderBook(paper::share, update);
         QTRY_VERIFY(watch.count > 0);
-        QCoreApplication::processEvents();
+        QTRY_VERIFY(watch.settled());
         QCOMPARE(watch.wholeRepainted(), whole);
         const QModelIndex changed = shownRowOf(*book, price, price == "103.00" ? 4 : 2);
         QCOMPARE(changed.data().toString(), amount);
