@@ -72,7 +72,15 @@ public:
         : m_owner(owner), m_header(header), m_refit(std::move(refit))
     {
         m_timer.setSingleShot(true);
-        connect(&m_timer, &QTimer::timeout, this, [this] { m_refit(); });
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const QSet<QModelIndex> changed = std::move(m_changedRows);
+            const bool onlyChanged = !m_allRows;
+            m_changedRows.clear();
+            m_allRows = false;
+            const QScopedValueRollback<const QSet<QModelIndex>*> rows(m_owner->m_changedRows,
+                                                                     onlyChanged ? &changed : nullptr);
+            m_refit();
+        });
         // Rows scrolled or opened into sight may hold wider values.
         const auto rows = [this] { schedule(rowsRefitDelay); };
         connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, rows);
@@ -99,8 +107,9 @@ public:
                                           m_owner->m_numberWidths.clear();
                                           schedule(rowsRefitDelay);
                                       })
-                           << connect(model, &QAbstractItemModel::dataChanged, this,
-                                      [this] { schedule(valuesRefitDelay); });
+                           << connect(model, &QAbstractItemModel::rowsRemoved, this, rows)
+                           << connect(model, &QAbstractItemModel::rowsMoved, this, rows)
+                           << connect(model, &QAbstractItemModel::dataChanged, this, &Watch::valuesChanged);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -120,8 +129,31 @@ public:
     }
 
 private:
-    void schedule(int delay)
+    // Too many rows to note one by one: the refit measures every row shown.
+    static constexpr int maxNotedRows = 1000;
+
+    void valuesChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight)
     {
+        if (!m_allRows) {
+            const int count = bottomRight.row() - topLeft.row() + 1;
+            if (!topLeft.isValid() || topLeft.parent() != bottomRight.parent() || count < 1 ||
+                m_changedRows.size() + count > maxNotedRows) {
+                m_allRows = true;
+                m_changedRows.clear();
+            } else {
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    m_changedRows.insert(topLeft.sibling(row, 0));
+            }
+        }
+        schedule(valuesRefitDelay, false);
+    }
+
+    void schedule(int delay, bool allRows = true)
+    {
+        if (allRows) {
+            m_allRows = true;
+            m_changedRows.clear();
+        }
         // A burst of values refits once; new rows do not wait behind a values refit.
         if (!m_timer.isActive() || m_timer.remainingTime() > delay)
             m_timer.start(delay);
@@ -147,6 +179,9 @@ private:
     QTimer m_timer;
     QList<QMetaObject::Connection> m_modelConnections;
     bool m_userSizing = false;
+    // What the pending refit measures: every row shown, or the rows whose values changed.
+    bool m_allRows = false;
+    QSet<QModelIndex> m_changedRows;
 };
 
 kuObjectView::kuObjectView()
@@ -263,6 +298,8 @@ void kuObjectView::measureValues(const QHeaderView* header)
         int value = m_valueWidths.value(section);
         int number = m_numberWidths.value(section);
         for (const QModelIndex& row : rows) {
+            if (m_changedRows && !m_changedRows->contains(row))
+                continue;
             const QModelIndex cell = row.sibling(row.row(), section);
             const int width = cellWidth(cell);
             if (width <= 0)

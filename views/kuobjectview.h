@@ -109,4 +109,7 @@ private:
     QHash<int, int> m_valueWidths;
     QHash<int, int> m_numberWidths;
     bool m_fitting = false;
+    // While a refit for changed values alone runs: the rows whose values changed (column 0).
+    // Every other row was measured with the values it shows, and widths only grow.
+    const QSet<QModelIndex>* m_changedRows = nullptr;
 };

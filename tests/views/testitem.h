@@ -21,6 +21,7 @@ public:
     }
 
     QString displayText(int column) const override { return m_texts.value(column); }
+    void setText(int column, const QString& text) { m_texts[column] = text; }
     QVariant decoration(int column) const override { return column == 1 ? QVariant(QColor(Qt::red)) : QVariant(); }
     int alignment(int column) const override { return column == 1 ? int(Qt::AlignLeft | Qt::AlignVCenter) : 130; }
     QColor color(int column) const override { return signColor(m_sortValues.value(column).toDouble()); }

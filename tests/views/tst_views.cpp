@@ -110,13 +110,25 @@ struct ColumnsFixture
     }
     void addRow(const QStringList& texts)
     {
+        const auto item = QSharedPointer<TestItem>::create(texts);
+        items << item;
         if (view == &tree) {
-            treeProxy.appendChild(top, TestItem::make(texts));
+            treeProxy.appendChild(top, item);
             tree.expandAll();
         } else {
-            tableProxy.appendItem(TestItem::make(texts));
+            tableProxy.appendItem(item);
         }
     }
+    // A new text for a cell of the row added at that place, told as a change of the row's values.
+    void changeValue(int row, int column, const QString& text)
+    {
+        items.at(row)->setText(column, text);
+        const QAbstractItemModel* model = view->model();
+        const QModelIndex parent = view == &tree ? model->index(0, 0) : QModelIndex();
+        emit const_cast<QAbstractItemModel*>(model)->dataChanged(model->index(row, 0, parent),
+                                                                model->index(row, model->columnCount() - 1, parent));
+    }
+    QList<QSharedPointer<TestItem>> items;
     QString columnState() const { return view == &tree ? tree.columnState() : table.columnState(); }
     void setColumnState(const QString& state)
     {
@@ -189,6 +201,8 @@ private slots:
     void foreignModels();
     void columnWidths_data();
     void columnWidths();
+    void changedValuesWiden_data() { columnWidths_data(); }
+    void changedValuesWiden();
     void numbersNeverElided_data();
     void numbersNeverElided();
     void keptSizesFollowTheLook();
@@ -501,6 +515,29 @@ void tst_Views::columnWidths()
         QTRY_COMPARE(cutColumns(columns.view, columns.header), QStringList());
         QCOMPARE(columns.header->sectionSize(1), userWidth);
     }
+}
+
+// A changed value widens its column, whichever rows changed since the last fit.
+void tst_Views::changedValuesWiden()
+{
+    QFETCH(bool, tree);
+    ColumnsFixture columns(tree);
+    columns.addRow({"", "SBER", "Сбербанк", "300"});
+    columns.addRow({"", "GAZP", "Газпром", "400"});
+    columns.addRow({"", "LKOH", "Лукойл", "500"});
+    columns.view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(columns.view));
+    QTRY_COMPARE(cutColumns(columns.view, columns.header), QStringList());
+    const int before = columns.header->sectionSize(3);
+    columns.changeValue(0, 3, QStringLiteral("301"));
+    columns.changeValue(2, 3, QStringLiteral("1 234 567 890 123.45"));
+    QTRY_VERIFY(columns.header->sectionSize(3) > before);
+    QCOMPARE(cutColumns(columns.view, columns.header), QStringList());
+    // A second change in another row, after the first refit.
+    const int name = columns.header->sectionSize(2);
+    columns.changeValue(1, 2, QStringLiteral("Газпром нефть, привилегированные"));
+    QTRY_VERIFY(columns.header->sectionSize(2) > name);
+    QCOMPARE(cutColumns(columns.view, columns.header), QStringList());
 }
 
 void tst_Views::numbersNeverElided_data()
